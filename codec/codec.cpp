@@ -1,0 +1,136 @@
+#include "codec.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace tambril::codec {
+namespace {
+
+constexpr std::size_t kBlockSize = std::size_t{1} << 20;
+
+// Offsets of the tables repeated along a short stretch, so that a block is
+// coded with one plain loop the compiler turns into vector adds.
+class OffsetPattern {
+ public:
+  static constexpr std::size_t kSpan = kTableCount * 256;
+
+  OffsetPattern(const CodeTables& tables, bool reverse) {
+    for (std::size_t i = 0; i < pattern_.size(); ++i) {
+      const std::uint8_t d = tables.offset[i % kTableCount];
+      pattern_[i] = reverse ? static_cast<std::uint8_t>(256 - d) : d;
+    }
+  }
+
+  void apply(std::uint8_t* data, std::size_t n, unsigned& phase) const {
+    while (n > 0) {
+      const std::size_t len = std::min(n, kSpan);
+      const std::uint8_t* pat = pattern_.data() + phase;
+      for (std::size_t i = 0; i < len; ++i) data[i] = static_cast<std::uint8_t>(data[i] + pat[i]);
+      phase = static_cast<unsigned>((phase + len) % kTableCount);
+      data += len;
+      n -= len;
+    }
+  }
+
+ private:
+  std::array<std::uint8_t, kSpan + kTableCount> pattern_{};
+};
+
+// Copies `count` bytes of `in` from `offset` to `out`, coding them with
+// `pattern`, the first of them at table cycle position 0.
+void StreamCoded(const InputFile& in, std::uint64_t offset, std::uint64_t count, TargetFile& out,
+                 const OffsetPattern& pattern, const ProgressPlan& plan, const ProgressFn& progress) {
+  const std::size_t blockSize = static_cast<std::size_t>(std::min<std::uint64_t>(kBlockSize, std::max<std::uint64_t>(count, 1)));
+  auto buffer = std::make_unique<std::uint8_t[]>(blockSize);
+  unsigned phase = 0;
+  std::uint64_t done = 0;
+  while (done < count) {
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(blockSize, count - done));
+    in.readExactly(offset + done, buffer.get(), n);
+    pattern.apply(buffer.get(), n, phase);
+    out.write(buffer.get(), n);
+    plan.advance(done, done + n, progress);
+    done += n;
+  }
+}
+
+}  // namespace
+
+void EncodeBlock(std::uint8_t* data, std::size_t n, const CodeTables& tables, unsigned& phase) {
+  OffsetPattern(tables, false).apply(data, n, phase);
+}
+
+void DecodeBlock(std::uint8_t* data, std::size_t n, const CodeTables& tables, unsigned& phase) {
+  OffsetPattern(tables, true).apply(data, n, phase);
+}
+
+void Encode(const InputFile& source, std::uint64_t length, const std::filesystem::path& target,
+            std::string_view password, std::string_view tag, const ProgressFn& progress) {
+  const KeyCodeArray keys = KeyCodes(password);
+  const CodeTables tables = BuildCodeTables(keys);
+  HeaderRecord header = BuildPlainHeader(tag, keys);
+  EncodeHeader(header, tables);
+
+  const ProgressPlan plan = ProgressPlan::ForEncode(length);
+  plan.start(progress);
+  TargetFile out(target);
+  out.write(header.data(), header.size());
+  source.adviseSequential();
+  const auto pattern = std::make_unique<OffsetPattern>(tables, false);
+  StreamCoded(source, 0, length, out, *pattern, plan, progress);
+  out.commit();
+  plan.finish(progress);
+}
+
+void Encode(const std::filesystem::path& source, const std::filesystem::path& target, std::string_view password,
+            std::string_view tag, const ProgressFn& progress) {
+  InputFile in(source);
+  Encode(in, in.size(), target, password, tag, progress);
+}
+
+CheckResult CheckPassword(const std::filesystem::path& encoded, std::uint64_t fileSize, std::string_view password) {
+  CheckResult r;
+  r.fileSize = fileSize;
+  r.keys = KeyCodes(password);
+  r.tables = BuildCodeTables(r.keys);
+  InputFile in(encoded);  // a handle of its own, beside the loaded file's
+  HeaderRecord header{};
+  if (fileSize < kHeaderSize || in.readAt(0, header.data(), header.size()) != header.size()) {
+    return r;  // not an encoded file: never fits
+  }
+  DecodeHeader(header, r.tables);
+  r.score = ScoreHeader(header, r.keys);
+  if (r.fits()) r.tag = {header[0], header[1], header[2]};
+  return r;
+}
+
+CheckResult CheckPassword(const std::filesystem::path& encoded, std::string_view password) {
+  std::uint64_t size;
+  {
+    InputFile in(encoded);
+    size = in.size();
+  }
+  return CheckPassword(encoded, size, password);
+}
+
+void Decode(const InputFile& encoded, const std::filesystem::path& target, const CheckResult& check,
+            const ProgressFn& progress) {
+  if (!check.fits()) throw CodecError(ErrorKind::NotChecked, encoded.path());
+  if (check.fileSize < kHeaderSize) throw CodecError(ErrorKind::NotEncoded, encoded.path());
+  const ProgressPlan plan = ProgressPlan::ForDecode(check.fileSize);
+  plan.start(progress);
+  TargetFile out(target);
+  encoded.adviseSequential();
+  const auto pattern = std::make_unique<OffsetPattern>(check.tables, true);
+  StreamCoded(encoded, kHeaderSize, check.fileSize - kHeaderSize, out, *pattern, plan, progress);
+  out.commit();
+  plan.finish(progress);
+}
+
+void Decode(const std::filesystem::path& encoded, const std::filesystem::path& target, const CheckResult& check,
+            const ProgressFn& progress) {
+  InputFile in(encoded);
+  Decode(in, target, check, progress);
+}
+
+}  // namespace tambril::codec

@@ -1,0 +1,61 @@
+#pragma once
+// The coding passes: encoding a plain file into a .tmb file, checking a
+// password against a .tmb file's header, and decoding the body back.
+// Files of any size are streamed in large blocks with constant memory; the
+// bytes and their positions are those of coding one byte at a time.
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "files.h"
+#include "format.h"
+#include "key_schedule.h"
+#include "progress.h"
+
+namespace tambril::codec {
+
+// Codes n bytes in place. `phase` is the table cycle position (0..14) of the
+// first byte and is advanced past the last one, so calls chain across blocks.
+void EncodeBlock(std::uint8_t* data, std::size_t n, const CodeTables& tables, unsigned& phase);
+void DecodeBlock(std::uint8_t* data, std::size_t n, const CodeTables& tables, unsigned& phase);
+
+// Encodes the first `length` bytes of `source` (the length measured when the
+// file was loaded) into a new file `target`. `password` and `tag` are
+// Windows-1252 bytes; the tag is normally the last three characters of the
+// source's path. Throws CodecError; on any failure no target exists.
+void Encode(const InputFile& source, std::uint64_t length, const std::filesystem::path& target,
+            std::string_view password, std::string_view tag, const ProgressFn& progress = {});
+// The same, opening `source` and taking its current length.
+void Encode(const std::filesystem::path& source, const std::filesystem::path& target, std::string_view password,
+            std::string_view tag, const ProgressFn& progress = {});
+
+struct CheckResult {
+  int score = 0;                        // matching check values, 0..18
+  std::array<std::uint8_t, 3> tag{};    // decoded extension tag (Windows-1252)
+  KeyCodeArray keys{};                  // key codes of the typed password
+  CodeTables tables;                    // its tables, which the decode uses
+  std::uint64_t fileSize = 0;           // length of the encoded file
+
+  bool fits() const { return score == kFullScore; }
+  std::string tagText() const { return std::string(tag.begin(), tag.end()); }
+};
+
+// Checks `password` (Windows-1252 bytes) against the header of `encoded`,
+// whose length is `fileSize` (the length measured when it was loaded). A file
+// shorter than the header never fits. Throws CodecError when the file cannot
+// be read.
+CheckResult CheckPassword(const std::filesystem::path& encoded, std::uint64_t fileSize, std::string_view password);
+// The same, taking the file's current length.
+CheckResult CheckPassword(const std::filesystem::path& encoded, std::string_view password);
+
+// Decodes the body of `encoded` into a new file `target` with the tables of a
+// successful check. Throws CodecError (NotChecked without one); on any failure
+// no target exists.
+void Decode(const InputFile& encoded, const std::filesystem::path& target, const CheckResult& check,
+            const ProgressFn& progress = {});
+void Decode(const std::filesystem::path& encoded, const std::filesystem::path& target, const CheckResult& check,
+            const ProgressFn& progress = {});
+
+}  // namespace tambril::codec
