@@ -2,6 +2,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -322,7 +323,7 @@ TEST(Faults, SourceShorterThanItsLoadedLengthLeavesNoTarget) {
   EXPECT_FALSE(fs::exists(dir / "b.txt"));
 }
 
-TEST(Faults, MissingSourceAndUnwritableFolder) {
+TEST(Faults, MissingSourceNamesTheFile) {
   TempDir dir;
   try {
     Encode(dir / "nope.txt", dir / "nope.tmb", "Kennwort", "txt");
@@ -331,17 +332,44 @@ TEST(Faults, MissingSourceAndUnwritableFolder) {
     EXPECT_EQ(e.kind(), ErrorKind::OpenSource);
     EXPECT_NE(std::string(e.what()).find("nope.txt"), std::string::npos);
   }
-  if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
-  fs::create_directory(dir / "ro");
+  EXPECT_EQ(dir.names(), std::vector<std::string>{});
+}
+
+TEST(Faults, FolderThatRefusesTheTarget) {
+  TempDir dir;
   WriteFile(dir / "a.txt", Bytes{1, 2, 3});
-  fs::permissions(dir / "ro", fs::perms::owner_read | fs::perms::owner_exec);
+  // A "folder" that is a file refuses every new entry, root or not.
   try {
-    Encode(dir / "a.txt", dir / "ro" / "a.tmb", "Kennwort", "txt");
+    Encode(dir / "a.txt", dir / "a.txt" / "a.tmb", "Kennwort", "txt");
     FAIL();
   } catch (const CodecError& e) {
     EXPECT_EQ(e.kind(), ErrorKind::CreateTarget);
   }
-  fs::permissions(dir / "ro", fs::perms::owner_all);
+
+  // A folder without write permission, tried as an ordinary user (root
+  // would write there anyway, so a child process drops to nobody first).
+  fs::create_directory(dir / "ro");
+  fs::permissions(dir / "ro", fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read |
+                                  fs::perms::others_exec | fs::perms::group_read | fs::perms::group_exec);
+  fs::permissions(dir.path(), fs::perms::others_exec | fs::perms::others_read, fs::perm_options::add);
+  fs::permissions(dir / "a.txt", fs::perms::others_read, fs::perm_options::add);
+  const pid_t pid = ::fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
+    try {
+      Encode(dir / "a.txt", dir / "ro" / "a.tmb", "Kennwort", "txt");
+    } catch (const CodecError& e) {
+      ::_exit(e.kind() == ErrorKind::CreateTarget ? 0 : 2);
+    } catch (...) {
+      ::_exit(4);
+    }
+    ::_exit(1);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
   EXPECT_TRUE(fs::is_empty(dir / "ro"));
 }
 
