@@ -1,0 +1,30 @@
+#pragma once
+// The program's pictures, drawn in code: icon, start picture, the two marker
+// pictures of the main window, the splash background and the info logo.
+// Everything but ProgramIconImage() draws text or makes pixmaps and so needs
+// a QGuiApplication.
+#include <QIcon>
+#include <QImage>
+#include <QRgb>
+
+namespace tambril::resources {
+
+inline constexpr QRgb kDarkBlue = qRgb(0x00, 0x00, 0x40);
+inline constexpr QRgb kRed = qRgb(0xD0, 0x18, 0x18);
+
+// The sizes the icon is drawn in, smallest first.
+inline constexpr int kIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
+
+// A padlock over a document, square, on a transparent ground. Draws no text,
+// so the build can render it without a window system.
+QImage ProgramIconImage(int size);
+// The icon in every size of kIconSizes.
+QIcon ProgramIcon();
+
+QImage StartPicture();        // 362 x 48, shown until the first file is loaded
+QImage EncodedFilePicture();  // 50 x 45, marks an encoded file
+QImage PlainFilePicture();    // 50 x 45, marks a plain file
+QImage SplashBackground();    // 550 x 257, rows of coded-looking characters
+QImage InfoLogo();            // 216 x 119, logo and name
+
+}  // namespace tambril::resources
