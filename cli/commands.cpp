@@ -1,0 +1,346 @@
+#include "commands.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include <QGuiApplication>
+#include <QTextDocument>
+
+#include "cli/names.h"
+#include "cli/password.h"
+#include "cli/terminal.h"
+#include "codec/codec.h"
+#include "codec/cp1252.h"
+#include "viewer/rtf/rtf_reader.h"
+
+#ifndef TAMBRIL_VERSION
+#define TAMBRIL_VERSION "unknown"
+#endif
+
+namespace tambril::cli {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kProgram = "tambril-cli";
+
+constexpr std::string_view kUsage =
+    "Usage: tambril-cli encode [--password-stdin] SOURCE [TARGET]\n"
+    "       tambril-cli check  [--password-stdin] FILE\n"
+    "       tambril-cli decode [--password-stdin] FILE [TARGET]\n"
+    "       tambril-cli show FILE\n"
+    "       tambril-cli --help | --version\n";
+
+constexpr std::string_view kHelp =
+    "\n"
+    "Encodes any file with a password into a .tmb file, checks a password\n"
+    "against an encoded file, and decodes it back byte for byte.\n"
+    "\n"
+    "  encode   writes SOURCE encoded to TARGET (default: beside SOURCE, with\n"
+    "           \"tmb\" written after the first \".\" of its name). The password\n"
+    "           has 5 to 15 characters and is typed twice.\n"
+    "  check    prints the extension stored in FILE if the password fits.\n"
+    "  decode   checks the password, then writes the plain bytes to TARGET\n"
+    "           (default: beside FILE, with the stored extension written after\n"
+    "           the first \".\" of its name).\n"
+    "  show     prints FILE's text as the viewer shows it: RTF files as text,\n"
+    "           any other file byte for byte as Windows-1252 characters.\n"
+    "\n"
+    "The password is typed on the terminal without echo. With --password-stdin\n"
+    "it is the first line of standard input instead (UTF-8, no confirmation).\n"
+    "It is never taken from the command line. An existing file is never\n"
+    "replaced; a failed run leaves no target behind.\n"
+    "\n"
+    "Exit status: 0 success, 1 wrong password, 2 usage error or refused\n"
+    "password, 3 file error (missing, unreadable, target exists, cannot write).\n";
+
+// One line on stderr: "tambril-cli: what".
+int Fail(int code, std::string_view what) {
+  std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(kProgram.size()), kProgram.data(),
+               static_cast<int>(what.size()), what.data());
+  return code;
+}
+
+int FailAbout(int code, const fs::path& file, std::string_view what) {
+  return Fail(code, file.string() + ": " + std::string(what));
+}
+
+int UsageError(std::string_view what) {
+  return Fail(kExitUsage, std::string(what) + " (see 'tambril-cli --help')");
+}
+
+struct Arguments {
+  std::string command;
+  bool passwordStdin = false;
+  bool help = false;
+  std::vector<std::string> operands;
+};
+
+// Options may stand anywhere before "--"; "-" alone is a file name.
+std::optional<Arguments> Parse(const std::vector<std::string>& args, int& exitCode) {
+  Arguments a;
+  a.command = args.at(0);
+  bool options = true;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& s = args[i];
+    if (options && s == "--") {
+      options = false;
+    } else if (options && s == "--password-stdin" && a.command != "show") {
+      a.passwordStdin = true;
+    } else if (options && (s == "--help" || s == "-h")) {
+      a.help = true;
+    } else if (options && s.size() > 1 && s[0] == '-') {
+      exitCode = UsageError(a.command + ": unknown option '" + s + "'");
+      return std::nullopt;
+    } else {
+      a.operands.push_back(s);
+    }
+  }
+  return a;
+}
+
+bool Exists(const fs::path& p) {
+  struct stat st;
+  return ::lstat(p.c_str(), &st) == 0;
+}
+
+// Reads the password once (stdin or terminal); nullopt after reporting why not.
+std::optional<std::string> ReadOnce(bool fromStdin, std::string_view prompt, int& exitCode) {
+  PasswordInput in = fromStdin ? ReadPasswordLine(STDIN_FILENO) : ReadPasswordFromTerminal(prompt);
+  if (!in.text) {
+    exitCode = Fail(kExitUsage, "cannot read the password: " + in.error);
+    return std::nullopt;
+  }
+  return in.text;
+}
+
+// The password for a new encoded file, after the rules and the confirmation.
+std::optional<std::string> NewPassword(const Arguments& a, const fs::path& source, int& exitCode) {
+  auto password = ReadOnce(a.passwordStdin, "Kennwort: ", exitCode);
+  if (!password) return std::nullopt;
+  if (auto refusal = RefuseNewPassword(*password)) {
+    exitCode = FailAbout(kExitUsage, source, *refusal);
+    return std::nullopt;
+  }
+  if (!a.passwordStdin) {
+    auto confirmation = ReadOnce(false, "Kennwortbestätigung: ", exitCode);
+    if (!confirmation) return std::nullopt;
+    if (auto refusal = RefuseConfirmation(*password, *confirmation)) {
+      exitCode = FailAbout(kExitUsage, source, *refusal);
+      return std::nullopt;
+    }
+  }
+  if (!FitsCodePage(*password)) {
+    std::fprintf(stderr, "%s: note: characters outside Windows-1252 are coded as '?'\n", kProgram.data());
+  }
+  return codec::Utf8ToCp1252(*password);
+}
+
+// The password to try on an encoded file.
+std::optional<std::string> TypedPassword(const Arguments& a, const fs::path& file, int& exitCode) {
+  auto password = ReadOnce(a.passwordStdin, "Kennwort: ", exitCode);
+  if (!password) return std::nullopt;
+  if (auto refusal = RefuseTypedPassword(*password)) {
+    exitCode = FailAbout(kExitUsage, file, *refusal);
+    return std::nullopt;
+  }
+  return codec::Utf8ToCp1252(*password);
+}
+
+int Encode(const Arguments& a) {
+  if (a.operands.empty() || a.operands.size() > 2) return UsageError("encode: expected SOURCE [TARGET]");
+  const fs::path source = a.operands[0];
+  std::unique_ptr<codec::InputFile> in;
+  try {
+    in = std::make_unique<codec::InputFile>(source);
+  } catch (const codec::CodecError& e) {
+    return Fail(kExitFile, e.what());
+  }
+  const fs::path target = a.operands.size() == 2 ? fs::path(a.operands[1]) : EncodedTarget(source);
+  // Refused before the password is typed; the pass itself checks again.
+  if (Exists(target)) return FailAbout(kExitFile, target, "file exists already");
+
+  int exitCode = kExitOk;
+  const auto password = NewPassword(a, source, exitCode);
+  if (!password) return exitCode;
+  try {
+    PassMonitor monitor("encoding");
+    codec::Encode(*in, in->size(), target, *password, ExtensionTag(source),
+                  [&monitor](int v) { monitor.report(v); });
+  } catch (const codec::CodecError& e) {
+    return Fail(kExitFile, e.what());
+  } catch (const Interrupted& i) {
+    FailAbout(kExitFile, target, "interrupted, nothing written");
+    DieOfSignal(i.signal);
+  }
+  return kExitOk;
+}
+
+// Opens `file` and checks the password against it; nullopt after reporting.
+std::optional<codec::CheckResult> CheckFile(const Arguments& a, const fs::path& file, const fs::path* knownTarget,
+                                            std::unique_ptr<codec::InputFile>& in, int& exitCode) {
+  std::uint64_t size = 0;
+  try {
+    in = std::make_unique<codec::InputFile>(file);
+    size = in->size();
+  } catch (const codec::CodecError& e) {
+    exitCode = Fail(kExitFile, e.what());
+    return std::nullopt;
+  }
+  if (knownTarget && Exists(*knownTarget)) {
+    exitCode = FailAbout(kExitFile, *knownTarget, "file exists already");
+    return std::nullopt;
+  }
+  const auto password = TypedPassword(a, file, exitCode);
+  if (!password) return std::nullopt;
+  if (size < codec::kHeaderSize) {
+    exitCode = FailAbout(kExitWrongPassword, file, "too short for an encoded file");
+    return std::nullopt;
+  }
+  try {
+    codec::CheckResult check = codec::CheckPassword(file, size, *password);
+    if (!check.fits()) {
+      exitCode = FailAbout(kExitWrongPassword, file, "wrong password");
+      return std::nullopt;
+    }
+    return check;
+  } catch (const codec::CodecError& e) {
+    exitCode = Fail(kExitFile, e.what());
+    return std::nullopt;
+  }
+}
+
+int Check(const Arguments& a) {
+  if (a.operands.size() != 1) return UsageError("check: expected FILE");
+  std::unique_ptr<codec::InputFile> in;
+  int exitCode = kExitOk;
+  const auto check = CheckFile(a, a.operands[0], nullptr, in, exitCode);
+  if (!check) return exitCode;
+  std::printf("%s\n", PrintableTag(check->tag).c_str());
+  return kExitOk;
+}
+
+int Decode(const Arguments& a) {
+  if (a.operands.empty() || a.operands.size() > 2) return UsageError("decode: expected FILE [TARGET]");
+  const fs::path file = a.operands[0];
+  const std::optional<fs::path> given =
+      a.operands.size() == 2 ? std::optional<fs::path>(a.operands[1]) : std::nullopt;
+  std::unique_ptr<codec::InputFile> in;
+  int exitCode = kExitOk;
+  const auto check = CheckFile(a, file, given ? &*given : nullptr, in, exitCode);
+  if (!check) return exitCode;
+  const fs::path target = given ? *given : DecodedTarget(file, check->tag);
+  try {
+    PassMonitor monitor("decoding");
+    codec::Decode(*in, target, *check, [&monitor](int v) { monitor.report(v); });
+  } catch (const codec::CodecError& e) {
+    return Fail(kExitFile, e.what());
+  } catch (const Interrupted& i) {
+    FailAbout(kExitFile, target, "interrupted, nothing written");
+    DieOfSignal(i.signal);
+  }
+  return kExitOk;
+}
+
+bool IsRtfPath(const std::string& path) {
+  std::string lower = path;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower.find(".rtf") != std::string::npos;
+}
+
+int WriteOut(std::string_view bytes) {
+  if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size()) {
+    return Fail(kExitFile, "standard output: cannot write");
+  }
+  return kExitOk;
+}
+
+int ShowRtf(const codec::InputFile& in) {
+  std::string raw(static_cast<std::size_t>(in.size()), '\0');
+  raw.resize(in.readAt(0, raw.data(), raw.size()));
+  // QTextDocument needs a GUI application, but no screen.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  int argc = 1;
+  char name[] = "tambril-cli";
+  char* argv[] = {name, nullptr};
+  QGuiApplication app(argc, argv);
+  QTextDocument doc;
+  rtf::LoadRtf(QByteArrayView(raw.data(), static_cast<qsizetype>(raw.size())), doc);
+  return WriteOut(doc.toPlainText().toStdString());
+}
+
+int ShowPlain(const codec::InputFile& in) {
+  constexpr std::size_t kBlock = 1 << 16;
+  std::string block(kBlock, '\0');
+  for (std::uint64_t offset = 0;;) {
+    const std::size_t n = in.readAt(offset, block.data(), kBlock);
+    if (n == 0) break;
+    if (int rc = WriteOut(codec::Cp1252ToUtf8(std::string_view(block.data(), n))); rc != kExitOk) return rc;
+    offset += n;
+  }
+  return kExitOk;
+}
+
+int Show(const Arguments& a) {
+  if (a.operands.size() != 1) return UsageError("show: expected FILE");
+  const std::string& path = a.operands[0];
+  int rc;
+  try {
+    codec::InputFile in(path);
+    rc = IsRtfPath(path) ? ShowRtf(in) : ShowPlain(in);
+  } catch (const codec::CodecError& e) {
+    return Fail(kExitFile, e.what());
+  }
+  if (rc == kExitOk && std::fflush(stdout) != 0) return Fail(kExitFile, "standard output: cannot write");
+  return rc;
+}
+
+}  // namespace
+
+int Run(int argc, char** argv) {
+  std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  if (args.empty()) {
+    std::fputs(kUsage.data(), stderr);
+    return kExitUsage;
+  }
+  const std::string& first = args[0];
+  if (first == "--help" || first == "-h") {
+    std::fputs(kUsage.data(), stdout);
+    std::fputs(kHelp.data(), stdout);
+    return kExitOk;
+  }
+  if (first == "--version") {
+    std::puts("tambril-cli " TAMBRIL_VERSION);
+    return kExitOk;
+  }
+  if (first != "encode" && first != "check" && first != "decode" && first != "show") {
+    if (first.size() > 1 && first[0] == '-') return UsageError("unknown option '" + first + "'");
+    return UsageError("unknown command '" + first + "'");
+  }
+  int exitCode = kExitOk;
+  const auto parsed = Parse(args, exitCode);
+  if (!parsed) return exitCode;
+  if (parsed->help) {
+    std::fputs(kUsage.data(), stdout);
+    return kExitOk;
+  }
+  for (const auto& op : parsed->operands) {
+    if (op.empty()) return UsageError(first + ": empty file name");
+  }
+  InstallSignalHandlers();
+  if (first == "encode") return Encode(*parsed);
+  if (first == "check") return Check(*parsed);
+  if (first == "decode") return Decode(*parsed);
+  return Show(*parsed);
+}
+
+}  // namespace tambril::cli

@@ -1,0 +1,90 @@
+#include "password.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include "cli/terminal.h"
+#include "codec/cp1252.h"
+
+namespace tambril::cli {
+namespace {
+
+// Far more bytes than 15 characters can take (4 bytes each at most).
+constexpr std::size_t kMaxLineBytes = 1024;
+
+PasswordInput ReadLine(int fd) {
+  PasswordInput in;
+  std::string line;
+  char c;
+  for (;;) {
+    const ssize_t r = ::read(fd, &c, 1);
+    if (r < 0) {
+      if (errno == EINTR) continue;
+      in.error = std::strerror(errno);
+      return in;
+    }
+    if (r == 0 || c == '\n') break;
+    line += c;
+    if (line.size() > kMaxLineBytes) break;  // refused as too long anyway
+  }
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  in.text = std::move(line);
+  return in;
+}
+
+}  // namespace
+
+int PasswordLength(std::string_view utf8) { return static_cast<int>(codec::Utf8ToCp1252(utf8).size()); }
+
+std::optional<std::string_view> RefuseNewPassword(std::string_view utf8) {
+  const int n = PasswordLength(utf8);
+  if (n == 0) return kNoPassword;
+  if (n < kMinPasswordLength) return kPasswordTooShort;
+  if (n > kMaxPasswordLength) return kPasswordTooLong;
+  return std::nullopt;
+}
+
+std::optional<std::string_view> RefuseConfirmation(std::string_view password, std::string_view confirmation) {
+  if (confirmation.empty()) return kNoConfirmation;
+  if (confirmation != password) return kConfirmationDiffers;
+  return std::nullopt;
+}
+
+std::optional<std::string_view> RefuseTypedPassword(std::string_view utf8) {
+  if (PasswordLength(utf8) > kMaxPasswordLength) return kPasswordTooLong;
+  return std::nullopt;
+}
+
+bool FitsCodePage(std::string_view utf8) {
+  // A character outside the code page is the only way to get "?" from a
+  // text that has no "?" of its own.
+  std::size_t questionMarks = 0;
+  for (char c : utf8) questionMarks += c == '?';
+  std::size_t mapped = 0;
+  for (char c : codec::Utf8ToCp1252(utf8)) mapped += c == '?';
+  return mapped == questionMarks;
+}
+
+PasswordInput ReadPasswordLine(int fd) { return ReadLine(fd); }
+
+PasswordInput ReadPasswordFromTerminal(std::string_view prompt) {
+  PasswordInput in;
+  const int tty = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (tty < 0) {
+    in.error = "no terminal to read the password from (use --password-stdin)";
+    return in;
+  }
+  (void)!::write(tty, prompt.data(), prompt.size());
+  {
+    EchoOff echoOff(tty);
+    in = ReadLine(tty);
+  }
+  (void)!::write(tty, "\n", 1);
+  ::close(tty);
+  return in;
+}
+
+}  // namespace tambril::cli

@@ -1,0 +1,50 @@
+#pragma once
+// Passwords: where they are read from and the rules an encode password must
+// meet. Passwords are typed as UTF-8 and coded as Windows-1252, one byte per
+// character; a character outside that code page counts as "?".
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tambril::cli {
+
+inline constexpr int kMinPasswordLength = 5;
+inline constexpr int kMaxPasswordLength = 15;
+
+// The refusals of the encode dialog, in the order they are applied.
+inline constexpr std::string_view kNoPassword = "Geben Sie ein Kennwort ein !";
+inline constexpr std::string_view kPasswordTooShort = "Das Kennwort ist zu klein. Das Kennwort braucht 5 Zeichen.";
+inline constexpr std::string_view kNoConfirmation = "Geben Sie die Kennwortbestätigung ein !";
+inline constexpr std::string_view kConfirmationDiffers =
+    "Das neue Kennwort und die Kennwortbestätigung stimmen nicht überein. Geben Sie beides erneut ein.";
+// The password boxes take no more than 15 characters; typed elsewhere, a
+// longer password is refused rather than cut.
+inline constexpr std::string_view kPasswordTooLong =
+    "Das Kennwort ist zu lang. Das Kennwort darf höchstens 15 Zeichen haben.";
+
+// Length in characters of a UTF-8 password.
+int PasswordLength(std::string_view utf8);
+
+// The refusal of a new (encode) password, or nullopt when it is accepted.
+std::optional<std::string_view> RefuseNewPassword(std::string_view utf8);
+// The refusal of a confirmation, compared exactly with the password.
+std::optional<std::string_view> RefuseConfirmation(std::string_view password, std::string_view confirmation);
+// The refusal of a password given to check or decode a file.
+std::optional<std::string_view> RefuseTypedPassword(std::string_view utf8);
+
+// Whether every character of the password is in Windows-1252.
+bool FitsCodePage(std::string_view utf8);
+
+struct PasswordInput {
+  std::optional<std::string> text;  // the line read, without its line end
+  std::string error;                // why nothing could be read
+};
+
+// The first line of the file descriptor (normally standard input), without
+// CR LF or LF. Reading stops after a line far longer than any password.
+PasswordInput ReadPasswordLine(int fd);
+
+// A line typed on the controlling terminal without echo, after `prompt`.
+PasswordInput ReadPasswordFromTerminal(std::string_view prompt);
+
+}  // namespace tambril::cli

@@ -1,0 +1,97 @@
+#include "terminal.h"
+
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+namespace tambril::cli {
+namespace {
+
+volatile std::sig_atomic_t g_pendingSignal = 0;
+volatile std::sig_atomic_t g_inPass = 0;
+volatile std::sig_atomic_t g_echoFd = -1;
+termios g_savedTerminal;
+
+void OnSignal(int signal) {
+  if (g_echoFd >= 0) ::tcsetattr(g_echoFd, TCSAFLUSH, &g_savedTerminal);
+  if (g_inPass) {
+    g_pendingSignal = signal;
+    return;
+  }
+  std::signal(signal, SIG_DFL);
+  std::raise(signal);
+}
+
+constexpr int kBarWidth = 20;
+
+}  // namespace
+
+EchoOff::EchoOff(int ttyFd) : fd_(ttyFd) {
+  termios t;
+  if (::tcgetattr(fd_, &t) != 0) return;
+  g_savedTerminal = t;
+  t.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+  g_echoFd = fd_;
+  if (::tcsetattr(fd_, TCSAFLUSH, &t) == 0) {
+    active_ = true;
+  } else {
+    g_echoFd = -1;
+  }
+}
+
+EchoOff::~EchoOff() {
+  if (!active_) return;
+  ::tcsetattr(fd_, TCSAFLUSH, &g_savedTerminal);
+  g_echoFd = -1;
+}
+
+void InstallSignalHandlers() {
+  struct sigaction sa{};
+  sa.sa_handler = OnSignal;
+  sigemptyset(&sa.sa_mask);
+  sa.sa_flags = SA_RESTART;
+  for (int s : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(s, &sa, nullptr);
+}
+
+void DieOfSignal(int signal) {
+  std::fflush(stdout);
+  std::fflush(stderr);
+  std::signal(signal, SIG_DFL);
+  std::raise(signal);
+  ::_exit(128 + signal);
+}
+
+PassMonitor::PassMonitor(std::string label) : label_(std::move(label)), bar_(::isatty(STDERR_FILENO) == 1) {
+  g_pendingSignal = 0;
+  g_inPass = 1;
+}
+
+PassMonitor::~PassMonitor() {
+  g_inPass = 0;
+  if (drawn_) {
+    std::fputs("\r\033[K", stderr);
+    std::fflush(stderr);
+  }
+}
+
+void PassMonitor::report(int value) {
+  // The pass reports 1 once more after its target is complete; a signal
+  // must not undo a finished file, so only earlier reports stop the pass.
+  const bool finished = started_ && value == 1;
+  started_ = true;
+  if (!finished && g_pendingSignal != 0) throw Interrupted{g_pendingSignal};
+  if (bar_ && !finished) draw(value);
+}
+
+void PassMonitor::draw(int value) {
+  const int filled = value < 0 ? 0 : value > kBarWidth ? kBarWidth : value;
+  std::string line = "\r" + label_ + " [";
+  line.append(static_cast<std::size_t>(filled), '#');
+  line.append(static_cast<std::size_t>(kBarWidth - filled), '.');
+  line += "] " + std::to_string(filled * 100 / kBarWidth) + "%";
+  std::fputs(line.c_str(), stderr);
+  std::fflush(stderr);
+  drawn_ = true;
+}
+
+}  // namespace tambril::cli
