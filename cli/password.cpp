@@ -77,9 +77,11 @@ PasswordInput ReadPasswordFromTerminal(std::string_view prompt) {
     in.error = "no terminal to read the password from (use --password-stdin)";
     return in;
   }
-  (void)!::write(tty, prompt.data(), prompt.size());
   {
+    // Echo goes off before the prompt appears, so nothing typed after the
+    // prompt can be shown or flushed away.
     EchoOff echoOff(tty);
+    (void)!::write(tty, prompt.data(), prompt.size());
     in = ReadLine(tty);
   }
   (void)!::write(tty, "\n", 1);

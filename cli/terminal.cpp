@@ -13,7 +13,7 @@ volatile std::sig_atomic_t g_echoFd = -1;
 termios g_savedTerminal;
 
 void OnSignal(int signal) {
-  if (g_echoFd >= 0) ::tcsetattr(g_echoFd, TCSAFLUSH, &g_savedTerminal);
+  if (g_echoFd >= 0) ::tcsetattr(g_echoFd, TCSANOW, &g_savedTerminal);
   if (g_inPass) {
     g_pendingSignal = signal;
     return;
@@ -41,7 +41,7 @@ EchoOff::EchoOff(int ttyFd) : fd_(ttyFd) {
 
 EchoOff::~EchoOff() {
   if (!active_) return;
-  ::tcsetattr(fd_, TCSAFLUSH, &g_savedTerminal);
+  ::tcsetattr(fd_, TCSANOW, &g_savedTerminal);
   g_echoFd = -1;
 }
 
@@ -50,7 +50,12 @@ void InstallSignalHandlers() {
   sa.sa_handler = OnSignal;
   sigemptyset(&sa.sa_mask);
   sa.sa_flags = SA_RESTART;
-  for (int s : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(s, &sa, nullptr);
+  for (int s : {SIGINT, SIGTERM, SIGHUP}) {
+    // A signal the caller chose to ignore (nohup, a background job) stays ignored.
+    struct sigaction old{};
+    if (::sigaction(s, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
+    ::sigaction(s, &sa, nullptr);
+  }
 }
 
 void DieOfSignal(int signal) {

@@ -1,0 +1,408 @@
+// tambril-cli as a program: real processes on temporary files.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "cli/password.h"
+#include "cli_process.h"
+#include "codec/codec.h"
+
+namespace tambril::cli::test {
+namespace {
+namespace fs = std::filesystem;
+
+constexpr int kWrongPassword = 1, kUsage = 2, kFileError = 3;
+
+std::string Bytes(std::size_t n, unsigned seed) {
+  std::string s(n, '\0');
+  std::uint32_t x = seed * 2654435761u + 1;
+  for (auto& c : s) {
+    x = x * 1664525u + 1013904223u;
+    c = static_cast<char>(x >> 24);
+  }
+  return s;
+}
+
+class CliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char t[] = "/tmp/tambril-cli-test-XXXXXX";
+    dir_ = ::mkdtemp(t);
+    fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                              fs::perms::others_read | fs::perms::others_exec);
+  }
+  void TearDown() override {
+    for (const auto& e : fs::recursive_directory_iterator(dir_)) {
+      if (e.is_directory()) fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add);
+    }
+    fs::remove_all(dir_);
+  }
+
+  fs::path Path(const std::string& name) const { return dir_ / name; }
+
+  fs::path Write(const std::string& name, const std::string& bytes) const {
+    const fs::path p = Path(name);
+    fs::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << bytes;
+    return p;
+  }
+
+  static std::string Read(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+
+  // Names in a folder, hidden ones included (a left-over temporary file is hidden).
+  static std::set<std::string> List(const fs::path& folder) {
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder)) names.insert(e.path().filename().string());
+    return names;
+  }
+
+  CliResult Encode(const fs::path& source, const std::string& password, const std::vector<std::string>& more = {}) {
+    std::vector<std::string> args{"encode", "--password-stdin", source.string()};
+    args.insert(args.end(), more.begin(), more.end());
+    return RunCli(args, password + "\n");
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(CliTest, RoundTripIsByteIdenticalForAnyLength) {
+  for (std::size_t n : {std::size_t{0}, std::size_t{1}, std::size_t{15}, std::size_t{16}, std::size_t{101},
+                        (std::size_t{1} << 20) + 7}) {
+    SCOPED_TRACE(n);
+    const std::string plain = Bytes(n, static_cast<unsigned>(n));
+    const fs::path src = Write("r" + std::to_string(n) + "/brief.doc", plain);
+    const fs::path tmb = src.parent_path() / "brief.tmb";
+    const fs::path back = src.parent_path() / "zurueck.doc";
+
+    CliResult r = Encode(src, "Geheim123");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(fs::file_size(tmb), n + 21);
+    EXPECT_NE(Read(tmb).substr(21), plain.empty() ? "x" : plain);
+
+    r = RunCli({"check", "--password-stdin", tmb.string()}, "Geheim123\n");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "doc\n");
+
+    r = RunCli({"decode", "--password-stdin", tmb.string(), back.string()}, "Geheim123\r\n");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(Read(back), plain);
+    EXPECT_EQ(Read(src), plain);  // the source is only read
+  }
+}
+
+TEST_F(CliTest, EncodeProposesTmbAfterTheFirstDotOfTheName) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"brief.doc", "brief.tmb"},   {"seite.html", "seite.tmbl"}, {"notiz.c", "notiz.t"},
+      {"a.b.txt", "a.tmbxt"},       {"README", "README.tmb"},     {"alt.dir/plan.txt", "alt.dir/plan.tmb"},
+      {"punkt.", "punkt.tmb"},      {"ä.öx", "ä.tm"},
+  };
+  for (const auto& [source, target] : cases) {
+    SCOPED_TRACE(source);
+    Write(source, "inhalt");
+    const CliResult r = Encode(Path(source), "kennwort");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(fs::exists(Path(target)));
+  }
+}
+
+TEST_F(CliTest, TagIsTheLastThreeCharactersOfTheAbsolutePath) {
+  Write("w/notiz.c", "x");
+  Write("w/ab", "y");
+  CliOptions inFolder;
+  inFolder.cwd = Path("w");
+  // Relative names: the tag still comes from the absolute path.
+  ASSERT_EQ(RunCli({"encode", "--password-stdin", "notiz.c"}, "kennwort\n", inFolder).exitCode, 0);
+  ASSERT_EQ(RunCli({"encode", "--password-stdin", "ab"}, "kennwort\n", inFolder).exitCode, 0);
+  EXPECT_EQ(RunCli({"check", "--password-stdin", Path("w/notiz.t").string()}, "kennwort\n").out, "z.c\n");
+  EXPECT_EQ(RunCli({"check", "--password-stdin", Path("w/ab.tmb").string()}, "kennwort\n").out, "/ab\n");
+}
+
+TEST_F(CliTest, DecodeProposesTheStoredTagAfterTheFirstDot) {
+  Write("brief.doc", "brief");
+  Write("seite.html", "seite");
+  Write("daten", "daten");
+  Write("alt.dir/plan.txt", "plan");
+  for (const char* s : {"brief.doc", "seite.html", "daten", "alt.dir/plan.txt"}) {
+    ASSERT_EQ(Encode(Path(s), "kennwort").exitCode, 0) << s;
+  }
+  // The encoded files move elsewhere so that the proposed names are free.
+  fs::create_directories(Path("enc/alt.dir"));
+  fs::rename(Path("brief.tmb"), Path("enc/brief.tmb"));
+  fs::rename(Path("seite.tmbl"), Path("enc/seite.tmbl"));
+  fs::rename(Path("daten.tmb"), Path("enc/daten"));  // a name without "."
+  fs::rename(Path("alt.dir/plan.tmb"), Path("enc/alt.dir/plan.tmb"));
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"enc/brief.tmb", "enc/brief.doc"},
+      {"enc/seite.tmbl", "enc/seite.tmll"},
+      {"enc/daten", "enc/daten.ten"},
+      {"enc/alt.dir/plan.tmb", "enc/alt.dir/plan.txt"},
+  };
+  for (const auto& [encoded, plain] : cases) {
+    SCOPED_TRACE(encoded);
+    const CliResult r = RunCli({"decode", "--password-stdin", Path(encoded).string()}, "kennwort\n");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(fs::exists(Path(plain)));
+  }
+  EXPECT_EQ(Read(Path("enc/alt.dir/plan.txt")), "plan");
+}
+
+TEST_F(CliTest, WrongPasswordExitsOneAndWritesNothing) {
+  const fs::path src = Write("in/brief.doc", Bytes(500, 1));
+  ASSERT_EQ(Encode(src, "richtig1").exitCode, 0);
+  fs::remove(src);
+  const auto before = List(Path("in"));
+
+  CliResult r = RunCli({"check", "--password-stdin", Path("in/brief.tmb").string()}, "falsch12\n");
+  EXPECT_EQ(r.exitCode, kWrongPassword);
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(r.err.find("brief.tmb"), std::string::npos) << r.err;
+
+  r = RunCli({"decode", "--password-stdin", Path("in/brief.tmb").string()}, "Richtig1\n");
+  EXPECT_EQ(r.exitCode, kWrongPassword);
+  r = RunCli({"decode", "--password-stdin", Path("in/brief.tmb").string(), Path("in/x").string()}, "\n");
+  EXPECT_EQ(r.exitCode, kWrongPassword);
+  EXPECT_EQ(List(Path("in")), before);
+
+  // A file shorter than a header never fits.
+  Write("kurz.tmb", "abc");
+  r = RunCli({"check", "--password-stdin", Path("kurz.tmb").string()}, "richtig1\n");
+  EXPECT_EQ(r.exitCode, kWrongPassword);
+}
+
+TEST_F(CliTest, ExistingTargetIsNeverReplaced) {
+  const fs::path src = Write("brief.doc", Bytes(300, 2));
+  const fs::path taken = Write("brief.tmb", "schon da");
+  CliResult r = Encode(src, "kennwort");
+  EXPECT_EQ(r.exitCode, kFileError);
+  EXPECT_NE(r.err.find("brief.tmb"), std::string::npos) << r.err;
+  EXPECT_EQ(Read(taken), "schon da");
+
+  r = Encode(src, "kennwort", {Path("neu.tmb").string()});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const fs::path takenToo = Write("neu.doc", "auch da");
+  r = RunCli({"decode", "--password-stdin", Path("neu.tmb").string()}, "kennwort\n");
+  EXPECT_EQ(r.exitCode, kFileError);
+  EXPECT_NE(r.err.find("neu.doc"), std::string::npos) << r.err;
+  r = RunCli({"decode", "--password-stdin", Path("neu.tmb").string(), taken.string()}, "kennwort\n");
+  EXPECT_EQ(r.exitCode, kFileError);
+  EXPECT_EQ(Read(taken), "schon da");
+  EXPECT_EQ(Read(takenToo), "auch da");
+  EXPECT_EQ(Read(src), Bytes(300, 2));
+  EXPECT_EQ(List(dir_), (std::set<std::string>{"brief.doc", "brief.tmb", "neu.tmb", "neu.doc"}));
+}
+
+TEST_F(CliTest, MissingSourceIsAFileError) {
+  CliResult r = Encode(Path("fehlt.doc"), "kennwort");
+  EXPECT_EQ(r.exitCode, kFileError);
+  EXPECT_NE(r.err.find("fehlt.doc"), std::string::npos) << r.err;
+  r = RunCli({"decode", "--password-stdin", Path("fehlt.tmb").string()}, "kennwort\n");
+  EXPECT_EQ(r.exitCode, kFileError);
+  r = RunCli({"show", dir_.string()});  // a folder is no file
+  EXPECT_EQ(r.exitCode, kFileError);
+  EXPECT_TRUE(List(dir_).empty());
+}
+
+TEST_F(CliTest, UnwritableFolderLeavesNothingBehind) {
+  const fs::path src = Write("brief.doc", Bytes(1000, 3));
+  fs::create_directory(Path("zu"));
+  fs::permissions(Path("zu"), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                  fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+  CliOptions opts;
+  opts.asNobody = true;  // root may write anywhere
+  const CliResult r =
+      RunCli({"encode", "--password-stdin", src.string(), Path("zu/brief.tmb").string()}, "kennwort\n", opts);
+  EXPECT_EQ(r.exitCode, kFileError);
+  EXPECT_NE(r.err.find("zu/brief.tmb"), std::string::npos) << r.err;
+  EXPECT_TRUE(List(Path("zu")).empty());
+}
+
+TEST_F(CliTest, FullDiskLeavesNothingBehind) {
+  const fs::path src = Write("gross.doc", Bytes(1 << 20, 4));
+  ASSERT_EQ(Encode(src, "kennwort", {Path("ok.tmb").string()}).exitCode, 0);
+  CliOptions opts;
+  opts.fileSizeLimit = 64 * 1024;  // writing past it fails like a full disk
+  CliResult r = RunCli({"encode", "--password-stdin", src.string()}, "kennwort\n", opts);
+  EXPECT_EQ(r.exitCode, kFileError);
+  EXPECT_NE(r.err.find("gross.tmb"), std::string::npos) << r.err;
+  r = RunCli({"decode", "--password-stdin", Path("ok.tmb").string(), Path("neu.doc").string()}, "kennwort\n", opts);
+  EXPECT_EQ(r.exitCode, kFileError);
+  EXPECT_EQ(List(dir_), (std::set<std::string>{"gross.doc", "ok.tmb"}));
+}
+
+TEST_F(CliTest, EncodePasswordRulesAndTheirMessages) {
+  const fs::path src = Write("brief.doc", "inhalt");
+  const std::vector<std::pair<std::string, std::string_view>> refused = {
+      {"", kNoPassword},
+      {"abcd", kPasswordTooShort},
+      {"äöüß", kPasswordTooShort},  // four characters in eight bytes
+      {"1234567890123456", kPasswordTooLong},
+  };
+  for (const auto& [password, message] : refused) {
+    SCOPED_TRACE(password);
+    const CliResult r = Encode(src, password);
+    EXPECT_EQ(r.exitCode, kUsage);
+    EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_FALSE(fs::exists(Path("brief.tmb")));
+  }
+  for (const std::string password : {"abcde", "123456789012345", "äöüßé"}) {
+    SCOPED_TRACE(password);
+    EXPECT_EQ(Encode(src, password).exitCode, 0);
+    fs::remove(Path("brief.tmb"));
+  }
+  // Checking takes no more than 15 characters either.
+  ASSERT_EQ(Encode(src, "kennwort").exitCode, 0);
+  const CliResult r = RunCli({"check", "--password-stdin", Path("brief.tmb").string()}, "1234567890123456\n");
+  EXPECT_EQ(r.exitCode, kUsage);
+  EXPECT_NE(r.err.find(kPasswordTooLong), std::string::npos) << r.err;
+}
+
+TEST_F(CliTest, PasswordTypedOnTheTerminalIsConfirmedAndNotEchoed) {
+  const fs::path src = Write("brief.doc", Bytes(2000000, 5));
+  const std::vector<std::string> args{"encode", src.string()};
+
+  CliResult r = RunCliOnTerminal(args, {"geheim1", "Geheim1"});
+  EXPECT_EQ(r.exitCode, kUsage);
+  EXPECT_NE(r.err.find(kConfirmationDiffers), std::string::npos) << r.err;
+  r = RunCliOnTerminal(args, {"geheim1", ""});
+  EXPECT_EQ(r.exitCode, kUsage);
+  EXPECT_NE(r.err.find(kNoConfirmation), std::string::npos) << r.err;
+  r = RunCliOnTerminal(args, {"gehe"});  // refused before the confirmation
+  EXPECT_EQ(r.exitCode, kUsage);
+  EXPECT_NE(r.err.find(kPasswordTooShort), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("Kennwortbestätigung: "), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(Path("brief.tmb")));
+
+  r = RunCliOnTerminal(args, {"geheim1", "geheim1"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.err.find("geheim1"), std::string::npos) << r.err;
+  // A 2 MB pass draws its bar on the terminal and clears it at the end.
+  EXPECT_NE(r.err.find("[####################] 100%"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("\r\033[K"), std::string::npos);
+
+  r = RunCliOnTerminal({"check", Path("brief.tmb").string()}, {"geheim1"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.err.find("doc"), std::string::npos) << r.err;
+}
+
+TEST_F(CliTest, Utf8PasswordsMeetWindows1252KeyCodes) {
+  // Encoded through the library with the password's Windows-1252 bytes ...
+  const fs::path src = Write("apfel.txt", Bytes(4000, 6));
+  codec::Encode(src, Path("a.tmb"), "\xE4pfelbaum", "txt");
+  // ... decodes with the same password typed as UTF-8.
+  CliResult r = RunCli({"decode", "--password-stdin", Path("a.tmb").string(), Path("a.out").string()},
+                       "äpfelbaum\n");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(Read(Path("a.out")), Read(src));
+  EXPECT_EQ(RunCli({"check", "--password-stdin", Path("a.tmb").string()}, "apfelbaum\n").exitCode,
+            kWrongPassword);
+
+  // And the other way round, with "€" (0x80) and a character outside the
+  // code page, which counts as "?".
+  r = Encode(src, "Grüße€ĉ", {Path("b.tmb").string()});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(codec::CheckPassword(Path("b.tmb"), "Gr\xFC\xDF" "e\x80?").fits());
+  EXPECT_FALSE(codec::CheckPassword(Path("b.tmb"), "Gr\xFC\xDF" "e\x80\xE4").fits());
+}
+
+TEST_F(CliTest, TagCharactersUnfitForFileNamesBecomeUnderscores) {
+  const fs::path src = Write("plain", "geheimer inhalt");
+  fs::create_directory(Path("a"));
+  fs::create_directory(Path("b"));
+  codec::Encode(src, Path("a/x.tmb"), "kennwort", "a/b");
+  codec::Encode(src, Path("b/x.tmb"), std::string("kennwort"), std::string("\0\x1b\\", 3));
+
+  CliResult r = RunCli({"decode", "--password-stdin", Path("a/x.tmb").string()}, "kennwort\n");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(Read(Path("a/x.a_b")), "geheimer inhalt");
+  r = RunCli({"decode", "--password-stdin", Path("b/x.tmb").string()}, "kennwort\n");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(List(Path("b")), (std::set<std::string>{"x.tmb", "x.___"}));
+  // check never sends the control characters to the terminal.
+  EXPECT_EQ(RunCli({"check", "--password-stdin", Path("b/x.tmb").string()}, "kennwort\n").out, "??\\\n");
+}
+
+TEST_F(CliTest, HelpVersionAndUsageErrors) {
+  CliResult r = RunCli({"--help"});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_NE(r.out.find("tambril-cli encode [--password-stdin] SOURCE [TARGET]"), std::string::npos);
+  EXPECT_EQ(r.err, "");
+  r = RunCli({"--version"});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out, "tambril-cli " TAMBRIL_VERSION "\n");
+
+  const std::vector<std::vector<std::string>> wrong = {
+      {},
+      {"verschluesseln", "x"},
+      {"--bogus"},
+      {"encode"},
+      {"encode", "--password-stdin"},
+      {"encode", "a", "b", "c"},
+      {"encode", "--passwort-stdin", "a"},
+      {"check", "a", "b"},
+      {"decode"},
+      {"show"},
+      {"show", "--password-stdin", "a"},
+      {"encode", ""},
+  };
+  for (const auto& args : wrong) {
+    SCOPED_TRACE(::testing::PrintToString(args));
+    r = RunCli(args);
+    EXPECT_EQ(r.exitCode, kUsage);
+    EXPECT_EQ(r.out, "");
+    EXPECT_FALSE(r.err.empty());
+  }
+
+  // Without a terminal the password can only come from standard input.
+  Write("brief.doc", "x");
+  r = RunCli({"encode", Path("brief.doc").string()});
+  EXPECT_EQ(r.exitCode, kUsage);
+  EXPECT_NE(r.err.find("--password-stdin"), std::string::npos) << r.err;
+
+  // "--" ends the options, so a file may be called "-x.doc".
+  Write("-x.doc", "strich");
+  CliOptions inDir;
+  inDir.cwd = dir_;
+  r = RunCli({"encode", "--password-stdin", "--", "-x.doc"}, "kennwort\n", inDir);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(fs::exists(Path("-x.tmb")));
+}
+
+TEST_F(CliTest, ShowWritesEachByteAsItsWindows1252Character) {
+  const std::string bytes("A\x00\x80\xE4\x81\x9F\xFF\n", 8);
+  Write("roh.bin", bytes);
+  CliResult r = RunCli({"show", Path("roh.bin").string()});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, std::string("A\x00\xE2\x82\xAC\xC3\xA4\xC2\x81\xC5\xB8\xC3\xBF\n", 14));
+
+  // Larger than one block: every block is converted, none is lost.
+  Write("gross.txt", std::string(200000, '\xE4') + "Ende");
+  r = RunCli({"show", Path("gross.txt").string()});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out.size(), 400004u);
+  EXPECT_EQ(r.out.substr(r.out.size() - 6), "\xC3\xA4" "Ende");
+}
+
+TEST_F(CliTest, ShowReadsRtfWithoutAScreen) {
+  Write("brief.RTF", "{\\rtf1\\ansi\\deff0 {\\fonttbl{\\f0 Arial;}}\\f0 Hallo Welt\\par}");
+  CliOptions noPlatform;
+  noPlatform.unsetEnv = {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"};
+  const CliResult r = RunCli({"show", Path("brief.RTF").string()}, "", noPlatform);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("Hallo"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Welt"), std::string::npos) << r.out;
+}
+
+}  // namespace
+}  // namespace tambril::cli::test
