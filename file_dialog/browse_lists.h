@@ -1,0 +1,91 @@
+#pragma once
+// The three browsing lists of the file dialog: drives (the mounted file
+// system roots; drive letters on Windows), the folder being browsed with its
+// parents and sub-folders, and the files of a folder that match a pattern.
+// Paths are handed in and out in the platform's own notation.
+#include <QComboBox>
+#include <QListWidget>
+#include <QString>
+
+#include "file_dialog/path_rules.h"
+
+namespace tambril {
+
+class DriveList : public QComboBox {
+  Q_OBJECT
+
+ public:
+  explicit DriveList(QWidget* parent = nullptr);
+  // Re-reads the mounted roots.
+  void reload();
+  // The shown drive's root, for example "/" or "C:\".
+  QString drive() const { return drive_; }
+  // Shows the drive `root` (taken into the list when missing) and emits
+  // changed() if that is another drive than before.
+  void setDrive(const QString& root);
+  // Shows the drive that holds `path`, without a change.
+  void followPath(const QString& path);
+  // Whether the drive can be browsed.
+  static bool IsReadable(const QString& root);
+  // The roots the list offers.
+  static QStringList Roots();
+
+ signals:
+  void changed();
+
+ private:
+  int indexOfRoot(const QString& root) const;
+  QString drive_;
+};
+
+class FolderList : public QListWidget {
+  Q_OBJECT
+
+ public:
+  explicit FolderList(QWidget* parent = nullptr);
+  QString path() const { return path_; }
+  // Shows `folder`. Returns false, changing nothing, when it cannot be
+  // opened; emits changed() when the shown folder became another one.
+  bool setPath(const QString& folder);
+  // Re-reads the folder; false when it is gone or cannot be read.
+  bool refresh();
+  static bool CanOpen(const QString& folder);
+
+ signals:
+  void changed();
+  // A folder the user chose could not be opened.
+  void openFailed(const QString& folder);
+
+ private:
+  void fill();
+  QString path_;
+};
+
+class FileList : public QListWidget {
+  Q_OBJECT
+
+ public:
+  explicit FileList(QWidget* parent = nullptr);
+  QString path() const { return path_; }
+  // Lists the files of `folder`; false, changing nothing, when it cannot be read.
+  bool setPath(const QString& folder);
+  const FilePattern& pattern() const { return pattern_; }
+  void setPattern(const FilePattern& pattern);
+  // Re-reads the folder; false when it is gone or cannot be read.
+  bool refresh();
+  // The selected file's bare name, empty when none is selected.
+  QString fileName() const;
+
+ signals:
+  // The user selected a file.
+  void clicked();
+  void doubleClicked();
+
+ private:
+  void fill();
+  QString path_;
+  FilePattern pattern_;
+  bool filling_ = false;
+};
+
+}  // namespace tambril

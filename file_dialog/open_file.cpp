@@ -1,0 +1,124 @@
+// "ÖFFNEN": makes the file named in the dialog's name box the loaded file.
+// Its content goes into the viewer, it stays open as file slot 1, and the
+// main window's record describes it. A failure on the way is reported once
+// and leaves no file loaded; what the earlier steps changed stays changed.
+#include <QDateTime>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <cerrno>
+#include <new>
+
+#include "codec/files.h"
+#include "file_dialog/selpr6.h"
+#include "main_window/form1.h"
+#include "platform/file_slots.h"
+#include "platform/platform.h"
+#include "platform/text_rules.h"
+#include "platform/windows.h"
+#include "viewer/form8.h"
+
+using namespace tambril;
+using platform::MessageIcon;
+using platform::Pointer;
+
+namespace {
+
+// Refusals of the file system itself count as path or file access failures;
+// everything else as a device failure.
+bool IsAccessFailure(int errnum) {
+  switch (errnum) {
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case ENOENT:
+    case ENOTDIR:
+    case ELOOP:
+    case ENAMETOOLONG:
+    case EROFS:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The whole file, read through a handle of its own.
+QByteArray ReadWhole(const QString& path, std::uint64_t size) {
+  const codec::InputFile file(ToFsPath(path));
+  file.adviseSequential();
+  QByteArray bytes(static_cast<qsizetype>(size), Qt::Uninitialized);
+  const std::size_t got = file.readAt(0, bytes.data(), bytes.size());
+  bytes.truncate(static_cast<qsizetype>(got));
+  return bytes;
+}
+
+}  // namespace
+
+void Selpr6::Command2_Click() {
+  auto& p = platform::Current();
+  if (Text1->text().isEmpty()) {
+    p.beep();
+    return;
+  }
+  Form1& main = Windows::get<Form1>();
+  Form8& viewer = Windows::get<Form8>();
+  try {
+    p.setPointer(this, Pointer::Busy);
+    main.Text1->setText(File1->fileName());
+    Label5->setText(Dir1->path());
+    Label6->setText(Drive1->drive());
+    const QString path = Text1->text();
+    main.setWindowTitle(QStringLiteral("  ") + path);
+    const bool rich = ContainsNoCase(path, QStringLiteral(".rtf"));
+    const bool encoded = ContainsNoCase(path, QStringLiteral(".tmb"));
+    Files().closeAll();
+
+    {
+      // Measure through a handle first: a folder or a locked file fails here.
+      const codec::InputFile probe(ToFsPath(path));
+      const std::uint64_t size = probe.size();
+      if (size > static_cast<std::uint64_t>(RichTextBox::kMaxShownBytes)) {
+        viewer.RichTextBox1->showTooLarge(static_cast<std::int64_t>(size));
+      } else if (rich) {
+        viewer.RichTextBox1->loadRtf(ReadWhole(path, size));
+      } else {
+        viewer.RichTextBox1->loadPlain(ReadWhole(path, size));
+      }
+    }
+
+    main.Image3->hide();
+    main.Label9->setVisible(encoded);
+    main.Image1->setVisible(encoded);
+    main.Label10->setVisible(!encoded);
+    main.Image2->setVisible(!encoded);
+
+    const std::uint64_t n = Files().openSlot1(path).size();
+    main.Label3->setText(NumberText(static_cast<std::int64_t>(n)));
+    main.Label1->setText(NumberText(static_cast<std::int64_t>(n)) + QStringLiteral(" Byte"));
+    main.Label7->setText(NumberText(RoundedMebibytes(n)) + QStringLiteral(" MB"));
+    main.Label5->setText(path);
+    main.Label8->setText(QFileInfo(path).lastModified().toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")));
+
+    p.setPointer(this, Pointer::Normal);
+    hide();
+    return;
+  } catch (const codec::CodecError& e) {
+    p.beep();
+    p.messageBox(this,
+                 IsAccessFailure(e.errnum()) ? QStringLiteral("Fehler beim Zugriff auf Pfad/Datei")
+                                             : QStringLiteral("Fehler beim Lesen vom Gerät"),
+                 QStringLiteral("ERROR"), MessageIcon::None);
+  } catch (const std::exception&) {
+    // Out of memory and the like.
+    p.beep();
+    p.messageBox(this, QStringLiteral("Fehler beim Lesen vom Gerät"), QStringLiteral("ERROR"), MessageIcon::None);
+  }
+  // No file is loaded now.
+  Files().closeAll();
+  viewer.RichTextBox1->clear();
+  main.Label1->clear();
+  main.Label3->clear();
+  main.Label5->clear();
+  main.Text1->setText(QStringLiteral("ERROR"));
+  p.setPointer(this, Pointer::Normal);
+}

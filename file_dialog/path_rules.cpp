@@ -1,0 +1,50 @@
+#include "file_dialog/path_rules.h"
+
+#include <QDir>
+
+namespace tambril {
+
+QString JoinPath(const QString& folder, const QString& name) {
+  if (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QDir::separator())) return folder + name;
+  return folder + QDir::separator() + name;
+}
+
+bool FilePattern::IsAcceptable(const QString& text) {
+  for (const QChar c : text) {
+    if (c.unicode() < 0x20 || c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char('<') ||
+        c == QLatin1Char('>') || c == QLatin1Char(':') || c == QLatin1Char('"') || c == QLatin1Char('|')) {
+      return false;
+    }
+  }
+  return true;
+}
+
+FilePattern::FilePattern(const QString& text) : text_(text) {
+  for (QString part : text.split(QLatin1Char(';'))) {
+    part = part.trimmed();
+    if (part.isEmpty() && text.trimmed().isEmpty()) part = QStringLiteral("*");
+    if (part.isEmpty()) continue;
+    if (part == QLatin1String("*.*")) part = QStringLiteral("*");
+    QString re;
+    for (const QChar c : part) {
+      if (c == QLatin1Char('*')) {
+        re += QLatin1String(".*");
+      } else if (c == QLatin1Char('?')) {
+        re += QLatin1Char('.');
+      } else {
+        re += QRegularExpression::escape(QString(c));
+      }
+    }
+    parts_.emplace_back(QRegularExpression::anchoredPattern(re),
+                        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+  }
+}
+
+bool FilePattern::matches(const QString& name) const {
+  for (const auto& re : parts_) {
+    if (re.match(name).hasMatch()) return true;
+  }
+  return false;
+}
+
+}  // namespace tambril

@@ -1,0 +1,32 @@
+#pragma once
+// Rules of the file dialog that do not depend on its controls.
+#include <QRegularExpression>
+#include <QString>
+#include <vector>
+
+namespace tambril {
+
+// Joins a folder and a name: directly after a folder that already ends in
+// the separator (a root such as "/" or "C:\"), with one separator otherwise.
+QString JoinPath(const QString& folder, const QString& name);
+
+// A file-type pattern such as "*.txt" or "*.tmb;*.txt": "*" stands for any
+// run of characters, "?" for one, letters match in either case, and "*.*"
+// matches every name, with or without a dot.
+class FilePattern {
+ public:
+  // Whether the file list accepts `text` as a pattern: no folder separators,
+  // no characters that no file name may hold ("<>:\"|" and control codes).
+  // An empty text means every file.
+  static bool IsAcceptable(const QString& text);
+  // `text` must be acceptable.
+  explicit FilePattern(const QString& text = QStringLiteral("*.*"));
+  bool matches(const QString& name) const;
+  const QString& text() const { return text_; }
+
+ private:
+  QString text_;
+  std::vector<QRegularExpression> parts_;
+};
+
+}  // namespace tambril

@@ -1,0 +1,247 @@
+#include "file_dialog/selpr6.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+
+#include "platform/platform.h"
+#include "platform/text_rules.h"
+#include "platform/twips.h"
+
+using namespace tambril;
+using platform::MessageIcon;
+using platform::Pointer;
+
+namespace {
+
+const QString kDeviceError = QStringLiteral("Fehler beim Lesen von/Schreiben auf Gerät");
+const QString kPathError = QStringLiteral("Fehler beim Zugriff auf Pfad/Datei");
+const QString kPatternError = QStringLiteral("Unzulässiger Eigenschaftswert");
+
+QLabel* StateField(QWidget* parent, const char* name, const QRect& where) {
+  auto* label = new QLabel(parent);
+  label->setObjectName(QLatin1String(name));
+  label->setGeometry(where);
+  QPalette pal = label->palette();
+  pal.setColor(QPalette::WindowText, BgrColor(0x00E0E0E0));
+  label->setPalette(pal);
+  label->setFont(DialogFont(6));
+  return label;
+}
+
+}  // namespace
+
+Selpr6::Selpr6() {
+  setObjectName(QStringLiteral("Selpr6"));
+  setWindowTitle(QStringLiteral("Datei"));
+  setModal(true);
+  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowCloseButtonHint);
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, Qt::white);
+  setPalette(pal);
+  setAutoFillBackground(true);
+  setFont(DialogFont(8.25));
+
+  MenuBar = new QMenuBar(this);
+  MenuBar->setNativeMenuBar(false);
+  Directory = MenuBar->addMenu(QStringLiteral("Ordner"));
+  Directory->setObjectName(QStringLiteral("Directory"));
+  New_directory = Directory->addAction(QStringLiteral("Neuer Ordner.."));
+  New_directory->setObjectName(QStringLiteral("New_directory"));
+  const int top = MenuBar->sizeHint().height();
+  MenuBar->setGeometry(0, 0, Px(7635), top);
+
+  // Everything below the menu; positions in twips from the client's top.
+  auto* client = new QWidget(this);
+  client->setGeometry(0, top, Px(7635), Px(4950));
+
+  Drive1 = new DriveList(client);
+  Drive1->setObjectName(QStringLiteral("Drive1"));
+  Drive1->setGeometry(TwipsRect(240, 240, 3495, 330));
+  Dir1 = new FolderList(client);
+  Dir1->setObjectName(QStringLiteral("Dir1"));
+  Dir1->setGeometry(TwipsRect(240, 660, 3495, 2310));
+  File1 = new FileList(client);
+  File1->setObjectName(QStringLiteral("File1"));
+  File1->setGeometry(TwipsRect(3900, 240, 3495, 2730));
+
+  const QFont bold = DialogFont(8.25, true);
+  Label1 = new QLabel(QStringLiteral("Dateiname:"), client);
+  Label1->setObjectName(QStringLiteral("Label1"));
+  Label1->setFont(bold);
+  Label1->setGeometry(TwipsRect(240, 3150, 1215, 300));
+  Text1 = new QLineEdit(client);
+  Text1->setObjectName(QStringLiteral("Text1"));
+  Text1->setGeometry(TwipsRect(1500, 3120, 5895, 330));
+  Label2 = new QLabel(QStringLiteral("Dateityp:"), client);
+  Label2->setObjectName(QStringLiteral("Label2"));
+  Label2->setFont(bold);
+  Label2->setGeometry(TwipsRect(240, 3585, 1215, 300));
+  Combo1 = new QComboBox(client);
+  Combo1->setObjectName(QStringLiteral("Combo1"));
+  Combo1->setEditable(true);
+  Combo1->setInsertPolicy(QComboBox::NoInsert);
+  Combo1->setCompleter(nullptr);
+  Combo1->setGeometry(TwipsRect(1500, 3555, 2295, 330));
+  QPalette grey = Text1->palette();
+  grey.setColor(QPalette::Base, BgrColor(0x00E0E0E0));
+  Text1->setPalette(grey);
+  Combo1->setPalette(grey);
+
+  const auto button = [&](const char* name, const QString& caption, int left) {
+    auto* b = new QPushButton(caption, client);
+    b->setObjectName(QLatin1String(name));
+    b->setFont(bold);
+    b->setAutoDefault(false);
+    b->setGeometry(TwipsRect(left, 4305, 1695, 420));
+    return b;
+  };
+  Command2 = button("Command2", QStringLiteral("ÖFFNEN"), 240);
+  Command1 = button("Command1", QStringLiteral("ERSTELLEN"), 2100);
+  Command3 = button("Command3", QStringLiteral("ABBRECHEN"), 3960);
+  Command4 = button("Command4", QStringLiteral("HILFE"), 5820);
+
+  Label3 = StateField(client, "Label3", TwipsRect(240, 4050, 15, 15));
+  Label3->hide();
+  Label4 = StateField(client, "Label4", TwipsRect(240, 4020, 375, 195));
+  Label5 = StateField(client, "Label5", TwipsRect(660, 4020, 375, 195));
+  Label6 = StateField(client, "Label6", TwipsRect(1080, 4020, 375, 195));
+
+  setTabOrder(Dir1, Drive1);
+  setTabOrder(Drive1, File1);
+  setTabOrder(File1, Combo1);
+  setTabOrder(Combo1, Text1);
+  setTabOrder(Text1, Command2);
+  setTabOrder(Command2, Command3);
+  setTabOrder(Command3, Command1);
+  setTabOrder(Command1, Command4);
+
+  setFixedSize(Px(7635), top + Px(4950));
+
+  connect(Drive1, &DriveList::changed, this, &Selpr6::Drive1_Change);
+  connect(Dir1, &FolderList::changed, this, &Selpr6::Dir1_Change);
+  connect(Dir1, &FolderList::openFailed, this, &Selpr6::Dir1_OpenFailed);
+  connect(File1, &FileList::clicked, this, &Selpr6::File1_Click);
+  connect(File1, &FileList::doubleClicked, this, &Selpr6::File1_DblClick);
+  connect(Combo1, &QComboBox::activated, this, &Selpr6::Combo1_Click);
+  connect(Combo1, &QComboBox::editTextChanged, this, &Selpr6::Combo1_Change);
+  connect(Command1, &QPushButton::clicked, this, &Selpr6::Command1_Click);
+  connect(Command2, &QPushButton::clicked, this, &Selpr6::Command2_Click);
+  connect(Command3, &QPushButton::clicked, this, &Selpr6::Command3_Click);
+  connect(Command4, &QPushButton::clicked, this, &Selpr6::Command4_Click);
+  connect(New_directory, &QAction::triggered, this, &Selpr6::New_directory_Click);
+
+  // The lists start in the current folder with every file shown.
+  File1->setPattern(FilePattern(QStringLiteral("*.*")));
+  const QString start = QDir::currentPath();
+  Drive1->followPath(start);
+  if (!Dir1->setPath(start)) Dir1->setPath(QDir::rootPath());
+  Form_Load();
+}
+
+void Selpr6::Form_Load() {
+  platform::CentreOnScreen(*this);
+  settingCombo_ = true;
+  Combo1->addItems({QStringLiteral("*.tmb"), QStringLiteral("*.txt"), QStringLiteral("*.rtf"), QStringLiteral("*.*")});
+  Combo1->setCurrentIndex(-1);
+  Combo1->setEditText(QStringLiteral("*.*"));
+  settingCombo_ = false;
+}
+
+void Selpr6::ShowError(const QString& text, bool beep) {
+  auto& p = platform::Current();
+  if (beep) p.beep();
+  p.messageBox(this, text, QStringLiteral("ERROR"), MessageIcon::None);
+}
+
+void Selpr6::Drive1_Change() {
+  auto& p = platform::Current();
+  p.setPointer(this, Pointer::Busy);
+  const QString root = Drive1->drive();
+  if (!DriveList::IsReadable(root) || !Dir1->setPath(root)) {
+    ShowError(kDeviceError, true);
+    GoToFallbackPlace();
+  }
+  p.setPointer(this, Pointer::Normal);
+}
+
+void Selpr6::Dir1_Change() {
+  auto& p = platform::Current();
+  p.setPointer(this, Pointer::Busy);
+  Drive1->followPath(Dir1->path());
+  if (!File1->setPath(Dir1->path())) {
+    ShowError(kPathError, true);
+    p.setPointer(this, Pointer::Normal);
+    return;
+  }
+  Text1->setText(JoinPath(File1->path(), File1->fileName()));
+  Text1->setText(Text1->text() + Label3->text());
+  p.setPointer(this, Pointer::Normal);
+}
+
+void Selpr6::Dir1_OpenFailed() {
+  ShowError(kPathError, true);
+  platform::Current().setPointer(this, Pointer::Normal);
+}
+
+void Selpr6::File1_Click() { Text1->setText(JoinPath(File1->path(), File1->fileName())); }
+
+void Selpr6::File1_DblClick() {
+  if (Command2->isEnabled()) Command2_Click();
+}
+
+void Selpr6::Combo1_Click() { File1->setPattern(FilePattern(Combo1->currentText())); }
+
+void Selpr6::Combo1_Change() {
+  if (settingCombo_) return;
+  const QString text = Combo1->currentText();
+  if (FilePattern::IsAcceptable(text)) {
+    File1->setPattern(FilePattern(text));
+    return;
+  }
+  platform::Current().messageBox(this, kPatternError, QStringLiteral("ERROR"), MessageIcon::Stop);
+  // Setting the text runs this handler again, which takes the pattern "*.*".
+  Combo1->setEditText(QStringLiteral("*.*"));
+}
+
+// Naming the target of a coding run; handed to the coding dialogs once they exist.
+void Selpr6::Command1_Click() {}
+
+void Selpr6::Command3_Click() { hide(); }
+
+// The info text of the current mode is shown here once the help window exists.
+void Selpr6::Command4_Click() {}
+
+// The new-folder dialog opens from here once it exists.
+void Selpr6::New_directory_Click() {}
+
+bool Selpr6::RefreshLists() { return File1->refresh() && Dir1->refresh(); }
+
+void Selpr6::GoToFallbackPlace() {
+  const QString root = QDir::toNativeSeparators(QDir::rootPath());
+  Drive1->blockSignals(true);
+  Drive1->setDrive(root);
+  Drive1->blockSignals(false);
+  // The folder list's change action runs only if the folder changes; the
+  // file list is re-read either way.
+  if (Dir1->setPath(root)) File1->setPath(root);
+}
+
+void Selpr6::paintEvent(QPaintEvent* event) {
+  QDialog::paintEvent(event);
+  // A frame around the content: grey at the top and left, black below and right.
+  QPainter painter(this);
+  const int top = MenuBar->height();
+  const QRect r(Px(105), top + Px(105), Px(7635) - 2 * Px(105), Px(4950) - 2 * Px(105));
+  painter.setPen(Qt::gray);
+  painter.drawLine(r.topLeft(), r.topRight());
+  painter.drawLine(r.topLeft(), r.bottomLeft());
+  painter.setPen(Qt::black);
+  painter.drawLine(r.bottomLeft(), r.bottomRight());
+  painter.drawLine(r.topRight(), r.bottomRight());
+}

@@ -1,0 +1,79 @@
+#pragma once
+// The program's own file dialog. Its callers put it into one of three modes
+// and show it modally: open mode ("ÖFFNEN" enabled) loads a file; the two
+// create modes ("ERSTELLEN" enabled, mode word "CODEON" or "CODEOFF" in
+// Label4) name the file an encoding or decoding is to write. It is created
+// once and afterwards only hidden, so drive, folder, file type, name box and
+// the state fields carry over from one showing to the next.
+//
+// State fields (hidden or tiny labels, read and written by the callers):
+//   Label3  proposed bare name of the file to create (empty in open mode)
+//   Label4  mode word: "CODEON", "CODEOFF" or empty
+//   Label5  folder of the loaded file, set by "ÖFFNEN"
+//   Label6  drive of the loaded file, set by "ÖFFNEN"
+#include <QDialog>
+
+#include "file_dialog/browse_lists.h"
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+
+class Selpr6 : public QDialog {
+  Q_OBJECT
+
+ public:
+  Selpr6();
+
+  QMenuBar* MenuBar;
+  QMenu* Directory;          // "Ordner"
+  QAction* New_directory;    // "Neuer Ordner.."
+  tambril::DriveList* Drive1;
+  tambril::FolderList* Dir1;
+  tambril::FileList* File1;
+  QComboBox* Combo1;         // file type
+  QLabel* Label1;            // "Dateiname:"
+  QLabel* Label2;            // "Dateityp:"
+  QLineEdit* Text1;          // full path of the chosen or the new file
+  QPushButton* Command1;     // "ERSTELLEN"
+  QPushButton* Command2;     // "ÖFFNEN"
+  QPushButton* Command3;     // "ABBRECHEN"
+  QPushButton* Command4;     // "HILFE"
+  QLabel* Label3;
+  QLabel* Label4;
+  QLabel* Label5;
+  QLabel* Label6;
+
+  // Event handlers.
+  void Form_Load();
+  void Drive1_Change();
+  void Dir1_Change();
+  void File1_Click();
+  void File1_DblClick();
+  void Combo1_Click();
+  void Combo1_Change();
+  void Command1_Click();  // ERSTELLEN
+  void Command2_Click();  // ÖFFNEN: loads the file named in Text1
+  void Command3_Click();  // ABBRECHEN
+  void Command4_Click();  // HILFE
+  void New_directory_Click();
+
+  // Re-reads the file and folder lists from disk; false when the folder
+  // shown last can no longer be read.
+  bool RefreshLists();
+  // Puts drive and folder list on the fall-back place, the file system's
+  // root ("C:\" on Windows), running their change actions.
+  void GoToFallbackPlace();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  void Dir1_OpenFailed();
+  void ShowError(const QString& text, bool beep);
+  bool settingCombo_ = false;
+};

@@ -1,0 +1,220 @@
+#include "main_window/form1.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+
+#include "file_dialog/selpr6.h"
+#include "main_window/pictures.h"
+#include "platform/file_slots.h"
+#include "platform/platform.h"
+#include "platform/text_rules.h"
+#include "platform/twips.h"
+#include "platform/windows.h"
+#include "viewer/form8.h"
+
+using namespace tambril;
+using platform::MessageIcon;
+
+namespace {
+
+const QColor kGrey = BgrColor(0x00E0E0E0);
+const QColor kDarkBlue = BgrColor(0x00400000);
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, QRect where, double points) {
+  auto* label = new QLabel(caption, parent);
+  label->setObjectName(QLatin1String(name));
+  label->setGeometry(where);
+  label->setFont(DialogFont(points, true));
+  QPalette pal = label->palette();
+  pal.setColor(QPalette::WindowText, kDarkBlue);
+  pal.setColor(QPalette::Window, kGrey);
+  label->setPalette(pal);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  return label;
+}
+
+QLabel* MakePicture(QWidget* parent, const char* name, const QPixmap& picture, QRect where) {
+  auto* label = new QLabel(parent);
+  label->setObjectName(QLatin1String(name));
+  label->setGeometry(where);
+  label->setPixmap(picture);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  return label;
+}
+
+QAction* MakeItem(QMenu* menu, const char* name, const QString& caption) {
+  QAction* action = menu->addAction(caption);
+  action->setObjectName(QString::fromUtf8(name));
+  return action;
+}
+
+}  // namespace
+
+Form1::Form1() {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QStringLiteral("Tambril"));
+  setWindowIcon(ProgramIcon());
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, kGrey);
+  setPalette(pal);
+  setAutoFillBackground(true);
+
+  auto* client = new QWidget(this);
+  client->setFixedSize(TwipsSize(9960, 3750));
+  setCentralWidget(client);
+
+  Label4 = MakeLabel(client, "Label4", QStringLiteral("Dateiname:"), TwipsRect(240, 360, 1575, 495), 13.5);
+  Text1 = new QLineEdit(client);
+  Text1->setObjectName(QStringLiteral("Text1"));
+  Text1->setReadOnly(true);
+  Text1->setFrame(false);
+  Text1->setGeometry(TwipsRect(1920, 360, 16815, 525));
+  Text1->setFont(DialogFont(13.5, true));
+  QPalette textPal = Text1->palette();
+  textPal.setColor(QPalette::Text, kDarkBlue);
+  textPal.setColor(QPalette::Base, kGrey);
+  Text1->setPalette(textPal);
+  Label2 = MakeLabel(client, "Label2", QStringLiteral("Größe:"), TwipsRect(720, 1080, 735, 255), 9.75);
+  Label1 = MakeLabel(client, "Label1", QString(), TwipsRect(1560, 1080, 10215, 255), 8.25);
+  Label7 = MakeLabel(client, "Label7", QString(), TwipsRect(1560, 1560, 10335, 375), 8.25);
+  Label6 = MakeLabel(client, "Label6", QStringLiteral("Geändert am:"), TwipsRect(120, 2160, 1455, 255), 9.75);
+  Label8 = MakeLabel(client, "Label8", QString(), TwipsRect(1800, 2160, 6855, 255), 8.25);
+  Image3 = MakePicture(client, "Image3", StartPicture(), TwipsRect(120, 2640, 5490, 780));
+  Image1 = MakePicture(client, "Image1", EncodedPicture(), TwipsRect(120, 2640, 810, 735));
+  Image1->hide();
+  Image2 = MakePicture(client, "Image2", PlainPicture(), TwipsRect(120, 2640, 810, 735));
+  Image2->hide();
+  Label9 = MakeLabel(client, "Label9", QStringLiteral("CODIERTE- DATEI"), TwipsRect(960, 2760, 4215, 495), 13.5);
+  Label9->hide();
+  Label10 = MakeLabel(client, "Label10", QStringLiteral("ENTCODIERTE-DATEI"), TwipsRect(960, 2760, 4095, 495), 13.5);
+  Label10->hide();
+  // State only: hidden, and below the bottom edge as well.
+  Label5 = new QLabel(client);
+  Label5->setObjectName(QStringLiteral("Label5"));
+  Label5->setGeometry(TwipsRect(7680, 4440, 255, 255));
+  Label5->hide();
+  Label3 = new QLabel(client);
+  Label3->setObjectName(QStringLiteral("Label3"));
+  Label3->setGeometry(TwipsRect(8160, 4320, 615, 255));
+  Label3->hide();
+
+  // The menu; no item has a shortcut key.
+  QMenuBar* bar = menuBar();
+  bar->setNativeMenuBar(false);
+  Date = bar->addMenu(QStringLiteral("Datei"));
+  Date->setObjectName(QStringLiteral("Date"));
+  Datei_öffnen = MakeItem(Date, "Datei_öffnen", QStringLiteral("Datei öffnen.."));
+  Beenden = MakeItem(Date, "Beenden", QStringLiteral("Beenden"));
+  Bearbeiten = bar->addMenu(QStringLiteral("Bearbeiten"));
+  Bearbeiten->setObjectName(QStringLiteral("Bearbeiten"));
+  Code_AN = MakeItem(Bearbeiten, "Code_AN", QStringLiteral("Code_An.."));
+  Code_Aus = MakeItem(Bearbeiten, "Code_Aus", QStringLiteral("Code_Aus.."));
+  Code_AN->setCheckable(true);
+  Code_Aus->setCheckable(true);
+  Suchen = bar->addMenu(QStringLiteral("Zeigen"));
+  Suchen->setObjectName(QStringLiteral("Suchen"));
+  Window = MakeItem(Suchen, "Window", QStringLiteral("Window"));
+  Zeichen = bar->addMenu(QStringLiteral("?"));
+  Zeichen->setObjectName(QStringLiteral("Zeichen"));
+  Hilfe = MakeItem(Zeichen, "Hilfe", QStringLiteral("Hilfe"));
+  Info = MakeItem(Zeichen, "Info", QStringLiteral("Info"));
+
+  connect(Datei_öffnen, &QAction::triggered, this, &Form1::Datei_öffnen_Click);
+  connect(Beenden, &QAction::triggered, this, &Form1::Beenden_Click);
+  // A checkable item flips its mark when chosen; the coding commands decide
+  // the marks themselves, so the flip is undone first.
+  connect(Code_AN, &QAction::triggered, this, [this](bool checked) {
+    Code_AN->setChecked(!checked);
+    Code_AN_Click();
+  });
+  connect(Code_Aus, &QAction::triggered, this, [this](bool checked) {
+    Code_Aus->setChecked(!checked);
+    Code_Aus_Click();
+  });
+  connect(Window, &QAction::triggered, this, &Form1::Window_Click);
+  connect(Hilfe, &QAction::triggered, this, &Form1::Hilfe_Click);
+  connect(Info, &QAction::triggered, this, &Form1::Info_Click);
+  Text1->installEventFilter(this);
+  connect(qApp, &QCoreApplication::aboutToQuit, this, &Form1::Form_Terminate);
+
+  adjustSize();
+  setFixedSize(sizeHint());
+  Form_Load();
+}
+
+void Form1::Form_Load() {
+  platform::CentreOnScreen(*this);
+  Label1->setText(QStringLiteral("0") + QStringLiteral(" ") + QStringLiteral("Byte"));
+  Label7->setText(QStringLiteral("0") + QStringLiteral(" ") + QStringLiteral("MB"));
+}
+
+void Form1::Datei_öffnen_Click() {
+  auto& p = platform::Current();
+  auto& dialog = Windows::get<Selpr6>();
+  dialog.setWindowTitle(QStringLiteral(" Datei öffnen"));
+  dialog.Command1->setEnabled(false);
+  dialog.Command2->setEnabled(true);
+  dialog.Directory->menuAction()->setEnabled(false);
+  dialog.Label3->clear();
+  dialog.Text1->clear();
+  dialog.Text1->setReadOnly(true);
+  if (!dialog.RefreshLists()) {
+    // The folder shown last is gone (a removed disk): start again at the root.
+    p.beep();
+    p.messageBox(this, QStringLiteral("Fehler beim Lesen von/Schreiben auf Gerät"), QStringLiteral("ERROR"),
+                 MessageIcon::None);
+    dialog.GoToFallbackPlace();
+    return;
+  }
+  dialog.exec();
+}
+
+void Form1::Beenden_Click() { EndSequence(); }
+
+// Encoding and decoding start here once the coding dialogs exist.
+void Form1::Code_AN_Click() {}
+void Form1::Code_Aus_Click() {}
+
+void Form1::Window_Click() { Windows::get<Form8>().exec(); }
+
+// The main help text is shown here once the help window exists.
+void Form1::Hilfe_Click() {}
+
+// The info window opens here once it exists.
+void Form1::Info_Click() {}
+
+void Form1::Text1_KeyDown(int key) {
+  if (key == Qt::Key_F1) Hilfe->trigger();
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Text1 && event->type() == QEvent::KeyPress) {
+    Text1_KeyDown(static_cast<QKeyEvent*>(event)->key());
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void Form1::Form_Unload() { EndSequence(); }
+void Form1::Form_Terminate() { EndSequence(); }
+
+void Form1::closeEvent(QCloseEvent* event) {
+  Form_Unload();
+  event->accept();
+}
+
+void Form1::EndSequence() {
+  if (ended_) return;
+  ended_ = true;
+  auto& p = platform::Current();
+  // The closing sound is played (and waited for) here once the sound service exists.
+  p.player(1).close();
+  p.player(2).close();
+  Files().closeAll();
+  p.endProgram();
+}

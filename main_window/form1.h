@@ -1,0 +1,77 @@
+#pragma once
+// The main window. Besides its menu it is the program's record of the loaded
+// file, held in its controls (the other windows read it from here):
+//   Label5  full path of the loaded file; empty while no file is loaded
+//   Text1   bare name of the loaded file ("ERROR" after a failed load)
+//   Label3  size in bytes as number text (" 1234"); read back by the codec
+//   Label1  byte size line, Label7 megabyte line, Label8 change date line
+//   Label9 + Image1   encoded-file marker (".tmb" in the path)
+//   Label10 + Image2  plain-file marker
+//   Image3  start picture, hidden by the first load
+//   Code_AN / Code_Aus checked: the coding direction started last
+// Only loading writes the record.
+#include <QMainWindow>
+
+class QAction;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QMenu;
+
+class Form1 : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  Form1();
+
+  QLabel* Label1;
+  QLabel* Label2;
+  QLabel* Label3;
+  QLabel* Label4;
+  QLabel* Label5;
+  QLabel* Label6;
+  QLabel* Label7;
+  QLabel* Label8;
+  QLabel* Label9;
+  QLabel* Label10;
+  QLineEdit* Text1;
+  QLabel* Image1;
+  QLabel* Image2;
+  QLabel* Image3;
+
+  QMenu* Date;        // "Datei"
+  QAction* Datei_öffnen;
+  QAction* Beenden;
+  QMenu* Bearbeiten;  // "Bearbeiten"
+  QAction* Code_AN;
+  QAction* Code_Aus;
+  QMenu* Suchen;      // "Zeigen"
+  QAction* Window;
+  QMenu* Zeichen;     // "?"
+  QAction* Hilfe;
+  QAction* Info;
+
+  // Event handlers.
+  void Form_Load();
+  void Datei_öffnen_Click();
+  void Beenden_Click();
+  void Code_AN_Click();
+  void Code_Aus_Click();
+  void Window_Click();
+  void Hilfe_Click();
+  void Info_Click();
+  void Text1_KeyDown(int key);
+  void Form_Unload();
+  void Form_Terminate();
+
+  // The end of the program, the same from "Beenden", the close box and
+  // termination: every open file is closed and the program ends at once.
+  void EndSequence();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  bool ended_ = false;
+};

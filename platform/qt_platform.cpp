@@ -1,0 +1,112 @@
+// The Qt implementation of the platform layer.
+#include <QApplication>
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <QSoundEffect>
+#include <QTimer>
+#include <QUrl>
+#include <QWidget>
+#include <memory>
+
+#include "platform/platform.h"
+
+namespace tambril::platform {
+namespace {
+
+class QtSoundPlayer : public SoundPlayer {
+ public:
+  void open(const QString& path) override {
+    close();
+    effect_ = std::make_unique<QSoundEffect>();
+    effect_->setSource(QUrl::fromLocalFile(path));
+  }
+  void close() override {
+    if (effect_) effect_->stop();
+    effect_.reset();
+  }
+  void play() override {
+    if (effect_) effect_->play();
+  }
+  void playAndWait(std::chrono::milliseconds bound) override {
+    if (!effect_) return;
+    QEventLoop loop;
+    QTimer limit;
+    limit.setSingleShot(true);
+    QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+    const auto finished = [this, &loop] {
+      const auto status = effect_->status();
+      if (status == QSoundEffect::Error || status == QSoundEffect::Null ||
+          (status == QSoundEffect::Ready && !effect_->isPlaying())) {
+        loop.quit();
+      }
+    };
+    QObject::connect(effect_.get(), &QSoundEffect::playingChanged, &loop, finished);
+    QObject::connect(effect_.get(), &QSoundEffect::statusChanged, &loop, finished);
+    effect_->play();
+    limit.start(bound);
+    // Only timers and the sound's own signals end the wait; user input is
+    // held back, as the program is about to end.
+    if (effect_->status() != QSoundEffect::Error && effect_->status() != QSoundEffect::Null) {
+      loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+  }
+
+ private:
+  std::unique_ptr<QSoundEffect> effect_;
+};
+
+class QtPlatform : public Platform {
+ public:
+  void messageBox(QWidget* parent, const QString& text, const QString& title, MessageIcon icon) override {
+    QMessageBox box(icon == MessageIcon::Stop ? QMessageBox::Critical : QMessageBox::NoIcon,
+                    title.isEmpty() ? QGuiApplication::applicationDisplayName() : title, text,
+                    QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+  }
+  void beep() override { QApplication::beep(); }
+  void setPointer(QWidget* window, Pointer pointer) override {
+    if (!window) return;
+    if (pointer == Pointer::Busy) {
+      window->setCursor(Qt::WaitCursor);
+    } else {
+      window->unsetCursor();
+    }
+  }
+  QRect screenGeometry() const override {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+  }
+  void clearClipboard() override { QGuiApplication::clipboard()->clear(); }
+  void setClipboardText(const QString& text) override { QGuiApplication::clipboard()->setText(text); }
+  SoundPlayer& player(int number) override { return number == 1 ? players_[0] : players_[1]; }
+  void endProgram() override { QCoreApplication::exit(0); }
+
+ private:
+  QtSoundPlayer players_[2];
+};
+
+Platform* g_installed = nullptr;
+
+}  // namespace
+
+Platform& Current() {
+  if (g_installed) return *g_installed;
+  static QtPlatform qt;
+  return qt;
+}
+
+void Install(Platform* platform) { g_installed = platform; }
+
+void CentreOnScreen(QWidget& window) {
+  const QRect screen = Current().screenGeometry();
+  const QSize outer = window.frameGeometry().size();
+  window.move(screen.left() + (screen.width() - outer.width()) / 2,
+              screen.top() + (screen.height() - outer.height()) / 2);
+}
+
+}  // namespace tambril::platform

@@ -1,0 +1,28 @@
+#pragma once
+// Small text rules that several windows share.
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <cstdint>
+
+namespace tambril {
+
+// A number as its decimal digits after one space (a minus sign in that place
+// for a negative number): 1234 gives " 1234".
+QString NumberText(std::int64_t n);
+
+// Bytes in whole mebibytes, rounded to the nearest, an exact half to the
+// even neighbour: 524288 gives 0, 1572864 gives 2, 2621440 gives 2.
+std::int64_t RoundedMebibytes(std::uint64_t bytes);
+
+// Whether `needle` occurs anywhere in `text`, ignoring the case of letters.
+bool ContainsNoCase(const QString& text, const QString& needle);
+
+// A colour written as &H00BBGGRR.
+QColor BgrColor(std::uint32_t bgr);
+
+// The program's dialog font "MS Sans Serif" in the given size; where that
+// font is missing a similar sans-serif font takes its place.
+QFont DialogFont(double points, bool bold = false);
+
+}  // namespace tambril

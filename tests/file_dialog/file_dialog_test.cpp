@@ -1,0 +1,410 @@
+// The file dialog and loading a file: browsing rules, the state fields, the
+// failure rows, and what a load writes into the main window, the viewer and
+// file slot 1.
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+
+#include "file_dialog/path_rules.h"
+#include "file_dialog/selpr6.h"
+#include "main_window/form1.h"
+#include "platform/file_slots.h"
+#include "platform/text_rules.h"
+#include "tests/platform/gui_test.h"
+#include "viewer/form8.h"
+
+namespace tambril {
+namespace {
+
+const QString kSep = QString(QDir::separator());
+
+class FileDialogTest : public test::GuiTest {
+ protected:
+  Form1& main = Windows::get<Form1>();
+  Selpr6& dialog = Windows::get<Selpr6>();
+  RichTextBox& box = *Windows::get<Form8>().RichTextBox1;
+
+  // Puts the dialog into open mode the way the main window does.
+  void openMode() {
+    dialog.setWindowTitle(" Datei öffnen");
+    dialog.Command1->setEnabled(false);
+    dialog.Command2->setEnabled(true);
+    dialog.Label3->clear();
+    dialog.Text1->clear();
+    ASSERT_TRUE(dialog.RefreshLists());
+  }
+  // Selects `name` in the file list as a click would.
+  void clickFile(const QString& name) {
+    const auto found = dialog.File1->findItems(name, Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1) << name.toStdString();
+    dialog.File1->setCurrentItem(found.first());
+  }
+  // Opens `folder`, clicks `name` and presses ÖFFNEN.
+  void load(const QString& folder, const QString& name) {
+    openMode();
+    ASSERT_TRUE(dialog.Dir1->setPath(folder));
+    clickFile(name);
+    dialog.Command2->click();
+  }
+};
+
+TEST(PathRules, NoSeparatorAfterARoot) {
+  EXPECT_EQ(JoinPath(QDir::toNativeSeparators(QDir::rootPath()), "a.txt"),
+            QDir::toNativeSeparators(QDir::rootPath()) + "a.txt");
+  EXPECT_EQ(JoinPath(QDir::toNativeSeparators("/Daten"), "a.txt"), QDir::toNativeSeparators("/Daten/a.txt"));
+  EXPECT_EQ(JoinPath(QDir::toNativeSeparators("/Daten"), ""), QDir::toNativeSeparators("/Daten/"));
+}
+
+TEST(PathRules, PatternsMatchLikeFileTypes) {
+  const FilePattern all("*.*");
+  EXPECT_TRUE(all.matches("README"));
+  EXPECT_TRUE(all.matches("a.b.c"));
+  const FilePattern tmb("*.tmb");
+  EXPECT_TRUE(tmb.matches("brief.TMB"));
+  EXPECT_FALSE(tmb.matches("brief.tmb.txt"));
+  const FilePattern some("?a*.txt;*.rtf");
+  EXPECT_TRUE(some.matches("xabc.txt"));
+  EXPECT_TRUE(some.matches("z.RTF"));
+  EXPECT_FALSE(some.matches("abc.txt"));
+  const FilePattern brackets("[a].txt");  // no character sets: brackets are plain
+  EXPECT_TRUE(brackets.matches("[a].txt"));
+  EXPECT_FALSE(brackets.matches("a.txt"));
+  EXPECT_TRUE(FilePattern("").matches("anything"));
+  EXPECT_TRUE(FilePattern::IsAcceptable("*.t?t;*.rtf"));
+  EXPECT_TRUE(FilePattern::IsAcceptable(""));
+  for (const char* bad : {"a/b", "a\\b", "*.<", "x|y", "c:*", "\"*\""}) {
+    EXPECT_FALSE(FilePattern::IsAcceptable(bad)) << bad;
+  }
+}
+
+TEST_F(FileDialogTest, StartsWithItsDesignState) {
+  EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Datei"));
+  QStringList entries;
+  for (int i = 0; i < dialog.Combo1->count(); ++i) entries << dialog.Combo1->itemText(i);
+  EXPECT_EQ(entries, QStringList({"*.tmb", "*.txt", "*.rtf", "*.*"}));
+  EXPECT_EQ(dialog.Combo1->currentText(), QStringLiteral("*.*"));
+  EXPECT_EQ(dialog.File1->pattern().text(), QStringLiteral("*.*"));
+  EXPECT_EQ(dialog.Command1->text(), QStringLiteral("ERSTELLEN"));
+  EXPECT_EQ(dialog.Command2->text(), QStringLiteral("ÖFFNEN"));
+  EXPECT_EQ(dialog.Command3->text(), QStringLiteral("ABBRECHEN"));
+  EXPECT_EQ(dialog.Command4->text(), QStringLiteral("HILFE"));
+  EXPECT_EQ(dialog.Directory->title(), QStringLiteral("Ordner"));
+  EXPECT_EQ(dialog.New_directory->text(), QStringLiteral("Neuer Ordner.."));
+  EXPECT_EQ(dialog.Label1->text(), QStringLiteral("Dateiname:"));
+  EXPECT_EQ(dialog.Label2->text(), QStringLiteral("Dateityp:"));
+  EXPECT_TRUE(dialog.Label3->isHidden());
+  for (QLabel* l : {dialog.Label3, dialog.Label4, dialog.Label5, dialog.Label6}) EXPECT_EQ(l->text(), QString());
+  EXPECT_EQ(dialog.Dir1->path(), QDir::toNativeSeparators(QDir::currentPath()));
+  EXPECT_TRUE(dialog.Drive1->count() >= 1);
+  EXPECT_TRUE(DriveList::Roots().contains(QDir::toNativeSeparators(QDir::rootPath())));
+}
+
+TEST_F(FileDialogTest, ClickingAFileJoinsFolderAndName) {
+  writeFile("Daten/a.txt", "x");
+  const QString daten = tempPath("Daten");
+  ASSERT_TRUE(dialog.Dir1->setPath(daten));
+  clickFile("a.txt");
+  EXPECT_EQ(dialog.Text1->text(), daten + kSep + "a.txt");
+  // At a root the name follows the separator directly.
+  const QString root = QDir::toNativeSeparators(QDir::rootPath());
+  ASSERT_TRUE(dialog.Dir1->setPath(root));
+  ASSERT_GT(dialog.File1->count() + 1, 0);
+  if (dialog.File1->count() > 0) {
+    dialog.File1->setCurrentRow(0);
+    EXPECT_EQ(dialog.Text1->text(), root + dialog.File1->item(0)->text());
+  }
+}
+
+TEST_F(FileDialogTest, FolderChangeKeepsTheProposedName) {
+  const QString texte = makeFolder("Texte");
+  dialog.Label3->setText("brief.tmb");
+  ASSERT_TRUE(dialog.Dir1->setPath(texte));
+  EXPECT_EQ(dialog.Text1->text(), texte + kSep + "brief.tmb");
+  const QString root = QDir::toNativeSeparators(QDir::rootPath());
+  ASSERT_TRUE(dialog.Dir1->setPath(root));
+  EXPECT_EQ(dialog.Text1->text(), root + "brief.tmb");
+  // In open mode the box holds just the folder with its separator.
+  dialog.Label3->clear();
+  ASSERT_TRUE(dialog.Dir1->setPath(texte));
+  EXPECT_EQ(dialog.Text1->text(), texte + kSep);
+  // The change runs with the busy pointer and ends with the normal one.
+  EXPECT_EQ(rec.events.filter("pointer").last(), QStringLiteral("pointer Selpr6 normal"));
+  EXPECT_TRUE(rec.events.contains("pointer Selpr6 busy"));
+  EXPECT_EQ(dialog.File1->fileName(), QString());
+}
+
+TEST_F(FileDialogTest, ChoosingAFolderInTheListOpensIt) {
+  makeFolder("oben/unten");
+  ASSERT_TRUE(dialog.Dir1->setPath(tempPath("oben")));
+  const auto items = dialog.Dir1->findItems("unten", Qt::MatchEndsWith);
+  ASSERT_EQ(items.size(), 1);
+  emit dialog.Dir1->itemActivated(items.first());
+  EXPECT_EQ(dialog.Dir1->path(), tempPath("oben/unten"));
+  EXPECT_EQ(dialog.Text1->text(), tempPath("oben/unten") + kSep);
+  // The parents stay listed above it, down from the root.
+  EXPECT_EQ(dialog.Dir1->item(0)->data(Qt::UserRole).toString(), QDir::toNativeSeparators(QDir::rootPath()));
+}
+
+TEST_F(FileDialogTest, AFolderThatCannotBeOpenedIsReported) {
+  const QString locked = makeFolder("zu");
+  ASSERT_TRUE(dialog.Dir1->setPath(tempPath()));
+  QFile::setPermissions(locked, QFileDevice::WriteOwner);
+  const bool enforced = !QDir(locked).isReadable();  // root may read anyway
+  const auto items = dialog.Dir1->findItems("zu", Qt::MatchEndsWith);
+  ASSERT_EQ(items.size(), 1);
+  dialog.Text1->setText("vorher");
+  emit dialog.Dir1->itemActivated(items.first());
+  QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  if (!enforced) GTEST_SKIP() << "the file system lets this user read every folder";
+  EXPECT_EQ(dialog.Dir1->path(), tempPath());
+  EXPECT_EQ(dialog.Text1->text(), QStringLiteral("vorher"));
+  ASSERT_EQ(rec.messages.size(), 1u);
+  EXPECT_EQ(rec.messages[0].text, QStringLiteral("Fehler beim Zugriff auf Pfad/Datei"));
+  EXPECT_EQ(rec.messages[0].title, QStringLiteral("ERROR"));
+  EXPECT_EQ(rec.beeps, 1);
+}
+
+TEST_F(FileDialogTest, ADriveThatCannotBeReadFallsBackToTheRoot) {
+  const QString root = QDir::toNativeSeparators(QDir::rootPath());
+  ASSERT_TRUE(dialog.Dir1->setPath(tempPath()));
+  dialog.Drive1->addItem("/no/such/drive/", "/no/such/drive/");
+  dialog.Drive1->setCurrentIndex(dialog.Drive1->count() - 1);
+  emit dialog.Drive1->activated(dialog.Drive1->count() - 1);
+  ASSERT_EQ(rec.messages.size(), 1u);
+  EXPECT_EQ(rec.messages[0].text, QStringLiteral("Fehler beim Lesen von/Schreiben auf Gerät"));
+  EXPECT_EQ(rec.messages[0].icon, platform::MessageIcon::None);
+  EXPECT_EQ(rec.events.first(), QStringLiteral("pointer Selpr6 busy"));
+  EXPECT_EQ(rec.events.last(), QStringLiteral("pointer Selpr6 normal"));
+  EXPECT_EQ(rec.beeps, 1);
+  EXPECT_EQ(dialog.Drive1->drive(), root);
+  EXPECT_EQ(dialog.Dir1->path(), root);
+}
+
+TEST_F(FileDialogTest, PatternFiltersTheFileList) {
+  writeFile("f/a.txt");
+  writeFile("f/b.TXT");
+  writeFile("f/c.tmb");
+  writeFile("f/.hidden.txt");
+  ASSERT_TRUE(dialog.Dir1->setPath(tempPath("f")));
+  EXPECT_EQ(dialog.File1->count(), 3);
+  dialog.Combo1->setCurrentIndex(1);  // pick "*.txt"
+  emit dialog.Combo1->activated(1);
+  EXPECT_EQ(dialog.File1->pattern().text(), QStringLiteral("*.txt"));
+  EXPECT_EQ(dialog.File1->count(), 2);
+  dialog.Combo1->setEditText("c*");
+  EXPECT_EQ(dialog.File1->count(), 1);
+  EXPECT_TRUE(rec.messages.empty());
+}
+
+TEST_F(FileDialogTest, AnInvalidPatternIsReplacedByAllFiles) {
+  writeFile("f/a.txt");
+  writeFile("f/b.rtf");
+  ASSERT_TRUE(dialog.Dir1->setPath(tempPath("f")));
+  dialog.Combo1->setEditText("*.txt");
+  EXPECT_EQ(dialog.File1->count(), 1);
+  QTest::keyClicks(dialog.Combo1->lineEdit(), "|");
+  ASSERT_EQ(rec.messages.size(), 1u);
+  EXPECT_EQ(rec.messages[0].text, QStringLiteral("Unzulässiger Eigenschaftswert"));
+  EXPECT_EQ(rec.messages[0].title, QStringLiteral("ERROR"));
+  EXPECT_EQ(rec.messages[0].icon, platform::MessageIcon::Stop);
+  EXPECT_EQ(rec.beeps, 0);
+  EXPECT_EQ(dialog.Combo1->currentText(), QStringLiteral("*.*"));
+  EXPECT_EQ(dialog.File1->pattern().text(), QStringLiteral("*.*"));
+  EXPECT_EQ(dialog.File1->count(), 2);
+}
+
+TEST_F(FileDialogTest, CancelAndTheCloseBoxOnlyHide) {
+  dialog.Label4->setText("CODEON");
+  dialog.Text1->setText("/x/brief.tmb");
+  test::WhenModal<Selpr6>([](Selpr6& d) { d.Command3->click(); });
+  dialog.exec();
+  EXPECT_FALSE(dialog.isVisible());
+  test::WhenModal<Selpr6>([](Selpr6& d) { d.close(); });
+  dialog.exec();
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_EQ(dialog.Label4->text(), QStringLiteral("CODEON"));
+  EXPECT_EQ(dialog.Text1->text(), QStringLiteral("/x/brief.tmb"));
+  EXPECT_EQ(&Windows::get<Selpr6>(), &dialog);
+}
+
+TEST_F(FileDialogTest, DoubleClickLoadsOnlyInOpenMode) {
+  writeFile("d/a.txt", "hallo");
+  ASSERT_TRUE(dialog.Dir1->setPath(tempPath("d")));
+  dialog.Command2->setEnabled(false);  // a create mode
+  clickFile("a.txt");
+  emit dialog.File1->itemDoubleClicked(dialog.File1->currentItem());
+  EXPECT_EQ(main.Label5->text(), QString());
+  dialog.Command2->setEnabled(true);
+  emit dialog.File1->itemDoubleClicked(dialog.File1->currentItem());
+  EXPECT_EQ(main.Label5->text(), tempPath("d/a.txt"));
+}
+
+TEST_F(FileDialogTest, OpenWithAnEmptyNameOnlyBeeps) {
+  openMode();
+  rec.reset();
+  dialog.Command2->click();
+  EXPECT_EQ(rec.events, QStringList({"beep"}));
+  EXPECT_EQ(main.Text1->text(), QString());
+}
+
+TEST_F(FileDialogTest, LoadingAPlainFileFillsTheRecord) {
+  const QString path = writeFile("Daten/bericht.txt", QByteArray(1234, 'a'));
+  {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(f.setFileTime(QDateTime(QDate(2024, 2, 29), QTime(7, 5, 9)), QFileDevice::FileModificationTime));
+  }
+  test::WhenModal<Selpr6>([&](Selpr6& d) {
+    ASSERT_TRUE(d.Dir1->setPath(tempPath("Daten")));
+    clickFile("bericht.txt");
+    d.Command2->click();
+  });
+  main.Datei_öffnen->trigger();
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_EQ(main.windowTitle(), "  " + path);
+  EXPECT_EQ(main.Text1->text(), QStringLiteral("bericht.txt"));
+  EXPECT_EQ(main.Label5->text(), path);
+  EXPECT_EQ(main.Label3->text(), QStringLiteral(" 1234"));
+  EXPECT_EQ(main.Label1->text(), QStringLiteral(" 1234 Byte"));
+  EXPECT_EQ(main.Label7->text(), QStringLiteral(" 0 MB"));
+  EXPECT_EQ(main.Label8->text(), QStringLiteral("29.02.2024 07:05:09"));
+  EXPECT_TRUE(main.Image3->isHidden());
+  EXPECT_FALSE(main.Label10->isHidden());
+  EXPECT_FALSE(main.Image2->isHidden());
+  EXPECT_TRUE(main.Label9->isHidden());
+  EXPECT_TRUE(main.Image1->isHidden());
+  EXPECT_EQ(dialog.Label5->text(), tempPath("Daten"));
+  EXPECT_EQ(dialog.Label6->text(), dialog.Drive1->drive());
+  ASSERT_NE(Files().slot1(), nullptr);
+  EXPECT_EQ(Files().slot1()->size(), 1234u);
+  EXPECT_TRUE(box.isPlain());
+  EXPECT_EQ(box.textLength(), 1234);
+  EXPECT_EQ(rec.events.first(), QStringLiteral("pointer Selpr6 busy"));
+  EXPECT_EQ(rec.events.last(), QStringLiteral("pointer Selpr6 normal"));
+  EXPECT_TRUE(rec.messages.empty());
+}
+
+TEST_F(FileDialogTest, SizesOfEmptyAndLargeFiles) {
+  const struct {
+    qint64 bytes;
+    const char* line;
+    const char* mb;
+  } cases[] = {{0, " 0 Byte", " 0 MB"},
+               {524288, " 524288 Byte", " 0 MB"},
+               {524289, " 524289 Byte", " 1 MB"},
+               {1572864, " 1572864 Byte", " 2 MB"},
+               {2621440, " 2621440 Byte", " 2 MB"}};
+  for (const auto& c : cases) {
+    const QString name = QString("s%1.bin").arg(c.bytes);
+    QFile f(temp.filePath(name));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(f.resize(c.bytes));
+    f.close();
+    load(tempPath(), name);
+    EXPECT_EQ(main.Label1->text(), QString::fromLatin1(c.line));
+    EXPECT_EQ(main.Label7->text(), QString::fromLatin1(c.mb));
+    EXPECT_EQ(main.Label3->text(), NumberText(c.bytes));
+    EXPECT_EQ(box.textLength(), c.bytes);  // the whole file, NULs included
+  }
+}
+
+TEST_F(FileDialogTest, KindIsDecidedByThePathTextInAnyCase) {
+  const struct {
+    const char* relative;
+    bool encoded;
+    bool rich;
+  } cases[] = {{"brief.tmb", true, false},       {"brief.TmB", true, false},
+               {"report.tmb.txt", true, false},  {"ALT.TMB/plain.txt", true, false},
+               {"x.RTF", false, true},           {"alt.rtf/x.txt", false, true},
+               {"both.rtf.tmb", true, true},     {"neither.doc", false, false},
+               {"tmb.txt", false, false}};
+  for (const auto& c : cases) {
+    const QString rel = QString::fromLatin1(c.relative);
+    writeFile(rel, "{\\rtf1 Hallo}");
+    const QFileInfo info(temp.filePath(rel));
+    load(QDir::toNativeSeparators(info.absolutePath()), info.fileName());
+    EXPECT_EQ(!main.Label9->isHidden(), c.encoded) << c.relative;
+    EXPECT_EQ(!main.Image1->isHidden(), c.encoded) << c.relative;
+    EXPECT_EQ(!main.Label10->isHidden(), !c.encoded) << c.relative;
+    EXPECT_EQ(!main.Image2->isHidden(), !c.encoded) << c.relative;
+    EXPECT_EQ(box.isPlain(), !c.rich) << c.relative;
+  }
+}
+
+TEST_F(FileDialogTest, AFailedLoadLeavesNoFileLoaded) {
+  writeFile("ok/brief.tmb", "12345");
+  load(tempPath("ok"), "brief.tmb");
+  ASSERT_EQ(main.Label5->text(), tempPath("ok/brief.tmb"));
+  const QString date = main.Label8->text();
+  rec.reset();
+  // In open mode a folder change leaves the folder in the name box.
+  const QString folder = makeFolder("leer");
+  openMode();
+  ASSERT_TRUE(dialog.Dir1->setPath(folder));
+  ASSERT_EQ(dialog.Text1->text(), folder + kSep);
+  dialog.Command2->click();
+  EXPECT_EQ(rec.beeps, 1);
+  ASSERT_EQ(rec.messages.size(), 1u);
+  EXPECT_EQ(rec.messages[0].text, QStringLiteral("Fehler beim Zugriff auf Pfad/Datei"));
+  EXPECT_EQ(rec.messages[0].title, QStringLiteral("ERROR"));
+  EXPECT_EQ(rec.messages[0].icon, platform::MessageIcon::None);
+  EXPECT_EQ(main.Text1->text(), QStringLiteral("ERROR"));
+  EXPECT_EQ(main.Label1->text(), QString());
+  EXPECT_EQ(main.Label3->text(), QString());
+  EXPECT_EQ(main.Label5->text(), QString());
+  // Kept: caption, markers, megabyte and date lines, the dialog's memory.
+  EXPECT_EQ(main.windowTitle(), "  " + folder + kSep);
+  EXPECT_FALSE(main.Label9->isHidden());
+  EXPECT_TRUE(main.Label10->isHidden());
+  EXPECT_EQ(main.Label7->text(), QStringLiteral(" 0 MB"));
+  EXPECT_EQ(main.Label8->text(), date);
+  EXPECT_EQ(dialog.Label5->text(), folder);
+  EXPECT_EQ(box.textLength(), 0);
+  EXPECT_EQ(Files().slot1(), nullptr);
+  EXPECT_EQ(rec.events.last(), QStringLiteral("pointer Selpr6 normal"));
+}
+
+TEST_F(FileDialogTest, AFileThatCannotBeReadIsAnAccessFailure) {
+  const QString path = writeFile("geheim.txt", "x");
+  QFile::setPermissions(path, QFileDevice::WriteOwner);
+  if (QFile(path).open(QIODevice::ReadOnly)) GTEST_SKIP() << "this user reads every file";
+  load(tempPath(), "geheim.txt");
+  ASSERT_EQ(rec.messages.size(), 1u);
+  EXPECT_EQ(rec.messages[0].text, QStringLiteral("Fehler beim Zugriff auf Pfad/Datei"));
+  EXPECT_EQ(main.Text1->text(), QStringLiteral("ERROR"));
+  // The markers were not reached.
+  EXPECT_FALSE(main.Image3->isHidden());
+  EXPECT_TRUE(main.Label10->isHidden());
+}
+
+TEST_F(FileDialogTest, ASecondLoadReplacesTheFirst) {
+  writeFile("a.txt", "erste Datei");
+  writeFile("b.txt", "zweite");
+  load(tempPath(), "a.txt");
+  const codec::InputFile* first = Files().slot1();
+  ASSERT_NE(first, nullptr);
+  load(tempPath(), "b.txt");
+  ASSERT_NE(Files().slot1(), nullptr);
+  EXPECT_EQ(Files().slot1()->path(), ToFsPath(tempPath("b.txt")));
+  EXPECT_EQ(Files().slot1()->size(), 6u);
+  EXPECT_EQ(box.text(0, 100), QStringLiteral("zweite"));
+  EXPECT_EQ(main.Text1->text(), QStringLiteral("b.txt"));
+}
+
+TEST_F(FileDialogTest, NameBoxIsTheSelectionAtLoadTime) {
+  writeFile("n/a.txt", "a");
+  ASSERT_TRUE(dialog.Dir1->setPath(tempPath("n")));
+  clickFile("a.txt");
+  // A filter change leaves no file selected, but the path stays in the box.
+  dialog.Combo1->setEditText("*.rtf");
+  ASSERT_EQ(dialog.File1->fileName(), QString());
+  dialog.Command2->click();
+  EXPECT_EQ(main.Label5->text(), tempPath("n/a.txt"));
+  EXPECT_EQ(main.Text1->text(), QString());
+}
+
+}  // namespace
+}  // namespace tambril

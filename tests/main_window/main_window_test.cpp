@@ -1,0 +1,195 @@
+// The main window: its start state, menu, F1, the open command and the end
+// of the program.
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "file_dialog/selpr6.h"
+#include "main_window/form1.h"
+#include "platform/file_slots.h"
+#include "tests/platform/gui_test.h"
+#include "viewer/form8.h"
+
+namespace tambril {
+namespace {
+
+class MainWindowTest : public test::GuiTest {
+ protected:
+  Form1& form = Windows::get<Form1>();
+};
+
+TEST_F(MainWindowTest, StartsWithNoFileLoaded) {
+  EXPECT_EQ(form.windowTitle(), QStringLiteral("Tambril"));
+  EXPECT_EQ(form.Label1->text(), QStringLiteral("0 Byte"));  // no leading space before a load
+  EXPECT_EQ(form.Label7->text(), QStringLiteral("0 MB"));
+  EXPECT_EQ(form.Label5->text(), QString());
+  EXPECT_EQ(form.Label3->text(), QString());
+  EXPECT_EQ(form.Label8->text(), QString());
+  EXPECT_EQ(form.Text1->text(), QString());
+  EXPECT_TRUE(form.Text1->isReadOnly());
+  EXPECT_FALSE(form.Image3->isHidden());
+  for (QWidget* hidden : {static_cast<QWidget*>(form.Label9), static_cast<QWidget*>(form.Image1),
+                          static_cast<QWidget*>(form.Label10), static_cast<QWidget*>(form.Image2),
+                          static_cast<QWidget*>(form.Label5), static_cast<QWidget*>(form.Label3)}) {
+    EXPECT_TRUE(hidden->isHidden()) << hidden->objectName().toStdString();
+  }
+  EXPECT_EQ(form.Label4->text(), QStringLiteral("Dateiname:"));
+  EXPECT_EQ(form.Label2->text(), QStringLiteral("Größe:"));
+  EXPECT_EQ(form.Label6->text(), QStringLiteral("Geändert am:"));
+  EXPECT_EQ(form.Label9->text(), QStringLiteral("CODIERTE- DATEI"));
+  EXPECT_EQ(form.Label10->text(), QStringLiteral("ENTCODIERTE-DATEI"));
+  EXPECT_EQ(form.centralWidget()->size(), QSize(664, 250));
+  EXPECT_EQ(form.Label4->palette().color(QPalette::WindowText), QColor(0, 0, 0x40));
+  EXPECT_EQ(form.palette().color(QPalette::Window), QColor(0xE0, 0xE0, 0xE0));
+  EXPECT_TRUE(form.Label4->font().bold());
+  EXPECT_DOUBLE_EQ(form.Label4->font().pointSizeF(), 13.5);
+  // Centred on the (recorded) screen of 1280 x 1024.
+  EXPECT_EQ(form.frameGeometry().x(), (1280 - form.frameGeometry().width()) / 2);
+  EXPECT_EQ(form.frameGeometry().y(), (1024 - form.frameGeometry().height()) / 2);
+}
+
+TEST_F(MainWindowTest, MenuHasItsEntriesWithoutShortcutsOrMarks) {
+  const QList<QAction*> top = form.menuBar()->actions();
+  QStringList captions;
+  for (QAction* a : top) captions << a->text();
+  EXPECT_EQ(captions, QStringList({"Datei", "Bearbeiten", "Zeigen", "?"}));
+  const QList<std::pair<QAction*, QString>> items = {
+      {form.Datei_öffnen, QStringLiteral("Datei öffnen..")}, {form.Beenden, "Beenden"},
+      {form.Code_AN, "Code_An.."}, {form.Code_Aus, "Code_Aus.."}, {form.Window, "Window"},
+      {form.Hilfe, "Hilfe"}, {form.Info, "Info"}};
+  for (const auto& [action, caption] : items) {
+    EXPECT_EQ(action->text(), caption);
+    EXPECT_TRUE(action->shortcut().isEmpty()) << caption.toStdString();
+    EXPECT_TRUE(action->isEnabled());
+    EXPECT_FALSE(action->isChecked());
+  }
+  EXPECT_EQ(form.Datei_öffnen->objectName(), QStringLiteral("Datei_öffnen"));
+  EXPECT_EQ(form.Date->objectName(), QStringLiteral("Date"));
+}
+
+TEST_F(MainWindowTest, CodingItemsDoNotFlipTheirOwnMark) {
+  form.Code_AN->trigger();
+  form.Code_Aus->trigger();
+  EXPECT_FALSE(form.Code_AN->isChecked());
+  EXPECT_FALSE(form.Code_Aus->isChecked());
+}
+
+TEST_F(MainWindowTest, F1AsksForHelpOnlyInTheNameField) {
+  QSignalSpy help(form.Hilfe, &QAction::triggered);
+  QTest::keyClick(form.Text1, Qt::Key_F1);
+  EXPECT_EQ(help.count(), 1);
+  QTest::keyClick(form.Text1, Qt::Key_F2);
+  QTest::keyClick(form.Text1, Qt::Key_A);
+  QTest::keyClick(form.Text1, Qt::Key_F3);
+  EXPECT_EQ(help.count(), 1);
+  QTest::keyClick(&form, Qt::Key_F1);
+  QTest::keyClick(form.centralWidget(), Qt::Key_F1);
+  EXPECT_EQ(help.count(), 1);
+}
+
+TEST_F(MainWindowTest, OpenCommandPreparesTheFileDialogInOpenMode) {
+  Selpr6& dialog = Windows::get<Selpr6>();
+  // Leave the dialog as a create mode would.
+  dialog.setWindowTitle(" Datei erstellen");
+  dialog.Command1->setEnabled(true);
+  dialog.Command2->setEnabled(false);
+  dialog.Text1->setReadOnly(false);
+  dialog.Text1->setText("/x/brief.tmb");
+  dialog.Label3->setText("brief.tmb");
+  dialog.Label4->setText("CODEON");
+  const QString folder = makeFolder("last");
+  ASSERT_TRUE(dialog.Dir1->setPath(folder));
+  rec.reset();
+  bool seen = false;
+  test::WhenModal<Selpr6>([&](Selpr6& d) {
+    seen = true;
+    EXPECT_EQ(d.windowTitle(), QStringLiteral(" Datei öffnen"));
+    EXPECT_FALSE(d.Command1->isEnabled());
+    EXPECT_TRUE(d.Command2->isEnabled());
+    EXPECT_FALSE(d.Directory->menuAction()->isEnabled());
+    EXPECT_EQ(d.Label3->text(), QString());
+    EXPECT_EQ(d.Text1->text(), QString());
+    EXPECT_TRUE(d.Text1->isReadOnly());
+    EXPECT_EQ(d.Label4->text(), QStringLiteral("CODEON"));  // kept
+    EXPECT_EQ(d.Dir1->path(), folder);                      // kept
+    d.Command3->click();                                     // ABBRECHEN
+  });
+  form.Datei_öffnen->trigger();
+  EXPECT_TRUE(seen);
+  EXPECT_FALSE(dialog.isVisible());
+  // Closing without loading leaves the record as it was.
+  EXPECT_EQ(form.Label1->text(), QStringLiteral("0 Byte"));
+  EXPECT_EQ(form.Label5->text(), QString());
+  EXPECT_FALSE(form.Image3->isHidden());
+  EXPECT_TRUE(rec.events.isEmpty()) << rec.events.join('\n').toStdString();
+}
+
+TEST_F(MainWindowTest, OpenCommandFallsBackToTheRootWhenTheLastFolderIsGone) {
+  Selpr6& dialog = Windows::get<Selpr6>();
+  const QString gone = makeFolder("gone");
+  ASSERT_TRUE(dialog.Dir1->setPath(gone));
+  ASSERT_TRUE(QDir(gone).removeRecursively());
+  rec.reset();
+  bool opened = false;
+  // Should the dialog open after all, hide it again so that the test ends.
+  QTimer::singleShot(0, [&] {
+    if (QWidget* m = QApplication::activeModalWidget()) {
+      opened = true;
+      m->hide();
+    }
+  });
+  form.Datei_öffnen->trigger();
+  QCoreApplication::processEvents();  // lets the guard above run out
+  EXPECT_FALSE(opened);
+  EXPECT_EQ(rec.events.first(), QStringLiteral("beep"));
+  ASSERT_EQ(rec.messages.size(), 1u);
+  EXPECT_EQ(rec.messages[0].text, QStringLiteral("Fehler beim Lesen von/Schreiben auf Gerät"));
+  EXPECT_EQ(rec.messages[0].title, QStringLiteral("ERROR"));
+  EXPECT_EQ(rec.messages[0].icon, platform::MessageIcon::None);
+  EXPECT_EQ(dialog.Dir1->path(), QDir::toNativeSeparators(QDir::rootPath()));
+  EXPECT_EQ(dialog.Drive1->drive(), QDir::toNativeSeparators(QDir::rootPath()));
+  // The next opening starts there.
+  test::WhenModal<Selpr6>([&](Selpr6& d) { opened = true; d.Command3->click(); });
+  form.Datei_öffnen->trigger();
+  EXPECT_TRUE(opened);
+}
+
+TEST_F(MainWindowTest, WindowShowsTheViewerModally) {
+  bool seen = false;
+  test::WhenModal<Form8>([&](Form8& v) {
+    seen = true;
+    EXPECT_EQ(v.windowTitle(), QStringLiteral("Window"));
+    EXPECT_EQ(v.RichTextBox1->textLength(), 0);
+    v.Cancel->trigger();
+  });
+  form.Window->trigger();
+  EXPECT_TRUE(seen);
+  EXPECT_FALSE(Windows::get<Form8>().isVisible());
+}
+
+TEST_F(MainWindowTest, EveryWayOutClosesTheFilesAndEndsTheProgram) {
+  const QString f = writeFile("a.txt", "abc");
+  Files().openSlot1(f);
+  rec.player2.open("x.wav");
+  form.Beenden->trigger();
+  EXPECT_EQ(Files().slot1(), nullptr);
+  EXPECT_FALSE(rec.player1.isOpen());
+  EXPECT_FALSE(rec.player2.isOpen());
+  EXPECT_EQ(rec.ends, 1);
+}
+
+TEST_F(MainWindowTest, TheCloseBoxRunsTheSameEnd) {
+  const QString f = writeFile("a.txt", "abc");
+  form.show();
+  Files().openSlot1(f);
+  EXPECT_TRUE(form.close());
+  EXPECT_EQ(Files().slot1(), nullptr);
+  EXPECT_EQ(rec.ends, 1);
+}
+
+}  // namespace
+}  // namespace tambril

@@ -1,0 +1,51 @@
+#include "tests/platform/gui_test.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QWidget>
+
+namespace tambril::test {
+
+GuiTest::GuiTest() { EXPECT_TRUE(temp.isValid()); }
+
+GuiTest::~GuiTest() {
+  // Let any modal helper that is still waiting run out inside this test.
+  for (int i = 0; i < 2100; ++i) QCoreApplication::processEvents();
+  Windows::clear();
+}
+
+QString GuiTest::tempPath(const QString& relative) const {
+  return QDir::toNativeSeparators(relative.isEmpty() ? temp.path() : temp.filePath(relative));
+}
+
+QString GuiTest::writeFile(const QString& relative, const QByteArray& bytes) {
+  const QString path = temp.filePath(relative);
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  QFile f(path);
+  EXPECT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+  f.write(bytes);
+  return QDir::toNativeSeparators(path);
+}
+
+QString GuiTest::makeFolder(const QString& relative) {
+  const QString path = temp.filePath(relative);
+  EXPECT_TRUE(QDir().mkpath(path));
+  return QDir::toNativeSeparators(path);
+}
+
+void WhenModalWidget(const std::function<bool(QWidget*)>& isIt, const std::function<void(QWidget*)>& action,
+                     int tries) {
+  QTimer::singleShot(0, [isIt, action, tries] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal && modal->isVisible() && isIt(modal)) {
+      action(modal);
+    } else if (tries > 0) {
+      WhenModalWidget(isIt, action, tries - 1);
+    } else {
+      ADD_FAILURE() << "the expected modal window did not open";
+      if (modal) modal->hide();
+    }
+  });
+}
+
+}  // namespace tambril::test

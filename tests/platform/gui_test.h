@@ -1,0 +1,60 @@
+#pragma once
+// Helpers for tests that click through the real windows on the offscreen
+// platform. Each GuiTest installs a fresh RecordingPlatform and destroys
+// every window afterwards, so each test starts from the program's start.
+//
+// Modal dialogs: schedule what happens inside the dialog before the call
+// that opens it, for example
+//
+//   WhenModal<Selpr6>([&](Selpr6& d) { ...; d.Command3->click(); });
+//   form1.Datei_öffnen->trigger();   // returns once the dialog is hidden
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QByteArray>
+#include <QDir>
+#include <QString>
+#include <QStringList>
+#include <ostream>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <functional>
+
+#include "platform/recording_platform.h"
+#include "platform/windows.h"
+
+// Readable QStrings in test failures.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QStringList& l, std::ostream* os) { *os << '[' << l.join(QStringLiteral(" | ")).toStdString() << ']'; }
+
+namespace tambril::test {
+
+class GuiTest : public ::testing::Test {
+ protected:
+  GuiTest();
+  ~GuiTest() override;
+
+  // Writes `bytes` to `relative` inside the temporary folder (folders are
+  // created) and returns the full path in the platform's notation.
+  QString writeFile(const QString& relative, const QByteArray& bytes = {});
+  QString makeFolder(const QString& relative);
+  QString tempPath(const QString& relative = {}) const;
+
+  platform::RecordingPlatform rec;
+  platform::ScopedPlatform scope{rec};
+  QTemporaryDir temp;
+};
+
+// Runs `action` on the dialog once a window of type W is the active modal
+// window. Gives up (and closes whatever modal window is open, so that the
+// test does not hang) after `tries` rounds of the event loop.
+void WhenModalWidget(const std::function<bool(QWidget*)>& isIt, const std::function<void(QWidget*)>& action,
+                     int tries = 2000);
+
+template <class W>
+void WhenModal(std::function<void(W&)> action, int tries = 2000) {
+  WhenModalWidget([](QWidget* w) { return qobject_cast<W*>(w) != nullptr; },
+                  [action](QWidget* w) { action(*qobject_cast<W*>(w)); }, tries);
+}
+
+}  // namespace tambril::test

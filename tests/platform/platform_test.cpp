@@ -1,0 +1,135 @@
+// The platform layer: shared text rules, the window registry, the open file
+// slot, the twips conversion and the recording platform.
+#include <QLabel>
+#include <QPointer>
+#include <QWidget>
+#include <memory>
+
+#include "platform/file_slots.h"
+#include "platform/text_rules.h"
+#include "platform/twips.h"
+#include "tests/platform/gui_test.h"
+
+namespace tambril {
+namespace {
+
+TEST(NumberText, OneLeadingSpaceForZeroAndPositiveMinusForNegative) {
+  EXPECT_EQ(NumberText(1234), QStringLiteral(" 1234"));
+  EXPECT_EQ(NumberText(0), QStringLiteral(" 0"));
+  EXPECT_EQ(NumberText(-5), QStringLiteral("-5"));
+  EXPECT_EQ(NumberText(std::int64_t{68719476736}), QStringLiteral(" 68719476736"));
+}
+
+TEST(RoundedMebibytes, HalvesGoToTheEvenNeighbour) {
+  EXPECT_EQ(RoundedMebibytes(0), 0);
+  EXPECT_EQ(RoundedMebibytes(1234), 0);
+  EXPECT_EQ(RoundedMebibytes(524287), 0);
+  EXPECT_EQ(RoundedMebibytes(524288), 0);   // 0.5
+  EXPECT_EQ(RoundedMebibytes(524289), 1);
+  EXPECT_EQ(RoundedMebibytes(1048576), 1);
+  EXPECT_EQ(RoundedMebibytes(1572864), 2);  // 1.5
+  EXPECT_EQ(RoundedMebibytes(2621440), 2);  // 2.5
+  EXPECT_EQ(RoundedMebibytes(2621441), 3);
+  EXPECT_EQ(RoundedMebibytes(3670016), 4);  // 3.5
+  EXPECT_EQ(RoundedMebibytes(std::uint64_t{5} << 32), 20480);  // beyond 32 bits
+}
+
+TEST(TextRules, ColoursAreWrittenBlueGreenRed) {
+  EXPECT_EQ(BgrColor(0x00400000), QColor(0, 0, 0x40));
+  EXPECT_EQ(BgrColor(0x00E0E0E0), QColor(0xE0, 0xE0, 0xE0));
+  EXPECT_EQ(BgrColor(0x000000FF), QColor(0xFF, 0, 0));
+}
+
+TEST(Twips, FifteenMakeOnePixel) {
+  EXPECT_EQ(Px(15), 1);
+  EXPECT_EQ(Px(9960), 664);
+  EXPECT_EQ(Px(7), 0);
+  EXPECT_EQ(Px(8), 1);
+  EXPECT_EQ(Px(-8), -1);
+  EXPECT_EQ(Twips(664), 9960);
+  EXPECT_EQ(TwipsRect(240, 360, 1575, 495), QRect(16, 24, 105, 33));
+}
+
+// Registry: one instance per type, created on first use, destroyed newest first.
+struct Order {
+  static inline QStringList log;
+};
+struct First {
+  First() { Order::log << "make First"; }
+  ~First() { Order::log << "drop First"; }
+};
+struct Second {
+  // Creating one instance may use another, which then is older.
+  Second() : first(Windows::get<First>()) { Order::log << "make Second"; }
+  ~Second() { Order::log << "drop Second, First still " + QString(Windows::find<First>() ? "there" : "gone"); }
+  First& first;
+};
+class SomeWindow : public QWidget {};
+
+TEST(Windows, CreatesOnFirstUseAndHandsOutTheSameInstance) {
+  Order::log.clear();
+  EXPECT_EQ(Windows::find<Second>(), nullptr);
+  Second& s = Windows::get<Second>();
+  EXPECT_EQ(&Windows::get<Second>(), &s);
+  EXPECT_EQ(Windows::find<First>(), &s.first);
+  auto& w = Windows::get<SomeWindow>();
+  QPointer<QWidget> watch(&w);
+  EXPECT_FALSE(w.isVisible());  // created hidden
+  Windows::clear();
+  EXPECT_TRUE(watch.isNull());
+  EXPECT_EQ(Windows::find<Second>(), nullptr);
+  EXPECT_EQ(Order::log, QStringList({"make First", "make Second", "drop Second, First still there", "drop First"}));
+}
+
+class FileSlotTest : public test::GuiTest {};
+
+TEST_F(FileSlotTest, SlotOneHoldsOneFileAtATimeUntilClosed) {
+  const QString a = writeFile("a.bin", QByteArray("\x00\x01\x02xyz", 6));
+  const QString b = writeFile("b.bin", "other");
+  EXPECT_EQ(Files().slot1(), nullptr);
+  codec::InputFile& slot = Files().openSlot1(a);
+  EXPECT_EQ(slot.size(), 6u);
+  char c = 0;
+  slot.readExactly(3, &c, 1);
+  EXPECT_EQ(c, 'x');
+  Files().openSlot1(b);
+  EXPECT_EQ(Files().slot1()->size(), 5u);
+  EXPECT_EQ(Files().slot1()->path(), ToFsPath(b));
+  Files().closeAll();
+  EXPECT_EQ(Files().slot1(), nullptr);
+  EXPECT_THROW(Files().openSlot1(tempPath("missing")), codec::CodecError);
+  EXPECT_EQ(Files().slot1(), nullptr);
+}
+
+TEST_F(FileSlotTest, NamesWithUmlautsReachTheFile) {
+  const QString p = writeFile(QStringLiteral("Ärger über Größe.txt"), "abc");
+  EXPECT_EQ(Files().openSlot1(p).size(), 3u);
+}
+
+TEST(RecordingPlatform, RecordsInOrderAndRestoresThePreviousPlatform) {
+  platform::Platform* before = &platform::Current();
+  platform::RecordingPlatform outer;
+  {
+    platform::ScopedPlatform s1(outer);
+    platform::RecordingPlatform inner;
+    {
+      platform::ScopedPlatform s2(inner);
+      QLabel w;
+      w.setObjectName("Probe");
+      platform::Current().beep();
+      platform::Current().messageBox(&w, QStringLiteral("Text "), QStringLiteral("ERROR"), platform::MessageIcon::Stop);
+      platform::Current().setPointer(&w, platform::Pointer::Busy);
+      platform::Current().player(2).playAndWait(std::chrono::milliseconds(5));
+      EXPECT_EQ(inner.events, QStringList({"beep", "message ERROR|stop: Text ", "pointer Probe busy",
+                                           "sound 2 play and wait"}));
+      ASSERT_EQ(inner.messages.size(), 1u);
+      EXPECT_EQ(inner.messages[0].window, QStringLiteral("Probe"));
+    }
+    EXPECT_EQ(&platform::Current(), &outer);
+    EXPECT_TRUE(outer.events.isEmpty());
+  }
+  EXPECT_EQ(&platform::Current(), before);
+}
+
+}  // namespace
+}  // namespace tambril

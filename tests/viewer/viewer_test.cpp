@@ -1,0 +1,165 @@
+// The viewer window and its text box: the resize rule, the menu and F3, and
+// the 8-bit text with its find operation.
+#include <QMenu>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextEdit>
+
+#include "codec/cp1252.h"
+#include "tests/platform/gui_test.h"
+#include "viewer/form8.h"
+#include "viewer/plain_text_view.h"
+
+namespace tambril {
+namespace {
+
+class ViewerTest : public test::GuiTest {
+ protected:
+  Form8& form = Windows::get<Form8>();
+  RichTextBox& box = *form.RichTextBox1;
+};
+
+TEST(ViewerResizeRule, NeverNegative) {
+  EXPECT_EQ(Form8::BoxSizeTwips(11865, 7500), QSize(11505, 6600));
+  EXPECT_EQ(Form8::BoxSizeTwips(360, 900), QSize(0, 0));  // exactly the margins
+  EXPECT_EQ(Form8::BoxSizeTwips(345, 885), QSize(1, 1));  // below them
+  EXPECT_EQ(Form8::BoxSizeTwips(0, 0), QSize(1, 1));
+}
+
+TEST_F(ViewerTest, ResizingTheWindowFitsTheBox) {
+  form.show();
+  form.resize(600, 400);
+  const QSize outer = form.frameGeometry().size();
+  EXPECT_EQ(form.boxTwips(), QSize(outer.width() * 15 - 360, outer.height() * 15 - 900));
+  EXPECT_EQ(box.geometry().topLeft(), QPoint(8, 0));
+  EXPECT_EQ(box.width(), (outer.width() * 15 - 360 + 7) / 15);
+  form.resize(20, 30);  // narrower than the margins
+  EXPECT_EQ(form.boxTwips().width(), form.frameGeometry().width() * 15 >= 360 ? form.frameGeometry().width() * 15 - 360 : 1);
+  EXPECT_GE(box.width(), 0);
+  EXPECT_GE(box.height(), 0);
+  form.hide();
+}
+
+TEST_F(ViewerTest, StartsEmptyWithItsMenu) {
+  EXPECT_EQ(form.windowTitle(), QStringLiteral("Window"));
+  EXPECT_EQ(box.textLength(), 0);
+  EXPECT_FALSE(box.isPlain());
+  EXPECT_EQ(box.richView()->document()->defaultFont().pointSizeF(), 10.0);
+  EXPECT_EQ(form.Cancel->text(), QStringLiteral("ABBRECHEN"));
+  EXPECT_EQ(form.Search->title(), QStringLiteral("Suchen"));
+  EXPECT_EQ(form.Search2->text(), QStringLiteral("Suchen.."));
+  EXPECT_EQ(form.SearchF3->text(), QStringLiteral("Suchen F3"));
+  EXPECT_TRUE(form.SearchF3->shortcut().isEmpty());
+  EXPECT_EQ(form.palette().color(QPalette::Window), QColor(Qt::white));
+}
+
+TEST_F(ViewerTest, F3InTheBoxSearchesLikeTheMenu) {
+  QSignalSpy search(form.SearchF3, &QAction::triggered);
+  box.loadPlain("abc");
+  QTest::keyClick(box.plainView(), Qt::Key_F3);
+  EXPECT_EQ(search.count(), 1);
+  QTest::keyClick(box.plainView(), Qt::Key_F4);
+  box.clear();
+  QTest::keyClick(box.richView(), Qt::Key_F3);
+  EXPECT_EQ(search.count(), 2);
+}
+
+TEST_F(ViewerTest, CancelHidesAndKeepsTheContent) {
+  box.loadPlain("Inhalt");
+  box.find("halt", 0, 0);
+  test::WhenModal<Form8>([](Form8& f) { f.Cancel->trigger(); });
+  form.exec();
+  EXPECT_FALSE(form.isVisible());
+  EXPECT_EQ(box.text(0, 6), QStringLiteral("Inhalt"));
+  EXPECT_EQ(box.selectionStart(), 2);
+  EXPECT_EQ(box.selectionLength(), 4);
+}
+
+TEST_F(ViewerTest, EveryByteIsOneCharacter) {
+  QByteArray bytes;
+  for (int b = 0; b < 256; ++b) bytes.append(static_cast<char>(b));
+  bytes.append("\r\nEnde\0x", 8);
+  box.loadPlain(bytes);
+  ASSERT_TRUE(box.isPlain());
+  ASSERT_EQ(box.textLength(), bytes.size());
+  const QString text = box.text(0, bytes.size());
+  for (int i = 0; i < bytes.size(); ++i) {
+    ASSERT_EQ(text[i].unicode(), codec::Cp1252ToUnicode(static_cast<unsigned char>(bytes[i]))) << i;
+  }
+  // Offsets past a NUL and a CR LF are byte offsets.
+  EXPECT_EQ(box.find("Ende", 0, 0), 258);
+  EXPECT_EQ(box.find("x", 200, RichTextBox::MatchCase), 263);
+  EXPECT_EQ(box.find(QStringLiteral("€"), 0, 0), 0x80);
+}
+
+TEST_F(ViewerTest, FindHonoursCaseAndWholeWords) {
+  box.loadPlain("Haus haus Hausflur h\xE4user H\xC4USER");
+  EXPECT_EQ(box.find("haus", 0, 0), 0);
+  EXPECT_EQ(box.selectionStart(), 0);
+  EXPECT_EQ(box.selectionLength(), 4);
+  EXPECT_EQ(box.find("haus", 1, 0), 5);
+  EXPECT_EQ(box.find("haus", 0, RichTextBox::MatchCase), 5);
+  EXPECT_EQ(box.find("Haus", 1, RichTextBox::MatchCase), 10);
+  EXPECT_EQ(box.find("Haus", 1, RichTextBox::MatchCase | RichTextBox::WholeWord), -1);
+  EXPECT_EQ(box.find("haus", 6, RichTextBox::WholeWord), -1);
+  EXPECT_EQ(box.selectionStart(), 10);  // a failed find keeps the selection
+  EXPECT_EQ(box.find(QStringLiteral("HÄUSER"), 0, 0), 19);  // umlauts fold too
+  EXPECT_EQ(box.find(QStringLiteral("häuser"), 20, RichTextBox::MatchCase), -1);
+  EXPECT_EQ(box.find("", 0, 0), -1);
+  EXPECT_EQ(box.find(QStringLiteral("日本"), 0, 0), -1);
+  EXPECT_EQ(box.find("haus", 999, 0), -1);
+  // Overlapping occurrences one character apart.
+  box.loadPlain("aaaa");
+  EXPECT_EQ(box.find("aa", 0, 0), 0);
+  EXPECT_EQ(box.find("aa", 1, 0), 1);
+  EXPECT_EQ(box.find("aa", 2, 0), 2);
+  EXPECT_EQ(box.find("aa", 3, 0), -1);
+}
+
+TEST_F(ViewerTest, RichTextFindsInTheDocument) {
+  box.loadRtf("{\\rtf1 abc abc}");
+  ASSERT_FALSE(box.isPlain());
+  const qint64 first = box.find("abc", 0, 0);
+  ASSERT_GE(first, 0);
+  EXPECT_EQ(box.selectedText(), QStringLiteral("abc"));
+  EXPECT_GT(box.find("abc", first + 1, 0), first);
+  box.clear();
+  EXPECT_EQ(box.textLength(), 0);
+  EXPECT_FALSE(box.isPlain());
+}
+
+TEST_F(ViewerTest, LongLinesWrapAndEveryLineCanBeReached) {
+  PlainTextView& view = *box.plainView();
+  box.resize(400, 300);
+  QByteArray bytes(100000, 'x');
+  bytes[50000] = '\n';
+  box.loadPlain(bytes);
+  EXPECT_GT(view.lineCount(), 100);
+  // Line starts rise and the last one is inside the text.
+  qint64 previous = -1;
+  for (qint64 line = 0; line < view.lineCount(); line += 37) {
+    const qint64 start = view.lineStart(line);
+    ASSERT_GT(start, previous);
+    previous = start;
+  }
+  EXPECT_LT(view.lineStart(view.lineCount() - 1), bytes.size());
+  EXPECT_EQ(view.lineStart(0), 0);
+  // Selecting far down scrolls there and paints without trouble.
+  box.find("x", 99990, 0);
+  view.repaint();
+  EXPECT_GT(view.verticalScrollBar()->value(), 0);
+  // A squeezed box does not break the text into single characters.
+  box.resize(1, 1);
+  EXPECT_LT(view.lineCount(), bytes.size() / 8);
+}
+
+TEST_F(ViewerTest, TooLargeFilesGetANotice) {
+  box.showTooLarge(std::int64_t{1} << 40);
+  EXPECT_FALSE(box.isPlain());
+  EXPECT_TRUE(box.text(0, 200).startsWith(QStringLiteral("Die Datei ist mit 1099511627776 Byte zu groß")));
+}
+
+}  // namespace
+}  // namespace tambril

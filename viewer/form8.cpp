@@ -1,0 +1,82 @@
+#include "viewer/form8.h"
+
+#include <QMenuBar>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "platform/platform.h"
+#include "platform/text_rules.h"
+#include "platform/twips.h"
+
+using namespace tambril;
+
+Form8::Form8() {
+  setObjectName(QStringLiteral("Form8"));
+  setWindowTitle(QStringLiteral("Window"));
+  setModal(true);
+  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                 Qt::WindowCloseButtonHint);
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, BgrColor(0x00FFFFFF));
+  setPalette(pal);
+  setAutoFillBackground(true);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  MenuBar = new QMenuBar(this);
+  MenuBar->setNativeMenuBar(false);
+  layout->setMenuBar(MenuBar);
+  Cancel = MenuBar->addAction(QStringLiteral("ABBRECHEN"));
+  Cancel->setObjectName(QStringLiteral("Cancel"));
+  Search = MenuBar->addMenu(QStringLiteral("Suchen"));
+  Search->setObjectName(QStringLiteral("Search"));
+  Search2 = Search->addAction(QStringLiteral("Suchen.."));
+  Search2->setObjectName(QStringLiteral("Search2"));
+  SearchF3 = Search->addAction(QStringLiteral("Suchen F3"));
+  SearchF3->setObjectName(QStringLiteral("SearchF3"));
+
+  client_ = new QWidget(this);
+  layout->addWidget(client_);
+  RichTextBox1 = new RichTextBox(client_);
+  RichTextBox1->setGeometry(TwipsRect(120, 0, 11535, 6495));
+
+  connect(Cancel, &QAction::triggered, this, &Form8::Cancel_Click);
+  connect(Search2, &QAction::triggered, this, &Form8::Search2_Click);
+  connect(SearchF3, &QAction::triggered, this, &Form8::SearchF3_Click);
+  connect(RichTextBox1, &RichTextBox::keyDown, this, &Form8::RichTextBox1_KeyDown);
+
+  resize(TwipsSize(11865, 6765) + QSize(0, MenuBar->sizeHint().height()));
+  Form_Load();
+}
+
+void Form8::Form_Load() { platform::CentreOnScreen(*this); }
+
+QSize Form8::BoxSizeTwips(int outerWidthTwips, int outerHeightTwips) {
+  int w = outerWidthTwips - 360;
+  int h = outerHeightTwips - 900;
+  if (w < 0) w = 1;
+  if (h < 0) h = 1;
+  return QSize(w, h);
+}
+
+void Form8::Form_Resize() {
+  const QSize outer = frameGeometry().size();
+  boxTwips_ = BoxSizeTwips(Twips(outer.width()), Twips(outer.height()));
+  RichTextBox1->setGeometry(Px(120), Px(0), Px(boxTwips_.width()), Px(boxTwips_.height()));
+}
+
+void Form8::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  Form_Resize();
+}
+
+void Form8::Cancel_Click() { hide(); }
+
+// The search dialog opens from here once it exists.
+void Form8::Search2_Click() {}
+void Form8::SearchF3_Click() {}
+
+void Form8::RichTextBox1_KeyDown(int key) {
+  if (key == Qt::Key_F3) SearchF3->trigger();
+}

@@ -1,0 +1,47 @@
+#pragma once
+// The viewer window "Window": the loaded file's text in RichTextBox1, a way
+// back ("ABBRECHEN") and the search menu. Shown modally from the main window;
+// hidden, never destroyed, so its text and selection stay until the next load.
+#include <QDialog>
+#include <QSize>
+
+#include "viewer/rich_text_box.h"
+
+class QAction;
+class QMenu;
+class QMenuBar;
+
+class Form8 : public QDialog {
+  Q_OBJECT
+
+ public:
+  Form8();
+
+  QMenuBar* MenuBar;
+  QAction* Cancel;   // "ABBRECHEN", a top-level entry
+  QMenu* Search;     // "Suchen"
+  QAction* Search2;  // "Suchen.."
+  QAction* SearchF3; // "Suchen F3"
+  tambril::RichTextBox* RichTextBox1;
+
+  // Event handlers.
+  void Form_Load();
+  void Form_Resize();
+  void Cancel_Click();
+  void Search2_Click();
+  void SearchF3_Click();
+  void RichTextBox1_KeyDown(int key);
+
+  // The box's size in twips for a window of the given outer size in twips:
+  // 360 narrower and 900 lower, never negative (1 instead).
+  static QSize BoxSizeTwips(int outerWidthTwips, int outerHeightTwips);
+  // The box's size in twips as the last resize set it.
+  QSize boxTwips() const { return boxTwips_; }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  QWidget* client_;
+  QSize boxTwips_{11535, 6495};
+};

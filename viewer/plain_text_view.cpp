@@ -1,0 +1,320 @@
+#include "viewer/plain_text_view.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFontDatabase>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <algorithm>
+#include <array>
+
+#include "codec/cp1252.h"
+
+namespace tambril {
+namespace {
+
+constexpr int kTabWidth = 8;
+// A view squeezed to almost nothing still wraps at this width, so that it
+// never splits a large file into one line per byte.
+constexpr int kMinColumns = 16;
+
+QChar CharOf(unsigned char b) { return QChar(static_cast<char16_t>(codec::Cp1252ToUnicode(b))); }
+
+bool IsBreak(unsigned char b) { return b == '\n' || b == '\r'; }
+
+// Drawn as a box instead of a glyph.
+bool IsControl(unsigned char b) {
+  const char32_t c = codec::Cp1252ToUnicode(b);
+  return c < 0x20 || (c >= 0x7F && c < 0xA0);
+}
+
+struct Tables {
+  std::array<unsigned char, 256> fold{};
+  std::array<bool, 256> word{};
+  Tables() {
+    for (int b = 0; b < 256; ++b) {
+      const QChar c = CharOf(static_cast<unsigned char>(b));
+      const QChar lower = c.toLower();
+      const unsigned char folded = codec::UnicodeToCp1252(lower.unicode());
+      // A lower-case form outside the code page keeps the byte itself.
+      fold[b] = (folded == '?' && lower != QLatin1Char('?')) ? static_cast<unsigned char>(b) : folded;
+      word[b] = c.isLetterOrNumber() || b == '_';
+    }
+  }
+};
+const Tables& T() {
+  static const Tables tables;
+  return tables;
+}
+
+}  // namespace
+
+PlainTextView::PlainTextView(QWidget* parent) : QAbstractScrollArea(parent) {
+  QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  font.setPointSizeF(9.75);
+  setFont(font);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  setFocusPolicy(Qt::StrongFocus);
+  viewport()->setCursor(Qt::IBeamCursor);
+  relayout();
+}
+
+void PlainTextView::setBytes(QByteArray bytes) {
+  bytes_ = std::move(bytes);
+  selStart_ = selLength_ = anchor_ = 0;
+  relayout();
+  verticalScrollBar()->setValue(0);
+  viewport()->update();
+}
+
+QString PlainTextView::text(qint64 start, qint64 count) const {
+  start = std::clamp<qint64>(start, 0, length());
+  count = std::clamp<qint64>(count, 0, length() - start);
+  QString out(count, Qt::Uninitialized);
+  QChar* d = out.data();
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes_.constData()) + start;
+  for (qint64 i = 0; i < count; ++i) d[i] = CharOf(p[i]);
+  return out;
+}
+
+qint64 PlainTextView::find(const QString& word, qint64 from, bool wholeWord, bool matchCase) const {
+  if (word.isEmpty() || from < 0) return -1;
+  QByteArray needle;
+  needle.reserve(word.size());
+  for (const QChar c : word) {
+    const unsigned char b = codec::UnicodeToCp1252(c.unicode());
+    if (b == '?' && c != QLatin1Char('?')) return -1;  // cannot occur in 8-bit text
+    needle.append(static_cast<char>(b));
+  }
+  const auto& t = T();
+  const auto* hay = reinterpret_cast<const unsigned char*>(bytes_.constData());
+  const auto* nee = reinterpret_cast<const unsigned char*>(needle.constData());
+  const qint64 n = length();
+  const qint64 m = needle.size();
+  const auto boundedAsWord = [&](qint64 at) {
+    return (at == 0 || !t.word[hay[at - 1]]) && (at + m >= n || !t.word[hay[at + m]]);
+  };
+  if (matchCase) {
+    const QByteArrayView haystack(bytes_);
+    for (qint64 at = haystack.indexOf(needle, from); at >= 0; at = haystack.indexOf(needle, at + 1)) {
+      if (!wholeWord || boundedAsWord(at)) return at;
+    }
+    return -1;
+  }
+  const unsigned char first = t.fold[nee[0]];
+  for (qint64 at = from; at + m <= n; ++at) {
+    if (t.fold[hay[at]] != first) continue;
+    qint64 k = 1;
+    while (k < m && t.fold[hay[at + k]] == t.fold[nee[k]]) ++k;
+    if (k == m && (!wholeWord || boundedAsWord(at))) return at;
+  }
+  return -1;
+}
+
+void PlainTextView::select(qint64 start, qint64 count) {
+  selStart_ = std::clamp<qint64>(start, 0, length());
+  selLength_ = std::clamp<qint64>(count, 0, length() - selStart_);
+  anchor_ = selStart_;
+  ensureVisible(selStart_);
+  viewport()->update();
+}
+
+qint64 PlainTextView::nextLineStart(qint64 pos) const {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes_.constData());
+  const qint64 n = length();
+  int col = 0;
+  for (qint64 i = pos; i < n; ++i) {
+    const unsigned char b = p[i];
+    if (b == '\n') return i + 1;
+    if (b == '\r') return (i + 1 < n && p[i + 1] == '\n') ? i + 2 : i + 1;
+    const int w = b == '\t' ? kTabWidth - col % kTabWidth : 1;
+    if (col > 0 && col + w > columns_) return i;
+    col += w;
+  }
+  return n;
+}
+
+void PlainTextView::relayout() {
+  const QFontMetrics fm(font());
+  cellWidth_ = std::max(1, fm.horizontalAdvance(QLatin1Char('M')));
+  lineHeight_ = std::max(1, fm.lineSpacing());
+  columns_ = std::max(kMinColumns, (viewport()->width() - 4) / cellWidth_);
+  checkpoints_.clear();
+  qint64 lines = 0;
+  qint64 pos = 0;
+  const qint64 n = length();
+  do {
+    if (lines % kEvery == 0) checkpoints_.push_back(pos);
+    ++lines;
+    pos = nextLineStart(pos);
+  } while (pos < n);
+  // Text ending in a line break has one more, empty line.
+  if (n > 0 && IsBreak(static_cast<unsigned char>(bytes_[n - 1]))) {
+    if (lines % kEvery == 0) checkpoints_.push_back(n);
+    ++lines;
+  }
+  lineCount_ = lines;
+  updateScrollBar();
+}
+
+qint64 PlainTextView::lineStart(qint64 line) const {
+  line = std::clamp<qint64>(line, 0, lineCount_ - 1);
+  qint64 pos = checkpoints_[static_cast<std::size_t>(line / kEvery)];
+  for (qint64 k = line % kEvery; k > 0; --k) pos = nextLineStart(pos);
+  return pos;
+}
+
+qint64 PlainTextView::lineOf(qint64 pos) const {
+  const auto it = std::upper_bound(checkpoints_.begin(), checkpoints_.end(), pos);
+  const auto c = static_cast<std::size_t>(std::max<std::ptrdiff_t>(0, it - checkpoints_.begin() - 1));
+  qint64 line = static_cast<qint64>(c) * kEvery;
+  qint64 start = checkpoints_[c];
+  while (line + 1 < lineCount_) {
+    const qint64 next = nextLineStart(start);
+    if (next > pos) break;
+    start = next;
+    ++line;
+  }
+  return line;
+}
+
+void PlainTextView::updateScrollBar() {
+  const int visible = std::max(1, viewport()->height() / lineHeight_);
+  QScrollBar* bar = verticalScrollBar();
+  bar->setRange(0, static_cast<int>(std::max<qint64>(0, lineCount_ - visible)));
+  bar->setPageStep(visible);
+  bar->setSingleStep(1);
+}
+
+void PlainTextView::ensureVisible(qint64 pos) {
+  const qint64 line = lineOf(pos);
+  const int visible = std::max(1, viewport()->height() / lineHeight_);
+  QScrollBar* bar = verticalScrollBar();
+  if (line < bar->value() || line >= bar->value() + visible) {
+    bar->setValue(static_cast<int>(std::max<qint64>(0, line - visible / 3)));
+  }
+}
+
+void PlainTextView::resizeEvent(QResizeEvent* event) {
+  QAbstractScrollArea::resizeEvent(event);
+  const int columns = std::max(kMinColumns, (viewport()->width() - 4) / cellWidth_);
+  if (columns != columns_) {
+    const qint64 top = lineStart(verticalScrollBar()->value());
+    relayout();
+    verticalScrollBar()->setValue(static_cast<int>(lineOf(top)));
+  } else {
+    updateScrollBar();
+  }
+}
+
+void PlainTextView::changeEvent(QEvent* event) {
+  QAbstractScrollArea::changeEvent(event);
+  if (event->type() == QEvent::FontChange) relayout();
+}
+
+void PlainTextView::paintEvent(QPaintEvent*) {
+  QPainter painter(viewport());
+  const QPalette pal = palette();
+  painter.fillRect(viewport()->rect(), pal.base());
+  const QFontMetrics fm(font());
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes_.constData());
+  const qint64 selEnd = selStart_ + selLength_;
+  const int visible = viewport()->height() / lineHeight_ + 1;
+  qint64 line = verticalScrollBar()->value();
+  qint64 pos = lineStart(line);
+  for (int row = 0; row < visible && line < lineCount_; ++row, ++line) {
+    const qint64 next = nextLineStart(pos);
+    const int y = row * lineHeight_;
+    QString shown;
+    int col = 0;
+    for (qint64 i = pos; i < next; ++i) {
+      const unsigned char b = p[i];
+      if (IsBreak(b)) break;
+      const int w = b == '\t' ? kTabWidth - col % kTabWidth : 1;
+      const QRect cell(2 + col * cellWidth_, y, w * cellWidth_, lineHeight_);
+      if (i >= selStart_ && i < selEnd) painter.fillRect(cell, pal.highlight());
+      if (b == '\t') {
+        shown.append(QString(w, QLatin1Char(' ')));
+      } else if (IsControl(b)) {
+        shown.append(QLatin1Char(' '));
+        painter.setPen(pal.color(QPalette::Mid));
+        painter.drawRect(cell.adjusted(2, 4, -3, -4));
+      } else {
+        shown.append(CharOf(b));
+      }
+      col += w;
+    }
+    painter.setPen(pal.color(QPalette::Text));
+    painter.drawText(2, y + fm.ascent(), shown);
+    pos = next;
+  }
+}
+
+qint64 PlainTextView::hitTest(const QPoint& pt) const {
+  const qint64 line = std::clamp<qint64>(verticalScrollBar()->value() + pt.y() / lineHeight_, 0, lineCount_ - 1);
+  const qint64 start = lineStart(line);
+  const qint64 next = nextLineStart(start);
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes_.constData());
+  int col = 0;
+  for (qint64 i = start; i < next; ++i) {
+    if (IsBreak(p[i])) return i;
+    const int w = p[i] == '\t' ? kTabWidth - col % kTabWidth : 1;
+    if (pt.x() < 2 + (col * 2 + w) * cellWidth_ / 2) return i;
+    col += w;
+  }
+  return next;
+}
+
+void PlainTextView::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  const qint64 at = hitTest(event->position().toPoint());
+  if (event->modifiers() & Qt::ShiftModifier) {
+    selStart_ = std::min(anchor_, at);
+    selLength_ = std::abs(at - anchor_);
+  } else {
+    anchor_ = selStart_ = at;
+    selLength_ = 0;
+  }
+  viewport()->update();
+}
+
+void PlainTextView::mouseMoveEvent(QMouseEvent* event) {
+  if (!(event->buttons() & Qt::LeftButton)) return;
+  const qint64 at = hitTest(event->position().toPoint());
+  selStart_ = std::min(anchor_, at);
+  selLength_ = std::abs(at - anchor_);
+  viewport()->update();
+}
+
+void PlainTextView::copySelection() const {
+  if (selLength_ > 0) QApplication::clipboard()->setText(text(selStart_, selLength_));
+}
+
+void PlainTextView::keyPressEvent(QKeyEvent* event) {
+  QScrollBar* bar = verticalScrollBar();
+  if (event->matches(QKeySequence::Copy)) {
+    copySelection();
+  } else if (event->matches(QKeySequence::SelectAll)) {
+    selStart_ = anchor_ = 0;
+    selLength_ = length();
+    viewport()->update();
+  } else if (event->matches(QKeySequence::MoveToStartOfDocument)) {
+    bar->setValue(0);
+  } else if (event->matches(QKeySequence::MoveToEndOfDocument)) {
+    bar->setValue(bar->maximum());
+  } else if (event->key() == Qt::Key_Up) {
+    bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+  } else if (event->key() == Qt::Key_Down) {
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+  } else if (event->key() == Qt::Key_PageUp) {
+    bar->triggerAction(QAbstractSlider::SliderPageStepSub);
+  } else if (event->key() == Qt::Key_PageDown) {
+    bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+  } else {
+    QAbstractScrollArea::keyPressEvent(event);
+  }
+}
+
+}  // namespace tambril

@@ -1,0 +1,122 @@
+#include "viewer/rich_text_box.h"
+
+#include <QKeyEvent>
+#include <algorithm>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+
+#include "platform/text_rules.h"
+#include "viewer/plain_text_view.h"
+#include "viewer/rtf/rtf_reader.h"
+
+namespace tambril {
+
+RichTextBox::RichTextBox(QWidget* parent) : QStackedWidget(parent) {
+  setObjectName(QStringLiteral("RichTextBox1"));
+  rich_ = new QTextEdit(this);
+  rich_->setReadOnly(true);
+  rich_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  rich_->setFont(DialogFont(9.75));
+  plain_ = new PlainTextView(this);
+  addWidget(rich_);
+  addWidget(plain_);
+  rich_->installEventFilter(this);
+  plain_->installEventFilter(this);
+  clear();
+}
+
+void RichTextBox::clear() {
+  // An empty rich text in MS Sans Serif, 10 points.
+  auto* doc = rich_->document();
+  doc->clear();
+  doc->setDefaultFont(DialogFont(10));
+  plain_->setBytes({});
+  setCurrentWidget(rich_);
+}
+
+void RichTextBox::loadRtf(QByteArrayView rtf) {
+  QTextDocument* doc = rich_->document();
+  doc->setDefaultFont(DialogFont(10));
+  rtf::LoadRtf(rtf, *doc);
+  rich_->moveCursor(QTextCursor::Start);
+  plain_->setBytes({});
+  setCurrentWidget(rich_);
+}
+
+void RichTextBox::loadPlain(QByteArray bytes) {
+  rich_->document()->clear();
+  plain_->setBytes(std::move(bytes));
+  setCurrentWidget(plain_);
+}
+
+void RichTextBox::showTooLarge(std::int64_t size) {
+  plain_->setBytes({});
+  auto* doc = rich_->document();
+  doc->clear();
+  doc->setDefaultFont(DialogFont(10));
+  rich_->setPlainText(QStringLiteral("Die Datei ist mit%1 Byte zu groß für die Anzeige.\n"
+                                     "Sie ist trotzdem geladen und kann codiert und entcodiert werden.")
+                          .arg(NumberText(size)));
+  setCurrentWidget(rich_);
+}
+
+bool RichTextBox::isPlain() const { return currentWidget() == plain_; }
+
+std::int64_t RichTextBox::textLength() const {
+  if (isPlain()) return plain_->length();
+  // Positions count one for every block break but not the last.
+  return rich_->document()->characterCount() - 1;
+}
+
+QString RichTextBox::text(std::int64_t start, std::int64_t count) const {
+  if (isPlain()) return plain_->text(start, count);
+  QTextCursor c(rich_->document());
+  const std::int64_t len = textLength();
+  start = std::clamp<std::int64_t>(start, 0, len);
+  count = std::clamp<std::int64_t>(count, 0, len - start);
+  c.setPosition(static_cast<int>(start));
+  c.setPosition(static_cast<int>(start + count), QTextCursor::KeepAnchor);
+  return c.selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+}
+
+std::int64_t RichTextBox::find(const QString& text, std::int64_t start, int options) {
+  if (text.isEmpty() || start < 0 || start > textLength()) return -1;
+  const bool wholeWord = (options & WholeWord) != 0;
+  const bool matchCase = (options & MatchCase) != 0;
+  if (isPlain()) {
+    const std::int64_t at = plain_->find(text, start, wholeWord, matchCase);
+    if (at >= 0) plain_->select(at, text.size());
+    return at;
+  }
+  QTextDocument::FindFlags flags;
+  if (wholeWord) flags |= QTextDocument::FindWholeWords;
+  if (matchCase) flags |= QTextDocument::FindCaseSensitively;
+  const QTextCursor found = rich_->document()->find(text, static_cast<int>(start), flags);
+  if (found.isNull()) return -1;
+  rich_->setTextCursor(found);
+  rich_->ensureCursorVisible();
+  return found.selectionStart();
+}
+
+std::int64_t RichTextBox::selectionStart() const {
+  return isPlain() ? plain_->selectionStart() : rich_->textCursor().selectionStart();
+}
+
+std::int64_t RichTextBox::selectionLength() const {
+  if (isPlain()) return plain_->selectionLength();
+  const QTextCursor c = rich_->textCursor();
+  return c.selectionEnd() - c.selectionStart();
+}
+
+QString RichTextBox::selectedText() const { return text(selectionStart(), selectionLength()); }
+
+bool RichTextBox::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && (watched == rich_ || watched == plain_)) {
+    emit keyDown(static_cast<QKeyEvent*>(event)->key());
+  }
+  return QStackedWidget::eventFilter(watched, event);
+}
+
+}  // namespace tambril

@@ -1,0 +1,66 @@
+#pragma once
+// The viewer's text box. It shows an RTF file formatted (a QTextEdit holding
+// the document the RTF reader built) or any other file as 8-bit text (a
+// PlainTextView over the bytes), and offers what the rest of the program
+// uses: replace or empty the whole content, find a word from a character
+// index with the options whole word (2) and match case (4), and the
+// selection. Keys pressed in it are reported through keyDown().
+#include <QByteArray>
+#include <QStackedWidget>
+#include <cstdint>
+
+class QTextEdit;
+
+namespace tambril {
+
+class PlainTextView;
+
+class RichTextBox : public QStackedWidget {
+  Q_OBJECT
+
+ public:
+  // Option flags of find().
+  enum FindOption { WholeWord = 2, MatchCase = 4 };
+  // Larger files are not shown; the box says so instead.
+  static constexpr std::int64_t kMaxShownBytes = std::int64_t{512} * 1024 * 1024;
+
+  explicit RichTextBox(QWidget* parent = nullptr);
+
+  // The empty document the box starts with.
+  void clear();
+  // Replaces the content with the RTF document `rtf` describes.
+  void loadRtf(QByteArrayView rtf);
+  // Replaces the content with `bytes` as 8-bit text, one character per byte.
+  void loadPlain(QByteArray bytes);
+  // Replaces the content with a notice for a file too large to show.
+  void showTooLarge(std::int64_t size);
+
+  // Finds `text` from the 0-based character index `start` to the end; on a
+  // match selects it and returns its index, otherwise returns -1 and leaves
+  // the selection. An empty `text` never matches.
+  std::int64_t find(const QString& text, std::int64_t start, int options);
+
+  bool isPlain() const;
+  std::int64_t textLength() const;
+  // The characters [start, start + count) of the content.
+  QString text(std::int64_t start, std::int64_t count) const;
+  std::int64_t selectionStart() const;
+  std::int64_t selectionLength() const;
+  QString selectedText() const;
+
+  QTextEdit* richView() const { return rich_; }
+  PlainTextView* plainView() const { return plain_; }
+
+ signals:
+  // A key went down in the box; the box handles it as well afterwards.
+  void keyDown(int key);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QTextEdit* rich_;
+  PlainTextView* plain_;
+};
+
+}  // namespace tambril
