@@ -108,6 +108,23 @@ std::optional<Arguments> Parse(const std::vector<std::string>& args, int& exitCo
   return a;
 }
 
+// Opens a file to encode or decode. Pipes and devices are refused: their
+// length is not known in advance, and an encode would store nothing of them.
+std::unique_ptr<codec::InputFile> OpenInput(const fs::path& path, int& exitCode) {
+  try {
+    auto in = std::make_unique<codec::InputFile>(path);
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+      exitCode = FailAbout(kExitFile, path, "not a regular file");
+      return nullptr;
+    }
+    return in;
+  } catch (const codec::CodecError& e) {
+    exitCode = Fail(kExitFile, e.what());
+    return nullptr;
+  }
+}
+
 bool Exists(const fs::path& p) {
   struct stat st;
   return ::lstat(p.c_str(), &st) == 0;
@@ -159,17 +176,13 @@ std::optional<std::string> TypedPassword(const Arguments& a, const fs::path& fil
 int Encode(const Arguments& a) {
   if (a.operands.empty() || a.operands.size() > 2) return UsageError("encode: expected SOURCE [TARGET]");
   const fs::path source = a.operands[0];
-  std::unique_ptr<codec::InputFile> in;
-  try {
-    in = std::make_unique<codec::InputFile>(source);
-  } catch (const codec::CodecError& e) {
-    return Fail(kExitFile, e.what());
-  }
+  int exitCode = kExitOk;
+  const auto in = OpenInput(source, exitCode);
+  if (!in) return exitCode;
   const fs::path target = a.operands.size() == 2 ? fs::path(a.operands[1]) : EncodedTarget(source);
   // Refused before the password is typed; the pass itself checks again.
   if (Exists(target)) return FailAbout(kExitFile, target, "file exists already");
 
-  int exitCode = kExitOk;
   const auto password = NewPassword(a, source, exitCode);
   if (!password) return exitCode;
   try {
@@ -188,9 +201,10 @@ int Encode(const Arguments& a) {
 // Opens `file` and checks the password against it; nullopt after reporting.
 std::optional<codec::CheckResult> CheckFile(const Arguments& a, const fs::path& file, const fs::path* knownTarget,
                                             std::unique_ptr<codec::InputFile>& in, int& exitCode) {
+  in = OpenInput(file, exitCode);
+  if (!in) return std::nullopt;
   std::uint64_t size = 0;
   try {
-    in = std::make_unique<codec::InputFile>(file);
     size = in->size();
   } catch (const codec::CodecError& e) {
     exitCode = Fail(kExitFile, e.what());

@@ -210,6 +210,10 @@ TEST_F(CliTest, MissingSourceIsAFileError) {
   EXPECT_EQ(r.exitCode, kFileError);
   r = RunCli({"show", dir_.string()});  // a folder is no file
   EXPECT_EQ(r.exitCode, kFileError);
+  // A device has no length to encode; it is refused, not stored as empty.
+  r = RunCli({"encode", "--password-stdin", "/dev/null", Path("null.tmb").string()}, "kennwort\n");
+  EXPECT_EQ(r.exitCode, kFileError);
+  EXPECT_NE(r.err.find("/dev/null"), std::string::npos) << r.err;
   EXPECT_TRUE(List(dir_).empty());
 }
 
