@@ -91,6 +91,7 @@ CliResult RunCliOnTerminal(const std::vector<std::string>& args, const std::vect
 
   CliResult r;
   std::size_t answered = 0, promptsSeen = 0;
+  bool interrupted = false;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
   for (;;) {
     pollfd p{master, POLLIN, 0};
@@ -103,6 +104,10 @@ CliResult RunCliOnTerminal(const std::vector<std::string>& args, const std::vect
     promptsSeen = 0;
     for (const char* prompt : {"Kennwort: ", "Kennwortbestätigung: "}) {
       for (std::size_t at = 0; (at = r.err.find(prompt, at)) != std::string::npos; ++at) ++promptsSeen;
+    }
+    if (!interrupted && !options.interruptAt.empty() && r.err.find(options.interruptAt) != std::string::npos) {
+      ::kill(pid, SIGINT);
+      interrupted = true;
     }
     if (answered < typed.size() && promptsSeen > answered) {
       const std::string line = typed[answered++] + "\n";

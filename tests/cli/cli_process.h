@@ -19,6 +19,7 @@ struct CliOptions {
   std::vector<std::string> unsetEnv;       // variables removed from the environment
   long fileSizeLimit = -1;                 // RLIMIT_FSIZE in bytes, with SIGXFSZ ignored
   bool asNobody = false;                   // as root, run as the unprivileged user nobody
+  std::string interruptAt;                 // on a terminal: send SIGINT once this text appears
 };
 
 // Runs tambril-cli with `args`, `input` as standard input, in a new session

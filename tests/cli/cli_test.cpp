@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -298,6 +299,18 @@ TEST_F(CliTest, PasswordTypedOnTheTerminalIsConfirmedAndNotEchoed) {
   r = RunCliOnTerminal({"check", Path("brief.tmb").string()}, {"geheim1"});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_NE(r.err.find("doc"), std::string::npos) << r.err;
+}
+
+TEST_F(CliTest, InterruptedPassLeavesNothingBehind) {
+  // 64 MiB: after the first of twenty stages is drawn, the pass has far more
+  // left to do than the signal takes to arrive.
+  const fs::path src = Write("gross.doc", std::string(64 << 20, 'x'));
+  CliOptions opts;
+  opts.interruptAt = "[#.";  // Ctrl-C once the first stage is drawn
+  const CliResult r = RunCliOnTerminal({"encode", src.string()}, {"geheim1", "geheim1"}, opts);
+  EXPECT_EQ(r.signal, SIGINT) << r.err;
+  EXPECT_NE(r.err.find("gross.tmb: interrupted"), std::string::npos) << r.err;
+  EXPECT_EQ(List(dir_), std::set<std::string>{"gross.doc"});
 }
 
 TEST_F(CliTest, Utf8PasswordsMeetWindows1252KeyCodes) {
