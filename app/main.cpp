@@ -4,10 +4,12 @@
 #include "main_window/form1.h"
 #include "platform/file_slots.h"
 #include "platform/windows.h"
+#include "resources/pictures.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tambril"));
+  QApplication::setWindowIcon(tambril::resources::ProgramIcon());
   tambril::Windows::get<Form1>().show();
   const int rc = QApplication::exec();
   tambril::Files().closeAll();

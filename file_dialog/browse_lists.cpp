@@ -1,10 +1,14 @@
 #include "file_dialog/browse_lists.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
 #include <QStyle>
 #include <algorithm>
+#ifdef Q_OS_UNIX
+#include <dirent.h>
+#endif
 
 namespace tambril {
 namespace {
@@ -104,7 +108,7 @@ void DriveList::followPath(const QString& path) {
 
 bool DriveList::IsReadable(const QString& root) {
   const QStorageInfo volume(root);
-  return volume.isValid() && volume.isReady() && QFileInfo(root).isDir() && QDir(root).isReadable();
+  return volume.isValid() && volume.isReady() && FolderList::CanOpen(root);
 }
 
 // ---- folders
@@ -118,8 +122,16 @@ FolderList::FolderList(QWidget* parent) : QListWidget(parent) {
 }
 
 bool FolderList::CanOpen(const QString& folder) {
-  const QFileInfo info(folder);
-  return info.isDir() && QDir(folder).isReadable();
+  if (!QFileInfo(folder).isDir()) return false;
+#ifdef Q_OS_UNIX
+  // Asks the system itself, with the rights the program runs under.
+  DIR* d = ::opendir(QFile::encodeName(folder).constData());
+  if (!d) return false;
+  ::closedir(d);
+  return true;
+#else
+  return QDir(folder).isReadable();
+#endif
 }
 
 bool FolderList::setPath(const QString& folder) {

@@ -10,10 +10,10 @@
 #include <QPushButton>
 
 #include "file_dialog/selpr6.h"
-#include "main_window/pictures.h"
 #include "platform/file_slots.h"
 #include "platform/platform.h"
 #include "platform/text_rules.h"
+#include "resources/pictures.h"
 #include "platform/twips.h"
 #include "platform/windows.h"
 #include "viewer/form8.h"
@@ -59,7 +59,7 @@ QAction* MakeItem(QMenu* menu, const char* name, const QString& caption) {
 Form1::Form1() {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Tambril"));
-  setWindowIcon(ProgramIcon());
+  setWindowIcon(resources::ProgramIcon());
   QPalette pal = palette();
   pal.setColor(QPalette::Window, kGrey);
   setPalette(pal);
@@ -85,10 +85,10 @@ Form1::Form1() {
   Label7 = MakeLabel(client, "Label7", QString(), TwipsRect(1560, 1560, 10335, 375), 8.25);
   Label6 = MakeLabel(client, "Label6", QStringLiteral("Geändert am:"), TwipsRect(120, 2160, 1455, 255), 9.75);
   Label8 = MakeLabel(client, "Label8", QString(), TwipsRect(1800, 2160, 6855, 255), 8.25);
-  Image3 = MakePicture(client, "Image3", StartPicture(), TwipsRect(120, 2640, 5490, 780));
-  Image1 = MakePicture(client, "Image1", EncodedPicture(), TwipsRect(120, 2640, 810, 735));
+  Image3 = MakePicture(client, "Image3", QPixmap::fromImage(resources::StartPicture()), TwipsRect(120, 2640, 5490, 780));
+  Image1 = MakePicture(client, "Image1", QPixmap::fromImage(resources::EncodedFilePicture()), TwipsRect(120, 2640, 810, 735));
   Image1->hide();
-  Image2 = MakePicture(client, "Image2", PlainPicture(), TwipsRect(120, 2640, 810, 735));
+  Image2 = MakePicture(client, "Image2", QPixmap::fromImage(resources::PlainFilePicture()), TwipsRect(120, 2640, 810, 735));
   Image2->hide();
   Label9 = MakeLabel(client, "Label9", QStringLiteral("CODIERTE- DATEI"), TwipsRect(960, 2760, 4215, 495), 13.5);
   Label9->hide();

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QWidget>
+#include <unistd.h>
 
 namespace tambril::test {
 
@@ -31,6 +32,19 @@ QString GuiTest::makeFolder(const QString& relative) {
   const QString path = temp.filePath(relative);
   EXPECT_TRUE(QDir().mkpath(path));
   return QDir::toNativeSeparators(path);
+}
+
+AsOrdinaryUser::AsOrdinaryUser(const QString& reachable) {
+  if (::geteuid() != 0) return;
+  QFile::setPermissions(reachable, QFile::permissions(reachable) | QFileDevice::ReadOther | QFileDevice::ExeOther);
+  dropped_ = ::setegid(65534) == 0 && ::seteuid(65534) == 0;
+  EXPECT_TRUE(dropped_);
+}
+
+AsOrdinaryUser::~AsOrdinaryUser() {
+  if (!dropped_) return;
+  EXPECT_EQ(::seteuid(0), 0);
+  EXPECT_EQ(::setegid(0), 0);
 }
 
 void WhenModalWidget(const std::function<bool(QWidget*)>& isIt, const std::function<void(QWidget*)>& action,

@@ -45,6 +45,20 @@ class GuiTest : public ::testing::Test {
   QTemporaryDir temp;
 };
 
+// While it lives, a test run as root acts with the rights of the ordinary
+// user nobody, so that refusals of the file system can be tried. The
+// temporary folder is opened to others so that nobody can reach it.
+class AsOrdinaryUser {
+ public:
+  explicit AsOrdinaryUser(const QString& reachable);
+  ~AsOrdinaryUser();
+  AsOrdinaryUser(const AsOrdinaryUser&) = delete;
+  AsOrdinaryUser& operator=(const AsOrdinaryUser&) = delete;
+
+ private:
+  bool dropped_ = false;
+};
+
 // Runs `action` on the dialog once a window of type W is the active modal
 // window. Gives up (and closes whatever modal window is open, so that the
 // test does not hang) after `tries` rounds of the event loop.
