@@ -77,12 +77,16 @@ void Selpr6::Command2_Click() {
       // Measure through a handle first: a folder or a locked file fails here.
       const codec::InputFile probe(ToFsPath(path));
       const std::uint64_t size = probe.size();
-      if (size > static_cast<std::uint64_t>(RichTextBox::kMaxShownBytes)) {
-        viewer.RichTextBox1->showTooLarge(static_cast<std::int64_t>(size));
-      } else if (rich) {
-        viewer.RichTextBox1->loadRtf(ReadWhole(path, size));
-      } else {
-        viewer.RichTextBox1->loadPlain(ReadWhole(path, size));
+      switch (RichTextBox::DisplayFor(static_cast<std::int64_t>(size), rich)) {
+        case RichTextBox::Display::TooLarge:
+          viewer.RichTextBox1->showTooLarge(static_cast<std::int64_t>(size));
+          break;
+        case RichTextBox::Display::Rich:
+          viewer.RichTextBox1->loadRtf(ReadWhole(path, size));
+          break;
+        case RichTextBox::Display::Plain:
+          viewer.RichTextBox1->loadPlain(ReadWhole(path, size));
+          break;
       }
     }
 

@@ -220,6 +220,23 @@ void Selpr6::Command4_Click() {}
 // The new-folder dialog opens from here once it exists.
 void Selpr6::New_directory_Click() {}
 
+void Selpr6::PrepareOpenMode() {
+  setWindowTitle(QStringLiteral(" Datei öffnen"));
+  Command1->setEnabled(false);
+  Command2->setEnabled(true);
+  Directory->menuAction()->setEnabled(false);
+  Label3->clear();
+  Text1->clear();
+  Text1->setReadOnly(true);
+}
+
+void Selpr6::PrepareCreateMode() {
+  setWindowTitle(QStringLiteral(" Datei erstellen"));
+  Command1->setEnabled(true);
+  Command2->setEnabled(false);
+  Directory->menuAction()->setEnabled(true);
+}
+
 bool Selpr6::RefreshLists() { return File1->refresh() && Dir1->refresh(); }
 
 void Selpr6::GoToFallbackPlace() {

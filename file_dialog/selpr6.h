@@ -48,7 +48,15 @@ class Selpr6 : public QDialog {
   QLabel* Label5;
   QLabel* Label6;
 
-  // Event handlers.
+  // The settings a caller makes before showing the dialog. Open mode:
+  // caption " Datei öffnen", "ERSTELLEN" off, "ÖFFNEN" on, menu "Ordner"
+  // off, Label3 and Text1 emptied, Text1 locked. Create modes: caption
+  // " Datei erstellen", "ERSTELLEN" on, "ÖFFNEN" off, menu "Ordner" on; the
+  // caller then sets Text1, Label3, Label4 and unlocks Text1 itself.
+  void PrepareOpenMode();
+  void PrepareCreateMode();
+
+ public slots:
   void Form_Load();
   void Drive1_Change();
   void Dir1_Change();
@@ -65,6 +73,8 @@ class Selpr6 : public QDialog {
   // Re-reads the file and folder lists from disk; false when the folder
   // shown last can no longer be read.
   bool RefreshLists();
+
+ public:
   // Puts drive and folder list on the fall-back place, the file system's
   // root ("C:\" on Windows), running their change actions.
   void GoToFallbackPlace();

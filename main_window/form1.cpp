@@ -157,13 +157,7 @@ void Form1::Form_Load() {
 void Form1::Datei_öffnen_Click() {
   auto& p = platform::Current();
   auto& dialog = Windows::get<Selpr6>();
-  dialog.setWindowTitle(QStringLiteral(" Datei öffnen"));
-  dialog.Command1->setEnabled(false);
-  dialog.Command2->setEnabled(true);
-  dialog.Directory->menuAction()->setEnabled(false);
-  dialog.Label3->clear();
-  dialog.Text1->clear();
-  dialog.Text1->setReadOnly(true);
+  dialog.PrepareOpenMode();
   if (!dialog.RefreshLists()) {
     // The folder shown last is gone (a removed disk): start again at the root.
     p.beep();

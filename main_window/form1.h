@@ -51,9 +51,13 @@ class Form1 : public QMainWindow {
   QAction* Hilfe;
   QAction* Info;
 
-  // Event handlers.
-  void Form_Load();
+  // Event handlers. (Qt's meta-object compiler cannot read the umlaut, so
+  // Datei_öffnen_Click is an ordinary member function; all are connected by
+  // function pointer.)
   void Datei_öffnen_Click();
+
+ public slots:
+  void Form_Load();
   void Beenden_Click();
   void Code_AN_Click();
   void Code_Aus_Click();
@@ -68,6 +72,7 @@ class Form1 : public QMainWindow {
   // termination: every open file is closed and the program ends at once.
   void EndSequence();
 
+ public:
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -24,19 +24,19 @@ class Form8 : public QDialog {
   QAction* SearchF3; // "Suchen F3"
   tambril::RichTextBox* RichTextBox1;
 
-  // Event handlers.
+  // The box's size in twips for a window of the given outer size in twips:
+  // 360 narrower and 900 lower, never negative (1 instead).
+  static QSize BoxSizeTwips(int outerWidthTwips, int outerHeightTwips);
+  // The box's size in twips as the last resize set it.
+  QSize boxTwips() const { return boxTwips_; }
+
+ public slots:
   void Form_Load();
   void Form_Resize();
   void Cancel_Click();
   void Search2_Click();
   void SearchF3_Click();
   void RichTextBox1_KeyDown(int key);
-
-  // The box's size in twips for a window of the given outer size in twips:
-  // 360 narrower and 900 lower, never negative (1 instead).
-  static QSize BoxSizeTwips(int outerWidthTwips, int outerHeightTwips);
-  // The box's size in twips as the last resize set it.
-  QSize boxTwips() const { return boxTwips_; }
 
  protected:
   void resizeEvent(QResizeEvent* event) override;

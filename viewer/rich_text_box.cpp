@@ -62,6 +62,11 @@ void RichTextBox::showTooLarge(std::int64_t size) {
   setCurrentWidget(rich_);
 }
 
+RichTextBox::Display RichTextBox::DisplayFor(std::int64_t size, bool rich) {
+  if (size > kMaxShownBytes) return Display::TooLarge;
+  return rich && size <= kMaxRichBytes ? Display::Rich : Display::Plain;
+}
+
 bool RichTextBox::isPlain() const { return currentWidget() == plain_; }
 
 std::int64_t RichTextBox::textLength() const {

@@ -23,6 +23,13 @@ class RichTextBox : public QStackedWidget {
   enum FindOption { WholeWord = 2, MatchCase = 4 };
   // Larger files are not shown; the box says so instead.
   static constexpr std::int64_t kMaxShownBytes = std::int64_t{512} * 1024 * 1024;
+  // Larger RTF files are shown as their 8-bit text: a formatted document of
+  // that size would take the program's memory and many seconds to build.
+  static constexpr std::int64_t kMaxRichBytes = std::int64_t{8} * 1024 * 1024;
+
+  enum class Display { Rich, Plain, TooLarge };
+  // How a file of `size` bytes is shown; `rich` tells an RTF file.
+  static Display DisplayFor(std::int64_t size, bool rich);
 
   explicit RichTextBox(QWidget* parent = nullptr);
 

@@ -155,6 +155,16 @@ TEST_F(ViewerTest, LongLinesWrapAndEveryLineCanBeReached) {
   EXPECT_LT(view.lineCount(), bytes.size() / 8);
 }
 
+TEST(ViewerDisplay, SizeDecidesHowAFileIsShown) {
+  using D = RichTextBox::Display;
+  EXPECT_EQ(RichTextBox::DisplayFor(0, true), D::Rich);
+  EXPECT_EQ(RichTextBox::DisplayFor(RichTextBox::kMaxRichBytes, true), D::Rich);
+  EXPECT_EQ(RichTextBox::DisplayFor(RichTextBox::kMaxRichBytes + 1, true), D::Plain);
+  EXPECT_EQ(RichTextBox::DisplayFor(RichTextBox::kMaxShownBytes, false), D::Plain);
+  EXPECT_EQ(RichTextBox::DisplayFor(RichTextBox::kMaxShownBytes + 1, false), D::TooLarge);
+  EXPECT_EQ(RichTextBox::DisplayFor(RichTextBox::kMaxShownBytes + 1, true), D::TooLarge);
+}
+
 TEST_F(ViewerTest, TooLargeFilesGetANotice) {
   box.showTooLarge(std::int64_t{1} << 40);
   EXPECT_FALSE(box.isPlain());
