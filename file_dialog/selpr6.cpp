@@ -123,6 +123,14 @@ Selpr6::Selpr6() {
 
   setFixedSize(Px(7635), top + Px(4950));
 
+  // The lists start in the current folder with every file shown; the name
+  // box stays empty until a caller or the user fills it.
+  File1->setPattern(FilePattern(QStringLiteral("*.*")));
+  QString start = QDir::currentPath();
+  if (!Dir1->setPath(start)) Dir1->setPath(start = QDir::rootPath());
+  File1->setPath(start);
+  Drive1->followPath(Dir1->path());
+
   connect(Drive1, &DriveList::changed, this, &Selpr6::Drive1_Change);
   connect(Dir1, &FolderList::changed, this, &Selpr6::Dir1_Change);
   connect(Dir1, &FolderList::openFailed, this, &Selpr6::Dir1_OpenFailed);
@@ -136,11 +144,6 @@ Selpr6::Selpr6() {
   connect(Command4, &QPushButton::clicked, this, &Selpr6::Command4_Click);
   connect(New_directory, &QAction::triggered, this, &Selpr6::New_directory_Click);
 
-  // The lists start in the current folder with every file shown.
-  File1->setPattern(FilePattern(QStringLiteral("*.*")));
-  const QString start = QDir::currentPath();
-  Drive1->followPath(start);
-  if (!Dir1->setPath(start)) Dir1->setPath(QDir::rootPath());
   Form_Load();
 }
 

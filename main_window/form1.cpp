@@ -103,6 +103,15 @@ Form1::Form1() {
   Label3->setObjectName(QStringLiteral("Label3"));
   Label3->setGeometry(TwipsRect(8160, 4320, 615, 255));
   Label3->hide();
+  for (QLabel* state : {Label5, Label3}) {
+    QPalette statePal = state->palette();
+    statePal.setColor(QPalette::WindowText, kGrey);
+    state->setPalette(statePal);
+  }
+  // The record's fields show the arrow with a question mark.
+  for (QWidget* w : std::initializer_list<QWidget*>{Text1, Label1, Label2, Label4, Label6, Label7, Label8}) {
+    w->setCursor(Qt::WhatsThisCursor);
+  }
 
   // The menu; no item has a shortcut key.
   QMenuBar* bar = menuBar();

@@ -7,6 +7,9 @@
 //
 //   auto& dialog = Windows::get<Selpr6>();   // created on first use
 //   if (auto* viewer = Windows::find<Form8>()) ...   // nullptr until created
+//
+// A constructor may get() other instances (they then count as older), but
+// not its own type. For the user-interface thread only.
 #include <memory>
 #include <typeindex>
 

@@ -1,7 +1,6 @@
 #include "viewer/plain_text_view.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QPainter>
@@ -10,6 +9,7 @@
 #include <array>
 
 #include "codec/cp1252.h"
+#include "platform/platform.h"
 
 namespace tambril {
 namespace {
@@ -289,7 +289,7 @@ void PlainTextView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void PlainTextView::copySelection() const {
-  if (selLength_ > 0) QApplication::clipboard()->setText(text(selStart_, selLength_));
+  if (selLength_ > 0) platform::Current().setClipboardText(text(selStart_, selLength_));
 }
 
 void PlainTextView::keyPressEvent(QKeyEvent* event) {

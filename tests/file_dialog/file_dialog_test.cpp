@@ -98,6 +98,9 @@ TEST_F(FileDialogTest, StartsWithItsDesignState) {
   EXPECT_TRUE(dialog.Label3->isHidden());
   for (QLabel* l : {dialog.Label3, dialog.Label4, dialog.Label5, dialog.Label6}) EXPECT_EQ(l->text(), QString());
   EXPECT_EQ(dialog.Dir1->path(), QDir::toNativeSeparators(QDir::currentPath()));
+  EXPECT_EQ(dialog.File1->path(), dialog.Dir1->path());
+  EXPECT_EQ(dialog.Text1->text(), QString());
+  EXPECT_TRUE(QDir::toNativeSeparators(QDir::currentPath()).startsWith(dialog.Drive1->drive()));
   EXPECT_TRUE(dialog.Drive1->count() >= 1);
   EXPECT_TRUE(DriveList::Roots().contains(QDir::toNativeSeparators(QDir::rootPath())));
 }
@@ -134,6 +137,41 @@ TEST_F(FileDialogTest, FolderChangeKeepsTheProposedName) {
   EXPECT_EQ(rec.events.filter("pointer").last(), QStringLiteral("pointer Selpr6 normal"));
   EXPECT_TRUE(rec.events.contains("pointer Selpr6 busy"));
   EXPECT_EQ(dialog.File1->fileName(), QString());
+}
+
+TEST_F(FileDialogTest, CreateModeProposalFollowsTheFolderAndTheFallBack) {
+  // Set up as the encode command will: create settings, proposal, mode word.
+  dialog.PrepareCreateMode();
+  EXPECT_EQ(dialog.windowTitle(), QStringLiteral(" Datei erstellen"));
+  EXPECT_TRUE(dialog.Command1->isEnabled());
+  EXPECT_FALSE(dialog.Command2->isEnabled());
+  EXPECT_TRUE(dialog.Directory->menuAction()->isEnabled());
+  dialog.Text1->setReadOnly(false);
+  dialog.Label3->setText("brief.tmb");
+  dialog.Label4->setText("CODEON");
+  writeFile("Texte/alt.txt");
+  ASSERT_TRUE(dialog.Dir1->setPath(tempPath("Texte")));
+  EXPECT_EQ(dialog.Text1->text(), tempPath("Texte") + kSep + "brief.tmb");
+  // Clicking an existing file proposes that file instead.
+  clickFile("alt.txt");
+  EXPECT_EQ(dialog.Text1->text(), tempPath("Texte") + kSep + "alt.txt");
+  // The fall-back place is the root, with the proposed name after it.
+  dialog.GoToFallbackPlace();
+  const QString root = QDir::toNativeSeparators(QDir::rootPath());
+  EXPECT_EQ(dialog.Dir1->path(), root);
+  EXPECT_EQ(dialog.Drive1->drive(), root);
+  EXPECT_EQ(dialog.Text1->text(), root + "brief.tmb");
+  EXPECT_EQ(dialog.Label4->text(), QStringLiteral("CODEON"));
+  // Back to open mode.
+  dialog.PrepareOpenMode();
+  EXPECT_EQ(dialog.windowTitle(), QStringLiteral(" Datei öffnen"));
+  EXPECT_FALSE(dialog.Command1->isEnabled());
+  EXPECT_TRUE(dialog.Command2->isEnabled());
+  EXPECT_FALSE(dialog.Directory->menuAction()->isEnabled());
+  EXPECT_EQ(dialog.Text1->text(), QString());
+  EXPECT_EQ(dialog.Label3->text(), QString());
+  EXPECT_TRUE(dialog.Text1->isReadOnly());
+  EXPECT_EQ(dialog.Label4->text(), QStringLiteral("CODEON"));
 }
 
 TEST_F(FileDialogTest, ChoosingAFolderInTheListOpensIt) {

@@ -155,6 +155,32 @@ TEST_F(ViewerTest, LongLinesWrapAndEveryLineCanBeReached) {
   EXPECT_LT(view.lineCount(), bytes.size() / 8);
 }
 
+TEST_F(ViewerTest, MouseAndKeysSelectAndCopyByteOffsets) {
+  form.show();
+  PlainTextView& view = *box.plainView();
+  box.loadPlain(QByteArray("ab\tc\0" "d\r\nzweite Zeile", 20));
+  const QFontMetrics fm(view.font());
+  const int cell = fm.horizontalAdvance(QLatin1Char('M'));
+  const int row = fm.lineSpacing();
+  // From the middle of "a" to the middle of "d": the tab counts as one character.
+  QTest::mousePress(view.viewport(), Qt::LeftButton, {}, QPoint(2 + cell / 2 - 1, row / 2));
+  QTest::mouseMove(view.viewport(), QPoint(2 + 10 * cell + cell / 2 - 1, row / 2));
+  QMouseEvent move(QEvent::MouseMove, QPointF(2 + 10 * cell + cell / 2 - 1, row / 2),
+                   view.viewport()->mapToGlobal(QPointF(0, 0)), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(view.viewport(), &move);
+  QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, QPoint(2 + 10 * cell + cell / 2 - 1, row / 2));
+  EXPECT_EQ(box.selectionStart(), 0);
+  EXPECT_EQ(box.selectionLength(), 5);  // a b TAB c NUL
+  QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(rec.clipboard, QString::fromUtf16(u"ab\tc\0", 5));
+  // A click on the second line lands after the CR LF.
+  QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, QPoint(2 + cell / 4, row + row / 2));
+  EXPECT_EQ(box.selectionStart(), 8);
+  QTest::keyClick(&view, Qt::Key_A, Qt::ControlModifier);
+  EXPECT_EQ(box.selectionLength(), 20);
+  form.hide();
+}
+
 TEST(ViewerDisplay, SizeDecidesHowAFileIsShown) {
   using D = RichTextBox::Display;
   EXPECT_EQ(RichTextBox::DisplayFor(0, true), D::Rich);
