@@ -1,17 +1,31 @@
-// The desktop program: the application object and the first window.
+// The desktop program: the application object and the splash, which opens
+// the main window when it has run its course. The program ends through the
+// end sequence: "Beenden", the main window's close box, or termination.
 #include <QApplication>
 
-#include "main_window/form1.h"
+#include "platform/background_work.h"
 #include "platform/file_slots.h"
 #include "platform/windows.h"
 #include "resources/pictures.h"
+#include "startup/form7.h"
+#include "startup/program_end.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tambril"));
+  QApplication::setApplicationVersion(QStringLiteral(TAMBRIL_VERSION));
+  QApplication::setDesktopFileName(QStringLiteral("tambril"));
   QApplication::setWindowIcon(tambril::resources::ProgramIcon());
-  tambril::Windows::get<Form1>().show();
+  // Hiding the splash or a dialog never ends the program; only the end
+  // sequence does.
+  QApplication::setQuitOnLastWindowClosed(false);
+  tambril::TerminationHandling termination;
+
+  tambril::Windows::get<Form7>().show();
   const int rc = QApplication::exec();
+
+  // Normally the end sequence has done this already.
+  tambril::WaitForBackgroundWork();
   tambril::Files().closeAll();
   tambril::Windows::clear();
   return rc;

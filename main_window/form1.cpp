@@ -16,6 +16,10 @@
 #include "resources/pictures.h"
 #include "platform/twips.h"
 #include "platform/windows.h"
+#include "resources/pictures.h"
+#include "startup/form6.h"
+#include "startup/module2.h"
+#include "startup/program_end.h"
 #include "viewer/form8.h"
 
 using namespace tambril;
@@ -189,8 +193,12 @@ void Form1::Window_Click() { Windows::get<Form8>().exec(); }
 // The main help text is shown here once the help window exists.
 void Form1::Hilfe_Click() {}
 
-// The info window opens here once it exists.
-void Form1::Info_Click() {}
+void Form1::Info_Click() {
+  Module2::SoundDevice = 2;
+  Module2::SoundMode = 1;
+  Module2::PlaySound();
+  Windows::get<Form6>().exec();
+}
 
 void Form1::Text1_KeyDown(int key) {
   if (key == Qt::Key_F1) Hilfe->trigger();
@@ -214,10 +222,5 @@ void Form1::closeEvent(QCloseEvent* event) {
 void Form1::EndSequence() {
   if (ended_) return;
   ended_ = true;
-  auto& p = platform::Current();
-  // The closing sound is played (and waited for) here once the sound service exists.
-  p.player(1).close();
-  p.player(2).close();
-  Files().closeAll();
-  p.endProgram();
+  RunEndSequence();
 }

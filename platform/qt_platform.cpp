@@ -4,6 +4,8 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QAudioDevice>
+#include <QMediaDevices>
 #include <QMessageBox>
 #include <QScreen>
 #include <QSoundEffect>
@@ -33,20 +35,27 @@ class QtSoundPlayer : public SoundPlayer {
   }
   void playAndWait(std::chrono::milliseconds bound) override {
     if (!effect_) return;
+    // Without any audio output nothing can be heard, and nothing is waited for.
+    if (QMediaDevices::audioOutputs().isEmpty()) return;
     QEventLoop loop;
     QTimer limit;
     limit.setSingleShot(true);
     QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
-    const auto finished = [this, &loop] {
-      const auto status = effect_->status();
-      if (status == QSoundEffect::Error || status == QSoundEffect::Null ||
-          (status == QSoundEffect::Ready && !effect_->isPlaying())) {
+    // The sound has ended once it has been seen playing and then stopped; a
+    // file that cannot be read ends the wait at once.
+    bool started = false;
+    QObject::connect(effect_.get(), &QSoundEffect::playingChanged, &loop, [this, &loop, &started] {
+      if (effect_->isPlaying()) {
+        started = true;
+      } else if (started) {
         loop.quit();
       }
-    };
-    QObject::connect(effect_.get(), &QSoundEffect::playingChanged, &loop, finished);
-    QObject::connect(effect_.get(), &QSoundEffect::statusChanged, &loop, finished);
+    });
+    QObject::connect(effect_.get(), &QSoundEffect::statusChanged, &loop, [this, &loop] {
+      if (effect_->status() == QSoundEffect::Error) loop.quit();
+    });
     effect_->play();
+    started = started || effect_->isPlaying();
     limit.start(bound);
     // Only timers and the sound's own signals end the wait; user input is
     // held back, as the program is about to end.

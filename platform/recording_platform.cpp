@@ -21,7 +21,8 @@ void RecordingSoundPlayer::close() {
   log_ << QStringLiteral("sound %1 close").arg(number_);
 }
 void RecordingSoundPlayer::play() { log_ << QStringLiteral("sound %1 play").arg(number_); }
-void RecordingSoundPlayer::playAndWait(std::chrono::milliseconds) {
+void RecordingSoundPlayer::playAndWait(std::chrono::milliseconds bound) {
+  lastBound = bound;
   log_ << QStringLiteral("sound %1 play and wait").arg(number_);
 }
 

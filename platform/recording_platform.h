@@ -27,6 +27,8 @@ class RecordingSoundPlayer : public SoundPlayer {
   void playAndWait(std::chrono::milliseconds bound) override;
   bool isOpen() const { return open_; }
   const QString& file() const { return file_; }
+  // The bound given to the last playAndWait.
+  std::chrono::milliseconds lastBound{-1};
 
  private:
   int number_;

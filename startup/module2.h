@@ -5,6 +5,7 @@
 // SoundMode 1 = play without waiting, 2 = play and wait until the end) and
 // calls PlaySound(), which carries it out and clears it.
 #include <QString>
+#include <chrono>
 
 class QWidget;
 
@@ -21,8 +22,12 @@ void InitSound();
 void LoadSound(int device, const QString& fileName);
 // Closes player 1, then player 2.
 void CloseSounds();
-// Carries out the pending request and clears it, whatever it was.
+// Carries out the pending request and clears it, whatever it was. Any
+// combination other than device 1 or 2 with mode 1 or 2 plays nothing.
 void PlaySound();
+// How long "play and wait" waits at most on player `device`: the length of
+// the sound it was last given plus a margin for the audio output to start.
+std::chrono::milliseconds WaitBound(int device);
 
 // The help window's texts: each puts one text into the help window.
 void LoadHelpText();

@@ -1,0 +1,48 @@
+#include "startup/form6.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+#include "platform/platform.h"
+#include "platform/twips.h"
+#include "resources/pictures.h"
+#include "startup/module2.h"
+
+using namespace tambril;
+
+Form6::Form6() {
+  setObjectName(QStringLiteral("Form6"));
+  setWindowTitle(QStringLiteral("INFO"));
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, Qt::white);
+  setPalette(pal);
+  setAutoFillBackground(true);
+  setFixedSize(TwipsSize(3450, 2550));
+
+  Image1 = new QLabel(this);
+  Image1->setObjectName(QStringLiteral("Image1"));
+  Image1->setGeometry(TwipsRect(120, 120, 3240, 1785));
+  Image1->setPixmap(QPixmap::fromImage(resources::InfoLogo()));
+  Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+  Command1 = new QPushButton(QStringLiteral("OK"), this);
+  Command1->setObjectName(QStringLiteral("Command1"));
+  Command1->setGeometry(TwipsRect(1080, 2040, 1215, 375));
+  Command1->setDefault(true);
+  Command1->setFocus();
+  connect(Command1, &QPushButton::clicked, this, &Form6::Command1_Click);
+}
+
+void Form6::Command1_Click() {
+  Module2::SoundDevice = 2;
+  Module2::SoundMode = 1;
+  Module2::PlaySound();
+  hide();
+}
+
+void Form6::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  platform::CentreOnScreen(*this);
+  Command1->setFocus();
+}

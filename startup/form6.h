@@ -1,0 +1,23 @@
+#pragma once
+// The info window "INFO": the program's logo and an OK button. Shown modally
+// by the main window's "Info"; OK plays a sound and hides it (it is never
+// destroyed before the program ends).
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+class Form6 : public QDialog {
+  Q_OBJECT
+
+ public:
+  Form6();
+
+  QLabel* Image1;
+  QPushButton* Command1;  // "OK"
+
+  void Command1_Click();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+};

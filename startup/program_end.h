@@ -1,0 +1,45 @@
+#pragma once
+// The end of the program and the ways it is asked for from outside.
+#include <QObject>
+#include <memory>
+
+class QSocketNotifier;
+
+namespace tambril {
+
+// The end sequence, the same from "Beenden", the main window's close box
+// and termination: waits for a coding pass still running beside the window,
+// plays the closing sound to its end (bounded), closes both sound players
+// and every open file, and ends the program at once. Also stops the splash,
+// should the program end before the main window has appeared.
+void RunEndSequence();
+
+// Termination from outside: the main window's Form_Terminate once the main
+// window exists, the end sequence itself before that. Runs once.
+void Terminate();
+
+// While it exists, SIGTERM, SIGINT and SIGHUP and the end of the desktop
+// session end the program through Terminate(), on the user-interface thread
+// (the signal handler only writes to a pipe). The previous signal handling
+// comes back when it is destroyed.
+class TerminationHandling : public QObject {
+  Q_OBJECT
+
+ public:
+  TerminationHandling();
+  ~TerminationHandling() override;
+  TerminationHandling(const TerminationHandling&) = delete;
+  TerminationHandling& operator=(const TerminationHandling&) = delete;
+
+#ifdef Q_OS_UNIX
+  // The signals that end the program.
+  static const int kSignals[3];
+#endif
+
+ private:
+  void readSignal();
+  std::unique_ptr<QSocketNotifier> notifier_;
+  bool terminated_ = false;
+};
+
+}  // namespace tambril

@@ -1,0 +1,75 @@
+// The info window and the main window's "Info".
+#include <QLabel>
+#include <QPushButton>
+
+#include "main_window/form1.h"
+#include "startup/form6.h"
+#include "startup/form7.h"
+#include "tests/platform/gui_test.h"
+
+namespace tambril {
+namespace {
+
+class InfoWindowTest : public test::GuiTest {};
+
+TEST_F(InfoWindowTest, LooksAsDrawn) {
+  Form6& f = Windows::get<Form6>();
+  EXPECT_EQ(f.windowTitle(), QStringLiteral("INFO"));
+  EXPECT_EQ(f.size(), QSize(230, 170));
+  EXPECT_EQ(f.palette().color(QPalette::Window), QColor(Qt::white));
+  EXPECT_EQ(f.Image1->geometry(), QRect(8, 8, 216, 119));
+  ASSERT_FALSE(f.Image1->pixmap().isNull());
+  EXPECT_EQ(f.Image1->pixmap().size(), QSize(216, 119));
+  EXPECT_EQ(f.Command1->text(), QStringLiteral("OK"));
+  EXPECT_EQ(f.Command1->geometry(), QRect(72, 136, 81, 25));
+}
+
+TEST_F(InfoWindowTest, InfoPlaysThenShowsTheWindowModallyAndOkHidesIt) {
+  Form1& main = Windows::get<Form1>();
+  rec.reset();
+  int opened = 0;
+  const auto pressOk = [&](Form6& f) {
+    ++opened;
+    EXPECT_TRUE(f.isModal());
+    // The sound came before the window.
+    EXPECT_EQ(rec.events, QStringList({"sound 2 play"}));
+    EXPECT_EQ(f.focusWidget(), f.Command1);  // tab index 0
+    rec.reset();
+    f.Command1->click();
+  };
+  test::WhenModal<Form6>(pressOk);
+  main.Info->trigger();
+  EXPECT_EQ(opened, 1);
+  EXPECT_EQ(rec.events, QStringList({"sound 2 play"}));  // OK's own sound
+  Form6* first = Windows::find<Form6>();
+  ASSERT_NE(first, nullptr);
+  EXPECT_FALSE(first->isVisible());
+
+  // Hidden, not destroyed: the second time it is the same window.
+  rec.reset();
+  test::WhenModal<Form6>([&](Form6& f) {
+    EXPECT_EQ(&f, first);
+    pressOk(f);
+  });
+  main.Info->trigger();
+  EXPECT_EQ(opened, 2);
+}
+
+TEST_F(InfoWindowTest, AfterTheSplashEverySoundIsTheClosingOne) {
+  Form7& splash = Windows::get<Form7>();
+  splash.show();
+  splash.Timer1->stop();
+  for (int i = 0; i < 10; ++i) splash.Timer1_Timer();
+  Form1& main = Windows::get<Form1>();
+  ASSERT_TRUE(main.isVisible());
+  rec.reset();
+  test::WhenModal<Form6>([](Form6& f) { f.Command1->click(); });
+  main.Info->trigger();
+  main.Beenden->trigger();
+  // Player 2 played each time, and it held "Ton2.ts2", never the click.
+  EXPECT_EQ(rec.events.filter("play"), QStringList({"sound 2 play", "sound 2 play", "sound 2 play and wait"}));
+  EXPECT_FALSE(rec.events.join('\n').contains("Ton3"));
+}
+
+}  // namespace
+}  // namespace tambril
