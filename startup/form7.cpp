@@ -53,7 +53,8 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, QRe
 
 Form7::Form7() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus) {
   setObjectName(QStringLiteral("Form7"));
-  setWindowTitle(QStringLiteral("Tambril"));
+  // Never seen (no title bar); tells it apart from the main window "Tambril".
+  setWindowTitle(QStringLiteral("Tambril 1.1"));
   setAttribute(Qt::WA_TransparentForMouseEvents);
   setFixedSize(TwipsSize(8250, 3855));
   background_ = QPixmap::fromImage(resources::SplashBackground());
