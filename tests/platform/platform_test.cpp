@@ -1,6 +1,9 @@
 // The platform layer: shared text rules, the window registry, the open file
 // slot, the twips conversion and the recording platform.
+#include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QPointer>
 #include <QWidget>
 #include <memory>
@@ -129,6 +132,52 @@ TEST(RecordingPlatform, RecordsInOrderAndRestoresThePreviousPlatform) {
     EXPECT_TRUE(outer.events.isEmpty());
   }
   EXPECT_EQ(&platform::Current(), before);
+}
+
+}  // namespace
+}  // namespace tambril
+
+namespace tambril {
+namespace {
+
+QByteArray SilentWav(int milliseconds) {
+  const int rate = 22050;
+  const quint32 samples = rate * milliseconds / 1000;
+  QByteArray wav;
+  const auto u32 = [&](quint32 v) { for (int i = 0; i < 4; ++i) wav.append(char((v >> (8 * i)) & 0xFF)); };
+  const auto u16 = [&](quint16 v) { wav.append(char(v & 0xFF)); wav.append(char(v >> 8)); };
+  wav += "RIFF";
+  u32(36 + samples * 2);
+  wav += "WAVEfmt ";
+  u32(16); u16(1); u16(1); u32(rate); u32(rate * 2); u16(2); u16(16);
+  wav += "data";
+  u32(samples * 2);
+  wav.append(QByteArray(samples * 2, '\0'));
+  return wav;
+}
+
+// The Qt sound players never keep the program waiting longer than the bound,
+// with or without an audio device, with or without the file.
+TEST(QtSoundPlayer, PlayAndWaitEndsWithinItsBound) {
+  QTemporaryDir dir;
+  const QString wav = dir.filePath("Ton2.ts2");  // WAV data under another extension
+  {
+    QFile f(wav);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(SilentWav(200));
+  }
+  platform::SoundPlayer& player = platform::Current().player(2);
+  for (const QString& file : {wav, dir.filePath("missing.ts2")}) {
+    player.open(file);
+    QElapsedTimer clock;
+    clock.start();
+    player.playAndWait(std::chrono::milliseconds(1500));
+    EXPECT_LT(clock.elapsed(), 3000) << file.toStdString();
+    player.play();
+    player.close();
+    player.close();  // closing twice is harmless
+  }
+  player.playAndWait(std::chrono::milliseconds(1500));  // closed: returns at once
 }
 
 }  // namespace
