@@ -18,7 +18,7 @@ cli=$(realpath "$build/bin/tambril-cli")
 [ -x "$cli" ] || { echo "no $cli: build first (cmake --build $build)" >&2; exit 2; }
 [ -x /usr/bin/time ] || { echo "/usr/bin/time missing: run scripts/install-deps" >&2; exit 2; }
 
-work=$(mktemp -d "${BENCH_DIR:-$build}/tambril-bench.XXXXXX")
+work=$(realpath "$(mktemp -d "${BENCH_DIR:-$build}/tambril-bench.XXXXXX")")
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 password=Bench-Kennwort
