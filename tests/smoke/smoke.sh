@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # smoke.sh PROGRAM OUTDIR -- run inside an X server (xvfb-run).
-# Starts the program, waits for the main window, opens "Datei öffnen.." from
-# the menu, leaves the dialog with Escape and ends with "Beenden". Saves
-# main.png and open.png in OUTDIR.
+# Starts the program, sees the splash and then the main window at their
+# times, opens "Datei öffnen.." from the menu, leaves the dialog with Escape
+# and ends with "Beenden". Saves splash.png, main.png and open.png in OUTDIR.
 set -u
 program=$1
 out=$2
@@ -18,8 +18,41 @@ fail() {
   exit 1
 }
 
-main=$(timeout 30 xdotool search --sync --onlyvisible --name '^Tambril$' | head -1)
+# The splash comes first: centred, 550 x 257, for 6.4 s; only then the main
+# window. Times are taken by polling, so they may be late by a poll or two.
+now() { date +%s%N; }
+visible() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1; }
+splash=""
+for _ in $(seq 150); do
+  splash=$(visible '^Tambril 1.1$')
+  [ -n "$splash" ] && break
+  sleep 0.1
+done
+[ -n "$splash" ] || fail "the splash did not appear"
+shown=$(now)
+eval "$(xdotool getwindowgeometry --shell "$splash")"
+[ "${WIDTH}x${HEIGHT}" = 550x257 ] || fail "splash is ${WIDTH}x${HEIGHT}"
+[ "$X" -eq 365 ] && [ "$Y" -eq 383 ] || fail "splash not centred: ${X},${Y}"
+sleep 2.8
+[ -n "$(visible '^Tambril 1.1$')" ] || fail "the splash went before 3 s"
+[ -z "$(visible '^Tambril$')" ] || fail "the main window came before 3 s"
+import -window root "$out/splash.png" || fail "no screenshot"
+main=""
+for _ in $(seq 150); do
+  main=$(visible '^Tambril$')
+  [ -n "$main" ] && break
+  sleep 0.1
+done
 [ -n "$main" ] || fail "the main window did not appear"
+after=$((($(now) - shown) / 1000000))
+echo "main window ${after} ms after the splash"
+# Never before 6400 ms; a poll's delay in seeing the splash is allowed for.
+[ "$after" -ge 6200 ] || fail "the main window came early: ${after} ms"
+[ "$after" -le 9000 ] || fail "the main window came late: ${after} ms"
+[ -z "$(visible '^Tambril 1.1$')" ] || fail "the splash is still shown"
+if command -v xprop >/dev/null; then
+  xprop -id "$main" _NET_WM_ICON | grep -q 'CARDINAL' || fail "the main window has no icon"
+fi
 sleep 0.5  # let it paint
 import -window root "$out/main.png" || fail "no screenshot"
 eval "$(xdotool getwindowgeometry --shell "$main")"
