@@ -37,30 +37,35 @@ class QtSoundPlayer : public SoundPlayer {
     if (!effect_) return;
     // Without any audio output nothing can be heard, and nothing is waited for.
     if (QMediaDevices::audioOutputs().isEmpty()) return;
-    QEventLoop loop;
-    QTimer limit;
-    limit.setSingleShot(true);
-    QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
     // The sound has ended once it has been seen playing and then stopped; a
     // file that cannot be read ends the wait at once.
     bool started = false;
-    QObject::connect(effect_.get(), &QSoundEffect::playingChanged, &loop, [this, &loop, &started] {
+    bool ended = false;
+    QObject guard;  // disconnects the handlers below when the wait is over
+    QObject::connect(effect_.get(), &QSoundEffect::playingChanged, &guard, [this, &started, &ended] {
       if (effect_->isPlaying()) {
         started = true;
       } else if (started) {
-        loop.quit();
+        ended = true;
       }
     });
-    QObject::connect(effect_.get(), &QSoundEffect::statusChanged, &loop, [this, &loop] {
-      if (effect_->status() == QSoundEffect::Error) loop.quit();
+    QObject::connect(effect_.get(), &QSoundEffect::statusChanged, &guard, [this, &ended] {
+      if (effect_->status() == QSoundEffect::Error) ended = true;
     });
     effect_->play();
     started = started || effect_->isPlaying();
+    if (effect_->status() == QSoundEffect::Error || effect_->status() == QSoundEffect::Null) return;
+    // Events are handled one batch at a time rather than in a nested event
+    // loop, so that the wait also holds when the program has already been
+    // told to quit. Only timers and the sound's own signals matter; user
+    // input is held back, as the program is about to end.
+    QTimer limit;
+    limit.setSingleShot(true);
+    bool timedOut = false;
+    QObject::connect(&limit, &QTimer::timeout, &guard, [&timedOut] { timedOut = true; });
     limit.start(bound);
-    // Only timers and the sound's own signals end the wait; user input is
-    // held back, as the program is about to end.
-    if (effect_->status() != QSoundEffect::Error && effect_->status() != QSoundEffect::Null) {
-      loop.exec(QEventLoop::ExcludeUserInputEvents);
+    while (!ended && !timedOut) {
+      QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents);
     }
   }
 
