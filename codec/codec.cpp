@@ -13,6 +13,7 @@ constexpr std::size_t kBlockSize = std::size_t{1} << 20;
 class OffsetPattern {
  public:
   static constexpr std::size_t kSpan = kTableCount * 256;
+  static constexpr std::size_t kChunk = 64;
 
   OffsetPattern(const CodeTables& tables, bool reverse) {
     for (std::size_t i = 0; i < pattern_.size(); ++i) {
@@ -25,7 +26,13 @@ class OffsetPattern {
     while (n > 0) {
       const std::size_t len = std::min(n, kSpan);
       const std::uint8_t* pat = pattern_.data() + phase;
-      for (std::size_t i = 0; i < len; ++i) data[i] = static_cast<std::uint8_t>(data[i] + pat[i]);
+      // Fixed-size chunks, so that the compiler turns them into vector adds
+      // even where its cost model refuses an open-ended byte loop.
+      std::size_t i = 0;
+      for (; i + kChunk <= len; i += kChunk) {
+        for (std::size_t k = 0; k < kChunk; ++k) data[i + k] = static_cast<std::uint8_t>(data[i + k] + pat[i + k]);
+      }
+      for (; i < len; ++i) data[i] = static_cast<std::uint8_t>(data[i] + pat[i]);
       phase = static_cast<unsigned>((phase + len) % kTableCount);
       data += len;
       n -= len;

@@ -63,8 +63,9 @@ InputFile::InputFile(const fs::path& path) : path_(path) {
   fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd_ < 0) throw CodecError(ErrorKind::OpenSource, path, errno);
   struct stat st;
-  if (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
-    const int e = S_ISDIR(st.st_mode) ? EISDIR : errno;
+  const bool statted = ::fstat(fd_, &st) == 0;
+  if (!statted || S_ISDIR(st.st_mode)) {
+    const int e = statted ? EISDIR : errno;
     ::close(fd_);
     fd_ = -1;
     throw CodecError(ErrorKind::OpenSource, path, e);
