@@ -1,8 +1,176 @@
 #include "rtf_reader.h"
 
-namespace tambril::rtf {
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
+#include <QTextCursor>
 
-// Placeholder until the RTF reader lands: shows the raw text.
-void LoadRtf(QByteArrayView rtf, QTextDocument& doc) { doc.setPlainText(QString::fromLatin1(rtf)); }
+#include "codec/cp1252.h"
+#include "rtf_parser.h"
+
+namespace tambril::rtf {
+namespace {
+
+// Twips to the document's pixels (1/96 inch).
+constexpr qreal TwipsToPixels(int twips) { return twips / 15.0; }
+
+QTextCharFormat ToCharFormat(const CharProps& c, const Tables& tables) {
+  QTextCharFormat f;
+  if (const FontEntry* font = tables.Font(c.font)) {
+    f.setFontFamilies(QStringList{font->name});
+    f.setFontStyleHint(font->hint);
+  }
+  f.setFontPointSize(c.halfPoints / 2.0);
+  if (c.bold) f.setFontWeight(QFont::Bold);
+  if (c.italic) f.setFontItalic(true);
+  if (c.strike) f.setFontStrikeOut(true);
+  switch (c.underline) {
+    case Underline::None: break;
+    case Underline::Single:
+    case Underline::Double:
+    case Underline::Thick: f.setUnderlineStyle(QTextCharFormat::SingleUnderline); break;
+    case Underline::Dotted: f.setUnderlineStyle(QTextCharFormat::DotLine); break;
+    case Underline::Dashed: f.setUnderlineStyle(QTextCharFormat::DashUnderline); break;
+    case Underline::Wave: f.setUnderlineStyle(QTextCharFormat::WaveUnderline); break;
+  }
+  if (const QColor fg = tables.Color(c.foreground); fg.isValid()) f.setForeground(fg);
+  if (const QColor bg = tables.Color(c.background); bg.isValid()) f.setBackground(bg);
+  if (c.script == Script::Super) f.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+  if (c.script == Script::Sub) f.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+  return f;
+}
+
+QTextBlockFormat ToBlockFormat(const ParaProps& p) {
+  QTextBlockFormat f;
+  switch (p.align) {
+    case Align::Left: f.setAlignment(Qt::AlignLeft); break;
+    case Align::Center: f.setAlignment(Qt::AlignHCenter); break;
+    case Align::Right: f.setAlignment(Qt::AlignRight); break;
+    case Align::Justify: f.setAlignment(Qt::AlignJustify); break;
+  }
+  // Qt has no negative margins; a hanging first line may reach back to the
+  // left edge but not beyond.
+  const int left = std::max(p.left, 0);
+  if (left != 0) f.setLeftMargin(TwipsToPixels(left));
+  if (p.right > 0) f.setRightMargin(TwipsToPixels(p.right));
+  if (p.firstLine != 0) f.setTextIndent(TwipsToPixels(std::max(p.firstLine, -left)));
+  if (p.before != 0) f.setTopMargin(TwipsToPixels(p.before));
+  if (p.after != 0) f.setBottomMargin(TwipsToPixels(p.after));
+  return f;
+}
+
+// Builds the document through one cursor. A paragraph mark only closes the
+// current block; the next block opens when something follows, so the final
+// \par of a file leaves no empty paragraph behind.
+class DocumentSink final : public Sink {
+ public:
+  explicit DocumentSink(QTextDocument& doc) : cursor_(&doc) {}
+
+  void Text(const QString& text, const CharProps& chars, const Tables& tables) override {
+    OpenBlock();
+    cursor_.insertText(text, Format(chars, tables));
+  }
+
+  void EndParagraph(const ParaProps& para, const CharProps& chars,
+                    const Tables& tables) override {
+    OpenBlock();
+    CloseBlock(para, chars, tables);
+    blockClosed_ = true;
+  }
+
+  void Finish(const ParaProps& para, const CharProps& chars, const Tables& tables) override {
+    if (!blockClosed_) CloseBlock(para, chars, tables);
+  }
+
+ private:
+  void OpenBlock() {
+    if (blockClosed_) cursor_.insertBlock();
+    blockClosed_ = false;
+  }
+
+  void CloseBlock(const ParaProps& para, const CharProps& chars, const Tables& tables) {
+    if (!(para == lastPara_) || !haveBlockFormat_) {
+      blockFormat_ = ToBlockFormat(para);
+      lastPara_ = para;
+      haveBlockFormat_ = true;
+    }
+    cursor_.setBlockFormat(blockFormat_);
+    cursor_.setBlockCharFormat(Format(chars, tables));
+  }
+
+  const QTextCharFormat& Format(const CharProps& chars, const Tables& tables) {
+    if (!(chars == lastChars_) || tables.version != lastVersion_ || !haveFormat_) {
+      format_ = ToCharFormat(chars, tables);
+      lastChars_ = chars;
+      lastVersion_ = tables.version;
+      haveFormat_ = true;
+    }
+    return format_;
+  }
+
+  QTextCursor cursor_;
+  bool blockClosed_ = false;
+  CharProps lastChars_;
+  int lastVersion_ = -1;
+  bool haveFormat_ = false;
+  QTextCharFormat format_;
+  ParaProps lastPara_;
+  bool haveBlockFormat_ = false;
+  QTextBlockFormat blockFormat_;
+};
+
+class PlainTextSink final : public Sink {
+ public:
+  void Text(const QString& text, const CharProps&, const Tables&) override {
+    if (paragraphEnded_) out_ += u'\n';
+    paragraphEnded_ = false;
+    out_ += text;
+  }
+  void EndParagraph(const ParaProps&, const CharProps&, const Tables&) override {
+    if (paragraphEnded_) out_ += u'\n';
+    paragraphEnded_ = true;
+  }
+  void Finish(const ParaProps&, const CharProps&, const Tables&) override {}
+
+  QString Take() {
+    out_.replace(QChar::LineSeparator, u'\n');
+    return std::move(out_);
+  }
+
+ private:
+  QString out_;
+  bool paragraphEnded_ = false;
+};
+
+QString Cp1252Text(QByteArrayView bytes) {
+  QString text(bytes.size(), Qt::Uninitialized);
+  for (qsizetype i = 0; i < bytes.size(); ++i)
+    text[i] = QChar(static_cast<char16_t>(codec::Cp1252ToUnicode(static_cast<unsigned char>(bytes[i]))));
+  return text;
+}
+
+}  // namespace
+
+void LoadRtf(QByteArrayView rtf, QTextDocument& doc) {
+  const bool undo = doc.isUndoRedoEnabled();
+  doc.setUndoRedoEnabled(false);  // a load is not an edit the user can take back
+  doc.clear();
+  if (!LooksLikeRtf(rtf)) {
+    doc.setPlainText(Cp1252Text(rtf));
+  } else {
+    DocumentSink sink(doc);
+    QTextCursor batch(&doc);
+    batch.beginEditBlock();  // one layout pass for the whole load
+    Parse(rtf, sink);
+    batch.endEditBlock();
+  }
+  doc.setUndoRedoEnabled(undo);
+}
+
+QString RtfToPlainText(QByteArrayView rtf) {
+  if (!LooksLikeRtf(rtf)) return Cp1252Text(rtf);
+  PlainTextSink sink;
+  Parse(rtf, sink);
+  return sink.Take();
+}
 
 }  // namespace tambril::rtf

@@ -1,0 +1,75 @@
+#include "rtf_keywords.h"
+
+#include <unordered_map>
+
+namespace tambril::rtf {
+namespace {
+
+using Map = std::unordered_map<std::string_view, Kw>;
+
+Map BuildMap() {
+  Map m = {
+      {"fonttbl", Kw::FontTable}, {"colortbl", Kw::ColorTable},
+      {"ansi", Kw::Ansi}, {"ansicpg", Kw::AnsiCodePage}, {"mac", Kw::Mac}, {"pc", Kw::Pc},
+      {"pca", Kw::Pca}, {"deff", Kw::DefaultFont}, {"uc", Kw::UnicodeSkip}, {"u", Kw::Unicode},
+      {"bin", Kw::Binary},
+      {"plain", Kw::Plain}, {"f", Kw::Font}, {"fs", Kw::FontSize}, {"b", Kw::Bold},
+      {"i", Kw::Italic}, {"ul", Kw::Underline}, {"ulw", Kw::Underline},
+      {"uldb", Kw::UnderlineDouble}, {"uld", Kw::UnderlineDotted},
+      {"ulth", Kw::UnderlineThick}, {"ulthd", Kw::UnderlineThick},
+      {"uldash", Kw::UnderlineDashed}, {"uldashd", Kw::UnderlineDashed},
+      {"uldashdd", Kw::UnderlineDashed}, {"ulldash", Kw::UnderlineDashed},
+      {"ulthdash", Kw::UnderlineThick}, {"ulthdashd", Kw::UnderlineThick},
+      {"ulthdashdd", Kw::UnderlineThick}, {"ulthldash", Kw::UnderlineThick},
+      {"ulwave", Kw::UnderlineWave}, {"ulhwave", Kw::UnderlineWave},
+      {"ululdbwave", Kw::UnderlineWave}, {"ulnone", Kw::UnderlineNone},
+      {"strike", Kw::Strike}, {"striked", Kw::Strike}, {"cf", Kw::Foreground},
+      {"cb", Kw::Background}, {"highlight", Kw::Background}, {"chcbpat", Kw::Background},
+      {"super", Kw::Super}, {"sub", Kw::Sub}, {"nosupersub", Kw::NoSuperSub}, {"v", Kw::Hidden},
+      {"pard", Kw::Pard}, {"ql", Kw::AlignLeft}, {"qc", Kw::AlignCenter},
+      {"qr", Kw::AlignRight}, {"qj", Kw::AlignJustify}, {"qd", Kw::AlignJustify},
+      {"li", Kw::LeftIndent}, {"lin", Kw::LeftIndent}, {"ri", Kw::RightIndent},
+      {"rin", Kw::RightIndent}, {"fi", Kw::FirstIndent}, {"sb", Kw::SpaceBefore},
+      {"sa", Kw::SpaceAfter}, {"intbl", Kw::InTable},
+      {"par", Kw::Par}, {"line", Kw::Line}, {"tab", Kw::Tab}, {"cell", Kw::Cell},
+      {"nestcell", Kw::Cell}, {"row", Kw::Row}, {"nestrow", Kw::Row}, {"page", Kw::Page},
+      {"sect", Kw::Sect},
+      {"froman", Kw::FontRoman}, {"fswiss", Kw::FontSwiss}, {"fmodern", Kw::FontModern},
+      {"fscript", Kw::FontScript}, {"fdecor", Kw::FontDecor}, {"fnil", Kw::FontNil},
+      {"ftech", Kw::FontNil}, {"fbidi", Kw::FontNil}, {"fcharset", Kw::FontCharset},
+      {"cpg", Kw::FontCodePage},
+      {"red", Kw::Red}, {"green", Kw::Green}, {"blue", Kw::Blue},
+      {"emdash", Kw::EmDash}, {"endash", Kw::EnDash}, {"emspace", Kw::EmSpace},
+      {"enspace", Kw::EnSpace}, {"qmspace", Kw::QmSpace}, {"bullet", Kw::Bullet},
+      {"lquote", Kw::LQuote}, {"rquote", Kw::RQuote}, {"ldblquote", Kw::LDblQuote},
+      {"rdblquote", Kw::RDblQuote}, {"zwj", Kw::Zwj}, {"zwnj", Kw::Zwnj},
+      {"ltrmark", Kw::LtrMark}, {"rtlmark", Kw::RtlMark},
+  };
+  // Destinations whose text must not appear in the shown document: tables
+  // and metadata, pictures and embedded objects, page furniture, notes,
+  // field instructions (their result is shown) and numbering definitions.
+  for (std::string_view skip :
+       {"stylesheet", "info", "pict", "header", "headerl", "headerr", "headerf", "footer",
+        "footerl", "footerr", "footerf", "footnote", "annotation", "atnid", "atnauthor",
+        "fldinst", "objdata", "objclass", "objname", "themedata", "colorschememapping",
+        "datastore", "latentstyles", "listtable", "listoverridetable", "revtbl", "rsidtbl",
+        "xmlnstbl", "filetbl", "pgdsctbl", "pn", "pnseclvl", "template", "docvar", "xe", "tc",
+        "txe", "bkmkstart", "bkmkend", "nonshppict", "shpinst", "sp", "sn", "sv", "mmathPr",
+        "generator", "fchars", "lchars", "ftnsep", "ftnsepc", "ftncn", "aftnsep", "aftnsepc",
+        "aftncn", "do", "falt", "panose", "fname", "author", "operator", "title", "subject",
+        "keywords", "comment", "doccomm", "company", "manager", "category", "creatim",
+        "revtim", "printim", "buptim", "userprops", "background", "pgptbl", "blipuid",
+        "picprop", "protusertbl", "ud", "themedata", "wgrffmtfilter", "mhtmltag", "htmltag"})
+    m.emplace(skip, Kw::SkipDestination);
+  return m;
+}
+
+}  // namespace
+
+Kw LookUpKeyword(std::string_view word) {
+  static const Map map = BuildMap();
+  const auto it = map.find(word);
+  return it == map.end() ? Kw::Unknown : it->second;
+}
+
+}  // namespace tambril::rtf

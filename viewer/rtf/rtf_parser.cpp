@@ -1,0 +1,580 @@
+#include "rtf_parser.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "rtf_codepage.h"
+#include "rtf_keywords.h"
+
+namespace tambril::rtf {
+
+const FontEntry* Tables::Font(int number) const {
+  const auto it = fonts.find(number < 0 ? defaultFont : number);
+  return it == fonts.end() ? nullptr : &it->second;
+}
+
+QColor Tables::Color(int index) const {
+  if (index < 0 || static_cast<size_t>(index) >= colors.size()) return {};
+  return colors[static_cast<size_t>(index)];
+}
+
+namespace {
+
+// Deeper groups than this are counted but share the state of the deepest
+// kept one; real documents stay far below.
+constexpr size_t kMaxDepth = 1000;
+// A control word has at most 32 letters; longer ones are read in full but
+// never match.
+constexpr qsizetype kMaxWord = 32;
+
+enum class Dest : std::uint8_t { Text, Skip, FontTable, ColorTable };
+
+struct GroupState {
+  CharProps chars;
+  ParaProps para;
+  int unicodeSkip = 1;  // fallback characters after \uN
+  Dest dest = Dest::Text;
+};
+
+constexpr bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+constexpr int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+class Parser {
+ public:
+  Parser(QByteArrayView data, Sink& sink) : data_(data), sink_(sink) {
+    docTable_ = &codePages_.Table(1252);
+  }
+
+  void Run();
+
+ private:
+  void OpenGroup();
+  void CloseGroup();
+  void ReadControl();
+  void ControlWord(Kw kw, std::string_view word, bool hasParam, int param);
+  void ControlSymbol(char c);
+  void CharWord(Kw kw, bool hasParam, int param);
+  void ParaWord(Kw kw, int param);
+  void FontTableWord(Kw kw, int param);
+  void SetDestination(Dest dest);
+
+  // A byte of text (raw or from \'hh) in the current code page.
+  void TextByte(unsigned char byte, bool escaped);
+  // A UTF-16 unit of text, routed by the destination.
+  void Put(char16_t unit);
+  // Appends to the current run, starting a new run when the format changed.
+  void Emit(QStringView text);
+  void FlushRun();
+  void EndParagraph();
+  void DropHalfSurrogate();
+  void CommitFont();
+  void CommitColor();
+  char16_t Decode(unsigned char byte);
+
+  QByteArrayView data_;
+  qsizetype pos_ = 0;
+  Sink& sink_;
+  Tables tables_;
+  CodePages codePages_;
+  const ByteTable* docTable_ = nullptr;
+
+  GroupState cur_;
+  std::vector<GroupState> stack_;
+  size_t overflow_ = 0;  // groups opened beyond kMaxDepth
+  bool done_ = false;
+
+  int fallbackLeft_ = 0;    // characters still to skip after \uN
+  char16_t highSurrogate_ = 0;
+
+  QString run_;
+  CharProps runChars_;
+  bool paraHasContent_ = false;
+  int pendingTabs_ = 0;  // cells ended; their tabs go out before the next text
+
+  int fontNumber_ = -1;  // entry being read in the font table, -1 for none
+  FontEntry fontEntry_;
+  int red_ = -1, green_ = -1, blue_ = -1;
+};
+
+void Parser::Run() {
+  // Anything before the header's opening brace (white space, a byte order
+  // mark) is not part of the document.
+  const qsizetype size = data_.size();
+  const qsizetype open = data_.indexOf('{');
+  pos_ = open < 0 ? size : open;
+  while (pos_ < size && !done_) {
+    const char c = data_[pos_];
+    switch (c) {
+      case '{':
+        ++pos_;
+        OpenGroup();
+        break;
+      case '}':
+        ++pos_;
+        CloseGroup();
+        break;
+      case '\\':
+        ReadControl();
+        break;
+      case '\r':
+      case '\n':
+        ++pos_;
+        break;
+      default:
+        if (cur_.dest == Dest::Skip) {
+          // Pictures and other skipped data are mostly plain bytes.
+          while (pos_ < size && data_[pos_] != '\\' && data_[pos_] != '{' && data_[pos_] != '}')
+            ++pos_;
+          break;
+        }
+        ++pos_;
+        if (fallbackLeft_ > 0) {
+          --fallbackLeft_;
+          break;
+        }
+        TextByte(static_cast<unsigned char>(c), false);
+    }
+  }
+  DropHalfSurrogate();
+  FlushRun();
+  sink_.Finish(cur_.para, cur_.chars, tables_);
+}
+
+void Parser::OpenGroup() {
+  fallbackLeft_ = 0;
+  if (stack_.size() >= kMaxDepth) {
+    ++overflow_;
+    return;
+  }
+  stack_.push_back(cur_);
+}
+
+void Parser::CloseGroup() {
+  fallbackLeft_ = 0;
+  if (overflow_ > 0) {
+    --overflow_;
+    return;
+  }
+  if (stack_.empty()) {  // a stray brace before the header
+    done_ = true;
+    return;
+  }
+  if (cur_.dest == Dest::FontTable) CommitFont();
+  cur_ = stack_.back();
+  stack_.pop_back();
+  // The closing brace of the outermost group ends the document; anything
+  // after it (padding, a second document) is not shown.
+  if (stack_.empty()) done_ = true;
+}
+
+void Parser::ReadControl() {
+  const qsizetype size = data_.size();
+  ++pos_;  // the backslash
+  if (pos_ >= size) return;
+  const char c = data_[pos_];
+  if (!IsLetter(c)) {
+    ++pos_;
+    if (c == '\'') {
+      int value = 0;
+      int digits = 0;
+      while (digits < 2 && pos_ < size && HexValue(data_[pos_]) >= 0) {
+        value = value * 16 + HexValue(data_[pos_]);
+        ++pos_;
+        ++digits;
+      }
+      if (fallbackLeft_ > 0) {
+        --fallbackLeft_;
+        return;
+      }
+      if (digits > 0) TextByte(static_cast<unsigned char>(value), true);
+      return;
+    }
+    if (fallbackLeft_ > 0) {
+      --fallbackLeft_;
+      return;
+    }
+    ControlSymbol(c);
+    return;
+  }
+
+  const qsizetype start = pos_;
+  while (pos_ < size && IsLetter(data_[pos_])) ++pos_;
+  const qsizetype length = pos_ - start;
+  const std::string_view word =
+      length <= kMaxWord ? std::string_view(data_.data() + start, static_cast<size_t>(length))
+                         : std::string_view();
+
+  bool hasParam = false;
+  bool negative = false;
+  long long value = 0;
+  if (pos_ + 1 < size && data_[pos_] == '-' && IsDigit(data_[pos_ + 1])) {
+    negative = true;
+    ++pos_;
+  }
+  while (pos_ < size && IsDigit(data_[pos_])) {
+    hasParam = true;
+    // Saturate: a parameter of any length stays within int.
+    if (value < 0x7fffffff) value = value * 10 + (data_[pos_] - '0');
+    ++pos_;
+  }
+  if (pos_ < size && data_[pos_] == ' ') ++pos_;  // the delimiter belongs to the word
+  value = std::min<long long>(value, 0x7fffffff);
+  const int param = static_cast<int>(negative ? -value : value);
+
+  const Kw kw = word.empty() ? Kw::Unknown : LookUpKeyword(word);
+  if (kw == Kw::Binary) {
+    // Binary data is skipped by count wherever it is, and counts as one
+    // fallback character.
+    if (fallbackLeft_ > 0) --fallbackLeft_;
+    if (hasParam && param > 0) pos_ += std::min<qsizetype>(param, size - pos_);
+    return;
+  }
+  if (fallbackLeft_ > 0) {
+    --fallbackLeft_;
+    return;
+  }
+  ControlWord(kw, word, hasParam, param);
+}
+
+void Parser::SetDestination(Dest dest) {
+  if (cur_.dest == Dest::Skip) return;  // nothing inside a skipped group comes back
+  if (cur_.dest == Dest::FontTable && dest == Dest::Skip) {
+    // Alternative names and panose data inside a font entry.
+    cur_.dest = Dest::Skip;
+    return;
+  }
+  cur_.dest = dest;
+  if (dest == Dest::FontTable) fontNumber_ = -1;
+  if (dest == Dest::ColorTable) red_ = green_ = blue_ = -1;
+}
+
+void Parser::ControlWord(Kw kw, std::string_view word, bool hasParam, int param) {
+  (void)word;
+  switch (kw) {
+    case Kw::SkipDestination:
+      SetDestination(Dest::Skip);
+      return;
+    case Kw::FontTable:
+      SetDestination(Dest::FontTable);
+      return;
+    case Kw::ColorTable:
+      SetDestination(Dest::ColorTable);
+      return;
+    case Kw::UnicodeSkip:
+      cur_.unicodeSkip = std::clamp(param, 0, 16);
+      return;
+    case Kw::Unicode: {
+      if (!hasParam) return;
+      const int code = param < 0 ? param + 65536 : param;
+      if (code > 0 && code <= 0xffff) Put(static_cast<char16_t>(code));
+      fallbackLeft_ = cur_.unicodeSkip;
+      return;
+    }
+    default:
+      break;
+  }
+
+  switch (cur_.dest) {
+    case Dest::Skip:
+      return;
+    case Dest::FontTable:
+      FontTableWord(kw, param);
+      return;
+    case Dest::ColorTable:
+      if (kw == Kw::Red) red_ = std::clamp(param, 0, 255);
+      if (kw == Kw::Green) green_ = std::clamp(param, 0, 255);
+      if (kw == Kw::Blue) blue_ = std::clamp(param, 0, 255);
+      return;
+    case Dest::Text:
+      break;
+  }
+
+  switch (kw) {
+    case Kw::Ansi:
+      docTable_ = &codePages_.Table(1252);
+      return;
+    case Kw::AnsiCodePage:
+      docTable_ = &codePages_.Table(param);
+      return;
+    case Kw::Mac:
+      docTable_ = &codePages_.Table(10000);
+      return;
+    case Kw::Pc:
+      docTable_ = &codePages_.Table(437);
+      return;
+    case Kw::Pca:
+      docTable_ = &codePages_.Table(850);
+      return;
+    case Kw::DefaultFont:
+      tables_.defaultFont = param;
+      ++tables_.version;
+      return;
+    case Kw::Par:
+      EndParagraph();
+      return;
+    case Kw::Row:
+      pendingTabs_ = 0;
+      EndParagraph();
+      return;
+    case Kw::Page:
+    case Kw::Sect:
+      // A break that follows a paragraph mark adds no empty paragraph.
+      if (paraHasContent_ || pendingTabs_ > 0) EndParagraph();
+      return;
+    case Kw::Cell:
+      ++pendingTabs_;
+      return;
+    case Kw::Line: Put(QChar::LineSeparator); return;
+    case Kw::Tab: Put(u'\t'); return;
+    case Kw::EmDash: Put(u'\u2014'); return;
+    case Kw::EnDash: Put(u'\u2013'); return;
+    case Kw::EmSpace: Put(u'\u2003'); return;
+    case Kw::EnSpace: Put(u'\u2002'); return;
+    case Kw::QmSpace: Put(u'\u2005'); return;
+    case Kw::Bullet: Put(u'\u2022'); return;
+    case Kw::LQuote: Put(u'\u2018'); return;
+    case Kw::RQuote: Put(u'\u2019'); return;
+    case Kw::LDblQuote: Put(u'\u201C'); return;
+    case Kw::RDblQuote: Put(u'\u201D'); return;
+    case Kw::Zwj: Put(u'\u200D'); return;
+    case Kw::Zwnj: Put(u'\u200C'); return;
+    case Kw::LtrMark: Put(u'\u200E'); return;
+    case Kw::RtlMark: Put(u'\u200F'); return;
+    case Kw::Pard: case Kw::AlignLeft: case Kw::AlignCenter: case Kw::AlignRight:
+    case Kw::AlignJustify: case Kw::LeftIndent: case Kw::RightIndent: case Kw::FirstIndent:
+    case Kw::SpaceBefore: case Kw::SpaceAfter: case Kw::InTable:
+      ParaWord(kw, param);
+      return;
+    default:
+      CharWord(kw, hasParam, param);
+      return;
+  }
+}
+
+void Parser::CharWord(Kw kw, bool hasParam, int param) {
+  CharProps& c = cur_.chars;
+  const bool on = !hasParam || param != 0;
+  switch (kw) {
+    case Kw::Plain: c = CharProps{}; break;
+    case Kw::Font: c.font = std::max(param, 0); break;
+    case Kw::FontSize:
+      // Half points; 0 or nothing means the default size.
+      c.halfPoints = param > 0 ? std::min(param, 3276) : 24;
+      break;
+    case Kw::Bold: c.bold = on; break;
+    case Kw::Italic: c.italic = on; break;
+    case Kw::Underline: c.underline = on ? Underline::Single : Underline::None; break;
+    case Kw::UnderlineDouble: c.underline = on ? Underline::Double : Underline::None; break;
+    case Kw::UnderlineDotted: c.underline = on ? Underline::Dotted : Underline::None; break;
+    case Kw::UnderlineDashed: c.underline = on ? Underline::Dashed : Underline::None; break;
+    case Kw::UnderlineWave: c.underline = on ? Underline::Wave : Underline::None; break;
+    case Kw::UnderlineThick: c.underline = on ? Underline::Thick : Underline::None; break;
+    case Kw::UnderlineNone: c.underline = Underline::None; break;
+    case Kw::Strike: c.strike = on; break;
+    case Kw::Foreground: c.foreground = param; break;
+    case Kw::Background: c.background = param; break;
+    case Kw::Super: c.script = Script::Super; break;
+    case Kw::Sub: c.script = Script::Sub; break;
+    case Kw::NoSuperSub: c.script = Script::Normal; break;
+    case Kw::Hidden: c.hidden = on; break;
+    default: break;
+  }
+}
+
+void Parser::ParaWord(Kw kw, int param) {
+  ParaProps& p = cur_.para;
+  // Lengths beyond 22 inches are nonsense; keep them from overflowing later.
+  const int twips = std::clamp(param, -31680, 31680);
+  switch (kw) {
+    case Kw::Pard: p = ParaProps{}; break;
+    case Kw::AlignLeft: p.align = Align::Left; break;
+    case Kw::AlignCenter: p.align = Align::Center; break;
+    case Kw::AlignRight: p.align = Align::Right; break;
+    case Kw::AlignJustify: p.align = Align::Justify; break;
+    case Kw::LeftIndent: p.left = twips; break;
+    case Kw::RightIndent: p.right = twips; break;
+    case Kw::FirstIndent: p.firstLine = twips; break;
+    case Kw::SpaceBefore: p.before = std::max(twips, 0); break;
+    case Kw::SpaceAfter: p.after = std::max(twips, 0); break;
+    case Kw::InTable: p.inTable = true; break;
+    default: break;
+  }
+}
+
+void Parser::FontTableWord(Kw kw, int param) {
+  switch (kw) {
+    case Kw::Font:
+      CommitFont();
+      fontNumber_ = param;
+      fontEntry_ = FontEntry{};
+      break;
+    case Kw::FontRoman: fontEntry_.hint = QFont::Serif; break;
+    case Kw::FontSwiss: fontEntry_.hint = QFont::SansSerif; break;
+    case Kw::FontModern: fontEntry_.hint = QFont::TypeWriter; break;
+    case Kw::FontScript: fontEntry_.hint = QFont::Cursive; break;
+    case Kw::FontDecor: fontEntry_.hint = QFont::Decorative; break;
+    case Kw::FontNil: fontEntry_.hint = QFont::AnyStyle; break;
+    case Kw::FontCharset: fontEntry_.codePage = CharsetToCodePage(param); break;
+    case Kw::FontCodePage: fontEntry_.codePage = param; break;
+    default: break;
+  }
+}
+
+void Parser::ControlSymbol(char c) {
+  switch (c) {
+    case '{':
+    case '}':
+    case '\\':
+      TextByte(static_cast<unsigned char>(c), true);
+      return;
+    case '~': Put(u'\u00A0'); return;
+    case '-': Put(u'\u00AD'); return;
+    case '_': Put(u'\u2011'); return;
+    case '*':
+      // An ignorable destination: everything we show has a name we know
+      // without the star, so the whole group goes.
+      SetDestination(Dest::Skip);
+      return;
+    case '\r':
+    case '\n':
+      if (cur_.dest == Dest::Text) EndParagraph();
+      return;
+    case '\t': Put(u'\t'); return;
+    default:
+      return;  // \: (index subentry), \| (formula) and unknown symbols
+  }
+}
+
+char16_t Parser::Decode(unsigned char byte) {
+  if (byte < 0x80) return byte;
+  if (const FontEntry* font = tables_.Font(cur_.chars.font); font && font->codePage != 0)
+    return codePages_.Table(font->codePage)[byte];
+  return (*docTable_)[byte];
+}
+
+void Parser::TextByte(unsigned char byte, bool escaped) {
+  switch (cur_.dest) {
+    case Dest::Skip:
+      return;
+    case Dest::ColorTable:
+      if (byte == ';') CommitColor();
+      return;
+    case Dest::FontTable:
+      if (byte == ';' && !escaped)
+        CommitFont();
+      else if (fontNumber_ >= 0 && byte >= 0x20)
+        fontEntry_.name += QChar(byte < 0x80 ? char16_t(byte)
+                                 : fontEntry_.codePage != 0
+                                     ? codePages_.Table(fontEntry_.codePage)[byte]
+                                     : (*docTable_)[byte]);
+      return;
+    case Dest::Text:
+      if (byte < 0x20 && byte != '\t') return;  // stray control bytes
+      Put(Decode(byte));
+      return;
+  }
+}
+
+void Parser::Put(char16_t unit) {
+  if (cur_.dest == Dest::FontTable) {
+    if (fontNumber_ >= 0 && unit >= 0x20) fontEntry_.name += QChar(unit);
+    return;
+  }
+  if (cur_.dest != Dest::Text) return;
+  if (unit < 0x20 && unit != u'\t') return;
+  if (QChar::isHighSurrogate(unit)) {
+    DropHalfSurrogate();
+    highSurrogate_ = unit;
+    return;
+  }
+  if (QChar::isLowSurrogate(unit)) {
+    if (highSurrogate_ != 0) {
+      const char16_t pair[2] = {highSurrogate_, unit};
+      highSurrogate_ = 0;
+      Emit(QStringView(pair, 2));
+    } else {
+      Emit(u"\uFFFD");
+    }
+    return;
+  }
+  DropHalfSurrogate();
+  Emit(QStringView(&unit, 1));
+}
+
+void Parser::DropHalfSurrogate() {
+  if (highSurrogate_ == 0) return;
+  highSurrogate_ = 0;
+  Emit(u"\uFFFD");
+}
+
+void Parser::Emit(QStringView text) {
+  if (cur_.chars.hidden) return;
+  if (!(cur_.chars == runChars_)) {
+    FlushRun();
+    runChars_ = cur_.chars;
+  }
+  if (pendingTabs_ > 0) {
+    run_.append(QString(pendingTabs_, u'\t'));
+    pendingTabs_ = 0;
+  }
+  run_.append(text);
+  paraHasContent_ = true;
+}
+
+void Parser::FlushRun() {
+  if (run_.isEmpty()) return;
+  sink_.Text(run_, runChars_, tables_);
+  run_.resize(0);
+}
+
+void Parser::EndParagraph() {
+  DropHalfSurrogate();
+  FlushRun();
+  pendingTabs_ = 0;
+  paraHasContent_ = false;
+  sink_.EndParagraph(cur_.para, cur_.chars, tables_);
+}
+
+void Parser::CommitFont() {
+  if (fontNumber_ < 0) return;
+  fontEntry_.name = fontEntry_.name.trimmed();
+  if (!fontEntry_.name.isEmpty()) {
+    tables_.fonts[fontNumber_] = fontEntry_;
+    ++tables_.version;
+  }
+  fontNumber_ = -1;
+  fontEntry_ = FontEntry{};
+}
+
+void Parser::CommitColor() {
+  if (red_ < 0 && green_ < 0 && blue_ < 0)
+    tables_.colors.emplace_back();  // the automatic colour
+  else
+    tables_.colors.emplace_back(std::max(red_, 0), std::max(green_, 0), std::max(blue_, 0));
+  red_ = green_ = blue_ = -1;
+  ++tables_.version;
+}
+
+}  // namespace
+
+bool LooksLikeRtf(QByteArrayView data) {
+  qsizetype i = 0;
+  if (data.startsWith("\xEF\xBB\xBF")) i = 3;
+  while (i < data.size() && (data[i] == ' ' || data[i] == '\t' || data[i] == '\r' ||
+                             data[i] == '\n'))
+    ++i;
+  return data.sliced(i).startsWith("{\\rtf");
+}
+
+void Parse(QByteArrayView rtf, Sink& sink) {
+  Parser parser(rtf, sink);
+  parser.Run();
+}
+
+}  // namespace tambril::rtf

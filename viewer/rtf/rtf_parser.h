@@ -1,0 +1,92 @@
+#pragma once
+// The RTF tokenizer and group machine. It turns RTF into runs of text with
+// their character properties and into paragraph ends, and hands them to a
+// Sink; the sink decides what to build (a QTextDocument, plain text).
+//
+// The parser never recurses: group states live in a vector whose depth is
+// capped, every byte is looked at a bounded number of times, and numbers
+// saturate, so hostile input costs linear time and bounded memory.
+#include <QByteArrayView>
+#include <QColor>
+#include <QFont>
+#include <QString>
+
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+namespace tambril::rtf {
+
+enum class Underline : std::uint8_t { None, Single, Double, Dotted, Dashed, Wave, Thick };
+enum class Script : std::uint8_t { Normal, Super, Sub };
+enum class Align : std::uint8_t { Left, Center, Right, Justify };
+
+// Character formatting of a run of text.
+struct CharProps {
+  int font = -1;  // number in the font table; -1 is the document's default font
+  int halfPoints = 24;
+  int foreground = 0;  // index in the colour table; an automatic entry means none
+  int background = 0;
+  bool bold = false;
+  bool italic = false;
+  bool strike = false;
+  bool hidden = false;
+  Underline underline = Underline::None;
+  Script script = Script::Normal;
+  bool operator==(const CharProps&) const = default;
+};
+
+// Paragraph formatting; lengths in twips (1/1440 inch).
+struct ParaProps {
+  Align align = Align::Left;
+  int left = 0;
+  int right = 0;
+  int firstLine = 0;
+  int before = 0;
+  int after = 0;
+  bool inTable = false;
+  bool operator==(const ParaProps&) const = default;
+};
+
+struct FontEntry {
+  QString name;
+  QFont::StyleHint hint = QFont::AnyStyle;
+  int codePage = 0;  // 0: the document's code page
+};
+
+// The document's font and colour tables as read so far.
+struct Tables {
+  std::unordered_map<int, FontEntry> fonts;
+  std::vector<QColor> colors;  // an invalid colour is the automatic colour
+  int defaultFont = 0;
+  // Bumped whenever a table changes, so sinks can drop cached formats.
+  int version = 0;
+
+  // The font of a run, or nullptr when the table has none with that number.
+  const FontEntry* Font(int number) const;
+  // The colour at `index`, invalid for "automatic" and unknown indices.
+  QColor Color(int index) const;
+};
+
+class Sink {
+ public:
+  virtual ~Sink() = default;
+  // A run of text in one format. Contains no paragraph separators; a forced
+  // line break is QChar::LineSeparator.
+  virtual void Text(const QString& text, const CharProps& chars, const Tables& tables) = 0;
+  // The current paragraph ends with these properties; `chars` are those in
+  // force at the paragraph mark (they give an empty paragraph its font).
+  virtual void EndParagraph(const ParaProps& para, const CharProps& chars,
+                            const Tables& tables) = 0;
+  // The input ends; the last paragraph (if it was not ended) gets these.
+  virtual void Finish(const ParaProps& para, const CharProps& chars, const Tables& tables) = 0;
+};
+
+// True when `data` starts (after white space) with an RTF header "{\rtf".
+bool LooksLikeRtf(QByteArrayView data);
+
+// Reads `rtf` and feeds the sink. Input that breaks off or is malformed
+// delivers what was read up to there.
+void Parse(QByteArrayView rtf, Sink& sink);
+
+}  // namespace tambril::rtf
