@@ -46,15 +46,19 @@ int CharsetToCodePage(int charset) {
     case 222: return 874;    // Thai
     case 238: return 1250;   // Central European
     case 254: return 437;    // PC 437
+    case 2: return kSymbolCodePage;
     default: return 0;       // ANSI, default, symbol, double-byte sets
   }
 }
 
 const ByteTable& CodePages::Table(int codePage) {
   const QByteArray name = DecoderName(codePage);
-  if (name.isEmpty()) codePage = 1252;
+  if (name.isEmpty() && codePage != kSymbolCodePage) codePage = 1252;
   if (auto it = tables_.find(codePage); it != tables_.end()) return it->second;
   ByteTable table = Cp1252Table();
+  // Symbol fonts are mostly used for list bullets; show those as bullets
+  // and leave the rest as the font's own byte values.
+  if (codePage == kSymbolCodePage) table[0xB7] = u'\u2022';
   if (!name.isEmpty()) {
     QStringDecoder decoder(name.constData());
     if (decoder.isValid()) {

@@ -7,6 +7,9 @@ namespace tambril::rtf {
 
 using ByteTable = std::array<char16_t, 256>;
 
+// Pseudo code page for fonts with the symbol character set.
+constexpr int kSymbolCodePage = 42;
+
 // The code page that an RTF \fcharset number stands for, 0 when the font
 // simply uses the document's code page.
 int CharsetToCodePage(int charset);

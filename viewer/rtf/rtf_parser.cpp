@@ -57,7 +57,7 @@ class Parser {
   void OpenGroup();
   void CloseGroup();
   void ReadControl();
-  void ControlWord(Kw kw, std::string_view word, bool hasParam, int param);
+  void ControlWord(Kw kw, bool hasParam, int param);
   void ControlSymbol(char c);
   void CharWord(Kw kw, bool hasParam, int param);
   void ParaWord(Kw kw, int param);
@@ -72,6 +72,8 @@ class Parser {
   void Emit(QStringView text);
   void FlushRun();
   void EndParagraph();
+  void EndCellParagraph();
+  void ResolveCellParagraph();
   void DropHalfSurrogate();
   void CommitFont();
   void CommitColor();
@@ -96,6 +98,11 @@ class Parser {
   CharProps runChars_;
   bool paraHasContent_ = false;
   int pendingTabs_ = 0;  // cells ended; their tabs go out before the next text
+  // A paragraph mark inside a table cell waits: when the cell ends right
+  // after it, it only closed the cell's text and the row stays one line.
+  bool cellParPending_ = false;
+  ParaProps cellPara_;
+  CharProps cellChars_;
 
   int fontNumber_ = -1;  // entry being read in the font table, -1 for none
   FontEntry fontEntry_;
@@ -143,6 +150,7 @@ void Parser::Run() {
   }
   DropHalfSurrogate();
   FlushRun();
+  ResolveCellParagraph();
   sink_.Finish(cur_.para, cur_.chars, tables_);
 }
 
@@ -239,7 +247,7 @@ void Parser::ReadControl() {
     --fallbackLeft_;
     return;
   }
-  ControlWord(kw, word, hasParam, param);
+  ControlWord(kw, hasParam, param);
 }
 
 void Parser::SetDestination(Dest dest) {
@@ -254,8 +262,7 @@ void Parser::SetDestination(Dest dest) {
   if (dest == Dest::ColorTable) red_ = green_ = blue_ = -1;
 }
 
-void Parser::ControlWord(Kw kw, std::string_view word, bool hasParam, int param) {
-  (void)word;
+void Parser::ControlWord(Kw kw, bool hasParam, int param) {
   switch (kw) {
     case Kw::SkipDestination:
       SetDestination(Dest::Skip);
@@ -316,18 +323,24 @@ void Parser::ControlWord(Kw kw, std::string_view word, bool hasParam, int param)
       ++tables_.version;
       return;
     case Kw::Par:
-      EndParagraph();
+      if (cur_.para.inTable)
+        EndCellParagraph();
+      else
+        EndParagraph();
       return;
     case Kw::Row:
+      cellParPending_ = false;
       pendingTabs_ = 0;
       EndParagraph();
       return;
     case Kw::Page:
     case Kw::Sect:
       // A break that follows a paragraph mark adds no empty paragraph.
+      ResolveCellParagraph();
       if (paraHasContent_ || pendingTabs_ > 0) EndParagraph();
       return;
     case Kw::Cell:
+      cellParPending_ = false;
       ++pendingTabs_;
       return;
     case Kw::Line: Put(QChar::LineSeparator); return;
@@ -443,7 +456,7 @@ void Parser::ControlSymbol(char c) {
       return;
     case '\r':
     case '\n':
-      if (cur_.dest == Dest::Text) EndParagraph();
+      if (cur_.dest == Dest::Text) ControlWord(Kw::Par, false, 0);
       return;
     case '\t': Put(u'\t'); return;
     default:
@@ -487,7 +500,11 @@ void Parser::Put(char16_t unit) {
     return;
   }
   if (cur_.dest != Dest::Text) return;
+  // Control characters and the document's own structure markers (frame
+  // boundaries, paragraph separators) must not come in as text.
   if (unit < 0x20 && unit != u'\t') return;
+  if (unit == 0xFDD0 || unit == 0xFDD1) return;
+  if (unit == QChar::ParagraphSeparator) unit = QChar::LineSeparator;
   if (QChar::isHighSurrogate(unit)) {
     DropHalfSurrogate();
     highSurrogate_ = unit;
@@ -515,6 +532,7 @@ void Parser::DropHalfSurrogate() {
 
 void Parser::Emit(QStringView text) {
   if (cur_.chars.hidden) return;
+  ResolveCellParagraph();
   if (!(cur_.chars == runChars_)) {
     FlushRun();
     runChars_ = cur_.chars;
@@ -536,9 +554,27 @@ void Parser::FlushRun() {
 void Parser::EndParagraph() {
   DropHalfSurrogate();
   FlushRun();
+  ResolveCellParagraph();
   pendingTabs_ = 0;
   paraHasContent_ = false;
   sink_.EndParagraph(cur_.para, cur_.chars, tables_);
+}
+
+void Parser::EndCellParagraph() {
+  DropHalfSurrogate();
+  FlushRun();
+  ResolveCellParagraph();
+  cellParPending_ = true;
+  cellPara_ = cur_.para;
+  cellChars_ = cur_.chars;
+}
+
+void Parser::ResolveCellParagraph() {
+  if (!cellParPending_) return;
+  cellParPending_ = false;
+  pendingTabs_ = 0;
+  paraHasContent_ = false;
+  sink_.EndParagraph(cellPara_, cellChars_, tables_);
 }
 
 void Parser::CommitFont() {

@@ -1,0 +1,138 @@
+// Files as real writers produce them. pandoc-notes.rtf comes from
+// `pandoc -s notes.md`; libreoffice-*.rtf from LibreOffice Writer 7.4
+// (letter.html, and notes.md by way of pandoc's .docx); wordpad-list.rtf
+// and word-binary-picture.rtf are written by hand in the style of WordPad
+// and of Word's binary pictures.
+#include <gtest/gtest.h>
+
+#include "rtf_test_util.h"
+
+namespace tambril::rtf::test {
+namespace {
+
+TEST(RtfFixture, PandocNotes) {
+  const QByteArray rtf = Fixture("pandoc-notes.rtf");
+  const auto doc = Load(rtf);
+  EXPECT_EQ(RawText(*doc),
+            QStringView(u"Reisenotizen\n"
+                        u"Der Zug nach Bremen fuhr um 7 Uhr ab. Die Fahrkarte kostete 23 \u20ac "
+                        u"und war teuer g\u00fcnstig.\n"
+                        u"Gr\u00f6\u00dfe z\u00e4hlt nicht \u2014 sagte der Schaffner.\n"
+                        u"\u2022\t\u00c4pfel\n\u2022\tBirnen\n"
+                        u"Stadt\tTage\nK\u00f6ln\t2\nUlm\t3\n\n"
+                        u"Ende mit Code und einem Smiley \U0001F600."));
+  EXPECT_EQ(RtfToPlainText(rtf), RawText(*doc));
+
+  const QTextCharFormat title = FormatOf(*doc, "Reisenotizen");
+  EXPECT_EQ(title.fontWeight(), QFont::Bold);
+  EXPECT_DOUBLE_EQ(title.fontPointSize(), 18.0);
+  EXPECT_EQ(Family(title), u"Helvetica");
+  EXPECT_EQ(FormatOf(*doc, "Zug").fontWeight(), QFont::Bold);
+  EXPECT_NE(FormatOf(*doc, " nach").fontWeight(), QFont::Bold);
+  EXPECT_TRUE(FormatOf(*doc, "Bremen").fontItalic());
+  EXPECT_TRUE(FormatOf(*doc, "teuer").fontStrikeOut());
+  EXPECT_EQ(Family(FormatOf(*doc, "Code")), u"Courier");
+  EXPECT_EQ(Family(FormatOf(*doc, " und einem")), u"Helvetica");
+  EXPECT_DOUBLE_EQ(FormatOf(*doc, "Bremen").fontPointSize(), 12.0);
+
+  EXPECT_DOUBLE_EQ(BlockOf(*doc, "Der Zug").bottomMargin(), 12.0);
+  EXPECT_DOUBLE_EQ(BlockOf(*doc, "Schaffner").leftMargin(), 48.0);
+  EXPECT_DOUBLE_EQ(BlockOf(*doc, "Birnen").leftMargin(), 24.0);
+  EXPECT_DOUBLE_EQ(BlockOf(*doc, "Birnen").textIndent(), -24.0);
+  EXPECT_EQ(BlockOf(*doc, "Birnen").alignment(), Qt::AlignLeft);
+}
+
+TEST(RtfFixture, LibreOfficeLetter) {
+  const QByteArray rtf = Fixture("libreoffice-letter.rtf");
+  const auto doc = Load(rtf);
+  EXPECT_EQ(RawText(*doc),
+            QStringView(u"Einladung zum Sommerfest\n"
+                        u"Liebe Nachbarn, wir feiern am Samstag im Garten hinter dem Haus. "
+                        u"Bitte bringt Salat mit.\n"
+                        u"Eintritt: 5 \u20ac pro Person \u2013 Kinder frei.\n"
+                        u"Programm ab 18 Uhr mit Musik & Tanz {bis} Mitternacht \\ Ende.\n"
+                        u"Speise\tPreis\nW\u00fcrstchen\t2,50 \u20ac\n"
+                        u"Bild:  Ende.\n"
+                        u"Gr\u00fc\u00dfe aus B\u00e4rstadt \U0001F600"));
+  EXPECT_EQ(RtfToPlainText(rtf), RawText(*doc));
+
+  const QTextCharFormat title = FormatOf(*doc, "Einladung");
+  EXPECT_EQ(title.fontWeight(), QFont::Bold);
+  EXPECT_DOUBLE_EQ(title.fontPointSize(), 18.0);
+  EXPECT_EQ(Family(title), u"Liberation Serif");
+  EXPECT_EQ(BlockOf(*doc, "Einladung").alignment(), Qt::AlignHCenter);
+
+  // The default font (\deff3) after \plain.
+  EXPECT_EQ(Family(FormatOf(*doc, "Liebe")), u"Liberation Serif");
+  EXPECT_DOUBLE_EQ(FormatOf(*doc, "Liebe").fontPointSize(), 12.0);
+  EXPECT_TRUE(FormatOf(*doc, "Samstag").fontUnderline());
+  EXPECT_FALSE(FormatOf(*doc, " im ").fontUnderline());
+  EXPECT_TRUE(FormatOf(*doc, "Garten").fontItalic());
+  EXPECT_EQ(FormatOf(*doc, "Bitte").foreground().color(), QColor(255, 0, 0));
+  EXPECT_FALSE(FormatOf(*doc, " bringt").hasProperty(QTextFormat::ForegroundBrush));
+  EXPECT_EQ(FormatOf(*doc, "Salat").background().color(), QColor(255, 255, 0));
+  EXPECT_EQ(BlockOf(*doc, "Eintritt").alignment(), Qt::AlignRight);
+  EXPECT_EQ(BlockOf(*doc, "Programm").alignment(), Qt::AlignJustify);
+  EXPECT_EQ(Family(FormatOf(*doc, "Programm")), u"DejaVu Sans Mono");
+  EXPECT_DOUBLE_EQ(BlockOf(*doc, "Liebe").bottomMargin(), 283 / 15.0);
+}
+
+TEST(RtfFixture, LibreOfficeNotesWithListsAndTable) {
+  const QByteArray rtf = Fixture("libreoffice-notes.rtf");
+  const auto doc = Load(rtf);
+  const QString text = RawText(*doc);
+  EXPECT_TRUE(text.startsWith(u"Reisenotizen\nDer Zug nach Bremen")) << text.toStdString();
+  EXPECT_TRUE(text.contains(QStringView(u" \u2022\t\u00c4pfel\n \u2022\tBirnen\n")));
+  EXPECT_TRUE(text.contains(QStringView(u"\nStadt\tTage\nK\u00f6ln\t2\nUlm\t3\n")));
+  EXPECT_TRUE(text.endsWith(QStringView(u"Smiley \U0001F600.")));
+  EXPECT_EQ(RtfToPlainText(rtf), text);
+  EXPECT_EQ(FormatOf(*doc, "Zug").fontWeight(), QFont::Bold);
+  EXPECT_TRUE(FormatOf(*doc, "Bremen").fontItalic());
+}
+
+TEST(RtfFixture, WordPadStyleList) {
+  const QByteArray rtf = Fixture("wordpad-list.rtf");
+  const auto doc = Load(rtf);
+  EXPECT_EQ(RawText(*doc),
+            QStringView(u"Einkaufsliste\n"
+                        u"F\u00fcr das Wochenende brauchen wir:\n"
+                        u"\u2022\tK\u00e4se\n\u2022\t\u00d6l und Stra\u00dfenbahnkarte\n"
+                        u"Wichtig: Preise in \u20ac, nicht in \u20ac-Cent.\n"
+                        u"\n"
+                        u"Gru\u00df\nAnna"));
+  EXPECT_EQ(RtfToPlainText(rtf), RawText(*doc));
+
+  const QTextCharFormat title = FormatOf(*doc, "Einkaufsliste");
+  EXPECT_EQ(title.fontWeight(), QFont::Bold);
+  EXPECT_DOUBLE_EQ(title.fontPointSize(), 16.0);
+  EXPECT_EQ(Family(title), u"Calibri");
+  EXPECT_EQ(BlockOf(*doc, "Einkaufsliste").alignment(), Qt::AlignHCenter);
+  EXPECT_NE(FormatOf(*doc, "das").fontWeight(), QFont::Bold);
+  EXPECT_DOUBLE_EQ(FormatOf(*doc, "das").fontPointSize(), 11.0);
+  EXPECT_EQ(Family(FormatAt(*doc, doc->toPlainText().indexOf(QChar(0x2022)))), u"Symbol");
+  EXPECT_DOUBLE_EQ(BlockOf(*doc, "Stra").leftMargin(), 48.0);
+  EXPECT_DOUBLE_EQ(BlockOf(*doc, "Stra").textIndent(), -24.0);
+  EXPECT_EQ(FormatOf(*doc, "Wichtig").foreground().color(), QColor(255, 0, 0));
+  EXPECT_TRUE(FormatOf(*doc, "Wichtig").fontUnderline());
+  EXPECT_FALSE(FormatOf(*doc, "Preise").fontUnderline());
+  EXPECT_TRUE(FormatOf(*doc, "Preise").fontItalic());
+  EXPECT_FALSE(FormatOf(*doc, " in ").fontItalic());
+  const QTextCharFormat nicht = FormatOf(*doc, "nicht");
+  EXPECT_EQ(Family(nicht), u"Arial");
+  EXPECT_DOUBLE_EQ(nicht.fontPointSize(), 10.0);
+  EXPECT_EQ(nicht.foreground().color(), QColor(0, 77, 187));
+  // The forced line break keeps greeting and name in one justified paragraph.
+  EXPECT_EQ(doc->findBlock(doc->toPlainText().indexOf("Anna")).text(),
+            QStringView(u"Gru\u00df\u2028Anna"));
+  EXPECT_EQ(BlockOf(*doc, "Anna").alignment(), Qt::AlignJustify);
+}
+
+TEST(RtfFixture, BinaryPictureDataIsSkipped) {
+  // The binary picture holds braces, backslashes and bytes above 127.
+  const QByteArray rtf = Fixture("word-binary-picture.rtf");
+  EXPECT_EQ(RawText(*Load(rtf)), QStringView(u"Vor dem Bild.\nNach dem Bild: \u00c4rger."));
+  EXPECT_EQ(RtfToPlainText(rtf), QStringView(u"Vor dem Bild.\nNach dem Bild: \u00c4rger."));
+}
+
+}  // namespace
+}  // namespace tambril::rtf::test

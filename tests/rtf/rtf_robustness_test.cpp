@@ -1,0 +1,132 @@
+// Broken and hostile input: the reader must end, in linear time, with what
+// it could read. These tests also run under AddressSanitizer and UBSan.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "rtf_test_util.h"
+
+namespace tambril::rtf::test {
+namespace {
+
+// Loads through both outputs and checks that they agree on the text (data
+// that is not RTF is left to QTextDocument's own plain-text rules).
+QString LoadBoth(QByteArrayView rtf) {
+  const QString plain = RtfToPlainText(rtf);
+  const auto doc = Load(rtf);
+  if (rtf.startsWith("{\\rtf")) {
+    EXPECT_EQ(RawText(*doc), plain);
+  }
+  return plain;
+}
+
+TEST(RtfRobustness, UnbalancedBraces) {
+  EXPECT_EQ(LoadBoth("{\\rtf1 {\\b bold {\\i cut"), u"bold cut");
+  EXPECT_EQ(LoadBoth("{\\rtf1 a}}}}b"), u"a");
+  EXPECT_EQ(LoadBoth("{\\rtf1 a}}}}{\\rtf1 b}"), u"a");
+  EXPECT_EQ(LoadBoth("{\\rtf1 {{{{"), u"");
+  EXPECT_EQ(LoadBoth("{\\rtf1 x{\\fonttbl{\\f0 Arial"), u"x");
+}
+
+TEST(RtfRobustness, DeepNesting) {
+  const int depth = 100000;
+  const QByteArray deep = "{\\rtf1 " + QByteArray(depth, '{') + "\\b deep" +
+                          QByteArray(depth, '}') + " after}";
+  EXPECT_EQ(LoadBoth(deep), u"deep after");
+  // Groups beyond the kept depth still pair up with their closing braces.
+  const auto doc = Load(deep);
+  EXPECT_EQ(FormatOf(*doc, "deep").fontWeight(), QFont::Bold);
+  EXPECT_NE(FormatOf(*doc, "after").fontWeight(), QFont::Bold);
+  EXPECT_EQ(LoadBoth("{\\rtf1 " + QByteArray(depth, '{') + "open"), u"open");
+}
+
+TEST(RtfRobustness, BinaryCountsBeyondTheData) {
+  EXPECT_EQ(LoadBoth("{\\rtf1 a\\bin999999999 xyz}"), u"a");
+  EXPECT_EQ(LoadBoth("{\\rtf1 a\\bin99999999999999999999999 xyz}"), u"a");
+  EXPECT_EQ(LoadBoth("{\\rtf1 a\\bin-5 b}"), u"ab");
+  EXPECT_EQ(LoadBoth("{\\rtf1 a\\bin"), u"a");
+}
+
+TEST(RtfRobustness, HugeAndOddParameters) {
+  const QByteArray rtf =
+      "{\\rtf1{\\fonttbl{\\f99999999999999 Arial;}}{\\colortbl;\\red999999\\green-5\\blue7;}"
+      "\\fs99999999999999999999 \\f-2147483648 \\cf4294967296 \\cb-1 \\li-99999999999 "
+      "\\fi99999999999 \\uc99999999999 \\uc1 \\u99999999999 a\\u-99999999999 b\\uc1 \\u-2147483648 "
+      "c\\ansicpg-1 \\'ff\\ansicpg99999999999 \\'e4\\deff-7 "
+      "\\averyveryveryveryveryveryveryveryveryveryverylongcontrolword12 d}";
+  const QString text = LoadBoth(rtf);
+  EXPECT_EQ(text, QStringView(u"\u00ff\u00e4" "d"));
+}
+
+TEST(RtfRobustness, TruncatedAtAnyPointShowsAPrefix) {
+  // Cut before a control word, group or text byte, a file shows the start
+  // of what the whole file shows (an unfinished surrogate pair or paragraph
+  // mark aside).
+  for (const char* name : {"pandoc-notes.rtf", "libreoffice-letter.rtf", "wordpad-list.rtf"}) {
+    const QByteArray rtf = Fixture(name);
+    const QString full = RtfToPlainText(rtf);
+    for (qsizetype cut = 6; cut < rtf.size(); ++cut) {  // after "{\\rtf1"
+      const char c = rtf[cut];
+      if (c != '\\' && c != '{' && c != '}') continue;
+      QString part = RtfToPlainText(rtf.first(cut));
+      while (part.endsWith(u'\n') || part.endsWith(QChar(0xFFFD))) part.chop(1);
+      ASSERT_TRUE(full.startsWith(part)) << name << " cut at " << cut << ": " << part.toStdString();
+      if (cut % 53 == 0) LoadBoth(rtf.first(cut));
+    }
+  }
+}
+
+TEST(RtfRobustness, NotRtfAtAll) {
+  QByteArray bytes(4096, '\0');
+  for (int i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 + i / 256);
+  const auto doc = Load(bytes);
+  // Shown as 8-bit text: every byte is there, line ends aside.
+  EXPECT_EQ(RtfToPlainText(bytes).size(), bytes.size());
+  EXPECT_GE(doc->characterCount(), bytes.size() / 2);
+  EXPECT_EQ(LoadBoth(""), u"");
+  EXPECT_EQ(LoadBoth("{\\rtf"), u"");
+}
+
+// Random edits of real files: flipped bytes, inserted control characters,
+// cut and doubled ranges. Both outputs must agree, nothing may crash.
+TEST(RtfRobustness, MutatedFixtures) {
+  const QByteArray seeds[] = {Fixture("pandoc-notes.rtf"), Fixture("libreoffice-letter.rtf"),
+                              Fixture("wordpad-list.rtf"), Fixture("word-binary-picture.rtf")};
+  static constexpr const char* kPieces[] = {"{", "}", "\\", "\\bin9 ", "\\u-1", "\\'", "\\*",
+                                            "\\pict ", "\\par ", "\\cell ", "\\row ", "\\uc5 ",
+                                            "\\u55357 ", "\\fonttbl ", "\\colortbl ;", "\\f3 "};
+  std::mt19937 rng(20261207);
+  for (int round = 0; round < 400; ++round) {
+    QByteArray data = seeds[round % std::size(seeds)];
+    const int edits = 1 + static_cast<int>(rng() % 8);
+    for (int e = 0; e < edits && !data.isEmpty(); ++e) {
+      const qsizetype at = static_cast<qsizetype>(rng() % static_cast<unsigned>(data.size()));
+      switch (rng() % 5) {
+        case 0: data[at] = static_cast<char>(rng()); break;
+        case 1: data.insert(at, kPieces[rng() % std::size(kPieces)]); break;
+        case 2: data.remove(at, static_cast<qsizetype>(rng() % 64)); break;
+        case 3: data.insert(at, data.mid(at, static_cast<qsizetype>(rng() % 200))); break;
+        case 4: data.truncate(at); break;
+      }
+    }
+    SCOPED_TRACE(round);
+    LoadBoth(data);
+  }
+}
+
+TEST(RtfRobustness, RandomBytesAfterAHeader) {
+  std::mt19937 rng(7);
+  // Bytes weighted towards the characters that steer the parser.
+  static constexpr char kAlphabet[] = "{}\\\\\\'*-0123456789abuflicnpr \r\n;\xe4\xff";
+  for (int round = 0; round < 300; ++round) {
+    QByteArray data = "{\\rtf1 ";
+    const int length = static_cast<int>(rng() % 2000);
+    for (int i = 0; i < length; ++i)
+      data += round % 2 ? static_cast<char>(rng()) : kAlphabet[rng() % (sizeof kAlphabet - 1)];
+    SCOPED_TRACE(round);
+    LoadBoth(data);
+  }
+}
+
+}  // namespace
+}  // namespace tambril::rtf::test
