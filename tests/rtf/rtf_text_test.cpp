@@ -2,6 +2,8 @@
 // Unicode, skipped destinations and tables.
 #include <gtest/gtest.h>
 
+#include <QAbstractTextDocumentLayout>
+
 #include "rtf_test_util.h"
 
 namespace tambril::rtf::test {
@@ -136,6 +138,23 @@ TEST(RtfText, LoadingReplacesTheWholeDocument) {
   LoadRtf("{\\rtf1 new}", doc);
   EXPECT_EQ(doc.toPlainText(), u"new");
   EXPECT_FALSE(doc.isUndoAvailable());
+}
+
+TEST(RtfText, LoadTellsViewsAndLeavesAnEditableDocument) {
+  QTextDocument doc;
+  doc.documentLayout();  // as inside a text box
+  int changes = 0;
+  QObject::connect(&doc, &QTextDocument::contentsChanged, [&] { ++changes; });
+  LoadRtf("{\\rtf1 {\\b one}\\par two}", doc);
+  EXPECT_GE(changes, 1);
+  EXPECT_TRUE(doc.isUndoRedoEnabled());
+  QTextCursor cursor(&doc);
+  cursor.movePosition(QTextCursor::End);
+  cursor.insertText("!");
+  EXPECT_EQ(doc.toPlainText(), u"one\ntwo!");
+  EXPECT_TRUE(doc.isUndoAvailable());
+  doc.undo();
+  EXPECT_EQ(doc.toPlainText(), u"one\ntwo");
 }
 
 TEST(RtfText, PlainTextMatchesTheDocument) {

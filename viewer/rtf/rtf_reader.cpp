@@ -4,6 +4,8 @@
 #include <QTextCharFormat>
 #include <QTextCursor>
 
+#include <unordered_map>
+
 #include "codec/cp1252.h"
 #include "rtf_parser.h"
 
@@ -58,6 +60,14 @@ QTextBlockFormat ToBlockFormat(const ParaProps& p) {
   return f;
 }
 
+struct CharPropsHash {
+  size_t operator()(const CharProps& c) const {
+    return qHashMulti(0, c.font, c.halfPoints, c.foreground, c.background, c.bold, c.italic,
+                      c.strike, c.hidden, static_cast<int>(c.underline),
+                      static_cast<int>(c.script));
+  }
+};
+
 // Builds the document through one cursor. A paragraph mark only closes the
 // current block; the next block opens when something follows, so the final
 // \par of a file leaves no empty paragraph behind.
@@ -97,22 +107,22 @@ class DocumentSink final : public Sink {
     cursor_.setBlockCharFormat(Format(chars, tables));
   }
 
+  // Documents switch between a handful of formats; building a format and
+  // having the document look it up again costs more than the parsing.
   const QTextCharFormat& Format(const CharProps& chars, const Tables& tables) {
-    if (!(chars == lastChars_) || tables.version != lastVersion_ || !haveFormat_) {
-      format_ = ToCharFormat(chars, tables);
-      lastChars_ = chars;
-      lastVersion_ = tables.version;
-      haveFormat_ = true;
+    if (tables.version != formatsVersion_ || formats_.size() > 4096) {
+      formats_.clear();
+      formatsVersion_ = tables.version;
     }
-    return format_;
+    auto [it, added] = formats_.try_emplace(chars);
+    if (added) it->second = ToCharFormat(chars, tables);
+    return it->second;
   }
 
   QTextCursor cursor_;
   bool blockClosed_ = false;
-  CharProps lastChars_;
-  int lastVersion_ = -1;
-  bool haveFormat_ = false;
-  QTextCharFormat format_;
+  std::unordered_map<CharProps, QTextCharFormat, CharPropsHash> formats_;
+  int formatsVersion_ = -1;
   ParaProps lastPara_;
   bool haveBlockFormat_ = false;
   QTextBlockFormat blockFormat_;
@@ -153,13 +163,16 @@ QString Cp1252Text(QByteArrayView bytes) {
 void LoadRtf(QByteArrayView rtf, QTextDocument& doc) {
   const bool undo = doc.isUndoRedoEnabled();
   doc.setUndoRedoEnabled(false);  // a load is not an edit the user can take back
-  doc.clear();
   if (!LooksLikeRtf(rtf)) {
     doc.setPlainText(Cp1252Text(rtf));
   } else {
-    DocumentSink sink(doc);
+    // Emptying the document inside the edit block makes the whole load one
+    // change from an empty document, which a text box's layout then does
+    // lazily instead of at once.
     QTextCursor batch(&doc);
-    batch.beginEditBlock();  // one layout pass for the whole load
+    batch.beginEditBlock();
+    doc.clear();
+    DocumentSink sink(doc);
     Parse(rtf, sink);
     batch.endEditBlock();
   }

@@ -1,0 +1,35 @@
+// Feeds arbitrary bytes to the RTF reader through both of its outputs and
+// checks that they agree on the text.
+#include <QGuiApplication>
+#include <QTextDocument>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include "viewer/rtf/rtf_parser.h"
+#include "viewer/rtf/rtf_reader.h"
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  static QGuiApplication app(*argc, *argv);
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
+  const QByteArrayView rtf(data, static_cast<qsizetype>(size));
+  const QString plain = tambril::rtf::RtfToPlainText(rtf);
+  QTextDocument doc;
+  tambril::rtf::LoadRtf(rtf, doc);
+  if (tambril::rtf::LooksLikeRtf(rtf)) {
+    QString shown = doc.toRawText();
+    shown.replace(QChar::ParagraphSeparator, u'\n');
+    shown.replace(QChar::LineSeparator, u'\n');
+    if (shown != plain) {
+      std::fprintf(stderr, "document and plain text differ:\n%s\n---\n%s\n",
+                   qPrintable(shown), qPrintable(plain));
+      std::abort();
+    }
+  }
+  return 0;
+}
