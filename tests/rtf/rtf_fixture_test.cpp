@@ -1,8 +1,8 @@
 // Files as real writers produce them. pandoc-notes.rtf comes from
 // `pandoc -s notes.md`; libreoffice-*.rtf from LibreOffice Writer 7.4
-// (letter.html, and notes.md by way of pandoc's .docx); wordpad-list.rtf
-// and word-binary-picture.rtf are written by hand in the style of WordPad
-// and of Word's binary pictures.
+// (letter.html, and notes.md by way of pandoc's .docx); the others are
+// written by hand in the style of WordPad, Word, macOS TextEdit and of
+// Word's binary pictures.
 #include <gtest/gtest.h>
 
 #include "rtf_test_util.h"
@@ -125,6 +125,53 @@ TEST(RtfFixture, WordPadStyleList) {
   EXPECT_EQ(doc->findBlock(doc->toPlainText().indexOf("Anna")).text(),
             QStringView(u"Gru\u00df\u2028Anna"));
   EXPECT_EQ(BlockOf(*doc, "Anna").alignment(), Qt::AlignJustify);
+}
+
+TEST(RtfFixture, WordReportWithFieldsListsAndTable) {
+  const QByteArray rtf = Fixture("word-report.rtf");
+  const auto doc = Load(rtf);
+  EXPECT_EQ(RawText(*doc),
+            QStringView(u"Quartalsbericht Q1\n"
+                        u"Der Umsatz stieg um 12\u00a0% auf 1,4\u00a0Mio.\u00a0\u20ac. "
+                        u"Details stehen im Anhang.\n"
+                        u"\u2022\tNeue Kunden in \u041c\u043e\u0441\u043a\u0432\u0430\n"
+                        u"\n"
+                        u"Region\tUmsatz\nS\u00fcd\t0,8\u00a0Mio.\n"
+                        u"Gez. A.\u00a0Beispiel"));
+  EXPECT_EQ(RtfToPlainText(rtf), RawText(*doc));
+
+  const QTextCharFormat title = FormatOf(*doc, "Quartalsbericht");
+  EXPECT_EQ(title.fontWeight(), QFont::Bold);
+  EXPECT_DOUBLE_EQ(title.fontPointSize(), 16.0);
+  EXPECT_EQ(Family(title), u"Calibri");
+  EXPECT_EQ(FormatOf(*doc, "Q1").foreground().color(), QColor(255, 0, 0));
+  EXPECT_EQ(BlockOf(*doc, "Q1").alignment(), Qt::AlignHCenter);
+  EXPECT_DOUBLE_EQ(BlockOf(*doc, "Q1").topMargin(), 16.0);
+  const QTextCharFormat link = FormatOf(*doc, "Anhang");
+  EXPECT_TRUE(link.fontUnderline());
+  EXPECT_EQ(link.foreground().color(), QColor(5, 99, 193));
+  EXPECT_FALSE(FormatOf(*doc, ".\n").fontUnderline());
+  EXPECT_EQ(Family(FormatOf(*doc, QString(QChar(0x041c)))), u"Calibri Cyr");
+  EXPECT_DOUBLE_EQ(BlockOf(*doc, "Neue").leftMargin(), 48.0);
+  EXPECT_EQ(FormatOf(*doc, "Region").fontWeight(), QFont::Bold);
+  EXPECT_EQ(FormatAt(*doc, doc->toPlainText().indexOf("\tUmsatz") + 1).fontWeight(), QFont::Bold);
+  EXPECT_NE(FormatOf(*doc, "0,8").fontWeight(), QFont::Bold);
+  EXPECT_TRUE(FormatOf(*doc, "Beispiel").fontItalic());
+}
+
+TEST(RtfFixture, TextEditMinutes) {
+  // macOS TextEdit ends paragraphs with a backslash before the line end.
+  const QByteArray rtf = Fixture("textedit-minutes.rtf");
+  const auto doc = Load(rtf);
+  EXPECT_EQ(RawText(*doc), QStringView(u"Protokoll\nAnwesend: M\u00fcller, Sch\u00e4fer\n"
+                                       u"Ergebnis: angenommen\n\nmake test"));
+  EXPECT_EQ(RtfToPlainText(rtf), RawText(*doc));
+  EXPECT_EQ(Family(FormatOf(*doc, "Protokoll")), u"Helvetica-Bold");
+  EXPECT_DOUBLE_EQ(FormatOf(*doc, "Protokoll").fontPointSize(), 14.0);
+  EXPECT_EQ(BlockOf(*doc, "Protokoll").alignment(), Qt::AlignHCenter);
+  EXPECT_EQ(BlockOf(*doc, "Anwesend").alignment(), Qt::AlignLeft);
+  EXPECT_EQ(FormatOf(*doc, "angenommen").foreground().color(), QColor(0, 128, 0));
+  EXPECT_EQ(Family(FormatOf(*doc, "make")), u"Menlo-Regular");
 }
 
 TEST(RtfFixture, BinaryPictureDataIsSkipped) {

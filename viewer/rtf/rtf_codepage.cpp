@@ -1,6 +1,5 @@
 #include "rtf_codepage.h"
 
-#include <QByteArray>
 #include <QString>
 #include <QStringDecoder>
 
@@ -18,16 +17,34 @@ ByteTable Cp1252Table() {
 
 // The decoder name of a single-byte code page, or nullptr when it is not one
 // we know to be single-byte.
-QByteArray DecoderName(int codePage) {
-  if (codePage == 874 || (codePage >= 1250 && codePage <= 1258))
-    return "windows-" + QByteArray::number(codePage);
-  if (codePage == 10000) return "macintosh";
+const char* DecoderName(int codePage) {
   switch (codePage) {
-    case 437: case 737: case 775: case 850: case 852: case 855: case 857:
-    case 860: case 861: case 862: case 863: case 864: case 865: case 866: case 869:
-      return "IBM" + QByteArray::number(codePage);
-    default:
-      return {};
+    case 874: return "windows-874";
+    case 1250: return "windows-1250";
+    case 1251: return "windows-1251";
+    case 1253: return "windows-1253";
+    case 1254: return "windows-1254";
+    case 1255: return "windows-1255";
+    case 1256: return "windows-1256";
+    case 1257: return "windows-1257";
+    case 1258: return "windows-1258";
+    case 10000: return "macintosh";
+    case 437: return "IBM437";
+    case 737: return "IBM737";
+    case 775: return "IBM775";
+    case 850: return "IBM850";
+    case 852: return "IBM852";
+    case 855: return "IBM855";
+    case 857: return "IBM857";
+    case 860: return "IBM860";
+    case 861: return "IBM861";
+    case 862: return "IBM862";
+    case 863: return "IBM863";
+    case 864: return "IBM864";
+    case 865: return "IBM865";
+    case 866: return "IBM866";
+    case 869: return "IBM869";
+    default: return nullptr;
   }
 }
 
@@ -52,15 +69,17 @@ int CharsetToCodePage(int charset) {
 }
 
 const ByteTable& CodePages::Table(int codePage) {
-  const QByteArray name = DecoderName(codePage);
-  if (name.isEmpty() && codePage != kSymbolCodePage) codePage = 1252;
+  // Only known code pages get a table of their own, so no input can make
+  // the cache grow beyond a few dozen tables.
+  const char* name = DecoderName(codePage);
+  if (name == nullptr && codePage != kSymbolCodePage) codePage = 1252;
   if (auto it = tables_.find(codePage); it != tables_.end()) return it->second;
   ByteTable table = Cp1252Table();
   // Symbol fonts are mostly used for list bullets; show those as bullets
   // and leave the rest as the font's own byte values.
   if (codePage == kSymbolCodePage) table[0xB7] = u'\u2022';
-  if (!name.isEmpty()) {
-    QStringDecoder decoder(name.constData());
+  if (name != nullptr) {
+    QStringDecoder decoder(name);
     if (decoder.isValid()) {
       for (int b = 0x80; b < 256; ++b) {
         const char byte = static_cast<char>(b);
