@@ -21,7 +21,7 @@ void Terminate();
 // While it exists, SIGTERM, SIGINT and SIGHUP and the end of the desktop
 // session end the program through Terminate(), on the user-interface thread
 // (the signal handler only writes to a pipe). The previous signal handling
-// comes back when it is destroyed.
+// comes back when it is destroyed. One at a time.
 class TerminationHandling : public QObject {
   Q_OBJECT
 

@@ -90,6 +90,9 @@ TEST_F(SplashTest, ShownCentredWithItsTimerRunning) {
   EXPECT_TRUE(f.Timer1->isActive());
   EXPECT_EQ(f.Timer1->interval(), 1000);
   EXPECT_EQ(f.frameGeometry().topLeft(), QPoint((1000 - 550) / 2, (800 - 257) / 2));
+  // It cannot be closed early.
+  EXPECT_FALSE(f.close());
+  EXPECT_TRUE(f.isVisible());
   // Showing it again does not start its time anew.
   f.hide();
   f.Timer1->stop();
