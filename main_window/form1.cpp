@@ -13,7 +13,6 @@
 #include "platform/file_slots.h"
 #include "platform/platform.h"
 #include "platform/text_rules.h"
-#include "resources/pictures.h"
 #include "platform/twips.h"
 #include "platform/windows.h"
 #include "resources/pictures.h"

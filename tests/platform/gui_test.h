@@ -65,6 +65,7 @@ class AsOrdinaryUser {
 void WhenModalWidget(const std::function<bool(QWidget*)>& isIt, const std::function<void(QWidget*)>& action,
                      int tries = 2000);
 
+// W must carry Q_OBJECT (every window class does).
 template <class W>
 void WhenModal(std::function<void(W&)> action, int tries = 2000) {
   WhenModalWidget([](QWidget* w) { return qobject_cast<W*>(w) != nullptr; },
