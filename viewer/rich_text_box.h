@@ -21,8 +21,9 @@ class RichTextBox : public QStackedWidget {
  public:
   // Option flags of find().
   enum FindOption { WholeWord = 2, MatchCase = 4 };
-  // Larger files are not shown; the box says so instead.
-  static constexpr std::int64_t kMaxShownBytes = std::int64_t{512} * 1024 * 1024;
+  // Larger files are not shown, so that a load stays within a second or
+  // two and the memory within about the file's size; the box says so instead.
+  static constexpr std::int64_t kMaxShownBytes = std::int64_t{256} * 1024 * 1024;
   // Larger RTF files are shown as their 8-bit text: a formatted document of
   // that size would take the program's memory and many seconds to build.
   static constexpr std::int64_t kMaxRichBytes = std::int64_t{8} * 1024 * 1024;

@@ -352,6 +352,22 @@ TEST_F(FileDialogTest, SizesOfEmptyAndLargeFiles) {
   }
 }
 
+TEST_F(FileDialogTest, AFileTooLargeToShowIsStillLoaded) {
+  const qint64 size = RichTextBox::kMaxShownBytes + 1;
+  QFile f(temp.filePath("riesig.bin"));
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  ASSERT_TRUE(f.resize(size));  // sparse: takes no room on disk
+  f.close();
+  load(tempPath(), "riesig.bin");
+  EXPECT_TRUE(rec.messages.empty());
+  EXPECT_EQ(main.Label1->text(), NumberText(size) + " Byte");
+  EXPECT_EQ(main.Label7->text(), NumberText(RoundedMebibytes(size)) + " MB");
+  EXPECT_EQ(main.Label5->text(), tempPath("riesig.bin"));
+  ASSERT_NE(Files().slot1(), nullptr);
+  EXPECT_EQ(Files().slot1()->size(), static_cast<std::uint64_t>(size));
+  EXPECT_TRUE(box.text(0, 100).startsWith(QStringLiteral("Die Datei ist mit")));
+}
+
 TEST_F(FileDialogTest, KindIsDecidedByThePathTextInAnyCase) {
   const struct {
     const char* relative;
