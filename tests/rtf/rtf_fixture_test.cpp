@@ -109,9 +109,15 @@ TEST(RtfFixture, WordPadStyleList) {
   EXPECT_EQ(BlockOf(*doc, "Einkaufsliste").alignment(), Qt::AlignHCenter);
   EXPECT_NE(FormatOf(*doc, "das").fontWeight(), QFont::Bold);
   EXPECT_DOUBLE_EQ(FormatOf(*doc, "das").fontPointSize(), 11.0);
-  EXPECT_EQ(Family(FormatAt(*doc, doc->toPlainText().indexOf(QChar(0x2022)))), u"Symbol");
-  EXPECT_DOUBLE_EQ(BlockOf(*doc, "Stra").leftMargin(), 48.0);
-  EXPECT_DOUBLE_EQ(BlockOf(*doc, "Stra").textIndent(), -24.0);
+  // The Symbol font's bullet is shown as U+2022 in an ordinary font; the
+  // tab after it reaches the paragraph's indent.
+  EXPECT_FALSE(FormatAt(*doc, doc->toPlainText().indexOf(QChar(0x2022)))
+                   .hasProperty(QTextFormat::FontFamilies));
+  const QTextBlockFormat item = BlockOf(*doc, "Stra");
+  EXPECT_DOUBLE_EQ(item.leftMargin(), 48.0);
+  EXPECT_DOUBLE_EQ(item.textIndent(), -24.0);
+  ASSERT_EQ(item.tabPositions().size(), 1);
+  EXPECT_DOUBLE_EQ(item.tabPositions().first().position, 24.0);
   EXPECT_EQ(FormatOf(*doc, "Wichtig").foreground().color(), QColor(255, 0, 0));
   EXPECT_TRUE(FormatOf(*doc, "Wichtig").fontUnderline());
   EXPECT_FALSE(FormatOf(*doc, "Preise").fontUnderline());

@@ -120,6 +120,17 @@ TEST(RtfFormat, IndentsAndSpacingInTwips) {
   EXPECT_DOUBLE_EQ(BlockOf(*doc, "clipped").textIndent(), 0.0);
 }
 
+TEST(RtfFormat, TableRowsGetTabStopsWhereTheirCellsBegin) {
+  const auto doc = Load(
+      "{\\rtf1 \\trowd\\trgaph105\\cellx1500\\cellx3000\\cellx4500\\pard\\intbl A\\cell B\\cell "
+      "C\\cell\\row\\pard after\\par}");
+  const QList<QTextOption::Tab> tabs = BlockOf(*doc, "A").tabPositions();
+  ASSERT_EQ(tabs.size(), 2);
+  EXPECT_DOUBLE_EQ(tabs[0].position, 107.0);
+  EXPECT_DOUBLE_EQ(tabs[1].position, 207.0);
+  EXPECT_TRUE(BlockOf(*doc, "after").tabPositions().isEmpty());
+}
+
 TEST(RtfFormat, EmptyParagraphsKeepTheFontOfTheirMark) {
   const auto doc = Load(
       "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 Georgia;}}\\f0 a\\par\\f1\\fs48\\par\\f0\\fs20 b}");

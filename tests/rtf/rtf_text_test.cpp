@@ -65,6 +65,20 @@ TEST(RtfText, HexEscapesUseTheCodePage) {
   EXPECT_EQ(Text("{\\rtf1 a\\'4g\\'zb}"), u"agzb");
 }
 
+TEST(RtfText, SymbolFontsBecomeUnicode) {
+  const auto doc = Load(
+      "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}{\\f2\\fcharset2 Wingdings;}"
+      "{\\f3\\fcharset2 Marlett;}}\\f0 a{\\f1 ab\\'b7\\'a5\\u61623?}{\\f2 \\'a7\\'fcx}{\\f3 \\'b7}}");
+  EXPECT_EQ(doc->toPlainText(),
+            QStringView(u"a\u03b1\u03b2\u2022\u221e\u2022\u25aa\u2714x\u00b7"));
+  // Translated characters show in an ordinary font; other symbol fonts
+  // keep their own.
+  EXPECT_FALSE(FormatAt(*doc, 1).hasProperty(QTextFormat::FontFamilies));
+  EXPECT_EQ(Family(FormatAt(*doc, 9)), u"Marlett");
+  // Outside a symbol font private-use characters stay as they are.
+  EXPECT_EQ(Text("{\\rtf1 \\u61623?}"), QStringView(u"\uf0b7"));
+}
+
 TEST(RtfText, UnicodeEscapesSkipTheirFallback) {
   EXPECT_EQ(Text("{\\rtf1 \\u8364?5}"), QStringView(u"\u20ac5"));
   EXPECT_EQ(Text("{\\rtf1 \\u8364\\'80x}"), QStringView(u"\u20acx"));

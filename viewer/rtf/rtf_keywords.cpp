@@ -34,6 +34,7 @@ Map BuildMap() {
       {"par", Kw::Par}, {"line", Kw::Line}, {"tab", Kw::Tab}, {"cell", Kw::Cell},
       {"nestcell", Kw::Cell}, {"row", Kw::Row}, {"nestrow", Kw::Row}, {"page", Kw::Page},
       {"sect", Kw::Sect},
+      {"trowd", Kw::RowDefaults}, {"cellx", Kw::CellRight}, {"trgaph", Kw::RowGap},
       {"froman", Kw::FontRoman}, {"fswiss", Kw::FontSwiss}, {"fmodern", Kw::FontModern},
       {"fscript", Kw::FontScript}, {"fdecor", Kw::FontDecor}, {"fnil", Kw::FontNil},
       {"ftech", Kw::FontNil}, {"fbidi", Kw::FontNil}, {"fcharset", Kw::FontCharset},

@@ -21,7 +21,7 @@ enum class Kw : std::uint8_t {
   Pard, AlignLeft, AlignCenter, AlignRight, AlignJustify, LeftIndent, RightIndent,
   FirstIndent, SpaceBefore, SpaceAfter, InTable,
   // Structure.
-  Par, Line, Tab, Cell, Row, Page, Sect,
+  Par, Line, Tab, Cell, Row, Page, Sect, RowDefaults, CellRight, RowGap,
   // Font table entries.
   FontRoman, FontSwiss, FontModern, FontScript, FontDecor, FontNil, FontCharset, FontCodePage,
   // Colour table entries.

@@ -72,12 +72,15 @@ class Parser {
   void Emit(QStringView text);
   void FlushRun();
   void EndParagraph();
+  void EndParagraph(const ParaProps& para);
   void EndCellParagraph();
   void ResolveCellParagraph();
   void DropHalfSurrogate();
   void CommitFont();
   void CommitColor();
   char16_t Decode(unsigned char byte);
+  // A private-use character of a translated symbol font as its Unicode one.
+  char16_t TranslateSymbol(char16_t unit);
 
   QByteArrayView data_;
   qsizetype pos_ = 0;
@@ -85,6 +88,11 @@ class Parser {
   Tables tables_;
   CodePages codePages_;
   const ByteTable* docTable_ = nullptr;
+  // The table of the current font (see Decode).
+  const ByteTable* table_ = nullptr;
+  const ByteTable* tableDoc_ = nullptr;
+  int tableFont_ = 0;
+  int tableVersion_ = -1;
 
   GroupState cur_;
   std::vector<GroupState> stack_;
@@ -101,6 +109,8 @@ class Parser {
   // A paragraph mark inside a table cell waits: when the cell ends right
   // after it, it only closed the cell's text and the row stays one line.
   bool cellParPending_ = false;
+  std::vector<int> rowCells_;  // right edges of the current row's cells
+  int rowGap_ = 0;             // half the space between cells
   ParaProps cellPara_;
   CharProps cellChars_;
 
@@ -279,7 +289,7 @@ void Parser::ControlWord(Kw kw, bool hasParam, int param) {
     case Kw::Unicode: {
       if (!hasParam) return;
       const int code = param < 0 ? param + 65536 : param;
-      if (code > 0 && code <= 0xffff) Put(static_cast<char16_t>(code));
+      if (code > 0 && code <= 0xffff) Put(TranslateSymbol(static_cast<char16_t>(code)));
       fallbackLeft_ = cur_.unicodeSkip;
       return;
     }
@@ -328,10 +338,25 @@ void Parser::ControlWord(Kw kw, bool hasParam, int param) {
       else
         EndParagraph();
       return;
-    case Kw::Row:
+    case Kw::Row: {
       cellParPending_ = false;
       pendingTabs_ = 0;
-      EndParagraph();
+      // The row becomes one line; tab stops where its cells begin keep the
+      // columns of consecutive rows under each other.
+      ParaProps row = cur_.para;
+      for (size_t i = 0; i + 1 < rowCells_.size(); ++i) row.cellTabs.push_back(rowCells_[i] + rowGap_);
+      EndParagraph(row);
+      return;
+    }
+    case Kw::RowDefaults:
+      rowCells_.clear();
+      rowGap_ = 0;
+      return;
+    case Kw::CellRight:
+      if (rowCells_.size() < 64) rowCells_.push_back(std::clamp(param, 0, 31680));
+      return;
+    case Kw::RowGap:
+      rowGap_ = std::clamp(param, 0, 1440);
       return;
     case Kw::Page:
     case Kw::Sect:
@@ -464,11 +489,24 @@ void Parser::ControlSymbol(char c) {
   }
 }
 
+char16_t Parser::TranslateSymbol(char16_t unit) {
+  const unsigned char byte = SymbolPrivateUseByte(unit);
+  if (byte == 0) return unit;
+  const FontEntry* font = tables_.Font(cur_.chars.font);
+  return font && font->translated ? codePages_.Table(font->codePage)[byte] : unit;
+}
+
 char16_t Parser::Decode(unsigned char byte) {
-  if (byte < 0x80) return byte;
-  if (const FontEntry* font = tables_.Font(cur_.chars.font); font && font->codePage != 0)
-    return codePages_.Table(font->codePage)[byte];
-  return (*docTable_)[byte];
+  // Cached per font: text bytes are the most frequent thing decoded.
+  if (tableFont_ != cur_.chars.font || tableVersion_ != tables_.version ||
+      tableDoc_ != docTable_) {
+    tableFont_ = cur_.chars.font;
+    tableVersion_ = tables_.version;
+    tableDoc_ = docTable_;
+    const FontEntry* font = tables_.Font(cur_.chars.font);
+    table_ = font && font->codePage != 0 ? &codePages_.Table(font->codePage) : docTable_;
+  }
+  return (*table_)[byte];
 }
 
 void Parser::TextByte(unsigned char byte, bool escaped) {
@@ -551,13 +589,15 @@ void Parser::FlushRun() {
   run_.resize(0);
 }
 
-void Parser::EndParagraph() {
+void Parser::EndParagraph() { EndParagraph(cur_.para); }
+
+void Parser::EndParagraph(const ParaProps& para) {
   DropHalfSurrogate();
   FlushRun();
   ResolveCellParagraph();
   pendingTabs_ = 0;
   paraHasContent_ = false;
-  sink_.EndParagraph(cur_.para, cur_.chars, tables_);
+  sink_.EndParagraph(para, cur_.chars, tables_);
 }
 
 void Parser::EndCellParagraph() {
@@ -580,6 +620,10 @@ void Parser::ResolveCellParagraph() {
 void Parser::CommitFont() {
   if (fontNumber_ < 0) return;
   fontEntry_.name = fontEntry_.name.trimmed();
+  if (fontEntry_.codePage == kSymbolCodePage) {
+    fontEntry_.codePage = SymbolFontCodePage(fontEntry_.name);
+    fontEntry_.translated = fontEntry_.codePage != 0;
+  }
   if (!fontEntry_.name.isEmpty()) {
     tables_.fonts[fontNumber_] = fontEntry_;
     ++tables_.version;

@@ -45,6 +45,8 @@ struct ParaProps {
   int before = 0;
   int after = 0;
   bool inTable = false;
+  // Tab stops (twips from the line's start) that line up a table row's cells.
+  std::vector<int> cellTabs;
   bool operator==(const ParaProps&) const = default;
 };
 
@@ -52,6 +54,9 @@ struct FontEntry {
   QString name;
   QFont::StyleHint hint = QFont::AnyStyle;
   int codePage = 0;  // 0: the document's code page
+  // A symbol font whose characters are read as their Unicode equivalents;
+  // those are shown in the surrounding font, not in this one.
+  bool translated = false;
 };
 
 // The document's font and colour tables as read so far.

@@ -17,7 +17,7 @@ constexpr qreal TwipsToPixels(int twips) { return twips / 15.0; }
 
 QTextCharFormat ToCharFormat(const CharProps& c, const Tables& tables) {
   QTextCharFormat f;
-  if (const FontEntry* font = tables.Font(c.font)) {
+  if (const FontEntry* font = tables.Font(c.font); font && !font->translated) {
     f.setFontFamilies(QStringList{font->name});
     f.setFontStyleHint(font->hint);
   }
@@ -54,7 +54,17 @@ QTextBlockFormat ToBlockFormat(const ParaProps& p) {
   const int left = std::max(p.left, 0);
   if (left != 0) f.setLeftMargin(TwipsToPixels(left));
   if (p.right > 0) f.setRightMargin(TwipsToPixels(p.right));
-  if (p.firstLine != 0) f.setTextIndent(TwipsToPixels(std::max(p.firstLine, -left)));
+  if (const int first = std::max(p.firstLine, -left); first != 0) {
+    f.setTextIndent(TwipsToPixels(first));
+    // A hanging first line ("1.<tab>text") has a tab stop at the paragraph's
+    // indent; tab positions count from the start of the first line.
+    if (first < 0) f.setTabPositions({QTextOption::Tab(TwipsToPixels(-first), QTextOption::LeftTab)});
+  }
+  if (!p.cellTabs.empty()) {
+    QList<QTextOption::Tab> tabs;
+    for (const int twips : p.cellTabs) tabs.append(QTextOption::Tab(TwipsToPixels(twips), QTextOption::LeftTab));
+    f.setTabPositions(tabs);
+  }
   if (p.before != 0) f.setTopMargin(TwipsToPixels(p.before));
   if (p.after != 0) f.setBottomMargin(TwipsToPixels(p.after));
   return f;
