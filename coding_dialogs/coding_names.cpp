@@ -1,0 +1,35 @@
+#include "coding_dialogs/coding_names.h"
+
+namespace tambril {
+
+std::optional<QString> OverwriteAfterFirstDot(const QString& text, const QString& letters) {
+  const qsizetype start = text.indexOf(QLatin1Char('.')) + 1;  // 0 without a "."
+  if (start >= text.size()) return std::nullopt;
+  QString result = text;
+  const qsizetype n = std::min(letters.size(), text.size() - start);
+  result.replace(start, n, letters.left(n));
+  return result;
+}
+
+QString ExtensionTag(const QString& loadedPath) { return loadedPath.right(3); }
+
+QString TagForFileName(const QString& tag) {
+  QString safe = tag;
+  for (QChar& c : safe) {
+    const bool separator = c == QLatin1Char('/') || c == QLatin1Char('\\');
+    if (separator || c.category() == QChar::Other_Control) c = QLatin1Char('_');
+  }
+  return safe;
+}
+
+std::uint64_t LeadingNumber(const QString& text) {
+  qsizetype i = 0;
+  while (i < text.size() && text[i] == QLatin1Char(' ')) ++i;
+  std::uint64_t n = 0;
+  for (; i < text.size() && text[i].isDigit() && text[i].unicode() < 0x80; ++i) {
+    n = n * 10 + static_cast<std::uint64_t>(text[i].unicode() - u'0');
+  }
+  return n;
+}
+
+}  // namespace tambril

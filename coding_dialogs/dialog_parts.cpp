@@ -1,0 +1,121 @@
+#include "coding_dialogs/dialog_parts.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "file_dialog/selpr6.h"
+#include "platform/platform.h"
+#include "platform/text_rules.h"
+#include "platform/twips.h"
+#include "platform/windows.h"
+
+namespace tambril::coding {
+namespace {
+
+QRect Px(QRect twips) { return TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()); }
+
+}  // namespace
+
+QLabel* Label(QWidget* parent, const char* name, const QString& caption, QRect twips) {
+  auto* label = new QLabel(caption, parent);
+  label->setObjectName(QLatin1String(name));
+  label->setGeometry(Px(twips));
+  label->setFont(DialogFont(8.25, true));
+  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  return label;
+}
+
+QLineEdit* PasswordBox(QWidget* parent, const char* name, QRect twips) {
+  auto* box = new QLineEdit(parent);
+  box->setObjectName(QLatin1String(name));
+  box->setGeometry(Px(twips));
+  box->setFont(DialogFont(12, true));
+  box->setEchoMode(QLineEdit::Password);
+  box->setMaxLength(15);
+  // 88 is "X": the character shown for every typed one.
+  box->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 88; background: #E0E0E0; }"));
+  QPalette pal = box->palette();
+  pal.setColor(QPalette::Base, BgrColor(0x00E0E0E0));
+  box->setPalette(pal);
+  return box;
+}
+
+QLineEdit* NameBox(QWidget* parent, const char* name, QRect twips) {
+  auto* box = new QLineEdit(parent);
+  box->setObjectName(QLatin1String(name));
+  box->setGeometry(Px(twips));
+  box->setFont(DialogFont(8.25, true));
+  // The name was checked by the file dialog; it is shown, not edited here.
+  box->setReadOnly(true);
+  QPalette pal = box->palette();
+  pal.setColor(QPalette::Base, Qt::white);
+  box->setPalette(pal);
+  return box;
+}
+
+QProgressBar* ProgressBar(QWidget* parent, const char* name, QRect twips) {
+  auto* bar = new QProgressBar(parent);
+  bar->setObjectName(QLatin1String(name));
+  bar->setGeometry(Px(twips));
+  bar->setRange(1, 20);
+  bar->setValue(1);
+  bar->setTextVisible(false);
+  return bar;
+}
+
+QPushButton* Button(QWidget* parent, const char* name, const QString& caption, QRect twips) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(QLatin1String(name));
+  button->setGeometry(Px(twips));
+  button->setFont(DialogFont(8.25, true));
+  button->setAutoDefault(false);
+  return button;
+}
+
+QLabel* Picture(QWidget* parent, const char* name, const QPixmap& picture, QRect twips) {
+  auto* label = new QLabel(parent);
+  label->setObjectName(QLatin1String(name));
+  label->setGeometry(Px(twips));
+  label->setPixmap(picture.scaled(label->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+  label->setAlignment(Qt::AlignCenter);
+  return label;
+}
+
+void SetUpDialog(QWidget& dialog, const char* name, const QString& caption, int widthTwips, int heightTwips) {
+  dialog.setObjectName(QLatin1String(name));
+  dialog.setWindowTitle(caption);
+  dialog.setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                        Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+  QPalette pal = dialog.palette();
+  pal.setColor(QPalette::Window, Qt::white);
+  dialog.setPalette(pal);
+  dialog.setAutoFillBackground(true);
+  dialog.setFont(DialogFont(8.25));
+  dialog.setFixedSize(TwipsSize(widthTwips, heightTwips));
+}
+
+void DrawSunkenFrame(QPainter& painter, QRect twips) {
+  const QRect r = Px(twips);
+  painter.setPen(Qt::gray);
+  painter.drawLine(r.topLeft(), r.topRight());
+  painter.drawLine(r.topLeft(), r.bottomLeft());
+  painter.setPen(Qt::black);
+  painter.drawLine(r.bottomLeft(), r.bottomRight());
+  painter.drawLine(r.topRight(), r.bottomRight());
+}
+
+void ReportDeviceError(QWidget* dialog, QWidget* button) {
+  auto& p = platform::Current();
+  p.beep();
+  p.messageBox(dialog, kDeviceError, QStringLiteral("ERROR"), platform::MessageIcon::None);
+  if (button) {
+    p.setPointer(dialog, platform::Pointer::Normal);
+    p.setPointer(button, platform::Pointer::Normal);
+  }
+  Windows::get<Selpr6>().GoToFallbackPlace();
+}
+
+}  // namespace tambril::coding
