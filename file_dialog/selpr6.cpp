@@ -212,9 +212,6 @@ void Selpr6::Combo1_Change() {
   Combo1->setEditText(QStringLiteral("*.*"));
 }
 
-// Naming the target of a coding run; handed to the coding dialogs once they exist.
-void Selpr6::Command1_Click() {}
-
 void Selpr6::Command3_Click() { hide(); }
 
 // The info text of the current mode is shown here once the help window exists.

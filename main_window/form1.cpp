@@ -183,10 +183,6 @@ void Form1::Datei_öffnen_Click() {
 
 void Form1::Beenden_Click() { EndSequence(); }
 
-// Encoding and decoding start here once the coding dialogs exist.
-void Form1::Code_AN_Click() {}
-void Form1::Code_Aus_Click() {}
-
 void Form1::Window_Click() { Windows::get<Form8>().exec(); }
 
 // The main help text is shown here once the help window exists.

@@ -1,0 +1,135 @@
+#include "coding_dialogs/form2.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "codec/codec.h"
+#include "codec/cp1252.h"
+#include "coding_dialogs/coding_names.h"
+#include "coding_dialogs/dialog_parts.h"
+#include "coding_dialogs/pass_runner.h"
+#include "file_dialog/selpr6.h"
+#include "main_window/form1.h"
+#include "main_window/pictures.h"
+#include "platform/file_slots.h"
+#include "platform/platform.h"
+#include "platform/twips.h"
+#include "platform/windows.h"
+#include "startup/module2.h"
+
+using namespace tambril;
+using namespace tambril::coding;
+using platform::MessageIcon;
+using platform::Pointer;
+
+Form2::Form2() {
+  SetUpDialog(*this, "Form2", QStringLiteral("CODE_ON"), 8430, 5145);
+
+  Label2 = Label(this, "Label2", QStringLiteral("Dateiname für Code_On"), {240, 360, 2175, 255});
+  Text3 = NameBox(this, "Text3", {240, 720, 7935, 285});
+  Label3 = Label(this, "Label3", QStringLiteral("Kennwort:"), {1680, 1560, 855, 255});
+  Text1 = PasswordBox(this, "Text1", {2760, 1440, 3495, 375});
+  Label4 = Label(this, "Label4", QStringLiteral("Kennwortbestätigung:"), {600, 2040, 2055, 255});
+  Text2 = PasswordBox(this, "Text2", {2760, 2040, 3495, 375});
+  Label6 = Label(this, "Label6", QStringLiteral("Codierung:"), {1440, 2880, 975, 255});
+  ProgressBar1 = ProgressBar(this, "ProgressBar1", {2520, 2760, 3975, 375});
+  Label5 = Label(this, "Label5", QString(), {6840, 2880, 615, 255});
+  Label5->hide();
+  Command1 = Button(this, "Command1", QStringLiteral("OK"), {720, 3960, 1815, 495});
+  Command2 = Button(this, "Command2", QStringLiteral("ABBRECHEN"), {3360, 3960, 1815, 495});
+  Command3 = Button(this, "Command3", QStringLiteral("HILFE"), {5880, 3960, 1815, 495});
+  Image1 = Picture(this, "Image1", EncodedPicture(), {6480, 1440, 480, 375});
+  Image2 = Picture(this, "Image2", EncodedPicture(), {6480, 2040, 480, 375});
+  Image3 = Picture(this, "Image3", EncodedPicture(), {6720, 2760, 480, 375});
+
+  setTabOrder(Text1, Text2);
+  setTabOrder(Text2, Command1);
+  setTabOrder(Command1, Command2);
+  setTabOrder(Command2, Command3);
+  setTabOrder(Command3, Text3);
+
+  connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
+  connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
+  connect(Command3, &QPushButton::clicked, this, &Form2::Command3_Click);
+}
+
+void Form2::Command1_Click() {
+  auto& p = platform::Current();
+  const auto refuse = [&](const QString& text) {
+    p.messageBox(this, text, QStringLiteral("ERROR"), MessageIcon::None);
+  };
+  if (Text1->text().isEmpty()) {
+    refuse(QStringLiteral("Geben Sie ein Kennwort ein !"));
+    return;
+  }
+  // Counted as the bytes the codec receives, one per character.
+  if (codec::Utf8ToCp1252(Text1->text().toStdString()).size() < 5) {
+    refuse(QStringLiteral("Das Kennwort ist zu klein. Das Kennwort braucht 5 Zeichen."));
+    Text1->clear();
+    Text2->clear();
+    return;
+  }
+  if (Text2->text().isEmpty()) {
+    refuse(QStringLiteral("Geben Sie die Kennwortbestätigung ein !"));
+    return;
+  }
+  if (Text1->text() != Text2->text()) {
+    refuse(QStringLiteral(
+        "Das neue Kennwort und die Kennwortbestätigung stimmen nicht überein. Geben Sie beides erneut ein."));
+    Text1->clear();
+    Text2->clear();
+    return;
+  }
+  try {
+    p.setPointer(this, Pointer::Busy);
+    p.setPointer(Command1, Pointer::Busy);
+    StartEncoding();
+    Text1->clear();
+    Text2->clear();
+    Windows::get<Selpr6>().Text1->setText(Windows::get<Form1>().Label5->text());
+    p.setPointer(this, Pointer::Normal);
+    p.setPointer(Command1, Pointer::Normal);
+    hide();
+  } catch (const std::exception&) {
+    ReportDeviceError(this, Command1);
+  }
+}
+
+void Form2::StartEncoding() {
+  const std::uint64_t length = LeadingNumber(Windows::get<Form1>().Label3->text());
+  const std::filesystem::path target = ToFsPath(Text3->text());
+  const codec::InputFile* source = Files().slot1();
+  if (!source) throw codec::CodecError(codec::ErrorKind::OpenSource, {});
+  const std::string password = codec::Utf8ToCp1252(Text2->text().toStdString());
+  const std::string tag = codec::Utf8ToCp1252(Label5->text().toStdString());
+  RunPass(
+      [&](const codec::ProgressFn& progress) { codec::Encode(*source, length, target, password, tag, progress); },
+      [this](int value) { ProgressBar1->setValue(value); });
+}
+
+void Form2::Command2_Click() {
+  Text1->clear();
+  Text2->clear();
+  hide();
+}
+
+void Form2::Command3_Click() {
+  Module2::LoadEncodeInfo();
+  Module2::ShowHelpWindow(this);
+}
+
+void Form2::reject() { Command2_Click(); }
+
+void Form2::paintEvent(QPaintEvent* event) {
+  QDialog::paintEvent(event);
+  QPainter painter(this);
+  // The grey frame round the name, sunken frames round the password area
+  // and the button row.
+  painter.setPen(Qt::gray);
+  painter.drawRect(TwipsRect(120, 240, 8190, 900));
+  DrawSunkenFrame(painter, {360, 1260, 7710, 2100});
+  DrawSunkenFrame(painter, {480, 3840, 7440, 750});
+}

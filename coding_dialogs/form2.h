@@ -1,0 +1,50 @@
+#pragma once
+// The encode dialog "CODE_ON". The file dialog puts the path of the file to
+// create into Text3 and shows it modally; the encode command has put the
+// extension tag into the hidden Label5. OK checks the password and its
+// confirmation, encodes the loaded file (file slot 1) into Text3's path with
+// the progress bar moving, and hides the dialog. Both password boxes are
+// empty after a successful encode and after ABBRECHEN.
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+
+class Form2 : public QDialog {
+  Q_OBJECT
+
+ public:
+  Form2();
+
+  QLabel* Label2;             // "Dateiname für Code_On"
+  QLineEdit* Text3;           // path of the file to create
+  QLabel* Label3;             // "Kennwort:"
+  QLineEdit* Text1;           // the password
+  QLabel* Label4;             // "Kennwortbestätigung:"
+  QLineEdit* Text2;           // its confirmation
+  QLabel* Label6;             // "Codierung:"
+  QProgressBar* ProgressBar1;
+  QLabel* Label5;             // extension tag, hidden
+  QPushButton* Command1;      // "OK"
+  QPushButton* Command2;      // "ABBRECHEN"
+  QPushButton* Command3;      // "HILFE"
+  QLabel* Image1;
+  QLabel* Image2;
+  QLabel* Image3;
+
+  void Command1_Click();  // OK
+  void Command2_Click();  // ABBRECHEN
+  void Command3_Click();  // HILFE
+
+  // The encoding pass: the loaded file, as long as the main window recorded
+  // it, into Text3 with the password of Text2 and the tag of Label5. Throws
+  // codec::CodecError; no target is left after a failure.
+  void StartEncoding();
+
+ protected:
+  // Esc and the close box act like ABBRECHEN.
+  void reject() override;
+  void paintEvent(QPaintEvent* event) override;
+};

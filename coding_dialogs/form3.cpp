@@ -1,0 +1,136 @@
+#include "coding_dialogs/form3.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+
+#include "codec/cp1252.h"
+#include "coding_dialogs/coding_names.h"
+#include "coding_dialogs/dialog_parts.h"
+#include "file_dialog/selpr6.h"
+#include "main_window/form1.h"
+#include "main_window/pictures.h"
+#include "platform/file_slots.h"
+#include "platform/platform.h"
+#include "platform/text_rules.h"
+#include "platform/windows.h"
+#include "startup/module2.h"
+
+using namespace tambril;
+using namespace tambril::coding;
+using platform::MessageIcon;
+
+namespace {
+
+// A proposed name that cannot be made (see OverwriteAfterFirstDot).
+struct NoProposal : std::runtime_error {
+  NoProposal() : std::runtime_error("no proposed name") {}
+};
+
+QString Proposal(const QString& text, const QString& tag) {
+  std::optional<QString> proposed = OverwriteAfterFirstDot(text, tag);
+  if (!proposed) throw NoProposal();
+  return *proposed;
+}
+
+QLabel* ResultField(QWidget* parent, const char* name, QRect twips) {
+  QLabel* label = Label(parent, name, QString(), twips);
+  label->setFont(DialogFont(6));
+  label->setAttribute(Qt::WA_TranslucentBackground);
+  QPalette pal = label->palette();
+  pal.setColor(QPalette::WindowText, BgrColor(0x00C0C0C0));
+  label->setPalette(pal);
+  return label;
+}
+
+}  // namespace
+
+Form3::Form3() {
+  SetUpDialog(*this, "Form3", QStringLiteral("CODE_AUS"), 6480, 2895);
+
+  Label1 = Label(this, "Label1", QStringLiteral("Kennworteingabe:"), {360, 1080, 1575, 255});
+  Text1 = PasswordBox(this, "Text1", {2040, 960, 3855, 375});
+  Label2 = ResultField(this, "Label2", {3600, 480, 255, 135});
+  Label3 = ResultField(this, "Label3", {4200, 360, 255, 255});
+  Command1 = Button(this, "Command1", QStringLiteral("OK"), {480, 1800, 1695, 495});
+  Command2 = Button(this, "Command2", QStringLiteral("ABBBRECHEN"), {2280, 1800, 1935, 495});
+  Command3 = Button(this, "Command3", QStringLiteral("HILFE"), {4320, 1800, 1575, 495});
+  Image2 = Picture(this, "Image2", EncodedPicture(), {360, 240, 600, 540});
+
+  setTabOrder(Text1, Command1);
+  setTabOrder(Command1, Command2);
+  setTabOrder(Command2, Command3);
+
+  connect(Command1, &QPushButton::clicked, this, &Form3::Command1_Click);
+  connect(Command2, &QPushButton::clicked, this, &Form3::Command2_Click);
+  connect(Command3, &QPushButton::clicked, this, &Form3::Command3_Click);
+}
+
+void Form3::Command1_Click() {
+  auto& p = platform::Current();
+  Form1& main = Windows::get<Form1>();
+  Selpr6& files = Windows::get<Selpr6>();
+  bool fits = false;
+  try {
+    StartPasswordCheck();
+    fits = Label2->text() == QLatin1String("18");
+    if (fits) {
+      const QString tag = TagForFileName(Label3->text());
+      files.Text1->setText(Proposal(main.Label5->text(), tag));
+      files.Label3->setText(Proposal(main.Text1->text(), tag));
+      files.Label4->setText(QStringLiteral("CODEOFF"));
+      if (!files.Dir1->setPath(files.Label5->text())) throw NoProposal();
+      files.Drive1->setDrive(files.Label6->text());
+      hide();
+    }
+  } catch (const std::exception&) {
+    LastCheck.reset();
+    ReportDeviceError(this, nullptr);
+    return;
+  }
+  if (fits) {
+    files.exec();
+  } else {
+    p.messageBox(this, QStringLiteral("Geben Sie ein neues Kennwort ein !"), QStringLiteral("ERROR"),
+                 MessageIcon::None);
+    Text1->clear();
+    files.Label4->clear();
+  }
+  Text1->clear();
+  // The chain this check opened is over; a decode needs a new check.
+  LastCheck.reset();
+}
+
+void Form3::StartPasswordCheck() {
+  Form1& main = Windows::get<Form1>();
+  const std::uint64_t size = LeadingNumber(main.Label3->text());
+  const std::string password = codec::Utf8ToCp1252(Text1->text().toStdString());
+  codec::CheckResult check = codec::CheckPassword(ToFsPath(main.Label5->text()), size, password);
+  if (check.fits()) {
+    Label2->setText(QStringLiteral("18"));
+    Label3->setText(QString::fromStdString(codec::Cp1252ToUtf8(check.tagText())));
+    LastCheck = std::move(check);
+  } else {
+    Label2->clear();
+    LastCheck.reset();
+  }
+}
+
+void Form3::Command2_Click() {
+  Text1->clear();
+  hide();
+}
+
+void Form3::Command3_Click() {
+  Module2::LoadPasswordCheckInfo();
+  Module2::ShowHelpWindow(this);
+}
+
+void Form3::reject() { Command2_Click(); }
+
+void Form3::paintEvent(QPaintEvent* event) {
+  QDialog::paintEvent(event);
+  QPainter painter(this);
+  DrawSunkenFrame(painter, {240, 840, 6000, 1680});
+}

@@ -1,0 +1,85 @@
+#include "coding_dialogs/form4.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "codec/codec.h"
+#include "coding_dialogs/dialog_parts.h"
+#include "coding_dialogs/form3.h"
+#include "coding_dialogs/pass_runner.h"
+#include "file_dialog/selpr6.h"
+#include "main_window/form1.h"
+#include "main_window/pictures.h"
+#include "platform/file_slots.h"
+#include "platform/platform.h"
+#include "platform/windows.h"
+#include "startup/module2.h"
+
+using namespace tambril;
+using namespace tambril::coding;
+using platform::Pointer;
+
+Form4::Form4() {
+  SetUpDialog(*this, "Form4", QStringLiteral("CODE_AN"), 7110, 3765);
+
+  Label1 = Label(this, "Label1", QStringLiteral("Dateiname für Code_Off:"), {480, 480, 2175, 255});
+  Text1 = NameBox(this, "Text1", {480, 840, 6135, 255});
+  Label2 = Label(this, "Label2", QStringLiteral("Entcodierung:"), {360, 1680, 1215, 255});
+  ProgressBar1 = ProgressBar(this, "ProgressBar1", {1680, 1560, 4215, 375});
+  Command1 = Button(this, "Command1", QStringLiteral("OK"), {600, 2760, 1575, 495});
+  Command2 = Button(this, "Command2", QStringLiteral("ABBRECHEN"), {2520, 2760, 2055, 495});
+  Command3 = Button(this, "Command3", QStringLiteral("HILFE"), {4920, 2760, 1575, 495});
+  Image1 = Picture(this, "Image1", PlainPicture(), {6120, 1440, 600, 540});
+
+  setTabOrder(Text1, Command1);
+  setTabOrder(Command1, Command2);
+  setTabOrder(Command2, Command3);
+
+  connect(Command1, &QPushButton::clicked, this, &Form4::Command1_Click);
+  connect(Command2, &QPushButton::clicked, this, &Form4::Command2_Click);
+  connect(Command3, &QPushButton::clicked, this, &Form4::Command3_Click);
+}
+
+void Form4::Command1_Click() {
+  auto& p = platform::Current();
+  try {
+    p.setPointer(this, Pointer::Busy);
+    p.setPointer(Command1, Pointer::Busy);
+    DecodeFile();
+    Windows::get<Selpr6>().Text1->setText(Windows::get<Form1>().Label5->text());
+    p.setPointer(this, Pointer::Normal);
+    p.setPointer(Command1, Pointer::Normal);
+    hide();
+  } catch (const std::exception&) {
+    ReportDeviceError(this, Command1);
+  }
+}
+
+void Form4::DecodeFile() {
+  const std::optional<codec::CheckResult>& check = Windows::get<Form3>().LastCheck;
+  const std::filesystem::path target = ToFsPath(Text1->text());
+  const codec::InputFile* source = Files().slot1();
+  if (!check || !check->fits()) throw codec::CodecError(codec::ErrorKind::NotChecked, target);
+  if (!source) throw codec::CodecError(codec::ErrorKind::OpenSource, {});
+  RunPass([&](const codec::ProgressFn& progress) { codec::Decode(*source, target, *check, progress); },
+          [this](int value) { ProgressBar1->setValue(value); });
+}
+
+void Form4::Command2_Click() { hide(); }
+
+void Form4::Command3_Click() {
+  Module2::LoadDecodeInfo();
+  Module2::ShowHelpWindow(this);
+}
+
+void Form4::reject() { Command2_Click(); }
+
+void Form4::paintEvent(QPaintEvent* event) {
+  QDialog::paintEvent(event);
+  QPainter painter(this);
+  DrawSunkenFrame(painter, {240, 360, 6600, 1800});
+  DrawSunkenFrame(painter, {360, 2640, 6360, 750});
+}

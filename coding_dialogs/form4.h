@@ -1,0 +1,41 @@
+#pragma once
+// The decode dialog "CODE_AN". The file dialog puts the path of the file to
+// create into Text1 and shows it modally, only after a fitting password. OK
+// decodes the loaded encoded file (file slot 1) into that path with the
+// tables of that check, the progress bar moving, and hides the dialog.
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+
+class Form4 : public QDialog {
+  Q_OBJECT
+
+ public:
+  Form4();
+
+  QLabel* Label1;             // "Dateiname für Code_Off:"
+  QLineEdit* Text1;           // path of the file to create
+  QLabel* Label2;             // "Entcodierung:"
+  QProgressBar* ProgressBar1;
+  QPushButton* Command1;      // "OK"
+  QPushButton* Command2;      // "ABBRECHEN"
+  QPushButton* Command3;      // "HILFE"
+  QLabel* Image1;
+
+  void Command1_Click();  // OK
+  void Command2_Click();  // ABBRECHEN
+  void Command3_Click();  // HILFE
+
+  // The decoding pass into Text1 with the password check's tables. Throws
+  // codec::CodecError (also without a fitting check); no target is left
+  // after a failure.
+  void DecodeFile();
+
+ protected:
+  // Esc and the close box act like ABBRECHEN.
+  void reject() override;
+  void paintEvent(QPaintEvent* event) override;
+};

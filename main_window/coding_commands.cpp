@@ -1,0 +1,115 @@
+// "Code_An.." and "Code_Aus..": check that the loaded file is of the right
+// kind, mark the coding direction, put the file dialog into a create mode
+// and open the next window of the chain. Nothing is coded here.
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <stdexcept>
+
+#include "coding_dialogs/coding_names.h"
+#include "coding_dialogs/form2.h"
+#include "coding_dialogs/form3.h"
+#include "file_dialog/selpr6.h"
+#include "main_window/form1.h"
+#include "platform/platform.h"
+#include "platform/windows.h"
+#include "startup/module2.h"
+
+using namespace tambril;
+using platform::MessageIcon;
+
+namespace {
+
+// A step of a command that failed; reported as a device failure.
+struct CommandFailure : std::runtime_error {
+  CommandFailure() : std::runtime_error("coding command failed") {}
+};
+
+void CreateModeSettings(Selpr6& dialog) {
+  dialog.setWindowTitle(QStringLiteral(" Datei erstellen"));
+  dialog.Command1->setEnabled(true);
+  dialog.Command2->setEnabled(false);
+  dialog.Directory->menuAction()->setEnabled(true);
+}
+
+QString WithTmb(const QString& text) {
+  std::optional<QString> proposed = OverwriteAfterFirstDot(text, QStringLiteral("tmb"));
+  if (!proposed) throw CommandFailure();
+  return *proposed;
+}
+
+void Require(bool ok) {
+  if (!ok) throw CommandFailure();
+}
+
+void ReportFailure(QWidget* parent, Selpr6& dialog) {
+  auto& p = platform::Current();
+  p.beep();
+  p.messageBox(parent, QStringLiteral("Fehler beim Lesen von/Schreiben auf Gerät"), QStringLiteral("ERROR"),
+               MessageIcon::None);
+  dialog.GoToFallbackPlace();
+}
+
+}  // namespace
+
+void Form1::Code_AN_Click() {
+  auto& p = platform::Current();
+  Selpr6& dialog = Windows::get<Selpr6>();
+  if (!Label9->isHidden()) {
+    p.messageBox(this, QStringLiteral("Datei ist schon codiert! "), QStringLiteral("ERROR"), MessageIcon::None);
+    return;
+  }
+  try {
+    CreateModeSettings(dialog);
+    Module2::SetToolTips();
+    const QString loaded = Label5->text();
+    if (loaded.isEmpty()) {
+      p.beep();
+      return;
+    }
+    Code_AN->setChecked(true);
+    Code_Aus->setChecked(false);
+    Windows::get<Form2>().Label5->setText(ExtensionTag(loaded));
+    dialog.Text1->setText(WithTmb(loaded));
+    dialog.Label3->setText(WithTmb(Text1->text()));
+    dialog.Label4->setText(QStringLiteral("CODEON"));
+    Require(dialog.RefreshLists());
+    dialog.Text1->setReadOnly(false);
+    // Back to the folder the file was loaded from; its change action may
+    // rebuild the name box from that folder and the proposed name.
+    Require(dialog.Dir1->setPath(dialog.Label5->text()));
+    Require(DriveList::IsReadable(dialog.Label6->text()));
+    dialog.Drive1->setDrive(dialog.Label6->text());
+  } catch (const std::exception&) {
+    ReportFailure(this, dialog);
+    return;
+  }
+  dialog.exec();
+}
+
+void Form1::Code_Aus_Click() {
+  auto& p = platform::Current();
+  Selpr6& dialog = Windows::get<Selpr6>();
+  if (!Label10->isHidden()) {
+    p.messageBox(this, QStringLiteral("Datei ist schon entcodiert! "), QStringLiteral("ERROR"), MessageIcon::None);
+    return;
+  }
+  try {
+    CreateModeSettings(dialog);
+    Module2::SetToolTips();
+    if (Label5->text().isEmpty()) {
+      p.beep();
+      return;
+    }
+    Code_Aus->setChecked(true);
+    Code_AN->setChecked(false);
+    Require(dialog.RefreshLists());
+    dialog.Label4->setText(QStringLiteral("CODEOFF"));
+    dialog.Text1->setReadOnly(false);
+  } catch (const std::exception&) {
+    ReportFailure(this, dialog);
+    return;
+  }
+  Windows::get<Form3>().exec();
+}
