@@ -1,0 +1,66 @@
+// The naming rules of the coding commands.
+#include <gtest/gtest.h>
+
+#include "coding_dialogs/coding_names.h"
+#include "tests/platform/gui_test.h"
+
+namespace tambril {
+namespace {
+
+TEST(CodingNames, TmbIsWrittenOverTheCharactersAfterTheFirstDot) {
+  const struct {
+    const char* in;
+    const char* out;
+  } cases[] = {{"C:\\Texte\\brief.doc", "C:\\Texte\\brief.tmb"},
+               {"brief.doc", "brief.tmb"},
+               {"notiz.c", "notiz.t"},
+               {"seite.html", "seite.tmbl"},
+               {"a.b.txt", "a.tmbxt"},
+               {"C:\\alt.dir\\plan.txt", "C:\\alt.tmb\\plan.txt"},
+               {"README", "tmbDME"},
+               {"ab", "tm"},
+               {".profile", ".tmbfile"}};
+  for (const auto& c : cases) {
+    const auto got = OverwriteAfterFirstDot(QString::fromUtf8(c.in), QStringLiteral("tmb"));
+    ASSERT_TRUE(got.has_value()) << c.in;
+    EXPECT_EQ(*got, QString::fromUtf8(c.out)) << c.in;
+  }
+}
+
+TEST(CodingNames, OverwriteNeedsACharacterAtItsStart) {
+  EXPECT_FALSE(OverwriteAfterFirstDot(QString(), QStringLiteral("tmb")).has_value());
+  EXPECT_FALSE(OverwriteAfterFirstDot(QStringLiteral("brief."), QStringLiteral("tmb")).has_value());
+  EXPECT_EQ(OverwriteAfterFirstDot(QStringLiteral("x"), QStringLiteral("doc")), QStringLiteral("d"));
+  // A decoded tag goes in the same way.
+  EXPECT_EQ(OverwriteAfterFirstDot(QStringLiteral("/d/brief.tmb"), QStringLiteral("txt")),
+            QStringLiteral("/d/brief.txt"));
+}
+
+TEST(CodingNames, TagIsTheLastThreeCharactersOfThePath) {
+  EXPECT_EQ(ExtensionTag(QStringLiteral("/d/brief.doc")), QStringLiteral("doc"));
+  EXPECT_EQ(ExtensionTag(QStringLiteral("/d/seite.html")), QStringLiteral("tml"));
+  EXPECT_EQ(ExtensionTag(QStringLiteral("/d/notiz.c")), QStringLiteral("z.c"));
+  EXPECT_EQ(ExtensionTag(QStringLiteral("ab")), QStringLiteral("ab"));
+  EXPECT_EQ(ExtensionTag(QStringLiteral("/ä/Größe")), QStringLiteral("öße"));
+}
+
+TEST(CodingNames, UnsafeTagCharactersBecomeUnderscores) {
+  EXPECT_EQ(TagForFileName(QStringLiteral("doc")), QStringLiteral("doc"));
+  EXPECT_EQ(TagForFileName(QStringLiteral("z.c")), QStringLiteral("z.c"));
+  EXPECT_EQ(TagForFileName(QStringLiteral("äöü")), QStringLiteral("äöü"));
+  EXPECT_EQ(TagForFileName(QStringLiteral("a/b")), QStringLiteral("a_b"));
+  EXPECT_EQ(TagForFileName(QStringLiteral("\\..")), QStringLiteral("_.."));
+  EXPECT_EQ(TagForFileName(QString(QChar(0)) + QChar(0x0A) + QChar(0x7F)), QStringLiteral("___"));
+  EXPECT_EQ(TagForFileName(QString(QChar(0x81)) + QStringLiteral(" x")), QStringLiteral("_ x"));
+}
+
+TEST(CodingNames, LengthIsTheNumberAtTheStartOfTheText) {
+  EXPECT_EQ(LeadingNumber(QStringLiteral(" 1234")), 1234u);
+  EXPECT_EQ(LeadingNumber(QStringLiteral("0")), 0u);
+  EXPECT_EQ(LeadingNumber(QStringLiteral(" 4294967317 Byte")), 4294967317u);  // beyond 32 bits
+  EXPECT_EQ(LeadingNumber(QString()), 0u);
+  EXPECT_EQ(LeadingNumber(QStringLiteral("x12")), 0u);
+}
+
+}  // namespace
+}  // namespace tambril

@@ -1,0 +1,97 @@
+#pragma once
+// A fixture for the coding chains: the real windows on the offscreen
+// platform, files in a temporary folder, and loading through the file dialog
+// as the user does it.
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "codec/codec.h"
+#include "coding_dialogs/form2.h"
+#include "coding_dialogs/form3.h"
+#include "coding_dialogs/form4.h"
+#include "file_dialog/selpr6.h"
+#include "main_window/form1.h"
+#include "platform/file_slots.h"
+#include "tests/platform/gui_test.h"
+
+namespace tambril::test {
+
+inline const QString kDeviceError = QStringLiteral("Fehler beim Lesen von/Schreiben auf Gerät");
+
+class CodingTest : public GuiTest {
+ protected:
+  Form1& main = Windows::get<Form1>();
+  Selpr6& dialog = Windows::get<Selpr6>();
+  Form2& encode = Windows::get<Form2>();
+  Form3& check = Windows::get<Form3>();
+  Form4& decode = Windows::get<Form4>();
+
+  // Loads `relative` from the temporary folder through "ÖFFNEN".
+  void load(const QString& relative) {
+    const QString path = tempPath(relative);
+    const QString folder = path.left(path.lastIndexOf(QDir::separator()));
+    const QString name = path.mid(folder.size() + 1);
+    dialog.Command2->setEnabled(true);
+    ASSERT_TRUE(dialog.Dir1->setPath(folder));
+    ASSERT_TRUE(dialog.File1->refresh());
+    const auto found = dialog.File1->findItems(name, Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1) << name.toStdString();
+    dialog.File1->setCurrentItem(found.first());
+    dialog.Command2->click();
+    ASSERT_EQ(main.Label5->text(), path);
+    rec.reset();
+  }
+
+  static QByteArray Random(qsizetype n, quint32 seed = 7) {
+    QRandomGenerator gen(seed);
+    QByteArray bytes(n, Qt::Uninitialized);
+    for (char& c : bytes) c = static_cast<char>(gen.bounded(256));
+    return bytes;
+  }
+  QByteArray read(const QString& relative) const {
+    QFile f(tempPath(relative));
+    if (!f.open(QIODevice::ReadOnly)) return QByteArray("<missing>");
+    return f.readAll();
+  }
+  bool exists(const QString& relative) const { return QFileInfo::exists(tempPath(relative)); }
+  QStringList entries(const QString& relative = {}) const {
+    return QDir(tempPath(relative)).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+  }
+  // What the codec itself writes for the same input.
+  QByteArray reference(const QByteArray& plain, const std::string& password, const std::string& tag) {
+    const QString in = writeFile("ref/in.bin", plain);
+    const QString out = tempPath("ref/out.tmb");
+    QFile::remove(out);
+    codec::Encode(ToFsPath(in), ToFsPath(out), password, tag);
+    return read("ref/out.tmb");
+  }
+  QString root() const { return QDir::toNativeSeparators(QDir::rootPath()); }
+  QStringList messageTexts() const {
+    QStringList texts;
+    for (const auto& m : rec.messages) texts << m.text;
+    return texts;
+  }
+};
+
+// The values a progress bar was set to, in order (a value equal to the one
+// shown before makes no change and is not seen).
+inline QList<int> Values(const QSignalSpy& spy) {
+  QList<int> values;
+  for (const auto& args : spy) values << args.at(0).toInt();
+  return values;
+}
+
+inline QList<int> Stepped() {
+  QList<int> values;
+  for (int v = 2; v <= 20; ++v) values << v;
+  values << 1;
+  return values;
+}
+
+}  // namespace tambril::test

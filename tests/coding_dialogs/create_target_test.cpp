@@ -1,0 +1,156 @@
+// "ERSTELLEN": the existence test and the hand-over to the coding dialogs.
+#include <QFile>
+
+#include "file_dialog/create_target.h"
+#include "tests/coding_dialogs/coding_test.h"
+
+namespace tambril::test {
+namespace {
+
+class CreateTargetTest : public CodingTest {
+ protected:
+  // Presses ERSTELLEN in the shown file dialog with `name` in its box and
+  // mode word `mode`; `inCoding` runs in the coding dialog if one opens.
+  void create(const QString& name, const QString& mode, const std::function<void(QWidget*)>& inCoding = {}) {
+    dialog.Label4->setText(mode);
+    WhenModal<Selpr6>([&, name, inCoding](Selpr6& d) {
+      d.Text1->setText(name);
+      if (inCoding) {
+        WhenModalWidget([](QWidget* w) { return qobject_cast<Form2*>(w) || qobject_cast<Form4*>(w); }, inCoding);
+      }
+      d.Command1->click();
+      if (d.isVisible()) d.Command3->click();
+    });
+    dialog.exec();
+  }
+};
+
+TEST_F(CreateTargetTest, TakenNamesFileFolderHiddenLinkAndPatterns) {
+  writeFile("d/brief.txt", "x");
+  writeFile("d/.versteckt", "x");
+  makeFolder("d/Ordner");
+  makeFolder("leer");
+  writeFile("datei.txt", "x");
+  ASSERT_TRUE(QFile::link(tempPath("d/nirgends"), tempPath("d/verweis")));  // dangling
+  const struct {
+    const char* relative;
+    bool taken;
+  } cases[] = {{"d/brief.txt", true},  {"d/.versteckt", true}, {"d/Ordner", true},   {"d/verweis", true},
+               {"d/brief.tmb", false}, {"d/*.txt", true},      {"d/*.doc", false},   {"d/b?ief.txt", true},
+               {"d/b?f.txt", false},   {"d/*", true},          {"d/*.*", true},      {"d/Ord*", true},
+               {"d/", true},           {"leer/", false},       {"leer/*.*", false},  {"fehlt/brief.txt", false},
+               {"fehlt/", false},      {"datei.txt/x", false}, {"d/BRIEF.TXT", false}};
+  for (const auto& c : cases) {
+    const QString name = tempPath(QString::fromUtf8(c.relative));
+    const QString withSlash = QString::fromUtf8(c.relative).endsWith('/') ? name + QDir::separator() : name;
+    const std::optional<bool> taken = NameIsTaken(withSlash);
+    ASSERT_TRUE(taken.has_value()) << c.relative;
+    EXPECT_EQ(*taken, c.taken) << c.relative;
+  }
+}
+
+TEST_F(CreateTargetTest, AnExistingNameIsRefusedWithItsPath) {
+  writeFile("r/brief.tmb", "alt");
+  const QString name = tempPath("r/brief.tmb");
+  create(name, "CODEON");
+  ASSERT_EQ(rec.messages.size(), 1u);
+  EXPECT_EQ(rec.messages[0].text, "Datei ist schon vorhanden und kann nicht mehr erstellt werden." + name);
+  EXPECT_EQ(rec.messages[0].title, QStringLiteral("File"));
+  EXPECT_EQ(rec.messages[0].icon, platform::MessageIcon::None);
+  EXPECT_EQ(rec.messages[0].window, QStringLiteral("Selpr6"));
+  EXPECT_EQ(rec.beeps, 0);
+  EXPECT_EQ(dialog.Label4->text(), QStringLiteral("CODEON"));
+  EXPECT_EQ(dialog.Text1->text(), name);
+  EXPECT_EQ(read("r/brief.tmb"), QByteArray("alt"));
+  // A name with "*" is taken as soon as any entry matches it.
+  rec.reset();
+  create(tempPath("r/*.tmb"), "CODEOFF");
+  EXPECT_EQ(messageTexts(),
+            QStringList({"Datei ist schon vorhanden und kann nicht mehr erstellt werden." + tempPath("r/*.tmb")}));
+  // A folder that holds files is taken as well.
+  rec.reset();
+  create(tempPath("r") + QDir::separator(), "CODEON");
+  EXPECT_EQ(rec.messages.size(), 1u);
+  EXPECT_FALSE(encode.isVisible());
+  EXPECT_FALSE(decode.isVisible());
+}
+
+TEST_F(CreateTargetTest, AFileClickedInTheListIsRefused) {
+  writeFile("k/brief.txt", "x");
+  ASSERT_TRUE(dialog.Dir1->setPath(tempPath("k")));
+  dialog.Label4->setText("CODEON");
+  WhenModal<Selpr6>([&](Selpr6& d) {
+    d.File1->setCurrentRow(0);
+    d.Command1->click();
+    d.Command3->click();
+  });
+  dialog.exec();
+  EXPECT_EQ(messageTexts(),
+            QStringList({"Datei ist schon vorhanden und kann nicht mehr erstellt werden." + tempPath("k/brief.txt")}));
+}
+
+TEST_F(CreateTargetTest, AFreeNameGoesToTheDialogOfTheModeAndTheModeWordIsEmptiedAfter) {
+  QString seen;
+  create(tempPath("neu.tmb"), "CODEON", [&](QWidget* w) {
+    auto* f = qobject_cast<Form2*>(w);
+    ASSERT_NE(f, nullptr);
+    EXPECT_FALSE(dialog.isVisible());
+    seen = f->Text3->text();
+    f->Command2->click();
+  });
+  EXPECT_EQ(seen, tempPath("neu.tmb"));
+  EXPECT_EQ(dialog.Label4->text(), QString());
+  EXPECT_FALSE(dialog.isVisible());
+
+  create(tempPath("neu.txt"), "CODEOFF", [&](QWidget* w) {
+    auto* f = qobject_cast<Form4*>(w);
+    ASSERT_NE(f, nullptr);
+    seen = f->Text1->text();
+    f->Command2->click();
+  });
+  EXPECT_EQ(seen, tempPath("neu.txt"));
+  EXPECT_EQ(dialog.Label4->text(), QString());
+
+  // Any other mode word: nothing is shown, the word is emptied, the dialog stays.
+  bool reached = false;
+  bool stillOpen = false;
+  dialog.Label4->setText("anders");
+  WhenModal<Selpr6>([&](Selpr6& d) {
+    d.Text1->setText(tempPath("neu.bin"));
+    // Would close a coding dialog that opened.
+    QTimer::singleShot(0, [&] {
+      QWidget* modal = QApplication::activeModalWidget();
+      if (modal && modal != &dialog) {
+        reached = true;
+        modal->hide();
+      }
+    });
+    d.Command1->click();
+    stillOpen = d.isVisible();
+    d.Command3->click();
+  });
+  dialog.exec();
+  for (int i = 0; i < 100; ++i) QCoreApplication::processEvents();
+  EXPECT_TRUE(stillOpen);
+  EXPECT_FALSE(reached);
+  EXPECT_EQ(dialog.Label4->text(), QString());
+  EXPECT_TRUE(rec.messages.empty());
+  EXPECT_TRUE(entries().isEmpty());
+}
+
+TEST_F(CreateTargetTest, AFolderThatCannotBeSearchedIsADeviceFailure) {
+  const QString locked = makeFolder("zu");
+  QFile::setPermissions(locked, QFileDevice::WriteOwner);
+  if (QDir(locked).isReadable()) {
+    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    GTEST_SKIP() << "this user reads every folder";
+  }
+  create(tempPath("zu/*.tmb"), "CODEON");
+  QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  EXPECT_EQ(rec.events.mid(0, 2), QStringList({"beep", "message ERROR|none: " + kDeviceError}));
+  EXPECT_EQ(dialog.Dir1->path(), root());
+  EXPECT_EQ(dialog.Label4->text(), QStringLiteral("CODEON"));
+}
+
+}  // namespace
+}  // namespace tambril::test

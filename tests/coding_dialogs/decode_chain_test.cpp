@@ -1,0 +1,261 @@
+// Decoding from the menu: "Code_Aus..", the password check, the proposed
+// name with the stored tag, "ERSTELLEN", the decode dialog and the bytes on
+// disk; wrong passwords, cancelling and failures on the way.
+#include "coding_dialogs/coding_names.h"
+#include "tests/coding_dialogs/coding_test.h"
+
+namespace tambril::test {
+namespace {
+
+class DecodeTest : public CodingTest {
+ protected:
+  // Encodes `plain` with the codec into `relative` (a .tmb path).
+  void makeEncoded(const QString& relative, const QByteArray& plain, const std::string& password,
+                   const std::string& tag) {
+    const QString in = writeFile("quelle/plain.bin", plain);
+    const QString out = tempPath(relative);
+    QDir().mkpath(QFileInfo(out).absolutePath());
+    codec::Encode(ToFsPath(in), ToFsPath(out), password, tag);
+  }
+  // Types `password` into the check dialog and presses OK; `inFileDialog`
+  // runs if the file dialog opens.
+  void checkFromMenu(const QString& password, const std::function<void(Selpr6&)>& inFileDialog) {
+    WhenModal<Form3>([&, password, inFileDialog](Form3& f) {
+      QTest::keyClicks(f.Text1, password);
+      if (inFileDialog) WhenModal<Selpr6>(inFileDialog);
+      f.Command1->click();
+      if (f.isVisible()) f.Command2->click();
+    });
+    main.Code_Aus->trigger();
+  }
+};
+
+TEST_F(DecodeTest, DecodesFromTheMenuToTheOriginalBytes) {
+  const QByteArray plain = Random(4321, 3);
+  makeEncoded("Texte/brief.tmb", plain, "Geheim1", "doc");
+  load("Texte/brief.tmb");
+  QSignalSpy bar(decode.ProgressBar1, &QProgressBar::valueChanged);
+  bool sawDialog = false;
+  bool sawForm4 = false;
+  checkFromMenu("Geheim1", [&](Selpr6& d) {
+    sawDialog = true;
+    EXPECT_EQ(check.Label2->text(), QStringLiteral("18"));
+    EXPECT_EQ(check.Label3->text(), QStringLiteral("doc"));
+    EXPECT_FALSE(check.isVisible());
+    EXPECT_EQ(d.windowTitle(), QStringLiteral(" Datei erstellen"));
+    EXPECT_FALSE(d.Text1->isReadOnly());
+    EXPECT_EQ(d.Text1->text(), tempPath("Texte/brief.doc"));
+    EXPECT_EQ(d.Label3->text(), QStringLiteral("brief.doc"));
+    EXPECT_EQ(d.Label4->text(), QStringLiteral("CODEOFF"));
+    EXPECT_EQ(d.Dir1->path(), tempPath("Texte"));
+    WhenModal<Form4>([&](Form4& f) {
+      sawForm4 = true;
+      EXPECT_EQ(f.Text1->text(), tempPath("Texte/brief.doc"));
+      f.Command1->click();
+      EXPECT_FALSE(f.isVisible());
+    });
+    d.Command1->click();
+  });
+  ASSERT_TRUE(sawDialog && sawForm4);
+  EXPECT_EQ(read("Texte/brief.doc"), plain);
+  EXPECT_EQ(Values(bar), Stepped());
+  EXPECT_TRUE(main.Code_Aus->isChecked());
+  EXPECT_FALSE(main.Code_AN->isChecked());
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_FALSE(check.isVisible());
+  EXPECT_EQ(check.Text1->text(), QString());
+  EXPECT_EQ(dialog.Label4->text(), QString());
+  EXPECT_EQ(dialog.Text1->text(), tempPath("Texte/brief.tmb"));
+  EXPECT_FALSE(check.LastCheck.has_value());  // a later decode needs a new check
+  EXPECT_EQ(rec.events, QStringList({"pointer Form4 busy", "pointer Form4 busy", "pointer Form4 normal",
+                                     "pointer Form4 normal"}));
+}
+
+TEST_F(DecodeTest, ShortEncodedFilesShowTheFullBarAtOnce) {
+  const QByteArray plain = Random(79, 5);  // 100 bytes encoded
+  makeEncoded("k/kurz.tmb", plain, "abcdef", "txt");
+  load("k/kurz.tmb");
+  QSignalSpy bar(decode.ProgressBar1, &QProgressBar::valueChanged);
+  checkFromMenu("abcdef", [](Selpr6& d) {
+    WhenModal<Form4>([](Form4& f) { f.Command1->click(); });
+    d.Command1->click();
+  });
+  EXPECT_EQ(read("k/kurz.txt"), plain);
+  EXPECT_EQ(Values(bar), QList<int>({20, 1}));
+}
+
+TEST_F(DecodeTest, AWrongPasswordAsksForAnotherAndTheRightOneThenWorks) {
+  const QByteArray plain = Random(2000, 11);
+  makeEncoded("w/brief.tmb", plain, "Richtig", "txt");
+  load("w/brief.tmb");
+  check.Label2->setText("18");  // as left by an earlier check
+  bool decoded = false;
+  WhenModal<Form3>([&](Form3& f) {
+    for (const char* wrong : {"richtig", "Richtig!", ""}) {
+      rec.reset();
+      f.Text1->setText(wrong);
+      f.Command1->click();
+      EXPECT_EQ(rec.events, QStringList({"message ERROR|none: Geben Sie ein neues Kennwort ein !"})) << wrong;
+      EXPECT_EQ(rec.messages.back().window, QStringLiteral("Form3"));
+      EXPECT_EQ(f.Label2->text(), QString());
+      EXPECT_EQ(f.Text1->text(), QString());
+      EXPECT_EQ(dialog.Label4->text(), QString());  // no decode can start
+      EXPECT_TRUE(f.isVisible());
+    }
+    // The same key codes: the first character repeated at the start.
+    QTest::keyClicks(f.Text1, "RRichtig");
+    WhenModal<Selpr6>([&](Selpr6& d) {
+      WhenModal<Form4>([&](Form4& g) {
+        g.Command1->click();
+        decoded = true;
+      });
+      d.Command1->click();
+    });
+    f.Command1->click();
+  });
+  main.Code_Aus->trigger();
+  EXPECT_TRUE(decoded);
+  EXPECT_EQ(read("w/brief.txt"), plain);
+}
+
+TEST_F(DecodeTest, AnEmptyEntryIsAPasswordOfSpaces) {
+  const QByteArray plain = Random(300, 13);
+  makeEncoded("l/leer.tmb", plain, "     ", "txt");
+  load("l/leer.tmb");
+  checkFromMenu("", [](Selpr6& d) {
+    WhenModal<Form4>([](Form4& f) { f.Command1->click(); });
+    d.Command1->click();
+  });
+  EXPECT_TRUE(rec.messages.empty());
+  EXPECT_EQ(read("l/leer.txt"), plain);
+}
+
+TEST_F(DecodeTest, CancelAnywhereCreatesNoFile) {
+  makeEncoded("c/brief.tmb", Random(500), "geheim", "txt");
+  load("c/brief.tmb");
+  // ABBRECHEN in the decode dialog.
+  checkFromMenu("geheim", [](Selpr6& d) {
+    WhenModal<Form4>([](Form4& f) { f.Command2->click(); });
+    d.Command1->click();
+  });
+  EXPECT_EQ(entries("c"), QStringList({"brief.tmb"}));
+  EXPECT_EQ(dialog.Label4->text(), QString());
+  EXPECT_FALSE(dialog.isVisible());
+  // ABBRECHEN in the file dialog: the mode word stays.
+  checkFromMenu("geheim", [](Selpr6& d) { d.Command3->click(); });
+  EXPECT_EQ(entries("c"), QStringList({"brief.tmb"}));
+  EXPECT_EQ(dialog.Label4->text(), QStringLiteral("CODEOFF"));
+  EXPECT_EQ(check.Text1->text(), QString());
+  // ABBBRECHEN in the check dialog empties its box and leaves the mode word.
+  WhenModal<Form3>([](Form3& f) {
+    QTest::keyClicks(f.Text1, "geheim");
+    f.Command2->click();
+  });
+  main.Code_Aus->trigger();
+  EXPECT_EQ(check.Text1->text(), QString());
+  EXPECT_EQ(dialog.Label4->text(), QStringLiteral("CODEOFF"));
+  EXPECT_EQ(entries("c"), QStringList({"brief.tmb"}));
+  EXPECT_TRUE(rec.messages.empty());
+}
+
+TEST_F(DecodeTest, AStoredTagThatCannotStandInANameIsMadeSafe) {
+  const QByteArray plain = Random(200, 17);
+  makeEncoded("t/brief.tmb", plain, "geheim", std::string("/\n\0", 3));
+  load("t/brief.tmb");
+  checkFromMenu("geheim", [&](Selpr6& d) {
+    EXPECT_EQ(d.Text1->text(), tempPath("t/brief.___"));
+    EXPECT_EQ(d.Label3->text(), QStringLiteral("brief.___"));
+    WhenModal<Form4>([](Form4& f) { f.Command1->click(); });
+    d.Command1->click();
+  });
+  EXPECT_EQ(check.Label3->text(), QString::fromUtf8("/\n\0", 3));  // the tag as decoded
+  EXPECT_EQ(read("t/brief.___"), plain);
+  EXPECT_EQ(entries("t"), QStringList({"brief.___", "brief.tmb"}));
+}
+
+TEST_F(DecodeTest, AFolderWithADotTakesTheStoredTag) {
+  makeEncoded("alt.dir/brief.tmb", Random(100), "geheim", "txt");
+  load("alt.dir/brief.tmb");
+  const QString expected = *OverwriteAfterFirstDot(tempPath("alt.dir/brief.tmb"), "txt");
+  checkFromMenu("geheim", [&](Selpr6& d) {
+    EXPECT_EQ(d.Text1->text(), expected);
+    EXPECT_EQ(d.Label3->text(), QStringLiteral("brief.txt"));
+    d.Command3->click();
+  });
+  if (!tempPath().contains('.')) {
+    EXPECT_TRUE(expected.endsWith(QDir::toNativeSeparators("/alt.txt/brief.tmb")));
+  }
+}
+
+TEST_F(DecodeTest, AFailedDecodeKeepsTheDialogOpenAndLeavesNothing) {
+  makeEncoded("f/brief.tmb", Random(5000), "geheim", "txt");
+  writeFile("f/datei.txt", "kein Ordner");
+  load("f/brief.tmb");
+  bool open = false;
+  checkFromMenu("geheim", [&](Selpr6& d) {
+    d.Text1->setText(tempPath("f/datei.txt/brief.txt"));
+    WhenModal<Form4>([&](Form4& f) {
+      f.Command1->click();
+      f.Command1->click();
+      open = f.isVisible();
+      f.Command2->click();
+    });
+    d.Command1->click();
+  });
+  EXPECT_TRUE(open);
+  EXPECT_EQ(messageTexts(), QStringList({kDeviceError, kDeviceError}));
+  EXPECT_EQ(rec.beeps, 2);
+  EXPECT_EQ(rec.events.mid(0, 6), QStringList({"pointer Form4 busy", "pointer Form4 busy", "beep",
+                                               "message ERROR|none: " + kDeviceError, "pointer Form4 normal",
+                                               "pointer Form4 normal"}));
+  EXPECT_EQ(dialog.Dir1->path(), root());
+  EXPECT_EQ(entries("f"), QStringList({"brief.tmb", "datei.txt"}));
+}
+
+TEST_F(DecodeTest, NoDecodeWithoutAFittingCheck) {
+  makeEncoded("n/brief.tmb", Random(500), "geheim", "txt");
+  load("n/brief.tmb");
+  decode.Text1->setText(tempPath("n/brief.txt"));
+  decode.Command1->click();
+  EXPECT_EQ(messageTexts(), QStringList({kDeviceError}));
+  EXPECT_EQ(entries("n"), QStringList({"brief.tmb"}));
+  // A miss drops an earlier fit as well.
+  check.Text1->setText("geheim");
+  check.StartPasswordCheck();
+  ASSERT_TRUE(check.LastCheck.has_value());
+  check.Text1->setText("falsch");
+  check.StartPasswordCheck();
+  EXPECT_FALSE(check.LastCheck.has_value());
+  decode.Command1->click();
+  EXPECT_EQ(entries("n"), QStringList({"brief.tmb"}));
+}
+
+TEST_F(DecodeTest, TooShortForAHeaderNeverFits) {
+  writeFile("s/klein.tmb", QByteArray(20, ' '));
+  load("s/klein.tmb");
+  checkFromMenu("                    ", nullptr);
+  EXPECT_EQ(messageTexts(), QStringList({"Geben Sie ein neues Kennwort ein !"}));
+}
+
+TEST_F(DecodeTest, AFileThatCannotBeReadForTheCheckIsADeviceFailure) {
+  makeEncoded("r/brief.tmb", Random(100), "geheim", "txt");
+  load("r/brief.tmb");
+  dialog.Dir1->setPath(tempPath("r"));
+  ASSERT_TRUE(QFile::remove(tempPath("r/brief.tmb")));
+  bool open = false;
+  WhenModal<Form3>([&](Form3& f) {
+    f.Text1->setText("geheim");
+    f.Command1->click();
+    open = f.isVisible();
+    EXPECT_EQ(f.Text1->text(), QStringLiteral("geheim"));
+    f.Command2->click();
+  });
+  main.Code_Aus->trigger();
+  EXPECT_TRUE(open);
+  EXPECT_EQ(rec.events.mid(0, 2), QStringList({"beep", "message ERROR|none: " + kDeviceError}));
+  EXPECT_EQ(rec.events.filter("Form3"), QStringList());  // this dialog shows no busy pointer
+  EXPECT_EQ(dialog.Dir1->path(), root());
+}
+
+}  // namespace
+}  // namespace tambril::test

@@ -1,0 +1,371 @@
+// Encoding from the menu: "Code_An..", the file dialog, "ERSTELLEN", the
+// encode dialog and the file on disk; the rules of the command and the dialog.
+#include <QMenu>
+#include <QStyle>
+
+#include "coding_dialogs/coding_names.h"
+
+#include "tests/coding_dialogs/coding_test.h"
+
+namespace tambril::test {
+namespace {
+
+class EncodeTest : public CodingTest {
+ protected:
+  // Runs "Code_An.." and, in the file dialog, "ERSTELLEN"; then `inForm2`
+  // inside the encode dialog. False when the dialogs did not come.
+  void encodeFromMenu(const std::function<void(Form2&)>& inForm2) {
+    WhenModal<Selpr6>([&, inForm2](Selpr6& d) {
+      WhenModal<Form2>(inForm2);
+      d.Command1->click();
+    });
+    main.Code_AN->trigger();
+  }
+  static void type(Form2& f, const QString& password, const QString& confirmation) {
+    QTest::keyClicks(f.Text1, password);
+    QTest::keyClicks(f.Text2, confirmation);
+  }
+};
+
+TEST_F(EncodeTest, EncodesFromTheMenuToTheFileOnDisk) {
+  const QByteArray plain = Random(5000);
+  writeFile("Texte/brief.doc", plain);
+  load("Texte/brief.doc");
+  QSignalSpy bar(encode.ProgressBar1, &QProgressBar::valueChanged);
+  bool sawDialog = false;
+  bool sawForm2 = false;
+  WhenModal<Selpr6>([&](Selpr6& d) {
+    sawDialog = true;
+    EXPECT_EQ(d.windowTitle(), QStringLiteral(" Datei erstellen"));
+    EXPECT_TRUE(d.Command1->isEnabled());
+    EXPECT_FALSE(d.Command2->isEnabled());
+    EXPECT_TRUE(d.Directory->menuAction()->isEnabled());
+    EXPECT_FALSE(d.Text1->isReadOnly());
+    EXPECT_EQ(d.Text1->text(), tempPath("Texte/brief.tmb"));
+    EXPECT_EQ(d.Label3->text(), QStringLiteral("brief.tmb"));
+    EXPECT_EQ(d.Label4->text(), QStringLiteral("CODEON"));
+    EXPECT_EQ(d.Dir1->path(), tempPath("Texte"));
+    WhenModal<Form2>([&](Form2& f) {
+      sawForm2 = true;
+      EXPECT_FALSE(d.isVisible());
+      EXPECT_EQ(f.Text3->text(), tempPath("Texte/brief.tmb"));
+      EXPECT_EQ(f.Label5->text(), QStringLiteral("doc"));
+      type(f, QStringLiteral("Geheim1"), QStringLiteral("Geheim1"));
+      f.Command1->click();
+      EXPECT_FALSE(f.isVisible());
+    });
+    d.Command1->click();
+  });
+  main.Code_AN->trigger();
+  ASSERT_TRUE(sawDialog && sawForm2);
+
+  EXPECT_EQ(read("Texte/brief.tmb"), reference(plain, "Geheim1", "doc"));
+  EXPECT_EQ(read("Texte/brief.doc"), plain);
+  EXPECT_EQ(Values(bar), Stepped());
+  EXPECT_EQ(encode.ProgressBar1->value(), 1);
+  // The whole chain is closed and the main window still describes the source.
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_FALSE(encode.isVisible());
+  EXPECT_EQ(main.Label5->text(), tempPath("Texte/brief.doc"));
+  EXPECT_TRUE(main.Code_AN->isChecked());
+  EXPECT_FALSE(main.Code_Aus->isChecked());
+  EXPECT_EQ(encode.Text1->text(), QString());
+  EXPECT_EQ(encode.Text2->text(), QString());
+  EXPECT_EQ(dialog.Text1->text(), tempPath("Texte/brief.doc"));
+  EXPECT_EQ(dialog.Label4->text(), QString());
+  EXPECT_EQ(rec.events, QStringList({"pointer Form2 busy", "pointer Form2 busy", "pointer Form2 normal",
+                                     "pointer Form2 normal"}));
+}
+
+TEST_F(EncodeTest, ShortAndEmptyFilesShowTheFullBarAtOnce) {
+  for (const int n : {100, 0}) {
+    const QString name = QStringLiteral("k%1.txt").arg(n);
+    const QByteArray plain = Random(n, n);
+    writeFile(name, plain);
+    load(name);
+    QSignalSpy bar(encode.ProgressBar1, &QProgressBar::valueChanged);
+    encodeFromMenu([](Form2& f) {
+      f.Text1->insert(QStringLiteral("fünf5"));
+      f.Text2->insert(QStringLiteral("fünf5"));
+      f.Command1->click();
+    });
+    const QString target = QStringLiteral("k%1.tmb").arg(n);
+    EXPECT_EQ(read(target).size(), n + 21);
+    EXPECT_EQ(read(target), reference(plain, "f\xFCnf5", "txt")) << n;
+    EXPECT_EQ(Values(bar), QList<int>({20, 1})) << n;
+  }
+}
+
+TEST_F(EncodeTest, PasswordRulesInTheirOrder) {
+  writeFile("p/brief.txt", "Inhalt");
+  load("p/brief.txt");
+  encode.Text3->setText(tempPath("p/brief.tmb"));
+  encode.Label5->setText("txt");
+  const auto press = [&](const QString& password, const QString& confirmation) {
+    encode.Text1->setText(password);
+    encode.Text2->setText(confirmation);
+    rec.reset();
+    encode.Command1->click();
+    EXPECT_EQ(rec.messages.size(), 1u);
+    return rec.messages.empty() ? QString() : rec.messages.back().text;
+  };
+  // The empty password comes first; the confirmation is not looked at.
+  EXPECT_EQ(press("", "abcdef"), QStringLiteral("Geben Sie ein Kennwort ein !"));
+  EXPECT_EQ(encode.Text2->text(), QStringLiteral("abcdef"));
+  EXPECT_EQ(press("abcd", "abcd"), QStringLiteral("Das Kennwort ist zu klein. Das Kennwort braucht 5 Zeichen."));
+  EXPECT_EQ(encode.Text1->text(), QString());
+  EXPECT_EQ(encode.Text2->text(), QString());
+  EXPECT_EQ(press("abcde", ""), QStringLiteral("Geben Sie die Kennwortbestätigung ein !"));
+  EXPECT_EQ(encode.Text1->text(), QStringLiteral("abcde"));
+  const QString mismatch =
+      QStringLiteral("Das neue Kennwort und die Kennwortbestätigung stimmen nicht überein. Geben Sie beides erneut ein.");
+  EXPECT_EQ(press("Geheim", "geheim"), mismatch);
+  EXPECT_EQ(encode.Text1->text(), QString());
+  EXPECT_EQ(encode.Text2->text(), QString());
+  EXPECT_EQ(press("abcde", "abcdf"), mismatch);
+  ASSERT_EQ(rec.messages.size(), 1u);
+  EXPECT_EQ(rec.messages[0].title, QStringLiteral("ERROR"));
+  EXPECT_EQ(rec.messages[0].icon, platform::MessageIcon::None);
+  EXPECT_EQ(rec.messages[0].window, QStringLiteral("Form2"));
+  EXPECT_EQ(rec.beeps, 0);
+  EXPECT_FALSE(exists("p/brief.tmb"));
+
+  // Exactly five characters are enough.
+  encode.Text1->setText("abcde");
+  encode.Text2->setText("abcde");
+  rec.reset();
+  encode.Command1->click();
+  EXPECT_TRUE(rec.messages.empty());
+  EXPECT_EQ(read("p/brief.tmb"), reference("Inhalt", "abcde", "txt"));
+}
+
+TEST_F(EncodeTest, PasswordBoxesShowXAndTakeFifteenCharacters) {
+  for (QLineEdit* box : {encode.Text1, encode.Text2, check.Text1}) {
+    box->clear();
+    QTest::keyClicks(box, "abcdefghijklmnopq");
+    EXPECT_EQ(box->text(), QStringLiteral("abcdefghijklmno")) << box->objectName().toStdString();
+    EXPECT_EQ(box->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(box->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, box), int('X'));
+  }
+}
+
+TEST_F(EncodeTest, DesignOfTheDialogs) {
+  EXPECT_EQ(encode.windowTitle(), QStringLiteral("CODE_ON"));
+  EXPECT_EQ(check.windowTitle(), QStringLiteral("CODE_AUS"));
+  EXPECT_EQ(decode.windowTitle(), QStringLiteral("CODE_AN"));
+  EXPECT_EQ(encode.size(), QSize(562, 343));
+  EXPECT_EQ(check.size(), QSize(432, 193));
+  EXPECT_EQ(decode.size(), QSize(474, 251));
+  EXPECT_EQ(encode.Label2->text(), QStringLiteral("Dateiname für Code_On"));
+  EXPECT_EQ(encode.Label3->text(), QStringLiteral("Kennwort:"));
+  EXPECT_EQ(encode.Label4->text(), QStringLiteral("Kennwortbestätigung:"));
+  EXPECT_EQ(encode.Label6->text(), QStringLiteral("Codierung:"));
+  EXPECT_TRUE(encode.Label5->isHidden());
+  EXPECT_EQ(check.Label1->text(), QStringLiteral("Kennworteingabe:"));
+  EXPECT_EQ(check.Command2->text(), QStringLiteral("ABBBRECHEN"));
+  EXPECT_EQ(decode.Label1->text(), QStringLiteral("Dateiname für Code_Off:"));
+  EXPECT_EQ(decode.Label2->text(), QStringLiteral("Entcodierung:"));
+  for (QDialog* d : {static_cast<QDialog*>(&encode), static_cast<QDialog*>(&decode)}) {
+    auto* ok = d->findChild<QPushButton*>("Command1");
+    auto* cancel = d->findChild<QPushButton*>("Command2");
+    auto* help = d->findChild<QPushButton*>("Command3");
+    EXPECT_EQ(ok->text(), QStringLiteral("OK"));
+    EXPECT_EQ(cancel->text(), QStringLiteral("ABBRECHEN"));
+    EXPECT_EQ(help->text(), QStringLiteral("HILFE"));
+    auto* bar = d->findChild<QProgressBar*>("ProgressBar1");
+    EXPECT_EQ(bar->minimum(), 1);
+    EXPECT_EQ(bar->maximum(), 20);
+    EXPECT_EQ(bar->value(), 1);
+  }
+  EXPECT_EQ(encode.Text1->geometry(), QRect(184, 96, 233, 25));
+  EXPECT_EQ(encode.Command3->geometry(), QRect(392, 264, 121, 33));
+  EXPECT_EQ(encode.Text1->palette().color(QPalette::Base), QColor(0xE0, 0xE0, 0xE0));
+  EXPECT_TRUE(encode.Text1->font().bold());
+  EXPECT_DOUBLE_EQ(encode.Text1->font().pointSizeF(), 12);
+  // Keyboard order: the password boxes, the buttons, the name last.
+  QStringList order;
+  QWidget* w = encode.Text1;
+  for (int i = 0; i < 6; ++i, w = w->nextInFocusChain()) {
+    while (!(w->focusPolicy() & Qt::TabFocus)) w = w->nextInFocusChain();
+    order << w->objectName();
+  }
+  EXPECT_EQ(order, QStringList({"Text1", "Text2", "Command1", "Command2", "Command3", "Text3"}));
+}
+
+TEST_F(EncodeTest, CancelLeavesNoFileAndEmptiesTheModeWord) {
+  writeFile("c/brief.txt", "abc");
+  load("c/brief.txt");
+  encodeFromMenu([](Form2& f) {
+    type(f, "geheim", "geheim");
+    f.Command2->click();
+  });
+  EXPECT_EQ(entries("c"), QStringList({"brief.txt"}));
+  EXPECT_EQ(encode.Text1->text(), QString());
+  EXPECT_EQ(encode.Text2->text(), QString());
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_EQ(dialog.Label4->text(), QString());
+  // The close box cancels the same way.
+  encodeFromMenu([](Form2& f) {
+    type(f, "geheim", "geheim");
+    f.close();
+  });
+  EXPECT_EQ(entries("c"), QStringList({"brief.txt"}));
+  EXPECT_EQ(encode.Text1->text(), QString());
+  // ABBRECHEN in the file dialog keeps the mode word for the next caller.
+  WhenModal<Selpr6>([](Selpr6& d) { d.Command3->click(); });
+  main.Code_AN->trigger();
+  EXPECT_EQ(dialog.Label4->text(), QStringLiteral("CODEON"));
+}
+
+TEST_F(EncodeTest, AFailedWriteKeepsTheDialogOpenAndLeavesNothing) {
+  writeFile("w/brief.txt", Random(3000));
+  writeFile("w/datei.txt", "ich bin kein Ordner");
+  load("w/brief.txt");
+  bool open = false;
+  int tries = 0;
+  WhenModal<Selpr6>([&](Selpr6& d) {
+    // A "folder" that is a regular file refuses every new file.
+    d.Text1->setText(tempPath("w/datei.txt/brief.tmb"));
+    WhenModal<Form2>([&](Form2& f) {
+      type(f, "geheim", "geheim");
+      f.Command1->click();
+      ++tries;
+      f.Command1->click();  // once more: one message per press
+      ++tries;
+      open = f.isVisible();
+      EXPECT_EQ(f.Text1->text(), QStringLiteral("geheim"));  // kept for another try
+      f.Command2->click();
+    });
+    d.Command1->click();
+  });
+  main.Code_AN->trigger();
+  EXPECT_EQ(tries, 2);
+  EXPECT_TRUE(open);
+  EXPECT_EQ(messageTexts(), QStringList({kDeviceError, kDeviceError}));
+  EXPECT_EQ(rec.messages[0].title, QStringLiteral("ERROR"));
+  EXPECT_EQ(rec.beeps, 2);
+  EXPECT_EQ(rec.events.mid(0, 6), QStringList({"pointer Form2 busy", "pointer Form2 busy", "beep",
+                                               "message ERROR|none: " + kDeviceError, "pointer Form2 normal",
+                                               "pointer Form2 normal"}));
+  EXPECT_EQ(dialog.Dir1->path(), root());
+  EXPECT_EQ(dialog.Drive1->drive(), root());
+  EXPECT_EQ(entries("w"), QStringList({"brief.txt", "datei.txt"}));
+  EXPECT_EQ(read("w/datei.txt"), QByteArray("ich bin kein Ordner"));
+}
+
+TEST_F(EncodeTest, AFileThatShrankAfterLoadingLeavesNoTarget) {
+  writeFile("s/brief.txt", Random(300000));
+  load("s/brief.txt");
+  // The recorded length stays that of the load; the file is now shorter.
+  ASSERT_TRUE(QFile::resize(tempPath("s/brief.txt"), 1000));
+  encode.Text3->setText(tempPath("s/brief.tmb"));
+  encode.Text1->setText("geheim");
+  encode.Text2->setText("geheim");
+  encode.Command1->click();
+  EXPECT_EQ(messageTexts(), QStringList({kDeviceError}));
+  EXPECT_EQ(entries("s"), QStringList({"brief.txt"}));
+}
+
+TEST_F(EncodeTest, EncodeCommandRefusesAnEncodedFileAndBeepsWithoutOne) {
+  // Nothing loaded: the dialog is switched to create mode, then only a beep.
+  rec.reset();
+  dialog.setWindowTitle(" Datei öffnen");
+  dialog.Command1->setEnabled(false);
+  dialog.Command2->setEnabled(true);
+  main.Code_AN->trigger();
+  EXPECT_EQ(rec.events, QStringList({"beep"}));
+  EXPECT_EQ(dialog.windowTitle(), QStringLiteral(" Datei erstellen"));
+  EXPECT_TRUE(dialog.Command1->isEnabled());
+  EXPECT_FALSE(dialog.Command2->isEnabled());
+  EXPECT_FALSE(main.Code_AN->isChecked());
+  main.Code_Aus->trigger();
+  EXPECT_EQ(rec.events, QStringList({"beep", "beep"}));
+
+  writeFile("e/brief.tmb", Random(50));
+  load("e/brief.tmb");
+  dialog.setWindowTitle("vorher");
+  main.Code_AN->trigger();
+  ASSERT_EQ(rec.messages.size(), 1u);
+  EXPECT_EQ(rec.messages[0].text, QStringLiteral("Datei ist schon codiert! "));
+  EXPECT_EQ(rec.messages[0].title, QStringLiteral("ERROR"));
+  EXPECT_EQ(rec.messages[0].icon, platform::MessageIcon::None);
+  EXPECT_EQ(rec.beeps, 0);
+  EXPECT_EQ(dialog.windowTitle(), QStringLiteral("vorher"));  // nothing changed
+
+  writeFile("e/brief.txt", Random(50));
+  load("e/brief.txt");
+  main.Code_Aus->trigger();
+  ASSERT_EQ(rec.messages.size(), 1u);
+  EXPECT_EQ(rec.messages[0].text, QStringLiteral("Datei ist schon entcodiert! "));
+  EXPECT_FALSE(check.isVisible());
+}
+
+TEST_F(EncodeTest, TheLastCommandStartedIsTheCheckedOne) {
+  writeFile("m/brief.txt", "x");
+  writeFile("m/brief.tmb", Random(40));
+  load("m/brief.txt");
+  WhenModal<Selpr6>([](Selpr6& d) { d.Command3->click(); });
+  main.Code_AN->trigger();
+  EXPECT_TRUE(main.Code_AN->isChecked());
+  load("m/brief.tmb");
+  WhenModal<Form3>([](Form3& f) { f.Command2->click(); });
+  main.Code_Aus->trigger();
+  EXPECT_FALSE(main.Code_AN->isChecked());
+  EXPECT_TRUE(main.Code_Aus->isChecked());
+  EXPECT_EQ(dialog.Label4->text(), QStringLiteral("CODEOFF"));  // ABBBRECHEN leaves it
+}
+
+TEST_F(EncodeTest, AFolderWithADotTakesTheTagAndTheNameCanBeCorrected) {
+  const QByteArray plain = Random(700);
+  writeFile("alt.dir/plan.txt", plain);
+  load("alt.dir/plan.txt");
+  const QString proposed = *OverwriteAfterFirstDot(tempPath("alt.dir/plan.txt"), "tmb");
+  if (!tempPath().contains('.')) {
+    EXPECT_TRUE(proposed.endsWith(QDir::toNativeSeparators("/alt.tmb/plan.txt")));
+  }
+  WhenModal<Selpr6>([&](Selpr6& d) {
+    EXPECT_EQ(d.Text1->text(), proposed);
+    EXPECT_EQ(d.Label3->text(), QStringLiteral("plan.tmb"));
+    // The user corrects the proposal before ERSTELLEN.
+    d.Text1->setText(tempPath("alt.dir/plan.tmb"));
+    WhenModal<Form2>([](Form2& f) {
+      QTest::keyClicks(f.Text1, "Kennwort");
+      QTest::keyClicks(f.Text2, "Kennwort");
+      f.Command1->click();
+    });
+    d.Command1->click();
+  });
+  main.Code_AN->trigger();
+  EXPECT_EQ(read("alt.dir/plan.tmb"), reference(plain, "Kennwort", "txt"));
+}
+
+TEST_F(EncodeTest, AnEmptyLoadedNameFailsTheProposal) {
+  writeFile("n/brief.txt", "abc");
+  load("n/brief.txt");
+  main.Text1->clear();
+  main.Code_AN->trigger();
+  EXPECT_EQ(rec.events.mid(0, 2), QStringList({"beep", "message ERROR|none: " + kDeviceError}));
+  EXPECT_EQ(rec.messages.size(), 1u);
+  EXPECT_FALSE(dialog.isVisible());
+  // The steps before the failing one were done.
+  EXPECT_EQ(encode.Label5->text(), QStringLiteral("txt"));
+  EXPECT_TRUE(main.Code_AN->isChecked());
+  EXPECT_EQ(dialog.Dir1->path(), root());
+  EXPECT_EQ(dialog.Text1->text(), root());  // the folder change at the root, no proposed name yet
+}
+
+TEST_F(EncodeTest, AnUnreachableRememberedFolderFallsBackToTheRoot) {
+  writeFile("weg/brief.txt", "abc");
+  load("weg/brief.txt");
+  dialog.Dir1->setPath(tempPath());
+  ASSERT_TRUE(QDir(tempPath("weg")).removeRecursively());
+  main.Code_AN->trigger();
+  EXPECT_EQ(messageTexts(), QStringList({kDeviceError}));
+  EXPECT_EQ(rec.beeps, 1);
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_EQ(dialog.Drive1->drive(), root());
+  EXPECT_EQ(dialog.Dir1->path(), root());
+}
+
+}  // namespace
+}  // namespace tambril::test
