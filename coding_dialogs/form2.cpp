@@ -13,7 +13,7 @@
 #include "coding_dialogs/pass_runner.h"
 #include "file_dialog/selpr6.h"
 #include "main_window/form1.h"
-#include "main_window/pictures.h"
+#include "resources/pictures.h"
 #include "platform/file_slots.h"
 #include "platform/platform.h"
 #include "platform/twips.h"
@@ -41,9 +41,9 @@ Form2::Form2() {
   Command1 = Button(this, "Command1", QStringLiteral("OK"), {720, 3960, 1815, 495});
   Command2 = Button(this, "Command2", QStringLiteral("ABBRECHEN"), {3360, 3960, 1815, 495});
   Command3 = Button(this, "Command3", QStringLiteral("HILFE"), {5880, 3960, 1815, 495});
-  Image1 = Picture(this, "Image1", EncodedPicture(), {6480, 1440, 480, 375});
-  Image2 = Picture(this, "Image2", EncodedPicture(), {6480, 2040, 480, 375});
-  Image3 = Picture(this, "Image3", EncodedPicture(), {6720, 2760, 480, 375});
+  Image1 = Picture(this, "Image1", QPixmap::fromImage(resources::EncodedFilePicture()), {6480, 1440, 480, 375});
+  Image2 = Picture(this, "Image2", QPixmap::fromImage(resources::EncodedFilePicture()), {6480, 2040, 480, 375});
+  Image3 = Picture(this, "Image3", QPixmap::fromImage(resources::EncodedFilePicture()), {6720, 2760, 480, 375});
 
   setTabOrder(Text1, Text2);
   setTabOrder(Text2, Command1);

@@ -10,7 +10,7 @@
 #include "coding_dialogs/dialog_parts.h"
 #include "file_dialog/selpr6.h"
 #include "main_window/form1.h"
-#include "main_window/pictures.h"
+#include "resources/pictures.h"
 #include "platform/file_slots.h"
 #include "platform/platform.h"
 #include "platform/text_rules.h"
@@ -56,7 +56,7 @@ Form3::Form3() {
   Command1 = Button(this, "Command1", QStringLiteral("OK"), {480, 1800, 1695, 495});
   Command2 = Button(this, "Command2", QStringLiteral("ABBBRECHEN"), {2280, 1800, 1935, 495});
   Command3 = Button(this, "Command3", QStringLiteral("HILFE"), {4320, 1800, 1575, 495});
-  Image2 = Picture(this, "Image2", EncodedPicture(), {360, 240, 600, 540});
+  Image2 = Picture(this, "Image2", QPixmap::fromImage(resources::EncodedFilePicture()), {360, 240, 600, 540});
 
   setTabOrder(Text1, Command1);
   setTabOrder(Command1, Command2);

@@ -12,7 +12,7 @@
 #include "coding_dialogs/pass_runner.h"
 #include "file_dialog/selpr6.h"
 #include "main_window/form1.h"
-#include "main_window/pictures.h"
+#include "resources/pictures.h"
 #include "platform/file_slots.h"
 #include "platform/platform.h"
 #include "platform/windows.h"
@@ -32,7 +32,7 @@ Form4::Form4() {
   Command1 = Button(this, "Command1", QStringLiteral("OK"), {600, 2760, 1575, 495});
   Command2 = Button(this, "Command2", QStringLiteral("ABBRECHEN"), {2520, 2760, 2055, 495});
   Command3 = Button(this, "Command3", QStringLiteral("HILFE"), {4920, 2760, 1575, 495});
-  Image1 = Picture(this, "Image1", PlainPicture(), {6120, 1440, 600, 540});
+  Image1 = Picture(this, "Image1", QPixmap::fromImage(resources::PlainFilePicture()), {6120, 1440, 600, 540});
 
   setTabOrder(Text1, Command1);
   setTabOrder(Command1, Command2);

@@ -5,14 +5,16 @@
 #include "file_dialog/create_target.h"
 
 #include <QDir>
-#include <QFileInfo>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
+#include <filesystem>
 
 #include "coding_dialogs/form2.h"
 #include "coding_dialogs/form4.h"
 #include "file_dialog/selpr6.h"
+#include "platform/file_slots.h"
 #include "platform/platform.h"
 #include "platform/windows.h"
 
@@ -46,30 +48,48 @@ QRegularExpression NameRegex(const QString& pattern) {
   return QRegularExpression(QRegularExpression::anchoredPattern(re), options);
 }
 
+// Errors that only say that nothing is there.
+bool IsAbsence(const std::error_code& ec) {
+  return ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory;
+}
+
+QString FileName(const std::filesystem::path& path) {
+#ifdef Q_OS_WIN
+  return QString::fromStdWString(path.filename().native());
+#else
+  return QFile::decodeName(QByteArray::fromStdString(path.filename().native()));
+#endif
+}
+
 }  // namespace
 
 std::optional<bool> NameIsTaken(const QString& name) {
+  namespace fs = std::filesystem;
   const QString path = QDir::fromNativeSeparators(name);
   const qsizetype cut = path.lastIndexOf(QLatin1Char('/'));
   const QString folder = cut < 0 ? QDir::currentPath() : path.left(cut + 1);
   QString pattern = path.mid(cut + 1);
   if (pattern.isEmpty()) pattern = QStringLiteral("*");
 
-  const QFileInfo where(folder);
-  if (!where.exists() || !where.isDir()) return false;
-  if (!where.isReadable() || !where.isExecutable()) return std::nullopt;
+  // Asked of the file system itself, so that a refusal is told apart from
+  // an empty or missing folder.
+  std::error_code ec;
+  const fs::path where = ToFsPath(folder);
+  const fs::file_status status = fs::status(where, ec);
+  if (ec) return IsAbsence(ec) ? std::optional<bool>(false) : std::nullopt;
+  if (!fs::is_directory(status)) return false;
 
   const bool wildcards = pattern.contains(QLatin1Char('*')) || pattern.contains(QLatin1Char('?'));
   if (!wildcards) {
-    const QFileInfo entry(QDir(folder).filePath(pattern));
-    return entry.exists() || entry.isSymLink();
+    const fs::file_status entry = fs::symlink_status(where / ToFsPath(pattern), ec);
+    if (ec) return IsAbsence(ec) ? std::optional<bool>(false) : std::nullopt;
+    return fs::exists(entry);
   }
   const QRegularExpression re = NameRegex(pattern);
-  const QStringList entries =
-      QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-  for (const QString& entry : entries) {
-    if (re.match(entry).hasMatch()) return true;
+  for (fs::directory_iterator it(where, ec), end; !ec && it != end; it.increment(ec)) {
+    if (re.match(FileName(it->path())).hasMatch()) return true;
   }
+  if (ec) return std::nullopt;
   return false;
 }
 

@@ -1,5 +1,6 @@
 // "ERSTELLEN": the existence test and the hand-over to the coding dialogs.
 #include <QFile>
+#include <filesystem>
 
 #include "file_dialog/create_target.h"
 #include "tests/coding_dialogs/coding_test.h"
@@ -140,16 +141,20 @@ TEST_F(CreateTargetTest, AFreeNameGoesToTheDialogOfTheModeAndTheModeWordIsEmptie
 
 TEST_F(CreateTargetTest, AFolderThatCannotBeSearchedIsADeviceFailure) {
   const QString locked = makeFolder("zu");
-  QFile::setPermissions(locked, QFileDevice::WriteOwner);
-  if (QDir(locked).isReadable()) {
-    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    GTEST_SKIP() << "this user reads every folder";
-  }
-  create(tempPath("zu/*.tmb"), "CODEON");
   QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  {
+    AsOrdinaryUser user(tempPath());
+    std::error_code ec;
+    std::filesystem::directory_iterator probe(ToFsPath(locked), ec);
+    if (!ec) GTEST_SKIP() << "this user reads every folder";
+    create(tempPath("zu/*.tmb"), "CODEON");
+  }
   EXPECT_EQ(rec.events.mid(0, 2), QStringList({"beep", "message ERROR|none: " + kDeviceError}));
+  EXPECT_EQ(rec.messages.size(), 1u);
   EXPECT_EQ(dialog.Dir1->path(), root());
+  EXPECT_EQ(dialog.Text1->text(), root());  // the folder change at the root, no proposed name
   EXPECT_EQ(dialog.Label4->text(), QStringLiteral("CODEON"));
+  EXPECT_FALSE(encode.isVisible());
 }
 
 }  // namespace
