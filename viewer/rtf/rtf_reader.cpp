@@ -5,6 +5,8 @@
 #include <QTextCursor>
 
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "codec/cp1252.h"
 #include "rtf_parser.h"
@@ -78,43 +80,45 @@ struct CharPropsHash {
   }
 };
 
-// Builds the document through one cursor. A paragraph mark only closes the
-// current block; the next block opens when something follows, so the final
-// \par of a file leaves no empty paragraph behind.
+// Builds the document through one cursor. A paragraph's format is known
+// only at its mark, so its runs wait until then and the block is inserted
+// with its formats in one step; the final \par of a file thus leaves no
+// empty paragraph behind.
 class DocumentSink final : public Sink {
  public:
   explicit DocumentSink(QTextDocument& doc) : cursor_(&doc) {}
 
   void Text(const QString& text, const CharProps& chars, const Tables& tables) override {
-    OpenBlock();
-    cursor_.insertText(text, Format(chars, tables));
+    runs_.emplace_back(text, Format(chars, tables));
   }
 
   void EndParagraph(const ParaProps& para, const CharProps& chars,
                     const Tables& tables) override {
-    OpenBlock();
-    CloseBlock(para, chars, tables);
-    blockClosed_ = true;
+    WriteParagraph(para, chars, tables);
   }
 
   void Finish(const ParaProps& para, const CharProps& chars, const Tables& tables) override {
-    if (!blockClosed_) CloseBlock(para, chars, tables);
+    if (!runs_.empty() || firstBlock_) WriteParagraph(para, chars, tables);
   }
 
  private:
-  void OpenBlock() {
-    if (blockClosed_) cursor_.insertBlock();
-    blockClosed_ = false;
-  }
-
-  void CloseBlock(const ParaProps& para, const CharProps& chars, const Tables& tables) {
+  void WriteParagraph(const ParaProps& para, const CharProps& chars, const Tables& tables) {
     if (!(para == lastPara_) || !haveBlockFormat_) {
       blockFormat_ = ToBlockFormat(para);
       lastPara_ = para;
       haveBlockFormat_ = true;
     }
-    cursor_.setBlockFormat(blockFormat_);
-    cursor_.setBlockCharFormat(Format(chars, tables));
+    const QTextCharFormat& markFormat = Format(chars, tables);
+    if (firstBlock_) {
+      // The document's one empty block.
+      cursor_.setBlockFormat(blockFormat_);
+      cursor_.setBlockCharFormat(markFormat);
+      firstBlock_ = false;
+    } else {
+      cursor_.insertBlock(blockFormat_, markFormat);
+    }
+    for (const auto& [text, format] : runs_) cursor_.insertText(text, format);
+    runs_.clear();
   }
 
   // Documents switch between a handful of formats; building a format and
@@ -130,7 +134,8 @@ class DocumentSink final : public Sink {
   }
 
   QTextCursor cursor_;
-  bool blockClosed_ = false;
+  bool firstBlock_ = true;
+  std::vector<std::pair<QString, QTextCharFormat>> runs_;  // of the open paragraph
   std::unordered_map<CharProps, QTextCharFormat, CharPropsHash> formats_;
   int formatsVersion_ = -1;
   ParaProps lastPara_;
