@@ -2,10 +2,10 @@
 
 #include <QCoreApplication>
 #include <QEvent>
-#include <QEventLoop>
 #include <QObject>
 #include <exception>
-#include <thread>
+
+#include "platform/background_work.h"
 
 namespace tambril {
 namespace {
@@ -25,7 +25,6 @@ class CloseBlocker : public QObject {
 }  // namespace
 
 void RunPass(const std::function<void(const codec::ProgressFn&)>& pass, const std::function<void(int)>& show) {
-  QEventLoop loop;
   // Queued calls on `receiver` run on this thread, in the order they were made.
   QObject receiver;
   const codec::ProgressFn report = [&receiver, &show](int value) {
@@ -34,18 +33,15 @@ void RunPass(const std::function<void(const codec::ProgressFn&)>& pass, const st
   CloseBlocker blocker;
   QCoreApplication::instance()->installEventFilter(&blocker);
 
+  // RunBeside's wait ends after the last progress value was posted, so that
+  // one is shown first. The end of the program waits for the pass too, so a
+  // termination never cuts it off half way.
   std::exception_ptr failure;
-  std::thread worker([&] {
-    try {
-      pass(report);
-    } catch (...) {
-      failure = std::current_exception();
-    }
-    // Posted after the last progress value, so that one is shown first.
-    QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
-  });
-  loop.exec(QEventLoop::ExcludeUserInputEvents);
-  worker.join();
+  try {
+    RunBeside([&] { pass(report); });
+  } catch (...) {
+    failure = std::current_exception();
+  }
   // Whatever the loop left (only when the program was told to end meanwhile).
   QCoreApplication::sendPostedEvents(&receiver);
   QCoreApplication::instance()->removeEventFilter(&blocker);

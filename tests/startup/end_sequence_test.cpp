@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "codec/files.h"
+#include "coding_dialogs/pass_runner.h"
 #include "main_window/form1.h"
 #include "platform/background_work.h"
 #include "platform/file_slots.h"
@@ -143,6 +144,37 @@ TEST_F(EndSequenceTest, ARunningPassFinishesBeforeTheEnd) {
   EXPECT_EQ(std::filesystem::file_size(target), 20u);
   const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
   EXPECT_EQ(left, QStringList({"coded.tmb"}));
+}
+
+// The same through the coding dialogs' pass runner, with its progress.
+TEST_F(EndSequenceTest, TheCodingDialogsPassesAreWaitedForToo) {
+  const std::filesystem::path target = ToFsPath(makeFolder("out") + "/plain.txt");
+  TerminationHandling handling;
+  QTimer::singleShot(20, [] { ::raise(SIGTERM); });
+  std::vector<int> shown;
+  bool endedDuringThePass = false;
+  RunPass(
+      [&](const codec::ProgressFn& progress) {
+        codec::TargetFile out(target);
+        for (int i = 1; i <= 20; ++i) {
+          char byte = 0;
+          Files().slot1()->readExactly(0, &byte, 1);
+          out.write(&byte, 1);
+          progress(i);
+          std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        endedDuringThePass = rec.ends > 0;
+        out.commit();
+      },
+      [&](int value) { shown.push_back(value); });
+  EXPECT_FALSE(endedDuringThePass);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return rec.ends > 0; }, 5000));
+  expectEnded();
+  EXPECT_EQ(shown.size(), 20u);
+  EXPECT_EQ(std::filesystem::file_size(target), 20u);
+  EXPECT_EQ(QDir(QString::fromStdString(target.parent_path().string()))
+                .entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList({"plain.txt"}));
 }
 
 TEST(RunBeside, HandlesEventsMeanwhileAndPassesFailuresOn) {
