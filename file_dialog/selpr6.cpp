@@ -8,9 +8,13 @@
 #include <QPainter>
 #include <QPushButton>
 
+#include "file_dialog/form14.h"
+#include "main_window/form1.h"
 #include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
+#include "platform/windows.h"
+#include "startup/module2.h"
 
 using namespace tambril;
 using platform::MessageIcon;
@@ -214,11 +218,20 @@ void Selpr6::Combo1_Change() {
 
 void Selpr6::Command3_Click() { hide(); }
 
-// The info text of the current mode is shown here once the help window exists.
-void Selpr6::Command4_Click() {}
+void Selpr6::Command4_Click() {
+  // Open mode first; only in a create mode does the coding direction count.
+  const Form1* main = Windows::find<Form1>();
+  if (Command2->isEnabled()) {
+    Module2::LoadOpenInfo();
+  } else if (main && main->Code_Aus->isChecked()) {
+    Module2::LoadCreateDecodedInfo();
+  } else {
+    Module2::LoadCreateEncodedInfo();
+  }
+  Module2::ShowHelpWindow(this);
+}
 
-// The new-folder dialog opens from here once it exists.
-void Selpr6::New_directory_Click() {}
+void Selpr6::New_directory_Click() { Windows::get<Form14>().exec(); }
 
 void Selpr6::PrepareOpenMode() {
   setWindowTitle(QStringLiteral(" Datei öffnen"));

@@ -19,6 +19,7 @@
 #include "startup/form6.h"
 #include "startup/module2.h"
 #include "startup/program_end.h"
+#include "startup/tooltips.h"
 #include "viewer/form8.h"
 
 using namespace tambril;
@@ -164,12 +165,14 @@ void Form1::Form_Load() {
   platform::CentreOnScreen(*this);
   Label1->setText(QStringLiteral("0") + QStringLiteral(" ") + QStringLiteral("Byte"));
   Label7->setText(QStringLiteral("0") + QStringLiteral(" ") + QStringLiteral("MB"));
+  startup::SetToolTips(*this);
 }
 
 void Form1::Datei_öffnen_Click() {
   auto& p = platform::Current();
   auto& dialog = Windows::get<Selpr6>();
   dialog.PrepareOpenMode();
+  Module2::SetToolTips();
   if (!dialog.RefreshLists()) {
     // The folder shown last is gone (a removed disk): start again at the root.
     p.beep();
@@ -185,8 +188,10 @@ void Form1::Beenden_Click() { EndSequence(); }
 
 void Form1::Window_Click() { Windows::get<Form8>().exec(); }
 
-// The main help text is shown here once the help window exists.
-void Form1::Hilfe_Click() {}
+void Form1::Hilfe_Click() {
+  Module2::LoadHelpText();
+  Module2::ShowHelpWindow(this);
+}
 
 void Form1::Info_Click() {
   Module2::SoundDevice = 2;

@@ -1,15 +1,39 @@
-#include "startup/module2.h"
+// The text procedures: each puts one help or info text into the help
+// window, creating the window on first use; the callers then show it.
+#include <QWindow>
 
-// Placeholders until the help window exists: the texts are in help_texts.h.
+#include "platform/windows.h"
+#include "startup/help_texts.h"
+#include "startup/module2.h"
+#include "viewer/form21.h"
+
+using tambril::Windows;
+namespace texts = tambril::startup;
+
 namespace Module2 {
-void LoadHelpText() {}
-void LoadOpenInfo() {}
-void LoadCreateEncodedInfo() {}
-void LoadCreateDecodedInfo() {}
-void LoadEncodeInfo() {}
-void LoadPasswordCheckInfo() {}
-void LoadDecodeInfo() {}
-void LoadSearchInfo() {}
-void LoadNewFolderInfo() {}
-void ShowHelpWindow(QWidget*) {}
+namespace {
+void Put(const QString& text) { Windows::get<Form21>().Text1->setText(text); }
+}  // namespace
+
+void LoadHelpText() { Put(texts::HelpText()); }
+void LoadOpenInfo() { Put(texts::OpenInfoText()); }
+void LoadCreateEncodedInfo() { Put(texts::CreateEncodedInfoText()); }
+void LoadCreateDecodedInfo() { Put(texts::CreateDecodedInfoText()); }
+void LoadEncodeInfo() { Put(texts::EncodeInfoText()); }
+void LoadPasswordCheckInfo() { Put(texts::PasswordCheckInfoText()); }
+void LoadDecodeInfo() { Put(texts::DecodeInfoText()); }
+void LoadSearchInfo() { Put(texts::SearchInfoText()); }
+void LoadNewFolderInfo() { Put(texts::NewFolderInfoText()); }
+
+void ShowHelpWindow(QWidget* parent) {
+  Form21& help = Windows::get<Form21>();
+  // Kept above the caller by the window manager; the registry stays the owner.
+  if (parent) {
+    help.winId();
+    if (QWindow* own = help.windowHandle()) own->setTransientParent(parent->window()->windowHandle());
+  }
+  help.Text1->moveCursor(QTextCursor::Start);
+  help.exec();
+}
+
 }  // namespace Module2

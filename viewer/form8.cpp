@@ -7,6 +7,8 @@
 #include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
+#include "platform/windows.h"
+#include "viewer/form5.h"
 
 using namespace tambril;
 
@@ -73,9 +75,10 @@ void Form8::resizeEvent(QResizeEvent* event) {
 
 void Form8::Cancel_Click() { hide(); }
 
-// The search dialog opens from here once it exists.
-void Form8::Search2_Click() {}
-void Form8::SearchF3_Click() {}
+// Every way in opens the one search dialog, with its word, options and
+// position as they were left.
+void Form8::Search2_Click() { Windows::get<Form5>().exec(); }
+void Form8::SearchF3_Click() { Windows::get<Form5>().exec(); }
 
 void Form8::RichTextBox1_KeyDown(int key) {
   if (key == Qt::Key_F3) SearchF3->trigger();

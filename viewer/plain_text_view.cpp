@@ -7,6 +7,8 @@
 #include <QScrollBar>
 #include <algorithm>
 #include <array>
+#include <cstring>
+#include <vector>
 
 #include "codec/cp1252.h"
 #include "platform/platform.h"
@@ -29,17 +31,21 @@ bool IsControl(unsigned char b) {
   return c < 0x20 || (c >= 0x7F && c < 0xA0);
 }
 
+// Per byte, the unit a search compares: the character itself, or its case
+// folding when letter case does not count. A no-break space is read as a
+// plain space, and only letters and digits make up words, as the rich-text
+// box's find does it.
 struct Tables {
-  std::array<unsigned char, 256> fold{};
+  std::array<char16_t, 256> exact{};
+  std::array<char16_t, 256> folded{};
   std::array<bool, 256> word{};
   Tables() {
     for (int b = 0; b < 256; ++b) {
-      const QChar c = CharOf(static_cast<unsigned char>(b));
-      const QChar lower = c.toLower();
-      const unsigned char folded = codec::UnicodeToCp1252(lower.unicode());
-      // A lower-case form outside the code page keeps the byte itself.
-      fold[b] = (folded == '?' && lower != QLatin1Char('?')) ? static_cast<unsigned char>(b) : folded;
-      word[b] = c.isLetterOrNumber() || b == '_';
+      QChar c = CharOf(static_cast<unsigned char>(b));
+      if (c == QChar::Nbsp) c = QLatin1Char(' ');
+      exact[b] = c.unicode();
+      folded[b] = c.toCaseFolded().unicode();
+      word[b] = c.isLetterOrNumber();
     }
   }
 };
@@ -80,35 +86,55 @@ QString PlainTextView::text(qint64 start, qint64 count) const {
 }
 
 qint64 PlainTextView::find(const QString& word, qint64 from, bool wholeWord, bool matchCase) const {
-  if (word.isEmpty() || from < 0) return -1;
-  QByteArray needle;
-  needle.reserve(word.size());
-  for (const QChar c : word) {
-    const unsigned char b = codec::UnicodeToCp1252(c.unicode());
-    if (b == '?' && c != QLatin1Char('?')) return -1;  // cannot occur in 8-bit text
-    needle.append(static_cast<char>(b));
-  }
-  const auto& t = T();
-  const auto* hay = reinterpret_cast<const unsigned char*>(bytes_.constData());
-  const auto* nee = reinterpret_cast<const unsigned char*>(needle.constData());
   const qint64 n = length();
-  const qint64 m = needle.size();
-  const auto boundedAsWord = [&](qint64 at) {
-    return (at == 0 || !t.word[hay[at - 1]]) && (at + m >= n || !t.word[hay[at + m]]);
+  const qint64 m = word.size();
+  if (m == 0 || from < 0 || from > n) return -1;
+  const auto& t = T();
+  const std::array<char16_t, 256>& unit = matchCase ? t.exact : t.folded;
+  std::vector<char16_t> needle(static_cast<std::size_t>(m));
+  for (qint64 k = 0; k < m; ++k) {
+    const QChar c = word[k];
+    needle[static_cast<std::size_t>(k)] = matchCase ? c.unicode() : c.toCaseFolded().unicode();
+  }
+  // The bytes that can start a match; a single one is found with memchr.
+  int starters = 0;
+  unsigned char starter = 0;
+  for (int b = 0; b < 256; ++b) {
+    if (unit[b] == needle[0]) {
+      ++starters;
+      starter = static_cast<unsigned char>(b);
+    }
+  }
+  if (starters == 0) return -1;
+  const auto* hay = reinterpret_cast<const unsigned char*>(bytes_.constData());
+  const auto matchesAt = [&](qint64 at) {
+    for (qint64 k = 1; k < m; ++k) {
+      if (unit[hay[at + k]] != needle[static_cast<std::size_t>(k)]) return false;
+    }
+    return true;
   };
-  if (matchCase) {
-    const QByteArrayView haystack(bytes_);
-    for (qint64 at = haystack.indexOf(needle, from); at >= 0; at = haystack.indexOf(needle, at + 1)) {
-      if (!wholeWord || boundedAsWord(at)) return at;
+  const auto next = [&](qint64 at) -> qint64 {
+    const qint64 last = n - m;  // the last index a match can start at
+    if (starters == 1) {
+      while (at <= last) {
+        const void* hit = std::memchr(hay + at, starter, static_cast<std::size_t>(last - at + 1));
+        if (!hit) return -1;
+        at = static_cast<const unsigned char*>(hit) - hay;
+        if (matchesAt(at)) return at;
+        ++at;
+      }
+      return -1;
+    }
+    const char16_t first = needle[0];
+    for (; at <= last; ++at) {
+      if (unit[hay[at]] == first && matchesAt(at)) return at;
     }
     return -1;
-  }
-  const unsigned char first = t.fold[nee[0]];
-  for (qint64 at = from; at + m <= n; ++at) {
-    if (t.fold[hay[at]] != first) continue;
-    qint64 k = 1;
-    while (k < m && t.fold[hay[at + k]] == t.fold[nee[k]]) ++k;
-    if (k == m && (!wholeWord || boundedAsWord(at))) return at;
+  };
+  for (qint64 at = next(from); at >= 0; at = next(at + m + 1)) {
+    if (!wholeWord) return at;
+    if ((at == 0 || !t.word[hay[at - 1]]) && (at + m >= n || !t.word[hay[at + m]])) return at;
+    // Not a whole word: the search goes on one character after its end.
   }
   return -1;
 }

@@ -24,8 +24,11 @@ class PlainTextView : public QAbstractScrollArea {
   // The characters [start, start + count) as text.
   QString text(qint64 start, qint64 count) const;
 
-  // The first match of `word` at or after `from`, or -1. Whole words are
-  // bounded by characters that are neither letters, digits nor "_".
+  // The first match of `word` at or after `from`, or -1, by the rules of the
+  // rich-text box's find: without match case letters compare case-folded; a
+  // no-break space in the text is read as a space; a whole word has no
+  // letter or digit on either side, and after an occurrence that is not one
+  // the search goes on one character after its end.
   qint64 find(const QString& word, qint64 from, bool wholeWord, bool matchCase) const;
 
   void select(qint64 start, qint64 count);

@@ -87,22 +87,36 @@ QString RichTextBox::text(std::int64_t start, std::int64_t count) const {
 }
 
 std::int64_t RichTextBox::find(const QString& text, std::int64_t start, int options) {
+  const std::int64_t at = locate(text, start, options);
+  if (at >= 0) select(at, text.size());
+  return at;
+}
+
+std::int64_t RichTextBox::locate(const QString& text, std::int64_t start, int options) const {
   if (text.isEmpty() || start < 0 || start > textLength()) return -1;
   const bool wholeWord = (options & WholeWord) != 0;
   const bool matchCase = (options & MatchCase) != 0;
-  if (isPlain()) {
-    const std::int64_t at = plain_->find(text, start, wholeWord, matchCase);
-    if (at >= 0) plain_->select(at, text.size());
-    return at;
-  }
+  if (isPlain()) return plain_->find(text, start, wholeWord, matchCase);
   QTextDocument::FindFlags flags;
   if (wholeWord) flags |= QTextDocument::FindWholeWords;
   if (matchCase) flags |= QTextDocument::FindCaseSensitively;
   const QTextCursor found = rich_->document()->find(text, static_cast<int>(start), flags);
-  if (found.isNull()) return -1;
-  rich_->setTextCursor(found);
+  return found.isNull() ? -1 : found.selectionStart();
+}
+
+void RichTextBox::select(std::int64_t start, std::int64_t count) {
+  if (isPlain()) {
+    plain_->select(start, count);
+    return;
+  }
+  const std::int64_t len = textLength();
+  start = std::clamp<std::int64_t>(start, 0, len);
+  count = std::clamp<std::int64_t>(count, 0, len - start);
+  QTextCursor c(rich_->document());
+  c.setPosition(static_cast<int>(start));
+  c.setPosition(static_cast<int>(start + count), QTextCursor::KeepAnchor);
+  rich_->setTextCursor(c);
   rich_->ensureCursorVisible();
-  return found.selectionStart();
 }
 
 std::int64_t RichTextBox::selectionStart() const {

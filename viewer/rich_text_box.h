@@ -47,6 +47,10 @@ class RichTextBox : public QStackedWidget {
   // match selects it and returns its index, otherwise returns -1 and leaves
   // the selection. An empty `text` never matches.
   std::int64_t find(const QString& text, std::int64_t start, int options);
+  // The same search without touching the selection, for counting.
+  std::int64_t locate(const QString& text, std::int64_t start, int options) const;
+  // Selects the characters [start, start + count) and scrolls them into view.
+  void select(std::int64_t start, std::int64_t count);
 
   bool isPlain() const;
   std::int64_t textLength() const;

@@ -12,6 +12,7 @@
 #include "main_window/form1.h"
 #include "platform/file_slots.h"
 #include "tests/platform/gui_test.h"
+#include "viewer/form21.h"
 #include "viewer/form8.h"
 
 namespace tambril {
@@ -80,6 +81,7 @@ TEST_F(MainWindowTest, CodingItemsDoNotFlipTheirOwnMark) {
 
 TEST_F(MainWindowTest, F1AsksForHelpOnlyInTheNameField) {
   QSignalSpy help(form.Hilfe, &QAction::triggered);
+  test::WhenModal<Form21>([](Form21& h) { h.Abbrechen->trigger(); });
   QTest::keyClick(form.Text1, Qt::Key_F1);
   EXPECT_EQ(help.count(), 1);
   QTest::keyClick(form.Text1, Qt::Key_F2);

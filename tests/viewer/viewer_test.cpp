@@ -2,6 +2,7 @@
 // the 8-bit text with its find operation.
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -9,6 +10,7 @@
 
 #include "codec/cp1252.h"
 #include "tests/platform/gui_test.h"
+#include "viewer/form5.h"
 #include "viewer/form8.h"
 #include "viewer/plain_text_view.h"
 
@@ -58,10 +60,13 @@ TEST_F(ViewerTest, StartsEmptyWithItsMenu) {
 TEST_F(ViewerTest, F3InTheBoxSearchesLikeTheMenu) {
   QSignalSpy search(form.SearchF3, &QAction::triggered);
   box.loadPlain("abc");
+  const auto closeSearch = [] { test::WhenModal<Form5>([](Form5& s) { s.Command2->click(); }); };
+  closeSearch();
   QTest::keyClick(box.plainView(), Qt::Key_F3);
   EXPECT_EQ(search.count(), 1);
   QTest::keyClick(box.plainView(), Qt::Key_F4);
   box.clear();
+  closeSearch();
   QTest::keyClick(box.richView(), Qt::Key_F3);
   EXPECT_EQ(search.count(), 2);
 }

@@ -1,0 +1,168 @@
+#include "file_dialog/form14.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+
+#include "file_dialog/path_rules.h"
+#include "file_dialog/selpr6.h"
+#include "platform/platform.h"
+#include "platform/text_rules.h"
+#include "platform/twips.h"
+#include "platform/windows.h"
+#include "startup/module2.h"
+
+using namespace tambril;
+using platform::MessageIcon;
+using platform::Pointer;
+
+namespace {
+
+const QString kExists = QStringLiteral("Ordner ist schon vorhanden und kann nicht mehr erstellt werden!  ");
+const QString kAccessError = QStringLiteral("Fehler beim Zugriff auf Pfad/Datei");
+const QString kDeviceError = QStringLiteral("Fehler beim Lesen vom Gerät");
+
+// A folder name holds no separator: the file system would take it as a path.
+bool HasSeparator(const QString& name) {
+  return name.contains(QLatin1Char('/')) || name.contains(QDir::separator());
+}
+
+}  // namespace
+
+Form14::Form14() {
+  setObjectName(QStringLiteral("Form14"));
+  setWindowTitle(QStringLiteral("Orner hinzufügen"));
+  setModal(true);
+  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowCloseButtonHint);
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, Qt::white);
+  setPalette(pal);
+  setAutoFillBackground(true);
+
+  Label1 = new QLabel(QStringLiteral("Ordner-Name eingeben:"), this);
+  Label1->setObjectName(QStringLiteral("Label1"));
+  Label1->setFont(DialogFont(9.75));
+  Label1->setGeometry(TwipsRect(360, 240, 4470, 345));
+  Text1 = new QLineEdit(this);
+  Text1->setObjectName(QStringLiteral("Text1"));
+  Text1->setFont(DialogFont(9.75));
+  Text1->setGeometry(TwipsRect(360, 660, 4470, 405));
+
+  const auto button = [this](const char* name, const QString& caption, int left) {
+    auto* b = new QPushButton(caption, this);
+    b->setObjectName(QLatin1String(name));
+    b->setFont(DialogFont(8.25, true));
+    b->setAutoDefault(false);
+    b->setGeometry(TwipsRect(left, 1560, 1410, 495));
+    return b;
+  };
+  Command1 = button("Command1", QStringLiteral("OK"), 360);
+  Command2 = button("Command2", QStringLiteral("ABBRECHEN"), 1890);
+  Command3 = button("Command3", QStringLiteral("HILFE"), 3420);
+
+  setTabOrder(Text1, Command1);
+  setTabOrder(Command1, Command2);
+  setTabOrder(Command2, Command3);
+
+  connect(Command1, &QPushButton::clicked, this, &Form14::Command1_Click);
+  connect(Command2, &QPushButton::clicked, this, &Form14::Command2_Click);
+  connect(Command3, &QPushButton::clicked, this, &Form14::Command3_Click);
+
+  setFixedSize(TwipsSize(5190, 2445));
+  platform::CentreOnScreen(*this);
+}
+
+Form14::Failure Form14::CreateFolder(const QString& path) {
+  std::error_code error;
+#ifdef Q_OS_WIN
+  const std::filesystem::path native(path.toStdWString());
+#else
+  const std::filesystem::path native(QFile::encodeName(path).toStdString());
+#endif
+  if (std::filesystem::create_directory(native, error)) return Failure::None;
+  if (!error) return Failure::Access;  // it came into being meanwhile
+  switch (error.value()) {
+    case EIO:
+    case ENXIO:
+    case ENODEV:
+#ifdef ENOMEDIUM
+    case ENOMEDIUM:
+#endif
+      return Failure::Device;
+    default:
+      return Failure::Access;
+  }
+}
+
+void Form14::Command1_Click() {
+  auto& p = platform::Current();
+  const QString name = Text1->text();
+  if (name.isEmpty()) {
+    p.beep();
+    return;
+  }
+  p.setPointer(this, Pointer::Busy);
+  Selpr6& files = Windows::get<Selpr6>();
+  const QString newPath = JoinPath(files.Dir1->path(), name);
+  const QFileInfo existing(newPath);
+  if (!HasSeparator(name) && (existing.exists() || existing.isSymLink())) {
+    p.messageBox(this, kExists + name, QStringLiteral("WARNUNG"), MessageIcon::Stop);
+    Text1->clear();
+    p.setPointer(this, Pointer::Normal);
+    return;
+  }
+  const Failure failure = HasSeparator(name) ? Failure::Access : CreateFolder(newPath);
+  if (failure != Failure::None) {
+    p.messageBox(this, failure == Failure::Device ? kDeviceError : kAccessError, QStringLiteral("ERROR"),
+                 MessageIcon::Stop);
+    Text1->clear();
+    p.setPointer(this, Pointer::Normal);
+    return;
+  }
+  files.Dir1->refresh();
+  Text1->clear();
+  // The file dialog's folder change rebuilds its name box: the proposed
+  // file inside the new folder.
+  if (!files.Dir1->setPath(newPath)) {
+    p.beep();
+    p.messageBox(&files, kAccessError, QStringLiteral("ERROR"), MessageIcon::None);
+  }
+  p.setPointer(this, Pointer::Normal);
+  hide();
+}
+
+void Form14::Command2_Click() {
+  Text1->clear();
+  hide();
+}
+
+void Form14::Command3_Click() {
+  Module2::LoadNewFolderInfo();
+  Module2::ShowHelpWindow(this);
+}
+
+void Form14::reject() {
+  Command2_Click();
+  QDialog::reject();
+}
+
+void Form14::paintEvent(QPaintEvent* event) {
+  QDialog::paintEvent(event);
+  // A frame around the content: grey at the top and left, black below and right.
+  QPainter painter(this);
+  const QRect r(Px(120), Px(120), width() - 2 * Px(120), height() - 2 * Px(120));
+  painter.setPen(Qt::gray);
+  painter.drawLine(r.topLeft(), r.topRight());
+  painter.drawLine(r.topLeft(), r.bottomLeft());
+  painter.setPen(Qt::black);
+  painter.drawLine(r.bottomLeft(), r.bottomRight());
+  painter.drawLine(r.topRight(), r.bottomRight());
+}

@@ -1,0 +1,156 @@
+#include "viewer/form21.h"
+
+#include <QKeyEvent>
+#include <QMenuBar>
+
+#include "platform/platform.h"
+#include "platform/text_rules.h"
+#include "platform/twips.h"
+#include "startup/module2.h"
+
+using namespace tambril;
+
+namespace tambril {
+
+HelpTextBox::HelpTextBox(QWidget* parent) : QPlainTextEdit(parent) {
+  setObjectName(QStringLiteral("Text1"));
+  setReadOnly(true);
+  setLineWrapMode(QPlainTextEdit::NoWrap);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  QPalette pal = palette();
+  pal.setColor(QPalette::Text, Qt::black);
+  pal.setColor(QPalette::Base, Qt::white);
+  setPalette(pal);
+}
+
+void HelpTextBox::setText(const QString& text) {
+  text_ = text;
+  setPlainText(text);
+}
+
+}  // namespace tambril
+
+Form21::SizeRule Form21::RuleOf(Size size) {
+  switch (size) {
+    case Size::Small: return {8, -1500, -500};
+    case Size::Medium: return {10, 0, 0};
+    case Size::Large: return {12, 1000, 500};
+  }
+  return {10, 0, 0};
+}
+
+Form21::Form21() {
+  setObjectName(QStringLiteral("Form21"));
+  setWindowTitle(QStringLiteral("HILFE"));
+  setModal(true);
+  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowCloseButtonHint);
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, Qt::white);
+  setPalette(pal);
+  setAutoFillBackground(true);
+
+  MenuBar = new QMenuBar(this);
+  MenuBar->setNativeMenuBar(false);
+  Abbrechen = MenuBar->addAction(QStringLiteral("ABBRECHEN"));
+  Abbrechen->setObjectName(QStringLiteral("Abbrechen"));
+  Schriftart = MenuBar->addMenu(QStringLiteral("Schriftart"));
+  Schriftart->setObjectName(QStringLiteral("Schriftart"));
+  Gross = Schriftart->addAction(QStringLiteral("Groß"));
+  Gross->setObjectName(QStringLiteral("Gross"));
+  Standard = Schriftart->addAction(QStringLiteral("Standard"));
+  Standard->setObjectName(QStringLiteral("Standard"));
+  Klein = Schriftart->addAction(QStringLiteral("Klein"));
+  Klein->setObjectName(QStringLiteral("Klein"));
+  for (QAction* item : {Gross, Standard, Klein}) item->setCheckable(true);
+  Klein->setChecked(true);
+  TeCopy = MenuBar->addAction(QStringLiteral("Copy"));
+  TeCopy->setObjectName(QStringLiteral("TeCopy"));
+
+  Text1 = new HelpTextBox(this);
+  Text1->setFont(DialogFont(RuleOf(Size::Small).points));
+  Text1->installEventFilter(this);
+
+  connect(Abbrechen, &QAction::triggered, this, &Form21::Abbrechen_Click);
+  // Choosing a checkable item flips its mark; the size rule sets the marks
+  // itself, so the flip is undone first.
+  const auto sizeItem = [this](QAction* item, void (Form21::*handler)()) {
+    connect(item, &QAction::triggered, this, [this, item, handler](bool checked) {
+      item->setChecked(!checked);
+      (this->*handler)();
+    });
+  };
+  sizeItem(Gross, &Form21::Gross_Click);
+  sizeItem(Standard, &Form21::Standard_Click);
+  sizeItem(Klein, &Form21::Klein_Click);
+  connect(TeCopy, &QAction::triggered, this, &Form21::TeCopy_Click);
+
+  ApplySize();
+  Form_Load();
+}
+
+void Form21::ApplySize() {
+  const int menu = MenuBar->sizeHint().height();
+  const QSize client(Px(clientTwips_.width()), menu + Px(clientTwips_.height()));
+  MenuBar->setGeometry(0, 0, client.width(), menu);
+  Text1->setGeometry(Px(120), menu + Px(0), Px(textTwips_.width()), Px(textTwips_.height()));
+  setFixedSize(client);
+}
+
+void Form21::Form_Load() {
+  // The right edge on the screen's right edge, halfway down.
+  const QRect screen = platform::Current().screenGeometry();
+  const QSize outer = frameGeometry().size();
+  move(screen.left() + screen.width() - outer.width(), screen.top() + (screen.height() - outer.height()) / 2);
+}
+
+void Form21::ChangeSize(Size next) {
+  if (next == size_) return;
+  const SizeRule from = RuleOf(size_);
+  const SizeRule to = RuleOf(next);
+  const int dw = to.widthDelta - from.widthDelta;
+  const int dh = to.heightDelta - from.heightDelta;
+  for (auto [item, size] : {std::pair{Gross, Size::Large}, {Standard, Size::Medium}, {Klein, Size::Small}}) {
+    item->setChecked(size == next);
+  }
+  // The right edge stays where it is and the top does not move: the window
+  // grows or shrinks to the left and at its bottom.
+  const QRect before = frameGeometry();
+  textTwips_ += QSize(dw, dh);
+  clientTwips_ += QSize(dw, dh);
+  size_ = next;
+  ApplySize();
+  const int widthNow = frameGeometry().width();
+  move(before.x() + before.width() - widthNow, before.y());
+  QFont font = Text1->font();
+  font.setPointSizeF(to.points);
+  Text1->setFont(font);
+}
+
+void Form21::Abbrechen_Click() { hide(); }
+void Form21::Gross_Click() { ChangeSize(Size::Large); }
+void Form21::Standard_Click() { ChangeSize(Size::Medium); }
+void Form21::Klein_Click() { ChangeSize(Size::Small); }
+
+void Form21::TeCopy_Click() {
+  Module2::SoundDevice = 2;
+  Module2::SoundMode = 1;
+  Module2::PlaySound();
+  auto& p = platform::Current();
+  p.clearClipboard();
+  p.setClipboardText(Text1->text());
+}
+
+void Form21::Text1_KeyDown(int key) {
+  if (key == Qt::Key_Escape) hide();
+}
+
+bool Form21::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Text1 && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    Text1_KeyDown(key);
+    if (key == Qt::Key_Escape) return true;
+  }
+  return QDialog::eventFilter(watched, event);
+}
