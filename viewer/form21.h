@@ -63,7 +63,7 @@ class Form21 : public QDialog {
   void TeCopy_Click();
   void Text1_KeyDown(int key);
 
-  Size size() const { return size_; }
+  Size characterSize() const { return size_; }
   // The client area and the text box as the size rule set them, in twips.
   QSize clientTwips() const { return clientTwips_; }
   QSize textTwips() const { return textTwips_; }
