@@ -1,0 +1,113 @@
+// The text procedures and their callers: which text each caller puts into
+// the help window before showing it, and that it replaces the one before.
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBlock>
+
+#include "file_dialog/selpr6.h"
+#include "main_window/form1.h"
+#include "startup/help_texts.h"
+#include "startup/module2.h"
+#include "tests/platform/gui_test.h"
+#include "viewer/form21.h"
+
+namespace tambril {
+namespace {
+
+class HelpProceduresTest : public test::GuiTest {
+ protected:
+  // The text the help window shows while `open` makes a caller open it.
+  QString shownBy(const std::function<void()>& open) {
+    QString shown = QStringLiteral("<not shown>");
+    test::WhenModal<Form21>([&](Form21& h) {
+      shown = h.Text1->text();
+      h.Abbrechen->trigger();
+    });
+    open();
+    return shown;
+  }
+};
+
+TEST_F(HelpProceduresTest, EachProcedurePutsItsTextAndReplacesTheLast) {
+  const std::pair<void (*)(), QString (*)()> pairs[] = {
+      {Module2::LoadHelpText, startup::HelpText},
+      {Module2::LoadOpenInfo, startup::OpenInfoText},
+      {Module2::LoadCreateEncodedInfo, startup::CreateEncodedInfoText},
+      {Module2::LoadCreateDecodedInfo, startup::CreateDecodedInfoText},
+      {Module2::LoadEncodeInfo, startup::EncodeInfoText},
+      {Module2::LoadPasswordCheckInfo, startup::PasswordCheckInfoText},
+      {Module2::LoadDecodeInfo, startup::DecodeInfoText},
+      {Module2::LoadSearchInfo, startup::SearchInfoText},
+      {Module2::LoadNewFolderInfo, startup::NewFolderInfoText},
+  };
+  EXPECT_EQ(Windows::find<Form21>(), nullptr);
+  for (const auto& [load, text] : pairs) {
+    load();
+    ASSERT_NE(Windows::find<Form21>(), nullptr);  // created by the first
+    EXPECT_EQ(Windows::get<Form21>().Text1->text(), text());
+    EXPECT_FALSE(Windows::get<Form21>().isVisible());  // only the caller shows it
+  }
+  // The box shows what it holds: the main help text's single-space and
+  // empty lines stay, the umlauts are umlauts.
+  Module2::LoadEncodeInfo();
+  const QTextDocument* doc = Windows::get<Form21>().Text1->document();
+  EXPECT_EQ(doc->findBlockByNumber(2).text(), QStringLiteral(" "));
+  EXPECT_EQ(doc->findBlockByNumber(7).text(), QStringLiteral(" Sie müssen ein Kennwort und eine Kennwortbestätigung eingeben."));
+}
+
+TEST_F(HelpProceduresTest, ShowHelpWindowIsModalAndReturnsWhenClosed) {
+  Module2::LoadSearchInfo();
+  bool modal = false;
+  test::WhenModal<Form21>([&](Form21& h) {
+    modal = QApplication::activeModalWidget() == &h;
+    h.Abbrechen->trigger();
+  });
+  Module2::ShowHelpWindow(nullptr);
+  EXPECT_TRUE(modal);
+  EXPECT_FALSE(Windows::get<Form21>().isVisible());
+}
+
+TEST_F(HelpProceduresTest, MainWindowHilfeAndF1ShowTheMainHelp) {
+  Form1& main = Windows::get<Form1>();
+  Module2::LoadNewFolderInfo();
+  EXPECT_EQ(shownBy([&] { main.Hilfe->trigger(); }), startup::HelpText());
+  Module2::LoadNewFolderInfo();
+  EXPECT_EQ(shownBy([&] { QTest::keyClick(main.Text1, Qt::Key_F1); }), startup::HelpText());
+}
+
+TEST_F(HelpProceduresTest, FileDialogHelpGoesByModeThenByTheDecodingMark) {
+  Form1& main = Windows::get<Form1>();
+  Selpr6& files = Windows::get<Selpr6>();
+  const auto help = [&] { return shownBy([&] { files.Command4->click(); }); };
+  // Open mode wins whatever the marks say.
+  files.Command2->setEnabled(true);
+  main.Code_Aus->setChecked(true);
+  EXPECT_EQ(help(), startup::OpenInfoText());
+  main.Code_Aus->setChecked(false);
+  EXPECT_EQ(help(), startup::OpenInfoText());
+  // Create modes: the decoding mark decides.
+  files.Command2->setEnabled(false);
+  EXPECT_EQ(help(), startup::CreateEncodedInfoText());
+  main.Code_Aus->setChecked(true);
+  EXPECT_EQ(help(), startup::CreateDecodedInfoText());
+  main.Code_AN->setChecked(true);  // only Code_Aus counts
+  main.Code_Aus->setChecked(false);
+  EXPECT_EQ(help(), startup::CreateEncodedInfoText());
+}
+
+TEST_F(HelpProceduresTest, FileDialogHelpFromTheOpenCommand) {
+  Form1& main = Windows::get<Form1>();
+  QString shown;
+  test::WhenModal<Selpr6>([&](Selpr6& d) {
+    shown = shownBy([&] { d.Command4->click(); });
+    EXPECT_TRUE(d.isVisible());  // the help returns to the dialog
+    d.Command3->click();
+  });
+  main.Datei_öffnen->trigger();
+  EXPECT_EQ(shown, startup::OpenInfoText());
+}
+
+}  // namespace
+}  // namespace tambril
