@@ -91,21 +91,29 @@ qint64 PlainTextView::find(const QString& word, qint64 from, bool wholeWord, boo
   if (m == 0 || from < 0 || from > n) return -1;
   const auto& t = T();
   const std::array<char16_t, 256>& unit = matchCase ? t.exact : t.folded;
-  std::vector<char16_t> needle(static_cast<std::size_t>(m));
-  for (qint64 k = 0; k < m; ++k) {
-    const QChar c = word[k];
-    needle[static_cast<std::size_t>(k)] = matchCase ? c.unicode() : c.toCaseFolded().unicode();
-  }
-  // The bytes that can start a match; a single one is found with memchr.
-  int starters = 0;
-  unsigned char starter = 0;
-  for (int b = 0; b < 256; ++b) {
-    if (unit[b] == needle[0]) {
-      ++starters;
-      starter = static_cast<unsigned char>(b);
+  // A count runs one search per match with the same word: prepare it once.
+  Prepared& p = prepared_;
+  if (p.word != word || p.matchCase != matchCase) {
+    p.word = word;
+    p.matchCase = matchCase;
+    p.needle.resize(static_cast<std::size_t>(m));
+    for (qint64 k = 0; k < m; ++k) {
+      const QChar c = word[k];
+      p.needle[static_cast<std::size_t>(k)] = matchCase ? c.unicode() : c.toCaseFolded().unicode();
+    }
+    // The bytes that can start a match; a single one is found with memchr.
+    p.starters = 0;
+    for (int b = 0; b < 256; ++b) {
+      if (unit[b] == p.needle[0]) {
+        ++p.starters;
+        p.starter = static_cast<unsigned char>(b);
+      }
     }
   }
-  if (starters == 0) return -1;
+  if (p.starters == 0) return -1;
+  const std::vector<char16_t>& needle = p.needle;
+  const int starters = p.starters;
+  const unsigned char starter = p.starter;
   const auto* hay = reinterpret_cast<const unsigned char*>(bytes_.constData());
   const auto matchesAt = [&](qint64 at) {
     for (qint64 k = 1; k < m; ++k) {

@@ -7,6 +7,7 @@
 // boxes and never end the text.
 #include <QAbstractScrollArea>
 #include <QByteArray>
+#include <QString>
 #include <cstdint>
 #include <vector>
 
@@ -59,6 +60,15 @@ class PlainTextView : public QAbstractScrollArea {
   void copySelection() const;
 
   QByteArray bytes_;
+  // The last searched word, ready for the next search.
+  struct Prepared {
+    QString word;
+    bool matchCase = false;
+    std::vector<char16_t> needle;
+    int starters = 0;
+    unsigned char starter = 0;
+  };
+  mutable Prepared prepared_;
   int columns_ = 80;
   int cellWidth_ = 8;
   int lineHeight_ = 16;

@@ -1,0 +1,81 @@
+// A count search ("Alles durchsuchen") through the real search dialog over a
+// 64 MiB text in the viewer, on the offscreen platform; the message box is
+// recorded instead of shown. Cases: a word in every line ignoring case, the
+// same with match case and whole words, and a single letter that occurs
+// millions of times (the cost per match). Run by hand:
+//   build/bin/gui_search_bench [--benchmark_filter=...]
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <random>
+
+#include "platform/recording_platform.h"
+#include "platform/windows.h"
+#include "viewer/form5.h"
+#include "viewer/form8.h"
+
+namespace {
+
+using namespace tambril;
+
+constexpr qint64 kBytes = qint64{64} << 20;
+
+// German-looking lines of about 60 characters with CR LF, as the load bench writes them.
+QByteArray Text() {
+  static const QByteArray text = [] {
+    std::mt19937 random(42);
+    const char* words[] = {"Datei", "Kennwort", "codiert", "Gr\xF6\xDF" "e", "und", "die", "der", "Ordner", "Tambril", "Text"};
+    QByteArray out;
+    out.reserve(kBytes + 128);
+    while (out.size() < kBytes) {
+      QByteArray line;
+      while (line.size() < 60) line += QByteArray(words[random() % 10]) + ' ';
+      out += line + "\r\n";
+    }
+    out.truncate(kBytes);
+    return out;
+  }();
+  return text;
+}
+
+void CountSearch(benchmark::State& state, const char* word, bool matchCase, bool wholeWord) {
+  platform::RecordingPlatform rec;
+  platform::ScopedPlatform scope(rec);
+  Form8& viewer = Windows::get<Form8>();
+  viewer.RichTextBox1->loadPlain(Text());
+  Form5& search = Windows::get<Form5>();
+  search.Text1->setText(QString::fromLatin1(word));
+  search.Check1->setChecked(matchCase);
+  search.Check2->setChecked(wholeWord);
+  search.Check3->setChecked(true);
+  for (auto _ : state) {
+    search.Command1_Click();
+  }
+  state.SetBytesProcessed(state.iterations() * kBytes);
+  state.SetLabel(rec.messages.empty() ? std::string("no message") : rec.messages.back().text.toStdString());
+  Windows::clear();
+}
+
+void BM_CountWordIgnoringCase(benchmark::State& s) { CountSearch(s, "kennwort", false, false); }
+void BM_CountWordMatchCaseWholeWord(benchmark::State& s) { CountSearch(s, "Kennwort", true, true); }
+void BM_CountFrequentLetter(benchmark::State& s) { CountSearch(s, "e", false, false); }
+void BM_CountAbsentWord(benchmark::State& s) { CountSearch(s, "Passwort", false, false); }
+
+BENCHMARK(BM_CountWordIgnoringCase)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_CountWordMatchCaseWholeWord)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_CountFrequentLetter)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_CountAbsentWord)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
