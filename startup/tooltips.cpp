@@ -9,6 +9,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <QProgressBar>
+
+#include "coding_dialogs/form2.h"
+#include "coding_dialogs/form3.h"
+#include "coding_dialogs/form4.h"
 #include "file_dialog/form14.h"
 #include "file_dialog/selpr6.h"
 #include "main_window/form1.h"
@@ -55,6 +60,33 @@ void FileDialogTips(Selpr6& f) {
   f.Drive1->setToolTip(QStringLiteral(" Anzeigefeld für Laufwerk "));
 }
 
+void EncodeTips(Form2& f) {
+  f.Command1->setToolTip(QStringLiteral(" Beginn der Codierung "));
+  f.Command2->setToolTip(QStringLiteral(" Abbruch der Codierung "));
+  f.Command3->setToolTip(QStringLiteral(" Info über die Codierung "));
+  f.ProgressBar1->setToolTip(QStringLiteral(" Anzeigefeld über Codierungsdauer "));
+  f.Text2->setToolTip(QStringLiteral(" Texteingabe für gleiches Kennwort "));
+  f.Text1->setToolTip(QStringLiteral(" Texteingabe Minimum 5  Maximum 15  Zeichen "));
+  f.Text3->setToolTip(QStringLiteral(" Dateiname für Codierung "));
+  QuestionPointer(f.Text3);
+}
+
+void PasswordCheckTips(Form3& f) {
+  f.Command1->setToolTip(QStringLiteral(" Beginn der Kennwortüberprüfung "));
+  f.Command2->setToolTip(QStringLiteral(" Abbruch der Kennwortüberprüfung "));
+  f.Command3->setToolTip(QStringLiteral(" Info über Kennwortüberprüfung "));
+  f.Text1->setToolTip(QStringLiteral(" Texteingabe / Kennwort für Entcodierung "));
+}
+
+void DecodeTips(Form4& f) {
+  f.Command1->setToolTip(QStringLiteral(" Beginn der Entcodierung "));
+  f.Command2->setToolTip(QStringLiteral(" Abbruch der Entcodierung "));
+  f.Command3->setToolTip(QStringLiteral(" Info über die Entcodierung "));
+  f.ProgressBar1->setToolTip(QStringLiteral(" Anzeigefeld der Entcodierungsdauer "));
+  f.Text1->setToolTip(QStringLiteral(" Dateiname für Entcodierung "));
+  QuestionPointer(f.Text1);
+}
+
 void SearchTips(Form5& f) {
   f.Command1->setToolTip(QStringLiteral(" Beginn und Fortfahren der Suche "));
   f.Command2->setToolTip(QStringLiteral(" Löschung des Suchtextes "));
@@ -76,6 +108,9 @@ void NewFolderTips(Form14& f) {
 void SetToolTips(Form1& main) {
   MainWindowTips(main);
   FileDialogTips(Windows::get<Selpr6>());
+  EncodeTips(Windows::get<Form2>());
+  PasswordCheckTips(Windows::get<Form3>());
+  DecodeTips(Windows::get<Form4>());
   SearchTips(Windows::get<Form5>());
   NewFolderTips(Windows::get<Form14>());
 }

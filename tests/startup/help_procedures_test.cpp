@@ -6,6 +6,9 @@
 #include <QTest>
 #include <QTextBlock>
 
+#include "coding_dialogs/form2.h"
+#include "coding_dialogs/form3.h"
+#include "coding_dialogs/form4.h"
 #include "file_dialog/selpr6.h"
 #include "main_window/form1.h"
 #include "startup/help_texts.h"
@@ -95,6 +98,12 @@ TEST_F(HelpProceduresTest, FileDialogHelpGoesByModeThenByTheDecodingMark) {
   main.Code_AN->setChecked(true);  // only Code_Aus counts
   main.Code_Aus->setChecked(false);
   EXPECT_EQ(help(), startup::CreateEncodedInfoText());
+}
+
+TEST_F(HelpProceduresTest, CodingDialogsShowTheirOwnTexts) {
+  EXPECT_EQ(shownBy([] { Windows::get<Form2>().Command3->click(); }), startup::EncodeInfoText());
+  EXPECT_EQ(shownBy([] { Windows::get<Form3>().Command3->click(); }), startup::PasswordCheckInfoText());
+  EXPECT_EQ(shownBy([] { Windows::get<Form4>().Command3->click(); }), startup::DecodeInfoText());
 }
 
 TEST_F(HelpProceduresTest, FileDialogHelpFromTheOpenCommand) {

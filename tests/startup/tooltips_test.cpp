@@ -5,7 +5,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
+
+#include "coding_dialogs/form2.h"
+#include "coding_dialogs/form3.h"
+#include "coding_dialogs/form4.h"
 
 #include "file_dialog/form14.h"
 #include "file_dialog/selpr6.h"
@@ -47,6 +52,9 @@ TEST_F(ToolTipsTest, TheMainWindowsStartAssignsEveryRow) {
   ASSERT_NE(Windows::find<Form14>(), nullptr);
   Form5& search = Windows::get<Form5>();
   Form14& folder = Windows::get<Form14>();
+  Form2& encode = Windows::get<Form2>();
+  Form3& check = Windows::get<Form3>();
+  Form4& decode = Windows::get<Form4>();
   EXPECT_FALSE(files.isVisible());
   EXPECT_FALSE(search.isVisible());
   ExpectTips({
@@ -62,6 +70,22 @@ TEST_F(ToolTipsTest, TheMainWindowsStartAssignsEveryRow) {
       {files.Combo1, " Dateitypen - Listenfeld "},
       {files.Dir1, QStringLiteral(" Anzeigefeld für Ordner (Doppelklick) ")},
       {files.Drive1, QStringLiteral(" Anzeigefeld für Laufwerk ")},
+      {encode.Command1, " Beginn der Codierung "},
+      {encode.Command2, " Abbruch der Codierung "},
+      {encode.Command3, QStringLiteral(" Info über die Codierung ")},
+      {encode.ProgressBar1, QStringLiteral(" Anzeigefeld über Codierungsdauer ")},
+      {encode.Text2, QStringLiteral(" Texteingabe für gleiches Kennwort ")},
+      {encode.Text1, " Texteingabe Minimum 5  Maximum 15  Zeichen "},
+      {encode.Text3, QStringLiteral(" Dateiname für Codierung ")},
+      {check.Command1, QStringLiteral(" Beginn der Kennwortüberprüfung ")},
+      {check.Command2, QStringLiteral(" Abbruch der Kennwortüberprüfung ")},
+      {check.Command3, QStringLiteral(" Info über Kennwortüberprüfung ")},
+      {check.Text1, QStringLiteral(" Texteingabe / Kennwort für Entcodierung ")},
+      {decode.Command1, " Beginn der Entcodierung "},
+      {decode.Command2, " Abbruch der Entcodierung "},
+      {decode.Command3, QStringLiteral(" Info über die Entcodierung ")},
+      {decode.ProgressBar1, " Anzeigefeld der Entcodierungsdauer "},
+      {decode.Text1, QStringLiteral(" Dateiname für Entcodierung ")},
       {search.Command1, " Beginn und Fortfahren der Suche "},
       {search.Command2, QStringLiteral(" Löschung des Suchtextes ")},
       {search.Command3, QStringLiteral(" Info über Suchen ")},
@@ -83,10 +107,23 @@ TEST_F(ToolTipsTest, TheMainWindowsStartAssignsEveryRow) {
 }
 
 TEST_F(ToolTipsTest, TheFileDialogsTextsFollowItsMode) {
-  // Put into a create mode as the coding commands do, then asked again.
-  files.Command1->setEnabled(true);
-  files.Command2->setEnabled(false);
-  Module2::SetToolTips();
+  // Load a file, then "Code_An..": the dialog is in create mode with its texts.
+  const QString folder = tempPath();
+  writeFile("brief.txt", "Inhalt");
+  test::WhenModal<Selpr6>([&](Selpr6& d) {
+    ASSERT_TRUE(d.Dir1->setPath(folder));
+    d.File1->setCurrentItem(d.File1->findItems("brief.txt", Qt::MatchExactly).value(0));
+    d.Command2->click();
+  });
+  main.Datei_öffnen->trigger();
+  ASSERT_EQ(main.Text1->text(), QStringLiteral("brief.txt"));
+  bool createTexts = false;
+  test::WhenModal<Selpr6>([&](Selpr6& d) {
+    createTexts = d.Command3->toolTip() == QStringLiteral(" Datei wird nicht erstellt ");
+    d.Command3->click();
+  });
+  main.Code_AN->trigger();
+  EXPECT_TRUE(createTexts);
   expectFileDialogMode(false);
   // "Datei öffnen.." sets the texts back before the dialog is used.
   bool openTexts = false;
@@ -108,8 +145,11 @@ TEST_F(ToolTipsTest, TheQuestionMarkPointerOnTheLoadedFileRecord) {
                                                     main.Label7, main.Label8}) {
     EXPECT_EQ(w->cursor().shape(), Qt::WhatsThisCursor) << w->objectName().toStdString();
   }
-  for (QWidget* w : std::initializer_list<QWidget*>{main.Label3, main.Label5, main.Label9, main.Image3,
-                                                    files.Text1, files.Command4}) {
+  EXPECT_EQ(Windows::get<Form2>().Text3->cursor().shape(), Qt::WhatsThisCursor);
+  EXPECT_EQ(Windows::get<Form4>().Text1->cursor().shape(), Qt::WhatsThisCursor);
+  for (QWidget* w : std::initializer_list<QWidget*>{main.Label3, main.Label5, main.Label9, main.Image3, files.Text1,
+                                                    files.Command4, Windows::get<Form2>().Text1,
+                                                    Windows::get<Form3>().Text1}) {
     EXPECT_NE(w->cursor().shape(), Qt::WhatsThisCursor) << w->objectName().toStdString();
   }
 }
