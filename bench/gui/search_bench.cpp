@@ -2,7 +2,8 @@
 // 64 MiB text in the viewer, on the offscreen platform; the message box is
 // recorded instead of shown. Cases: a word in every line ignoring case, the
 // same with match case and whole words, and a single letter that occurs
-// millions of times (the cost per match). Run by hand:
+// millions of times (the cost per match); and a letter in 2 MiB of RTF shown
+// formatted, with short and with long paragraphs. Run by hand:
 //   build/bin/gui_search_bench [--benchmark_filter=...]
 #include <benchmark/benchmark.h>
 
@@ -58,6 +59,33 @@ void CountSearch(benchmark::State& state, const char* word, bool matchCase, bool
   state.SetLabel(rec.messages.empty() ? std::string("no message") : rec.messages.back().text.toStdString());
   Windows::clear();
 }
+
+// A formatted text: 2 MiB of RTF with paragraphs of about 60 or 6000
+// characters, counting the letter "e".
+void CountRich(benchmark::State& state, int linesPerParagraph) {
+  platform::RecordingPlatform rec;
+  platform::ScopedPlatform scope(rec);
+  QByteArray rtf = "{\\rtf1\\ansi ";
+  const QByteArray text = Text().left(2 << 20);
+  int line = 0;
+  for (const QByteArray& l : text.split('\n')) {
+    rtf += l.trimmed() + (++line % linesPerParagraph == 0 ? "\\par\n" : " ");
+  }
+  rtf += "}";
+  Form8& viewer = Windows::get<Form8>();
+  viewer.RichTextBox1->loadRtf(rtf);
+  Form5& search = Windows::get<Form5>();
+  search.Text1->setText(QStringLiteral("e"));
+  search.Check3->setChecked(true);
+  for (auto _ : state) search.Command1_Click();
+  state.SetLabel(rec.messages.empty() ? std::string("no message") : rec.messages.back().text.toStdString());
+  Windows::clear();
+}
+
+void BM_CountRichShortParagraphs(benchmark::State& s) { CountRich(s, 1); }
+void BM_CountRichLongParagraphs(benchmark::State& s) { CountRich(s, 100); }
+BENCHMARK(BM_CountRichShortParagraphs)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_CountRichLongParagraphs)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_CountWordIgnoringCase(benchmark::State& s) { CountSearch(s, "kennwort", false, false); }
 void BM_CountWordMatchCaseWholeWord(benchmark::State& s) { CountSearch(s, "Kennwort", true, true); }
