@@ -1,0 +1,40 @@
+// Shows one coding dialog as the user meets it, for looking at it on a real
+// screen (for example under Xvfb with a screenshot):
+//   coding_dialogs_show form2|form3|form4
+#include <QApplication>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QTimer>
+
+#include "coding_dialogs/form2.h"
+#include "coding_dialogs/form3.h"
+#include "coding_dialogs/form4.h"
+#include "platform/windows.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  const QString which = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("form2");
+  QDialog* shown = nullptr;
+  if (which == QLatin1String("form2")) {
+    Form2& f = tambril::Windows::get<Form2>();
+    f.Text3->setText(QStringLiteral("/home/anna/Unterlagen/Größenänderung.tmb"));
+    f.Text1->setText(QStringLiteral("Übermäßig"));
+    f.Text2->setText(QStringLiteral("Übermäßig"));
+    f.ProgressBar1->setValue(8);
+    shown = &f;
+  } else if (which == QLatin1String("form3")) {
+    Form3& f = tambril::Windows::get<Form3>();
+    f.Text1->setText(QStringLiteral("geheim"));
+    shown = &f;
+  } else {
+    Form4& f = tambril::Windows::get<Form4>();
+    f.Text1->setText(QStringLiteral("/home/anna/Unterlagen/Größenänderung.doc"));
+    f.ProgressBar1->setValue(14);
+    shown = &f;
+  }
+  shown->move(40, 40);
+  shown->show();
+  const int code = app.exec();
+  tambril::Windows::clear();
+  return code;
+}
