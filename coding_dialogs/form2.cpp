@@ -121,6 +121,12 @@ void Form2::Command3_Click() {
   Module2::ShowHelpWindow(this);
 }
 
+// Every time the dialog appears, the password box has the focus.
+void Form2::showEvent(QShowEvent* event) {
+  Text1->setFocus();
+  QDialog::showEvent(event);
+}
+
 void Form2::reject() { Command2_Click(); }
 
 void Form2::paintEvent(QPaintEvent* event) {

@@ -47,4 +47,5 @@ class Form2 : public QDialog {
   // Esc and the close box act like ABBRECHEN.
   void reject() override;
   void paintEvent(QPaintEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 };

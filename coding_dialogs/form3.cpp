@@ -127,6 +127,12 @@ void Form3::Command3_Click() {
   Module2::ShowHelpWindow(this);
 }
 
+// Every time the dialog appears, the password box has the focus.
+void Form3::showEvent(QShowEvent* event) {
+  Text1->setFocus();
+  QDialog::showEvent(event);
+}
+
 void Form3::reject() { Command2_Click(); }
 
 void Form3::paintEvent(QPaintEvent* event) {

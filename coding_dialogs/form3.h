@@ -50,4 +50,5 @@ class Form3 : public QDialog {
   // Esc and the close box act like ABBBRECHEN.
   void reject() override;
   void paintEvent(QPaintEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 };

@@ -37,6 +37,7 @@ Form4::Form4() {
   setTabOrder(Text1, Command1);
   setTabOrder(Command1, Command2);
   setTabOrder(Command2, Command3);
+  Text1->setFocus();
 
   connect(Command1, &QPushButton::clicked, this, &Form4::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, &Form4::Command2_Click);

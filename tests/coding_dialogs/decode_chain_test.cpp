@@ -21,6 +21,7 @@ class DecodeTest : public CodingTest {
   // runs if the file dialog opens.
   void checkFromMenu(const QString& password, const std::function<void(Selpr6&)>& inFileDialog) {
     WhenModal<Form3>([&, password, inFileDialog](Form3& f) {
+      EXPECT_EQ(f.focusWidget(), f.Text1);
       QTest::keyClicks(f.Text1, password);
       if (inFileDialog) WhenModal<Selpr6>(inFileDialog);
       f.Command1->click();

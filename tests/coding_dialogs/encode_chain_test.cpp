@@ -50,6 +50,7 @@ TEST_F(EncodeTest, EncodesFromTheMenuToTheFileOnDisk) {
       EXPECT_FALSE(d.isVisible());
       EXPECT_EQ(f.Text3->text(), tempPath("Texte/brief.tmb"));
       EXPECT_EQ(f.Label5->text(), QStringLiteral("doc"));
+      EXPECT_EQ(f.focusWidget(), f.Text1);
       type(f, QStringLiteral("Geheim1"), QStringLiteral("Geheim1"));
       f.Command1->click();
       EXPECT_FALSE(f.isVisible());
