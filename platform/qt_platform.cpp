@@ -110,8 +110,12 @@ Platform* g_installed = nullptr;
 
 Platform& Current() {
   if (g_installed) return *g_installed;
-  static QtPlatform qt;
-  return qt;
+  // Never destroyed: when the program is ended from outside (the display
+  // goes away) exit() runs static destructors after Qt's multimedia has
+  // gone, and a sound player destroyed then would crash. The end sequence
+  // closes the players while Qt is still there.
+  static QtPlatform* const qt = new QtPlatform;
+  return *qt;
 }
 
 void Install(Platform* platform) { g_installed = platform; }
