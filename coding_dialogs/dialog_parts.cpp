@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include "file_dialog/selpr6.h"
+#include "platform/dialog_look.h"
 #include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
@@ -85,26 +86,13 @@ QLabel* Picture(QWidget* parent, const char* name, const QPixmap& picture, QRect
 }
 
 void SetUpDialog(QWidget& dialog, const char* name, const QString& caption, int widthTwips, int heightTwips) {
-  dialog.setObjectName(QLatin1String(name));
-  dialog.setWindowTitle(caption);
-  dialog.setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                        Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-  QPalette pal = dialog.palette();
-  pal.setColor(QPalette::Window, Qt::white);
-  dialog.setPalette(pal);
-  dialog.setAutoFillBackground(true);
+  SetUpFixedDialog(dialog, name, caption);
   dialog.setFont(DialogFont(8.25));
   dialog.setFixedSize(TwipsSize(widthTwips, heightTwips));
 }
 
 void DrawSunkenFrame(QPainter& painter, QRect twips) {
-  const QRect r = Px(twips);
-  painter.setPen(Qt::gray);
-  painter.drawLine(r.topLeft(), r.topRight());
-  painter.drawLine(r.topLeft(), r.bottomLeft());
-  painter.setPen(Qt::black);
-  painter.drawLine(r.bottomLeft(), r.bottomRight());
-  painter.drawLine(r.topRight(), r.bottomRight());
+  tambril::DrawSunkenFrame(painter, Px(twips));
 }
 
 void ReportDeviceError(QWidget* dialog, QWidget* button) {

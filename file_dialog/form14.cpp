@@ -13,6 +13,7 @@
 
 #include "file_dialog/path_rules.h"
 #include "file_dialog/selpr6.h"
+#include "platform/dialog_look.h"
 #include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
@@ -37,15 +38,8 @@ bool HasSeparator(const QString& name) {
 }  // namespace
 
 Form14::Form14() {
-  setObjectName(QStringLiteral("Form14"));
-  setWindowTitle(QStringLiteral("Orner hinzufügen"));
+  SetUpFixedDialog(*this, "Form14", QStringLiteral("Orner hinzufügen"));
   setModal(true);
-  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                 Qt::WindowCloseButtonHint);
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, Qt::white);
-  setPalette(pal);
-  setAutoFillBackground(true);
 
   Label1 = new QLabel(QStringLiteral("Ordner-Name eingeben:"), this);
   Label1->setObjectName(QStringLiteral("Label1"));
@@ -158,11 +152,5 @@ void Form14::paintEvent(QPaintEvent* event) {
   QDialog::paintEvent(event);
   // A frame around the content: grey at the top and left, black below and right.
   QPainter painter(this);
-  const QRect r(Px(120), Px(120), width() - 2 * Px(120), height() - 2 * Px(120));
-  painter.setPen(Qt::gray);
-  painter.drawLine(r.topLeft(), r.topRight());
-  painter.drawLine(r.topLeft(), r.bottomLeft());
-  painter.setPen(Qt::black);
-  painter.drawLine(r.bottomLeft(), r.bottomRight());
-  painter.drawLine(r.topRight(), r.bottomRight());
+  DrawSunkenFrame(painter, QRect(Px(120), Px(120), width() - 2 * Px(120), height() - 2 * Px(120)));
 }

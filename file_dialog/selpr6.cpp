@@ -10,6 +10,7 @@
 
 #include "file_dialog/form14.h"
 #include "main_window/form1.h"
+#include "platform/dialog_look.h"
 #include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
@@ -40,15 +41,8 @@ QLabel* StateField(QWidget* parent, const char* name, const QRect& where) {
 }  // namespace
 
 Selpr6::Selpr6() {
-  setObjectName(QStringLiteral("Selpr6"));
-  setWindowTitle(QStringLiteral("Datei"));
+  SetUpFixedDialog(*this, "Selpr6", QStringLiteral("Datei"));
   setModal(true);
-  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                 Qt::WindowCloseButtonHint);
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, Qt::white);
-  setPalette(pal);
-  setAutoFillBackground(true);
   setFont(DialogFont(8.25));
 
   MenuBar = new QMenuBar(this);
@@ -267,11 +261,5 @@ void Selpr6::paintEvent(QPaintEvent* event) {
   // A frame around the content: grey at the top and left, black below and right.
   QPainter painter(this);
   const int top = MenuBar->height();
-  const QRect r(Px(105), top + Px(105), Px(7635) - 2 * Px(105), Px(4950) - 2 * Px(105));
-  painter.setPen(Qt::gray);
-  painter.drawLine(r.topLeft(), r.topRight());
-  painter.drawLine(r.topLeft(), r.bottomLeft());
-  painter.setPen(Qt::black);
-  painter.drawLine(r.bottomLeft(), r.bottomRight());
-  painter.drawLine(r.topRight(), r.bottomRight());
+  DrawSunkenFrame(painter, QRect(Px(105), top + Px(105), Px(7635) - 2 * Px(105), Px(4950) - 2 * Px(105)));
 }

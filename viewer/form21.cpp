@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 
+#include "platform/dialog_look.h"
 #include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
@@ -41,15 +42,8 @@ Form21::SizeRule Form21::RuleOf(Size size) {
 }
 
 Form21::Form21() {
-  setObjectName(QStringLiteral("Form21"));
-  setWindowTitle(QStringLiteral("HILFE"));
+  SetUpFixedDialog(*this, "Form21", QStringLiteral("HILFE"));
   setModal(true);
-  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                 Qt::WindowCloseButtonHint);
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, Qt::white);
-  setPalette(pal);
-  setAutoFillBackground(true);
 
   MenuBar = new QMenuBar(this);
   MenuBar->setNativeMenuBar(false);

@@ -1,0 +1,28 @@
+#include "platform/dialog_look.h"
+
+#include <QPainter>
+#include <QWidget>
+
+namespace tambril {
+
+void SetUpFixedDialog(QWidget& dialog, const char* name, const QString& caption) {
+  dialog.setObjectName(QLatin1String(name));
+  dialog.setWindowTitle(caption);
+  dialog.setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                        Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+  QPalette pal = dialog.palette();
+  pal.setColor(QPalette::Window, Qt::white);
+  dialog.setPalette(pal);
+  dialog.setAutoFillBackground(true);
+}
+
+void DrawSunkenFrame(QPainter& painter, const QRect& r) {
+  painter.setPen(Qt::gray);
+  painter.drawLine(r.topLeft(), r.topRight());
+  painter.drawLine(r.topLeft(), r.bottomLeft());
+  painter.setPen(Qt::black);
+  painter.drawLine(r.bottomLeft(), r.bottomRight());
+  painter.drawLine(r.topRight(), r.bottomRight());
+}
+
+}  // namespace tambril

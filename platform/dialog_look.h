@@ -1,0 +1,19 @@
+#pragma once
+// The look the program's fixed-size dialogs share.
+#include <QRect>
+#include <QString>
+
+class QPainter;
+class QWidget;
+
+namespace tambril {
+
+// Names the dialog and gives it its caption, a frame that cannot be resized
+// (title bar, system menu and close button only) and a white background.
+void SetUpFixedDialog(QWidget& dialog, const char* name, const QString& caption);
+
+// A frame of lines round `r` (pixels): grey at the top and left, black below
+// and right, so that the inside looks sunken.
+void DrawSunkenFrame(QPainter& painter, const QRect& r);
+
+}  // namespace tambril
