@@ -13,6 +13,7 @@
 
 #include "coding_dialogs/form2.h"
 #include "coding_dialogs/form4.h"
+#include "file_dialog/path_rules.h"
 #include "file_dialog/selpr6.h"
 #include "platform/file_slots.h"
 #include "platform/platform.h"
@@ -27,20 +28,7 @@ namespace {
 // A name pattern as a regular expression: "*" any run, "?" one character,
 // everything else itself; "*.*" is every name, with or without a dot.
 QRegularExpression NameRegex(const QString& pattern) {
-  QString re;
-  if (pattern != QLatin1String("*.*")) {
-    for (const QChar c : pattern) {
-      if (c == QLatin1Char('*')) {
-        re += QLatin1String(".*");
-      } else if (c == QLatin1Char('?')) {
-        re += QLatin1Char('.');
-      } else {
-        re += QRegularExpression::escape(QString(c));
-      }
-    }
-  } else {
-    re = QStringLiteral(".*");
-  }
+  const QString re = WildcardRegex(pattern == QLatin1String("*.*") ? QStringLiteral("*") : pattern);
   QRegularExpression::PatternOptions options = QRegularExpression::DotMatchesEverythingOption;
 #ifdef Q_OS_WIN
   options |= QRegularExpression::CaseInsensitiveOption;

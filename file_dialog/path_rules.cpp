@@ -19,23 +19,27 @@ bool FilePattern::IsAcceptable(const QString& text) {
   return true;
 }
 
+QString WildcardRegex(const QString& pattern) {
+  QString re;
+  for (const QChar c : pattern) {
+    if (c == QLatin1Char('*')) {
+      re += QLatin1String(".*");
+    } else if (c == QLatin1Char('?')) {
+      re += QLatin1Char('.');
+    } else {
+      re += QRegularExpression::escape(QString(c));
+    }
+  }
+  return re;
+}
+
 FilePattern::FilePattern(const QString& text) : text_(text) {
   for (QString part : text.split(QLatin1Char(';'))) {
     part = part.trimmed();
     if (part.isEmpty() && text.trimmed().isEmpty()) part = QStringLiteral("*");
     if (part.isEmpty()) continue;
     if (part == QLatin1String("*.*")) part = QStringLiteral("*");
-    QString re;
-    for (const QChar c : part) {
-      if (c == QLatin1Char('*')) {
-        re += QLatin1String(".*");
-      } else if (c == QLatin1Char('?')) {
-        re += QLatin1Char('.');
-      } else {
-        re += QRegularExpression::escape(QString(c));
-      }
-    }
-    parts_.emplace_back(QRegularExpression::anchoredPattern(re),
+    parts_.emplace_back(QRegularExpression::anchoredPattern(WildcardRegex(part)),
                         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
   }
 }

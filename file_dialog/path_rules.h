@@ -10,6 +10,10 @@ namespace tambril {
 // the separator (a root such as "/" or "C:\"), with one separator otherwise.
 QString JoinPath(const QString& folder, const QString& name);
 
+// A name pattern as the text of a regular expression (not anchored): "*"
+// stands for any run of characters, "?" for one, everything else for itself.
+QString WildcardRegex(const QString& pattern);
+
 // A file-type pattern such as "*.txt" or "*.tmb;*.txt": "*" stands for any
 // run of characters, "?" for one, letters match in either case, and "*.*"
 // matches every name, with or without a dot.
