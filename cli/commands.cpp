@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -173,6 +174,22 @@ std::optional<std::string> TypedPassword(const Arguments& a, const fs::path& fil
   return codec::Utf8ToCp1252(*password);
 }
 
+// Runs one coding pass with its progress bar on the terminal. A signal ends
+// the program after the pass has unwound and left no target behind.
+int RunPass(const char* label, const fs::path& target,
+            const std::function<void(const codec::ProgressFn&)>& pass) {
+  try {
+    PassMonitor monitor(label);
+    pass([&monitor](int v) { monitor.report(v); });
+  } catch (const codec::CodecError& e) {
+    return Fail(kExitFile, e.what());
+  } catch (const Interrupted& i) {
+    FailAbout(kExitFile, target, "interrupted, nothing written");
+    DieOfSignal(i.signal);
+  }
+  return kExitOk;
+}
+
 int Encode(const Arguments& a) {
   if (a.operands.empty() || a.operands.size() > 2) return UsageError("encode: expected SOURCE [TARGET]");
   const fs::path source = a.operands[0];
@@ -185,17 +202,9 @@ int Encode(const Arguments& a) {
 
   const auto password = NewPassword(a, source, exitCode);
   if (!password) return exitCode;
-  try {
-    PassMonitor monitor("encoding");
-    codec::Encode(*in, in->size(), target, *password, ExtensionTag(source),
-                  [&monitor](int v) { monitor.report(v); });
-  } catch (const codec::CodecError& e) {
-    return Fail(kExitFile, e.what());
-  } catch (const Interrupted& i) {
-    FailAbout(kExitFile, target, "interrupted, nothing written");
-    DieOfSignal(i.signal);
-  }
-  return kExitOk;
+  return RunPass("encoding", target, [&](const codec::ProgressFn& progress) {
+    codec::Encode(*in, in->size(), target, *password, ExtensionTag(source), progress);
+  });
 }
 
 // Opens `file` and checks the password against it; nullopt after reporting.
@@ -253,16 +262,8 @@ int Decode(const Arguments& a) {
   const auto check = CheckFile(a, file, given ? &*given : nullptr, in, exitCode);
   if (!check) return exitCode;
   const fs::path target = given ? *given : DecodedTarget(file, check->tag);
-  try {
-    PassMonitor monitor("decoding");
-    codec::Decode(*in, target, *check, [&monitor](int v) { monitor.report(v); });
-  } catch (const codec::CodecError& e) {
-    return Fail(kExitFile, e.what());
-  } catch (const Interrupted& i) {
-    FailAbout(kExitFile, target, "interrupted, nothing written");
-    DieOfSignal(i.signal);
-  }
-  return kExitOk;
+  return RunPass("decoding", target,
+                 [&](const codec::ProgressFn& progress) { codec::Decode(*in, target, *check, progress); });
 }
 
 bool IsRtfPath(const std::string& path) {
