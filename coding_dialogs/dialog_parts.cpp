@@ -6,12 +6,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "file_dialog/selpr6.h"
 #include "platform/dialog_look.h"
-#include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
-#include "platform/windows.h"
 
 namespace tambril::coding {
 namespace {
@@ -93,17 +90,6 @@ void SetUpDialog(QWidget& dialog, const char* name, const QString& caption, int 
 
 void DrawSunkenFrame(QPainter& painter, QRect twips) {
   tambril::DrawSunkenFrame(painter, Px(twips));
-}
-
-void ReportDeviceError(QWidget* dialog, QWidget* button) {
-  auto& p = platform::Current();
-  p.beep();
-  p.messageBox(dialog, kDeviceError, QStringLiteral("ERROR"), platform::MessageIcon::None);
-  if (button) {
-    p.setPointer(dialog, platform::Pointer::Normal);
-    p.setPointer(button, platform::Pointer::Normal);
-  }
-  Windows::get<Selpr6>().GoToFallbackPlace();
 }
 
 }  // namespace tambril::coding

@@ -1,6 +1,6 @@
 #pragma once
-// Pieces the three coding dialogs share: their controls as drawn, the
-// sunken frames, and the error block that ends a failed coding step.
+// Pieces the three coding dialogs share: their controls as drawn and the
+// sunken frames.
 #include <QRect>
 #include <QString>
 
@@ -13,9 +13,6 @@ class QPushButton;
 class QWidget;
 
 namespace tambril::coding {
-
-// The message of every failed coding step.
-inline const QString kDeviceError = QStringLiteral("Fehler beim Lesen von/Schreiben auf Gerät");
 
 // Rectangles are in twips (left, top, width, height).
 QLabel* Label(QWidget* parent, const char* name, const QString& caption, QRect twips);
@@ -32,11 +29,5 @@ void SetUpDialog(QWidget& dialog, const char* name, const QString& caption, int 
 // A frame of lines round `twips`: grey at the top and left, black below
 // and right.
 void DrawSunkenFrame(QPainter& painter, QRect twips);
-
-// The error block of the coding dialogs: beep, the device message, the
-// pointers of `dialog` and `button` back to the arrow (only when a button
-// is given: the dialogs that show the busy pointer), and the file dialog
-// back to the file system's root.
-void ReportDeviceError(QWidget* dialog, QWidget* button);
 
 }  // namespace tambril::coding

@@ -94,7 +94,7 @@ void Form2::Command1_Click() {
     p.setPointer(Command1, Pointer::Normal);
     hide();
   } catch (const std::exception&) {
-    ReportDeviceError(this, Command1);
+    Windows::get<Selpr6>().ReportDeviceError(this, {this, Command1});
   }
 }
 

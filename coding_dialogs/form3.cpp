@@ -86,7 +86,7 @@ void Form3::Command1_Click() {
     }
   } catch (const std::exception&) {
     LastCheck.reset();
-    ReportDeviceError(this, nullptr);
+    files.ReportDeviceError(this);
     return;
   }
   if (fits) {

@@ -55,7 +55,7 @@ void Form4::Command1_Click() {
     p.setPointer(Command1, Pointer::Normal);
     hide();
   } catch (const std::exception&) {
-    ReportDeviceError(this, Command1);
+    Windows::get<Selpr6>().ReportDeviceError(this, {this, Command1});
   }
 }
 

@@ -88,10 +88,7 @@ void Selpr6::Command1_Click() {
   const QString name = Text1->text();
   const std::optional<bool> taken = NameIsTaken(name);
   if (!taken) {
-    p.beep();
-    p.messageBox(this, QStringLiteral("Fehler beim Lesen von/Schreiben auf Gerät"), QStringLiteral("ERROR"),
-                 MessageIcon::None);
-    GoToFallbackPlace();
+    ReportDeviceError(this);
     return;
   }
   if (*taken) {

@@ -165,8 +165,7 @@ void Selpr6::Drive1_Change() {
   p.setPointer(this, Pointer::Busy);
   const QString root = Drive1->drive();
   if (!DriveList::IsReadable(root) || !Dir1->setPath(root)) {
-    ShowError(kDeviceError, true);
-    GoToFallbackPlace();
+    ReportDeviceError(this);
   }
   p.setPointer(this, Pointer::Normal);
 }
@@ -254,6 +253,14 @@ void Selpr6::GoToFallbackPlace() {
   // The folder list's change action runs only if the folder changes; the
   // file list is re-read either way.
   if (Dir1->setPath(root)) File1->setPath(root);
+}
+
+void Selpr6::ReportDeviceError(QWidget* parent, std::initializer_list<QWidget*> busy) {
+  auto& p = platform::Current();
+  p.beep();
+  p.messageBox(parent, kDeviceError, QStringLiteral("ERROR"), MessageIcon::None);
+  for (QWidget* widget : busy) p.setPointer(widget, Pointer::Normal);
+  GoToFallbackPlace();
 }
 
 void Selpr6::paintEvent(QPaintEvent* event) {

@@ -12,6 +12,7 @@
 //   Label5  folder of the loaded file, set by "ÖFFNEN"
 //   Label6  drive of the loaded file, set by "ÖFFNEN"
 #include <QDialog>
+#include <initializer_list>
 
 #include "file_dialog/browse_lists.h"
 
@@ -78,6 +79,11 @@ class Selpr6 : public QDialog {
   // Puts drive and folder list on the fall-back place, the file system's
   // root ("C:\" on Windows), running their change actions.
   void GoToFallbackPlace();
+
+  // What ends a failed step of the coding chain or of this dialog: a beep,
+  // the device message over `parent`, the pointers of `busy` back to the
+  // arrow, and then drive and folder list on the fall-back place.
+  void ReportDeviceError(QWidget* parent, std::initializer_list<QWidget*> busy = {});
 
  protected:
   void paintEvent(QPaintEvent* event) override;

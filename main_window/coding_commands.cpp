@@ -43,14 +43,6 @@ void Require(bool ok) {
   if (!ok) throw CommandFailure();
 }
 
-void ReportFailure(QWidget* parent, Selpr6& dialog) {
-  auto& p = platform::Current();
-  p.beep();
-  p.messageBox(parent, QStringLiteral("Fehler beim Lesen von/Schreiben auf Gerät"), QStringLiteral("ERROR"),
-               MessageIcon::None);
-  dialog.GoToFallbackPlace();
-}
-
 }  // namespace
 
 void Form1::Code_AN_Click() {
@@ -82,7 +74,7 @@ void Form1::Code_AN_Click() {
     Require(DriveList::IsReadable(dialog.Label6->text()));
     dialog.Drive1->setDrive(dialog.Label6->text());
   } catch (const std::exception&) {
-    ReportFailure(this, dialog);
+    dialog.ReportDeviceError(this);
     return;
   }
   dialog.exec();
@@ -108,7 +100,7 @@ void Form1::Code_Aus_Click() {
     dialog.Label4->setText(QStringLiteral("CODEOFF"));
     dialog.Text1->setReadOnly(false);
   } catch (const std::exception&) {
-    ReportFailure(this, dialog);
+    dialog.ReportDeviceError(this);
     return;
   }
   Windows::get<Form3>().exec();
