@@ -39,6 +39,28 @@ QString WithTmb(const QString& text) {
   return *proposed;
 }
 
+// The start both commands share: a file already coded the wanted way is
+// refused, the file dialog goes into create mode, and without a loaded file
+// there is only a beep. Then `chosen` is marked as the direction started
+// last. False when the command ends here.
+bool StartCommand(Form1& main, const QLabel& doneMark, const QString& doneText, QAction* chosen, QAction* other,
+                  Selpr6& dialog) {
+  auto& p = platform::Current();
+  if (!doneMark.isHidden()) {
+    p.messageBox(&main, doneText, QStringLiteral("ERROR"), MessageIcon::None);
+    return false;
+  }
+  CreateModeSettings(dialog);
+  Module2::SetToolTips();
+  if (main.Label5->text().isEmpty()) {
+    p.beep();
+    return false;
+  }
+  chosen->setChecked(true);
+  other->setChecked(false);
+  return true;
+}
+
 void Require(bool ok) {
   if (!ok) throw CommandFailure();
 }
@@ -46,22 +68,10 @@ void Require(bool ok) {
 }  // namespace
 
 void Form1::Code_AN_Click() {
-  auto& p = platform::Current();
   Selpr6& dialog = Windows::get<Selpr6>();
-  if (!Label9->isHidden()) {
-    p.messageBox(this, QStringLiteral("Datei ist schon codiert! "), QStringLiteral("ERROR"), MessageIcon::None);
-    return;
-  }
   try {
-    CreateModeSettings(dialog);
-    Module2::SetToolTips();
+    if (!StartCommand(*this, *Label9, QStringLiteral("Datei ist schon codiert! "), Code_AN, Code_Aus, dialog)) return;
     const QString loaded = Label5->text();
-    if (loaded.isEmpty()) {
-      p.beep();
-      return;
-    }
-    Code_AN->setChecked(true);
-    Code_Aus->setChecked(false);
     Windows::get<Form2>().Label5->setText(ExtensionTag(loaded));
     dialog.Text1->setText(WithTmb(loaded));
     dialog.Label3->setText(WithTmb(Text1->text()));
@@ -81,21 +91,11 @@ void Form1::Code_AN_Click() {
 }
 
 void Form1::Code_Aus_Click() {
-  auto& p = platform::Current();
   Selpr6& dialog = Windows::get<Selpr6>();
-  if (!Label10->isHidden()) {
-    p.messageBox(this, QStringLiteral("Datei ist schon entcodiert! "), QStringLiteral("ERROR"), MessageIcon::None);
-    return;
-  }
   try {
-    CreateModeSettings(dialog);
-    Module2::SetToolTips();
-    if (Label5->text().isEmpty()) {
-      p.beep();
+    if (!StartCommand(*this, *Label10, QStringLiteral("Datei ist schon entcodiert! "), Code_Aus, Code_AN, dialog)) {
       return;
     }
-    Code_Aus->setChecked(true);
-    Code_AN->setChecked(false);
     Require(dialog.RefreshLists());
     dialog.Label4->setText(QStringLiteral("CODEOFF"));
     dialog.Text1->setReadOnly(false);
