@@ -6,9 +6,13 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "file_dialog/selpr6.h"
+#include "main_window/form1.h"
 #include "platform/dialog_look.h"
+#include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
+#include "platform/windows.h"
 
 namespace tambril::coding {
 namespace {
@@ -86,6 +90,21 @@ void SetUpDialog(QWidget& dialog, const char* name, const QString& caption, int 
   SetUpFixedDialog(dialog, name, caption);
   dialog.setFont(DialogFont(8.25));
   dialog.setFixedSize(TwipsSize(widthTwips, heightTwips));
+}
+
+void RunCodingPass(QWidget& dialog, QWidget* button, const std::function<void()>& pass) {
+  auto& p = platform::Current();
+  try {
+    p.setPointer(&dialog, platform::Pointer::Busy);
+    p.setPointer(button, platform::Pointer::Busy);
+    pass();
+    Windows::get<Selpr6>().Text1->setText(Windows::get<Form1>().Label5->text());
+    p.setPointer(&dialog, platform::Pointer::Normal);
+    p.setPointer(button, platform::Pointer::Normal);
+    dialog.hide();
+  } catch (const std::exception&) {
+    Windows::get<Selpr6>().ReportDeviceError(&dialog, {&dialog, button});
+  }
 }
 
 void DrawSunkenFrame(QPainter& painter, QRect twips) {

@@ -3,6 +3,7 @@
 // sunken frames.
 #include <QRect>
 #include <QString>
+#include <functional>
 
 class QLabel;
 class QLineEdit;
@@ -25,6 +26,13 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& caption, Q
 QLabel* Picture(QWidget* parent, const char* name, const QPixmap& picture, QRect twips);
 // A white dialog of the given client size in twips, with a fixed frame.
 void SetUpDialog(QWidget& dialog, const char* name, const QString& caption, int widthTwips, int heightTwips);
+
+// The OK step of the encode and decode dialogs: `pass` runs under the busy
+// pointer of `dialog` and `button`. When it succeeds, the file dialog's name
+// box shows the loaded file again, the pointers go back to the arrow and
+// the dialog hides; when it throws, the device error block ends the step and
+// the dialog stays.
+void RunCodingPass(QWidget& dialog, QWidget* button, const std::function<void()>& pass);
 
 // A frame of lines round `twips`: grey at the top and left, black below
 // and right.

@@ -11,7 +11,6 @@
 #include "coding_dialogs/coding_names.h"
 #include "coding_dialogs/dialog_parts.h"
 #include "coding_dialogs/pass_runner.h"
-#include "file_dialog/selpr6.h"
 #include "main_window/form1.h"
 #include "resources/pictures.h"
 #include "platform/file_slots.h"
@@ -23,7 +22,6 @@
 using namespace tambril;
 using namespace tambril::coding;
 using platform::MessageIcon;
-using platform::Pointer;
 
 Form2::Form2() {
   SetUpDialog(*this, "Form2", QStringLiteral("CODE_ON"), 8430, 5145);
@@ -83,19 +81,11 @@ void Form2::Command1_Click() {
     Text2->clear();
     return;
   }
-  try {
-    p.setPointer(this, Pointer::Busy);
-    p.setPointer(Command1, Pointer::Busy);
+  RunCodingPass(*this, Command1, [this] {
     StartEncoding();
     Text1->clear();
     Text2->clear();
-    Windows::get<Selpr6>().Text1->setText(Windows::get<Form1>().Label5->text());
-    p.setPointer(this, Pointer::Normal);
-    p.setPointer(Command1, Pointer::Normal);
-    hide();
-  } catch (const std::exception&) {
-    Windows::get<Selpr6>().ReportDeviceError(this, {this, Command1});
-  }
+  });
 }
 
 void Form2::StartEncoding() {

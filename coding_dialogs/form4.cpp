@@ -10,17 +10,13 @@
 #include "coding_dialogs/dialog_parts.h"
 #include "coding_dialogs/form3.h"
 #include "coding_dialogs/pass_runner.h"
-#include "file_dialog/selpr6.h"
-#include "main_window/form1.h"
 #include "resources/pictures.h"
 #include "platform/file_slots.h"
-#include "platform/platform.h"
 #include "platform/windows.h"
 #include "startup/module2.h"
 
 using namespace tambril;
 using namespace tambril::coding;
-using platform::Pointer;
 
 Form4::Form4() {
   SetUpDialog(*this, "Form4", QStringLiteral("CODE_AN"), 7110, 3765);
@@ -45,18 +41,7 @@ Form4::Form4() {
 }
 
 void Form4::Command1_Click() {
-  auto& p = platform::Current();
-  try {
-    p.setPointer(this, Pointer::Busy);
-    p.setPointer(Command1, Pointer::Busy);
-    DecodeFile();
-    Windows::get<Selpr6>().Text1->setText(Windows::get<Form1>().Label5->text());
-    p.setPointer(this, Pointer::Normal);
-    p.setPointer(Command1, Pointer::Normal);
-    hide();
-  } catch (const std::exception&) {
-    Windows::get<Selpr6>().ReportDeviceError(this, {this, Command1});
-  }
+  RunCodingPass(*this, Command1, [this] { DecodeFile(); });
 }
 
 void Form4::DecodeFile() {
