@@ -69,12 +69,7 @@ QProgressBar* ProgressBar(QWidget* parent, const char* name, QRect twips) {
 }
 
 QPushButton* Button(QWidget* parent, const char* name, const QString& caption, QRect twips) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName(QLatin1String(name));
-  button->setGeometry(Px(twips));
-  button->setFont(DialogFont(8.25, true));
-  button->setAutoDefault(false);
-  return button;
+  return DialogButton(parent, name, caption, Px(twips));
 }
 
 QLabel* Picture(QWidget* parent, const char* name, const QPixmap& picture, QRect twips) {

@@ -51,12 +51,7 @@ Form14::Form14() {
   Text1->setGeometry(TwipsRect(360, 660, 4470, 405));
 
   const auto button = [this](const char* name, const QString& caption, int left) {
-    auto* b = new QPushButton(caption, this);
-    b->setObjectName(QLatin1String(name));
-    b->setFont(DialogFont(8.25, true));
-    b->setAutoDefault(false);
-    b->setGeometry(TwipsRect(left, 1560, 1410, 495));
-    return b;
+    return DialogButton(this, name, caption, TwipsRect(left, 1560, 1410, 495));
   };
   Command1 = button("Command1", QStringLiteral("OK"), 360);
   Command2 = button("Command2", QStringLiteral("ABBRECHEN"), 1890);

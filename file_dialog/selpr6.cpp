@@ -91,13 +91,8 @@ Selpr6::Selpr6() {
   Text1->setPalette(grey);
   Combo1->setPalette(grey);
 
-  const auto button = [&](const char* name, const QString& caption, int left) {
-    auto* b = new QPushButton(caption, client);
-    b->setObjectName(QLatin1String(name));
-    b->setFont(bold);
-    b->setAutoDefault(false);
-    b->setGeometry(TwipsRect(left, 4305, 1695, 420));
-    return b;
+  const auto button = [client](const char* name, const QString& caption, int left) {
+    return DialogButton(client, name, caption, TwipsRect(left, 4305, 1695, 420));
   };
   Command2 = button("Command2", QStringLiteral("ÖFFNEN"), 240);
   Command1 = button("Command1", QStringLiteral("ERSTELLEN"), 2100);

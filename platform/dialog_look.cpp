@@ -1,7 +1,10 @@
 #include "platform/dialog_look.h"
 
 #include <QPainter>
+#include <QPushButton>
 #include <QWidget>
+
+#include "platform/text_rules.h"
 
 namespace tambril {
 
@@ -14,6 +17,15 @@ void SetUpFixedDialog(QWidget& dialog, const char* name, const QString& caption)
   pal.setColor(QPalette::Window, Qt::white);
   dialog.setPalette(pal);
   dialog.setAutoFillBackground(true);
+}
+
+QPushButton* DialogButton(QWidget* parent, const char* name, const QString& caption, const QRect& where) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(QLatin1String(name));
+  button->setFont(DialogFont(8.25, true));
+  button->setAutoDefault(false);
+  button->setGeometry(where);
+  return button;
 }
 
 void DrawSunkenFrame(QPainter& painter, const QRect& r) {

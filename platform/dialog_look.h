@@ -4,6 +4,7 @@
 #include <QString>
 
 class QPainter;
+class QPushButton;
 class QWidget;
 
 namespace tambril {
@@ -11,6 +12,10 @@ namespace tambril {
 // Names the dialog and gives it its caption, a frame that cannot be resized
 // (title bar, system menu and close button only) and a white background.
 void SetUpFixedDialog(QWidget& dialog, const char* name, const QString& caption);
+
+// A push button of the dialogs: bold 8.25 pt caption, never pressed by the
+// Enter key on its own; `where` in pixels.
+QPushButton* DialogButton(QWidget* parent, const char* name, const QString& caption, const QRect& where);
 
 // A frame of lines round `r` (pixels): grey at the top and left, black below
 // and right, so that the inside looks sunken.

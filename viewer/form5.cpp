@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPushButton>
 
+#include "platform/dialog_look.h"
 #include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
@@ -55,12 +56,7 @@ Form5::Form5() {
   Check3 = check("Check3", QStringLiteral("Alles durchsuchen"), TwipsRect(600, 2400, 1695, 255));
 
   const auto button = [this](const char* name, const QString& caption, int top) {
-    auto* b = new QPushButton(caption, this);
-    b->setObjectName(QLatin1String(name));
-    b->setFont(DialogFont(8.25, true));
-    b->setAutoDefault(false);
-    b->setGeometry(TwipsRect(3840, top, 1575, 495));
-    return b;
+    return DialogButton(this, name, caption, TwipsRect(3840, top, 1575, 495));
   };
   Command1 = button("Command1", QStringLiteral("WEITERSUCHEN"), 1200);
   Command2 = button("Command2", QStringLiteral("ABBRECHEN"), 1800);
