@@ -23,6 +23,10 @@ constexpr int kMinColumns = 16;
 
 QChar CharOf(unsigned char b) { return QChar(static_cast<char16_t>(codec::Cp1252ToUnicode(b))); }
 
+// How many cells byte `b` takes at column `col`: a tab reaches the next tab
+// stop, every other byte takes one.
+int CellsOf(unsigned char b, int col) { return b == '\t' ? kTabWidth - col % kTabWidth : 1; }
+
 bool IsBreak(unsigned char b) { return b == '\n' || b == '\r'; }
 
 // Drawn as a box instead of a glyph.
@@ -163,7 +167,7 @@ qint64 PlainTextView::nextLineStart(qint64 pos) const {
     const unsigned char b = p[i];
     if (b == '\n') return i + 1;
     if (b == '\r') return (i + 1 < n && p[i + 1] == '\n') ? i + 2 : i + 1;
-    const int w = b == '\t' ? kTabWidth - col % kTabWidth : 1;
+    const int w = CellsOf(b, col);
     if (col > 0 && col + w > columns_) return i;
     col += w;
   }
@@ -266,7 +270,7 @@ void PlainTextView::paintEvent(QPaintEvent*) {
     for (qint64 i = pos; i < next; ++i) {
       const unsigned char b = p[i];
       if (IsBreak(b)) break;
-      const int w = b == '\t' ? kTabWidth - col % kTabWidth : 1;
+      const int w = CellsOf(b, col);
       const QRect cell(2 + col * cellWidth_, y, w * cellWidth_, lineHeight_);
       if (i >= selStart_ && i < selEnd) painter.fillRect(cell, pal.highlight());
       if (b == '\t') {
@@ -294,7 +298,7 @@ qint64 PlainTextView::hitTest(const QPoint& pt) const {
   int col = 0;
   for (qint64 i = start; i < next; ++i) {
     if (IsBreak(p[i])) return i;
-    const int w = p[i] == '\t' ? kTabWidth - col % kTabWidth : 1;
+    const int w = CellsOf(p[i], col);
     if (pt.x() < 2 + (col * 2 + w) * cellWidth_ / 2) return i;
     col += w;
   }
