@@ -77,13 +77,17 @@ std::int64_t RichTextBox::textLength() const {
 
 QString RichTextBox::text(std::int64_t start, std::int64_t count) const {
   if (isPlain()) return plain_->text(start, count);
-  QTextCursor c(rich_->document());
+  return richRange(start, count).selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+}
+
+QTextCursor RichTextBox::richRange(std::int64_t start, std::int64_t count) const {
   const std::int64_t len = textLength();
   start = std::clamp<std::int64_t>(start, 0, len);
   count = std::clamp<std::int64_t>(count, 0, len - start);
+  QTextCursor c(rich_->document());
   c.setPosition(static_cast<int>(start));
   c.setPosition(static_cast<int>(start + count), QTextCursor::KeepAnchor);
-  return c.selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+  return c;
 }
 
 std::int64_t RichTextBox::find(const QString& text, std::int64_t start, int options) {
@@ -109,13 +113,7 @@ void RichTextBox::select(std::int64_t start, std::int64_t count) {
     plain_->select(start, count);
     return;
   }
-  const std::int64_t len = textLength();
-  start = std::clamp<std::int64_t>(start, 0, len);
-  count = std::clamp<std::int64_t>(count, 0, len - start);
-  QTextCursor c(rich_->document());
-  c.setPosition(static_cast<int>(start));
-  c.setPosition(static_cast<int>(start + count), QTextCursor::KeepAnchor);
-  rich_->setTextCursor(c);
+  rich_->setTextCursor(richRange(start, count));
   rich_->ensureCursorVisible();
 }
 

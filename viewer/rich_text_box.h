@@ -9,6 +9,7 @@
 #include <QStackedWidget>
 #include <cstdint>
 
+class QTextCursor;
 class QTextEdit;
 
 namespace tambril {
@@ -71,6 +72,10 @@ class RichTextBox : public QStackedWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // A cursor of the rich text selecting `count` characters from `start`,
+  // both kept inside the text.
+  QTextCursor richRange(std::int64_t start, std::int64_t count) const;
+
   QTextEdit* rich_;
   PlainTextView* plain_;
 };
