@@ -3,8 +3,6 @@
 // and open the next window of the chain. Nothing is coded here.
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
-#include <QPushButton>
 #include <stdexcept>
 
 #include "coding_dialogs/coding_names.h"
@@ -26,13 +24,6 @@ struct CommandFailure : std::runtime_error {
   CommandFailure() : std::runtime_error("coding command failed") {}
 };
 
-void CreateModeSettings(Selpr6& dialog) {
-  dialog.setWindowTitle(QStringLiteral(" Datei erstellen"));
-  dialog.Command1->setEnabled(true);
-  dialog.Command2->setEnabled(false);
-  dialog.Directory->menuAction()->setEnabled(true);
-}
-
 QString WithTmb(const QString& text) {
   std::optional<QString> proposed = OverwriteAfterFirstDot(text, QStringLiteral("tmb"));
   if (!proposed) throw CommandFailure();
@@ -50,7 +41,7 @@ bool StartCommand(Form1& main, const QLabel& doneMark, const QString& doneText, 
     p.messageBox(&main, doneText, QStringLiteral("ERROR"), MessageIcon::None);
     return false;
   }
-  CreateModeSettings(dialog);
+  dialog.PrepareCreateMode();
   Module2::SetToolTips();
   if (main.Label5->text().isEmpty()) {
     p.beep();

@@ -23,7 +23,6 @@
 #include "viewer/form8.h"
 
 using namespace tambril;
-using platform::MessageIcon;
 
 namespace {
 
@@ -169,16 +168,12 @@ void Form1::Form_Load() {
 }
 
 void Form1::Datei_öffnen_Click() {
-  auto& p = platform::Current();
   auto& dialog = Windows::get<Selpr6>();
   dialog.PrepareOpenMode();
   Module2::SetToolTips();
   if (!dialog.RefreshLists()) {
     // The folder shown last is gone (a removed disk): start again at the root.
-    p.beep();
-    p.messageBox(this, QStringLiteral("Fehler beim Lesen von/Schreiben auf Gerät"), QStringLiteral("ERROR"),
-                 MessageIcon::None);
-    dialog.GoToFallbackPlace();
+    dialog.ReportDeviceError(this);
     return;
   }
   dialog.exec();
