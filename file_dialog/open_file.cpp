@@ -42,9 +42,8 @@ bool IsAccessFailure(int errnum) {
   }
 }
 
-// The whole file, read through a handle of its own.
-QByteArray ReadWhole(const QString& path, std::uint64_t size) {
-  const codec::InputFile file(ToFsPath(path));
+// The whole file of `size` bytes.
+QByteArray ReadWhole(const codec::InputFile& file, std::uint64_t size) {
   file.adviseSequential();
   QByteArray bytes(static_cast<qsizetype>(size), Qt::Uninitialized);
   const std::size_t got = file.readAt(0, bytes.data(), bytes.size());
@@ -74,18 +73,19 @@ void Selpr6::Command2_Click() {
     Files().closeAll();
 
     {
-      // Measure through a handle first: a folder or a locked file fails here.
-      const codec::InputFile probe(ToFsPath(path));
-      const std::uint64_t size = probe.size();
+      // Measure through a handle of its own first: a folder or a locked file
+      // fails here. The viewer reads through the same handle.
+      const codec::InputFile source(ToFsPath(path));
+      const std::uint64_t size = source.size();
       switch (RichTextBox::DisplayFor(static_cast<std::int64_t>(size), rich)) {
         case RichTextBox::Display::TooLarge:
           viewer.RichTextBox1->showTooLarge(static_cast<std::int64_t>(size));
           break;
         case RichTextBox::Display::Rich:
-          viewer.RichTextBox1->loadRtf(ReadWhole(path, size));
+          viewer.RichTextBox1->loadRtf(ReadWhole(source, size));
           break;
         case RichTextBox::Display::Plain:
-          viewer.RichTextBox1->loadPlain(ReadWhole(path, size));
+          viewer.RichTextBox1->loadPlain(ReadWhole(source, size));
           break;
       }
     }
