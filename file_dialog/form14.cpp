@@ -1,7 +1,6 @@
 #include "file_dialog/form14.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,6 +13,7 @@
 #include "file_dialog/path_rules.h"
 #include "file_dialog/selpr6.h"
 #include "platform/dialog_look.h"
+#include "platform/file_slots.h"
 #include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
@@ -71,12 +71,7 @@ Form14::Form14() {
 
 Form14::Failure Form14::CreateFolder(const QString& path) {
   std::error_code error;
-#ifdef Q_OS_WIN
-  const std::filesystem::path native(path.toStdWString());
-#else
-  const std::filesystem::path native(QFile::encodeName(path).toStdString());
-#endif
-  if (std::filesystem::create_directory(native, error)) return Failure::None;
+  if (std::filesystem::create_directory(ToFsPath(path), error)) return Failure::None;
   if (!error) return Failure::Access;  // it came into being meanwhile
   switch (error.value()) {
     case EIO:
