@@ -81,15 +81,7 @@ Form5::Form5() {
 void Form5::Form_Load() { platform::CentreOnScreen(*this); }
 
 int Form5::OptionFlags() const {
-  short flags = 0;
-  if (Check1->isChecked()) {
-    flags = 4;
-    if (Check2->isChecked()) flags = 6;
-  } else {
-    flags = 0;
-    if (Check2->isChecked()) flags = 2;
-  }
-  return flags;
+  return (Check1->isChecked() ? RichTextBox::MatchCase : 0) | (Check2->isChecked() ? RichTextBox::WholeWord : 0);
 }
 
 void Form5::Command1_Click() {
