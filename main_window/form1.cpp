@@ -162,8 +162,8 @@ Form1::Form1() {
 
 void Form1::Form_Load() {
   platform::CentreOnScreen(*this);
-  Label1->setText(QStringLiteral("0") + QStringLiteral(" ") + QStringLiteral("Byte"));
-  Label7->setText(QStringLiteral("0") + QStringLiteral(" ") + QStringLiteral("MB"));
+  Label1->setText(QStringLiteral("0 Byte"));
+  Label7->setText(QStringLiteral("0 MB"));
   startup::SetToolTips(*this);
 }
 
