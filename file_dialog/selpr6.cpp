@@ -45,8 +45,7 @@ Selpr6::Selpr6() {
   setModal(true);
   setFont(DialogFont(8.25));
 
-  MenuBar = new QMenuBar(this);
-  MenuBar->setNativeMenuBar(false);
+  MenuBar = InWindowMenuBar(this);
   Directory = MenuBar->addMenu(QStringLiteral("Ordner"));
   Directory->setObjectName(QStringLiteral("Directory"));
   New_directory = Directory->addAction(QStringLiteral("Neuer Ordner.."));

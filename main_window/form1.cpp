@@ -10,6 +10,7 @@
 #include <QPushButton>
 
 #include "file_dialog/selpr6.h"
+#include "platform/dialog_look.h"
 #include "platform/file_slots.h"
 #include "platform/platform.h"
 #include "platform/text_rules.h"
@@ -63,10 +64,7 @@ Form1::Form1() {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Tambril"));
   setWindowIcon(resources::ProgramIcon());
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, kGrey);
-  setPalette(pal);
-  setAutoFillBackground(true);
+  SetBackground(*this, kGrey);
 
   auto* client = new QWidget(this);
   client->setFixedSize(TwipsSize(9960, 3750));

@@ -1,5 +1,6 @@
 #include "platform/dialog_look.h"
 
+#include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
 #include <QWidget>
@@ -13,10 +14,20 @@ void SetUpFixedDialog(QWidget& dialog, const char* name, const QString& caption)
   dialog.setWindowTitle(caption);
   dialog.setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-  QPalette pal = dialog.palette();
-  pal.setColor(QPalette::Window, Qt::white);
-  dialog.setPalette(pal);
-  dialog.setAutoFillBackground(true);
+  SetBackground(dialog, Qt::white);
+}
+
+void SetBackground(QWidget& window, const QColor& colour) {
+  QPalette pal = window.palette();
+  pal.setColor(QPalette::Window, colour);
+  window.setPalette(pal);
+  window.setAutoFillBackground(true);
+}
+
+QMenuBar* InWindowMenuBar(QWidget* window) {
+  auto* bar = new QMenuBar(window);
+  bar->setNativeMenuBar(false);
+  return bar;
 }
 
 QPushButton* DialogButton(QWidget* parent, const char* name, const QString& caption, const QRect& where) {

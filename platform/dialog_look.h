@@ -3,6 +3,8 @@
 #include <QRect>
 #include <QString>
 
+class QColor;
+class QMenuBar;
 class QPainter;
 class QPushButton;
 class QWidget;
@@ -12,6 +14,12 @@ namespace tambril {
 // Names the dialog and gives it its caption, a frame that cannot be resized
 // (title bar, system menu and close button only) and a white background.
 void SetUpFixedDialog(QWidget& dialog, const char* name, const QString& caption);
+
+// Fills the window's background with `colour`.
+void SetBackground(QWidget& window, const QColor& colour);
+
+// A menu bar drawn inside `window` (never the desktop's global menu).
+QMenuBar* InWindowMenuBar(QWidget* window);
 
 // A push button of the dialogs: bold 8.25 pt caption, never pressed by the
 // Enter key on its own; `where` in pixels.

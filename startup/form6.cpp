@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "platform/dialog_look.h"
 #include "platform/platform.h"
 #include "platform/twips.h"
 #include "resources/pictures.h"
@@ -14,10 +15,7 @@ Form6::Form6() {
   setObjectName(QStringLiteral("Form6"));
   setWindowTitle(QStringLiteral("INFO"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, Qt::white);
-  setPalette(pal);
-  setAutoFillBackground(true);
+  SetBackground(*this, Qt::white);
   setFixedSize(TwipsSize(3450, 2550));
 
   Image1 = new QLabel(this);

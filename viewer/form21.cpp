@@ -45,8 +45,7 @@ Form21::Form21() {
   SetUpFixedDialog(*this, "Form21", QStringLiteral("HILFE"));
   setModal(true);
 
-  MenuBar = new QMenuBar(this);
-  MenuBar->setNativeMenuBar(false);
+  MenuBar = InWindowMenuBar(this);
   Abbrechen = MenuBar->addAction(QStringLiteral("ABBRECHEN"));
   Abbrechen->setObjectName(QStringLiteral("Abbrechen"));
   Schriftart = MenuBar->addMenu(QStringLiteral("Schriftart"));

@@ -31,10 +31,7 @@ Form5::Form5() {
   setWindowTitle(QStringLiteral("Suchen"));
   setModal(true);
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, Qt::white);
-  setPalette(pal);
-  setAutoFillBackground(true);
+  SetBackground(*this, Qt::white);
   setFont(DialogFont(8.25));
 
   Text1 = new QLineEdit(this);

@@ -4,6 +4,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "platform/dialog_look.h"
 #include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
@@ -18,16 +19,12 @@ Form8::Form8() {
   setModal(true);
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                  Qt::WindowCloseButtonHint);
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, BgrColor(0x00FFFFFF));
-  setPalette(pal);
-  setAutoFillBackground(true);
+  SetBackground(*this, BgrColor(0x00FFFFFF));
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
-  MenuBar = new QMenuBar(this);
-  MenuBar->setNativeMenuBar(false);
+  MenuBar = InWindowMenuBar(this);
   layout->setMenuBar(MenuBar);
   Cancel = MenuBar->addAction(QStringLiteral("ABBRECHEN"));
   Cancel->setObjectName(QStringLiteral("Cancel"));
