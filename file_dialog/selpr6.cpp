@@ -46,10 +46,8 @@ Selpr6::Selpr6() {
   setFont(DialogFont(8.25));
 
   MenuBar = InWindowMenuBar(this);
-  Directory = MenuBar->addMenu(QStringLiteral("Ordner"));
-  Directory->setObjectName(QStringLiteral("Directory"));
-  New_directory = Directory->addAction(QStringLiteral("Neuer Ordner.."));
-  New_directory->setObjectName(QStringLiteral("New_directory"));
+  Directory = NamedMenu(MenuBar, "Directory", QStringLiteral("Ordner"));
+  New_directory = NamedItem(Directory, "New_directory", QStringLiteral("Neuer Ordner.."));
   const int top = MenuBar->sizeHint().height();
   MenuBar->setGeometry(0, 0, Px(7635), top);
 

@@ -52,12 +52,6 @@ QLabel* MakePicture(QWidget* parent, const char* name, const QPixmap& picture, Q
   return label;
 }
 
-QAction* MakeItem(QMenu* menu, const char* name, const QString& caption) {
-  QAction* action = menu->addAction(caption);
-  action->setObjectName(QString::fromUtf8(name));
-  return action;
-}
-
 }  // namespace
 
 Form1::Form1() {
@@ -117,23 +111,19 @@ Form1::Form1() {
   // The menu; no item has a shortcut key.
   QMenuBar* bar = menuBar();
   bar->setNativeMenuBar(false);
-  Date = bar->addMenu(QStringLiteral("Datei"));
-  Date->setObjectName(QStringLiteral("Date"));
-  Datei_öffnen = MakeItem(Date, "Datei_öffnen", QStringLiteral("Datei öffnen.."));
-  Beenden = MakeItem(Date, "Beenden", QStringLiteral("Beenden"));
-  Bearbeiten = bar->addMenu(QStringLiteral("Bearbeiten"));
-  Bearbeiten->setObjectName(QStringLiteral("Bearbeiten"));
-  Code_AN = MakeItem(Bearbeiten, "Code_AN", QStringLiteral("Code_An.."));
-  Code_Aus = MakeItem(Bearbeiten, "Code_Aus", QStringLiteral("Code_Aus.."));
+  Date = NamedMenu(bar, "Date", QStringLiteral("Datei"));
+  Datei_öffnen = NamedItem(Date, "Datei_öffnen", QStringLiteral("Datei öffnen.."));
+  Beenden = NamedItem(Date, "Beenden", QStringLiteral("Beenden"));
+  Bearbeiten = NamedMenu(bar, "Bearbeiten", QStringLiteral("Bearbeiten"));
+  Code_AN = NamedItem(Bearbeiten, "Code_AN", QStringLiteral("Code_An.."));
+  Code_Aus = NamedItem(Bearbeiten, "Code_Aus", QStringLiteral("Code_Aus.."));
   Code_AN->setCheckable(true);
   Code_Aus->setCheckable(true);
-  Suchen = bar->addMenu(QStringLiteral("Zeigen"));
-  Suchen->setObjectName(QStringLiteral("Suchen"));
-  Window = MakeItem(Suchen, "Window", QStringLiteral("Window"));
-  Zeichen = bar->addMenu(QStringLiteral("?"));
-  Zeichen->setObjectName(QStringLiteral("Zeichen"));
-  Hilfe = MakeItem(Zeichen, "Hilfe", QStringLiteral("Hilfe"));
-  Info = MakeItem(Zeichen, "Info", QStringLiteral("Info"));
+  Suchen = NamedMenu(bar, "Suchen", QStringLiteral("Zeigen"));
+  Window = NamedItem(Suchen, "Window", QStringLiteral("Window"));
+  Zeichen = NamedMenu(bar, "Zeichen", QStringLiteral("?"));
+  Hilfe = NamedItem(Zeichen, "Hilfe", QStringLiteral("Hilfe"));
+  Info = NamedItem(Zeichen, "Info", QStringLiteral("Info"));
 
   connect(Datei_öffnen, &QAction::triggered, this, &Form1::Datei_öffnen_Click);
   connect(Beenden, &QAction::triggered, this, &Form1::Beenden_Click);

@@ -30,6 +30,24 @@ QMenuBar* InWindowMenuBar(QWidget* window) {
   return bar;
 }
 
+QAction* NamedItem(QMenu* menu, const char* name, const QString& caption) {
+  QAction* action = menu->addAction(caption);
+  action->setObjectName(QString::fromUtf8(name));
+  return action;
+}
+
+QAction* NamedItem(QMenuBar* bar, const char* name, const QString& caption) {
+  QAction* action = bar->addAction(caption);
+  action->setObjectName(QString::fromUtf8(name));
+  return action;
+}
+
+QMenu* NamedMenu(QMenuBar* bar, const char* name, const QString& caption) {
+  QMenu* menu = bar->addMenu(caption);
+  menu->setObjectName(QString::fromUtf8(name));
+  return menu;
+}
+
 QPushButton* DialogButton(QWidget* parent, const char* name, const QString& caption, const QRect& where) {
   auto* button = new QPushButton(caption, parent);
   button->setObjectName(QLatin1String(name));

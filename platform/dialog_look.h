@@ -3,7 +3,9 @@
 #include <QRect>
 #include <QString>
 
+class QAction;
 class QColor;
+class QMenu;
 class QMenuBar;
 class QPainter;
 class QPushButton;
@@ -20,6 +22,12 @@ void SetBackground(QWidget& window, const QColor& colour);
 
 // A menu bar drawn inside `window` (never the desktop's global menu).
 QMenuBar* InWindowMenuBar(QWidget* window);
+
+// An entry of a menu or menu bar and a drop-down menu of a menu bar, each
+// named as the program's code knows it (`name` is UTF-8).
+QAction* NamedItem(QMenu* menu, const char* name, const QString& caption);
+QAction* NamedItem(QMenuBar* bar, const char* name, const QString& caption);
+QMenu* NamedMenu(QMenuBar* bar, const char* name, const QString& caption);
 
 // A push button of the dialogs: bold 8.25 pt caption, never pressed by the
 // Enter key on its own; `where` in pixels.

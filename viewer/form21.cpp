@@ -46,20 +46,14 @@ Form21::Form21() {
   setModal(true);
 
   MenuBar = InWindowMenuBar(this);
-  Abbrechen = MenuBar->addAction(QStringLiteral("ABBRECHEN"));
-  Abbrechen->setObjectName(QStringLiteral("Abbrechen"));
-  Schriftart = MenuBar->addMenu(QStringLiteral("Schriftart"));
-  Schriftart->setObjectName(QStringLiteral("Schriftart"));
-  Gross = Schriftart->addAction(QStringLiteral("Groß"));
-  Gross->setObjectName(QStringLiteral("Gross"));
-  Standard = Schriftart->addAction(QStringLiteral("Standard"));
-  Standard->setObjectName(QStringLiteral("Standard"));
-  Klein = Schriftart->addAction(QStringLiteral("Klein"));
-  Klein->setObjectName(QStringLiteral("Klein"));
+  Abbrechen = NamedItem(MenuBar, "Abbrechen", QStringLiteral("ABBRECHEN"));
+  Schriftart = NamedMenu(MenuBar, "Schriftart", QStringLiteral("Schriftart"));
+  Gross = NamedItem(Schriftart, "Gross", QStringLiteral("Groß"));
+  Standard = NamedItem(Schriftart, "Standard", QStringLiteral("Standard"));
+  Klein = NamedItem(Schriftart, "Klein", QStringLiteral("Klein"));
   for (QAction* item : {Gross, Standard, Klein}) item->setCheckable(true);
   Klein->setChecked(true);
-  TeCopy = MenuBar->addAction(QStringLiteral("Copy"));
-  TeCopy->setObjectName(QStringLiteral("TeCopy"));
+  TeCopy = NamedItem(MenuBar, "TeCopy", QStringLiteral("Copy"));
 
   Text1 = new HelpTextBox(this);
   Text1->setFont(DialogFont(RuleOf(Size::Small).points));

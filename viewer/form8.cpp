@@ -26,14 +26,10 @@ Form8::Form8() {
   layout->setSpacing(0);
   MenuBar = InWindowMenuBar(this);
   layout->setMenuBar(MenuBar);
-  Cancel = MenuBar->addAction(QStringLiteral("ABBRECHEN"));
-  Cancel->setObjectName(QStringLiteral("Cancel"));
-  Search = MenuBar->addMenu(QStringLiteral("Suchen"));
-  Search->setObjectName(QStringLiteral("Search"));
-  Search2 = Search->addAction(QStringLiteral("Suchen.."));
-  Search2->setObjectName(QStringLiteral("Search2"));
-  SearchF3 = Search->addAction(QStringLiteral("Suchen F3"));
-  SearchF3->setObjectName(QStringLiteral("SearchF3"));
+  Cancel = NamedItem(MenuBar, "Cancel", QStringLiteral("ABBRECHEN"));
+  Search = NamedMenu(MenuBar, "Search", QStringLiteral("Suchen"));
+  Search2 = NamedItem(Search, "Search2", QStringLiteral("Suchen.."));
+  SearchF3 = NamedItem(Search, "SearchF3", QStringLiteral("Suchen F3"));
 
   client_ = new QWidget(this);
   layout->addWidget(client_);
