@@ -127,16 +127,9 @@ Form1::Form1() {
 
   connect(Datei_öffnen, &QAction::triggered, this, &Form1::Datei_öffnen_Click);
   connect(Beenden, &QAction::triggered, this, &Form1::Beenden_Click);
-  // A checkable item flips its mark when chosen; the coding commands decide
-  // the marks themselves, so the flip is undone first.
-  connect(Code_AN, &QAction::triggered, this, [this](bool checked) {
-    Code_AN->setChecked(!checked);
-    Code_AN_Click();
-  });
-  connect(Code_Aus, &QAction::triggered, this, [this](bool checked) {
-    Code_Aus->setChecked(!checked);
-    Code_Aus_Click();
-  });
+  // The coding commands decide the marks of their items themselves.
+  ConnectMarkedItem(Code_AN, this, &Form1::Code_AN_Click);
+  ConnectMarkedItem(Code_Aus, this, &Form1::Code_Aus_Click);
   connect(Window, &QAction::triggered, this, &Form1::Window_Click);
   connect(Hilfe, &QAction::triggered, this, &Form1::Hilfe_Click);
   connect(Info, &QAction::triggered, this, &Form1::Info_Click);

@@ -1,9 +1,9 @@
 #pragma once
 // The look the program's fixed-size dialogs share.
+#include <QAction>
 #include <QRect>
 #include <QString>
 
-class QAction;
 class QColor;
 class QMenu;
 class QMenuBar;
@@ -28,6 +28,17 @@ QMenuBar* InWindowMenuBar(QWidget* window);
 QAction* NamedItem(QMenu* menu, const char* name, const QString& caption);
 QAction* NamedItem(QMenuBar* bar, const char* name, const QString& caption);
 QMenu* NamedMenu(QMenuBar* bar, const char* name, const QString& caption);
+
+// Connects a checkable menu item whose handler sets the marks itself: the
+// flip of its mark that choosing the item makes is undone before `handler`
+// runs.
+template <class Window>
+void ConnectMarkedItem(QAction* item, Window* window, void (Window::*handler)()) {
+  QObject::connect(item, &QAction::triggered, window, [item, window, handler](bool checked) {
+    item->setChecked(!checked);
+    (window->*handler)();
+  });
+}
 
 // A push button of the dialogs: bold 8.25 pt caption, never pressed by the
 // Enter key on its own; `where` in pixels.

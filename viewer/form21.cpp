@@ -60,17 +60,10 @@ Form21::Form21() {
   Text1->installEventFilter(this);
 
   connect(Abbrechen, &QAction::triggered, this, &Form21::Abbrechen_Click);
-  // Choosing a checkable item flips its mark; the size rule sets the marks
-  // itself, so the flip is undone first.
-  const auto sizeItem = [this](QAction* item, void (Form21::*handler)()) {
-    connect(item, &QAction::triggered, this, [this, item, handler](bool checked) {
-      item->setChecked(!checked);
-      (this->*handler)();
-    });
-  };
-  sizeItem(Gross, &Form21::Gross_Click);
-  sizeItem(Standard, &Form21::Standard_Click);
-  sizeItem(Klein, &Form21::Klein_Click);
+  // The size rule sets the marks of the size items itself.
+  ConnectMarkedItem(Gross, this, &Form21::Gross_Click);
+  ConnectMarkedItem(Standard, this, &Form21::Standard_Click);
+  ConnectMarkedItem(Klein, this, &Form21::Klein_Click);
   connect(TeCopy, &QAction::triggered, this, &Form21::TeCopy_Click);
 
   ApplySize();
