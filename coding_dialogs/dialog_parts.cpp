@@ -2,7 +2,6 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -100,10 +99,6 @@ void RunCodingPass(QWidget& dialog, QWidget* button, const std::function<void()>
   } catch (const std::exception&) {
     Windows::get<Selpr6>().ReportDeviceError(&dialog, {&dialog, button});
   }
-}
-
-void DrawSunkenFrame(QPainter& painter, QRect twips) {
-  tambril::DrawSunkenFrame(painter, Px(twips));
 }
 
 }  // namespace tambril::coding

@@ -1,13 +1,12 @@
 #pragma once
 // Pieces the three coding dialogs share: their controls as drawn and the
-// sunken frames.
+// step that runs a coding pass.
 #include <QRect>
 #include <QString>
 #include <functional>
 
 class QLabel;
 class QLineEdit;
-class QPainter;
 class QPixmap;
 class QProgressBar;
 class QPushButton;
@@ -33,9 +32,5 @@ void SetUpDialog(QWidget& dialog, const char* name, const QString& caption, int 
 // the dialog hides; when it throws, the device error block ends the step and
 // the dialog stays.
 void RunCodingPass(QWidget& dialog, QWidget* button, const std::function<void()>& pass);
-
-// A frame of lines round `twips`: grey at the top and left, black below
-// and right.
-void DrawSunkenFrame(QPainter& painter, QRect twips);
 
 }  // namespace tambril::coding

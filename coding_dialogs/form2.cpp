@@ -13,6 +13,7 @@
 #include "coding_dialogs/pass_runner.h"
 #include "main_window/form1.h"
 #include "resources/pictures.h"
+#include "platform/dialog_look.h"
 #include "platform/file_slots.h"
 #include "platform/platform.h"
 #include "platform/twips.h"
@@ -43,11 +44,7 @@ Form2::Form2() {
   Image2 = Picture(this, "Image2", QPixmap::fromImage(resources::EncodedFilePicture()), {6480, 2040, 480, 375});
   Image3 = Picture(this, "Image3", QPixmap::fromImage(resources::EncodedFilePicture()), {6720, 2760, 480, 375});
 
-  setTabOrder(Text1, Text2);
-  setTabOrder(Text2, Command1);
-  setTabOrder(Command1, Command2);
-  setTabOrder(Command2, Command3);
-  setTabOrder(Command3, Text3);
+  SetTabChain({Text1, Text2, Command1, Command2, Command3, Text3});
 
   connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
@@ -126,6 +123,6 @@ void Form2::paintEvent(QPaintEvent* event) {
   // and the button row.
   painter.setPen(Qt::gray);
   painter.drawRect(TwipsRect(120, 240, 8190, 900));
-  DrawSunkenFrame(painter, {360, 1260, 7710, 2100});
-  DrawSunkenFrame(painter, {480, 3840, 7440, 750});
+  DrawSunkenFrame(painter, TwipsRect(360, 1260, 7710, 2100));
+  DrawSunkenFrame(painter, TwipsRect(480, 3840, 7440, 750));
 }

@@ -11,9 +11,11 @@
 #include "file_dialog/selpr6.h"
 #include "main_window/form1.h"
 #include "resources/pictures.h"
+#include "platform/dialog_look.h"
 #include "platform/file_slots.h"
 #include "platform/platform.h"
 #include "platform/text_rules.h"
+#include "platform/twips.h"
 #include "platform/windows.h"
 #include "startup/module2.h"
 
@@ -58,9 +60,7 @@ Form3::Form3() {
   Command3 = Button(this, "Command3", QStringLiteral("HILFE"), {4320, 1800, 1575, 495});
   Image2 = Picture(this, "Image2", QPixmap::fromImage(resources::EncodedFilePicture()), {360, 240, 600, 540});
 
-  setTabOrder(Text1, Command1);
-  setTabOrder(Command1, Command2);
-  setTabOrder(Command2, Command3);
+  SetTabChain({Text1, Command1, Command2, Command3});
 
   connect(Command1, &QPushButton::clicked, this, &Form3::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, &Form3::Command2_Click);
@@ -138,5 +138,5 @@ void Form3::reject() { Command2_Click(); }
 void Form3::paintEvent(QPaintEvent* event) {
   QDialog::paintEvent(event);
   QPainter painter(this);
-  DrawSunkenFrame(painter, {240, 840, 6000, 1680});
+  DrawSunkenFrame(painter, TwipsRect(240, 840, 6000, 1680));
 }

@@ -11,7 +11,9 @@
 #include "coding_dialogs/form3.h"
 #include "coding_dialogs/pass_runner.h"
 #include "resources/pictures.h"
+#include "platform/dialog_look.h"
 #include "platform/file_slots.h"
+#include "platform/twips.h"
 #include "platform/windows.h"
 #include "startup/module2.h"
 
@@ -30,9 +32,7 @@ Form4::Form4() {
   Command3 = Button(this, "Command3", QStringLiteral("HILFE"), {4920, 2760, 1575, 495});
   Image1 = Picture(this, "Image1", QPixmap::fromImage(resources::PlainFilePicture()), {6120, 1440, 600, 540});
 
-  setTabOrder(Text1, Command1);
-  setTabOrder(Command1, Command2);
-  setTabOrder(Command2, Command3);
+  SetTabChain({Text1, Command1, Command2, Command3});
   Text1->setFocus();
 
   connect(Command1, &QPushButton::clicked, this, &Form4::Command1_Click);
@@ -66,6 +66,6 @@ void Form4::reject() { Command2_Click(); }
 void Form4::paintEvent(QPaintEvent* event) {
   QDialog::paintEvent(event);
   QPainter painter(this);
-  DrawSunkenFrame(painter, {240, 360, 6600, 1800});
-  DrawSunkenFrame(painter, {360, 2640, 6360, 750});
+  DrawSunkenFrame(painter, TwipsRect(240, 360, 6600, 1800));
+  DrawSunkenFrame(painter, TwipsRect(360, 2640, 6360, 750));
 }

@@ -57,9 +57,7 @@ Form14::Form14() {
   Command2 = button("Command2", QStringLiteral("ABBRECHEN"), 1890);
   Command3 = button("Command3", QStringLiteral("HILFE"), 3420);
 
-  setTabOrder(Text1, Command1);
-  setTabOrder(Command1, Command2);
-  setTabOrder(Command2, Command3);
+  SetTabChain({Text1, Command1, Command2, Command3});
 
   connect(Command1, &QPushButton::clicked, this, &Form14::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, &Form14::Command2_Click);

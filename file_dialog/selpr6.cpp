@@ -102,14 +102,7 @@ Selpr6::Selpr6() {
   Label5 = StateField(client, "Label5", TwipsRect(660, 4020, 375, 195));
   Label6 = StateField(client, "Label6", TwipsRect(1080, 4020, 375, 195));
 
-  setTabOrder(Dir1, Drive1);
-  setTabOrder(Drive1, File1);
-  setTabOrder(File1, Combo1);
-  setTabOrder(Combo1, Text1);
-  setTabOrder(Text1, Command2);
-  setTabOrder(Command2, Command3);
-  setTabOrder(Command3, Command1);
-  setTabOrder(Command1, Command4);
+  SetTabChain({Dir1, Drive1, File1, Combo1, Text1, Command2, Command3, Command1, Command4});
 
   setFixedSize(Px(7635), top + Px(4950));
 

@@ -48,6 +48,10 @@ QMenu* NamedMenu(QMenuBar* bar, const char* name, const QString& caption) {
   return menu;
 }
 
+void SetTabChain(std::initializer_list<QWidget*> chain) {
+  for (auto it = chain.begin(); it + 1 < chain.end(); ++it) QWidget::setTabOrder(*it, *(it + 1));
+}
+
 QPushButton* DialogButton(QWidget* parent, const char* name, const QString& caption, const QRect& where) {
   auto* button = new QPushButton(caption, parent);
   button->setObjectName(QLatin1String(name));

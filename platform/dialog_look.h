@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QRect>
 #include <QString>
+#include <initializer_list>
 
 class QColor;
 class QMenu;
@@ -39,6 +40,9 @@ void ConnectMarkedItem(QAction* item, Window* window, void (Window::*handler)())
     (window->*handler)();
   });
 }
+
+// Tab moves the focus through `chain` in this order.
+void SetTabChain(std::initializer_list<QWidget*> chain);
 
 // A push button of the dialogs: bold 8.25 pt caption, never pressed by the
 // Enter key on its own; `where` in pixels.

@@ -59,12 +59,7 @@ Form5::Form5() {
   Command2 = button("Command2", QStringLiteral("ABBRECHEN"), 1800);
   Command3 = button("Command3", QStringLiteral("HILFE"), 2400);
 
-  setTabOrder(Command1, Command2);
-  setTabOrder(Command2, Command3);
-  setTabOrder(Command3, Text1);
-  setTabOrder(Text1, Check1);
-  setTabOrder(Check1, Check2);
-  setTabOrder(Check2, Check3);
+  SetTabChain({Command1, Command2, Command3, Text1, Check1, Check2, Check3});
 
   connect(Command1, &QPushButton::clicked, this, &Form5::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, &Form5::Command2_Click);
