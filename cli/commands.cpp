@@ -141,21 +141,27 @@ std::optional<std::string> ReadOnce(bool fromStdin, std::string_view prompt, int
   return in.text;
 }
 
-// The password for a new encoded file, after the rules and the confirmation.
-std::optional<std::string> NewPassword(const Arguments& a, const fs::path& source, int& exitCode) {
-  auto password = ReadOnce(a.passwordStdin, "Kennwort: ", exitCode);
+// Reads a password once and holds it against `refuse`; nullopt after
+// reporting a refusal as a usage error about `file`.
+std::optional<std::string> ReadAccepted(bool fromStdin, std::string_view prompt, const fs::path& file,
+                                        const std::function<std::optional<std::string_view>(std::string_view)>& refuse,
+                                        int& exitCode) {
+  auto password = ReadOnce(fromStdin, prompt, exitCode);
   if (!password) return std::nullopt;
-  if (auto refusal = RefuseNewPassword(*password)) {
-    exitCode = FailAbout(kExitUsage, source, *refusal);
+  if (auto refusal = refuse(*password)) {
+    exitCode = FailAbout(kExitUsage, file, *refusal);
     return std::nullopt;
   }
+  return password;
+}
+
+// The password for a new encoded file, after the rules and the confirmation.
+std::optional<std::string> NewPassword(const Arguments& a, const fs::path& source, int& exitCode) {
+  auto password = ReadAccepted(a.passwordStdin, "Kennwort: ", source, RefuseNewPassword, exitCode);
+  if (!password) return std::nullopt;
   if (!a.passwordStdin) {
-    auto confirmation = ReadOnce(false, "Kennwortbestätigung: ", exitCode);
-    if (!confirmation) return std::nullopt;
-    if (auto refusal = RefuseConfirmation(*password, *confirmation)) {
-      exitCode = FailAbout(kExitUsage, source, *refusal);
-      return std::nullopt;
-    }
+    const auto matches = [&](std::string_view confirmation) { return RefuseConfirmation(*password, confirmation); };
+    if (!ReadAccepted(false, "Kennwortbestätigung: ", source, matches, exitCode)) return std::nullopt;
   }
   if (!FitsCodePage(*password)) {
     std::fprintf(stderr, "%s: note: characters outside Windows-1252 are coded as '?'\n", kProgram.data());
@@ -165,12 +171,8 @@ std::optional<std::string> NewPassword(const Arguments& a, const fs::path& sourc
 
 // The password to try on an encoded file.
 std::optional<std::string> TypedPassword(const Arguments& a, const fs::path& file, int& exitCode) {
-  auto password = ReadOnce(a.passwordStdin, "Kennwort: ", exitCode);
+  auto password = ReadAccepted(a.passwordStdin, "Kennwort: ", file, RefuseTypedPassword, exitCode);
   if (!password) return std::nullopt;
-  if (auto refusal = RefuseTypedPassword(*password)) {
-    exitCode = FailAbout(kExitUsage, file, *refusal);
-    return std::nullopt;
-  }
   return codec::Utf8ToCp1252(*password);
 }
 
