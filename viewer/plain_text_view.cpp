@@ -265,27 +265,30 @@ void PlainTextView::paintEvent(QPaintEvent*) {
   for (int row = 0; row < visible && line < lineCount_; ++row, ++line) {
     const qint64 next = nextLineStart(pos);
     const int y = row * lineHeight_;
-    QString shown;
+    const int baseline = y + fm.ascent();
     int col = 0;
+    // Every character is drawn in its own cell: a string drawn in one piece
+    // advances by the font's fractional widths (and by other widths for
+    // glyphs taken from a fall-back font), so it would drift away from the
+    // cells that selection, mouse and wrapping use.
+    painter.setPen(pal.color(QPalette::Text));
     for (qint64 i = pos; i < next; ++i) {
       const unsigned char b = p[i];
       if (IsBreak(b)) break;
       const int w = CellsOf(b, col);
       const QRect cell(2 + col * cellWidth_, y, w * cellWidth_, lineHeight_);
       if (i >= selStart_ && i < selEnd) painter.fillRect(cell, pal.highlight());
-      if (b == '\t') {
-        shown.append(QString(w, QLatin1Char(' ')));
-      } else if (IsControl(b)) {
-        shown.append(QLatin1Char(' '));
-        painter.setPen(pal.color(QPalette::Mid));
-        painter.drawRect(cell.adjusted(2, 4, -3, -4));
-      } else {
-        shown.append(CharOf(b));
+      if (IsControl(b)) {
+        if (b != '\t') {
+          painter.setPen(pal.color(QPalette::Mid));
+          painter.drawRect(cell.adjusted(2, 4, -3, -4));
+          painter.setPen(pal.color(QPalette::Text));
+        }
+      } else if (b != ' ') {
+        painter.drawText(QPoint(cell.x(), baseline), QString(CharOf(b)));
       }
       col += w;
     }
-    painter.setPen(pal.color(QPalette::Text));
-    painter.drawText(2, y + fm.ascent(), shown);
     pos = next;
   }
 }

@@ -1,5 +1,6 @@
 // The viewer window and its text box: the resize rule, the menu and F3, and
 // the 8-bit text with its find operation.
+#include <QImage>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -183,6 +184,40 @@ TEST_F(ViewerTest, MouseAndKeysSelectAndCopyByteOffsets) {
   EXPECT_EQ(box.selectionStart(), 8);
   QTest::keyClick(&view, Qt::Key_A, Qt::ControlModifier);
   EXPECT_EQ(box.selectionLength(), 20);
+  form.hide();
+}
+
+// A selected character is drawn inside its highlighted cell, far along a line
+// as well as at its start: the glyphs must not drift away from the cells that
+// selection and search use.
+TEST_F(ViewerTest, SelectedCharactersAreDrawnInsideTheirHighlight) {
+  form.show();
+  PlainTextView& view = *box.plainView();
+  view.resize(900, 200);
+  for (const int column : {0, 70}) {
+    box.loadPlain(QByteArray(column, ' ') + "M\xC4" + QByteArray(20, ' '));
+    view.select(column, 2);  // "M" and the umlaut, both ink-heavy
+    const QImage image = view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QColor highlight = view.palette().color(QPalette::Highlight);
+    const int lineHeight = QFontMetrics(view.font()).lineSpacing();
+    int hlLeft = image.width(), hlRight = -1, inkLeft = image.width(), inkRight = -1;
+    for (int y = 0; y < lineHeight; ++y) {
+      for (int x = 0; x < image.width(); ++x) {
+        const QColor c = image.pixelColor(x, y);
+        if (c == highlight) {
+          hlLeft = std::min(hlLeft, x);
+          hlRight = std::max(hlRight, x);
+        } else if (c.red() < 90 && c.green() < 90 && c.blue() < 90) {
+          inkLeft = std::min(inkLeft, x);
+          inkRight = std::max(inkRight, x);
+        }
+      }
+    }
+    ASSERT_GE(hlRight, 0) << "column " << column;
+    ASSERT_GE(inkRight, 0) << "column " << column;
+    EXPECT_GE(inkLeft, hlLeft) << "column " << column;
+    EXPECT_LE(inkRight, hlRight) << "column " << column;
+  }
   form.hide();
 }
 
