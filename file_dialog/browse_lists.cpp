@@ -1,5 +1,6 @@
 #include "file_dialog/browse_lists.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -142,6 +143,24 @@ bool FolderList::setPath(const QString& folder) {
   fill();
   if (other) emit changed();
   return true;
+}
+
+void FolderList::keyboardSearch(const QString& search) {
+  if (search.isEmpty() || count() == 0) return;
+  const bool goOn = sinceTyped_.isValid() && sinceTyped_.elapsed() < QApplication::keyboardInputInterval();
+  sinceTyped_.start();
+  // The same letter again steps on to the next name that starts with it.
+  typed_ = goOn && typed_ != search ? typed_ + search : search;
+  const int from = std::max(0, currentRow());
+  const int first = typed_.size() == 1 ? from + 1 : from;
+  for (int k = 0; k < count(); ++k) {
+    QListWidgetItem* candidate = item((first + k) % count());
+    if (candidate->text().trimmed().startsWith(typed_, Qt::CaseInsensitive)) {
+      setCurrentItem(candidate);
+      scrollToItem(candidate);
+      return;
+    }
+  }
 }
 
 bool FolderList::refresh() {

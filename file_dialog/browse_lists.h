@@ -4,6 +4,7 @@
 // parents and sub-folders, and the files of a folder that match a pattern.
 // Paths are handed in and out in the platform's own notation.
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QListWidget>
 #include <QString>
 
@@ -50,6 +51,9 @@ class FolderList : public QListWidget {
   // Re-reads the folder; false when it is gone or cannot be read.
   bool refresh();
   static bool CanOpen(const QString& folder);
+  // Typing jumps to the next folder whose name starts with what was typed;
+  // the indentation of the names plays no part.
+  void keyboardSearch(const QString& search) override;
 
  signals:
   void changed();
@@ -59,6 +63,8 @@ class FolderList : public QListWidget {
  private:
   void fill();
   QString path_;
+  QString typed_;
+  QElapsedTimer sinceTyped_;
 };
 
 class FileList : public QListWidget {

@@ -186,6 +186,28 @@ TEST_F(FileDialogTest, ChoosingAFolderInTheListOpensIt) {
   EXPECT_EQ(dialog.Dir1->item(0)->data(Qt::UserRole).toString(), QDir::toNativeSeparators(QDir::rootPath()));
 }
 
+TEST_F(FileDialogTest, TypingInTheFolderListJumpsToAName) {
+  makeFolder("oben/Alpha");
+  makeFolder("oben/beta");
+  makeFolder("oben/Bild");
+  makeFolder("oben/gamma");
+  ASSERT_TRUE(dialog.Dir1->setPath(tempPath("oben")));
+  const auto current = [&] { return dialog.Dir1->currentItem()->text().trimmed(); };
+  QTest::keyClicks(dialog.Dir1, "g");
+  EXPECT_EQ(current(), QStringLiteral("gamma"));
+  const auto pause = [] { QTest::qWait(QApplication::keyboardInputInterval() + 50); };
+  pause();  // typing after a pause starts a new name
+  QTest::keyClick(dialog.Dir1, Qt::Key_B);
+  EXPECT_EQ(current(), QStringLiteral("beta"));
+  QTest::keyClick(dialog.Dir1, Qt::Key_B);  // the same letter again: the next name with it
+  EXPECT_EQ(current(), QStringLiteral("Bild"));
+  pause();
+  QTest::keyClicks(dialog.Dir1, "al");
+  EXPECT_EQ(current(), QStringLiteral("Alpha"));
+  // Jumping only selects; the folder shown stays until it is chosen.
+  EXPECT_EQ(dialog.Dir1->path(), tempPath("oben"));
+}
+
 TEST_F(FileDialogTest, AFolderThatCannotBeOpenedIsReported) {
   const QString locked = makeFolder("zu");
   QFile::setPermissions(locked, QFileDevice::WriteOwner);
