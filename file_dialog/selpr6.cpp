@@ -164,8 +164,7 @@ void Selpr6::Dir1_Change() {
     p.setPointer(this, Pointer::Normal);
     return;
   }
-  Text1->setText(JoinPath(File1->path(), File1->fileName()));
-  Text1->setText(Text1->text() + Label3->text());
+  Text1->setText(JoinPath(File1->path(), File1->fileName()) + Label3->text());
   p.setPointer(this, Pointer::Normal);
 }
 
