@@ -126,11 +126,6 @@ std::unique_ptr<codec::InputFile> OpenInput(const fs::path& path, int& exitCode)
   }
 }
 
-bool Exists(const fs::path& p) {
-  struct stat st;
-  return ::lstat(p.c_str(), &st) == 0;
-}
-
 // Reads the password once (stdin or terminal); nullopt after reporting why not.
 std::optional<std::string> ReadOnce(bool fromStdin, std::string_view prompt, int& exitCode) {
   PasswordInput in = fromStdin ? ReadPasswordLine(STDIN_FILENO) : ReadPasswordFromTerminal(prompt);
@@ -200,7 +195,7 @@ int Encode(const Arguments& a) {
   if (!in) return exitCode;
   const fs::path target = a.operands.size() == 2 ? fs::path(a.operands[1]) : EncodedTarget(source);
   // Refused before the password is typed; the pass itself checks again.
-  if (Exists(target)) return FailAbout(kExitFile, target, "file exists already");
+  if (codec::EntryExists(target)) return FailAbout(kExitFile, target, "file exists already");
 
   const auto password = NewPassword(a, source, exitCode);
   if (!password) return exitCode;
@@ -221,7 +216,7 @@ std::optional<codec::CheckResult> CheckFile(const Arguments& a, const fs::path& 
     exitCode = Fail(kExitFile, e.what());
     return std::nullopt;
   }
-  if (knownTarget && Exists(*knownTarget)) {
+  if (knownTarget && codec::EntryExists(*knownTarget)) {
     exitCode = FailAbout(kExitFile, *knownTarget, "file exists already");
     return std::nullopt;
   }

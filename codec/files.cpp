@@ -29,11 +29,6 @@ std::string Describe(ErrorKind kind, const fs::path& path, int errnum) {
   return s;
 }
 
-bool Exists(const fs::path& p) {
-  struct stat st;
-  return ::lstat(p.c_str(), &st) == 0;
-}
-
 // Gives `from` the name `to` without replacing anything that is there.
 int RenameNoReplace(const fs::path& from, const fs::path& to) {
 #ifdef RENAME_NOREPLACE
@@ -55,6 +50,11 @@ void SyncFolder(const fs::path& folder) {
 }
 
 }  // namespace
+
+bool EntryExists(const fs::path& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0;
+}
 
 CodecError::CodecError(ErrorKind kind, fs::path path, int errnum)
     : std::runtime_error(Describe(kind, path, errnum)), kind_(kind), path_(std::move(path)), errnum_(errnum) {}
@@ -108,7 +108,7 @@ void InputFile::adviseSequential() const {
 }
 
 TargetFile::TargetFile(const fs::path& target) : target_(target) {
-  if (Exists(target)) throw CodecError(ErrorKind::TargetExists, target);
+  if (EntryExists(target)) throw CodecError(ErrorKind::TargetExists, target);
   // A hidden name in the same folder, so that the final rename stays on one
   // file system and the unfinished file is never mistaken for the target.
   fs::path pattern = target.parent_path() / ("." + target.filename().string() + ".part-XXXXXX");

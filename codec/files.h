@@ -59,6 +59,10 @@ class InputFile {
   int fd_ = -1;
 };
 
+// Whether anything stands under `path`, a dangling link included: a name
+// a target file can never take.
+bool EntryExists(const std::filesystem::path& path);
+
 class TargetFile {
  public:
   // Fails with TargetExists when the name is taken, CreateTarget when the
