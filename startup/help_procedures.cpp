@@ -1,5 +1,6 @@
 // The text procedures: each puts one help or info text into the help
 // window, creating the window on first use; the callers then show it.
+#include <QTimer>
 #include <QWindow>
 
 #include "platform/windows.h"
@@ -33,6 +34,9 @@ void ShowHelpWindow(QWidget* parent) {
     if (QWindow* own = help.windowHandle()) own->setTransientParent(parent->window()->windowHandle());
   }
   help.Text1->moveCursor(QTextCursor::Start);
+  // Shown again, it goes on top of the windows that were opened since its
+  // last showing (the viewer, the coding dialogs), not below them.
+  QTimer::singleShot(0, &help, [&help] { help.raise(); });
   help.exec();
 }
 
