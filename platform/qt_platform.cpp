@@ -27,7 +27,14 @@ class QtSoundPlayer : public SoundPlayer {
     effect_->setSource(QUrl::fromLocalFile(path));
   }
   void close() override {
-    if (effect_) effect_->stop();
+    if (!effect_) return;
+    effect_->stop();
+    // Qt reads a sound file on a thread of its own and keeps it in a cache
+    // that is torn down when the program exits; a file still being read at
+    // that moment makes the exit hang for good. So a sound is let go only
+    // once its file has been read (or has failed), never longer than the
+    // bound.
+    waitWhileLoading(std::chrono::seconds(3));
     effect_.reset();
   }
   void play() override {
@@ -70,6 +77,17 @@ class QtSoundPlayer : public SoundPlayer {
   }
 
  private:
+  void waitWhileLoading(std::chrono::milliseconds bound) {
+    if (effect_->status() != QSoundEffect::Loading) return;
+    QTimer limit;
+    limit.setSingleShot(true);
+    limit.start(bound);
+    // Only timers and the file's own signals are handled meanwhile.
+    while (effect_->status() == QSoundEffect::Loading && limit.isActive()) {
+      QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents);
+    }
+  }
+
   std::unique_ptr<QSoundEffect> effect_;
 };
 
