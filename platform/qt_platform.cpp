@@ -12,12 +12,28 @@
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "platform/platform.h"
 
 namespace tambril::platform {
 namespace {
+
+// Handles events until `done` holds, or `bound` has passed. Events are
+// handled one batch at a time rather than in a nested event loop, so that the
+// wait also holds when the program has already been told to quit. Only timers
+// and the sound's own signals matter; user input is held back, as the program
+// is about to end or a sound is being changed.
+void HandleEventsUntil(const std::function<bool()>& done, std::chrono::milliseconds bound) {
+  if (done()) return;
+  QTimer limit;
+  limit.setSingleShot(true);
+  limit.start(bound);
+  while (!done() && limit.isActive()) {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents);
+  }
+}
 
 class QtSoundPlayer : public SoundPlayer {
  public:
@@ -34,7 +50,7 @@ class QtSoundPlayer : public SoundPlayer {
     // that moment makes the exit hang for good. So a sound is let go only
     // once its file has been read (or has failed), never longer than the
     // bound.
-    waitWhileLoading(std::chrono::seconds(3));
+    HandleEventsUntil([this] { return effect_->status() != QSoundEffect::Loading; }, std::chrono::seconds(3));
     effect_.reset();
   }
   void play() override {
@@ -62,32 +78,10 @@ class QtSoundPlayer : public SoundPlayer {
     effect_->play();
     started = started || effect_->isPlaying();
     if (effect_->status() == QSoundEffect::Error || effect_->status() == QSoundEffect::Null) return;
-    // Events are handled one batch at a time rather than in a nested event
-    // loop, so that the wait also holds when the program has already been
-    // told to quit. Only timers and the sound's own signals matter; user
-    // input is held back, as the program is about to end.
-    QTimer limit;
-    limit.setSingleShot(true);
-    bool timedOut = false;
-    QObject::connect(&limit, &QTimer::timeout, &guard, [&timedOut] { timedOut = true; });
-    limit.start(bound);
-    while (!ended && !timedOut) {
-      QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents);
-    }
+    HandleEventsUntil([&ended] { return ended; }, bound);
   }
 
  private:
-  void waitWhileLoading(std::chrono::milliseconds bound) {
-    if (effect_->status() != QSoundEffect::Loading) return;
-    QTimer limit;
-    limit.setSingleShot(true);
-    limit.start(bound);
-    // Only timers and the file's own signals are handled meanwhile.
-    while (effect_->status() == QSoundEffect::Loading && limit.isActive()) {
-      QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents);
-    }
-  }
-
   std::unique_ptr<QSoundEffect> effect_;
 };
 
