@@ -5,6 +5,7 @@
 
 #include "platform/background_work.h"
 #include "platform/file_slots.h"
+#include "main_window/program.h"
 #include "platform/windows.h"
 #include "resources/pictures.h"
 #include "startup/form7.h"
@@ -20,6 +21,7 @@ int main(int argc, char** argv) {
   // sequence does.
   QApplication::setQuitOnLastWindowClosed(false);
   tambril::TerminationHandling termination;
+  tambril::ConnectWindows();
 
   tambril::Windows::get<Form7>().show();
   const int rc = QApplication::exec();
