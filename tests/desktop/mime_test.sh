@@ -38,4 +38,7 @@ for size in 16 48 256; do
   icon=$prefix/share/icons/hicolor/${size}x${size}/mimetypes/application-x-tambril.png
   [ -s "$icon" ] || { echo "FAIL: missing $icon"; fail=1; }
 done
+for page in tambril.1 tambril-cli.1; do
+  [ -s "$prefix/share/man/man1/$page" ] || { echo "FAIL: missing manual page $page"; fail=1; }
+done
 exit $fail
