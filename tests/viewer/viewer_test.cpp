@@ -38,10 +38,21 @@ TEST_F(ViewerTest, ResizingTheWindowFitsTheBox) {
   EXPECT_EQ(form.boxTwips(), QSize(outer.width() * 15 - 360, outer.height() * 15 - 900));
   EXPECT_EQ(box.geometry().topLeft(), QPoint(8, 0));
   EXPECT_EQ(box.width(), (outer.width() * 15 - 360 + 7) / 15);
-  form.resize(20, 30);  // narrower than the margins
-  EXPECT_EQ(form.boxTwips().width(), form.frameGeometry().width() * 15 >= 360 ? form.frameGeometry().width() * 15 - 360 : 1);
-  EXPECT_GE(box.width(), 0);
-  EXPECT_GE(box.height(), 0);
+  // Exactly the margins (24 pixels are 360 twips, 60 are 900) leave nothing;
+  // less than them leaves one twip, which is no whole pixel. The rule counts
+  // the outer size, frame included.
+  const QSize frame = form.frameGeometry().size() - form.geometry().size();
+  form.resize(QSize(24, 60) - frame);
+  ASSERT_EQ(form.frameGeometry().size(), QSize(24, 60));
+  EXPECT_EQ(form.boxTwips(), QSize(0, 0));
+  EXPECT_EQ(box.size(), QSize(0, 0));
+  form.resize(QSize(20, 30) - frame);
+  ASSERT_EQ(form.frameGeometry().size(), QSize(20, 30));
+  EXPECT_EQ(form.boxTwips(), QSize(1, 1));
+  EXPECT_EQ(box.size(), QSize(0, 0));
+  form.resize(QSize(30, 61) - frame);
+  EXPECT_EQ(form.boxTwips(), QSize(90, 15));
+  EXPECT_EQ(box.size(), QSize(6, 1));
   form.hide();
 }
 
