@@ -9,6 +9,8 @@
 #include <QStackedWidget>
 #include <cstdint>
 
+#include "viewer/rtf/rtf_reader.h"
+
 class QTextCursor;
 class QTextEdit;
 
@@ -25,9 +27,9 @@ class RichTextBox : public QStackedWidget {
   // Larger files are not shown, so that a load stays within a second or
   // two and the memory within about the file's size; the box says so instead.
   static constexpr std::int64_t kMaxShownBytes = std::int64_t{256} * 1024 * 1024;
-  // Larger RTF files are shown as their 8-bit text: a formatted document of
-  // that size would take the program's memory and many seconds to build.
-  static constexpr std::int64_t kMaxRichBytes = std::int64_t{8} * 1024 * 1024;
+  // Larger RTF files are shown as their 8-bit text (the RTF reader's limit,
+  // which the command line's show keeps too).
+  static constexpr std::int64_t kMaxRichBytes = rtf::kMaxRichBytes;
 
   enum class Display { Rich, Plain, TooLarge };
   // How a file of `size` bytes is shown; `rich` tells an RTF file.

@@ -6,6 +6,10 @@
 
 namespace tambril::rtf {
 
+// Larger RTF files are shown as their 8-bit text: a formatted document of
+// that size would take the program's memory and many seconds to build.
+inline constexpr qsizetype kMaxRichBytes = qsizetype{8} * 1024 * 1024;
+
 // Replaces the content of `doc` with the document that `rtf` describes:
 // fonts, sizes, bold/italic/underline/strike-out, colours, paragraphs with
 // alignment and indents; tables become tab-separated lines; pictures,
