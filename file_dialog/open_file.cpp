@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <cerrno>
 #include <new>
+#include <sys/stat.h>
 
 #include "codec/files.h"
 #include "file_dialog/selpr6.h"
@@ -41,6 +42,16 @@ bool IsAccessFailure(int errnum) {
       return true;
     default:
       return false;
+  }
+}
+
+// A pipe, socket or device is no file to load: opening a pipe would wait
+// for a writer for good, and a device has no length. Only a file named from
+// outside the dialog (command line, drop) can be one; the file list shows none.
+void RefuseSpecialFile(const QString& path) {
+  struct stat st;
+  if (::stat(ToFsPath(path).c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+    throw codec::CodecError(codec::ErrorKind::OpenSource, ToFsPath(path), ENODEV);
   }
 }
 
@@ -77,6 +88,7 @@ void Selpr6::Command2_Click() {
     {
       // Measure through a handle of its own first: a folder or a locked file
       // fails here. The viewer reads through the same handle.
+      RefuseSpecialFile(path);
       const codec::InputFile source(ToFsPath(path));
       const std::uint64_t size = source.size();
       switch (RichTextBox::DisplayFor(static_cast<std::int64_t>(size), rich)) {

@@ -10,6 +10,7 @@
 #include <QPushButton>
 
 #include "file_dialog/selpr6.h"
+#include "main_window/outside_files.h"
 #include "platform/dialog_look.h"
 #include "platform/file_slots.h"
 #include "platform/platform.h"
@@ -136,6 +137,7 @@ Form1::Form1() {
   connect(Info, &QAction::triggered, this, &Form1::Info_Click);
   Text1->installEventFilter(this);
   connect(qApp, &QCoreApplication::aboutToQuit, this, &Form1::Form_Terminate);
+  AcceptFileDrops(*this);
 
   connect(&session::Current(), &session::Session::changed, this, &Form1::ShowRecord);
 

@@ -10,6 +10,8 @@
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWindow>
+#include <qpa/qwindowsysteminterface.h>
 
 #include "codec/codec.h"
 #include "coding_dialogs/form2.h"
@@ -82,6 +84,53 @@ class CodingTest : public GuiTest {
     return texts;
   }
 };
+
+// The user's hand on a coding dialog, through the window system as real
+// input comes: the first click on OK is handed over at once; the second
+// half of a double-click the moment the pass reports its first progress,
+// and Return and Space on the focused OK as it reports its last, so that
+// they always arrive while the pass runs, however fast that is.
+class DoubleClickOnOk : public QObject {
+ public:
+  DoubleClickOnOk(QPushButton* ok, QProgressBar* bar) : ok_(ok) {
+    connect(bar, &QProgressBar::valueChanged, this, [this](int value) {
+      if (!duringThePass_) {
+        duringThePass_ = true;
+        click();
+      } else if (value == 1) {
+        key(Qt::Key_Return, QStringLiteral("\r"));
+        key(Qt::Key_Space, QStringLiteral(" "));
+      }
+    });
+  }
+  // The first click; its pass starts once the dialog's event loop takes it.
+  void click() {
+    QWindow* window = ok_->window()->windowHandle();
+    const QPointF local = ok_->mapTo(ok_->window(), QPointF(ok_->rect().center()));
+    const QPointF global = ok_->mapToGlobal(QPointF(ok_->rect().center()));
+    using W = QWindowSystemInterface;
+    W::handleMouseEvent<W::AsynchronousDelivery>(window, local, global, Qt::LeftButton, Qt::LeftButton,
+                                                 QEvent::MouseButtonPress);
+    W::handleMouseEvent<W::AsynchronousDelivery>(window, local, global, Qt::NoButton, Qt::LeftButton,
+                                                 QEvent::MouseButtonRelease);
+  }
+  bool duringThePass() const { return duringThePass_; }
+
+ private:
+  void key(Qt::Key code, const QString& text) {
+    QWindow* window = ok_->window()->windowHandle();
+    using W = QWindowSystemInterface;
+    W::handleKeyEvent<W::AsynchronousDelivery>(window, QEvent::KeyPress, code, Qt::NoModifier, text);
+    W::handleKeyEvent<W::AsynchronousDelivery>(window, QEvent::KeyRelease, code, Qt::NoModifier, text);
+  }
+  QPushButton* ok_;
+  bool duringThePass_ = false;
+};
+
+// Lets the window system hand over whatever input it still holds.
+inline void HandlePendingInput() {
+  for (int i = 0; i < 10; ++i) QCoreApplication::processEvents();
+}
 
 // The values a progress bar was set to, in order (a value equal to the one
 // shown before makes no change and is not seen).

@@ -75,6 +75,28 @@ TEST_F(DecodeTest, DecodesFromTheMenuToTheOriginalBytes) {
                                      "pointer Form4 normal"}));
 }
 
+// A double-click on OK decodes once: the second click does not come back
+// afterwards as a second pass onto the file the first one made.
+TEST_F(DecodeTest, ADoubleClickOnOkDecodesOnce) {
+  const QByteArray plain = Random(300000, 6);
+  makeEncoded("Texte/gross.tmb", plain, "Geheim1", "doc");
+  load("Texte/gross.tmb");
+  QSignalSpy bar(decode.ProgressBar1, &QProgressBar::valueChanged);
+  DoubleClickOnOk hand(decode.Command1, decode.ProgressBar1);
+  checkFromMenu("Geheim1", [&](Selpr6& d) {
+    WhenModal<Form4>([&](Form4&) { hand.click(); });
+    d.Command1->click();
+  });
+  HandlePendingInput();
+  EXPECT_TRUE(hand.duringThePass());
+  EXPECT_EQ(read("Texte/gross.doc"), plain);
+  EXPECT_EQ(Values(bar), Stepped());
+  EXPECT_EQ(messageTexts(), QStringList());
+  EXPECT_EQ(rec.beeps, 0);
+  EXPECT_FALSE(decode.isVisible());
+  EXPECT_EQ(dialog.Dir1->path(), tempPath("Texte"));
+}
+
 TEST_F(DecodeTest, ShortEncodedFilesShowTheFullBarAtOnce) {
   const QByteArray plain = Random(79, 5);  // 100 bytes encoded
   makeEncoded("k/kurz.tmb", plain, "abcdef", "txt");

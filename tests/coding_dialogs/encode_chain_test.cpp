@@ -84,6 +84,28 @@ TEST_F(EncodeTest, EncodesFromTheMenuToTheFileOnDisk) {
                                      "pointer Form2 normal"}));
 }
 
+// Input made while the pass runs is dropped: a double-click on OK encodes
+// once and does not come back afterwards as a second OK on the emptied boxes.
+TEST_F(EncodeTest, ADoubleClickOnOkEncodesOnce) {
+  const QByteArray plain = Random(300000, 5);
+  writeFile("Texte/gross.doc", plain);
+  load("Texte/gross.doc");
+  QSignalSpy bar(encode.ProgressBar1, &QProgressBar::valueChanged);
+  DoubleClickOnOk hand(encode.Command1, encode.ProgressBar1);
+  encodeFromMenu([&](Form2& f) {
+    type(f, QStringLiteral("Geheim1"), QStringLiteral("Geheim1"));
+    hand.click();
+  });
+  HandlePendingInput();
+  EXPECT_TRUE(hand.duringThePass());
+  EXPECT_EQ(read("Texte/gross.tmb"), reference(plain, "Geheim1", "doc"));
+  EXPECT_EQ(Values(bar), Stepped());
+  EXPECT_EQ(messageTexts(), QStringList());
+  EXPECT_EQ(rec.beeps, 0);
+  EXPECT_FALSE(encode.isVisible());
+  EXPECT_EQ(dialog.Dir1->path(), tempPath("Texte"));
+}
+
 TEST_F(EncodeTest, ShortAndEmptyFilesShowTheFullBarAtOnce) {
   for (const int n : {100, 0}) {
     const QString name = QStringLiteral("k%1.txt").arg(n);
