@@ -3,11 +3,11 @@
 // main window's record describes it. A failure on the way is reported once
 // and leaves no file loaded; what the earlier steps changed stays changed.
 #include <QDateTime>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <cerrno>
 #include <new>
+#include <sys/stat.h>
 
 #include "codec/files.h"
 #include "file_dialog/selpr6.h"
@@ -51,6 +51,14 @@ QByteArray ReadWhole(const codec::InputFile& file, std::uint64_t size) {
   return bytes;
 }
 
+// The date and time of the file's last change, as the file system keeps it
+// under the file's real name.
+QDateTime LastChange(const codec::InputFile& file) {
+  struct stat st;
+  if (::stat(file.path().c_str(), &st) != 0) return {};
+  return QDateTime::fromSecsSinceEpoch(st.st_mtime);
+}
+
 }  // namespace
 
 void Selpr6::Command2_Click() {
@@ -72,22 +80,21 @@ void Selpr6::Command2_Click() {
     const bool encoded = ContainsNoCase(path, QStringLiteral(".tmb"));
     Files().closeAll();
 
-    {
-      // Measure through a handle of its own first: a folder or a locked file
-      // fails here. The viewer reads through the same handle.
-      const codec::InputFile source(ToFsPath(path));
-      const std::uint64_t size = source.size();
-      switch (RichTextBox::DisplayFor(static_cast<std::int64_t>(size), rich)) {
-        case RichTextBox::Display::TooLarge:
-          viewer.RichTextBox1->showTooLarge(static_cast<std::int64_t>(size));
-          break;
-        case RichTextBox::Display::Rich:
-          viewer.RichTextBox1->loadRtf(ReadWhole(source, size));
-          break;
-        case RichTextBox::Display::Plain:
-          viewer.RichTextBox1->loadPlain(ReadWhole(source, size));
-          break;
-      }
+    // One handle, file slot 1, for the viewer's content, the size and the
+    // coding passes, so that all of them see the very same file: a folder,
+    // a pipe or a locked file fails here.
+    const codec::InputFile& source = Files().openSlot1(path);
+    const std::uint64_t n = source.size();
+    switch (RichTextBox::DisplayFor(static_cast<std::int64_t>(n), rich)) {
+      case RichTextBox::Display::TooLarge:
+        viewer.RichTextBox1->showTooLarge(static_cast<std::int64_t>(n));
+        break;
+      case RichTextBox::Display::Rich:
+        viewer.RichTextBox1->loadRtf(ReadWhole(source, n));
+        break;
+      case RichTextBox::Display::Plain:
+        viewer.RichTextBox1->loadPlain(ReadWhole(source, n));
+        break;
     }
 
     main.Image3->hide();
@@ -96,12 +103,11 @@ void Selpr6::Command2_Click() {
     main.Label10->setVisible(!encoded);
     main.Image2->setVisible(!encoded);
 
-    const std::uint64_t n = Files().openSlot1(path).size();
     main.Label3->setText(NumberText(static_cast<std::int64_t>(n)));
     main.Label1->setText(NumberText(static_cast<std::int64_t>(n)) + QStringLiteral(" Byte"));
     main.Label7->setText(NumberText(RoundedMebibytes(n)) + QStringLiteral(" MB"));
     main.Label5->setText(path);
-    main.Label8->setText(QFileInfo(path).lastModified().toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")));
+    main.Label8->setText(LastChange(source).toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")));
 
     p.setPointer(this, Pointer::Normal);
     hide();
