@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QStorageInfo>
 #include <QStyle>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <algorithm>
 #ifdef Q_OS_UNIX
 #include <dirent.h>
@@ -16,6 +18,26 @@ namespace {
 
 QString Native(const QString& p) { return QDir::toNativeSeparators(p); }
 QString Internal(const QString& p) { return QDir::cleanPath(QDir::fromNativeSeparators(p)); }
+
+// The list's tooltip shows over its entries only, not over the empty part
+// below them.
+class TooltipOverEntries : public QObject {
+ public:
+  explicit TooltipOverEntries(QListWidget* list) : QObject(list), list_(list) {
+    list->viewport()->installEventFilter(this);
+  }
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() != QEvent::ToolTip) return false;
+    if (list_->itemAt(static_cast<QHelpEvent*>(event)->pos())) return false;
+    // Taken here, so that it does not go on to the list itself.
+    QToolTip::hideText();
+    event->accept();
+    return true;
+  }
+
+ private:
+  QListWidget* list_;
+};
 
 }  // namespace
 
@@ -68,6 +90,12 @@ void DriveList::reload() {
   }
 }
 
+void DriveList::showPopup() {
+  // A medium mounted since the last look is offered too.
+  reload();
+  QComboBox::showPopup();
+}
+
 int DriveList::indexOfRoot(const QString& root) const {
   for (int i = 0; i < count(); ++i) {
     if (itemData(i).toString().compare(root, Qt::CaseInsensitive) == 0) return i;
@@ -116,6 +144,7 @@ bool DriveList::IsReadable(const QString& root) {
 
 FolderList::FolderList(QWidget* parent) : QListWidget(parent) {
   setSelectionMode(QAbstractItemView::SingleSelection);
+  new TooltipOverEntries(this);
   connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
     const QString folder = item->data(Qt::UserRole).toString();
     if (!setPath(folder)) emit openFailed(folder);
@@ -200,6 +229,7 @@ void FolderList::fill() {
 
 FileList::FileList(QWidget* parent) : QListWidget(parent) {
   setSelectionMode(QAbstractItemView::SingleSelection);
+  new TooltipOverEntries(this);
   connect(this, &QListWidget::itemSelectionChanged, this, [this] {
     if (!filling_ && !selectedItems().isEmpty()) emit clicked();
   });
