@@ -7,6 +7,7 @@
 #include "main_window/outside_files.h"
 #include "platform/background_work.h"
 #include "platform/file_slots.h"
+#include "main_window/program.h"
 #include "platform/windows.h"
 #include "resources/pictures.h"
 #include "startup/form7.h"
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
   // sequence does.
   QApplication::setQuitOnLastWindowClosed(false);
   tambril::TerminationHandling termination;
+  tambril::ConnectWindows();
 
   // A file named on the command line (the file manager's "open with") is
   // loaded when the main window appears; further arguments are ignored.

@@ -20,6 +20,7 @@
 #include "main_window/outside_files.h"
 #include "platform/background_work.h"
 #include "platform/file_slots.h"
+#include "session/session.h"
 #include "tests/platform/gui_test.h"
 #include "viewer/form21.h"
 #include "viewer/form8.h"
@@ -139,8 +140,8 @@ TEST_F(MainWindowTest, OpenCommandPreparesTheFileDialogInOpenMode) {
   dialog.Command2->setEnabled(false);
   dialog.Text1->setReadOnly(false);
   dialog.Text1->setText("/x/brief.tmb");
-  dialog.Label3->setText("brief.tmb");
-  dialog.Label4->setText("CODEON");
+  session::Current().setProposedName("brief.tmb");
+  session::Current().setCreateMode(session::CreateMode::Encode);
   const QString folder = makeFolder("last");
   ASSERT_TRUE(dialog.Dir1->setPath(folder));
   rec.reset();
@@ -154,7 +155,9 @@ TEST_F(MainWindowTest, OpenCommandPreparesTheFileDialogInOpenMode) {
     EXPECT_EQ(d.Label3->text(), QString());
     EXPECT_EQ(d.Text1->text(), QString());
     EXPECT_TRUE(d.Text1->isReadOnly());
-    EXPECT_EQ(d.Label4->text(), QStringLiteral("CODEON"));  // kept
+    EXPECT_EQ(session::Current().proposedName(), QString());
+    EXPECT_EQ(session::Current().createMode(), session::CreateMode::Encode);  // kept
+    EXPECT_EQ(d.Label4->text(), QStringLiteral("CODEON"));
     EXPECT_EQ(d.Dir1->path(), folder);                      // kept
     d.Command3->click();                                     // ABBRECHEN
   });
