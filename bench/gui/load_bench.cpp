@@ -29,6 +29,7 @@
 #include "main_window/form1.h"
 #include "platform/windows.h"
 #include "viewer/form8.h"
+#include "session/session.h"
 
 namespace {
 
@@ -169,7 +170,7 @@ int main(int argc, char** argv) {
   dialog.Command2_Click();
   main.repaint();
   const qint64 loadMs = clock.elapsed();
-  if (main.Label5->text().isEmpty()) {
+  if (!tambril::session::Current().loaded()) {
     std::fprintf(stderr, "the load failed\n");
     return 1;
   }

@@ -46,6 +46,8 @@ TEST_F(DecodeTest, DecodesFromTheMenuToTheOriginalBytes) {
     EXPECT_EQ(d.windowTitle(), QStringLiteral(" Datei erstellen"));
     EXPECT_FALSE(d.Text1->isReadOnly());
     EXPECT_EQ(d.Text1->text(), tempPath("Texte/brief.doc"));
+    EXPECT_EQ(model.proposedName(), QStringLiteral("brief.doc"));
+    EXPECT_EQ(model.createMode(), session::CreateMode::Decode);
     EXPECT_EQ(d.Label3->text(), QStringLiteral("brief.doc"));
     EXPECT_EQ(d.Label4->text(), QStringLiteral("CODEOFF"));
     EXPECT_EQ(d.Dir1->path(), tempPath("Texte"));
@@ -65,11 +67,34 @@ TEST_F(DecodeTest, DecodesFromTheMenuToTheOriginalBytes) {
   EXPECT_FALSE(dialog.isVisible());
   EXPECT_FALSE(check.isVisible());
   EXPECT_EQ(check.Text1->text(), QString());
+  EXPECT_EQ(model.createMode(), session::CreateMode::None);
   EXPECT_EQ(dialog.Label4->text(), QString());
   EXPECT_EQ(dialog.Text1->text(), tempPath("Texte/brief.tmb"));
-  EXPECT_FALSE(check.LastCheck.has_value());  // a later decode needs a new check
+  EXPECT_FALSE(model.lastCheck().has_value());  // a later decode needs a new check
   EXPECT_EQ(rec.events, QStringList({"pointer Form4 busy", "pointer Form4 busy", "pointer Form4 normal",
                                      "pointer Form4 normal"}));
+}
+
+// A double-click on OK decodes once: the second click does not come back
+// afterwards as a second pass onto the file the first one made.
+TEST_F(DecodeTest, ADoubleClickOnOkDecodesOnce) {
+  const QByteArray plain = Random(300000, 6);
+  makeEncoded("Texte/gross.tmb", plain, "Geheim1", "doc");
+  load("Texte/gross.tmb");
+  QSignalSpy bar(decode.ProgressBar1, &QProgressBar::valueChanged);
+  DoubleClickOnOk hand(decode.Command1, decode.ProgressBar1);
+  checkFromMenu("Geheim1", [&](Selpr6& d) {
+    WhenModal<Form4>([&](Form4&) { hand.click(); });
+    d.Command1->click();
+  });
+  HandlePendingInput();
+  EXPECT_TRUE(hand.duringThePass());
+  EXPECT_EQ(read("Texte/gross.doc"), plain);
+  EXPECT_EQ(Values(bar), Stepped());
+  EXPECT_EQ(messageTexts(), QStringList());
+  EXPECT_EQ(rec.beeps, 0);
+  EXPECT_FALSE(decode.isVisible());
+  EXPECT_EQ(dialog.Dir1->path(), tempPath("Texte"));
 }
 
 TEST_F(DecodeTest, ShortEncodedFilesShowTheFullBarAtOnce) {
@@ -100,7 +125,8 @@ TEST_F(DecodeTest, AWrongPasswordAsksForAnotherAndTheRightOneThenWorks) {
       EXPECT_EQ(rec.messages.back().window, QStringLiteral("Form3"));
       EXPECT_EQ(f.Label2->text(), QString());
       EXPECT_EQ(f.Text1->text(), QString());
-      EXPECT_EQ(dialog.Label4->text(), QString());  // no decode can start
+      EXPECT_EQ(model.createMode(), session::CreateMode::None);  // no decode can start
+      EXPECT_EQ(dialog.Label4->text(), QString());
       EXPECT_TRUE(f.isVisible());
     }
     // The same key codes: the first character repeated at the start.
@@ -140,11 +166,13 @@ TEST_F(DecodeTest, CancelAnywhereCreatesNoFile) {
     d.Command1->click();
   });
   EXPECT_EQ(entries("c"), QStringList({"brief.tmb"}));
+  EXPECT_EQ(model.createMode(), session::CreateMode::None);
   EXPECT_EQ(dialog.Label4->text(), QString());
   EXPECT_FALSE(dialog.isVisible());
   // ABBRECHEN in the file dialog: the mode word stays.
   checkFromMenu("geheim", [](Selpr6& d) { d.Command3->click(); });
   EXPECT_EQ(entries("c"), QStringList({"brief.tmb"}));
+  EXPECT_EQ(model.createMode(), session::CreateMode::Decode);
   EXPECT_EQ(dialog.Label4->text(), QStringLiteral("CODEOFF"));
   EXPECT_EQ(check.Text1->text(), QString());
   // ABBBRECHEN in the check dialog empties its box and leaves the mode word.
@@ -154,6 +182,7 @@ TEST_F(DecodeTest, CancelAnywhereCreatesNoFile) {
   });
   main.Code_Aus->trigger();
   EXPECT_EQ(check.Text1->text(), QString());
+  EXPECT_EQ(model.createMode(), session::CreateMode::Decode);
   EXPECT_EQ(dialog.Label4->text(), QStringLiteral("CODEOFF"));
   EXPECT_EQ(entries("c"), QStringList({"brief.tmb"}));
   EXPECT_TRUE(rec.messages.empty());
@@ -165,6 +194,7 @@ TEST_F(DecodeTest, AStoredTagThatCannotStandInANameIsMadeSafe) {
   load("t/brief.tmb");
   checkFromMenu("geheim", [&](Selpr6& d) {
     EXPECT_EQ(d.Text1->text(), tempPath("t/brief.___"));
+    EXPECT_EQ(model.proposedName(), QStringLiteral("brief.___"));
     EXPECT_EQ(d.Label3->text(), QStringLiteral("brief.___"));
     WhenModal<Form4>([](Form4& f) { f.Command1->click(); });
     d.Command1->click();
@@ -180,6 +210,7 @@ TEST_F(DecodeTest, AFolderWithADotTakesTheStoredTag) {
   const QString expected = *OverwriteAfterFirstDot(tempPath("alt.dir/brief.tmb"), "txt");
   checkFromMenu("geheim", [&](Selpr6& d) {
     EXPECT_EQ(d.Text1->text(), expected);
+    EXPECT_EQ(model.proposedName(), QStringLiteral("brief.txt"));
     EXPECT_EQ(d.Label3->text(), QStringLiteral("brief.txt"));
     d.Command3->click();
   });
@@ -223,10 +254,10 @@ TEST_F(DecodeTest, NoDecodeWithoutAFittingCheck) {
   // A miss drops an earlier fit as well.
   check.Text1->setText("geheim");
   check.StartPasswordCheck();
-  ASSERT_TRUE(check.LastCheck.has_value());
+  ASSERT_TRUE(model.lastCheck().has_value());
   check.Text1->setText("falsch");
   check.StartPasswordCheck();
-  EXPECT_FALSE(check.LastCheck.has_value());
+  EXPECT_FALSE(model.lastCheck().has_value());
   decode.Command1->click();
   EXPECT_EQ(entries("n"), QStringList({"brief.tmb"}));
 }

@@ -14,6 +14,7 @@
 #include "main_window/form1.h"
 #include "platform/file_slots.h"
 #include "platform/text_rules.h"
+#include "session/session.h"
 #include "tests/platform/gui_test.h"
 #include "viewer/form8.h"
 
@@ -33,7 +34,7 @@ class FileDialogTest : public test::GuiTest {
     dialog.setWindowTitle(" Datei öffnen");
     dialog.Command1->setEnabled(false);
     dialog.Command2->setEnabled(true);
-    dialog.Label3->clear();
+    session::Current().setProposedName(QString());
     dialog.Text1->clear();
     ASSERT_TRUE(dialog.RefreshLists());
   }
@@ -134,14 +135,14 @@ TEST_F(FileDialogTest, ClickingAFileJoinsFolderAndName) {
 
 TEST_F(FileDialogTest, FolderChangeKeepsTheProposedName) {
   const QString texte = makeFolder("Texte");
-  dialog.Label3->setText("brief.tmb");
+  session::Current().setProposedName("brief.tmb");
   ASSERT_TRUE(dialog.Dir1->setPath(texte));
   EXPECT_EQ(dialog.Text1->text(), texte + kSep + "brief.tmb");
   const QString root = QDir::toNativeSeparators(QDir::rootPath());
   ASSERT_TRUE(dialog.Dir1->setPath(root));
   EXPECT_EQ(dialog.Text1->text(), root + "brief.tmb");
   // In open mode the box holds just the folder with its separator.
-  dialog.Label3->clear();
+  session::Current().setProposedName(QString());
   ASSERT_TRUE(dialog.Dir1->setPath(texte));
   EXPECT_EQ(dialog.Text1->text(), texte + kSep);
   // The change runs with the busy pointer and ends with the normal one.
@@ -158,8 +159,8 @@ TEST_F(FileDialogTest, CreateModeProposalFollowsTheFolderAndTheFallBack) {
   EXPECT_FALSE(dialog.Command2->isEnabled());
   EXPECT_TRUE(dialog.Directory->menuAction()->isEnabled());
   dialog.Text1->setReadOnly(false);
-  dialog.Label3->setText("brief.tmb");
-  dialog.Label4->setText("CODEON");
+  session::Current().setProposedName("brief.tmb");
+  session::Current().setCreateMode(session::CreateMode::Encode);
   writeFile("Texte/alt.txt");
   ASSERT_TRUE(dialog.Dir1->setPath(tempPath("Texte")));
   EXPECT_EQ(dialog.Text1->text(), tempPath("Texte") + kSep + "brief.tmb");
@@ -291,7 +292,7 @@ TEST_F(FileDialogTest, AnInvalidPatternIsReplacedByAllFiles) {
 }
 
 TEST_F(FileDialogTest, CancelAndTheCloseBoxOnlyHide) {
-  dialog.Label4->setText("CODEON");
+  session::Current().setCreateMode(session::CreateMode::Encode);
   dialog.Text1->setText("/x/brief.tmb");
   test::WhenModal<Selpr6>([](Selpr6& d) { d.Command3->click(); });
   dialog.exec();
@@ -310,9 +311,12 @@ TEST_F(FileDialogTest, DoubleClickLoadsOnlyInOpenMode) {
   dialog.Command2->setEnabled(false);  // a create mode
   clickFile("a.txt");
   emit dialog.File1->itemDoubleClicked(dialog.File1->currentItem());
+  EXPECT_FALSE(session::Current().loaded());
   EXPECT_EQ(main.Label5->text(), QString());
   dialog.Command2->setEnabled(true);
   emit dialog.File1->itemDoubleClicked(dialog.File1->currentItem());
+  ASSERT_TRUE(session::Current().loaded());
+  EXPECT_EQ(session::Current().loaded()->path, tempPath("d/a.txt"));
   EXPECT_EQ(main.Label5->text(), tempPath("d/a.txt"));
 }
 
@@ -339,6 +343,15 @@ TEST_F(FileDialogTest, LoadingAPlainFileFillsTheRecord) {
   main.Datei_öffnen->trigger();
   EXPECT_FALSE(dialog.isVisible());
   EXPECT_EQ(main.windowTitle(), "  " + path);
+  const session::Session& model = session::Current();
+  ASSERT_TRUE(model.loaded());
+  EXPECT_EQ(model.loaded()->name, QStringLiteral("bericht.txt"));
+  EXPECT_EQ(model.loaded()->path, path);
+  EXPECT_EQ(model.loaded()->size, 1234u);
+  EXPECT_FALSE(model.loaded()->encoded);
+  EXPECT_EQ(model.loaded()->changed, QDateTime(QDate(2024, 2, 29), QTime(7, 5, 9)));
+  EXPECT_EQ(model.rememberedFolder(), tempPath("Daten"));
+  EXPECT_EQ(model.rememberedDrive(), dialog.Drive1->drive());
   EXPECT_EQ(main.Text1->text(), QStringLiteral("bericht.txt"));
   EXPECT_EQ(main.Label5->text(), path);
   EXPECT_EQ(main.Label3->text(), QStringLiteral(" 1234"));
@@ -441,6 +454,7 @@ TEST_F(FileDialogTest, AFailedLoadLeavesNoFileLoaded) {
   EXPECT_EQ(rec.messages[0].text, QStringLiteral("Fehler beim Zugriff auf Pfad/Datei"));
   EXPECT_EQ(rec.messages[0].title, QStringLiteral("ERROR"));
   EXPECT_EQ(rec.messages[0].icon, platform::MessageIcon::None);
+  EXPECT_FALSE(session::Current().loaded());
   EXPECT_EQ(main.Text1->text(), QStringLiteral("ERROR"));
   EXPECT_EQ(main.Label1->text(), QString());
   EXPECT_EQ(main.Label3->text(), QString());
@@ -451,6 +465,7 @@ TEST_F(FileDialogTest, AFailedLoadLeavesNoFileLoaded) {
   EXPECT_TRUE(main.Label10->isHidden());
   EXPECT_EQ(main.Label7->text(), QStringLiteral(" 0 MB"));
   EXPECT_EQ(main.Label8->text(), date);
+  EXPECT_EQ(session::Current().rememberedFolder(), folder);
   EXPECT_EQ(dialog.Label5->text(), folder);
   EXPECT_EQ(box.textLength(), 0);
   EXPECT_EQ(Files().slot1(), nullptr);
