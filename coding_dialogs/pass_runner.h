@@ -9,7 +9,7 @@
 namespace tambril {
 
 // Runs `pass` on a worker thread and waits for its end in a local event loop
-// that leaves user input aside. Every value the pass reports through the
+// that drops the user's input. Every value the pass reports through the
 // callback it is given reaches `show` on the calling thread, in order, before
 // RunPass returns. An exception thrown by the pass is thrown again here.
 void RunPass(const std::function<void(const codec::ProgressFn&)>& pass, const std::function<void(int)>& show);

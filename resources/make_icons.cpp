@@ -1,5 +1,7 @@
 // Writes the program icon as PNG files, FOLDER/<n>x<n>/apps/tambril.png for every
-// icon size, for installing into an icon theme.
+// icon size, and the icon of the encoded-file type as
+// FOLDER/<n>x<n>/mimetypes/application-x-tambril.png, for installing into an
+// icon theme.
 #include <cstdio>
 
 #include <QDir>
@@ -14,12 +16,21 @@ int main(int argc, char** argv) {
     return 2;
   }
   const QString folder = QString::fromLocal8Bit(argv[1]);
-  for (int size : tambril::resources::kIconSizes) {
-    const QString dir = QStringLiteral("%1/%2x%2/apps").arg(folder).arg(size);
-    const QString file = dir + QStringLiteral("/tambril.png");
-    if (!QDir().mkpath(dir) || !tambril::resources::ProgramIconImage(size).save(file, "PNG")) {
-      std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
-      return 1;
+  struct Icon {
+    const char* context;
+    const char* name;
+    QImage (*draw)(int);
+  };
+  const Icon icons[] = {{"apps", "tambril", tambril::resources::ProgramIconImage},
+                        {"mimetypes", "application-x-tambril", tambril::resources::EncodedFileIconImage}};
+  for (const Icon& icon : icons) {
+    for (int size : tambril::resources::kIconSizes) {
+      const QString dir = QStringLiteral("%1/%2x%2/%3").arg(folder).arg(size).arg(QLatin1String(icon.context));
+      const QString file = QStringLiteral("%1/%2.png").arg(dir, QLatin1String(icon.name));
+      if (!QDir().mkpath(dir) || !icon.draw(size).save(file, "PNG")) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+        return 1;
+      }
     }
   }
   return 0;

@@ -155,6 +155,17 @@ QIcon ProgramIcon() {
   return icon;
 }
 
+QImage EncodedFileIconImage(int size) {
+  QImage image = Blank(size, size);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  const bool bold = size < 32;
+  p.scale(size / 64.0, size / 64.0);
+  DrawDocument(p, true, bold);
+  DrawPadlock(p, bold);
+  return image;
+}
+
 QImage EncodedFilePicture() { return MarkerPicture(true); }
 
 QImage PlainFilePicture() { return MarkerPicture(false); }

@@ -20,6 +20,10 @@ inline constexpr int kIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
 QImage ProgramIconImage(int size);
 // The icon in every size of kIconSizes.
 QIcon ProgramIcon();
+// The icon of an encoded file in the file manager: the coded document with
+// the padlock, like the main window's encoded-file marker, square. Draws no
+// text either.
+QImage EncodedFileIconImage(int size);
 
 QImage StartPicture();        // 362 x 48, shown until the first file is loaded
 QImage EncodedFilePicture();  // 50 x 45, marks an encoded file

@@ -5,7 +5,6 @@
 #include <QPainter>
 #include <QTimer>
 
-#include "main_window/form1.h"
 #include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
@@ -19,20 +18,7 @@ namespace {
 
 constexpr int kFirstInterval = 1000;
 
-QFont LetterFont() {
-  static const bool substituted = [] {
-    QFont::insertSubstitutions(QStringLiteral("Times New Roman"),
-                               {QStringLiteral("Liberation Serif"), QStringLiteral("Tinos"),
-                                QStringLiteral("Nimbus Roman"), QStringLiteral("DejaVu Serif")});
-    return true;
-  }();
-  (void)substituted;
-  QFont font(QStringLiteral("Times New Roman"));
-  font.setStyleHint(QFont::Serif);
-  font.setPointSizeF(72);
-  font.setBold(true);
-  return font;
-}
+std::function<void()> g_onEnd;
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, QRect where, const QFont& font,
                   const QColor& colour) {
@@ -59,7 +45,7 @@ Form7::Form7() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Q
   setFixedSize(TwipsSize(8250, 3855));
   background_ = QPixmap::fromImage(resources::SplashBackground());
 
-  const QFont letters = LetterFont();
+  const QFont letters = SerifFont(72, true);
   const QColor red(Qt::red);
   Label3 = MakeLabel(this, "Label3", QStringLiteral("T"), TwipsRect(480, 600, 855, 1455), letters, red);
   Label4 = MakeLabel(this, "Label4", QStringLiteral("A"), TwipsRect(1320, 600, 975, 1455), letters, red);
@@ -142,12 +128,14 @@ void Form7::Timer1_Timer() {
       Timer1->stop();
       Module2::LoadSound(2, QStringLiteral("Ton2.ts2"));
       hide();
-      Windows::get<Form1>().show();
+      if (g_onEnd) g_onEnd();
       break;
     default:
       break;
   }
 }
+
+void Form7::SetOnEnd(std::function<void()> open) { g_onEnd = std::move(open); }
 
 void Form7::closeEvent(QCloseEvent* event) {
   // The splash cannot be closed early; it goes by itself.

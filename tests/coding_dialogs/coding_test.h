@@ -10,6 +10,8 @@
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWindow>
+#include <qpa/qwindowsysteminterface.h>
 
 #include "codec/codec.h"
 #include "coding_dialogs/form2.h"
@@ -18,6 +20,7 @@
 #include "file_dialog/selpr6.h"
 #include "main_window/form1.h"
 #include "platform/file_slots.h"
+#include "session/session.h"
 #include "tests/platform/gui_test.h"
 
 namespace tambril::test {
@@ -31,6 +34,7 @@ class CodingTest : public GuiTest {
   Form2& encode = Windows::get<Form2>();
   Form3& check = Windows::get<Form3>();
   Form4& decode = Windows::get<Form4>();
+  session::Session& model = session::Current();
 
   // Loads `relative` from the temporary folder through "ÖFFNEN".
   void load(const QString& relative) {
@@ -44,6 +48,8 @@ class CodingTest : public GuiTest {
     ASSERT_EQ(found.size(), 1) << name.toStdString();
     dialog.File1->setCurrentItem(found.first());
     dialog.Command2->click();
+    ASSERT_TRUE(model.loaded());
+    ASSERT_EQ(model.loaded()->path, path);
     ASSERT_EQ(main.Label5->text(), path);
     rec.reset();
   }
@@ -78,6 +84,53 @@ class CodingTest : public GuiTest {
     return texts;
   }
 };
+
+// The user's hand on a coding dialog, through the window system as real
+// input comes: the first click on OK is handed over at once; the second
+// half of a double-click the moment the pass reports its first progress,
+// and Return and Space on the focused OK as it reports its last, so that
+// they always arrive while the pass runs, however fast that is.
+class DoubleClickOnOk : public QObject {
+ public:
+  DoubleClickOnOk(QPushButton* ok, QProgressBar* bar) : ok_(ok) {
+    connect(bar, &QProgressBar::valueChanged, this, [this](int value) {
+      if (!duringThePass_) {
+        duringThePass_ = true;
+        click();
+      } else if (value == 1) {
+        key(Qt::Key_Return, QStringLiteral("\r"));
+        key(Qt::Key_Space, QStringLiteral(" "));
+      }
+    });
+  }
+  // The first click; its pass starts once the dialog's event loop takes it.
+  void click() {
+    QWindow* window = ok_->window()->windowHandle();
+    const QPointF local = ok_->mapTo(ok_->window(), QPointF(ok_->rect().center()));
+    const QPointF global = ok_->mapToGlobal(QPointF(ok_->rect().center()));
+    using W = QWindowSystemInterface;
+    W::handleMouseEvent<W::AsynchronousDelivery>(window, local, global, Qt::LeftButton, Qt::LeftButton,
+                                                 QEvent::MouseButtonPress);
+    W::handleMouseEvent<W::AsynchronousDelivery>(window, local, global, Qt::NoButton, Qt::LeftButton,
+                                                 QEvent::MouseButtonRelease);
+  }
+  bool duringThePass() const { return duringThePass_; }
+
+ private:
+  void key(Qt::Key code, const QString& text) {
+    QWindow* window = ok_->window()->windowHandle();
+    using W = QWindowSystemInterface;
+    W::handleKeyEvent<W::AsynchronousDelivery>(window, QEvent::KeyPress, code, Qt::NoModifier, text);
+    W::handleKeyEvent<W::AsynchronousDelivery>(window, QEvent::KeyRelease, code, Qt::NoModifier, text);
+  }
+  QPushButton* ok_;
+  bool duringThePass_ = false;
+};
+
+// Lets the window system hand over whatever input it still holds.
+inline void HandlePendingInput() {
+  for (int i = 0; i < 10; ++i) QCoreApplication::processEvents();
+}
 
 // The values a progress bar was set to, in order (a value equal to the one
 // shown before makes no change and is not seen).

@@ -1,6 +1,10 @@
 // Decoding from the menu: "Code_Aus..", the password check, the proposed
 // name with the stored tag, "ERSTELLEN", the decode dialog and the bytes on
 // disk; wrong passwords, cancelling and failures on the way.
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+
 #include "coding_dialogs/coding_names.h"
 #include "tests/coding_dialogs/coding_test.h"
 
@@ -46,6 +50,8 @@ TEST_F(DecodeTest, DecodesFromTheMenuToTheOriginalBytes) {
     EXPECT_EQ(d.windowTitle(), QStringLiteral(" Datei erstellen"));
     EXPECT_FALSE(d.Text1->isReadOnly());
     EXPECT_EQ(d.Text1->text(), tempPath("Texte/brief.doc"));
+    EXPECT_EQ(model.proposedName(), QStringLiteral("brief.doc"));
+    EXPECT_EQ(model.createMode(), session::CreateMode::Decode);
     EXPECT_EQ(d.Label3->text(), QStringLiteral("brief.doc"));
     EXPECT_EQ(d.Label4->text(), QStringLiteral("CODEOFF"));
     EXPECT_EQ(d.Dir1->path(), tempPath("Texte"));
@@ -65,11 +71,82 @@ TEST_F(DecodeTest, DecodesFromTheMenuToTheOriginalBytes) {
   EXPECT_FALSE(dialog.isVisible());
   EXPECT_FALSE(check.isVisible());
   EXPECT_EQ(check.Text1->text(), QString());
+  EXPECT_EQ(model.createMode(), session::CreateMode::None);
   EXPECT_EQ(dialog.Label4->text(), QString());
   EXPECT_EQ(dialog.Text1->text(), tempPath("Texte/brief.tmb"));
-  EXPECT_FALSE(check.LastCheck.has_value());  // a later decode needs a new check
+  EXPECT_FALSE(model.lastCheck().has_value());  // a later decode needs a new check
   EXPECT_EQ(rec.events, QStringList({"pointer Form4 busy", "pointer Form4 busy", "pointer Form4 normal",
                                      "pointer Form4 normal"}));
+}
+
+// A double-click on OK decodes once: the second click does not come back
+// afterwards as a second pass onto the file the first one made.
+TEST_F(DecodeTest, ADoubleClickOnOkDecodesOnce) {
+  const QByteArray plain = Random(300000, 6);
+  makeEncoded("Texte/gross.tmb", plain, "Geheim1", "doc");
+  load("Texte/gross.tmb");
+  QSignalSpy bar(decode.ProgressBar1, &QProgressBar::valueChanged);
+  DoubleClickOnOk hand(decode.Command1, decode.ProgressBar1);
+  checkFromMenu("Geheim1", [&](Selpr6& d) {
+    WhenModal<Form4>([&](Form4&) { hand.click(); });
+    d.Command1->click();
+  });
+  HandlePendingInput();
+  EXPECT_TRUE(hand.duringThePass());
+  EXPECT_EQ(read("Texte/gross.doc"), plain);
+  EXPECT_EQ(Values(bar), Stepped());
+  EXPECT_EQ(messageTexts(), QStringList());
+  EXPECT_EQ(rec.beeps, 0);
+  EXPECT_FALSE(decode.isVisible());
+  EXPECT_EQ(dialog.Dir1->path(), tempPath("Texte"));
+}
+
+// Files in a folder whose name is not UTF-8, one of them with such a name
+// too: chosen in the lists, each is the very file that is encoded or decoded,
+// and the new file lies beside it.
+TEST_F(DecodeTest, NamesThatAreNotUtf8EncodeAndDecodeThatVeryFile) {
+  const QByteArray folder = QFile::encodeName(tempPath()) + "/Archiv \xe4lter";  // Latin-1
+  ASSERT_EQ(::mkdir(folder.constData(), 0700), 0);
+  const auto raw = [&folder](const char* name) { return std::string(folder.constData()) + "/" + name; };
+  const auto readRaw = [](const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return QByteArray("<missing>");
+    return QByteArray::fromStdString(std::string(std::istreambuf_iterator<char>(in), {}));
+  };
+  const QByteArray plain = Random(7000, 8);
+  {
+    std::ofstream out(raw("Br\xfc" "cke.doc"), std::ios::binary);
+    out.write(plain.constData(), plain.size());
+  }
+  const QByteArray other = Random(3000, 9);
+  makeEncoded("quelle/x.tmb", other, "Geheim1", "doc");
+  std::filesystem::rename(ToFsPath(tempPath("quelle/x.tmb")), raw("\xe9t\xe9.tmb"));
+  ASSERT_TRUE(dialog.Dir1->setPath(tempPath()));  // the folder is seen in the list first
+
+  load(QStringLiteral("Archiv \uFFFDlter/Br\uFFFDcke.doc"));
+  WhenModal<Selpr6>([&](Selpr6& d) {
+    EXPECT_EQ(d.Dir1->realPath(), folder);
+    WhenModal<Form2>([&](Form2& f) {
+      f.Text1->setText("Geheim1");
+      f.Text2->setText("Geheim1");
+      f.Command1->click();
+    });
+    d.Command1->click();
+  });
+  main.Code_AN->trigger();
+  EXPECT_EQ(messageTexts(), QStringList());
+  EXPECT_EQ(readRaw(raw("Br\xef\xbf\xbd" "cke.tmb")), reference(plain, "Geheim1", "doc"));
+
+  load(QStringLiteral("Archiv \uFFFDlter/\uFFFDt\uFFFD.tmb"));
+  checkFromMenu("Geheim1", [&](Selpr6& d) {
+    EXPECT_EQ(d.Text1->text(), tempPath(QStringLiteral("Archiv \uFFFDlter/\uFFFDt\uFFFD.doc")));
+    WhenModal<Form4>([](Form4& f) { f.Command1->click(); });
+    d.Command1->click();
+  });
+  EXPECT_EQ(messageTexts(), QStringList());
+  EXPECT_EQ(readRaw(raw("\xef\xbf\xbdt\xef\xbf\xbd.doc")), other);
+  // The sources are as they were.
+  EXPECT_EQ(readRaw(raw("Br\xfc" "cke.doc")), plain);
 }
 
 TEST_F(DecodeTest, ShortEncodedFilesShowTheFullBarAtOnce) {
@@ -100,7 +177,8 @@ TEST_F(DecodeTest, AWrongPasswordAsksForAnotherAndTheRightOneThenWorks) {
       EXPECT_EQ(rec.messages.back().window, QStringLiteral("Form3"));
       EXPECT_EQ(f.Label2->text(), QString());
       EXPECT_EQ(f.Text1->text(), QString());
-      EXPECT_EQ(dialog.Label4->text(), QString());  // no decode can start
+      EXPECT_EQ(model.createMode(), session::CreateMode::None);  // no decode can start
+      EXPECT_EQ(dialog.Label4->text(), QString());
       EXPECT_TRUE(f.isVisible());
     }
     // The same key codes: the first character repeated at the start.
@@ -140,11 +218,13 @@ TEST_F(DecodeTest, CancelAnywhereCreatesNoFile) {
     d.Command1->click();
   });
   EXPECT_EQ(entries("c"), QStringList({"brief.tmb"}));
+  EXPECT_EQ(model.createMode(), session::CreateMode::None);
   EXPECT_EQ(dialog.Label4->text(), QString());
   EXPECT_FALSE(dialog.isVisible());
   // ABBRECHEN in the file dialog: the mode word stays.
   checkFromMenu("geheim", [](Selpr6& d) { d.Command3->click(); });
   EXPECT_EQ(entries("c"), QStringList({"brief.tmb"}));
+  EXPECT_EQ(model.createMode(), session::CreateMode::Decode);
   EXPECT_EQ(dialog.Label4->text(), QStringLiteral("CODEOFF"));
   EXPECT_EQ(check.Text1->text(), QString());
   // ABBBRECHEN in the check dialog empties its box and leaves the mode word.
@@ -154,6 +234,7 @@ TEST_F(DecodeTest, CancelAnywhereCreatesNoFile) {
   });
   main.Code_Aus->trigger();
   EXPECT_EQ(check.Text1->text(), QString());
+  EXPECT_EQ(model.createMode(), session::CreateMode::Decode);
   EXPECT_EQ(dialog.Label4->text(), QStringLiteral("CODEOFF"));
   EXPECT_EQ(entries("c"), QStringList({"brief.tmb"}));
   EXPECT_TRUE(rec.messages.empty());
@@ -165,6 +246,7 @@ TEST_F(DecodeTest, AStoredTagThatCannotStandInANameIsMadeSafe) {
   load("t/brief.tmb");
   checkFromMenu("geheim", [&](Selpr6& d) {
     EXPECT_EQ(d.Text1->text(), tempPath("t/brief.___"));
+    EXPECT_EQ(model.proposedName(), QStringLiteral("brief.___"));
     EXPECT_EQ(d.Label3->text(), QStringLiteral("brief.___"));
     WhenModal<Form4>([](Form4& f) { f.Command1->click(); });
     d.Command1->click();
@@ -180,6 +262,7 @@ TEST_F(DecodeTest, AFolderWithADotTakesTheStoredTag) {
   const QString expected = *OverwriteAfterFirstDot(tempPath("alt.dir/brief.tmb"), "txt");
   checkFromMenu("geheim", [&](Selpr6& d) {
     EXPECT_EQ(d.Text1->text(), expected);
+    EXPECT_EQ(model.proposedName(), QStringLiteral("brief.txt"));
     EXPECT_EQ(d.Label3->text(), QStringLiteral("brief.txt"));
     d.Command3->click();
   });
@@ -223,10 +306,10 @@ TEST_F(DecodeTest, NoDecodeWithoutAFittingCheck) {
   // A miss drops an earlier fit as well.
   check.Text1->setText("geheim");
   check.StartPasswordCheck();
-  ASSERT_TRUE(check.LastCheck.has_value());
+  ASSERT_TRUE(model.lastCheck().has_value());
   check.Text1->setText("falsch");
   check.StartPasswordCheck();
-  EXPECT_FALSE(check.LastCheck.has_value());
+  EXPECT_FALSE(model.lastCheck().has_value());
   decode.Command1->click();
   EXPECT_EQ(entries("n"), QStringList({"brief.tmb"}));
 }

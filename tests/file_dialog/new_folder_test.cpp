@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
-#include <unistd.h>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -13,6 +12,7 @@
 #include "file_dialog/form14.h"
 #include "file_dialog/selpr6.h"
 #include "startup/help_texts.h"
+#include "session/session.h"
 #include "tests/platform/gui_test.h"
 #include "viewer/form21.h"
 
@@ -31,7 +31,7 @@ class NewFolderTest : public test::GuiTest {
   void createMode(const QString& folder, const QString& proposed = QStringLiteral("brief.tmb")) {
     files.Command1->setEnabled(true);
     files.Command2->setEnabled(false);
-    files.Label3->setText(proposed);
+    session::Current().setProposedName(proposed);
     ASSERT_TRUE(files.Dir1->setPath(folder));
     rec.reset();
   }
@@ -143,13 +143,20 @@ TEST_F(NewFolderTest, NamesTheFileSystemRefusesGiveTheAccessMessage) {
 }
 
 TEST_F(NewFolderTest, AFolderThatCannotBeWrittenGivesTheAccessMessage) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root may write anywhere";
+  // Readable and enterable by everyone, writable by no one but root, whom
+  // the ordinary user stands in for.
   const QString folder = makeFolder("Schreibschutz");
-  ASSERT_TRUE(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
-  createMode(folder);
-  EXPECT_FALSE(create("Neu"));
+  ASSERT_TRUE(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                                QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
+  {
+    test::AsOrdinaryUser user(tempPath());
+    createMode(folder);
+    EXPECT_FALSE(create("Neu"));
+  }
   ASSERT_EQ(rec.messages.size(), 1u);
   EXPECT_EQ(rec.messages[0].text, QStringLiteral("Fehler beim Zugriff auf Pfad/Datei"));
+  EXPECT_FALSE(QFileInfo::exists(folder + "/Neu"));
+  EXPECT_EQ(files.Dir1->path(), folder);
   QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 

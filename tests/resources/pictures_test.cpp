@@ -71,6 +71,15 @@ TEST(Pictures, IconHasEverySizeAndATransparentGround) {
     EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);
     EXPECT_EQ(qAlpha(image.pixel(size - 1, 0)), 0);
     EXPECT_EQ(qAlpha(image.pixel(size / 2, size / 2)), 255);
+    // The file type's icon: same size and ground, but the coded document,
+    // told apart from the program icon where the lines can be seen.
+    const QImage file = EncodedFileIconImage(size);
+    EXPECT_EQ(file.size(), QSize(size, size));
+    EXPECT_EQ(qAlpha(file.pixel(0, 0)), 0);
+    EXPECT_EQ(qAlpha(file.pixel(size / 2, size / 2)), 255);
+    if (size >= 32) {
+      EXPECT_NE(file, image);
+    }
   }
   EXPECT_EQ(icon.pixmap(48, 48).toImage().size(), QSize(48, 48));
 }

@@ -14,6 +14,7 @@
 #include "viewer/form5.h"
 #include "viewer/form8.h"
 #include "viewer/plain_text_view.h"
+#include "viewer/rtf/rtf_reader.h"
 
 namespace tambril {
 namespace {
@@ -38,10 +39,21 @@ TEST_F(ViewerTest, ResizingTheWindowFitsTheBox) {
   EXPECT_EQ(form.boxTwips(), QSize(outer.width() * 15 - 360, outer.height() * 15 - 900));
   EXPECT_EQ(box.geometry().topLeft(), QPoint(8, 0));
   EXPECT_EQ(box.width(), (outer.width() * 15 - 360 + 7) / 15);
-  form.resize(20, 30);  // narrower than the margins
-  EXPECT_EQ(form.boxTwips().width(), form.frameGeometry().width() * 15 >= 360 ? form.frameGeometry().width() * 15 - 360 : 1);
-  EXPECT_GE(box.width(), 0);
-  EXPECT_GE(box.height(), 0);
+  // Exactly the margins (24 pixels are 360 twips, 60 are 900) leave nothing;
+  // less than them leaves one twip, which is no whole pixel. The rule counts
+  // the outer size, frame included.
+  const QSize frame = form.frameGeometry().size() - form.geometry().size();
+  form.resize(QSize(24, 60) - frame);
+  ASSERT_EQ(form.frameGeometry().size(), QSize(24, 60));
+  EXPECT_EQ(form.boxTwips(), QSize(0, 0));
+  EXPECT_EQ(box.size(), QSize(0, 0));
+  form.resize(QSize(20, 30) - frame);
+  ASSERT_EQ(form.frameGeometry().size(), QSize(20, 30));
+  EXPECT_EQ(form.boxTwips(), QSize(1, 1));
+  EXPECT_EQ(box.size(), QSize(0, 0));
+  form.resize(QSize(30, 61) - frame);
+  EXPECT_EQ(form.boxTwips(), QSize(90, 15));
+  EXPECT_EQ(box.size(), QSize(6, 1));
   form.hide();
 }
 
@@ -131,9 +143,55 @@ TEST_F(ViewerTest, RichTextFindsInTheDocument) {
   ASSERT_GE(first, 0);
   EXPECT_EQ(box.selectedText(), QStringLiteral("abc"));
   EXPECT_GT(box.find("abc", first + 1, 0), first);
+  // The same rules as for 8-bit text, across paragraphs; a no-break space
+  // reads as a space.
+  box.loadRtf("{\\rtf1 Haus\\par haus Hausflur\\~haus\\par H\\'c4USER}");
+  EXPECT_EQ(box.find("haus", 0, 0), 0);
+  EXPECT_EQ(box.find("haus", 1, 0), 5);
+  EXPECT_EQ(box.find("Haus", 1, RichTextBox::MatchCase), 10);
+  EXPECT_EQ(box.find("haus", 6, RichTextBox::WholeWord), 19);
+  EXPECT_EQ(box.find("flur haus", 0, 0), 14);
+  EXPECT_EQ(box.find(QStringLiteral("häuser"), 0, 0), 24);
+  EXPECT_EQ(box.find(QStringLiteral("häuser"), 0, RichTextBox::MatchCase), -1);
+  EXPECT_EQ(box.find("s\nh", 0, 0), -1);  // never across a paragraph end
+  // A new text is searched, not the one before.
+  box.loadRtf("{\\rtf1 xy Haus}");
+  EXPECT_EQ(box.find("haus", 0, 0), 3);
   box.clear();
   EXPECT_EQ(box.textLength(), 0);
   EXPECT_FALSE(box.isPlain());
+}
+
+// A large formatted text is read beside the window: its start is shown
+// first, and whatever reads the text gets the whole. A new load while one is
+// being read replaces it.
+TEST_F(ViewerTest, LargeFormattedTextArrivesWhole) {
+  QByteArray rtf = "{\\rtf1\\ansi ";
+  for (int i = 0; i < 5000; ++i) rtf += "Absatz " + QByteArray::number(i) + " {\\b mit} viel Text davor und danach, damit er lang wird.\\par\n";
+  rtf += "Ende}";
+  const QString whole = rtf::RtfToPlainText(rtf);
+  ASSERT_GT(whole.size(), 300000);
+  form.show();
+  box.loadRtf(rtf);
+  EXPECT_EQ(box.textLength(), whole.size());
+  EXPECT_TRUE(box.text(0, whole.size()) == whole);
+  EXPECT_EQ(box.find("Ende", 0, RichTextBox::MatchCase), whole.size() - 4);
+  EXPECT_EQ(box.selectedText(), QStringLiteral("Ende"));
+  EXPECT_EQ(box.richView()->document()->characterCount(), whole.size() + 1);
+
+  box.loadRtf(rtf);
+  box.loadPlain("klein");
+  EXPECT_TRUE(box.isPlain());
+  EXPECT_EQ(box.text(0, 100), QStringLiteral("klein"));
+  box.loadRtf(rtf);
+  box.clear();
+  EXPECT_EQ(box.textLength(), 0);
+  box.loadRtf(rtf);
+  box.loadRtf("{\\rtf1 neu}");
+  EXPECT_EQ(box.text(0, 100), QStringLiteral("neu"));
+  QApplication::processEvents();  // a hand-over of the cancelled text changes nothing
+  EXPECT_EQ(box.text(0, 100), QStringLiteral("neu"));
+  form.hide();
 }
 
 TEST_F(ViewerTest, LongLinesWrapAndEveryLineCanBeReached) {
@@ -224,8 +282,7 @@ TEST_F(ViewerTest, SelectedCharactersAreDrawnInsideTheirHighlight) {
 TEST(ViewerDisplay, SizeDecidesHowAFileIsShown) {
   using D = RichTextBox::Display;
   EXPECT_EQ(RichTextBox::DisplayFor(0, true), D::Rich);
-  EXPECT_EQ(RichTextBox::DisplayFor(RichTextBox::kMaxRichBytes, true), D::Rich);
-  EXPECT_EQ(RichTextBox::DisplayFor(RichTextBox::kMaxRichBytes + 1, true), D::Plain);
+  EXPECT_EQ(RichTextBox::DisplayFor(RichTextBox::kMaxShownBytes, true), D::Rich);  // RTF of any size
   EXPECT_EQ(RichTextBox::DisplayFor(RichTextBox::kMaxShownBytes, false), D::Plain);
   EXPECT_EQ(RichTextBox::DisplayFor(RichTextBox::kMaxShownBytes + 1, false), D::TooLarge);
   EXPECT_EQ(RichTextBox::DisplayFor(RichTextBox::kMaxShownBytes + 1, true), D::TooLarge);

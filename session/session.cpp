@@ -1,0 +1,52 @@
+#include "session/session.h"
+
+#include "platform/file_slots.h"
+#include "platform/windows.h"
+
+namespace tambril::session {
+
+QString ModeWord(CreateMode mode) {
+  switch (mode) {
+    case CreateMode::Encode:
+      return QStringLiteral("CODEON");
+    case CreateMode::Decode:
+      return QStringLiteral("CODEOFF");
+    case CreateMode::None:
+      break;
+  }
+  return QString();
+}
+
+const codec::InputFile* Session::source() const { return Files().slot1(); }
+
+void Session::beginLoad(const QString& path) { set(lastAttempt_, path); }
+
+void Session::markKind(bool encoded) { set(markedEncoded_, encoded); }
+
+void Session::finishLoad(const LoadedFile& file) {
+  loaded_ = file;
+  set(lastLoaded_, file);
+}
+
+void Session::failLoad() { set(loaded_, std::nullopt); }
+
+void Session::setCreateMode(CreateMode mode) { set(createMode_, mode); }
+
+void Session::setProposedName(const QString& name) { set(proposedName_, name); }
+
+void Session::rememberPlace(const QString& folder, const QString& drive) {
+  rememberedFolder_ = folder;
+  set(rememberedDrive_, drive);
+}
+
+void Session::setLastCommand(CreateMode command) { set(lastCommand_, command); }
+
+void Session::setExtensionTag(const QString& tag) { set(extensionTag_, tag); }
+
+void Session::keepCheck(codec::CheckResult check) { set(lastCheck_, std::move(check)); }
+
+void Session::dropCheck() { set(lastCheck_, std::nullopt); }
+
+Session& Current() { return Windows::get<Session>(); }
+
+}  // namespace tambril::session
