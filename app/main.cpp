@@ -1,10 +1,13 @@
 // The desktop program: the application object and the splash, which opens
-// the main window when it has run its course. The program ends through the
+// the main window when it has run its course, and with it the file named on
+// the command line. The program ends through the
 // end sequence: "Beenden", the main window's close box, or termination.
 #include <QApplication>
 
+#include "main_window/outside_files.h"
 #include "platform/background_work.h"
 #include "platform/file_slots.h"
+#include "main_window/program.h"
 #include "platform/windows.h"
 #include "resources/pictures.h"
 #include "startup/form7.h"
@@ -20,6 +23,14 @@ int main(int argc, char** argv) {
   // sequence does.
   QApplication::setQuitOnLastWindowClosed(false);
   tambril::TerminationHandling termination;
+  tambril::ConnectWindows();
+
+  // A file named on the command line (the file manager's "open with") is
+  // loaded when the main window appears; further arguments are ignored.
+  const QStringList arguments = QApplication::arguments();
+  if (arguments.size() > 1 && !arguments.at(1).isEmpty()) {
+    tambril::LoadWhenMainWindowAppears(tambril::OutsidePath(arguments.at(1)));
+  }
 
   tambril::Windows::get<Form7>().show();
   const int rc = QApplication::exec();

@@ -6,7 +6,7 @@
 #include <QPushButton>
 
 #include "file_dialog/selpr6.h"
-#include "main_window/form1.h"
+#include "session/session.h"
 #include "platform/dialog_look.h"
 #include "platform/platform.h"
 #include "platform/text_rules.h"
@@ -92,7 +92,8 @@ void RunCodingPass(QWidget& dialog, QWidget* button, const std::function<void()>
     p.setPointer(&dialog, platform::Pointer::Busy);
     p.setPointer(button, platform::Pointer::Busy);
     pass();
-    Windows::get<Selpr6>().Text1->setText(Windows::get<Form1>().Label5->text());
+    const auto& loaded = session::Current().loaded();
+    Windows::get<Selpr6>().Text1->setText(loaded ? loaded->path : QString());
     p.setPointer(&dialog, platform::Pointer::Normal);
     p.setPointer(button, platform::Pointer::Normal);
     dialog.hide();

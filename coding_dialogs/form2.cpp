@@ -11,14 +11,15 @@
 #include "coding_dialogs/coding_names.h"
 #include "coding_dialogs/dialog_parts.h"
 #include "coding_dialogs/pass_runner.h"
-#include "main_window/form1.h"
+#include "session/session.h"
 #include "resources/pictures.h"
 #include "platform/dialog_look.h"
 #include "platform/file_slots.h"
 #include "platform/platform.h"
 #include "platform/twips.h"
 #include "platform/windows.h"
-#include "startup/module2.h"
+#include "viewer/help_procedures.h"
+#include "resources/messages.h"
 
 using namespace tambril;
 using namespace tambril::coding;
@@ -49,31 +50,34 @@ Form2::Form2() {
   connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
   connect(Command3, &QPushButton::clicked, this, &Form2::Command3_Click);
+  // Label5 shows the extension tag the encoding will store.
+  const auto showTag = [this] { Label5->setText(session::Current().extensionTag()); };
+  connect(&session::Current(), &session::Session::changed, this, showTag);
+  showTag();
 }
 
 void Form2::Command1_Click() {
   auto& p = platform::Current();
   const auto refuse = [&](const QString& text) {
-    p.messageBox(this, text, QStringLiteral("ERROR"), MessageIcon::None);
+    p.messageBox(this, text, messages::kErrorTitle, MessageIcon::None);
   };
   if (Text1->text().isEmpty()) {
-    refuse(QStringLiteral("Geben Sie ein Kennwort ein !"));
+    refuse(messages::kNoPassword);
     return;
   }
   // Counted as the bytes the codec receives, one per character.
   if (codec::Utf8ToCp1252(Text1->text().toStdString()).size() < 5) {
-    refuse(QStringLiteral("Das Kennwort ist zu klein. Das Kennwort braucht 5 Zeichen."));
+    refuse(messages::kPasswordTooShort);
     Text1->clear();
     Text2->clear();
     return;
   }
   if (Text2->text().isEmpty()) {
-    refuse(QStringLiteral("Geben Sie die Kennwortbestätigung ein !"));
+    refuse(messages::kNoConfirmation);
     return;
   }
   if (Text1->text() != Text2->text()) {
-    refuse(QStringLiteral(
-        "Das neue Kennwort und die Kennwortbestätigung stimmen nicht überein. Geben Sie beides erneut ein."));
+    refuse(messages::kPasswordMismatch);
     Text1->clear();
     Text2->clear();
     return;
@@ -86,12 +90,13 @@ void Form2::Command1_Click() {
 }
 
 void Form2::StartEncoding() {
-  const std::uint64_t length = LeadingNumber(Windows::get<Form1>().Label3->text());
+  const session::Session& s = session::Current();
   const std::filesystem::path target = ToFsPath(Text3->text());
-  const codec::InputFile* source = Files().slot1();
-  if (!source) throw codec::CodecError(codec::ErrorKind::OpenSource, {});
+  const codec::InputFile* source = s.source();
+  if (!source || !s.loaded()) throw codec::CodecError(codec::ErrorKind::OpenSource, {});
+  const std::uint64_t length = s.loaded()->size;
   const std::string password = codec::Utf8ToCp1252(Text2->text().toStdString());
-  const std::string tag = codec::Utf8ToCp1252(Label5->text().toStdString());
+  const std::string tag = codec::Utf8ToCp1252(s.extensionTag().toStdString());
   RunPass(
       [&](const codec::ProgressFn& progress) { codec::Encode(*source, length, target, password, tag, progress); },
       [this](int value) { ProgressBar1->setValue(value); });

@@ -1,7 +1,8 @@
 #pragma once
-// The encode dialog "CODE_ON". The file dialog puts the path of the file to
-// create into Text3 and shows it modally; the encode command has put the
-// extension tag into the hidden Label5. OK checks the password and its
+// Form2: the encode dialog "CODE_ON", password twice, then the pass. The
+// file dialog's "ERSTELLEN" puts the path of the file to create into Text3
+// and shows it modally; the encode command has put the extension tag into
+// the session (the hidden Label5 shows it). OK checks the password and its
 // confirmation, encodes the loaded file (file slot 1) into Text3's path with
 // the progress bar moving, and hides the dialog. Both password boxes are
 // empty after a successful encode and after ABBRECHEN.
@@ -38,8 +39,8 @@ class Form2 : public QDialog {
   void Command2_Click();  // ABBRECHEN
   void Command3_Click();  // HILFE
 
-  // The encoding pass: the loaded file, as long as the main window recorded
-  // it, into Text3 with the password of Text2 and the tag of Label5. Throws
+  // The encoding pass: the loaded file, as long as the session records it,
+  // into Text3 with the password of Text2 and the session's tag. Throws
   // codec::CodecError; no target is left after a failure.
   void StartEncoding();
 

@@ -9,7 +9,6 @@
 #include "coding_dialogs/coding_names.h"
 #include "coding_dialogs/dialog_parts.h"
 #include "file_dialog/selpr6.h"
-#include "main_window/form1.h"
 #include "resources/pictures.h"
 #include "platform/dialog_look.h"
 #include "platform/file_slots.h"
@@ -17,7 +16,9 @@
 #include "platform/text_rules.h"
 #include "platform/twips.h"
 #include "platform/windows.h"
-#include "startup/module2.h"
+#include "session/session.h"
+#include "viewer/help_procedures.h"
+#include "resources/messages.h"
 
 using namespace tambril;
 using namespace tambril::coding;
@@ -69,51 +70,51 @@ Form3::Form3() {
 
 void Form3::Command1_Click() {
   auto& p = platform::Current();
-  Form1& main = Windows::get<Form1>();
+  session::Session& s = session::Current();
   Selpr6& files = Windows::get<Selpr6>();
   bool fits = false;
   try {
     StartPasswordCheck();
-    fits = Label2->text() == QLatin1String("18");
+    fits = s.lastCheck().has_value();
     if (fits) {
-      const QString tag = TagForFileName(Label3->text());
-      files.Text1->setText(Proposal(main.Label5->text(), tag));
-      files.Label3->setText(Proposal(main.Text1->text(), tag));
-      files.Label4->setText(QStringLiteral("CODEOFF"));
-      if (!files.Dir1->setPath(files.Label5->text())) throw NoProposal();
-      files.Drive1->setDrive(files.Label6->text());
+      const QString tag = TagForFileName(QString::fromStdString(codec::Cp1252ToUtf8(s.lastCheck()->tagText())));
+      files.Text1->setText(Proposal(s.loaded()->path, tag));
+      s.setProposedName(Proposal(s.loaded()->name, tag));
+      s.setCreateMode(session::CreateMode::Decode);
+      if (!files.Dir1->setPath(s.rememberedFolder())) throw NoProposal();
+      files.Drive1->setDrive(s.rememberedDrive());
       hide();
     }
   } catch (const std::exception&) {
-    LastCheck.reset();
+    s.dropCheck();
     files.ReportDeviceError(this);
     return;
   }
   if (fits) {
     files.exec();
   } else {
-    p.messageBox(this, QStringLiteral("Geben Sie ein neues Kennwort ein !"), QStringLiteral("ERROR"),
-                 MessageIcon::None);
+    p.messageBox(this, messages::kWrongPassword, messages::kErrorTitle, MessageIcon::None);
     Text1->clear();
-    files.Label4->clear();
+    s.setCreateMode(session::CreateMode::None);
   }
   Text1->clear();
   // The chain this check opened is over; a decode needs a new check.
-  LastCheck.reset();
+  s.dropCheck();
 }
 
 void Form3::StartPasswordCheck() {
-  Form1& main = Windows::get<Form1>();
-  const std::uint64_t size = LeadingNumber(main.Label3->text());
+  session::Session& s = session::Current();
+  const std::optional<session::LoadedFile>& file = s.loaded();
+  if (!file) throw codec::CodecError(codec::ErrorKind::OpenSource, {});
   const std::string password = codec::Utf8ToCp1252(Text1->text().toStdString());
-  codec::CheckResult check = codec::CheckPassword(ToFsPath(main.Label5->text()), size, password);
+  codec::CheckResult check = codec::CheckPassword(ToFsPath(file->path), file->size, password);
   if (check.fits()) {
     Label2->setText(QStringLiteral("18"));
     Label3->setText(QString::fromStdString(codec::Cp1252ToUtf8(check.tagText())));
-    LastCheck = std::move(check);
+    s.keepCheck(std::move(check));
   } else {
     Label2->clear();
-    LastCheck.reset();
+    s.dropCheck();
   }
 }
 

@@ -1,19 +1,16 @@
 #pragma once
-// The password check dialog "CODE_AUS", shown by the decode command. OK
-// checks the typed password against the header of the loaded encoded file.
-// When it fits, the dialog proposes the decoded file's name with the stored
-// extension tag and opens the file dialog, from which the decode dialog
-// follows; otherwise it asks for another password and clears the file
-// dialog's mode word, so that no decode can start.
+// Form3: the password check dialog "CODE_AUS", shown by the decode command.
+// OK checks the typed password against the header of the loaded encoded
+// file. When it fits, the dialog proposes the decoded file's name with the
+// stored extension tag and opens the file dialog, from which the decode
+// dialog follows; otherwise it asks for another password and clears the
+// session's create mode, so that no decode can start.
 //
-// Result of the check: Label2 "18" after a fit and empty after a miss;
-// Label3 the three decoded tag characters after a fit. The check itself,
-// with the tables the decode needs, is kept in LastCheck while the chain it
-// opened is open.
+// The check itself, with the tables the decode needs, is kept in the
+// session while the chain it opened is open. Its labels show the result:
+// Label2 "18" after a fit and empty after a miss; Label3 the three decoded
+// tag characters after a fit.
 #include <QDialog>
-#include <optional>
-
-#include "codec/codec.h"
 
 class QLabel;
 class QLineEdit;
@@ -38,13 +35,10 @@ class Form3 : public QDialog {
   void Command2_Click();  // ABBBRECHEN
   void Command3_Click();  // HILFE
 
-  // Checks Text1 against the loaded file; sets Label2, Label3 and LastCheck.
-  // Throws codec::CodecError when the file cannot be read.
+  // Checks Text1 against the loaded file; keeps a fitting check in the
+  // session (drops it after a miss) and shows the result in Label2 and
+  // Label3. Throws codec::CodecError when the file cannot be read.
   void StartPasswordCheck();
-
-  // The last successful check, which the decode dialog decodes with; empty
-  // after a miss and once the chain of windows it opened has closed.
-  std::optional<tambril::codec::CheckResult> LastCheck;
 
  protected:
   // Esc and the close box act like ABBBRECHEN.

@@ -8,14 +8,14 @@
 
 #include "codec/codec.h"
 #include "coding_dialogs/dialog_parts.h"
-#include "coding_dialogs/form3.h"
 #include "coding_dialogs/pass_runner.h"
 #include "resources/pictures.h"
 #include "platform/dialog_look.h"
 #include "platform/file_slots.h"
 #include "platform/twips.h"
 #include "platform/windows.h"
-#include "startup/module2.h"
+#include "session/session.h"
+#include "viewer/help_procedures.h"
 
 using namespace tambril;
 using namespace tambril::coding;
@@ -45,9 +45,10 @@ void Form4::Command1_Click() {
 }
 
 void Form4::DecodeFile() {
-  const std::optional<codec::CheckResult>& check = Windows::get<Form3>().LastCheck;
+  const session::Session& s = session::Current();
+  const std::optional<codec::CheckResult>& check = s.lastCheck();
   const std::filesystem::path target = ToFsPath(Text1->text());
-  const codec::InputFile* source = Files().slot1();
+  const codec::InputFile* source = s.source();
   if (!check || !check->fits()) throw codec::CodecError(codec::ErrorKind::NotChecked, target);
   if (!source) throw codec::CodecError(codec::ErrorKind::OpenSource, {});
   RunPass([&](const codec::ProgressFn& progress) { codec::Decode(*source, target, *check, progress); },

@@ -1,8 +1,9 @@
 #pragma once
-// The decode dialog "CODE_AN". The file dialog puts the path of the file to
-// create into Text1 and shows it modally, only after a fitting password. OK
-// decodes the loaded encoded file (file slot 1) into that path with the
-// tables of that check, the progress bar moving, and hides the dialog.
+// Form4: the decode dialog "CODE_AN", the pass after a fitting password. The
+// file dialog's "ERSTELLEN" puts the path of the file to create into Text1
+// and shows it modally. OK decodes the loaded encoded file (file slot 1)
+// into that path with the tables of the check the session keeps, the
+// progress bar moving, and hides the dialog.
 #include <QDialog>
 
 class QLabel;

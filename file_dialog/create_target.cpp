@@ -1,5 +1,6 @@
 // "ERSTELLEN": accepts the name of the file a coding pass is to create and
-// hands it to the coding dialog of the current mode. The dialog writes
+// hands it on for the current create mode (to the coding dialog of that
+// mode, as the window that opened the chain arranged). The dialog writes
 // nothing itself; refusing every name that is taken is what keeps a coding
 // pass from writing into an existing file.
 #include "file_dialog/create_target.h"
@@ -11,16 +12,19 @@
 #include <QRegularExpression>
 #include <filesystem>
 
-#include "coding_dialogs/form2.h"
-#include "coding_dialogs/form4.h"
 #include "file_dialog/path_rules.h"
 #include "file_dialog/selpr6.h"
 #include "platform/file_slots.h"
 #include "platform/platform.h"
 #include "platform/windows.h"
+#include "resources/messages.h"
 
 using namespace tambril;
 using platform::MessageIcon;
+
+namespace {
+Selpr6::HandOnFn g_handOn;
+}  // namespace
 
 namespace tambril {
 namespace {
@@ -92,21 +96,16 @@ void Selpr6::Command1_Click() {
     return;
   }
   if (*taken) {
-    p.messageBox(this, QStringLiteral("Datei ist schon vorhanden und kann nicht mehr erstellt werden.") + name,
-                 QStringLiteral("File"), MessageIcon::None);
+    p.messageBox(this, messages::kTargetExists + name, messages::kFileTitle, MessageIcon::None);
     return;
   }
-  const QString mode = Label4->text();
-  if (mode == QLatin1String("CODEON")) {
-    Form2& encode = Windows::get<Form2>();
-    encode.Text3->setText(name);
+  session::Session& s = session::Current();
+  const session::CreateMode mode = s.createMode();
+  if (mode != session::CreateMode::None) {
     hide();
-    encode.exec();
-  } else if (mode == QLatin1String("CODEOFF")) {
-    Form4& decode = Windows::get<Form4>();
-    decode.Text1->setText(name);
-    hide();
-    decode.exec();
+    if (g_handOn) g_handOn(mode, name);
   }
-  Label4->clear();
+  s.setCreateMode(session::CreateMode::None);
 }
+
+void Selpr6::SetHandOn(HandOnFn handOn) { g_handOn = std::move(handOn); }

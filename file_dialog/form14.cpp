@@ -17,17 +17,14 @@
 #include "platform/text_rules.h"
 #include "platform/twips.h"
 #include "platform/windows.h"
-#include "startup/module2.h"
+#include "viewer/help_procedures.h"
+#include "resources/messages.h"
 
 using namespace tambril;
 using platform::MessageIcon;
 using platform::Pointer;
 
 namespace {
-
-const QString kExists = QStringLiteral("Ordner ist schon vorhanden und kann nicht mehr erstellt werden!  ");
-const QString kAccessError = QStringLiteral("Fehler beim Zugriff auf Pfad/Datei");
-const QString kDeviceError = QStringLiteral("Fehler beim Lesen vom Gerät");
 
 // A folder name holds no separator: the file system would take it as a path.
 bool HasSeparator(const QString& name) {
@@ -95,14 +92,14 @@ void Form14::Command1_Click() {
   const QString newPath = JoinPath(files.Dir1->path(), name);
   std::error_code ignored;
   if (!HasSeparator(name) && std::filesystem::exists(std::filesystem::symlink_status(ToFsPath(newPath), ignored))) {
-    p.messageBox(this, kExists + name, QStringLiteral("WARNUNG"), MessageIcon::Stop);
+    p.messageBox(this, messages::kFolderExists + name, messages::kWarningTitle, MessageIcon::Stop);
     Text1->clear();
     p.setPointer(this, Pointer::Normal);
     return;
   }
   const Failure failure = HasSeparator(name) ? Failure::Access : CreateFolder(newPath);
   if (failure != Failure::None) {
-    p.messageBox(this, failure == Failure::Device ? kDeviceError : kAccessError, QStringLiteral("ERROR"),
+    p.messageBox(this, failure == Failure::Device ? messages::kReadError : messages::kAccessError, messages::kErrorTitle,
                  MessageIcon::Stop);
     Text1->clear();
     p.setPointer(this, Pointer::Normal);
@@ -114,7 +111,7 @@ void Form14::Command1_Click() {
   // file inside the new folder.
   if (!files.Dir1->setPath(newPath)) {
     p.beep();
-    p.messageBox(&files, kAccessError, QStringLiteral("ERROR"), MessageIcon::None);
+    p.messageBox(&files, messages::kAccessError, messages::kErrorTitle, MessageIcon::None);
   }
   p.setPointer(this, Pointer::Normal);
   hide();

@@ -1,6 +1,7 @@
 // "ÖFFNEN": makes the file named in the dialog's name box the loaded file.
 // Its content goes into the viewer, it stays open as file slot 1, and the
-// main window's record describes it. A failure on the way is reported once
+// session's loaded file describes it (the main window shows that); this is
+// the only writer of the loaded file. A failure on the way is reported once
 // and leaves no file loaded; what the earlier steps changed stays changed.
 #include <QDateTime>
 #include <QLabel>
@@ -11,11 +12,12 @@
 
 #include "codec/files.h"
 #include "file_dialog/selpr6.h"
-#include "main_window/form1.h"
 #include "platform/file_slots.h"
 #include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "platform/windows.h"
+#include "resources/messages.h"
+#include "session/session.h"
 #include "viewer/form8.h"
 
 using namespace tambril;
@@ -67,22 +69,23 @@ void Selpr6::Command2_Click() {
     p.beep();
     return;
   }
-  Form1& main = Windows::get<Form1>();
+  session::Session& s = session::Current();
   Form8& viewer = Windows::get<Form8>();
   try {
     p.setPointer(this, Pointer::Busy);
-    main.Text1->setText(File1->fileName());
-    Label5->setText(Dir1->path());
-    Label6->setText(Drive1->drive());
+    session::LoadedFile file;
+    file.name = File1->fileName();
+    s.rememberPlace(Dir1->path(), Drive1->drive());
     const QString path = Text1->text();
-    main.setWindowTitle(QStringLiteral("  ") + path);
+    s.beginLoad(path);
     const bool rich = ContainsNoCase(path, QStringLiteral(".rtf"));
     const bool encoded = ContainsNoCase(path, QStringLiteral(".tmb"));
     Files().closeAll();
 
-    // One handle, file slot 1, for the viewer's content, the size and the
-    // coding passes, so that all of them see the very same file: a folder,
-    // a pipe or a locked file fails here.
+    // One handle, file slot 1, for the viewer's content, the size, the date
+    // and the coding passes, so that all of them see the very same file. A
+    // folder, a pipe, a device or a locked file fails here, without waiting;
+    // the file list shows none of them, but a typed or dropped path can name one.
     const codec::InputFile& source = Files().openSlot1(path);
     const std::uint64_t n = source.size();
     switch (RichTextBox::DisplayFor(static_cast<std::int64_t>(n), rich)) {
@@ -97,38 +100,32 @@ void Selpr6::Command2_Click() {
         break;
     }
 
-    main.Image3->hide();
-    main.Label9->setVisible(encoded);
-    main.Image1->setVisible(encoded);
-    main.Label10->setVisible(!encoded);
-    main.Image2->setVisible(!encoded);
+    s.markKind(encoded);
 
-    main.Label3->setText(NumberText(static_cast<std::int64_t>(n)));
-    main.Label1->setText(NumberText(static_cast<std::int64_t>(n)) + QStringLiteral(" Byte"));
-    main.Label7->setText(NumberText(RoundedMebibytes(n)) + QStringLiteral(" MB"));
-    main.Label5->setText(path);
-    main.Label8->setText(LastChange(source).toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")));
+    file.path = path;
+    file.size = n;
+    file.changed = LastChange(source);
+    file.encoded = encoded;
+    s.finishLoad(file);
 
     p.setPointer(this, Pointer::Normal);
     hide();
     return;
+  } catch (const NotRegularFile&) {
+    p.beep();
+    p.messageBox(this, messages::kAccessError, messages::kErrorTitle, MessageIcon::None);
   } catch (const codec::CodecError& e) {
     p.beep();
-    p.messageBox(this,
-                 IsAccessFailure(e.errnum()) ? QStringLiteral("Fehler beim Zugriff auf Pfad/Datei")
-                                             : QStringLiteral("Fehler beim Lesen vom Gerät"),
-                 QStringLiteral("ERROR"), MessageIcon::None);
+    p.messageBox(this, IsAccessFailure(e.errnum()) ? messages::kAccessError : messages::kReadError,
+                 messages::kErrorTitle, MessageIcon::None);
   } catch (const std::exception&) {
     // Out of memory and the like.
     p.beep();
-    p.messageBox(this, QStringLiteral("Fehler beim Lesen vom Gerät"), QStringLiteral("ERROR"), MessageIcon::None);
+    p.messageBox(this, messages::kReadError, messages::kErrorTitle, MessageIcon::None);
   }
   // No file is loaded now.
   Files().closeAll();
   viewer.RichTextBox1->clear();
-  main.Label1->clear();
-  main.Label3->clear();
-  main.Label5->clear();
-  main.Text1->setText(QStringLiteral("ERROR"));
+  s.failLoad();
   p.setPointer(this, Pointer::Normal);
 }

@@ -9,23 +9,19 @@
 #include <QPushButton>
 
 #include "file_dialog/form14.h"
-#include "main_window/form1.h"
 #include "platform/dialog_look.h"
 #include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
 #include "platform/windows.h"
-#include "startup/module2.h"
+#include "viewer/help_procedures.h"
+#include "resources/messages.h"
 
 using namespace tambril;
 using platform::MessageIcon;
 using platform::Pointer;
 
 namespace {
-
-const QString kDeviceError = QStringLiteral("Fehler beim Lesen von/Schreiben auf Gerät");
-const QString kPathError = QStringLiteral("Fehler beim Zugriff auf Pfad/Datei");
-const QString kPatternError = QStringLiteral("Unzulässiger Eigenschaftswert");
 
 QLabel* StateField(QWidget* parent, const char* name, const QRect& where) {
   auto* label = new QLabel(parent);
@@ -126,6 +122,8 @@ Selpr6::Selpr6() {
   connect(Command3, &QPushButton::clicked, this, &Selpr6::Command3_Click);
   connect(Command4, &QPushButton::clicked, this, &Selpr6::Command4_Click);
   connect(New_directory, &QAction::triggered, this, &Selpr6::New_directory_Click);
+  connect(&session::Current(), &session::Session::changed, this, &Selpr6::ShowState);
+  ShowState();
 
   Form_Load();
 }
@@ -142,7 +140,7 @@ void Selpr6::Form_Load() {
 void Selpr6::ShowError(const QString& text, bool beep) {
   auto& p = platform::Current();
   if (beep) p.beep();
-  p.messageBox(this, text, QStringLiteral("ERROR"), MessageIcon::None);
+  p.messageBox(this, text, messages::kErrorTitle, MessageIcon::None);
 }
 
 void Selpr6::Drive1_Change() {
@@ -160,16 +158,16 @@ void Selpr6::Dir1_Change() {
   p.setPointer(this, Pointer::Busy);
   Drive1->followPath(Dir1->path());
   if (!File1->setPath(Dir1->path())) {
-    ShowError(kPathError, true);
+    ShowError(messages::kAccessError, true);
     p.setPointer(this, Pointer::Normal);
     return;
   }
-  Text1->setText(JoinPath(File1->path(), File1->fileName()) + Label3->text());
+  Text1->setText(JoinPath(File1->path(), File1->fileName()) + session::Current().proposedName());
   p.setPointer(this, Pointer::Normal);
 }
 
 void Selpr6::Dir1_OpenFailed() {
-  ShowError(kPathError, true);
+  ShowError(messages::kAccessError, true);
   platform::Current().setPointer(this, Pointer::Normal);
 }
 
@@ -188,7 +186,7 @@ void Selpr6::Combo1_Change() {
     File1->setPattern(FilePattern(text));
     return;
   }
-  platform::Current().messageBox(this, kPatternError, QStringLiteral("ERROR"), MessageIcon::Stop);
+  platform::Current().messageBox(this, messages::kPatternError, messages::kErrorTitle, MessageIcon::Stop);
   // Setting the text runs this handler again, which takes the pattern "*.*".
   Combo1->setEditText(QStringLiteral("*.*"));
 }
@@ -196,11 +194,10 @@ void Selpr6::Combo1_Change() {
 void Selpr6::Command3_Click() { hide(); }
 
 void Selpr6::Command4_Click() {
-  // Open mode first; only in a create mode does the coding direction count.
-  const Form1* main = Windows::find<Form1>();
+  // Open mode first; only in a create mode does the coding command count.
   if (Command2->isEnabled()) {
     Module2::LoadOpenInfo();
-  } else if (main && main->Code_Aus->isChecked()) {
+  } else if (session::Current().lastCommand() == session::CreateMode::Decode) {
     Module2::LoadCreateDecodedInfo();
   } else {
     Module2::LoadCreateEncodedInfo();
@@ -211,20 +208,30 @@ void Selpr6::Command4_Click() {
 void Selpr6::New_directory_Click() { Windows::get<Form14>().exec(); }
 
 void Selpr6::PrepareOpenMode() {
+  openMode_ = true;
   setWindowTitle(QStringLiteral(" Datei öffnen"));
   Command1->setEnabled(false);
   Command2->setEnabled(true);
   Directory->menuAction()->setEnabled(false);
-  Label3->clear();
+  session::Current().setProposedName(QString());
   Text1->clear();
   Text1->setReadOnly(true);
 }
 
 void Selpr6::PrepareCreateMode() {
+  openMode_ = false;
   setWindowTitle(QStringLiteral(" Datei erstellen"));
   Command1->setEnabled(true);
   Command2->setEnabled(false);
   Directory->menuAction()->setEnabled(true);
+}
+
+void Selpr6::ShowState() {
+  const session::Session& s = session::Current();
+  Label3->setText(s.proposedName());
+  Label4->setText(session::ModeWord(s.createMode()));
+  Label5->setText(s.rememberedFolder());
+  Label6->setText(s.rememberedDrive());
 }
 
 bool Selpr6::RefreshLists() { return File1->refresh() && Dir1->refresh(); }
@@ -242,7 +249,7 @@ void Selpr6::GoToFallbackPlace() {
 void Selpr6::ReportDeviceError(QWidget* parent, std::initializer_list<QWidget*> busy) {
   auto& p = platform::Current();
   p.beep();
-  p.messageBox(parent, kDeviceError, QStringLiteral("ERROR"), MessageIcon::None);
+  p.messageBox(parent, messages::kDeviceError, messages::kErrorTitle, MessageIcon::None);
   for (QWidget* widget : busy) p.setPointer(widget, Pointer::Normal);
   GoToFallbackPlace();
 }

@@ -1,20 +1,23 @@
 #pragma once
-// The program's own file dialog. Its callers put it into one of three modes
-// and show it modally: open mode ("ÖFFNEN" enabled) loads a file; the two
-// create modes ("ERSTELLEN" enabled, mode word "CODEON" or "CODEOFF" in
-// Label4) name the file an encoding or decoding is to write. It is created
-// once and afterwards only hidden, so drive, folder, file type, name box and
-// the state fields carry over from one showing to the next.
+// Selpr6: the program's own file dialog, which loads a file or names the
+// file a coding pass is to create. Its callers put it into one of three
+// modes and show it modally: open mode ("ÖFFNEN" enabled) loads a file; the
+// two create modes ("ERSTELLEN" enabled, the session's create mode Encode or
+// Decode) name the file an encoding or decoding is to write. It is created
+// once and afterwards only hidden, so drive, folder, file type and name box
+// carry over from one showing to the next.
 //
-// State fields (hidden or tiny labels, read and written by the callers):
-//   Label3  proposed bare name of the file to create (empty in open mode)
+// Its state between showings is the session's; these tiny labels show it:
+//   Label3  proposed bare name of the file to create (hidden)
 //   Label4  mode word: "CODEON", "CODEOFF" or empty
-//   Label5  folder of the loaded file, set by "ÖFFNEN"
-//   Label6  drive of the loaded file, set by "ÖFFNEN"
+//   Label5  folder of the loaded file, remembered by "ÖFFNEN"
+//   Label6  drive of the loaded file, remembered by "ÖFFNEN"
 #include <QDialog>
+#include <functional>
 #include <initializer_list>
 
 #include "file_dialog/browse_lists.h"
+#include "session/session.h"
 
 class QAction;
 class QComboBox;
@@ -51,11 +54,21 @@ class Selpr6 : public QDialog {
 
   // The settings a caller makes before showing the dialog. Open mode:
   // caption " Datei öffnen", "ERSTELLEN" off, "ÖFFNEN" on, menu "Ordner"
-  // off, Label3 and Text1 emptied, Text1 locked. Create modes: caption
-  // " Datei erstellen", "ERSTELLEN" on, "ÖFFNEN" off, menu "Ordner" on; the
-  // caller then sets Text1, Label3, Label4 and unlocks Text1 itself.
+  // off, proposed name and Text1 emptied, Text1 locked. Create modes:
+  // caption " Datei erstellen", "ERSTELLEN" on, "ÖFFNEN" off, menu "Ordner"
+  // on; the caller then sets Text1, the proposed name and the create mode
+  // and unlocks Text1 itself.
   void PrepareOpenMode();
   void PrepareCreateMode();
+  // Whether the dialog was last prepared for open mode (also before the
+  // first preparation).
+  bool InOpenMode() const { return openMode_; }
+
+  // What "ERSTELLEN" hands an accepted name to, with the create mode it was
+  // chosen in: the coding dialog of that mode. Set once by the window that
+  // opens the coding chains; without it "ERSTELLEN" only hides the dialog.
+  using HandOnFn = std::function<void(tambril::session::CreateMode, const QString& name)>;
+  static void SetHandOn(HandOnFn handOn);
 
  public slots:
   void Form_Load();
@@ -91,5 +104,8 @@ class Selpr6 : public QDialog {
  private:
   void Dir1_OpenFailed();
   void ShowError(const QString& text, bool beep);
+  // Shows the session's state in Label3 to Label6.
+  void ShowState();
   bool settingCombo_ = false;
+  bool openMode_ = true;
 };

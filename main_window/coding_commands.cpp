@@ -1,18 +1,18 @@
 // "Code_An.." and "Code_Aus..": check that the loaded file is of the right
 // kind, mark the coding direction, put the file dialog into a create mode
 // and open the next window of the chain. Nothing is coded here.
-#include <QLabel>
 #include <QLineEdit>
 #include <stdexcept>
 
 #include "coding_dialogs/coding_names.h"
-#include "coding_dialogs/form2.h"
 #include "coding_dialogs/form3.h"
 #include "file_dialog/selpr6.h"
 #include "main_window/form1.h"
+#include "main_window/program.h"
 #include "platform/platform.h"
 #include "platform/windows.h"
-#include "startup/module2.h"
+#include "resources/messages.h"
+#include "session/session.h"
 
 using namespace tambril;
 using platform::MessageIcon;
@@ -30,25 +30,26 @@ QString WithTmb(const QString& text) {
   return *proposed;
 }
 
-// The start both commands share: a file already coded the wanted way is
-// refused, the file dialog goes into create mode, and without a loaded file
-// there is only a beep. Then `chosen` is marked as the direction started
-// last. False when the command ends here.
-bool StartCommand(Form1& main, const QLabel& doneMark, const QString& doneText, QAction* chosen, QAction* other,
-                  Selpr6& dialog) {
+// The start both commands share: a file already coded the wanted way (as
+// the kind marker shows it) is refused, the file dialog goes into create
+// mode, and without a loaded file there is only a beep. Then `command` is
+// marked as the one started last. False when the command ends here.
+bool StartCommand(Form1& main, session::CreateMode command, Selpr6& dialog) {
   auto& p = platform::Current();
-  if (!doneMark.isHidden()) {
-    p.messageBox(&main, doneText, QStringLiteral("ERROR"), MessageIcon::None);
+  auto& s = session::Current();
+  const bool encode = command == session::CreateMode::Encode;
+  if (s.markedEncoded() == encode) {
+    p.messageBox(&main, encode ? messages::kAlreadyEncoded : messages::kAlreadyDecoded, messages::kErrorTitle,
+                 MessageIcon::None);
     return false;
   }
   dialog.PrepareCreateMode();
   Module2::SetToolTips();
-  if (main.Label5->text().isEmpty()) {
+  if (!s.loaded()) {
     p.beep();
     return false;
   }
-  chosen->setChecked(true);
-  other->setChecked(false);
+  s.setLastCommand(command);
   return true;
 }
 
@@ -60,20 +61,21 @@ void Require(bool ok) {
 
 void Form1::Code_AN_Click() {
   Selpr6& dialog = Windows::get<Selpr6>();
+  auto& s = session::Current();
   try {
-    if (!StartCommand(*this, *Label9, QStringLiteral("Datei ist schon codiert! "), Code_AN, Code_Aus, dialog)) return;
-    const QString loaded = Label5->text();
-    Windows::get<Form2>().Label5->setText(ExtensionTag(loaded));
-    dialog.Text1->setText(WithTmb(loaded));
-    dialog.Label3->setText(WithTmb(Text1->text()));
-    dialog.Label4->setText(QStringLiteral("CODEON"));
+    if (!StartCommand(*this, session::CreateMode::Encode, dialog)) return;
+    const session::LoadedFile& loaded = *s.loaded();
+    s.setExtensionTag(ExtensionTag(loaded.path));
+    dialog.Text1->setText(WithTmb(loaded.path));
+    s.setProposedName(WithTmb(loaded.name));
+    s.setCreateMode(session::CreateMode::Encode);
     Require(dialog.RefreshLists());
     dialog.Text1->setReadOnly(false);
     // Back to the folder the file was loaded from; its change action may
     // rebuild the name box from that folder and the proposed name.
-    Require(dialog.Dir1->setPath(dialog.Label5->text()));
-    Require(DriveList::IsReadable(dialog.Label6->text()));
-    dialog.Drive1->setDrive(dialog.Label6->text());
+    Require(dialog.Dir1->setPath(s.rememberedFolder()));
+    Require(DriveList::IsReadable(s.rememberedDrive()));
+    dialog.Drive1->setDrive(s.rememberedDrive());
   } catch (const std::exception&) {
     dialog.ReportDeviceError(this);
     return;
@@ -84,11 +86,9 @@ void Form1::Code_AN_Click() {
 void Form1::Code_Aus_Click() {
   Selpr6& dialog = Windows::get<Selpr6>();
   try {
-    if (!StartCommand(*this, *Label10, QStringLiteral("Datei ist schon entcodiert! "), Code_Aus, Code_AN, dialog)) {
-      return;
-    }
+    if (!StartCommand(*this, session::CreateMode::Decode, dialog)) return;
     Require(dialog.RefreshLists());
-    dialog.Label4->setText(QStringLiteral("CODEOFF"));
+    session::Current().setCreateMode(session::CreateMode::Decode);
     dialog.Text1->setReadOnly(false);
   } catch (const std::exception&) {
     dialog.ReportDeviceError(this);

@@ -10,6 +10,7 @@
 #include <QPushButton>
 
 #include "file_dialog/selpr6.h"
+#include "main_window/outside_files.h"
 #include "platform/dialog_look.h"
 #include "platform/file_slots.h"
 #include "platform/platform.h"
@@ -17,10 +18,12 @@
 #include "platform/twips.h"
 #include "platform/windows.h"
 #include "resources/pictures.h"
+#include "session/session.h"
 #include "startup/form6.h"
 #include "startup/module2.h"
+#include "viewer/help_procedures.h"
 #include "startup/program_end.h"
-#include "startup/tooltips.h"
+#include "main_window/program.h"
 #include "viewer/form8.h"
 
 using namespace tambril;
@@ -56,7 +59,6 @@ QLabel* MakePicture(QWidget* parent, const char* name, const QPixmap& picture, Q
 
 Form1::Form1() {
   setObjectName(QStringLiteral("Form1"));
-  setWindowTitle(QStringLiteral("Tambril"));
   setWindowIcon(resources::ProgramIcon());
   SetBackground(*this, kGrey);
 
@@ -135,6 +137,9 @@ Form1::Form1() {
   connect(Info, &QAction::triggered, this, &Form1::Info_Click);
   Text1->installEventFilter(this);
   connect(qApp, &QCoreApplication::aboutToQuit, this, &Form1::Form_Terminate);
+  AcceptFileDrops(*this);
+
+  connect(&session::Current(), &session::Session::changed, this, &Form1::ShowRecord);
 
   adjustSize();
   setFixedSize(sizeHint());
@@ -143,9 +148,34 @@ Form1::Form1() {
 
 void Form1::Form_Load() {
   platform::CentreOnScreen(*this);
-  Label1->setText(QStringLiteral("0 Byte"));
-  Label7->setText(QStringLiteral("0 MB"));
-  startup::SetToolTips(*this);
+  // The start texts of the size lines: "0 Byte" and "0 MB".
+  ShowRecord();
+  SetToolTips(*this);
+}
+
+void Form1::ShowRecord() {
+  const session::Session& s = session::Current();
+  const std::optional<session::LoadedFile>& file = s.loaded();
+  const bool tried = !s.lastAttempt().isEmpty();
+  setWindowTitle(tried ? QStringLiteral("  ") + s.lastAttempt() : QStringLiteral("Tambril"));
+  Text1->setText(file ? file->name : tried ? QStringLiteral("ERROR") : QString());
+  Label5->setText(file ? file->path : QString());
+  Label3->setText(file ? NumberText(static_cast<std::int64_t>(file->size)) : QString());
+  Label1->setText(file    ? NumberText(static_cast<std::int64_t>(file->size)) + QStringLiteral(" Byte")
+                  : tried ? QString()
+                          : QStringLiteral("0 Byte"));
+  // The megabyte and date lines of the last good load stay after a failed one.
+  const std::optional<session::LoadedFile>& last = s.lastLoaded();
+  Label7->setText(last ? NumberText(RoundedMebibytes(last->size)) + QStringLiteral(" MB") : QStringLiteral("0 MB"));
+  Label8->setText(last ? last->changed.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")) : QString());
+  const std::optional<bool> encoded = s.markedEncoded();
+  Image3->setVisible(!encoded);
+  Label9->setVisible(encoded && *encoded);
+  Image1->setVisible(encoded && *encoded);
+  Label10->setVisible(encoded && !*encoded);
+  Image2->setVisible(encoded && !*encoded);
+  Code_AN->setChecked(s.lastCommand() == session::CreateMode::Encode);
+  Code_Aus->setChecked(s.lastCommand() == session::CreateMode::Decode);
 }
 
 void Form1::Datei_öffnen_Click() {

@@ -1,15 +1,15 @@
 #pragma once
-// The main window. Besides its menu it is the program's record of the loaded
-// file, held in its controls (the other windows read it from here):
+// Form1: the main window, its menu and the record of the loaded file; it
+// opens every chain of dialogs. The record itself is the session's loaded
+// file, which only loading writes; the controls show it:
 //   Label5  full path of the loaded file; empty while no file is loaded
 //   Text1   bare name of the loaded file ("ERROR" after a failed load)
-//   Label3  size in bytes as number text (" 1234"); read back by the codec
+//   Label3  size in bytes as number text (" 1234")
 //   Label1  byte size line, Label7 megabyte line, Label8 change date line
 //   Label9 + Image1   encoded-file marker (".tmb" in the path)
 //   Label10 + Image2  plain-file marker
 //   Image3  start picture, hidden by the first load
-//   Code_AN / Code_Aus checked: the coding direction started last
-// Only loading writes the record.
+//   Code_AN / Code_Aus checked: the coding command started last
 #include <QMainWindow>
 
 class QAction;
@@ -72,7 +72,10 @@ class Form1 : public QMainWindow {
   // termination: every open file is closed and the program ends at once.
   void EndSequence();
 
- public:
+  // Shows the session's loaded-file record and coding command in the
+  // controls; runs on every change of the session.
+  void ShowRecord();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -5,7 +5,6 @@
 #include <QPainter>
 #include <QTimer>
 
-#include "main_window/form1.h"
 #include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
@@ -18,6 +17,8 @@ using namespace tambril;
 namespace {
 
 constexpr int kFirstInterval = 1000;
+
+std::function<void()> g_onEnd;
 
 QFont LetterFont() {
   static const bool substituted = [] {
@@ -142,12 +143,14 @@ void Form7::Timer1_Timer() {
       Timer1->stop();
       Module2::LoadSound(2, QStringLiteral("Ton2.ts2"));
       hide();
-      Windows::get<Form1>().show();
+      if (g_onEnd) g_onEnd();
       break;
     default:
       break;
   }
 }
+
+void Form7::SetOnEnd(std::function<void()> open) { g_onEnd = std::move(open); }
 
 void Form7::closeEvent(QCloseEvent* event) {
   // The splash cannot be closed early; it goes by itself.

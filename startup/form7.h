@@ -1,5 +1,5 @@
 #pragma once
-// The splash window: a borderless picture on which the letters of the name
+// Form7: the splash window at the start, a borderless picture on which the letters of the name
 // appear one after another with a click each, then the subtitle with its own
 // sound and the name-and-version line; 6400 ms after it was shown it hides
 // and the main window opens. It cannot be skipped and takes no input.
@@ -10,6 +10,7 @@
 //   ticks 2..7 150 ms apart  A .. L tick  9 at 4400 ms  name line
 //                                   tick 10 at 6400 ms  main window
 #include <QWidget>
+#include <functional>
 
 class QLabel;
 class QTimer;
@@ -37,6 +38,9 @@ class Form7 : public QWidget {
   // Prepares the two sound players before the window is shown.
   void Form_Load();
   void Timer1_Timer();
+
+  // What the last step opens: the main window, which is above this folder.
+  static void SetOnEnd(std::function<void()> open);
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -11,7 +11,6 @@
 #include <unistd.h>
 #endif
 
-#include "main_window/form1.h"
 #include "platform/background_work.h"
 #include "platform/file_slots.h"
 #include "platform/platform.h"
@@ -35,11 +34,14 @@ void RunEndSequence() {
   platform::Current().endProgram();
 }
 
+namespace {
+std::function<bool()> g_mainWindowEnd;
+}  // namespace
+
+void SetMainWindowEnd(std::function<bool()> hook) { g_mainWindowEnd = std::move(hook); }
+
 void Terminate() {
-  if (auto* main = Windows::find<Form1>()) {
-    main->Form_Terminate();
-    return;
-  }
+  if (g_mainWindowEnd && g_mainWindowEnd()) return;
   RunEndSequence();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The end of the program and the ways it is asked for from outside.
 #include <QObject>
+#include <functional>
 #include <memory>
 
 class QSocketNotifier;
@@ -17,6 +18,11 @@ void RunEndSequence();
 // Termination from outside: the main window's Form_Terminate once the main
 // window exists, the end sequence itself before that. Runs once.
 void Terminate();
+
+// How termination reaches the main window, which is above this folder: the
+// hook ends the program through the main window and returns true, or
+// returns false while there is no main window yet.
+void SetMainWindowEnd(std::function<bool()> hook);
 
 // While it exists, SIGTERM, SIGINT and SIGHUP and the end of the desktop
 // session end the program through Terminate(), on the user-interface thread

@@ -10,8 +10,9 @@
 #include "platform/text_rules.h"
 #include "platform/twips.h"
 #include "platform/windows.h"
-#include "startup/module2.h"
+#include "viewer/help_procedures.h"
 #include "viewer/form8.h"
+#include "resources/messages.h"
 
 using namespace tambril;
 
@@ -86,7 +87,7 @@ void Form5::Command1_Click() {
     // overlap are found one character apart.
     position_ = box.find(word, position_ + 1, options);
     if (position_ == -1) {
-      p.messageBox(this, QStringLiteral("Das eingegebene Wort wurde nicht gefunden."), QString(),
+      p.messageBox(this, messages::kNotFound, QString(),
                    platform::MessageIcon::None);
       return;
     }
@@ -104,7 +105,7 @@ void Form5::Command1_Click() {
     ++count;
   }
   if (last >= 0) box.select(last, word.size());
-  p.messageBox(this, QStringLiteral("Das eingegebene Wort wurde ") + NumberText(count) + QStringLiteral(" mal gefunden."),
+  p.messageBox(this, messages::kFoundBefore + NumberText(count) + messages::kFoundAfter,
                QString(), platform::MessageIcon::None);
 }
 

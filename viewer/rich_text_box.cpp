@@ -32,6 +32,7 @@ void RichTextBox::clear() {
   auto* doc = rich_->document();
   doc->clear();
   doc->setDefaultFont(DialogFont(10));
+  blockCache_ = {};
   plain_->setBytes({});
   setCurrentWidget(rich_);
 }
@@ -41,12 +42,14 @@ void RichTextBox::loadRtf(QByteArrayView rtf) {
   doc->setDefaultFont(DialogFont(10));
   rtf::LoadRtf(rtf, *doc);
   rich_->moveCursor(QTextCursor::Start);
+  blockCache_ = {};
   plain_->setBytes({});
   setCurrentWidget(rich_);
 }
 
 void RichTextBox::loadPlain(QByteArray bytes) {
   rich_->document()->clear();
+  blockCache_ = {};
   plain_->setBytes(std::move(bytes));
   setCurrentWidget(plain_);
 }
@@ -56,6 +59,7 @@ void RichTextBox::showTooLarge(std::int64_t size) {
   auto* doc = rich_->document();
   doc->clear();
   doc->setDefaultFont(DialogFont(10));
+  blockCache_ = {};
   rich_->setPlainText(QStringLiteral("Die Datei ist mit%1 Byte zu groß für die Anzeige.\n"
                                      "Sie ist trotzdem geladen und kann codiert und entcodiert werden.")
                           .arg(NumberText(size)));
@@ -64,7 +68,7 @@ void RichTextBox::showTooLarge(std::int64_t size) {
 
 RichTextBox::Display RichTextBox::DisplayFor(std::int64_t size, bool rich) {
   if (size > kMaxShownBytes) return Display::TooLarge;
-  return rich && size <= kMaxRichBytes ? Display::Rich : Display::Plain;
+  return rich ? Display::Rich : Display::Plain;
 }
 
 bool RichTextBox::isPlain() const { return currentWidget() == plain_; }
@@ -101,11 +105,41 @@ std::int64_t RichTextBox::locate(const QString& text, std::int64_t start, int op
   const bool wholeWord = (options & WholeWord) != 0;
   const bool matchCase = (options & MatchCase) != 0;
   if (isPlain()) return plain_->find(text, start, wholeWord, matchCase);
-  QTextDocument::FindFlags flags;
-  if (wholeWord) flags |= QTextDocument::FindWholeWords;
-  if (matchCase) flags |= QTextDocument::FindCaseSensitively;
-  const QTextCursor found = rich_->document()->find(text, static_cast<int>(start), flags);
-  return found.isNull() ? -1 : found.selectionStart();
+  return richFind(text, start, wholeWord, matchCase);
+}
+
+// The rules of the document's own find, paragraph by paragraph: a no-break
+// space reads as a space, a whole word has no letter or digit on either
+// side, and after an occurrence that is not one the search goes on one
+// character after its end. The document's find copies the paragraph on
+// every call, which makes counting in one long paragraph quadratic; here
+// the last paragraph's text is kept for the next call.
+std::int64_t RichTextBox::richFind(const QString& word, std::int64_t start, bool wholeWord, bool matchCase) const {
+  const QTextDocument* doc = rich_->document();
+  const Qt::CaseSensitivity cs = matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
+  QTextBlock block = doc->findBlock(static_cast<int>(start));
+  qsizetype offset = static_cast<qsizetype>(start - block.position());
+  for (; block.isValid(); block = block.next(), offset = 0) {
+    if (blockCache_.doc != doc || blockCache_.revision != doc->revision() || blockCache_.number != block.blockNumber()) {
+      blockCache_.text = block.text();
+      blockCache_.text.replace(QChar::Nbsp, QLatin1Char(' '));
+      blockCache_.doc = doc;
+      blockCache_.revision = doc->revision();
+      blockCache_.number = block.blockNumber();
+    }
+    const QString& t = blockCache_.text;
+    while (offset >= 0 && offset <= t.size()) {
+      const qsizetype at = t.indexOf(word, offset, cs);
+      if (at < 0) break;
+      const qsizetype end = at + word.size();
+      if (wholeWord && ((at > 0 && t.at(at - 1).isLetterOrNumber()) || (end < t.size() && t.at(end).isLetterOrNumber()))) {
+        offset = end + 1;
+        continue;
+      }
+      return block.position() + at;
+    }
+  }
+  return -1;
 }
 
 void RichTextBox::select(std::int64_t start, std::int64_t count) {

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 class QTextCursor;
+class QTextDocument;
 class QTextEdit;
 
 namespace tambril {
@@ -25,10 +26,6 @@ class RichTextBox : public QStackedWidget {
   // Larger files are not shown, so that a load stays within a second or
   // two and the memory within about the file's size; the box says so instead.
   static constexpr std::int64_t kMaxShownBytes = std::int64_t{256} * 1024 * 1024;
-  // Larger RTF files are shown as their 8-bit text: a formatted document of
-  // that size would take the program's memory and many seconds to build.
-  static constexpr std::int64_t kMaxRichBytes = std::int64_t{8} * 1024 * 1024;
-
   enum class Display { Rich, Plain, TooLarge };
   // How a file of `size` bytes is shown; `rich` tells an RTF file.
   static Display DisplayFor(std::int64_t size, bool rich);
@@ -76,8 +73,18 @@ class RichTextBox : public QStackedWidget {
   // both kept inside the text.
   QTextCursor richRange(std::int64_t start, std::int64_t count) const;
 
+  std::int64_t richFind(const QString& word, std::int64_t start, bool wholeWord, bool matchCase) const;
+
   QTextEdit* rich_;
   PlainTextView* plain_;
+  // The text of the paragraph the last search ended in.
+  struct BlockCache {
+    const QTextDocument* doc = nullptr;
+    int revision = -1;
+    int number = -1;
+    QString text;
+  };
+  mutable BlockCache blockCache_;
 };
 
 }  // namespace tambril

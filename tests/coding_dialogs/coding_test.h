@@ -20,6 +20,7 @@
 #include "file_dialog/selpr6.h"
 #include "main_window/form1.h"
 #include "platform/file_slots.h"
+#include "session/session.h"
 #include "tests/platform/gui_test.h"
 
 namespace tambril::test {
@@ -33,6 +34,7 @@ class CodingTest : public GuiTest {
   Form2& encode = Windows::get<Form2>();
   Form3& check = Windows::get<Form3>();
   Form4& decode = Windows::get<Form4>();
+  session::Session& model = session::Current();
 
   // Loads `relative` from the temporary folder through "ÖFFNEN".
   void load(const QString& relative) {
@@ -46,6 +48,8 @@ class CodingTest : public GuiTest {
     ASSERT_EQ(found.size(), 1) << name.toStdString();
     dialog.File1->setCurrentItem(found.first());
     dialog.Command2->click();
+    ASSERT_TRUE(model.loaded());
+    ASSERT_EQ(model.loaded()->path, path);
     ASSERT_EQ(main.Label5->text(), path);
     rec.reset();
   }

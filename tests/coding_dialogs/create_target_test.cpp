@@ -11,9 +11,9 @@ namespace {
 class CreateTargetTest : public CodingTest {
  protected:
   // Presses ERSTELLEN in the shown file dialog with `name` in its box and
-  // mode word `mode`; `inCoding` runs in the coding dialog if one opens.
-  void create(const QString& name, const QString& mode, const std::function<void(QWidget*)>& inCoding = {}) {
-    dialog.Label4->setText(mode);
+  // create mode `mode`; `inCoding` runs in the coding dialog if one opens.
+  void create(const QString& name, session::CreateMode mode, const std::function<void(QWidget*)>& inCoding = {}) {
+    model.setCreateMode(mode);
     WhenModal<Selpr6>([&, name, inCoding](Selpr6& d) {
       d.Text1->setText(name);
       if (inCoding) {
@@ -53,24 +53,25 @@ TEST_F(CreateTargetTest, TakenNamesFileFolderHiddenLinkAndPatterns) {
 TEST_F(CreateTargetTest, AnExistingNameIsRefusedWithItsPath) {
   writeFile("r/brief.tmb", "alt");
   const QString name = tempPath("r/brief.tmb");
-  create(name, "CODEON");
+  create(name, session::CreateMode::Encode);
   ASSERT_EQ(rec.messages.size(), 1u);
   EXPECT_EQ(rec.messages[0].text, "Datei ist schon vorhanden und kann nicht mehr erstellt werden." + name);
   EXPECT_EQ(rec.messages[0].title, QStringLiteral("File"));
   EXPECT_EQ(rec.messages[0].icon, platform::MessageIcon::None);
   EXPECT_EQ(rec.messages[0].window, QStringLiteral("Selpr6"));
   EXPECT_EQ(rec.beeps, 0);
+  EXPECT_EQ(model.createMode(), session::CreateMode::Encode);
   EXPECT_EQ(dialog.Label4->text(), QStringLiteral("CODEON"));
   EXPECT_EQ(dialog.Text1->text(), name);
   EXPECT_EQ(read("r/brief.tmb"), QByteArray("alt"));
   // A name with "*" is taken as soon as any entry matches it.
   rec.reset();
-  create(tempPath("r/*.tmb"), "CODEOFF");
+  create(tempPath("r/*.tmb"), session::CreateMode::Decode);
   EXPECT_EQ(messageTexts(),
             QStringList({"Datei ist schon vorhanden und kann nicht mehr erstellt werden." + tempPath("r/*.tmb")}));
   // A folder that holds files is taken as well.
   rec.reset();
-  create(tempPath("r") + QDir::separator(), "CODEON");
+  create(tempPath("r") + QDir::separator(), session::CreateMode::Encode);
   EXPECT_EQ(rec.messages.size(), 1u);
   EXPECT_FALSE(encode.isVisible());
   EXPECT_FALSE(decode.isVisible());
@@ -79,7 +80,7 @@ TEST_F(CreateTargetTest, AnExistingNameIsRefusedWithItsPath) {
 TEST_F(CreateTargetTest, AFileClickedInTheListIsRefused) {
   writeFile("k/brief.txt", "x");
   ASSERT_TRUE(dialog.Dir1->setPath(tempPath("k")));
-  dialog.Label4->setText("CODEON");
+  model.setCreateMode(session::CreateMode::Encode);
   WhenModal<Selpr6>([&](Selpr6& d) {
     d.File1->setCurrentRow(0);
     d.Command1->click();
@@ -92,7 +93,7 @@ TEST_F(CreateTargetTest, AFileClickedInTheListIsRefused) {
 
 TEST_F(CreateTargetTest, AFreeNameGoesToTheDialogOfTheModeAndTheModeWordIsEmptiedAfter) {
   QString seen;
-  create(tempPath("neu.tmb"), "CODEON", [&](QWidget* w) {
+  create(tempPath("neu.tmb"), session::CreateMode::Encode, [&](QWidget* w) {
     auto* f = qobject_cast<Form2*>(w);
     ASSERT_NE(f, nullptr);
     EXPECT_FALSE(dialog.isVisible());
@@ -100,22 +101,24 @@ TEST_F(CreateTargetTest, AFreeNameGoesToTheDialogOfTheModeAndTheModeWordIsEmptie
     f->Command2->click();
   });
   EXPECT_EQ(seen, tempPath("neu.tmb"));
+  EXPECT_EQ(model.createMode(), session::CreateMode::None);
   EXPECT_EQ(dialog.Label4->text(), QString());
   EXPECT_FALSE(dialog.isVisible());
 
-  create(tempPath("neu.txt"), "CODEOFF", [&](QWidget* w) {
+  create(tempPath("neu.txt"), session::CreateMode::Decode, [&](QWidget* w) {
     auto* f = qobject_cast<Form4*>(w);
     ASSERT_NE(f, nullptr);
     seen = f->Text1->text();
     f->Command2->click();
   });
   EXPECT_EQ(seen, tempPath("neu.txt"));
+  EXPECT_EQ(model.createMode(), session::CreateMode::None);
   EXPECT_EQ(dialog.Label4->text(), QString());
 
-  // Any other mode word: nothing is shown, the word is emptied, the dialog stays.
+  // No create mode: nothing is shown, the mode stays None, the dialog stays.
   bool reached = false;
   bool stillOpen = false;
-  dialog.Label4->setText("anders");
+  model.setCreateMode(session::CreateMode::None);
   WhenModal<Selpr6>([&](Selpr6& d) {
     d.Text1->setText(tempPath("neu.bin"));
     // Would close a coding dialog that opened.
@@ -134,6 +137,7 @@ TEST_F(CreateTargetTest, AFreeNameGoesToTheDialogOfTheModeAndTheModeWordIsEmptie
   for (int i = 0; i < 100; ++i) QCoreApplication::processEvents();
   EXPECT_TRUE(stillOpen);
   EXPECT_FALSE(reached);
+  EXPECT_EQ(model.createMode(), session::CreateMode::None);
   EXPECT_EQ(dialog.Label4->text(), QString());
   EXPECT_TRUE(rec.messages.empty());
   EXPECT_TRUE(entries().isEmpty());
@@ -147,12 +151,13 @@ TEST_F(CreateTargetTest, AFolderThatCannotBeSearchedIsADeviceFailure) {
     std::error_code ec;
     std::filesystem::directory_iterator probe(ToFsPath(locked), ec);
     if (!ec) GTEST_SKIP() << "this user reads every folder";
-    create(tempPath("zu/*.tmb"), "CODEON");
+    create(tempPath("zu/*.tmb"), session::CreateMode::Encode);
   }
   EXPECT_EQ(rec.events.mid(0, 2), QStringList({"beep", "message ERROR|none: " + kDeviceError}));
   EXPECT_EQ(rec.messages.size(), 1u);
   EXPECT_EQ(dialog.Dir1->path(), root());
   EXPECT_EQ(dialog.Text1->text(), root());  // the folder change at the root, no proposed name
+  EXPECT_EQ(model.createMode(), session::CreateMode::Encode);
   EXPECT_EQ(dialog.Label4->text(), QStringLiteral("CODEON"));
   EXPECT_FALSE(encode.isVisible());
 }

@@ -50,6 +50,8 @@ TEST_F(DecodeTest, DecodesFromTheMenuToTheOriginalBytes) {
     EXPECT_EQ(d.windowTitle(), QStringLiteral(" Datei erstellen"));
     EXPECT_FALSE(d.Text1->isReadOnly());
     EXPECT_EQ(d.Text1->text(), tempPath("Texte/brief.doc"));
+    EXPECT_EQ(model.proposedName(), QStringLiteral("brief.doc"));
+    EXPECT_EQ(model.createMode(), session::CreateMode::Decode);
     EXPECT_EQ(d.Label3->text(), QStringLiteral("brief.doc"));
     EXPECT_EQ(d.Label4->text(), QStringLiteral("CODEOFF"));
     EXPECT_EQ(d.Dir1->path(), tempPath("Texte"));
@@ -69,9 +71,10 @@ TEST_F(DecodeTest, DecodesFromTheMenuToTheOriginalBytes) {
   EXPECT_FALSE(dialog.isVisible());
   EXPECT_FALSE(check.isVisible());
   EXPECT_EQ(check.Text1->text(), QString());
+  EXPECT_EQ(model.createMode(), session::CreateMode::None);
   EXPECT_EQ(dialog.Label4->text(), QString());
   EXPECT_EQ(dialog.Text1->text(), tempPath("Texte/brief.tmb"));
-  EXPECT_FALSE(check.LastCheck.has_value());  // a later decode needs a new check
+  EXPECT_FALSE(model.lastCheck().has_value());  // a later decode needs a new check
   EXPECT_EQ(rec.events, QStringList({"pointer Form4 busy", "pointer Form4 busy", "pointer Form4 normal",
                                      "pointer Form4 normal"}));
 }
@@ -174,7 +177,8 @@ TEST_F(DecodeTest, AWrongPasswordAsksForAnotherAndTheRightOneThenWorks) {
       EXPECT_EQ(rec.messages.back().window, QStringLiteral("Form3"));
       EXPECT_EQ(f.Label2->text(), QString());
       EXPECT_EQ(f.Text1->text(), QString());
-      EXPECT_EQ(dialog.Label4->text(), QString());  // no decode can start
+      EXPECT_EQ(model.createMode(), session::CreateMode::None);  // no decode can start
+      EXPECT_EQ(dialog.Label4->text(), QString());
       EXPECT_TRUE(f.isVisible());
     }
     // The same key codes: the first character repeated at the start.
@@ -214,11 +218,13 @@ TEST_F(DecodeTest, CancelAnywhereCreatesNoFile) {
     d.Command1->click();
   });
   EXPECT_EQ(entries("c"), QStringList({"brief.tmb"}));
+  EXPECT_EQ(model.createMode(), session::CreateMode::None);
   EXPECT_EQ(dialog.Label4->text(), QString());
   EXPECT_FALSE(dialog.isVisible());
   // ABBRECHEN in the file dialog: the mode word stays.
   checkFromMenu("geheim", [](Selpr6& d) { d.Command3->click(); });
   EXPECT_EQ(entries("c"), QStringList({"brief.tmb"}));
+  EXPECT_EQ(model.createMode(), session::CreateMode::Decode);
   EXPECT_EQ(dialog.Label4->text(), QStringLiteral("CODEOFF"));
   EXPECT_EQ(check.Text1->text(), QString());
   // ABBBRECHEN in the check dialog empties its box and leaves the mode word.
@@ -228,6 +234,7 @@ TEST_F(DecodeTest, CancelAnywhereCreatesNoFile) {
   });
   main.Code_Aus->trigger();
   EXPECT_EQ(check.Text1->text(), QString());
+  EXPECT_EQ(model.createMode(), session::CreateMode::Decode);
   EXPECT_EQ(dialog.Label4->text(), QStringLiteral("CODEOFF"));
   EXPECT_EQ(entries("c"), QStringList({"brief.tmb"}));
   EXPECT_TRUE(rec.messages.empty());
@@ -239,6 +246,7 @@ TEST_F(DecodeTest, AStoredTagThatCannotStandInANameIsMadeSafe) {
   load("t/brief.tmb");
   checkFromMenu("geheim", [&](Selpr6& d) {
     EXPECT_EQ(d.Text1->text(), tempPath("t/brief.___"));
+    EXPECT_EQ(model.proposedName(), QStringLiteral("brief.___"));
     EXPECT_EQ(d.Label3->text(), QStringLiteral("brief.___"));
     WhenModal<Form4>([](Form4& f) { f.Command1->click(); });
     d.Command1->click();
@@ -254,6 +262,7 @@ TEST_F(DecodeTest, AFolderWithADotTakesTheStoredTag) {
   const QString expected = *OverwriteAfterFirstDot(tempPath("alt.dir/brief.tmb"), "txt");
   checkFromMenu("geheim", [&](Selpr6& d) {
     EXPECT_EQ(d.Text1->text(), expected);
+    EXPECT_EQ(model.proposedName(), QStringLiteral("brief.txt"));
     EXPECT_EQ(d.Label3->text(), QStringLiteral("brief.txt"));
     d.Command3->click();
   });
@@ -297,10 +306,10 @@ TEST_F(DecodeTest, NoDecodeWithoutAFittingCheck) {
   // A miss drops an earlier fit as well.
   check.Text1->setText("geheim");
   check.StartPasswordCheck();
-  ASSERT_TRUE(check.LastCheck.has_value());
+  ASSERT_TRUE(model.lastCheck().has_value());
   check.Text1->setText("falsch");
   check.StartPasswordCheck();
-  EXPECT_FALSE(check.LastCheck.has_value());
+  EXPECT_FALSE(model.lastCheck().has_value());
   decode.Command1->click();
   EXPECT_EQ(entries("n"), QStringList({"brief.tmb"}));
 }

@@ -42,6 +42,8 @@ TEST_F(EncodeTest, EncodesFromTheMenuToTheFileOnDisk) {
     EXPECT_TRUE(d.Directory->menuAction()->isEnabled());
     EXPECT_FALSE(d.Text1->isReadOnly());
     EXPECT_EQ(d.Text1->text(), tempPath("Texte/brief.tmb"));
+    EXPECT_EQ(model.proposedName(), QStringLiteral("brief.tmb"));
+    EXPECT_EQ(model.createMode(), session::CreateMode::Encode);
     EXPECT_EQ(d.Label3->text(), QStringLiteral("brief.tmb"));
     EXPECT_EQ(d.Label4->text(), QStringLiteral("CODEON"));
     EXPECT_EQ(d.Dir1->path(), tempPath("Texte"));
@@ -49,6 +51,7 @@ TEST_F(EncodeTest, EncodesFromTheMenuToTheFileOnDisk) {
       sawForm2 = true;
       EXPECT_FALSE(d.isVisible());
       EXPECT_EQ(f.Text3->text(), tempPath("Texte/brief.tmb"));
+      EXPECT_EQ(model.extensionTag(), QStringLiteral("doc"));
       EXPECT_EQ(f.Label5->text(), QStringLiteral("doc"));
       EXPECT_EQ(f.focusWidget(), f.Text1);
       type(f, QStringLiteral("Geheim1"), QStringLiteral("Geheim1"));
@@ -67,12 +70,15 @@ TEST_F(EncodeTest, EncodesFromTheMenuToTheFileOnDisk) {
   // The whole chain is closed and the main window still describes the source.
   EXPECT_FALSE(dialog.isVisible());
   EXPECT_FALSE(encode.isVisible());
+  EXPECT_EQ(model.loaded()->path, tempPath("Texte/brief.doc"));
   EXPECT_EQ(main.Label5->text(), tempPath("Texte/brief.doc"));
+  EXPECT_EQ(model.lastCommand(), session::CreateMode::Encode);
   EXPECT_TRUE(main.Code_AN->isChecked());
   EXPECT_FALSE(main.Code_Aus->isChecked());
   EXPECT_EQ(encode.Text1->text(), QString());
   EXPECT_EQ(encode.Text2->text(), QString());
   EXPECT_EQ(dialog.Text1->text(), tempPath("Texte/brief.doc"));
+  EXPECT_EQ(model.createMode(), session::CreateMode::None);
   EXPECT_EQ(dialog.Label4->text(), QString());
   EXPECT_EQ(rec.events, QStringList({"pointer Form2 busy", "pointer Form2 busy", "pointer Form2 normal",
                                      "pointer Form2 normal"}));
@@ -123,7 +129,7 @@ TEST_F(EncodeTest, PasswordRulesInTheirOrder) {
   writeFile("p/brief.txt", "Inhalt");
   load("p/brief.txt");
   encode.Text3->setText(tempPath("p/brief.tmb"));
-  encode.Label5->setText("txt");
+  model.setExtensionTag("txt");
   const auto press = [&](const QString& password, const QString& confirmation) {
     encode.Text1->setText(password);
     encode.Text2->setText(confirmation);
@@ -226,6 +232,7 @@ TEST_F(EncodeTest, CancelLeavesNoFileAndEmptiesTheModeWord) {
   EXPECT_EQ(encode.Text1->text(), QString());
   EXPECT_EQ(encode.Text2->text(), QString());
   EXPECT_FALSE(dialog.isVisible());
+  EXPECT_EQ(model.createMode(), session::CreateMode::None);
   EXPECT_EQ(dialog.Label4->text(), QString());
   // The close box cancels the same way.
   encodeFromMenu([](Form2& f) {
@@ -237,6 +244,7 @@ TEST_F(EncodeTest, CancelLeavesNoFileAndEmptiesTheModeWord) {
   // ABBRECHEN in the file dialog keeps the mode word for the next caller.
   WhenModal<Selpr6>([](Selpr6& d) { d.Command3->click(); });
   main.Code_AN->trigger();
+  EXPECT_EQ(model.createMode(), session::CreateMode::Encode);
   EXPECT_EQ(dialog.Label4->text(), QStringLiteral("CODEON"));
 }
 
@@ -335,7 +343,9 @@ TEST_F(EncodeTest, TheLastCommandStartedIsTheCheckedOne) {
   main.Code_Aus->trigger();
   EXPECT_FALSE(main.Code_AN->isChecked());
   EXPECT_TRUE(main.Code_Aus->isChecked());
-  EXPECT_EQ(dialog.Label4->text(), QStringLiteral("CODEOFF"));  // ABBBRECHEN leaves it
+  EXPECT_EQ(model.lastCommand(), session::CreateMode::Decode);
+  EXPECT_EQ(model.createMode(), session::CreateMode::Decode);  // ABBBRECHEN leaves it
+  EXPECT_EQ(dialog.Label4->text(), QStringLiteral("CODEOFF"));
 }
 
 TEST_F(EncodeTest, AFolderWithADotTakesTheTagAndTheNameCanBeCorrected) {
@@ -348,6 +358,7 @@ TEST_F(EncodeTest, AFolderWithADotTakesTheTagAndTheNameCanBeCorrected) {
   }
   WhenModal<Selpr6>([&](Selpr6& d) {
     EXPECT_EQ(d.Text1->text(), proposed);
+    EXPECT_EQ(model.proposedName(), QStringLiteral("plan.tmb"));
     EXPECT_EQ(d.Label3->text(), QStringLiteral("plan.tmb"));
     // The user corrects the proposal before ERSTELLEN.
     d.Text1->setText(tempPath("alt.dir/plan.tmb"));
@@ -363,14 +374,24 @@ TEST_F(EncodeTest, AFolderWithADotTakesTheTagAndTheNameCanBeCorrected) {
 }
 
 TEST_F(EncodeTest, AnEmptyLoadedNameFailsTheProposal) {
+  // Loaded with no file selected in the list (a filter change can leave it
+  // so): the loaded name is empty.
   writeFile("n/brief.txt", "abc");
-  load("n/brief.txt");
-  main.Text1->clear();
+  dialog.Command2->setEnabled(true);
+  ASSERT_TRUE(dialog.Dir1->setPath(tempPath("n")));
+  dialog.File1->clearSelection();
+  dialog.Text1->setText(tempPath("n/brief.txt"));
+  dialog.Command2->click();
+  ASSERT_TRUE(model.loaded());
+  EXPECT_EQ(model.loaded()->name, QString());
+  EXPECT_EQ(main.Text1->text(), QString());
+  rec.reset();
   main.Code_AN->trigger();
   EXPECT_EQ(rec.events.mid(0, 2), QStringList({"beep", "message ERROR|none: " + kDeviceError}));
   EXPECT_EQ(rec.messages.size(), 1u);
   EXPECT_FALSE(dialog.isVisible());
   // The steps before the failing one were done.
+  EXPECT_EQ(model.extensionTag(), QStringLiteral("txt"));
   EXPECT_EQ(encode.Label5->text(), QStringLiteral("txt"));
   EXPECT_TRUE(main.Code_AN->isChecked());
   EXPECT_EQ(dialog.Dir1->path(), root());

@@ -21,6 +21,7 @@
 #include "main_window/form1.h"
 #include "platform/file_slots.h"
 #include "platform/text_rules.h"
+#include "session/session.h"
 #include "tests/platform/gui_test.h"
 #include "viewer/form8.h"
 
@@ -40,7 +41,7 @@ class FileDialogTest : public test::GuiTest {
     dialog.setWindowTitle(" Datei öffnen");
     dialog.Command1->setEnabled(false);
     dialog.Command2->setEnabled(true);
-    dialog.Label3->clear();
+    session::Current().setProposedName(QString());
     dialog.Text1->clear();
     ASSERT_TRUE(dialog.RefreshLists());
   }
@@ -141,14 +142,14 @@ TEST_F(FileDialogTest, ClickingAFileJoinsFolderAndName) {
 
 TEST_F(FileDialogTest, FolderChangeKeepsTheProposedName) {
   const QString texte = makeFolder("Texte");
-  dialog.Label3->setText("brief.tmb");
+  session::Current().setProposedName("brief.tmb");
   ASSERT_TRUE(dialog.Dir1->setPath(texte));
   EXPECT_EQ(dialog.Text1->text(), texte + kSep + "brief.tmb");
   const QString root = QDir::toNativeSeparators(QDir::rootPath());
   ASSERT_TRUE(dialog.Dir1->setPath(root));
   EXPECT_EQ(dialog.Text1->text(), root + "brief.tmb");
   // In open mode the box holds just the folder with its separator.
-  dialog.Label3->clear();
+  session::Current().setProposedName(QString());
   ASSERT_TRUE(dialog.Dir1->setPath(texte));
   EXPECT_EQ(dialog.Text1->text(), texte + kSep);
   // The change runs with the busy pointer and ends with the normal one.
@@ -165,8 +166,8 @@ TEST_F(FileDialogTest, CreateModeProposalFollowsTheFolderAndTheFallBack) {
   EXPECT_FALSE(dialog.Command2->isEnabled());
   EXPECT_TRUE(dialog.Directory->menuAction()->isEnabled());
   dialog.Text1->setReadOnly(false);
-  dialog.Label3->setText("brief.tmb");
-  dialog.Label4->setText("CODEON");
+  session::Current().setProposedName("brief.tmb");
+  session::Current().setCreateMode(session::CreateMode::Encode);
   writeFile("Texte/alt.txt");
   ASSERT_TRUE(dialog.Dir1->setPath(tempPath("Texte")));
   EXPECT_EQ(dialog.Text1->text(), tempPath("Texte") + kSep + "brief.tmb");
@@ -392,7 +393,7 @@ TEST_F(FileDialogTest, AnInvalidPatternIsReplacedByAllFiles) {
 }
 
 TEST_F(FileDialogTest, CancelAndTheCloseBoxOnlyHide) {
-  dialog.Label4->setText("CODEON");
+  session::Current().setCreateMode(session::CreateMode::Encode);
   dialog.Text1->setText("/x/brief.tmb");
   test::WhenModal<Selpr6>([](Selpr6& d) { d.Command3->click(); });
   dialog.exec();
@@ -411,9 +412,12 @@ TEST_F(FileDialogTest, DoubleClickLoadsOnlyInOpenMode) {
   dialog.Command2->setEnabled(false);  // a create mode
   clickFile("a.txt");
   emit dialog.File1->itemDoubleClicked(dialog.File1->currentItem());
+  EXPECT_FALSE(session::Current().loaded());
   EXPECT_EQ(main.Label5->text(), QString());
   dialog.Command2->setEnabled(true);
   emit dialog.File1->itemDoubleClicked(dialog.File1->currentItem());
+  ASSERT_TRUE(session::Current().loaded());
+  EXPECT_EQ(session::Current().loaded()->path, tempPath("d/a.txt"));
   EXPECT_EQ(main.Label5->text(), tempPath("d/a.txt"));
 }
 
@@ -440,6 +444,15 @@ TEST_F(FileDialogTest, LoadingAPlainFileFillsTheRecord) {
   main.Datei_öffnen->trigger();
   EXPECT_FALSE(dialog.isVisible());
   EXPECT_EQ(main.windowTitle(), "  " + path);
+  const session::Session& model = session::Current();
+  ASSERT_TRUE(model.loaded());
+  EXPECT_EQ(model.loaded()->name, QStringLiteral("bericht.txt"));
+  EXPECT_EQ(model.loaded()->path, path);
+  EXPECT_EQ(model.loaded()->size, 1234u);
+  EXPECT_FALSE(model.loaded()->encoded);
+  EXPECT_EQ(model.loaded()->changed, QDateTime(QDate(2024, 2, 29), QTime(7, 5, 9)));
+  EXPECT_EQ(model.rememberedFolder(), tempPath("Daten"));
+  EXPECT_EQ(model.rememberedDrive(), dialog.Drive1->drive());
   EXPECT_EQ(main.Text1->text(), QStringLiteral("bericht.txt"));
   EXPECT_EQ(main.Label5->text(), path);
   EXPECT_EQ(main.Label3->text(), QStringLiteral(" 1234"));
@@ -542,6 +555,7 @@ TEST_F(FileDialogTest, AFailedLoadLeavesNoFileLoaded) {
   EXPECT_EQ(rec.messages[0].text, QStringLiteral("Fehler beim Zugriff auf Pfad/Datei"));
   EXPECT_EQ(rec.messages[0].title, QStringLiteral("ERROR"));
   EXPECT_EQ(rec.messages[0].icon, platform::MessageIcon::None);
+  EXPECT_FALSE(session::Current().loaded());
   EXPECT_EQ(main.Text1->text(), QStringLiteral("ERROR"));
   EXPECT_EQ(main.Label1->text(), QString());
   EXPECT_EQ(main.Label3->text(), QString());
@@ -552,6 +566,7 @@ TEST_F(FileDialogTest, AFailedLoadLeavesNoFileLoaded) {
   EXPECT_TRUE(main.Label10->isHidden());
   EXPECT_EQ(main.Label7->text(), QStringLiteral(" 0 MB"));
   EXPECT_EQ(main.Label8->text(), date);
+  EXPECT_EQ(session::Current().rememberedFolder(), folder);
   EXPECT_EQ(dialog.Label5->text(), folder);
   EXPECT_EQ(box.textLength(), 0);
   EXPECT_EQ(Files().slot1(), nullptr);
@@ -576,6 +591,32 @@ TEST_F(FileDialogTest, AFileThatCannotBeReadIsAnAccessFailure) {
   EXPECT_FALSE(main.Image3->isHidden());
   EXPECT_TRUE(main.Label10->isHidden());
   EXPECT_TRUE(main.Label9->isHidden());
+}
+
+// A path typed or dropped can still name what the list leaves out; loading
+// refuses it at once instead of waiting for a pipe's writer.
+TEST_F(FileDialogTest, WhatIsNoRegularFileIsRefusedWithoutWaiting) {
+  const QString fifo = tempPath("rohr");
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  ASSERT_TRUE(QFile::link(fifo, tempPath("rohr-verweis")));
+  ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), tempPath("geraet")));
+  writeFile("gut.txt", "gut");
+  for (const QString& path : {fifo, tempPath("rohr-verweis"), tempPath("geraet")}) {
+    SCOPED_TRACE(path.toStdString());
+    load(tempPath(), "gut.txt");
+    ASSERT_NE(Files().slot1(), nullptr);
+    rec.reset();
+    openMode();
+    dialog.Text1->setText(path);
+    dialog.Command2->click();
+    EXPECT_EQ(rec.beeps, 1);
+    ASSERT_EQ(rec.messages.size(), 1u);
+    EXPECT_EQ(rec.messages[0].text, QStringLiteral("Fehler beim Zugriff auf Pfad/Datei"));
+    EXPECT_EQ(main.Text1->text(), QStringLiteral("ERROR"));
+    EXPECT_EQ(main.Label5->text(), QString());
+    EXPECT_EQ(Files().slot1(), nullptr);
+    EXPECT_EQ(box.textLength(), 0);
+  }
 }
 
 TEST_F(FileDialogTest, ASecondLoadReplacesTheFirst) {

@@ -12,6 +12,7 @@
 #include "file_dialog/form14.h"
 #include "file_dialog/selpr6.h"
 #include "startup/help_texts.h"
+#include "session/session.h"
 #include "tests/platform/gui_test.h"
 #include "viewer/form21.h"
 
@@ -30,7 +31,7 @@ class NewFolderTest : public test::GuiTest {
   void createMode(const QString& folder, const QString& proposed = QStringLiteral("brief.tmb")) {
     files.Command1->setEnabled(true);
     files.Command2->setEnabled(false);
-    files.Label3->setText(proposed);
+    session::Current().setProposedName(proposed);
     ASSERT_TRUE(files.Dir1->setPath(folder));
     rec.reset();
   }

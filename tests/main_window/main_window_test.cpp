@@ -1,5 +1,5 @@
-// The main window: its start state, menu, F1, the open command and the end
-// of the program.
+// The main window: its start state, menu, F1, the open command, files from
+// outside (command line, drops) and the end of the program.
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -7,13 +7,24 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QComboBox>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+#include <atomic>
+#include <sys/stat.h>
+#include <thread>
 
 #include "file_dialog/selpr6.h"
 #include "main_window/form1.h"
+#include "main_window/outside_files.h"
+#include "platform/background_work.h"
 #include "platform/file_slots.h"
+#include "session/session.h"
 #include "tests/platform/gui_test.h"
 #include "viewer/form21.h"
 #include "viewer/form8.h"
+#include "viewer/rich_text_box.h"
 
 namespace tambril {
 namespace {
@@ -101,8 +112,8 @@ TEST_F(MainWindowTest, OpenCommandPreparesTheFileDialogInOpenMode) {
   dialog.Command2->setEnabled(false);
   dialog.Text1->setReadOnly(false);
   dialog.Text1->setText("/x/brief.tmb");
-  dialog.Label3->setText("brief.tmb");
-  dialog.Label4->setText("CODEON");
+  session::Current().setProposedName("brief.tmb");
+  session::Current().setCreateMode(session::CreateMode::Encode);
   const QString folder = makeFolder("last");
   ASSERT_TRUE(dialog.Dir1->setPath(folder));
   rec.reset();
@@ -116,7 +127,9 @@ TEST_F(MainWindowTest, OpenCommandPreparesTheFileDialogInOpenMode) {
     EXPECT_EQ(d.Label3->text(), QString());
     EXPECT_EQ(d.Text1->text(), QString());
     EXPECT_TRUE(d.Text1->isReadOnly());
-    EXPECT_EQ(d.Label4->text(), QStringLiteral("CODEON"));  // kept
+    EXPECT_EQ(session::Current().proposedName(), QString());
+    EXPECT_EQ(session::Current().createMode(), session::CreateMode::Encode);  // kept
+    EXPECT_EQ(d.Label4->text(), QStringLiteral("CODEON"));
     EXPECT_EQ(d.Dir1->path(), folder);                      // kept
     d.Command3->click();                                     // ABBRECHEN
   });
@@ -158,6 +171,177 @@ TEST_F(MainWindowTest, OpenCommandFallsBackToTheRootWhenTheLastFolderIsGone) {
   test::WhenModal<Selpr6>([&](Selpr6& d) { opened = true; d.Command3->click(); });
   form.Datei_öffnen->trigger();
   EXPECT_TRUE(opened);
+}
+
+// Files from outside go through the file dialog's loading step.
+class OutsideFileTest : public MainWindowTest {
+ protected:
+  Selpr6& dialog = Windows::get<Selpr6>();
+
+  // Drops `data` on the main window as a file manager would: enter, then drop.
+  // Returns whether the window took the drag.
+  bool drop(QMimeData* data) {
+    const QPointF centre(form.width() / 2.0, form.height() / 2.0);
+    QDragEnterEvent enter(centre.toPoint(), Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&form, &enter);
+    QDropEvent dropped(centre, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&form, &dropped);
+    QCoreApplication::processEvents();
+    delete data;
+    return enter.isAccepted();
+  }
+  static QMimeData* urls(const QList<QUrl>& list) {
+    auto* data = new QMimeData;
+    data->setUrls(list);
+    return data;
+  }
+  QString viewerText() const {
+    const RichTextBox& box = *Windows::get<Form8>().RichTextBox1;
+    return box.text(0, box.textLength());
+  }
+  void expectLoaded(const QString& path, const QString& name) {
+    EXPECT_EQ(form.Label5->text(), path);
+    EXPECT_EQ(form.Text1->text(), name);
+    EXPECT_EQ(form.windowTitle(), "  " + path);
+    ASSERT_NE(Files().slot1(), nullptr);
+    // The dialog is left in the file's folder, as after "ÖFFNEN".
+    const QString folder = QFileInfo(path).absolutePath();
+    EXPECT_EQ(dialog.Dir1->path(), folder);
+    EXPECT_EQ(dialog.Label5->text(), folder);
+    EXPECT_EQ(dialog.Text1->text(), path);
+    EXPECT_TRUE(dialog.Command2->isEnabled());
+    EXPECT_TRUE(dialog.isHidden());
+  }
+};
+
+TEST_F(OutsideFileTest, TheFileOnTheCommandLineIsLoadedWhenTheMainWindowAppears) {
+  dialog.Dir1->setPath(makeFolder("anderswo"));
+  // The dialog's filter would hide the file; it is loaded with its name all the same.
+  dialog.Combo1->setEditText(QStringLiteral("*.tmb"));
+  const QString path = writeFile("Briefe/brief.txt", "Hallo Welt");
+  form.hide();
+  LoadWhenMainWindowAppears(OutsidePath(QUrl::fromLocalFile(path).toString()));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(form.Label5->text(), QString()) << "loaded before the window appeared";
+
+  form.show();
+  for (int i = 0; i < 10 && form.Label5->text().isEmpty(); ++i) QCoreApplication::processEvents();
+  expectLoaded(path, QStringLiteral("brief.txt"));
+  EXPECT_EQ(form.Label1->text(), QStringLiteral(" 10 Byte"));
+  EXPECT_TRUE(form.Label9->isHidden());
+  EXPECT_FALSE(form.Label10->isHidden());
+  EXPECT_EQ(viewerText(), QStringLiteral("Hallo Welt"));
+  EXPECT_TRUE(rec.messages.empty());
+
+  // Only the first showing loads.
+  QFile::remove(path);
+  form.hide();
+  form.show();
+  for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+  EXPECT_TRUE(rec.messages.empty());
+  EXPECT_EQ(form.Label5->text(), path);
+}
+
+TEST_F(OutsideFileTest, ArgumentsAreTakenFromTheCurrentFolder) {
+  const QString folder = makeFolder("hier");
+  const QString before = QDir::currentPath();
+  QDir::setCurrent(folder);
+  EXPECT_EQ(OutsidePath(QStringLiteral("a.tmb")), folder + "/a.tmb");
+  EXPECT_EQ(OutsidePath(QStringLiteral("../hier/./b.txt")), folder + "/b.txt");
+  QDir::setCurrent(before);
+  EXPECT_EQ(OutsidePath(QStringLiteral("file:///tmp/x%20y.tmb")), QStringLiteral("/tmp/x y.tmb"));
+  EXPECT_EQ(OutsidePath(QStringLiteral("/a//b/../c.txt")), QStringLiteral("/a/c.txt"));
+}
+
+TEST_F(OutsideFileTest, WhatCannotBeLoadedGetsTheLoadingMessages) {
+  const QString access = QStringLiteral("Fehler beim Zugriff auf Pfad/Datei");
+  const QString fifo = tempPath("rohr");
+  ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+  struct Case {
+    QString path;
+    QString message;
+  };
+  const Case cases[] = {
+      {tempPath("fehlt.txt"), access},
+      {tempPath("gibt/es/nicht.txt"), access},
+      {makeFolder("Ordner"), access},
+      // A pipe would wait for a writer for good if it were opened.
+      {fifo, access},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path.toStdString());
+    writeFile("gut.txt", "gut");
+    LoadFromOutside(tempPath("gut.txt"));
+    ASSERT_EQ(form.Label5->text(), tempPath("gut.txt"));
+    rec.reset();
+    LoadFromOutside(c.path);
+    EXPECT_EQ(rec.beeps, 1);
+    ASSERT_EQ(rec.messages.size(), 1u);
+    EXPECT_EQ(rec.messages[0].text, c.message);
+    EXPECT_EQ(rec.messages[0].title, QStringLiteral("ERROR"));
+    EXPECT_EQ(form.Text1->text(), QStringLiteral("ERROR"));
+    EXPECT_EQ(form.Label5->text(), QString());
+    EXPECT_EQ(Files().slot1(), nullptr);
+    EXPECT_EQ(form.windowTitle(), "  " + c.path);
+  }
+}
+
+TEST_F(OutsideFileTest, DroppedFilesAreLoadedTheSameWay) {
+  const QString first = writeFile("a/erste.tmb", "12345");
+  const QString second = writeFile("b/zweite.txt", "x");
+  // Several files: the first is taken.
+  EXPECT_TRUE(drop(urls({QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)})));
+  expectLoaded(first, QStringLiteral("erste.tmb"));
+  EXPECT_FALSE(form.Label9->isHidden());
+  EXPECT_TRUE(rec.messages.empty());
+
+  // A folder and a URL that is no local file fail as a load does.
+  for (const QUrl& url : {QUrl::fromLocalFile(makeFolder("c")), QUrl(QStringLiteral("https://example.org/x.txt"))}) {
+    SCOPED_TRACE(url.toString().toStdString());
+    rec.reset();
+    EXPECT_TRUE(drop(urls({url})));
+    ASSERT_EQ(rec.messages.size(), 1u);
+    EXPECT_EQ(rec.messages[0].text, QStringLiteral("Fehler beim Zugriff auf Pfad/Datei"));
+    EXPECT_EQ(form.Label5->text(), QString());
+  }
+
+  // Text without a URL is not taken at all.
+  rec.reset();
+  auto* text = new QMimeData;
+  text->setText(second);
+  EXPECT_FALSE(drop(text));
+  EXPECT_TRUE(rec.events.isEmpty());
+  EXPECT_EQ(form.Label5->text(), QString());
+
+  EXPECT_TRUE(drop(urls({QUrl::fromLocalFile(second)})));
+  expectLoaded(second, QStringLiteral("zweite.txt"));
+}
+
+TEST_F(OutsideFileTest, DropsAreIgnoredWhileAModalWindowIsOpenOrAPassRuns) {
+  const QString path = writeFile("brief.txt", "Hallo");
+  bool takenInDialog = true;
+  test::WhenModal<Form8>([&](Form8& viewer) {
+    takenInDialog = drop(urls({QUrl::fromLocalFile(path)}));
+    viewer.hide();
+  });
+  form.Window->trigger();
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(takenInDialog);
+  EXPECT_EQ(form.Label5->text(), QString());
+
+  std::atomic<bool> dropped{false};
+  bool takenInPass = true;
+  QTimer::singleShot(0, &form, [&] {
+    takenInPass = drop(urls({QUrl::fromLocalFile(path)}));
+    dropped = true;
+  });
+  RunBeside([&] {
+    while (!dropped) std::this_thread::yield();
+  });
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(takenInPass);
+  EXPECT_EQ(form.Label5->text(), QString());
+  EXPECT_TRUE(rec.messages.empty());
 }
 
 TEST_F(MainWindowTest, WindowShowsTheViewerModally) {

@@ -58,6 +58,52 @@ TEST(RtfRobustness, HugeAndOddParameters) {
   EXPECT_EQ(text, QStringView(u"\u00ff\u00e4" "d"));
 }
 
+// Sizes that cost a text box more than linear time or all memory: many
+// distinct fonts and colours (each makes formats of its own), one enormous
+// paragraph (laid out in one piece) and a great many paragraphs.
+TEST(RtfRobustness, ManyFontsColoursAndParagraphsStayBounded) {
+  QByteArray fonts = "{\\rtf1{\\fonttbl";
+  QByteArray colours = "{\\colortbl;";
+  QByteArray text;
+  for (int i = 0; i < 3000; ++i) {
+    fonts += "{\\f" + QByteArray::number(i) + " Font" + QByteArray::number(i) + ";}";
+    colours += "\\red" + QByteArray::number(i % 256) + "\\green" + QByteArray::number(i / 256) + "\\blue0;";
+    text += "\\f" + QByteArray::number(i) + "\\cf" + QByteArray::number(i + 1) + " w";
+  }
+  const auto doc = Load(fonts + "}" + colours + "}" + text + "}");
+  EXPECT_EQ(RawText(*doc), QString(3000, u'w'));
+  EXPECT_EQ(Family(FormatAt(*doc, 0)), u"Font0");
+  EXPECT_EQ(FormatAt(*doc, 1).foreground().color(), QColor(1, 0, 0));
+  // Beyond the cap the default font and colour.
+  EXPECT_FALSE(FormatAt(*doc, 2999).hasProperty(QTextFormat::FontFamilies));
+  EXPECT_FALSE(FormatAt(*doc, 2999).hasProperty(QTextFormat::ForegroundBrush));
+  EXPECT_LT(doc->allFormats().size(), 600);
+
+  // One paragraph of 100 000 characters is shown in pieces, ended at a
+  // space where there is one; no character is lost.
+  QByteArray words;
+  while (words.size() < 100000) words += "Wort ";
+  const QString wordsText = LoadBoth("{\\rtf1 " + words + "}");
+  EXPECT_TRUE(QString(wordsText).remove(u'\n') == QString::fromLatin1(words));
+  for (const QStringView line : QStringView(wordsText).split(u'\n')) {
+    EXPECT_TRUE(line.endsWith(u' ') || line.size() < 8192) << line.size();
+  }
+  const QString letters = LoadBoth("{\\rtf1 " + QByteArray(100000, 'x') + "}");
+  EXPECT_TRUE(QString(letters).remove(u'\n') == QString(100000, u'x'));
+  EXPECT_LE(letters.indexOf(u'\n'), 16384);
+
+  // 300 000 paragraphs: the text is all there, but beyond a number of
+  // paragraphs they are joined into longer ones by line breaks.
+  QByteArray pars = "{\\rtf1 ";
+  for (int i = 0; i < 300000; ++i) pars += i % 1000 == 0 ? "a\\par " : "\\par ";
+  pars += "}";
+  const auto many = Load(pars);
+  EXPECT_TRUE(RawText(*many) == RtfToPlainText(pars));
+  EXPECT_EQ(RawText(*many).size(), 300 + 299999);  // the last mark ends the text
+  EXPECT_LE(many->blockCount(), 100000 + 300000 / 8192 + 1);
+  EXPECT_GT(many->blockCount(), 99000);
+}
+
 TEST(RtfRobustness, TruncatedAtAnyPointShowsAPrefix) {
   // Cut before a control word, group or text byte, a file shows the start
   // of what the whole file shows (an unfinished surrogate pair or paragraph

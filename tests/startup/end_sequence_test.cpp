@@ -16,6 +16,7 @@
 #include "startup/module2.h"
 #include "startup/program_end.h"
 #include "tests/platform/gui_test.h"
+#include "viewer/help_procedures.h"
 
 namespace tambril {
 namespace {

@@ -13,7 +13,9 @@
 #include "main_window/form1.h"
 #include "startup/help_texts.h"
 #include "startup/module2.h"
+#include "session/session.h"
 #include "tests/platform/gui_test.h"
+#include "viewer/help_procedures.h"
 #include "viewer/form21.h"
 
 namespace tambril {
@@ -84,19 +86,22 @@ TEST_F(HelpProceduresTest, FileDialogHelpGoesByModeThenByTheDecodingMark) {
   Form1& main = Windows::get<Form1>();
   Selpr6& files = Windows::get<Selpr6>();
   const auto help = [&] { return shownBy([&] { files.Command4->click(); }); };
-  // Open mode wins whatever the marks say.
+  session::Session& s = session::Current();
+  // Open mode wins whatever command was started last.
   files.Command2->setEnabled(true);
-  main.Code_Aus->setChecked(true);
+  s.setLastCommand(session::CreateMode::Decode);
   EXPECT_EQ(help(), startup::OpenInfoText());
-  main.Code_Aus->setChecked(false);
+  s.setLastCommand(session::CreateMode::None);
   EXPECT_EQ(help(), startup::OpenInfoText());
-  // Create modes: the decoding mark decides.
+  // Create modes: the decoding command (its mark in the menu) decides.
   files.Command2->setEnabled(false);
   EXPECT_EQ(help(), startup::CreateEncodedInfoText());
-  main.Code_Aus->setChecked(true);
+  s.setLastCommand(session::CreateMode::Decode);
+  EXPECT_TRUE(main.Code_Aus->isChecked());
   EXPECT_EQ(help(), startup::CreateDecodedInfoText());
-  main.Code_AN->setChecked(true);  // only Code_Aus counts
-  main.Code_Aus->setChecked(false);
+  s.setLastCommand(session::CreateMode::Encode);
+  EXPECT_TRUE(main.Code_AN->isChecked());
+  EXPECT_FALSE(main.Code_Aus->isChecked());
   EXPECT_EQ(help(), startup::CreateEncodedInfoText());
 }
 

@@ -6,6 +6,7 @@
 
 #include "startup/module2.h"
 #include "tests/platform/gui_test.h"
+#include "viewer/help_procedures.h"
 #include "tests/startup/wave_helpers.h"
 
 namespace tambril {

@@ -15,7 +15,8 @@
 #include "file_dialog/form14.h"
 #include "file_dialog/selpr6.h"
 #include "main_window/form1.h"
-#include "startup/module2.h"
+#include "startup/tooltips.h"
+#include "main_window/program.h"
 #include "tests/platform/gui_test.h"
 #include "viewer/form5.h"
 
@@ -100,6 +101,17 @@ TEST_F(ToolTipsTest, TheMainWindowsStartAssignsEveryRow) {
   // Not yet given a mode: "ÖFFNEN" is enabled, so the open-mode texts.
   EXPECT_TRUE(files.Command2->isEnabled());
   expectFileDialogMode(true);
+  // Every row of the table reaches a control of that name in its window.
+  for (const startup::ToolTipRow& row : startup::ToolTipRows()) {
+    QWidget* window = nullptr;
+    for (QWidget* w : std::initializer_list<QWidget*>{&main, &files, &encode, &check, &decode, &search, &folder}) {
+      if (w->objectName() == QLatin1String(row.window)) window = w;
+    }
+    ASSERT_NE(window, nullptr) << row.window;
+    auto* control = window->findChild<QWidget*>(QLatin1String(row.control));
+    ASSERT_NE(control, nullptr) << row.window << "." << row.control;
+    EXPECT_EQ(control->toolTip(), QString::fromUtf8(row.text)) << row.window << "." << row.control;
+  }
   // No tooltips elsewhere: the labels without a row, the folder dialog's prompt.
   EXPECT_EQ(main.Label3->toolTip(), QString());
   EXPECT_EQ(files.Label1->toolTip(), QString());

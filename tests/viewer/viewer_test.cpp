@@ -142,6 +142,20 @@ TEST_F(ViewerTest, RichTextFindsInTheDocument) {
   ASSERT_GE(first, 0);
   EXPECT_EQ(box.selectedText(), QStringLiteral("abc"));
   EXPECT_GT(box.find("abc", first + 1, 0), first);
+  // The same rules as for 8-bit text, across paragraphs; a no-break space
+  // reads as a space.
+  box.loadRtf("{\\rtf1 Haus\\par haus Hausflur\\~haus\\par H\\'c4USER}");
+  EXPECT_EQ(box.find("haus", 0, 0), 0);
+  EXPECT_EQ(box.find("haus", 1, 0), 5);
+  EXPECT_EQ(box.find("Haus", 1, RichTextBox::MatchCase), 10);
+  EXPECT_EQ(box.find("haus", 6, RichTextBox::WholeWord), 19);
+  EXPECT_EQ(box.find("flur haus", 0, 0), 14);
+  EXPECT_EQ(box.find(QStringLiteral("häuser"), 0, 0), 24);
+  EXPECT_EQ(box.find(QStringLiteral("häuser"), 0, RichTextBox::MatchCase), -1);
+  EXPECT_EQ(box.find("s\nh", 0, 0), -1);  // never across a paragraph end
+  // A new text is searched, not the one before.
+  box.loadRtf("{\\rtf1 xy Haus}");
+  EXPECT_EQ(box.find("haus", 0, 0), 3);
   box.clear();
   EXPECT_EQ(box.textLength(), 0);
   EXPECT_FALSE(box.isPlain());
@@ -235,8 +249,7 @@ TEST_F(ViewerTest, SelectedCharactersAreDrawnInsideTheirHighlight) {
 TEST(ViewerDisplay, SizeDecidesHowAFileIsShown) {
   using D = RichTextBox::Display;
   EXPECT_EQ(RichTextBox::DisplayFor(0, true), D::Rich);
-  EXPECT_EQ(RichTextBox::DisplayFor(RichTextBox::kMaxRichBytes, true), D::Rich);
-  EXPECT_EQ(RichTextBox::DisplayFor(RichTextBox::kMaxRichBytes + 1, true), D::Plain);
+  EXPECT_EQ(RichTextBox::DisplayFor(RichTextBox::kMaxShownBytes, true), D::Rich);  // RTF of any size
   EXPECT_EQ(RichTextBox::DisplayFor(RichTextBox::kMaxShownBytes, false), D::Plain);
   EXPECT_EQ(RichTextBox::DisplayFor(RichTextBox::kMaxShownBytes + 1, false), D::TooLarge);
   EXPECT_EQ(RichTextBox::DisplayFor(RichTextBox::kMaxShownBytes + 1, true), D::TooLarge);

@@ -26,6 +26,16 @@ constexpr size_t kMaxDepth = 1000;
 // A control word has at most 32 letters; longer ones are read in full but
 // never match.
 constexpr qsizetype kMaxWord = 32;
+// Real documents use a few dozen fonts and colours. Entries beyond these
+// counts are dropped, so their text takes the default font and colour: every
+// distinct font or colour makes its own formats, and a text box's cost grows
+// with their number.
+constexpr size_t kMaxFonts = 256;
+constexpr size_t kMaxColors = 256;
+// A paragraph this long ends at its next space, and one twice as long ends
+// at once: a text box lays a paragraph out in one piece, so one enormous
+// paragraph would take all memory and seconds for every change of width.
+constexpr qsizetype kLongParagraph = 8192;
 
 enum class Dest : std::uint8_t { Text, Skip, FontTable, ColorTable };
 
@@ -105,6 +115,7 @@ class Parser {
   QString run_;
   CharProps runChars_;
   bool paraHasContent_ = false;
+  qsizetype paraLength_ = 0;  // characters of the open paragraph so far
   int pendingTabs_ = 0;  // cells ended; their tabs go out before the next text
   // A paragraph mark inside a table cell waits: when the cell ends right
   // after it, it only closed the cell's text and the row stays one line.
@@ -581,6 +592,9 @@ void Parser::Emit(QStringView text) {
   }
   run_.append(text);
   paraHasContent_ = true;
+  paraLength_ += text.size();
+  if (paraLength_ >= kLongParagraph && ((text.size() == 1 && text[0] == u' ') || paraLength_ >= 2 * kLongParagraph))
+    EndParagraph();
 }
 
 void Parser::FlushRun() {
@@ -597,6 +611,7 @@ void Parser::EndParagraph(const ParaProps& para) {
   ResolveCellParagraph();
   pendingTabs_ = 0;
   paraHasContent_ = false;
+  paraLength_ = 0;
   sink_.EndParagraph(para, cur_.chars, tables_);
 }
 
@@ -614,6 +629,7 @@ void Parser::ResolveCellParagraph() {
   cellParPending_ = false;
   pendingTabs_ = 0;
   paraHasContent_ = false;
+  paraLength_ = 0;
   sink_.EndParagraph(cellPara_, cellChars_, tables_);
 }
 
@@ -624,7 +640,7 @@ void Parser::CommitFont() {
     fontEntry_.codePage = SymbolFontCodePage(fontEntry_.name);
     fontEntry_.translated = fontEntry_.codePage != 0;
   }
-  if (!fontEntry_.name.isEmpty()) {
+  if (!fontEntry_.name.isEmpty() && (tables_.fonts.size() < kMaxFonts || tables_.fonts.contains(fontNumber_))) {
     tables_.fonts[fontNumber_] = fontEntry_;
     ++tables_.version;
   }
@@ -633,6 +649,10 @@ void Parser::CommitFont() {
 }
 
 void Parser::CommitColor() {
+  if (tables_.colors.size() >= kMaxColors) {
+    red_ = green_ = blue_ = -1;
+    return;
+  }
   if (red_ < 0 && green_ < 0 && blue_ < 0)
     tables_.colors.emplace_back();  // the automatic colour
   else

@@ -80,6 +80,14 @@ struct CharPropsHash {
   }
 };
 
+// A text document spends some hundred bytes and a share of every layout pass
+// on each paragraph. Beyond this many, paragraphs are joined into the one
+// before as forced line breaks (which count one character, as a paragraph
+// end does) until that one holds kJoinedLength characters: the text and its
+// character formats stay, the joined paragraphs share one paragraph format.
+constexpr int kMaxBlocks = 100000;
+constexpr qsizetype kJoinedLength = 8192;
+
 // Builds the document through one cursor. A paragraph's format is known
 // only at its mark, so its runs wait until then and the block is inserted
 // with its formats in one step; the final \par of a file thus leaves no
@@ -114,10 +122,18 @@ class DocumentSink final : public Sink {
       cursor_.setBlockFormat(blockFormat_);
       cursor_.setBlockCharFormat(markFormat);
       firstBlock_ = false;
+    } else if (blocks_ >= kMaxBlocks && blockLength_ < kJoinedLength) {
+      cursor_.insertText(QString(QChar::LineSeparator), markFormat);
+      ++blockLength_;
     } else {
       cursor_.insertBlock(blockFormat_, markFormat);
+      ++blocks_;
+      blockLength_ = 0;
     }
-    for (const auto& [text, format] : runs_) cursor_.insertText(text, format);
+    for (const auto& [text, format] : runs_) {
+      cursor_.insertText(text, format);
+      blockLength_ += text.size();
+    }
     runs_.clear();
   }
 
@@ -135,6 +151,8 @@ class DocumentSink final : public Sink {
 
   QTextCursor cursor_;
   bool firstBlock_ = true;
+  int blocks_ = 1;
+  qsizetype blockLength_ = 0;  // characters of the last block
   std::vector<std::pair<QString, QTextCharFormat>> runs_;  // of the open paragraph
   std::unordered_map<CharProps, QTextCharFormat, CharPropsHash> formats_;
   int formatsVersion_ = -1;

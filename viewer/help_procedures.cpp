@@ -1,11 +1,10 @@
-// The text procedures: each puts one help or info text into the help
-// window, creating the window on first use; the callers then show it.
+#include "viewer/help_procedures.h"
+
 #include <QTimer>
 #include <QWindow>
 
 #include "platform/windows.h"
 #include "startup/help_texts.h"
-#include "startup/module2.h"
 #include "viewer/form21.h"
 
 using tambril::Windows;

@@ -1,0 +1,40 @@
+#pragma once
+// Files that come from outside the program: a file named on the command line
+// (the file manager's "open with") and files dropped on the main window. Both
+// are loaded by the file dialog's own loading step, as if the user had chosen
+// the file there and pressed "ÖFFNEN": same record, same messages, and the
+// dialog is left in the file's folder.
+#include <QString>
+
+class Form1;
+class QMimeData;
+
+namespace tambril {
+
+// The local path that a command-line argument names: a path as it is, or a
+// file:// URL. Relative paths are taken from the current folder.
+QString OutsidePath(const QString& argument);
+
+// Loads `path` (absolute) through the file dialog's loading step without
+// showing the dialog. The dialog is put into open mode, its lists go to the
+// file's folder (if that folder can be opened) with the file selected, and
+// its name box holds the path.
+void LoadFromOutside(const QString& path);
+
+// Loads `path` once the main window has appeared for the first time, after
+// the splash.
+void LoadWhenMainWindowAppears(const QString& path);
+
+// The path a drop would load: the first URL of `data` (a local file's path,
+// or the text of any other URL, which then cannot be loaded); empty when
+// `data` carries no URL at all.
+QString DroppedPath(const QMimeData& data);
+
+// Whether a file may be loaded from outside now: not while a modal window is
+// open or a coding pass runs.
+bool MayLoadFromOutside();
+
+// Makes the main window take dropped files.
+void AcceptFileDrops(Form1& window);
+
+}  // namespace tambril

@@ -1,0 +1,54 @@
+#include "main_window/program.h"
+
+#include <QLineEdit>
+
+#include "coding_dialogs/form2.h"
+#include "coding_dialogs/form3.h"
+#include "coding_dialogs/form4.h"
+#include "file_dialog/form14.h"
+#include "file_dialog/selpr6.h"
+#include "main_window/form1.h"
+#include "platform/windows.h"
+#include "startup/form7.h"
+#include "startup/program_end.h"
+#include "startup/tooltips.h"
+#include "viewer/form5.h"
+
+namespace tambril {
+
+void ConnectWindows() {
+  Form7::SetOnEnd([] { Windows::get<Form1>().show(); });
+  SetMainWindowEnd([] {
+    Form1* main = Windows::find<Form1>();
+    if (main) main->Form_Terminate();
+    return main != nullptr;
+  });
+  Selpr6::SetHandOn([](session::CreateMode mode, const QString& name) {
+    if (mode == session::CreateMode::Encode) {
+      Form2& encode = Windows::get<Form2>();
+      encode.Text3->setText(name);
+      encode.exec();
+    } else if (mode == session::CreateMode::Decode) {
+      Form4& decode = Windows::get<Form4>();
+      decode.Text1->setText(name);
+      decode.exec();
+    }
+  });
+}
+
+void SetToolTips(Form1& main) {
+  startup::ApplyToolTips(main);
+  Selpr6& files = Windows::get<Selpr6>();
+  startup::ApplyToolTips(files, files.InOpenMode());
+  startup::ApplyToolTips(Windows::get<Form2>());
+  startup::ApplyToolTips(Windows::get<Form3>());
+  startup::ApplyToolTips(Windows::get<Form4>());
+  startup::ApplyToolTips(Windows::get<Form5>());
+  startup::ApplyToolTips(Windows::get<Form14>());
+}
+
+}  // namespace tambril
+
+namespace Module2 {
+void SetToolTips() { tambril::SetToolTips(tambril::Windows::get<Form1>()); }
+}  // namespace Module2
