@@ -293,8 +293,7 @@ TEST_F(OutsideFileTest, WhatCannotBeLoadedGetsTheLoadingMessages) {
       {tempPath("fehlt.txt"), access},
       {tempPath("gibt/es/nicht.txt"), access},
       {makeFolder("Ordner"), access},
-      // A pipe would wait for a writer for good if it were opened; it is
-      // no file to load, as a missing one is not.
+      // A pipe would wait for a writer for good if it were opened.
       {fifo, access},
   };
   for (const Case& c : cases) {
