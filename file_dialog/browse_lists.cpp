@@ -214,6 +214,8 @@ void FolderList::fill() {
     const QString name = QDir(folder).isRoot() ? Native(folder) : QFileInfo(folder).fileName();
     auto* item = new QListWidgetItem(open, QString(depth * 2, QLatin1Char(' ')) + name, this);
     item->setData(Qt::UserRole, Native(folder));
+    // A screen reader says the name, not the indentation.
+    item->setData(Qt::AccessibleTextRole, name);
     ++depth;
   }
   if (QListWidgetItem* current = item(count() - 1)) setCurrentItem(current);
@@ -222,6 +224,7 @@ void FolderList::fill() {
   for (const QString& sub : subs) {
     auto* item = new QListWidgetItem(closed, QString(depth * 2, QLatin1Char(' ')) + sub, this);
     item->setData(Qt::UserRole, Native(QDir(p).filePath(sub)));
+    item->setData(Qt::AccessibleTextRole, sub);
   }
 }
 

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include "platform/menu_keys.h"
 #include "platform/text_rules.h"
 
 namespace tambril {
@@ -27,6 +28,7 @@ void SetBackground(QWidget& window, const QColor& colour) {
 QMenuBar* InWindowMenuBar(QWidget* window) {
   auto* bar = new QMenuBar(window);
   bar->setNativeMenuBar(false);
+  platform::OpenMenusWithF10(*window, *bar);
   return bar;
 }
 
