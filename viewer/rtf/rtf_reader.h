@@ -9,6 +9,10 @@
 
 namespace tambril::rtf {
 
+// The largest RTF file read as a document; the viewer shows nothing larger,
+// and the command line's show prints a larger one as its 8-bit text.
+inline constexpr qsizetype kMaxRichBytes = qsizetype{256} * 1024 * 1024;
+
 // Replaces the content of `doc` with the document that `rtf` describes:
 // fonts, sizes, bold/italic/underline/strike-out, colours, paragraphs with
 // alignment and indents; tables become tab-separated lines; PNG and JPEG
