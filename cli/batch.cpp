@@ -58,12 +58,19 @@ struct Pending {
 };
 
 // Files per group: each unnamed file holds two handles (file and folder).
+// The soft open-file limit is raised towards the hard one first, so that a
+// group, and the flush it shares, can be large.
 std::size_t GroupSize() {
+  constexpr std::size_t kMost = 2048;
   rlimit lim{};
-  std::size_t n = 256;
-  if (::getrlimit(RLIMIT_NOFILE, &lim) == 0 && lim.rlim_cur != RLIM_INFINITY) {
-    n = std::min<std::size_t>(n, lim.rlim_cur > 64 ? (lim.rlim_cur - 32) / 2 : 1);
+  if (::getrlimit(RLIMIT_NOFILE, &lim) != 0) return 1;
+  if (lim.rlim_cur != RLIM_INFINITY && lim.rlim_cur < 2 * kMost + 64) {
+    rlimit raised = lim;
+    raised.rlim_cur = lim.rlim_max == RLIM_INFINITY ? 2 * kMost + 64 : std::min<rlim_t>(lim.rlim_max, 2 * kMost + 64);
+    if (::setrlimit(RLIMIT_NOFILE, &raised) == 0) lim = raised;
   }
+  std::size_t n = kMost;
+  if (lim.rlim_cur != RLIM_INFINITY) n = std::min<std::size_t>(n, lim.rlim_cur > 64 ? (lim.rlim_cur - 32) / 2 : 1);
   return std::max<std::size_t>(n, 1);
 }
 
