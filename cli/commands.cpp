@@ -19,6 +19,7 @@
 #include <QGuiApplication>
 #include <QTextDocument>
 
+#include "cli/batch.h"
 #include "cli/names.h"
 #include "cli/password.h"
 #include "cli/terminal.h"
@@ -39,8 +40,10 @@ constexpr std::string_view kProgram = "tambril-cli";
 
 constexpr std::string_view kUsage =
     "Usage: tambril-cli encode [--password-stdin] SOURCE [TARGET]\n"
-    "       tambril-cli check  [--password-stdin] FILE\n"
+    "       tambril-cli encode [--password-stdin] [-r] [--quiet] SOURCE...\n"
+    "       tambril-cli check  [--password-stdin] [-r] FILE...\n"
     "       tambril-cli decode [--password-stdin] FILE [TARGET]\n"
+    "       tambril-cli decode [--password-stdin] [-r] [--quiet] FILE...\n"
     "       tambril-cli show FILE\n"
     "       tambril-cli --help | --version\n";
 
@@ -59,6 +62,14 @@ constexpr std::string_view kHelp =
     "           the first \".\" of its name).\n"
     "  show     prints FILE's text as the viewer shows it: RTF files as text,\n"
     "           any other file byte for byte as Windows-1252 characters.\n"
+    "\n"
+    "Given more than two files, or -r, encode and decode code every file beside\n"
+    "itself under its proposed name, with one password for all; decode skips\n"
+    "a file the password does not fit. One line per file, then a summary.\n"
+    "  -r       walks the folders among the files (links to folders are not\n"
+    "           followed); decode takes only names containing \".tmb\", encode\n"
+    "           only the others.\n"
+    "  --quiet  prints nothing but failures.\n"
     "\n"
     "The password is typed on the terminal without echo. With --password-stdin\n"
     "it is the first line of standard input instead (UTF-8, no confirmation).\n"
@@ -89,6 +100,8 @@ struct Arguments {
   std::string command;
   bool passwordStdin = false;
   bool help = false;
+  bool recursive = false;
+  bool quiet = false;
   std::vector<std::string> operands;
 };
 
@@ -105,6 +118,10 @@ std::optional<Arguments> Parse(const std::vector<std::string>& args, int& exitCo
       a.passwordStdin = true;
     } else if (options && (s == "--help" || s == "-h")) {
       a.help = true;
+    } else if (options && s == "-r" && a.command != "show") {
+      a.recursive = true;
+    } else if (options && s == "--quiet" && (a.command == "encode" || a.command == "decode")) {
+      a.quiet = true;
     } else if (options && s.size() > 1 && s[0] == '-') {
       exitCode = UsageError(a.command + ": unknown option '" + s + "'");
       return std::nullopt;
@@ -189,10 +206,19 @@ int RunPass(const char* label, const fs::path& target,
   return kExitOk;
 }
 
+// More than two files, or -r: every file beside itself.
+bool ManyFiles(const Arguments& a) { return a.recursive || a.operands.size() > 2; }
+
 int Encode(const Arguments& a) {
-  if (a.operands.empty() || a.operands.size() > 2) return UsageError("encode: expected SOURCE [TARGET]");
-  const fs::path source = a.operands[0];
+  if (a.operands.empty()) return UsageError("encode: expected SOURCE [TARGET] or SOURCE...");
   int exitCode = kExitOk;
+  if (ManyFiles(a)) {
+    const auto files = CollectFiles(a.operands, a.recursive, false);
+    const auto password = NewPassword(a, a.operands[0], exitCode);
+    if (!password) return exitCode;
+    return RunBatch(BatchMode::Encode, files, *password, {a.recursive, a.quiet});
+  }
+  const fs::path source = a.operands[0];
   const auto in = OpenInput(source, exitCode);
   if (!in) return exitCode;
   const fs::path target = a.operands.size() == 2 ? fs::path(a.operands[1]) : EncodedTarget(source);
@@ -242,9 +268,15 @@ std::optional<codec::CheckResult> CheckFile(const Arguments& a, const fs::path& 
 }
 
 int Check(const Arguments& a) {
-  if (a.operands.size() != 1) return UsageError("check: expected FILE");
-  std::unique_ptr<codec::InputFile> in;
+  if (a.operands.empty()) return UsageError("check: expected FILE...");
   int exitCode = kExitOk;
+  if (a.recursive || a.operands.size() > 1) {
+    const auto files = CollectFiles(a.operands, a.recursive, true);
+    const auto password = TypedPassword(a, a.operands[0], exitCode);
+    if (!password) return exitCode;
+    return RunBatch(BatchMode::Check, files, *password, {a.recursive, a.quiet});
+  }
+  std::unique_ptr<codec::InputFile> in;
   const auto check = CheckFile(a, a.operands[0], nullptr, in, exitCode);
   if (!check) return exitCode;
   std::printf("%s\n", PrintableTag(check->tag).c_str());
@@ -252,7 +284,14 @@ int Check(const Arguments& a) {
 }
 
 int Decode(const Arguments& a) {
-  if (a.operands.empty() || a.operands.size() > 2) return UsageError("decode: expected FILE [TARGET]");
+  if (a.operands.empty()) return UsageError("decode: expected FILE [TARGET] or FILE...");
+  if (ManyFiles(a)) {
+    int exitCode = kExitOk;
+    const auto files = CollectFiles(a.operands, a.recursive, true);
+    const auto password = TypedPassword(a, a.operands[0], exitCode);
+    if (!password) return exitCode;
+    return RunBatch(BatchMode::Decode, files, *password, {a.recursive, a.quiet});
+  }
   const fs::path file = a.operands[0];
   const std::optional<fs::path> given =
       a.operands.size() == 2 ? std::optional<fs::path>(a.operands[1]) : std::nullopt;

@@ -88,6 +88,22 @@ void DecodeBlock(std::uint8_t* data, std::size_t n, const CodeTables& tables, un
   OffsetPattern(tables, true).apply(data, n, phase);
 }
 
+std::unique_ptr<TargetFile> EncodeUnnamed(const InputFile& source, std::uint64_t length,
+                                          const std::filesystem::path& target, std::string_view password,
+                                          std::string_view tag, const CheckpointFn& checkpoint) {
+  const KeyCodeArray keys = KeyCodes(password);
+  const CodeTables tables = BuildCodeTables(keys);
+  HeaderRecord header = BuildPlainHeader(tag, keys);
+  EncodeHeader(header, tables);
+  auto out = std::make_unique<TargetFile>(target, source.permissions());
+  source.adviseSequential();
+  const auto pattern = std::make_unique<OffsetPattern>(tables, false);
+  const std::string_view coded(reinterpret_cast<const char*>(header.data()), header.size());
+  const ProgressPlan plan = ProgressPlan::ForEncode(length);
+  StreamCoded(source, 0, length, coded, *out, *pattern, plan, {}, checkpoint);
+  return out;
+}
+
 void Encode(const InputFile& source, std::uint64_t length, const std::filesystem::path& target,
             std::string_view password, std::string_view tag, const ProgressFn& progress,
             const CheckpointFn& checkpoint) {
@@ -150,6 +166,18 @@ void Decode(const InputFile& encoded, const std::filesystem::path& target, const
   StreamCoded(encoded, kHeaderSize, check.fileSize - kHeaderSize, {}, out, *pattern, plan, progress, checkpoint);
   Finish(out, checkpoint);
   plan.finish(progress);
+}
+
+std::unique_ptr<TargetFile> DecodeUnnamed(const InputFile& encoded, const std::filesystem::path& target,
+                                          const CheckResult& check, const CheckpointFn& checkpoint) {
+  if (!check.fits()) throw CodecError(ErrorKind::NotChecked, encoded.path());
+  if (check.fileSize < kHeaderSize) throw CodecError(ErrorKind::NotEncoded, encoded.path());
+  auto out = std::make_unique<TargetFile>(target, encoded.permissions());
+  encoded.adviseSequential();
+  const auto pattern = std::make_unique<OffsetPattern>(check.tables, true);
+  const ProgressPlan plan = ProgressPlan::ForDecode(check.fileSize);
+  StreamCoded(encoded, kHeaderSize, check.fileSize - kHeaderSize, {}, *out, *pattern, plan, {}, checkpoint);
+  return out;
 }
 
 void Decode(const std::filesystem::path& encoded, const std::filesystem::path& target, const CheckResult& check,

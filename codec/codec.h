@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -39,6 +40,14 @@ void Encode(const InputFile& source, std::uint64_t length, const std::filesystem
 void Encode(const std::filesystem::path& source, const std::filesystem::path& target, std::string_view password,
             std::string_view tag, const ProgressFn& progress = {}, const CheckpointFn& checkpoint = {});
 
+// For coding many files with one flush of the disk: writes the encoded file
+// as Encode does but leaves it unflushed and without its name. The caller
+// calls its finishUnflushed(), makes it durable (SyncFileSystem of its
+// handle) and then commits it; dropped, it leaves nothing.
+std::unique_ptr<TargetFile> EncodeUnnamed(const InputFile& source, std::uint64_t length,
+                                          const std::filesystem::path& target, std::string_view password,
+                                          std::string_view tag, const CheckpointFn& checkpoint = {});
+
 struct CheckResult {
   int score = 0;                        // matching check values, 0..18
   std::array<std::uint8_t, 3> tag{};    // decoded extension tag (Windows-1252)
@@ -66,5 +75,8 @@ void Decode(const InputFile& encoded, const std::filesystem::path& target, const
             const ProgressFn& progress = {}, const CheckpointFn& checkpoint = {});
 void Decode(const std::filesystem::path& encoded, const std::filesystem::path& target, const CheckResult& check,
             const ProgressFn& progress = {}, const CheckpointFn& checkpoint = {});
+// The decoding counterpart of EncodeUnnamed.
+std::unique_ptr<TargetFile> DecodeUnnamed(const InputFile& encoded, const std::filesystem::path& target,
+                                          const CheckResult& check, const CheckpointFn& checkpoint = {});
 
 }  // namespace tambril::codec

@@ -216,7 +216,23 @@ void TargetFile::flush() {
   flushed_ = true;
 }
 
-void TargetFile::commit() {
+void TargetFile::finishUnflushed() {
+  ::fchmod(fd_, static_cast<mode_t>(finalMode_));
+  flushed_ = true;
+}
+
+void SyncFileSystem(int handle, const fs::path& path) {
+  if (::syncfs(handle) != 0) throw CodecError(ErrorKind::WriteTarget, path, errno);
+}
+
+void SyncFolder(const fs::path& folder) {
+  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+void TargetFile::commit(bool flushFolder) {
   flush();
   int e = 0;
   if (temp_.empty()) {
@@ -249,7 +265,7 @@ void TargetFile::commit() {
   }
   if (e != 0) throw CodecError(e == EEXIST ? ErrorKind::TargetExists : ErrorKind::WriteTarget, target_, e);
   committed_ = true;
-  if (folderSyncable_) ::fsync(folder_);
+  if (flushFolder && folderSyncable_) ::fsync(folder_);
   discard();
 }
 

@@ -74,6 +74,12 @@ class InputFile {
 // a target file can never take.
 bool EntryExists(const std::filesystem::path& path);
 
+// Flushes everything written on the file system that holds `handle`'s file
+// to disk (one round for many files). Throws WriteTarget about `path`.
+void SyncFileSystem(int handle, const std::filesystem::path& path);
+// Flushes a folder's entries to disk.
+void SyncFolder(const std::filesystem::path& folder);
+
 class TargetFile {
  public:
   // How the file is kept until it is complete.
@@ -100,9 +106,15 @@ class TargetFile {
   // Flushes the content to disk and gives the file its permissions; still
   // without its name. commit() does it when it has not been done.
   void flush();
+  // Gives the file its permissions without flushing it, for a caller that
+  // makes many files durable at once (SyncFileSystem) before committing.
+  void finishUnflushed();
   // Gives the flushed file its name (never replacing: TargetExists if the
-  // name was taken meanwhile) and flushes the folder.
-  void commit();
+  // name was taken meanwhile) and flushes the folder unless told not to (a
+  // caller that names many files flushes each folder once afterwards).
+  void commit(bool flushFolder = true);
+  // The open file, for SyncFileSystem.
+  int handle() const { return fd_; }
   // The hidden name of the unfinished file, empty while it has no name.
   const std::filesystem::path& temporaryPath() const { return temp_; }
 

@@ -39,6 +39,10 @@ std::string ReadAll(const fs::path& p) {
     ::setrlimit(RLIMIT_FSIZE, &lim);
   }
   if (options.umask >= 0) ::umask(static_cast<mode_t>(options.umask));
+  if (options.openFileLimit >= 0) {
+    rlimit files{static_cast<rlim_t>(options.openFileLimit), static_cast<rlim_t>(options.openFileLimit)};
+    ::setrlimit(RLIMIT_NOFILE, &files);
+  }
   rlimit noCore{0, 0};
   ::setrlimit(RLIMIT_CORE, &noCore);  // SIGQUIT and the like leave no core file
   if (options.asNobody && ::geteuid() == 0) {

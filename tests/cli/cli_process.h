@@ -28,6 +28,7 @@ struct CliOptions {
   long fileSizeLimit = -1;                 // RLIMIT_FSIZE in bytes (SIGXFSZ at its default action, as after ulimit -f)
   bool asNobody = false;                   // as root, run as the unprivileged user nobody
   int umask = -1;                          // the umask to run with (default: unchanged)
+  long openFileLimit = -1;                 // RLIMIT_NOFILE (default: unchanged)
   bool closeStdin = false;                 // start with descriptor 0 closed
   bool closeStdout = false;                // start with descriptor 1 closed
   std::filesystem::path stdoutPath;        // standard output into this file (e.g. /dev/full)

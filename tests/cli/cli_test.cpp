@@ -538,9 +538,9 @@ TEST_F(CliTest, HelpVersionAndUsageErrors) {
       {"--bogus"},
       {"encode"},
       {"encode", "--password-stdin"},
-      {"encode", "a", "b", "c"},
       {"encode", "--passwort-stdin", "a"},
-      {"check", "a", "b"},
+      {"show", "-r", "a"},
+      {"check", "--quiet", "a"},
       {"decode"},
       {"show"},
       {"show", "--password-stdin", "a"},
@@ -616,6 +616,119 @@ TEST_F(CliTest, ShowReadsRtfWithoutAScreen) {
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_NE(r.out.find("Hallo"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("Welt"), std::string::npos) << r.out;
+}
+
+}  // namespace
+}  // namespace tambril::cli::test
+
+namespace tambril::cli::test {
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// Many files in one run: each coded beside itself as a single-file run codes
+// it, one line per file in a stable order, failures that stop nothing, the
+// worst exit status and a summary.
+TEST_F(CliTest, ManyFilesInOneRun) {
+  Write("baum/a.txt", Bytes(5000, 1));
+  Write("baum/b ordner/c d.txt", Bytes(70000, 2));
+  Write("baum/x\xFFy.txt", Bytes(300, 3));  // a name that is not UTF-8
+  Write("baum/e.txt", Bytes(10, 4));
+  Write("baum/e.tmb", "schon da");
+  fs::create_symlink(Path("baum/a.txt"), Path("baum/link.txt"));
+  fs::create_directory_symlink(Path("baum"), Path("baum/schleife"));  // a loop, not followed
+  ASSERT_EQ(::mkfifo(Path("baum/pipe").c_str(), 0600), 0);             // no regular file: left alone
+  const std::string a = Path("baum/a.txt").string(), cd = Path("baum/b ordner/c d.txt").string(),
+                    e = Path("baum/e.txt").string(), link = Path("baum/link.txt").string(),
+                    x = Path("baum/x\xFFy.txt").string();
+
+  CliResult r = RunCli({"encode", "--password-stdin", "-r", Path("baum").string()}, "kennwort\n");
+  EXPECT_EQ(r.exitCode, kFileError) << r.err;
+  EXPECT_EQ(Lines(r.out), (std::vector<std::string>{
+                              a + " -> " + Path("baum/a.tmb").string(),
+                              cd + " -> " + Path("baum/b ordner/c d.tmb").string(),
+                              link + " -> " + Path("baum/link.tmb").string(),
+                              x + " -> " + Path("baum/x\xFFy.tmb").string(),
+                              "4 done, 0 skipped (wrong password), 1 failed",
+                          }));
+  EXPECT_EQ(Lines(r.err), std::vector<std::string>{"tambril-cli: " + Path("baum/e.tmb").string() +
+                                                   ": file exists already"});
+  EXPECT_EQ(Read(Path("baum/e.tmb")), "schon da");
+  EXPECT_FALSE(fs::exists(Path("baum/schleife/schleife.tmb")));
+  // The same bytes as single-file runs.
+  for (const auto& [source, coded] : std::vector<std::pair<std::string, std::string>>{
+           {a, "baum/a.tmb"}, {cd, "baum/b ordner/c d.tmb"}, {x, "baum/x\xFFy.tmb"}}) {
+    ASSERT_EQ(Encode(source, "kennwort", {Path("einzeln.tmb").string()}).exitCode, 0);
+    EXPECT_EQ(Read(Path(coded)), Read(Path("einzeln.tmb"))) << source;
+    fs::remove(Path("einzeln.tmb"));
+  }
+
+  // Decoding: a file encoded with another password is skipped and named.
+  fs::create_directories(Path("zurueck/tief"));
+  fs::rename(Path("baum/a.tmb"), Path("zurueck/a.tmb"));
+  fs::rename(Path("baum/b ordner/c d.tmb"), Path("zurueck/tief/c d.tmb"));
+  ASSERT_EQ(Encode(Path("baum/e.txt"), "anderes1", {Path("zurueck/f.tmb").string()}).exitCode, 0);
+  Write("zurueck/notiz.txt", "kein .tmb: bleibt liegen");
+  r = RunCli({"decode", "--password-stdin", "-r", Path("zurueck").string()}, "kennwort\n");
+  EXPECT_EQ(r.exitCode, kWrongPassword) << r.err;
+  EXPECT_EQ(Lines(r.err), std::vector<std::string>{"tambril-cli: " + Path("zurueck/f.tmb").string() +
+                                                   ": wrong password"});
+  EXPECT_EQ(Lines(r.out).back(), "2 done, 1 skipped (wrong password), 0 failed");
+  EXPECT_EQ(Read(Path("zurueck/a.txt")), Bytes(5000, 1));
+  EXPECT_EQ(Read(Path("zurueck/tief/c d.txt")), Bytes(70000, 2));
+  EXPECT_EQ(List(Path("zurueck")), (std::set<std::string>{"a.tmb", "a.txt", "f.tmb", "notiz.txt", "tief"}));
+
+  // Checking several files: one line each.
+  r = RunCli({"check", "--password-stdin", Path("zurueck/a.tmb").string(), Path("zurueck/f.tmb").string()},
+             "kennwort\n");
+  EXPECT_EQ(r.exitCode, kWrongPassword);
+  EXPECT_EQ(Lines(r.out), (std::vector<std::string>{Path("zurueck/a.tmb").string() + ": txt",
+                                                    Path("zurueck/f.tmb").string() + ": wrong password"}));
+
+  // --quiet: failures only; a missing file among others is one failure.
+  r = RunCli({"encode", "--password-stdin", "--quiet", Path("zurueck/notiz.txt").string(), Path("fehlt").string(),
+              Path("zurueck/a.txt").string()},
+             "kennwort\n");
+  EXPECT_EQ(r.exitCode, kFileError);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(Lines(r.err).size(), 2u) << r.err;  // fehlt, and a.tmb exists
+  EXPECT_TRUE(fs::exists(Path("zurueck/notiz.tmb")));
+}
+
+// Interrupted between groups of files: every file named so far is complete,
+// nothing unfinished is left. A low open-file limit makes groups small.
+TEST_F(CliTest, InterruptedManyFileRunLeavesOnlyCompleteFiles) {
+  for (int i = 0; i < 200; ++i) Write("viele/f" + std::to_string(1000 + i) + ".dat", Bytes(256 << 10, i));
+  CliOptions few;
+  few.openFileLimit = 80;
+  CliChild child = StartCli({"encode", "--password-stdin", "-r", Path("viele").string()}, "kennwort\n", few,
+                            /*pipeOut=*/true);
+  std::string out;
+  char buf[4096];
+  while (out.find('\n') == std::string::npos) {
+    const ssize_t n = ::read(child.out, buf, sizeof buf);
+    if (n <= 0) break;
+    out.append(buf, static_cast<std::size_t>(n));
+  }
+  ::kill(child.pid, SIGTERM);
+  CliResult r = FinishCli(child);
+  r.out = out + r.out;
+  EXPECT_TRUE(r.signal == SIGTERM || r.exitCode == 0) << r.err;
+  std::size_t coded = 0;
+  for (const auto& name : List(Path("viele"))) {
+    ASSERT_NE(name[0], '.') << name;
+    if (name.size() < 4 || name.substr(name.size() - 4) != ".tmb") continue;
+    ++coded;
+    const std::string source = Path("viele/" + name.substr(0, name.size() - 4) + ".dat").string();
+    EXPECT_NE(r.out.find(source + " -> "), std::string::npos) << name;  // reported as done
+    EXPECT_EQ(fs::file_size(Path("viele/" + name)), (256u << 10) + 21) << name;
+  }
+  EXPECT_GE(coded, 24u);  // at least the first group
 }
 
 }  // namespace
