@@ -9,6 +9,7 @@
 #include <QPushButton>
 
 #include "file_dialog/form14.h"
+#include "platform/accessible_names.h"
 #include "platform/dialog_look.h"
 #include "platform/platform.h"
 #include "platform/text_rules.h"
@@ -87,6 +88,12 @@ Selpr6::Selpr6() {
   Label6 = StateField(client, "Label6", TwipsRect(1080, 4020, 375, 195));
 
   SetTabChain({Dir1, Drive1, File1, Combo1, Text1, Command2, Command3, Command1, Command4});
+  platform::NameAfterLabel(*Label1, *Text1);
+  platform::NameAfterLabel(*Label2, *Combo1);
+  Combo1->lineEdit()->setAccessibleName(Combo1->accessibleName());
+  Drive1->setAccessibleName(QStringLiteral("Laufwerk"));
+  Dir1->setAccessibleName(QStringLiteral("Ordner"));
+  File1->setAccessibleName(QStringLiteral("Dateien"));
 
   setFixedSize(Px(7635), top + Px(4950));
 
