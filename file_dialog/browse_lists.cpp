@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QStorageInfo>
 #include <QStyle>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <algorithm>
 #include <dirent.h>
 #include <sys/stat.h>
@@ -66,6 +68,26 @@ std::vector<Entry> ReadFolder(const QByteArray& folder, Kind kind) {
   return entries;
 }
 
+// The list's tooltip shows over its entries only, not over the empty part
+// below them.
+class TooltipOverEntries : public QObject {
+ public:
+  explicit TooltipOverEntries(QListWidget* list) : QObject(list), list_(list) {
+    list->viewport()->installEventFilter(this);
+  }
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() != QEvent::ToolTip) return false;
+    if (list_->itemAt(static_cast<QHelpEvent*>(event)->pos())) return false;
+    // Taken here, so that it does not go on to the list itself.
+    QToolTip::hideText();
+    event->accept();
+    return true;
+  }
+
+ private:
+  QListWidget* list_;
+};
+
 }  // namespace
 
 // ---- drives
@@ -117,6 +139,12 @@ void DriveList::reload() {
   }
 }
 
+void DriveList::showPopup() {
+  // A medium mounted since the last look is offered too.
+  reload();
+  QComboBox::showPopup();
+}
+
 int DriveList::indexOfRoot(const QString& root) const {
   for (int i = 0; i < count(); ++i) {
     if (itemData(i).toString().compare(root, Qt::CaseInsensitive) == 0) return i;
@@ -165,6 +193,7 @@ bool DriveList::IsReadable(const QString& root) {
 
 FolderList::FolderList(QWidget* parent) : QListWidget(parent) {
   setSelectionMode(QAbstractItemView::SingleSelection);
+  new TooltipOverEntries(this);
   connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
     if (!setRealPath(item->data(kRealPathRole).toByteArray())) emit openFailed(item->data(Qt::UserRole).toString());
   });
@@ -252,6 +281,7 @@ void FolderList::fill() {
 
 FileList::FileList(QWidget* parent) : QListWidget(parent) {
   setSelectionMode(QAbstractItemView::SingleSelection);
+  new TooltipOverEntries(this);
   connect(this, &QListWidget::itemSelectionChanged, this, [this] {
     if (filling_ || selectedItems().isEmpty()) return;
     // Of two names shown alike, the chosen one is what the shown path means.

@@ -34,6 +34,8 @@ class DriveList : public QComboBox {
   static bool IsReadable(const QString& root);
   // The roots the list offers.
   static QStringList Roots();
+  // Opening the list reads the mounted roots again.
+  void showPopup() override;
 
  signals:
   void changed();

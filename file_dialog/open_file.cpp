@@ -111,12 +111,10 @@ void Selpr6::Command2_Click() {
     p.setPointer(this, Pointer::Normal);
     hide();
     return;
-  } catch (const NotRegularFile&) {
-    p.beep();
-    p.messageBox(this, messages::kAccessError, messages::kErrorTitle, MessageIcon::None);
   } catch (const codec::CodecError& e) {
     p.beep();
-    p.messageBox(this, IsAccessFailure(e.errnum()) ? messages::kAccessError : messages::kReadError,
+    p.messageBox(this, e.kind() == codec::ErrorKind::NotRegularFile || IsAccessFailure(e.errnum())
+                     ? messages::kAccessError : messages::kReadError,
                  messages::kErrorTitle, MessageIcon::None);
   } catch (const std::exception&) {
     // Out of memory and the like.

@@ -13,6 +13,7 @@
 #include "main_window/outside_files.h"
 #include "platform/dialog_look.h"
 #include "platform/file_slots.h"
+#include "platform/menu_marks.h"
 #include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
@@ -73,6 +74,9 @@ Form1::Form1() {
   Text1->setFrame(false);
   Text1->setGeometry(TwipsRect(1920, 360, 16815, 525));
   Text1->setFont(DialogFont(13.5, true));
+  // Its text starts at the top, level with the "Dateiname:" beside it.
+  Text1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  Text1->setTextMargins(0, 0, 0, 0);
   QPalette textPal = Text1->palette();
   textPal.setColor(QPalette::Text, kDarkBlue);
   textPal.setColor(QPalette::Base, kGrey);
@@ -121,6 +125,7 @@ Form1::Form1() {
   Code_Aus = NamedItem(Bearbeiten, "Code_Aus", QStringLiteral("Code_Aus.."));
   Code_AN->setCheckable(true);
   Code_Aus->setCheckable(true);
+  platform::ShowMarksOnlyWhenChecked(*Bearbeiten);
   Suchen = NamedMenu(bar, "Suchen", QStringLiteral("Zeigen"));
   Window = NamedItem(Suchen, "Window", QStringLiteral("Window"));
   Zeichen = NamedMenu(bar, "Zeichen", QStringLiteral("?"));

@@ -26,6 +26,7 @@ void SetBackground(QWidget& window, const QColor& colour) {
 
 QMenuBar* InWindowMenuBar(QWidget* window) {
   auto* bar = new QMenuBar(window);
+  bar->setObjectName(QStringLiteral("MenuBar"));
   bar->setNativeMenuBar(false);
   return bar;
 }

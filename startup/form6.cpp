@@ -15,6 +15,7 @@ Form6::Form6() {
   setObjectName(QStringLiteral("Form6"));
   setWindowTitle(QStringLiteral("INFO"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+  setWindowIcon(resources::ProgramIcon());
   SetBackground(*this, Qt::white);
   setFixedSize(TwipsSize(3450, 2550));
 

@@ -9,6 +9,9 @@
 #include <QTest>
 #include <cstring>
 #include <fcntl.h>
+#include <QHelpEvent>
+#include <QListWidget>
+#include <QToolTip>
 #include <filesystem>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -263,6 +266,55 @@ TEST_F(FileDialogTest, ADriveThatCannotBeReadFallsBackToTheRoot) {
   EXPECT_EQ(rec.beeps, 1);
   EXPECT_EQ(dialog.Drive1->drive(), root);
   EXPECT_EQ(dialog.Dir1->path(), root);
+}
+
+TEST_F(FileDialogTest, TheDriveListIsReadAgainWhenOpened) {
+  // A stale list, as after a medium came or went since the last look.
+  dialog.Drive1->addItem("/vergangen/", "/vergangen/");
+  dialog.Drive1->removeItem(0);
+  const auto offered = [&] {
+    QStringList roots;
+    for (int i = 0; i < dialog.Drive1->count(); ++i) roots << dialog.Drive1->itemData(i).toString();
+    return roots;
+  };
+  ASSERT_NE(offered(), DriveList::Roots());
+  dialog.show();
+  dialog.Drive1->showPopup();
+  const QStringList shown = offered();
+  dialog.Drive1->hidePopup();
+  dialog.hide();
+  EXPECT_EQ(shown, DriveList::Roots());
+  EXPECT_EQ(dialog.Drive1->currentData().toString(), dialog.Drive1->drive());
+  EXPECT_TRUE(rec.messages.empty());
+}
+
+TEST_F(FileDialogTest, ListTooltipsShowOnlyOverEntries) {
+  writeFile("t/a.txt");
+  makeFolder("t/unter");
+  ASSERT_TRUE(dialog.Dir1->setPath(tempPath("t")));
+  dialog.show();
+  const QList<QListWidget*> lists = {dialog.File1, dialog.Dir1};
+  const auto ask = [](QListWidget* list, QPoint at) {
+    QWidget* area = list->viewport();
+    QHelpEvent help(QEvent::ToolTip, at, area->mapToGlobal(at));
+    QCoreApplication::sendEvent(area, &help);
+    return QToolTip::isVisible() ? QToolTip::text() : QString();
+  };
+  // The empty part first: a tip once shown fades out only after a while.
+  for (QListWidget* list : lists) {
+    SCOPED_TRACE(list->objectName().toStdString());
+    const QPoint empty(4, list->viewport()->height() - 3);
+    ASSERT_EQ(list->itemAt(empty), nullptr);
+    EXPECT_EQ(ask(list, empty), QString());
+  }
+  for (QListWidget* list : lists) {
+    SCOPED_TRACE(list->objectName().toStdString());
+    ASSERT_GT(list->count(), 0);
+    ASSERT_FALSE(list->toolTip().isEmpty());
+    EXPECT_EQ(ask(list, list->visualItemRect(list->item(0)).center()), list->toolTip());
+  }
+  QToolTip::hideText();
+  dialog.hide();
 }
 
 TEST_F(FileDialogTest, PatternFiltersTheFileList) {

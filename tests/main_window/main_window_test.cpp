@@ -62,6 +62,23 @@ TEST_F(MainWindowTest, StartsWithNoFileLoaded) {
   // Centred on the (recorded) screen of 1280 x 1024.
   EXPECT_EQ(form.frameGeometry().x(), (1280 - form.frameGeometry().width()) / 2);
   EXPECT_EQ(form.frameGeometry().y(), (1024 - form.frameGeometry().height()) / 2);
+
+  // The name box's text stands level with its "Dateiname:" label, both placed
+  // at the same top: the same text in both shows its first row of ink at the
+  // same height.
+  form.Text1->setText(form.Label4->text());
+  const QImage client = form.centralWidget()->grab().toImage();
+  const auto firstInkRow = [&](const QRect& area) {
+    for (int y = area.top(); y <= area.bottom(); ++y)
+      for (int x = area.left(); x <= area.right() && x < client.width(); ++x)
+        if (qGray(client.pixel(x, y)) < 0x80) return y;
+    return -1;
+  };
+  const int label = firstInkRow(form.Label4->geometry());
+  const int box = firstInkRow(form.Text1->geometry().intersected(client.rect()));
+  ASSERT_GE(label, 0);
+  EXPECT_LE(std::abs(box - label), 1) << "label " << label << ", name box " << box;
+  form.Text1->clear();
 }
 
 TEST_F(MainWindowTest, MenuHasItsEntriesWithoutShortcutsOrMarks) {
@@ -81,6 +98,17 @@ TEST_F(MainWindowTest, MenuHasItsEntriesWithoutShortcutsOrMarks) {
   }
   EXPECT_EQ(form.Datei_öffnen->objectName(), QStringLiteral("Datei_öffnen"));
   EXPECT_EQ(form.Date->objectName(), QStringLiteral("Date"));
+
+  // A coding item shows a mark only while it is checked: unchecked it looks
+  // exactly like an item that cannot be checked at all.
+  form.Bearbeiten->adjustSize();
+  const QImage unchecked = form.Bearbeiten->grab().toImage();
+  form.Code_AN->setCheckable(false);
+  EXPECT_EQ(form.Bearbeiten->grab().toImage(), unchecked);
+  form.Code_AN->setCheckable(true);
+  form.Code_AN->setChecked(true);
+  EXPECT_NE(form.Bearbeiten->grab().toImage(), unchecked);
+  form.Code_AN->setChecked(false);
 }
 
 TEST_F(MainWindowTest, CodingItemsDoNotFlipTheirOwnMark) {

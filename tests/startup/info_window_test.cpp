@@ -3,6 +3,7 @@
 #include <QPushButton>
 
 #include "main_window/form1.h"
+#include "resources/pictures.h"
 #include "startup/form6.h"
 #include "startup/form7.h"
 #include "tests/platform/gui_test.h"
@@ -22,6 +23,10 @@ TEST_F(InfoWindowTest, LooksAsDrawn) {
   EXPECT_EQ(f.Image1->pixmap().size(), QSize(216, 119));
   EXPECT_EQ(f.Command1->text(), QStringLiteral("OK"));
   EXPECT_EQ(f.Command1->geometry(), QRect(72, 136, 81, 25));
+  // Its own program icon, not one borrowed from the application.
+  ASSERT_FALSE(f.windowIcon().isNull());
+  EXPECT_EQ(f.windowIcon().pixmap(32, 32).toImage().convertToFormat(QImage::Format_ARGB32),
+            resources::ProgramIconImage(32).convertToFormat(QImage::Format_ARGB32));
 }
 
 TEST_F(InfoWindowTest, InfoPlaysThenShowsTheWindowModallyAndOkHidesIt) {
