@@ -24,9 +24,11 @@
 namespace tambril {
 namespace {
 
-// Once the text being read holds this many characters, a copy of it is shown
-// while the rest is read: the first page of a large file is there at once.
+// Once the text being read holds this many characters or paragraphs, a copy
+// of it is shown while the rest is read: the first page of a large file is
+// there at once.
 constexpr int kPreviewLength = 200000;
+constexpr int kPreviewParagraphs = 20000;
 
 struct Cancelled {};
 
@@ -109,10 +111,11 @@ void RichTextBox::loadRtf(QByteArray rtf) {
     auto doc = std::make_unique<QTextDocument>();
     doc->setDefaultFont(font);
     bool previewGiven = false;
+    int paragraphs = 0;
     try {
       rtf::LoadRtf(loading->rtf, *doc, [&](int length) {
         if (loading->cancel) throw Cancelled{};
-        if (!previewGiven && length >= kPreviewLength) {
+        if (!previewGiven && (length >= kPreviewLength || ++paragraphs >= kPreviewParagraphs)) {
           previewGiven = true;
           QTextDocument* preview = doc->clone();
           preview->moveToThread(windowThread);
@@ -171,6 +174,7 @@ void RichTextBox::showDocument(QTextDocument* doc) {
   doc->setParent(this);
   doc->setUndoRedoEnabled(false);
   rich_->setDocument(doc);
+  rtf::RegisterPictureFrames(*doc);
   if (old && old->parent() == this) delete old.data();
   blockCache_ = {};
   shownPreview_ = loading_ && !loading_->ended;

@@ -8,7 +8,8 @@
 // of the process above what it used before the load. Run each case in its
 // own process, as run.sh does, so that the peak belongs to that case alone.
 //
-// Kinds: text, binary (MiB of either); rtf (MiB of ordinary formatted
+// `gui_load_bench show FILE` loads FILE the same way and leaves the viewer
+// open on the screen. Kinds: text, binary (MiB of either); rtf (MiB of ordinary formatted
 // paragraphs); fonts40k, fonts200k (that many names in the font table, each
 // used once); emptypars (1 000 000 empty paragraphs); deep (100 000 nested
 // groups around every paragraph of 1 MiB); bigpara (MiB of one paragraph);
@@ -128,6 +129,19 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   const QStringList args = QApplication::arguments();
   const QStringList kinds = {"text", "binary", "rtf", "fonts40k", "fonts200k", "emptypars", "deep", "bigpara", "pictures"};
+  if (args.size() == 3 && args[1] == "show") {
+    // gui_load_bench show FILE: loads FILE through "ÖFFNEN" and leaves the
+    // viewer open, for a look or a screenshot.
+    const QFileInfo file(args[2]);
+    Selpr6& dialog = tambril::Windows::get<Selpr6>();
+    Form8& viewer = tambril::Windows::get<Form8>();
+    dialog.Command2->setEnabled(true);
+    dialog.Dir1->setPath(file.absolutePath());
+    dialog.File1->setCurrentItem(dialog.File1->findItems(file.fileName(), Qt::MatchExactly).value(0));
+    dialog.Command2_Click();
+    viewer.show();
+    return app.exec();
+  }
   if (args.size() < 2 || !kinds.contains(args[1])) {
     std::fprintf(stderr, "usage: gui_load_bench %s [MiB] [folder]\n", qPrintable(kinds.join('|')));
     return 2;

@@ -1,9 +1,15 @@
 // Files as real writers produce them. pandoc-notes.rtf comes from
-// `pandoc -s notes.md`; libreoffice-*.rtf from LibreOffice Writer 7.4
-// (letter.html, and notes.md by way of pandoc's .docx); the others are
+// `pandoc -s notes.md`, pandoc-picture.rtf from `pandoc -s picture.md`;
+// libreoffice-*.rtf from LibreOffice Writer 7.4 (letter.html, notes.md by
+// way of pandoc's .docx, and picture-table.html by `soffice --headless
+// --infilter="HTML (StarWriter)" --convert-to "rtf:Rich Text Format"`); the others are
 // written by hand in the style of WordPad, Word, macOS TextEdit and of
 // Word's binary pictures.
 #include <gtest/gtest.h>
+
+#include <QImage>
+#include <QTextImageFormat>
+#include <QUrl>
 
 #include "rtf_test_util.h"
 
@@ -178,6 +184,28 @@ TEST(RtfFixture, TextEditMinutes) {
   EXPECT_EQ(BlockOf(*doc, "Anwesend").alignment(), Qt::AlignLeft);
   EXPECT_EQ(FormatOf(*doc, "angenommen").foreground().color(), QColor(0, 128, 0));
   EXPECT_EQ(Family(FormatOf(*doc, "make")), u"Menlo-Regular");
+}
+
+// The picture (picture.png, 48 x 32 pixels) is drawn at the size its
+// writer gave it, once, and none of its data shows as text.
+TEST(RtfFixture, PicturesFromLibreOfficeAndPandoc) {
+  for (const char* name : {"libreoffice-picture-table.rtf", "pandoc-picture.rtf"}) {
+    SCOPED_TRACE(name);
+    const auto doc = Load(Fixture(name));
+    const QString text = doc->toRawText();
+    ASSERT_EQ(text.count(QChar::ObjectReplacementCharacter), 1);
+    EXPECT_TRUE(RawText(*doc).startsWith(u"Gartenplan\nVor dem Bild.  Nach dem Bild.\n"));
+    const QTextImageFormat image = FormatAt(*doc, text.indexOf(QChar::ObjectReplacementCharacter)).toImageFormat();
+    ASSERT_TRUE(image.isValid());
+    EXPECT_DOUBLE_EQ(image.width(), 96.0);
+    EXPECT_DOUBLE_EQ(image.height(), 64.0);
+    const QImage pixels = doc->resource(QTextDocument::ImageResource, QUrl(image.name())).value<QImage>();
+    ASSERT_FALSE(pixels.isNull());
+    EXPECT_EQ(pixels.size(), QSize(48, 32));  // never enlarged beyond its own pixels
+    EXPECT_EQ(QColor(pixels.pixel(0, 0)), QColor(30, 60, 200));
+  }
+  const QString table = RawText(*Load(Fixture("libreoffice-picture-table.rtf")));
+  EXPECT_TRUE(table.contains(QStringView(u"Beet\tPflanze\nNord\tM\u00f6hren\n"))) << table.toStdString();
 }
 
 TEST(RtfFixture, BinaryPictureDataIsSkipped) {

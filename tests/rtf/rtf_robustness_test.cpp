@@ -2,6 +2,9 @@
 // it could read. These tests also run under AddressSanitizer and UBSan.
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QTextImageFormat>
+#include <QUrl>
 #include <random>
 
 #include "rtf_test_util.h"
@@ -102,6 +105,70 @@ TEST(RtfRobustness, ManyFontsColoursAndParagraphsStayBounded) {
   EXPECT_EQ(RawText(*many).size(), 300 + 299999);  // the last mark ends the text
   EXPECT_LE(many->blockCount(), 100000 + 300000 / 8192 + 1);
   EXPECT_GT(many->blockCount(), 99000);
+}
+
+// A PNG of the given size in its header, with valid checksums and no pixels.
+QByteArray PngHeader(quint32 width, quint32 height) {
+  QByteArray ihdr = "IHDR";
+  for (const quint32 v : {width, height})
+    for (int shift = 24; shift >= 0; shift -= 8) ihdr += static_cast<char>(v >> shift);
+  ihdr += QByteArray("\x08\x02\x00\x00\x00", 5);
+  QByteArray png = QByteArray("\x89PNG\r\n\x1a\n\x00\x00\x00\x0d", 12) + ihdr;
+  quint32 crc = 0xFFFFFFFFu;  // CRC-32 of the chunk
+  for (const char ch : ihdr) {
+    crc ^= static_cast<unsigned char>(ch);
+    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  crc ^= 0xFFFFFFFFu;
+  for (int shift = 24; shift >= 0; shift -= 8) png += static_cast<char>(crc >> shift);
+  return png;
+}
+
+// Broken and hostile pictures: each takes one character's place, is drawn
+// within the size cap, and is decoded only when it can be done in bounded
+// memory; everything else becomes an empty frame.
+TEST(RtfRobustness, HostilePictures) {
+  const QByteArray real = Fixture("picture.png");
+  const struct {
+    const char* what;
+    QByteArray rtf;
+    bool decoded;
+  } cases[] = {
+      {"truncated hex", "{\\rtf1 a{\\pict\\pngblip\\picwgoal600\\pichgoal400 " + real.left(60).toHex() + "}b}", false},
+      {"odd hex digit", "{\\rtf1 a{\\pict\\pngblip " + real.toHex() + "f}b}", true},
+      {"not a PNG", "{\\rtf1 a{\\pict\\pngblip\\picw10\\pich10 0123456789abcdef}b}", false},
+      {"JPEG that is a PNG", "{\\rtf1 a{\\pict\\jpegblip " + real.toHex() + "}b}", false},
+      {"giant PNG", "{\\rtf1 a{\\pict\\pngblip " + PngHeader(100000, 100000).toHex() + "}b}", false},
+      {"giant goal", "{\\rtf1 a{\\pict\\pngblip\\picwgoal99999999\\pichgoal99999999\\picscalex9999 " + real.toHex() + "}b}", true},
+      {"metafile", "{\\rtf1 a{\\pict\\wmetafile8\\picw2540\\pich1270 0100}b}", false},
+      {"cut off", "{\\rtf1 a{\\pict\\pngblip 89504e", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const auto doc = Load(c.rtf);
+    const QString text = doc->toRawText();
+    if (c.rtf.endsWith('}')) {
+      ASSERT_EQ(text, QStringView(u"a\uFFFCb"));
+    } else {
+      EXPECT_EQ(text, u"a");  // a picture that never ends is not shown
+      continue;
+    }
+    const QTextFormat f = FormatAt(*doc, 1);
+    const qreal w = f.doubleProperty(QTextFormat::ImageWidth), h = f.doubleProperty(QTextFormat::ImageHeight);
+    EXPECT_GT(w, 0);
+    EXPECT_GT(h, 0);
+    EXPECT_LE(w, 1000);
+    EXPECT_LE(h, 1400);
+    const QImage pixels = doc->resource(QTextDocument::ImageResource, QUrl(f.toImageFormat().name())).value<QImage>();
+    EXPECT_EQ(f.isImageFormat(), c.decoded);
+    EXPECT_EQ(!pixels.isNull(), c.decoded);
+    if (!c.decoded) EXPECT_EQ(f.objectType(), kPictureFrame);
+    if (!pixels.isNull()) EXPECT_LE(pixels.width(), 1000);
+  }
+  // A metafile's frame: 2540 x 1270 hundredths of a millimetre are 96 x 48 pixels.
+  const auto frame = Load("{\\rtf1 {\\pict\\emfblip\\picw2540\\pich1270 0100}}");
+  EXPECT_DOUBLE_EQ(FormatAt(*frame, 0).doubleProperty(QTextFormat::ImageWidth), 96.0);
+  EXPECT_DOUBLE_EQ(FormatAt(*frame, 0).doubleProperty(QTextFormat::ImageHeight), 48.0);
 }
 
 TEST(RtfRobustness, TruncatedAtAnyPointShowsAPrefix) {

@@ -20,11 +20,12 @@ inline std::unique_ptr<QTextDocument> Load(QByteArrayView rtf) {
 
 inline QString Text(QByteArrayView rtf) { return Load(rtf)->toPlainText(); }
 
-// The document's text with paragraph ends and line breaks as '\n' and every
-// other character as it is (unlike toPlainText, which turns no-break spaces
-// into spaces).
+// The document's text with paragraph ends and line breaks as '\n', pictures
+// left out and every other character as it is (unlike toPlainText, which
+// turns no-break spaces into spaces).
 inline QString RawText(const QTextDocument& doc) {
   QString text = doc.toRawText();
+  text.remove(QChar::ObjectReplacementCharacter);
   text.replace(QChar::ParagraphSeparator, u'\n');
   text.replace(QChar::LineSeparator, u'\n');
   return text;

@@ -104,7 +104,9 @@ TEST(RtfText, SkippedDestinationsLeaveNoText) {
                  "{\\*\\generator Writer 1.0;}{\\*\\anything {nested} text}"
                  "{\\header Head\\par}{\\footer Foot\\par}body}"),
             u"body");
-  EXPECT_EQ(Text("{\\rtf1 see {\\pict\\pngblip\\picw4 89504e470d0a1a0a}here}"), u"see here");
+  // A picture takes the place of one character, never its hex digits.
+  EXPECT_EQ(Text("{\\rtf1 see {\\pict\\pngblip\\picw4 89504e470d0a1a0a}here}"), u"see \uFFFChere");
+  EXPECT_EQ(Text("{\\rtf1 {\\*\\shppict{\\pict\\pngblip 89504e47}}{\\nonshppict{\\pict\\wmetafile8 0100}}x}"), u"\uFFFCx");
   // Fields show their result, not their instruction.
   EXPECT_EQ(Text("{\\rtf1 {\\field{\\*\\fldinst HYPERLINK \"http://x\"}{\\fldrslt link}} !}"),
             u"link !");
@@ -116,7 +118,7 @@ TEST(RtfText, SkippedDestinationsLeaveNoText) {
 TEST(RtfText, BinaryDataIsSkippedByCount) {
   // The binary bytes look like braces and control words; they must not be
   // read as such.
-  EXPECT_EQ(Text("{\\rtf1 a{\\pict\\bin6 }{\\b\\}}c}"), u"ac");
+  EXPECT_EQ(Text("{\\rtf1 a{\\pict\\bin6 }{\\b\\}}c}"), u"a\uFFFCc");
   EXPECT_EQ(Text("{\\rtf1 a\\bin3 {{{b}"), u"ab");
   EXPECT_EQ(Text("{\\rtf1 a\\bin0 b}"), u"ab");
 }

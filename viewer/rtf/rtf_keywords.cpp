@@ -45,12 +45,16 @@ Map BuildMap() {
       {"lquote", Kw::LQuote}, {"rquote", Kw::RQuote}, {"ldblquote", Kw::LDblQuote},
       {"rdblquote", Kw::RDblQuote}, {"zwj", Kw::Zwj}, {"zwnj", Kw::Zwnj},
       {"ltrmark", Kw::LtrMark}, {"rtlmark", Kw::RtlMark},
+      {"pict", Kw::Picture}, {"shppict", Kw::ShpPict}, {"pngblip", Kw::PngBlip},
+      {"jpegblip", Kw::JpegBlip}, {"picw", Kw::PicW}, {"pich", Kw::PicH},
+      {"picwgoal", Kw::PicWGoal}, {"pichgoal", Kw::PicHGoal}, {"picscalex", Kw::PicScaleX},
+      {"picscaley", Kw::PicScaleY},
   };
   // Destinations whose text must not appear in the shown document: tables
-  // and metadata, pictures and embedded objects, page furniture, notes,
+  // and metadata, embedded objects and the stand-in pictures for old readers, page furniture, notes,
   // field instructions (their result is shown) and numbering definitions.
   for (std::string_view skip :
-       {"stylesheet", "info", "pict", "header", "headerl", "headerr", "headerf", "footer",
+       {"stylesheet", "info", "header", "headerl", "headerr", "headerf", "footer",
         "footerl", "footerr", "footerf", "footnote", "annotation", "atnid", "atnauthor",
         "fldinst", "objdata", "objclass", "objname", "themedata", "colorschememapping",
         "datastore", "latentstyles", "listtable", "listoverridetable", "revtbl", "rsidtbl",

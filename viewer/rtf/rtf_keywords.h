@@ -24,6 +24,8 @@ enum class Kw : std::uint8_t {
   Par, Line, Tab, Cell, Row, Page, Sect, RowDefaults, CellRight, RowGap,
   // Font table entries.
   FontRoman, FontSwiss, FontModern, FontScript, FontDecor, FontNil, FontCharset, FontCodePage,
+  // Pictures.
+  Picture, ShpPict, PngBlip, JpegBlip, PicW, PicH, PicWGoal, PicHGoal, PicScaleX, PicScaleY,
   // Colour table entries.
   Red, Green, Blue,
   // Single characters.

@@ -37,7 +37,7 @@ constexpr size_t kMaxColors = 256;
 // paragraph would take all memory and seconds for every change of width.
 constexpr qsizetype kLongParagraph = 8192;
 
-enum class Dest : std::uint8_t { Text, Skip, FontTable, ColorTable };
+enum class Dest : std::uint8_t { Text, Skip, FontTable, ColorTable, Picture };
 
 struct GroupState {
   CharProps chars;
@@ -73,6 +73,8 @@ class Parser {
   void ParaWord(Kw kw, int param);
   void FontTableWord(Kw kw, int param);
   void SetDestination(Dest dest);
+  void PictureWord(Kw kw, int param);
+  void EndPicture();
 
   // A byte of text (raw or from \'hh) in the current code page.
   void TextByte(unsigned char byte, bool escaped);
@@ -125,6 +127,11 @@ class Parser {
   ParaProps cellPara_;
   CharProps cellChars_;
 
+  // "\*" seen: the group is skipped unless the next word is one we show.
+  bool starPending_ = false;
+  Picture picture_;  // the picture being read
+  int pictureNibble_ = -1;  // a first hex digit waiting for its second
+
   int fontNumber_ = -1;  // entry being read in the font table, -1 for none
   FontEntry fontEntry_;
   int red_ = -1, green_ = -1, blue_ = -1;
@@ -155,6 +162,24 @@ void Parser::Run() {
         ++pos_;
         break;
       default:
+        if (starPending_) {
+          starPending_ = false;
+          SetDestination(Dest::Skip);
+        }
+        if (cur_.dest == Dest::Picture) {
+          // Hex digits, two to a byte; white space and other bytes between them do not count.
+          while (pos_ < size && data_[pos_] != '\\' && data_[pos_] != '{' && data_[pos_] != '}') {
+            const int v = HexValue(data_[pos_++]);
+            if (v < 0) continue;
+            if (pictureNibble_ < 0) {
+              pictureNibble_ = v;
+            } else {
+              picture_.data.append(static_cast<char>(pictureNibble_ * 16 + v));
+              pictureNibble_ = -1;
+            }
+          }
+          break;
+        }
         if (cur_.dest == Dest::Skip) {
           // Pictures and other skipped data are mostly plain bytes.
           while (pos_ < size && data_[pos_] != '\\' && data_[pos_] != '{' && data_[pos_] != '}')
@@ -177,6 +202,10 @@ void Parser::Run() {
 
 void Parser::OpenGroup() {
   fallbackLeft_ = 0;
+  if (starPending_) {
+    starPending_ = false;
+    SetDestination(Dest::Skip);
+  }
   if (stack_.size() >= kMaxDepth) {
     ++overflow_;
     return;
@@ -194,9 +223,12 @@ void Parser::CloseGroup() {
     done_ = true;
     return;
   }
+  if (starPending_) starPending_ = false;
   if (cur_.dest == Dest::FontTable) CommitFont();
+  const bool pictureEnds = cur_.dest == Dest::Picture && stack_.back().dest != Dest::Picture;
   cur_ = stack_.back();
   stack_.pop_back();
+  if (pictureEnds) EndPicture();
   // The closing brace of the outermost group ends the document; anything
   // after it (padding, a second document) is not shown.
   if (stack_.empty()) done_ = true;
@@ -261,7 +293,11 @@ void Parser::ReadControl() {
     // Binary data is skipped by count wherever it is, and counts as one
     // fallback character.
     if (fallbackLeft_ > 0) --fallbackLeft_;
-    if (hasParam && param > 0) pos_ += std::min<qsizetype>(param, size - pos_);
+    if (hasParam && param > 0) {
+      const qsizetype n = std::min<qsizetype>(param, size - pos_);
+      if (cur_.dest == Dest::Picture && !starPending_) picture_.data.append(data_.sliced(pos_, n));
+      pos_ += n;
+    }
     return;
   }
   if (fallbackLeft_ > 0) {
@@ -284,6 +320,13 @@ void Parser::SetDestination(Dest dest) {
 }
 
 void Parser::ControlWord(Kw kw, bool hasParam, int param) {
+  if (starPending_) {
+    starPending_ = false;
+    // Word's picture for readers that know pictures; anything else starred
+    // is left out.
+    if (!(kw == Kw::ShpPict && cur_.dest == Dest::Text)) SetDestination(Dest::Skip);
+    return;
+  }
   switch (kw) {
     case Kw::SkipDestination:
       SetDestination(Dest::Skip);
@@ -314,6 +357,9 @@ void Parser::ControlWord(Kw kw, bool hasParam, int param) {
     case Dest::FontTable:
       FontTableWord(kw, param);
       return;
+    case Dest::Picture:
+      PictureWord(kw, param);
+      return;
     case Dest::ColorTable:
       if (kw == Kw::Red) red_ = std::clamp(param, 0, 255);
       if (kw == Kw::Green) green_ = std::clamp(param, 0, 255);
@@ -338,6 +384,11 @@ void Parser::ControlWord(Kw kw, bool hasParam, int param) {
       return;
     case Kw::Pca:
       docTable_ = &codePages_.Table(850);
+      return;
+    case Kw::Picture:
+      picture_ = Picture{};
+      pictureNibble_ = -1;
+      cur_.dest = Dest::Picture;
       return;
     case Kw::DefaultFont:
       tables_.defaultFont = param;
@@ -475,6 +526,34 @@ void Parser::FontTableWord(Kw kw, int param) {
   }
 }
 
+void Parser::PictureWord(Kw kw, int param) {
+  // Sizes beyond these are nonsense; the reader caps the drawn size anyway.
+  const int size = std::clamp(param, 0, 1000000);
+  switch (kw) {
+    case Kw::PngBlip: picture_.kind = Picture::Kind::Png; break;
+    case Kw::JpegBlip: picture_.kind = Picture::Kind::Jpeg; break;
+    case Kw::PicW: picture_.width = size; break;
+    case Kw::PicH: picture_.height = size; break;
+    case Kw::PicWGoal: picture_.goalWidth = size; break;
+    case Kw::PicHGoal: picture_.goalHeight = size; break;
+    case Kw::PicScaleX: picture_.scaleX = std::clamp(param, 1, 10000); break;
+    case Kw::PicScaleY: picture_.scaleY = std::clamp(param, 1, 10000); break;
+    default: break;
+  }
+}
+
+void Parser::EndPicture() {
+  Picture picture = std::move(picture_);
+  picture_ = Picture{};
+  if (cur_.dest != Dest::Text || cur_.chars.hidden) return;
+  DropHalfSurrogate();
+  Emit(QStringView());  // table tabs waiting before it
+  FlushRun();
+  sink_.PictureAt(picture, cur_.chars, tables_);
+  paraHasContent_ = true;
+  ++paraLength_;
+}
+
 void Parser::ControlSymbol(char c) {
   switch (c) {
     case '{':
@@ -486,9 +565,8 @@ void Parser::ControlSymbol(char c) {
     case '-': Put(u'\u00AD'); return;
     case '_': Put(u'\u2011'); return;
     case '*':
-      // An ignorable destination: everything we show has a name we know
-      // without the star, so the whole group goes.
-      SetDestination(Dest::Skip);
+      // An ignorable destination: the next word decides.
+      starPending_ = true;
       return;
     case '\r':
     case '\n':
@@ -521,8 +599,13 @@ char16_t Parser::Decode(unsigned char byte) {
 }
 
 void Parser::TextByte(unsigned char byte, bool escaped) {
+  if (starPending_) {
+    starPending_ = false;
+    SetDestination(Dest::Skip);
+  }
   switch (cur_.dest) {
     case Dest::Skip:
+    case Dest::Picture:
       return;
     case Dest::ColorTable:
       if (byte == ';') CommitColor();

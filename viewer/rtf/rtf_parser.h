@@ -6,6 +6,7 @@
 // The parser never recurses: group states live in a vector whose depth is
 // capped, every byte is looked at a bounded number of times, and numbers
 // saturate, so hostile input costs linear time and bounded memory.
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QColor>
 #include <QFont>
@@ -73,6 +74,16 @@ struct Tables {
   QColor Color(int index) const;
 };
 
+// A picture as the file holds it; sizes as written (0 when absent).
+struct Picture {
+  enum class Kind : std::uint8_t { Other, Png, Jpeg };
+  Kind kind = Kind::Other;
+  int width = 0, height = 0;          // \picw, \pich: pixels, or 1/100 mm for metafiles
+  int goalWidth = 0, goalHeight = 0;  // \picwgoal, \pichgoal: twips
+  int scaleX = 100, scaleY = 100;     // per cent
+  QByteArray data;
+};
+
 class Sink {
  public:
   virtual ~Sink() = default;
@@ -83,6 +94,8 @@ class Sink {
   // force at the paragraph mark (they give an empty paragraph its font).
   virtual void EndParagraph(const ParaProps& para, const CharProps& chars,
                             const Tables& tables) = 0;
+  // A picture in the text, at the place of one character.
+  virtual void PictureAt(const Picture&, const CharProps&, const Tables&) {}
   // The input ends; the last paragraph (if it was not ended) gets these.
   virtual void Finish(const ParaProps& para, const CharProps& chars, const Tables& tables) = 0;
 };

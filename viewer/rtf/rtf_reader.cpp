@@ -1,6 +1,12 @@
 #include "rtf_reader.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QBuffer>
+#include <QImageReader>
+#include <QPainter>
 #include <QTextBlockFormat>
+#include <QTextImageFormat>
+#include <QUrl>
 #include <QTextCharFormat>
 #include <QTextCursor>
 
@@ -72,6 +78,65 @@ QTextBlockFormat ToBlockFormat(const ParaProps& p) {
   return f;
 }
 
+// A picture is never drawn larger than this (pixels, the aspect kept), and
+// one is decoded only if it has at most kMaxDecodedPixels pixels: a hostile
+// size costs no more than the picture's bytes and one bounded image.
+constexpr qreal kMaxPictureWidth = 1000;
+constexpr qreal kMaxPictureHeight = 1400;
+constexpr qint64 kMaxDecodedPixels = qint64{16} * 1024 * 1024;
+
+// The size a picture is drawn at, in pixels, before the caps; `own` is the
+// image's own pixel size where it is known.
+QSizeF DrawnSize(const Picture& p, QSize own) {
+  const bool bitmap = p.kind != Picture::Kind::Other;
+  const auto length = [&](int goal, int size, int ownPixels) -> qreal {
+    if (goal > 0) return goal / 15.0;             // twips
+    if (size > 0) return bitmap ? size : size * 96 / 2540.0;  // pixels, or 1/100 mm
+    return ownPixels > 0 ? ownPixels : 0;
+  };
+  qreal w = length(p.goalWidth, p.width, own.width()) * p.scaleX / 100.0;
+  qreal h = length(p.goalHeight, p.height, own.height()) * p.scaleY / 100.0;
+  if (w <= 0 || h <= 0) return {};
+  const qreal shrink = std::min({1.0, kMaxPictureWidth / w, kMaxPictureHeight / h});
+  return QSizeF(std::clamp(w * shrink, 1.0, kMaxPictureWidth), std::clamp(h * shrink, 1.0, kMaxPictureHeight));
+}
+
+// Decodes a PNG or JPEG picture at no more than `drawn` pixels, or gives a
+// null image.
+QImage Decode(const Picture& p, QSize& own) {
+  if (p.kind == Picture::Kind::Other || p.data.isEmpty()) return {};
+  QByteArray data = p.data;  // shares the bytes
+  QBuffer buffer(&data);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer, p.kind == Picture::Kind::Png ? "png" : "jpeg");
+  reader.setDecideFormatFromContent(false);
+  own = reader.size();
+  if (!own.isValid() || own.isEmpty() || qint64{own.width()} * own.height() > kMaxDecodedPixels) return {};
+  const QSizeF drawn = DrawnSize(p, own);
+  if (drawn.isEmpty()) return {};
+  const QSize target = drawn.toSize().boundedTo(own);
+  if (target != own) reader.setScaledSize(target);
+  return reader.read();
+}
+
+class FrameHandler final : public QObject, public QTextObjectInterface {
+  Q_OBJECT
+  Q_INTERFACES(QTextObjectInterface)
+
+ public:
+  using QObject::QObject;
+  QSizeF intrinsicSize(QTextDocument*, int, const QTextFormat& format) override {
+    return QSizeF(format.doubleProperty(QTextFormat::ImageWidth), format.doubleProperty(QTextFormat::ImageHeight));
+  }
+  void drawObject(QPainter* painter, const QRectF& rect, QTextDocument*, int, const QTextFormat&) override {
+    painter->save();
+    painter->setPen(QPen(QColor(160, 160, 160), 1));
+    painter->setBrush(Qt::NoBrush);
+    painter->drawRect(rect.adjusted(0.5, 0.5, -0.5, -0.5));
+    painter->restore();
+  }
+};
+
 struct CharPropsHash {
   size_t operator()(const CharProps& c) const {
     return qHashMulti(0, c.font, c.halfPoints, c.foreground, c.background, c.bold, c.italic,
@@ -104,6 +169,29 @@ class DocumentSink final : public Sink {
   void EndParagraph(const ParaProps& para, const CharProps& chars,
                     const Tables& tables) override {
     WriteParagraph(para, chars, tables);
+  }
+
+  void PictureAt(const Picture& picture, const CharProps& chars, const Tables& tables) override {
+    QSize own;
+    const QImage image = Decode(picture, own);
+    QSizeF size = DrawnSize(picture, own);
+    if (size.isEmpty()) size = QSizeF(32, 32);  // a frame of no known size
+    if (!image.isNull()) {
+      QTextImageFormat f;
+      f.merge(Format(chars, tables));
+      const QString name = QStringLiteral("tambril-picture:%1").arg(++pictures_);
+      cursor_.document()->addResource(QTextDocument::ImageResource, QUrl(name), image);
+      f.setName(name);
+      f.setWidth(size.width());
+      f.setHeight(size.height());
+      runs_.emplace_back(QString(QChar::ObjectReplacementCharacter), f);
+    } else {
+      QTextCharFormat f = Format(chars, tables);
+      f.setObjectType(kPictureFrame);
+      f.setProperty(QTextFormat::ImageWidth, size.width());
+      f.setProperty(QTextFormat::ImageHeight, size.height());
+      runs_.emplace_back(QString(QChar::ObjectReplacementCharacter), f);
+    }
   }
 
   void Finish(const ParaProps& para, const CharProps& chars, const Tables& tables) override {
@@ -153,6 +241,7 @@ class DocumentSink final : public Sink {
 
   QTextCursor cursor_;
   const std::function<void(int)>& afterParagraph_;
+  int pictures_ = 0;
   bool firstBlock_ = true;
   int blocks_ = 1;
   qsizetype blockLength_ = 0;  // characters of the last block
@@ -174,6 +263,9 @@ class PlainTextSink final : public Sink {
   void EndParagraph(const ParaProps&, const CharProps&, const Tables&) override {
     if (paragraphEnded_) out_ += u'\n';
     paragraphEnded_ = true;
+  }
+  void PictureAt(const Picture&, const CharProps& chars, const Tables& tables) override {
+    Text(QString(), chars, tables);  // not shown, but it opens its paragraph
   }
   void Finish(const ParaProps&, const CharProps&, const Tables&) override {}
 
@@ -215,6 +307,11 @@ void LoadRtf(QByteArrayView rtf, QTextDocument& doc, const std::function<void(in
   doc.setUndoRedoEnabled(undo);
 }
 
+void RegisterPictureFrames(QTextDocument& doc) {
+  auto* handler = new FrameHandler(&doc);
+  doc.documentLayout()->registerHandler(kPictureFrame, handler);
+}
+
 QString RtfToPlainText(QByteArrayView rtf) {
   if (!LooksLikeRtf(rtf)) return Cp1252Text(rtf);
   PlainTextSink sink;
@@ -223,3 +320,5 @@ QString RtfToPlainText(QByteArrayView rtf) {
 }
 
 }  // namespace tambril::rtf
+
+#include "rtf_reader.moc"

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QTextDocument>
+#include <QTextFormat>
 
 #include <functional>
 
@@ -14,8 +15,10 @@ inline constexpr qsizetype kMaxRichBytes = qsizetype{256} * 1024 * 1024;
 
 // Replaces the content of `doc` with the document that `rtf` describes:
 // fonts, sizes, bold/italic/underline/strike-out, colours, paragraphs with
-// alignment and indents; tables become tab-separated lines; pictures,
-// headers, footers, notes and metadata are left out. Data that does not
+// alignment and indents; tables become tab-separated lines; PNG and JPEG
+// pictures at their size (other kinds, and pictures that cannot be read, as
+// an empty frame of their size, see RegisterPictureFrames); headers,
+// footers, notes and metadata are left out. Data that does not
 // start with an RTF header is shown as Windows-1252 text instead.
 // Malformed input never crashes or hangs; what could be read is shown.
 // `afterParagraph`, if given, is called after each paragraph written with
@@ -23,8 +26,16 @@ inline constexpr qsizetype kMaxRichBytes = qsizetype{256} * 1024 * 1024;
 void LoadRtf(QByteArrayView rtf, QTextDocument& doc,
              const std::function<void(int length)>& afterParagraph = {});
 
-// The text that LoadRtf would show, without formats: paragraphs and forced
-// line breaks end with '\n' (none after the last paragraph).
+// The object type of a picture shown as an empty frame; its size is in the
+// format's ImageWidth and ImageHeight.
+constexpr int kPictureFrame = QTextFormat::UserObject + 1;
+// Lets the layout of `doc` draw empty picture frames. Needs the document's
+// layout, so it is called on the thread that shows the document.
+void RegisterPictureFrames(QTextDocument& doc);
+
+// The text that LoadRtf would show, without formats and pictures:
+// paragraphs and forced line breaks end with '\n' (none after the last
+// paragraph).
 QString RtfToPlainText(QByteArrayView rtf);
 
 }  // namespace tambril::rtf
