@@ -111,9 +111,6 @@ void Selpr6::Command2_Click() {
     p.setPointer(this, Pointer::Normal);
     hide();
     return;
-  } catch (const NotRegularFile&) {
-    p.beep();
-    p.messageBox(this, messages::kAccessError, messages::kErrorTitle, MessageIcon::None);
   } catch (const codec::CodecError& e) {
     p.beep();
     p.messageBox(this, e.kind() == codec::ErrorKind::NotRegularFile || IsAccessFailure(e.errnum())

@@ -38,6 +38,8 @@ class DecodeTest : public CodingTest {
 TEST_F(DecodeTest, DecodesFromTheMenuToTheOriginalBytes) {
   const QByteArray plain = Random(4321, 3);
   makeEncoded("Texte/brief.tmb", plain, "Geheim1", "doc");
+  // A private encoded file decodes to a private file.
+  ASSERT_TRUE(QFile::setPermissions(tempPath("Texte/brief.tmb"), QFile::ReadOwner | QFile::WriteOwner));
   load("Texte/brief.tmb");
   QSignalSpy bar(decode.ProgressBar1, &QProgressBar::valueChanged);
   bool sawDialog = false;
@@ -65,6 +67,7 @@ TEST_F(DecodeTest, DecodesFromTheMenuToTheOriginalBytes) {
   });
   ASSERT_TRUE(sawDialog && sawForm4);
   EXPECT_EQ(read("Texte/brief.doc"), plain);
+  EXPECT_EQ(QFile::permissions(tempPath("Texte/brief.doc")), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
   EXPECT_EQ(Values(bar), Stepped());
   EXPECT_TRUE(main.Code_Aus->isChecked());
   EXPECT_FALSE(main.Code_AN->isChecked());

@@ -29,7 +29,8 @@ class EncodeTest : public CodingTest {
 
 TEST_F(EncodeTest, EncodesFromTheMenuToTheFileOnDisk) {
   const QByteArray plain = Random(5000);
-  writeFile("Texte/brief.doc", plain);
+  // A private source gives a private target.
+  ASSERT_TRUE(QFile::setPermissions(writeFile("Texte/brief.doc", plain), QFile::ReadOwner | QFile::WriteOwner));
   load("Texte/brief.doc");
   QSignalSpy bar(encode.ProgressBar1, &QProgressBar::valueChanged);
   bool sawDialog = false;
@@ -65,6 +66,7 @@ TEST_F(EncodeTest, EncodesFromTheMenuToTheFileOnDisk) {
 
   EXPECT_EQ(read("Texte/brief.tmb"), reference(plain, "Geheim1", "doc"));
   EXPECT_EQ(read("Texte/brief.doc"), plain);
+  EXPECT_EQ(QFile::permissions(tempPath("Texte/brief.tmb")), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
   EXPECT_EQ(Values(bar), Stepped());
   EXPECT_EQ(encode.ProgressBar1->value(), 1);
   // The whole chain is closed and the main window still describes the source.
