@@ -1,7 +1,11 @@
 #include "commands.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <new>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -9,7 +13,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -47,8 +50,9 @@ constexpr std::string_view kHelp =
     "against an encoded file, and decodes it back byte for byte.\n"
     "\n"
     "  encode   writes SOURCE encoded to TARGET (default: beside SOURCE, with\n"
-    "           \"tmb\" written after the first \".\" of its name). The password\n"
-    "           has 5 to 15 characters and is typed twice.\n"
+    "           \"tmb\" written after the first \".\" of its name, or \".tmb\"\n"
+    "           appended to a name without one). The password has 5 to 15\n"
+    "           characters and is typed twice.\n"
     "  check    prints the extension stored in FILE if the password fits.\n"
     "  decode   checks the password, then writes the plain bytes to TARGET\n"
     "           (default: beside FILE, with the stored extension written after\n"
@@ -62,7 +66,9 @@ constexpr std::string_view kHelp =
     "replaced; a failed run leaves no target behind.\n"
     "\n"
     "Exit status: 0 success, 1 wrong password, 2 usage error or refused\n"
-    "password, 3 file error (missing, unreadable, target exists, cannot write).\n";
+    "password, 3 file error (missing, unreadable, target exists, cannot write).\n"
+    "\n"
+    "A .tmb file keeps casual eyes out, no more: see \"How safe is a .tmb file?\" in the README.\n";
 
 // One line on stderr: "tambril-cli: what".
 int Fail(int code, std::string_view what) {
@@ -109,17 +115,12 @@ std::optional<Arguments> Parse(const std::vector<std::string>& args, int& exitCo
   return a;
 }
 
-// Opens a file to encode or decode. Pipes and devices are refused: their
-// length is not known in advance, and an encode would store nothing of them.
+// Opens a file to encode or decode. Pipes and devices are refused without
+// waiting for them: their length is not known in advance, and an encode
+// would store nothing of them.
 std::unique_ptr<codec::InputFile> OpenInput(const fs::path& path, int& exitCode) {
   try {
-    auto in = std::make_unique<codec::InputFile>(path);
-    struct stat st;
-    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
-      exitCode = FailAbout(kExitFile, path, "not a regular file");
-      return nullptr;
-    }
-    return in;
+    return std::make_unique<codec::InputFile>(path);
   } catch (const codec::CodecError& e) {
     exitCode = Fail(kExitFile, e.what());
     return nullptr;
@@ -171,13 +172,14 @@ std::optional<std::string> TypedPassword(const Arguments& a, const fs::path& fil
   return codec::Utf8ToCp1252(*password);
 }
 
-// Runs one coding pass with its progress bar on the terminal. A signal ends
-// the program after the pass has unwound and left no target behind.
+// Runs one coding pass with its progress bar on the terminal. A signal stops
+// the pass at its next block and ends the program after the pass has unwound
+// and left no target behind.
 int RunPass(const char* label, const fs::path& target,
-            const std::function<void(const codec::ProgressFn&)>& pass) {
+            const std::function<void(const codec::ProgressFn&, const codec::CheckpointFn&)>& pass) {
   try {
     PassMonitor monitor(label);
-    pass([&monitor](int v) { monitor.report(v); });
+    pass([&monitor](int v) { monitor.report(v); }, [&monitor] { monitor.checkpoint(); });
   } catch (const codec::CodecError& e) {
     return Fail(kExitFile, e.what());
   } catch (const Interrupted& i) {
@@ -199,8 +201,8 @@ int Encode(const Arguments& a) {
 
   const auto password = NewPassword(a, source, exitCode);
   if (!password) return exitCode;
-  return RunPass("encoding", target, [&](const codec::ProgressFn& progress) {
-    codec::Encode(*in, in->size(), target, *password, ExtensionTag(source), progress);
+  return RunPass("encoding", target, [&](const codec::ProgressFn& progress, const codec::CheckpointFn& checkpoint) {
+    codec::Encode(*in, in->size(), target, *password, ExtensionTag(source), progress, checkpoint);
   });
 }
 
@@ -259,8 +261,9 @@ int Decode(const Arguments& a) {
   const auto check = CheckFile(a, file, given ? &*given : nullptr, in, exitCode);
   if (!check) return exitCode;
   const fs::path target = given ? *given : DecodedTarget(file, check->tag);
-  return RunPass("decoding", target,
-                 [&](const codec::ProgressFn& progress) { codec::Decode(*in, target, *check, progress); });
+  return RunPass("decoding", target, [&](const codec::ProgressFn& progress, const codec::CheckpointFn& checkpoint) {
+    codec::Decode(*in, target, *check, progress, checkpoint);
+  });
 }
 
 bool IsRtfPath(const std::string& path) {
@@ -269,15 +272,20 @@ bool IsRtfPath(const std::string& path) {
   return lower.find(".rtf") != std::string::npos;
 }
 
+int StdoutFailure() {
+  const int e = errno;
+  return Fail(kExitFile, std::string("standard output: cannot write") + (e != 0 ? std::string(": ") + std::strerror(e) : ""));
+}
+
 int WriteOut(std::string_view bytes) {
-  if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size()) {
-    return Fail(kExitFile, "standard output: cannot write");
-  }
+  if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size()) return StdoutFailure();
   return kExitOk;
 }
 
-int ShowRtf(const codec::InputFile& in) {
-  std::string raw(static_cast<std::size_t>(in.size()), '\0');
+// Only RTF files the viewer shows formatted are read whole; the size is
+// measured once, so a file that grows meanwhile is read no further.
+int ShowRtf(const codec::InputFile& in, std::uint64_t size) {
+  std::string raw(static_cast<std::size_t>(size), '\0');
   raw.resize(in.readAt(0, raw.data(), raw.size()));
   // QTextDocument needs a GUI application, but no screen.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -290,13 +298,18 @@ int ShowRtf(const codec::InputFile& in) {
   return WriteOut(doc.toPlainText().toStdString());
 }
 
+// Block by block through two buffers that are reused, so that any length
+// streams in the same little memory.
 int ShowPlain(const codec::InputFile& in) {
   constexpr std::size_t kBlock = 1 << 16;
   std::string block(kBlock, '\0');
+  std::string text;
   for (std::uint64_t offset = 0;;) {
     const std::size_t n = in.readAt(offset, block.data(), kBlock);
     if (n == 0) break;
-    if (int rc = WriteOut(codec::Cp1252ToUtf8(std::string_view(block.data(), n))); rc != kExitOk) return rc;
+    text.clear();
+    codec::AppendCp1252AsUtf8(text, std::string_view(block.data(), n));
+    if (int rc = WriteOut(text); rc != kExitOk) return rc;
     offset += n;
   }
   return kExitOk;
@@ -308,11 +321,15 @@ int Show(const Arguments& a) {
   int rc;
   try {
     codec::InputFile in(path);
-    rc = IsRtfPath(path) ? ShowRtf(in) : ShowPlain(in);
+    const std::uint64_t size = in.size();
+    // A larger RTF file is shown as its 8-bit text, as in the viewer, and
+    // streamed like any other file.
+    const bool rich = IsRtfPath(path) && size <= static_cast<std::uint64_t>(rtf::kMaxRichBytes);
+    rc = rich ? ShowRtf(in, size) : ShowPlain(in);
   } catch (const codec::CodecError& e) {
     return Fail(kExitFile, e.what());
   }
-  if (rc == kExitOk && std::fflush(stdout) != 0) return Fail(kExitFile, "standard output: cannot write");
+  if (rc == kExitOk && std::fflush(stdout) != 0) return StdoutFailure();
   return rc;
 }
 
@@ -353,6 +370,38 @@ int Run(int argc, char** argv) {
   if (first == "check") return Check(*parsed);
   if (first == "decode") return Decode(*parsed);
   return Show(*parsed);
+}
+
+void OpenMissingStandardStreams() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    // The lowest free descriptor, which is `fd`, since those below it are open.
+    const int opened = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (opened >= 0 && opened != fd) {
+      ::dup2(opened, fd);
+      ::close(opened);
+    }
+  }
+}
+
+int Main(int argc, char** argv) {
+  OpenMissingStandardStreams();
+  int rc;
+  try {
+    rc = Run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    rc = Fail(kExitFile, "out of memory");
+  } catch (const std::exception& e) {
+    rc = Fail(kExitFile, e.what());
+  } catch (...) {
+    rc = Fail(kExitFile, "unexpected failure");
+  }
+  // What was printed is only out once it has been written.
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    const int failed = StdoutFailure();
+    if (rc == kExitOk) rc = failed;
+  }
+  return rc;
 }
 
 }  // namespace tambril::cli

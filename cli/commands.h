@@ -10,6 +10,12 @@ inline constexpr int kExitWrongPassword = 1;
 inline constexpr int kExitUsage = 2;   // also a password the rules refuse
 inline constexpr int kExitFile = 3;    // missing, unreadable, target exists, cannot write
 
+// Runs one command line.
 int Run(int argc, char** argv);
+
+// The program: descriptors 0 to 2 that are closed are opened on /dev/null
+// first (so that no file opened later takes their place), no failure ends it
+// by an exception, and a failed write of standard output is a file error.
+int Main(int argc, char** argv);
 
 }  // namespace tambril::cli

@@ -1,3 +1,3 @@
 #include "cli/commands.h"
 
-int main(int argc, char** argv) { return tambril::cli::Run(argc, argv); }
+int main(int argc, char** argv) { return tambril::cli::Main(argc, argv); }

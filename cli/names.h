@@ -1,28 +1,18 @@
 #pragma once
 // The names tambril-cli proposes for the files it creates, and the extension
-// tag it stores. File names are handled as UTF-8 characters; a byte that does
-// not start a well-formed sequence counts as a character of its own, so any
-// name survives unchanged where it is not overwritten.
+// tag it stores. The naming rule itself is the codec's (codec/names.h), the
+// one the windows use too.
 #include <array>
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace tambril::cli {
 
-// The characters of `text`, each as its UTF-8 bytes.
-std::vector<std::string> SplitCharacters(std::string_view text);
-
-// Writes `replacement` over the characters after the first "." of `name`,
-// one for one and never making the name longer (brief.doc with "tmb" gives
-// brief.tmb, notiz.c gives notiz.t). A name without "." gets "." and the
-// replacement appended, and so does a name whose only "." is its last
-// character, which would otherwise come back unchanged.
-std::string OverwriteAfterFirstDot(std::string_view name, const std::vector<std::string>& replacement);
-
-// The proposed name of the encoded file: "tmb" after the first ".".
+// The proposed name of the encoded file: "tmb" after the first "." of the
+// name (brief.doc gives brief.tmb, notiz.c gives notiz.t, README gives
+// README.tmb).
 std::string EncodedFileName(std::string_view plainName);
 
 // The proposed name of the decoded file: the stored tag after the first ".".

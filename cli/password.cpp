@@ -15,9 +15,14 @@ namespace {
 // Far more bytes than 15 characters can take (4 bytes each at most).
 constexpr std::size_t kMaxLineBytes = 1024;
 
+// A line longer than that is read to its end all the same where it comes
+// from a terminal, so that nothing of it is left for the shell to run after
+// the refusal; elsewhere reading stops there.
 PasswordInput ReadLine(int fd) {
   PasswordInput in;
+  const bool toLineEnd = ::isatty(fd) == 1;
   std::string line;
+  bool anything = false;
   char c;
   for (;;) {
     const ssize_t r = ::read(fd, &c, 1);
@@ -26,9 +31,20 @@ PasswordInput ReadLine(int fd) {
       in.error = std::strerror(errno);
       return in;
     }
-    if (r == 0 || c == '\n') break;
-    line += c;
-    if (line.size() > kMaxLineBytes) break;  // refused as too long anyway
+    if (r == 0) {
+      if (!anything) {
+        in.error = "the input ended before a password line";
+        return in;
+      }
+      break;
+    }
+    anything = true;
+    if (c == '\n') break;
+    if (line.size() <= kMaxLineBytes) {
+      line += c;
+    } else if (!toLineEnd) {
+      break;  // refused as too long anyway
+    }
   }
   if (!line.empty() && line.back() == '\r') line.pop_back();
   in.text = std::move(line);

@@ -41,7 +41,10 @@ struct PasswordInput {
 };
 
 // The first line of the file descriptor (normally standard input), without
-// CR LF or LF. Reading stops after a line far longer than any password.
+// CR LF or LF; a last line may lack its line end. An input that ends before
+// any byte is an error, never an empty password. Only the first 1025 bytes
+// of a line are kept (far more than any password takes); a terminal's line
+// is read to its end, another input's no further.
 PasswordInput ReadPasswordLine(int fd);
 
 // A line typed on the controlling terminal without echo, after `prompt`.

@@ -24,6 +24,10 @@ void OnSignal(int signal) {
 
 constexpr int kBarWidth = 20;
 
+// The signals whose default action ends the program and that may be caught.
+constexpr int kEndingSignals[] = {SIGINT,  SIGTERM,   SIGHUP,  SIGQUIT, SIGUSR1, SIGUSR2,
+                                  SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU, SIGPIPE};
+
 }  // namespace
 
 EchoOff::EchoOff(int ttyFd) : fd_(ttyFd) {
@@ -50,7 +54,7 @@ void InstallSignalHandlers() {
   sa.sa_handler = OnSignal;
   sigemptyset(&sa.sa_mask);
   sa.sa_flags = SA_RESTART;
-  for (int s : {SIGINT, SIGTERM, SIGHUP}) {
+  for (int s : kEndingSignals) {
     // A signal the caller chose to ignore (nohup, a background job) stays ignored.
     struct sigaction old{};
     if (::sigaction(s, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
@@ -84,8 +88,12 @@ void PassMonitor::report(int value) {
   // must not undo a finished file, so only earlier reports stop the pass.
   const bool finished = started_ && value == 1;
   started_ = true;
-  if (!finished && g_pendingSignal != 0) throw Interrupted{g_pendingSignal};
+  if (!finished) checkpoint();
   if (bar_ && !finished) draw(value);
+}
+
+void PassMonitor::checkpoint() {
+  if (g_pendingSignal != 0) throw Interrupted{g_pendingSignal};
 }
 
 void PassMonitor::draw(int value) {

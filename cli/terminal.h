@@ -20,9 +20,12 @@ class EchoOff {
   bool active_ = false;
 };
 
-// SIGINT, SIGTERM and SIGHUP end the program at once, except while a pass
-// runs: then they are noted and the pass stops at its next progress report,
-// so that its unfinished target is removed.
+// Every signal that would end the program (SIGINT, SIGTERM, SIGHUP, SIGQUIT,
+// SIGUSR1, SIGALRM ...) first switches the terminal's echo back on and then
+// ends it at once, except while a pass runs: then it is noted, and the pass
+// stops at its next block, so that its unfinished target is dropped. (An
+// unnamed target vanishes even under SIGKILL; a hidden one, on file systems
+// without unnamed files, is removed this way.)
 void InstallSignalHandlers();
 
 // Thrown from a progress report after a signal; carries the signal.
@@ -35,7 +38,8 @@ struct Interrupted {
 
 // Follows one pass: draws a bar from the progress values (20 at once for a
 // short input, then 1..20, and 1 at the end) on stderr when it is a terminal,
-// and throws Interrupted at a report when a signal came in.
+// and throws Interrupted at a report or a checkpoint between blocks when a
+// signal came in.
 class PassMonitor {
  public:
   explicit PassMonitor(std::string label);
@@ -44,6 +48,7 @@ class PassMonitor {
   PassMonitor& operator=(const PassMonitor&) = delete;
 
   void report(int value);
+  void checkpoint();
 
  private:
   void draw(int value);

@@ -43,15 +43,25 @@ class OffsetPattern {
   std::array<std::uint8_t, kSpan + kTableCount> pattern_{};
 };
 
+// Flushes the finished target and names it, unless the checkpoint stops the
+// pass in between (the flush of a large file may take a while).
+void Finish(TargetFile& out, const CheckpointFn& checkpoint) {
+  out.flush();
+  if (checkpoint) checkpoint();
+  out.commit();
+}
+
 // Copies `count` bytes of `in` from `offset` to `out`, coding them with
 // `pattern`, the first of them at table cycle position 0.
 void StreamCoded(const InputFile& in, std::uint64_t offset, std::uint64_t count, TargetFile& out,
-                 const OffsetPattern& pattern, const ProgressPlan& plan, const ProgressFn& progress) {
+                 const OffsetPattern& pattern, const ProgressPlan& plan, const ProgressFn& progress,
+                 const CheckpointFn& checkpoint) {
   const std::size_t blockSize = static_cast<std::size_t>(std::min<std::uint64_t>(kBlockSize, std::max<std::uint64_t>(count, 1)));
   auto buffer = std::make_unique<std::uint8_t[]>(blockSize);
   unsigned phase = 0;
   std::uint64_t done = 0;
   while (done < count) {
+    if (checkpoint) checkpoint();
     const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(blockSize, count - done));
     in.readExactly(offset + done, buffer.get(), n);
     pattern.apply(buffer.get(), n, phase);
@@ -72,7 +82,8 @@ void DecodeBlock(std::uint8_t* data, std::size_t n, const CodeTables& tables, un
 }
 
 void Encode(const InputFile& source, std::uint64_t length, const std::filesystem::path& target,
-            std::string_view password, std::string_view tag, const ProgressFn& progress) {
+            std::string_view password, std::string_view tag, const ProgressFn& progress,
+            const CheckpointFn& checkpoint) {
   const KeyCodeArray keys = KeyCodes(password);
   const CodeTables tables = BuildCodeTables(keys);
   HeaderRecord header = BuildPlainHeader(tag, keys);
@@ -80,19 +91,19 @@ void Encode(const InputFile& source, std::uint64_t length, const std::filesystem
 
   const ProgressPlan plan = ProgressPlan::ForEncode(length);
   plan.start(progress);
-  TargetFile out(target);
+  TargetFile out(target, source.permissions());
   out.write(header.data(), header.size());
   source.adviseSequential();
   const auto pattern = std::make_unique<OffsetPattern>(tables, false);
-  StreamCoded(source, 0, length, out, *pattern, plan, progress);
-  out.commit();
+  StreamCoded(source, 0, length, out, *pattern, plan, progress, checkpoint);
+  Finish(out, checkpoint);
   plan.finish(progress);
 }
 
 void Encode(const std::filesystem::path& source, const std::filesystem::path& target, std::string_view password,
-            std::string_view tag, const ProgressFn& progress) {
+            std::string_view tag, const ProgressFn& progress, const CheckpointFn& checkpoint) {
   InputFile in(source);
-  Encode(in, in.size(), target, password, tag, progress);
+  Encode(in, in.size(), target, password, tag, progress, checkpoint);
 }
 
 CheckResult CheckPassword(const std::filesystem::path& encoded, std::uint64_t fileSize, std::string_view password) {
@@ -121,23 +132,23 @@ CheckResult CheckPassword(const std::filesystem::path& encoded, std::string_view
 }
 
 void Decode(const InputFile& encoded, const std::filesystem::path& target, const CheckResult& check,
-            const ProgressFn& progress) {
+            const ProgressFn& progress, const CheckpointFn& checkpoint) {
   if (!check.fits()) throw CodecError(ErrorKind::NotChecked, encoded.path());
   if (check.fileSize < kHeaderSize) throw CodecError(ErrorKind::NotEncoded, encoded.path());
   const ProgressPlan plan = ProgressPlan::ForDecode(check.fileSize);
   plan.start(progress);
-  TargetFile out(target);
+  TargetFile out(target, encoded.permissions());
   encoded.adviseSequential();
   const auto pattern = std::make_unique<OffsetPattern>(check.tables, true);
-  StreamCoded(encoded, kHeaderSize, check.fileSize - kHeaderSize, out, *pattern, plan, progress);
-  out.commit();
+  StreamCoded(encoded, kHeaderSize, check.fileSize - kHeaderSize, out, *pattern, plan, progress, checkpoint);
+  Finish(out, checkpoint);
   plan.finish(progress);
 }
 
 void Decode(const std::filesystem::path& encoded, const std::filesystem::path& target, const CheckResult& check,
-            const ProgressFn& progress) {
+            const ProgressFn& progress, const CheckpointFn& checkpoint) {
   InputFile in(encoded);
-  Decode(in, target, check, progress);
+  Decode(in, target, check, progress, checkpoint);
 }
 
 }  // namespace tambril::codec

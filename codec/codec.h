@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,11 @@
 
 namespace tambril::codec {
 
+// Called between the blocks of a pass (at least once per MiB) and once more
+// when the target is flushed but not yet named. It may throw to stop the
+// pass, which then leaves no target; that is how a pass is interrupted.
+using CheckpointFn = std::function<void()>;
+
 // Codes n bytes in place. `phase` is the table cycle position (0..14) of the
 // first byte and is advanced past the last one, so calls chain across blocks.
 void EncodeBlock(std::uint8_t* data, std::size_t n, const CodeTables& tables, unsigned& phase);
@@ -24,12 +30,14 @@ void DecodeBlock(std::uint8_t* data, std::size_t n, const CodeTables& tables, un
 // Encodes the first `length` bytes of `source` (the length measured when the
 // file was loaded) into a new file `target`. `password` and `tag` are
 // Windows-1252 bytes; the tag is normally the last three characters of the
-// source's path. Throws CodecError; on any failure no target exists.
+// source's path. The target gets the source's permissions less the umask.
+// Throws CodecError; on any failure no target exists.
 void Encode(const InputFile& source, std::uint64_t length, const std::filesystem::path& target,
-            std::string_view password, std::string_view tag, const ProgressFn& progress = {});
+            std::string_view password, std::string_view tag, const ProgressFn& progress = {},
+            const CheckpointFn& checkpoint = {});
 // The same, opening `source` and taking its current length.
 void Encode(const std::filesystem::path& source, const std::filesystem::path& target, std::string_view password,
-            std::string_view tag, const ProgressFn& progress = {});
+            std::string_view tag, const ProgressFn& progress = {}, const CheckpointFn& checkpoint = {});
 
 struct CheckResult {
   int score = 0;                        // matching check values, 0..18
@@ -51,11 +59,12 @@ CheckResult CheckPassword(const std::filesystem::path& encoded, std::uint64_t fi
 CheckResult CheckPassword(const std::filesystem::path& encoded, std::string_view password);
 
 // Decodes the body of `encoded` into a new file `target` with the tables of a
-// successful check. Throws CodecError (NotChecked without one); on any failure
-// no target exists.
+// successful check. The target gets the encoded file's permissions less the
+// umask. Throws CodecError (NotChecked without one); on any failure no target
+// exists.
 void Decode(const InputFile& encoded, const std::filesystem::path& target, const CheckResult& check,
-            const ProgressFn& progress = {});
+            const ProgressFn& progress = {}, const CheckpointFn& checkpoint = {});
 void Decode(const std::filesystem::path& encoded, const std::filesystem::path& target, const CheckResult& check,
-            const ProgressFn& progress = {});
+            const ProgressFn& progress = {}, const CheckpointFn& checkpoint = {});
 
 }  // namespace tambril::codec

@@ -30,9 +30,10 @@ void AppendUtf8(std::string& out, char32_t c) {
   }
 }
 
-// Decodes one UTF-8 character at s[i], advancing i; returns U+FFFD for a
-// malformed sequence (which the code page cannot hold either).
-char32_t NextUtf8(std::string_view s, size_t& i) {
+}  // namespace
+
+// U+FFFD for a malformed sequence, which the code page cannot hold either.
+char32_t NextUtf8Character(std::string_view s, std::size_t& i) {
   const auto b0 = static_cast<unsigned char>(s[i++]);
   if (b0 < 0x80) return b0;
   int extra;
@@ -61,8 +62,6 @@ char32_t NextUtf8(std::string_view s, size_t& i) {
   return c;
 }
 
-}  // namespace
-
 char32_t Cp1252ToUnicode(unsigned char byte) {
   if (byte >= 0x80 && byte < 0xA0) return kHigh[byte - 0x80];
   return byte;
@@ -79,15 +78,19 @@ unsigned char UnicodeToCp1252(char32_t ch) {
 std::string Utf8ToCp1252(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
-  for (size_t i = 0; i < utf8.size();) out += static_cast<char>(UnicodeToCp1252(NextUtf8(utf8, i)));
+  for (size_t i = 0; i < utf8.size();) out += static_cast<char>(UnicodeToCp1252(NextUtf8Character(utf8, i)));
   return out;
 }
 
 std::string Cp1252ToUtf8(std::string_view bytes) {
   std::string out;
-  out.reserve(bytes.size() * 2);
-  for (char b : bytes) AppendUtf8(out, Cp1252ToUnicode(static_cast<unsigned char>(b)));
+  AppendCp1252AsUtf8(out, bytes);
   return out;
+}
+
+void AppendCp1252AsUtf8(std::string& out, std::string_view bytes) {
+  out.reserve(out.size() + bytes.size() * 2);
+  for (char b : bytes) AppendUtf8(out, Cp1252ToUnicode(static_cast<unsigned char>(b)));
 }
 
 }  // namespace tambril::codec

@@ -20,7 +20,15 @@ unsigned char UnicodeToCp1252(char32_t ch);
 // UTF-8 sequence counts as one character that the code page cannot hold.
 std::string Utf8ToCp1252(std::string_view utf8);
 
+// Decodes the UTF-8 character at text[i] and moves i past it. A malformed
+// sequence (a stray byte, a cut-off, overlong or surrogate sequence) is one
+// character, U+FFFD, and takes the bytes up to where it went wrong, at least
+// one.
+char32_t NextUtf8Character(std::string_view text, std::size_t& i);
+
 // Windows-1252 bytes to UTF-8 text, one character per byte.
 std::string Cp1252ToUtf8(std::string_view bytes);
+// The same, appended to `out` (which a caller can reuse block after block).
+void AppendCp1252AsUtf8(std::string& out, std::string_view bytes);
 
 }  // namespace tambril::codec

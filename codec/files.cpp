@@ -1,9 +1,11 @@
 #include "files.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +18,7 @@ std::string Describe(ErrorKind kind, const fs::path& path, int errnum) {
   const char* what = "";
   switch (kind) {
     case ErrorKind::OpenSource: what = "cannot open"; break;
+    case ErrorKind::NotRegularFile: what = "not a regular file"; break;
     case ErrorKind::ReadSource: what = "cannot read"; break;
     case ErrorKind::ShortSource: what = "file is shorter than when it was loaded"; break;
     case ErrorKind::TargetExists: what = "file exists already"; break;
@@ -29,24 +32,38 @@ std::string Describe(ErrorKind kind, const fs::path& path, int errnum) {
   return s;
 }
 
-// Gives `from` the name `to` without replacing anything that is there.
-int RenameNoReplace(const fs::path& from, const fs::path& to) {
-#ifdef RENAME_NOREPLACE
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
-  if (errno != EINVAL && errno != ENOSYS) return errno;
-#endif
-  // File systems without renameat2 flags: link() never replaces either.
-  if (::link(from.c_str(), to.c_str()) != 0) return errno;
-  ::unlink(from.c_str());
-  return 0;
+// A write past the file size limit ends the process by SIGXFSZ unless the
+// signal is ignored; ignored, the write fails with EFBIG like any full disk.
+// A handler the program installed itself stays.
+void IgnoreFileSizeSignal() {
+  struct sigaction old{};
+  if (::sigaction(SIGXFSZ, nullptr, &old) == 0 && old.sa_handler == SIG_DFL) ::signal(SIGXFSZ, SIG_IGN);
 }
 
-void SyncFolder(const fs::path& folder) {
-  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd >= 0) {
-    ::fsync(fd);
-    ::close(fd);
-  }
+// The folder a new file goes into. A folder that may be written but not
+// listed is still usable, through a handle that cannot be flushed.
+int OpenFolder(const fs::path& folder, bool& syncable) {
+  const char* path = folder.empty() ? "." : folder.c_str();
+  int fd = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  syncable = fd >= 0;
+  if (fd < 0 && errno == EACCES) fd = ::open(path, O_PATH | O_DIRECTORY | O_CLOEXEC);
+  return fd;
+}
+
+// File systems that cannot make unnamed files say so in one of these ways
+// (older kernels take the flag for a request to open the folder).
+bool RefusesUnnamedFiles(int errnum) {
+  return errnum == EOPNOTSUPP || errnum == EISDIR || errnum == EINVAL || errnum == ENOSYS;
+}
+
+// A short hidden name: 11 bytes, so it fits beside any name the folder can
+// hold, whatever the length of the target's.
+std::string HiddenName() {
+  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  thread_local std::mt19937 rng{std::random_device{}()};
+  std::string name = ".tmb-";
+  for (int i = 0; i < 6; ++i) name += kLetters[rng() % (sizeof kLetters - 1)];
+  return name;
 }
 
 }  // namespace
@@ -60,16 +77,26 @@ CodecError::CodecError(ErrorKind kind, fs::path path, int errnum)
     : std::runtime_error(Describe(kind, path, errnum)), kind_(kind), path_(std::move(path)), errnum_(errnum) {}
 
 InputFile::InputFile(const fs::path& path) : path_(path) {
-  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Without O_NONBLOCK, opening a pipe waits for a writer for ever; without
+  // O_NOCTTY, a terminal could become the controlling one.
+  fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd_ < 0) throw CodecError(ErrorKind::OpenSource, path, errno);
   struct stat st;
-  const bool statted = ::fstat(fd_, &st) == 0;
-  if (!statted || S_ISDIR(st.st_mode)) {
-    const int e = statted ? EISDIR : errno;
+  if (::fstat(fd_, &st) != 0) {
+    const int e = errno;
     ::close(fd_);
     fd_ = -1;
     throw CodecError(ErrorKind::OpenSource, path, e);
   }
+  if (!S_ISREG(st.st_mode)) {
+    ::close(fd_);
+    fd_ = -1;
+    throw CodecError(ErrorKind::NotRegularFile, path, S_ISDIR(st.st_mode) ? EISDIR : 0);
+  }
+  // Reads of a regular file never wait anyway; the flag is cleared so that
+  // nothing that inherits the handle sees it.
+  ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+  permissions_ = st.st_mode & 0777;
 }
 
 InputFile::~InputFile() {
@@ -107,19 +134,46 @@ void InputFile::adviseSequential() const {
 #endif
 }
 
-TargetFile::TargetFile(const fs::path& target) : target_(target) {
-  if (EntryExists(target)) throw CodecError(ErrorKind::TargetExists, target);
-  // A hidden name in the same folder, so that the final rename stays on one
-  // file system and the unfinished file is never mistaken for the target.
-  fs::path pattern = target.parent_path() / ("." + target.filename().string() + ".part-XXXXXX");
-  std::string buf = pattern.string();
-  fd_ = ::mkostemp(buf.data(), O_CLOEXEC);
-  if (fd_ < 0) throw CodecError(ErrorKind::CreateTarget, target, errno);
-  temp_ = buf;
-  // mkstemp makes the file private; give it the permissions a new file gets.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd_, 0666 & ~mask);
+TargetFile::TargetFile(const fs::path& target, unsigned permissions, Unfinished unfinished)
+    : target_(target), name_(target.filename().string()) {
+  IgnoreFileSizeSignal();
+  struct stat st;
+  if (::lstat(target.c_str(), &st) == 0) throw CodecError(ErrorKind::TargetExists, target);
+  // A name too long or a path through a file fails here, before any byte
+  // is written; a missing folder fails when it is opened.
+  if (errno != ENOENT) throw CodecError(ErrorKind::CreateTarget, target, errno);
+  if (name_.empty()) throw CodecError(ErrorKind::CreateTarget, target, EISDIR);
+  folder_ = OpenFolder(target.parent_path(), folderSyncable_);
+  if (folder_ < 0) throw CodecError(ErrorKind::CreateTarget, target, errno);
+
+  // Made with the final permissions, so that the system applies the umask
+  // (or the folder's default access list) as for any new file; read back,
+  // and closed to all but the owner until the file is complete.
+  const mode_t mode = static_cast<mode_t>(permissions & 0777);
+  if (unfinished == Unfinished::Unnamed) {
+    fd_ = ::openat(folder_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+    if (fd_ < 0 && !RefusesUnnamedFiles(errno)) {
+      const int e = errno;
+      discard();
+      throw CodecError(ErrorKind::CreateTarget, target, e);
+    }
+  }
+  for (int attempt = 0; fd_ < 0 && attempt < 100; ++attempt) {
+    const std::string hidden = HiddenName();
+    fd_ = ::openat(folder_, hidden.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    if (fd_ >= 0) {
+      temp_ = target.parent_path() / hidden;
+    } else if (errno != EEXIST) {
+      break;
+    }
+  }
+  if (fd_ < 0) {
+    const int e = errno;
+    discard();
+    throw CodecError(ErrorKind::CreateTarget, target, e);
+  }
+  if (::fstat(fd_, &st) == 0) finalMode_ = st.st_mode & 0777;
+  ::fchmod(fd_, 0600);
 }
 
 TargetFile::~TargetFile() { discard(); }
@@ -129,9 +183,14 @@ void TargetFile::discard() noexcept {
     ::close(fd_);
     fd_ = -1;
   }
-  if (!committed_ && !temp_.empty()) {
-    ::unlink(temp_.c_str());
-    temp_.clear();
+  if (!committed_ && !temp_.empty() && folder_ >= 0) {
+    // Relative to the folder's handle: found even if the folder was renamed.
+    ::unlinkat(folder_, temp_.filename().c_str(), 0);
+  }
+  temp_.clear();
+  if (folder_ >= 0) {
+    ::close(folder_);
+    folder_ = -1;
   }
 }
 
@@ -148,18 +207,50 @@ void TargetFile::write(const void* data, std::size_t n) {
   }
 }
 
-void TargetFile::commit() {
+void TargetFile::flush() {
+  if (flushed_) return;
+  // The permissions first, so that the flush makes them durable too. Some
+  // file systems keep no permissions; that is no failure.
+  ::fchmod(fd_, static_cast<mode_t>(finalMode_));
   if (::fsync(fd_) != 0) throw CodecError(ErrorKind::WriteTarget, target_, errno);
-  if (::close(fd_) != 0) {
+  flushed_ = true;
+}
+
+void TargetFile::commit() {
+  flush();
+  int e = 0;
+  if (temp_.empty()) {
+    // An unnamed file is linked through its handle: by its entry in /proc,
+    // or directly where /proc is missing.
+    char self[64];
+    std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd_);
+    if (::linkat(AT_FDCWD, self, folder_, name_.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+      e = errno;
+      if (e != EEXIST && ::linkat(fd_, "", folder_, name_.c_str(), AT_EMPTY_PATH) == 0) e = 0;
+    }
+    ::close(fd_);
     fd_ = -1;
-    throw CodecError(ErrorKind::WriteTarget, target_, errno);
+  } else {
+    // Closed first: some network file systems report write failures only
+    // when the file is closed.
+    const int closed = ::close(fd_);
+    fd_ = -1;
+    if (closed != 0) throw CodecError(ErrorKind::WriteTarget, target_, errno);
+    const std::string hidden = temp_.filename().string();
+#ifdef RENAME_NOREPLACE
+    if (::renameat2(folder_, hidden.c_str(), folder_, name_.c_str(), RENAME_NOREPLACE) != 0) e = errno;
+    if (e == EINVAL || e == ENOSYS)
+#endif
+    {
+      // File systems without renameat2 flags: a link never replaces either.
+      e = ::linkat(folder_, hidden.c_str(), folder_, name_.c_str(), 0) == 0 ? 0 : errno;
+      if (e == 0) ::unlinkat(folder_, hidden.c_str(), 0);
+    }
   }
-  fd_ = -1;
-  if (const int e = RenameNoReplace(temp_, target_); e != 0) {
-    throw CodecError(e == EEXIST ? ErrorKind::TargetExists : ErrorKind::WriteTarget, target_, e);
-  }
+  if (e != 0) throw CodecError(e == EEXIST ? ErrorKind::TargetExists : ErrorKind::WriteTarget, target_, e);
   committed_ = true;
-  SyncFolder(target_.parent_path());
+  if (folderSyncable_) ::fsync(folder_);
+  discard();
 }
 
 }  // namespace tambril::codec

@@ -1,14 +1,13 @@
 #include "coding_dialogs/coding_names.h"
 
+#include "codec/names.h"
+
 namespace tambril {
 
 std::optional<QString> OverwriteAfterFirstDot(const QString& text, const QString& letters) {
-  const qsizetype start = text.indexOf(QLatin1Char('.')) + 1;  // 0 without a "."
-  if (start >= text.size()) return std::nullopt;
-  QString result = text;
-  const qsizetype n = std::min(letters.size(), text.size() - start);
-  result.replace(start, n, letters.left(n));
-  return result;
+  const auto proposed = codec::ProposedPath(text.toStdString(), letters.toStdString());
+  if (!proposed) return std::nullopt;
+  return QString::fromStdString(*proposed);
 }
 
 QString ExtensionTag(const QString& loadedPath) { return loadedPath.right(3); }

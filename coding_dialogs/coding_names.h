@@ -7,13 +7,15 @@
 
 namespace tambril {
 
-// Writes `letters` over the characters after the first "." of `text` (from
-// the first character when there is no "."), one for one, stopping at the end
-// of `text`: the length never changes. Needs a character at the start
-// position; an empty text, or one whose first "." is its last character,
-// gives nothing.
-//   brief.doc -> brief.tmb, seite.html -> seite.tmbl, notiz.c -> notiz.t,
-//   a.b.txt -> a.tmbxt, README -> tmbDME
+// The proposed name of a new file (codec::ProposedPath, the rule the
+// command line uses too): `letters` written over the characters after the
+// first "." of the last component of `text`, one for one, stopping at the
+// end of the name; its folder stays. A name without "." (or ending in its
+// only ".") gets "." and the letters appended. An empty text, or one ending
+// in a separator, gives nothing.
+//   /d/brief.doc -> /d/brief.tmb, brief.doc -> brief.tmb, notiz.c -> notiz.t,
+//   seite.html -> seite.tmbl, a.b.txt -> a.tmbxt, /alt.dir/plan.txt ->
+//   /alt.dir/plan.tmb, README -> README.tmb
 std::optional<QString> OverwriteAfterFirstDot(const QString& text, const QString& letters);
 
 // The extension tag of a loaded file: the last three characters of its path

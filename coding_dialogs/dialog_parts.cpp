@@ -18,21 +18,27 @@ namespace {
 
 QRect Px(QRect twips) { return TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()); }
 
+// A new control of type W named `name` at `twips`.
+template <class W>
+W* Placed(QWidget* parent, const char* name, QRect twips) {
+  auto* control = new W(parent);
+  control->setObjectName(QLatin1String(name));
+  control->setGeometry(Px(twips));
+  return control;
+}
+
 }  // namespace
 
 QLabel* Label(QWidget* parent, const char* name, const QString& caption, QRect twips) {
-  auto* label = new QLabel(caption, parent);
-  label->setObjectName(QLatin1String(name));
-  label->setGeometry(Px(twips));
+  auto* label = Placed<QLabel>(parent, name, twips);
+  label->setText(caption);
   label->setFont(DialogFont(8.25, true));
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   return label;
 }
 
 QLineEdit* PasswordBox(QWidget* parent, const char* name, QRect twips) {
-  auto* box = new QLineEdit(parent);
-  box->setObjectName(QLatin1String(name));
-  box->setGeometry(Px(twips));
+  auto* box = Placed<QLineEdit>(parent, name, twips);
   box->setFont(DialogFont(12, true));
   box->setEchoMode(QLineEdit::Password);
   box->setMaxLength(15);
@@ -45,9 +51,7 @@ QLineEdit* PasswordBox(QWidget* parent, const char* name, QRect twips) {
 }
 
 QLineEdit* NameBox(QWidget* parent, const char* name, QRect twips) {
-  auto* box = new QLineEdit(parent);
-  box->setObjectName(QLatin1String(name));
-  box->setGeometry(Px(twips));
+  auto* box = Placed<QLineEdit>(parent, name, twips);
   box->setFont(DialogFont(8.25, true));
   // The name was checked by the file dialog; it is shown, not edited here.
   box->setReadOnly(true);
@@ -58,9 +62,7 @@ QLineEdit* NameBox(QWidget* parent, const char* name, QRect twips) {
 }
 
 QProgressBar* ProgressBar(QWidget* parent, const char* name, QRect twips) {
-  auto* bar = new QProgressBar(parent);
-  bar->setObjectName(QLatin1String(name));
-  bar->setGeometry(Px(twips));
+  auto* bar = Placed<QProgressBar>(parent, name, twips);
   bar->setRange(1, 20);
   bar->setValue(1);
   bar->setTextVisible(false);
@@ -72,9 +74,7 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& caption, Q
 }
 
 QLabel* Picture(QWidget* parent, const char* name, const QPixmap& picture, QRect twips) {
-  auto* label = new QLabel(parent);
-  label->setObjectName(QLatin1String(name));
-  label->setGeometry(Px(twips));
+  auto* label = Placed<QLabel>(parent, name, twips);
   label->setPixmap(picture.scaled(label->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
   label->setAlignment(Qt::AlignCenter);
   return label;

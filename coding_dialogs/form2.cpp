@@ -26,8 +26,7 @@ using namespace tambril;
 using namespace tambril::coding;
 using platform::MessageIcon;
 
-Form2::Form2() {
-  SetUpDialog(*this, "Form2", QStringLiteral("CODE_ON"), 8430, 5145);
+Form2::Form2() : CodingDialog("Form2", QStringLiteral("CODE_ON"), 8430, 5145, Module2::LoadEncodeInfo) {
 
   Label2 = Label(this, "Label2", QStringLiteral("Dateiname für Code_On"), {240, 360, 2175, 255});
   Text3 = NameBox(this, "Text3", {240, 720, 7935, 285});
@@ -51,6 +50,8 @@ Form2::Form2() {
   Image3 = Picture(this, "Image3", QPixmap::fromImage(resources::EncodedFilePicture()), {6720, 2760, 480, 375});
 
   SetTabChain({Text1, Text2, Command1, Command2, Command3, Text3});
+  setPasswordBoxes({Text1, Text2});
+  setSunkenFrames({{360, 1260, 7710, 2100}, {480, 3840, 7440, 750}});
 
   connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
@@ -107,32 +108,11 @@ void Form2::StartEncoding() {
       [this](int value) { ProgressBar1->setValue(value); });
 }
 
-void Form2::Command2_Click() {
-  Text1->clear();
-  Text2->clear();
-  hide();
-}
-
-void Form2::Command3_Click() {
-  Module2::LoadEncodeInfo();
-  Module2::ShowHelpWindow(this);
-}
-
-// Every time the dialog appears, the password box has the focus.
-void Form2::showEvent(QShowEvent* event) {
-  Text1->setFocus();
-  QDialog::showEvent(event);
-}
-
-void Form2::reject() { Command2_Click(); }
-
 void Form2::paintEvent(QPaintEvent* event) {
-  QDialog::paintEvent(event);
+  // Sunken frames round the password area and the button row, and a grey
+  // frame round the name.
+  CodingDialog::paintEvent(event);
   QPainter painter(this);
-  // The grey frame round the name, sunken frames round the password area
-  // and the button row.
   painter.setPen(Qt::gray);
   painter.drawRect(TwipsRect(120, 240, 8190, 900));
-  DrawSunkenFrame(painter, TwipsRect(360, 1260, 7710, 2100));
-  DrawSunkenFrame(painter, TwipsRect(480, 3840, 7440, 750));
 }

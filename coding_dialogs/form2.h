@@ -6,14 +6,14 @@
 // confirmation, encodes the loaded file (file slot 1) into Text3's path with
 // the progress bar moving, and hides the dialog. Both password boxes are
 // empty after a successful encode and after ABBRECHEN.
-#include <QDialog>
+#include "coding_dialogs/coding_dialog.h"
 
 class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
 
-class Form2 : public QDialog {
+class Form2 : public CodingDialog {
   Q_OBJECT
 
  public:
@@ -36,8 +36,6 @@ class Form2 : public QDialog {
   QLabel* Image3;
 
   void Command1_Click();  // OK
-  void Command2_Click();  // ABBRECHEN
-  void Command3_Click();  // HILFE
 
   // The encoding pass: the loaded file, as long as the session records it,
   // into Text3 with the password of Text2 and the session's tag. Throws
@@ -45,8 +43,5 @@ class Form2 : public QDialog {
   void StartEncoding();
 
  protected:
-  // Esc and the close box act like ABBRECHEN.
-  void reject() override;
   void paintEvent(QPaintEvent* event) override;
-  void showEvent(QShowEvent* event) override;
 };

@@ -50,8 +50,7 @@ QLabel* ResultField(QWidget* parent, const char* name, QRect twips) {
 
 }  // namespace
 
-Form3::Form3() {
-  SetUpDialog(*this, "Form3", QStringLiteral("CODE_AUS"), 6480, 2895);
+Form3::Form3() : CodingDialog("Form3", QStringLiteral("CODE_AUS"), 6480, 2895, Module2::LoadPasswordCheckInfo) {
 
   Label1 = Label(this, "Label1", QStringLiteral("Kennworteingabe:"), {360, 1080, 1575, 255});
   Text1 = PasswordBox(this, "Text1", {2040, 960, 3855, 375});
@@ -64,6 +63,8 @@ Form3::Form3() {
   Image2 = Picture(this, "Image2", QPixmap::fromImage(resources::EncodedFilePicture()), {360, 240, 600, 540});
 
   SetTabChain({Text1, Command1, Command2, Command3});
+  setPasswordBoxes({Text1});
+  setSunkenFrames({{240, 840, 6000, 1680}});
 
   connect(Command1, &QPushButton::clicked, this, &Form3::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, &Form3::Command2_Click);
@@ -120,26 +121,3 @@ void Form3::StartPasswordCheck() {
   }
 }
 
-void Form3::Command2_Click() {
-  Text1->clear();
-  hide();
-}
-
-void Form3::Command3_Click() {
-  Module2::LoadPasswordCheckInfo();
-  Module2::ShowHelpWindow(this);
-}
-
-// Every time the dialog appears, the password box has the focus.
-void Form3::showEvent(QShowEvent* event) {
-  Text1->setFocus();
-  QDialog::showEvent(event);
-}
-
-void Form3::reject() { Command2_Click(); }
-
-void Form3::paintEvent(QPaintEvent* event) {
-  QDialog::paintEvent(event);
-  QPainter painter(this);
-  DrawSunkenFrame(painter, TwipsRect(240, 840, 6000, 1680));
-}

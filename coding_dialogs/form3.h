@@ -10,13 +10,13 @@
 // session while the chain it opened is open. Its labels show the result:
 // Label2 "18" after a fit and empty after a miss; Label3 the three decoded
 // tag characters after a fit.
-#include <QDialog>
+#include "coding_dialogs/coding_dialog.h"
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
 
-class Form3 : public QDialog {
+class Form3 : public CodingDialog {
   Q_OBJECT
 
  public:
@@ -31,18 +31,10 @@ class Form3 : public QDialog {
   QPushButton* Command3;   // "HILFE"
   QLabel* Image2;
 
-  void Command1_Click();  // OK
-  void Command2_Click();  // ABBBRECHEN
-  void Command3_Click();  // HILFE
+  void Command1_Click();  // OK; Command2 is "ABBBRECHEN"
 
   // Checks Text1 against the loaded file; keeps a fitting check in the
   // session (drops it after a miss) and shows the result in Label2 and
   // Label3. Throws codec::CodecError when the file cannot be read.
   void StartPasswordCheck();
-
- protected:
-  // Esc and the close box act like ABBBRECHEN.
-  void reject() override;
-  void paintEvent(QPaintEvent* event) override;
-  void showEvent(QShowEvent* event) override;
 };

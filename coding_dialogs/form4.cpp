@@ -21,8 +21,7 @@
 using namespace tambril;
 using namespace tambril::coding;
 
-Form4::Form4() {
-  SetUpDialog(*this, "Form4", QStringLiteral("CODE_AN"), 7110, 3765);
+Form4::Form4() : CodingDialog("Form4", QStringLiteral("CODE_AN"), 7110, 3765, Module2::LoadDecodeInfo) {
 
   Label1 = Label(this, "Label1", QStringLiteral("Dateiname für Code_Off:"), {480, 480, 2175, 255});
   Text1 = NameBox(this, "Text1", {480, 840, 6135, 255});
@@ -37,6 +36,7 @@ Form4::Form4() {
 
   SetTabChain({Text1, Command1, Command2, Command3});
   Text1->setFocus();
+  setSunkenFrames({{240, 360, 6600, 1800}, {360, 2640, 6360, 750}});
 
   connect(Command1, &QPushButton::clicked, this, &Form4::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, &Form4::Command2_Click);
@@ -58,18 +58,3 @@ void Form4::DecodeFile() {
           [this](int value) { ProgressBar1->setValue(value); });
 }
 
-void Form4::Command2_Click() { hide(); }
-
-void Form4::Command3_Click() {
-  Module2::LoadDecodeInfo();
-  Module2::ShowHelpWindow(this);
-}
-
-void Form4::reject() { Command2_Click(); }
-
-void Form4::paintEvent(QPaintEvent* event) {
-  QDialog::paintEvent(event);
-  QPainter painter(this);
-  DrawSunkenFrame(painter, TwipsRect(240, 360, 6600, 1800));
-  DrawSunkenFrame(painter, TwipsRect(360, 2640, 6360, 750));
-}

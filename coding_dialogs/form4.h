@@ -4,14 +4,14 @@
 // and shows it modally. OK decodes the loaded encoded file (file slot 1)
 // into that path with the tables of the check the session keeps, the
 // progress bar moving, and hides the dialog.
-#include <QDialog>
+#include "coding_dialogs/coding_dialog.h"
 
 class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
 
-class Form4 : public QDialog {
+class Form4 : public CodingDialog {
   Q_OBJECT
 
  public:
@@ -27,16 +27,9 @@ class Form4 : public QDialog {
   QLabel* Image1;
 
   void Command1_Click();  // OK
-  void Command2_Click();  // ABBRECHEN
-  void Command3_Click();  // HILFE
 
   // The decoding pass into Text1 with the password check's tables. Throws
   // codec::CodecError (also without a fitting check); no target is left
   // after a failure.
   void DecodeFile();
-
- protected:
-  // Esc and the close box act like ABBRECHEN.
-  void reject() override;
-  void paintEvent(QPaintEvent* event) override;
 };

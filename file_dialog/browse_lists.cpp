@@ -2,22 +2,71 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
 #include <QStyle>
 #include <QHelpEvent>
 #include <QToolTip>
 #include <algorithm>
-#ifdef Q_OS_UNIX
 #include <dirent.h>
-#endif
+#include <sys/stat.h>
+#include <vector>
+
+#include "platform/file_slots.h"
 
 namespace tambril {
 namespace {
 
 QString Native(const QString& p) { return QDir::toNativeSeparators(p); }
 QString Internal(const QString& p) { return QDir::cleanPath(QDir::fromNativeSeparators(p)); }
+
+// Where a list item keeps the real bytes of the path it stands for.
+constexpr int kRealPathRole = Qt::UserRole + 1;
+
+QByteArray JoinReal(const QByteArray& folder, const QByteArray& name) {
+  return folder.endsWith('/') ? folder + name : folder + '/' + name;
+}
+
+// A path as shown, noted so that its shown text leads back to it.
+QString Shown(const QByteArray& real) {
+  const QString shown = Native(ShownName(real));
+  RememberShownPath(shown, real);
+  return shown;
+}
+
+struct Entry {
+  QString name;     // as shown
+  QByteArray real;  // the whole path as the file system knows it
+};
+
+enum class Kind { Folders, Files };
+
+// The entries of `folder` that are of `kind`, links followed, hidden ones
+// left out, sorted by their shown names whatever the case of the letters.
+std::vector<Entry> ReadFolder(const QByteArray& folder, Kind kind) {
+  std::vector<Entry> entries;
+  DIR* d = ::opendir(folder.constData());
+  if (!d) return entries;
+  while (const dirent* e = ::readdir(d)) {
+    const QByteArray name(e->d_name);
+    if (name.startsWith('.')) continue;  // hidden, "." and ".." among them
+    const QByteArray real = JoinReal(folder, name);
+    mode_t type = 0;
+#ifdef _DIRENT_HAVE_D_TYPE
+    if (e->d_type == DT_DIR) type = S_IFDIR;
+    if (e->d_type == DT_REG) type = S_IFREG;
+#endif
+    struct stat st;
+    if (type == 0 && ::stat(real.constData(), &st) == 0) type = st.st_mode & S_IFMT;
+    if (type == (kind == Kind::Folders ? S_IFDIR : S_IFREG)) entries.push_back({ShownName(name), real});
+  }
+  ::closedir(d);
+  std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+    const int c = a.name.compare(b.name, Qt::CaseInsensitive);
+    return c != 0 ? c < 0 : a.real < b.real;
+  });
+  return entries;
+}
 
 // The list's tooltip shows over its entries only, not over the empty part
 // below them.
@@ -146,29 +195,33 @@ FolderList::FolderList(QWidget* parent) : QListWidget(parent) {
   setSelectionMode(QAbstractItemView::SingleSelection);
   new TooltipOverEntries(this);
   connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
-    const QString folder = item->data(Qt::UserRole).toString();
-    if (!setPath(folder)) emit openFailed(folder);
+    if (!setRealPath(item->data(kRealPathRole).toByteArray())) emit openFailed(item->data(Qt::UserRole).toString());
   });
 }
 
-bool FolderList::CanOpen(const QString& folder) {
-  if (!QFileInfo(folder).isDir()) return false;
-#ifdef Q_OS_UNIX
+bool FolderList::CanOpen(const QString& folder) { return CanOpenReal(RealPath(folder)); }
+
+bool FolderList::CanOpenReal(const QByteArray& folder) {
   // Asks the system itself, with the rights the program runs under.
-  DIR* d = ::opendir(QFile::encodeName(folder).constData());
+  struct stat st;
+  if (folder.isEmpty() || ::stat(folder.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+  DIR* d = ::opendir(folder.constData());
   if (!d) return false;
   ::closedir(d);
   return true;
-#else
-  return QDir(folder).isReadable();
-#endif
 }
 
 bool FolderList::setPath(const QString& folder) {
   const QString p = Internal(folder);
-  if (p.isEmpty() || !CanOpen(p)) return false;
-  const bool other = Native(p) != path_;
-  path_ = Native(p);
+  return !p.isEmpty() && setRealPath(RealPath(Internal(QDir::current().absoluteFilePath(p))));
+}
+
+bool FolderList::setRealPath(const QByteArray& folder) {
+  if (!CanOpenReal(folder)) return false;
+  const QString shown = Shown(folder);
+  const bool other = shown != path_ || folder != realPath_;
+  path_ = shown;
+  realPath_ = folder;
   fill();
   if (other) emit changed();
   return true;
@@ -193,39 +246,37 @@ void FolderList::keyboardSearch(const QString& search) {
 }
 
 bool FolderList::refresh() {
-  if (!CanOpen(Internal(path_))) return false;
+  if (!CanOpenReal(realPath_)) return false;
   fill();
   return true;
 }
 
 void FolderList::fill() {
   clear();
-  const QString p = Internal(path_);
   // The chain from the root down to the folder, then its sub-folders.
-  QStringList chain;
-  for (QDir d(p);; ) {
-    chain.prepend(d.absolutePath());
-    if (d.isRoot() || !d.cdUp()) break;
+  QList<QByteArray> chain;
+  for (QByteArray folder = realPath_;;) {
+    chain.prepend(folder);
+    const qsizetype cut = folder.lastIndexOf('/');
+    if (folder == "/" || cut < 0) break;
+    folder = cut == 0 ? QByteArray("/") : folder.left(cut);
   }
   const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
   const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
-  int depth = 0;
-  for (const QString& folder : chain) {
-    const QString name = QDir(folder).isRoot() ? Native(folder) : QFileInfo(folder).fileName();
-    auto* item = new QListWidgetItem(open, QString(depth * 2, QLatin1Char(' ')) + name, this);
-    item->setData(Qt::UserRole, Native(folder));
+  const auto add = [this](const QIcon& icon, int depth, const QString& name, const QByteArray& real) {
+    auto* item = new QListWidgetItem(icon, QString(depth * 2, QLatin1Char(' ')) + name, this);
+    item->setData(Qt::UserRole, Shown(real));
+    item->setData(kRealPathRole, real);
     // A screen reader says the name, not the indentation.
     item->setData(Qt::AccessibleTextRole, name);
-    ++depth;
+  };
+  for (int depth = 0; depth < chain.size(); ++depth) {
+    const QByteArray& folder = chain[depth];
+    // The root by its path, every other folder by its name.
+    add(open, depth, depth == 0 ? Shown(folder) : ShownName(folder.mid(folder.lastIndexOf('/') + 1)), folder);
   }
   if (QListWidgetItem* current = item(count() - 1)) setCurrentItem(current);
-  const QStringList subs =
-      QDir(p).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
-  for (const QString& sub : subs) {
-    auto* item = new QListWidgetItem(closed, QString(depth * 2, QLatin1Char(' ')) + sub, this);
-    item->setData(Qt::UserRole, Native(QDir(p).filePath(sub)));
-    item->setData(Qt::AccessibleTextRole, sub);
-  }
+  for (const Entry& sub : ReadFolder(realPath_, Kind::Folders)) add(closed, chain.size(), sub.name, sub.real);
 }
 
 // ---- files
@@ -234,15 +285,20 @@ FileList::FileList(QWidget* parent) : QListWidget(parent) {
   setSelectionMode(QAbstractItemView::SingleSelection);
   new TooltipOverEntries(this);
   connect(this, &QListWidget::itemSelectionChanged, this, [this] {
-    if (!filling_ && !selectedItems().isEmpty()) emit clicked();
+    if (filling_ || selectedItems().isEmpty()) return;
+    // Of two names shown alike, the chosen one is what the shown path means.
+    RememberShownPath(JoinPath(path_, fileName()), realFilePath());
+    emit clicked();
   });
   connect(this, &QListWidget::itemDoubleClicked, this, [this] { emit doubleClicked(); });
 }
 
-bool FileList::setPath(const QString& folder) {
-  const QString p = Internal(folder);
-  if (!FolderList::CanOpen(p)) return false;
-  path_ = Native(p);
+bool FileList::setPath(const QString& folder) { return setRealPath(RealPath(Internal(folder))); }
+
+bool FileList::setRealPath(const QByteArray& folder) {
+  if (!FolderList::CanOpenReal(folder)) return false;
+  path_ = Shown(folder);
+  realPath_ = folder;
   fill();
   return true;
 }
@@ -253,7 +309,7 @@ void FileList::setPattern(const FilePattern& pattern) {
 }
 
 bool FileList::refresh() {
-  if (!FolderList::CanOpen(Internal(path_))) return false;
+  if (!FolderList::CanOpenReal(realPath_)) return false;
   fill();
   return true;
 }
@@ -263,13 +319,19 @@ QString FileList::fileName() const {
   return selected.isEmpty() ? QString() : selected.first()->text();
 }
 
+QByteArray FileList::realFilePath() const {
+  const auto selected = selectedItems();
+  return selected.isEmpty() ? QByteArray() : selected.first()->data(kRealPathRole).toByteArray();
+}
+
 void FileList::fill() {
   filling_ = true;
   clear();
-  const QStringList names =
-      QDir(Internal(path_)).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
-  for (const QString& name : names) {
-    if (pattern_.matches(name)) addItem(name);
+  for (const Entry& file : ReadFolder(realPath_, Kind::Files)) {
+    if (!pattern_.matches(file.name)) continue;
+    auto* item = new QListWidgetItem(file.name, this);
+    item->setData(kRealPathRole, file.real);
+    RememberShownPath(JoinPath(path_, file.name), file.real);
   }
   setCurrentRow(-1);
   clearSelection();

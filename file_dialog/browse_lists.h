@@ -2,7 +2,11 @@
 // The three browsing lists of the file dialog: drives (the mounted file
 // system roots; drive letters on Windows), the folder being browsed with its
 // parents and sub-folders, and the files of a folder that match a pattern.
-// Paths are handed in and out in the platform's own notation.
+// Paths are handed in and out in the platform's own notation, as shown; the
+// folder and file lists also keep the real bytes of every path they show,
+// since a name that is not UTF-8 cannot be told from its shown text alone.
+// Only folders and regular files are listed (links followed): a pipe,
+// socket or device is no file to load, and opening a pipe would wait.
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QListWidget>
@@ -47,12 +51,16 @@ class FolderList : public QListWidget {
  public:
   explicit FolderList(QWidget* parent = nullptr);
   QString path() const { return path_; }
+  // The shown folder as the file system names it.
+  const QByteArray& realPath() const { return realPath_; }
   // Shows `folder`. Returns false, changing nothing, when it cannot be
   // opened; emits changed() when the shown folder became another one.
   bool setPath(const QString& folder);
+  bool setRealPath(const QByteArray& folder);
   // Re-reads the folder; false when it is gone or cannot be read.
   bool refresh();
   static bool CanOpen(const QString& folder);
+  static bool CanOpenReal(const QByteArray& folder);
   // Typing jumps to the next folder whose name starts with what was typed;
   // the indentation of the names plays no part.
   void keyboardSearch(const QString& search) override;
@@ -65,6 +73,7 @@ class FolderList : public QListWidget {
  private:
   void fill();
   QString path_;
+  QByteArray realPath_;
   QString typed_;
   QElapsedTimer sinceTyped_;
 };
@@ -77,12 +86,15 @@ class FileList : public QListWidget {
   QString path() const { return path_; }
   // Lists the files of `folder`; false, changing nothing, when it cannot be read.
   bool setPath(const QString& folder);
+  bool setRealPath(const QByteArray& folder);
   const FilePattern& pattern() const { return pattern_; }
   void setPattern(const FilePattern& pattern);
   // Re-reads the folder; false when it is gone or cannot be read.
   bool refresh();
-  // The selected file's bare name, empty when none is selected.
+  // The selected file's bare name as shown, empty when none is selected.
   QString fileName() const;
+  // The selected file's whole path as the file system names it.
+  QByteArray realFilePath() const;
 
  signals:
   // The user selected a file.
@@ -92,6 +104,7 @@ class FileList : public QListWidget {
  private:
   void fill();
   QString path_;
+  QByteArray realPath_;
   FilePattern pattern_;
   bool filling_ = false;
 };

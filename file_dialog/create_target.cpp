@@ -73,7 +73,7 @@ std::optional<bool> NameIsTaken(const QString& name) {
 
   const bool wildcards = pattern.contains(QLatin1Char('*')) || pattern.contains(QLatin1Char('?'));
   if (!wildcards) {
-    const fs::file_status entry = fs::symlink_status(where / ToFsPath(pattern), ec);
+    const fs::file_status entry = fs::symlink_status(ToFsPath(path), ec);
     if (ec) return IsAbsence(ec) ? std::optional<bool>(false) : std::nullopt;
     return fs::exists(entry);
   }

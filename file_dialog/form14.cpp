@@ -1,7 +1,6 @@
 #include "file_dialog/form14.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -93,8 +92,8 @@ void Form14::Command1_Click() {
   p.setPointer(this, Pointer::Busy);
   Selpr6& files = Windows::get<Selpr6>();
   const QString newPath = JoinPath(files.Dir1->path(), name);
-  const QFileInfo existing(newPath);
-  if (!HasSeparator(name) && (existing.exists() || existing.isSymLink())) {
+  std::error_code ignored;
+  if (!HasSeparator(name) && std::filesystem::exists(std::filesystem::symlink_status(ToFsPath(newPath), ignored))) {
     p.messageBox(this, messages::kFolderExists + name, messages::kWarningTitle, MessageIcon::Stop);
     Text1->clear();
     p.setPointer(this, Pointer::Normal);

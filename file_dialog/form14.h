@@ -1,7 +1,7 @@
 #pragma once
-// The new-folder dialog "Orner hinzufügen", opened from the file dialog's
-// "Neuer Ordner..": creates a folder inside the folder the file dialog shows
-// and moves the file dialog into it. Its only state is the name box, which
+// Form14: the new-folder dialog "Orner hinzufügen", opened from the file
+// dialog's "Neuer Ordner..": creates a folder inside the folder the file
+// dialog shows and moves the file dialog into it. Its only state is the name box, which
 // every way out of the dialog empties.
 #include <QDialog>
 

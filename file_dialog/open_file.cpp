@@ -4,7 +4,6 @@
 // the only writer of the loaded file. A failure on the way is reported once
 // and leaves no file loaded; what the earlier steps changed stays changed.
 #include <QDateTime>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <cerrno>
@@ -45,16 +44,6 @@ bool IsAccessFailure(int errnum) {
   }
 }
 
-// A pipe, socket or device is no file to load: opening a pipe would wait
-// for a writer for good, and a device has no length. Only a file named from
-// outside the dialog (command line, drop) can be one; the file list shows none.
-void RefuseSpecialFile(const QString& path) {
-  struct stat st;
-  if (::stat(ToFsPath(path).c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
-    throw codec::CodecError(codec::ErrorKind::OpenSource, ToFsPath(path), ENODEV);
-  }
-}
-
 // The whole file of `size` bytes.
 QByteArray ReadWhole(const codec::InputFile& file, std::uint64_t size) {
   file.adviseSequential();
@@ -62,6 +51,14 @@ QByteArray ReadWhole(const codec::InputFile& file, std::uint64_t size) {
   const std::size_t got = file.readAt(0, bytes.data(), bytes.size());
   bytes.truncate(static_cast<qsizetype>(got));
   return bytes;
+}
+
+// The date and time of the file's last change, as the file system keeps it
+// under the file's real name.
+QDateTime LastChange(const codec::InputFile& file) {
+  struct stat st;
+  if (::stat(file.path().c_str(), &st) != 0) return {};
+  return QDateTime::fromSecsSinceEpoch(st.st_mtime);
 }
 
 }  // namespace
@@ -85,30 +82,28 @@ void Selpr6::Command2_Click() {
     const bool encoded = ContainsNoCase(path, QStringLiteral(".tmb"));
     Files().closeAll();
 
-    {
-      // Measure through a handle of its own first: a folder or a locked file
-      // fails here. The viewer reads through the same handle.
-      RefuseSpecialFile(path);
-      const codec::InputFile source(ToFsPath(path));
-      const std::uint64_t size = source.size();
-      switch (RichTextBox::DisplayFor(static_cast<std::int64_t>(size), rich)) {
-        case RichTextBox::Display::TooLarge:
-          viewer.RichTextBox1->showTooLarge(static_cast<std::int64_t>(size));
-          break;
-        case RichTextBox::Display::Rich:
-          viewer.RichTextBox1->loadRtf(ReadWhole(source, size));
-          break;
-        case RichTextBox::Display::Plain:
-          viewer.RichTextBox1->loadPlain(ReadWhole(source, size));
-          break;
-      }
+    // One handle, file slot 1, for the viewer's content, the size and the
+    // coding passes, so that all of them see the very same file: a folder,
+    // a pipe or a locked file fails here.
+    const codec::InputFile& source = Files().openSlot1(path);
+    const std::uint64_t n = source.size();
+    switch (RichTextBox::DisplayFor(static_cast<std::int64_t>(n), rich)) {
+      case RichTextBox::Display::TooLarge:
+        viewer.RichTextBox1->showTooLarge(static_cast<std::int64_t>(n));
+        break;
+      case RichTextBox::Display::Rich:
+        viewer.RichTextBox1->loadRtf(ReadWhole(source, n));
+        break;
+      case RichTextBox::Display::Plain:
+        viewer.RichTextBox1->loadPlain(ReadWhole(source, n));
+        break;
     }
 
     s.markKind(encoded);
 
     file.path = path;
-    file.size = Files().openSlot1(path).size();
-    file.changed = QFileInfo(path).lastModified();
+    file.size = n;
+    file.changed = LastChange(source);
     file.encoded = encoded;
     s.finishLoad(file);
 
@@ -117,7 +112,8 @@ void Selpr6::Command2_Click() {
     return;
   } catch (const codec::CodecError& e) {
     p.beep();
-    p.messageBox(this, IsAccessFailure(e.errnum()) ? messages::kAccessError : messages::kReadError,
+    p.messageBox(this, e.kind() == codec::ErrorKind::NotRegularFile || IsAccessFailure(e.errnum())
+                     ? messages::kAccessError : messages::kReadError,
                  messages::kErrorTitle, MessageIcon::None);
   } catch (const std::exception&) {
     // Out of memory and the like.

@@ -17,6 +17,7 @@
 #include "file_dialog/path_rules.h"
 #include "file_dialog/selpr6.h"
 #include "main_window/form1.h"
+#include "main_window/program.h"
 #include "platform/background_work.h"
 #include "platform/windows.h"
 #include "main_window/program.h"

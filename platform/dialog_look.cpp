@@ -27,6 +27,7 @@ void SetBackground(QWidget& window, const QColor& colour) {
 
 QMenuBar* InWindowMenuBar(QWidget* window) {
   auto* bar = new QMenuBar(window);
+  bar->setObjectName(QStringLiteral("MenuBar"));
   bar->setNativeMenuBar(false);
   platform::OpenMenusWithF10(*window, *bar);
   return bar;

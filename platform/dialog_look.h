@@ -21,7 +21,8 @@ void SetUpFixedDialog(QWidget& dialog, const char* name, const QString& caption)
 // Fills the window's background with `colour`.
 void SetBackground(QWidget& window, const QColor& colour);
 
-// A menu bar drawn inside `window` (never the desktop's global menu).
+// A menu bar named "MenuBar", drawn inside `window` (never the desktop's
+// global menu).
 QMenuBar* InWindowMenuBar(QWidget* window);
 
 // An entry of a menu or menu bar and a drop-down menu of a menu bar, each

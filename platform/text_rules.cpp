@@ -22,19 +22,33 @@ bool ContainsNoCase(const QString& text, const QString& needle) {
 
 QColor BgrColor(std::uint32_t bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
 
-QFont DialogFont(double points, bool bold) {
-  static const bool substituted = [] {
-    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
-                               {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                                QStringLiteral("Nimbus Sans"), QStringLiteral("DejaVu Sans")});
-    return true;
-  }();
-  (void)substituted;
-  QFont font(QStringLiteral("MS Sans Serif"));
+namespace {
+
+// `family`, with `substitutes` taking its place where it is missing.
+QFont Substituted(const QString& family, const QStringList& substitutes, QFont::StyleHint hint, double points,
+                  bool bold) {
+  if (QFont::substitutes(family).isEmpty()) QFont::insertSubstitutions(family, substitutes);
+  QFont font(family);
   font.setPointSizeF(points);
   font.setBold(bold);
-  font.setStyleHint(QFont::SansSerif);
+  font.setStyleHint(hint);
   return font;
+}
+
+}  // namespace
+
+QFont DialogFont(double points, bool bold) {
+  return Substituted(QStringLiteral("MS Sans Serif"),
+                     {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("Nimbus Sans"),
+                      QStringLiteral("DejaVu Sans")},
+                     QFont::SansSerif, points, bold);
+}
+
+QFont SerifFont(double points, bool bold) {
+  return Substituted(QStringLiteral("Times New Roman"),
+                     {QStringLiteral("Liberation Serif"), QStringLiteral("Tinos"), QStringLiteral("Nimbus Roman"),
+                      QStringLiteral("DejaVu Serif")},
+                     QFont::Serif, points, bold);
 }
 
 }  // namespace tambril

@@ -24,5 +24,7 @@ QColor BgrColor(std::uint32_t bgr);
 // The program's dialog font "MS Sans Serif" in the given size; where that
 // font is missing a similar sans-serif font takes its place.
 QFont DialogFont(double points, bool bold = false);
+// "Times New Roman" in the given size, or a similar serif font.
+QFont SerifFont(double points, bool bold = false);
 
 }  // namespace tambril

@@ -2,6 +2,8 @@
 // folder given as the only argument: Ton1.ts2 (a soft chord, the splash's
 // subtitle), Ton2.ts2 (two rising tones, everything after the splash) and
 // Ton3.ts2 (a short click, one per letter of the splash).
+#include "resources/wave_file.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -74,40 +76,17 @@ Samples TwoTone() {
   return s;
 }
 
-void Put16(std::string& out, std::uint16_t v) {
-  out += static_cast<char>(v & 0xFF);
-  out += static_cast<char>(v >> 8);
-}
-
-void Put32(std::string& out, std::uint32_t v) {
-  Put16(out, static_cast<std::uint16_t>(v & 0xFFFF));
-  Put16(out, static_cast<std::uint16_t>(v >> 16));
-}
-
-std::string Wav(const Samples& samples) {
-  const std::uint32_t dataBytes = static_cast<std::uint32_t>(samples.size() * 2);
-  std::string out;
-  out += "RIFF";
-  Put32(out, 36 + dataBytes);
-  out += "WAVEfmt ";
-  Put32(out, 16);         // size of the format chunk
-  Put16(out, 1);          // PCM
-  Put16(out, 1);          // mono
-  Put32(out, kRate);      // samples per second
-  Put32(out, kRate * 2);  // bytes per second
-  Put16(out, 2);          // bytes per sample frame
-  Put16(out, 16);         // bits per sample
-  out += "data";
-  Put32(out, dataBytes);
+QByteArray Wav(const Samples& samples) {
+  QByteArray pcm;
   for (double v : samples) {
     const long q = std::lround(std::clamp(v, -1.0, 1.0) * 32767);
-    Put16(out, static_cast<std::uint16_t>(static_cast<std::int16_t>(q)));
+    tambril::wave::PutU16(pcm, static_cast<std::uint16_t>(static_cast<std::int16_t>(q)));
   }
-  return out;
+  return tambril::wave::MonoWave(kRate, pcm);
 }
 
 bool Write(const std::filesystem::path& path, const Samples& samples) {
-  const std::string bytes = Wav(samples);
+  const QByteArray bytes = Wav(samples);
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   file.close();

@@ -19,62 +19,33 @@ QString ModeWord(CreateMode mode) {
 
 const codec::InputFile* Session::source() const { return Files().slot1(); }
 
-void Session::beginLoad(const QString& path) {
-  lastAttempt_ = path;
-  emit changed();
-}
+void Session::beginLoad(const QString& path) { set(lastAttempt_, path); }
 
-void Session::markKind(bool encoded) {
-  markedEncoded_ = encoded;
-  emit changed();
-}
+void Session::markKind(bool encoded) { set(markedEncoded_, encoded); }
 
 void Session::finishLoad(const LoadedFile& file) {
   loaded_ = file;
-  lastLoaded_ = file;
-  emit changed();
+  set(lastLoaded_, file);
 }
 
-void Session::failLoad() {
-  loaded_.reset();
-  emit changed();
-}
+void Session::failLoad() { set(loaded_, std::nullopt); }
 
-void Session::setCreateMode(CreateMode mode) {
-  createMode_ = mode;
-  emit changed();
-}
+void Session::setCreateMode(CreateMode mode) { set(createMode_, mode); }
 
-void Session::setProposedName(const QString& name) {
-  proposedName_ = name;
-  emit changed();
-}
+void Session::setProposedName(const QString& name) { set(proposedName_, name); }
 
 void Session::rememberPlace(const QString& folder, const QString& drive) {
   rememberedFolder_ = folder;
-  rememberedDrive_ = drive;
-  emit changed();
+  set(rememberedDrive_, drive);
 }
 
-void Session::setLastCommand(CreateMode command) {
-  lastCommand_ = command;
-  emit changed();
-}
+void Session::setLastCommand(CreateMode command) { set(lastCommand_, command); }
 
-void Session::setExtensionTag(const QString& tag) {
-  extensionTag_ = tag;
-  emit changed();
-}
+void Session::setExtensionTag(const QString& tag) { set(extensionTag_, tag); }
 
-void Session::keepCheck(codec::CheckResult check) {
-  lastCheck_ = std::move(check);
-  emit changed();
-}
+void Session::keepCheck(codec::CheckResult check) { set(lastCheck_, std::move(check)); }
 
-void Session::dropCheck() {
-  lastCheck_.reset();
-  emit changed();
-}
+void Session::dropCheck() { set(lastCheck_, std::nullopt); }
 
 Session& Current() { return Windows::get<Session>(); }
 

@@ -12,6 +12,7 @@
 #include <QString>
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 #include "codec/codec.h"
 #include "codec/files.h"
@@ -98,6 +99,12 @@ class Session : public QObject {
   void changed();
 
  private:
+  template <class T, class V>
+  void set(T& field, V&& value) {
+    field = std::forward<V>(value);
+    emit changed();
+  }
+
   std::optional<LoadedFile> loaded_;
   std::optional<LoadedFile> lastLoaded_;
   QString lastAttempt_;

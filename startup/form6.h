@@ -1,5 +1,5 @@
 #pragma once
-// The info window "INFO": the program's logo and an OK button. Shown modally
+// Form6: the info window "INFO", the program's logo and an OK button. Shown modally
 // by the main window's "Info"; OK plays a sound and hides it (it is never
 // destroyed before the program ends).
 #include <QDialog>

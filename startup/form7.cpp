@@ -20,21 +20,6 @@ constexpr int kFirstInterval = 1000;
 
 std::function<void()> g_onEnd;
 
-QFont LetterFont() {
-  static const bool substituted = [] {
-    QFont::insertSubstitutions(QStringLiteral("Times New Roman"),
-                               {QStringLiteral("Liberation Serif"), QStringLiteral("Tinos"),
-                                QStringLiteral("Nimbus Roman"), QStringLiteral("DejaVu Serif")});
-    return true;
-  }();
-  (void)substituted;
-  QFont font(QStringLiteral("Times New Roman"));
-  font.setStyleHint(QFont::Serif);
-  font.setPointSizeF(72);
-  font.setBold(true);
-  return font;
-}
-
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, QRect where, const QFont& font,
                   const QColor& colour) {
   auto* label = new QLabel(caption, parent);
@@ -60,7 +45,7 @@ Form7::Form7() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Q
   setFixedSize(TwipsSize(8250, 3855));
   background_ = QPixmap::fromImage(resources::SplashBackground());
 
-  const QFont letters = LetterFont();
+  const QFont letters = SerifFont(72, true);
   const QColor red(Qt::red);
   Label3 = MakeLabel(this, "Label3", QStringLiteral("T"), TwipsRect(480, 600, 855, 1455), letters, red);
   Label4 = MakeLabel(this, "Label4", QStringLiteral("A"), TwipsRect(1320, 600, 975, 1455), letters, red);

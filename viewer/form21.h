@@ -1,5 +1,5 @@
 #pragma once
-// The help window "HILFE": one read-only text box in which every help and
+// Form21: the help window "HILFE", one read-only text box in which every help and
 // info text of the program is read. A caller puts its text into Text1 first
 // (Module2's Load... procedures) and then shows the window modally. The menu
 // offers three character sizes and copying the whole text. Created once and

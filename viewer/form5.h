@@ -1,5 +1,5 @@
 #pragma once
-// The search dialog "Suchen": searches the viewer's text (Form8's
+// Form5: the search dialog "Suchen", searches the viewer's text (Form8's
 // RichTextBox1) for the typed word. Unticked "Alles durchsuchen": each
 // "WEITERSUCHEN" selects the next occurrence after the previous one and
 // closes the dialog; ticked: counts every occurrence and says how many.

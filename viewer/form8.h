@@ -1,5 +1,5 @@
 #pragma once
-// The viewer window "Window": the loaded file's text in RichTextBox1, a way
+// Form8: the viewer window "Window", the loaded file's text in RichTextBox1, a way
 // back ("ABBRECHEN") and the search menu. Shown modally from the main window;
 // hidden, never destroyed, so its text and selection stay until the next load.
 #include <QDialog>

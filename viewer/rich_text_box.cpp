@@ -1,17 +1,49 @@
 #include "viewer/rich_text_box.h"
 
+#include <QEventLoop>
 #include <QKeyEvent>
-#include <algorithm>
+#include <QPointer>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QThread>
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <new>
+#include <thread>
 
+#include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "viewer/plain_text_view.h"
 #include "viewer/rtf/rtf_reader.h"
 
 namespace tambril {
+namespace {
+
+// Once the text being read holds this many characters, a copy of it is shown
+// while the rest is read: the first page of a large file is there at once.
+constexpr int kPreviewLength = 200000;
+
+struct Cancelled {};
+
+}  // namespace
+
+// A formatted text being read beside the window thread. The reader builds
+// the document there and hands over a copy of its start, then the whole;
+// both are moved to the window thread before they are handed over.
+struct RichTextBox::Loading {
+  QByteArray rtf;
+  std::atomic<bool> cancel{false};
+  std::mutex mutex;
+  QTextDocument* preview = nullptr;  // under mutex, until taken
+  QTextDocument* whole = nullptr;    // under mutex, until taken
+  bool ended = false;                // under mutex
+  std::thread worker;
+};
 
 RichTextBox::RichTextBox(QWidget* parent) : QStackedWidget(parent) {
   setObjectName(QStringLiteral("RichTextBox1"));
@@ -27,7 +59,23 @@ RichTextBox::RichTextBox(QWidget* parent) : QStackedWidget(parent) {
   clear();
 }
 
+RichTextBox::~RichTextBox() { cancelLoading(); }
+
+void RichTextBox::cancelLoading() {
+  shownPreview_ = false;
+  if (!loading_) return;
+  loading_->cancel = true;
+  loading_->worker.join();
+  {
+    std::lock_guard lock(loading_->mutex);
+    delete loading_->preview;
+    delete loading_->whole;
+  }
+  loading_.reset();
+}
+
 void RichTextBox::clear() {
+  cancelLoading();
   // An empty rich text in MS Sans Serif, 10 points.
   auto* doc = rich_->document();
   doc->clear();
@@ -37,17 +85,121 @@ void RichTextBox::clear() {
   setCurrentWidget(rich_);
 }
 
-void RichTextBox::loadRtf(QByteArrayView rtf) {
-  QTextDocument* doc = rich_->document();
-  doc->setDefaultFont(DialogFont(10));
-  rtf::LoadRtf(rtf, *doc);
-  rich_->moveCursor(QTextCursor::Start);
-  blockCache_ = {};
+void RichTextBox::loadRtf(QByteArray rtf) {
+  cancelLoading();
   plain_->setBytes({});
+  blockCache_ = {};
   setCurrentWidget(rich_);
+  auto loading = std::make_shared<Loading>();
+  loading->rtf = std::move(rtf);
+  loading_ = loading;
+  const QFont font = DialogFont(10);
+  QThread* const windowThread = thread();
+  RichTextBox* const self = this;  // outlives the worker: cancelLoading joins it
+  loading->worker = std::thread([loading, font, windowThread, self] {
+    const auto handOver = [&](QTextDocument* preview, QTextDocument* whole) {
+      {
+        std::lock_guard lock(loading->mutex);
+        loading->preview = preview;
+        loading->whole = whole;
+        loading->ended = whole != nullptr;
+      }
+      QMetaObject::invokeMethod(self, &RichTextBox::takeLoaded, Qt::QueuedConnection);
+    };
+    auto doc = std::make_unique<QTextDocument>();
+    doc->setDefaultFont(font);
+    bool previewGiven = false;
+    try {
+      rtf::LoadRtf(loading->rtf, *doc, [&](int length) {
+        if (loading->cancel) throw Cancelled{};
+        if (!previewGiven && length >= kPreviewLength) {
+          previewGiven = true;
+          QTextDocument* preview = doc->clone();
+          preview->moveToThread(windowThread);
+          handOver(preview, nullptr);
+        }
+      });
+    } catch (const Cancelled&) {
+      return;
+    } catch (const std::bad_alloc&) {
+      // Too large to build formatted: the text alone, without its formats.
+      doc.reset();
+      try {
+        doc = std::make_unique<QTextDocument>();
+        doc->setDefaultFont(font);
+        doc->setPlainText(rtf::RtfToPlainText(loading->rtf));
+      } catch (const std::bad_alloc&) {
+        doc = std::make_unique<QTextDocument>();
+      }
+    }
+    loading->rtf = QByteArray();
+    doc->moveToThread(windowThread);
+    handOver(nullptr, doc.release());
+  });
+  // The window thread shows the busy pointer and keeps repainting until
+  // there is something to show.
+  waitForLoading(false);
+}
+
+void RichTextBox::takeLoaded() {
+  if (!loading_) return;
+  QTextDocument* doc = nullptr;
+  bool ended = false;
+  {
+    std::lock_guard lock(loading_->mutex);
+    doc = loading_->whole ? loading_->whole : loading_->preview;
+    loading_->whole = loading_->preview = nullptr;
+    ended = loading_->ended;
+  }
+  if (doc) showDocument(doc);
+  if (ended) {
+    loading_->worker.join();
+    loading_.reset();
+  }
+  if (waitLoop_) waitLoop_->quit();
+}
+
+void RichTextBox::showDocument(QTextDocument* doc) {
+  // The whole text after its start: the place in it and the selection stay.
+  // The box deletes a document of its own when given another.
+  const QPointer<QTextDocument> old = rich_->document();
+  const QTextCursor cursor = rich_->textCursor();
+  const int anchor = cursor.anchor();
+  const int position = cursor.position();
+  const int scrolled = rich_->verticalScrollBar()->value();
+  const bool sameText = shownPreview_;
+  doc->setParent(this);
+  doc->setUndoRedoEnabled(false);
+  rich_->setDocument(doc);
+  if (old && old->parent() == this) delete old.data();
+  blockCache_ = {};
+  shownPreview_ = loading_ && !loading_->ended;
+  if (sameText) {
+    QTextCursor c(doc);
+    c.setPosition(std::min(anchor, doc->characterCount() - 1));
+    c.setPosition(std::min(position, doc->characterCount() - 1), QTextCursor::KeepAnchor);
+    rich_->setTextCursor(c);
+    rich_->verticalScrollBar()->setValue(scrolled);
+  } else {
+    rich_->moveCursor(QTextCursor::Start);
+  }
+}
+
+void RichTextBox::waitForLoading(bool whole) const {
+  auto* self = const_cast<RichTextBox*>(this);
+  const auto done = [&] { return !loading_ || (!whole && shownPreview_); };
+  if (done()) return;
+  QWidget* window = self->window();
+  platform::Current().setPointer(window, platform::Pointer::Busy);
+  QEventLoop loop;
+  self->waitLoop_ = &loop;
+  while (!done()) loop.exec(QEventLoop::ExcludeUserInputEvents);
+  self->waitLoop_ = nullptr;
+  platform::Current().setPointer(window, platform::Pointer::Normal);
 }
 
 void RichTextBox::loadPlain(QByteArray bytes) {
+  cancelLoading();
   rich_->document()->clear();
   blockCache_ = {};
   plain_->setBytes(std::move(bytes));
@@ -55,6 +207,7 @@ void RichTextBox::loadPlain(QByteArray bytes) {
 }
 
 void RichTextBox::showTooLarge(std::int64_t size) {
+  cancelLoading();
   plain_->setBytes({});
   auto* doc = rich_->document();
   doc->clear();
@@ -74,12 +227,14 @@ RichTextBox::Display RichTextBox::DisplayFor(std::int64_t size, bool rich) {
 bool RichTextBox::isPlain() const { return currentWidget() == plain_; }
 
 std::int64_t RichTextBox::textLength() const {
+  waitForLoading(true);
   if (isPlain()) return plain_->length();
   // Positions count one for every block break but not the last.
   return rich_->document()->characterCount() - 1;
 }
 
 QString RichTextBox::text(std::int64_t start, std::int64_t count) const {
+  waitForLoading(true);
   if (isPlain()) return plain_->text(start, count);
   return richRange(start, count).selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
 }
@@ -101,6 +256,7 @@ std::int64_t RichTextBox::find(const QString& text, std::int64_t start, int opti
 }
 
 std::int64_t RichTextBox::locate(const QString& text, std::int64_t start, int options) const {
+  waitForLoading(true);
   if (text.isEmpty() || start < 0 || start > textLength()) return -1;
   const bool wholeWord = (options & WholeWord) != 0;
   const bool matchCase = (options & MatchCase) != 0;
@@ -143,6 +299,7 @@ std::int64_t RichTextBox::richFind(const QString& word, std::int64_t start, bool
 }
 
 void RichTextBox::select(std::int64_t start, std::int64_t count) {
+  waitForLoading(true);
   if (isPlain()) {
     plain_->select(start, count);
     return;
@@ -152,10 +309,12 @@ void RichTextBox::select(std::int64_t start, std::int64_t count) {
 }
 
 std::int64_t RichTextBox::selectionStart() const {
+  waitForLoading(true);
   return isPlain() ? plain_->selectionStart() : rich_->textCursor().selectionStart();
 }
 
 std::int64_t RichTextBox::selectionLength() const {
+  waitForLoading(true);
   if (isPlain()) return plain_->selectionLength();
   const QTextCursor c = rich_->textCursor();
   return c.selectionEnd() - c.selectionStart();

@@ -8,8 +8,10 @@
 #include <QByteArray>
 #include <QStackedWidget>
 #include <cstdint>
+#include <memory>
 
 class QTextCursor;
+class QEventLoop;
 class QTextDocument;
 class QTextEdit;
 
@@ -31,11 +33,15 @@ class RichTextBox : public QStackedWidget {
   static Display DisplayFor(std::int64_t size, bool rich);
 
   explicit RichTextBox(QWidget* parent = nullptr);
+  ~RichTextBox() override;
 
   // The empty document the box starts with.
   void clear();
-  // Replaces the content with the RTF document `rtf` describes.
-  void loadRtf(QByteArrayView rtf);
+  // Replaces the content with the RTF document `rtf` describes. The document
+  // is read beside the window thread; the call returns once its start can be
+  // shown, and the rest follows. Everything that reads the text or the
+  // selection waits for the whole (busy pointer, repainting meanwhile).
+  void loadRtf(QByteArray rtf);
   // Replaces the content with `bytes` as 8-bit text, one character per byte.
   void loadPlain(QByteArray bytes);
   // Replaces the content with a notice for a file too large to show.
@@ -73,6 +79,15 @@ class RichTextBox : public QStackedWidget {
   // both kept inside the text.
   QTextCursor richRange(std::int64_t start, std::int64_t count) const;
 
+  struct Loading;
+  void cancelLoading();
+  // Shows what the reader has handed over (on the window thread).
+  void takeLoaded();
+  void showDocument(QTextDocument* doc);
+  // Handles events other than user input until the text being read is
+  // whole, or (whole false) until its start is shown.
+  void waitForLoading(bool whole) const;
+
   std::int64_t richFind(const QString& word, std::int64_t start, bool wholeWord, bool matchCase) const;
 
   QTextEdit* rich_;
@@ -85,6 +100,9 @@ class RichTextBox : public QStackedWidget {
     QString text;
   };
   mutable BlockCache blockCache_;
+  std::shared_ptr<Loading> loading_;
+  bool shownPreview_ = false;  // the start of the text being read is shown
+  QEventLoop* waitLoop_ = nullptr;
 };
 
 }  // namespace tambril

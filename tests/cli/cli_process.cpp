@@ -10,8 +10,11 @@
 #include <poll.h>
 #include <pty.h>
 #include <sstream>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace tambril::cli::test {
@@ -31,15 +34,19 @@ std::string ReadAll(const fs::path& p) {
   if (!options.cwd.empty() && ::chdir(options.cwd.c_str()) != 0) ::_exit(126);
   for (const auto& name : options.unsetEnv) ::unsetenv(name.c_str());
   if (options.fileSizeLimit >= 0) {
-    ::signal(SIGXFSZ, SIG_IGN);  // writes past the limit then fail with EFBIG
+    ::signal(SIGXFSZ, SIG_DFL);  // as a shell's ulimit -f leaves it
     rlimit lim{static_cast<rlim_t>(options.fileSizeLimit), static_cast<rlim_t>(options.fileSizeLimit)};
     ::setrlimit(RLIMIT_FSIZE, &lim);
   }
+  if (options.umask >= 0) ::umask(static_cast<mode_t>(options.umask));
+  rlimit noCore{0, 0};
+  ::setrlimit(RLIMIT_CORE, &noCore);  // SIGQUIT and the like leave no core file
   if (options.asNobody && ::geteuid() == 0) {
     if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(126);
   }
   std::vector<char*> argv;
-  static std::string program = TAMBRIL_CLI;
+  static std::string program;
+  program = options.program.empty() ? std::string(TAMBRIL_CLI) : options.program.string();
   argv.push_back(program.data());
   for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
@@ -47,40 +54,86 @@ std::string ReadAll(const fs::path& p) {
   ::_exit(127);
 }
 
-void Collect(pid_t pid, CliResult& r) {
-  int status = 0;
-  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
+void Record(int status, CliResult& r) {
   if (WIFEXITED(status)) r.exitCode = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) r.signal = WTERMSIG(status);
 }
 
+void Collect(pid_t pid, CliResult& r) {
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  Record(status, r);
+}
+
 }  // namespace
 
-CliResult RunCli(const std::vector<std::string>& args, const std::string& input, const CliOptions& options) {
+CliChild StartCli(const std::vector<std::string>& args, const std::string& input, const CliOptions& options,
+                  bool pipeOut) {
   char dirTemplate[] = "/tmp/tambril-cli-io-XXXXXX";
-  const fs::path io = ::mkdtemp(dirTemplate);
-  const fs::path in = io / "in", out = io / "out", err = io / "err";
+  CliChild child;
+  child.io = ::mkdtemp(dirTemplate);
+  const fs::path in = child.io / "in", out = child.io / "out", err = child.io / "err";
   std::ofstream(in, std::ios::binary) << input;
+  int pipeFds[2] = {-1, -1};
+  if (pipeOut && ::pipe2(pipeFds, O_CLOEXEC) != 0) return child;
 
-  const pid_t pid = ::fork();
-  if (pid == 0) {
+  child.pid = ::fork();
+  if (child.pid == 0) {
     ::setsid();  // no controlling terminal: a password can only come from stdin
     const int fi = ::open(in.c_str(), O_RDONLY);
-    const int fo = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const fs::path outPath = options.stdoutPath.empty() ? out : options.stdoutPath;
+    const int fo = pipeOut ? pipeFds[1] : ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const int fe = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (fi < 0 || fo < 0 || fe < 0) ::_exit(126);
     ::dup2(fi, 0);
     ::dup2(fo, 1);
     ::dup2(fe, 2);
+    for (const int fd : {fi, fo, fe}) {
+      if (fd > 2) ::close(fd);
+    }
+    if (options.closeStdin) ::close(0);
+    if (options.closeStdout) ::close(1);
+    ::alarm(120);  // a program that hangs ends by SIGALRM
     ExecCli(args, options);
   }
+  if (pipeOut) {
+    ::close(pipeFds[1]);
+    child.out = pipeFds[0];
+  }
+  return child;
+}
+
+CliResult FinishCli(CliChild& child) {
   CliResult r;
-  Collect(pid, r);
-  r.out = ReadAll(out);
-  r.err = ReadAll(err);
-  fs::remove_all(io);
+  if (child.out >= 0) {
+    char buf[65536];
+    ssize_t n;
+    while ((n = ::read(child.out, buf, sizeof buf)) > 0 || (n < 0 && errno == EINTR)) {
+      if (n > 0) r.out.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(child.out);
+    child.out = -1;
+  }
+  Collect(child.pid, r);
+  if (r.out.empty()) r.out = ReadAll(child.io / "out");
+  r.err = ReadAll(child.io / "err");
+  fs::remove_all(child.io);
   return r;
+}
+
+long PeakMemoryKiB(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmHWM:", 0) == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
+  }
+  return -1;
+}
+
+CliResult RunCli(const std::vector<std::string>& args, const std::string& input, const CliOptions& options) {
+  CliChild child = StartCli(args, input, options);
+  return FinishCli(child);
 }
 
 CliResult RunCliOnTerminal(const std::vector<std::string>& args, const std::vector<std::string>& typed,
@@ -88,8 +141,12 @@ CliResult RunCliOnTerminal(const std::vector<std::string>& args, const std::vect
   int master = -1;
   const pid_t pid = ::forkpty(&master, nullptr, nullptr, nullptr);
   if (pid == 0) ExecCli(args, options);
+  // A handle of the terminal's own side, to look at it after the program.
+  // With it open, the end of the program shows in waitpid, not as EIO.
+  const int terminal = ::open(::ptsname(master), O_RDWR | O_NOCTTY);
 
   CliResult r;
+  bool ended = false;
   std::size_t answered = 0, promptsSeen = 0;
   bool interrupted = false;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
@@ -98,18 +155,21 @@ CliResult RunCliOnTerminal(const std::vector<std::string>& args, const std::vect
     if (::poll(&p, 1, 200) > 0) {
       char buf[4096];
       const ssize_t n = ::read(master, buf, sizeof buf);
-      if (n <= 0) break;  // EIO once the child has closed the terminal
+      if (n <= 0) break;
       r.err.append(buf, static_cast<std::size_t>(n));
+    } else if (int status = 0; ::waitpid(pid, &status, WNOHANG) == pid) {
+      Record(status, r);  // ended, and everything it wrote has been read
+      ended = true;
+      break;
     }
     promptsSeen = 0;
     for (const char* prompt : {"Kennwort: ", "Kennwortbestätigung: "}) {
       for (std::size_t at = 0; (at = r.err.find(prompt, at)) != std::string::npos; ++at) ++promptsSeen;
     }
     if (!interrupted && !options.interruptAt.empty() && r.err.find(options.interruptAt) != std::string::npos) {
-      ::kill(pid, SIGINT);
+      ::kill(pid, options.interruptSignal);
       interrupted = true;
-    }
-    if (answered < typed.size() && promptsSeen > answered) {
+    } else if (answered < typed.size() && promptsSeen > answered) {
       const std::string line = typed[answered++] + "\n";
       (void)!::write(master, line.data(), line.size());
     }
@@ -118,8 +178,14 @@ CliResult RunCliOnTerminal(const std::vector<std::string>& args, const std::vect
       break;
     }
   }
+  if (!ended) Collect(pid, r);
+  if (terminal >= 0) {
+    termios t{};
+    r.echoAtEnd = ::tcgetattr(terminal, &t) == 0 && (t.c_lflag & ECHO) != 0;
+    ::ioctl(terminal, FIONREAD, &r.unreadInput);
+    ::close(terminal);
+  }
   ::close(master);
-  Collect(pid, r);
   return r;
 }
 

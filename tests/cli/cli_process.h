@@ -1,6 +1,9 @@
 #pragma once
 // Runs the real tambril-cli as a child process, the way a script or a user at
 // a terminal would.
+#include <sys/types.h>
+
+#include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -12,19 +15,44 @@ struct CliResult {
   int signal = 0;       // the signal that ended it, if any
   std::string out;      // standard output
   std::string err;      // standard error (or, on a terminal, all it wrote)
+  // On a terminal: whether echo was on when the program had ended, and how
+  // many typed bytes were left unread for whatever reads the terminal next.
+  bool echoAtEnd = false;
+  int unreadInput = 0;
 };
 
 struct CliOptions {
   std::filesystem::path cwd;               // working folder (default: unchanged)
+  std::filesystem::path program;           // the program to run (default: the built tambril-cli)
   std::vector<std::string> unsetEnv;       // variables removed from the environment
-  long fileSizeLimit = -1;                 // RLIMIT_FSIZE in bytes, with SIGXFSZ ignored
+  long fileSizeLimit = -1;                 // RLIMIT_FSIZE in bytes (SIGXFSZ at its default action, as after ulimit -f)
   bool asNobody = false;                   // as root, run as the unprivileged user nobody
-  std::string interruptAt;                 // on a terminal: send SIGINT once this text appears
+  int umask = -1;                          // the umask to run with (default: unchanged)
+  bool closeStdin = false;                 // start with descriptor 0 closed
+  bool closeStdout = false;                // start with descriptor 1 closed
+  std::filesystem::path stdoutPath;        // standard output into this file (e.g. /dev/full)
+  std::string interruptAt;                 // on a terminal: send a signal once this text appears ...
+  int interruptSignal = SIGINT;            // ... this one
 };
 
 // Runs tambril-cli with `args`, `input` as standard input, in a new session
-// without a controlling terminal.
+// without a controlling terminal. A run that takes longer than two minutes
+// is ended by SIGALRM.
 CliResult RunCli(const std::vector<std::string>& args, const std::string& input = {}, const CliOptions& options = {});
+
+// A tambril-cli started without waiting for it, as RunCli starts it; with
+// `pipeOut` its standard output is a pipe that the caller reads from `out`.
+struct CliChild {
+  pid_t pid = -1;
+  int out = -1;
+  std::filesystem::path io;  // the folder of its input and output files
+};
+CliChild StartCli(const std::vector<std::string>& args, const std::string& input = {},
+                  const CliOptions& options = {}, bool pipeOut = false);
+// Waits for the child to end and collects what RunCli returns.
+CliResult FinishCli(CliChild& child);
+// The most memory the running process has held so far, in KiB.
+long PeakMemoryKiB(pid_t pid);
 
 // Runs tambril-cli on a new pseudo terminal: waits for each password prompt
 // and types the next of `typed` (followed by Enter). Everything the program

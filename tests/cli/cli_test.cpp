@@ -2,11 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
+#include <random>
+#include <thread>
 #include <fstream>
 #include <set>
 #include <sstream>
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <unistd.h>
 
 #include "cli/password.h"
@@ -107,6 +111,8 @@ TEST_F(CliTest, EncodeProposesTmbAfterTheFirstDotOfTheName) {
       {"brief.doc", "brief.tmb"},   {"seite.html", "seite.tmbl"}, {"notiz.c", "notiz.t"},
       {"a.b.txt", "a.tmbxt"},       {"README", "README.tmb"},     {"alt.dir/plan.txt", "alt.dir/plan.tmb"},
       {"punkt.", "punkt.tmb"},      {"ä.öx", "ä.tm"},
+      // As long as a name can be: no longer temporary name is needed beside it.
+      {std::string(251, 'l') + ".doc", std::string(251, 'l') + ".tmb"},
   };
   for (const auto& [source, target] : cases) {
     SCOPED_TRACE(source);
@@ -216,15 +222,40 @@ TEST_F(CliTest, MissingSourceIsAFileError) {
   EXPECT_EQ(r.exitCode, kFileError);
   EXPECT_NE(r.err.find("/dev/null"), std::string::npos) << r.err;
   EXPECT_TRUE(List(dir_).empty());
+
+  // A pipe, or a link to one, is refused at once instead of waiting for a
+  // writer that never comes.
+  ASSERT_EQ(::mkfifo(Path("pipe").c_str(), 0600), 0);
+  fs::create_symlink(Path("pipe"), Path("link.doc"));
+  const std::string pipe = Path("pipe").string(), link = Path("link.doc").string();
+  for (const auto& args : std::vector<std::vector<std::string>>{{"encode", "--password-stdin", link},
+                                                                {"check", "--password-stdin", pipe},
+                                                                {"decode", "--password-stdin", link},
+                                                                {"show", pipe}}) {
+    SCOPED_TRACE(args[0]);
+    r = RunCli(args, "kennwort\n");
+    EXPECT_EQ(r.exitCode, kFileError);
+    EXPECT_NE(r.err.find(args.back() + ": not a regular file"), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(List(dir_), (std::set<std::string>{"pipe", "link.doc"}));
 }
 
 TEST_F(CliTest, UnwritableFolderLeavesNothingBehind) {
   const fs::path src = Write("brief.doc", Bytes(1000, 3));
+  fs::permissions(src, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                           fs::perms::others_read);
   fs::create_directory(Path("zu"));
   fs::permissions(Path("zu"), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
                                   fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
   CliOptions opts;
   opts.asNobody = true;  // root may write anywhere
+  // A copy of the program that nobody can reach, wherever the build lies
+  // (a checkout in /root or in a private folder is closed to nobody).
+  fs::create_directory(Path("bin"));
+  opts.program = Path("bin/tambril-cli");
+  fs::copy_file(TAMBRIL_CLI, opts.program);
+  fs::permissions(opts.program, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                    fs::perms::others_read | fs::perms::others_exec);
   const CliResult r =
       RunCli({"encode", "--password-stdin", src.string(), Path("zu/brief.tmb").string()}, "kennwort\n", opts);
   EXPECT_EQ(r.exitCode, kFileError);
@@ -305,12 +336,151 @@ TEST_F(CliTest, InterruptedPassLeavesNothingBehind) {
   // 64 MiB: after the first of twenty stages is drawn, the pass has far more
   // left to do than the signal takes to arrive.
   const fs::path src = Write("gross.doc", std::string(64 << 20, 'x'));
-  CliOptions opts;
-  opts.interruptAt = "[#.";  // Ctrl-C once the first stage is drawn
-  const CliResult r = RunCliOnTerminal({"encode", src.string()}, {"geheim1", "geheim1"}, opts);
-  EXPECT_EQ(r.signal, SIGINT) << r.err;
-  EXPECT_NE(r.err.find("gross.tmb: interrupted"), std::string::npos) << r.err;
-  EXPECT_EQ(List(dir_), std::set<std::string>{"gross.doc"});
+  // Ctrl-C, Ctrl-\, a kill, and signals nobody thinks of stopping a pass.
+  for (const int signal : {SIGINT, SIGQUIT, SIGTERM, SIGUSR1, SIGALRM}) {
+    SCOPED_TRACE(signal);
+    CliOptions opts;
+    opts.interruptAt = "[#.";  // once the first stage is drawn
+    opts.interruptSignal = signal;
+    const CliResult r = RunCliOnTerminal({"encode", src.string()}, {"geheim1", "geheim1"}, opts);
+    EXPECT_EQ(r.signal, signal) << r.err;
+    EXPECT_NE(r.err.find("gross.tmb: interrupted"), std::string::npos) << r.err;
+    EXPECT_TRUE(r.echoAtEnd);
+    EXPECT_EQ(List(dir_), std::set<std::string>{"gross.doc"});
+  }
+}
+
+// SIGKILL cannot be caught: at whatever moment it comes, a pass leaves no
+// new entry in the folder, or its finished target.
+TEST_F(CliTest, KilledAtAnyMomentLeavesNoNewEntry) {
+  const std::string plain = Bytes(64 << 20, 9);
+  const fs::path src = Write("gross.doc", plain);
+  // Full runs first: the encoded file to decode and how long each pass takes.
+  auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(Encode(src, "kennwort", {Path("ganz.tmb").string()}).exitCode, 0);
+  const auto encodeTime = std::chrono::steady_clock::now() - start;
+  const std::string encoded = Read(Path("ganz.tmb"));
+  start = std::chrono::steady_clock::now();
+  ASSERT_EQ(RunCli({"decode", "--password-stdin", Path("ganz.tmb").string(), Path("k.doc").string()}, "kennwort\n")
+                .exitCode,
+            0);
+  const auto decodeTime = std::chrono::steady_clock::now() - start;
+  fs::remove(Path("k.doc"));
+  const std::set<std::string> before = List(dir_);
+
+  const unsigned seed = std::random_device{}();
+  SCOPED_TRACE("seed " + std::to_string(seed));
+  std::mt19937 rng(seed);
+  for (int i = 0; i < 10; ++i) {
+    const bool encode = i % 2 == 0;
+    const fs::path target = Path(encode ? "k.tmb" : "k.doc");
+    const auto time = encode ? encodeTime : decodeTime;
+    CliChild child = encode ? StartCli({"encode", "--password-stdin", src.string(), target.string()}, "kennwort\n")
+                            : StartCli({"decode", "--password-stdin", Path("ganz.tmb").string(), target.string()},
+                                       "kennwort\n");
+    // Anywhere from the start to a little after the usual end.
+    const auto delay = std::chrono::duration_cast<std::chrono::microseconds>(time * 1.2) *
+                       std::uniform_real_distribution<double>(0, 1)(rng);
+    std::this_thread::sleep_for(delay);
+    ::kill(child.pid, SIGKILL);
+    const CliResult r = FinishCli(child);
+    SCOPED_TRACE(std::to_string(i) + (r.signal == SIGKILL ? " killed" : " finished"));
+    if (fs::exists(target)) {
+      EXPECT_EQ(Read(target), encode ? encoded : plain);
+      fs::remove(target);
+    } else {
+      EXPECT_EQ(r.signal, SIGKILL);
+    }
+    EXPECT_EQ(List(dir_), before);
+  }
+}
+
+// The terminal gets its echo back on every way out, and a line too long for
+// a password is read to its end, so that nothing of it is left for the shell.
+TEST_F(CliTest, TerminalIsLeftAsItWasFound) {
+  const fs::path src = Write("brief.doc", "inhalt");
+  CliOptions atPrompt;
+  atPrompt.interruptAt = "Kennwort: ";
+  atPrompt.interruptSignal = SIGQUIT;  // Ctrl-\ at the prompt
+  CliResult r = RunCliOnTerminal({"encode", src.string()}, {}, atPrompt);
+  EXPECT_EQ(r.signal, SIGQUIT) << r.err;
+  EXPECT_TRUE(r.echoAtEnd);
+
+  r = RunCliOnTerminal({"encode", src.string()}, {std::string(1500, 'a') + "; echo pwned"});
+  EXPECT_EQ(r.exitCode, kUsage);
+  EXPECT_NE(r.err.find(kPasswordTooLong), std::string::npos) << r.err;
+  EXPECT_EQ(r.unreadInput, 0);
+  EXPECT_TRUE(r.echoAtEnd);
+
+  r = RunCliOnTerminal({"encode", src.string()}, {"geheim1", "geheim1"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(r.echoAtEnd);
+  EXPECT_EQ(List(dir_), (std::set<std::string>{"brief.doc", "brief.tmb"}));
+}
+
+// Descriptor 0 closed is no password (the source would take its place and
+// give its first line), nor is an empty input; a full standard output is a
+// failure, not a lost result.
+TEST_F(CliTest, ClosedInputAndFullOutputAreFailures) {
+  const fs::path src = Write("doc.txt", "kennwort1\nrest\n");
+  CliOptions closedIn;
+  closedIn.closeStdin = true;
+  CliResult r = RunCli({"encode", "--password-stdin", src.string()}, "", closedIn);
+  EXPECT_EQ(r.exitCode, kUsage);
+  EXPECT_NE(r.err.find("cannot read the password"), std::string::npos) << r.err;
+  EXPECT_EQ(List(dir_), std::set<std::string>{"doc.txt"});
+
+  ASSERT_EQ(Encode(src, "kennwort1").exitCode, 0);
+  const std::string tmb = Path("doc.tmb").string();
+  for (const std::string command : {"check", "decode"}) {
+    r = RunCli({command, "--password-stdin", tmb}, "");
+    EXPECT_EQ(r.exitCode, kUsage) << command;
+    EXPECT_NE(r.err.find("cannot read the password"), std::string::npos) << r.err;
+  }
+  // A last line without its line end is a password all the same.
+  r = RunCli({"check", "--password-stdin", tmb}, "kennwort1");
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, "txt\n");
+  EXPECT_EQ(List(dir_), (std::set<std::string>{"doc.txt", "doc.tmb"}));
+
+  CliOptions full;
+  full.stdoutPath = "/dev/full";
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"check", "--password-stdin", tmb}, {"show", src.string()}, {"--help"}, {"--version"}}) {
+    SCOPED_TRACE(args[0]);
+    r = RunCli(args, "kennwort1\n", full);
+    EXPECT_EQ(r.exitCode, kFileError);
+    EXPECT_NE(r.err.find("standard output: cannot write"), std::string::npos) << r.err;
+  }
+}
+
+unsigned Mode(const fs::path& p) {
+  struct stat st{};
+  return ::stat(p.c_str(), &st) == 0 ? st.st_mode & 07777 : 07777u;
+}
+
+// A new file gets its source's permissions less the umask: a private file
+// is never decoded into one that others can read.
+TEST_F(CliTest, NewFilesAreNeverMoreOpenThanTheirSource) {
+  const fs::path secret = Write("geheim.txt", Bytes(3000, 7));
+  fs::permissions(secret, fs::perms::owner_read | fs::perms::owner_write);
+  const fs::path script = Write("skript.sh", "#!/bin/sh\n");
+  fs::permissions(script, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                              fs::perms::others_read | fs::perms::others_exec);
+  CliOptions open;
+  open.umask = 0;
+  ASSERT_EQ(RunCli({"encode", "--password-stdin", secret.string()}, "kennwort\n", open).exitCode, 0);
+  EXPECT_EQ(Mode(Path("geheim.tmb")), 0600u);
+  fs::permissions(Path("geheim.tmb"), fs::perms::group_read, fs::perm_options::add);
+  ASSERT_EQ(RunCli({"decode", "--password-stdin", Path("geheim.tmb").string(), Path("zurueck.txt").string()},
+                   "kennwort\n", open)
+                .exitCode,
+            0);
+  EXPECT_EQ(Mode(Path("zurueck.txt")), 0640u);
+  CliOptions closed;
+  closed.umask = 077;
+  ASSERT_EQ(RunCli({"encode", "--password-stdin", script.string()}, "kennwort\n", closed).exitCode, 0);
+  EXPECT_EQ(Mode(Path("skript.tm")), 0700u);  // "sh" written over one for one
 }
 
 TEST_F(CliTest, Utf8PasswordsMeetWindows1252KeyCodes) {
@@ -354,6 +524,9 @@ TEST_F(CliTest, HelpVersionAndUsageErrors) {
   CliResult r = RunCli({"--help"});
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_NE(r.out.find("tambril-cli encode [--password-stdin] SOURCE [TARGET]"), std::string::npos);
+  // Its last line points to what a .tmb file does not protect against.
+  const std::string lastLine = r.out.substr(r.out.rfind('\n', r.out.size() - 2) + 1);
+  EXPECT_NE(lastLine.find("\"How safe is a .tmb file?\" in the README"), std::string::npos) << lastLine;
   EXPECT_EQ(r.err, "");
   r = RunCli({"--version"});
   EXPECT_EQ(r.exitCode, 0);
@@ -409,6 +582,30 @@ TEST_F(CliTest, ShowWritesEachByteAsItsWindows1252Character) {
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out.size(), 400004u);
   EXPECT_EQ(r.out.substr(r.out.size() - 6), "\xC3\xA4" "Ende");
+}
+
+// However large the file (here 100 GB, all of it a hole), show streams its
+// text in a little memory; an RTF file beyond what the viewer shows
+// formatted is shown as its 8-bit text, as the viewer does.
+TEST_F(CliTest, ShowStreamsAnySizeInLittleMemory) {
+  const fs::path huge = Write("h.rtf", "");
+  fs::resize_file(huge, std::uintmax_t{100} << 30);
+  CliChild child = StartCli({"show", huge.string()}, "", {}, /*pipeOut=*/true);
+  std::string head;
+  char buf[65536];
+  while (head.size() < (std::size_t{64} << 20)) {
+    const ssize_t n = ::read(child.out, buf, sizeof buf);
+    if (n <= 0) break;
+    head.append(buf, static_cast<std::size_t>(n));
+  }
+  const long peakKiB = PeakMemoryKiB(child.pid);
+  ::kill(child.pid, SIGTERM);
+  const CliResult r = FinishCli(child);
+  EXPECT_EQ(r.signal, SIGTERM) << r.err;
+  ASSERT_GE(head.size(), std::size_t{64} << 20) << r.err;
+  EXPECT_EQ(head.find_first_not_of('\0'), std::string::npos);
+  EXPECT_GT(peakKiB, 0);
+  EXPECT_LT(peakKiB, 64 * 1024);
 }
 
 TEST_F(CliTest, ShowReadsRtfWithoutAScreen) {

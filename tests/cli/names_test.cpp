@@ -16,9 +16,22 @@ TEST(Names, OverwriteCountsCharactersNotBytes) {
 
 TEST(Names, StrayBytesStayAsTheyAre) {
   // 0xFF and a cut-off sequence are single characters each.
-  EXPECT_EQ(SplitCharacters("a\xFF\xC3").size(), 3u);
+  EXPECT_EQ(EncodedFileName(".a\xFF\xC3x"), ".tmbx");
   EXPECT_EQ(EncodedFileName("\xFF\xFE.\xC3\xA4\xFF"), "\xFF\xFE.tm");
-  EXPECT_EQ(EncodedFileName("a.\xE2\x82"), "a.tm");
+  // A sequence cut off after its second byte is one character, as in a
+  // password.
+  EXPECT_EQ(EncodedFileName("a.\xE2\x82"), "a.t");
+  EXPECT_EQ(EncodedFileName("caf\xE9.txt"), "caf\xE9.tmb");  // Latin-1
+}
+
+TEST(Names, OnlyTheNameIsRewrittenAndItsFolderKept) {
+  EXPECT_EQ(EncodedTarget("/tmp/my.d/plan.txt"), "/tmp/my.d/plan.tmb");
+  EXPECT_EQ(EncodedTarget("/tmp/x/README"), "/tmp/x/README.tmb");
+  EXPECT_EQ(EncodedTarget("rel.d/a"), "rel.d/a.tmb");
+  EXPECT_EQ(DecodedTarget("/tmp/my.d/x.tmb", {'d', 'o', 'c'}), "/tmp/my.d/x.doc");
+  EXPECT_EQ(DecodedTarget("/tmp/my.d/x", {'d', 'o', 'c'}), "/tmp/my.d/x.doc");
+  // A tag holding a separator never leads out of the folder.
+  EXPECT_EQ(DecodedTarget("/tmp/a.b/x.tmb", {'.', '/', '.'}), "/tmp/a.b/x.._.");
 }
 
 TEST(Names, ExtensionTagIsWindows1252) {

@@ -16,9 +16,11 @@ TEST(CodingNames, TmbIsWrittenOverTheCharactersAfterTheFirstDot) {
                {"notiz.c", "notiz.t"},
                {"seite.html", "seite.tmbl"},
                {"a.b.txt", "a.tmbxt"},
-               {"C:\\alt.dir\\plan.txt", "C:\\alt.tmb\\plan.txt"},
-               {"README", "tmbDME"},
-               {"ab", "tm"},
+               {"/alt.dir/plan.txt", "/alt.dir/plan.tmb"},
+               {"/tmp/x/README", "/tmp/x/README.tmb"},
+               {"README", "README.tmb"},
+               {"ab", "ab.tmb"},
+               {"brief.", "brief.tmb"},
                {".profile", ".tmbfile"}};
   for (const auto& c : cases) {
     const auto got = OverwriteAfterFirstDot(QString::fromUtf8(c.in), QStringLiteral("tmb"));
@@ -29,8 +31,10 @@ TEST(CodingNames, TmbIsWrittenOverTheCharactersAfterTheFirstDot) {
 
 TEST(CodingNames, OverwriteNeedsACharacterAtItsStart) {
   EXPECT_FALSE(OverwriteAfterFirstDot(QString(), QStringLiteral("tmb")).has_value());
-  EXPECT_FALSE(OverwriteAfterFirstDot(QStringLiteral("brief."), QStringLiteral("tmb")).has_value());
-  EXPECT_EQ(OverwriteAfterFirstDot(QStringLiteral("x"), QStringLiteral("doc")), QStringLiteral("d"));
+  EXPECT_FALSE(OverwriteAfterFirstDot(QStringLiteral("/d/"), QStringLiteral("tmb")).has_value());
+  EXPECT_EQ(OverwriteAfterFirstDot(QStringLiteral("x"), QStringLiteral("doc")), QStringLiteral("x.doc"));
+  EXPECT_EQ(OverwriteAfterFirstDot(QStringLiteral("/my.d/x.tmb"), QStringLiteral("txt")),
+            QStringLiteral("/my.d/x.txt"));
   // A decoded tag goes in the same way.
   EXPECT_EQ(OverwriteAfterFirstDot(QStringLiteral("/d/brief.tmb"), QStringLiteral("txt")),
             QStringLiteral("/d/brief.txt"));

@@ -7,11 +7,18 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <cstring>
+#include <fcntl.h>
 #include <QHelpEvent>
 #include <QListWidget>
 #include <QToolTip>
 #include <filesystem>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
+#include "codec/cp1252.h"
 #include "file_dialog/path_rules.h"
 #include "file_dialog/selpr6.h"
 #include "main_window/form1.h"
@@ -324,6 +331,100 @@ TEST_F(FileDialogTest, PatternFiltersTheFileList) {
   dialog.Combo1->setEditText("c*");
   EXPECT_EQ(dialog.File1->count(), 1);
   EXPECT_TRUE(rec.messages.empty());
+}
+
+// Only folders and regular files are listed, links followed: a pipe would
+// hold the window for ever when opened, and a socket or device is no file.
+TEST_F(FileDialogTest, OnlyFoldersAndRegularFilesAreListed) {
+  const QString f = makeFolder("f");
+  writeFile("f/datei.txt", "x");
+  makeFolder("f/ordner");
+  ASSERT_EQ(::mkfifo(QFile::encodeName(f + "/rohr").constData(), 0600), 0);
+  ASSERT_TRUE(QFile::link(f + "/rohr", f + "/rohr-verweis"));
+  ASSERT_TRUE(QFile::link(f + "/datei.txt", f + "/datei-verweis"));
+  ASSERT_TRUE(QFile::link(f + "/ordner", f + "/ordner-verweis"));
+  ASSERT_TRUE(QFile::link(f + "/fehlt", f + "/ins-leere"));
+  ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), f + "/geraet"));
+  const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(sock, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const QByteArray socketPath = QFile::encodeName(f + "/dose");
+  ASSERT_LT(socketPath.size(), static_cast<qsizetype>(sizeof address.sun_path));
+  std::memcpy(address.sun_path, socketPath.constData(), socketPath.size());
+  ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+
+  ASSERT_TRUE(dialog.Dir1->setPath(f));
+  QStringList files;
+  for (int i = 0; i < dialog.File1->count(); ++i) files << dialog.File1->item(i)->text();
+  EXPECT_EQ(files, QStringList({"datei-verweis", "datei.txt"}));
+  QStringList folders;
+  for (int i = 0; i < dialog.Dir1->count(); ++i) {
+    if (dialog.Dir1->item(i)->data(Qt::UserRole).toString().startsWith(f + kSep)) {
+      folders << dialog.Dir1->item(i)->text().trimmed();
+    }
+  }
+  EXPECT_EQ(folders, QStringList({"ordner", "ordner-verweis"}));
+  ::close(sock);
+}
+
+// A name that is not UTF-8 is listed with U+FFFD where a byte is not, and
+// choosing it opens that very file or folder, even beside another name that
+// is shown alike.
+TEST_F(FileDialogTest, NamesThatAreNotUtf8AreListedAndOpened) {
+  const QByteArray base = QFile::encodeName(tempPath());
+  const QByteArray folder = base + "/Archiv \xe4lter";  // Latin-1
+  ASSERT_EQ(::mkdir(folder.constData(), 0700), 0);
+  const auto make = [](const QByteArray& path, const QByteArray& bytes) {
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    ASSERT_GE(fd, 0) << path.toStdString();
+    ASSERT_EQ(::write(fd, bytes.constData(), bytes.size()), bytes.size());
+    ::close(fd);
+  };
+  make(folder + "/Gr\xfc\xdf" "e.txt", "aus dem Norden");
+  make(folder + "/Gr\xe4\xdf" "e.txt", "aus dem S\xfc" "den");
+  make(folder + "/gut.txt", "");
+  const QString shownFolder = tempPath() + kSep + QStringLiteral("Archiv \uFFFDlter");
+  const QString shownName = QStringLiteral("Gr\uFFFD\uFFFDe.txt");
+
+  openMode();
+  ASSERT_TRUE(dialog.Dir1->setPath(tempPath()));
+  const auto items = dialog.Dir1->findItems(QStringLiteral("Archiv \uFFFDlter"), Qt::MatchEndsWith);
+  ASSERT_EQ(items.size(), 1);
+  emit dialog.Dir1->itemActivated(items.first());
+  EXPECT_TRUE(rec.messages.empty());
+  EXPECT_EQ(dialog.Dir1->path(), shownFolder);
+  EXPECT_EQ(dialog.Dir1->realPath(), folder);
+  ASSERT_EQ(dialog.File1->count(), 3);
+  EXPECT_EQ(dialog.File1->item(0)->text(), shownName);
+  EXPECT_EQ(dialog.File1->item(1)->text(), shownName);
+  EXPECT_EQ(dialog.File1->item(2)->text(), QStringLiteral("gut.txt"));
+
+  // Each of the two alike names loads its own file, whichever was chosen last.
+  for (const int row : {1, 0, 1}) {
+    dialog.File1->setCurrentRow(row);
+    EXPECT_EQ(dialog.Text1->text(), shownFolder + kSep + shownName);
+    dialog.Command2->click();
+    EXPECT_TRUE(rec.messages.empty());
+    EXPECT_EQ(main.Label5->text(), shownFolder + kSep + shownName);
+    EXPECT_EQ(main.Text1->text(), shownName);
+    ASSERT_NE(Files().slot1(), nullptr);
+    EXPECT_EQ(QByteArray::fromStdString(Files().slot1()->path().native()), dialog.File1->realFilePath());
+    const QByteArray content = row == 1 ? QByteArray("aus dem Norden") : QByteArray("aus dem S\xfc" "den");
+    EXPECT_EQ(main.Label3->text(), NumberText(content.size()));
+    EXPECT_FALSE(main.Label8->text().isEmpty());
+    EXPECT_EQ(box.text(0, 100), QString::fromStdString(codec::Cp1252ToUtf8(content.toStdString())));
+    // And once more through the shown path alone, as the coding dialogs go.
+    EXPECT_EQ(QByteArray::fromStdString(ToFsPath(main.Label5->text()).native()),
+              folder + (row == 1 ? "/Gr\xfc\xdf" "e.txt" : "/Gr\xe4\xdf" "e.txt"));
+  }
+  // Coming back to the folder by its shown path, as the create modes do.
+  ASSERT_TRUE(dialog.Dir1->setPath(tempPath()));
+  ASSERT_TRUE(dialog.Dir1->setPath(shownFolder));
+  EXPECT_EQ(dialog.Dir1->realPath(), folder);
+  EXPECT_EQ(dialog.File1->count(), 3);
+  // A folder made inside it lies inside it.
+  EXPECT_EQ(ToFsPath(shownFolder + kSep + "neu").native(), (folder + "/neu").toStdString());
 }
 
 TEST_F(FileDialogTest, AnInvalidPatternIsReplacedByAllFiles) {

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QWidget>
+#include <filesystem>
 #include <unistd.h>
 
 namespace tambril::test {
@@ -13,6 +14,9 @@ GuiTest::~GuiTest() {
   // Let any modal helper that is still waiting run out inside this test.
   for (int i = 0; i < 2100; ++i) QCoreApplication::processEvents();
   Windows::clear();
+  // Qt passes over names that are not UTF-8 when it removes the folder.
+  std::error_code ignored;
+  std::filesystem::remove_all(QFile::encodeName(temp.path()).toStdString(), ignored);
 }
 
 QString GuiTest::tempPath(const QString& relative) const {

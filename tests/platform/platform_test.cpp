@@ -11,6 +11,7 @@
 #include "platform/file_slots.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
+#include "resources/wave_file.h"
 #include "tests/platform/gui_test.h"
 
 namespace tambril {
@@ -140,21 +141,7 @@ TEST(RecordingPlatform, RecordsInOrderAndRestoresThePreviousPlatform) {
 namespace tambril {
 namespace {
 
-QByteArray SilentWav(int milliseconds) {
-  const int rate = 22050;
-  const quint32 samples = rate * milliseconds / 1000;
-  QByteArray wav;
-  const auto u32 = [&](quint32 v) { for (int i = 0; i < 4; ++i) wav.append(char((v >> (8 * i)) & 0xFF)); };
-  const auto u16 = [&](quint16 v) { wav.append(char(v & 0xFF)); wav.append(char(v >> 8)); };
-  wav += "RIFF";
-  u32(36 + samples * 2);
-  wav += "WAVEfmt ";
-  u32(16); u16(1); u16(1); u32(rate); u32(rate * 2); u16(2); u16(16);
-  wav += "data";
-  u32(samples * 2);
-  wav.append(QByteArray(samples * 2, '\0'));
-  return wav;
-}
+QByteArray SilentWav(int milliseconds) { return wave::SilentWave(22050, 22050 * milliseconds / 1000); }
 
 // The Qt sound players never keep the program waiting longer than the bound,
 // with or without an audio device, with or without the file.

@@ -7,7 +7,7 @@
 #include "startup/module2.h"
 #include "tests/platform/gui_test.h"
 #include "viewer/help_procedures.h"
-#include "tests/startup/wave_helpers.h"
+#include "resources/wave_file.h"
 
 namespace tambril {
 namespace {
@@ -93,8 +93,8 @@ TEST_F(SoundServiceTest, OnlyPlayerOneOrTwoWithModeOneOrTwoPlays) {
 }
 
 TEST_F(SoundServiceTest, PlayAndWaitIsBoundByTheSoundsLengthPlusAMargin) {
-  writeFile("Long.ts2", test::SilentWave(22050, 22050 * 7));   // 7 s
-  writeFile("Short.ts2", test::SilentWave(22050, 22050 / 5));  // 200 ms
+  writeFile("Long.ts2", wave::SilentWave(22050, 22050 * 7));   // 7 s
+  writeFile("Short.ts2", wave::SilentWave(22050, 22050 / 5));  // 200 ms
   Module2::LoadSound(1, "Long.ts2");
   Module2::LoadSound(2, "Short.ts2");
   request(1, 2);

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -101,6 +102,11 @@ TEST_F(ToolTipsTest, TheMainWindowsStartAssignsEveryRow) {
   // Not yet given a mode: "ÖFFNEN" is enabled, so the open-mode texts.
   EXPECT_TRUE(files.Command2->isEnabled());
   expectFileDialogMode(true);
+  // The rows find windows and controls by name: each window is named as its class.
+  for (QWidget* w : std::initializer_list<QWidget*>{&main, &files, &encode, &check, &decode, &search, &folder}) {
+    EXPECT_EQ(w->objectName(), QLatin1String(w->metaObject()->className()));
+  }
+  EXPECT_NE(files.findChild<QMenuBar*>("MenuBar"), nullptr);
   // Every row of the table reaches a control of that name in its window.
   for (const startup::ToolTipRow& row : startup::ToolTipRows()) {
     QWidget* window = nullptr;

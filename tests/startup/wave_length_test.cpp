@@ -6,16 +6,16 @@
 #include <QBuffer>
 #include <QTemporaryDir>
 
-#include "tests/startup/wave_helpers.h"
+#include "resources/wave_file.h"
 
 namespace tambril {
 namespace {
 
 using std::chrono::milliseconds;
-using test::Chunk;
-using test::FmtBody;
-using test::PutU32;
-using test::Riff;
+using wave::Chunk;
+using wave::FmtBody;
+using wave::PutU32;
+using wave::Riff;
 
 std::optional<milliseconds> LengthOf(QByteArray bytes) {
   QBuffer buffer(&bytes);
@@ -24,15 +24,15 @@ std::optional<milliseconds> LengthOf(QByteArray bytes) {
 }
 
 TEST(WaveLength, PlainPcmWaves) {
-  EXPECT_EQ(LengthOf(test::SilentWave(22050, 22050)), milliseconds(1000));
-  EXPECT_EQ(LengthOf(test::SilentWave(22050, 8820)), milliseconds(400));
-  EXPECT_EQ(LengthOf(test::SilentWave(44100, 44100 * 7)), milliseconds(7000));
+  EXPECT_EQ(LengthOf(wave::SilentWave(22050, 22050)), milliseconds(1000));
+  EXPECT_EQ(LengthOf(wave::SilentWave(22050, 8820)), milliseconds(400));
+  EXPECT_EQ(LengthOf(wave::SilentWave(44100, 44100 * 7)), milliseconds(7000));
   // Stereo 8-bit: two bytes a frame.
   EXPECT_EQ(LengthOf(Riff(Chunk("fmt ", FmtBody(8000, 2, 8)) + Chunk("data", QByteArray(16000, '\x80')))),
             milliseconds(1000));
   // A part of a millisecond counts as a whole one, so no wait ends early.
-  EXPECT_EQ(LengthOf(test::SilentWave(22050, 1)), milliseconds(1));
-  EXPECT_EQ(LengthOf(test::SilentWave(22050, 0)), milliseconds(0));
+  EXPECT_EQ(LengthOf(wave::SilentWave(22050, 1)), milliseconds(1));
+  EXPECT_EQ(LengthOf(wave::SilentWave(22050, 0)), milliseconds(0));
 }
 
 TEST(WaveLength, SkipsOtherChunksAndFormatExtensions) {
@@ -56,7 +56,7 @@ TEST(WaveLength, NoLengthForWhatIsNoUsableWave) {
   EXPECT_FALSE(LengthOf({}));
   EXPECT_FALSE(LengthOf("RIFF"));
   EXPECT_FALSE(LengthOf("plain text, not a sound at all"));
-  QByteArray notWave = test::SilentWave(22050, 100);
+  QByteArray notWave = wave::SilentWave(22050, 100);
   notWave.replace(8, 4, "AVI ");
   EXPECT_FALSE(LengthOf(notWave));
   // Data before its format, a format without a byte rate, a short format.
@@ -76,7 +76,7 @@ TEST(WaveLength, ReadsFilesWhateverTheirExtension) {
   const QString path = dir.filePath(QStringLiteral("Ton9.ts2"));
   QFile file(path);
   ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write(test::SilentWave(22050, 11025));
+  file.write(wave::SilentWave(22050, 11025));
   file.close();
   EXPECT_EQ(WaveLength(path), milliseconds(500));
   EXPECT_FALSE(WaveLength(dir.filePath(QStringLiteral("missing.ts2"))));

@@ -14,6 +14,7 @@
 #include "viewer/form5.h"
 #include "viewer/form8.h"
 #include "viewer/plain_text_view.h"
+#include "viewer/rtf/rtf_reader.h"
 
 namespace tambril {
 namespace {
@@ -159,6 +160,38 @@ TEST_F(ViewerTest, RichTextFindsInTheDocument) {
   box.clear();
   EXPECT_EQ(box.textLength(), 0);
   EXPECT_FALSE(box.isPlain());
+}
+
+// A large formatted text is read beside the window: its start is shown
+// first, and whatever reads the text gets the whole. A new load while one is
+// being read replaces it.
+TEST_F(ViewerTest, LargeFormattedTextArrivesWhole) {
+  QByteArray rtf = "{\\rtf1\\ansi ";
+  for (int i = 0; i < 5000; ++i) rtf += "Absatz " + QByteArray::number(i) + " {\\b mit} viel Text davor und danach, damit er lang wird.\\par\n";
+  rtf += "Ende}";
+  const QString whole = rtf::RtfToPlainText(rtf);
+  ASSERT_GT(whole.size(), 300000);
+  form.show();
+  box.loadRtf(rtf);
+  EXPECT_EQ(box.textLength(), whole.size());
+  EXPECT_TRUE(box.text(0, whole.size()) == whole);
+  EXPECT_EQ(box.find("Ende", 0, RichTextBox::MatchCase), whole.size() - 4);
+  EXPECT_EQ(box.selectedText(), QStringLiteral("Ende"));
+  EXPECT_EQ(box.richView()->document()->characterCount(), whole.size() + 1);
+
+  box.loadRtf(rtf);
+  box.loadPlain("klein");
+  EXPECT_TRUE(box.isPlain());
+  EXPECT_EQ(box.text(0, 100), QStringLiteral("klein"));
+  box.loadRtf(rtf);
+  box.clear();
+  EXPECT_EQ(box.textLength(), 0);
+  box.loadRtf(rtf);
+  box.loadRtf("{\\rtf1 neu}");
+  EXPECT_EQ(box.text(0, 100), QStringLiteral("neu"));
+  QApplication::processEvents();  // a hand-over of the cancelled text changes nothing
+  EXPECT_EQ(box.text(0, 100), QStringLiteral("neu"));
+  form.hide();
 }
 
 TEST_F(ViewerTest, LongLinesWrapAndEveryLineCanBeReached) {

@@ -94,7 +94,8 @@ constexpr qsizetype kJoinedLength = 8192;
 // empty paragraph behind.
 class DocumentSink final : public Sink {
  public:
-  explicit DocumentSink(QTextDocument& doc) : cursor_(&doc) {}
+  DocumentSink(QTextDocument& doc, const std::function<void(int)>& afterParagraph)
+      : cursor_(&doc), afterParagraph_(afterParagraph) {}
 
   void Text(const QString& text, const CharProps& chars, const Tables& tables) override {
     runs_.emplace_back(text, Format(chars, tables));
@@ -135,6 +136,7 @@ class DocumentSink final : public Sink {
       blockLength_ += text.size();
     }
     runs_.clear();
+    if (afterParagraph_) afterParagraph_(cursor_.position());
   }
 
   // Documents switch between a handful of formats; building a format and
@@ -150,6 +152,7 @@ class DocumentSink final : public Sink {
   }
 
   QTextCursor cursor_;
+  const std::function<void(int)>& afterParagraph_;
   bool firstBlock_ = true;
   int blocks_ = 1;
   qsizetype blockLength_ = 0;  // characters of the last block
@@ -193,7 +196,7 @@ QString Cp1252Text(QByteArrayView bytes) {
 
 }  // namespace
 
-void LoadRtf(QByteArrayView rtf, QTextDocument& doc) {
+void LoadRtf(QByteArrayView rtf, QTextDocument& doc, const std::function<void(int)>& afterParagraph) {
   const bool undo = doc.isUndoRedoEnabled();
   doc.setUndoRedoEnabled(false);  // a load is not an edit the user can take back
   if (!LooksLikeRtf(rtf)) {
@@ -205,7 +208,7 @@ void LoadRtf(QByteArrayView rtf, QTextDocument& doc) {
     QTextCursor batch(&doc);
     batch.beginEditBlock();
     doc.clear();
-    DocumentSink sink(doc);
+    DocumentSink sink(doc, afterParagraph);
     Parse(rtf, sink);
     batch.endEditBlock();
   }

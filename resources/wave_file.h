@@ -1,10 +1,11 @@
 #pragma once
-// Builds RIFF/WAVE files for the sound tests.
+// Builds RIFF/WAVE files: the program's three sounds at build time and the
+// waves of the sound tests.
 #include <QByteArray>
 #include <QtEndian>
 #include <cstdint>
 
-namespace tambril::test {
+namespace tambril::wave {
 
 inline void PutU32(QByteArray& b, std::uint32_t v) {
   char raw[4];
@@ -46,9 +47,14 @@ inline QByteArray Riff(const QByteArray& chunks) {
   return b + "WAVE" + chunks;
 }
 
-// A silent mono 16-bit wave of `samples` samples at `rate`.
-inline QByteArray SilentWave(std::uint32_t rate, std::uint32_t samples) {
-  return Riff(Chunk("fmt ", FmtBody(rate, 1, 16)) + Chunk("data", QByteArray(samples * 2, '\0')));
+// A mono 16-bit wave at `rate` of the samples `pcm` (little-endian pairs).
+inline QByteArray MonoWave(std::uint32_t rate, const QByteArray& pcm) {
+  return Riff(Chunk("fmt ", FmtBody(rate, 1, 16)) + Chunk("data", pcm));
 }
 
-}  // namespace tambril::test
+// A silent mono 16-bit wave of `samples` samples at `rate`.
+inline QByteArray SilentWave(std::uint32_t rate, std::uint32_t samples) {
+  return MonoWave(rate, QByteArray(samples * 2, '\0'));
+}
+
+}  // namespace tambril::wave

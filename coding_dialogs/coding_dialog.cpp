@@ -1,0 +1,40 @@
+#include "coding_dialogs/coding_dialog.h"
+
+#include <QLineEdit>
+#include <QPainter>
+
+#include "coding_dialogs/dialog_parts.h"
+#include "platform/dialog_look.h"
+#include "platform/twips.h"
+#include "viewer/help_procedures.h"
+
+using namespace tambril;
+
+CodingDialog::CodingDialog(const char* name, const QString& caption, int widthTwips, int heightTwips,
+                           void (*loadHelp)())
+    : loadHelp_(loadHelp) {
+  coding::SetUpDialog(*this, name, caption, widthTwips, heightTwips);
+}
+
+void CodingDialog::Command2_Click() {
+  for (QLineEdit* box : passwordBoxes_) box->clear();
+  hide();
+}
+
+void CodingDialog::Command3_Click() {
+  loadHelp_();
+  Module2::ShowHelpWindow(this);
+}
+
+void CodingDialog::reject() { Command2_Click(); }
+
+void CodingDialog::showEvent(QShowEvent* event) {
+  if (!passwordBoxes_.empty()) passwordBoxes_.front()->setFocus();
+  QDialog::showEvent(event);
+}
+
+void CodingDialog::paintEvent(QPaintEvent* event) {
+  QDialog::paintEvent(event);
+  QPainter painter(this);
+  for (const QRect& r : frames_) DrawSunkenFrame(painter, TwipsRect(r.x(), r.y(), r.width(), r.height()));
+}
