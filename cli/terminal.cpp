@@ -1,5 +1,6 @@
 #include "terminal.h"
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <unistd.h>
@@ -27,6 +28,28 @@ constexpr int kBarWidth = 20;
 // The signals whose default action ends the program and that may be caught.
 constexpr int kEndingSignals[] = {SIGINT,  SIGTERM,   SIGHUP,  SIGQUIT, SIGUSR1, SIGUSR2,
                                   SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU, SIGPIPE};
+
+// Dropping a large unfinished file frees its blocks, which takes seconds for
+// gigabytes. A child holding copies of every handle until this process has
+// ended makes its own end the last close, so that the freeing happens after
+// this process has gone, which then ends at once.
+void HandOverOpenFiles() {
+  int alive[2];
+  if (::pipe(alive) != 0) return;
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    for (int s : kEndingSignals) std::signal(s, SIG_IGN);
+    for (int fd = 0; fd <= 2; ++fd) ::close(fd);  // the terminal is not held
+    ::close(alive[1]);
+    char c;
+    while (::read(alive[0], &c, 1) < 0 && errno == EINTR) {
+    }
+    ::_exit(0);  // the writing end closed: the program has ended
+  }
+  ::close(alive[0]);
+  if (pid < 0) ::close(alive[1]);
+  // Otherwise the writing end stays open for the rest of this process.
+}
 
 }  // namespace
 
@@ -93,7 +116,9 @@ void PassMonitor::report(int value) {
 }
 
 void PassMonitor::checkpoint() {
-  if (g_pendingSignal != 0) throw Interrupted{g_pendingSignal};
+  if (g_pendingSignal == 0) return;
+  HandOverOpenFiles();
+  throw Interrupted{g_pendingSignal};
 }
 
 void PassMonitor::draw(int value) {

@@ -51,23 +51,30 @@ void Finish(TargetFile& out, const CheckpointFn& checkpoint) {
   out.commit();
 }
 
-// Copies `count` bytes of `in` from `offset` to `out`, coding them with
-// `pattern`, the first of them at table cycle position 0.
-void StreamCoded(const InputFile& in, std::uint64_t offset, std::uint64_t count, TargetFile& out,
-                 const OffsetPattern& pattern, const ProgressPlan& plan, const ProgressFn& progress,
+// Writes `prefix` and then `count` bytes of `in` from `offset` to `out`,
+// coding the bytes with `pattern`, the first of them at table cycle
+// position 0. The prefix goes out with the first block, so that every later
+// write starts at a whole block of the file: a write into a page the system
+// is already writing to disk would have to wait for it.
+void StreamCoded(const InputFile& in, std::uint64_t offset, std::uint64_t count, std::string_view prefix,
+                 TargetFile& out, const OffsetPattern& pattern, const ProgressPlan& plan, const ProgressFn& progress,
                  const CheckpointFn& checkpoint) {
-  const std::size_t blockSize = static_cast<std::size_t>(std::min<std::uint64_t>(kBlockSize, std::max<std::uint64_t>(count, 1)));
+  const std::size_t blockSize =
+      static_cast<std::size_t>(std::min<std::uint64_t>(kBlockSize, std::max<std::uint64_t>(count + prefix.size(), 1)));
   auto buffer = std::make_unique<std::uint8_t[]>(blockSize);
+  std::size_t head = prefix.size();
+  std::copy(prefix.begin(), prefix.end(), buffer.get());
   unsigned phase = 0;
   std::uint64_t done = 0;
-  while (done < count) {
+  while (done < count || head > 0) {
     if (checkpoint) checkpoint();
-    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(blockSize, count - done));
-    in.readExactly(offset + done, buffer.get(), n);
-    pattern.apply(buffer.get(), n, phase);
-    out.write(buffer.get(), n);
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(blockSize - head, count - done));
+    in.readExactly(offset + done, buffer.get() + head, n);
+    pattern.apply(buffer.get() + head, n, phase);
+    out.write(buffer.get(), head + n);
     plan.advance(done, done + n, progress);
     done += n;
+    head = 0;
   }
 }
 
@@ -92,10 +99,10 @@ void Encode(const InputFile& source, std::uint64_t length, const std::filesystem
   const ProgressPlan plan = ProgressPlan::ForEncode(length);
   plan.start(progress);
   TargetFile out(target, source.permissions());
-  out.write(header.data(), header.size());
   source.adviseSequential();
   const auto pattern = std::make_unique<OffsetPattern>(tables, false);
-  StreamCoded(source, 0, length, out, *pattern, plan, progress, checkpoint);
+  const std::string_view coded(reinterpret_cast<const char*>(header.data()), header.size());
+  StreamCoded(source, 0, length, coded, out, *pattern, plan, progress, checkpoint);
   Finish(out, checkpoint);
   plan.finish(progress);
 }
@@ -140,7 +147,7 @@ void Decode(const InputFile& encoded, const std::filesystem::path& target, const
   TargetFile out(target, encoded.permissions());
   encoded.adviseSequential();
   const auto pattern = std::make_unique<OffsetPattern>(check.tables, true);
-  StreamCoded(encoded, kHeaderSize, check.fileSize - kHeaderSize, out, *pattern, plan, progress, checkpoint);
+  StreamCoded(encoded, kHeaderSize, check.fileSize - kHeaderSize, {}, out, *pattern, plan, progress, checkpoint);
   Finish(out, checkpoint);
   plan.finish(progress);
 }

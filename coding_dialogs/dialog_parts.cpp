@@ -18,13 +18,9 @@ namespace {
 
 QRect Px(QRect twips) { return TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()); }
 
-// A new control of type W named `name` at `twips`.
 template <class W>
 W* Placed(QWidget* parent, const char* name, QRect twips) {
-  auto* control = new W(parent);
-  control->setObjectName(QLatin1String(name));
-  control->setGeometry(Px(twips));
-  return control;
+  return NamedControl<W>(parent, name, Px(twips));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "coding_dialogs/pass_runner.h"
 #include "session/session.h"
 #include "resources/pictures.h"
+#include "platform/accessible_names.h"
 #include "platform/dialog_look.h"
 #include "platform/file_slots.h"
 #include "platform/platform.h"
@@ -36,6 +37,10 @@ Form2::Form2() : CodingDialog("Form2", QStringLiteral("CODE_ON"), 8430, 5145, Mo
   Label6 = Label(this, "Label6", QStringLiteral("Codierung:"), {1440, 2880, 975, 255});
   ProgressBar1 = ProgressBar(this, "ProgressBar1", {2520, 2760, 3975, 375});
   Label5 = Label(this, "Label5", QString(), {6840, 2880, 615, 255});
+  platform::NameAfterLabel(*Label2, *Text3);
+  platform::NameAfterLabel(*Label3, *Text1);
+  platform::NameAfterLabel(*Label4, *Text2);
+  ProgressBar1->setAccessibleName(QStringLiteral("Fortschritt"));
   Label5->hide();
   Command1 = Button(this, "Command1", QStringLiteral("OK"), {720, 3960, 1815, 495});
   Command2 = Button(this, "Command2", QStringLiteral("ABBRECHEN"), {3360, 3960, 1815, 495});

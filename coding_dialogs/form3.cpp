@@ -10,6 +10,7 @@
 #include "coding_dialogs/dialog_parts.h"
 #include "file_dialog/selpr6.h"
 #include "resources/pictures.h"
+#include "platform/accessible_names.h"
 #include "platform/dialog_look.h"
 #include "platform/file_slots.h"
 #include "platform/platform.h"
@@ -53,6 +54,7 @@ Form3::Form3() : CodingDialog("Form3", QStringLiteral("CODE_AUS"), 6480, 2895, M
 
   Label1 = Label(this, "Label1", QStringLiteral("Kennworteingabe:"), {360, 1080, 1575, 255});
   Text1 = PasswordBox(this, "Text1", {2040, 960, 3855, 375});
+  platform::NameAfterLabel(*Label1, *Text1);
   Label2 = ResultField(this, "Label2", {3600, 480, 255, 135});
   Label3 = ResultField(this, "Label3", {4200, 360, 255, 255});
   Command1 = Button(this, "Command1", QStringLiteral("OK"), {480, 1800, 1695, 495});

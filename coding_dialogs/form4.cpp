@@ -10,6 +10,7 @@
 #include "coding_dialogs/dialog_parts.h"
 #include "coding_dialogs/pass_runner.h"
 #include "resources/pictures.h"
+#include "platform/accessible_names.h"
 #include "platform/dialog_look.h"
 #include "platform/file_slots.h"
 #include "platform/twips.h"
@@ -26,6 +27,8 @@ Form4::Form4() : CodingDialog("Form4", QStringLiteral("CODE_AN"), 7110, 3765, Mo
   Text1 = NameBox(this, "Text1", {480, 840, 6135, 255});
   Label2 = Label(this, "Label2", QStringLiteral("Entcodierung:"), {360, 1680, 1215, 255});
   ProgressBar1 = ProgressBar(this, "ProgressBar1", {1680, 1560, 4215, 375});
+  platform::NameAfterLabel(*Label1, *Text1);
+  ProgressBar1->setAccessibleName(QStringLiteral("Fortschritt"));
   Command1 = Button(this, "Command1", QStringLiteral("OK"), {600, 2760, 1575, 495});
   Command2 = Button(this, "Command2", QStringLiteral("ABBRECHEN"), {2520, 2760, 2055, 495});
   Command3 = Button(this, "Command3", QStringLiteral("HILFE"), {4920, 2760, 1575, 495});

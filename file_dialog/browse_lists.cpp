@@ -267,6 +267,8 @@ void FolderList::fill() {
     auto* item = new QListWidgetItem(icon, QString(depth * 2, QLatin1Char(' ')) + name, this);
     item->setData(Qt::UserRole, Shown(real));
     item->setData(kRealPathRole, real);
+    // A screen reader says the name, not the indentation.
+    item->setData(Qt::AccessibleTextRole, name);
   };
   for (int depth = 0; depth < chain.size(); ++depth) {
     const QByteArray& folder = chain[depth];

@@ -11,6 +11,7 @@
 
 #include "file_dialog/path_rules.h"
 #include "file_dialog/selpr6.h"
+#include "platform/accessible_names.h"
 #include "platform/dialog_look.h"
 #include "platform/file_slots.h"
 #include "platform/platform.h"
@@ -45,6 +46,7 @@ Form14::Form14() {
   Text1->setObjectName(QStringLiteral("Text1"));
   Text1->setFont(DialogFont(9.75));
   Text1->setGeometry(TwipsRect(360, 660, 4470, 405));
+  platform::NameAfterLabel(*Label1, *Text1);
 
   const auto button = [this](const char* name, const QString& caption, int left) {
     return DialogButton(this, name, caption, TwipsRect(left, 1560, 1410, 495));

@@ -82,9 +82,10 @@ void Selpr6::Command2_Click() {
     const bool encoded = ContainsNoCase(path, QStringLiteral(".tmb"));
     Files().closeAll();
 
-    // One handle, file slot 1, for the viewer's content, the size and the
-    // coding passes, so that all of them see the very same file: a folder,
-    // a pipe or a locked file fails here.
+    // One handle, file slot 1, for the viewer's content, the size, the date
+    // and the coding passes, so that all of them see the very same file. A
+    // folder, a pipe, a device or a locked file fails here, without waiting;
+    // the file list shows none of them, but a typed or dropped path can name one.
     const codec::InputFile& source = Files().openSlot1(path);
     const std::uint64_t n = source.size();
     switch (RichTextBox::DisplayFor(static_cast<std::int64_t>(n), rich)) {
@@ -110,6 +111,9 @@ void Selpr6::Command2_Click() {
     p.setPointer(this, Pointer::Normal);
     hide();
     return;
+  } catch (const NotRegularFile&) {
+    p.beep();
+    p.messageBox(this, messages::kAccessError, messages::kErrorTitle, MessageIcon::None);
   } catch (const codec::CodecError& e) {
     p.beep();
     p.messageBox(this, e.kind() == codec::ErrorKind::NotRegularFile || IsAccessFailure(e.errnum())

@@ -9,6 +9,7 @@
 #include <QPushButton>
 
 #include "file_dialog/form14.h"
+#include "platform/accessible_names.h"
 #include "platform/dialog_look.h"
 #include "platform/platform.h"
 #include "platform/text_rules.h"
@@ -51,34 +52,22 @@ Selpr6::Selpr6() {
   auto* client = new QWidget(this);
   client->setGeometry(0, top, Px(7635), Px(4950));
 
-  Drive1 = new DriveList(client);
-  Drive1->setObjectName(QStringLiteral("Drive1"));
-  Drive1->setGeometry(TwipsRect(240, 240, 3495, 330));
-  Dir1 = new FolderList(client);
-  Dir1->setObjectName(QStringLiteral("Dir1"));
-  Dir1->setGeometry(TwipsRect(240, 660, 3495, 2310));
-  File1 = new FileList(client);
-  File1->setObjectName(QStringLiteral("File1"));
-  File1->setGeometry(TwipsRect(3900, 240, 3495, 2730));
+  Drive1 = NamedControl<DriveList>(client, "Drive1", TwipsRect(240, 240, 3495, 330));
+  Dir1 = NamedControl<FolderList>(client, "Dir1", TwipsRect(240, 660, 3495, 2310));
+  File1 = NamedControl<FileList>(client, "File1", TwipsRect(3900, 240, 3495, 2730));
 
   const QFont bold = DialogFont(8.25, true);
-  Label1 = new QLabel(QStringLiteral("Dateiname:"), client);
-  Label1->setObjectName(QStringLiteral("Label1"));
+  Label1 = NamedControl<QLabel>(client, "Label1", TwipsRect(240, 3150, 1215, 300));
+  Label1->setText(QStringLiteral("Dateiname:"));
   Label1->setFont(bold);
-  Label1->setGeometry(TwipsRect(240, 3150, 1215, 300));
-  Text1 = new QLineEdit(client);
-  Text1->setObjectName(QStringLiteral("Text1"));
-  Text1->setGeometry(TwipsRect(1500, 3120, 5895, 330));
-  Label2 = new QLabel(QStringLiteral("Dateityp:"), client);
-  Label2->setObjectName(QStringLiteral("Label2"));
+  Text1 = NamedControl<QLineEdit>(client, "Text1", TwipsRect(1500, 3120, 5895, 330));
+  Label2 = NamedControl<QLabel>(client, "Label2", TwipsRect(240, 3585, 1215, 300));
+  Label2->setText(QStringLiteral("Dateityp:"));
   Label2->setFont(bold);
-  Label2->setGeometry(TwipsRect(240, 3585, 1215, 300));
-  Combo1 = new QComboBox(client);
-  Combo1->setObjectName(QStringLiteral("Combo1"));
+  Combo1 = NamedControl<QComboBox>(client, "Combo1", TwipsRect(1500, 3555, 2295, 330));
   Combo1->setEditable(true);
   Combo1->setInsertPolicy(QComboBox::NoInsert);
   Combo1->setCompleter(nullptr);
-  Combo1->setGeometry(TwipsRect(1500, 3555, 2295, 330));
   QPalette grey = Text1->palette();
   grey.setColor(QPalette::Base, BgrColor(0x00E0E0E0));
   Text1->setPalette(grey);
@@ -99,6 +88,12 @@ Selpr6::Selpr6() {
   Label6 = StateField(client, "Label6", TwipsRect(1080, 4020, 375, 195));
 
   SetTabChain({Dir1, Drive1, File1, Combo1, Text1, Command2, Command3, Command1, Command4});
+  platform::NameAfterLabel(*Label1, *Text1);
+  platform::NameAfterLabel(*Label2, *Combo1);
+  Combo1->lineEdit()->setAccessibleName(Combo1->accessibleName());
+  Drive1->setAccessibleName(QStringLiteral("Laufwerk"));
+  Dir1->setAccessibleName(QStringLiteral("Ordner"));
+  File1->setAccessibleName(QStringLiteral("Dateien"));
 
   setFixedSize(Px(7635), top + Px(4950));
 

@@ -11,8 +11,10 @@
 
 #include "file_dialog/selpr6.h"
 #include "main_window/outside_files.h"
+#include "platform/accessible_names.h"
 #include "platform/dialog_look.h"
 #include "platform/file_slots.h"
+#include "platform/menu_keys.h"
 #include "platform/menu_marks.h"
 #include "platform/platform.h"
 #include "platform/text_rules.h"
@@ -77,6 +79,7 @@ Form1::Form1() {
   // Its text starts at the top, level with the "Dateiname:" beside it.
   Text1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   Text1->setTextMargins(0, 0, 0, 0);
+  platform::NameAfterLabel(*Label4, *Text1);
   QPalette textPal = Text1->palette();
   textPal.setColor(QPalette::Text, kDarkBlue);
   textPal.setColor(QPalette::Base, kGrey);
@@ -117,6 +120,7 @@ Form1::Form1() {
   // The menu; no item has a shortcut key.
   QMenuBar* bar = menuBar();
   bar->setNativeMenuBar(false);
+  platform::OpenMenusWithF10(*this, *bar);
   Date = NamedMenu(bar, "Date", QStringLiteral("Datei"));
   Datei_öffnen = NamedItem(Date, "Datei_öffnen", QStringLiteral("Datei öffnen.."));
   Beenden = NamedItem(Date, "Beenden", QStringLiteral("Beenden"));

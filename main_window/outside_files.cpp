@@ -20,7 +20,7 @@
 #include "main_window/program.h"
 #include "platform/background_work.h"
 #include "platform/windows.h"
-#include "startup/module2.h"
+#include "main_window/program.h"
 
 namespace tambril {
 

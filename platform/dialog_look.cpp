@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include "platform/menu_keys.h"
 #include "platform/text_rules.h"
 
 namespace tambril {
@@ -28,6 +29,7 @@ QMenuBar* InWindowMenuBar(QWidget* window) {
   auto* bar = new QMenuBar(window);
   bar->setObjectName(QStringLiteral("MenuBar"));
   bar->setNativeMenuBar(false);
+  platform::OpenMenusWithF10(*window, *bar);
   return bar;
 }
 

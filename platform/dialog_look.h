@@ -42,6 +42,16 @@ void ConnectMarkedItem(QAction* item, Window* window, void (Window::*handler)())
   });
 }
 
+// A new control of type W in `parent`, named `name` (as the program's code
+// knows it) and placed at `where` (pixels).
+template <class W>
+W* NamedControl(QWidget* parent, const char* name, const QRect& where) {
+  auto* control = new W(parent);
+  control->setObjectName(QString::fromUtf8(name));
+  control->setGeometry(where);
+  return control;
+}
+
 // Tab moves the focus through `chain` in this order.
 void SetTabChain(std::initializer_list<QWidget*> chain);
 

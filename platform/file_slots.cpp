@@ -2,15 +2,46 @@
 
 #include <QFile>
 #include <QHash>
+#include <cerrno>
 #include <mutex>
+#ifndef Q_OS_WIN
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "platform/windows.h"
 
 namespace tambril {
 
+namespace {
+
+// Looks at what `path` is through a handle that never waits: without
+// O_NONBLOCK, opening a pipe waits for a writer; without O_NOCTTY, a terminal
+// could become the program's controlling one.
+void RefuseAllButRegularFiles(const std::filesystem::path& path) {
+#ifndef Q_OS_WIN
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) throw codec::CodecError(codec::ErrorKind::OpenSource, path, errno);
+  struct stat st;
+  const bool statted = ::fstat(fd, &st) == 0;
+  const int error = errno;
+  ::close(fd);
+  if (!statted) throw codec::CodecError(codec::ErrorKind::OpenSource, path, error);
+  if (S_ISDIR(st.st_mode)) throw codec::CodecError(codec::ErrorKind::OpenSource, path, EISDIR);
+  if (!S_ISREG(st.st_mode)) throw NotRegularFile(path);
+#else
+  (void)path;
+#endif
+}
+
+}  // namespace
+
 codec::InputFile& FileSlots::openSlot1(const QString& path) {
   slot1_.reset();
-  slot1_ = std::make_unique<codec::InputFile>(ToFsPath(path));
+  const std::filesystem::path real = ToFsPath(path);
+  RefuseAllButRegularFiles(real);
+  slot1_ = std::make_unique<codec::InputFile>(real);
   return *slot1_;
 }
 

@@ -19,11 +19,20 @@
 
 namespace tambril {
 
+// What a file slot refuses to open: a pipe, socket or device, or a link to
+// one. A pipe would wait for a writer for ever, and none of them has a length.
+class NotRegularFile : public codec::CodecError {
+ public:
+  explicit NotRegularFile(const std::filesystem::path& path)
+      : codec::CodecError(codec::ErrorKind::OpenSource, path) {}
+};
+
 class FileSlots {
  public:
   // The loaded file, or nullptr while none is open.
   codec::InputFile* slot1() const { return slot1_.get(); }
   // Opens `path` as file slot 1, closing what it held first. Throws
+  // NotRegularFile for anything but a regular file (without waiting), and
   // codec::CodecError when the file cannot be opened.
   codec::InputFile& openSlot1(const QString& path);
   // Closes every file the program holds open.

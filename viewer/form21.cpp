@@ -56,6 +56,7 @@ Form21::Form21() {
   TeCopy = NamedItem(MenuBar, "TeCopy", QStringLiteral("Copy"));
 
   Text1 = new HelpTextBox(this);
+  Text1->setAccessibleName(QStringLiteral("Hilfetext"));
   Text1->setFont(DialogFont(RuleOf(Size::Small).points));
   Text1->installEventFilter(this);
 

@@ -42,6 +42,7 @@ Form5::Form5() {
   grey.setColor(QPalette::Base, BgrColor(0x00E0E0E0));
   Text1->setPalette(grey);
   Text1->setGeometry(TwipsRect(360, 600, 5055, 405));
+  Text1->setAccessibleName(QStringLiteral("Suchtext"));
 
   const auto check = [this](const char* name, const QString& caption, const QRect& where) {
     auto* box = new QCheckBox(caption, this);

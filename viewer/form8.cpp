@@ -10,6 +10,7 @@
 #include "platform/twips.h"
 #include "platform/windows.h"
 #include "viewer/form5.h"
+#include "viewer/plain_text_accessible.h"
 
 using namespace tambril;
 
@@ -35,6 +36,13 @@ Form8::Form8() {
   layout->addWidget(client_);
   RichTextBox1 = new RichTextBox(client_);
   RichTextBox1->setGeometry(TwipsRect(120, 0, 11535, 6495));
+  // Both views inside the box (rich text, 8-bit text) are read by the name
+  // of the box; the 8-bit view offers its text through its own interface.
+  InstallPlainTextAccessibility();
+  RichTextBox1->setAccessibleName(QStringLiteral("Dateiinhalt"));
+  for (QWidget* view : RichTextBox1->findChildren<QWidget*>()) {
+    if (view->focusPolicy() & Qt::TabFocus) view->setAccessibleName(RichTextBox1->accessibleName());
+  }
 
   connect(Cancel, &QAction::triggered, this, &Form8::Cancel_Click);
   connect(Search2, &QAction::triggered, this, &Form8::Search2_Click);

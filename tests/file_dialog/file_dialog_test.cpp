@@ -645,6 +645,32 @@ TEST_F(FileDialogTest, AFileThatCannotBeReadIsAnAccessFailure) {
   EXPECT_TRUE(main.Label9->isHidden());
 }
 
+// A path typed or dropped can still name what the list leaves out; loading
+// refuses it at once instead of waiting for a pipe's writer.
+TEST_F(FileDialogTest, WhatIsNoRegularFileIsRefusedWithoutWaiting) {
+  const QString fifo = tempPath("rohr");
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  ASSERT_TRUE(QFile::link(fifo, tempPath("rohr-verweis")));
+  ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), tempPath("geraet")));
+  writeFile("gut.txt", "gut");
+  for (const QString& path : {fifo, tempPath("rohr-verweis"), tempPath("geraet")}) {
+    SCOPED_TRACE(path.toStdString());
+    load(tempPath(), "gut.txt");
+    ASSERT_NE(Files().slot1(), nullptr);
+    rec.reset();
+    openMode();
+    dialog.Text1->setText(path);
+    dialog.Command2->click();
+    EXPECT_EQ(rec.beeps, 1);
+    ASSERT_EQ(rec.messages.size(), 1u);
+    EXPECT_EQ(rec.messages[0].text, QStringLiteral("Fehler beim Zugriff auf Pfad/Datei"));
+    EXPECT_EQ(main.Text1->text(), QStringLiteral("ERROR"));
+    EXPECT_EQ(main.Label5->text(), QString());
+    EXPECT_EQ(Files().slot1(), nullptr);
+    EXPECT_EQ(box.textLength(), 0);
+  }
+}
+
 TEST_F(FileDialogTest, ASecondLoadReplacesTheFirst) {
   writeFile("a.txt", "erste Datei");
   writeFile("b.txt", "zweite");

@@ -283,7 +283,6 @@ TEST_F(OutsideFileTest, ArgumentsAreTakenFromTheCurrentFolder) {
 
 TEST_F(OutsideFileTest, WhatCannotBeLoadedGetsTheLoadingMessages) {
   const QString access = QStringLiteral("Fehler beim Zugriff auf Pfad/Datei");
-  const QString device = QStringLiteral("Fehler beim Lesen vom Gerät");
   const QString fifo = tempPath("rohr");
   ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
   struct Case {
@@ -295,7 +294,7 @@ TEST_F(OutsideFileTest, WhatCannotBeLoadedGetsTheLoadingMessages) {
       {tempPath("gibt/es/nicht.txt"), access},
       {makeFolder("Ordner"), access},
       // A pipe would wait for a writer for good if it were opened.
-      {fifo, device},
+      {fifo, access},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path.toStdString());
