@@ -2,6 +2,8 @@
 
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QPointer>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -32,6 +34,28 @@ constexpr int kPreviewParagraphs = 20000;
 
 struct Cancelled {};
 
+// The text box of formatted text; it also draws the shading and borders of
+// table cells, which the text layout knows nothing of.
+class RichView final : public QTextEdit {
+ public:
+  using QTextEdit::QTextEdit;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    const QPointF offset(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    const QRectF area = QRectF(event->rect()).translated(offset);
+    {
+      QPainter painter(viewport());
+      painter.translate(-offset);
+      rtf::DrawTableCells(painter, *document(), area, true);
+    }
+    QTextEdit::paintEvent(event);
+    QPainter painter(viewport());
+    painter.translate(-offset);
+    rtf::DrawTableCells(painter, *document(), area, false);
+  }
+};
+
 }  // namespace
 
 // A formatted text being read beside the window thread. The reader builds
@@ -49,7 +73,7 @@ struct RichTextBox::Loading {
 
 RichTextBox::RichTextBox(QWidget* parent) : QStackedWidget(parent) {
   setObjectName(QStringLiteral("RichTextBox1"));
-  rich_ = new QTextEdit(this);
+  rich_ = new RichView(this);
   rich_->setReadOnly(true);
   rich_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   rich_->setFont(DialogFont(9.75));

@@ -61,12 +61,13 @@ void CountSearch(benchmark::State& state, const char* word, bool matchCase, bool
 }
 
 // A formatted text: 2 MiB of RTF with paragraphs of about 60 or 6000
-// characters, counting the letter "e".
-void CountRich(benchmark::State& state, int linesPerParagraph) {
+// characters, counting the letter "e"; and 64 MiB of RTF in one paragraph,
+// counting a word.
+void CountRich(benchmark::State& state, int linesPerParagraph, qint64 bytes = 2 << 20, const char* word = "e") {
   platform::RecordingPlatform rec;
   platform::ScopedPlatform scope(rec);
   QByteArray rtf = "{\\rtf1\\ansi ";
-  const QByteArray text = Text().left(2 << 20);
+  const QByteArray text = Text().left(bytes);
   int line = 0;
   for (const QByteArray& l : text.split('\n')) {
     rtf += l.trimmed() + (++line % linesPerParagraph == 0 ? "\\par\n" : " ");
@@ -74,8 +75,9 @@ void CountRich(benchmark::State& state, int linesPerParagraph) {
   rtf += "}";
   Form8& viewer = Windows::get<Form8>();
   viewer.RichTextBox1->loadRtf(rtf);
+  viewer.RichTextBox1->textLength();  // the whole text is there
   Form5& search = Windows::get<Form5>();
-  search.Text1->setText(QStringLiteral("e"));
+  search.Text1->setText(QString::fromLatin1(word));
   search.Check3->setChecked(true);
   for (auto _ : state) search.Command1_Click();
   state.SetLabel(rec.messages.empty() ? std::string("no message") : rec.messages.back().text.toStdString());
@@ -84,7 +86,9 @@ void CountRich(benchmark::State& state, int linesPerParagraph) {
 
 void BM_CountRichShortParagraphs(benchmark::State& s) { CountRich(s, 1); }
 void BM_CountRichLongParagraphs(benchmark::State& s) { CountRich(s, 100); }
+void BM_CountRichOneParagraph64MiB(benchmark::State& s) { CountRich(s, 1 << 30, kBytes, "kennwort"); }
 BENCHMARK(BM_CountRichShortParagraphs)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_CountRichOneParagraph64MiB)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_CountRichLongParagraphs)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_CountWordIgnoringCase(benchmark::State& s) { CountSearch(s, "kennwort", false, false); }

@@ -208,6 +208,29 @@ TEST(RtfFixture, PicturesFromLibreOfficeAndPandoc) {
   EXPECT_TRUE(table.contains(QStringView(u"Beet\tPflanze\nNord\tM\u00f6hren\n"))) << table.toStdString();
 }
 
+// LibreOffice's table: hairline borders on all sides of every cell in the
+// first colour of the table, the first cell shaded yellow.
+TEST(RtfFixture, TableBordersAndShadingFromLibreOffice) {
+  const auto doc = Load(Fixture("libreoffice-picture-table.rtf"));
+  const QList<CellBox> first = TableCellsOf(BlockOf(*doc, "Beet"));
+  ASSERT_EQ(first.size(), 2);
+  EXPECT_DOUBLE_EQ(first[0].left, 0.0);
+  EXPECT_DOUBLE_EQ(first[0].right, 680 / 15.0);
+  EXPECT_DOUBLE_EQ(first[1].left, 680 / 15.0);
+  EXPECT_DOUBLE_EQ(first[1].right, 1645 / 15.0);
+  EXPECT_EQ(first[0].shading, QColor(255, 255, 0));
+  EXPECT_FALSE(first[1].shading.isValid());
+  for (const CellBox& cell : first) {
+    for (int side = 0; side < 4; ++side) {
+      EXPECT_DOUBLE_EQ(cell.width[side], 1.0);
+      EXPECT_EQ(cell.color[side], QColor(0, 0, 0));
+    }
+  }
+  EXPECT_EQ(TableCellsOf(BlockOf(*doc, "Nord")).size(), 2);
+  EXPECT_TRUE(TableCellsOf(BlockOf(*doc, "Ende")).isEmpty());
+  EXPECT_TRUE(TableCellsOf(BlockOf(*doc, "Gartenplan")).isEmpty());
+}
+
 TEST(RtfFixture, BinaryPictureDataIsSkipped) {
   // The binary picture holds braces, backslashes and bytes above 127.
   const QByteArray rtf = Fixture("word-binary-picture.rtf");

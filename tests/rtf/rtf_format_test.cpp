@@ -148,5 +148,30 @@ TEST(RtfFormat, SizesAreClampedToSaneValues) {
   EXPECT_DOUBLE_EQ(FormatAt(*doc, 2).fontPointSize(), 12.0);
 }
 
+// Hand-written borders: each side on its own, widths and colours from the
+// colour table, "none" switching a side off, shading; paragraph borders
+// after the row definition do not reach its cells.
+TEST(RtfFormat, TableCellBordersAndShading) {
+  const auto doc = Load(
+      "{\\rtf1{\\colortbl;\\red255\\green0\\blue0;\\red0\\green128\\blue0;}"
+      "\\trowd\\clbrdrt\\brdrs\\brdrw30\\brdrcf1\\clbrdrb\\brdrs\\brdrnone\\clcbpat2\\cellx1500"
+      "\\clbrdrr\\brdrdb\\cellx3000\\brdrb\\brdrs\\brdrw99 "
+      "\\pard\\intbl a\\cell b\\cell\\row\\pard plain\\par"
+      "\\trowd\\cellx1500\\pard\\intbl c\\cell\\row}");
+  const QList<CellBox> cells = TableCellsOf(BlockOf(*doc, "a"));
+  ASSERT_EQ(cells.size(), 2);
+  EXPECT_DOUBLE_EQ(cells[0].width[0], 2.0);
+  EXPECT_EQ(cells[0].color[0], QColor(255, 0, 0));
+  EXPECT_DOUBLE_EQ(cells[0].width[1], 0.0);
+  EXPECT_DOUBLE_EQ(cells[0].width[2], 0.0);  // switched off again
+  EXPECT_EQ(cells[0].shading, QColor(0, 128, 0));
+  EXPECT_DOUBLE_EQ(cells[1].width[3], 1.0);  // the default width
+  EXPECT_EQ(cells[1].color[3], QColor(0, 0, 0));
+  EXPECT_DOUBLE_EQ(cells[1].width[2], 0.0);
+  EXPECT_FALSE(cells[1].shading.isValid());
+  EXPECT_TRUE(TableCellsOf(BlockOf(*doc, "plain")).isEmpty());
+  EXPECT_TRUE(TableCellsOf(BlockOf(*doc, "c")).isEmpty());  // a row without borders
+}
+
 }  // namespace
 }  // namespace tambril::rtf::test

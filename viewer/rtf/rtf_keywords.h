@@ -24,6 +24,9 @@ enum class Kw : std::uint8_t {
   Par, Line, Tab, Cell, Row, Page, Sect, RowDefaults, CellRight, RowGap,
   // Font table entries.
   FontRoman, FontSwiss, FontModern, FontScript, FontDecor, FontNil, FontCharset, FontCodePage,
+  // Table cell borders and shading.
+  CellBorderTop, CellBorderLeft, CellBorderBottom, CellBorderRight, BorderStyle, BorderNone,
+  BorderWidth, BorderColor, CellShading,
   // Pictures.
   Picture, ShpPict, PngBlip, JpegBlip, PicW, PicH, PicWGoal, PicHGoal, PicScaleX, PicScaleY,
   // Colour table entries.

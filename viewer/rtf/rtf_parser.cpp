@@ -123,6 +123,9 @@ class Parser {
   // after it, it only closed the cell's text and the row stays one line.
   bool cellParPending_ = false;
   std::vector<int> rowCells_;  // right edges of the current row's cells
+  std::vector<TableCell> rowCellDefs_;  // the same cells with borders and shading
+  TableCell cellDef_;                   // the cell being defined
+  CellBorder* borderSide_ = nullptr;    // the side the next border words set
   int rowGap_ = 0;             // half the space between cells
   ParaProps cellPara_;
   CharProps cellChars_;
@@ -407,16 +410,54 @@ void Parser::ControlWord(Kw kw, bool hasParam, int param) {
       // columns of consecutive rows under each other.
       ParaProps row = cur_.para;
       for (size_t i = 0; i + 1 < rowCells_.size(); ++i) row.cellTabs.push_back(rowCells_[i] + rowGap_);
+      if (std::any_of(rowCellDefs_.begin(), rowCellDefs_.end(), [](const TableCell& c) {
+            return c.shaded || c.top.on || c.left.on || c.bottom.on || c.rightSide.on;
+          }))
+        row.cells = rowCellDefs_;
       EndParagraph(row);
       return;
     }
     case Kw::RowDefaults:
       rowCells_.clear();
+      rowCellDefs_.clear();
+      cellDef_ = TableCell{};
+      borderSide_ = nullptr;
       rowGap_ = 0;
       return;
     case Kw::CellRight:
-      if (rowCells_.size() < 64) rowCells_.push_back(std::clamp(param, 0, 31680));
+      if (rowCells_.size() < 64) {
+        rowCells_.push_back(std::clamp(param, 0, 31680));
+        cellDef_.right = rowCells_.back();
+        rowCellDefs_.push_back(cellDef_);
+      }
+      cellDef_ = TableCell{};
+      borderSide_ = nullptr;
       return;
+    case Kw::CellBorderTop: borderSide_ = &cellDef_.top; return;
+    case Kw::CellBorderLeft: borderSide_ = &cellDef_.left; return;
+    case Kw::CellBorderBottom: borderSide_ = &cellDef_.bottom; return;
+    case Kw::CellBorderRight: borderSide_ = &cellDef_.rightSide; return;
+    case Kw::BorderStyle:
+      if (borderSide_) borderSide_->on = true;
+      return;
+    case Kw::BorderNone:
+      if (borderSide_) borderSide_->on = false;
+      return;
+    case Kw::BorderWidth:
+      if (borderSide_) borderSide_->width = std::clamp(param, 0, 300);
+      return;
+    case Kw::BorderColor:
+      if (borderSide_) {
+        const QColor c = tables_.Color(param);
+        borderSide_->color = c.isValid() ? c.rgb() : QRgb(0xFF000000);
+      }
+      return;
+    case Kw::CellShading: {
+      const QColor c = tables_.Color(param);
+      cellDef_.shaded = c.isValid();
+      cellDef_.shading = c.isValid() ? c.rgb() : 0;
+      return;
+    }
     case Kw::RowGap:
       rowGap_ = std::clamp(param, 0, 1440);
       return;

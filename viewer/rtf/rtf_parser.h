@@ -37,6 +37,24 @@ struct CharProps {
   bool operator==(const CharProps&) const = default;
 };
 
+// One side of a table cell's border.
+struct CellBorder {
+  bool on = false;
+  int width = 15;  // twips
+  QRgb color = 0xFF000000;
+  bool operator==(const CellBorder&) const = default;
+};
+
+// A table cell as the row defines it: its right edge (twips from the row's
+// start), borders and shading.
+struct TableCell {
+  int right = 0;
+  CellBorder top, left, bottom, rightSide;
+  bool shaded = false;
+  QRgb shading = 0;
+  bool operator==(const TableCell&) const = default;
+};
+
 // Paragraph formatting; lengths in twips (1/1440 inch).
 struct ParaProps {
   Align align = Align::Left;
@@ -48,6 +66,9 @@ struct ParaProps {
   bool inTable = false;
   // Tab stops (twips from the line's start) that line up a table row's cells.
   std::vector<int> cellTabs;
+  // The cells of the table row this paragraph shows, when any has a border
+  // or shading.
+  std::vector<TableCell> cells;
   bool operator==(const ParaProps&) const = default;
 };
 

@@ -4,6 +4,7 @@
 #include <QBuffer>
 #include <QImageReader>
 #include <QPainter>
+#include <QTextBlock>
 #include <QTextBlockFormat>
 #include <QTextImageFormat>
 #include <QUrl>
@@ -22,6 +23,11 @@ namespace {
 
 // Twips to the document's pixels (1/96 inch).
 constexpr qreal TwipsToPixels(int twips) { return twips / 15.0; }
+
+// The block property that holds a row's cells: per cell its left and right
+// edge, its shading (RGB, or -1) and for each side the width and colour.
+constexpr int kCellsProperty = QTextFormat::UserProperty + 0x10;
+constexpr int kCellValues = 11;
 
 QTextCharFormat ToCharFormat(const CharProps& c, const Tables& tables) {
   QTextCharFormat f;
@@ -72,6 +78,17 @@ QTextBlockFormat ToBlockFormat(const ParaProps& p) {
     QList<QTextOption::Tab> tabs;
     for (const int twips : p.cellTabs) tabs.append(QTextOption::Tab(TwipsToPixels(twips), QTextOption::LeftTab));
     f.setTabPositions(tabs);
+  }
+  if (!p.cells.empty()) {
+    QList<double> values;
+    int left = 0;
+    for (const TableCell& c : p.cells) {
+      values << TwipsToPixels(left) << TwipsToPixels(c.right) << (c.shaded ? double(c.shading & 0xFFFFFF) : -1.0);
+      for (const CellBorder* b : {&c.top, &c.left, &c.bottom, &c.rightSide})
+        values << (b->on ? std::max(1.0, TwipsToPixels(b->width)) : 0.0) << double(b->color & 0xFFFFFF);
+      left = std::max(left, c.right);
+    }
+    f.setProperty(kCellsProperty, QVariant::fromValue(values));
   }
   if (p.before != 0) f.setTopMargin(TwipsToPixels(p.before));
   if (p.after != 0) f.setBottomMargin(TwipsToPixels(p.after));
@@ -305,6 +322,50 @@ void LoadRtf(QByteArrayView rtf, QTextDocument& doc, const std::function<void(in
     batch.endEditBlock();
   }
   doc.setUndoRedoEnabled(undo);
+}
+
+QList<CellBox> TableCellsOf(const QTextBlockFormat& block) {
+  QList<CellBox> cells;
+  const QVariant v = block.property(kCellsProperty);
+  if (!v.isValid()) return cells;
+  const QList<double> values = v.value<QList<double>>();
+  for (qsizetype i = 0; i + kCellValues <= values.size(); i += kCellValues) {
+    CellBox c;
+    c.left = values[i];
+    c.right = values[i + 1];
+    if (values[i + 2] >= 0) c.shading = QColor::fromRgb(static_cast<QRgb>(values[i + 2]));
+    for (int side = 0; side < 4; ++side) {
+      c.width[side] = values[i + 3 + 2 * side];
+      c.color[side] = QColor::fromRgb(static_cast<QRgb>(values[i + 4 + 2 * side]));
+    }
+    cells.append(c);
+  }
+  return cells;
+}
+
+void DrawTableCells(QPainter& painter, QTextDocument& doc, const QRectF& area, bool shading) {
+  QAbstractTextDocumentLayout* layout = doc.documentLayout();
+  // From the first block in sight to the last; blocks are in order of height.
+  const int first = layout->hitTest(area.topLeft(), Qt::FuzzyHit);
+  for (QTextBlock block = doc.findBlock(std::max(first, 0)); block.isValid(); block = block.next()) {
+    const QRectF r = layout->blockBoundingRect(block);
+    if (r.top() > area.bottom()) break;
+    const QTextBlockFormat f = block.blockFormat();
+    const QList<CellBox> cells = TableCellsOf(f);
+    const qreal x0 = r.left() + f.leftMargin();
+    for (const CellBox& c : cells) {
+      const QRectF cell(x0 + c.left, r.top(), c.right - c.left, r.height());
+      if (shading) {
+        if (c.shading.isValid()) painter.fillRect(cell, c.shading);
+        continue;
+      }
+      const qreal* w = c.width;
+      if (w[0] > 0) painter.fillRect(QRectF(cell.left(), cell.top(), cell.width(), w[0]), c.color[0]);
+      if (w[1] > 0) painter.fillRect(QRectF(cell.left(), cell.top(), w[1], cell.height()), c.color[1]);
+      if (w[2] > 0) painter.fillRect(QRectF(cell.left(), cell.bottom() - w[2], cell.width(), w[2]), c.color[2]);
+      if (w[3] > 0) painter.fillRect(QRectF(cell.right() - w[3], cell.top(), w[3], cell.height()), c.color[3]);
+    }
+  }
 }
 
 void RegisterPictureFrames(QTextDocument& doc) {

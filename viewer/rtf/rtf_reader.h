@@ -4,6 +4,10 @@
 #include <QString>
 #include <QTextDocument>
 #include <QTextFormat>
+#include <QColor>
+#include <QList>
+
+class QPainter;
 
 #include <functional>
 
@@ -32,6 +36,22 @@ constexpr int kPictureFrame = QTextFormat::UserObject + 1;
 // Lets the layout of `doc` draw empty picture frames. Needs the document's
 // layout, so it is called on the thread that shows the document.
 void RegisterPictureFrames(QTextDocument& doc);
+
+// A table cell of a row paragraph, in pixels from the paragraph's start,
+// with its shading and borders (width 0: none), for drawing around the
+// row's text; see TableCellsOf and DrawTableCells.
+struct CellBox {
+  qreal left = 0, right = 0;
+  QColor shading;  // invalid: none
+  qreal width[4] = {0, 0, 0, 0};  // top, left, bottom, right
+  QColor color[4];
+};
+// The cells of the table row that `block` shows, or none.
+QList<CellBox> TableCellsOf(const QTextBlockFormat& block);
+// Draws the cells of the rows among the blocks of `doc` that lie within
+// `area` (document coordinates): shading (`shading` true, before the text
+// is drawn) or borders (after it).
+void DrawTableCells(QPainter& painter, QTextDocument& doc, const QRectF& area, bool shading);
 
 // The text that LoadRtf would show, without formats and pictures:
 // paragraphs and forced line breaks end with '\n' (none after the last
