@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextEdit>
+#include <algorithm>
 
 #include "codec/cp1252.h"
 #include "tests/platform/gui_test.h"
@@ -194,54 +195,208 @@ TEST_F(ViewerTest, LargeFormattedTextArrivesWhole) {
   form.hide();
 }
 
-TEST_F(ViewerTest, LongLinesWrapAndEveryLineCanBeReached) {
+// Lines break after spaces; a word goes to the next line whole unless it
+// alone is wider than the view, and no line reaches beyond the view.
+TEST_F(ViewerTest, LinesWrapAtSpacesAndEveryLineCanBeReached) {
+  form.show();
   PlainTextView& view = *box.plainView();
-  box.resize(400, 300);
-  QByteArray bytes(100000, 'x');
-  bytes[50000] = '\n';
+  box.resize(400, 600);
+  QByteArray bytes;
+  const char* const words[] = {"Datei", "Kennwort", "codiert", "Gr\xF6\xDF" "e", "und", "WWWWWW", "i", "\tTab"};
+  for (int i = 0; i < 400; ++i) bytes += QByteArray(words[(i * 7 + i / 3) % 8]) + ' ';
+  const qint64 longWord = bytes.size();
+  bytes += QByteArray(300, 'm') + " Ende";
   box.loadPlain(bytes);
-  EXPECT_GT(view.lineCount(), 100);
-  // Line starts rise and the last one is inside the text.
-  qint64 previous = -1;
-  for (qint64 line = 0; line < view.lineCount(); line += 37) {
-    const qint64 start = view.lineStart(line);
-    ASSERT_GT(start, previous);
-    previous = start;
-  }
-  EXPECT_LT(view.lineStart(view.lineCount() - 1), bytes.size());
-  EXPECT_EQ(view.lineStart(0), 0);
-  // Selecting far down scrolls there and paints without trouble.
-  box.find("x", 99990, 0);
-  view.repaint();
+  const auto checkLines = [&](const char* where) {
+    const std::vector<qint64> starts = view.visibleLineStarts();
+    ASSERT_GT(starts.size(), 3u) << where;
+    for (std::size_t k = 0; k + 1 < starts.size(); ++k) {
+      const qint64 s = starts[k], next = starts[k + 1];
+      ASSERT_LT(s, next) << where;
+      const QByteArray line = bytes.mid(s, next - s);
+      if (bytes[next - 1] != ' ' && bytes[next - 1] != '\t') {
+        // Broken inside a word: only where the line is that word alone.
+        EXPECT_FALSE(line.contains(' ')) << where << " line \"" << line.toStdString() << "\"";
+      }
+      // The next line's first word would not have fitted.
+      const qint64 wordEnd = std::min<qint64>(bytes.indexOf(' ', next), next + 40);
+      if (bytes[next - 1] == ' ' && wordEnd > next) {
+        const QRect last = view.characterRect(wordEnd - 1);
+        EXPECT_GT(view.characterRect(next - 1).right() + (last.right() - view.characterRect(next).left()),
+                  view.viewport()->width() - 8)
+            << where << " line \"" << line.toStdString() << "\"";
+      }
+      qint64 lastInk = next - 1;
+      while (lastInk > s && (bytes[lastInk] == ' ' || bytes[lastInk] == '\t')) --lastInk;
+      EXPECT_LE(view.characterRect(lastInk).right(), view.viewport()->width()) << where;
+    }
+  };
+  checkLines("start");
+  // The word of 300 letters is cut, and only it.
+  box.select(longWord, 300);
+  bool cut = false;
+  for (qint64 s : view.visibleLineStarts()) cut |= s > longWord && s < longWord + 300;
+  EXPECT_TRUE(cut);
+  checkLines("long word");
+  EXPECT_LE(view.topPosition(), longWord + 300);
+
+  // Every line of a long text can be reached, the last one included.
+  QByteArray big(100000, 'x');
+  big[50000] = '\n';
+  box.loadPlain(big);
+  QTest::keyClick(&view, Qt::Key_End, Qt::ControlModifier);
+  EXPECT_EQ(view.caretPosition(), big.size());
+  EXPECT_FALSE(view.characterRect(big.size()).isNull());
   EXPECT_GT(view.verticalScrollBar()->value(), 0);
+  qint64 previous = view.topPosition();
+  for (int k = 0; k < 20 && view.topPosition() > 0; ++k) {
+    QTest::keyClick(&view, Qt::Key_PageUp);
+    ASSERT_LT(view.topPosition(), previous);
+    previous = view.topPosition();
+  }
+  box.find("x", 50001, 0);
+  const std::vector<qint64> starts = view.visibleLineStarts();
+  EXPECT_TRUE(std::find(starts.begin(), starts.end(), 50001) != starts.end());
   // A squeezed box does not break the text into single characters.
-  box.resize(1, 1);
-  EXPECT_LT(view.lineCount(), bytes.size() / 8);
+  box.resize(1, 300);
+  const std::vector<qint64> narrow = view.visibleLineStarts();
+  ASSERT_GT(narrow.size(), 2u);
+  EXPECT_GE(narrow[1] - narrow[0], 8);
+  form.hide();
+}
+
+// Changing the width lays out only what is in sight and keeps the top
+// character on top; a huge file without line ends or spaces, or with
+// nothing but line ends, needs neither a layout of the whole nor an index
+// entry per line.
+TEST_F(ViewerTest, WidthChangesKeepTheTopAndLayOutOnlyWhatIsSeen) {
+  form.show();
+  PlainTextView& view = *box.plainView();
+  box.resize(600, 400);
+  QByteArray text;
+  while (text.size() < 4 << 20) text += "Ein Absatz mit W\xF6rtern, der so lang ist, dass er umbricht, und noch mehr Text.\r\n";
+  box.loadPlain(text);
+  box.select(text.size() / 2 + 10, 1);
+  for (const int width : {500, 300, 700, 301, 900}) {
+    const qint64 top = view.topPosition();
+    box.resize(width, 400);
+    const std::vector<qint64> starts = view.visibleLineStarts();
+    ASSERT_GT(starts.size(), 1u);
+    EXPECT_LE(starts[0], top) << width;
+    EXPECT_GT(starts[1], top) << width;
+  }
+  EXPECT_LT(view.layoutsDone(), 1000);  // of 51 000 lines
+
+  const qint64 huge = qint64{64} << 20;
+  box.loadPlain(QByteArray(huge, 'x'));
+  for (const int width : {500, 300, 700}) box.resize(width, 400);
+  view.repaint();
+  box.select(huge / 2, 5);
+  QTest::keyClick(&view, Qt::Key_PageDown);
+  QTest::keyClick(&view, Qt::Key_End, Qt::ControlModifier);
+  view.repaint();
+  EXPECT_EQ(view.caretPosition(), huge);
+  EXPECT_LT(view.layoutsDone(), 100);
+  EXPECT_LT(view.indexSize(), std::size_t(huge / 8192));
+
+  box.loadPlain(QByteArray(huge / 4, '\n'));
+  EXPECT_LT(view.indexSize(), std::size_t(huge / 4 / 8192));
+  QTest::keyClick(&view, Qt::Key_End, Qt::ControlModifier);
+  EXPECT_EQ(view.topPosition(), huge / 4 - view.visibleLineStarts().size() + 1);
+  EXPECT_LT(view.layoutsDone(), 1000);
+  form.hide();
 }
 
 TEST_F(ViewerTest, MouseAndKeysSelectAndCopyByteOffsets) {
   form.show();
   PlainTextView& view = *box.plainView();
-  box.loadPlain(QByteArray("ab\tc\0" "d\r\nzweite Zeile", 20));
-  const QFontMetrics fm(view.font());
-  const int cell = fm.horizontalAdvance(QLatin1Char('M'));
-  const int row = fm.lineSpacing();
-  // From the middle of "a" to the middle of "d": the tab counts as one character.
-  QTest::mousePress(view.viewport(), Qt::LeftButton, {}, QPoint(2 + cell / 2 - 1, row / 2));
-  QTest::mouseMove(view.viewport(), QPoint(2 + 10 * cell + cell / 2 - 1, row / 2));
-  QMouseEvent move(QEvent::MouseMove, QPointF(2 + 10 * cell + cell / 2 - 1, row / 2),
-                   view.viewport()->mapToGlobal(QPointF(0, 0)), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+  box.resize(600, 300);
+  box.loadPlain(QByteArray("ab\tc\0" "d\r\nzweite Zeile W\xE4i", 24));
+  view.setFocus();
+  // Every character, tab, box and line end included, is found where it is
+  // drawn, and a click on its left edge puts the caret before it.
+  for (qint64 pos = 0; pos <= 24; ++pos) {
+    if (pos == 7) continue;  // inside "\r\n"
+    const QRect r = view.characterRect(pos);
+    ASSERT_FALSE(r.isNull()) << pos;
+    EXPECT_EQ(view.characterAt(r.center()), pos) << pos;
+    if (pos < 24) {
+      QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, r.topLeft());
+      EXPECT_EQ(view.caretPosition(), pos) << pos;
+    }
+  }
+  EXPECT_GT(view.characterRect(2).width(), view.characterRect(1).width());  // the tab to its stop
+  EXPECT_GT(view.characterRect(21).width(), view.characterRect(23).width());  // W wider than i
+  // From "a" to "d": the tab counts as one character.
+  QTest::mousePress(view.viewport(), Qt::LeftButton, {}, view.characterRect(0).topLeft());
+  QMouseEvent move(QEvent::MouseMove, view.characterRect(5).topLeft(), view.viewport()->mapToGlobal(QPointF(0, 0)),
+                   Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(view.viewport(), &move);
-  QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, QPoint(2 + 10 * cell + cell / 2 - 1, row / 2));
+  QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, view.characterRect(5).topLeft());
   EXPECT_EQ(box.selectionStart(), 0);
   EXPECT_EQ(box.selectionLength(), 5);  // a b TAB c NUL
   QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
   EXPECT_EQ(rec.clipboard, QString::fromUtf16(u"ab\tc\0", 5));
-  // A click on the second line lands after the CR LF.
-  QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, QPoint(2 + cell / 4, row + row / 2));
-  EXPECT_EQ(box.selectionStart(), 8);
+  // A click right of the first line's end lands before the CR LF.
+  QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, QPoint(500, view.characterRect(0).center().y()));
+  EXPECT_EQ(view.caretPosition(), 6);
+  QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, view.characterRect(12).center());
+  EXPECT_EQ(box.selectedText(), QStringLiteral("zweite"));
+
+  // Keys: a line end is one step, Shift stretches the selection, up and
+  // down keep the column.
+  QTest::keyClick(&view, Qt::Key_Home, Qt::ControlModifier);
+  QTest::keyClick(&view, Qt::Key_End, Qt::ShiftModifier);
+  EXPECT_EQ(box.selectionStart(), 0);
+  EXPECT_EQ(box.selectionLength(), 6);
+  QTest::keyClick(&view, Qt::Key_Right);
+  EXPECT_EQ(view.caretPosition(), 6);
+  EXPECT_EQ(box.selectionLength(), 0);
+  QTest::keyClick(&view, Qt::Key_Right);
+  EXPECT_EQ(view.caretPosition(), 8);
+  QTest::keyClick(&view, Qt::Key_Left);
+  EXPECT_EQ(view.caretPosition(), 6);
+  QTest::keyClick(&view, Qt::Key_Home);
+  QTest::keyClick(&view, Qt::Key_Right);
+  QTest::keyClick(&view, Qt::Key_Down, Qt::ShiftModifier);
+  EXPECT_EQ(box.selectionStart(), 1);
+  EXPECT_EQ(view.caretPosition(), 9);  // below "b": after "z"
+  QTest::keyClick(&view, Qt::Key_Up);
+  EXPECT_EQ(view.caretPosition(), 1);
+  QTest::keyClick(&view, Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(box.selectionStart(), 1);
+  EXPECT_EQ(box.selectionLength(), 23);
   QTest::keyClick(&view, Qt::Key_A, Qt::ControlModifier);
-  EXPECT_EQ(box.selectionLength(), 20);
+  EXPECT_EQ(box.selectionLength(), 24);
+
+  // Copying gives Unicode: the letters of 0x80 to 0x9F and the umlaut.
+  QByteArray high;
+  for (int b = 0x80; b <= 0x9F; ++b) high += static_cast<char>(b);
+  high += "\xE4";
+  box.loadPlain(high);
+  QTest::keyClick(&view, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
+  ASSERT_EQ(rec.clipboard.size(), high.size());
+  for (int i = 0; i < high.size(); ++i) {
+    EXPECT_EQ(rec.clipboard[i].unicode(), codec::Cp1252ToUnicode(static_cast<unsigned char>(high[i]))) << i;
+  }
+  EXPECT_EQ(rec.clipboard.left(1), QStringLiteral("€"));
+  EXPECT_EQ(rec.clipboard.right(1), QStringLiteral("ä"));
+
+  // Home and End go to the ends of a wrapped line; page keys move caret and
+  // view alike.
+  QByteArray many;
+  for (int i = 0; i < 2000; ++i) many += "wort ";
+  box.loadPlain(many);
+  QTest::keyClick(&view, Qt::Key_End);
+  const std::vector<qint64> starts = view.visibleLineStarts();
+  EXPECT_EQ(view.caretPosition(), starts[1]);
+  QTest::keyClick(&view, Qt::Key_Home);
+  EXPECT_EQ(view.caretPosition(), 0);
+  QTest::keyClick(&view, Qt::Key_PageDown, Qt::ShiftModifier);
+  EXPECT_EQ(box.selectionStart(), 0);
+  EXPECT_EQ(view.caretPosition(), starts[starts.size() - 1]);
+  EXPECT_EQ(view.topPosition(), starts[starts.size() - 1]);
   form.hide();
 }
 
