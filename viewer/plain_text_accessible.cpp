@@ -70,7 +70,7 @@ void PlainTextAccessible::selection(int selectionIndex, int* startOffset, int* e
 void PlainTextAccessible::addSelection(int startOffset, int endOffset) { setSelection(0, startOffset, endOffset); }
 
 void PlainTextAccessible::removeSelection(int selectionIndex) {
-  if (selectionIndex == 0) view()->select(cursorPosition(), 0);
+  if (selectionIndex == 0) view()->setCaretPosition(view()->caretPosition());
 }
 
 void PlainTextAccessible::setSelection(int selectionIndex, int startOffset, int endOffset) {
@@ -81,20 +81,22 @@ void PlainTextAccessible::setSelection(int selectionIndex, int startOffset, int 
   view()->select(a, b - a);
 }
 
-// The view keeps no caret of its own apart from the selection: the caret
-// stands at the selection's end.
-int PlainTextAccessible::cursorPosition() const {
-  return static_cast<int>(view()->selectionStart() + view()->selectionLength());
-}
+int PlainTextAccessible::cursorPosition() const { return static_cast<int>(view()->caretPosition()); }
 
 void PlainTextAccessible::setCursorPosition(int position) {
-  view()->select(std::clamp(position, 0, characterCount()), 0);
+  view()->setCaretPosition(std::clamp(position, 0, characterCount()));
 }
 
-// Where characters are drawn is the view's own affair; it is not offered.
-QRect PlainTextAccessible::characterRect(int) const { return QRect(); }
+// In screen coordinates; a character out of view has no rectangle.
+QRect PlainTextAccessible::characterRect(int offset) const {
+  const QRect r = view()->characterRect(offset);
+  if (r.isNull()) return QRect();
+  return QRect(view()->viewport()->mapToGlobal(r.topLeft()), r.size());
+}
 
-int PlainTextAccessible::offsetAtPoint(const QPoint&) const { return -1; }
+int PlainTextAccessible::offsetAtPoint(const QPoint& point) const {
+  return static_cast<int>(view()->characterAt(view()->viewport()->mapFromGlobal(point)));
+}
 
 void PlainTextAccessible::scrollToSubstring(int startIndex, int endIndex) {
   // Selecting scrolls the text into view.

@@ -1,7 +1,8 @@
 #pragma once
 // The 8-bit text view as assistive technology sees it: a read-only text
-// whose characters, selection and caret a screen reader can read. It uses
-// only the view's public face (length, text, selection).
+// whose characters, selection, caret and character places a screen reader
+// can read. It uses only the view's public face; the view itself reports
+// moves of its caret and changes of its selection.
 #include <QAccessibleWidget>
 
 namespace tambril {

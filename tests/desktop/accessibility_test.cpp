@@ -121,6 +121,25 @@ TEST_F(AccessibilityTest, TheTextViewOffersItsTextSelectionAndCaret) {
   box.loadPlain(QByteArray("neu"));
   EXPECT_EQ(t->characterCount(), 3);
   EXPECT_EQ(t->text(0, -1), QStringLiteral("neu"));
+
+  // Each character's place on the screen leads back to it: a tab, a box
+  // for NUL, narrow and wide letters, the line end.
+  viewer.show();
+  box.loadPlain(QByteArray("W\ti\0\xe4 x\r\nKiel", 13));
+  int previousRight = -1;
+  for (int offset : {0, 1, 2, 3, 4, 5, 6, 7, 9, 10}) {
+    const QRect r = t->characterRect(offset);
+    ASSERT_FALSE(r.isEmpty()) << offset;
+    EXPECT_EQ(t->offsetAtPoint(r.center()), offset) << offset;
+    if (offset <= 7) {
+      EXPECT_GE(r.left(), previousRight) << offset;  // side by side on the first line
+    }
+    previousRight = r.right();
+  }
+  EXPECT_GT(t->characterRect(9).top(), t->characterRect(0).bottom());
+  EXPECT_EQ(t->offsetAtPoint(t->characterRect(0).topLeft() - QPoint(50, 50)), -1);
+
+  viewer.hide();
 }
 
 TEST_F(AccessibilityTest, TabReachesEveryControlOfEveryWindow) {
