@@ -254,7 +254,25 @@ bool PlainTextView::nextBlock(Block& b) const {
 
 bool PlainTextView::previousBlock(Block& b) const {
   if (b.start == 0) return false;
-  b = blockContaining(b.start - 1);
+  // After a line end, the block before is most often a whole short line
+  // that starts after the line end before it; otherwise the blocks are
+  // walked from the index.
+  const char* p = bytes_.constData();
+  const qint64 s = b.start;
+  if (IsLineEnd(static_cast<unsigned char>(p[s - 1]))) {
+    const qint64 textEnd = (s >= 2 && p[s - 2] == '\r' && p[s - 1] == '\n') ? s - 2 : s - 1;
+    const qint64 from = std::max<qint64>(0, textEnd - kMaxBlock - 1);
+    qint64 q = textEnd - 1;
+    while (q >= from && !IsLineEnd(static_cast<unsigned char>(p[q]))) --q;
+    if (q >= from || from == 0) {
+      const Block before = blockFrom(q + 1);
+      if (before.end == s) {
+        b = before;
+        return true;
+      }
+    }
+  }
+  b = blockContaining(s - 1);
   return true;
 }
 
