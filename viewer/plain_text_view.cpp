@@ -556,7 +556,8 @@ QRect PlainTextView::characterRect(qint64 pos) const {
   for (int row = 0; row <= rows; ++row) {
     if (l.start() == target.start() && l.block == target.block) {
       const std::vector<double> e = edges(l);
-      const auto i = static_cast<std::size_t>(pos - l.start());
+      // A place inside "\r\n" is the line end.
+      const auto i = std::min(static_cast<std::size_t>(pos - l.start()), e.size() - 1);
       const double x0 = kMargin + e[i];
       const double x1 = i + 1 < e.size() ? kMargin + e[i + 1] : x0 + spaceWidth_;
       const int left = static_cast<int>(std::floor(x0));
@@ -752,8 +753,10 @@ void PlainTextView::keyPressEvent(QKeyEvent* event) {
       if (!shift && selectionLength() > 0 && !ctrl) {
         pos = selectionStart();
       } else if (ctrl) {
-        while (pos > 0 && !word[p[pos - 1]]) --pos;
-        while (pos > 0 && word[p[pos - 1]]) --pos;
+        // By words, but never further than a block's length at once.
+        const qint64 limit = std::max<qint64>(0, pos - kMaxBlock);
+        while (pos > limit && !word[p[pos - 1]]) --pos;
+        while (pos > limit && word[p[pos - 1]]) --pos;
       } else if (pos > 0) {
         // A line end ("\r\n" too) is one step.
         Block b = blockContaining(pos);
@@ -770,8 +773,9 @@ void PlainTextView::keyPressEvent(QKeyEvent* event) {
       if (!shift && selectionLength() > 0 && !ctrl) {
         pos = selectionStart() + selectionLength();
       } else if (ctrl) {
-        while (pos < n && word[p[pos]]) ++pos;
-        while (pos < n && !word[p[pos]]) ++pos;
+        const qint64 limit = std::min(n, pos + kMaxBlock);
+        while (pos < limit && word[p[pos]]) ++pos;
+        while (pos < limit && !word[p[pos]]) ++pos;
       } else if (pos < n) {
         const Block b = blockContaining(pos);
         pos = pos < b.textEnd ? pos + 1 : b.end;

@@ -158,7 +158,7 @@ class PlainTextView : public QAbstractScrollArea {
   mutable Prepared prepared_;
 
   // Block starts, about one every 16 KiB, rising.
-  std::vector<qint64> checkpoints_;
+  std::vector<qint64> checkpoints_{0};
   mutable std::unordered_map<qint64, std::shared_ptr<const Layout>> layouts_;
   mutable qint64 layoutsDone_ = 0;
 

@@ -136,6 +136,7 @@ TEST_F(AccessibilityTest, TheTextViewOffersItsTextSelectionAndCaret) {
     }
     previousRight = r.right();
   }
+  EXPECT_EQ(t->characterRect(8), t->characterRect(7));  // inside "\r\n": the line end
   EXPECT_GT(t->characterRect(9).top(), t->characterRect(0).bottom());
   EXPECT_EQ(t->offsetAtPoint(t->characterRect(0).topLeft() - QPoint(50, 50)), -1);
 
