@@ -336,6 +336,12 @@ std::shared_ptr<const PlainTextView::Layout> PlainTextView::layoutOf(const Block
       lineStart = at;
       x = 0;
       for (int k = at; k < i; ++k) x += advance(p[k], x);
+      // A word that now fills the new line alone is broken as well.
+      if (x + w > width && i > lineStart) {
+        lines->push_back(i);
+        lineStart = i;
+        x = 0;
+      }
     }
     x += w;
   }
