@@ -322,8 +322,14 @@ std::shared_ptr<const PlainTextView::Layout> PlainTextView::layoutOf(const Block
   int afterSpace = -1;  // just after the last space or tab of the line
   for (int i = 0; i < len; ++i) {
     const unsigned char c = p[i];
-    // Spaces and tabs may stand out beyond the edge; a line breaks after them.
+    // A line breaks after spaces and tabs. A space may stand out beyond the
+    // edge, but no further space, and no tab.
     if (c == ' ' || c == '\t') {
+      if ((c == ' ' ? x > width : x + advance(c, x) > width) && i > lineStart) {
+        lines->push_back(i);
+        lineStart = i;
+        x = 0;
+      }
       x += advance(c, x);
       afterSpace = i + 1;
       continue;
@@ -726,9 +732,11 @@ void PlainTextView::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void PlainTextView::wheelEvent(QWheelEvent* event) {
-  const int steps = event->angleDelta().y() / 40;  // three lines a notch
-  if (steps == 0) return QAbstractScrollArea::wheelEvent(event);
-  scrollLines(-steps);
+  // Three lines a notch of 120; finer wheels add up.
+  wheelDelta_ += event->angleDelta().y();
+  const int lines = wheelDelta_ / 40;
+  wheelDelta_ -= lines * 40;
+  if (lines != 0) scrollLines(-lines);
   event->accept();
 }
 

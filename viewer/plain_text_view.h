@@ -179,6 +179,7 @@ class PlainTextView : public QAbstractScrollArea {
   bool caretAfterWrap_ = false;  // the caret stands at the end of a wrapped line
   double goalX_ = -1;            // where up and down keys aim, or -1
   bool settingBar_ = false;
+  int wheelDelta_ = 0;  // of the wheel, not yet scrolled
 };
 
 }  // namespace tambril

@@ -239,6 +239,11 @@ TEST_F(ViewerTest, LinesWrapAtSpacesAndEveryLineCanBeReached) {
   EXPECT_TRUE(cut);
   checkLines("long word");
   EXPECT_LE(view.topPosition(), longWord + 300);
+  // Runs of tabs and spaces wrap as well instead of running out of the view.
+  box.loadPlain(QByteArray(100, '\t') + QByteArray(400, ' ') + "x");
+  const QRect x = view.characterRect(500);
+  ASSERT_FALSE(x.isNull());
+  EXPECT_LT(x.right(), view.viewport()->width());
 
   // Every line of a long text can be reached, the last one included.
   QByteArray big(100000, 'x');
