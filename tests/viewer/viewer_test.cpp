@@ -249,6 +249,18 @@ TEST_F(ViewerTest, LinesWrapAtSpacesAndEveryLineCanBeReached) {
   QByteArray big(100000, 'x');
   big[50000] = '\n';
   box.loadPlain(big);
+  // The scroll bar's arrows and page steps go by lines; its handle points
+  // at a byte, and the line that holds it comes to the top.
+  QScrollBar& bar = *view.verticalScrollBar();
+  const std::vector<qint64> first = view.visibleLineStarts();
+  bar.triggerAction(QAbstractSlider::SliderSingleStepAdd);
+  EXPECT_EQ(view.topPosition(), first[1]);
+  const std::vector<qint64> second = view.visibleLineStarts();
+  bar.triggerAction(QAbstractSlider::SliderPageStepAdd);
+  EXPECT_EQ(view.topPosition(), second.back());
+  bar.setValue(70000);
+  EXPECT_LE(view.topPosition(), 70000);
+  EXPECT_GT(view.visibleLineStarts().at(1), 70000);
   QTest::keyClick(&view, Qt::Key_End, Qt::ControlModifier);
   EXPECT_EQ(view.caretPosition(), big.size());
   EXPECT_FALSE(view.characterRect(big.size()).isNull());
