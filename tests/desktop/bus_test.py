@@ -184,10 +184,15 @@ def run(pid, path):
         for w in windows(app):
             b = find(w, lambda a: a.getRole() == pyatspi.ROLE_PUSH_BUTTON and a.name == "ERSTELLEN")
             if b is not None:
-                return b
+                return w, b
         return None
 
-    press(poll("the file dialog's button \"ERSTELLEN\"", create_button), "Press")
+    dialog, create = poll("the file dialog's button \"ERSTELLEN\"", create_button)
+    # Its drop-down lists are read by their names, not by their entries.
+    for label in ("Laufwerk", "Dateityp"):
+        if find(dialog, lambda a: a.getRole() == pyatspi.ROLE_COMBO_BOX and a.name == label) is None:
+            raise Failed(f"the file dialog has no drop-down list named {label!r}\nshowing:\n{describe(app)}")
+    press(create, "Press")
     encode = poll("the encode dialog \"CODE_ON\"", lambda: window_named(app, "CODE_ON"))
 
     def password_box(label):
