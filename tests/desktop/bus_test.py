@@ -9,6 +9,7 @@ the reason otherwise. Every wait polls against a generous deadline.
 """
 import sys
 import time
+import traceback
 
 import pyatspi
 from gi.repository import GLib
@@ -85,11 +86,20 @@ def describe(app):
                 walk(c, depth + 1)
 
     try:
-        for w in windows(app):
+        for w in windows(app) if app.getRole() == pyatspi.ROLE_APPLICATION else [app]:
             walk(w, 1)
     except GLib.Error as error:
         lines.append(f"  (tree not readable: {error})")
     return "\n".join(lines)
+
+
+def wait_find(what, root, predicate):
+    """Polls for the first showing object under root that fits; a window
+    that has just appeared may not have all its controls on the bus yet."""
+    try:
+        return poll(what, lambda: find(root, predicate))
+    except Failed as failure:
+        raise Failed(f"{failure}\nshowing:\n{describe(root)}") from None
 
 
 def text_of(acc):
@@ -165,15 +175,21 @@ def run(pid, path):
     # The viewer holds the file's text, one character per byte.
     press(menu_item(app, main, ("Zeigen", "Window")), "Press")
     viewer = poll("the viewer \"Window\"", lambda: window_named(app, "Window"))
-    view = poll(
-        "the viewer's text named \"Dateiinhalt\"",
-        lambda: find(viewer, lambda a: a.name == "Dateiinhalt" and "Text" in a.get_interfaces() and
-                     text_of(a)[0] > 0))
-    count, text = text_of(view)
-    if count != len(content) or text != content:
-        raise Failed(f"the viewer reads {count} characters {text!r}, the file holds {len(content)}: {content!r}")
-    print(f"the viewer reads the file's {count} characters ({view.getRoleName()})")
-    press(find(viewer, lambda a: a.getRole() == pyatspi.ROLE_MENU_ITEM and a.name == "ABBRECHEN"), "Press")
+    view = wait_find("the viewer's text named \"Dateiinhalt\"", viewer,
+                     lambda a: a.name == "Dateiinhalt" and "Text" in a.get_interfaces())
+    read = []
+
+    def reads_the_file():
+        read[:] = text_of(view)
+        return read == [len(content), content]
+
+    try:
+        poll("the viewer's text to be the file's", reads_the_file)
+    except Failed as failure:
+        raise Failed(f"{failure}: it reads {read}, the file holds {len(content)} characters {content!r}") from None
+    print(f"the viewer reads the file's {len(content)} characters ({view.getRoleName()})")
+    press(wait_find("the viewer's menu item \"ABBRECHEN\"", viewer,
+                    lambda a: a.getRole() == pyatspi.ROLE_MENU_ITEM and a.name == "ABBRECHEN"), "Press")
     poll("the viewer to close", lambda: window_named(app, "Window") is None)
 
     # "Code_An.." proposes the name in the file dialog; "ERSTELLEN" opens
@@ -190,24 +206,21 @@ def run(pid, path):
     dialog, create = poll("the file dialog's button \"ERSTELLEN\"", create_button)
     # Its drop-down lists are read by their names, not by their entries.
     for label in ("Laufwerk", "Dateityp"):
-        if find(dialog, lambda a: a.getRole() == pyatspi.ROLE_COMBO_BOX and a.name == label) is None:
-            raise Failed(f"the file dialog has no drop-down list named {label!r}\nshowing:\n{describe(app)}")
+        wait_find(f"the file dialog's drop-down list named {label!r}", dialog,
+                  lambda a: a.getRole() == pyatspi.ROLE_COMBO_BOX and a.name == label)
     press(create, "Press")
     encode = poll("the encode dialog \"CODE_ON\"", lambda: window_named(app, "CODE_ON"))
 
-    def password_box(label):
-        return find(encode, lambda a: a.getRole() == pyatspi.ROLE_PASSWORD_TEXT and a.name == label)
-
     for label in ("Kennwort", "Kennwortbestätigung"):
-        box = password_box(label)
-        if box is None:
-            raise Failed(f"the encode dialog has no password box named {label!r}\nshowing:\n{describe(app)}")
+        box = wait_find(f"the encode dialog's password box named {label!r}", encode,
+                        lambda a: a.getRole() == pyatspi.ROLE_PASSWORD_TEXT and a.name == label)
         if not box.getState().contains(pyatspi.STATE_FOCUSABLE):
             raise Failed(f"the password box {label!r} cannot take the focus")
     print("the encode dialog's password boxes are \"Kennwort\" and \"Kennwortbestätigung\"")
 
     # Cancelling closes the whole chain.
-    press(find(encode, lambda a: a.getRole() == pyatspi.ROLE_PUSH_BUTTON and a.name == "ABBRECHEN"), "Press")
+    press(wait_find("the encode dialog's button \"ABBRECHEN\"", encode,
+                    lambda a: a.getRole() == pyatspi.ROLE_PUSH_BUTTON and a.name == "ABBRECHEN"), "Press")
     poll("the encode dialog and the file dialog to close", lambda: [w.name for w in windows(app)] == [main.name])
 
     press(menu_item(app, main, ("Datei", "Beenden")), "Press")
@@ -224,6 +237,9 @@ def main():
         return 1
     except GLib.Error as error:
         print(f"bus test: the accessibility bus failed: {error}", file=sys.stderr)
+        return 1
+    except Exception:  # an object that went away under a step, say
+        traceback.print_exc()
         return 1
     return 0
 

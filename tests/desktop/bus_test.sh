@@ -34,6 +34,8 @@ command -v dbus-send >/dev/null || missing "dbus-send (package dbus)"
 [ -x "$launcher" ] || missing "$launcher (package at-spi2-core)"
 "$python" -c 'import pyatspi' 2>/dev/null || missing "pyatspi for $python (package python3-pyatspi)"
 
+# Never the buses of a desktop this may run on.
+unset AT_SPI_BUS_ADDRESS DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY
 work=$(mktemp -d)
 # The buses' sockets and the program's runtime files stay in here.
 export XDG_RUNTIME_DIR="$work/runtime"
