@@ -3,8 +3,9 @@ screen reader user would: python3 bus_test.py PID FILE
 
 PID is the program, started with FILE on its command line. Opens the viewer
 and reads FILE's text back through the Text interface, opens the encode
-dialog through the menu, finds its password boxes by name and cancels it,
-and ends the program with "Beenden". Exits 0 when every step held, 1 with
+dialog through the menu, finds its password boxes by name, checks that a
+password put into one cannot be read back, cancels the dialog and ends the
+program with "Beenden". Exits 0 when every step held, 1 with
 the reason otherwise. Every wait polls against a generous deadline.
 """
 import sys
@@ -217,6 +218,13 @@ def run(pid, path):
         if not box.getState().contains(pyatspi.STATE_FOCUSABLE):
             raise Failed(f"the password box {label!r} cannot take the focus")
     print("the encode dialog's password boxes are \"Kennwort\" and \"Kennwortbestätigung\"")
+
+    # A password typed in reaches the box but no one reading the bus.
+    box = find(encode, lambda a: a.getRole() == pyatspi.ROLE_PASSWORD_TEXT and a.name == "Kennwort")
+    box.queryEditableText().setTextContents("geheim")
+    poll("the typed password to reach the box", lambda: box.queryText().characterCount == 6)
+    if "geheim" in box.queryText().getText(0, -1) or "geheim" in box.name + box.description:
+        raise Failed("the password box gives the typed password away")
 
     # Cancelling closes the whole chain.
     press(wait_find("the encode dialog's button \"ABBRECHEN\"", encode,
