@@ -126,7 +126,10 @@ export QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 program_pid=$!
 pids+=("$program_pid")
 
-"$python" "$here/bus_test.py" "$program_pid" "$file" || {
+# In the background, so that a signal to this script is taken at once.
+"$python" "$here/bus_test.py" "$program_pid" "$file" &
+pids+=($!)
+wait $! || {
   echo "--- program output:" >&2
   tail -20 "$work/program.log" >&2
   fail "see above"
