@@ -91,7 +91,7 @@ Selpr6::Selpr6() {
   platform::NameAfterLabel(*Label1, *Text1);
   platform::NameAfterLabel(*Label2, *Combo1);
   Combo1->lineEdit()->setAccessibleName(Combo1->accessibleName());
-  Drive1->setAccessibleName(QStringLiteral("Laufwerk"));
+  platform::Name(*Drive1, QStringLiteral("Laufwerk"));
   Dir1->setAccessibleName(QStringLiteral("Ordner"));
   File1->setAccessibleName(QStringLiteral("Dateien"));
 

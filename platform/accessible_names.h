@@ -13,4 +13,7 @@ namespace tambril::platform {
 // closing ":" as the control's name ("Kennwort:" names the box "Kennwort").
 void NameAfterLabel(QLabel& label, QWidget& control);
 
+// Names a control that has no label beside it ("Laufwerk").
+void Name(QWidget& control, const QString& name);
+
 }  // namespace tambril::platform

@@ -6,6 +6,8 @@
 #include <QAccessible>
 #include <QAccessibleInterface>
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -55,8 +57,24 @@ TEST_F(AccessibilityTest, EveryControlHasAName) {
       QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
       ASSERT_NE(a, nullptr) << Describe(w).toStdString();
       EXPECT_FALSE(a->text(QAccessible::Name).trimmed().isEmpty()) << Describe(w).toStdString();
+      // The name it was given, not a drop-down list's current entry.
+      if (!w->accessibleName().isEmpty()) {
+        EXPECT_EQ(a->text(QAccessible::Name), w->accessibleName()) << Describe(w).toStdString();
+      }
     }
   }
+  // A named drop-down list still offers its entry as its value, and its
+  // popup list and edit line.
+  Selpr6& dialog = Windows::get<Selpr6>();
+  QAccessibleInterface* drives = QAccessible::queryAccessibleInterface(dialog.Drive1);
+  EXPECT_EQ(drives->text(QAccessible::Value), dialog.Drive1->currentText());
+  ASSERT_EQ(drives->childCount(), 1);
+  EXPECT_EQ(drives->child(0)->object(), static_cast<QObject*>(dialog.Drive1->view()));
+  QAccessibleInterface* types = QAccessible::queryAccessibleInterface(dialog.Combo1);
+  EXPECT_EQ(types->text(QAccessible::Value), QStringLiteral("*.*"));
+  ASSERT_EQ(types->childCount(), 2);
+  EXPECT_EQ(types->child(1)->object(), static_cast<QObject*>(dialog.Combo1->lineEdit()));
+  EXPECT_EQ(types->indexOfChild(types->child(1)), 1);
 }
 
 TEST_F(AccessibilityTest, FolderEntriesAreNamedWithoutTheirIndentation) {
