@@ -55,7 +55,11 @@ QString PlainTextAccessible::text(int startOffset, int endOffset) const {
   startOffset = std::clamp(startOffset, 0, n);
   // -1 as the end means up to the end of the text.
   endOffset = endOffset < 0 ? n : std::clamp(endOffset, startOffset, n);
-  return view()->text(startOffset, endOffset - startOffset);
+  // The bus carries strings that end at NUL, so a NUL byte is handed out as
+  // the replacement character; every other byte stays its own character.
+  QString s = view()->text(startOffset, endOffset - startOffset);
+  s.replace(QChar(u'\0'), QChar(0xFFFD));
+  return s;
 }
 
 int PlainTextAccessible::selectionCount() const { return view()->selectionLength() > 0 ? 1 : 0; }
