@@ -149,7 +149,8 @@ def menu_item(app, main, path):
 
 def run(pid, path):
     with open(path, "rb") as f:
-        content = f.read().decode("cp1252")
+        # A NUL byte is offered as U+FFFD: a string on the bus ends at NUL.
+        content = f.read().decode("cp1252").replace("\0", "\ufffd")
     name = path.rsplit("/", 1)[-1]
 
     def application():

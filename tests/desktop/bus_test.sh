@@ -116,10 +116,10 @@ a11y_bus_ready() {
 }
 wait_for 60 a11y_bus_ready || fail "the accessibility bus did not start: $(tail -3 "$work/launcher.log")"
 
-# The file to read back: 8-bit text with umlauts, a euro sign and CR LF, as
+# The file to read back: 8-bit text with umlauts, a euro sign, a NUL and CR LF, as
 # a Windows editor would have saved it.
 file="$work/notiz.txt"
-printf 'Einkaufsliste f\xfcr M\xfcller\r\nGr\xfc\xdfe, 5 \x80\r\n\tEnde.\r\n' >"$file"
+printf 'Einkaufsliste f\xfcr M\xfcller\r\nGr\xfc\xdfe, 5 \x80\r\n\tEnde.\0\r\n' >"$file"
 
 export QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 (cd "$work" && exec "$program" "$file") >"$work/program.log" 2>&1 &
