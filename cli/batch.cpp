@@ -8,12 +8,13 @@
 #include <condition_variable>
 #include <csignal>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
 #include <memory>
 #include <mutex>
 #include <sched.h>
-#include <set>
+#include <string_view>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -36,21 +37,31 @@ bool HasTmb(const std::string& name) {
   return lower.find(".tmb") != std::string::npos;
 }
 
+// The entries of a folder come with their kind on most file systems, so
+// that only links (and entries of unknown kind) need a look of their own.
 void Walk(const fs::path& folder, bool encodedOnly, std::vector<std::string>& files) {
-  std::vector<std::string> names;
-  std::error_code ec;
-  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    names.push_back(it->path().filename().string());
+  std::vector<std::pair<std::string, unsigned char>> entries;
+  if (DIR* dir = ::opendir(folder.c_str())) {
+    while (const dirent* e = ::readdir(dir)) {
+      const std::string_view name = e->d_name;
+      if (name != "." && name != "..") entries.emplace_back(name, e->d_type);
+    }
+    ::closedir(dir);
   }
-  std::sort(names.begin(), names.end());
-  for (const auto& name : names) {
+  std::sort(entries.begin(), entries.end());
+  for (const auto& [name, type] : entries) {
     const fs::path p = folder / name;
-    struct stat own {}, target {};
-    if (::lstat(p.c_str(), &own) != 0) continue;
-    if (S_ISDIR(own.st_mode)) {
-      Walk(p, encodedOnly, files);  // a real folder; a link to one is not followed
-    } else if (::stat(p.c_str(), &target) == 0 && S_ISREG(target.st_mode)) {
-      if (HasTmb(name) == encodedOnly) files.push_back(p.string());
+    bool isFolder = type == DT_DIR, isFile = type == DT_REG;
+    if (type != DT_DIR && type != DT_REG) {
+      struct stat own {}, target {};
+      if (::lstat(p.c_str(), &own) != 0) continue;
+      isFolder = S_ISDIR(own.st_mode);  // a real folder; a link to one is not followed
+      isFile = !isFolder && ::stat(p.c_str(), &target) == 0 && S_ISREG(target.st_mode);
+    }
+    if (isFolder) {
+      Walk(p, encodedOnly, files);
+    } else if (isFile && HasTmb(name) == encodedOnly) {
+      files.push_back(p.string());
     }
   }
 }
@@ -108,9 +119,9 @@ Sizes FitOpenFiles(std::size_t jobs) {
   return {jobs, std::clamp<std::size_t>(slots, 1, kMostInGroup)};
 }
 
-// Flushes the file system that holds `handle` (and closes it) in a child
-// process, so that a signal can end this one without waiting for the disk;
-// the child finishes the flush by itself. Returns 0 or the error number.
+// Flushes the file system that holds `handle` in a child process, so that a
+// signal can end this one without waiting for the disk; the child finishes
+// the flush by itself. Returns 0 or the error number.
 int SyncFileSystemApart(int handle) {
   const pid_t pid = ::fork();
   if (pid == 0) {
@@ -132,7 +143,6 @@ int SyncFileSystemApart(int handle) {
     }
     result = status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : EIO;
   }
-  ::close(handle);
   return result;
 }
 
@@ -144,8 +154,7 @@ void CodeOne(BatchMode mode, const fs::path& file, const std::string& password,
   const codec::InputFile in(file);
   size = in.size();
   if (mode == BatchMode::Encode) {
-    target = EncodedTarget(file);
-    if (codec::EntryExists(target)) throw codec::CodecError(codec::ErrorKind::TargetExists, target);
+    target = EncodedTarget(file);  // a taken name is refused before anything is read
     coded = codec::EncodeUnnamed(in, size, target, password, ExtensionTag(file), checkpoint);
   } else {
     const codec::CheckResult check = codec::CheckPassword(file, size, password);
@@ -159,7 +168,6 @@ void CodeOne(BatchMode mode, const fs::path& file, const std::string& password,
       return;
     }
     target = DecodedTarget(file, check.tag);
-    if (codec::EntryExists(target)) throw codec::CodecError(codec::ErrorKind::TargetExists, target);
     coded = codec::DecodeUnnamed(in, target, check, checkpoint);
   }
   coded->finishUnflushed();
@@ -208,7 +216,12 @@ class Batch {
     partial_ = std::make_unique<std::atomic<std::uint64_t>[]>(jobs_);
   }
 
-  ~Batch() { stopAndJoin(); }
+  ~Batch() {
+    stopAndJoin();
+    for (const auto& [device, handle] : devices_) {
+      if (handle >= 0) ::close(handle);
+    }
+  }
 
   int run();
 
@@ -242,10 +255,15 @@ class Batch {
   std::vector<Pending> pending_;
   std::uint64_t pendingBytes_ = 0;
 
-  // The group being flushed, and the flush's result per file system.
-  std::vector<Pending> flushing_;
-  std::vector<std::pair<dev_t, int>> flushResults_;
+  // A flush makes the data of one group durable, and with it the names of
+  // the group before, which are given meanwhile: one flush per group.
+  std::vector<Pending> flushing_;                 // its files, still unnamed
+  std::vector<std::size_t> named_;                // named since the last flush began
+  std::vector<std::size_t> namesFlushing_;        // named before it began
+  bool flushRunning_ = false;
   bool flushEnded_ = false;
+  std::vector<std::pair<dev_t, int>> flushResults_;  // per file system: 0 or the error
+  std::vector<std::pair<dev_t, int>> devices_;       // a handle on each file system written to
   std::thread flusher_;
 
   std::vector<std::thread> workers_;
@@ -308,14 +326,21 @@ void Batch::work(std::size_t job) {
       final_[i] = 1;
       slotFree_.notify_one();
     }
-    changed_.notify_one();
+    // The program's thread looks every tick anyway; it is woken early only
+    // when a group may be due (this job going on to the next file keeps
+    // coding).
+    const bool goingOn = !stop_ && next_ < files_.size() && inUse_ < slots_;
+    if ((coding_ == 0 && !goingOn) || pending_.size() >= flushAt_ || pendingBytes_ >= kGroupBytes ||
+        inUse_ + jobs_ > slots_) {
+      changed_.notify_one();
+    }
   }
   --running_;
   changed_.notify_one();
 }
 
-// Hands the pending files before `upTo` to a flush of their file systems
-// beside this thread, each file system once.
+// Hands the pending files before `upTo`, and the names given since the last
+// flush, to a flush of every file system written to, beside this thread.
 void Batch::startFlush(std::unique_lock<std::mutex>& lock, std::size_t upTo) {
   flushing_.clear();
   std::vector<Pending> later;
@@ -323,19 +348,22 @@ void Batch::startFlush(std::unique_lock<std::mutex>& lock, std::size_t upTo) {
   pending_ = std::move(later);
   pendingBytes_ = 0;
   for (const auto& p : pending_) pendingBytes_ += p.bytes;
+  namesFlushing_ = std::move(named_);
+  named_.clear();
+  flushRunning_ = true;
   flushEnded_ = false;
-  flushResults_.clear();
-  std::vector<std::pair<dev_t, int>> handles;  // copies, so the files may go meanwhile
   for (const auto& p : flushing_) {
-    if (std::none_of(handles.begin(), handles.end(), [&](const auto& h) { return h.first == p.device; })) {
-      handles.emplace_back(p.device, ::fcntl(p.file->handle(), F_DUPFD_CLOEXEC, 0));
-    }
+    auto d = std::find_if(devices_.begin(), devices_.end(), [&](const auto& d) { return d.first == p.device; });
+    if (d == devices_.end()) d = devices_.insert(d, {p.device, -1});
+    // Without a handle the flush fails (EMFILE) and so do its files.
+    if (d->second < 0) d->second = ::fcntl(p.file->handle(), F_DUPFD_CLOEXEC, 0);
   }
+  const auto devices = devices_;
   lock.unlock();
   if (flusher_.joinable()) flusher_.join();
-  flusher_ = std::thread([this, handles] {
+  flusher_ = std::thread([this, devices] {
     std::vector<std::pair<dev_t, int>> results;
-    for (const auto& [device, handle] : handles) {
+    for (const auto& [device, handle] : devices) {
       results.emplace_back(device, handle < 0 ? EMFILE : SyncFileSystemApart(handle));
     }
     std::lock_guard guard(m_);
@@ -346,16 +374,19 @@ void Batch::startFlush(std::unique_lock<std::mutex>& lock, std::size_t upTo) {
   lock.lock();
 }
 
-// Names the flushed group in the files' order and flushes their folders.
+// After a flush: the names it made durable are final, and the files whose
+// data it made durable are named, in their order.
 void Batch::nameGroup(std::unique_lock<std::mutex>& lock) {
+  for (const std::size_t i : namesFlushing_) final_[i] = 1;
+  namesFlushing_.clear();
   std::vector<Pending> group = std::move(flushing_);
   flushing_.clear();
   const auto results = flushResults_;
   flushEnded_ = false;
+  flushRunning_ = false;
   lock.unlock();
   std::sort(group.begin(), group.end(), [](const Pending& a, const Pending& b) { return a.index < b.index; });
   std::vector<Outcome> named(group.size());
-  std::set<fs::path> folders;
   for (std::size_t k = 0; k < group.size(); ++k) {
     Pending& p = group[k];
     Outcome& o = named[k];
@@ -366,7 +397,6 @@ void Batch::nameGroup(std::unique_lock<std::mutex>& lock) {
     try {
       if (error != 0) throw codec::CodecError(codec::ErrorKind::WriteTarget, p.target, error);
       p.file->commit(/*flushFolder=*/false);
-      folders.insert(p.target.parent_path());
       o.kind = Outcome::Done;
       o.line = p.target.string();
     } catch (const codec::CodecError& e) {
@@ -374,11 +404,15 @@ void Batch::nameGroup(std::unique_lock<std::mutex>& lock) {
     }
     p.file.reset();
   }
-  for (const auto& f : folders) codec::SyncFolder(f);
   lock.lock();
   for (std::size_t k = 0; k < group.size(); ++k) {
-    outcomes_[group[k].index] = std::move(named[k]);
-    final_[group[k].index] = 1;
+    const std::size_t i = group[k].index;
+    if (named[k].kind == Outcome::Done) {
+      named_.push_back(i);  // final once the next flush has made the name durable
+    } else {
+      final_[i] = 1;
+    }
+    outcomes_[i] = std::move(named[k]);
   }
   inUse_ -= group.size();
   slotFree_.notify_all();
@@ -436,22 +470,23 @@ int Batch::run() {
       for (const auto& p : pending_) {
         if (p.index < frontier_) ++ready;
       }
-      if (flushing_.empty() && ready > 0 &&
-          (coding_ == 0 || ready >= flushAt_ || pendingBytes_ >= kGroupBytes ||
-           inUse_ + jobs_ > slots_)) {
-        startFlush(lock, frontier_);
-      }
+      const bool dataDue = ready > 0 && (coding_ == 0 || ready >= flushAt_ || pendingBytes_ >= kGroupBytes ||
+                                         inUse_ + jobs_ > slots_);
+      // The last names need a flush of their own.
+      const bool namesDue = !named_.empty() && running_ == 0 && pending_.empty();
+      if (!flushRunning_ && (dataDue || namesDue)) startFlush(lock, frontier_);
       std::size_t printable = printed_;
       while (printable < files_.size() && final_[printable]) ++printable;
-      const bool ended = running_ == 0 && pending_.empty() && flushing_.empty();
+      const bool ended = running_ == 0 && pending_.empty() && !flushRunning_ && named_.empty();
       const std::size_t finished = finished_;
       lock.unlock();
-      if (printable > printed_) {
+      const bool lines = printable > printed_;
+      if (lines) {
         bar.clear();
         printUpTo(printable);
       }
       const auto now = std::chrono::steady_clock::now();
-      if (!ended && (now - lastDraw >= kTick || printable > printed_)) {
+      if (!ended && (lines || now - lastDraw >= kTick)) {
         bar.draw(finished, bytesDone());
         lastDraw = now;
       }
@@ -467,13 +502,19 @@ int Batch::run() {
     for (auto& w : workers_) w.join();
     workers_.clear();
     if (flusher_.joinable()) flusher_.detach();  // its flush goes on in a process of its own
+    std::size_t printable = printed_;
     {
       std::lock_guard guard(m_);
       pending_.clear();  // unnamed: nothing of them stays
       flushing_.clear();
+      // Named files are complete, even where the name itself may not yet be
+      // on disk: they are listed too.
+      for (const std::size_t n : named_) final_[n] = 1;
+      for (const std::size_t n : namesFlushing_) final_[n] = 1;
+      while (printable < files_.size() && final_[printable]) ++printable;
     }
     bar.clear();
-    printUpTo(printed_);
+    printUpTo(printable);
     std::fprintf(stderr, "tambril-cli: interrupted; the files listed as done are complete, no other was written\n");
     DieOfSignal(i.signal);
   }
