@@ -3,11 +3,11 @@
 # turns over several rounds:
 #   a tree of FILES small files:  cp -r + sync, encode -r + sync, decode -r + sync
 #   BIG files of BIG_MIB each:     cp + sync, encode -j 2 + sync (and its peak memory)
-# and prints the median time of each, the median of its ratios to cp + sync
-# of the same round, and its processor time. The order of cp and encode
-# alternates from round to round.
+# and prints the median time of each, its ratio to cp + sync (the median
+# over pairs of rounds, see ratios below), and its processor time. The order
+# of cp and encode alternates from round to round.
 #
-#   bench/codec/many.sh [FILES] [BIG] [BIG_MIB] [ROUNDS]    (defaults: 10000 8 256 5)
+#   bench/codec/many.sh [FILES] [BIG] [BIG_MIB] [ROUNDS]    (defaults: 10000 8 256 6)
 #
 # The small files have 4 KiB each, 100 to a folder. All sources are read into
 # the page cache first. Files go to a temporary folder under $BENCH_DIR
@@ -17,7 +17,8 @@ cd "$(dirname "$0")/../.."
 files=${1:-10000}
 big=${2:-8}
 big_mib=${3:-256}
-rounds=${4:-5}
+rounds=${4:-6}
+rounds=$(((rounds + 1) / 2 * 2))  # whole pairs
 build=${BUILD_DIR:-build}
 cli=$(realpath "$build/bin/tambril-cli")
 [ -x "$cli" ] || { echo "no $cli: build first (cmake --build $build)" >&2; exit 2; }
@@ -52,9 +53,14 @@ timed() {
 }
 median() { sort -g | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
-# The ratio of each round's two times, then their median: a change of the
-# disk's load between rounds cancels out.
-ratios() { paste "$1" "$2" | awk '{printf "%.3f\n", $1 / $2}' | median | awk '{printf "%.2f", $1}'; }
+# Whichever of two commands runs second in a round is slower on this disk
+# (the first has filled the disk's write cache), so rounds go in pairs with
+# the order swapped: the ratio of each pair's sums, then their median; a
+# change of the disk's load between pairs cancels out too.
+ratios() {
+  paste "$1" "$2" | awk '{a += $1; b += $2} NR % 2 == 0 {printf "%.3f\n", a / b; a = b = 0}' | median |
+    awk '{printf "%.2f", $1}'
+}
 
 rm -f ./*.t ./*.cpu
 peak=0
@@ -102,7 +108,7 @@ line() {  # NAME WHAT BASE: median time, median of the rounds' ratios to BASE, m
     "$( [ "$1" = "$3" ] && echo 1.00 || ratios "$1.t" "$3.t")" "$(median < "$1.cpu")"
 }
 echo
-echo "median of $rounds rounds (time, ratio to cp in the same round, processor time)"
+echo "median of $rounds rounds: time, ratio to cp + sync (median over pairs of rounds), processor time"
 echo "$files files of 4 KiB:"
 line cp "cp -r + sync" cp
 line enc "encode -r + sync" cp
