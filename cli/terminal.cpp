@@ -1,6 +1,7 @@
 #include "terminal.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -10,15 +11,20 @@
 namespace tambril::cli {
 namespace {
 
-volatile std::sig_atomic_t g_pendingSignal = 0;
-volatile std::sig_atomic_t g_inPass = 0;
+// Atomic, as the jobs of a many-file run read them beside the handler
+// (lock-free, so the handler may write them).
+std::atomic<int> g_pendingSignal{0};
+std::atomic<int> g_inPass{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 volatile std::sig_atomic_t g_echoFd = -1;
 termios g_savedTerminal;
 
 void OnSignal(int signal) {
+  const int savedErrno = errno;  // the interrupted code may be about to read it
   if (g_echoFd >= 0) ::tcsetattr(g_echoFd, TCSANOW, &g_savedTerminal);
   if (g_inPass) {
     g_pendingSignal = signal;
+    errno = savedErrno;
     return;
   }
   std::signal(signal, SIG_DFL);
