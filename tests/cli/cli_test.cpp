@@ -800,6 +800,10 @@ TEST_F(CliTest, InterruptedManyFileRunLeavesOnlyCompleteFiles) {
       EXPECT_EQ(fs::file_size(Path(folder + "/" + name)), (256u << 10) + 21) << name;
     }
     EXPECT_GE(coded, 1u);  // at least the group whose line was read
+    // Names are given in the files' order: the named files are the first ones.
+    for (std::size_t k = 0; k < coded; ++k) {
+      EXPECT_TRUE(fs::exists(Path(folder + "/f" + std::to_string(1000 + k) + ".tmb"))) << k;
+    }
   }
 }
 
