@@ -1,13 +1,25 @@
 #include "batch.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <csignal>
 #include <cstdio>
+#include <dirent.h>
+#include <fcntl.h>
 #include <filesystem>
 #include <memory>
-#include <set>
+#include <mutex>
+#include <sched.h>
+#include <string_view>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 #include "cli/commands.h"
 #include "cli/names.h"
@@ -25,21 +37,31 @@ bool HasTmb(const std::string& name) {
   return lower.find(".tmb") != std::string::npos;
 }
 
+// The entries of a folder come with their kind on most file systems, so
+// that only links (and entries of unknown kind) need a look of their own.
 void Walk(const fs::path& folder, bool encodedOnly, std::vector<std::string>& files) {
-  std::vector<std::string> names;
-  std::error_code ec;
-  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    names.push_back(it->path().filename().string());
+  std::vector<std::pair<std::string, unsigned char>> entries;
+  if (DIR* dir = ::opendir(folder.c_str())) {
+    while (const dirent* e = ::readdir(dir)) {
+      const std::string_view name = e->d_name;
+      if (name != "." && name != "..") entries.emplace_back(name, e->d_type);
+    }
+    ::closedir(dir);
   }
-  std::sort(names.begin(), names.end());
-  for (const auto& name : names) {
+  std::sort(entries.begin(), entries.end());
+  for (const auto& [name, type] : entries) {
     const fs::path p = folder / name;
-    struct stat own {}, target {};
-    if (::lstat(p.c_str(), &own) != 0) continue;
-    if (S_ISDIR(own.st_mode)) {
-      Walk(p, encodedOnly, files);  // a real folder; a link to one is not followed
-    } else if (::stat(p.c_str(), &target) == 0 && S_ISREG(target.st_mode)) {
-      if (HasTmb(name) == encodedOnly) files.push_back(p.string());
+    bool isFolder = type == DT_DIR, isFile = type == DT_REG;
+    if (type != DT_DIR && type != DT_REG) {
+      struct stat own {}, target {};
+      if (::lstat(p.c_str(), &own) != 0) continue;
+      isFolder = S_ISDIR(own.st_mode);  // a real folder; a link to one is not followed
+      isFile = !isFolder && ::stat(p.c_str(), &target) == 0 && S_ISREG(target.st_mode);
+    }
+    if (isFolder) {
+      Walk(p, encodedOnly, files);
+    } else if (isFile && HasTmb(name) == encodedOnly) {
+      files.push_back(p.string());
     }
   }
 }
@@ -50,63 +72,109 @@ struct Outcome {
   std::string line;  // "SOURCE -> TARGET", "TAG" or the failure
 };
 
-// A file written unnamed, waiting for the group's flush.
+// A file written unnamed, waiting for its group's flush.
 struct Pending {
   std::size_t index;
   fs::path target;
+  dev_t device;
+  std::uint64_t bytes;
   std::unique_ptr<codec::TargetFile> file;
 };
 
-// Files per group: each unnamed file holds two handles (file and folder).
-// The soft open-file limit is raised towards the hard one first, so that a
-// group, and the flush it shares, can be large.
-std::size_t GroupSize() {
-  constexpr std::size_t kMost = 2048;
+// Stops a job between two blocks when the run is interrupted.
+struct Stopped {};
+
+// Open files: every file that is being coded or waits for its group holds
+// two (the file and its folder), every job two more at most (its input and
+// the password check's), and the program keeps a few of its own.
+constexpr std::size_t kMostInGroup = 2048;
+constexpr std::size_t kOwnFiles = 24;
+// A group is flushed once this much is written, even if it has room for
+// more files, so that large files are named as they come.
+constexpr std::uint64_t kGroupBytes = std::uint64_t{256} << 20;
+// How often the run looks for a signal and redraws its bar.
+constexpr auto kTick = std::chrono::milliseconds(50);
+
+struct Sizes {
+  std::size_t jobs;
+  std::size_t slots;  // files being coded or waiting unnamed, at most
+};
+
+// Raises the soft open-file limit towards the hard one so that groups can be
+// large, then shares what there is between the jobs and the group.
+Sizes FitOpenFiles(std::size_t jobs) {
+  const rlim_t want = 2 * kMostInGroup + 2 * jobs + kOwnFiles;
   rlimit lim{};
-  if (::getrlimit(RLIMIT_NOFILE, &lim) != 0) return 1;
-  if (lim.rlim_cur != RLIM_INFINITY && lim.rlim_cur < 2 * kMost + 64) {
+  if (::getrlimit(RLIMIT_NOFILE, &lim) != 0) return {1, 1};
+  if (lim.rlim_cur != RLIM_INFINITY && lim.rlim_cur < want) {
     rlimit raised = lim;
-    raised.rlim_cur = lim.rlim_max == RLIM_INFINITY ? 2 * kMost + 64 : std::min<rlim_t>(lim.rlim_max, 2 * kMost + 64);
+    raised.rlim_cur = lim.rlim_max == RLIM_INFINITY ? want : std::min<rlim_t>(lim.rlim_max, want);
     if (::setrlimit(RLIMIT_NOFILE, &raised) == 0) lim = raised;
   }
-  std::size_t n = kMost;
-  if (lim.rlim_cur != RLIM_INFINITY) n = std::min<std::size_t>(n, lim.rlim_cur > 64 ? (lim.rlim_cur - 32) / 2 : 1);
-  return std::max<std::size_t>(n, 1);
+  const std::size_t open = lim.rlim_cur == RLIM_INFINITY ? want : static_cast<std::size_t>(lim.rlim_cur);
+  const std::size_t spare = open > kOwnFiles ? open - kOwnFiles : 0;
+  // A job needs four: its input, its check, and a slot of two.
+  jobs = std::clamp<std::size_t>(spare / 4, 1, jobs);
+  const std::size_t slots = spare > 2 * jobs ? (spare - 2 * jobs) / 2 : 1;
+  return {jobs, std::clamp<std::size_t>(slots, 1, kMostInGroup)};
 }
 
-// Flushes each file system of the group once, then names the files and
-// flushes each of their folders once.
-void NameGroup(std::vector<Pending>& group, std::vector<Outcome>& outcomes) {
-  std::set<dev_t> synced;
-  std::set<dev_t> failedDevices;
-  for (auto& p : group) {
-    struct stat st {};
-    if (::fstat(p.file->handle(), &st) != 0 || synced.count(st.st_dev) || failedDevices.count(st.st_dev)) continue;
-    try {
-      codec::SyncFileSystem(p.file->handle(), p.target);
-      synced.insert(st.st_dev);
-    } catch (const codec::CodecError&) {
-      failedDevices.insert(st.st_dev);
-    }
+// Flushes the file system that holds `handle` in a child process, so that a
+// signal can end this one without waiting for the disk; the child finishes
+// the flush by itself. Returns 0 or the error number.
+int SyncFileSystemApart(int handle) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    sigset_t all;
+    ::sigfillset(&all);
+    ::sigprocmask(SIG_BLOCK, &all, nullptr);
+    // Not holding the standard streams: whatever reads this program's
+    // output sees its end when the program ends.
+    for (int fd = 0; fd <= 2; ++fd) ::close(fd);
+    ::_exit(::syncfs(handle) == 0 ? 0 : errno > 0 && errno < 256 ? errno : EIO);
   }
-  std::set<fs::path> folders;
-  for (auto& p : group) {
-    struct stat st {};
-    ::fstat(p.file->handle(), &st);
-    Outcome& o = outcomes[p.index];
-    try {
-      if (failedDevices.count(st.st_dev)) throw codec::CodecError(codec::ErrorKind::WriteTarget, p.target);
-      p.file->commit(/*flushFolder=*/false);
-      folders.insert(p.target.parent_path());
+  int result = 0;
+  if (pid < 0) {
+    result = ::syncfs(handle) == 0 ? 0 : errno;
+  } else {
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0) {
+      if (errno != EINTR) {
+        status = -1;
+        break;
+      }
+    }
+    result = status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : EIO;
+  }
+  return result;
+}
+
+// Codes one file; a coded file comes back in `pending`, unnamed and
+// unflushed. Throws Stopped from the checkpoint.
+void CodeOne(BatchMode mode, const fs::path& file, const std::string& password,
+             const codec::CheckpointFn& checkpoint, std::uint64_t& size, Outcome& o,
+             std::unique_ptr<codec::TargetFile>& coded, fs::path& target) {
+  const codec::InputFile in(file);
+  size = in.size();
+  if (mode == BatchMode::Encode) {
+    target = EncodedTarget(file);  // a taken name is refused before anything is read
+    coded = codec::EncodeUnnamed(in, size, target, password, ExtensionTag(file), checkpoint);
+  } else {
+    const codec::CheckResult check = codec::CheckPassword(file, size, password);
+    if (!check.fits()) {
+      o.kind = Outcome::WrongPassword;
+      return;
+    }
+    if (mode == BatchMode::Check) {
       o.kind = Outcome::Done;
-    } catch (const codec::CodecError& e) {
-      o.kind = Outcome::Failed;
-      o.line = e.what();
+      o.line = PrintableTag(check.tag);
+      return;
     }
-    p.file.reset();
+    target = DecodedTarget(file, check.tag);
+    coded = codec::DecodeUnnamed(in, target, check, checkpoint);
   }
-  for (const auto& f : folders) codec::SyncFolder(f);
-  group.clear();
+  coded->finishUnflushed();
+  o.line = target.string();
 }
 
 void Print(const std::string& file, const Outcome& o, BatchMode mode, bool quiet) {
@@ -133,7 +201,351 @@ void Print(const std::string& file, const Outcome& o, BatchMode mode, bool quiet
   }
 }
 
+// One run: the jobs take the files in their order and code them; the
+// program's own thread flushes and names the groups, prints the lines in
+// the files' order, draws the bar and watches for signals.
+class Batch {
+ public:
+  Batch(BatchMode mode, const std::vector<std::string>& files, const std::string& password,
+        const BatchOptions& options)
+      : mode_(mode), files_(files), password_(password), options_(options),
+        outcomes_(files.size()), final_(files.size(), 0), coded_(files.size(), 0) {
+    const std::size_t wanted = options.jobs > 0 ? options.jobs : DefaultJobs();
+    const Sizes sizes = FitOpenFiles(std::clamp<std::size_t>(wanted, 1, std::max<std::size_t>(files.size(), 1)));
+    jobs_ = sizes.jobs;
+    slots_ = sizes.slots;
+    // Half the room: the jobs go on with the other half while a group is flushed.
+    flushAt_ = std::max<std::size_t>(1, slots_ / 2);
+    partial_ = std::make_unique<std::atomic<std::uint64_t>[]>(jobs_);
+  }
+
+  ~Batch() {
+    stopAndJoin();
+    for (const auto& [device, handle] : devices_) {
+      if (handle >= 0) ::close(handle);
+    }
+  }
+
+  int run();
+
+ private:
+  void work(std::size_t job);
+  void startFlush(std::unique_lock<std::mutex>& lock, std::size_t upTo);
+  void nameGroup(std::unique_lock<std::mutex>& lock);
+  void printUpTo(std::size_t end);
+  std::uint64_t bytesDone() const;
+  void stopAndJoin();
+
+  const BatchMode mode_;
+  const std::vector<std::string>& files_;
+  const std::string& password_;
+  const BatchOptions options_;
+  std::size_t jobs_ = 1, slots_ = 1, flushAt_ = 1;
+
+  std::mutex m_;
+  std::condition_variable slotFree_;  // a job may take the next file
+  std::condition_variable changed_;   // something for the program's thread
+  std::vector<Outcome> outcomes_;     // final once final_ says so, then fixed
+  std::vector<char> final_;
+  std::vector<char> coded_;           // written, waiting unnamed or named
+  std::size_t frontier_ = 0;          // the first file neither final nor coded
+  std::size_t next_ = 0;              // the next file a job takes
+  std::size_t inUse_ = 0;             // slots taken
+  std::size_t coding_ = 0;            // jobs coding a file
+  std::size_t finished_ = 0;          // files coded or failed
+  std::size_t running_ = 0;           // jobs not yet ended
+  std::atomic<bool> stop_{false};
+  std::vector<Pending> pending_;
+  std::uint64_t pendingBytes_ = 0;
+
+  // A flush makes the data of one group durable, and with it the names of
+  // the group before, which are given meanwhile: one flush per group.
+  std::vector<Pending> flushing_;                 // its files, still unnamed
+  std::vector<std::size_t> named_;                // named since the last flush began
+  std::vector<std::size_t> namesFlushing_;        // named before it began
+  bool flushRunning_ = false;
+  bool flushEnded_ = false;
+  std::vector<std::pair<dev_t, int>> flushResults_;  // per file system: 0 or the error
+  std::vector<std::pair<dev_t, int>> devices_;       // a handle on each file system written to
+  std::thread flusher_;
+
+  std::vector<std::thread> workers_;
+  std::atomic<std::uint64_t> bytesFinished_{0};
+  std::unique_ptr<std::atomic<std::uint64_t>[]> partial_;  // per job: the current file, about
+  std::size_t printed_ = 0;
+};
+
+void Batch::work(std::size_t job) {
+  std::unique_lock lock(m_);
+  for (;;) {
+    slotFree_.wait(lock, [&] { return stop_ || next_ >= files_.size() || inUse_ < slots_; });
+    if (stop_ || next_ >= files_.size()) break;
+    const std::size_t i = next_++;
+    ++inUse_;
+    ++coding_;
+    lock.unlock();
+
+    Outcome o;
+    std::unique_ptr<codec::TargetFile> coded;
+    fs::path target;
+    std::uint64_t size = 0, blocks = 0;
+    // Called before each block of at most a MiB: roughly how far the file is.
+    const codec::CheckpointFn checkpoint = [&] {
+      if (SignalPending() || stop_) throw Stopped{};
+      partial_[job].store(std::min(size, (blocks++) << 20), std::memory_order_relaxed);
+    };
+    bool stopped = false;
+    try {
+      CodeOne(mode_, files_[i], password_, checkpoint, size, o, coded, target);
+    } catch (const Stopped&) {
+      stopped = true;
+    } catch (const std::exception& e) {  // CodecError, and running out of memory
+      o.kind = Outcome::Failed;
+      o.line = e.what();
+      coded.reset();
+    }
+    dev_t device = 0;
+    if (coded) {
+      struct stat st {};
+      if (::fstat(coded->handle(), &st) == 0) device = st.st_dev;
+    }
+    bytesFinished_ += size;
+    partial_[job].store(0, std::memory_order_relaxed);
+
+    lock.lock();
+    --coding_;
+    if (stopped) {
+      --inUse_;
+      break;
+    }
+    ++finished_;
+    if (coded) {
+      pending_.push_back({i, target, device, size, std::move(coded)});
+      pendingBytes_ += size;
+      coded_[i] = 1;
+    } else {
+      --inUse_;
+      outcomes_[i] = std::move(o);
+      final_[i] = 1;
+      slotFree_.notify_one();
+    }
+    // The program's thread looks every tick anyway; it is woken early only
+    // when a group may be due (this job going on to the next file keeps
+    // coding).
+    const bool goingOn = !stop_ && next_ < files_.size() && inUse_ < slots_;
+    if ((coding_ == 0 && !goingOn) || pending_.size() >= flushAt_ || pendingBytes_ >= kGroupBytes ||
+        inUse_ + jobs_ > slots_) {
+      changed_.notify_one();
+    }
+  }
+  --running_;
+  changed_.notify_one();
+}
+
+// Hands the pending files before `upTo`, and the names given since the last
+// flush, to a flush of every file system written to, beside this thread.
+void Batch::startFlush(std::unique_lock<std::mutex>& lock, std::size_t upTo) {
+  flushing_.clear();
+  std::vector<Pending> later;
+  for (auto& p : pending_) (p.index < upTo ? flushing_ : later).push_back(std::move(p));
+  pending_ = std::move(later);
+  pendingBytes_ = 0;
+  for (const auto& p : pending_) pendingBytes_ += p.bytes;
+  namesFlushing_ = std::move(named_);
+  named_.clear();
+  flushRunning_ = true;
+  flushEnded_ = false;
+  for (const auto& p : flushing_) {
+    auto d = std::find_if(devices_.begin(), devices_.end(), [&](const auto& d) { return d.first == p.device; });
+    if (d == devices_.end()) d = devices_.insert(d, {p.device, -1});
+    // Without a handle the flush fails (EMFILE) and so do its files.
+    if (d->second < 0) d->second = ::fcntl(p.file->handle(), F_DUPFD_CLOEXEC, 0);
+  }
+  const auto devices = devices_;
+  lock.unlock();
+  if (flusher_.joinable()) flusher_.join();
+  flusher_ = std::thread([this, devices] {
+    std::vector<std::pair<dev_t, int>> results;
+    for (const auto& [device, handle] : devices) {
+      results.emplace_back(device, handle < 0 ? EMFILE : SyncFileSystemApart(handle));
+    }
+    std::lock_guard guard(m_);
+    flushResults_ = std::move(results);
+    flushEnded_ = true;
+    changed_.notify_one();
+  });
+  lock.lock();
+}
+
+// After a flush: the names it made durable are final, and the files whose
+// data it made durable are named, in their order.
+void Batch::nameGroup(std::unique_lock<std::mutex>& lock) {
+  for (const std::size_t i : namesFlushing_) final_[i] = 1;
+  namesFlushing_.clear();
+  std::vector<Pending> group = std::move(flushing_);
+  flushing_.clear();
+  const auto results = flushResults_;
+  flushEnded_ = false;
+  flushRunning_ = false;
+  lock.unlock();
+  std::sort(group.begin(), group.end(), [](const Pending& a, const Pending& b) { return a.index < b.index; });
+  std::vector<Outcome> named(group.size());
+  for (std::size_t k = 0; k < group.size(); ++k) {
+    Pending& p = group[k];
+    Outcome& o = named[k];
+    int error = 0;
+    for (const auto& [device, result] : results) {
+      if (device == p.device) error = result;
+    }
+    try {
+      if (error != 0) throw codec::CodecError(codec::ErrorKind::WriteTarget, p.target, error);
+      p.file->commit(/*flushFolder=*/false);
+      o.kind = Outcome::Done;
+      o.line = p.target.string();
+    } catch (const codec::CodecError& e) {
+      o.line = e.what();
+    }
+    p.file.reset();
+  }
+  lock.lock();
+  for (std::size_t k = 0; k < group.size(); ++k) {
+    const std::size_t i = group[k].index;
+    if (named[k].kind == Outcome::Done) {
+      named_.push_back(i);  // final once the next flush has made the name durable
+    } else {
+      final_[i] = 1;
+    }
+    outcomes_[i] = std::move(named[k]);
+  }
+  inUse_ -= group.size();
+  slotFree_.notify_all();
+}
+
+void Batch::printUpTo(std::size_t end) {
+  for (; printed_ < end; ++printed_) Print(files_[printed_], outcomes_[printed_], mode_, options_.quiet);
+  std::fflush(stdout);
+}
+
+std::uint64_t Batch::bytesDone() const {
+  std::uint64_t done = bytesFinished_;
+  for (std::size_t j = 0; j < jobs_; ++j) done += partial_[j].load(std::memory_order_relaxed);
+  return done;
+}
+
+void Batch::stopAndJoin() {
+  {
+    std::lock_guard guard(m_);
+    stop_ = true;
+  }
+  slotFree_.notify_all();
+  for (auto& w : workers_) {
+    if (w.joinable()) w.join();
+  }
+  if (flusher_.joinable()) flusher_.join();
+}
+
+int Batch::run() {
+  std::uint64_t totalBytes = 0;
+  const bool withBar = !options_.quiet && mode_ != BatchMode::Check && ::isatty(STDERR_FILENO) == 1;
+  if (withBar) {
+    for (const auto& f : files_) {
+      struct stat st {};
+      if (::stat(f.c_str(), &st) == 0 && S_ISREG(st.st_mode)) totalBytes += static_cast<std::uint64_t>(st.st_size);
+    }
+  }
+  RunBar bar(files_.size(), totalBytes, withBar);
+  PassMonitor monitor("", /*showBar=*/false);
+  running_ = jobs_;
+  for (std::size_t j = 0; j < jobs_; ++j) workers_.emplace_back([this, j] { work(j); });
+
+  auto lastDraw = std::chrono::steady_clock::now() - kTick;
+  try {
+    std::unique_lock lock(m_);
+    for (;;) {
+      changed_.wait_for(lock, kTick);
+      monitor.checkpoint();  // throws Interrupted after a signal
+      if (flushEnded_) nameGroup(lock);
+      // Only files all of whose predecessors are done or failed are named,
+      // so that the names given always stand for a run of files in order:
+      // an interruption leaves no named file without its line.
+      while (frontier_ < files_.size() && (final_[frontier_] || coded_[frontier_])) ++frontier_;
+      std::size_t ready = 0;
+      for (const auto& p : pending_) {
+        if (p.index < frontier_) ++ready;
+      }
+      const bool dataDue = ready > 0 && (coding_ == 0 || ready >= flushAt_ || pendingBytes_ >= kGroupBytes ||
+                                         inUse_ + jobs_ > slots_);
+      // The last names need a flush of their own.
+      const bool namesDue = !named_.empty() && running_ == 0 && pending_.empty();
+      if (!flushRunning_ && (dataDue || namesDue)) startFlush(lock, frontier_);
+      std::size_t printable = printed_;
+      while (printable < files_.size() && final_[printable]) ++printable;
+      const bool ended = running_ == 0 && pending_.empty() && !flushRunning_ && named_.empty();
+      const std::size_t finished = finished_;
+      lock.unlock();
+      const bool lines = printable > printed_;
+      if (lines) {
+        bar.clear();
+        printUpTo(printable);
+      }
+      const auto now = std::chrono::steady_clock::now();
+      if (!ended && (lines || now - lastDraw >= kTick)) {
+        bar.draw(finished, bytesDone());
+        lastDraw = now;
+      }
+      lock.lock();
+      if (ended) break;
+    }
+  } catch (const Interrupted& i) {
+    {
+      std::lock_guard guard(m_);
+      stop_ = true;
+    }
+    slotFree_.notify_all();
+    for (auto& w : workers_) w.join();
+    workers_.clear();
+    if (flusher_.joinable()) flusher_.detach();  // its flush goes on in a process of its own
+    std::size_t printable = printed_;
+    {
+      std::lock_guard guard(m_);
+      pending_.clear();  // unnamed: nothing of them stays
+      flushing_.clear();
+      // Named files are complete, even where the name itself may not yet be
+      // on disk: they are listed too.
+      for (const std::size_t n : named_) final_[n] = 1;
+      for (const std::size_t n : namesFlushing_) final_[n] = 1;
+      while (printable < files_.size() && final_[printable]) ++printable;
+    }
+    bar.clear();
+    printUpTo(printable);
+    std::fprintf(stderr, "tambril-cli: interrupted; the files listed as done are complete, no other was written\n");
+    DieOfSignal(i.signal);
+  }
+  stopAndJoin();
+  bar.finish();
+
+  std::size_t done = 0, skipped = 0, failed = 0;
+  for (const auto& o : outcomes_) {
+    done += o.kind == Outcome::Done;
+    skipped += o.kind == Outcome::WrongPassword;
+    failed += o.kind == Outcome::Failed;
+  }
+  if (!options_.quiet && mode_ != BatchMode::Check) {
+    std::printf("%zu done, %zu skipped (wrong password), %zu failed\n", done, skipped, failed);
+  }
+  return failed > 0 ? kExitFile : skipped > 0 ? kExitWrongPassword : kExitOk;
+}
+
 }  // namespace
+
+unsigned DefaultJobs() {
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  if (::sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0) {
+    return static_cast<unsigned>(CPU_COUNT(&set));
+  }
+  return std::max(1u, std::thread::hardware_concurrency());
+}
 
 std::vector<std::string> CollectFiles(const std::vector<std::string>& operands, bool recursive, bool encodedOnly) {
   std::vector<std::string> files;
@@ -150,77 +562,8 @@ std::vector<std::string> CollectFiles(const std::vector<std::string>& operands, 
 
 int RunBatch(BatchMode mode, const std::vector<std::string>& files, const std::string& password,
              const BatchOptions& options) {
-  std::vector<Outcome> outcomes(files.size());
-  std::vector<Pending> group;
-  const std::size_t groupSize = GroupSize();
-  std::size_t printed = 0;
-  const auto printDone = [&](std::size_t upTo) {
-    for (; printed < upTo; ++printed) Print(files[printed], outcomes[printed], mode, options.quiet);
-    std::fflush(stdout);
-  };
-  try {
-    PassMonitor monitor("");
-    const codec::CheckpointFn checkpoint = [&monitor] { monitor.checkpoint(); };
-    for (std::size_t i = 0; i < files.size(); ++i) {
-      checkpoint();
-      const fs::path file = files[i];
-      Outcome& o = outcomes[i];
-      try {
-        const codec::InputFile in(file);
-        const std::uint64_t size = in.size();
-        if (mode == BatchMode::Encode) {
-          const fs::path target = EncodedTarget(file);
-          if (codec::EntryExists(target)) throw codec::CodecError(codec::ErrorKind::TargetExists, target);
-          auto out = codec::EncodeUnnamed(in, size, target, password, ExtensionTag(file), checkpoint);
-          out->finishUnflushed();
-          o.line = target.string();
-          group.push_back({i, target, std::move(out)});
-        } else {
-          const codec::CheckResult check = codec::CheckPassword(file, size, password);
-          if (!check.fits()) {
-            o.kind = Outcome::WrongPassword;
-          } else if (mode == BatchMode::Check) {
-            o.kind = Outcome::Done;
-            o.line = PrintableTag(check.tag);
-          } else {
-            const fs::path target = DecodedTarget(file, check.tag);
-            if (codec::EntryExists(target)) throw codec::CodecError(codec::ErrorKind::TargetExists, target);
-            auto out = codec::DecodeUnnamed(in, target, check, checkpoint);
-            out->finishUnflushed();
-            o.line = target.string();
-            group.push_back({i, target, std::move(out)});
-          }
-        }
-      } catch (const codec::CodecError& e) {
-        o.kind = Outcome::Failed;
-        o.line = e.what();
-      }
-      if (group.size() >= groupSize) {
-        NameGroup(group, outcomes);
-        printDone(i + 1);
-      } else if (group.empty()) {
-        printDone(i + 1);
-      }
-    }
-    NameGroup(group, outcomes);
-    printDone(files.size());
-  } catch (const Interrupted& i) {
-    group.clear();  // unnamed: nothing of them stays
-    printDone(printed);
-    std::fprintf(stderr, "tambril-cli: interrupted; the files listed as done are complete, no other was written\n");
-    DieOfSignal(i.signal);
-  }
-
-  std::size_t done = 0, skipped = 0, failed = 0;
-  for (const auto& o : outcomes) {
-    done += o.kind == Outcome::Done;
-    skipped += o.kind == Outcome::WrongPassword;
-    failed += o.kind == Outcome::Failed;
-  }
-  if (!options.quiet && mode != BatchMode::Check) {
-    std::printf("%zu done, %zu skipped (wrong password), %zu failed\n", done, skipped, failed);
-  }
-  return failed > 0 ? kExitFile : skipped > 0 ? kExitWrongPassword : kExitOk;
+  Batch batch(mode, files, password, options);
+  return batch.run();
 }
 
 }  // namespace tambril::cli

@@ -40,10 +40,10 @@ constexpr std::string_view kProgram = "tambril-cli";
 
 constexpr std::string_view kUsage =
     "Usage: tambril-cli encode [--password-stdin] SOURCE [TARGET]\n"
-    "       tambril-cli encode [--password-stdin] [-r] [--quiet] SOURCE...\n"
-    "       tambril-cli check  [--password-stdin] [-r] FILE...\n"
+    "       tambril-cli encode [--password-stdin] [-r] [-j N] [--quiet] SOURCE...\n"
+    "       tambril-cli check  [--password-stdin] [-r] [-j N] FILE...\n"
     "       tambril-cli decode [--password-stdin] FILE [TARGET]\n"
-    "       tambril-cli decode [--password-stdin] [-r] [--quiet] FILE...\n"
+    "       tambril-cli decode [--password-stdin] [-r] [-j N] [--quiet] FILE...\n"
     "       tambril-cli show FILE\n"
     "       tambril-cli --help | --version\n";
 
@@ -63,13 +63,15 @@ constexpr std::string_view kHelp =
     "  show     prints FILE's text as the viewer shows it: RTF files as text,\n"
     "           any other file byte for byte as Windows-1252 characters.\n"
     "\n"
-    "Given more than two files, or -r, encode and decode code every file beside\n"
-    "itself under its proposed name, with one password for all; decode skips\n"
-    "a file the password does not fit. One line per file, then a summary.\n"
+    "Given more than two files, -r or -j, encode and decode code every file\n"
+    "beside itself under its proposed name, with one password for all; decode\n"
+    "skips a file the password does not fit. One line per file in the order of\n"
+    "the files, then a summary; on a terminal one progress bar for the run.\n"
     "  -r       walks the folders among the files (links to folders are not\n"
     "           followed); decode takes only names containing \".tmb\", encode\n"
     "           only the others.\n"
-    "  --quiet  prints nothing but failures.\n"
+    "  -j N     codes N files at once (default: one per processor).\n"
+    "  --quiet  prints nothing but failures, and no progress bar.\n"
     "\n"
     "The password is typed on the terminal without echo. With --password-stdin\n"
     "it is the first line of standard input instead (UTF-8, no confirmation).\n"
@@ -102,8 +104,19 @@ struct Arguments {
   bool help = false;
   bool recursive = false;
   bool quiet = false;
+  unsigned jobs = 0;  // -j N; 0 when not given
   std::vector<std::string> operands;
 };
+
+// The N of -j: a whole number from 1 to 4096.
+std::optional<unsigned> ParseJobs(const std::string& text) {
+  if (text.empty() || text.size() > 4 || text.find_first_not_of("0123456789") != std::string::npos) {
+    return std::nullopt;
+  }
+  const unsigned n = static_cast<unsigned>(std::stoul(text));
+  if (n < 1 || n > 4096) return std::nullopt;
+  return n;
+}
 
 // Options may stand anywhere before "--"; "-" alone is a file name.
 std::optional<Arguments> Parse(const std::vector<std::string>& args, int& exitCode) {
@@ -122,6 +135,15 @@ std::optional<Arguments> Parse(const std::vector<std::string>& args, int& exitCo
       a.recursive = true;
     } else if (options && s == "--quiet" && (a.command == "encode" || a.command == "decode")) {
       a.quiet = true;
+    } else if (options && s.rfind("-j", 0) == 0 && a.command != "show") {
+      // "-j N" or "-jN"
+      const std::string value = s.size() > 2 ? s.substr(2) : i + 1 < args.size() ? args[++i] : std::string();
+      const auto jobs = ParseJobs(value);
+      if (!jobs) {
+        exitCode = UsageError(a.command + ": -j expects a number of files to code at once, from 1 to 4096");
+        return std::nullopt;
+      }
+      a.jobs = *jobs;
     } else if (options && s.size() > 1 && s[0] == '-') {
       exitCode = UsageError(a.command + ": unknown option '" + s + "'");
       return std::nullopt;
@@ -192,10 +214,10 @@ std::optional<std::string> TypedPassword(const Arguments& a, const fs::path& fil
 // Runs one coding pass with its progress bar on the terminal. A signal stops
 // the pass at its next block and ends the program after the pass has unwound
 // and left no target behind.
-int RunPass(const char* label, const fs::path& target,
+int RunPass(const char* label, bool quiet, const fs::path& target,
             const std::function<void(const codec::ProgressFn&, const codec::CheckpointFn&)>& pass) {
   try {
-    PassMonitor monitor(label);
+    PassMonitor monitor(label, !quiet);
     pass([&monitor](int v) { monitor.report(v); }, [&monitor] { monitor.checkpoint(); });
   } catch (const codec::CodecError& e) {
     return Fail(kExitFile, e.what());
@@ -206,8 +228,8 @@ int RunPass(const char* label, const fs::path& target,
   return kExitOk;
 }
 
-// More than two files, or -r: every file beside itself.
-bool ManyFiles(const Arguments& a) { return a.recursive || a.operands.size() > 2; }
+// More than two files, -r or -j: every file beside itself.
+bool ManyFiles(const Arguments& a) { return a.recursive || a.jobs > 0 || a.operands.size() > 2; }
 
 int Encode(const Arguments& a) {
   if (a.operands.empty()) return UsageError("encode: expected SOURCE [TARGET] or SOURCE...");
@@ -216,7 +238,7 @@ int Encode(const Arguments& a) {
     const auto files = CollectFiles(a.operands, a.recursive, false);
     const auto password = NewPassword(a, a.operands[0], exitCode);
     if (!password) return exitCode;
-    return RunBatch(BatchMode::Encode, files, *password, {a.recursive, a.quiet});
+    return RunBatch(BatchMode::Encode, files, *password, {a.recursive, a.quiet, a.jobs});
   }
   const fs::path source = a.operands[0];
   const auto in = OpenInput(source, exitCode);
@@ -227,7 +249,7 @@ int Encode(const Arguments& a) {
 
   const auto password = NewPassword(a, source, exitCode);
   if (!password) return exitCode;
-  return RunPass("encoding", target, [&](const codec::ProgressFn& progress, const codec::CheckpointFn& checkpoint) {
+  return RunPass("encoding", a.quiet, target, [&](const codec::ProgressFn& progress, const codec::CheckpointFn& checkpoint) {
     codec::Encode(*in, in->size(), target, *password, ExtensionTag(source), progress, checkpoint);
   });
 }
@@ -270,11 +292,11 @@ std::optional<codec::CheckResult> CheckFile(const Arguments& a, const fs::path& 
 int Check(const Arguments& a) {
   if (a.operands.empty()) return UsageError("check: expected FILE...");
   int exitCode = kExitOk;
-  if (a.recursive || a.operands.size() > 1) {
+  if (a.recursive || a.jobs > 0 || a.operands.size() > 1) {
     const auto files = CollectFiles(a.operands, a.recursive, true);
     const auto password = TypedPassword(a, a.operands[0], exitCode);
     if (!password) return exitCode;
-    return RunBatch(BatchMode::Check, files, *password, {a.recursive, a.quiet});
+    return RunBatch(BatchMode::Check, files, *password, {a.recursive, a.quiet, a.jobs});
   }
   std::unique_ptr<codec::InputFile> in;
   const auto check = CheckFile(a, a.operands[0], nullptr, in, exitCode);
@@ -290,7 +312,7 @@ int Decode(const Arguments& a) {
     const auto files = CollectFiles(a.operands, a.recursive, true);
     const auto password = TypedPassword(a, a.operands[0], exitCode);
     if (!password) return exitCode;
-    return RunBatch(BatchMode::Decode, files, *password, {a.recursive, a.quiet});
+    return RunBatch(BatchMode::Decode, files, *password, {a.recursive, a.quiet, a.jobs});
   }
   const fs::path file = a.operands[0];
   const std::optional<fs::path> given =
@@ -300,7 +322,7 @@ int Decode(const Arguments& a) {
   const auto check = CheckFile(a, file, given ? &*given : nullptr, in, exitCode);
   if (!check) return exitCode;
   const fs::path target = given ? *given : DecodedTarget(file, check->tag);
-  return RunPass("decoding", target, [&](const codec::ProgressFn& progress, const codec::CheckpointFn& checkpoint) {
+  return RunPass("decoding", a.quiet, target, [&](const codec::ProgressFn& progress, const codec::CheckpointFn& checkpoint) {
     codec::Decode(*in, target, *check, progress, checkpoint);
   });
 }

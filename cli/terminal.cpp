@@ -1,22 +1,30 @@
 #include "terminal.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <iterator>
 #include <unistd.h>
 
 namespace tambril::cli {
 namespace {
 
-volatile std::sig_atomic_t g_pendingSignal = 0;
-volatile std::sig_atomic_t g_inPass = 0;
+// Atomic, as the jobs of a many-file run read them beside the handler
+// (lock-free, so the handler may write them).
+std::atomic<int> g_pendingSignal{0};
+std::atomic<int> g_inPass{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 volatile std::sig_atomic_t g_echoFd = -1;
 termios g_savedTerminal;
 
 void OnSignal(int signal) {
+  const int savedErrno = errno;  // the interrupted code may be about to read it
   if (g_echoFd >= 0) ::tcsetattr(g_echoFd, TCSANOW, &g_savedTerminal);
   if (g_inPass) {
     g_pendingSignal = signal;
+    errno = savedErrno;
     return;
   }
   std::signal(signal, SIG_DFL);
@@ -93,7 +101,10 @@ void DieOfSignal(int signal) {
   ::_exit(128 + signal);
 }
 
-PassMonitor::PassMonitor(std::string label) : label_(std::move(label)), bar_(::isatty(STDERR_FILENO) == 1) {
+bool SignalPending() { return g_pendingSignal != 0; }
+
+PassMonitor::PassMonitor(std::string label, bool showBar)
+    : label_(std::move(label)), bar_(showBar && ::isatty(STDERR_FILENO) == 1) {
   g_pendingSignal = 0;
   g_inPass = 1;
 }
@@ -130,6 +141,67 @@ void PassMonitor::draw(int value) {
   std::fputs(line.c_str(), stderr);
   std::fflush(stderr);
   drawn_ = true;
+}
+
+std::string BytesOfTotal(std::uint64_t done, std::uint64_t total) {
+  static constexpr const char* kUnits[] = {"bytes", "KiB", "MiB", "GiB", "TiB"};
+  std::size_t unit = 0;
+  double scale = 1;
+  while (unit + 1 < std::size(kUnits) && total >= scale * 1024) {
+    scale *= 1024;
+    ++unit;
+  }
+  char text[96];
+  if (unit == 0) {
+    std::snprintf(text, sizeof text, "%llu of %llu bytes", static_cast<unsigned long long>(done),
+                  static_cast<unsigned long long>(total));
+  } else {
+    std::snprintf(text, sizeof text, "%.1f of %.1f %s", static_cast<double>(done) / scale,
+                  static_cast<double>(total) / scale, kUnits[unit]);
+  }
+  return text;
+}
+
+RunBar::RunBar(std::size_t files, std::uint64_t bytes, bool show)
+    : files_(files), bytes_(bytes), show_(show && ::isatty(STDERR_FILENO) == 1) {}
+
+RunBar::~RunBar() { clear(); }
+
+void RunBar::draw(std::size_t filesDone, std::uint64_t bytesDone) {
+  if (!show_) return;
+  filesDone = std::min(filesDone, files_);
+  bytesDone = std::min(bytesDone, bytes_);
+  // Bytes fill the bar; a run of empty files is counted by its files.
+  const double part = bytes_ > 0 ? static_cast<double>(bytesDone) / static_cast<double>(bytes_)
+                      : files_ > 0 ? static_cast<double>(filesDone) / static_cast<double>(files_)
+                                   : 1.0;
+  const int filled = static_cast<int>(part * kBarWidth);
+  std::string line = "[";
+  line.append(static_cast<std::size_t>(filled), '#');
+  line.append(static_cast<std::size_t>(kBarWidth - filled), '.');
+  line += "] " + std::to_string(filesDone) + "/" + std::to_string(files_) + " files, " +
+          BytesOfTotal(bytesDone, bytes_);
+  if (drawn_ && line == last_) return;
+  std::fputs(("\r\033[K" + line).c_str(), stderr);
+  std::fflush(stderr);
+  last_ = std::move(line);
+  drawn_ = true;
+}
+
+void RunBar::clear() {
+  if (!drawn_) return;
+  std::fputs("\r\033[K", stderr);
+  std::fflush(stderr);
+  drawn_ = false;
+}
+
+void RunBar::finish() {
+  if (!show_) return;
+  draw(files_, bytes_);
+  std::fputs("\n", stderr);
+  std::fflush(stderr);
+  drawn_ = false;
+  show_ = false;
 }
 
 }  // namespace tambril::cli

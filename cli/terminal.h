@@ -1,6 +1,8 @@
 #pragma once
 // What tambril-cli does with the terminal and with signals: typing without
 // echo, the progress bar on stderr, and stopping a pass cleanly on Ctrl-C.
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <termios.h>
 
@@ -33,6 +35,10 @@ struct Interrupted {
   int signal;
 };
 
+// Whether a signal that ends the program came in during a pass; any thread
+// may ask.
+bool SignalPending();
+
 // Ends the program by `signal` with its default action.
 [[noreturn]] void DieOfSignal(int signal);
 
@@ -42,7 +48,9 @@ struct Interrupted {
 // signal came in.
 class PassMonitor {
  public:
-  explicit PassMonitor(std::string label);
+  // Without `showBar` nothing is drawn (--quiet, or a many-file run with its
+  // own bar).
+  explicit PassMonitor(std::string label, bool showBar = true);
   ~PassMonitor();
   PassMonitor(const PassMonitor&) = delete;
   PassMonitor& operator=(const PassMonitor&) = delete;
@@ -57,5 +65,32 @@ class PassMonitor {
   bool drawn_ = false;
   bool started_ = false;
 };
+
+// The one bar of a many-file run on stderr when it is a terminal: files done
+// of the total, and bytes done of the total ("[#####...] 3/10 files, 1.5 of
+// 4.0 MiB"). Lines printed meanwhile go above it: clear() before them,
+// draw() after. finish() draws it full and ends its line, so that it stays.
+class RunBar {
+ public:
+  RunBar(std::size_t files, std::uint64_t bytes, bool show);
+  ~RunBar();
+  RunBar(const RunBar&) = delete;
+  RunBar& operator=(const RunBar&) = delete;
+
+  bool shown() const { return show_; }
+  void draw(std::size_t filesDone, std::uint64_t bytesDone);
+  void clear();
+  void finish();
+
+ private:
+  std::size_t files_;
+  std::uint64_t bytes_;
+  bool show_;
+  bool drawn_ = false;
+  std::string last_;
+};
+
+// "1.5 of 4.0 MiB": both amounts in the unit that suits the total.
+std::string BytesOfTotal(std::uint64_t done, std::uint64_t total);
 
 }  // namespace tambril::cli
