@@ -11,6 +11,7 @@
 #include <QTextCharFormat>
 #include <QTextCursor>
 
+#include <algorithm>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -270,12 +271,17 @@ class DocumentSink final : public Sink {
   QTextBlockFormat blockFormat_;
 };
 
+// The text alone; with `write` given it is handed over in pieces as it
+// grows, so that memory stays bounded whatever the length.
 class PlainTextSink final : public Sink {
  public:
+  explicit PlainTextSink(const std::function<void(QStringView)>* write = nullptr) : write_(write) {}
+
   void Text(const QString& text, const CharProps&, const Tables&) override {
     if (paragraphEnded_) out_ += u'\n';
     paragraphEnded_ = false;
     out_ += text;
+    if (write_ && out_.size() >= kPiece) Flush();
   }
   void EndParagraph(const ParaProps&, const CharProps&, const Tables&) override {
     if (paragraphEnded_) out_ += u'\n';
@@ -284,7 +290,10 @@ class PlainTextSink final : public Sink {
   void PictureAt(const Picture&, const CharProps& chars, const Tables& tables) override {
     Text(QString(), chars, tables);  // not shown, but it opens its paragraph
   }
-  void Finish(const ParaProps&, const CharProps&, const Tables&) override {}
+  bool WantsPictures() const override { return false; }
+  void Finish(const ParaProps&, const CharProps&, const Tables&) override {
+    if (write_) Flush();
+  }
 
   QString Take() {
     out_.replace(QChar::LineSeparator, u'\n');
@@ -292,6 +301,14 @@ class PlainTextSink final : public Sink {
   }
 
  private:
+  static constexpr qsizetype kPiece = 1 << 16;
+  void Flush() {
+    out_.replace(QChar::LineSeparator, u'\n');
+    if (!out_.isEmpty()) (*write_)(out_);
+    out_.resize(0);
+  }
+
+  const std::function<void(QStringView)>* write_;
   QString out_;
   bool paragraphEnded_ = false;
 };
@@ -378,6 +395,48 @@ QString RtfToPlainText(QByteArrayView rtf) {
   PlainTextSink sink;
   Parse(rtf, sink);
   return sink.Take();
+}
+
+void StreamPlainText(const ReadFn& read, const std::function<void(QStringView)>& write) {
+  // The head decides whether this is RTF: read on through a byte order mark
+  // and white space until the header's first bytes are there.
+  QByteArray head;
+  bool ended = false;
+  const auto headDecides = [&] {
+    qsizetype i = head.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    while (i < head.size() && (head[i] == ' ' || head[i] == '\t' || head[i] == '\r' || head[i] == '\n')) ++i;
+    return head.size() - i >= 5;
+  };
+  while (!ended && !headDecides()) {
+    const qsizetype had = head.size();
+    head.resize(had + (1 << 16));
+    const qsizetype n = read(head.data() + had, 1 << 16);
+    head.resize(had + std::max<qsizetype>(n, 0));
+    ended = n <= 0;
+  }
+  if (!LooksLikeRtf(head)) {
+    std::vector<char> block(1 << 16);
+    for (QByteArrayView piece = head; !piece.isEmpty();) {
+      write(Cp1252Text(piece));
+      const qsizetype n = ended ? 0 : read(block.data(), static_cast<qsizetype>(block.size()));
+      ended = n <= 0;
+      piece = QByteArrayView(block.data(), std::max<qsizetype>(n, 0));
+    }
+    return;
+  }
+  // The head first, then the rest of the stream.
+  qsizetype served = 0;
+  const ReadFn rest = [&](char* to, qsizetype max) -> qsizetype {
+    if (served < head.size()) {
+      const qsizetype n = std::min(max, head.size() - served);
+      std::copy_n(head.constData() + served, n, to);
+      served += n;
+      return n;
+    }
+    return ended ? 0 : read(to, max);
+  };
+  PlainTextSink sink(&write);
+  Parse(rest, sink);
 }
 
 }  // namespace tambril::rtf

@@ -11,11 +11,9 @@ class QPainter;
 
 #include <functional>
 
-namespace tambril::rtf {
+#include "rtf_parser.h"
 
-// The largest RTF file read as a document; the viewer shows nothing larger,
-// and the command line's show prints a larger one as its 8-bit text.
-inline constexpr qsizetype kMaxRichBytes = qsizetype{256} * 1024 * 1024;
+namespace tambril::rtf {
 
 // Replaces the content of `doc` with the document that `rtf` describes:
 // fonts, sizes, bold/italic/underline/strike-out, colours, paragraphs with
@@ -57,5 +55,9 @@ void DrawTableCells(QPainter& painter, QTextDocument& doc, const QRectF& area, b
 // paragraphs and forced line breaks end with '\n' (none after the last
 // paragraph).
 QString RtfToPlainText(QByteArrayView rtf);
+
+// The same text for a stream of any length (see ReadFn), handed to `write`
+// piece by piece as it is read, in memory bounded whatever the length.
+void StreamPlainText(const ReadFn& read, const std::function<void(QStringView)>& write);
 
 }  // namespace tambril::rtf
