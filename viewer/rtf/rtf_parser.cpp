@@ -90,6 +90,8 @@ class Parser {
   // Moves the unread rest of the window to its start and reads more after it.
   void Refill();
 
+  // Text bytes from pos_ on, taken in one sweep (see Run).
+  void PlainBytes(qsizetype size);
   // A byte of text (raw or from \'hh) in the current code page.
   void TextByte(unsigned char byte, bool escaped);
   // A UTF-16 unit of text, routed by the destination.
@@ -243,11 +245,17 @@ void Parser::Run() {
             ++pos_;
           break;
         }
-        ++pos_;
         if (fallbackLeft_ > 0) {
+          ++pos_;
           --fallbackLeft_;
           break;
         }
+        if (cur_.dest == Dest::Text && !cur_.chars.hidden && highSurrogate_ == 0 && !cellParPending_ &&
+            pendingTabs_ == 0 && cur_.chars == runChars_) {
+          PlainBytes(size);
+          break;
+        }
+        ++pos_;
         TextByte(static_cast<unsigned char>(c), false);
     }
   }
@@ -255,6 +263,36 @@ void Parser::Run() {
   FlushRun();
   ResolveCellParagraph();
   sink_.Finish(cur_.para, cur_.chars, tables_);
+}
+
+void Parser::PlainBytes(qsizetype size) {
+  // Most of a document is text bytes in the format of the run before them:
+  // they are decoded in one sweep, up to the next byte that steers the
+  // parser and short of the length at which a paragraph may be ended.
+  const qsizetype room = kLongParagraph - 1 - paraLength_;
+  const qsizetype end = std::min(size, pos_ + std::max<qsizetype>(room, 0));
+  const qsizetype from = pos_;
+  const qsizetype had = run_.size();
+  run_.resize(had + (end - from));
+  char16_t* out = reinterpret_cast<char16_t*>(run_.data()) + had;
+  qsizetype n = 0;
+  while (pos_ < end) {
+    const auto byte = static_cast<unsigned char>(data_[pos_]);
+    if (byte == '\\' || byte == '{' || byte == '}' || byte < 0x20) break;
+    const char16_t unit = Decode(byte);
+    if (unit < 0x20 || QChar::isSurrogate(unit) || unit == 0xFDD0 || unit == 0xFDD1 ||
+        unit == QChar::ParagraphSeparator)
+      break;
+    out[n++] = unit;
+    ++pos_;
+  }
+  run_.resize(had + n);
+  paraLength_ += n;
+  if (n > 0) paraHasContent_ = true;
+  if (pos_ == from) {  // a byte the sweep leaves to the parser's rules
+    ++pos_;
+    TextByte(static_cast<unsigned char>(data_[from]), false);
+  }
 }
 
 void Parser::OpenGroup() {
