@@ -174,14 +174,20 @@ constexpr qsizetype kJoinedLength = 8192;
 // Builds the document through one cursor. A paragraph's format is known
 // only at its mark, so its runs wait until then and the block is inserted
 // with its formats in one step; the final \par of a file thus leaves no
-// empty paragraph behind.
+// empty paragraph behind. Text in one format goes in with one insertion,
+// also across paragraphs joined by line breaks: each insertion costs a
+// look-up in the document's fragments, more than the characters do.
 class DocumentSink final : public Sink {
  public:
   DocumentSink(QTextDocument& doc, const std::function<void(int)>& afterParagraph)
       : cursor_(&doc), afterParagraph_(afterParagraph) {}
 
   void Text(const QString& text, const CharProps& chars, const Tables& tables) override {
-    runs_.emplace_back(text, Format(chars, tables));
+    const Cached& f = Format(chars, tables);
+    if (!runs_.empty() && runs_.back().id == f.id)
+      runs_.back().text += text;
+    else
+      runs_.push_back({text, f.format, f.id});
   }
 
   void EndParagraph(const ParaProps& para, const CharProps& chars,
@@ -194,66 +200,93 @@ class DocumentSink final : public Sink {
     const QImage image = Decode(picture, own);
     QSizeF size = DrawnSize(picture, own);
     if (size.isEmpty()) size = QSizeF(32, 32);  // a frame of no known size
+    const QString mark(QChar::ObjectReplacementCharacter);
     if (!image.isNull()) {
       QTextImageFormat f;
-      f.merge(Format(chars, tables));
+      f.merge(Format(chars, tables).format);
       const QString name = QStringLiteral("tambril-picture:%1").arg(++pictures_);
       cursor_.document()->addResource(QTextDocument::ImageResource, QUrl(name), image);
       f.setName(name);
       f.setWidth(size.width());
       f.setHeight(size.height());
-      runs_.emplace_back(QString(QChar::ObjectReplacementCharacter), f);
+      runs_.push_back({mark, f, nextId_++});
     } else {
-      QTextCharFormat f = Format(chars, tables);
+      QTextCharFormat f = Format(chars, tables).format;
       f.setObjectType(kPictureFrame);
       f.setProperty(QTextFormat::ImageWidth, size.width());
       f.setProperty(QTextFormat::ImageHeight, size.height());
-      runs_.emplace_back(QString(QChar::ObjectReplacementCharacter), f);
+      runs_.push_back({mark, f, nextId_++});
     }
   }
 
   void Finish(const ParaProps& para, const CharProps& chars, const Tables& tables) override {
     if (!runs_.empty() || firstBlock_) WriteParagraph(para, chars, tables);
+    Flush();
   }
 
  private:
+  struct Run {
+    QString text;
+    QTextCharFormat format;
+    quint64 id = 0;  // equal ids: equal formats
+  };
+  struct Cached {
+    QTextCharFormat format;
+    quint64 id = 0;
+  };
+
   void WriteParagraph(const ParaProps& para, const CharProps& chars, const Tables& tables) {
     if (!(para == lastPara_) || !haveBlockFormat_) {
       blockFormat_ = ToBlockFormat(para);
       lastPara_ = para;
       haveBlockFormat_ = true;
     }
-    const QTextCharFormat& markFormat = Format(chars, tables);
+    const Cached& mark = Format(chars, tables);
     if (firstBlock_) {
       // The document's one empty block.
       cursor_.setBlockFormat(blockFormat_);
-      cursor_.setBlockCharFormat(markFormat);
+      cursor_.setBlockCharFormat(mark.format);
       firstBlock_ = false;
     } else if (blocks_ >= kMaxBlocks && blockLength_ < kJoinedLength) {
-      cursor_.insertText(QString(QChar::LineSeparator), markFormat);
+      Add({QString(QChar::LineSeparator), mark.format, mark.id});
       ++blockLength_;
     } else {
-      cursor_.insertBlock(blockFormat_, markFormat);
+      Flush();
+      cursor_.insertBlock(blockFormat_, mark.format);
       ++blocks_;
       blockLength_ = 0;
     }
-    for (const auto& [text, format] : runs_) {
-      cursor_.insertText(text, format);
-      blockLength_ += text.size();
+    for (Run& run : runs_) {
+      blockLength_ += run.text.size();
+      Add(std::move(run));
     }
     runs_.clear();
-    if (afterParagraph_) afterParagraph_(cursor_.position());
+    if (afterParagraph_) afterParagraph_(cursor_.position() + static_cast<int>(waiting_.text.size()));
+  }
+
+  // Text after the cursor's position, not yet inserted.
+  void Add(Run run) {
+    if (waiting_.id != run.id) {
+      Flush();
+      waiting_ = std::move(run);
+    } else {
+      waiting_.text += run.text;
+    }
+  }
+  void Flush() {
+    if (!waiting_.text.isEmpty()) cursor_.insertText(waiting_.text, waiting_.format);
+    waiting_ = Run{};
   }
 
   // Documents switch between a handful of formats; building a format and
   // having the document look it up again costs more than the parsing.
-  const QTextCharFormat& Format(const CharProps& chars, const Tables& tables) {
+  const Cached& Format(const CharProps& chars, const Tables& tables) {
     if (tables.version != formatsVersion_ || formats_.size() > 4096) {
       formats_.clear();
       formatsVersion_ = tables.version;
     }
     auto [it, added] = formats_.try_emplace(chars);
-    if (added) it->second = ToCharFormat(chars, tables);
+    if (added) it->second = {ToCharFormat(chars, tables), nextId_++};
     return it->second;
   }
 
@@ -263,8 +296,10 @@ class DocumentSink final : public Sink {
   bool firstBlock_ = true;
   int blocks_ = 1;
   qsizetype blockLength_ = 0;  // characters of the last block
-  std::vector<std::pair<QString, QTextCharFormat>> runs_;  // of the open paragraph
-  std::unordered_map<CharProps, QTextCharFormat, CharPropsHash> formats_;
+  std::vector<Run> runs_;  // of the open paragraph
+  Run waiting_;
+  quint64 nextId_ = 1;
+  std::unordered_map<CharProps, Cached, CharPropsHash> formats_;
   int formatsVersion_ = -1;
   ParaProps lastPara_;
   bool haveBlockFormat_ = false;
