@@ -174,9 +174,9 @@ constexpr qsizetype kJoinedLength = 8192;
 // Builds the document through one cursor. A paragraph's format is known
 // only at its mark, so its runs wait until then and the block is inserted
 // with its formats in one step; the final \par of a file thus leaves no
-// empty paragraph behind. Text in one format goes in with one insertion,
-// also across paragraphs joined by line breaks: each insertion costs a
-// look-up in the document's fragments, more than the characters do.
+// empty paragraph behind. Runs in one format go in with one insertion:
+// each insertion costs a look-up in the document's fragments, more than
+// the characters do.
 class DocumentSink final : public Sink {
  public:
   DocumentSink(QTextDocument& doc, const std::function<void(int)>& afterParagraph)
@@ -248,7 +248,10 @@ class DocumentSink final : public Sink {
       cursor_.setBlockCharFormat(mark.format);
       firstBlock_ = false;
     } else if (blocks_ >= kMaxBlocks && blockLength_ < kJoinedLength) {
-      Add({QString(QChar::LineSeparator), mark.format, mark.id});
+      // A line break of its own: thousands of them in one insertion make a
+      // paragraph that the text box takes minutes to lay out.
+      Flush();
+      cursor_.insertText(QString(QChar::LineSeparator), mark.format);
       ++blockLength_;
     } else {
       Flush();
