@@ -325,7 +325,6 @@ int WriteOut(std::string_view bytes) {
 int ShowRtf(const codec::InputFile& in, std::uint64_t size) {
   std::uint64_t offset = 0;
   int rc = kExitOk;
-  std::string utf8;
   rtf::StreamPlainText(
       [&](char* to, qsizetype max) -> qsizetype {
         if (rc != kExitOk) return 0;
@@ -333,10 +332,8 @@ int ShowRtf(const codec::InputFile& in, std::uint64_t size) {
         offset += n;
         return static_cast<qsizetype>(n);
       },
-      [&](QStringView text) {
-        if (rc != kExitOk) return;
-        utf8 = text.toString().toStdString();
-        rc = WriteOut(utf8);
+      [&](std::string_view utf8) {
+        if (rc == kExitOk) rc = WriteOut(utf8);
       });
   return rc;
 }

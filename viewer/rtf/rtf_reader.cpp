@@ -12,6 +12,8 @@
 #include <QTextCursor>
 
 #include <algorithm>
+#include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -309,11 +311,39 @@ class DocumentSink final : public Sink {
   QTextBlockFormat blockFormat_;
 };
 
-// The text alone; with `write` given it is handed over in pieces as it
-// grows, so that memory stays bounded whatever the length.
+// Appends `text` to `out` as UTF-8; a surrogate without its partner
+// becomes U+FFFD.
+void AppendUtf8(std::string& out, QStringView text) {
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    char32_t c = text[i].unicode();
+    if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+      c = QChar::surrogateToUcs4(static_cast<char16_t>(c), text[++i].unicode());
+    else if (QChar::isSurrogate(c))
+      c = 0xFFFD;
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (c >> 18));
+      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+}
+
+// The text alone; with `write` given it is handed over as UTF-8 in pieces
+// as it grows, through buffers that are reused, so that memory stays
+// bounded whatever the length.
 class PlainTextSink final : public Sink {
  public:
-  explicit PlainTextSink(const std::function<void(QStringView)>* write = nullptr) : write_(write) {}
+  explicit PlainTextSink(const std::function<void(std::string_view)>* write = nullptr) : write_(write) {}
 
   void Text(const QString& text, const CharProps&, const Tables&) override {
     if (paragraphEnded_) out_ += u'\n';
@@ -342,12 +372,15 @@ class PlainTextSink final : public Sink {
   static constexpr qsizetype kPiece = 1 << 16;
   void Flush() {
     out_.replace(QChar::LineSeparator, u'\n');
-    if (!out_.isEmpty()) (*write_)(out_);
+    utf8_.clear();
+    AppendUtf8(utf8_, out_);
+    if (!utf8_.empty()) (*write_)(utf8_);
     out_.resize(0);
   }
 
-  const std::function<void(QStringView)>* write_;
+  const std::function<void(std::string_view)>* write_;
   QString out_;
+  std::string utf8_;
   bool paragraphEnded_ = false;
 };
 
@@ -435,7 +468,7 @@ QString RtfToPlainText(QByteArrayView rtf) {
   return sink.Take();
 }
 
-void StreamPlainText(const ReadFn& read, const std::function<void(QStringView)>& write) {
+void StreamPlainText(const ReadFn& read, const std::function<void(std::string_view)>& write) {
   // The head decides whether this is RTF: read on through a byte order mark
   // and white space until the header's first bytes are there.
   QByteArray head;
@@ -454,8 +487,11 @@ void StreamPlainText(const ReadFn& read, const std::function<void(QStringView)>&
   }
   if (!LooksLikeRtf(head)) {
     std::vector<char> block(1 << 16);
+    std::string utf8;
     for (QByteArrayView piece = head; !piece.isEmpty();) {
-      write(Cp1252Text(piece));
+      utf8.clear();
+      codec::AppendCp1252AsUtf8(utf8, std::string_view(piece.data(), static_cast<size_t>(piece.size())));
+      write(utf8);
       const qsizetype n = ended ? 0 : read(block.data(), static_cast<qsizetype>(block.size()));
       ended = n <= 0;
       piece = QByteArrayView(block.data(), std::max<qsizetype>(n, 0));

@@ -10,6 +10,7 @@
 class QPainter;
 
 #include <functional>
+#include <string_view>
 
 #include "rtf_parser.h"
 
@@ -57,7 +58,8 @@ void DrawTableCells(QPainter& painter, QTextDocument& doc, const QRectF& area, b
 QString RtfToPlainText(QByteArrayView rtf);
 
 // The same text for a stream of any length (see ReadFn), handed to `write`
-// piece by piece as it is read, in memory bounded whatever the length.
-void StreamPlainText(const ReadFn& read, const std::function<void(QStringView)>& write);
+// as UTF-8 piece by piece as it is read, in memory bounded whatever the
+// length.
+void StreamPlainText(const ReadFn& read, const std::function<void(std::string_view)>& write);
 
 }  // namespace tambril::rtf
