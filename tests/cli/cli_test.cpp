@@ -585,8 +585,8 @@ TEST_F(CliTest, ShowWritesEachByteAsItsWindows1252Character) {
 }
 
 // However large the file (here 100 GB, all of it a hole), show streams its
-// text in a little memory; an RTF file beyond what the viewer shows
-// formatted is shown as its 8-bit text, as the viewer does.
+// text in a little memory; a file named .rtf without an RTF header is shown
+// as its 8-bit text, as the viewer does.
 TEST_F(CliTest, ShowStreamsAnySizeInLittleMemory) {
   const fs::path huge = Write("h.rtf", "");
   fs::resize_file(huge, std::uintmax_t{100} << 30);
