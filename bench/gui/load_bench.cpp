@@ -5,9 +5,7 @@
 // with it, the longest time the window thread then went without its 20 ms
 // timer tick while the viewer finishes its work (3 s), the time until the
 // whole text is there to search, a search that finds nothing, and the peak memory
-// of the process above what it used before the load, and the processor time
-// (all threads) the process spent from the click until the whole text was
-// there, which a loaded machine does not stretch. Run each case in its
+// of the process above what it used before the load. Run each case in its
 // own process, as run.sh does, so that the peak belongs to that case alone.
 //
 // `gui_load_bench show FILE` loads FILE the same way and leaves the viewer
@@ -26,7 +24,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
-#include <sys/resource.h>
 #include <random>
 
 #include "file_dialog/selpr6.h"
@@ -36,13 +33,6 @@
 #include "session/session.h"
 
 namespace {
-
-// Processor time of the whole process so far, in ms.
-long long CpuMs() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000LL + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1000;
-}
 
 // A field of /proc/self/status in KiB (VmRSS, VmHWM).
 long StatusKiB(const char* field) {
@@ -189,7 +179,6 @@ int main(int argc, char** argv) {
   });
 
   QElapsedTimer clock, sinceClick;
-  const long long cpuBefore = CpuMs();
   clock.start();
   sinceClick.start();
   dialog.Command2_Click();
@@ -213,17 +202,16 @@ int main(int argc, char** argv) {
   ticker.stop();
   viewer.RichTextBox1->textLength();  // waits for a formatted text still being read
   const qint64 wholeMs = sinceClick.elapsed();
-  const long long cpuMs = CpuMs() - cpuBefore;
   clock.restart();
   const qint64 found = viewer.RichTextBox1->locate(QStringLiteral("nirgends"), 0, 0);
   const qint64 findMs = clock.elapsed();
 
   const long hwm = StatusKiB("VmHWM:");
   const double grewMiB = (std::max(hwm, hwmBefore) - rssBefore) / 1024.0;
-  std::printf("%-9s %6.1f MiB  load+record %5lld ms  paint viewer %4lld ms  longest gap %4lld ms  whole text %5lld ms (cpu %5lld ms)  find (miss) %5lld ms  "
+  std::printf("%-9s %6.1f MiB  load+record %5lld ms  paint viewer %4lld ms  longest gap %4lld ms  whole text %5lld ms  find (miss) %5lld ms  "
               "peak above start %7.1f MiB (%.2fx file)  shown %s\n",
               qPrintable(kind), fileMiB, static_cast<long long>(loadMs), static_cast<long long>(paintMs),
-              static_cast<long long>(longestGap), static_cast<long long>(wholeMs), cpuMs, static_cast<long long>(findMs), grewMiB, grewMiB / fileMiB,
+              static_cast<long long>(longestGap), static_cast<long long>(wholeMs), static_cast<long long>(findMs), grewMiB, grewMiB / fileMiB,
               viewer.RichTextBox1->isPlain() ? "plain" : "formatted");
   if (found >= 0) std::printf("  (unexpected match)\n");
   tambril::Windows::clear();
