@@ -16,8 +16,6 @@
 #include <unistd.h>
 #include <vector>
 
-#include <QGuiApplication>
-#include <QTextDocument>
 
 #include "cli/batch.h"
 #include "cli/names.h"
@@ -343,20 +341,23 @@ int WriteOut(std::string_view bytes) {
   return kExitOk;
 }
 
-// Only RTF files the viewer shows formatted are read whole; the size is
-// measured once, so a file that grows meanwhile is read no further.
+// The text the viewer shows, read and written piece by piece in a little
+// memory whatever the size; the size is measured once, so a file that
+// grows meanwhile is read no further.
 int ShowRtf(const codec::InputFile& in, std::uint64_t size) {
-  std::string raw(static_cast<std::size_t>(size), '\0');
-  raw.resize(in.readAt(0, raw.data(), raw.size()));
-  // QTextDocument needs a GUI application, but no screen.
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  int argc = 1;
-  char name[] = "tambril-cli";
-  char* argv[] = {name, nullptr};
-  QGuiApplication app(argc, argv);
-  QTextDocument doc;
-  rtf::LoadRtf(QByteArrayView(raw.data(), static_cast<qsizetype>(raw.size())), doc);
-  return WriteOut(doc.toPlainText().toStdString());
+  std::uint64_t offset = 0;
+  int rc = kExitOk;
+  rtf::StreamPlainText(
+      [&](char* to, qsizetype max) -> qsizetype {
+        if (rc != kExitOk) return 0;
+        const auto n = in.readAt(offset, to, static_cast<std::size_t>(std::min<std::uint64_t>(max, size - offset)));
+        offset += n;
+        return static_cast<qsizetype>(n);
+      },
+      [&](std::string_view utf8) {
+        if (rc == kExitOk) rc = WriteOut(utf8);
+      });
+  return rc;
 }
 
 // Block by block through two buffers that are reused, so that any length
@@ -383,10 +384,7 @@ int Show(const Arguments& a) {
   try {
     codec::InputFile in(path);
     const std::uint64_t size = in.size();
-    // A larger RTF file is shown as its 8-bit text, as in the viewer, and
-    // streamed like any other file.
-    const bool rich = IsRtfPath(path) && size <= static_cast<std::uint64_t>(rtf::kMaxRichBytes);
-    rc = rich ? ShowRtf(in, size) : ShowPlain(in);
+    rc = IsRtfPath(path) ? ShowRtf(in, size) : ShowPlain(in);
   } catch (const codec::CodecError& e) {
     return Fail(kExitFile, e.what());
   }

@@ -11,6 +11,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QThread>
+#include <QTimer>
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
@@ -81,13 +82,18 @@ RichTextBox::RichTextBox(QWidget* parent) : QStackedWidget(parent) {
   addWidget(rich_);
   addWidget(plain_);
   rich_->installEventFilter(this);
+  rich_->viewport()->installEventFilter(this);
   plain_->installEventFilter(this);
+  pendingTimer_ = new QTimer(this);
+  pendingTimer_->setInterval(20);
+  connect(pendingTimer_, &QTimer::timeout, this, &RichTextBox::applyPendingSelection);
   clear();
 }
 
 RichTextBox::~RichTextBox() { cancelLoading(); }
 
 void RichTextBox::cancelLoading() {
+  dropPendingSelection();
   shownPreview_ = false;
   if (!loading_) return;
   loading_->cancel = true;
@@ -272,8 +278,12 @@ QTextCursor RichTextBox::richRange(std::int64_t start, std::int64_t count) const
   start = std::clamp<std::int64_t>(start, 0, len);
   count = std::clamp<std::int64_t>(count, 0, len - start);
   QTextCursor c(rich_->document());
+  // Inside an edit block a cursor does not ask the layout where its
+  // position lies, which would lay out all the text before it.
+  c.beginEditBlock();
   c.setPosition(static_cast<int>(start));
   c.setPosition(static_cast<int>(start + count), QTextCursor::KeepAnchor);
+  c.endEditBlock();
   return c;
 }
 
@@ -332,18 +342,51 @@ void RichTextBox::select(std::int64_t start, std::int64_t count) {
     plain_->select(start, count);
     return;
   }
+  dropPendingSelection();
+  const std::int64_t len = textLength();
+  start = std::clamp<std::int64_t>(start, 0, len);
+  count = std::clamp<std::int64_t>(count, 0, len - start);
+  const QTextBlock last = rich_->document()->findBlock(static_cast<int>(start + count));
+  if (last.isValid() && last.layout() && last.layout()->lineCount() == 0) {
+    pending_ = {start, count};
+    platform::Current().setPointer(window(), platform::Pointer::Busy);
+    pendingTimer_->start();
+    return;
+  }
   rich_->setTextCursor(richRange(start, count));
   rich_->ensureCursorVisible();
 }
 
+void RichTextBox::applyPendingSelection() {
+  if (pending_.start < 0) {
+    dropPendingSelection();
+    return;
+  }
+  const QTextBlock last = rich_->document()->findBlock(static_cast<int>(pending_.start + pending_.count));
+  if (last.isValid() && last.layout() && last.layout()->lineCount() == 0) return;
+  const PendingSelection p = pending_;
+  dropPendingSelection();
+  rich_->setTextCursor(richRange(p.start, p.count));
+  rich_->ensureCursorVisible();
+}
+
+void RichTextBox::dropPendingSelection() {
+  if (!pendingTimer_->isActive() && pending_.start < 0) return;
+  pendingTimer_->stop();
+  pending_ = {};
+  platform::Current().setPointer(window(), platform::Pointer::Normal);
+}
+
 std::int64_t RichTextBox::selectionStart() const {
   waitForLoading(true);
-  return isPlain() ? plain_->selectionStart() : rich_->textCursor().selectionStart();
+  if (isPlain()) return plain_->selectionStart();
+  return pending_.start >= 0 ? pending_.start : rich_->textCursor().selectionStart();
 }
 
 std::int64_t RichTextBox::selectionLength() const {
   waitForLoading(true);
   if (isPlain()) return plain_->selectionLength();
+  if (pending_.start >= 0) return pending_.count;
   const QTextCursor c = rich_->textCursor();
   return c.selectionEnd() - c.selectionStart();
 }
@@ -354,6 +397,11 @@ bool RichTextBox::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress && (watched == rich_ || watched == plain_)) {
     emit keyDown(static_cast<QKeyEvent*>(event)->key());
   }
+  // The user moves the text cursor himself: a selection still waiting for
+  // the layout is given up.
+  if ((event->type() == QEvent::KeyPress && watched == rich_) ||
+      (event->type() == QEvent::MouseButtonPress && watched == rich_->viewport()))
+    dropPendingSelection();
   return QStackedWidget::eventFilter(watched, event);
 }
 

@@ -14,6 +14,7 @@ class QTextCursor;
 class QEventLoop;
 class QTextDocument;
 class QTextEdit;
+class QTimer;
 
 namespace tambril {
 
@@ -89,6 +90,9 @@ class RichTextBox : public QStackedWidget {
   void waitForLoading(bool whole) const;
 
   std::int64_t richFind(const QString& word, std::int64_t start, bool wholeWord, bool matchCase) const;
+  // Selects in the rich text once the layout has reached the selection.
+  void applyPendingSelection();
+  void dropPendingSelection();
 
   QTextEdit* rich_;
   PlainTextView* plain_;
@@ -102,6 +106,16 @@ class RichTextBox : public QStackedWidget {
   mutable BlockCache blockCache_;
   std::shared_ptr<Loading> loading_;
   bool shownPreview_ = false;  // the start of the text being read is shown
+  // A selection in formatted text beyond what is laid out yet: putting the
+  // text cursor there would lay out everything before it at once, which
+  // takes seconds in a large text. It waits for the layout, which goes on
+  // in steps, and counts as the selection meanwhile.
+  struct PendingSelection {
+    std::int64_t start = -1;
+    std::int64_t count = 0;
+  };
+  PendingSelection pending_;
+  QTimer* pendingTimer_;
   QEventLoop* waitLoop_ = nullptr;
 };
 

@@ -592,8 +592,8 @@ TEST_F(CliTest, ShowWritesEachByteAsItsWindows1252Character) {
 }
 
 // However large the file (here 100 GB, all of it a hole), show streams its
-// text in a little memory; an RTF file beyond what the viewer shows
-// formatted is shown as its 8-bit text, as the viewer does.
+// text in a little memory; a file named .rtf without an RTF header is shown
+// as its 8-bit text, as the viewer does.
 TEST_F(CliTest, ShowStreamsAnySizeInLittleMemory) {
   const fs::path huge = Write("h.rtf", "");
   fs::resize_file(huge, std::uintmax_t{100} << 30);
@@ -623,6 +623,25 @@ TEST_F(CliTest, ShowReadsRtfWithoutAScreen) {
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_NE(r.out.find("Hallo"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("Welt"), std::string::npos) << r.out;
+
+  // A large RTF file, most of it picture data, prints its text too and
+  // never its code: 12 MiB with a paragraph between pictures.
+  std::string big = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\n";
+  const std::string hex(64, 'a');
+  for (int i = 0; big.size() < (std::size_t{12} << 20); ++i) {
+    big += "Absatz " + std::to_string(i) + " \\'e4{\\pict\\pngblip ";
+    for (int line = 0; line < 1000; ++line) big += hex + "\r\n";
+    big += "}\\par\n";
+  }
+  big += "Ende}";
+  Write("gross.rtf", big);
+  const CliResult large = RunCli({"show", Path("gross.rtf").string()}, "", noPlatform);
+  EXPECT_EQ(large.exitCode, 0) << large.err;
+  EXPECT_EQ(large.out.find("\\"), std::string::npos);
+  EXPECT_EQ(large.out.find("aaaa"), std::string::npos);
+  EXPECT_EQ(large.out.rfind("Absatz 0 \xC3\xA4\n", 0), 0u) << large.out.substr(0, 100);
+  EXPECT_NE(large.out.find("\nAbsatz 150 \xC3\xA4\n"), std::string::npos);
+  EXPECT_EQ(large.out.substr(large.out.size() - 5), "\nEnde");
 }
 
 }  // namespace

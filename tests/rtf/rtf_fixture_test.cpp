@@ -7,6 +7,10 @@
 // Word's binary pictures.
 #include <gtest/gtest.h>
 
+#include <QAbstractTextDocumentLayout>
+#include <QImage>
+#include <QPainter>
+
 #include <QImage>
 #include <QTextImageFormat>
 #include <QUrl>
@@ -229,6 +233,45 @@ TEST(RtfFixture, TableBordersAndShadingFromLibreOffice) {
   EXPECT_EQ(TableCellsOf(BlockOf(*doc, "Nord")).size(), 2);
   EXPECT_TRUE(TableCellsOf(BlockOf(*doc, "Ende")).isEmpty());
   EXPECT_TRUE(TableCellsOf(BlockOf(*doc, "Gartenplan")).isEmpty());
+
+  // Drawn as the viewer draws it: shading, then text and picture, then the
+  // borders on top.
+  doc->setTextWidth(500);
+  RegisterPictureFrames(*doc);
+  const QRectF all(QPointF(0, 0), doc->size());
+  QImage image(all.size().toSize(), QImage::Format_RGB32);
+  image.fill(Qt::white);
+  {
+    QPainter painter(&image);
+    DrawTableCells(painter, *doc, all, true);
+    doc->drawContents(&painter, all);
+    DrawTableCells(painter, *doc, all, false);
+  }
+  const auto count = [&](QRectF area, QColor colour) {
+    int n = 0;
+    area = area.intersected(QRectF(image.rect()));
+    for (int y = int(area.top()); y < int(area.bottom()); ++y)
+      for (int x = int(area.left()); x < int(area.right()); ++x) n += QColor(image.pixel(x, y)) == colour;
+    return n;
+  };
+  const QTextBlock beet = doc->findBlock(doc->toPlainText().indexOf(u"Beet"));
+  const QRectF row = doc->documentLayout()->blockBoundingRect(beet);
+  const qreal x0 = row.left() + beet.blockFormat().leftMargin();
+  const qreal between = x0 + 680 / 15.0, right = x0 + 1645 / 15.0;
+  // A vertical line at the row's start, between its cells and at its end,
+  // each as high as the row; the first cell yellow, the second not.
+  for (const qreal x : {x0, between, right - 1})
+    EXPECT_GE(count(QRectF(x - 1, row.top(), 3, row.height()), Qt::black), int(row.height()) - 1) << x;
+  EXPECT_GT(count(QRectF(x0, row.top(), between - x0, row.height()), QColor(255, 255, 0)), 100);
+  EXPECT_EQ(count(QRectF(between, row.top(), right - between, row.height()), QColor(255, 255, 0)), 0);
+  EXPECT_EQ(count(QRectF(right + 2, row.top(), 100, row.height()), Qt::black), 0);
+  // The picture, its 48 x 32 pixels drawn at twice their size.
+  const QImage own(QImage::fromData(Fixture("picture.png")));
+  int blue = 0;
+  for (int y = 0; y < own.height(); ++y)
+    for (int x = 0; x < own.width(); ++x) blue += QColor(own.pixel(x, y)) == QColor(30, 60, 200);
+  ASSERT_GT(blue, 100);
+  EXPECT_GE(count(all, QColor(30, 60, 200)), 4 * blue * 9 / 10);
 }
 
 TEST(RtfFixture, BinaryPictureDataIsSkipped) {

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QTextImageFormat>
 #include <QUrl>
+#include <algorithm>
 #include <random>
 
 #include "rtf_test_util.h"
@@ -12,14 +13,31 @@
 namespace tambril::rtf::test {
 namespace {
 
-// Loads through both outputs and checks that they agree on the text (data
-// that is not RTF is left to QTextDocument's own plain-text rules).
+// The text of `rtf` read as a stream that delivers at most `step` bytes
+// per read.
+QString Streamed(QByteArrayView rtf, qsizetype step) {
+  qsizetype at = 0;
+  QString text;
+  StreamPlainText(
+      [&](char* to, qsizetype max) {
+        const qsizetype n = std::min({max, step, rtf.size() - at});
+        std::copy_n(rtf.data() + at, n, to);
+        at += n;
+        return n;
+      },
+      [&](std::string_view piece) { text += QString::fromUtf8(piece.data(), static_cast<qsizetype>(piece.size())); });
+  return text;
+}
+
+// Loads through all three outputs and checks that they agree on the text
+// (data that is not RTF is left to QTextDocument's own plain-text rules).
 QString LoadBoth(QByteArrayView rtf) {
   const QString plain = RtfToPlainText(rtf);
   const auto doc = Load(rtf);
   if (rtf.startsWith("{\\rtf")) {
     EXPECT_EQ(RawText(*doc), plain);
   }
+  EXPECT_EQ(Streamed(rtf, 3), plain);
   return plain;
 }
 
@@ -162,8 +180,12 @@ TEST(RtfRobustness, HostilePictures) {
     const QImage pixels = doc->resource(QTextDocument::ImageResource, QUrl(f.toImageFormat().name())).value<QImage>();
     EXPECT_EQ(f.isImageFormat(), c.decoded);
     EXPECT_EQ(!pixels.isNull(), c.decoded);
-    if (!c.decoded) EXPECT_EQ(f.objectType(), kPictureFrame);
-    if (!pixels.isNull()) EXPECT_LE(pixels.width(), 1000);
+    if (!c.decoded) {
+      EXPECT_EQ(f.objectType(), kPictureFrame);
+    }
+    if (!pixels.isNull()) {
+      EXPECT_LE(pixels.width(), 1000);
+    }
   }
   // A metafile's frame: 2540 x 1270 hundredths of a millimetre are 96 x 48 pixels.
   const auto frame = Load("{\\rtf1 {\\pict\\emfblip\\picw2540\\pich1270 0100}}");
@@ -187,6 +209,34 @@ TEST(RtfRobustness, TruncatedAtAnyPointShowsAPrefix) {
       if (cut % 53 == 0) LoadBoth(rtf.first(cut));
     }
   }
+}
+
+// A stream is read in windows; what lies across a window's end (a control
+// word, an escape, picture digits, binary data counted by \\bin) is read as
+// it is in data read whole.
+TEST(RtfRobustness, StreamReadInWindowsGivesTheSameText) {
+  QByteArray rtf = "\xEF\xBB\xBF  \r\n{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}}";
+  std::mt19937 rng(5);
+  for (int i = 0; rtf.size() < (qsizetype{5} << 20); ++i) {
+    switch (rng() % 6) {
+      case 0: rtf += QByteArray("Wort{\\b fett}\\'e4\\u8364?\\par ").repeated(50); break;
+      case 1: rtf += "{\\pict\\pngblip " + QByteArray(static_cast<qsizetype>(rng() % 300000), 'a') + "}"; break;
+      case 2: {
+        const qsizetype n = static_cast<qsizetype>(rng() % 300000);
+        rtf += "{\\pict\\bin" + QByteArray::number(n) + " " + QByteArray(n, '}') + "}x";
+        break;
+      }
+      case 3: rtf += "{\\f1 \\'61}\\line "; break;
+      case 4: rtf += "{\\*\\unbekannt " + QByteArray(static_cast<qsizetype>(rng() % 100000), 'z') + "}"; break;
+      case 5: rtf += QByteArray::number(i) + " "; break;
+    }
+  }
+  rtf += "}";
+  const QString whole = RtfToPlainText(rtf);
+  EXPECT_GT(whole.size(), 1000);
+  for (const qsizetype step : {qsizetype{1} << 30, qsizetype{4093}}) EXPECT_TRUE(Streamed(rtf, step) == whole) << step;
+  // Not RTF: each byte as its character, however it is read.
+  EXPECT_TRUE(Streamed(QByteArray(3, ' ') + QByteArray(200000, '\xe4'), 7) == QString(3, u' ') + QString(200000, u'\u00e4'));
 }
 
 TEST(RtfRobustness, NotRtfAtAll) {

@@ -178,6 +178,12 @@ TEST_F(ViewerTest, LargeFormattedTextArrivesWhole) {
   EXPECT_TRUE(box.text(0, whole.size()) == whole);
   EXPECT_EQ(box.find("Ende", 0, RichTextBox::MatchCase), whole.size() - 4);
   EXPECT_EQ(box.selectedText(), QStringLiteral("Ende"));
+  // A selection beyond what is laid out is made once the layout, going on
+  // in steps, has reached it.
+  for (int step = 0; step < 100000 && !box.richView()->textCursor().hasSelection(); ++step)
+    QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  EXPECT_EQ(box.richView()->textCursor().selectedText(), QStringLiteral("Ende"));
+  EXPECT_EQ(box.selectionStart(), whole.size() - 4);
   EXPECT_EQ(box.richView()->document()->characterCount(), whole.size() + 1);
 
   box.loadRtf(rtf);

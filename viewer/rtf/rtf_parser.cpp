@@ -55,10 +55,22 @@ constexpr int HexValue(char c) {
   return -1;
 }
 
+// A stream is read in windows of this many bytes; a token is read only
+// while at least kLookahead bytes follow it in the window, or the stream
+// has ended, so that no token is cut at a window's end (control words and
+// numbers longer than that, which no writer produces, may be).
+constexpr qsizetype kWindow = qsizetype{1} << 20;
+constexpr qsizetype kLookahead = qsizetype{64} << 10;
+
 class Parser {
  public:
   Parser(QByteArrayView data, Sink& sink) : data_(data), sink_(sink) {
     docTable_ = &codePages_.Table(1252);
+    keepPictures_ = sink.WantsPictures();
+  }
+  Parser(const ReadFn& read, Sink& sink) : Parser(QByteArrayView(), sink) {
+    read_ = &read;
+    ended_ = false;
   }
 
   void Run();
@@ -75,7 +87,11 @@ class Parser {
   void SetDestination(Dest dest);
   void PictureWord(Kw kw, int param);
   void EndPicture();
+  // Moves the unread rest of the window to its start and reads more after it.
+  void Refill();
 
+  // Text bytes from pos_ on, taken in one sweep (see Run).
+  void PlainBytes(qsizetype size);
   // A byte of text (raw or from \'hh) in the current code page.
   void TextByte(unsigned char byte, bool escaped);
   // A UTF-16 unit of text, routed by the destination.
@@ -97,6 +113,15 @@ class Parser {
   QByteArrayView data_;
   qsizetype pos_ = 0;
   Sink& sink_;
+  // A stream being read: the window that data_ shows, and whether the
+  // stream has ended (always for data given whole).
+  const ReadFn* read_ = nullptr;
+  QByteArray window_;
+  bool ended_ = true;
+  qsizetype binaryLeft_ = 0;  // bytes of \binN still to skip beyond the window
+  bool binaryToPicture_ = false;
+  bool started_ = false;  // the header's opening brace was found
+  bool keepPictures_ = true;
   Tables tables_;
   CodePages codePages_;
   const ByteTable* docTable_ = nullptr;
@@ -140,13 +165,44 @@ class Parser {
   int red_ = -1, green_ = -1, blue_ = -1;
 };
 
+void Parser::Refill() {
+  window_.remove(0, pos_);
+  pos_ = 0;
+  const qsizetype kept = window_.size();
+  window_.resize(std::max(kWindow, kept + kLookahead));
+  qsizetype filled = kept;
+  while (filled < window_.size()) {
+    const qsizetype n = (*read_)(window_.data() + filled, window_.size() - filled);
+    if (n <= 0) {
+      ended_ = true;
+      break;
+    }
+    filled += n;
+  }
+  window_.resize(filled);
+  data_ = window_;
+}
+
 void Parser::Run() {
-  // Anything before the header's opening brace (white space, a byte order
-  // mark) is not part of the document.
-  const qsizetype size = data_.size();
-  const qsizetype open = data_.indexOf('{');
-  pos_ = open < 0 ? size : open;
-  while (pos_ < size && !done_) {
+  while (!done_) {
+    if (!ended_ && data_.size() - pos_ < kLookahead) Refill();
+    const qsizetype size = data_.size();
+    if (pos_ >= size) break;
+    if (binaryLeft_ > 0) {
+      const qsizetype n = std::min(binaryLeft_, size - pos_);
+      if (binaryToPicture_) picture_.data.append(data_.sliced(pos_, n));
+      pos_ += n;
+      binaryLeft_ -= n;
+      continue;
+    }
+    if (!started_) {
+      // Anything before the header's opening brace (white space, a byte
+      // order mark) is not part of the document.
+      const qsizetype open = data_.sliced(pos_).indexOf('{');
+      pos_ = open < 0 ? size : pos_ + open;
+      started_ = open >= 0;
+      continue;
+    }
     const char c = data_[pos_];
     switch (c) {
       case '{':
@@ -177,7 +233,7 @@ void Parser::Run() {
             if (pictureNibble_ < 0) {
               pictureNibble_ = v;
             } else {
-              picture_.data.append(static_cast<char>(pictureNibble_ * 16 + v));
+              if (keepPictures_) picture_.data.append(static_cast<char>(pictureNibble_ * 16 + v));
               pictureNibble_ = -1;
             }
           }
@@ -189,11 +245,17 @@ void Parser::Run() {
             ++pos_;
           break;
         }
-        ++pos_;
         if (fallbackLeft_ > 0) {
+          ++pos_;
           --fallbackLeft_;
           break;
         }
+        if (cur_.dest == Dest::Text && !cur_.chars.hidden && highSurrogate_ == 0 && !cellParPending_ &&
+            pendingTabs_ == 0 && cur_.chars == runChars_) {
+          PlainBytes(size);
+          break;
+        }
+        ++pos_;
         TextByte(static_cast<unsigned char>(c), false);
     }
   }
@@ -201,6 +263,36 @@ void Parser::Run() {
   FlushRun();
   ResolveCellParagraph();
   sink_.Finish(cur_.para, cur_.chars, tables_);
+}
+
+void Parser::PlainBytes(qsizetype size) {
+  // Most of a document is text bytes in the format of the run before them:
+  // they are decoded in one sweep, up to the next byte that steers the
+  // parser and short of the length at which a paragraph may be ended.
+  const qsizetype room = kLongParagraph - 1 - paraLength_;
+  const qsizetype end = std::min(size, pos_ + std::max<qsizetype>(room, 0));
+  const qsizetype from = pos_;
+  const qsizetype had = run_.size();
+  run_.resize(had + (end - from));
+  char16_t* out = reinterpret_cast<char16_t*>(run_.data()) + had;
+  qsizetype n = 0;
+  while (pos_ < end) {
+    const auto byte = static_cast<unsigned char>(data_[pos_]);
+    if (byte == '\\' || byte == '{' || byte == '}' || byte < 0x20) break;
+    const char16_t unit = Decode(byte);
+    if (unit < 0x20 || QChar::isSurrogate(unit) || unit == 0xFDD0 || unit == 0xFDD1 ||
+        unit == QChar::ParagraphSeparator)
+      break;
+    out[n++] = unit;
+    ++pos_;
+  }
+  run_.resize(had + n);
+  paraLength_ += n;
+  if (n > 0) paraHasContent_ = true;
+  if (pos_ == from) {  // a byte the sweep leaves to the parser's rules
+    ++pos_;
+    TextByte(static_cast<unsigned char>(data_[from]), false);
+  }
 }
 
 void Parser::OpenGroup() {
@@ -298,8 +390,13 @@ void Parser::ReadControl() {
     if (fallbackLeft_ > 0) --fallbackLeft_;
     if (hasParam && param > 0) {
       const qsizetype n = std::min<qsizetype>(param, size - pos_);
-      if (cur_.dest == Dest::Picture && !starPending_) picture_.data.append(data_.sliced(pos_, n));
+      const bool toPicture = keepPictures_ && cur_.dest == Dest::Picture && !starPending_;
+      if (toPicture) picture_.data.append(data_.sliced(pos_, n));
       pos_ += n;
+      if (!ended_ && n < param) {  // the rest lies beyond the window
+        binaryLeft_ = param - n;
+        binaryToPicture_ = toPicture;
+      }
     }
     return;
   }
@@ -798,6 +895,11 @@ bool LooksLikeRtf(QByteArrayView data) {
 
 void Parse(QByteArrayView rtf, Sink& sink) {
   Parser parser(rtf, sink);
+  parser.Run();
+}
+
+void Parse(const ReadFn& read, Sink& sink) {
+  Parser parser(read, sink);
   parser.Run();
 }
 

@@ -13,6 +13,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <unordered_map>
 #include <vector>
 
@@ -117,6 +118,9 @@ class Sink {
                             const Tables& tables) = 0;
   // A picture in the text, at the place of one character.
   virtual void PictureAt(const Picture&, const CharProps&, const Tables&) {}
+  // False when the sink does not look at a picture's data: the parser then
+  // hands pictures over without it and keeps none of it.
+  virtual bool WantsPictures() const { return true; }
   // The input ends; the last paragraph (if it was not ended) gets these.
   virtual void Finish(const ParaProps& para, const CharProps& chars, const Tables& tables) = 0;
 };
@@ -127,5 +131,11 @@ bool LooksLikeRtf(QByteArrayView data);
 // Reads `rtf` and feeds the sink. Input that breaks off or is malformed
 // delivers what was read up to there.
 void Parse(QByteArrayView rtf, Sink& sink);
+
+// Reads up to `max` bytes of a stream into `to` and returns how many; 0 at
+// its end. May throw to stop the reading.
+using ReadFn = std::function<qsizetype(char* to, qsizetype max)>;
+// The same for a stream of any length, read in windows of bounded size.
+void Parse(const ReadFn& read, Sink& sink);
 
 }  // namespace tambril::rtf

@@ -11,6 +11,9 @@
 #include <QTextCharFormat>
 #include <QTextCursor>
 
+#include <algorithm>
+#include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -173,14 +176,20 @@ constexpr qsizetype kJoinedLength = 8192;
 // Builds the document through one cursor. A paragraph's format is known
 // only at its mark, so its runs wait until then and the block is inserted
 // with its formats in one step; the final \par of a file thus leaves no
-// empty paragraph behind.
+// empty paragraph behind. Runs in one format go in with one insertion:
+// each insertion costs a look-up in the document's fragments, more than
+// the characters do.
 class DocumentSink final : public Sink {
  public:
   DocumentSink(QTextDocument& doc, const std::function<void(int)>& afterParagraph)
       : cursor_(&doc), afterParagraph_(afterParagraph) {}
 
   void Text(const QString& text, const CharProps& chars, const Tables& tables) override {
-    runs_.emplace_back(text, Format(chars, tables));
+    const Cached& f = Format(chars, tables);
+    if (!runs_.empty() && runs_.back().id == f.id)
+      runs_.back().text += text;
+    else
+      runs_.push_back({text, f.format, f.id});
   }
 
   void EndParagraph(const ParaProps& para, const CharProps& chars,
@@ -193,66 +202,96 @@ class DocumentSink final : public Sink {
     const QImage image = Decode(picture, own);
     QSizeF size = DrawnSize(picture, own);
     if (size.isEmpty()) size = QSizeF(32, 32);  // a frame of no known size
+    const QString mark(QChar::ObjectReplacementCharacter);
     if (!image.isNull()) {
       QTextImageFormat f;
-      f.merge(Format(chars, tables));
+      f.merge(Format(chars, tables).format);
       const QString name = QStringLiteral("tambril-picture:%1").arg(++pictures_);
       cursor_.document()->addResource(QTextDocument::ImageResource, QUrl(name), image);
       f.setName(name);
       f.setWidth(size.width());
       f.setHeight(size.height());
-      runs_.emplace_back(QString(QChar::ObjectReplacementCharacter), f);
+      runs_.push_back({mark, f, nextId_++});
     } else {
-      QTextCharFormat f = Format(chars, tables);
+      QTextCharFormat f = Format(chars, tables).format;
       f.setObjectType(kPictureFrame);
       f.setProperty(QTextFormat::ImageWidth, size.width());
       f.setProperty(QTextFormat::ImageHeight, size.height());
-      runs_.emplace_back(QString(QChar::ObjectReplacementCharacter), f);
+      runs_.push_back({mark, f, nextId_++});
     }
   }
 
   void Finish(const ParaProps& para, const CharProps& chars, const Tables& tables) override {
     if (!runs_.empty() || firstBlock_) WriteParagraph(para, chars, tables);
+    Flush();
   }
 
  private:
+  struct Run {
+    QString text;
+    QTextCharFormat format;
+    quint64 id = 0;  // equal ids: equal formats
+  };
+  struct Cached {
+    QTextCharFormat format;
+    quint64 id = 0;
+  };
+
   void WriteParagraph(const ParaProps& para, const CharProps& chars, const Tables& tables) {
     if (!(para == lastPara_) || !haveBlockFormat_) {
       blockFormat_ = ToBlockFormat(para);
       lastPara_ = para;
       haveBlockFormat_ = true;
     }
-    const QTextCharFormat& markFormat = Format(chars, tables);
+    const Cached& mark = Format(chars, tables);
     if (firstBlock_) {
       // The document's one empty block.
       cursor_.setBlockFormat(blockFormat_);
-      cursor_.setBlockCharFormat(markFormat);
+      cursor_.setBlockCharFormat(mark.format);
       firstBlock_ = false;
     } else if (blocks_ >= kMaxBlocks && blockLength_ < kJoinedLength) {
-      cursor_.insertText(QString(QChar::LineSeparator), markFormat);
+      // A line break of its own: thousands of them in one insertion make a
+      // paragraph that the text box takes minutes to lay out.
+      Flush();
+      cursor_.insertText(QString(QChar::LineSeparator), mark.format);
       ++blockLength_;
     } else {
-      cursor_.insertBlock(blockFormat_, markFormat);
+      Flush();
+      cursor_.insertBlock(blockFormat_, mark.format);
       ++blocks_;
       blockLength_ = 0;
     }
-    for (const auto& [text, format] : runs_) {
-      cursor_.insertText(text, format);
-      blockLength_ += text.size();
+    for (Run& run : runs_) {
+      blockLength_ += run.text.size();
+      Add(std::move(run));
     }
     runs_.clear();
-    if (afterParagraph_) afterParagraph_(cursor_.position());
+    if (afterParagraph_) afterParagraph_(cursor_.position() + static_cast<int>(waiting_.text.size()));
+  }
+
+  // Text after the cursor's position, not yet inserted.
+  void Add(Run run) {
+    if (waiting_.id != run.id) {
+      Flush();
+      waiting_ = std::move(run);
+    } else {
+      waiting_.text += run.text;
+    }
+  }
+  void Flush() {
+    if (!waiting_.text.isEmpty()) cursor_.insertText(waiting_.text, waiting_.format);
+    waiting_ = Run{};
   }
 
   // Documents switch between a handful of formats; building a format and
   // having the document look it up again costs more than the parsing.
-  const QTextCharFormat& Format(const CharProps& chars, const Tables& tables) {
+  const Cached& Format(const CharProps& chars, const Tables& tables) {
     if (tables.version != formatsVersion_ || formats_.size() > 4096) {
       formats_.clear();
       formatsVersion_ = tables.version;
     }
     auto [it, added] = formats_.try_emplace(chars);
-    if (added) it->second = ToCharFormat(chars, tables);
+    if (added) it->second = {ToCharFormat(chars, tables), nextId_++};
     return it->second;
   }
 
@@ -262,20 +301,55 @@ class DocumentSink final : public Sink {
   bool firstBlock_ = true;
   int blocks_ = 1;
   qsizetype blockLength_ = 0;  // characters of the last block
-  std::vector<std::pair<QString, QTextCharFormat>> runs_;  // of the open paragraph
-  std::unordered_map<CharProps, QTextCharFormat, CharPropsHash> formats_;
+  std::vector<Run> runs_;  // of the open paragraph
+  Run waiting_;
+  quint64 nextId_ = 1;
+  std::unordered_map<CharProps, Cached, CharPropsHash> formats_;
   int formatsVersion_ = -1;
   ParaProps lastPara_;
   bool haveBlockFormat_ = false;
   QTextBlockFormat blockFormat_;
 };
 
+// Appends `text` to `out` as UTF-8; a surrogate without its partner
+// becomes U+FFFD.
+void AppendUtf8(std::string& out, QStringView text) {
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    char32_t c = text[i].unicode();
+    if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+      c = QChar::surrogateToUcs4(static_cast<char16_t>(c), text[++i].unicode());
+    else if (QChar::isSurrogate(c))
+      c = 0xFFFD;
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (c >> 18));
+      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+}
+
+// The text alone; with `write` given it is handed over as UTF-8 in pieces
+// as it grows, through buffers that are reused, so that memory stays
+// bounded whatever the length.
 class PlainTextSink final : public Sink {
  public:
+  explicit PlainTextSink(const std::function<void(std::string_view)>* write = nullptr) : write_(write) {}
+
   void Text(const QString& text, const CharProps&, const Tables&) override {
     if (paragraphEnded_) out_ += u'\n';
     paragraphEnded_ = false;
     out_ += text;
+    if (write_ && out_.size() >= kPiece) Flush();
   }
   void EndParagraph(const ParaProps&, const CharProps&, const Tables&) override {
     if (paragraphEnded_) out_ += u'\n';
@@ -284,7 +358,10 @@ class PlainTextSink final : public Sink {
   void PictureAt(const Picture&, const CharProps& chars, const Tables& tables) override {
     Text(QString(), chars, tables);  // not shown, but it opens its paragraph
   }
-  void Finish(const ParaProps&, const CharProps&, const Tables&) override {}
+  bool WantsPictures() const override { return false; }
+  void Finish(const ParaProps&, const CharProps&, const Tables&) override {
+    if (write_) Flush();
+  }
 
   QString Take() {
     out_.replace(QChar::LineSeparator, u'\n');
@@ -292,7 +369,18 @@ class PlainTextSink final : public Sink {
   }
 
  private:
+  static constexpr qsizetype kPiece = 1 << 16;
+  void Flush() {
+    out_.replace(QChar::LineSeparator, u'\n');
+    utf8_.clear();
+    AppendUtf8(utf8_, out_);
+    if (!utf8_.empty()) (*write_)(utf8_);
+    out_.resize(0);
+  }
+
+  const std::function<void(std::string_view)>* write_;
   QString out_;
+  std::string utf8_;
   bool paragraphEnded_ = false;
 };
 
@@ -378,6 +466,51 @@ QString RtfToPlainText(QByteArrayView rtf) {
   PlainTextSink sink;
   Parse(rtf, sink);
   return sink.Take();
+}
+
+void StreamPlainText(const ReadFn& read, const std::function<void(std::string_view)>& write) {
+  // The head decides whether this is RTF: read on through a byte order mark
+  // and white space until the header's first bytes are there.
+  QByteArray head;
+  bool ended = false;
+  const auto headDecides = [&] {
+    qsizetype i = head.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    while (i < head.size() && (head[i] == ' ' || head[i] == '\t' || head[i] == '\r' || head[i] == '\n')) ++i;
+    return head.size() - i >= 5;
+  };
+  while (!ended && !headDecides()) {
+    const qsizetype had = head.size();
+    head.resize(had + (1 << 16));
+    const qsizetype n = read(head.data() + had, 1 << 16);
+    head.resize(had + std::max<qsizetype>(n, 0));
+    ended = n <= 0;
+  }
+  if (!LooksLikeRtf(head)) {
+    std::vector<char> block(1 << 16);
+    std::string utf8;
+    for (QByteArrayView piece = head; !piece.isEmpty();) {
+      utf8.clear();
+      codec::AppendCp1252AsUtf8(utf8, std::string_view(piece.data(), static_cast<size_t>(piece.size())));
+      write(utf8);
+      const qsizetype n = ended ? 0 : read(block.data(), static_cast<qsizetype>(block.size()));
+      ended = n <= 0;
+      piece = QByteArrayView(block.data(), std::max<qsizetype>(n, 0));
+    }
+    return;
+  }
+  // The head first, then the rest of the stream.
+  qsizetype served = 0;
+  const ReadFn rest = [&](char* to, qsizetype max) -> qsizetype {
+    if (served < head.size()) {
+      const qsizetype n = std::min(max, head.size() - served);
+      std::copy_n(head.constData() + served, n, to);
+      served += n;
+      return n;
+    }
+    return ended ? 0 : read(to, max);
+  };
+  PlainTextSink sink(&write);
+  Parse(rest, sink);
 }
 
 }  // namespace tambril::rtf

@@ -10,12 +10,11 @@
 class QPainter;
 
 #include <functional>
+#include <string_view>
+
+#include "rtf_parser.h"
 
 namespace tambril::rtf {
-
-// The largest RTF file read as a document; the viewer shows nothing larger,
-// and the command line's show prints a larger one as its 8-bit text.
-inline constexpr qsizetype kMaxRichBytes = qsizetype{256} * 1024 * 1024;
 
 // Replaces the content of `doc` with the document that `rtf` describes:
 // fonts, sizes, bold/italic/underline/strike-out, colours, paragraphs with
@@ -57,5 +56,10 @@ void DrawTableCells(QPainter& painter, QTextDocument& doc, const QRectF& area, b
 // paragraphs and forced line breaks end with '\n' (none after the last
 // paragraph).
 QString RtfToPlainText(QByteArrayView rtf);
+
+// The same text for a stream of any length (see ReadFn), handed to `write`
+// as UTF-8 piece by piece as it is read, in memory bounded whatever the
+// length.
+void StreamPlainText(const ReadFn& read, const std::function<void(std::string_view)>& write);
 
 }  // namespace tambril::rtf
