@@ -12,7 +12,9 @@ constexpr std::array<char32_t, 32> kHigh = {
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-void AppendUtf8(std::string& out, char32_t c) {
+}  // namespace
+
+void AppendUtf8Character(std::string& out, char32_t c) {
   if (c < 0x80) {
     out += static_cast<char>(c);
   } else if (c < 0x800) {
@@ -29,8 +31,6 @@ void AppendUtf8(std::string& out, char32_t c) {
     out += static_cast<char>(0x80 | (c & 0x3F));
   }
 }
-
-}  // namespace
 
 // U+FFFD for a malformed sequence, which the code page cannot hold either.
 char32_t NextUtf8Character(std::string_view s, std::size_t& i) {
@@ -90,7 +90,7 @@ std::string Cp1252ToUtf8(std::string_view bytes) {
 
 void AppendCp1252AsUtf8(std::string& out, std::string_view bytes) {
   out.reserve(out.size() + bytes.size() * 2);
-  for (char b : bytes) AppendUtf8(out, Cp1252ToUnicode(static_cast<unsigned char>(b)));
+  for (char b : bytes) AppendUtf8Character(out, Cp1252ToUnicode(static_cast<unsigned char>(b)));
 }
 
 }  // namespace tambril::codec

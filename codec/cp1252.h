@@ -26,6 +26,9 @@ std::string Utf8ToCp1252(std::string_view utf8);
 // one.
 char32_t NextUtf8Character(std::string_view text, std::size_t& i);
 
+// Appends one Unicode character to `out` as UTF-8.
+void AppendUtf8Character(std::string& out, char32_t c);
+
 // Windows-1252 bytes to UTF-8 text, one character per byte.
 std::string Cp1252ToUtf8(std::string_view bytes);
 // The same, appended to `out` (which a caller can reuse block after block).
