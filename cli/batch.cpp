@@ -86,7 +86,8 @@ struct Stopped {};
 
 // Open files: every file that is being coded or waits for its group holds
 // two (the file and its folder), every job two more at most (its input and
-// the password check's), and the program keeps a few of its own.
+// the folder it keeps for its next file), and the program keeps a few of
+// its own.
 constexpr std::size_t kMostInGroup = 2048;
 constexpr std::size_t kOwnFiles = 24;
 // A group is flushed once this much is written, even if it has room for
@@ -150,17 +151,25 @@ int SyncFileSystemApart(int handle) {
 }
 
 // Codes one file; a coded file comes back in `pending`, unnamed and
-// unflushed. Throws Stopped from the checkpoint.
-void CodeOne(BatchMode mode, const fs::path& file, const std::string& password,
-             const codec::CheckpointFn& checkpoint, std::uint64_t& size, Outcome& o,
-             std::unique_ptr<codec::TargetFile>& coded, fs::path& target) {
-  const codec::InputFile in(file);
-  size = in.size();
+// unflushed. `folder` is the open folder the file is in (read from and
+// written to through it), null where it could not be opened: the file's own
+// path then gives its errors. `cwd` is the current folder, for the tag of a
+// relative path. Throws Stopped from the checkpoint.
+void CodeOne(BatchMode mode, const fs::path& file, const std::shared_ptr<const codec::Folder>& folder,
+             const fs::path& cwd, const std::string& password, const codec::CheckpointFn& checkpoint,
+             std::uint64_t& size, Outcome& o, std::unique_ptr<codec::TargetFile>& coded, fs::path& target) {
+  const codec::InputFile in = folder ? codec::InputFile(*folder, file) : codec::InputFile(file);
+  size = in.sizeAtOpen();
+  // The target is made through the folder only where its name lies in it.
+  const auto folderOf = [&](const fs::path& t) {
+    return folder && t.parent_path().native() == folder->path().native() ? folder : nullptr;
+  };
   if (mode == BatchMode::Encode) {
     target = EncodedTarget(file);  // a taken name is refused before anything is read
-    coded = codec::EncodeUnnamed(in, size, target, password, ExtensionTag(file), checkpoint);
+    const std::string tag = ExtensionTag(file.is_absolute() || cwd.empty() ? file : cwd / file);
+    coded = codec::EncodeUnnamed(in, size, target, password, tag, checkpoint, folderOf(target));
   } else {
-    const codec::CheckResult check = codec::CheckPassword(file, size, password);
+    const codec::CheckResult check = codec::CheckPassword(in, size, password);
     if (!check.fits()) {
       o.kind = Outcome::WrongPassword;
       return;
@@ -171,7 +180,7 @@ void CodeOne(BatchMode mode, const fs::path& file, const std::string& password,
       return;
     }
     target = DecodedTarget(file, check.tag);
-    coded = codec::DecodeUnnamed(in, target, check, checkpoint);
+    coded = codec::DecodeUnnamed(in, target, check, checkpoint, folderOf(target));
   }
   coded->finishUnflushed();
   o.line = target.string();
@@ -217,6 +226,9 @@ class Batch {
     // Half the room: the jobs go on with the other half while a group is flushed.
     flushAt_ = std::max<std::size_t>(1, slots_ / 2);
     partial_ = std::make_unique<std::atomic<std::uint64_t>[]>(jobs_);
+    folders_.resize(jobs_);
+    std::error_code ec;
+    cwd_ = fs::current_path(ec);
   }
 
   ~Batch() {
@@ -270,6 +282,9 @@ class Batch {
   std::thread flusher_;
 
   std::vector<std::thread> workers_;
+  // Per job the folder of its last file, kept open for the next ones.
+  std::vector<std::shared_ptr<const codec::Folder>> folders_;
+  fs::path cwd_;
   std::atomic<std::uint64_t> bytesFinished_{0};
   std::unique_ptr<std::atomic<std::uint64_t>[]> partial_;  // per job: the current file, about
   std::size_t printed_ = 0;
@@ -283,7 +298,23 @@ void Batch::work(std::size_t job) {
     const std::size_t i = next_++;
     ++inUse_;
     ++coding_;
+    // The files of a folder follow each other: its handle is most likely
+    // one a job has just used.
+    const fs::path file = files_[i];
+    const fs::path parent = file.parent_path();
+    const bool inFolder = !file.filename().empty();  // not "name/"
+    std::shared_ptr<const codec::Folder> folder;
+    for (const auto& f : folders_) {
+      if (inFolder && f && f->path().native() == parent.native()) folder = f;
+    }
     lock.unlock();
+    if (!folder && inFolder) {
+      try {
+        folder = std::make_shared<const codec::Folder>(parent);
+      } catch (const codec::CodecError&) {
+        // Coded by its path, which reports what is wrong with it.
+      }
+    }
 
     Outcome o;
     std::unique_ptr<codec::TargetFile> coded;
@@ -296,7 +327,7 @@ void Batch::work(std::size_t job) {
     };
     bool stopped = false;
     try {
-      CodeOne(mode_, files_[i], password_, checkpoint, size, o, coded, target);
+      CodeOne(mode_, file, folder, cwd_, password_, checkpoint, size, o, coded, target);
     } catch (const Stopped&) {
       stopped = true;
     } catch (const std::exception& e) {  // CodecError, and running out of memory
@@ -305,7 +336,9 @@ void Batch::work(std::size_t job) {
       coded.reset();
     }
     dev_t device = 0;
-    if (coded) {
+    if (coded && folder && target.parent_path().native() == folder->path().native()) {
+      device = static_cast<dev_t>(folder->device());
+    } else if (coded) {
       struct stat st {};
       if (::fstat(coded->handle(), &st) == 0) device = st.st_dev;
     }
@@ -314,6 +347,7 @@ void Batch::work(std::size_t job) {
 
     lock.lock();
     --coding_;
+    if (folder) folders_[job] = std::move(folder);
     if (stopped) {
       --inUse_;
       break;

@@ -90,12 +90,14 @@ void DecodeBlock(std::uint8_t* data, std::size_t n, const CodeTables& tables, un
 
 std::unique_ptr<TargetFile> EncodeUnnamed(const InputFile& source, std::uint64_t length,
                                           const std::filesystem::path& target, std::string_view password,
-                                          std::string_view tag, const CheckpointFn& checkpoint) {
+                                          std::string_view tag, const CheckpointFn& checkpoint,
+                                          std::shared_ptr<const Folder> folder) {
   const KeyCodeArray keys = KeyCodes(password);
   const CodeTables tables = BuildCodeTables(keys);
   HeaderRecord header = BuildPlainHeader(tag, keys);
   EncodeHeader(header, tables);
-  auto out = std::make_unique<TargetFile>(target, source.permissions());
+  auto out = folder ? std::make_unique<TargetFile>(std::move(folder), target, source.permissions())
+                    : std::make_unique<TargetFile>(target, source.permissions());
   source.adviseSequential();
   const auto pattern = std::make_unique<OffsetPattern>(tables, false);
   const std::string_view coded(reinterpret_cast<const char*>(header.data()), header.size());
@@ -130,11 +132,15 @@ void Encode(const std::filesystem::path& source, const std::filesystem::path& ta
 }
 
 CheckResult CheckPassword(const std::filesystem::path& encoded, std::uint64_t fileSize, std::string_view password) {
+  const InputFile in(encoded);  // a handle of its own, beside the loaded file's
+  return CheckPassword(in, fileSize, password);
+}
+
+CheckResult CheckPassword(const InputFile& in, std::uint64_t fileSize, std::string_view password) {
   CheckResult r;
   r.fileSize = fileSize;
   r.keys = KeyCodes(password);
   r.tables = BuildCodeTables(r.keys);
-  InputFile in(encoded);  // a handle of its own, beside the loaded file's
   HeaderRecord header{};
   if (fileSize < kHeaderSize || in.readAt(0, header.data(), header.size()) != header.size()) {
     return r;  // not an encoded file: never fits
@@ -169,10 +175,12 @@ void Decode(const InputFile& encoded, const std::filesystem::path& target, const
 }
 
 std::unique_ptr<TargetFile> DecodeUnnamed(const InputFile& encoded, const std::filesystem::path& target,
-                                          const CheckResult& check, const CheckpointFn& checkpoint) {
+                                          const CheckResult& check, const CheckpointFn& checkpoint,
+                                          std::shared_ptr<const Folder> folder) {
   if (!check.fits()) throw CodecError(ErrorKind::NotChecked, encoded.path());
   if (check.fileSize < kHeaderSize) throw CodecError(ErrorKind::NotEncoded, encoded.path());
-  auto out = std::make_unique<TargetFile>(target, encoded.permissions());
+  auto out = folder ? std::make_unique<TargetFile>(std::move(folder), target, encoded.permissions())
+                    : std::make_unique<TargetFile>(target, encoded.permissions());
   encoded.adviseSequential();
   const auto pattern = std::make_unique<OffsetPattern>(check.tables, true);
   const ProgressPlan plan = ProgressPlan::ForDecode(check.fileSize);

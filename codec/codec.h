@@ -43,10 +43,12 @@ void Encode(const std::filesystem::path& source, const std::filesystem::path& ta
 // For coding many files with one flush of the disk: writes the encoded file
 // as Encode does but leaves it unflushed and without its name. The caller
 // calls its finishUnflushed(), makes it durable (SyncFileSystem of its
-// handle) and then commits it; dropped, it leaves nothing.
+// handle) and then commits it; dropped, it leaves nothing. Given `folder`
+// (the target's, already open), the target is made in it.
 std::unique_ptr<TargetFile> EncodeUnnamed(const InputFile& source, std::uint64_t length,
                                           const std::filesystem::path& target, std::string_view password,
-                                          std::string_view tag, const CheckpointFn& checkpoint = {});
+                                          std::string_view tag, const CheckpointFn& checkpoint = {},
+                                          std::shared_ptr<const Folder> folder = {});
 
 struct CheckResult {
   int score = 0;                        // matching check values, 0..18
@@ -66,6 +68,8 @@ struct CheckResult {
 CheckResult CheckPassword(const std::filesystem::path& encoded, std::uint64_t fileSize, std::string_view password);
 // The same, taking the file's current length.
 CheckResult CheckPassword(const std::filesystem::path& encoded, std::string_view password);
+// The same through a handle already open on the file.
+CheckResult CheckPassword(const InputFile& encoded, std::uint64_t fileSize, std::string_view password);
 
 // Decodes the body of `encoded` into a new file `target` with the tables of a
 // successful check. The target gets the encoded file's permissions less the
@@ -77,6 +81,7 @@ void Decode(const std::filesystem::path& encoded, const std::filesystem::path& t
             const ProgressFn& progress = {}, const CheckpointFn& checkpoint = {});
 // The decoding counterpart of EncodeUnnamed.
 std::unique_ptr<TargetFile> DecodeUnnamed(const InputFile& encoded, const std::filesystem::path& target,
-                                          const CheckResult& check, const CheckpointFn& checkpoint = {});
+                                          const CheckResult& check, const CheckpointFn& checkpoint = {},
+                                          std::shared_ptr<const Folder> folder = {});
 
 }  // namespace tambril::codec

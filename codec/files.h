@@ -9,8 +9,12 @@
 // every way out the program still controls.
 #include <cstdint>
 #include <filesystem>
+#include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tambril::codec {
 
@@ -41,6 +45,44 @@ class CodecError : public std::runtime_error {
   int errnum_;
 };
 
+// An open folder that many files are read from and made in, so that its
+// path is looked up once and not for every file. The files made through it
+// go into this very folder even if its path names another one meanwhile,
+// and so do the inputs opened through it: a file and its coded copy stay
+// together. Shared by the files made in it and by several threads. Opening
+// one also makes writes past the file size limit fail (EFBIG) instead of
+// ending the process. The umask is taken not to change while it is open.
+class Folder {
+ public:
+  // Opens `folder` ("" is the current one). A folder that may be written
+  // but not listed is still usable, through a handle that cannot be
+  // flushed. Throws CreateTarget about `folder` when it cannot be opened.
+  explicit Folder(const std::filesystem::path& folder);
+  ~Folder();
+  Folder(const Folder&) = delete;
+  Folder& operator=(const Folder&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  int handle() const { return fd_; }
+  // The file system the folder is on.
+  std::uint64_t device() const { return device_; }
+  // Flushes the folder's entries to disk, where its handle allows.
+  void sync() const;
+
+  // What a new file made with `permissions` ends up with here (the umask or
+  // the folder's default access list applied), once a first one has shown.
+  bool knownMode(unsigned permissions, unsigned& finalMode) const;
+  void learnMode(unsigned permissions, unsigned finalMode) const;
+
+ private:
+  std::filesystem::path path_;
+  int fd_ = -1;
+  bool syncable_ = false;
+  std::uint64_t device_ = 0;
+  mutable std::mutex modesMutex_;
+  mutable std::vector<std::pair<unsigned, unsigned>> modes_;
+};
+
 // A regular file opened for reading at explicit positions. Opening never
 // waits: a pipe, a device, a socket or a folder (links followed) is refused
 // with NotRegularFile before anything is read from it. Several threads may
@@ -48,6 +90,8 @@ class CodecError : public std::runtime_error {
 class InputFile {
  public:
   explicit InputFile(const std::filesystem::path& path);
+  // The same for a file of `folder`: `path`'s last part is opened in it.
+  InputFile(const Folder& folder, const std::filesystem::path& path);
   ~InputFile();
   InputFile(const InputFile&) = delete;
   InputFile& operator=(const InputFile&) = delete;
@@ -55,19 +99,24 @@ class InputFile {
   const std::filesystem::path& path() const { return path_; }
   // The length of the open file in bytes.
   std::uint64_t size() const;
+  // Its length when it was opened, without asking the system again.
+  std::uint64_t sizeAtOpen() const { return sizeAtOpen_; }
   // The permission bits (rwx for owner, group and others) of the file.
   unsigned permissions() const { return permissions_; }
   // Reads up to n bytes at offset; returns how many were read (0 at the end).
   std::size_t readAt(std::uint64_t offset, void* buffer, std::size_t n) const;
   // Reads exactly n bytes at offset or throws ShortSource.
   void readExactly(std::uint64_t offset, void* buffer, std::size_t n) const;
-  // Tells the system that the file will be read from start to end.
+  // Tells the system that the file will be read from start to end (not
+  // worth a call for a file that one read takes in).
   void adviseSequential() const;
 
  private:
+  void open(int folder, const char* name);
   std::filesystem::path path_;
   int fd_ = -1;
   unsigned permissions_ = 0;
+  std::uint64_t sizeAtOpen_ = 0;
 };
 
 // Whether anything stands under `path`, a dangling link included: a name
@@ -97,6 +146,12 @@ class TargetFile {
   // fail (EFBIG) instead of ending the process.
   explicit TargetFile(const std::filesystem::path& target, unsigned permissions = 0666,
                       Unfinished unfinished = Unfinished::Unnamed);
+  // The same in an open folder, shared with other files: `target`'s last
+  // part is the name in `folder`. The final permissions are read back for
+  // the first file of given permissions in the folder only; later ones are
+  // made with them at once where they are no wider than the owner's.
+  TargetFile(std::shared_ptr<const Folder> folder, const std::filesystem::path& target,
+             unsigned permissions = 0666, Unfinished unfinished = Unfinished::Unnamed);
   // Drops the unfinished file unless commit() succeeded.
   ~TargetFile();
   TargetFile(const TargetFile&) = delete;
@@ -119,14 +174,16 @@ class TargetFile {
   const std::filesystem::path& temporaryPath() const { return temp_; }
 
  private:
+  void create(unsigned permissions, Unfinished unfinished);
+  void giveFinalMode();
   void discard() noexcept;
   std::filesystem::path target_;
   std::string name_;   // the target's name in its folder
   std::filesystem::path temp_;
-  int folder_ = -1;    // the target's folder, which the names are relative to
-  bool folderSyncable_ = false;
+  std::shared_ptr<const Folder> folder_;  // the target's folder, which the names are relative to
   int fd_ = -1;
   unsigned finalMode_ = 0600;
+  bool modeLeft_ = false;  // the file is narrower than finalMode_ until finished
   bool flushed_ = false;
   bool committed_ = false;
 };

@@ -133,6 +133,14 @@ TEST_F(CliTest, TagIsTheLastThreeCharactersOfTheAbsolutePath) {
   ASSERT_EQ(RunCli({"encode", "--password-stdin", "ab"}, "kennwort\n", inFolder).exitCode, 0);
   EXPECT_EQ(RunCli({"check", "--password-stdin", Path("w/notiz.t").string()}, "kennwort\n").out, "z.c\n");
   EXPECT_EQ(RunCli({"check", "--password-stdin", Path("w/ab.tmb").string()}, "kennwort\n").out, "/ab\n");
+  // The same in a many-file run, for files of the working folder and below.
+  Write("w/cd", "z");
+  Write("w/u/gh", "z");
+  ASSERT_EQ(RunCli({"encode", "--password-stdin", "-j2", "cd", "u/gh"}, "kennwort\n", inFolder).exitCode, 0);
+  EXPECT_EQ(RunCli({"check", "--password-stdin", Path("w/cd.tmb").string(), Path("w/u/gh.tmb").string()},
+                   "kennwort\n")
+                .out,
+            Path("w/cd.tmb").string() + ": /cd\n" + Path("w/u/gh.tmb").string() + ": /gh\n");
 }
 
 TEST_F(CliTest, DecodeProposesTheStoredTagAfterTheFirstDot) {

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -530,6 +531,54 @@ TEST(Faults, NewFileIsNeverMoreOpenThanItsSource) {
     t.commit();
   }
   EXPECT_EQ(Mode(dir / "versteckt.tmb"), 0600u);
+  ::umask(oldMask);
+}
+
+// Files made through one open folder, as a many-file run makes them: each
+// ends with its own permissions less the umask (the folder remembers them
+// per permissions, not once for all), none is open to others while
+// unfinished, a taken name is refused, and files and inputs stay in the
+// folder that was opened even after its path names another one.
+TEST(Faults, FilesMadeThroughOneOpenFolder) {
+  TempDir dir;
+  const mode_t oldMask = ::umask(022);
+  fs::create_directory(dir / "a");
+  WriteFile(dir / "a" / "x.txt", Bytes{1, 2, 3});
+  const auto folder = std::make_shared<const Folder>(dir / "a");
+  for (const int round : {1, 2}) {  // the second round makes them with what the first showed
+    for (const unsigned permissions : {0644u, 0600u, 0666u, 0604u, 0400u}) {
+      const fs::path target = dir / "a" / (std::to_string(round) + "-" + std::to_string(permissions));
+      SCOPED_TRACE(target.filename().string());
+      TargetFile t(folder, target, permissions, round == 1 ? TargetFile::Unfinished::Unnamed
+                                                           : TargetFile::Unfinished::HiddenName);
+      struct stat st{};
+      ASSERT_EQ(::fstat(t.handle(), &st), 0);
+      EXPECT_EQ(st.st_mode & 077, 0u);
+      t.write("abc", 3);
+      t.commit();
+      EXPECT_EQ(Mode(target), permissions & ~022u);
+    }
+  }
+  try {
+    TargetFile t(folder, dir / "a" / "x.txt");
+    FAIL();
+  } catch (const CodecError& e) {
+    EXPECT_EQ(e.kind(), ErrorKind::TargetExists);
+  }
+  EXPECT_EQ(ReadFile(dir / "a" / "x.txt"), (Bytes{1, 2, 3}));
+
+  fs::rename(dir / "a", dir / "b");
+  fs::create_directory(dir / "a");
+  WriteFile(dir / "a" / "x.txt", Bytes{9});
+  WriteFile(dir / "a" / "x.txt.tmb", Bytes{9});
+  const InputFile in(*folder, dir / "a" / "x.txt");
+  EXPECT_EQ(in.sizeAtOpen(), 3u);
+  {
+    TargetFile t(folder, dir / "a" / "x.txt.tmb");
+    t.commit();
+  }
+  EXPECT_TRUE(fs::exists(dir / "b" / "x.txt.tmb"));
+  EXPECT_EQ(ReadFile(dir / "a" / "x.txt.tmb"), (Bytes{9}));
   ::umask(oldMask);
 }
 
