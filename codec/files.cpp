@@ -304,13 +304,6 @@ void SyncFileSystem(int handle, const fs::path& path) {
   if (::syncfs(handle) != 0) throw CodecError(ErrorKind::WriteTarget, path, errno);
 }
 
-void SyncFolder(const fs::path& folder) {
-  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
-}
-
 void TargetFile::commit(bool flushFolder) {
   flush();
   int e = 0;

@@ -126,8 +126,6 @@ bool EntryExists(const std::filesystem::path& path);
 // Flushes everything written on the file system that holds `handle`'s file
 // to disk (one round for many files). Throws WriteTarget about `path`.
 void SyncFileSystem(int handle, const std::filesystem::path& path);
-// Flushes a folder's entries to disk.
-void SyncFolder(const std::filesystem::path& folder);
 
 class TargetFile {
  public:
