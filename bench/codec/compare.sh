@@ -13,15 +13,8 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 size_mib=${1:-1024}
 rounds=${2:-5}
-build=${BUILD_DIR:-build}
-cli=$(realpath "$build/bin/tambril-cli")
-[ -x "$cli" ] || { echo "no $cli: build first (cmake --build $build)" >&2; exit 2; }
-[ -x /usr/bin/time ] || { echo "/usr/bin/time missing: run scripts/install-deps" >&2; exit 2; }
-
-work=$(realpath "$(mktemp -d "${BENCH_DIR:-$build}/tambril-bench.XXXXXX")")
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-password=Bench-Kennwort
+. bench/codec/common.sh
+bench_setup bench
 
 echo "making a ${size_mib} MiB file in $work ..."
 head -c "$((size_mib * 1024 * 1024))" /dev/urandom > plain.bin

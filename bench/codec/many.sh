@@ -19,15 +19,8 @@ big=${2:-8}
 big_mib=${3:-256}
 rounds=${4:-6}
 rounds=$(((rounds + 1) / 2 * 2))  # whole pairs
-build=${BUILD_DIR:-build}
-cli=$(realpath "$build/bin/tambril-cli")
-[ -x "$cli" ] || { echo "no $cli: build first (cmake --build $build)" >&2; exit 2; }
-[ -x /usr/bin/time ] || { echo "/usr/bin/time missing: run scripts/install-deps" >&2; exit 2; }
-
-work=$(realpath "$(mktemp -d "${BENCH_DIR:-$build}/tambril-many.XXXXXX")")
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-password=Bench-Kennwort
+. bench/codec/common.sh
+bench_setup many
 
 echo "making $files files of 4 KiB and $big files of $big_mib MiB in $work ..."
 mkdir -p tree big
