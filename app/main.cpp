@@ -5,9 +5,9 @@
 #include <QApplication>
 
 #include "main_window/outside_files.h"
+#include "main_window/program.h"
 #include "platform/background_work.h"
 #include "platform/file_slots.h"
-#include "main_window/program.h"
 #include "platform/windows.h"
 #include "resources/pictures.h"
 #include "startup/form7.h"

@@ -1,5 +1,12 @@
 #include "batch.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <algorithm>
 #include <atomic>
 #include <cctype>
@@ -8,18 +15,11 @@
 #include <condition_variable>
 #include <csignal>
 #include <cstdio>
-#include <dirent.h>
-#include <fcntl.h>
 #include <filesystem>
 #include <memory>
 #include <mutex>
-#include <sched.h>
 #include <string_view>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 #include "cli/commands.h"
 #include "cli/names.h"
@@ -53,7 +53,8 @@ void Walk(const fs::path& folder, bool encodedOnly, std::vector<std::string>& fi
     const fs::path p = folder / name;
     bool isFolder = type == DT_DIR, isFile = type == DT_REG;
     if (type != DT_DIR && type != DT_REG) {
-      struct stat own {}, target {};
+      struct stat own {
+      }, target{};
       if (::lstat(p.c_str(), &own) != 0) continue;
       isFolder = S_ISDIR(own.st_mode);  // a real folder; a link to one is not followed
       isFile = !isFolder && ::stat(p.c_str(), &target) == 0 && S_ISREG(target.st_mode);
@@ -215,10 +216,14 @@ void Print(const std::string& file, const Outcome& o, BatchMode mode, bool quiet
 // the files' order, draws the bar and watches for signals.
 class Batch {
  public:
-  Batch(BatchMode mode, const std::vector<std::string>& files, const std::string& password,
-        const BatchOptions& options)
-      : mode_(mode), files_(files), password_(password), options_(options),
-        outcomes_(files.size()), final_(files.size(), 0), coded_(files.size(), 0) {
+  Batch(BatchMode mode, const std::vector<std::string>& files, const std::string& password, const BatchOptions& options)
+      : mode_(mode),
+        files_(files),
+        password_(password),
+        options_(options),
+        outcomes_(files.size()),
+        final_(files.size(), 0),
+        coded_(files.size(), 0) {
     const std::size_t wanted = options.jobs > 0 ? options.jobs : DefaultJobs();
     const Sizes sizes = FitOpenFiles(std::clamp<std::size_t>(wanted, 1, std::max<std::size_t>(files.size(), 1)));
     jobs_ = sizes.jobs;
@@ -259,22 +264,22 @@ class Batch {
   std::condition_variable changed_;   // something for the program's thread
   std::vector<Outcome> outcomes_;     // final once final_ says so, then fixed
   std::vector<char> final_;
-  std::vector<char> coded_;           // written, waiting unnamed or named
-  std::size_t frontier_ = 0;          // the first file neither final nor coded
-  std::size_t next_ = 0;              // the next file a job takes
-  std::size_t inUse_ = 0;             // slots taken
-  std::size_t coding_ = 0;            // jobs coding a file
-  std::size_t finished_ = 0;          // files coded or failed
-  std::size_t running_ = 0;           // jobs not yet ended
+  std::vector<char> coded_;   // written, waiting unnamed or named
+  std::size_t frontier_ = 0;  // the first file neither final nor coded
+  std::size_t next_ = 0;      // the next file a job takes
+  std::size_t inUse_ = 0;     // slots taken
+  std::size_t coding_ = 0;    // jobs coding a file
+  std::size_t finished_ = 0;  // files coded or failed
+  std::size_t running_ = 0;   // jobs not yet ended
   std::atomic<bool> stop_{false};
   std::vector<Pending> pending_;
   std::uint64_t pendingBytes_ = 0;
 
   // A flush makes the data of one group durable, and with it the names of
   // the group before, which are given meanwhile: one flush per group.
-  std::vector<Pending> flushing_;                 // its files, still unnamed
-  std::vector<std::size_t> named_;                // named since the last flush began
-  std::vector<std::size_t> namesFlushing_;        // named before it began
+  std::vector<Pending> flushing_;           // its files, still unnamed
+  std::vector<std::size_t> named_;          // named since the last flush began
+  std::vector<std::size_t> namesFlushing_;  // named before it began
   bool flushRunning_ = false;
   bool flushEnded_ = false;
   std::vector<std::pair<dev_t, int>> flushResults_;  // per file system: 0 or the error
@@ -507,8 +512,8 @@ int Batch::run() {
       for (const auto& p : pending_) {
         if (p.index < frontier_) ++ready;
       }
-      const bool dataDue = ready > 0 && (coding_ == 0 || ready >= flushAt_ || pendingBytes_ >= kGroupBytes ||
-                                         inUse_ + jobs_ > slots_);
+      const bool dataDue =
+          ready > 0 && (coding_ == 0 || ready >= flushAt_ || pendingBytes_ >= kGroupBytes || inUse_ + jobs_ > slots_);
       // The last names need a flush of their own.
       const bool namesDue = !named_.empty() && running_ == 0 && pending_.empty();
       if (!flushRunning_ && (dataDue || namesDue)) startFlush(lock, frontier_);

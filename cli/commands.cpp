@@ -1,21 +1,20 @@
 #include "commands.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <fcntl.h>
-#include <new>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 #include <vector>
-
 
 #include "cli/batch.h"
 #include "cli/names.h"
@@ -92,9 +91,7 @@ int FailAbout(int code, const fs::path& file, std::string_view what) {
   return Fail(code, file.string() + ": " + std::string(what));
 }
 
-int UsageError(std::string_view what) {
-  return Fail(kExitUsage, std::string(what) + " (see 'tambril-cli --help')");
-}
+int UsageError(std::string_view what) { return Fail(kExitUsage, std::string(what) + " (see 'tambril-cli --help')"); }
 
 struct Arguments {
   std::string command;
@@ -247,9 +244,10 @@ int Encode(const Arguments& a) {
 
   const auto password = NewPassword(a, source, exitCode);
   if (!password) return exitCode;
-  return RunPass("encoding", a.quiet, target, [&](const codec::ProgressFn& progress, const codec::CheckpointFn& checkpoint) {
-    codec::Encode(*in, in->size(), target, *password, ExtensionTag(source), progress, checkpoint);
-  });
+  return RunPass("encoding", a.quiet, target,
+                 [&](const codec::ProgressFn& progress, const codec::CheckpointFn& checkpoint) {
+                   codec::Encode(*in, in->size(), target, *password, ExtensionTag(source), progress, checkpoint);
+                 });
 }
 
 // Opens `file` and checks the password against it; nullopt after reporting.
@@ -313,16 +311,16 @@ int Decode(const Arguments& a) {
     return RunBatch(BatchMode::Decode, files, *password, {a.recursive, a.quiet, a.jobs});
   }
   const fs::path file = a.operands[0];
-  const std::optional<fs::path> given =
-      a.operands.size() == 2 ? std::optional<fs::path>(a.operands[1]) : std::nullopt;
+  const std::optional<fs::path> given = a.operands.size() == 2 ? std::optional<fs::path>(a.operands[1]) : std::nullopt;
   std::unique_ptr<codec::InputFile> in;
   int exitCode = kExitOk;
   const auto check = CheckFile(a, file, given ? &*given : nullptr, in, exitCode);
   if (!check) return exitCode;
   const fs::path target = given ? *given : DecodedTarget(file, check->tag);
-  return RunPass("decoding", a.quiet, target, [&](const codec::ProgressFn& progress, const codec::CheckpointFn& checkpoint) {
-    codec::Decode(*in, target, *check, progress, checkpoint);
-  });
+  return RunPass("decoding", a.quiet, target,
+                 [&](const codec::ProgressFn& progress, const codec::CheckpointFn& checkpoint) {
+                   codec::Decode(*in, target, *check, progress, checkpoint);
+                 });
 }
 
 bool IsRtfPath(const std::string& path) {
@@ -333,7 +331,8 @@ bool IsRtfPath(const std::string& path) {
 
 int StdoutFailure() {
   const int e = errno;
-  return Fail(kExitFile, std::string("standard output: cannot write") + (e != 0 ? std::string(": ") + std::strerror(e) : ""));
+  return Fail(kExitFile,
+              std::string("standard output: cannot write") + (e != 0 ? std::string(": ") + std::strerror(e) : ""));
 }
 
 int WriteOut(std::string_view bytes) {

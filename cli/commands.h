@@ -7,8 +7,8 @@ namespace tambril::cli {
 // Exit codes.
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitWrongPassword = 1;
-inline constexpr int kExitUsage = 2;   // also a password the rules refuse
-inline constexpr int kExitFile = 3;    // missing, unreadable, target exists, cannot write
+inline constexpr int kExitUsage = 2;  // also a password the rules refuse
+inline constexpr int kExitFile = 3;   // missing, unreadable, target exists, cannot write
 
 // Runs one command line.
 int Run(int argc, char** argv);

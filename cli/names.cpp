@@ -56,7 +56,7 @@ std::string PrintableTag(const std::array<std::uint8_t, 3>& tag) {
   std::string out;
   for (std::uint8_t b : tag) {
     out += IsControl(codec::Cp1252ToUnicode(b)) ? std::string("?")
-                                                 : codec::Cp1252ToUtf8(std::string(1, static_cast<char>(b)));
+                                                : codec::Cp1252ToUtf8(std::string(1, static_cast<char>(b)));
   }
   return out;
 }

@@ -1,10 +1,10 @@
 #include "password.h"
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 #include "cli/terminal.h"
 #include "codec/cp1252.h"

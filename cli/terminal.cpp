@@ -1,12 +1,12 @@
 #include "terminal.h"
 
+#include <unistd.h>
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <iterator>
-#include <unistd.h>
 
 namespace tambril::cli {
 namespace {
@@ -81,13 +81,13 @@ EchoOff::~EchoOff() {
 }
 
 void InstallSignalHandlers() {
-  struct sigaction sa{};
+  struct sigaction sa {};
   sa.sa_handler = OnSignal;
   sigemptyset(&sa.sa_mask);
   sa.sa_flags = SA_RESTART;
   for (int s : kEndingSignals) {
     // A signal the caller chose to ignore (nohup, a background job) stays ignored.
-    struct sigaction old{};
+    struct sigaction old {};
     if (::sigaction(s, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
     ::sigaction(s, &sa, nullptr);
   }
@@ -172,15 +172,15 @@ void RunBar::draw(std::size_t filesDone, std::uint64_t bytesDone) {
   filesDone = std::min(filesDone, files_);
   bytesDone = std::min(bytesDone, bytes_);
   // Bytes fill the bar; a run of empty files is counted by its files.
-  const double part = bytes_ > 0 ? static_cast<double>(bytesDone) / static_cast<double>(bytes_)
+  const double part = bytes_ > 0   ? static_cast<double>(bytesDone) / static_cast<double>(bytes_)
                       : files_ > 0 ? static_cast<double>(filesDone) / static_cast<double>(files_)
                                    : 1.0;
   const int filled = static_cast<int>(part * kBarWidth);
   std::string line = "[";
   line.append(static_cast<std::size_t>(filled), '#');
   line.append(static_cast<std::size_t>(kBarWidth - filled), '.');
-  line += "] " + std::to_string(filesDone) + "/" + std::to_string(files_) + " files, " +
-          BytesOfTotal(bytesDone, bytes_);
+  line +=
+      "] " + std::to_string(filesDone) + "/" + std::to_string(files_) + " files, " + BytesOfTotal(bytesDone, bytes_);
   if (drawn_ && line == last_) return;
   std::fputs(("\r\033[K" + line).c_str(), stderr);
   std::fflush(stderr);

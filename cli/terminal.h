@@ -1,10 +1,10 @@
 #pragma once
 // What tambril-cli does with the terminal and with signals: typing without
 // echo, the progress bar on stderr, and stopping a pass cleanly on Ctrl-C.
+#include <termios.h>
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <termios.h>
 
 namespace tambril::cli {
 

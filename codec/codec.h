@@ -51,11 +51,11 @@ std::unique_ptr<TargetFile> EncodeUnnamed(const InputFile& source, std::uint64_t
                                           std::shared_ptr<const Folder> folder = {});
 
 struct CheckResult {
-  int score = 0;                        // matching check values, 0..18
-  std::array<std::uint8_t, 3> tag{};    // decoded extension tag (Windows-1252)
-  KeyCodeArray keys{};                  // key codes of the typed password
-  CodeTables tables;                    // its tables, which the decode uses
-  std::uint64_t fileSize = 0;           // length of the encoded file
+  int score = 0;                      // matching check values, 0..18
+  std::array<std::uint8_t, 3> tag{};  // decoded extension tag (Windows-1252)
+  KeyCodeArray keys{};                // key codes of the typed password
+  CodeTables tables;                  // its tables, which the decode uses
+  std::uint64_t fileSize = 0;         // length of the encoded file
 
   bool fits() const { return score == kFullScore; }
   std::string tagText() const { return std::string(tag.begin(), tag.end()); }

@@ -1,14 +1,14 @@
 #include "files.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <random>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tambril::codec {
 namespace fs = std::filesystem;
@@ -18,15 +18,33 @@ namespace {
 std::string Describe(ErrorKind kind, const fs::path& path, int errnum) {
   const char* what = "";
   switch (kind) {
-    case ErrorKind::OpenSource: what = "cannot open"; break;
-    case ErrorKind::NotRegularFile: what = "not a regular file"; break;
-    case ErrorKind::ReadSource: what = "cannot read"; break;
-    case ErrorKind::ShortSource: what = "file is shorter than when it was loaded"; break;
-    case ErrorKind::TargetExists: what = "file exists already"; break;
-    case ErrorKind::CreateTarget: what = "cannot create"; break;
-    case ErrorKind::WriteTarget: what = "cannot write"; break;
-    case ErrorKind::NotEncoded: what = "too short for an encoded file"; break;
-    case ErrorKind::NotChecked: what = "password was not checked"; break;
+    case ErrorKind::OpenSource:
+      what = "cannot open";
+      break;
+    case ErrorKind::NotRegularFile:
+      what = "not a regular file";
+      break;
+    case ErrorKind::ReadSource:
+      what = "cannot read";
+      break;
+    case ErrorKind::ShortSource:
+      what = "file is shorter than when it was loaded";
+      break;
+    case ErrorKind::TargetExists:
+      what = "file exists already";
+      break;
+    case ErrorKind::CreateTarget:
+      what = "cannot create";
+      break;
+    case ErrorKind::WriteTarget:
+      what = "cannot write";
+      break;
+    case ErrorKind::NotEncoded:
+      what = "too short for an encoded file";
+      break;
+    case ErrorKind::NotChecked:
+      what = "password was not checked";
+      break;
   }
   std::string s = path.string() + ": " + what;
   if (errnum != 0) s += std::string(": ") + std::strerror(errnum);
@@ -37,7 +55,7 @@ std::string Describe(ErrorKind kind, const fs::path& path, int errnum) {
 // signal is ignored; ignored, the write fails with EFBIG like any full disk.
 // A handler the program installed itself stays.
 void IgnoreFileSizeSignal() {
-  struct sigaction old{};
+  struct sigaction old {};
   if (::sigaction(SIGXFSZ, nullptr, &old) == 0 && old.sa_handler == SIG_DFL) ::signal(SIGXFSZ, SIG_IGN);
 }
 

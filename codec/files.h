@@ -148,8 +148,8 @@ class TargetFile {
   // part is the name in `folder`. The final permissions are read back for
   // the first file of given permissions in the folder only; later ones are
   // made with them at once where they are no wider than the owner's.
-  TargetFile(std::shared_ptr<const Folder> folder, const std::filesystem::path& target,
-             unsigned permissions = 0666, Unfinished unfinished = Unfinished::Unnamed);
+  TargetFile(std::shared_ptr<const Folder> folder, const std::filesystem::path& target, unsigned permissions = 0666,
+             Unfinished unfinished = Unfinished::Unnamed);
   // Drops the unfinished file unless commit() succeeded.
   ~TargetFile();
   TargetFile(const TargetFile&) = delete;
@@ -176,7 +176,7 @@ class TargetFile {
   void giveFinalMode();
   void discard() noexcept;
   std::filesystem::path target_;
-  std::string name_;   // the target's name in its folder
+  std::string name_;  // the target's name in its folder
   std::filesystem::path temp_;
   std::shared_ptr<const Folder> folder_;  // the target's folder, which the names are relative to
   int fd_ = -1;

@@ -6,12 +6,12 @@
 #include <QPushButton>
 
 #include "file_dialog/selpr6.h"
-#include "session/session.h"
 #include "platform/dialog_look.h"
 #include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
 #include "platform/windows.h"
+#include "session/session.h"
 
 namespace tambril::coding {
 namespace {

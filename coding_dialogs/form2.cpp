@@ -11,23 +11,22 @@
 #include "coding_dialogs/coding_names.h"
 #include "coding_dialogs/dialog_parts.h"
 #include "coding_dialogs/pass_runner.h"
-#include "session/session.h"
-#include "resources/pictures.h"
 #include "platform/accessible_names.h"
 #include "platform/dialog_look.h"
 #include "platform/file_slots.h"
 #include "platform/platform.h"
 #include "platform/twips.h"
 #include "platform/windows.h"
-#include "viewer/help_procedures.h"
 #include "resources/messages.h"
+#include "resources/pictures.h"
+#include "session/session.h"
+#include "viewer/help_procedures.h"
 
 using namespace tambril;
 using namespace tambril::coding;
 using platform::MessageIcon;
 
 Form2::Form2() : CodingDialog("Form2", QStringLiteral("CODE_ON"), 8430, 5145, Module2::LoadEncodeInfo) {
-
   Label2 = Label(this, "Label2", QStringLiteral("Dateiname für Code_On"), {240, 360, 2175, 255});
   Text3 = NameBox(this, "Text3", {240, 720, 7935, 285});
   Label3 = Label(this, "Label3", QStringLiteral("Kennwort:"), {1680, 1560, 855, 255});
@@ -64,9 +63,7 @@ Form2::Form2() : CodingDialog("Form2", QStringLiteral("CODE_ON"), 8430, 5145, Mo
 
 void Form2::Command1_Click() {
   auto& p = platform::Current();
-  const auto refuse = [&](const QString& text) {
-    p.messageBox(this, text, messages::kErrorTitle, MessageIcon::None);
-  };
+  const auto refuse = [&](const QString& text) { p.messageBox(this, text, messages::kErrorTitle, MessageIcon::None); };
   if (Text1->text().isEmpty()) {
     refuse(messages::kNoPassword);
     return;
@@ -103,9 +100,8 @@ void Form2::StartEncoding() {
   const std::uint64_t length = s.loaded()->size;
   const std::string password = codec::Utf8ToCp1252(Text2->text().toStdString());
   const std::string tag = codec::Utf8ToCp1252(s.extensionTag().toStdString());
-  RunPass(
-      [&](const codec::ProgressFn& progress) { codec::Encode(*source, length, target, password, tag, progress); },
-      [this](int value) { ProgressBar1->setValue(value); });
+  RunPass([&](const codec::ProgressFn& progress) { codec::Encode(*source, length, target, password, tag, progress); },
+          [this](int value) { ProgressBar1->setValue(value); });
 }
 
 void Form2::paintEvent(QPaintEvent* event) {

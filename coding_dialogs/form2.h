@@ -19,18 +19,18 @@ class Form2 : public CodingDialog {
  public:
   Form2();
 
-  QLabel* Label2;             // "Dateiname für Code_On"
-  QLineEdit* Text3;           // path of the file to create
-  QLabel* Label3;             // "Kennwort:"
-  QLineEdit* Text1;           // the password
-  QLabel* Label4;             // "Kennwortbestätigung:"
-  QLineEdit* Text2;           // its confirmation
-  QLabel* Label6;             // "Codierung:"
+  QLabel* Label2;    // "Dateiname für Code_On"
+  QLineEdit* Text3;  // path of the file to create
+  QLabel* Label3;    // "Kennwort:"
+  QLineEdit* Text1;  // the password
+  QLabel* Label4;    // "Kennwortbestätigung:"
+  QLineEdit* Text2;  // its confirmation
+  QLabel* Label6;    // "Codierung:"
   QProgressBar* ProgressBar1;
-  QLabel* Label5;             // extension tag, hidden
-  QPushButton* Command1;      // "OK"
-  QPushButton* Command2;      // "ABBRECHEN"
-  QPushButton* Command3;      // "HILFE"
+  QLabel* Label5;         // extension tag, hidden
+  QPushButton* Command1;  // "OK"
+  QPushButton* Command2;  // "ABBRECHEN"
+  QPushButton* Command3;  // "HILFE"
   QLabel* Image1;
   QLabel* Image2;
   QLabel* Image3;

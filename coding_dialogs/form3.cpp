@@ -9,7 +9,6 @@
 #include "coding_dialogs/coding_names.h"
 #include "coding_dialogs/dialog_parts.h"
 #include "file_dialog/selpr6.h"
-#include "resources/pictures.h"
 #include "platform/accessible_names.h"
 #include "platform/dialog_look.h"
 #include "platform/file_slots.h"
@@ -17,9 +16,10 @@
 #include "platform/text_rules.h"
 #include "platform/twips.h"
 #include "platform/windows.h"
+#include "resources/messages.h"
+#include "resources/pictures.h"
 #include "session/session.h"
 #include "viewer/help_procedures.h"
-#include "resources/messages.h"
 
 using namespace tambril;
 using namespace tambril::coding;
@@ -51,7 +51,6 @@ QLabel* ResultField(QWidget* parent, const char* name, QRect twips) {
 }  // namespace
 
 Form3::Form3() : CodingDialog("Form3", QStringLiteral("CODE_AUS"), 6480, 2895, Module2::LoadPasswordCheckInfo) {
-
   Label1 = Label(this, "Label1", QStringLiteral("Kennworteingabe:"), {360, 1080, 1575, 255});
   Text1 = PasswordBox(this, "Text1", {2040, 960, 3855, 375});
   platform::NameAfterLabel(*Label1, *Text1);
@@ -120,4 +119,3 @@ void Form3::StartPasswordCheck() {
     s.dropCheck();
   }
 }
-

@@ -22,13 +22,13 @@ class Form3 : public CodingDialog {
  public:
   Form3();
 
-  QLabel* Label1;          // "Kennworteingabe:"
-  QLineEdit* Text1;        // the password
-  QLabel* Label2;          // "18" after a fitting password
-  QLabel* Label3;          // the decoded extension tag
-  QPushButton* Command1;   // "OK"
-  QPushButton* Command2;   // "ABBBRECHEN"
-  QPushButton* Command3;   // "HILFE"
+  QLabel* Label1;         // "Kennworteingabe:"
+  QLineEdit* Text1;       // the password
+  QLabel* Label2;         // "18" after a fitting password
+  QLabel* Label3;         // the decoded extension tag
+  QPushButton* Command1;  // "OK"
+  QPushButton* Command2;  // "ABBBRECHEN"
+  QPushButton* Command3;  // "HILFE"
   QLabel* Image2;
 
   void Command1_Click();  // OK; Command2 is "ABBBRECHEN"

@@ -9,12 +9,12 @@
 #include "codec/codec.h"
 #include "coding_dialogs/dialog_parts.h"
 #include "coding_dialogs/pass_runner.h"
-#include "resources/pictures.h"
 #include "platform/accessible_names.h"
 #include "platform/dialog_look.h"
 #include "platform/file_slots.h"
 #include "platform/twips.h"
 #include "platform/windows.h"
+#include "resources/pictures.h"
 #include "session/session.h"
 #include "viewer/help_procedures.h"
 
@@ -22,7 +22,6 @@ using namespace tambril;
 using namespace tambril::coding;
 
 Form4::Form4() : CodingDialog("Form4", QStringLiteral("CODE_AN"), 7110, 3765, Module2::LoadDecodeInfo) {
-
   Label1 = Label(this, "Label1", QStringLiteral("Dateiname für Code_Off:"), {480, 480, 2175, 255});
   Text1 = NameBox(this, "Text1", {480, 840, 6135, 255});
   Label2 = Label(this, "Label2", QStringLiteral("Entcodierung:"), {360, 1680, 1215, 255});
@@ -57,4 +56,3 @@ void Form4::DecodeFile() {
   RunPass([&](const codec::ProgressFn& progress) { codec::Decode(*source, target, *check, progress); },
           [this](int value) { ProgressBar1->setValue(value); });
 }
-

@@ -17,13 +17,13 @@ class Form4 : public CodingDialog {
  public:
   Form4();
 
-  QLabel* Label1;             // "Dateiname für Code_Off:"
-  QLineEdit* Text1;           // path of the file to create
-  QLabel* Label2;             // "Entcodierung:"
+  QLabel* Label1;    // "Dateiname für Code_Off:"
+  QLineEdit* Text1;  // path of the file to create
+  QLabel* Label2;    // "Entcodierung:"
   QProgressBar* ProgressBar1;
-  QPushButton* Command1;      // "OK"
-  QPushButton* Command2;      // "ABBRECHEN"
-  QPushButton* Command3;      // "HILFE"
+  QPushButton* Command1;  // "OK"
+  QPushButton* Command2;  // "ABBRECHEN"
+  QPushButton* Command3;  // "HILFE"
   QLabel* Image1;
 
   void Command1_Click();  // OK

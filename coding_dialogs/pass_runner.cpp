@@ -28,7 +28,8 @@ void RunPass(const std::function<void(const codec::ProgressFn&)>& pass, const st
   // Queued calls on `receiver` run on this thread, in the order they were made.
   QObject receiver;
   const codec::ProgressFn report = [&receiver, &show](int value) {
-    QMetaObject::invokeMethod(&receiver, [&show, value] { show(value); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &receiver, [&show, value] { show(value); }, Qt::QueuedConnection);
   };
   CloseBlocker blocker;
   QCoreApplication::instance()->installEventFilter(&blocker);

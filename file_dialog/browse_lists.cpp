@@ -1,15 +1,15 @@
 #include "file_dialog/browse_lists.h"
 
+#include <dirent.h>
+#include <sys/stat.h>
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QHelpEvent>
 #include <QStorageInfo>
 #include <QStyle>
-#include <QHelpEvent>
 #include <QToolTip>
 #include <algorithm>
-#include <dirent.h>
-#include <sys/stat.h>
 #include <vector>
 
 #include "platform/file_slots.h"
@@ -119,9 +119,8 @@ QStringList DriveList::Roots() {
   const QString system = Native(QDir::rootPath());
   if (!roots.contains(system)) roots << system;
   roots.removeDuplicates();
-  std::sort(roots.begin(), roots.end(), [](const QString& a, const QString& b) {
-    return a.compare(b, Qt::CaseInsensitive) < 0;
-  });
+  std::sort(roots.begin(), roots.end(),
+            [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
   return roots;
 }
 

@@ -18,8 +18,8 @@
 #include "platform/text_rules.h"
 #include "platform/twips.h"
 #include "platform/windows.h"
-#include "viewer/help_procedures.h"
 #include "resources/messages.h"
+#include "viewer/help_procedures.h"
 
 using namespace tambril;
 using platform::MessageIcon;
@@ -28,9 +28,7 @@ using platform::Pointer;
 namespace {
 
 // A folder name holds no separator: the file system would take it as a path.
-bool HasSeparator(const QString& name) {
-  return name.contains(QLatin1Char('/')) || name.contains(QDir::separator());
-}
+bool HasSeparator(const QString& name) { return name.contains(QLatin1Char('/')) || name.contains(QDir::separator()); }
 
 }  // namespace
 
@@ -101,8 +99,8 @@ void Form14::Command1_Click() {
   }
   const Failure failure = HasSeparator(name) ? Failure::Access : CreateFolder(newPath);
   if (failure != Failure::None) {
-    p.messageBox(this, failure == Failure::Device ? messages::kReadError : messages::kAccessError, messages::kErrorTitle,
-                 MessageIcon::Stop);
+    p.messageBox(this, failure == Failure::Device ? messages::kReadError : messages::kAccessError,
+                 messages::kErrorTitle, MessageIcon::Stop);
     Text1->clear();
     p.setPointer(this, Pointer::Normal);
     return;

@@ -3,12 +3,12 @@
 // session's loaded file describes it (the main window shows that); this is
 // the only writer of the loaded file. A failure on the way is reported once
 // and leaves no file loaded; what the earlier steps changed stays changed.
+#include <sys/stat.h>
 #include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
 #include <cerrno>
 #include <new>
-#include <sys/stat.h>
 
 #include "codec/files.h"
 #include "file_dialog/selpr6.h"
@@ -113,8 +113,9 @@ void Selpr6::Command2_Click() {
     return;
   } catch (const codec::CodecError& e) {
     p.beep();
-    p.messageBox(this, e.kind() == codec::ErrorKind::NotRegularFile || IsAccessFailure(e.errnum())
-                     ? messages::kAccessError : messages::kReadError,
+    p.messageBox(this,
+                 e.kind() == codec::ErrorKind::NotRegularFile || IsAccessFailure(e.errnum()) ? messages::kAccessError
+                                                                                             : messages::kReadError,
                  messages::kErrorTitle, MessageIcon::None);
   } catch (const std::exception&) {
     // Out of memory and the like.

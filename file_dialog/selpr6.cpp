@@ -15,8 +15,8 @@
 #include "platform/text_rules.h"
 #include "platform/twips.h"
 #include "platform/windows.h"
-#include "viewer/help_procedures.h"
 #include "resources/messages.h"
+#include "viewer/help_procedures.h"
 
 using namespace tambril;
 using platform::MessageIcon;

@@ -34,19 +34,19 @@ class Selpr6 : public QDialog {
   Selpr6();
 
   QMenuBar* MenuBar;
-  QMenu* Directory;          // "Ordner"
-  QAction* New_directory;    // "Neuer Ordner.."
+  QMenu* Directory;        // "Ordner"
+  QAction* New_directory;  // "Neuer Ordner.."
   tambril::DriveList* Drive1;
   tambril::FolderList* Dir1;
   tambril::FileList* File1;
-  QComboBox* Combo1;         // file type
-  QLabel* Label1;            // "Dateiname:"
-  QLabel* Label2;            // "Dateityp:"
-  QLineEdit* Text1;          // full path of the chosen or the new file
-  QPushButton* Command1;     // "ERSTELLEN"
-  QPushButton* Command2;     // "ÖFFNEN"
-  QPushButton* Command3;     // "ABBRECHEN"
-  QPushButton* Command4;     // "HILFE"
+  QComboBox* Combo1;      // file type
+  QLabel* Label1;         // "Dateiname:"
+  QLabel* Label2;         // "Dateityp:"
+  QLineEdit* Text1;       // full path of the chosen or the new file
+  QPushButton* Command1;  // "ERSTELLEN"
+  QPushButton* Command2;  // "ÖFFNEN"
+  QPushButton* Command3;  // "ABBRECHEN"
+  QPushButton* Command4;  // "HILFE"
   QLabel* Label3;
   QLabel* Label4;
   QLabel* Label5;

@@ -45,8 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     shown.replace(QChar::ParagraphSeparator, u'\n');
     shown.replace(QChar::LineSeparator, u'\n');
     if (shown != plain) {
-      std::fprintf(stderr, "document and plain text differ:\n%s\n---\n%s\n",
-                   qPrintable(shown), qPrintable(plain));
+      std::fprintf(stderr, "document and plain text differ:\n%s\n---\n%s\n", qPrintable(shown), qPrintable(plain));
       std::abort();
     }
   }

@@ -11,6 +11,7 @@
 
 #include "file_dialog/selpr6.h"
 #include "main_window/outside_files.h"
+#include "main_window/program.h"
 #include "platform/accessible_names.h"
 #include "platform/dialog_look.h"
 #include "platform/file_slots.h"
@@ -24,10 +25,9 @@
 #include "session/session.h"
 #include "startup/form6.h"
 #include "startup/module2.h"
-#include "viewer/help_procedures.h"
 #include "startup/program_end.h"
-#include "main_window/program.h"
 #include "viewer/form8.h"
+#include "viewer/help_procedures.h"
 
 using namespace tambril;
 
@@ -89,10 +89,13 @@ Form1::Form1() {
   Label7 = MakeLabel(client, "Label7", QString(), TwipsRect(1560, 1560, 10335, 375), 8.25);
   Label6 = MakeLabel(client, "Label6", QStringLiteral("Geändert am:"), TwipsRect(120, 2160, 1455, 255), 9.75);
   Label8 = MakeLabel(client, "Label8", QString(), TwipsRect(1800, 2160, 6855, 255), 8.25);
-  Image3 = MakePicture(client, "Image3", QPixmap::fromImage(resources::StartPicture()), TwipsRect(120, 2640, 5490, 780));
-  Image1 = MakePicture(client, "Image1", QPixmap::fromImage(resources::EncodedFilePicture()), TwipsRect(120, 2640, 810, 735));
+  Image3 =
+      MakePicture(client, "Image3", QPixmap::fromImage(resources::StartPicture()), TwipsRect(120, 2640, 5490, 780));
+  Image1 = MakePicture(client, "Image1", QPixmap::fromImage(resources::EncodedFilePicture()),
+                       TwipsRect(120, 2640, 810, 735));
   Image1->hide();
-  Image2 = MakePicture(client, "Image2", QPixmap::fromImage(resources::PlainFilePicture()), TwipsRect(120, 2640, 810, 735));
+  Image2 =
+      MakePicture(client, "Image2", QPixmap::fromImage(resources::PlainFilePicture()), TwipsRect(120, 2640, 810, 735));
   Image2->hide();
   Label9 = MakeLabel(client, "Label9", QStringLiteral("CODIERTE- DATEI"), TwipsRect(960, 2760, 4215, 495), 13.5);
   Label9->hide();

@@ -39,15 +39,15 @@ class Form1 : public QMainWindow {
   QLabel* Image2;
   QLabel* Image3;
 
-  QMenu* Date;        // "Datei"
+  QMenu* Date;  // "Datei"
   QAction* Datei_öffnen;
   QAction* Beenden;
   QMenu* Bearbeiten;  // "Bearbeiten"
   QAction* Code_AN;
   QAction* Code_Aus;
-  QMenu* Suchen;      // "Zeigen"
+  QMenu* Suchen;  // "Zeigen"
   QAction* Window;
-  QMenu* Zeichen;     // "?"
+  QMenu* Zeichen;  // "?"
   QAction* Hilfe;
   QAction* Info;
 

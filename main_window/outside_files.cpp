@@ -20,7 +20,6 @@
 #include "main_window/program.h"
 #include "platform/background_work.h"
 #include "platform/windows.h"
-#include "main_window/program.h"
 
 namespace tambril {
 

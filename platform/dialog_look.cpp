@@ -13,8 +13,8 @@ namespace tambril {
 void SetUpFixedDialog(QWidget& dialog, const char* name, const QString& caption) {
   dialog.setObjectName(QLatin1String(name));
   dialog.setWindowTitle(caption);
-  dialog.setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                        Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+  dialog.setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                        Qt::WindowCloseButtonHint);
   SetBackground(dialog, Qt::white);
 }
 

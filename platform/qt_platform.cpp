@@ -1,10 +1,10 @@
 // The Qt implementation of the platform layer.
 #include <QApplication>
+#include <QAudioDevice>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QGuiApplication>
-#include <QAudioDevice>
 #include <QMediaDevices>
 #include <QMessageBox>
 #include <QScreen>
@@ -89,8 +89,7 @@ class QtPlatform : public Platform {
  public:
   void messageBox(QWidget* parent, const QString& text, const QString& title, MessageIcon icon) override {
     QMessageBox box(icon == MessageIcon::Stop ? QMessageBox::Critical : QMessageBox::NoIcon,
-                    title.isEmpty() ? QGuiApplication::applicationDisplayName() : title, text,
-                    QMessageBox::Ok, parent);
+                    title.isEmpty() ? QGuiApplication::applicationDisplayName() : title, text, QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
     box.exec();
   }

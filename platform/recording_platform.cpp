@@ -68,9 +68,7 @@ void RecordingPlatform::reset() {
   ends = 0;
 }
 
-ScopedPlatform::ScopedPlatform(Platform& platform) : previous_(&Current()) {
-  Install(&platform);
-}
+ScopedPlatform::ScopedPlatform(Platform& platform) : previous_(&Current()) { Install(&platform); }
 
 ScopedPlatform::~ScopedPlatform() { Install(previous_); }
 

@@ -16,9 +16,7 @@ std::int64_t RoundedMebibytes(std::uint64_t bytes) {
   return static_cast<std::int64_t>(m);
 }
 
-bool ContainsNoCase(const QString& text, const QString& needle) {
-  return text.contains(needle, Qt::CaseInsensitive);
-}
+bool ContainsNoCase(const QString& text, const QString& needle) { return text.contains(needle, Qt::CaseInsensitive); }
 
 QColor BgrColor(std::uint32_t bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
 

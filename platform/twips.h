@@ -10,8 +10,7 @@ inline constexpr int kTwipsPerPixel = 15;
 
 constexpr int Px(int twips) {
   // Rounded to the nearest pixel, halves away from zero.
-  return twips >= 0 ? (twips + kTwipsPerPixel / 2) / kTwipsPerPixel
-                    : -((-twips + kTwipsPerPixel / 2) / kTwipsPerPixel);
+  return twips >= 0 ? (twips + kTwipsPerPixel / 2) / kTwipsPerPixel : -((-twips + kTwipsPerPixel / 2) / kTwipsPerPixel);
 }
 constexpr int Twips(int px) { return px * kTwipsPerPixel; }
 

@@ -20,7 +20,8 @@ inline const QString kReadError = QStringLiteral("Fehler beim Lesen vom Gerät")
 // The file dialog and the new-folder dialog; the name follows the text.
 inline const QString kPatternError = QStringLiteral("Unzulässiger Eigenschaftswert");
 inline const QString kTargetExists = QStringLiteral("Datei ist schon vorhanden und kann nicht mehr erstellt werden.");
-inline const QString kFolderExists = QStringLiteral("Ordner ist schon vorhanden und kann nicht mehr erstellt werden!  ");
+inline const QString kFolderExists =
+    QStringLiteral("Ordner ist schon vorhanden und kann nicht mehr erstellt werden!  ");
 
 // The coding commands and dialogs.
 inline const QString kAlreadyEncoded = QStringLiteral("Datei ist schon codiert! ");
@@ -28,8 +29,8 @@ inline const QString kAlreadyDecoded = QStringLiteral("Datei ist schon entcodier
 inline const QString kNoPassword = QStringLiteral("Geben Sie ein Kennwort ein !");
 inline const QString kPasswordTooShort = QStringLiteral("Das Kennwort ist zu klein. Das Kennwort braucht 5 Zeichen.");
 inline const QString kNoConfirmation = QStringLiteral("Geben Sie die Kennwortbestätigung ein !");
-inline const QString kPasswordMismatch = QStringLiteral(
-    "Das neue Kennwort und die Kennwortbestätigung stimmen nicht überein. Geben Sie beides erneut ein.");
+inline const QString kPasswordMismatch =
+    QStringLiteral("Das neue Kennwort und die Kennwortbestätigung stimmen nicht überein. Geben Sie beides erneut ein.");
 inline const QString kWrongPassword = QStringLiteral("Geben Sie ein neues Kennwort ein !");
 
 // The search dialog; the count is written as number text between the two parts.

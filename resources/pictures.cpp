@@ -26,8 +26,8 @@ QImage Blank(int width, int height, QColor fill = Qt::transparent) {
 // A font of the given family whose pixel size is reduced until `text` fits
 // into `maxWidth`, so that a different font on another machine never spills
 // over the picture's edge.
-QFont FittedFont(const QString& family, QFont::StyleHint hint, int pixelSize, bool bold,
-                 bool italic, const QString& text, qreal maxWidth) {
+QFont FittedFont(const QString& family, QFont::StyleHint hint, int pixelSize, bool bold, bool italic,
+                 const QString& text, qreal maxWidth) {
   QFont font(family);
   font.setStyleHint(hint);
   font.setBold(bold);
@@ -74,7 +74,7 @@ void DrawDocument(QPainter& p, bool coded, bool bold = false) {
     return;
   }
   // Short dashes in an irregular pattern: the look of coded text.
-  static const qreal dashes[][4] = {{14, 17, 21, 27},  {14, 22, 26, 30}, {14, 15, 19, 25},
+  static const qreal dashes[][4] = {{14, 17, 21, 27}, {14, 22, 26, 30}, {14, 15, 19, 25},
                                     {14, 20, 24, 26}, {14, 18, 22, 29}, {14, 16, 20, 23}};
   for (int i = 0; i < 6; ++i) {
     const qreal y = 21 + 6 * i;
@@ -190,8 +190,7 @@ QImage StartPicture() {
   DrawIcon(p, QRectF(6, 6, 36, 36));
 
   const QString name = QStringLiteral("TAMBRIL");
-  const QFont nameFont = FittedFont(QStringLiteral("DejaVu Serif"), QFont::Serif, 28, true,
-                                    false, name, 130);
+  const QFont nameFont = FittedFont(QStringLiteral("DejaVu Serif"), QFont::Serif, 28, true, false, name, 130);
   p.setFont(nameFont);
   p.setPen(QColor(0xFF, 0x40, 0x40));
   p.drawText(QPointF(52, 34), name);
@@ -200,8 +199,7 @@ QImage StartPicture() {
   const QString line1 = QStringLiteral("Programm für");
   const QString line2 = QStringLiteral("individuelle Codierung");
   const qreal left = nameEnd + 14;
-  const QFont small = FittedFont(QStringLiteral("DejaVu Sans"), QFont::SansSerif, 13, false, true,
-                                 line2, w - left - 8);
+  const QFont small = FittedFont(QStringLiteral("DejaVu Sans"), QFont::SansSerif, 13, false, true, line2, w - left - 8);
   p.setFont(small);
   p.setPen(Qt::white);
   p.drawText(QPointF(left, 21), line1);
@@ -251,8 +249,7 @@ QImage InfoLogo() {
 
   const QString name = QStringLiteral("TAMBRIL");
   const qreal left = 84;
-  const QFont nameFont = FittedFont(QStringLiteral("DejaVu Serif"), QFont::Serif, 30, true, false,
-                                    name, w - left - 4);
+  const QFont nameFont = FittedFont(QStringLiteral("DejaVu Serif"), QFont::Serif, 30, true, false, name, w - left - 4);
   p.setFont(nameFont);
   p.setPen(QColor(kDarkBlue));
   p.drawText(QPointF(left, 46), name);
@@ -262,8 +259,7 @@ QImage InfoLogo() {
 
   const QString line1 = QStringLiteral("Programm für");
   const QString line2 = QStringLiteral("individuelle Codierung");
-  const QFont small = FittedFont(QStringLiteral("DejaVu Sans"), QFont::SansSerif, 11, false, true,
-                                 line2, w - left - 4);
+  const QFont small = FittedFont(QStringLiteral("DejaVu Sans"), QFont::SansSerif, 11, false, true, line2, w - left - 4);
   p.setFont(small);
   p.setPen(QColor(kDarkBlue));
   p.drawText(QPointF(left, 74), line1);

@@ -28,8 +28,8 @@ QString ModeWord(CreateMode mode);
 
 // A file that loading has made the loaded file.
 struct LoadedFile {
-  QString path;          // full path, as named in the file dialog's name box
-  QString name;          // bare name selected in the file list; empty when none was
+  QString path;  // full path, as named in the file dialog's name box
+  QString name;  // bare name selected in the file list; empty when none was
   std::uint64_t size = 0;
   QDateTime changed;     // time of the last change
   bool encoded = false;  // ".tmb" occurs in the path, in any case

@@ -1,7 +1,7 @@
 #include "help_texts.h"
 
-#include <initializer_list>
 #include <QStringView>
+#include <initializer_list>
 
 namespace tambril::startup {
 

@@ -34,9 +34,12 @@ void HelpTextBox::setText(const QString& text) {
 
 Form21::SizeRule Form21::RuleOf(Size size) {
   switch (size) {
-    case Size::Small: return {8, -1500, -500};
-    case Size::Medium: return {10, 0, 0};
-    case Size::Large: return {12, 1000, 500};
+    case Size::Small:
+      return {8, -1500, -500};
+    case Size::Medium:
+      return {10, 0, 0};
+    case Size::Large:
+      return {12, 1000, 500};
   }
   return {10, 0, 0};
 }

@@ -46,12 +46,12 @@ class Form21 : public QDialog {
   Form21();
 
   QMenuBar* MenuBar;
-  QAction* Abbrechen;   // "ABBRECHEN", a top-level entry
-  QMenu* Schriftart;    // "Schriftart"
-  QAction* Gross;       // "Groß"
-  QAction* Standard;    // "Standard"
-  QAction* Klein;       // "Klein", checked at start
-  QAction* TeCopy;      // "Copy", a top-level entry
+  QAction* Abbrechen;  // "ABBRECHEN", a top-level entry
+  QMenu* Schriftart;   // "Schriftart"
+  QAction* Gross;      // "Groß"
+  QAction* Standard;   // "Standard"
+  QAction* Klein;      // "Klein", checked at start
+  QAction* TeCopy;     // "Copy", a top-level entry
   tambril::HelpTextBox* Text1;
 
   // Event handlers.

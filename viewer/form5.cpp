@@ -10,9 +10,9 @@
 #include "platform/text_rules.h"
 #include "platform/twips.h"
 #include "platform/windows.h"
-#include "viewer/help_procedures.h"
-#include "viewer/form8.h"
 #include "resources/messages.h"
+#include "viewer/form8.h"
+#include "viewer/help_procedures.h"
 
 using namespace tambril;
 
@@ -88,8 +88,7 @@ void Form5::Command1_Click() {
     // overlap are found one character apart.
     position_ = box.find(word, position_ + 1, options);
     if (position_ == -1) {
-      p.messageBox(this, messages::kNotFound, QString(),
-                   platform::MessageIcon::None);
+      p.messageBox(this, messages::kNotFound, QString(), platform::MessageIcon::None);
       return;
     }
     hide();
@@ -106,8 +105,8 @@ void Form5::Command1_Click() {
     ++count;
   }
   if (last >= 0) box.select(last, word.size());
-  p.messageBox(this, messages::kFoundBefore + NumberText(count) + messages::kFoundAfter,
-               QString(), platform::MessageIcon::None);
+  p.messageBox(this, messages::kFoundBefore + NumberText(count) + messages::kFoundAfter, QString(),
+               platform::MessageIcon::None);
 }
 
 void Form5::Command2_Click() {

@@ -18,10 +18,10 @@ class Form8 : public QDialog {
   Form8();
 
   QMenuBar* MenuBar;
-  QAction* Cancel;   // "ABBRECHEN", a top-level entry
-  QMenu* Search;     // "Suchen"
-  QAction* Search2;  // "Suchen.."
-  QAction* SearchF3; // "Suchen F3"
+  QAction* Cancel;    // "ABBRECHEN", a top-level entry
+  QMenu* Search;      // "Suchen"
+  QAction* Search2;   // "Suchen.."
+  QAction* SearchF3;  // "Suchen F3"
   tambril::RichTextBox* RichTextBox1;
 
   // The box's size in twips for a window of the given outer size in twips:

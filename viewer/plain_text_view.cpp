@@ -470,11 +470,20 @@ void PlainTextView::barAction(int action) {
   // Steps of the scroll bar go by lines and pages, not by bytes.
   qint64 lines = 0;
   switch (action) {
-    case QAbstractSlider::SliderSingleStepAdd: lines = 1; break;
-    case QAbstractSlider::SliderSingleStepSub: lines = -1; break;
-    case QAbstractSlider::SliderPageStepAdd: lines = std::max(1, visibleRows() - 1); break;
-    case QAbstractSlider::SliderPageStepSub: lines = -std::max(1, visibleRows() - 1); break;
-    default: return;
+    case QAbstractSlider::SliderSingleStepAdd:
+      lines = 1;
+      break;
+    case QAbstractSlider::SliderSingleStepSub:
+      lines = -1;
+      break;
+    case QAbstractSlider::SliderPageStepAdd:
+      lines = std::max(1, visibleRows() - 1);
+      break;
+    case QAbstractSlider::SliderPageStepSub:
+      lines = -std::max(1, visibleRows() - 1);
+      break;
+    default:
+      return;
   }
   scrollLines(lines);
   verticalScrollBar()->setSliderPosition(static_cast<int>(top_));
@@ -641,10 +650,10 @@ void PlainTextView::paintEvent(QPaintEvent*) {
     // The selection, and the line end when it is selected.
     const qint64 from = std::max(selStart, start), to = std::min(selEnd, end);
     if (from < to) {
-      painter.fillRect(QRectF(kMargin + e[static_cast<std::size_t>(from - start)], y,
-                              e[static_cast<std::size_t>(to - start)] - e[static_cast<std::size_t>(from - start)],
-                              lineHeight_),
-                       pal.highlight());
+      painter.fillRect(
+          QRectF(kMargin + e[static_cast<std::size_t>(from - start)], y,
+                 e[static_cast<std::size_t>(to - start)] - e[static_cast<std::size_t>(from - start)], lineHeight_),
+          pal.highlight());
     }
     if (l.lastOfBlock() && l.block.textEnd < l.block.end && selStart <= end && selEnd > end) {
       painter.fillRect(QRectF(kMargin + e.back(), y, spaceWidth_, lineHeight_), pal.highlight());
@@ -758,8 +767,8 @@ void PlainTextView::keyPressEvent(QKeyEvent* event) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes_.constData());
   const auto& word = T().word;
   const qint64 n = length();
-  const bool vertical = event->key() == Qt::Key_Up || event->key() == Qt::Key_Down ||
-                        event->key() == Qt::Key_PageUp || event->key() == Qt::Key_PageDown;
+  const bool vertical = event->key() == Qt::Key_Up || event->key() == Qt::Key_Down || event->key() == Qt::Key_PageUp ||
+                        event->key() == Qt::Key_PageDown;
   if (!vertical) goalX_ = -1;
   switch (event->key()) {
     case Qt::Key_Left: {
@@ -810,7 +819,8 @@ void PlainTextView::keyPressEvent(QKeyEvent* event) {
       const bool down = event->key() == Qt::Key_Down || event->key() == Qt::Key_PageDown;
       const bool page = event->key() == Qt::Key_PageUp || event->key() == Qt::Key_PageDown;
       Line l = lineOf(caret_, caretAfterWrap_);
-      if (goalX_ < 0) goalX_ = edges(l)[static_cast<std::size_t>(std::clamp<qint64>(caret_ - l.start(), 0, l.end() - l.start()))];
+      if (goalX_ < 0)
+        goalX_ = edges(l)[static_cast<std::size_t>(std::clamp<qint64>(caret_ - l.start(), 0, l.end() - l.start()))];
       const int lines = page ? std::max(1, visibleRows() - 1) : 1;
       int moved = 0;
       while (moved < lines && (down ? nextLine(l) : previousLine(l))) ++moved;

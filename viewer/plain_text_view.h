@@ -19,8 +19,8 @@
 #include <QString>
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -102,9 +102,8 @@ class PlainTextView : public QAbstractScrollArea {
     qint64 start() const { return block.start + (*layout)[static_cast<std::size_t>(index)]; }
     // The end of its shown characters.
     qint64 end() const {
-      return index + 1 < static_cast<int>(layout->size())
-                 ? block.start + (*layout)[static_cast<std::size_t>(index) + 1]
-                 : block.textEnd;
+      return index + 1 < static_cast<int>(layout->size()) ? block.start + (*layout)[static_cast<std::size_t>(index) + 1]
+                                                          : block.textEnd;
     }
     bool lastOfBlock() const { return index + 1 == static_cast<int>(layout->size()); }
   };

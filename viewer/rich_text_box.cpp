@@ -314,7 +314,8 @@ std::int64_t RichTextBox::richFind(const QString& word, std::int64_t start, bool
   QTextBlock block = doc->findBlock(static_cast<int>(start));
   qsizetype offset = static_cast<qsizetype>(start - block.position());
   for (; block.isValid(); block = block.next(), offset = 0) {
-    if (blockCache_.doc != doc || blockCache_.revision != doc->revision() || blockCache_.number != block.blockNumber()) {
+    if (blockCache_.doc != doc || blockCache_.revision != doc->revision() ||
+        blockCache_.number != block.blockNumber()) {
       blockCache_.text = block.text();
       blockCache_.text.replace(QChar::Nbsp, QLatin1Char(' '));
       blockCache_.doc = doc;
@@ -326,7 +327,8 @@ std::int64_t RichTextBox::richFind(const QString& word, std::int64_t start, bool
       const qsizetype at = t.indexOf(word, offset, cs);
       if (at < 0) break;
       const qsizetype end = at + word.size();
-      if (wholeWord && ((at > 0 && t.at(at - 1).isLetterOrNumber()) || (end < t.size() && t.at(end).isLetterOrNumber()))) {
+      if (wholeWord &&
+          ((at > 0 && t.at(at - 1).isLetterOrNumber()) || (end < t.size() && t.at(end).isLetterOrNumber()))) {
         offset = end + 1;
         continue;
       }

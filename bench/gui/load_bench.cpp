@@ -29,8 +29,8 @@
 #include "file_dialog/selpr6.h"
 #include "main_window/form1.h"
 #include "platform/windows.h"
-#include "viewer/form8.h"
 #include "session/session.h"
+#include "viewer/form8.h"
 
 namespace {
 
@@ -44,7 +44,17 @@ long StatusKiB(const char* field) {
   return -1;
 }
 
-const char* const kWords[] = {"Datei", "Kennwort", "codiert", "Gr\xF6\xDF" "e", "und", "die", "der", "Ordner", "Tambril", "Text"};
+const char* const kWords[] = {"Datei",
+                              "Kennwort",
+                              "codiert",
+                              "Gr\xF6\xDF"
+                              "e",
+                              "und",
+                              "die",
+                              "der",
+                              "Ordner",
+                              "Tambril",
+                              "Text"};
 
 // Writes pieces from `next` until the file has `size` bytes; `next` gets the
 // running byte count and returns the next piece (empty to stop early).
@@ -95,7 +105,8 @@ bool WriteCase(const QString& path, const QString& kind, qint64 size) {
   if (kind.startsWith("fonts")) {
     const int fonts = kind.mid(5).chopped(1).toInt() * 1000;
     QByteArray table = "{\\rtf1\\ansi{\\fonttbl";
-    for (int i = 0; i < fonts; ++i) table += "{\\f" + QByteArray::number(i) + "\\fswiss Schrift" + QByteArray::number(i) + ";}";
+    for (int i = 0; i < fonts; ++i)
+      table += "{\\f" + QByteArray::number(i) + "\\fswiss Schrift" + QByteArray::number(i) + ";}";
     table += "}";
     for (int i = 0; i < fonts; ++i) table += "\\f" + QByteArray::number(i) + " x" + (i % 10 == 9 ? "\\par\r\n" : "");
     table += "}";
@@ -103,13 +114,13 @@ bool WriteCase(const QString& path, const QString& kind, qint64 size) {
   }
   if (kind == "emptypars") {
     int left = 1000000;
-    return WritePieces(f, qint64{1} << 40, "{\\rtf1\\ansi ", "}", [&](qint64) {
-      return left-- > 0 ? QByteArray("\\par\r\n") : QByteArray();
-    });
+    return WritePieces(f, qint64{1} << 40, "{\\rtf1\\ansi ", "}",
+                       [&](qint64) { return left-- > 0 ? QByteArray("\\par\r\n") : QByteArray(); });
   }
   if (kind == "deep") {
     const QByteArray open(100000, '{'), close(100000, '}');
-    return WritePieces(f, size, "{\\rtf1\\ansi ", "}", [&](qint64) { return open + "\\b " + words(60) + close + "\\par\r\n"; });
+    return WritePieces(f, size, "{\\rtf1\\ansi ", "}",
+                       [&](qint64) { return open + "\\b " + words(60) + close + "\\par\r\n"; });
   }
   if (kind == "bigpara") return WritePieces(f, size, rtfHead, "}", [&](qint64) { return words(200); });
   if (kind == "pictures") {
@@ -128,7 +139,8 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   const QStringList args = QApplication::arguments();
-  const QStringList kinds = {"text", "binary", "rtf", "fonts40k", "fonts200k", "emptypars", "deep", "bigpara", "pictures"};
+  const QStringList kinds = {"text",      "binary", "rtf",     "fonts40k", "fonts200k",
+                             "emptypars", "deep",   "bigpara", "pictures"};
   if (args.size() == 3 && args[1] == "show") {
     // gui_load_bench show FILE: loads FILE through "ÖFFNEN" and leaves the
     // viewer open, for a look or a screenshot.
@@ -174,9 +186,7 @@ int main(int argc, char** argv) {
   QElapsedTimer tick;
   qint64 longestGap = 0;
   QTimer ticker;
-  QObject::connect(&ticker, &QTimer::timeout, [&] {
-    longestGap = std::max(longestGap, tick.restart());
-  });
+  QObject::connect(&ticker, &QTimer::timeout, [&] { longestGap = std::max(longestGap, tick.restart()); });
 
   QElapsedTimer clock, sinceClick;
   clock.start();
@@ -208,11 +218,13 @@ int main(int argc, char** argv) {
 
   const long hwm = StatusKiB("VmHWM:");
   const double grewMiB = (std::max(hwm, hwmBefore) - rssBefore) / 1024.0;
-  std::printf("%-9s %6.1f MiB  load+record %5lld ms  paint viewer %4lld ms  longest gap %4lld ms  whole text %5lld ms  find (miss) %5lld ms  "
-              "peak above start %7.1f MiB (%.2fx file)  shown %s\n",
-              qPrintable(kind), fileMiB, static_cast<long long>(loadMs), static_cast<long long>(paintMs),
-              static_cast<long long>(longestGap), static_cast<long long>(wholeMs), static_cast<long long>(findMs), grewMiB, grewMiB / fileMiB,
-              viewer.RichTextBox1->isPlain() ? "plain" : "formatted");
+  std::printf(
+      "%-9s %6.1f MiB  load+record %5lld ms  paint viewer %4lld ms  longest gap %4lld ms  whole text %5lld ms  find "
+      "(miss) %5lld ms  "
+      "peak above start %7.1f MiB (%.2fx file)  shown %s\n",
+      qPrintable(kind), fileMiB, static_cast<long long>(loadMs), static_cast<long long>(paintMs),
+      static_cast<long long>(longestGap), static_cast<long long>(wholeMs), static_cast<long long>(findMs), grewMiB,
+      grewMiB / fileMiB, viewer.RichTextBox1->isPlain() ? "plain" : "formatted");
   if (found >= 0) std::printf("  (unexpected match)\n");
   tambril::Windows::clear();
   return 0;

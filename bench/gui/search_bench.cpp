@@ -28,7 +28,17 @@ constexpr qint64 kBytes = qint64{64} << 20;
 QByteArray Text() {
   static const QByteArray text = [] {
     std::mt19937 random(42);
-    const char* words[] = {"Datei", "Kennwort", "codiert", "Gr\xF6\xDF" "e", "und", "die", "der", "Ordner", "Tambril", "Text"};
+    const char* words[] = {"Datei",
+                           "Kennwort",
+                           "codiert",
+                           "Gr\xF6\xDF"
+                           "e",
+                           "und",
+                           "die",
+                           "der",
+                           "Ordner",
+                           "Tambril",
+                           "Text"};
     QByteArray out;
     out.reserve(kBytes + 128);
     while (out.size() < kBytes) {

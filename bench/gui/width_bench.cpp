@@ -19,7 +19,17 @@
 
 namespace {
 
-const char* const kWords[] = {"Datei", "Kennwort", "codiert", "Gr\xF6\xDF" "e", "und", "die", "der", "Ordner", "Tambril", "Text"};
+const char* const kWords[] = {"Datei",
+                              "Kennwort",
+                              "codiert",
+                              "Gr\xF6\xDF"
+                              "e",
+                              "und",
+                              "die",
+                              "der",
+                              "Ordner",
+                              "Tambril",
+                              "Text"};
 
 QByteArray MakeCase(const char* kind, qint64 size) {
   if (qstrcmp(kind, "oneline") == 0) return QByteArray(size, 'x');
@@ -83,10 +93,11 @@ int main(int argc, char** argv) {
     const std::vector<double> top = Steps(viewer);
     box.select(size / 2, 1);
     const std::vector<double> middle = Steps(viewer);
-    std::printf("%-9s %6.1f MiB  load+paint %6.1f ms  width step: median %5.2f ms, slowest %5.2f ms (top); "
-                "median %5.2f ms, slowest %5.2f ms (middle)  blocks laid out %lld\n",
-                kind, size / 1048576.0, loadMs, top[top.size() / 2], top.back(), middle[middle.size() / 2],
-                middle.back(), static_cast<long long>(box.plainView()->layoutsDone()));
+    std::printf(
+        "%-9s %6.1f MiB  load+paint %6.1f ms  width step: median %5.2f ms, slowest %5.2f ms (top); "
+        "median %5.2f ms, slowest %5.2f ms (middle)  blocks laid out %lld\n",
+        kind, size / 1048576.0, loadMs, top[top.size() / 2], top.back(), middle[middle.size() / 2], middle.back(),
+        static_cast<long long>(box.plainView()->layoutsDone()));
     box.clear();
   }
   tambril::Windows::clear();

@@ -27,8 +27,7 @@ QByteArray Prose() {
       "\\pard\\sa200\\sl276\\slmult1\\qj Die {\\b Fahrkarte} kostete 23 \\u8364? und war "
       "{\\i g\\'fcnstig}, sagte der {\\cf1 Schaffner} am Bahnsteig in K\\'f6ln. Danach fuhr der "
       "Zug \\endash  p\\'fcnktlich wie immer \\endash  weiter nach {\\f1\\fs24 Bremen}.\\par\r\n";
-  const QByteArray row =
-      "\\trowd\\cellx2000\\cellx4000\\pard\\intbl Stadt\\cell Tage\\cell\\row\\pard\r\n";
+  const QByteArray row = "\\trowd\\cellx2000\\cellx4000\\pard\\intbl Stadt\\cell Tage\\cell\\row\\pard\r\n";
   QByteArray picture = "{\\pict\\pngblip\\picw64\\pich64 ";
   for (int i = 0; i < 64; ++i) picture += QByteArray(128, 'a') + "\r\n";
   picture += "}\\par\r\n";
@@ -66,10 +65,22 @@ void Run(benchmark::State& state, const QByteArray& rtf, int mode) {
   state.SetBytesProcessed(state.iterations() * rtf.size());
 }
 
-void BM_ProseParseOnly(benchmark::State& s) { static const QByteArray r = Prose(); Run(s, r, 0); }
-void BM_ProseDocument(benchmark::State& s) { static const QByteArray r = Prose(); Run(s, r, 1); }
-void BM_ProseWithLayout(benchmark::State& s) { static const QByteArray r = Prose(); Run(s, r, 2); }
-void BM_ProseLaidOut(benchmark::State& s) { static const QByteArray r = Prose(); Run(s, r, 3); }
+void BM_ProseParseOnly(benchmark::State& s) {
+  static const QByteArray r = Prose();
+  Run(s, r, 0);
+}
+void BM_ProseDocument(benchmark::State& s) {
+  static const QByteArray r = Prose();
+  Run(s, r, 1);
+}
+void BM_ProseWithLayout(benchmark::State& s) {
+  static const QByteArray r = Prose();
+  Run(s, r, 2);
+}
+void BM_ProseLaidOut(benchmark::State& s) {
+  static const QByteArray r = Prose();
+  Run(s, r, 3);
+}
 void BM_FormatHeavyParseOnly(benchmark::State& s) {
   static const QByteArray r = FormatHeavy();
   Run(s, r, 0);

@@ -1,21 +1,21 @@
 #include "cli_process.h"
 
-#include <cerrno>
-#include <chrono>
-#include <csignal>
-#include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
-#include <fstream>
 #include <poll.h>
 #include <pty.h>
-#include <sstream>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
 
 namespace tambril::cli::test {
 namespace fs = std::filesystem;

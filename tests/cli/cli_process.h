@@ -11,10 +11,10 @@
 namespace tambril::cli::test {
 
 struct CliResult {
-  int exitCode = -1;    // -1 when the child did not exit normally
-  int signal = 0;       // the signal that ended it, if any
-  std::string out;      // standard output
-  std::string err;      // standard error (or, on a terminal, all it wrote)
+  int exitCode = -1;  // -1 when the child did not exit normally
+  int signal = 0;     // the signal that ended it, if any
+  std::string out;    // standard output
+  std::string err;    // standard error (or, on a terminal, all it wrote)
   // On a terminal: whether echo was on when the program had ended, and how
   // many typed bytes were left unread for whatever reads the terminal next.
   bool echoAtEnd = false;
@@ -22,18 +22,18 @@ struct CliResult {
 };
 
 struct CliOptions {
-  std::filesystem::path cwd;               // working folder (default: unchanged)
-  std::filesystem::path program;           // the program to run (default: the built tambril-cli)
-  std::vector<std::string> unsetEnv;       // variables removed from the environment
-  long fileSizeLimit = -1;                 // RLIMIT_FSIZE in bytes (SIGXFSZ at its default action, as after ulimit -f)
-  bool asNobody = false;                   // as root, run as the unprivileged user nobody
-  int umask = -1;                          // the umask to run with (default: unchanged)
-  long openFileLimit = -1;                 // RLIMIT_NOFILE (default: unchanged)
-  bool closeStdin = false;                 // start with descriptor 0 closed
-  bool closeStdout = false;                // start with descriptor 1 closed
-  std::filesystem::path stdoutPath;        // standard output into this file (e.g. /dev/full)
-  std::string interruptAt;                 // on a terminal: send a signal once this text appears ...
-  int interruptSignal = SIGINT;            // ... this one
+  std::filesystem::path cwd;          // working folder (default: unchanged)
+  std::filesystem::path program;      // the program to run (default: the built tambril-cli)
+  std::vector<std::string> unsetEnv;  // variables removed from the environment
+  long fileSizeLimit = -1;            // RLIMIT_FSIZE in bytes (SIGXFSZ at its default action, as after ulimit -f)
+  bool asNobody = false;              // as root, run as the unprivileged user nobody
+  int umask = -1;                     // the umask to run with (default: unchanged)
+  long openFileLimit = -1;            // RLIMIT_NOFILE (default: unchanged)
+  bool closeStdin = false;            // start with descriptor 0 closed
+  bool closeStdout = false;           // start with descriptor 1 closed
+  std::filesystem::path stdoutPath;   // standard output into this file (e.g. /dev/full)
+  std::string interruptAt;            // on a terminal: send a signal once this text appears ...
+  int interruptSignal = SIGINT;       // ... this one
 };
 
 // Runs tambril-cli with `args`, `input` as standard input, in a new session
@@ -48,8 +48,8 @@ struct CliChild {
   int out = -1;
   std::filesystem::path io;  // the folder of its input and output files
 };
-CliChild StartCli(const std::vector<std::string>& args, const std::string& input = {},
-                  const CliOptions& options = {}, bool pipeOut = false);
+CliChild StartCli(const std::vector<std::string>& args, const std::string& input = {}, const CliOptions& options = {},
+                  bool pipeOut = false);
 // Waits for the child to end and collects what RunCli returns.
 CliResult FinishCli(CliChild& child);
 // The most memory the running process has held so far, in KiB.

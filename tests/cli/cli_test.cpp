@@ -1,17 +1,17 @@
 // tambril-cli as a program: real processes on temporary files.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <chrono>
-#include <csignal>
-#include <random>
-#include <thread>
-#include <fstream>
-#include <set>
-#include <sstream>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <fstream>
+#include <random>
+#include <set>
+#include <sstream>
+#include <thread>
 
 #include "cli/password.h"
 #include "cli_process.h"
@@ -108,9 +108,14 @@ TEST_F(CliTest, RoundTripIsByteIdenticalForAnyLength) {
 
 TEST_F(CliTest, EncodeProposesTmbAfterTheFirstDotOfTheName) {
   const std::vector<std::pair<std::string, std::string>> cases = {
-      {"brief.doc", "brief.tmb"},   {"seite.html", "seite.tmbl"}, {"notiz.c", "notiz.t"},
-      {"a.b.txt", "a.tmbxt"},       {"README", "README.tmb"},     {"alt.dir/plan.txt", "alt.dir/plan.tmb"},
-      {"punkt.", "punkt.tmb"},      {"ä.öx", "ä.tm"},
+      {"brief.doc", "brief.tmb"},
+      {"seite.html", "seite.tmbl"},
+      {"notiz.c", "notiz.t"},
+      {"a.b.txt", "a.tmbxt"},
+      {"README", "README.tmb"},
+      {"alt.dir/plan.txt", "alt.dir/plan.tmb"},
+      {"punkt.", "punkt.tmb"},
+      {"ä.öx", "ä.tm"},
       // As long as a name can be: no longer temporary name is needed beside it.
       {std::string(251, 'l') + ".doc", std::string(251, 'l') + ".tmb"},
   };
@@ -137,10 +142,9 @@ TEST_F(CliTest, TagIsTheLastThreeCharactersOfTheAbsolutePath) {
   Write("w/cd", "z");
   Write("w/u/gh", "z");
   ASSERT_EQ(RunCli({"encode", "--password-stdin", "-j2", "cd", "u/gh"}, "kennwort\n", inFolder).exitCode, 0);
-  EXPECT_EQ(RunCli({"check", "--password-stdin", Path("w/cd.tmb").string(), Path("w/u/gh.tmb").string()},
-                   "kennwort\n")
-                .out,
-            Path("w/cd.tmb").string() + ": /cd\n" + Path("w/u/gh.tmb").string() + ": /gh\n");
+  EXPECT_EQ(
+      RunCli({"check", "--password-stdin", Path("w/cd.tmb").string(), Path("w/u/gh.tmb").string()}, "kennwort\n").out,
+      Path("w/cd.tmb").string() + ": /cd\n" + Path("w/u/gh.tmb").string() + ": /gh\n");
 }
 
 TEST_F(CliTest, DecodeProposesTheStoredTagAfterTheFirstDot) {
@@ -250,8 +254,7 @@ TEST_F(CliTest, MissingSourceIsAFileError) {
 
 TEST_F(CliTest, UnwritableFolderLeavesNothingBehind) {
   const fs::path src = Write("brief.doc", Bytes(1000, 3));
-  fs::permissions(src, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
-                           fs::perms::others_read);
+  fs::permissions(src, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
   fs::create_directory(Path("zu"));
   fs::permissions(Path("zu"), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
                                   fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
@@ -369,9 +372,9 @@ TEST_F(CliTest, KilledAtAnyMomentLeavesNoNewEntry) {
   const auto encodeTime = std::chrono::steady_clock::now() - start;
   const std::string encoded = Read(Path("ganz.tmb"));
   start = std::chrono::steady_clock::now();
-  ASSERT_EQ(RunCli({"decode", "--password-stdin", Path("ganz.tmb").string(), Path("k.doc").string()}, "kennwort\n")
-                .exitCode,
-            0);
+  ASSERT_EQ(
+      RunCli({"decode", "--password-stdin", Path("ganz.tmb").string(), Path("k.doc").string()}, "kennwort\n").exitCode,
+      0);
   const auto decodeTime = std::chrono::steady_clock::now() - start;
   fs::remove(Path("k.doc"));
   const std::set<std::string> before = List(dir_);
@@ -383,9 +386,9 @@ TEST_F(CliTest, KilledAtAnyMomentLeavesNoNewEntry) {
     const bool encode = i % 2 == 0;
     const fs::path target = Path(encode ? "k.tmb" : "k.doc");
     const auto time = encode ? encodeTime : decodeTime;
-    CliChild child = encode ? StartCli({"encode", "--password-stdin", src.string(), target.string()}, "kennwort\n")
-                            : StartCli({"decode", "--password-stdin", Path("ganz.tmb").string(), target.string()},
-                                       "kennwort\n");
+    CliChild child =
+        encode ? StartCli({"encode", "--password-stdin", src.string(), target.string()}, "kennwort\n")
+               : StartCli({"decode", "--password-stdin", Path("ganz.tmb").string(), target.string()}, "kennwort\n");
     // Anywhere from the start to a little after the usual end.
     const auto delay = std::chrono::duration_cast<std::chrono::microseconds>(time * 1.2) *
                        std::uniform_real_distribution<double>(0, 1)(rng);
@@ -463,7 +466,7 @@ TEST_F(CliTest, ClosedInputAndFullOutputAreFailures) {
 }
 
 unsigned Mode(const fs::path& p) {
-  struct stat st{};
+  struct stat st {};
   return ::stat(p.c_str(), &st) == 0 ? st.st_mode & 07777 : 07777u;
 }
 
@@ -496,19 +499,23 @@ TEST_F(CliTest, Utf8PasswordsMeetWindows1252KeyCodes) {
   const fs::path src = Write("apfel.txt", Bytes(4000, 6));
   codec::Encode(src, Path("a.tmb"), "\xE4pfelbaum", "txt");
   // ... decodes with the same password typed as UTF-8.
-  CliResult r = RunCli({"decode", "--password-stdin", Path("a.tmb").string(), Path("a.out").string()},
-                       "äpfelbaum\n");
+  CliResult r = RunCli({"decode", "--password-stdin", Path("a.tmb").string(), Path("a.out").string()}, "äpfelbaum\n");
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(Read(Path("a.out")), Read(src));
-  EXPECT_EQ(RunCli({"check", "--password-stdin", Path("a.tmb").string()}, "apfelbaum\n").exitCode,
-            kWrongPassword);
+  EXPECT_EQ(RunCli({"check", "--password-stdin", Path("a.tmb").string()}, "apfelbaum\n").exitCode, kWrongPassword);
 
   // And the other way round, with "€" (0x80) and a character outside the
   // code page, which counts as "?".
   r = Encode(src, "Grüße€ĉ", {Path("b.tmb").string()});
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_TRUE(codec::CheckPassword(Path("b.tmb"), "Gr\xFC\xDF" "e\x80?").fits());
-  EXPECT_FALSE(codec::CheckPassword(Path("b.tmb"), "Gr\xFC\xDF" "e\x80\xE4").fits());
+  EXPECT_TRUE(codec::CheckPassword(Path("b.tmb"),
+                                   "Gr\xFC\xDF"
+                                   "e\x80?")
+                  .fits());
+  EXPECT_FALSE(codec::CheckPassword(Path("b.tmb"),
+                                    "Gr\xFC\xDF"
+                                    "e\x80\xE4")
+                   .fits());
 }
 
 TEST_F(CliTest, TagCharactersUnfitForFileNamesBecomeUnderscores) {
@@ -596,7 +603,9 @@ TEST_F(CliTest, ShowWritesEachByteAsItsWindows1252Character) {
   r = RunCli({"show", Path("gross.txt").string()});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out.size(), 400004u);
-  EXPECT_EQ(r.out.substr(r.out.size() - 6), "\xC3\xA4" "Ende");
+  EXPECT_EQ(r.out.substr(r.out.size() - 6),
+            "\xC3\xA4"
+            "Ende");
 }
 
 // However large the file (here 100 GB, all of it a hole), show streams its
@@ -678,7 +687,7 @@ TEST_F(CliTest, ManyFilesInOneRun) {
   Write("baum/e.tmb", "schon da");
   fs::create_symlink(Path("baum/a.txt"), Path("baum/link.txt"));
   fs::create_directory_symlink(Path("baum"), Path("baum/schleife"));  // a loop, not followed
-  ASSERT_EQ(::mkfifo(Path("baum/pipe").c_str(), 0600), 0);             // no regular file: left alone
+  ASSERT_EQ(::mkfifo(Path("baum/pipe").c_str(), 0600), 0);            // no regular file: left alone
   const std::string a = Path("baum/a.txt").string(), cd = Path("baum/b ordner/c d.txt").string(),
                     e = Path("baum/e.txt").string(), link = Path("baum/link.txt").string(),
                     x = Path("baum/x\xFFy.txt").string();
@@ -694,8 +703,8 @@ TEST_F(CliTest, ManyFilesInOneRun) {
                               x + " -> " + Path("baum/x\xFFy.tmb").string(),
                               "5 done, 0 skipped (wrong password), 1 failed",
                           }));
-  EXPECT_EQ(Lines(r.err), std::vector<std::string>{"tambril-cli: " + Path("baum/e.tmb").string() +
-                                                   ": file exists already"});
+  EXPECT_EQ(Lines(r.err),
+            std::vector<std::string>{"tambril-cli: " + Path("baum/e.tmb").string() + ": file exists already"});
   EXPECT_EQ(Read(Path("baum/e.tmb")), "schon da");
   EXPECT_FALSE(fs::exists(Path("baum/schleife/schleife.tmb")));
   // The same bytes as single-file runs.
@@ -731,8 +740,8 @@ TEST_F(CliTest, ManyFilesInOneRun) {
   Write("zurueck/notiz.txt", "kein .tmb: bleibt liegen");
   r = RunCli({"decode", "--password-stdin", "-r", "-j", "3", Path("zurueck").string()}, "kennwort\n");
   EXPECT_EQ(r.exitCode, kWrongPassword) << r.err;
-  EXPECT_EQ(Lines(r.err), std::vector<std::string>{"tambril-cli: " + Path("zurueck/f.tmb").string() +
-                                                   ": wrong password"});
+  EXPECT_EQ(Lines(r.err),
+            std::vector<std::string>{"tambril-cli: " + Path("zurueck/f.tmb").string() + ": wrong password"});
   EXPECT_EQ(Lines(r.out).back(), "2 done, 1 skipped (wrong password), 0 failed");
   EXPECT_EQ(Read(Path("zurueck/a.txt")), Bytes(5000, 1));
   EXPECT_EQ(Read(Path("zurueck/tief/c d.txt")), Bytes(70000, 2));
@@ -801,8 +810,8 @@ TEST_F(CliTest, InterruptedManyFileRunLeavesOnlyCompleteFiles) {
     for (int i = 0; i < 200; ++i) Write(folder + "/f" + std::to_string(1000 + i) + ".dat", Bytes(256 << 10, i));
     CliOptions few;
     few.openFileLimit = 80;
-    CliChild child = StartCli({"encode", "--password-stdin", "-r", "-j", "3", Path(folder).string()}, "kennwort\n",
-                              few, /*pipeOut=*/true);
+    CliChild child = StartCli({"encode", "--password-stdin", "-r", "-j", "3", Path(folder).string()}, "kennwort\n", few,
+                              /*pipeOut=*/true);
     std::string out;
     char buf[4096];
     while (out.find('\n') == std::string::npos) {

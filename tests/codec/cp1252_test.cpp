@@ -6,7 +6,9 @@ namespace tambril::codec {
 namespace {
 
 TEST(Cp1252, GermanAndSpecialCharacters) {
-  EXPECT_EQ(Utf8ToCp1252("Größe äÄöÖüÜß"), "Gr\xF6\xDF" "e \xE4\xC4\xF6\xD6\xFC\xDC\xDF");
+  EXPECT_EQ(Utf8ToCp1252("Größe äÄöÖüÜß"),
+            "Gr\xF6\xDF"
+            "e \xE4\xC4\xF6\xD6\xFC\xDC\xDF");
   EXPECT_EQ(Utf8ToCp1252("€‚„…‘’“”–—™"), "\x80\x82\x84\x85\x91\x92\x93\x94\x96\x97\x99");
   EXPECT_EQ(Utf8ToCp1252("abc ~"), "abc ~");
 }
@@ -15,7 +17,9 @@ TEST(Cp1252, CharactersOutsideTheCodePageBecomeQuestionMarks) {
   EXPECT_EQ(Utf8ToCp1252("Ωж漢😀"), "????");
   // Malformed UTF-8: a stray continuation byte, a truncated sequence, an
   // overlong encoding, a surrogate.
-  EXPECT_EQ(Utf8ToCp1252("a\x80" "b"), "a?b");
+  EXPECT_EQ(Utf8ToCp1252("a\x80"
+                         "b"),
+            "a?b");
   EXPECT_EQ(Utf8ToCp1252("a\xC3"), "a?");
   EXPECT_EQ(Utf8ToCp1252("\xC0\xAF"), "?");
   EXPECT_EQ(Utf8ToCp1252("\xED\xA0\x80"), "?");

@@ -139,9 +139,8 @@ TEST(Passes, KnownAnswerFifteenZeroBytesGiveTheOffsets) {
   Encode(dir / "z.txt", dir / "z.tmb", "abcde", "txt");
   const Bytes coded = ReadFile(dir / "z.tmb");
   // Header and offsets worked out by hand for the password abcde.
-  const Bytes expected = {239, 245, 239, 124, 123, 123, 221, 220, 220, 220, 220, 225, 222, 223, 227, 220,
-                          222, 221, 222, 223, 224, 123, 125, 123, 123, 123, 123, 124, 123, 123, 123, 123,
-                          128, 125, 126, 130, 123};
+  const Bytes expected = {239, 245, 239, 124, 123, 123, 221, 220, 220, 220, 220, 225, 222, 223, 227, 220, 222, 221, 222,
+                          223, 224, 123, 125, 123, 123, 123, 123, 124, 123, 123, 123, 123, 128, 125, 126, 130, 123};
   EXPECT_EQ(coded, expected);
 }
 
@@ -267,10 +266,10 @@ TEST(Progress, ShortInputsShowTheFullBarAtOnce) {
 }
 
 TEST(Progress, LongerInputsStepOneToTwentyThenOne) {
-  EXPECT_EQ(EncodeProgress(101), OneToTwentyThenOne());   // step 5
-  EXPECT_EQ(EncodeProgress(130), OneToTwentyThenOne());   // step 6, the 21st stage is not shown
+  EXPECT_EQ(EncodeProgress(101), OneToTwentyThenOne());  // step 5
+  EXPECT_EQ(EncodeProgress(130), OneToTwentyThenOne());  // step 6, the 21st stage is not shown
   EXPECT_EQ(EncodeProgress(5000), OneToTwentyThenOne());
-  EXPECT_EQ(DecodeProgress(101), OneToTwentyThenOne());   // step 4 over 80 bytes
+  EXPECT_EQ(DecodeProgress(101), OneToTwentyThenOne());  // step 4 over 80 bytes
   // The decode step is reckoned from the length minus 15 while the pass runs
   // over the length minus 21, so a large file ends one stage short of 20.
   std::vector<int> nineteen = OneToTwentyThenOne();
@@ -282,10 +281,10 @@ TEST(Progress, StepsRoundHalvesToEven) {
   EXPECT_EQ(ProgressPlan::ForEncode(100).step(), 0u);
   EXPECT_EQ(ProgressPlan::ForEncode(101).step(), 5u);
   EXPECT_EQ(ProgressPlan::ForEncode(109).step(), 5u);
-  EXPECT_EQ(ProgressPlan::ForEncode(110).step(), 6u);   // 5.5 -> 6
-  EXPECT_EQ(ProgressPlan::ForEncode(130).step(), 6u);   // 6.5 -> 6
-  EXPECT_EQ(ProgressPlan::ForEncode(150).step(), 8u);   // 7.5 -> 8
-  EXPECT_EQ(ProgressPlan::ForDecode(101).step(), 4u);   // (101 - 15) / 20 = 4.3
+  EXPECT_EQ(ProgressPlan::ForEncode(110).step(), 6u);  // 5.5 -> 6
+  EXPECT_EQ(ProgressPlan::ForEncode(130).step(), 6u);  // 6.5 -> 6
+  EXPECT_EQ(ProgressPlan::ForEncode(150).step(), 8u);  // 7.5 -> 8
+  EXPECT_EQ(ProgressPlan::ForDecode(101).step(), 4u);  // (101 - 15) / 20 = 4.3
   EXPECT_EQ(ProgressPlan::ForDecode(100).step(), 0u);
   // Lengths beyond 32 bits: 5 GiB plus 10 bytes.
   const std::uint64_t big = (std::uint64_t{5} << 30) + 10;
@@ -460,7 +459,7 @@ TEST(Faults, UnfinishedTargetIsHiddenAndRemoved) {
     const std::string hidden = t.temporaryPath().filename().string();
     EXPECT_EQ(hidden[0], '.');
     EXPECT_LE(hidden.size(), 11u);
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(::stat(t.temporaryPath().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     fs::rename(dir / "a", dir / "b");
@@ -498,7 +497,7 @@ TEST(Faults, TargetNamesUpToTheLongestTheFolderTakes) {
 }
 
 unsigned Mode(const fs::path& p) {
-  struct stat st{};
+  struct stat st {};
   return ::stat(p.c_str(), &st) == 0 ? st.st_mode & 07777 : 07777u;
 }
 
@@ -549,9 +548,9 @@ TEST(Faults, FilesMadeThroughOneOpenFolder) {
     for (const unsigned permissions : {0644u, 0600u, 0666u, 0604u, 0400u}) {
       const fs::path target = dir / "a" / (std::to_string(round) + "-" + std::to_string(permissions));
       SCOPED_TRACE(target.filename().string());
-      TargetFile t(folder, target, permissions, round == 1 ? TargetFile::Unfinished::Unnamed
-                                                           : TargetFile::Unfinished::HiddenName);
-      struct stat st{};
+      TargetFile t(folder, target, permissions,
+                   round == 1 ? TargetFile::Unfinished::Unnamed : TargetFile::Unfinished::HiddenName);
+      struct stat st {};
       ASSERT_EQ(::fstat(t.handle(), &st), 0);
       EXPECT_EQ(st.st_mode & 077, 0u);
       t.write("abc", 3);

@@ -2,6 +2,7 @@
 // A fixture for the coding chains: the real windows on the offscreen
 // platform, files in a temporary folder, and loading through the file dialog
 // as the user does it.
+#include <qpa/qwindowsysteminterface.h>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,7 +12,6 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QWindow>
-#include <qpa/qwindowsysteminterface.h>
 
 #include "codec/codec.h"
 #include "coding_dialogs/form2.h"

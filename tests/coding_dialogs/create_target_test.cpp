@@ -36,10 +36,10 @@ TEST_F(CreateTargetTest, TakenNamesFileFolderHiddenLinkAndPatterns) {
   const struct {
     const char* relative;
     bool taken;
-  } cases[] = {{"d/brief.txt", true},  {"d/.versteckt", true}, {"d/Ordner", true},   {"d/verweis", true},
-               {"d/brief.tmb", false}, {"d/*.txt", true},      {"d/*.doc", false},   {"d/b?ief.txt", true},
-               {"d/b?f.txt", false},   {"d/*", true},          {"d/*.*", true},      {"d/Ord*", true},
-               {"d/", true},           {"leer/", false},       {"leer/*.*", false},  {"fehlt/brief.txt", false},
+  } cases[] = {{"d/brief.txt", true},  {"d/.versteckt", true}, {"d/Ordner", true},    {"d/verweis", true},
+               {"d/brief.tmb", false}, {"d/*.txt", true},      {"d/*.doc", false},    {"d/b?ief.txt", true},
+               {"d/b?f.txt", false},   {"d/*", true},          {"d/*.*", true},       {"d/Ord*", true},
+               {"d/", true},           {"leer/", false},       {"leer/*.*", false},   {"fehlt/brief.txt", false},
                {"fehlt/", false},      {"datei.txt/x", false}, {"d/BRIEF.TXT", false}};
   for (const auto& c : cases) {
     const QString name = tempPath(QString::fromUtf8(c.relative));

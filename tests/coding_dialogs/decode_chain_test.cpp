@@ -1,9 +1,9 @@
 // Decoding from the menu: "Code_Aus..", the password check, the proposed
 // name with the stored tag, "ERSTELLEN", the decode dialog and the bytes on
 // disk; wrong passwords, cancelling and failures on the way.
+#include <sys/stat.h>
 #include <filesystem>
 #include <fstream>
-#include <sys/stat.h>
 
 #include "coding_dialogs/coding_names.h"
 #include "tests/coding_dialogs/coding_test.h"
@@ -67,7 +67,8 @@ TEST_F(DecodeTest, DecodesFromTheMenuToTheOriginalBytes) {
   });
   ASSERT_TRUE(sawDialog && sawForm4);
   EXPECT_EQ(read("Texte/brief.doc"), plain);
-  EXPECT_EQ(QFile::permissions(tempPath("Texte/brief.doc")), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+  EXPECT_EQ(QFile::permissions(tempPath("Texte/brief.doc")),
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
   EXPECT_EQ(Values(bar), Stepped());
   EXPECT_TRUE(main.Code_Aus->isChecked());
   EXPECT_FALSE(main.Code_AN->isChecked());
@@ -78,8 +79,8 @@ TEST_F(DecodeTest, DecodesFromTheMenuToTheOriginalBytes) {
   EXPECT_EQ(dialog.Label4->text(), QString());
   EXPECT_EQ(dialog.Text1->text(), tempPath("Texte/brief.tmb"));
   EXPECT_FALSE(model.lastCheck().has_value());  // a later decode needs a new check
-  EXPECT_EQ(rec.events, QStringList({"pointer Form4 busy", "pointer Form4 busy", "pointer Form4 normal",
-                                     "pointer Form4 normal"}));
+  EXPECT_EQ(rec.events,
+            QStringList({"pointer Form4 busy", "pointer Form4 busy", "pointer Form4 normal", "pointer Form4 normal"}));
 }
 
 // A double-click on OK decodes once: the second click does not come back
@@ -118,7 +119,9 @@ TEST_F(DecodeTest, NamesThatAreNotUtf8EncodeAndDecodeThatVeryFile) {
   };
   const QByteArray plain = Random(7000, 8);
   {
-    std::ofstream out(raw("Br\xfc" "cke.doc"), std::ios::binary);
+    std::ofstream out(raw("Br\xfc"
+                          "cke.doc"),
+                      std::ios::binary);
     out.write(plain.constData(), plain.size());
   }
   const QByteArray other = Random(3000, 9);
@@ -138,7 +141,9 @@ TEST_F(DecodeTest, NamesThatAreNotUtf8EncodeAndDecodeThatVeryFile) {
   });
   main.Code_AN->trigger();
   EXPECT_EQ(messageTexts(), QStringList());
-  EXPECT_EQ(readRaw(raw("Br\xef\xbf\xbd" "cke.tmb")), reference(plain, "Geheim1", "doc"));
+  EXPECT_EQ(readRaw(raw("Br\xef\xbf\xbd"
+                        "cke.tmb")),
+            reference(plain, "Geheim1", "doc"));
 
   load(QStringLiteral("Archiv \uFFFDlter/\uFFFDt\uFFFD.tmb"));
   checkFromMenu("Geheim1", [&](Selpr6& d) {
@@ -149,7 +154,9 @@ TEST_F(DecodeTest, NamesThatAreNotUtf8EncodeAndDecodeThatVeryFile) {
   EXPECT_EQ(messageTexts(), QStringList());
   EXPECT_EQ(readRaw(raw("\xef\xbf\xbdt\xef\xbf\xbd.doc")), other);
   // The sources are as they were.
-  EXPECT_EQ(readRaw(raw("Br\xfc" "cke.doc")), plain);
+  EXPECT_EQ(readRaw(raw("Br\xfc"
+                        "cke.doc")),
+            plain);
 }
 
 TEST_F(DecodeTest, ShortEncodedFilesShowTheFullBarAtOnce) {
@@ -292,9 +299,9 @@ TEST_F(DecodeTest, AFailedDecodeKeepsTheDialogOpenAndLeavesNothing) {
   EXPECT_TRUE(open);
   EXPECT_EQ(messageTexts(), QStringList({kDeviceError, kDeviceError}));
   EXPECT_EQ(rec.beeps, 2);
-  EXPECT_EQ(rec.events.mid(0, 6), QStringList({"pointer Form4 busy", "pointer Form4 busy", "beep",
-                                               "message ERROR|none: " + kDeviceError, "pointer Form4 normal",
-                                               "pointer Form4 normal"}));
+  EXPECT_EQ(rec.events.mid(0, 6),
+            QStringList({"pointer Form4 busy", "pointer Form4 busy", "beep", "message ERROR|none: " + kDeviceError,
+                         "pointer Form4 normal", "pointer Form4 normal"}));
   EXPECT_EQ(dialog.Dir1->path(), root());
   EXPECT_EQ(entries("f"), QStringList({"brief.tmb", "datei.txt"}));
 }

@@ -66,7 +66,8 @@ TEST_F(EncodeTest, EncodesFromTheMenuToTheFileOnDisk) {
 
   EXPECT_EQ(read("Texte/brief.tmb"), reference(plain, "Geheim1", "doc"));
   EXPECT_EQ(read("Texte/brief.doc"), plain);
-  EXPECT_EQ(QFile::permissions(tempPath("Texte/brief.tmb")), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+  EXPECT_EQ(QFile::permissions(tempPath("Texte/brief.tmb")),
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
   EXPECT_EQ(Values(bar), Stepped());
   EXPECT_EQ(encode.ProgressBar1->value(), 1);
   // The whole chain is closed and the main window still describes the source.
@@ -82,8 +83,8 @@ TEST_F(EncodeTest, EncodesFromTheMenuToTheFileOnDisk) {
   EXPECT_EQ(dialog.Text1->text(), tempPath("Texte/brief.doc"));
   EXPECT_EQ(model.createMode(), session::CreateMode::None);
   EXPECT_EQ(dialog.Label4->text(), QString());
-  EXPECT_EQ(rec.events, QStringList({"pointer Form2 busy", "pointer Form2 busy", "pointer Form2 normal",
-                                     "pointer Form2 normal"}));
+  EXPECT_EQ(rec.events,
+            QStringList({"pointer Form2 busy", "pointer Form2 busy", "pointer Form2 normal", "pointer Form2 normal"}));
 }
 
 // Input made while the pass runs is dropped: a double-click on OK encodes
@@ -148,8 +149,8 @@ TEST_F(EncodeTest, PasswordRulesInTheirOrder) {
   EXPECT_EQ(encode.Text2->text(), QString());
   EXPECT_EQ(press("abcde", ""), QStringLiteral("Geben Sie die Kennwortbestätigung ein !"));
   EXPECT_EQ(encode.Text1->text(), QStringLiteral("abcde"));
-  const QString mismatch =
-      QStringLiteral("Das neue Kennwort und die Kennwortbestätigung stimmen nicht überein. Geben Sie beides erneut ein.");
+  const QString mismatch = QStringLiteral(
+      "Das neue Kennwort und die Kennwortbestätigung stimmen nicht überein. Geben Sie beides erneut ein.");
   EXPECT_EQ(press("Geheim", "geheim"), mismatch);
   EXPECT_EQ(encode.Text1->text(), QString());
   EXPECT_EQ(encode.Text2->text(), QString());
@@ -277,9 +278,9 @@ TEST_F(EncodeTest, AFailedWriteKeepsTheDialogOpenAndLeavesNothing) {
   EXPECT_EQ(messageTexts(), QStringList({kDeviceError, kDeviceError}));
   EXPECT_EQ(rec.messages[0].title, QStringLiteral("ERROR"));
   EXPECT_EQ(rec.beeps, 2);
-  EXPECT_EQ(rec.events.mid(0, 6), QStringList({"pointer Form2 busy", "pointer Form2 busy", "beep",
-                                               "message ERROR|none: " + kDeviceError, "pointer Form2 normal",
-                                               "pointer Form2 normal"}));
+  EXPECT_EQ(rec.events.mid(0, 6),
+            QStringList({"pointer Form2 busy", "pointer Form2 busy", "beep", "message ERROR|none: " + kDeviceError,
+                         "pointer Form2 normal", "pointer Form2 normal"}));
   EXPECT_EQ(dialog.Dir1->path(), root());
   EXPECT_EQ(dialog.Drive1->drive(), root());
   EXPECT_EQ(entries("w"), QStringList({"brief.txt", "datei.txt"}));

@@ -37,7 +37,7 @@ class AccessibilityTest : public test::GuiTest {
  protected:
   // Every window but the splash, which takes no input.
   QList<QWidget*> windows() {
-    return {&Windows::get<Form1>(), &Windows::get<Selpr6>(), &Windows::get<Form2>(), &Windows::get<Form3>(),
+    return {&Windows::get<Form1>(),  &Windows::get<Selpr6>(), &Windows::get<Form2>(), &Windows::get<Form3>(),
             &Windows::get<Form4>(),  &Windows::get<Form5>(),  &Windows::get<Form6>(), &Windows::get<Form8>(),
             &Windows::get<Form14>(), &Windows::get<Form21>()};
   }
@@ -99,7 +99,10 @@ TEST_F(AccessibilityTest, TheTextViewOffersItsTextSelectionAndCaret) {
   Form8& viewer = Windows::get<Form8>();
   RichTextBox& box = *viewer.RichTextBox1;
   // Bytes of any kind, NUL included, one character each.
-  box.loadPlain(QByteArray("Gr\xfc\xdf" "e\0aus\nK\xf6ln", 14));
+  box.loadPlain(
+      QByteArray("Gr\xfc\xdf"
+                 "e\0aus\nK\xf6ln",
+                 14));
   ASSERT_TRUE(box.isPlain());
   PlainTextView* view = box.findChild<PlainTextView*>();
   ASSERT_NE(view, nullptr);

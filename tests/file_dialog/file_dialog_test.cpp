@@ -1,22 +1,22 @@
 // The file dialog and loading a file: browsing rules, the state fields, the
 // failure rows, and what a load writes into the main window, the viewer and
 // file slot 1.
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QPushButton>
-#include <QTest>
-#include <cstring>
 #include <fcntl.h>
-#include <QHelpEvent>
-#include <QListWidget>
-#include <QToolTip>
-#include <filesystem>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <QComboBox>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QToolTip>
+#include <cstring>
+#include <filesystem>
 
 #include "codec/cp1252.h"
 #include "file_dialog/path_rules.h"
@@ -381,8 +381,15 @@ TEST_F(FileDialogTest, NamesThatAreNotUtf8AreListedAndOpened) {
     ASSERT_EQ(::write(fd, bytes.constData(), bytes.size()), bytes.size());
     ::close(fd);
   };
-  make(folder + "/Gr\xfc\xdf" "e.txt", "aus dem Norden");
-  make(folder + "/Gr\xe4\xdf" "e.txt", "aus dem S\xfc" "den");
+  make(folder +
+           "/Gr\xfc\xdf"
+           "e.txt",
+       "aus dem Norden");
+  make(folder +
+           "/Gr\xe4\xdf"
+           "e.txt",
+       "aus dem S\xfc"
+       "den");
   make(folder + "/gut.txt", "");
   const QString shownFolder = tempPath() + kSep + QStringLiteral("Archiv \uFFFDlter");
   const QString shownName = QStringLiteral("Gr\uFFFD\uFFFDe.txt");
@@ -410,13 +417,18 @@ TEST_F(FileDialogTest, NamesThatAreNotUtf8AreListedAndOpened) {
     EXPECT_EQ(main.Text1->text(), shownName);
     ASSERT_NE(Files().slot1(), nullptr);
     EXPECT_EQ(QByteArray::fromStdString(Files().slot1()->path().native()), dialog.File1->realFilePath());
-    const QByteArray content = row == 1 ? QByteArray("aus dem Norden") : QByteArray("aus dem S\xfc" "den");
+    const QByteArray content = row == 1 ? QByteArray("aus dem Norden")
+                                        : QByteArray(
+                                              "aus dem S\xfc"
+                                              "den");
     EXPECT_EQ(main.Label3->text(), NumberText(content.size()));
     EXPECT_FALSE(main.Label8->text().isEmpty());
     EXPECT_EQ(box.text(0, 100), QString::fromStdString(codec::Cp1252ToUtf8(content.toStdString())));
     // And once more through the shown path alone, as the coding dialogs go.
-    EXPECT_EQ(QByteArray::fromStdString(ToFsPath(main.Label5->text()).native()),
-              folder + (row == 1 ? "/Gr\xfc\xdf" "e.txt" : "/Gr\xe4\xdf" "e.txt"));
+    EXPECT_EQ(QByteArray::fromStdString(ToFsPath(main.Label5->text()).native()), folder + (row == 1 ? "/Gr\xfc\xdf"
+                                                                                                      "e.txt"
+                                                                                                    : "/Gr\xe4\xdf"
+                                                                                                      "e.txt"));
   }
   // Coming back to the folder by its shown path, as the create modes do.
   ASSERT_TRUE(dialog.Dir1->setPath(tempPath()));
@@ -572,11 +584,9 @@ TEST_F(FileDialogTest, KindIsDecidedByThePathTextInAnyCase) {
     const char* relative;
     bool encoded;
     bool rich;
-  } cases[] = {{"brief.tmb", true, false},       {"brief.TmB", true, false},
-               {"report.tmb.txt", true, false},  {"ALT.TMB/plain.txt", true, false},
-               {"x.RTF", false, true},           {"alt.rtf/x.txt", false, true},
-               {"both.rtf.tmb", true, true},     {"neither.doc", false, false},
-               {"tmb.txt", false, false}};
+  } cases[] = {{"brief.tmb", true, false},         {"brief.TmB", true, false},    {"report.tmb.txt", true, false},
+               {"ALT.TMB/plain.txt", true, false}, {"x.RTF", false, true},        {"alt.rtf/x.txt", false, true},
+               {"both.rtf.tmb", true, true},       {"neither.doc", false, false}, {"tmb.txt", false, false}};
   for (const auto& c : cases) {
     const QString rel = QString::fromLatin1(c.relative);
     writeFile(rel, "{\\rtf1 Hallo}");

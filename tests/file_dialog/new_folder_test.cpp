@@ -11,8 +11,8 @@
 
 #include "file_dialog/form14.h"
 #include "file_dialog/selpr6.h"
-#include "startup/help_texts.h"
 #include "session/session.h"
+#include "startup/help_texts.h"
 #include "tests/platform/gui_test.h"
 #include "viewer/form21.h"
 
@@ -146,8 +146,8 @@ TEST_F(NewFolderTest, AFolderThatCannotBeWrittenGivesTheAccessMessage) {
   // Readable and enterable by everyone, writable by no one but root, whom
   // the ordinary user stands in for.
   const QString folder = makeFolder("Schreibschutz");
-  ASSERT_TRUE(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
-                                                QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
+  ASSERT_TRUE(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup |
+                                                QFile::ReadOther | QFile::ExeOther));
   {
     test::AsOrdinaryUser user(tempPath());
     createMode(folder);

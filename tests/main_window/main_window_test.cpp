@@ -1,18 +1,18 @@
 // The main window: its start state, menu, F1, the open command, files from
 // outside (command line, drops) and the end of the program.
+#include <sys/stat.h>
+#include <QComboBox>
+#include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
-#include <QComboBox>
-#include <QDropEvent>
-#include <QMimeData>
 #include <QUrl>
 #include <atomic>
-#include <sys/stat.h>
 #include <thread>
 
 #include "file_dialog/selpr6.h"
@@ -44,9 +44,9 @@ TEST_F(MainWindowTest, StartsWithNoFileLoaded) {
   EXPECT_EQ(form.Text1->text(), QString());
   EXPECT_TRUE(form.Text1->isReadOnly());
   EXPECT_FALSE(form.Image3->isHidden());
-  for (QWidget* hidden : {static_cast<QWidget*>(form.Label9), static_cast<QWidget*>(form.Image1),
-                          static_cast<QWidget*>(form.Label10), static_cast<QWidget*>(form.Image2),
-                          static_cast<QWidget*>(form.Label5), static_cast<QWidget*>(form.Label3)}) {
+  for (QWidget* hidden :
+       {static_cast<QWidget*>(form.Label9), static_cast<QWidget*>(form.Image1), static_cast<QWidget*>(form.Label10),
+        static_cast<QWidget*>(form.Image2), static_cast<QWidget*>(form.Label5), static_cast<QWidget*>(form.Label3)}) {
     EXPECT_TRUE(hidden->isHidden()) << hidden->objectName().toStdString();
   }
   EXPECT_EQ(form.Label4->text(), QStringLiteral("Dateiname:"));
@@ -86,10 +86,13 @@ TEST_F(MainWindowTest, MenuHasItsEntriesWithoutShortcutsOrMarks) {
   QStringList captions;
   for (QAction* a : top) captions << a->text();
   EXPECT_EQ(captions, QStringList({"Datei", "Bearbeiten", "Zeigen", "?"}));
-  const QList<std::pair<QAction*, QString>> items = {
-      {form.Datei_öffnen, QStringLiteral("Datei öffnen..")}, {form.Beenden, "Beenden"},
-      {form.Code_AN, "Code_An.."}, {form.Code_Aus, "Code_Aus.."}, {form.Window, "Window"},
-      {form.Hilfe, "Hilfe"}, {form.Info, "Info"}};
+  const QList<std::pair<QAction*, QString>> items = {{form.Datei_öffnen, QStringLiteral("Datei öffnen..")},
+                                                     {form.Beenden, "Beenden"},
+                                                     {form.Code_AN, "Code_An.."},
+                                                     {form.Code_Aus, "Code_Aus.."},
+                                                     {form.Window, "Window"},
+                                                     {form.Hilfe, "Hilfe"},
+                                                     {form.Info, "Info"}};
   for (const auto& [action, caption] : items) {
     EXPECT_EQ(action->text(), caption);
     EXPECT_TRUE(action->shortcut().isEmpty()) << caption.toStdString();
@@ -158,8 +161,8 @@ TEST_F(MainWindowTest, OpenCommandPreparesTheFileDialogInOpenMode) {
     EXPECT_EQ(session::Current().proposedName(), QString());
     EXPECT_EQ(session::Current().createMode(), session::CreateMode::Encode);  // kept
     EXPECT_EQ(d.Label4->text(), QStringLiteral("CODEON"));
-    EXPECT_EQ(d.Dir1->path(), folder);                      // kept
-    d.Command3->click();                                     // ABBRECHEN
+    EXPECT_EQ(d.Dir1->path(), folder);  // kept
+    d.Command3->click();                // ABBRECHEN
   });
   form.Datei_öffnen->trigger();
   EXPECT_TRUE(seen);
@@ -196,7 +199,10 @@ TEST_F(MainWindowTest, OpenCommandFallsBackToTheRootWhenTheLastFolderIsGone) {
   EXPECT_EQ(dialog.Dir1->path(), QDir::toNativeSeparators(QDir::rootPath()));
   EXPECT_EQ(dialog.Drive1->drive(), QDir::toNativeSeparators(QDir::rootPath()));
   // The next opening starts there.
-  test::WhenModal<Selpr6>([&](Selpr6& d) { opened = true; d.Command3->click(); });
+  test::WhenModal<Selpr6>([&](Selpr6& d) {
+    opened = true;
+    d.Command3->click();
+  });
   form.Datei_öffnen->trigger();
   EXPECT_TRUE(opened);
 }

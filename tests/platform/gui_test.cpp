@@ -1,10 +1,10 @@
 #include "tests/platform/gui_test.h"
 
+#include <unistd.h>
 #include <QFile>
 #include <QFileInfo>
 #include <QWidget>
 #include <filesystem>
-#include <unistd.h>
 
 namespace tambril::test {
 

@@ -15,17 +15,19 @@
 #include <QDir>
 #include <QString>
 #include <QStringList>
-#include <ostream>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
+#include <ostream>
 
 #include "platform/recording_platform.h"
 #include "platform/windows.h"
 
 // Readable QStrings in test failures.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-inline void PrintTo(const QStringList& l, std::ostream* os) { *os << '[' << l.join(QStringLiteral(" | ")).toStdString() << ']'; }
+inline void PrintTo(const QStringList& l, std::ostream* os) {
+  *os << '[' << l.join(QStringLiteral(" | ")).toStdString() << ']';
+}
 
 namespace tambril::test {
 

@@ -3,8 +3,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
-#include <QTemporaryDir>
 #include <QPointer>
+#include <QTemporaryDir>
 #include <QWidget>
 #include <memory>
 
@@ -28,13 +28,13 @@ TEST(RoundedMebibytes, HalvesGoToTheEvenNeighbour) {
   EXPECT_EQ(RoundedMebibytes(0), 0);
   EXPECT_EQ(RoundedMebibytes(1234), 0);
   EXPECT_EQ(RoundedMebibytes(524287), 0);
-  EXPECT_EQ(RoundedMebibytes(524288), 0);   // 0.5
+  EXPECT_EQ(RoundedMebibytes(524288), 0);  // 0.5
   EXPECT_EQ(RoundedMebibytes(524289), 1);
   EXPECT_EQ(RoundedMebibytes(1048576), 1);
   EXPECT_EQ(RoundedMebibytes(1572864), 2);  // 1.5
   EXPECT_EQ(RoundedMebibytes(2621440), 2);  // 2.5
   EXPECT_EQ(RoundedMebibytes(2621441), 3);
-  EXPECT_EQ(RoundedMebibytes(3670016), 4);  // 3.5
+  EXPECT_EQ(RoundedMebibytes(3670016), 4);                     // 3.5
   EXPECT_EQ(RoundedMebibytes(std::uint64_t{5} << 32), 20480);  // beyond 32 bits
 }
 
@@ -124,8 +124,8 @@ TEST(RecordingPlatform, RecordsInOrderAndRestoresThePreviousPlatform) {
       platform::Current().messageBox(&w, QStringLiteral("Text "), QStringLiteral("ERROR"), platform::MessageIcon::Stop);
       platform::Current().setPointer(&w, platform::Pointer::Busy);
       platform::Current().player(2).playAndWait(std::chrono::milliseconds(5));
-      EXPECT_EQ(inner.events, QStringList({"beep", "message ERROR|stop: Text ", "pointer Probe busy",
-                                           "sound 2 play and wait"}));
+      EXPECT_EQ(inner.events,
+                QStringList({"beep", "message ERROR|stop: Text ", "pointer Probe busy", "sound 2 play and wait"}));
       ASSERT_EQ(inner.messages.size(), 1u);
       EXPECT_EQ(inner.messages[0].window, QStringLiteral("Probe"));
     }

@@ -28,10 +28,8 @@ TEST(Pictures, EachHasItsSizeAndSomethingDrawn) {
     QSize size;
   };
   const Case cases[] = {
-      {"start", StartPicture(), QSize(362, 48)},
-      {"encoded", EncodedFilePicture(), QSize(50, 45)},
-      {"plain", PlainFilePicture(), QSize(50, 45)},
-      {"splash", SplashBackground(), QSize(550, 257)},
+      {"start", StartPicture(), QSize(362, 48)},    {"encoded", EncodedFilePicture(), QSize(50, 45)},
+      {"plain", PlainFilePicture(), QSize(50, 45)}, {"splash", SplashBackground(), QSize(550, 257)},
       {"info", InfoLogo(), QSize(216, 119)},
   };
   for (const Case& c : cases) {
@@ -98,9 +96,9 @@ TEST(Pictures, SplashBackgroundIsTheSameEveryTimeAndMostlyDarkBlue) {
       if (qGray(c) > 40) ++light;
       if (qBlue(c) >= qRed(c) && qBlue(c) >= qGreen(c)) ++bluish;
     }
-  EXPECT_GT(ground, total * 6 / 10);   // mostly the dark blue ground
-  EXPECT_GT(light, total / 50);        // with characters on it
-  EXPECT_EQ(bluish, total);            // and nothing but shades of blue
+  EXPECT_GT(ground, total * 6 / 10);  // mostly the dark blue ground
+  EXPECT_GT(light, total / 50);       // with characters on it
+  EXPECT_EQ(bluish, total);           // and nothing but shades of blue
 }
 
 }  // namespace

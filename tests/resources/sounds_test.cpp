@@ -17,8 +17,7 @@ std::uint32_t U32(const QByteArray& b, int at) {
          static_cast<std::uint32_t>(static_cast<std::uint8_t>(b[at + 3])) << 24;
 }
 std::uint16_t U16(const QByteArray& b, int at) {
-  return static_cast<std::uint16_t>(static_cast<std::uint8_t>(b[at]) |
-                                    static_cast<std::uint8_t>(b[at + 1]) << 8);
+  return static_cast<std::uint16_t>(static_cast<std::uint8_t>(b[at]) | static_cast<std::uint8_t>(b[at + 1]) << 8);
 }
 std::int16_t Sample(const QByteArray& b, int at) { return static_cast<std::int16_t>(U16(b, at)); }
 
@@ -29,9 +28,9 @@ struct Expected {
 
 TEST(Sounds, GeneratedFilesArePlainPcmWavesOfTheIntendedLength) {
   const Expected sounds[] = {
-      {"Ton1.ts2", 0.5, 0.7},     // soft chord
-      {"Ton2.ts2", 0.35, 0.45},   // two tones
-      {"Ton3.ts2", 0.04, 0.08},   // click
+      {"Ton1.ts2", 0.5, 0.7},    // soft chord
+      {"Ton2.ts2", 0.35, 0.45},  // two tones
+      {"Ton3.ts2", 0.04, 0.08},  // click
   };
   for (const Expected& e : sounds) {
     SCOPED_TRACE(e.file);

@@ -23,14 +23,13 @@ namespace {
 TEST(RtfFixture, PandocNotes) {
   const QByteArray rtf = Fixture("pandoc-notes.rtf");
   const auto doc = Load(rtf);
-  EXPECT_EQ(RawText(*doc),
-            QStringView(u"Reisenotizen\n"
-                        u"Der Zug nach Bremen fuhr um 7 Uhr ab. Die Fahrkarte kostete 23 \u20ac "
-                        u"und war teuer g\u00fcnstig.\n"
-                        u"Gr\u00f6\u00dfe z\u00e4hlt nicht \u2014 sagte der Schaffner.\n"
-                        u"\u2022\t\u00c4pfel\n\u2022\tBirnen\n"
-                        u"Stadt\tTage\nK\u00f6ln\t2\nUlm\t3\n\n"
-                        u"Ende mit Code und einem Smiley \U0001F600."));
+  EXPECT_EQ(RawText(*doc), QStringView(u"Reisenotizen\n"
+                                       u"Der Zug nach Bremen fuhr um 7 Uhr ab. Die Fahrkarte kostete 23 \u20ac "
+                                       u"und war teuer g\u00fcnstig.\n"
+                                       u"Gr\u00f6\u00dfe z\u00e4hlt nicht \u2014 sagte der Schaffner.\n"
+                                       u"\u2022\t\u00c4pfel\n\u2022\tBirnen\n"
+                                       u"Stadt\tTage\nK\u00f6ln\t2\nUlm\t3\n\n"
+                                       u"Ende mit Code und einem Smiley \U0001F600."));
   EXPECT_EQ(RtfToPlainText(rtf), RawText(*doc));
 
   const QTextCharFormat title = FormatOf(*doc, "Reisenotizen");
@@ -55,15 +54,14 @@ TEST(RtfFixture, PandocNotes) {
 TEST(RtfFixture, LibreOfficeLetter) {
   const QByteArray rtf = Fixture("libreoffice-letter.rtf");
   const auto doc = Load(rtf);
-  EXPECT_EQ(RawText(*doc),
-            QStringView(u"Einladung zum Sommerfest\n"
-                        u"Liebe Nachbarn, wir feiern am Samstag im Garten hinter dem Haus. "
-                        u"Bitte bringt Salat mit.\n"
-                        u"Eintritt: 5 \u20ac pro Person \u2013 Kinder frei.\n"
-                        u"Programm ab 18 Uhr mit Musik & Tanz {bis} Mitternacht \\ Ende.\n"
-                        u"Speise\tPreis\nW\u00fcrstchen\t2,50 \u20ac\n"
-                        u"Bild:  Ende.\n"
-                        u"Gr\u00fc\u00dfe aus B\u00e4rstadt \U0001F600"));
+  EXPECT_EQ(RawText(*doc), QStringView(u"Einladung zum Sommerfest\n"
+                                       u"Liebe Nachbarn, wir feiern am Samstag im Garten hinter dem Haus. "
+                                       u"Bitte bringt Salat mit.\n"
+                                       u"Eintritt: 5 \u20ac pro Person \u2013 Kinder frei.\n"
+                                       u"Programm ab 18 Uhr mit Musik & Tanz {bis} Mitternacht \\ Ende.\n"
+                                       u"Speise\tPreis\nW\u00fcrstchen\t2,50 \u20ac\n"
+                                       u"Bild:  Ende.\n"
+                                       u"Gr\u00fc\u00dfe aus B\u00e4rstadt \U0001F600"));
   EXPECT_EQ(RtfToPlainText(rtf), RawText(*doc));
 
   const QTextCharFormat title = FormatOf(*doc, "Einladung");
@@ -103,13 +101,12 @@ TEST(RtfFixture, LibreOfficeNotesWithListsAndTable) {
 TEST(RtfFixture, WordPadStyleList) {
   const QByteArray rtf = Fixture("wordpad-list.rtf");
   const auto doc = Load(rtf);
-  EXPECT_EQ(RawText(*doc),
-            QStringView(u"Einkaufsliste\n"
-                        u"F\u00fcr das Wochenende brauchen wir:\n"
-                        u"\u2022\tK\u00e4se\n\u2022\t\u00d6l und Stra\u00dfenbahnkarte\n"
-                        u"Wichtig: Preise in \u20ac, nicht in \u20ac-Cent.\n"
-                        u"\n"
-                        u"Gru\u00df\nAnna"));
+  EXPECT_EQ(RawText(*doc), QStringView(u"Einkaufsliste\n"
+                                       u"F\u00fcr das Wochenende brauchen wir:\n"
+                                       u"\u2022\tK\u00e4se\n\u2022\t\u00d6l und Stra\u00dfenbahnkarte\n"
+                                       u"Wichtig: Preise in \u20ac, nicht in \u20ac-Cent.\n"
+                                       u"\n"
+                                       u"Gru\u00df\nAnna"));
   EXPECT_EQ(RtfToPlainText(rtf), RawText(*doc));
 
   const QTextCharFormat title = FormatOf(*doc, "Einkaufsliste");
@@ -121,8 +118,7 @@ TEST(RtfFixture, WordPadStyleList) {
   EXPECT_DOUBLE_EQ(FormatOf(*doc, "das").fontPointSize(), 11.0);
   // The Symbol font's bullet is shown as U+2022 in an ordinary font; the
   // tab after it reaches the paragraph's indent.
-  EXPECT_FALSE(FormatAt(*doc, doc->toPlainText().indexOf(QChar(0x2022)))
-                   .hasProperty(QTextFormat::FontFamilies));
+  EXPECT_FALSE(FormatAt(*doc, doc->toPlainText().indexOf(QChar(0x2022))).hasProperty(QTextFormat::FontFamilies));
   const QTextBlockFormat item = BlockOf(*doc, "Stra");
   EXPECT_DOUBLE_EQ(item.leftMargin(), 48.0);
   EXPECT_DOUBLE_EQ(item.textIndent(), -24.0);
@@ -138,22 +134,20 @@ TEST(RtfFixture, WordPadStyleList) {
   EXPECT_DOUBLE_EQ(nicht.fontPointSize(), 10.0);
   EXPECT_EQ(nicht.foreground().color(), QColor(0, 77, 187));
   // The forced line break keeps greeting and name in one justified paragraph.
-  EXPECT_EQ(doc->findBlock(doc->toPlainText().indexOf("Anna")).text(),
-            QStringView(u"Gru\u00df\u2028Anna"));
+  EXPECT_EQ(doc->findBlock(doc->toPlainText().indexOf("Anna")).text(), QStringView(u"Gru\u00df\u2028Anna"));
   EXPECT_EQ(BlockOf(*doc, "Anna").alignment(), Qt::AlignJustify);
 }
 
 TEST(RtfFixture, WordReportWithFieldsListsAndTable) {
   const QByteArray rtf = Fixture("word-report.rtf");
   const auto doc = Load(rtf);
-  EXPECT_EQ(RawText(*doc),
-            QStringView(u"Quartalsbericht Q1\n"
-                        u"Der Umsatz stieg um 12\u00a0% auf 1,4\u00a0Mio.\u00a0\u20ac. "
-                        u"Details stehen im Anhang.\n"
-                        u"\u2022\tNeue Kunden in \u041c\u043e\u0441\u043a\u0432\u0430\n"
-                        u"\n"
-                        u"Region\tUmsatz\nS\u00fcd\t0,8\u00a0Mio.\n"
-                        u"Gez. A.\u00a0Beispiel"));
+  EXPECT_EQ(RawText(*doc), QStringView(u"Quartalsbericht Q1\n"
+                                       u"Der Umsatz stieg um 12\u00a0% auf 1,4\u00a0Mio.\u00a0\u20ac. "
+                                       u"Details stehen im Anhang.\n"
+                                       u"\u2022\tNeue Kunden in \u041c\u043e\u0441\u043a\u0432\u0430\n"
+                                       u"\n"
+                                       u"Region\tUmsatz\nS\u00fcd\t0,8\u00a0Mio.\n"
+                                       u"Gez. A.\u00a0Beispiel"));
   EXPECT_EQ(RtfToPlainText(rtf), RawText(*doc));
 
   const QTextCharFormat title = FormatOf(*doc, "Quartalsbericht");

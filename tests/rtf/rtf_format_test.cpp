@@ -15,11 +15,16 @@ TEST(RtfFormat, BoldItalicUnderlineSwitchOnAndOff) {
     int position;
     bool bold, italic, underline;
   };
-  for (const Expect e : {Expect{0, true, false, false}, {2, false, false, false},
-                         {4, false, true, false}, {6, false, false, false},
-                         {8, false, false, true}, {10, false, false, false},
-                         {12, false, false, true}, {14, false, false, false},
-                         {16, true, true, true}, {20, false, false, false}}) {
+  for (const Expect e : {Expect{0, true, false, false},
+                         {2, false, false, false},
+                         {4, false, true, false},
+                         {6, false, false, false},
+                         {8, false, false, true},
+                         {10, false, false, false},
+                         {12, false, false, true},
+                         {14, false, false, false},
+                         {16, true, true, true},
+                         {20, false, false, false}}) {
     const QTextCharFormat f = FormatAt(*doc, e.position);
     EXPECT_EQ(f.fontWeight() == QFont::Bold, e.bold) << e.position;
     EXPECT_EQ(f.fontItalic(), e.italic) << e.position;
@@ -132,8 +137,7 @@ TEST(RtfFormat, TableRowsGetTabStopsWhereTheirCellsBegin) {
 }
 
 TEST(RtfFormat, EmptyParagraphsKeepTheFontOfTheirMark) {
-  const auto doc = Load(
-      "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 Georgia;}}\\f0 a\\par\\f1\\fs48\\par\\f0\\fs20 b}");
+  const auto doc = Load("{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 Georgia;}}\\f0 a\\par\\f1\\fs48\\par\\f0\\fs20 b}");
   ASSERT_EQ(doc->blockCount(), 3);
   const QTextBlock empty = doc->findBlockByNumber(1);
   EXPECT_EQ(empty.length(), 1);

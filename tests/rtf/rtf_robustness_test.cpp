@@ -51,8 +51,7 @@ TEST(RtfRobustness, UnbalancedBraces) {
 
 TEST(RtfRobustness, DeepNesting) {
   const int depth = 100000;
-  const QByteArray deep = "{\\rtf1 " + QByteArray(depth, '{') + "\\b deep" +
-                          QByteArray(depth, '}') + " after}";
+  const QByteArray deep = "{\\rtf1 " + QByteArray(depth, '{') + "\\b deep" + QByteArray(depth, '}') + " after}";
   EXPECT_EQ(LoadBoth(deep), u"deep after");
   // Groups beyond the kept depth still pair up with their closing braces.
   const auto doc = Load(deep);
@@ -76,7 +75,8 @@ TEST(RtfRobustness, HugeAndOddParameters) {
       "c\\ansicpg-1 \\'ff\\ansicpg99999999999 \\'e4\\deff-7 "
       "\\averyveryveryveryveryveryveryveryveryveryverylongcontrolword12 d}";
   const QString text = LoadBoth(rtf);
-  EXPECT_EQ(text, QStringView(u"\u00ff\u00e4" "d"));
+  EXPECT_EQ(text, QStringView(u"\u00ff\u00e4"
+                              "d"));
 }
 
 // Sizes that cost a text box more than linear time or all memory: many
@@ -157,7 +157,8 @@ TEST(RtfRobustness, HostilePictures) {
       {"not a PNG", "{\\rtf1 a{\\pict\\pngblip\\picw10\\pich10 0123456789abcdef}b}", false},
       {"JPEG that is a PNG", "{\\rtf1 a{\\pict\\jpegblip " + real.toHex() + "}b}", false},
       {"giant PNG", "{\\rtf1 a{\\pict\\pngblip " + PngHeader(100000, 100000).toHex() + "}b}", false},
-      {"giant goal", "{\\rtf1 a{\\pict\\pngblip\\picwgoal99999999\\pichgoal99999999\\picscalex9999 " + real.toHex() + "}b}", true},
+      {"giant goal",
+       "{\\rtf1 a{\\pict\\pngblip\\picwgoal99999999\\pichgoal99999999\\picscalex9999 " + real.toHex() + "}b}", true},
       {"metafile", "{\\rtf1 a{\\pict\\wmetafile8\\picw2540\\pich1270 0100}b}", false},
       {"cut off", "{\\rtf1 a{\\pict\\pngblip 89504e", false},
   };
@@ -219,16 +220,26 @@ TEST(RtfRobustness, StreamReadInWindowsGivesTheSameText) {
   std::mt19937 rng(5);
   for (int i = 0; rtf.size() < (qsizetype{5} << 20); ++i) {
     switch (rng() % 6) {
-      case 0: rtf += QByteArray("Wort{\\b fett}\\'e4\\u8364?\\par ").repeated(50); break;
-      case 1: rtf += "{\\pict\\pngblip " + QByteArray(static_cast<qsizetype>(rng() % 300000), 'a') + "}"; break;
+      case 0:
+        rtf += QByteArray("Wort{\\b fett}\\'e4\\u8364?\\par ").repeated(50);
+        break;
+      case 1:
+        rtf += "{\\pict\\pngblip " + QByteArray(static_cast<qsizetype>(rng() % 300000), 'a') + "}";
+        break;
       case 2: {
         const qsizetype n = static_cast<qsizetype>(rng() % 300000);
         rtf += "{\\pict\\bin" + QByteArray::number(n) + " " + QByteArray(n, '}') + "}x";
         break;
       }
-      case 3: rtf += "{\\f1 \\'61}\\line "; break;
-      case 4: rtf += "{\\*\\unbekannt " + QByteArray(static_cast<qsizetype>(rng() % 100000), 'z') + "}"; break;
-      case 5: rtf += QByteArray::number(i) + " "; break;
+      case 3:
+        rtf += "{\\f1 \\'61}\\line ";
+        break;
+      case 4:
+        rtf += "{\\*\\unbekannt " + QByteArray(static_cast<qsizetype>(rng() % 100000), 'z') + "}";
+        break;
+      case 5:
+        rtf += QByteArray::number(i) + " ";
+        break;
     }
   }
   rtf += "}";
@@ -236,7 +247,8 @@ TEST(RtfRobustness, StreamReadInWindowsGivesTheSameText) {
   EXPECT_GT(whole.size(), 1000);
   for (const qsizetype step : {qsizetype{1} << 30, qsizetype{4093}}) EXPECT_TRUE(Streamed(rtf, step) == whole) << step;
   // Not RTF: each byte as its character, however it is read.
-  EXPECT_TRUE(Streamed(QByteArray(3, ' ') + QByteArray(200000, '\xe4'), 7) == QString(3, u' ') + QString(200000, u'\u00e4'));
+  EXPECT_TRUE(Streamed(QByteArray(3, ' ') + QByteArray(200000, '\xe4'), 7) ==
+              QString(3, u' ') + QString(200000, u'\u00e4'));
 }
 
 TEST(RtfRobustness, NotRtfAtAll) {
@@ -255,8 +267,8 @@ TEST(RtfRobustness, NotRtfAtAll) {
 TEST(RtfRobustness, MutatedFixtures) {
   const QByteArray seeds[] = {Fixture("pandoc-notes.rtf"), Fixture("libreoffice-letter.rtf"),
                               Fixture("wordpad-list.rtf"), Fixture("word-binary-picture.rtf")};
-  static constexpr const char* kPieces[] = {"{", "}", "\\", "\\bin9 ", "\\u-1", "\\'", "\\*",
-                                            "\\pict ", "\\par ", "\\cell ", "\\row ", "\\uc5 ",
+  static constexpr const char* kPieces[] = {"{",         "}",          "\\",           "\\bin9 ", "\\u-1",  "\\'",
+                                            "\\*",       "\\pict ",    "\\par ",       "\\cell ", "\\row ", "\\uc5 ",
                                             "\\u55357 ", "\\fonttbl ", "\\colortbl ;", "\\f3 "};
   std::mt19937 rng(20261207);
   for (int round = 0; round < 400; ++round) {
@@ -265,11 +277,21 @@ TEST(RtfRobustness, MutatedFixtures) {
     for (int e = 0; e < edits && !data.isEmpty(); ++e) {
       const qsizetype at = static_cast<qsizetype>(rng() % static_cast<unsigned>(data.size()));
       switch (rng() % 5) {
-        case 0: data[at] = static_cast<char>(rng()); break;
-        case 1: data.insert(at, kPieces[rng() % std::size(kPieces)]); break;
-        case 2: data.remove(at, static_cast<qsizetype>(rng() % 64)); break;
-        case 3: data.insert(at, data.mid(at, static_cast<qsizetype>(rng() % 200))); break;
-        case 4: data.truncate(at); break;
+        case 0:
+          data[at] = static_cast<char>(rng());
+          break;
+        case 1:
+          data.insert(at, kPieces[rng() % std::size(kPieces)]);
+          break;
+        case 2:
+          data.remove(at, static_cast<qsizetype>(rng() % 64));
+          break;
+        case 3:
+          data.insert(at, data.mid(at, static_cast<qsizetype>(rng() % 200)));
+          break;
+        case 4:
+          data.truncate(at);
+          break;
       }
     }
     SCOPED_TRACE(round);

@@ -69,8 +69,7 @@ TEST(RtfText, SymbolFontsBecomeUnicode) {
   const auto doc = Load(
       "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}{\\f2\\fcharset2 Wingdings;}"
       "{\\f3\\fcharset2 Marlett;}}\\f0 a{\\f1 ab\\'b7\\'a5\\u61623?}{\\f2 \\'a7\\'fcx}{\\f3 \\'b7}}");
-  EXPECT_EQ(doc->toPlainText(),
-            QStringView(u"a\u03b1\u03b2\u2022\u221e\u2022\u25aa\u2714x\u00b7"));
+  EXPECT_EQ(doc->toPlainText(), QStringView(u"a\u03b1\u03b2\u2022\u221e\u2022\u25aa\u2714x\u00b7"));
   // Translated characters show in an ordinary font; other symbol fonts
   // keep their own.
   EXPECT_FALSE(FormatAt(*doc, 1).hasProperty(QTextFormat::FontFamilies));
@@ -83,11 +82,14 @@ TEST(RtfText, UnicodeEscapesSkipTheirFallback) {
   EXPECT_EQ(Text("{\\rtf1 \\u8364?5}"), QStringView(u"\u20ac5"));
   EXPECT_EQ(Text("{\\rtf1 \\u8364\\'80x}"), QStringView(u"\u20acx"));
   EXPECT_EQ(Text("{\\rtf1\\uc2 \\u8364 EUx}"), QStringView(u"\u20acx"));
-  EXPECT_EQ(Text("{\\rtf1\\uc0 \\u8364 EU}"), QStringView(u"\u20ac" "EU"));
+  EXPECT_EQ(Text("{\\rtf1\\uc0 \\u8364 EU}"), QStringView(u"\u20ac"
+                                                          "EU"));
   // The skip count is part of the group state.
-  EXPECT_EQ(Text("{\\rtf1 {\\uc3 \\u8364 abc}\\u8364 xd}"), QStringView(u"\u20ac\u20ac" "d"));
+  EXPECT_EQ(Text("{\\rtf1 {\\uc3 \\u8364 abc}\\u8364 xd}"), QStringView(u"\u20ac\u20ac"
+                                                                        "d"));
   // A brace ends the fallback early.
-  EXPECT_EQ(Text("{\\rtf1\\uc3 {\\u8364}ab}"), QStringView(u"\u20ac" "ab"));
+  EXPECT_EQ(Text("{\\rtf1\\uc3 {\\u8364}ab}"), QStringView(u"\u20ac"
+                                                           "ab"));
   // Values above 32767 are written negative.
   EXPECT_EQ(Text("{\\rtf1 \\u-1279?}"), QStringView(u"\uFB01"));
   // Characters outside the basic plane come as surrogate pairs.
@@ -106,10 +108,10 @@ TEST(RtfText, SkippedDestinationsLeaveNoText) {
             u"body");
   // A picture takes the place of one character, never its hex digits.
   EXPECT_EQ(Text("{\\rtf1 see {\\pict\\pngblip\\picw4 89504e470d0a1a0a}here}"), u"see \uFFFChere");
-  EXPECT_EQ(Text("{\\rtf1 {\\*\\shppict{\\pict\\pngblip 89504e47}}{\\nonshppict{\\pict\\wmetafile8 0100}}x}"), u"\uFFFCx");
+  EXPECT_EQ(Text("{\\rtf1 {\\*\\shppict{\\pict\\pngblip 89504e47}}{\\nonshppict{\\pict\\wmetafile8 0100}}x}"),
+            u"\uFFFCx");
   // Fields show their result, not their instruction.
-  EXPECT_EQ(Text("{\\rtf1 {\\field{\\*\\fldinst HYPERLINK \"http://x\"}{\\fldrslt link}} !}"),
-            u"link !");
+  EXPECT_EQ(Text("{\\rtf1 {\\field{\\*\\fldinst HYPERLINK \"http://x\"}{\\fldrslt link}} !}"), u"link !");
   EXPECT_EQ(Text("{\\rtf1 {\\field{\\fldinst PAGE}{\\fldrslt 3}}}"), u"3");
   // Hidden text is not shown.
   EXPECT_EQ(Text("{\\rtf1 a{\\v secret}b\\v c\\v0 d}"), u"abd");
@@ -143,9 +145,13 @@ TEST(RtfText, OnlyTheFirstDocumentCounts) {
 }
 
 TEST(RtfText, DataWithoutAnRtfHeaderIsShownAsWindows1252Text) {
-  const auto doc = Load("Gr\xfc\xdf" "e\n{\\b not rtf}");
+  const auto doc = Load(
+      "Gr\xfc\xdf"
+      "e\n{\\b not rtf}");
   EXPECT_EQ(doc->toPlainText(), QStringView(u"Gr\u00fc\u00dfe\n{\\b not rtf}"));
-  EXPECT_EQ(RtfToPlainText("Gr\xfc\xdf" "e"), QStringView(u"Gr\u00fc\u00dfe"));
+  EXPECT_EQ(RtfToPlainText("Gr\xfc\xdf"
+                           "e"),
+            QStringView(u"Gr\u00fc\u00dfe"));
 }
 
 TEST(RtfText, LoadingReplacesTheWholeDocument) {

@@ -11,12 +11,12 @@
 #include "coding_dialogs/form4.h"
 #include "file_dialog/selpr6.h"
 #include "main_window/form1.h"
+#include "session/session.h"
 #include "startup/help_texts.h"
 #include "startup/module2.h"
-#include "session/session.h"
 #include "tests/platform/gui_test.h"
-#include "viewer/help_procedures.h"
 #include "viewer/form21.h"
+#include "viewer/help_procedures.h"
 
 namespace tambril {
 namespace {
@@ -59,7 +59,8 @@ TEST_F(HelpProceduresTest, EachProcedurePutsItsTextAndReplacesTheLast) {
   Module2::LoadEncodeInfo();
   const QTextDocument* doc = Windows::get<Form21>().Text1->document();
   EXPECT_EQ(doc->findBlockByNumber(2).text(), QStringLiteral(" "));
-  EXPECT_EQ(doc->findBlockByNumber(7).text(), QStringLiteral(" Sie müssen ein Kennwort und eine Kennwortbestätigung eingeben."));
+  EXPECT_EQ(doc->findBlockByNumber(7).text(),
+            QStringLiteral(" Sie müssen ein Kennwort und eine Kennwortbestätigung eingeben."));
 }
 
 TEST_F(HelpProceduresTest, ShowHelpWindowIsModalAndReturnsWhenClosed) {

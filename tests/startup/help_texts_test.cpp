@@ -85,9 +85,9 @@ TEST(HelpTexts, GermanLettersAreSingleCharacters) {
   const QString help = HelpText();
   const QString line = Lines(help)[9];
   ASSERT_FALSE(line.isEmpty());
-  EXPECT_EQ(line[1], QChar(0x00DC));  // "Über"
-  EXPECT_TRUE(help.contains(QChar(0x00FC)));  // ü
-  EXPECT_TRUE(OpenInfoText().contains(QChar(0x00D6)));   // "< Öffnen >"
+  EXPECT_EQ(line[1], QChar(0x00DC));                      // "Über"
+  EXPECT_TRUE(help.contains(QChar(0x00FC)));              // ü
+  EXPECT_TRUE(OpenInfoText().contains(QChar(0x00D6)));    // "< Öffnen >"
   EXPECT_TRUE(SearchInfoText().contains(QChar(0x00DF)));  // "Groß"
   EXPECT_TRUE(EncodeInfoText().contains(QChar(0x00E4)));  // "Länge"
   // No text carries UTF-8 bytes read as Latin-1 ("Ã¼") or replacement marks.
@@ -112,16 +112,14 @@ TEST(HelpTexts, SpotCheckedLinesAreExact) {
 
   const QStringList encode = Lines(EncodeInfoText());
   EXPECT_EQ(encode[5], QStringLiteral(" Inhalt in Ihre erstelllte tmb-Datei. "));
-  EXPECT_EQ(encode[22],
-            QStringLiteral(" 'eeffeef' oder '2227722' oder 'uurruu' oder 'ppepe' oder '22kk22222k' "));
+  EXPECT_EQ(encode[22], QStringLiteral(" 'eeffeef' oder '2227722' oder 'uurruu' oder 'ppepe' oder '22kk22222k' "));
 
   EXPECT_EQ(Lines(CreateEncodedInfoText())[12],
             QStringLiteral(" TAMBRIL codiert und schreibt den neuen Inhalt in die neu erstellte  "));
   EXPECT_EQ(Lines(PasswordCheckInfoText())[1], QStringLiteral(" Kennwortüberprüfung Code aus "));
   EXPECT_EQ(Lines(SearchInfoText())[9], QStringLiteral(" wenn Opotion gewählt, wird nur das ganze Wort gesucht."));
-  EXPECT_EQ(NewFolderInfoText(),
-            QStringLiteral("\r\n Auf Ihrem ausgewählten Laufwerk können Sie einen neuen Ordner\r\n"
-                           " oder einen untergeordneten Ordner erstellen.\r\n\r\n"));
+  EXPECT_EQ(NewFolderInfoText(), QStringLiteral("\r\n Auf Ihrem ausgewählten Laufwerk können Sie einen neuen Ordner\r\n"
+                                                " oder einen untergeordneten Ordner erstellen.\r\n\r\n"));
 }
 
 TEST(HelpTexts, EachFunctionHasItsOwnText) {

@@ -4,10 +4,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 
+#include "resources/wave_file.h"
 #include "startup/module2.h"
 #include "tests/platform/gui_test.h"
 #include "viewer/help_procedures.h"
-#include "resources/wave_file.h"
 
 namespace tambril {
 namespace {

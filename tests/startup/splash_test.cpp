@@ -74,8 +74,8 @@ TEST_F(SplashTest, LooksAsDrawn) {
 
 TEST_F(SplashTest, LoadPreparesBothPlayersBeforeTheWindowIsShown) {
   Form7& f = Windows::get<Form7>();
-  EXPECT_EQ(rec.events, QStringList({"sound 1 close", "sound 2 close",                         // CloseSounds
-                                     "sound 1 close", "sound 1 open " + here("Ton1.ts2"),      // LoadSound 1
+  EXPECT_EQ(rec.events, QStringList({"sound 1 close", "sound 2 close",                        // CloseSounds
+                                     "sound 1 close", "sound 1 open " + here("Ton1.ts2"),     // LoadSound 1
                                      "sound 2 close", "sound 2 open " + here("Ton3.ts2")}));  // LoadSound 2
   EXPECT_FALSE(f.isVisible());
   EXPECT_EQ(f.SplashStep, 0);
@@ -109,23 +109,18 @@ TEST_F(SplashTest, StepsComeAtTheirTimesWithTheirSounds) {
   rec.reset();
 
   struct Step {
-    int time;           // ms after the splash appeared
-    int letters;        // letters shown after the step
+    int time;     // ms after the splash appeared
+    int letters;  // letters shown after the step
     bool subtitle, nameLine;
     QStringList sounds;
   };
   const QStringList click = {"sound 2 play"};
   const Step steps[] = {
-      {1000, 1, false, false, click},
-      {1150, 2, false, false, click},
-      {1300, 3, false, false, click},
-      {1450, 4, false, false, click},
-      {1600, 5, false, false, click},
-      {1750, 6, false, false, click},
-      {1900, 7, false, false, click},
-      {2400, 7, true, false, {"sound 1 play"}},
-      {4400, 7, true, true, {}},
-      {6400, 7, true, true, {"sound 2 close", "sound 2 open " + here("Ton2.ts2")}},
+      {1000, 1, false, false, click}, {1150, 2, false, false, click},
+      {1300, 3, false, false, click}, {1450, 4, false, false, click},
+      {1600, 5, false, false, click}, {1750, 6, false, false, click},
+      {1900, 7, false, false, click}, {2400, 7, true, false, {"sound 1 play"}},
+      {4400, 7, true, true, {}},      {6400, 7, true, true, {"sound 2 close", "sound 2 open " + here("Ton2.ts2")}},
   };
   int now = 0;
   int number = 0;

@@ -16,8 +16,8 @@
 #include "file_dialog/form14.h"
 #include "file_dialog/selpr6.h"
 #include "main_window/form1.h"
-#include "startup/tooltips.h"
 #include "main_window/program.h"
+#include "startup/tooltips.h"
 #include "tests/platform/gui_test.h"
 #include "viewer/form5.h"
 
@@ -41,8 +41,10 @@ class ToolTipsTest : public test::GuiTest {
   void expectFileDialogMode(bool open) {
     ExpectTips({
         {files.Command3, open ? " Datei wird nicht geladen " : " Datei wird nicht erstellt "},
-        {files.Command4, open ? QStringLiteral(" Info über Datei öffnen ") : QStringLiteral(" Info über Datei erstellen ")},
-        {files.File1, open ? QStringLiteral(" Doppelklick für Laden der Datei ") : QStringLiteral(" Klick für Anzeigen der Datei ")},
+        {files.Command4,
+         open ? QStringLiteral(" Info über Datei öffnen ") : QStringLiteral(" Info über Datei erstellen ")},
+        {files.File1,
+         open ? QStringLiteral(" Doppelklick für Laden der Datei ") : QStringLiteral(" Klick für Anzeigen der Datei ")},
         {files.Text1, open ? " Anzeigefeld der zu ladenen Datei " : " Anzeigefeld der zu erstellenden Datei "},
     });
   }
@@ -165,9 +167,9 @@ TEST_F(ToolTipsTest, TheQuestionMarkPointerOnTheLoadedFileRecord) {
   }
   EXPECT_EQ(Windows::get<Form2>().Text3->cursor().shape(), Qt::WhatsThisCursor);
   EXPECT_EQ(Windows::get<Form4>().Text1->cursor().shape(), Qt::WhatsThisCursor);
-  for (QWidget* w : std::initializer_list<QWidget*>{main.Label3, main.Label5, main.Label9, main.Image3, files.Text1,
-                                                    files.Command4, Windows::get<Form2>().Text1,
-                                                    Windows::get<Form3>().Text1}) {
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{main.Label3, main.Label5, main.Label9, main.Image3, files.Text1, files.Command4,
+                                       Windows::get<Form2>().Text1, Windows::get<Form3>().Text1}) {
     EXPECT_NE(w->cursor().shape(), Qt::WhatsThisCursor) << w->objectName().toStdString();
   }
 }

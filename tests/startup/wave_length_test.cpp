@@ -38,8 +38,7 @@ TEST(WaveLength, PlainPcmWaves) {
 TEST(WaveLength, SkipsOtherChunksAndFormatExtensions) {
   const QByteArray data = Chunk("data", QByteArray(44100, '\0'));  // 1 s at 22050 Hz mono 16-bit
   // An odd-sized chunk is followed by a pad byte.
-  EXPECT_EQ(LengthOf(Riff(Chunk("LIST", "INFOabc") + Chunk("fmt ", FmtBody(22050, 1, 16)) + data)),
-            milliseconds(1000));
+  EXPECT_EQ(LengthOf(Riff(Chunk("LIST", "INFOabc") + Chunk("fmt ", FmtBody(22050, 1, 16)) + data)), milliseconds(1000));
   EXPECT_EQ(LengthOf(Riff(Chunk("fmt ", FmtBody(22050, 1, 16, 22)) + Chunk("fact", "abcd") + data)),
             milliseconds(1000));
 }

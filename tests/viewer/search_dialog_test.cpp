@@ -21,7 +21,8 @@ namespace {
 const QString kNotFound = QStringLiteral("Das eingegebene Wort wurde nicht gefunden.");
 
 QString CountMessage(int n) {
-  return QStringLiteral("Das eingegebene Wort wurde ") + QStringLiteral(" %1").arg(n) + QStringLiteral(" mal gefunden.");
+  return QStringLiteral("Das eingegebene Wort wurde ") + QStringLiteral(" %1").arg(n) +
+         QStringLiteral(" mal gefunden.");
 }
 
 class SearchDialogTest : public test::GuiTest {

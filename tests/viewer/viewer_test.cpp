@@ -123,7 +123,7 @@ TEST_F(ViewerTest, FindHonoursCaseAndWholeWords) {
   EXPECT_EQ(box.find("Haus", 1, RichTextBox::MatchCase), 10);
   EXPECT_EQ(box.find("Haus", 1, RichTextBox::MatchCase | RichTextBox::WholeWord), -1);
   EXPECT_EQ(box.find("haus", 6, RichTextBox::WholeWord), -1);
-  EXPECT_EQ(box.selectionStart(), 10);  // a failed find keeps the selection
+  EXPECT_EQ(box.selectionStart(), 10);                      // a failed find keeps the selection
   EXPECT_EQ(box.find(QStringLiteral("HÄUSER"), 0, 0), 19);  // umlauts fold too
   EXPECT_EQ(box.find(QStringLiteral("häuser"), 20, RichTextBox::MatchCase), -1);
   EXPECT_EQ(box.find("", 0, 0), -1);
@@ -168,7 +168,8 @@ TEST_F(ViewerTest, RichTextFindsInTheDocument) {
 // being read replaces it.
 TEST_F(ViewerTest, LargeFormattedTextArrivesWhole) {
   QByteArray rtf = "{\\rtf1\\ansi ";
-  for (int i = 0; i < 5000; ++i) rtf += "Absatz " + QByteArray::number(i) + " {\\b mit} viel Text davor und danach, damit er lang wird.\\par\n";
+  for (int i = 0; i < 5000; ++i)
+    rtf += "Absatz " + QByteArray::number(i) + " {\\b mit} viel Text davor und danach, damit er lang wird.\\par\n";
   rtf += "Ende}";
   const QString whole = rtf::RtfToPlainText(rtf);
   ASSERT_GT(whole.size(), 300000);
@@ -208,7 +209,15 @@ TEST_F(ViewerTest, LinesWrapAtSpacesAndEveryLineCanBeReached) {
   PlainTextView& view = *box.plainView();
   box.resize(400, 600);
   QByteArray bytes = "i " + QByteArray(300, 'm') + ' ';  // a long word after a narrow one
-  const char* const words[] = {"Datei", "Kennwort", "codiert", "Gr\xF6\xDF" "e", "und", "WWWWWW", "i", "\tTab"};
+  const char* const words[] = {"Datei",
+                               "Kennwort",
+                               "codiert",
+                               "Gr\xF6\xDF"
+                               "e",
+                               "und",
+                               "WWWWWW",
+                               "i",
+                               "\tTab"};
   for (int i = 0; i < 400; ++i) bytes += QByteArray(words[(i * 7 + i / 3) % 8]) + ' ';
   const qint64 longWord = bytes.size();
   bytes += QByteArray(300, 'm') + " Ende";
@@ -297,7 +306,8 @@ TEST_F(ViewerTest, WidthChangesKeepTheTopAndLayOutOnlyWhatIsSeen) {
   PlainTextView& view = *box.plainView();
   box.resize(600, 400);
   QByteArray text;
-  while (text.size() < 4 << 20) text += "Ein Absatz mit W\xF6rtern, der so lang ist, dass er umbricht, und noch mehr Text.\r\n";
+  while (text.size() < 4 << 20)
+    text += "Ein Absatz mit W\xF6rtern, der so lang ist, dass er umbricht, und noch mehr Text.\r\n";
   box.loadPlain(text);
   box.select(text.size() / 2 + 10, 1);
   for (const int width : {500, 300, 700, 301, 900}) {
@@ -334,7 +344,10 @@ TEST_F(ViewerTest, MouseAndKeysSelectAndCopyByteOffsets) {
   form.show();
   PlainTextView& view = *box.plainView();
   box.resize(600, 300);
-  box.loadPlain(QByteArray("ab\tc\0" "d\r\nzweite Zeile W\xE4i", 24));
+  box.loadPlain(
+      QByteArray("ab\tc\0"
+                 "d\r\nzweite Zeile W\xE4i",
+                 24));
   view.setFocus();
   // Every character, tab, box and line end included, is found where it is
   // drawn, and a click on its left edge puts the caret before it.
@@ -348,7 +361,7 @@ TEST_F(ViewerTest, MouseAndKeysSelectAndCopyByteOffsets) {
       EXPECT_EQ(view.caretPosition(), pos) << pos;
     }
   }
-  EXPECT_GT(view.characterRect(2).width(), view.characterRect(1).width());  // the tab to its stop
+  EXPECT_GT(view.characterRect(2).width(), view.characterRect(1).width());    // the tab to its stop
   EXPECT_GT(view.characterRect(21).width(), view.characterRect(23).width());  // W wider than i
   // From "a" to "d": the tab counts as one character.
   QTest::mousePress(view.viewport(), Qt::LeftButton, {}, view.characterRect(0).topLeft());

@@ -136,28 +136,28 @@ class Parser {
   size_t overflow_ = 0;  // groups opened beyond kMaxDepth
   bool done_ = false;
 
-  int fallbackLeft_ = 0;    // characters still to skip after \uN
+  int fallbackLeft_ = 0;  // characters still to skip after \uN
   char16_t highSurrogate_ = 0;
 
   QString run_;
   CharProps runChars_;
   bool paraHasContent_ = false;
   qsizetype paraLength_ = 0;  // characters of the open paragraph so far
-  int pendingTabs_ = 0;  // cells ended; their tabs go out before the next text
+  int pendingTabs_ = 0;       // cells ended; their tabs go out before the next text
   // A paragraph mark inside a table cell waits: when the cell ends right
   // after it, it only closed the cell's text and the row stays one line.
   bool cellParPending_ = false;
-  std::vector<int> rowCells_;  // right edges of the current row's cells
+  std::vector<int> rowCells_;           // right edges of the current row's cells
   std::vector<TableCell> rowCellDefs_;  // the same cells with borders and shading
   TableCell cellDef_;                   // the cell being defined
   CellBorder* borderSide_ = nullptr;    // the side the next border words set
-  int rowGap_ = 0;             // half the space between cells
+  int rowGap_ = 0;                      // half the space between cells
   ParaProps cellPara_;
   CharProps cellChars_;
 
   // "\*" seen: the group is skipped unless the next word is one we show.
   bool starPending_ = false;
-  Picture picture_;  // the picture being read
+  Picture picture_;         // the picture being read
   int pictureNibble_ = -1;  // a first hex digit waiting for its second
 
   int fontNumber_ = -1;  // entry being read in the font table, -1 for none
@@ -241,8 +241,7 @@ void Parser::Run() {
         }
         if (cur_.dest == Dest::Skip) {
           // Pictures and other skipped data are mostly plain bytes.
-          while (pos_ < size && data_[pos_] != '\\' && data_[pos_] != '{' && data_[pos_] != '}')
-            ++pos_;
+          while (pos_ < size && data_[pos_] != '\\' && data_[pos_] != '{' && data_[pos_] != '}') ++pos_;
           break;
         }
         if (fallbackLeft_ > 0) {
@@ -363,8 +362,7 @@ void Parser::ReadControl() {
   while (pos_ < size && IsLetter(data_[pos_])) ++pos_;
   const qsizetype length = pos_ - start;
   const std::string_view word =
-      length <= kMaxWord ? std::string_view(data_.data() + start, static_cast<size_t>(length))
-                         : std::string_view();
+      length <= kMaxWord ? std::string_view(data_.data() + start, static_cast<size_t>(length)) : std::string_view();
 
   bool hasParam = false;
   bool negative = false;
@@ -530,10 +528,18 @@ void Parser::ControlWord(Kw kw, bool hasParam, int param) {
       cellDef_ = TableCell{};
       borderSide_ = nullptr;
       return;
-    case Kw::CellBorderTop: borderSide_ = &cellDef_.top; return;
-    case Kw::CellBorderLeft: borderSide_ = &cellDef_.left; return;
-    case Kw::CellBorderBottom: borderSide_ = &cellDef_.bottom; return;
-    case Kw::CellBorderRight: borderSide_ = &cellDef_.rightSide; return;
+    case Kw::CellBorderTop:
+      borderSide_ = &cellDef_.top;
+      return;
+    case Kw::CellBorderLeft:
+      borderSide_ = &cellDef_.left;
+      return;
+    case Kw::CellBorderBottom:
+      borderSide_ = &cellDef_.bottom;
+      return;
+    case Kw::CellBorderRight:
+      borderSide_ = &cellDef_.rightSide;
+      return;
     case Kw::BorderStyle:
       if (borderSide_) borderSide_->on = true;
       return;
@@ -568,25 +574,65 @@ void Parser::ControlWord(Kw kw, bool hasParam, int param) {
       cellParPending_ = false;
       ++pendingTabs_;
       return;
-    case Kw::Line: Put(QChar::LineSeparator); return;
-    case Kw::Tab: Put(u'\t'); return;
-    case Kw::EmDash: Put(u'\u2014'); return;
-    case Kw::EnDash: Put(u'\u2013'); return;
-    case Kw::EmSpace: Put(u'\u2003'); return;
-    case Kw::EnSpace: Put(u'\u2002'); return;
-    case Kw::QmSpace: Put(u'\u2005'); return;
-    case Kw::Bullet: Put(u'\u2022'); return;
-    case Kw::LQuote: Put(u'\u2018'); return;
-    case Kw::RQuote: Put(u'\u2019'); return;
-    case Kw::LDblQuote: Put(u'\u201C'); return;
-    case Kw::RDblQuote: Put(u'\u201D'); return;
-    case Kw::Zwj: Put(u'\u200D'); return;
-    case Kw::Zwnj: Put(u'\u200C'); return;
-    case Kw::LtrMark: Put(u'\u200E'); return;
-    case Kw::RtlMark: Put(u'\u200F'); return;
-    case Kw::Pard: case Kw::AlignLeft: case Kw::AlignCenter: case Kw::AlignRight:
-    case Kw::AlignJustify: case Kw::LeftIndent: case Kw::RightIndent: case Kw::FirstIndent:
-    case Kw::SpaceBefore: case Kw::SpaceAfter: case Kw::InTable:
+    case Kw::Line:
+      Put(QChar::LineSeparator);
+      return;
+    case Kw::Tab:
+      Put(u'\t');
+      return;
+    case Kw::EmDash:
+      Put(u'\u2014');
+      return;
+    case Kw::EnDash:
+      Put(u'\u2013');
+      return;
+    case Kw::EmSpace:
+      Put(u'\u2003');
+      return;
+    case Kw::EnSpace:
+      Put(u'\u2002');
+      return;
+    case Kw::QmSpace:
+      Put(u'\u2005');
+      return;
+    case Kw::Bullet:
+      Put(u'\u2022');
+      return;
+    case Kw::LQuote:
+      Put(u'\u2018');
+      return;
+    case Kw::RQuote:
+      Put(u'\u2019');
+      return;
+    case Kw::LDblQuote:
+      Put(u'\u201C');
+      return;
+    case Kw::RDblQuote:
+      Put(u'\u201D');
+      return;
+    case Kw::Zwj:
+      Put(u'\u200D');
+      return;
+    case Kw::Zwnj:
+      Put(u'\u200C');
+      return;
+    case Kw::LtrMark:
+      Put(u'\u200E');
+      return;
+    case Kw::RtlMark:
+      Put(u'\u200F');
+      return;
+    case Kw::Pard:
+    case Kw::AlignLeft:
+    case Kw::AlignCenter:
+    case Kw::AlignRight:
+    case Kw::AlignJustify:
+    case Kw::LeftIndent:
+    case Kw::RightIndent:
+    case Kw::FirstIndent:
+    case Kw::SpaceBefore:
+    case Kw::SpaceAfter:
+    case Kw::InTable:
       ParaWord(kw, param);
       return;
     default:
@@ -599,29 +645,66 @@ void Parser::CharWord(Kw kw, bool hasParam, int param) {
   CharProps& c = cur_.chars;
   const bool on = !hasParam || param != 0;
   switch (kw) {
-    case Kw::Plain: c = CharProps{}; break;
-    case Kw::Font: c.font = std::max(param, 0); break;
+    case Kw::Plain:
+      c = CharProps{};
+      break;
+    case Kw::Font:
+      c.font = std::max(param, 0);
+      break;
     case Kw::FontSize:
       // Half points; 0 or nothing means the default size.
       c.halfPoints = param > 0 ? std::min(param, 3276) : 24;
       break;
-    case Kw::Bold: c.bold = on; break;
-    case Kw::Italic: c.italic = on; break;
-    case Kw::Underline: c.underline = on ? Underline::Single : Underline::None; break;
-    case Kw::UnderlineDouble: c.underline = on ? Underline::Double : Underline::None; break;
-    case Kw::UnderlineDotted: c.underline = on ? Underline::Dotted : Underline::None; break;
-    case Kw::UnderlineDashed: c.underline = on ? Underline::Dashed : Underline::None; break;
-    case Kw::UnderlineWave: c.underline = on ? Underline::Wave : Underline::None; break;
-    case Kw::UnderlineThick: c.underline = on ? Underline::Thick : Underline::None; break;
-    case Kw::UnderlineNone: c.underline = Underline::None; break;
-    case Kw::Strike: c.strike = on; break;
-    case Kw::Foreground: c.foreground = param; break;
-    case Kw::Background: c.background = param; break;
-    case Kw::Super: c.script = Script::Super; break;
-    case Kw::Sub: c.script = Script::Sub; break;
-    case Kw::NoSuperSub: c.script = Script::Normal; break;
-    case Kw::Hidden: c.hidden = on; break;
-    default: break;
+    case Kw::Bold:
+      c.bold = on;
+      break;
+    case Kw::Italic:
+      c.italic = on;
+      break;
+    case Kw::Underline:
+      c.underline = on ? Underline::Single : Underline::None;
+      break;
+    case Kw::UnderlineDouble:
+      c.underline = on ? Underline::Double : Underline::None;
+      break;
+    case Kw::UnderlineDotted:
+      c.underline = on ? Underline::Dotted : Underline::None;
+      break;
+    case Kw::UnderlineDashed:
+      c.underline = on ? Underline::Dashed : Underline::None;
+      break;
+    case Kw::UnderlineWave:
+      c.underline = on ? Underline::Wave : Underline::None;
+      break;
+    case Kw::UnderlineThick:
+      c.underline = on ? Underline::Thick : Underline::None;
+      break;
+    case Kw::UnderlineNone:
+      c.underline = Underline::None;
+      break;
+    case Kw::Strike:
+      c.strike = on;
+      break;
+    case Kw::Foreground:
+      c.foreground = param;
+      break;
+    case Kw::Background:
+      c.background = param;
+      break;
+    case Kw::Super:
+      c.script = Script::Super;
+      break;
+    case Kw::Sub:
+      c.script = Script::Sub;
+      break;
+    case Kw::NoSuperSub:
+      c.script = Script::Normal;
+      break;
+    case Kw::Hidden:
+      c.hidden = on;
+      break;
+    default:
+      break;
   }
 }
 
@@ -630,18 +713,41 @@ void Parser::ParaWord(Kw kw, int param) {
   // Lengths beyond 22 inches are nonsense; keep them from overflowing later.
   const int twips = std::clamp(param, -31680, 31680);
   switch (kw) {
-    case Kw::Pard: p = ParaProps{}; break;
-    case Kw::AlignLeft: p.align = Align::Left; break;
-    case Kw::AlignCenter: p.align = Align::Center; break;
-    case Kw::AlignRight: p.align = Align::Right; break;
-    case Kw::AlignJustify: p.align = Align::Justify; break;
-    case Kw::LeftIndent: p.left = twips; break;
-    case Kw::RightIndent: p.right = twips; break;
-    case Kw::FirstIndent: p.firstLine = twips; break;
-    case Kw::SpaceBefore: p.before = std::max(twips, 0); break;
-    case Kw::SpaceAfter: p.after = std::max(twips, 0); break;
-    case Kw::InTable: p.inTable = true; break;
-    default: break;
+    case Kw::Pard:
+      p = ParaProps{};
+      break;
+    case Kw::AlignLeft:
+      p.align = Align::Left;
+      break;
+    case Kw::AlignCenter:
+      p.align = Align::Center;
+      break;
+    case Kw::AlignRight:
+      p.align = Align::Right;
+      break;
+    case Kw::AlignJustify:
+      p.align = Align::Justify;
+      break;
+    case Kw::LeftIndent:
+      p.left = twips;
+      break;
+    case Kw::RightIndent:
+      p.right = twips;
+      break;
+    case Kw::FirstIndent:
+      p.firstLine = twips;
+      break;
+    case Kw::SpaceBefore:
+      p.before = std::max(twips, 0);
+      break;
+    case Kw::SpaceAfter:
+      p.after = std::max(twips, 0);
+      break;
+    case Kw::InTable:
+      p.inTable = true;
+      break;
+    default:
+      break;
   }
 }
 
@@ -652,15 +758,32 @@ void Parser::FontTableWord(Kw kw, int param) {
       fontNumber_ = param;
       fontEntry_ = FontEntry{};
       break;
-    case Kw::FontRoman: fontEntry_.hint = QFont::Serif; break;
-    case Kw::FontSwiss: fontEntry_.hint = QFont::SansSerif; break;
-    case Kw::FontModern: fontEntry_.hint = QFont::TypeWriter; break;
-    case Kw::FontScript: fontEntry_.hint = QFont::Cursive; break;
-    case Kw::FontDecor: fontEntry_.hint = QFont::Decorative; break;
-    case Kw::FontNil: fontEntry_.hint = QFont::AnyStyle; break;
-    case Kw::FontCharset: fontEntry_.codePage = CharsetToCodePage(param); break;
-    case Kw::FontCodePage: fontEntry_.codePage = param; break;
-    default: break;
+    case Kw::FontRoman:
+      fontEntry_.hint = QFont::Serif;
+      break;
+    case Kw::FontSwiss:
+      fontEntry_.hint = QFont::SansSerif;
+      break;
+    case Kw::FontModern:
+      fontEntry_.hint = QFont::TypeWriter;
+      break;
+    case Kw::FontScript:
+      fontEntry_.hint = QFont::Cursive;
+      break;
+    case Kw::FontDecor:
+      fontEntry_.hint = QFont::Decorative;
+      break;
+    case Kw::FontNil:
+      fontEntry_.hint = QFont::AnyStyle;
+      break;
+    case Kw::FontCharset:
+      fontEntry_.codePage = CharsetToCodePage(param);
+      break;
+    case Kw::FontCodePage:
+      fontEntry_.codePage = param;
+      break;
+    default:
+      break;
   }
 }
 
@@ -668,15 +791,32 @@ void Parser::PictureWord(Kw kw, int param) {
   // Sizes beyond these are nonsense; the reader caps the drawn size anyway.
   const int size = std::clamp(param, 0, 1000000);
   switch (kw) {
-    case Kw::PngBlip: picture_.kind = Picture::Kind::Png; break;
-    case Kw::JpegBlip: picture_.kind = Picture::Kind::Jpeg; break;
-    case Kw::PicW: picture_.width = size; break;
-    case Kw::PicH: picture_.height = size; break;
-    case Kw::PicWGoal: picture_.goalWidth = size; break;
-    case Kw::PicHGoal: picture_.goalHeight = size; break;
-    case Kw::PicScaleX: picture_.scaleX = std::clamp(param, 1, 10000); break;
-    case Kw::PicScaleY: picture_.scaleY = std::clamp(param, 1, 10000); break;
-    default: break;
+    case Kw::PngBlip:
+      picture_.kind = Picture::Kind::Png;
+      break;
+    case Kw::JpegBlip:
+      picture_.kind = Picture::Kind::Jpeg;
+      break;
+    case Kw::PicW:
+      picture_.width = size;
+      break;
+    case Kw::PicH:
+      picture_.height = size;
+      break;
+    case Kw::PicWGoal:
+      picture_.goalWidth = size;
+      break;
+    case Kw::PicHGoal:
+      picture_.goalHeight = size;
+      break;
+    case Kw::PicScaleX:
+      picture_.scaleX = std::clamp(param, 1, 10000);
+      break;
+    case Kw::PicScaleY:
+      picture_.scaleY = std::clamp(param, 1, 10000);
+      break;
+    default:
+      break;
   }
 }
 
@@ -699,9 +839,15 @@ void Parser::ControlSymbol(char c) {
     case '\\':
       TextByte(static_cast<unsigned char>(c), true);
       return;
-    case '~': Put(u'\u00A0'); return;
-    case '-': Put(u'\u00AD'); return;
-    case '_': Put(u'\u2011'); return;
+    case '~':
+      Put(u'\u00A0');
+      return;
+    case '-':
+      Put(u'\u00AD');
+      return;
+    case '_':
+      Put(u'\u2011');
+      return;
     case '*':
       // An ignorable destination: the next word decides.
       starPending_ = true;
@@ -710,7 +856,9 @@ void Parser::ControlSymbol(char c) {
     case '\n':
       if (cur_.dest == Dest::Text) ControlWord(Kw::Par, false, 0);
       return;
-    case '\t': Put(u'\t'); return;
+    case '\t':
+      Put(u'\t');
+      return;
     default:
       return;  // \: (index subentry), \| (formula) and unknown symbols
   }
@@ -725,8 +873,7 @@ char16_t Parser::TranslateSymbol(char16_t unit) {
 
 char16_t Parser::Decode(unsigned char byte) {
   // Cached per font: text bytes are the most frequent thing decoded.
-  if (tableFont_ != cur_.chars.font || tableVersion_ != tables_.version ||
-      tableDoc_ != docTable_) {
+  if (tableFont_ != cur_.chars.font || tableVersion_ != tables_.version || tableDoc_ != docTable_) {
     tableFont_ = cur_.chars.font;
     tableVersion_ = tables_.version;
     tableDoc_ = docTable_;
@@ -752,10 +899,9 @@ void Parser::TextByte(unsigned char byte, bool escaped) {
       if (byte == ';' && !escaped)
         CommitFont();
       else if (fontNumber_ >= 0 && byte >= 0x20)
-        fontEntry_.name += QChar(byte < 0x80 ? char16_t(byte)
-                                 : fontEntry_.codePage != 0
-                                     ? codePages_.Table(fontEntry_.codePage)[byte]
-                                     : (*docTable_)[byte]);
+        fontEntry_.name += QChar(byte < 0x80                ? char16_t(byte)
+                                 : fontEntry_.codePage != 0 ? codePages_.Table(fontEntry_.codePage)[byte]
+                                                            : (*docTable_)[byte]);
       return;
     case Dest::Text:
       if (byte < 0x20 && byte != '\t') return;  // stray control bytes
@@ -887,9 +1033,7 @@ void Parser::CommitColor() {
 bool LooksLikeRtf(QByteArrayView data) {
   qsizetype i = 0;
   if (data.startsWith("\xEF\xBB\xBF")) i = 3;
-  while (i < data.size() && (data[i] == ' ' || data[i] == '\t' || data[i] == '\r' ||
-                             data[i] == '\n'))
-    ++i;
+  while (i < data.size() && (data[i] == ' ' || data[i] == '\t' || data[i] == '\r' || data[i] == '\n')) ++i;
   return data.sliced(i).startsWith("{\\rtf");
 }
 

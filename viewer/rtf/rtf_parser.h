@@ -114,8 +114,7 @@ class Sink {
   virtual void Text(const QString& text, const CharProps& chars, const Tables& tables) = 0;
   // The current paragraph ends with these properties; `chars` are those in
   // force at the paragraph mark (they give an empty paragraph its font).
-  virtual void EndParagraph(const ParaProps& para, const CharProps& chars,
-                            const Tables& tables) = 0;
+  virtual void EndParagraph(const ParaProps& para, const CharProps& chars, const Tables& tables) = 0;
   // A picture in the text, at the place of one character.
   virtual void PictureAt(const Picture&, const CharProps&, const Tables&) {}
   // False when the sink does not look at a picture's data: the parser then

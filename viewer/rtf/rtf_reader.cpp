@@ -6,10 +6,10 @@
 #include <QPainter>
 #include <QTextBlock>
 #include <QTextBlockFormat>
-#include <QTextImageFormat>
-#include <QUrl>
 #include <QTextCharFormat>
 #include <QTextCursor>
+#include <QTextImageFormat>
+#include <QUrl>
 
 #include <algorithm>
 #include <string>
@@ -43,13 +43,22 @@ QTextCharFormat ToCharFormat(const CharProps& c, const Tables& tables) {
   if (c.italic) f.setFontItalic(true);
   if (c.strike) f.setFontStrikeOut(true);
   switch (c.underline) {
-    case Underline::None: break;
+    case Underline::None:
+      break;
     case Underline::Single:
     case Underline::Double:
-    case Underline::Thick: f.setUnderlineStyle(QTextCharFormat::SingleUnderline); break;
-    case Underline::Dotted: f.setUnderlineStyle(QTextCharFormat::DotLine); break;
-    case Underline::Dashed: f.setUnderlineStyle(QTextCharFormat::DashUnderline); break;
-    case Underline::Wave: f.setUnderlineStyle(QTextCharFormat::WaveUnderline); break;
+    case Underline::Thick:
+      f.setUnderlineStyle(QTextCharFormat::SingleUnderline);
+      break;
+    case Underline::Dotted:
+      f.setUnderlineStyle(QTextCharFormat::DotLine);
+      break;
+    case Underline::Dashed:
+      f.setUnderlineStyle(QTextCharFormat::DashUnderline);
+      break;
+    case Underline::Wave:
+      f.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+      break;
   }
   if (const QColor fg = tables.Color(c.foreground); fg.isValid()) f.setForeground(fg);
   if (const QColor bg = tables.Color(c.background); bg.isValid()) f.setBackground(bg);
@@ -61,10 +70,18 @@ QTextCharFormat ToCharFormat(const CharProps& c, const Tables& tables) {
 QTextBlockFormat ToBlockFormat(const ParaProps& p) {
   QTextBlockFormat f;
   switch (p.align) {
-    case Align::Left: f.setAlignment(Qt::AlignLeft); break;
-    case Align::Center: f.setAlignment(Qt::AlignHCenter); break;
-    case Align::Right: f.setAlignment(Qt::AlignRight); break;
-    case Align::Justify: f.setAlignment(Qt::AlignJustify); break;
+    case Align::Left:
+      f.setAlignment(Qt::AlignLeft);
+      break;
+    case Align::Center:
+      f.setAlignment(Qt::AlignHCenter);
+      break;
+    case Align::Right:
+      f.setAlignment(Qt::AlignRight);
+      break;
+    case Align::Justify:
+      f.setAlignment(Qt::AlignJustify);
+      break;
   }
   // Qt has no negative margins; a hanging first line may reach back to the
   // left edge but not beyond.
@@ -110,7 +127,7 @@ constexpr qint64 kMaxDecodedPixels = qint64{16} * 1024 * 1024;
 QSizeF DrawnSize(const Picture& p, QSize own) {
   const bool bitmap = p.kind != Picture::Kind::Other;
   const auto length = [&](int goal, int size, int ownPixels) -> qreal {
-    if (goal > 0) return goal / 15.0;             // twips
+    if (goal > 0) return goal / 15.0;                         // twips
     if (size > 0) return bitmap ? size : size * 96 / 2540.0;  // pixels, or 1/100 mm
     return ownPixels > 0 ? ownPixels : 0;
   };
@@ -159,9 +176,8 @@ class FrameHandler final : public QObject, public QTextObjectInterface {
 
 struct CharPropsHash {
   size_t operator()(const CharProps& c) const {
-    return qHashMulti(0, c.font, c.halfPoints, c.foreground, c.background, c.bold, c.italic,
-                      c.strike, c.hidden, static_cast<int>(c.underline),
-                      static_cast<int>(c.script));
+    return qHashMulti(0, c.font, c.halfPoints, c.foreground, c.background, c.bold, c.italic, c.strike, c.hidden,
+                      static_cast<int>(c.underline), static_cast<int>(c.script));
   }
 };
 
@@ -192,8 +208,7 @@ class DocumentSink final : public Sink {
       runs_.push_back({text, f.format, f.id});
   }
 
-  void EndParagraph(const ParaProps& para, const CharProps& chars,
-                    const Tables& tables) override {
+  void EndParagraph(const ParaProps& para, const CharProps& chars, const Tables& tables) override {
     WriteParagraph(para, chars, tables);
   }
 
@@ -301,7 +316,7 @@ class DocumentSink final : public Sink {
   bool firstBlock_ = true;
   int blocks_ = 1;
   qsizetype blockLength_ = 0;  // characters of the last block
-  std::vector<Run> runs_;  // of the open paragraph
+  std::vector<Run> runs_;      // of the open paragraph
   Run waiting_;
   quint64 nextId_ = 1;
   std::unordered_map<CharProps, Cached, CharPropsHash> formats_;

@@ -1,11 +1,11 @@
 #pragma once
 // Reads an RTF file into a QTextDocument.
 #include <QByteArray>
+#include <QColor>
+#include <QList>
 #include <QString>
 #include <QTextDocument>
 #include <QTextFormat>
-#include <QColor>
-#include <QList>
 
 class QPainter;
 
@@ -26,8 +26,7 @@ namespace tambril::rtf {
 // Malformed input never crashes or hangs; what could be read is shown.
 // `afterParagraph`, if given, is called after each paragraph written with
 // the document's length so far; it may throw to stop the reading.
-void LoadRtf(QByteArrayView rtf, QTextDocument& doc,
-             const std::function<void(int length)>& afterParagraph = {});
+void LoadRtf(QByteArrayView rtf, QTextDocument& doc, const std::function<void(int length)>& afterParagraph = {});
 
 // The object type of a picture shown as an empty frame; its size is in the
 // format's ImageWidth and ImageHeight.
@@ -41,7 +40,7 @@ void RegisterPictureFrames(QTextDocument& doc);
 // row's text; see TableCellsOf and DrawTableCells.
 struct CellBox {
   qreal left = 0, right = 0;
-  QColor shading;  // invalid: none
+  QColor shading;                 // invalid: none
   qreal width[4] = {0, 0, 0, 0};  // top, left, bottom, right
   QColor color[4];
 };
