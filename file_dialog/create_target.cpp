@@ -102,8 +102,9 @@ void Selpr6::Command1_Click() {
   session::Session& s = session::Current();
   const session::CreateMode mode = s.createMode();
   if (mode != session::CreateMode::None) {
+    s.acceptTarget(name);
     hide();
-    if (g_handOn) g_handOn(mode, name);
+    if (g_handOn) g_handOn(mode);
   }
   s.setCreateMode(session::CreateMode::None);
 }

@@ -1,7 +1,5 @@
 #include "main_window/program.h"
 
-#include <QLineEdit>
-
 #include "coding_dialogs/form2.h"
 #include "coding_dialogs/form3.h"
 #include "coding_dialogs/form4.h"
@@ -13,6 +11,7 @@
 #include "startup/program_end.h"
 #include "startup/tooltips.h"
 #include "viewer/form5.h"
+#include "viewer/form8.h"
 
 namespace tambril {
 
@@ -23,15 +22,11 @@ void ConnectWindows() {
     if (main) main->Form_Terminate();
     return main != nullptr;
   });
-  Selpr6::SetHandOn([](session::CreateMode mode, const QString& name) {
+  Selpr6::SetHandOn([](session::CreateMode mode) {
     if (mode == session::CreateMode::Encode) {
-      Form2& encode = Windows::get<Form2>();
-      encode.Text3->setText(name);
-      encode.exec();
+      Windows::get<Form2>().exec();
     } else if (mode == session::CreateMode::Decode) {
-      Form4& decode = Windows::get<Form4>();
-      decode.Text1->setText(name);
-      decode.exec();
+      Windows::get<Form4>().exec();
     }
   });
 }
@@ -43,7 +38,7 @@ void SetToolTips(Form1& main) {
   startup::ApplyToolTips(Windows::get<Form2>());
   startup::ApplyToolTips(Windows::get<Form3>());
   startup::ApplyToolTips(Windows::get<Form4>());
-  startup::ApplyToolTips(Windows::get<Form5>());
+  startup::ApplyToolTips(Windows::get<Form8>().searchDialog());
   startup::ApplyToolTips(Windows::get<Form14>());
 }
 

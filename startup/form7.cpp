@@ -135,6 +135,8 @@ void Form7::Timer1_Timer() {
   }
 }
 
+void Form7::Stop() { Timer1->stop(); }
+
 void Form7::SetOnEnd(std::function<void()> open) { g_onEnd = std::move(open); }
 
 void Form7::closeEvent(QCloseEvent* event) {

@@ -39,6 +39,9 @@ class Form7 : public QWidget {
   void Form_Load();
   void Timer1_Timer();
 
+  // Stops the steps: the main window is not opened.
+  void Stop();
+
   // What the last step opens: the main window, which is above this folder.
   static void SetOnEnd(std::function<void()> open);
 

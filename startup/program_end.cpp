@@ -22,7 +22,7 @@ namespace tambril {
 
 void RunEndSequence() {
   // A splash still running must not open the main window meanwhile.
-  if (auto* splash = Windows::find<Form7>()) splash->Timer1->stop();
+  if (auto* splash = Windows::find<Form7>()) splash->Stop();
   // A pass on a worker thread finishes first: it reads the loaded file and
   // gives its target its name (or removes it) itself.
   WaitForBackgroundWork();

@@ -29,8 +29,7 @@ class NewFolderTest : public test::GuiTest {
 
   // The file dialog in a create mode with the proposed name, in `folder`.
   void createMode(const QString& folder, const QString& proposed = QStringLiteral("brief.tmb")) {
-    files.Command1->setEnabled(true);
-    files.Command2->setEnabled(false);
+    files.PrepareCreateMode();
     session::Current().setProposedName(proposed);
     ASSERT_TRUE(files.Dir1->setPath(folder));
     rec.reset();
