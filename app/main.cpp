@@ -25,14 +25,13 @@ int main(int argc, char** argv) {
   // sequence does.
   QApplication::setQuitOnLastWindowClosed(false);
   tambril::TerminationHandling termination;
-  tambril::ConnectWindows();
 
   // A file named on the command line (the file manager's "open with") is
   // loaded when the main window appears; further arguments are ignored.
   const QString file = tambril::FileArgument(line, QApplication::arguments());
   if (!file.isEmpty()) tambril::LoadWhenMainWindowAppears(tambril::OutsidePath(file));
 
-  tambril::Windows::get<Form7>().show();
+  tambril::Splash().show();
   const int rc = QApplication::exec();
 
   // Normally the end sequence has done this already.

@@ -22,10 +22,6 @@
 using namespace tambril;
 using platform::MessageIcon;
 
-namespace {
-Selpr6::HandOnFn g_handOn;
-}  // namespace
-
 namespace tambril {
 namespace {
 
@@ -104,9 +100,7 @@ void Selpr6::Command1_Click() {
   if (mode != session::CreateMode::None) {
     s.acceptTarget(name);
     hide();
-    if (g_handOn) g_handOn(mode);
+    emit targetAccepted(mode);
   }
   s.setCreateMode(session::CreateMode::None);
 }
-
-void Selpr6::SetHandOn(HandOnFn handOn) { g_handOn = std::move(handOn); }

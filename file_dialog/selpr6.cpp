@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <algorithm>
 
 #include "codec/names.h"
 #include "file_dialog/form14.h"
@@ -266,8 +267,9 @@ bool Selpr6::ProposeTarget(const QString& letters) {
   Text1->setText(path);
   // The bare name is the last part of the path when the list selected the
   // loaded file itself.
-  const qsizetype cut = realPath.lastIndexOf('/');
-  proposedReal_ = file->path.endsWith(file->name) ? realPath.mid(cut + 1) : QByteArray::fromStdString(*bare);
+  const qsizetype cut = std::max(realPath.lastIndexOf('/'), realPath.lastIndexOf(QDir::separator().toLatin1()));
+  const bool listed = file->path.endsWith(QDir::separator() + file->name) || file->path == file->name;
+  proposedReal_ = listed ? realPath.mid(cut + 1) : QByteArray::fromStdString(*bare);
   s.setProposedName(ShownName(proposedReal_));
   // Back to the folder the file was loaded from; its change action may
   // rebuild the name box from that folder and the proposed name.

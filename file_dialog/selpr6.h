@@ -12,7 +12,6 @@
 //   Label5  folder of the loaded file, remembered by "ÖFFNEN"
 //   Label6  drive of the loaded file, remembered by "ÖFFNEN"
 #include <QDialog>
-#include <functional>
 #include <initializer_list>
 
 #include "file_dialog/browse_lists.h"
@@ -80,12 +79,10 @@ class Selpr6 : public QDialog {
   // Nothing changes when that folder cannot be opened.
   void ShowFolderOf(const QString& path);
 
-  // What "ERSTELLEN" hands an accepted name to, with the create mode it was
-  // chosen in: the coding dialog of that mode, which takes the name from
-  // the session. Set once by the window that opens the coding chains;
-  // without it "ERSTELLEN" only hides the dialog.
-  using HandOnFn = std::function<void(tambril::session::CreateMode)>;
-  static void SetHandOn(HandOnFn handOn);
+ signals:
+  // "ERSTELLEN" accepted the name now in the session's target, in `mode`;
+  // the coding dialog of that mode goes on from there.
+  void targetAccepted(tambril::session::CreateMode mode);
 
  public slots:
   void Form_Load();

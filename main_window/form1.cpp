@@ -151,6 +151,7 @@ void Form1::Form_Load() {
   // The start texts of the size lines: "0 Byte" and "0 MB".
   ShowRecord();
   SetToolTips(*this);
+  ConnectDialogs(*this);
 }
 
 void Form1::ShowRecord() {
@@ -223,8 +224,4 @@ void Form1::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-void Form1::EndSequence() {
-  if (ended_) return;
-  ended_ = true;
-  RunEndSequence();
-}
+void Form1::EndSequence() { RunEndSequence(); }

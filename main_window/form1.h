@@ -75,7 +75,4 @@ class Form1 : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
-
- private:
-  bool ended_ = false;
 };

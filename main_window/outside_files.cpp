@@ -94,6 +94,7 @@ QString OutsidePath(const QString& argument) {
   // ".." is resolved as the system does: after the link before it, so
   // that "lnk/../x.txt" is x.txt beside the folder lnk leads to. Only the
   // folder is resolved; the file itself keeps the name it was given.
+  path = QDir::fromNativeSeparators(path);
   const QString absolute = QDir::isAbsolutePath(path) ? path : QDir::currentPath() + QLatin1Char('/') + path;
   const qsizetype cut = absolute.lastIndexOf(QLatin1Char('/'));
   const QString name = absolute.mid(cut + 1);

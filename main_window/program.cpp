@@ -8,21 +8,21 @@
 #include "main_window/form1.h"
 #include "platform/windows.h"
 #include "startup/form7.h"
-#include "startup/program_end.h"
 #include "startup/tooltips.h"
 #include "viewer/form5.h"
 #include "viewer/form8.h"
 
 namespace tambril {
 
-void ConnectWindows() {
-  Form7::SetOnEnd([] { Windows::get<Form1>().show(); });
-  SetMainWindowEnd([] {
-    Form1* main = Windows::find<Form1>();
-    if (main) main->Form_Terminate();
-    return main != nullptr;
-  });
-  Selpr6::SetHandOn([](session::CreateMode mode) {
+Form7& Splash() {
+  const bool made = Windows::find<Form7>() == nullptr;
+  Form7& splash = Windows::get<Form7>();
+  if (made) QObject::connect(&splash, &Form7::finished, &splash, [] { Windows::get<Form1>().show(); });
+  return splash;
+}
+
+void ConnectDialogs(Form1& main) {
+  QObject::connect(&Windows::get<Selpr6>(), &Selpr6::targetAccepted, &main, [](session::CreateMode mode) {
     if (mode == session::CreateMode::Encode) {
       Windows::get<Form2>().exec();
     } else if (mode == session::CreateMode::Decode) {
