@@ -161,6 +161,24 @@ TEST_F(DecodeTest, NamesThatAreNotUtf8EncodeAndDecodeThatVeryFile) {
   EXPECT_EQ(readRaw(raw("Br\xfc"
                         "cke.doc")),
             plain);
+
+  // In another folder the proposed name keeps its bytes as well.
+  load(QStringLiteral("Archiv \uFFFDlter/Br\uFFFDcke.doc"));
+  WhenModal<Selpr6>([&](Selpr6& d) {
+    ASSERT_TRUE(d.Dir1->setPath(tempPath("quelle")));
+    EXPECT_EQ(d.Text1->text(), tempPath(QStringLiteral("quelle/Br\uFFFDcke.tmb")));
+    WhenModal<Form2>([&](Form2& f) {
+      f.Text1->setText("Geheim1");
+      f.Text2->setText("Geheim1");
+      f.Command1->click();
+    });
+    d.Command1->click();
+  });
+  main.Code_AN->trigger();
+  EXPECT_EQ(messageTexts(), QStringList());
+  EXPECT_EQ(readRaw(QFile::encodeName(tempPath("quelle")).toStdString() + "/Br\xfc"
+                                                                          "cke.tmb"),
+            reference(plain, "Geheim1", "doc"));
 }
 
 TEST_F(DecodeTest, ShortEncodedFilesShowTheFullBarAtOnce) {
