@@ -91,11 +91,16 @@ QString OutsidePath(const QString& argument) {
     if (url.isLocalFile()) path = url.toLocalFile();
   }
   if (path.isEmpty()) return path;
+  path = QDir::fromNativeSeparators(path);
+  const QString absolute = QDir::isAbsolutePath(path) ? path : QDir::currentPath() + QLatin1Char('/') + path;
+  // Without "..", dropping "." and doubled separators changes nothing the
+  // system would see, and links stay as named.
+  if (!absolute.split(QLatin1Char('/')).contains(QStringLiteral(".."))) {
+    return QDir::toNativeSeparators(QDir::cleanPath(absolute));
+  }
   // ".." is resolved as the system does: after the link before it, so
   // that "lnk/../x.txt" is x.txt beside the folder lnk leads to. Only the
   // folder is resolved; the file itself keeps the name it was given.
-  path = QDir::fromNativeSeparators(path);
-  const QString absolute = QDir::isAbsolutePath(path) ? path : QDir::currentPath() + QLatin1Char('/') + path;
   const qsizetype cut = absolute.lastIndexOf(QLatin1Char('/'));
   const QString name = absolute.mid(cut + 1);
   const QString folder = QFileInfo(cut == 0 ? QStringLiteral("/") : absolute.left(cut)).canonicalFilePath();

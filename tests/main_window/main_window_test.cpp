@@ -288,9 +288,11 @@ TEST_F(OutsideFileTest, ArgumentsAreTakenFromTheCurrentFolder) {
   writeFile("x.txt", "falsch");
   ASSERT_TRUE(QFile::link(far, tempPath("lnk")));
   EXPECT_EQ(OutsidePath(tempPath("lnk/../x.txt")), QFileInfo(far).path() + "/x.txt");
-  // The file itself keeps its name, even when it is a link.
+  // The file itself keeps its name, even when it is a link; without ".."
+  // a link to a folder stays as named.
   ASSERT_TRUE(QFile::link(tempPath("x.txt"), tempPath("weit/weg/zeiger.txt")));
-  EXPECT_EQ(OutsidePath(tempPath("lnk/zeiger.txt")), far + "/zeiger.txt");
+  EXPECT_EQ(OutsidePath(tempPath("weit/../lnk/zeiger.txt")), far + "/zeiger.txt");
+  EXPECT_EQ(OutsidePath(tempPath("lnk/./zeiger.txt")), tempPath("lnk/zeiger.txt"));
 }
 
 TEST_F(OutsideFileTest, ArgumentsAfterTwoDashesAreFiles) {
