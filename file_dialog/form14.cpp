@@ -30,7 +30,7 @@ bool HasSeparator(const QString& name) { return name.contains(QLatin1Char('/')) 
 
 }  // namespace
 
-Form14::Form14() {
+Form14::Form14(QWidget* parent) : QDialog(parent) {
   SetUpFixedDialog(*this, "Form14", QStringLiteral("Orner hinzufügen"));
   setModal(true);
 

@@ -14,7 +14,8 @@ class Form14 : public QDialog {
   Q_OBJECT
 
  public:
-  Form14();
+  // `parent` is the file dialog that opens it.
+  explicit Form14(QWidget* parent);
 
   QLabel* Label1;         // "Ordner-Name eingeben:"
   QLineEdit* Text1;       // name of the new folder

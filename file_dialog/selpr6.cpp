@@ -19,7 +19,6 @@
 #include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
-#include "platform/windows.h"
 #include "resources/messages.h"
 #include "viewer/help_procedures.h"
 
@@ -107,6 +106,8 @@ Selpr6::Selpr6() {
   if (!Dir1->setPath(start)) Dir1->setPath(start = QDir::rootPath());
   File1->setPath(start);
   Drive1->followPath(Dir1->path());
+
+  newFolder_ = new Form14(this);
 
   connect(Drive1, &DriveList::changed, this, &Selpr6::Drive1_Change);
   connect(Dir1, &FolderList::changed, this, &Selpr6::Dir1_Change);
@@ -208,7 +209,7 @@ void Selpr6::Command4_Click() {
 }
 
 void Selpr6::New_directory_Click() {
-  Form14& form = Windows::get<Form14>();
+  Form14& form = *newFolder_;
   form.setParentFolder(Dir1->path());
   form.exec();
   const std::optional<QString> made = form.createdFolder();

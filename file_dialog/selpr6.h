@@ -17,6 +17,7 @@
 #include "file_dialog/browse_lists.h"
 #include "session/session.h"
 
+class Form14;
 class QAction;
 class QComboBox;
 class QLabel;
@@ -68,6 +69,9 @@ class Selpr6 : public QDialog {
   // kept), in the folder and drive the file was loaded from. False when no
   // name can be made or that place cannot be reached.
   bool ProposeTarget(const QString& letters);
+  // The new-folder dialog of "Neuer Ordner..", the file dialog's own.
+  Form14& newFolderDialog() const { return *newFolder_; }
+
   // Shows the loaded file's path in the name box, as after a load.
   void ShowLoadedFile();
 
@@ -123,6 +127,7 @@ class Selpr6 : public QDialog {
   // The real bytes of the proposed bare name, which a folder change puts
   // after the new folder.
   QByteArray proposedReal_;
+  Form14* newFolder_;
   bool settingCombo_ = false;
   bool openMode_ = true;
 };

@@ -39,7 +39,7 @@ void SetToolTips(Form1& main) {
   startup::ApplyToolTips(Windows::get<Form3>());
   startup::ApplyToolTips(Windows::get<Form4>());
   startup::ApplyToolTips(Windows::get<Form8>().searchDialog());
-  startup::ApplyToolTips(Windows::get<Form14>());
+  startup::ApplyToolTips(files.newFolderDialog());
 }
 
 }  // namespace tambril

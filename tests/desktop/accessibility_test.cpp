@@ -39,7 +39,7 @@ class AccessibilityTest : public test::GuiTest {
   QList<QWidget*> windows() {
     return {&Windows::get<Form1>(), &Windows::get<Selpr6>(), &Windows::get<Form2>(),
             &Windows::get<Form3>(), &Windows::get<Form4>(),  &Windows::get<Form8>().searchDialog(),
-            &Windows::get<Form6>(), &Windows::get<Form8>(),  &Windows::get<Form14>(),
+            &Windows::get<Form6>(), &Windows::get<Form8>(),  &Windows::get<Selpr6>().newFolderDialog(),
             &Windows::get<Form21>()};
   }
   static bool TakesFocus(QWidget* w) {

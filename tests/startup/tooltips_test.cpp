@@ -54,9 +54,8 @@ class ToolTipsTest : public test::GuiTest {
 TEST_F(ToolTipsTest, TheMainWindowsStartAssignsEveryRow) {
   // The start created the dialogs, hidden.
   ASSERT_NE(Windows::find<Form8>(), nullptr);
-  ASSERT_NE(Windows::find<Form14>(), nullptr);
   Form5& search = Windows::get<Form8>().searchDialog();
-  Form14& folder = Windows::get<Form14>();
+  Form14& folder = files.newFolderDialog();
   Form2& encode = Windows::get<Form2>();
   Form3& check = Windows::get<Form3>();
   Form4& decode = Windows::get<Form4>();
