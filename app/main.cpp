@@ -14,7 +14,9 @@
 #include "startup/program_end.h"
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
+  // Qt reads its own options ("-style", "-reverse" ...) only before "--".
+  tambril::CommandLine line = tambril::SplitCommandLine(argc, argv);
+  QApplication app(line.forQtCount, line.forQt.data());
   QApplication::setApplicationName(QStringLiteral("Tambril"));
   QApplication::setApplicationVersion(QStringLiteral(TAMBRIL_VERSION));
   QApplication::setDesktopFileName(QStringLiteral("tambril"));
@@ -23,16 +25,13 @@ int main(int argc, char** argv) {
   // sequence does.
   QApplication::setQuitOnLastWindowClosed(false);
   tambril::TerminationHandling termination;
-  tambril::ConnectWindows();
 
   // A file named on the command line (the file manager's "open with") is
   // loaded when the main window appears; further arguments are ignored.
-  const QStringList arguments = QApplication::arguments();
-  if (arguments.size() > 1 && !arguments.at(1).isEmpty()) {
-    tambril::LoadWhenMainWindowAppears(tambril::OutsidePath(arguments.at(1)));
-  }
+  const QString file = tambril::FileArgument(line, QApplication::arguments());
+  if (!file.isEmpty()) tambril::LoadWhenMainWindowAppears(tambril::OutsidePath(file));
 
-  tambril::Windows::get<Form7>().show();
+  tambril::Splash().show();
   const int rc = QApplication::exec();
 
   // Normally the end sequence has done this already.

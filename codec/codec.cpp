@@ -142,7 +142,7 @@ CheckResult CheckPassword(const InputFile& in, std::uint64_t fileSize, std::stri
   r.keys = KeyCodes(password);
   r.tables = BuildCodeTables(r.keys);
   HeaderRecord header{};
-  if (fileSize < kHeaderSize || in.readAt(0, header.data(), header.size()) != header.size()) {
+  if (!HoldsHeader(fileSize) || in.readAt(0, header.data(), header.size()) != header.size()) {
     return r;  // not an encoded file: never fits
   }
   DecodeHeader(header, r.tables);
@@ -163,7 +163,7 @@ CheckResult CheckPassword(const std::filesystem::path& encoded, std::string_view
 void Decode(const InputFile& encoded, const std::filesystem::path& target, const CheckResult& check,
             const ProgressFn& progress, const CheckpointFn& checkpoint) {
   if (!check.fits()) throw CodecError(ErrorKind::NotChecked, encoded.path());
-  if (check.fileSize < kHeaderSize) throw CodecError(ErrorKind::NotEncoded, encoded.path());
+  if (!HoldsHeader(check.fileSize)) throw CodecError(ErrorKind::NotEncoded, encoded.path());
   const ProgressPlan plan = ProgressPlan::ForDecode(check.fileSize);
   plan.start(progress);
   TargetFile out(target, encoded.permissions());
@@ -178,7 +178,7 @@ std::unique_ptr<TargetFile> DecodeUnnamed(const InputFile& encoded, const std::f
                                           const CheckResult& check, const CheckpointFn& checkpoint,
                                           std::shared_ptr<const Folder> folder) {
   if (!check.fits()) throw CodecError(ErrorKind::NotChecked, encoded.path());
-  if (check.fileSize < kHeaderSize) throw CodecError(ErrorKind::NotEncoded, encoded.path());
+  if (!HoldsHeader(check.fileSize)) throw CodecError(ErrorKind::NotEncoded, encoded.path());
   auto out = folder ? std::make_unique<TargetFile>(std::move(folder), target, encoded.permissions())
                     : std::make_unique<TargetFile>(target, encoded.permissions());
   encoded.adviseSequential();

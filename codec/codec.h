@@ -61,6 +61,16 @@ struct CheckResult {
   std::string tagText() const { return std::string(tag.begin(), tag.end()); }
 };
 
+// The password of an encoding has 5 to 15 characters, counted as the
+// Windows-1252 bytes the codec receives (one per character); the key codes
+// take up to 15. A password typed for a check is at most 15 long as well.
+constexpr std::size_t kMinPasswordLength = 5;
+constexpr std::size_t kMaxPasswordLength = 15;
+// Whether `password` (Windows-1252 bytes) is of a length an encoding takes.
+constexpr bool PasswordLengthFits(std::string_view password) {
+  return password.size() >= kMinPasswordLength && password.size() <= kMaxPasswordLength;
+}
+
 // Checks `password` (Windows-1252 bytes) against the header of `encoded`,
 // whose length is `fileSize` (the length measured when it was loaded). A file
 // shorter than the header never fits. Throws CodecError when the file cannot

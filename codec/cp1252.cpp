@@ -92,4 +92,6 @@ void AppendCp1252AsUtf8(std::string& out, std::string_view bytes) {
   for (char b : bytes) AppendUtf8Character(out, Cp1252ToUnicode(static_cast<unsigned char>(b)));
 }
 
+bool IsControl(char32_t c) { return c < 0x20 || (c >= 0x7F && c < 0xA0); }
+
 }  // namespace tambril::codec

@@ -29,6 +29,10 @@ char32_t NextUtf8Character(std::string_view text, std::size_t& i);
 // Appends one Unicode character to `out` as UTF-8.
 void AppendUtf8Character(std::string& out, char32_t c);
 
+// Whether `c` is a control character (C0, DEL or C1), which no glyph shows:
+// what a byte gives for 0x00-0x1F, 0x7F and the five undefined bytes.
+bool IsControl(char32_t c);
+
 // Windows-1252 bytes to UTF-8 text, one character per byte.
 std::string Cp1252ToUtf8(std::string_view bytes);
 // The same, appended to `out` (which a caller can reuse block after block).

@@ -15,6 +15,10 @@ constexpr std::size_t kHeaderSize = 21;
 // A password fits a file when the marker and all 15 key codes match.
 constexpr int kFullScore = 18;
 
+// Whether a file of `size` bytes is long enough to hold the header; a shorter
+// one is no encoded file, whatever its name.
+constexpr bool HoldsHeader(std::uint64_t size) { return size >= kHeaderSize; }
+
 // HeaderRecord[1..21] at index 0..20.
 using HeaderRecord = std::array<std::uint8_t, kHeaderSize>;
 

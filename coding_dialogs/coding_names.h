@@ -2,7 +2,6 @@
 // Naming rules of the coding commands: the extension tag stored in an
 // encoded file and the proposed names of the file a coding pass creates.
 #include <QString>
-#include <cstdint>
 #include <optional>
 
 namespace tambril {
@@ -26,9 +25,5 @@ QString ExtensionTag(const QString& loadedPath);
 // character that cannot stand in a file name (a path separator, a control
 // character, NUL) becomes "_".
 QString TagForFileName(const QString& tag);
-
-// The number at the start of a number text such as " 1234" (leading spaces
-// allowed); 0 when the text starts with no digit.
-std::uint64_t LeadingNumber(const QString& text);
 
 }  // namespace tambril

@@ -5,6 +5,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "codec/codec.h"
 #include "file_dialog/selpr6.h"
 #include "platform/dialog_look.h"
 #include "platform/platform.h"
@@ -37,7 +38,7 @@ QLineEdit* PasswordBox(QWidget* parent, const char* name, QRect twips) {
   auto* box = Placed<QLineEdit>(parent, name, twips);
   box->setFont(DialogFont(12, true));
   box->setEchoMode(QLineEdit::Password);
-  box->setMaxLength(15);
+  box->setMaxLength(static_cast<int>(codec::kMaxPasswordLength));
   // 88 is "X": the character shown for every typed one.
   box->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 88; background: #E0E0E0; }"));
   QPalette pal = box->palette();
@@ -76,6 +77,12 @@ QLabel* Picture(QWidget* parent, const char* name, const QPixmap& picture, QRect
   return label;
 }
 
+void ShowTarget(QWidget& dialog, QLineEdit& box) {
+  const auto show = [&box] { box.setText(session::Current().target()); };
+  QObject::connect(&session::Current(), &session::Session::changed, &dialog, show);
+  show();
+}
+
 void SetUpDialog(QWidget& dialog, const char* name, const QString& caption, int widthTwips, int heightTwips) {
   SetUpFixedDialog(dialog, name, caption);
   dialog.setFont(DialogFont(8.25));
@@ -88,8 +95,7 @@ void RunCodingPass(QWidget& dialog, QWidget* button, const std::function<void()>
     p.setPointer(&dialog, platform::Pointer::Busy);
     p.setPointer(button, platform::Pointer::Busy);
     pass();
-    const auto& loaded = session::Current().loaded();
-    Windows::get<Selpr6>().Text1->setText(loaded ? loaded->path : QString());
+    Windows::get<Selpr6>().ShowLoadedFile();
     p.setPointer(&dialog, platform::Pointer::Normal);
     p.setPointer(button, platform::Pointer::Normal);
     dialog.hide();

@@ -23,6 +23,8 @@ QLineEdit* NameBox(QWidget* parent, const char* name, QRect twips);
 QProgressBar* ProgressBar(QWidget* parent, const char* name, QRect twips);
 QPushButton* Button(QWidget* parent, const char* name, const QString& caption, QRect twips);
 QLabel* Picture(QWidget* parent, const char* name, const QPixmap& picture, QRect twips);
+// Keeps `box` of `dialog` showing the session's target, the file to create.
+void ShowTarget(QWidget& dialog, QLineEdit& box);
 // A white dialog of the given client size in twips, with a fixed frame.
 void SetUpDialog(QWidget& dialog, const char* name, const QString& caption, int widthTwips, int heightTwips);
 

@@ -35,12 +35,10 @@ Form2::Form2() : CodingDialog("Form2", QStringLiteral("CODE_ON"), 8430, 5145, Mo
   Text2 = PasswordBox(this, "Text2", {2760, 2040, 3495, 375});
   Label6 = Label(this, "Label6", QStringLiteral("Codierung:"), {1440, 2880, 975, 255});
   ProgressBar1 = ProgressBar(this, "ProgressBar1", {2520, 2760, 3975, 375});
-  Label5 = Label(this, "Label5", QString(), {6840, 2880, 615, 255});
   platform::NameAfterLabel(*Label2, *Text3);
   platform::NameAfterLabel(*Label3, *Text1);
   platform::NameAfterLabel(*Label4, *Text2);
-  ProgressBar1->setAccessibleName(QStringLiteral("Fortschritt"));
-  Label5->hide();
+  platform::NameAfterLabel(*Label6, *ProgressBar1);
   Command1 = Button(this, "Command1", QStringLiteral("OK"), {720, 3960, 1815, 495});
   Command2 = Button(this, "Command2", QStringLiteral("ABBRECHEN"), {3360, 3960, 1815, 495});
   Command3 = Button(this, "Command3", QStringLiteral("HILFE"), {5880, 3960, 1815, 495});
@@ -55,10 +53,7 @@ Form2::Form2() : CodingDialog("Form2", QStringLiteral("CODE_ON"), 8430, 5145, Mo
   connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
   connect(Command3, &QPushButton::clicked, this, &Form2::Command3_Click);
-  // Label5 shows the extension tag the encoding will store.
-  const auto showTag = [this] { Label5->setText(session::Current().extensionTag()); };
-  connect(&session::Current(), &session::Session::changed, this, showTag);
-  showTag();
+  ShowTarget(*this, *Text3);
 }
 
 void Form2::Command1_Click() {
@@ -69,7 +64,7 @@ void Form2::Command1_Click() {
     return;
   }
   // Counted as the bytes the codec receives, one per character.
-  if (codec::Utf8ToCp1252(Text1->text().toStdString()).size() < 5) {
+  if (codec::Utf8ToCp1252(Text1->text().toStdString()).size() < codec::kMinPasswordLength) {
     refuse(messages::kPasswordTooShort);
     Text1->clear();
     Text2->clear();
@@ -94,7 +89,7 @@ void Form2::Command1_Click() {
 
 void Form2::StartEncoding() {
   const session::Session& s = session::Current();
-  const std::filesystem::path target = ToFsPath(Text3->text());
+  const std::filesystem::path target = ToFsPath(s.target());
   const codec::InputFile* source = s.source();
   if (!source || !s.loaded()) throw codec::CodecError(codec::ErrorKind::OpenSource, {});
   const std::uint64_t length = s.loaded()->size;

@@ -1,9 +1,9 @@
 #pragma once
-// Form2: the encode dialog "CODE_ON", password twice, then the pass. The
-// file dialog's "ERSTELLEN" puts the path of the file to create into Text3
-// and shows it modally; the encode command has put the extension tag into
-// the session (the hidden Label5 shows it). OK checks the password and its
-// confirmation, encodes the loaded file (file slot 1) into Text3's path with
+// Form2: the encode dialog "CODE_ON", password twice, then the pass. It is
+// shown modally once the file dialog's "ERSTELLEN" has put the path of the
+// file to create into the session (Text3 shows it); the encode command has
+// put the extension tag there. OK checks the password and its
+// confirmation, encodes the loaded file (file slot 1) into that path with
 // the progress bar moving, and hides the dialog. Both password boxes are
 // empty after a successful encode and after ABBRECHEN.
 #include "coding_dialogs/coding_dialog.h"
@@ -27,7 +27,6 @@ class Form2 : public CodingDialog {
   QLineEdit* Text2;  // its confirmation
   QLabel* Label6;    // "Codierung:"
   QProgressBar* ProgressBar1;
-  QLabel* Label5;         // extension tag, hidden
   QPushButton* Command1;  // "OK"
   QPushButton* Command2;  // "ABBRECHEN"
   QPushButton* Command3;  // "HILFE"
@@ -38,7 +37,7 @@ class Form2 : public CodingDialog {
   void Command1_Click();  // OK
 
   // The encoding pass: the loaded file, as long as the session records it,
-  // into Text3 with the password of Text2 and the session's tag. Throws
+  // into the session's target with the password of Text2 and the session's tag. Throws
   // codec::CodecError; no target is left after a failure.
   void StartEncoding();
 

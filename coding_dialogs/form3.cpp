@@ -27,16 +27,10 @@ using platform::MessageIcon;
 
 namespace {
 
-// A proposed name that cannot be made (see OverwriteAfterFirstDot).
+// A proposed name that cannot be made, or its folder not reached.
 struct NoProposal : std::runtime_error {
   NoProposal() : std::runtime_error("no proposed name") {}
 };
-
-QString Proposal(const QString& text, const QString& tag) {
-  std::optional<QString> proposed = OverwriteAfterFirstDot(text, tag);
-  if (!proposed) throw NoProposal();
-  return *proposed;
-}
 
 QLabel* ResultField(QWidget* parent, const char* name, QRect twips) {
   QLabel* label = Label(parent, name, QString(), twips);
@@ -80,11 +74,8 @@ void Form3::Command1_Click() {
     fits = s.lastCheck().has_value();
     if (fits) {
       const QString tag = TagForFileName(QString::fromStdString(codec::Cp1252ToUtf8(s.lastCheck()->tagText())));
-      files.Text1->setText(Proposal(s.loaded()->path, tag));
-      s.setProposedName(Proposal(s.loaded()->name, tag));
       s.setCreateMode(session::CreateMode::Decode);
-      if (!files.Dir1->setPath(s.rememberedFolder())) throw NoProposal();
-      files.Drive1->setDrive(s.rememberedDrive());
+      if (!files.ProposeTarget(tag)) throw NoProposal();
       hide();
     }
   } catch (const std::exception&) {

@@ -27,7 +27,7 @@ Form4::Form4() : CodingDialog("Form4", QStringLiteral("CODE_AN"), 7110, 3765, Mo
   Label2 = Label(this, "Label2", QStringLiteral("Entcodierung:"), {360, 1680, 1215, 255});
   ProgressBar1 = ProgressBar(this, "ProgressBar1", {1680, 1560, 4215, 375});
   platform::NameAfterLabel(*Label1, *Text1);
-  ProgressBar1->setAccessibleName(QStringLiteral("Fortschritt"));
+  platform::NameAfterLabel(*Label2, *ProgressBar1);
   Command1 = Button(this, "Command1", QStringLiteral("OK"), {600, 2760, 1575, 495});
   Command2 = Button(this, "Command2", QStringLiteral("ABBRECHEN"), {2520, 2760, 2055, 495});
   Command3 = Button(this, "Command3", QStringLiteral("HILFE"), {4920, 2760, 1575, 495});
@@ -40,6 +40,7 @@ Form4::Form4() : CodingDialog("Form4", QStringLiteral("CODE_AN"), 7110, 3765, Mo
   connect(Command1, &QPushButton::clicked, this, &Form4::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, &Form4::Command2_Click);
   connect(Command3, &QPushButton::clicked, this, &Form4::Command3_Click);
+  ShowTarget(*this, *Text1);
 }
 
 void Form4::Command1_Click() {
@@ -49,7 +50,7 @@ void Form4::Command1_Click() {
 void Form4::DecodeFile() {
   const session::Session& s = session::Current();
   const std::optional<codec::CheckResult>& check = s.lastCheck();
-  const std::filesystem::path target = ToFsPath(Text1->text());
+  const std::filesystem::path target = ToFsPath(s.target());
   const codec::InputFile* source = s.source();
   if (!check || !check->fits()) throw codec::CodecError(codec::ErrorKind::NotChecked, target);
   if (!source) throw codec::CodecError(codec::ErrorKind::OpenSource, {});

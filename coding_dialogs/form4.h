@@ -1,7 +1,7 @@
 #pragma once
-// Form4: the decode dialog "CODE_AN", the pass after a fitting password. The
-// file dialog's "ERSTELLEN" puts the path of the file to create into Text1
-// and shows it modally. OK decodes the loaded encoded file (file slot 1)
+// Form4: the decode dialog "CODE_AN", the pass after a fitting password. It
+// is shown modally once the file dialog's "ERSTELLEN" has put the path of
+// the file to create into the session (Text1 shows it). OK decodes the loaded encoded file (file slot 1)
 // into that path with the tables of the check the session keeps, the
 // progress bar moving, and hides the dialog.
 #include "coding_dialogs/coding_dialog.h"
@@ -28,7 +28,7 @@ class Form4 : public CodingDialog {
 
   void Command1_Click();  // OK
 
-  // The decoding pass into Text1 with the password check's tables. Throws
+  // The decoding pass into the session's target with the password check's tables. Throws
   // codec::CodecError (also without a fitting check); no target is left
   // after a failure.
   void DecodeFile();

@@ -22,10 +22,6 @@
 using namespace tambril;
 using platform::MessageIcon;
 
-namespace {
-Selpr6::HandOnFn g_handOn;
-}  // namespace
-
 namespace tambril {
 namespace {
 
@@ -102,10 +98,9 @@ void Selpr6::Command1_Click() {
   session::Session& s = session::Current();
   const session::CreateMode mode = s.createMode();
   if (mode != session::CreateMode::None) {
+    s.acceptTarget(name);
     hide();
-    if (g_handOn) g_handOn(mode, name);
+    emit targetAccepted(mode);
   }
   s.setCreateMode(session::CreateMode::None);
 }
-
-void Selpr6::SetHandOn(HandOnFn handOn) { g_handOn = std::move(handOn); }

@@ -10,14 +10,12 @@
 #include <system_error>
 
 #include "file_dialog/path_rules.h"
-#include "file_dialog/selpr6.h"
 #include "platform/accessible_names.h"
 #include "platform/dialog_look.h"
 #include "platform/file_slots.h"
 #include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
-#include "platform/windows.h"
 #include "resources/messages.h"
 #include "viewer/help_procedures.h"
 
@@ -32,7 +30,7 @@ bool HasSeparator(const QString& name) { return name.contains(QLatin1Char('/')) 
 
 }  // namespace
 
-Form14::Form14() {
+Form14::Form14(QWidget* parent) : QDialog(parent) {
   SetUpFixedDialog(*this, "Form14", QStringLiteral("Orner hinzufügen"));
   setModal(true);
 
@@ -88,8 +86,7 @@ void Form14::Command1_Click() {
     return;
   }
   p.setPointer(this, Pointer::Busy);
-  Selpr6& files = Windows::get<Selpr6>();
-  const QString newPath = JoinPath(files.Dir1->path(), name);
+  const QString newPath = JoinPath(parent_, name);
   std::error_code ignored;
   if (!HasSeparator(name) && std::filesystem::exists(std::filesystem::symlink_status(ToFsPath(newPath), ignored))) {
     p.messageBox(this, messages::kFolderExists + name, messages::kWarningTitle, MessageIcon::Stop);
@@ -105,14 +102,8 @@ void Form14::Command1_Click() {
     p.setPointer(this, Pointer::Normal);
     return;
   }
-  files.Dir1->refresh();
   Text1->clear();
-  // The file dialog's folder change rebuilds its name box: the proposed
-  // file inside the new folder.
-  if (!files.Dir1->setPath(newPath)) {
-    p.beep();
-    p.messageBox(&files, messages::kAccessError, messages::kErrorTitle, MessageIcon::None);
-  }
+  created_ = newPath;
   p.setPointer(this, Pointer::Normal);
   hide();
 }
@@ -130,6 +121,11 @@ void Form14::Command3_Click() {
 void Form14::reject() {
   Command2_Click();
   QDialog::reject();
+}
+
+void Form14::showEvent(QShowEvent* event) {
+  created_.reset();
+  QDialog::showEvent(event);
 }
 
 void Form14::paintEvent(QPaintEvent* event) {

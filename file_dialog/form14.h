@@ -1,9 +1,10 @@
 #pragma once
 // Form14: the new-folder dialog "Orner hinzufügen", opened from the file
-// dialog's "Neuer Ordner..": creates a folder inside the folder the file
-// dialog shows and moves the file dialog into it. Its only state is the name box, which
-// every way out of the dialog empties.
+// dialog's "Neuer Ordner..": creates a folder inside the folder it is given
+// (the one the file dialog shows), which then moves into it. The name box
+// is emptied by every way out of the dialog.
 #include <QDialog>
+#include <optional>
 
 class QLabel;
 class QLineEdit;
@@ -13,7 +14,8 @@ class Form14 : public QDialog {
   Q_OBJECT
 
  public:
-  Form14();
+  // `parent` is the file dialog that opens it.
+  explicit Form14(QWidget* parent);
 
   QLabel* Label1;         // "Ordner-Name eingeben:"
   QLineEdit* Text1;       // name of the new folder
@@ -32,9 +34,19 @@ class Form14 : public QDialog {
   // Creates the folder `path`, whose parent must exist.
   static Failure CreateFolder(const QString& path);
 
+  // Where the next folder is created; set before each showing.
+  void setParentFolder(const QString& folder) { parent_ = folder; }
+  // The folder "OK" created in the last showing; empty when none was.
+  const std::optional<QString>& createdFolder() const { return created_; }
+
   // Closing by the frame or by Esc is "ABBRECHEN" as well.
   void reject() override;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  QString parent_;
+  std::optional<QString> created_;
 };

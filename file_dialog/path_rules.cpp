@@ -9,6 +9,10 @@ QString JoinPath(const QString& folder, const QString& name) {
   return folder + QDir::separator() + name;
 }
 
+QByteArray JoinRealPath(const QByteArray& folder, const QByteArray& name) {
+  return folder.endsWith('/') ? folder + name : folder + '/' + name;
+}
+
 bool FilePattern::IsAcceptable(const QString& text) {
   for (const QChar c : text) {
     if (c.unicode() < 0x20 || c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char('<') ||

@@ -2,19 +2,23 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <algorithm>
 
+#include "codec/names.h"
 #include "file_dialog/form14.h"
+#include "file_dialog/load_file.h"
 #include "platform/accessible_names.h"
 #include "platform/dialog_look.h"
+#include "platform/file_slots.h"
 #include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
-#include "platform/windows.h"
 #include "resources/messages.h"
 #include "viewer/help_procedures.h"
 
@@ -81,8 +85,6 @@ Selpr6::Selpr6() {
   Command3 = button("Command3", QStringLiteral("ABBRECHEN"), 3960);
   Command4 = button("Command4", QStringLiteral("HILFE"), 5820);
 
-  Label3 = StateField(client, "Label3", TwipsRect(240, 4050, 15, 15));
-  Label3->hide();
   Label4 = StateField(client, "Label4", TwipsRect(240, 4020, 375, 195));
   Label5 = StateField(client, "Label5", TwipsRect(660, 4020, 375, 195));
   Label6 = StateField(client, "Label6", TwipsRect(1080, 4020, 375, 195));
@@ -104,6 +106,8 @@ Selpr6::Selpr6() {
   if (!Dir1->setPath(start)) Dir1->setPath(start = QDir::rootPath());
   File1->setPath(start);
   Drive1->followPath(Dir1->path());
+
+  newFolder_ = new Form14(this);
 
   connect(Drive1, &DriveList::changed, this, &Selpr6::Drive1_Change);
   connect(Dir1, &FolderList::changed, this, &Selpr6::Dir1_Change);
@@ -157,7 +161,11 @@ void Selpr6::Dir1_Change() {
     p.setPointer(this, Pointer::Normal);
     return;
   }
-  Text1->setText(JoinPath(File1->path(), File1->fileName()) + session::Current().proposedName());
+  const QString name = JoinPath(File1->path(), File1->fileName()) + session::Current().proposedName();
+  if (File1->fileName().isEmpty() && !proposedReal_.isEmpty()) {
+    RememberShownPath(name, JoinRealPath(Dir1->realPath(), proposedReal_));
+  }
+  Text1->setText(name);
   p.setPointer(this, Pointer::Normal);
 }
 
@@ -169,7 +177,7 @@ void Selpr6::Dir1_OpenFailed() {
 void Selpr6::File1_Click() { Text1->setText(JoinPath(File1->path(), File1->fileName())); }
 
 void Selpr6::File1_DblClick() {
-  if (Command2->isEnabled()) Command2_Click();
+  if (openMode_) Command2_Click();
 }
 
 void Selpr6::Combo1_Click() { File1->setPattern(FilePattern(Combo1->currentText())); }
@@ -190,7 +198,7 @@ void Selpr6::Command3_Click() { hide(); }
 
 void Selpr6::Command4_Click() {
   // Open mode first; only in a create mode does the coding command count.
-  if (Command2->isEnabled()) {
+  if (openMode_) {
     Module2::LoadOpenInfo();
   } else if (session::Current().lastCommand() == session::CreateMode::Decode) {
     Module2::LoadCreateDecodedInfo();
@@ -200,7 +208,21 @@ void Selpr6::Command4_Click() {
   Module2::ShowHelpWindow(this);
 }
 
-void Selpr6::New_directory_Click() { Windows::get<Form14>().exec(); }
+void Selpr6::New_directory_Click() {
+  Form14& form = *newFolder_;
+  form.setParentFolder(Dir1->path());
+  form.exec();
+  const std::optional<QString> made = form.createdFolder();
+  if (!made) return;
+  auto& p = platform::Current();
+  Dir1->refresh();
+  // The folder change rebuilds the name box: the proposed file inside the
+  // new folder.
+  if (!Dir1->setPath(*made)) {
+    p.beep();
+    p.messageBox(this, messages::kAccessError, messages::kErrorTitle, MessageIcon::None);
+  }
+}
 
 void Selpr6::PrepareOpenMode() {
   openMode_ = true;
@@ -209,6 +231,7 @@ void Selpr6::PrepareOpenMode() {
   Command2->setEnabled(true);
   Directory->menuAction()->setEnabled(false);
   session::Current().setProposedName(QString());
+  proposedReal_.clear();
   Text1->clear();
   Text1->setReadOnly(true);
 }
@@ -221,12 +244,102 @@ void Selpr6::PrepareCreateMode() {
   Directory->menuAction()->setEnabled(true);
 }
 
+bool Selpr6::OpenForCreating(session::CreateMode mode) {
+  if (!RefreshLists()) return false;
+  session::Current().setCreateMode(mode);
+  Text1->setReadOnly(false);
+  return true;
+}
+
+bool Selpr6::ProposeTarget(const QString& letters) {
+  session::Session& s = session::Current();
+  const std::optional<session::LoadedFile>& file = s.loaded();
+  if (!file) return false;
+  // Made from the bytes the file system knows, so that a name that is not
+  // UTF-8 keeps its own bytes.
+  const std::optional<std::string> real =
+      codec::ProposedPath(RealPath(file->path).toStdString(), letters.toStdString());
+  const std::optional<std::string> bare =
+      codec::ProposedPath(RealPath(file->name).toStdString(), letters.toStdString());
+  if (!real || !bare) return false;
+  const QByteArray realPath = QByteArray::fromStdString(*real);
+  const QString path = ShownName(realPath);
+  RememberShownPath(path, realPath);
+  Text1->setText(path);
+  // The bare name is the last part of the path when the list selected the
+  // loaded file itself.
+  const qsizetype cut = std::max(realPath.lastIndexOf('/'), realPath.lastIndexOf(QDir::separator().toLatin1()));
+  const bool listed = file->path.endsWith(QDir::separator() + file->name) || file->path == file->name;
+  proposedReal_ = listed ? realPath.mid(cut + 1) : QByteArray::fromStdString(*bare);
+  s.setProposedName(ShownName(proposedReal_));
+  // Back to the folder the file was loaded from; its change action may
+  // rebuild the name box from that folder and the proposed name.
+  if (!Dir1->setPath(s.rememberedFolder()) || !DriveList::IsReadable(s.rememberedDrive())) return false;
+  Drive1->setDrive(s.rememberedDrive());
+  return true;
+}
+
+void Selpr6::ShowLoadedFile() {
+  const std::optional<session::LoadedFile>& file = session::Current().loaded();
+  Text1->setText(file ? file->path : QString());
+}
+
 void Selpr6::ShowState() {
   const session::Session& s = session::Current();
-  Label3->setText(s.proposedName());
   Label4->setText(session::ModeWord(s.createMode()));
   Label5->setText(s.rememberedFolder());
   Label6->setText(s.rememberedDrive());
+}
+
+void Selpr6::Command2_Click() {
+  if (Text1->text().isEmpty()) {
+    platform::Current().beep();
+    return;
+  }
+  OpenFile(Text1->text());
+}
+
+void Selpr6::OpenFile(const QString& path) {
+  auto& p = platform::Current();
+  p.setPointer(this, Pointer::Busy);
+  session::Current().rememberPlace(Dir1->path(), Drive1->drive());
+  const LoadOutcome outcome = LoadFile(path, File1->fileName());
+  if (outcome.file) {
+    p.setPointer(this, Pointer::Normal);
+    hide();
+    return;
+  }
+  p.beep();
+  p.messageBox(this, outcome.error, messages::kErrorTitle, MessageIcon::None);
+  p.setPointer(this, Pointer::Normal);
+}
+
+void Selpr6::ShowFolderOf(const QString& path) {
+  Text1->setText(path);
+  const QFileInfo info(path);
+  const QString folder = QDir::toNativeSeparators(info.absolutePath());
+  if (!info.isAbsolute() || !FolderList::CanOpen(folder)) return;
+  // The folder change re-reads the lists; in the same folder they are
+  // re-read here, so that a file made since the last showing is listed.
+  if (QDir::cleanPath(Dir1->path()) == QDir::cleanPath(folder)) {
+    RefreshLists();
+  } else {
+    Dir1->setPath(folder);
+  }
+  const QString name = info.fileName();
+  const auto select = [this, &name] {
+    const auto found = File1->findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (found.isEmpty()) return false;
+    File1->setCurrentItem(found.first());
+    return true;
+  };
+  if (!name.isEmpty() && !select() && info.isFile() && Combo1->currentText() != QStringLiteral("*.*")) {
+    // Hidden by the file type filter: show every file, as the user would.
+    Combo1->setEditText(QStringLiteral("*.*"));
+    select();
+  }
+  // The selection put the listed path into the name box.
+  Text1->setText(path);
 }
 
 bool Selpr6::RefreshLists() { return File1->refresh() && Dir1->refresh(); }

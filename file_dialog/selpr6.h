@@ -8,17 +8,16 @@
 // carry over from one showing to the next.
 //
 // Its state between showings is the session's; these tiny labels show it:
-//   Label3  proposed bare name of the file to create (hidden)
 //   Label4  mode word: "CODEON", "CODEOFF" or empty
 //   Label5  folder of the loaded file, remembered by "ÖFFNEN"
 //   Label6  drive of the loaded file, remembered by "ÖFFNEN"
 #include <QDialog>
-#include <functional>
 #include <initializer_list>
 
 #include "file_dialog/browse_lists.h"
 #include "session/session.h"
 
+class Form14;
 class QAction;
 class QComboBox;
 class QLabel;
@@ -47,28 +46,47 @@ class Selpr6 : public QDialog {
   QPushButton* Command2;  // "ÖFFNEN"
   QPushButton* Command3;  // "ABBRECHEN"
   QPushButton* Command4;  // "HILFE"
-  QLabel* Label3;
   QLabel* Label4;
   QLabel* Label5;
   QLabel* Label6;
 
-  // The settings a caller makes before showing the dialog. Open mode:
+  // What the other windows ask of the dialog before showing it. Open mode:
   // caption " Datei öffnen", "ERSTELLEN" off, "ÖFFNEN" on, menu "Ordner"
-  // off, proposed name and Text1 emptied, Text1 locked. Create modes:
-  // caption " Datei erstellen", "ERSTELLEN" on, "ÖFFNEN" off, menu "Ordner"
-  // on; the caller then sets Text1, the proposed name and the create mode
-  // and unlocks Text1 itself.
+  // off, proposed name and name box emptied, name box locked. Create
+  // modes: caption " Datei erstellen", "ERSTELLEN" on, "ÖFFNEN" off, menu
+  // "Ordner" on.
   void PrepareOpenMode();
   void PrepareCreateMode();
   // Whether the dialog was last prepared for open mode (also before the
   // first preparation).
   bool InOpenMode() const { return openMode_; }
+  // Prepares to create in `mode`: the lists are re-read, the mode is set
+  // and the name box is open for typing. False when the lists cannot be
+  // read.
+  bool OpenForCreating(tambril::session::CreateMode mode);
+  // Proposes the file to create for the loaded file: its path and bare
+  // name with `letters` written after the first "." (the name's own bytes
+  // kept), in the folder and drive the file was loaded from. False when no
+  // name can be made or that place cannot be reached.
+  bool ProposeTarget(const QString& letters);
+  // The new-folder dialog of "Neuer Ordner..", the file dialog's own.
+  Form14& newFolderDialog() const { return *newFolder_; }
 
-  // What "ERSTELLEN" hands an accepted name to, with the create mode it was
-  // chosen in: the coding dialog of that mode. Set once by the window that
-  // opens the coding chains; without it "ERSTELLEN" only hides the dialog.
-  using HandOnFn = std::function<void(tambril::session::CreateMode, const QString& name)>;
-  static void SetHandOn(HandOnFn handOn);
+  // Shows the loaded file's path in the name box, as after a load.
+  void ShowLoadedFile();
+
+  // Loads `path` (the "ÖFFNEN" step): remembers the lists' place, loads,
+  // reports a failure over this dialog and hides it after a success.
+  void OpenFile(const QString& path);
+  // Shows the folder of `path` (absolute) in the lists, re-read, with its
+  // file selected; a file hidden by the file type is shown by taking "*.*".
+  // Nothing changes when that folder cannot be opened.
+  void ShowFolderOf(const QString& path);
+
+ signals:
+  // "ERSTELLEN" accepted the name now in the session's target, in `mode`;
+  // the coding dialog of that mode goes on from there.
+  void targetAccepted(tambril::session::CreateMode mode);
 
  public slots:
   void Form_Load();
@@ -104,8 +122,12 @@ class Selpr6 : public QDialog {
  private:
   void Dir1_OpenFailed();
   void ShowError(const QString& text, bool beep);
-  // Shows the session's state in Label3 to Label6.
+  // Shows the session's state in Label4 to Label6.
   void ShowState();
+  // The real bytes of the proposed bare name, which a folder change puts
+  // after the new folder.
+  QByteArray proposedReal_;
+  Form14* newFolder_;
   bool settingCombo_ = false;
   bool openMode_ = true;
 };

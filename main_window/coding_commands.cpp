@@ -1,7 +1,6 @@
 // "Code_An.." and "Code_Aus..": check that the loaded file is of the right
 // kind, mark the coding direction, put the file dialog into a create mode
 // and open the next window of the chain. Nothing is coded here.
-#include <QLineEdit>
 #include <stdexcept>
 
 #include "coding_dialogs/coding_names.h"
@@ -23,12 +22,6 @@ namespace {
 struct CommandFailure : std::runtime_error {
   CommandFailure() : std::runtime_error("coding command failed") {}
 };
-
-QString WithTmb(const QString& text) {
-  std::optional<QString> proposed = OverwriteAfterFirstDot(text, QStringLiteral("tmb"));
-  if (!proposed) throw CommandFailure();
-  return *proposed;
-}
 
 // The start both commands share: a file already coded the wanted way (as
 // the kind marker shows it) is refused, the file dialog goes into create
@@ -64,18 +57,9 @@ void Form1::Code_AN_Click() {
   auto& s = session::Current();
   try {
     if (!StartCommand(*this, session::CreateMode::Encode, dialog)) return;
-    const session::LoadedFile& loaded = *s.loaded();
-    s.setExtensionTag(ExtensionTag(loaded.path));
-    dialog.Text1->setText(WithTmb(loaded.path));
-    s.setProposedName(WithTmb(loaded.name));
-    s.setCreateMode(session::CreateMode::Encode);
-    Require(dialog.RefreshLists());
-    dialog.Text1->setReadOnly(false);
-    // Back to the folder the file was loaded from; its change action may
-    // rebuild the name box from that folder and the proposed name.
-    Require(dialog.Dir1->setPath(s.rememberedFolder()));
-    Require(DriveList::IsReadable(s.rememberedDrive()));
-    dialog.Drive1->setDrive(s.rememberedDrive());
+    s.setExtensionTag(ExtensionTag(s.loaded()->path));
+    Require(dialog.OpenForCreating(session::CreateMode::Encode));
+    Require(dialog.ProposeTarget(QStringLiteral("tmb")));
   } catch (const std::exception&) {
     dialog.ReportDeviceError(this);
     return;
@@ -87,9 +71,7 @@ void Form1::Code_Aus_Click() {
   Selpr6& dialog = Windows::get<Selpr6>();
   try {
     if (!StartCommand(*this, session::CreateMode::Decode, dialog)) return;
-    Require(dialog.RefreshLists());
-    session::Current().setCreateMode(session::CreateMode::Decode);
-    dialog.Text1->setReadOnly(false);
+    Require(dialog.OpenForCreating(session::CreateMode::Decode));
   } catch (const std::exception&) {
     dialog.ReportDeviceError(this);
     return;

@@ -73,6 +73,8 @@ Form1::Form1() {
   Text1 = new QLineEdit(client);
   Text1->setObjectName(QStringLiteral("Text1"));
   Text1->setReadOnly(true);
+  // A file dropped on it is loaded (the window's own drop), not taken as text.
+  Text1->setAcceptDrops(false);
   Text1->setFrame(false);
   Text1->setGeometry(TwipsRect(1920, 360, 16815, 525));
   Text1->setFont(DialogFont(13.5, true));
@@ -101,20 +103,6 @@ Form1::Form1() {
   Label9->hide();
   Label10 = MakeLabel(client, "Label10", QStringLiteral("ENTCODIERTE-DATEI"), TwipsRect(960, 2760, 4095, 495), 13.5);
   Label10->hide();
-  // State only: hidden, and below the bottom edge as well.
-  Label5 = new QLabel(client);
-  Label5->setObjectName(QStringLiteral("Label5"));
-  Label5->setGeometry(TwipsRect(7680, 4440, 255, 255));
-  Label5->hide();
-  Label3 = new QLabel(client);
-  Label3->setObjectName(QStringLiteral("Label3"));
-  Label3->setGeometry(TwipsRect(8160, 4320, 615, 255));
-  Label3->hide();
-  for (QLabel* state : {Label5, Label3}) {
-    QPalette statePal = state->palette();
-    statePal.setColor(QPalette::WindowText, kGrey);
-    state->setPalette(statePal);
-  }
   // The record's fields show the arrow with a question mark.
   for (QWidget* w : std::initializer_list<QWidget*>{Text1, Label1, Label2, Label4, Label6, Label7, Label8}) {
     w->setCursor(Qt::WhatsThisCursor);
@@ -163,6 +151,7 @@ void Form1::Form_Load() {
   // The start texts of the size lines: "0 Byte" and "0 MB".
   ShowRecord();
   SetToolTips(*this);
+  ConnectDialogs(*this);
 }
 
 void Form1::ShowRecord() {
@@ -171,8 +160,6 @@ void Form1::ShowRecord() {
   const bool tried = !s.lastAttempt().isEmpty();
   setWindowTitle(tried ? QStringLiteral("  ") + s.lastAttempt() : QStringLiteral("Tambril"));
   Text1->setText(file ? file->name : tried ? QStringLiteral("ERROR") : QString());
-  Label5->setText(file ? file->path : QString());
-  Label3->setText(file ? NumberText(static_cast<std::int64_t>(file->size)) : QString());
   Label1->setText(file    ? NumberText(static_cast<std::int64_t>(file->size)) + QStringLiteral(" Byte")
                   : tried ? QString()
                           : QStringLiteral("0 Byte"));
@@ -237,8 +224,4 @@ void Form1::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-void Form1::EndSequence() {
-  if (ended_) return;
-  ended_ = true;
-  RunEndSequence();
-}
+void Form1::EndSequence() { RunEndSequence(); }

@@ -2,9 +2,7 @@
 // Form1: the main window, its menu and the record of the loaded file; it
 // opens every chain of dialogs. The record itself is the session's loaded
 // file, which only loading writes; the controls show it:
-//   Label5  full path of the loaded file; empty while no file is loaded
 //   Text1   bare name of the loaded file ("ERROR" after a failed load)
-//   Label3  size in bytes as number text (" 1234")
 //   Label1  byte size line, Label7 megabyte line, Label8 change date line
 //   Label9 + Image1   encoded-file marker (".tmb" in the path)
 //   Label10 + Image2  plain-file marker
@@ -26,9 +24,7 @@ class Form1 : public QMainWindow {
 
   QLabel* Label1;
   QLabel* Label2;
-  QLabel* Label3;
   QLabel* Label4;
-  QLabel* Label5;
   QLabel* Label6;
   QLabel* Label7;
   QLabel* Label8;
@@ -79,7 +75,4 @@ class Form1 : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
-
- private:
-  bool ended_ = false;
 };

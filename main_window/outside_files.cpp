@@ -1,18 +1,16 @@
 #include "main_window/outside_files.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMimeData>
-#include <QPointer>
 #include <QTimer>
 #include <QUrl>
+#include <cstring>
 
 #include "file_dialog/path_rules.h"
 #include "file_dialog/selpr6.h"
@@ -24,14 +22,6 @@
 namespace tambril {
 
 namespace {
-
-// Selects `name` in the dialog's file list; false when it is not listed.
-bool SelectFile(Selpr6& dialog, const QString& name) {
-  const auto found = dialog.File1->findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
-  if (found.isEmpty()) return false;
-  dialog.File1->setCurrentItem(found.first());
-  return true;
-}
 
 // Loads a file when it sees the main window shown, then goes away.
 class LoadOnFirstShow : public QObject {
@@ -101,7 +91,44 @@ QString OutsidePath(const QString& argument) {
     if (url.isLocalFile()) path = url.toLocalFile();
   }
   if (path.isEmpty()) return path;
-  return QDir::toNativeSeparators(QDir::cleanPath(QDir::current().absoluteFilePath(path)));
+  path = QDir::fromNativeSeparators(path);
+  const QString absolute = QDir::isAbsolutePath(path) ? path : QDir::currentPath() + QLatin1Char('/') + path;
+  // Without "..", dropping "." and doubled separators changes nothing the
+  // system would see, and links stay as named.
+  if (!absolute.split(QLatin1Char('/')).contains(QStringLiteral(".."))) {
+    return QDir::toNativeSeparators(QDir::cleanPath(absolute));
+  }
+  // ".." is resolved as the system does: after the link before it, so
+  // that "lnk/../x.txt" is x.txt beside the folder lnk leads to. Only the
+  // folder is resolved; the file itself keeps the name it was given.
+  const qsizetype cut = absolute.lastIndexOf(QLatin1Char('/'));
+  const QString name = absolute.mid(cut + 1);
+  const QString folder = QFileInfo(cut == 0 ? QStringLiteral("/") : absolute.left(cut)).canonicalFilePath();
+  if (folder.isEmpty() || name == QLatin1String("..") || name == QLatin1String(".")) {
+    // A folder that is not there (the load then says so) or a folder named.
+    return QDir::toNativeSeparators(QDir::cleanPath(absolute));
+  }
+  return QDir::toNativeSeparators(JoinPath(folder, name));
+}
+
+CommandLine SplitCommandLine(int argc, char** argv) {
+  CommandLine line;
+  for (int i = 0; i < argc; ++i) {
+    if (i > 0 && std::strcmp(argv[i], "--") == 0) {
+      for (int j = i + 1; j < argc; ++j) line.files << QString::fromLocal8Bit(argv[j]);
+      break;
+    }
+    line.forQt.push_back(argv[i]);
+  }
+  line.forQtCount = static_cast<int>(line.forQt.size());
+  line.forQt.push_back(nullptr);
+  line.endOfOptions = line.forQtCount < argc;
+  return line;
+}
+
+QString FileArgument(const CommandLine& line, const QStringList& leftByQt) {
+  if (line.endOfOptions) return line.files.value(0);
+  return leftByQt.value(1);
 }
 
 QString DroppedPath(const QMimeData& data) {
@@ -120,35 +147,14 @@ void LoadFromOutside(const QString& path) {
   // What "Datei öffnen.." does before the dialog is shown.
   dialog.PrepareOpenMode();
   Module2::SetToolTips();
-
-  const QFileInfo info(path);
-  const QString folder = QDir::toNativeSeparators(info.absolutePath());
-  if (info.isAbsolute() && FolderList::CanOpen(folder)) {
-    // The folder change re-reads the lists; in the same folder they are
-    // re-read here, so that a file made since the last showing is listed.
-    if (QDir::cleanPath(dialog.Dir1->path()) == QDir::cleanPath(folder)) {
-      dialog.RefreshLists();
-    } else {
-      dialog.Dir1->setPath(folder);
-    }
-    const QString name = info.fileName();
-    if (!name.isEmpty() && !SelectFile(dialog, name) && info.isFile() &&
-        dialog.Combo1->currentText() != QStringLiteral("*.*")) {
-      // Hidden by the file type filter: show every file, as the user would.
-      dialog.Combo1->setEditText(QStringLiteral("*.*"));
-      SelectFile(dialog, name);
-    }
-  }
-  dialog.Text1->setText(path);
-  dialog.Command2_Click();
+  dialog.ShowFolderOf(path);
+  dialog.OpenFile(path);
 }
 
 void LoadWhenMainWindowAppears(const QString& path) { qApp->installEventFilter(new LoadOnFirstShow(path)); }
 
 void AcceptFileDrops(Form1& window) {
   window.setAcceptDrops(true);
-  // The name field would otherwise take the drop as text.
-  window.Text1->setAcceptDrops(false);
   window.installEventFilter(new FileDrops(&window));
 }
 

@@ -5,6 +5,8 @@
 // the file there and pressed "ÖFFNEN": same record, same messages, and the
 // dialog is left in the file's folder.
 #include <QString>
+#include <QStringList>
+#include <vector>
 
 class Form1;
 class QMimeData;
@@ -12,8 +14,24 @@ class QMimeData;
 namespace tambril {
 
 // The local path that a command-line argument names: a path as it is, or a
-// file:// URL. Relative paths are taken from the current folder.
+// file:// URL. Relative paths are taken from the current folder; ".." in
+// the path is resolved as the system resolves it, after any link before it.
 QString OutsidePath(const QString& argument);
+
+// The command line split at the first "--": the arguments before it are
+// for Qt (which takes the options it knows out of them), those after it are
+// files, whatever they look like ("-reverse" is then a file's name).
+struct CommandLine {
+  std::vector<char*> forQt;  // argv for QApplication, ended by nullptr
+  int forQtCount = 0;
+  bool endOfOptions = false;  // a "--" was given
+  QStringList files;          // the arguments after it
+};
+CommandLine SplitCommandLine(int argc, char** argv);
+// The file to load: the first after "--" when there is one, otherwise the
+// first argument Qt left (`leftByQt` is QApplication::arguments()); empty
+// when there is none.
+QString FileArgument(const CommandLine& line, const QStringList& leftByQt);
 
 // Loads `path` (absolute) through the file dialog's loading step without
 // showing the dialog. The dialog is put into open mode, its lists go to the

@@ -1,7 +1,5 @@
 #include "main_window/program.h"
 
-#include <QLineEdit>
-
 #include "coding_dialogs/form2.h"
 #include "coding_dialogs/form3.h"
 #include "coding_dialogs/form4.h"
@@ -10,28 +8,25 @@
 #include "main_window/form1.h"
 #include "platform/windows.h"
 #include "startup/form7.h"
-#include "startup/program_end.h"
 #include "startup/tooltips.h"
 #include "viewer/form5.h"
+#include "viewer/form8.h"
 
 namespace tambril {
 
-void ConnectWindows() {
-  Form7::SetOnEnd([] { Windows::get<Form1>().show(); });
-  SetMainWindowEnd([] {
-    Form1* main = Windows::find<Form1>();
-    if (main) main->Form_Terminate();
-    return main != nullptr;
-  });
-  Selpr6::SetHandOn([](session::CreateMode mode, const QString& name) {
+Form7& Splash() {
+  const bool made = Windows::find<Form7>() == nullptr;
+  Form7& splash = Windows::get<Form7>();
+  if (made) QObject::connect(&splash, &Form7::finished, &splash, [] { Windows::get<Form1>().show(); });
+  return splash;
+}
+
+void ConnectDialogs(Form1& main) {
+  QObject::connect(&Windows::get<Selpr6>(), &Selpr6::targetAccepted, &main, [](session::CreateMode mode) {
     if (mode == session::CreateMode::Encode) {
-      Form2& encode = Windows::get<Form2>();
-      encode.Text3->setText(name);
-      encode.exec();
+      Windows::get<Form2>().exec();
     } else if (mode == session::CreateMode::Decode) {
-      Form4& decode = Windows::get<Form4>();
-      decode.Text1->setText(name);
-      decode.exec();
+      Windows::get<Form4>().exec();
     }
   });
 }
@@ -43,8 +38,8 @@ void SetToolTips(Form1& main) {
   startup::ApplyToolTips(Windows::get<Form2>());
   startup::ApplyToolTips(Windows::get<Form3>());
   startup::ApplyToolTips(Windows::get<Form4>());
-  startup::ApplyToolTips(Windows::get<Form5>());
-  startup::ApplyToolTips(Windows::get<Form14>());
+  startup::ApplyToolTips(Windows::get<Form8>().searchDialog());
+  startup::ApplyToolTips(files.newFolderDialog());
 }
 
 }  // namespace tambril

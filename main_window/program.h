@@ -1,16 +1,21 @@
 #pragma once
 // The main window's part in holding the program together: it opens every
-// chain of dialogs, so it hands the lower windows what they pass on to each
-// other, and it assigns the tooltips of every window.
+// chain of dialogs, so it connects what the lower windows hand on to each
+// other, and it assigns the tooltips of every window. The one place where
+// windows are connected to each other.
 class Form1;
+class Form7;
 
 namespace tambril {
 
-// Connects what the lower windows hand on: the splash's end opens the main
-// window, termination goes to the main window's Form_Terminate, "ERSTELLEN"
-// hands the name to the encode or decode dialog. The program calls it once
-// before the splash starts; the window tests' main() as well.
-void ConnectWindows();
+// The splash, made on first use with its end connected: the main window
+// opens when it has run its course.
+Form7& Splash();
+
+// Connects what the dialogs below the main window hand on: "ERSTELLEN"
+// goes on in the encode or decode dialog. Called by the main window as it
+// is built.
+void ConnectDialogs(Form1& main);
 
 // Assigns every tooltip of the program, for a main window that is still
 // being built (its load handler runs inside its constructor, before the

@@ -18,6 +18,14 @@ void FileSlots::closeAll() { slot1_.reset(); }
 
 FileSlots& Files() { return Windows::get<FileSlots>(); }
 
+QByteArray ReadWhole(const codec::InputFile& file, std::uint64_t size) {
+  file.adviseSequential();
+  QByteArray bytes(static_cast<qsizetype>(size), Qt::Uninitialized);
+  const std::size_t got = file.readAt(0, bytes.data(), bytes.size());
+  bytes.truncate(static_cast<qsizetype>(got));
+  return bytes;
+}
+
 #ifdef Q_OS_WIN
 
 // Names are UTF-16 there and every one can be shown as it is.

@@ -34,6 +34,9 @@ class FileSlots {
   std::unique_ptr<codec::InputFile> slot1_;
 };
 
+// The whole of `file`, `size` bytes long (fewer if it has shrunk since).
+QByteArray ReadWhole(const codec::InputFile& file, std::uint64_t size);
+
 // The program's one FileSlots, from the window registry.
 FileSlots& Files();
 

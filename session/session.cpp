@@ -23,12 +23,16 @@ void Session::beginLoad(const QString& path) { set(lastAttempt_, path); }
 
 void Session::markKind(bool encoded) { set(markedEncoded_, encoded); }
 
-void Session::finishLoad(const LoadedFile& file) {
+void Session::finishLoad(const LoadedFile& file, const QByteArray& content) {
   loaded_ = file;
   set(lastLoaded_, file);
+  emit loadedContent(content);
 }
 
-void Session::failLoad() { set(loaded_, std::nullopt); }
+void Session::failLoad() {
+  set(loaded_, std::nullopt);
+  emit loadedContent({});
+}
 
 void Session::setCreateMode(CreateMode mode) { set(createMode_, mode); }
 
@@ -38,6 +42,8 @@ void Session::rememberPlace(const QString& folder, const QString& drive) {
   rememberedFolder_ = folder;
   set(rememberedDrive_, drive);
 }
+
+void Session::acceptTarget(const QString& path) { set(target_, path); }
 
 void Session::setLastCommand(CreateMode command) { set(lastCommand_, command); }
 

@@ -7,6 +7,7 @@
 //
 //   auto& s = session::Current();
 //   if (const auto& file = s.loaded()) Encode(*s.source(), file->size, ...);
+#include <QByteArray>
 #include <QDateTime>
 #include <QObject>
 #include <QString>
@@ -33,6 +34,7 @@ struct LoadedFile {
   std::uint64_t size = 0;
   QDateTime changed;     // time of the last change
   bool encoded = false;  // ".tmb" occurs in the path, in any case
+  bool rich = false;     // ".rtf" occurs in the path: shown formatted
 };
 
 class Session : public QObject {
@@ -57,10 +59,11 @@ class Session : public QObject {
   // File slot 1, open while a file is loaded; nullptr otherwise.
   const codec::InputFile* source() const;
 
-  // Loading's steps, in their order.
+  // Loading's steps, in their order. `content` is what the viewer shows of
+  // the file: its bytes, or nothing for a file too large to show.
   void beginLoad(const QString& path);
   void markKind(bool encoded);
-  void finishLoad(const LoadedFile& file);
+  void finishLoad(const LoadedFile& file, const QByteArray& content);
   void failLoad();
 
   // ---- The file dialog's state between two showings.
@@ -77,6 +80,11 @@ class Session : public QObject {
   const QString& rememberedFolder() const { return rememberedFolder_; }
   const QString& rememberedDrive() const { return rememberedDrive_; }
   void rememberPlace(const QString& folder, const QString& drive);
+
+  // The path of the file to create, as "ERSTELLEN" accepted it last; the
+  // encode and decode dialogs write to it. Empty until then.
+  const QString& target() const { return target_; }
+  void acceptTarget(const QString& path);
 
   // ---- The coding chains.
 
@@ -97,6 +105,9 @@ class Session : public QObject {
  signals:
   // Any of the values above changed.
   void changed();
+  // A load ended: `content` for the viewer, after a failed load empty with
+  // no file loaded.
+  void loadedContent(const QByteArray& content);
 
  private:
   template <class T, class V>
@@ -111,6 +122,7 @@ class Session : public QObject {
   std::optional<bool> markedEncoded_;
   CreateMode createMode_ = CreateMode::None;
   QString proposedName_;
+  QString target_;
   QString rememberedFolder_;
   QString rememberedDrive_;
   CreateMode lastCommand_ = CreateMode::None;

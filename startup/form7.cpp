@@ -18,8 +18,6 @@ namespace {
 
 constexpr int kFirstInterval = 1000;
 
-std::function<void()> g_onEnd;
-
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, QRect where, const QFont& font,
                   const QColor& colour) {
   auto* label = new QLabel(caption, parent);
@@ -128,14 +126,14 @@ void Form7::Timer1_Timer() {
       Timer1->stop();
       Module2::LoadSound(2, QStringLiteral("Ton2.ts2"));
       hide();
-      if (g_onEnd) g_onEnd();
+      emit finished();
       break;
     default:
       break;
   }
 }
 
-void Form7::SetOnEnd(std::function<void()> open) { g_onEnd = std::move(open); }
+void Form7::Stop() { Timer1->stop(); }
 
 void Form7::closeEvent(QCloseEvent* event) {
   // The splash cannot be closed early; it goes by itself.

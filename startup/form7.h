@@ -10,7 +10,6 @@
 //   ticks 2..7 150 ms apart  A .. L tick  9 at 4400 ms  name line
 //                                   tick 10 at 6400 ms  main window
 #include <QWidget>
-#include <functional>
 
 class QLabel;
 class QTimer;
@@ -39,8 +38,13 @@ class Form7 : public QWidget {
   void Form_Load();
   void Timer1_Timer();
 
-  // What the last step opens: the main window, which is above this folder.
-  static void SetOnEnd(std::function<void()> open);
+  // Stops the steps: the main window is not opened.
+  void Stop();
+
+ signals:
+  // The last step has hidden the splash: the main window, which is above
+  // this folder, opens now.
+  void finished();
 
  protected:
   void showEvent(QShowEvent* event) override;

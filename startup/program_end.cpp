@@ -20,9 +20,20 @@
 
 namespace tambril {
 
+namespace {
+// Whether the end sequence has run; kept with the windows, so that a new
+// set of them (a test's) starts afresh.
+struct EndState {
+  bool ended = false;
+};
+}  // namespace
+
 void RunEndSequence() {
+  bool& ended = Windows::get<EndState>().ended;
+  if (ended) return;
+  ended = true;
   // A splash still running must not open the main window meanwhile.
-  if (auto* splash = Windows::find<Form7>()) splash->Timer1->stop();
+  if (auto* splash = Windows::find<Form7>()) splash->Stop();
   // A pass on a worker thread finishes first: it reads the loaded file and
   // gives its target its name (or removes it) itself.
   WaitForBackgroundWork();
@@ -34,16 +45,7 @@ void RunEndSequence() {
   platform::Current().endProgram();
 }
 
-namespace {
-std::function<bool()> g_mainWindowEnd;
-}  // namespace
-
-void SetMainWindowEnd(std::function<bool()> hook) { g_mainWindowEnd = std::move(hook); }
-
-void Terminate() {
-  if (g_mainWindowEnd && g_mainWindowEnd()) return;
-  RunEndSequence();
-}
+void Terminate() { RunEndSequence(); }
 
 #ifdef Q_OS_UNIX
 namespace {

@@ -1,7 +1,6 @@
 #pragma once
 // The end of the program and the ways it is asked for from outside.
 #include <QObject>
-#include <functional>
 #include <memory>
 
 class QSocketNotifier;
@@ -12,17 +11,13 @@ namespace tambril {
 // and termination: waits for a coding pass still running beside the window,
 // plays the closing sound to its end (bounded), closes both sound players
 // and every open file, and ends the program at once. Also stops the splash,
-// should the program end before the main window has appeared.
+// should the program end before the main window has appeared. Only the
+// first call does anything.
 void RunEndSequence();
 
-// Termination from outside: the main window's Form_Terminate once the main
-// window exists, the end sequence itself before that. Runs once.
+// Termination from outside, with or without a main window: the end
+// sequence. It runs once, however many ways ask for it.
 void Terminate();
-
-// How termination reaches the main window, which is above this folder: the
-// hook ends the program through the main window and returns true, or
-// returns false while there is no main window yet.
-void SetMainWindowEnd(std::function<bool()> hook);
 
 // While it exists, SIGTERM, SIGINT and SIGHUP and the end of the desktop
 // session end the program through Terminate(), on the user-interface thread

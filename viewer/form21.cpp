@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QTimer>
 
 #include "platform/dialog_look.h"
 #include "platform/platform.h"
@@ -137,4 +138,14 @@ bool Form21::eventFilter(QObject* watched, QEvent* event) {
     if (key == Qt::Key_Escape) return true;
   }
   return QDialog::eventFilter(watched, event);
+}
+
+void Form21::SetText(const QString& text) { Text1->setText(text); }
+
+void Form21::ShowFromStart() {
+  Text1->moveCursor(QTextCursor::Start);
+  // Shown again, it goes on top of the windows that were opened since its
+  // last showing (the viewer, the coding dialogs), not below them.
+  QTimer::singleShot(0, this, [this] { raise(); });
+  exec();
 }

@@ -1,7 +1,8 @@
 #pragma once
 // Form21: the help window "HILFE", one read-only text box in which every help and
-// info text of the program is read. A caller puts its text into Text1 first
-// (Module2's Load... procedures) and then shows the window modally. The menu
+// info text of the program is read. A caller puts its text in first
+// (Module2's Load... procedures, through SetText) and then shows the window
+// modally. The menu
 // offers three character sizes and copying the whole text. Created once and
 // afterwards only hidden, so its size and position stay for the whole run.
 #include <QDialog>
@@ -62,6 +63,11 @@ class Form21 : public QDialog {
   void Klein_Click();
   void TeCopy_Click();
   void Text1_KeyDown(int key);
+
+  // The text to read next, shown from its start.
+  void SetText(const QString& text);
+  // Shows the window modally from the start of its text.
+  void ShowFromStart();
 
   Size characterSize() const { return size_; }
   // The client area and the text box as the size rule set them, in twips.

@@ -9,10 +9,9 @@
 #include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
-#include "platform/windows.h"
 #include "resources/messages.h"
-#include "viewer/form8.h"
 #include "viewer/help_procedures.h"
+#include "viewer/rich_text_box.h"
 
 using namespace tambril;
 
@@ -27,7 +26,7 @@ void PlaceAtLeast(QWidget* w, const QRect& where) {
 
 }  // namespace
 
-Form5::Form5() {
+Form5::Form5(RichTextBox& box, QWidget* parent) : QDialog(parent), box_(box) {
   setObjectName(QStringLiteral("Form5"));
   setWindowTitle(QStringLiteral("Suchen"));
   setModal(true);
@@ -80,7 +79,7 @@ int Form5::OptionFlags() const {
 
 void Form5::Command1_Click() {
   const int options = OptionFlags();
-  RichTextBox& box = *Windows::get<Form8>().RichTextBox1;
+  RichTextBox& box = box_;
   const QString word = Text1->text();
   auto& p = platform::Current();
   if (!Check3->isChecked()) {
@@ -95,6 +94,7 @@ void Form5::Command1_Click() {
     return;
   }
   // Count search over the whole text; the last occurrence is left selected.
+  box.waitForWholeText();
   std::int64_t count = 0;
   std::int64_t last = -1;
   position_ = -1;

@@ -1,6 +1,6 @@
 #pragma once
-// Form5: the search dialog "Suchen", searches the viewer's text (Form8's
-// RichTextBox1) for the typed word. Unticked "Alles durchsuchen": each
+// Form5: the search dialog "Suchen", searches the viewer's text box (given
+// by the viewer, which owns the dialog) for the typed word. Unticked "Alles durchsuchen": each
 // "WEITERSUCHEN" selects the next occurrence after the previous one and
 // closes the dialog; ticked: counts every occurrence and says how many.
 // Hidden, never destroyed, so word, options and the stored position survive
@@ -12,11 +12,15 @@ class QCheckBox;
 class QLineEdit;
 class QPushButton;
 
+namespace tambril {
+class RichTextBox;
+}
+
 class Form5 : public QDialog {
   Q_OBJECT
 
  public:
-  Form5();
+  Form5(tambril::RichTextBox& box, QWidget* parent);
 
   QLineEdit* Text1;       // the search word
   QCheckBox* Check1;      // "Groß-/Kleinschreibung": match case
@@ -44,5 +48,6 @@ class Form5 : public QDialog {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  tambril::RichTextBox& box_;
   std::int64_t position_ = -1;
 };

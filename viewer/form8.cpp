@@ -5,10 +5,11 @@
 #include <cmath>
 
 #include "platform/dialog_look.h"
+#include "platform/file_slots.h"
 #include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
-#include "platform/windows.h"
+#include "session/session.h"
 #include "viewer/form5.h"
 #include "viewer/plain_text_accessible.h"
 
@@ -44,6 +45,22 @@ Form8::Form8() {
     if (view->focusPolicy() & Qt::TabFocus) view->setAccessibleName(RichTextBox1->accessibleName());
   }
 
+  search_ = new Form5(*RichTextBox1, this);
+
+  // The file loaded before the viewer was made, then every later load.
+  session::Session& s = session::Current();
+  const std::optional<session::LoadedFile>& file = s.loaded();
+  if (file && s.source()) {
+    try {
+      const bool shown =
+          RichTextBox::DisplayFor(static_cast<std::int64_t>(file->size), file->rich) != RichTextBox::Display::TooLarge;
+      ShowLoaded(shown ? ReadWhole(*s.source(), file->size) : QByteArray());
+    } catch (const std::exception&) {
+      RichTextBox1->clear();
+    }
+  }
+  connect(&s, &session::Session::loadedContent, this, &Form8::ShowLoaded);
+
   connect(Cancel, &QAction::triggered, this, &Form8::Cancel_Click);
   connect(Search2, &QAction::triggered, this, &Form8::Search2_Click);
   connect(SearchF3, &QAction::triggered, this, &Form8::SearchF3_Click);
@@ -54,6 +71,26 @@ Form8::Form8() {
 }
 
 void Form8::Form_Load() { platform::CentreOnScreen(*this); }
+
+void Form8::ShowLoaded(const QByteArray& content) {
+  const std::optional<session::LoadedFile>& file = session::Current().loaded();
+  if (!file) {
+    RichTextBox1->clear();
+    return;
+  }
+  const auto size = static_cast<std::int64_t>(file->size);
+  switch (RichTextBox::DisplayFor(size, file->rich)) {
+    case RichTextBox::Display::TooLarge:
+      RichTextBox1->showTooLarge(size);
+      break;
+    case RichTextBox::Display::Rich:
+      RichTextBox1->loadRtf(content);
+      break;
+    case RichTextBox::Display::Plain:
+      RichTextBox1->loadPlain(content);
+      break;
+  }
+}
 
 QSize Form8::BoxSizeTwips(int outerWidthTwips, int outerHeightTwips) {
   int w = outerWidthTwips - 360;
@@ -78,8 +115,8 @@ void Form8::Cancel_Click() { hide(); }
 
 // Every way in opens the one search dialog, with its word, options and
 // position as they were left.
-void Form8::Search2_Click() { Windows::get<Form5>().exec(); }
-void Form8::SearchF3_Click() { Windows::get<Form5>().exec(); }
+void Form8::Search2_Click() { search_->exec(); }
+void Form8::SearchF3_Click() { search_->exec(); }
 
 void Form8::RichTextBox1_KeyDown(int key) {
   if (key == Qt::Key_F3) SearchF3->trigger();

@@ -7,6 +7,8 @@
 
 #include "viewer/rich_text_box.h"
 
+class Form5;
+
 class QAction;
 class QMenu;
 class QMenuBar;
@@ -30,6 +32,14 @@ class Form8 : public QDialog {
   // The box's size in twips as the last resize set it.
   QSize boxTwips() const { return boxTwips_; }
 
+  // The search dialog over RichTextBox1, the viewer's own.
+  Form5& searchDialog() const { return *search_; }
+
+  // Shows the loaded file as the session describes it: `content` as
+  // formatted or 8-bit text, a notice for a file too large to show, or an
+  // empty box while no file is loaded.
+  void ShowLoaded(const QByteArray& content);
+
  public slots:
   void Form_Load();
   void Form_Resize();
@@ -43,5 +53,6 @@ class Form8 : public QDialog {
 
  private:
   QWidget* client_;
+  Form5* search_;
   QSize boxTwips_{11535, 6495};
 };

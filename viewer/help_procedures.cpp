@@ -1,6 +1,5 @@
 #include "viewer/help_procedures.h"
 
-#include <QTimer>
 #include <QWindow>
 
 #include "platform/windows.h"
@@ -12,7 +11,7 @@ namespace texts = tambril::startup;
 
 namespace Module2 {
 namespace {
-void Put(const QString& text) { Windows::get<Form21>().Text1->setText(text); }
+void Put(const QString& text) { Windows::get<Form21>().SetText(text); }
 }  // namespace
 
 void LoadHelpText() { Put(texts::HelpText()); }
@@ -32,11 +31,7 @@ void ShowHelpWindow(QWidget* parent) {
     help.winId();
     if (QWindow* own = help.windowHandle()) own->setTransientParent(parent->window()->windowHandle());
   }
-  help.Text1->moveCursor(QTextCursor::Start);
-  // Shown again, it goes on top of the windows that were opened since its
-  // last showing (the viewer, the coding dialogs), not below them.
-  QTimer::singleShot(0, &help, [&help] { help.raise(); });
-  help.exec();
+  help.ShowFromStart();
 }
 
 }  // namespace Module2

@@ -39,10 +39,7 @@ QChar CharOf(unsigned char b) { return QChar(static_cast<char16_t>(codec::Cp1252
 bool IsLineEnd(unsigned char b) { return b == '\n' || b == '\r'; }
 
 // Drawn as a box instead of a glyph.
-bool IsControl(unsigned char b) {
-  const char32_t c = codec::Cp1252ToUnicode(b);
-  return c < 0x20 || (c >= 0x7F && c < 0xA0);
-}
+bool IsControl(unsigned char b) { return codec::IsControl(codec::Cp1252ToUnicode(b)); }
 
 // Per byte, the unit a search compares: the character itself, or its case
 // folding when letter case does not count. A no-break space is read as a

@@ -108,6 +108,7 @@ void RichTextBox::cancelLoading() {
 
 void RichTextBox::clear() {
   cancelLoading();
+  notice_ = false;
   // An empty rich text in MS Sans Serif, 10 points.
   auto* doc = rich_->document();
   doc->clear();
@@ -119,6 +120,7 @@ void RichTextBox::clear() {
 
 void RichTextBox::loadRtf(QByteArray rtf) {
   cancelLoading();
+  notice_ = false;
   plain_->setBytes({});
   blockCache_ = {};
   setCurrentWidget(rich_);
@@ -174,6 +176,8 @@ void RichTextBox::loadRtf(QByteArray rtf) {
   waitForLoading(false);
 }
 
+void RichTextBox::waitForWholeText() { waitForLoading(true); }
+
 void RichTextBox::takeLoaded() {
   if (!loading_) return;
   QTextDocument* doc = nullptr;
@@ -219,21 +223,21 @@ void RichTextBox::showDocument(QTextDocument* doc) {
   }
 }
 
-void RichTextBox::waitForLoading(bool whole) const {
-  auto* self = const_cast<RichTextBox*>(this);
+void RichTextBox::waitForLoading(bool whole) {
   const auto done = [&] { return !loading_ || (!whole && shownPreview_); };
   if (done()) return;
-  QWidget* window = self->window();
-  platform::Current().setPointer(window, platform::Pointer::Busy);
+  QWidget* shownIn = window();
+  platform::Current().setPointer(shownIn, platform::Pointer::Busy);
   QEventLoop loop;
-  self->waitLoop_ = &loop;
+  waitLoop_ = &loop;
   while (!done()) loop.exec(QEventLoop::ExcludeUserInputEvents);
-  self->waitLoop_ = nullptr;
-  platform::Current().setPointer(window, platform::Pointer::Normal);
+  waitLoop_ = nullptr;
+  platform::Current().setPointer(shownIn, platform::Pointer::Normal);
 }
 
 void RichTextBox::loadPlain(QByteArray bytes) {
   cancelLoading();
+  notice_ = false;
   rich_->document()->clear();
   blockCache_ = {};
   plain_->setBytes(std::move(bytes));
@@ -242,6 +246,7 @@ void RichTextBox::loadPlain(QByteArray bytes) {
 
 void RichTextBox::showTooLarge(std::int64_t size) {
   cancelLoading();
+  notice_ = true;
   plain_->setBytes({});
   auto* doc = rich_->document();
   doc->clear();
@@ -261,14 +266,12 @@ RichTextBox::Display RichTextBox::DisplayFor(std::int64_t size, bool rich) {
 bool RichTextBox::isPlain() const { return currentWidget() == plain_; }
 
 std::int64_t RichTextBox::textLength() const {
-  waitForLoading(true);
   if (isPlain()) return plain_->length();
   // Positions count one for every block break but not the last.
   return rich_->document()->characterCount() - 1;
 }
 
 QString RichTextBox::text(std::int64_t start, std::int64_t count) const {
-  waitForLoading(true);
   if (isPlain()) return plain_->text(start, count);
   return richRange(start, count).selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
 }
@@ -288,14 +291,14 @@ QTextCursor RichTextBox::richRange(std::int64_t start, std::int64_t count) const
 }
 
 std::int64_t RichTextBox::find(const QString& text, std::int64_t start, int options) {
+  waitForWholeText();
   const std::int64_t at = locate(text, start, options);
   if (at >= 0) select(at, text.size());
   return at;
 }
 
 std::int64_t RichTextBox::locate(const QString& text, std::int64_t start, int options) const {
-  waitForLoading(true);
-  if (text.isEmpty() || start < 0 || start > textLength()) return -1;
+  if (notice_ || text.isEmpty() || start < 0 || start > textLength()) return -1;
   const bool wholeWord = (options & WholeWord) != 0;
   const bool matchCase = (options & MatchCase) != 0;
   if (isPlain()) return plain_->find(text, start, wholeWord, matchCase);
@@ -380,13 +383,11 @@ void RichTextBox::dropPendingSelection() {
 }
 
 std::int64_t RichTextBox::selectionStart() const {
-  waitForLoading(true);
   if (isPlain()) return plain_->selectionStart();
   return pending_.start >= 0 ? pending_.start : rich_->textCursor().selectionStart();
 }
 
 std::int64_t RichTextBox::selectionLength() const {
-  waitForLoading(true);
   if (isPlain()) return plain_->selectionLength();
   if (pending_.start >= 0) return pending_.count;
   const QTextCursor c = rich_->textCursor();

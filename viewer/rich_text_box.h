@@ -5,6 +5,10 @@
 // uses: replace or empty the whole content, find a word from a character
 // index with the options whole word (2) and match case (4), and the
 // selection. Keys pressed in it are reported through keyDown().
+//
+// A formatted text arrives in two steps (its start, then the whole). The
+// const members read what is there now and never wait; find(), select()
+// and waitForWholeText() wait for the whole, handling events meanwhile.
 #include <QByteArray>
 #include <QStackedWidget>
 #include <cstdint>
@@ -45,16 +49,23 @@ class RichTextBox : public QStackedWidget {
   void loadRtf(QByteArray rtf);
   // Replaces the content with `bytes` as 8-bit text, one character per byte.
   void loadPlain(QByteArray bytes);
-  // Replaces the content with a notice for a file too large to show.
+  // Replaces the content with a notice for a file too large to show. The
+  // notice is no text of the file: a search finds nothing in it.
   void showTooLarge(std::int64_t size);
+
+  // Waits, with the busy pointer, until a formatted text being read is
+  // whole (handles events other than user input meanwhile).
+  void waitForWholeText();
 
   // Finds `text` from the 0-based character index `start` to the end; on a
   // match selects it and returns its index, otherwise returns -1 and leaves
-  // the selection. An empty `text` never matches.
+  // the selection. An empty `text` never matches. Waits for the whole text.
   std::int64_t find(const QString& text, std::int64_t start, int options);
-  // The same search without touching the selection, for counting.
+  // The same search without touching the selection, for counting, in the
+  // text as it is now (call waitForWholeText() first).
   std::int64_t locate(const QString& text, std::int64_t start, int options) const;
-  // Selects the characters [start, start + count) and scrolls them into view.
+  // Selects the characters [start, start + count) and scrolls them into
+  // view. Waits for the whole text.
   void select(std::int64_t start, std::int64_t count);
 
   bool isPlain() const;
@@ -87,7 +98,7 @@ class RichTextBox : public QStackedWidget {
   void showDocument(QTextDocument* doc);
   // Handles events other than user input until the text being read is
   // whole, or (whole false) until its start is shown.
-  void waitForLoading(bool whole) const;
+  void waitForLoading(bool whole);
 
   std::int64_t richFind(const QString& word, std::int64_t start, bool wholeWord, bool matchCase) const;
   // Selects in the rich text once the layout has reached the selection.
@@ -117,6 +128,7 @@ class RichTextBox : public QStackedWidget {
   PendingSelection pending_;
   QTimer* pendingTimer_;
   QEventLoop* waitLoop_ = nullptr;
+  bool notice_ = false;  // the box shows a notice, not a file's text
 };
 
 }  // namespace tambril

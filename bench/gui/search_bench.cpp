@@ -57,7 +57,7 @@ void CountSearch(benchmark::State& state, const char* word, bool matchCase, bool
   platform::ScopedPlatform scope(rec);
   Form8& viewer = Windows::get<Form8>();
   viewer.RichTextBox1->loadPlain(Text());
-  Form5& search = Windows::get<Form5>();
+  Form5& search = viewer.searchDialog();
   search.Text1->setText(QString::fromLatin1(word));
   search.Check1->setChecked(matchCase);
   search.Check2->setChecked(wholeWord);
@@ -85,8 +85,8 @@ void CountRich(benchmark::State& state, int linesPerParagraph, qint64 bytes = 2 
   rtf += "}";
   Form8& viewer = Windows::get<Form8>();
   viewer.RichTextBox1->loadRtf(rtf);
-  viewer.RichTextBox1->textLength();  // the whole text is there
-  Form5& search = Windows::get<Form5>();
+  viewer.RichTextBox1->waitForWholeText();
+  Form5& search = viewer.searchDialog();
   search.Text1->setText(QString::fromLatin1(word));
   search.Check3->setChecked(true);
   for (auto _ : state) search.Command1_Click();

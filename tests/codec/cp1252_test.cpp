@@ -34,5 +34,16 @@ TEST(Cp1252, EveryByteRoundTripsAsOneCharacter) {
   EXPECT_EQ(Cp1252ToUnicode(0x80), 0x20ACu);
 }
 
+TEST(Cp1252, ControlCharactersAreC0DelAndC1) {
+  int controls = 0;
+  for (int b = 0; b < 256; ++b) controls += IsControl(Cp1252ToUnicode(static_cast<unsigned char>(b)));
+  // 32 below the space, DEL, and the five bytes the code page leaves undefined.
+  EXPECT_EQ(controls, 38);
+  EXPECT_TRUE(IsControl(0x9F));
+  EXPECT_FALSE(IsControl(U' '));
+  EXPECT_FALSE(IsControl(0xA0));  // the no-break space is drawn
+  EXPECT_FALSE(IsControl(0x20AC));
+}
+
 }  // namespace
 }  // namespace tambril::codec

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "codec/codec.h"
+#include "codec/cp1252.h"
 
 namespace tambril::codec {
 namespace {
@@ -211,6 +212,8 @@ TEST(PasswordCheck, FilesShorterThanTheHeaderNeverFitAndNeverDecode) {
     EXPECT_THROW(Decode(p, dir / "out", r), CodecError);
     EXPECT_FALSE(fs::exists(dir / "out"));
   }
+  EXPECT_FALSE(HoldsHeader(20));
+  EXPECT_TRUE(HoldsHeader(21));
   // A loaded length below 21 is refused even when the file has grown since.
   EXPECT_FALSE(CheckPassword(dir / "full.tmb", 20, "Kennwort").fits());
   // The whole header: an empty plain file comes back.
@@ -218,6 +221,15 @@ TEST(PasswordCheck, FilesShorterThanTheHeaderNeverFitAndNeverDecode) {
   ASSERT_TRUE(ok.fits());
   Decode(dir / "full.tmb", dir / "empty.txt", ok);
   EXPECT_EQ(fs::file_size(dir / "empty.txt"), 0u);
+}
+
+TEST(PasswordCheck, EncodingTakesFiveToFifteenBytes) {
+  EXPECT_FALSE(PasswordLengthFits("abcd"));
+  EXPECT_TRUE(PasswordLengthFits("abcde"));
+  EXPECT_TRUE(PasswordLengthFits(std::string(15, 'a')));
+  EXPECT_FALSE(PasswordLengthFits(std::string(16, 'a')));
+  // Counted in code page bytes: four umlauts are four bytes, not eight.
+  EXPECT_FALSE(PasswordLengthFits(Utf8ToCp1252("äöüß")));
 }
 
 TEST(PasswordCheck, DecodeRefusesAFailedCheck) {

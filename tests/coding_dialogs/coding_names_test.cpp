@@ -58,13 +58,5 @@ TEST(CodingNames, UnsafeTagCharactersBecomeUnderscores) {
   EXPECT_EQ(TagForFileName(QString(QChar(0x81)) + QStringLiteral(" x")), QStringLiteral("_ x"));
 }
 
-TEST(CodingNames, LengthIsTheNumberAtTheStartOfTheText) {
-  EXPECT_EQ(LeadingNumber(QStringLiteral(" 1234")), 1234u);
-  EXPECT_EQ(LeadingNumber(QStringLiteral("0")), 0u);
-  EXPECT_EQ(LeadingNumber(QStringLiteral(" 4294967317 Byte")), 4294967317u);  // beyond 32 bits
-  EXPECT_EQ(LeadingNumber(QString()), 0u);
-  EXPECT_EQ(LeadingNumber(QStringLiteral("x12")), 0u);
-}
-
 }  // namespace
 }  // namespace tambril

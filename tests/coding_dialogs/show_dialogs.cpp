@@ -10,6 +10,7 @@
 #include "coding_dialogs/form3.h"
 #include "coding_dialogs/form4.h"
 #include "platform/windows.h"
+#include "session/session.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -17,7 +18,7 @@ int main(int argc, char** argv) {
   QDialog* shown = nullptr;
   if (which == QLatin1String("form2")) {
     Form2& f = tambril::Windows::get<Form2>();
-    f.Text3->setText(QStringLiteral("/home/anna/Unterlagen/Größenänderung.tmb"));
+    tambril::session::Current().acceptTarget(QStringLiteral("/home/anna/Unterlagen/Größenänderung.tmb"));
     f.Text1->setText(QStringLiteral("Übermäßig"));
     f.Text2->setText(QStringLiteral("Übermäßig"));
     f.ProgressBar1->setValue(8);
@@ -28,7 +29,7 @@ int main(int argc, char** argv) {
     shown = &f;
   } else {
     Form4& f = tambril::Windows::get<Form4>();
-    f.Text1->setText(QStringLiteral("/home/anna/Unterlagen/Größenänderung.doc"));
+    tambril::session::Current().acceptTarget(QStringLiteral("/home/anna/Unterlagen/Größenänderung.doc"));
     f.ProgressBar1->setValue(14);
     shown = &f;
   }

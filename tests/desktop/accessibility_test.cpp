@@ -37,9 +37,10 @@ class AccessibilityTest : public test::GuiTest {
  protected:
   // Every window but the splash, which takes no input.
   QList<QWidget*> windows() {
-    return {&Windows::get<Form1>(),  &Windows::get<Selpr6>(), &Windows::get<Form2>(), &Windows::get<Form3>(),
-            &Windows::get<Form4>(),  &Windows::get<Form5>(),  &Windows::get<Form6>(), &Windows::get<Form8>(),
-            &Windows::get<Form14>(), &Windows::get<Form21>()};
+    return {&Windows::get<Form1>(), &Windows::get<Selpr6>(), &Windows::get<Form2>(),
+            &Windows::get<Form3>(), &Windows::get<Form4>(),  &Windows::get<Form8>().searchDialog(),
+            &Windows::get<Form6>(), &Windows::get<Form8>(),  &Windows::get<Selpr6>().newFolderDialog(),
+            &Windows::get<Form21>()};
   }
   static bool TakesFocus(QWidget* w) {
     return (w->focusPolicy() & Qt::TabFocus) && !qobject_cast<QScrollBar*>(w) && !qobject_cast<QMenuBar*>(w);
@@ -75,6 +76,11 @@ TEST_F(AccessibilityTest, EveryControlHasAName) {
   ASSERT_EQ(types->childCount(), 2);
   EXPECT_EQ(types->child(1)->object(), static_cast<QObject*>(dialog.Combo1->lineEdit()));
   EXPECT_EQ(types->indexOfChild(types->child(1)), 1);
+  // Each progress bar is named after the label beside it, as the boxes are.
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(Windows::get<Form2>().ProgressBar1)->text(QAccessible::Name),
+            QStringLiteral("Codierung"));
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(Windows::get<Form4>().ProgressBar1)->text(QAccessible::Name),
+            QStringLiteral("Entcodierung"));
 }
 
 TEST_F(AccessibilityTest, FolderEntriesAreNamedWithoutTheirIndentation) {

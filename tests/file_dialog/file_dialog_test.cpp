@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QHelpEvent>
 #include <QLabel>
@@ -24,8 +25,10 @@
 #include "main_window/form1.h"
 #include "platform/file_slots.h"
 #include "platform/text_rules.h"
+#include "resources/messages.h"
 #include "session/session.h"
 #include "tests/platform/gui_test.h"
+#include "viewer/form5.h"
 #include "viewer/form8.h"
 
 namespace tambril {
@@ -41,11 +44,7 @@ class FileDialogTest : public test::GuiTest {
 
   // Puts the dialog into open mode the way the main window does.
   void openMode() {
-    dialog.setWindowTitle(" Datei öffnen");
-    dialog.Command1->setEnabled(false);
-    dialog.Command2->setEnabled(true);
-    session::Current().setProposedName(QString());
-    dialog.Text1->clear();
+    dialog.PrepareOpenMode();
     ASSERT_TRUE(dialog.RefreshLists());
   }
   // Selects `name` in the file list as a click would.
@@ -107,8 +106,8 @@ TEST_F(FileDialogTest, StartsWithItsDesignState) {
   EXPECT_EQ(dialog.New_directory->text(), QStringLiteral("Neuer Ordner.."));
   EXPECT_EQ(dialog.Label1->text(), QStringLiteral("Dateiname:"));
   EXPECT_EQ(dialog.Label2->text(), QStringLiteral("Dateityp:"));
-  EXPECT_TRUE(dialog.Label3->isHidden());
-  for (QLabel* l : {dialog.Label3, dialog.Label4, dialog.Label5, dialog.Label6}) EXPECT_EQ(l->text(), QString());
+  EXPECT_EQ(session::Current().proposedName(), QString());
+  for (QLabel* l : {dialog.Label4, dialog.Label5, dialog.Label6}) EXPECT_EQ(l->text(), QString());
   EXPECT_EQ(dialog.Dir1->path(), QDir::toNativeSeparators(QDir::currentPath()));
   EXPECT_EQ(dialog.File1->path(), dialog.Dir1->path());
   EXPECT_EQ(dialog.Text1->text(), QString());
@@ -191,7 +190,7 @@ TEST_F(FileDialogTest, CreateModeProposalFollowsTheFolderAndTheFallBack) {
   EXPECT_TRUE(dialog.Command2->isEnabled());
   EXPECT_FALSE(dialog.Directory->menuAction()->isEnabled());
   EXPECT_EQ(dialog.Text1->text(), QString());
-  EXPECT_EQ(dialog.Label3->text(), QString());
+  EXPECT_EQ(session::Current().proposedName(), QString());
   EXPECT_TRUE(dialog.Text1->isReadOnly());
   EXPECT_EQ(dialog.Label4->text(), QStringLiteral("CODEON"));
 }
@@ -413,7 +412,7 @@ TEST_F(FileDialogTest, NamesThatAreNotUtf8AreListedAndOpened) {
     EXPECT_EQ(dialog.Text1->text(), shownFolder + kSep + shownName);
     dialog.Command2->click();
     EXPECT_TRUE(rec.messages.empty());
-    EXPECT_EQ(main.Label5->text(), shownFolder + kSep + shownName);
+    EXPECT_EQ(test::LoadedPath(), shownFolder + kSep + shownName);
     EXPECT_EQ(main.Text1->text(), shownName);
     ASSERT_NE(Files().slot1(), nullptr);
     EXPECT_EQ(QByteArray::fromStdString(Files().slot1()->path().native()), dialog.File1->realFilePath());
@@ -421,14 +420,14 @@ TEST_F(FileDialogTest, NamesThatAreNotUtf8AreListedAndOpened) {
                                         : QByteArray(
                                               "aus dem S\xfc"
                                               "den");
-    EXPECT_EQ(main.Label3->text(), NumberText(content.size()));
+    EXPECT_EQ(test::LoadedSize(), content.size());
     EXPECT_FALSE(main.Label8->text().isEmpty());
     EXPECT_EQ(box.text(0, 100), QString::fromStdString(codec::Cp1252ToUtf8(content.toStdString())));
     // And once more through the shown path alone, as the coding dialogs go.
-    EXPECT_EQ(QByteArray::fromStdString(ToFsPath(main.Label5->text()).native()), folder + (row == 1 ? "/Gr\xfc\xdf"
-                                                                                                      "e.txt"
-                                                                                                    : "/Gr\xe4\xdf"
-                                                                                                      "e.txt"));
+    EXPECT_EQ(QByteArray::fromStdString(ToFsPath(test::LoadedPath()).native()), folder + (row == 1 ? "/Gr\xfc\xdf"
+                                                                                                     "e.txt"
+                                                                                                   : "/Gr\xe4\xdf"
+                                                                                                     "e.txt"));
   }
   // Coming back to the folder by its shown path, as the create modes do.
   ASSERT_TRUE(dialog.Dir1->setPath(tempPath()));
@@ -473,16 +472,16 @@ TEST_F(FileDialogTest, CancelAndTheCloseBoxOnlyHide) {
 TEST_F(FileDialogTest, DoubleClickLoadsOnlyInOpenMode) {
   writeFile("d/a.txt", "hallo");
   ASSERT_TRUE(dialog.Dir1->setPath(tempPath("d")));
-  dialog.Command2->setEnabled(false);  // a create mode
+  dialog.PrepareCreateMode();
   clickFile("a.txt");
   emit dialog.File1->itemDoubleClicked(dialog.File1->currentItem());
   EXPECT_FALSE(session::Current().loaded());
-  EXPECT_EQ(main.Label5->text(), QString());
-  dialog.Command2->setEnabled(true);
+  dialog.PrepareOpenMode();
+  dialog.File1->clearSelection();
+  clickFile("a.txt");
   emit dialog.File1->itemDoubleClicked(dialog.File1->currentItem());
   ASSERT_TRUE(session::Current().loaded());
   EXPECT_EQ(session::Current().loaded()->path, tempPath("d/a.txt"));
-  EXPECT_EQ(main.Label5->text(), tempPath("d/a.txt"));
 }
 
 TEST_F(FileDialogTest, OpenWithAnEmptyNameOnlyBeeps) {
@@ -518,8 +517,8 @@ TEST_F(FileDialogTest, LoadingAPlainFileFillsTheRecord) {
   EXPECT_EQ(model.rememberedFolder(), tempPath("Daten"));
   EXPECT_EQ(model.rememberedDrive(), dialog.Drive1->drive());
   EXPECT_EQ(main.Text1->text(), QStringLiteral("bericht.txt"));
-  EXPECT_EQ(main.Label5->text(), path);
-  EXPECT_EQ(main.Label3->text(), QStringLiteral(" 1234"));
+  EXPECT_EQ(test::LoadedPath(), path);
+  EXPECT_EQ(test::LoadedSize(), 1234);
   EXPECT_EQ(main.Label1->text(), QStringLiteral(" 1234 Byte"));
   EXPECT_EQ(main.Label7->text(), QStringLiteral(" 0 MB"));
   EXPECT_EQ(main.Label8->text(), QStringLiteral("29.02.2024 07:05:09"));
@@ -558,7 +557,7 @@ TEST_F(FileDialogTest, SizesOfEmptyAndLargeFiles) {
     load(tempPath(), name);
     EXPECT_EQ(main.Label1->text(), QString::fromLatin1(c.line));
     EXPECT_EQ(main.Label7->text(), QString::fromLatin1(c.mb));
-    EXPECT_EQ(main.Label3->text(), NumberText(c.bytes));
+    EXPECT_EQ(test::LoadedSize(), c.bytes);
     EXPECT_EQ(box.textLength(), c.bytes);  // the whole file, NULs included
   }
 }
@@ -573,10 +572,22 @@ TEST_F(FileDialogTest, AFileTooLargeToShowIsStillLoaded) {
   EXPECT_TRUE(rec.messages.empty());
   EXPECT_EQ(main.Label1->text(), NumberText(size) + " Byte");
   EXPECT_EQ(main.Label7->text(), NumberText(RoundedMebibytes(size)) + " MB");
-  EXPECT_EQ(main.Label5->text(), tempPath("riesig.bin"));
+  EXPECT_EQ(test::LoadedPath(), tempPath("riesig.bin"));
   ASSERT_NE(Files().slot1(), nullptr);
   EXPECT_EQ(Files().slot1()->size(), static_cast<std::uint64_t>(size));
   EXPECT_TRUE(box.text(0, 100).startsWith(QStringLiteral("Die Datei ist mit")));
+  // The notice is no text of the file: neither search finds a word of it.
+  Form5& search = Windows::get<Form8>().searchDialog();
+  search.Text1->setText(QStringLiteral("Datei"));
+  search.Check3->setChecked(true);
+  search.Command1_Click();
+  ASSERT_EQ(rec.messages.size(), 1u);
+  EXPECT_EQ(rec.messages.back().text, messages::kFoundBefore + NumberText(0) + messages::kFoundAfter);
+  search.Check3->setChecked(false);
+  search.Command1_Click();
+  ASSERT_EQ(rec.messages.size(), 2u);
+  EXPECT_EQ(rec.messages.back().text, messages::kNotFound);
+  EXPECT_EQ(box.selectionLength(), 0);
 }
 
 TEST_F(FileDialogTest, KindIsDecidedByThePathTextInAnyCase) {
@@ -603,7 +614,7 @@ TEST_F(FileDialogTest, KindIsDecidedByThePathTextInAnyCase) {
 TEST_F(FileDialogTest, AFailedLoadLeavesNoFileLoaded) {
   writeFile("ok/brief.tmb", "12345");
   load(tempPath("ok"), "brief.tmb");
-  ASSERT_EQ(main.Label5->text(), tempPath("ok/brief.tmb"));
+  ASSERT_EQ(test::LoadedPath(), tempPath("ok/brief.tmb"));
   const QString date = main.Label8->text();
   rec.reset();
   // In open mode a folder change leaves the folder in the name box.
@@ -620,8 +631,8 @@ TEST_F(FileDialogTest, AFailedLoadLeavesNoFileLoaded) {
   EXPECT_FALSE(session::Current().loaded());
   EXPECT_EQ(main.Text1->text(), QStringLiteral("ERROR"));
   EXPECT_EQ(main.Label1->text(), QString());
-  EXPECT_EQ(main.Label3->text(), QString());
-  EXPECT_EQ(main.Label5->text(), QString());
+  EXPECT_EQ(test::LoadedSize(), -1);
+  EXPECT_EQ(test::LoadedPath(), QString());
   // Kept: caption, markers, megabyte and date lines, the dialog's memory.
   EXPECT_EQ(main.windowTitle(), "  " + folder + kSep);
   EXPECT_FALSE(main.Label9->isHidden());
@@ -675,7 +686,7 @@ TEST_F(FileDialogTest, WhatIsNoRegularFileIsRefusedWithoutWaiting) {
     ASSERT_EQ(rec.messages.size(), 1u);
     EXPECT_EQ(rec.messages[0].text, QStringLiteral("Fehler beim Zugriff auf Pfad/Datei"));
     EXPECT_EQ(main.Text1->text(), QStringLiteral("ERROR"));
-    EXPECT_EQ(main.Label5->text(), QString());
+    EXPECT_EQ(test::LoadedPath(), QString());
     EXPECT_EQ(Files().slot1(), nullptr);
     EXPECT_EQ(box.textLength(), 0);
   }
@@ -703,7 +714,7 @@ TEST_F(FileDialogTest, NameBoxIsTheSelectionAtLoadTime) {
   dialog.Combo1->setEditText("*.rtf");
   ASSERT_EQ(dialog.File1->fileName(), QString());
   dialog.Command2->click();
-  EXPECT_EQ(main.Label5->text(), tempPath("n/a.txt"));
+  EXPECT_EQ(test::LoadedPath(), tempPath("n/a.txt"));
   EXPECT_EQ(main.Text1->text(), QString());
 }
 

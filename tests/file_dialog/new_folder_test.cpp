@@ -25,12 +25,11 @@ const QString kExists = QStringLiteral("Ordner ist schon vorhanden und kann nich
 class NewFolderTest : public test::GuiTest {
  protected:
   Selpr6& files = Windows::get<Selpr6>();
-  Form14& dialog = Windows::get<Form14>();
+  Form14& dialog = files.newFolderDialog();
 
   // The file dialog in a create mode with the proposed name, in `folder`.
   void createMode(const QString& folder, const QString& proposed = QStringLiteral("brief.tmb")) {
-    files.Command1->setEnabled(true);
-    files.Command2->setEnabled(false);
+    files.PrepareCreateMode();
     session::Current().setProposedName(proposed);
     ASSERT_TRUE(files.Dir1->setPath(folder));
     rec.reset();

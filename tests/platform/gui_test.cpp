@@ -6,6 +6,8 @@
 #include <QWidget>
 #include <filesystem>
 
+#include "session/session.h"
+
 namespace tambril::test {
 
 GuiTest::GuiTest() { EXPECT_TRUE(temp.isValid()); }
@@ -49,6 +51,16 @@ AsOrdinaryUser::~AsOrdinaryUser() {
   if (!dropped_) return;
   EXPECT_EQ(::seteuid(0), 0);
   EXPECT_EQ(::setegid(0), 0);
+}
+
+QString LoadedPath() {
+  const auto& file = session::Current().loaded();
+  return file ? file->path : QString();
+}
+
+std::int64_t LoadedSize() {
+  const auto& file = session::Current().loaded();
+  return file ? static_cast<std::int64_t>(file->size) : -1;
 }
 
 void WhenModalWidget(const std::function<bool(QWidget*)>& isIt, const std::function<void(QWidget*)>& action,

@@ -17,6 +17,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <cstdint>
 #include <functional>
 #include <ostream>
 
@@ -60,6 +61,11 @@ class AsOrdinaryUser {
  private:
   bool dropped_ = false;
 };
+
+// The session's loaded file: its path (empty while none is loaded) and its
+// size (-1 while none is loaded).
+QString LoadedPath();
+std::int64_t LoadedSize();
 
 // Runs `action` on the dialog once a window of type W is the active modal
 // window. Gives up (and closes whatever modal window is open, so that the

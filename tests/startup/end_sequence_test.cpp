@@ -10,6 +10,7 @@
 #include "codec/files.h"
 #include "coding_dialogs/pass_runner.h"
 #include "main_window/form1.h"
+#include "main_window/program.h"
 #include "platform/background_work.h"
 #include "platform/file_slots.h"
 #include "startup/form7.h"
@@ -103,7 +104,7 @@ TEST_F(EndSequenceTest, SignalHandlingIsGivenBackAfterwards) {
 TEST(EndDuringTheSplash, StopsTheSplashAndNeverOpensTheMainWindow) {
   platform::RecordingPlatform rec;
   platform::ScopedPlatform scope(rec);
-  Form7& splash = Windows::get<Form7>();
+  Form7& splash = Splash();
   splash.show();
   for (int i = 0; i < 3; ++i) splash.Timer1_Timer();
   rec.reset();

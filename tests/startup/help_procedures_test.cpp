@@ -89,13 +89,13 @@ TEST_F(HelpProceduresTest, FileDialogHelpGoesByModeThenByTheDecodingMark) {
   const auto help = [&] { return shownBy([&] { files.Command4->click(); }); };
   session::Session& s = session::Current();
   // Open mode wins whatever command was started last.
-  files.Command2->setEnabled(true);
+  files.PrepareOpenMode();
   s.setLastCommand(session::CreateMode::Decode);
   EXPECT_EQ(help(), startup::OpenInfoText());
   s.setLastCommand(session::CreateMode::None);
   EXPECT_EQ(help(), startup::OpenInfoText());
   // Create modes: the decoding command (its mark in the menu) decides.
-  files.Command2->setEnabled(false);
+  files.PrepareCreateMode();
   EXPECT_EQ(help(), startup::CreateEncodedInfoText());
   s.setLastCommand(session::CreateMode::Decode);
   EXPECT_TRUE(main.Code_Aus->isChecked());

@@ -3,6 +3,7 @@
 #include <QPushButton>
 
 #include "main_window/form1.h"
+#include "main_window/program.h"
 #include "resources/pictures.h"
 #include "startup/form6.h"
 #include "startup/form7.h"
@@ -61,7 +62,7 @@ TEST_F(InfoWindowTest, InfoPlaysThenShowsTheWindowModallyAndOkHidesIt) {
 }
 
 TEST_F(InfoWindowTest, AfterTheSplashEverySoundIsTheClosingOne) {
-  Form7& splash = Windows::get<Form7>();
+  Form7& splash = Splash();
   splash.show();
   splash.Timer1->stop();
   for (int i = 0; i < 10; ++i) splash.Timer1_Timer();

@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "main_window/form1.h"
+#include "main_window/program.h"
 #include "startup/form7.h"
 #include "startup/module2.h"
 #include "tests/platform/gui_test.h"
@@ -24,7 +25,7 @@ class SplashTest : public test::GuiTest {
 };
 
 TEST_F(SplashTest, LooksAsDrawn) {
-  Form7& f = Windows::get<Form7>();
+  Form7& f = Splash();
   EXPECT_TRUE(f.windowFlags() & Qt::FramelessWindowHint);
   EXPECT_EQ(f.size(), QSize(550, 257));
   QString name;
@@ -73,7 +74,7 @@ TEST_F(SplashTest, LooksAsDrawn) {
 }
 
 TEST_F(SplashTest, LoadPreparesBothPlayersBeforeTheWindowIsShown) {
-  Form7& f = Windows::get<Form7>();
+  Form7& f = Splash();
   EXPECT_EQ(rec.events, QStringList({"sound 1 close", "sound 2 close",                        // CloseSounds
                                      "sound 1 close", "sound 1 open " + here("Ton1.ts2"),     // LoadSound 1
                                      "sound 2 close", "sound 2 open " + here("Ton3.ts2")}));  // LoadSound 2
@@ -84,7 +85,7 @@ TEST_F(SplashTest, LoadPreparesBothPlayersBeforeTheWindowIsShown) {
 }
 
 TEST_F(SplashTest, ShownCentredWithItsTimerRunning) {
-  Form7& f = Windows::get<Form7>();
+  Form7& f = Splash();
   rec.screen = QRect(0, 0, 1000, 800);
   f.show();
   EXPECT_TRUE(f.Timer1->isActive());
@@ -102,7 +103,7 @@ TEST_F(SplashTest, ShownCentredWithItsTimerRunning) {
 }
 
 TEST_F(SplashTest, StepsComeAtTheirTimesWithTheirSounds) {
-  Form7& f = Windows::get<Form7>();
+  Form7& f = Splash();
   f.show();
   ASSERT_TRUE(f.Timer1->isActive());
   f.Timer1->stop();  // the test drives the ticks
@@ -163,7 +164,7 @@ TEST_F(SplashTest, StepsComeAtTheirTimesWithTheirSounds) {
 }
 
 TEST_F(SplashTest, TheRealTimerStartsWithOneSecond) {
-  Form7& f = Windows::get<Form7>();
+  Form7& f = Splash();
   f.show();
   rec.reset();
   // Nothing happens before the first second is over.

@@ -20,6 +20,7 @@
 #include "startup/tooltips.h"
 #include "tests/platform/gui_test.h"
 #include "viewer/form5.h"
+#include "viewer/form8.h"
 
 namespace tambril {
 namespace {
@@ -52,10 +53,9 @@ class ToolTipsTest : public test::GuiTest {
 
 TEST_F(ToolTipsTest, TheMainWindowsStartAssignsEveryRow) {
   // The start created the dialogs, hidden.
-  ASSERT_NE(Windows::find<Form5>(), nullptr);
-  ASSERT_NE(Windows::find<Form14>(), nullptr);
-  Form5& search = Windows::get<Form5>();
-  Form14& folder = Windows::get<Form14>();
+  ASSERT_NE(Windows::find<Form8>(), nullptr);
+  Form5& search = Windows::get<Form8>().searchDialog();
+  Form14& folder = files.newFolderDialog();
   Form2& encode = Windows::get<Form2>();
   Form3& check = Windows::get<Form3>();
   Form4& decode = Windows::get<Form4>();
@@ -121,7 +121,6 @@ TEST_F(ToolTipsTest, TheMainWindowsStartAssignsEveryRow) {
     EXPECT_EQ(control->toolTip(), QString::fromUtf8(row.text)) << row.window << "." << row.control;
   }
   // No tooltips elsewhere: the labels without a row, the folder dialog's prompt.
-  EXPECT_EQ(main.Label3->toolTip(), QString());
   EXPECT_EQ(files.Label1->toolTip(), QString());
   EXPECT_EQ(folder.Label1->toolTip(), QString());
 }
@@ -167,9 +166,8 @@ TEST_F(ToolTipsTest, TheQuestionMarkPointerOnTheLoadedFileRecord) {
   }
   EXPECT_EQ(Windows::get<Form2>().Text3->cursor().shape(), Qt::WhatsThisCursor);
   EXPECT_EQ(Windows::get<Form4>().Text1->cursor().shape(), Qt::WhatsThisCursor);
-  for (QWidget* w :
-       std::initializer_list<QWidget*>{main.Label3, main.Label5, main.Label9, main.Image3, files.Text1, files.Command4,
-                                       Windows::get<Form2>().Text1, Windows::get<Form3>().Text1}) {
+  for (QWidget* w : std::initializer_list<QWidget*>{main.Label9, main.Image3, files.Text1, files.Command4,
+                                                    Windows::get<Form2>().Text1, Windows::get<Form3>().Text1}) {
     EXPECT_NE(w->cursor().shape(), Qt::WhatsThisCursor) << w->objectName().toStdString();
   }
 }

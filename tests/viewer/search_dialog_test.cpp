@@ -29,7 +29,7 @@ class SearchDialogTest : public test::GuiTest {
  protected:
   Form8& viewer = Windows::get<Form8>();
   RichTextBox& box = *viewer.RichTextBox1;
-  Form5& search = Windows::get<Form5>();
+  Form5& search = viewer.searchDialog();
 
   // One press of "WEITERSUCHEN" as the user makes it: the dialog is open
   // over the viewer. Returns whether the dialog closed itself.
