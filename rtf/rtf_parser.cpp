@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string_view>
+#include <utility>
 
 #include "rtf_codepage.h"
 #include "rtf_keywords.h"
@@ -147,7 +148,10 @@ class Parser {
   int tableVersion_ = -1;
 
   GroupState cur_;
+  // The states of the open groups, stack_[0] to stack_[depth_ - 1]; entries
+  // beyond are kept for reuse, so that opening a group allocates nothing.
   std::vector<GroupState> stack_;
+  size_t depth_ = 0;
   size_t overflow_ = 0;  // groups opened beyond kMaxDepth
   bool done_ = false;
 
@@ -155,6 +159,8 @@ class Parser {
   char16_t highSurrogate_ = 0;
 
   std::u16string run_;
+  // Room for the text bytes that PlainBytes decodes in one sweep.
+  std::vector<char16_t> sweep_ = std::vector<char16_t>(kLongParagraph);
   CharProps runChars_;
   bool paraHasContent_ = false;
   Index paraLength_ = 0;  // characters of the open paragraph so far
@@ -298,25 +304,20 @@ void Parser::PlainBytes(Index size) {
   const Index room = kLongParagraph - 1 - paraLength_;
   const Index end = std::min(size, pos_ + std::max<Index>(room, 0));
   const Index from = pos_;
-  Index stop = from;
-  while (stop < end) {
-    const auto byte = static_cast<unsigned char>(data_[stop]);
-    if (byte == '\\' || byte == '{' || byte == '}' || byte < 0x20) break;
-    ++stop;
-  }
   Decode(0);  // brings table_ up to date with the current font
   const ByteTable& table = *table_;
-  const size_t had = run_.size();
-  run_.resize(had + static_cast<size_t>(stop - from));
-  char16_t* out = run_.data() + had;
+  char16_t* const out = sweep_.data();
+  const char* const bytes = data_.data();
   Index n = 0;
-  while (pos_ < stop) {
-    const char16_t unit = table[static_cast<unsigned char>(data_[pos_])];
+  while (pos_ < end) {
+    const auto byte = static_cast<unsigned char>(bytes[pos_]);
+    if (byte == '\\' || byte == '{' || byte == '}' || byte < 0x20) break;
+    const char16_t unit = table[byte];
     if (unit < 0x20 || IsSurrogate(unit) || unit == 0xFDD0 || unit == 0xFDD1 || unit == kParagraphSeparator) break;
     out[n++] = unit;
     ++pos_;
   }
-  run_.resize(had + static_cast<size_t>(n));
+  run_.append(out, static_cast<size_t>(n));
   paraLength_ += n;
   if (n > 0) paraHasContent_ = true;
   if (pos_ == from) {  // a byte the sweep leaves to the parser's rules
@@ -331,11 +332,15 @@ void Parser::OpenGroup() {
     starPending_ = false;
     SetDestination(Dest::Skip);
   }
-  if (stack_.size() >= kMaxDepth) {
+  if (depth_ >= kMaxDepth) {
     ++overflow_;
     return;
   }
-  stack_.push_back(cur_);
+  if (depth_ == stack_.size())
+    stack_.push_back(cur_);
+  else
+    stack_[depth_] = cur_;
+  ++depth_;
 }
 
 void Parser::CloseGroup() {
@@ -344,19 +349,19 @@ void Parser::CloseGroup() {
     --overflow_;
     return;
   }
-  if (stack_.empty()) {  // a stray brace before the header
+  if (depth_ == 0) {  // a stray brace before the header
     done_ = true;
     return;
   }
   if (starPending_) starPending_ = false;
   if (cur_.dest == Dest::FontTable) CommitFont();
-  const bool pictureEnds = cur_.dest == Dest::Picture && stack_.back().dest != Dest::Picture;
-  cur_ = stack_.back();
-  stack_.pop_back();
+  GroupState& outer = stack_[--depth_];
+  const bool pictureEnds = cur_.dest == Dest::Picture && outer.dest != Dest::Picture;
+  std::swap(cur_, outer);
   if (pictureEnds) EndPicture();
   // The closing brace of the outermost group ends the document; anything
   // after it (padding, a second document) is not shown.
-  if (stack_.empty()) done_ = true;
+  if (depth_ == 0) done_ = true;
 }
 
 void Parser::ReadControl() {
