@@ -1,6 +1,7 @@
 #include "rtf_parser.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string_view>
 #include <utility>
 
@@ -193,8 +194,8 @@ void Parser::Refill() {
     std::string grown(static_cast<size_t>(std::max(kWindow, kept + kLookahead)), '\0');
     std::copy_n(data_.data() + pos_, kept, grown.data());
     window_.swap(grown);
-  } else {
-    std::copy_n(data_.data() + pos_, kept, window_.data());
+  } else if (pos_ > 0) {
+    std::memmove(window_.data(), data_.data() + pos_, static_cast<size_t>(kept));
   }
   pos_ = 0;
   Index filled = kept;
