@@ -1,6 +1,5 @@
 #include "rtf_keywords.h"
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <unordered_map>
@@ -180,7 +179,7 @@ class Table {
     for (size_t i = Hash(word);; ++i) {
       const Slot& slot = slots_[i & kMask];
       if (slot.word.empty()) return Kw::Unknown;
-      if (slot.word.size() == word.size() && std::equal(word.begin(), word.end(), slot.word.begin())) return slot.kw;
+      if (Same(slot.word, word)) return slot.kw;
     }
   }
 
@@ -191,6 +190,13 @@ class Table {
     std::string_view word;
     Kw kw = Kw::Unknown;
   };
+  // Words are short: a loop beats a call of memcmp.
+  static bool Same(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+      if (a[i] != b[i]) return false;
+    return true;
+  }
   static size_t Hash(std::string_view word) {
     std::uint32_t h = 2166136261u;  // FNV-1a
     for (const char c : word) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;

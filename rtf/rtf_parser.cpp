@@ -1,8 +1,10 @@
 #include "rtf_parser.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 
 #include "rtf_codepage.h"
@@ -145,6 +147,11 @@ class Parser {
   // The table of the current font (see Decode).
   const ByteTable* table_ = nullptr;
   const ByteTable* tableDoc_ = nullptr;
+  // The bytes of table_ that end a sweep of text bytes (see PlainBytes):
+  // those that steer the parser, and those whose character must not come
+  // in as it is. Kept per table.
+  const std::array<bool, 256>* stops_ = nullptr;
+  std::unordered_map<const ByteTable*, std::array<bool, 256>> stopTables_;
   int tableFont_ = 0;
   int tableVersion_ = -1;
 
@@ -305,19 +312,18 @@ void Parser::PlainBytes(Index size) {
   const Index room = kLongParagraph - 1 - paraLength_;
   const Index end = std::min(size, pos_ + std::max<Index>(room, 0));
   const Index from = pos_;
-  Decode(0);  // brings table_ up to date with the current font
+  Decode(0);  // brings table_ and stops_ up to date with the current font
   const ByteTable& table = *table_;
+  const std::array<bool, 256>& stops = *stops_;
   char16_t* const out = sweep_.data();
-  const char* const bytes = data_.data();
+  const auto* const bytes = reinterpret_cast<const unsigned char*>(data_.data()) + pos_;
+  const Index limit = end - pos_;
   Index n = 0;
-  while (pos_ < end) {
-    const auto byte = static_cast<unsigned char>(bytes[pos_]);
-    if (byte == '\\' || byte == '{' || byte == '}' || byte < 0x20) break;
-    const char16_t unit = table[byte];
-    if (unit < 0x20 || IsSurrogate(unit) || unit == 0xFDD0 || unit == 0xFDD1 || unit == kParagraphSeparator) break;
-    out[n++] = unit;
-    ++pos_;
+  while (n < limit && !stops[bytes[n]]) {
+    out[n] = table[bytes[n]];
+    ++n;
   }
+  pos_ += n;
   run_.append(out, static_cast<size_t>(n));
   paraLength_ += n;
   if (n > 0) paraHasContent_ = true;
@@ -915,6 +921,15 @@ char16_t Parser::Decode(unsigned char byte) {
     tableDoc_ = docTable_;
     const FontEntry* font = tables_.Font(cur_.chars.font);
     table_ = font && font->codePage != 0 ? &codePages_.Table(font->codePage) : docTable_;
+    auto [it, added] = stopTables_.try_emplace(table_);
+    if (added) {
+      for (int b = 0; b < 256; ++b) {
+        const char16_t unit = (*table_)[b];
+        it->second[b] = b == '\\' || b == '{' || b == '}' || b < 0x20 || unit < 0x20 || IsSurrogate(unit) ||
+                        unit == 0xFDD0 || unit == 0xFDD1 || unit == kParagraphSeparator;
+      }
+    }
+    stops_ = &it->second;
   }
   return (*table_)[byte];
 }

@@ -29,6 +29,16 @@ class Utf8Buffer {
     char* const start = room(3 * text.size());
     char* p = start;
     for (size_t i = 0; i < text.size(); ++i) {
+      // Most text is ASCII: eight units at a time while they are.
+      while (i + 8 <= text.size()) {
+        char16_t any = 0;
+        for (size_t k = 0; k < 8; ++k) any |= text[i + k];
+        if (any >= 0x80) break;
+        for (size_t k = 0; k < 8; ++k) p[k] = static_cast<char>(text[i + k]);
+        p += 8;
+        i += 8;
+      }
+      if (i == text.size()) break;
       char32_t c = text[i];
       if (c < 0x80) {
         *p++ = static_cast<char>(c);
