@@ -22,7 +22,7 @@
 #include "cli/terminal.h"
 #include "codec/codec.h"
 #include "codec/cp1252.h"
-#include "viewer/rtf/rtf_reader.h"
+#include "rtf/rtf_plain_text.h"
 
 #ifndef TAMBRIL_VERSION
 #define TAMBRIL_VERSION "unknown"
@@ -347,11 +347,11 @@ int ShowRtf(const codec::InputFile& in, std::uint64_t size) {
   std::uint64_t offset = 0;
   int rc = kExitOk;
   rtf::StreamPlainText(
-      [&](char* to, qsizetype max) -> qsizetype {
+      [&](char* to, std::ptrdiff_t max) -> std::ptrdiff_t {
         if (rc != kExitOk) return 0;
         const auto n = in.readAt(offset, to, static_cast<std::size_t>(std::min<std::uint64_t>(max, size - offset)));
         offset += n;
-        return static_cast<qsizetype>(n);
+        return static_cast<std::ptrdiff_t>(n);
       },
       [&](std::string_view utf8) {
         if (rc == kExitOk) rc = WriteOut(utf8);

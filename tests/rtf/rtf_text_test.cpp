@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractTextDocumentLayout>
+#include <QStringDecoder>
 
+#include <utility>
+
+#include "rtf/rtf_codepage.h"
 #include "rtf_test_util.h"
 
 namespace tambril::rtf::test {
@@ -63,6 +67,27 @@ TEST(RtfText, HexEscapesUseTheCodePage) {
   EXPECT_EQ(Text("{\\rtf1\\ansi\\ansicpg932 \\'e4}"), QStringView(u"\u00e4"));
   // Broken escapes take what hex digits there are.
   EXPECT_EQ(Text("{\\rtf1 a\\'4g\\'zb}"), u"agzb");
+  // The parser's own tables give what Qt's decoders give, byte for byte.
+  CodePages pages;
+  const std::pair<int, const char*> known[] = {
+      {874, "windows-874"},   {1250, "windows-1250"}, {1251, "windows-1251"}, {1253, "windows-1253"},
+      {1254, "windows-1254"}, {1255, "windows-1255"}, {1256, "windows-1256"}, {1257, "windows-1257"},
+      {1258, "windows-1258"}, {10000, "macintosh"},   {437, "IBM437"},        {737, "IBM737"},
+      {775, "IBM775"},        {850, "IBM850"},        {852, "IBM852"},        {855, "IBM855"},
+      {857, "IBM857"},        {860, "IBM860"},        {861, "IBM861"},        {862, "IBM862"},
+      {863, "IBM863"},        {864, "IBM864"},        {865, "IBM865"},        {866, "IBM866"},
+      {869, "IBM869"}};
+  for (const auto& [page, name] : known) {
+    QStringDecoder decoder(name);
+    ASSERT_TRUE(decoder.isValid()) << name;
+    const ByteTable& table = pages.Table(page);
+    for (int b = 0x20; b < 0x80; ++b) EXPECT_EQ(table[b], char16_t(b)) << name;
+    for (int b = 0x80; b < 256; ++b) {
+      const char byte = static_cast<char>(b);
+      const QString s = decoder.decode(QByteArrayView(&byte, 1));
+      EXPECT_EQ(table[b], s.size() == 1 ? s.at(0).unicode() : u'\uFFFD') << name << " byte " << b;
+    }
+  }
 }
 
 TEST(RtfText, SymbolFontsBecomeUnicode) {

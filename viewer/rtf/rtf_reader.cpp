@@ -12,14 +12,15 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
-#include "codec/cp1252.h"
-#include "rtf_parser.h"
+#include "rtf/rtf_parser.h"
+#include "rtf/rtf_plain_text.h"
 
 namespace tambril::rtf {
 namespace {
@@ -32,11 +33,29 @@ constexpr qreal TwipsToPixels(int twips) { return twips / 15.0; }
 constexpr int kCellsProperty = QTextFormat::UserProperty + 0x10;
 constexpr int kCellValues = 11;
 
+QFont::StyleHint StyleHint(FontFamily family) {
+  switch (family) {
+    case FontFamily::Roman:
+      return QFont::Serif;
+    case FontFamily::Swiss:
+      return QFont::SansSerif;
+    case FontFamily::Modern:
+      return QFont::TypeWriter;
+    case FontFamily::Script:
+      return QFont::Cursive;
+    case FontFamily::Decor:
+      return QFont::Decorative;
+    case FontFamily::Any:
+      break;
+  }
+  return QFont::AnyStyle;
+}
+
 QTextCharFormat ToCharFormat(const CharProps& c, const Tables& tables) {
   QTextCharFormat f;
   if (const FontEntry* font = tables.Font(c.font); font && !font->translated) {
-    f.setFontFamilies(QStringList{font->name});
-    f.setFontStyleHint(font->hint);
+    f.setFontFamilies(QStringList{QString::fromStdU16String(font->name)});
+    f.setFontStyleHint(StyleHint(font->family));
   }
   f.setFontPointSize(c.halfPoints / 2.0);
   if (c.bold) f.setFontWeight(QFont::Bold);
@@ -60,8 +79,8 @@ QTextCharFormat ToCharFormat(const CharProps& c, const Tables& tables) {
       f.setUnderlineStyle(QTextCharFormat::WaveUnderline);
       break;
   }
-  if (const QColor fg = tables.Color(c.foreground); fg.isValid()) f.setForeground(fg);
-  if (const QColor bg = tables.Color(c.background); bg.isValid()) f.setBackground(bg);
+  if (const std::optional<Rgb> fg = tables.Color(c.foreground)) f.setForeground(QColor::fromRgb(*fg));
+  if (const std::optional<Rgb> bg = tables.Color(c.background)) f.setBackground(QColor::fromRgb(*bg));
   if (c.script == Script::Super) f.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
   if (c.script == Script::Sub) f.setVerticalAlignment(QTextCharFormat::AlignSubScript);
   return f;
@@ -141,8 +160,8 @@ QSizeF DrawnSize(const Picture& p, QSize own) {
 // Decodes a PNG or JPEG picture at no more than `drawn` pixels, or gives a
 // null image.
 QImage Decode(const Picture& p, QSize& own) {
-  if (p.kind == Picture::Kind::Other || p.data.isEmpty()) return {};
-  QByteArray data = p.data;  // shares the bytes
+  if (p.kind == Picture::Kind::Other || p.data.empty()) return {};
+  QByteArray data = QByteArray::fromRawData(p.data.data(), static_cast<qsizetype>(p.data.size()));
   QBuffer buffer(&data);
   buffer.open(QIODevice::ReadOnly);
   QImageReader reader(&buffer, p.kind == Picture::Kind::Png ? "png" : "jpeg");
@@ -200,12 +219,13 @@ class DocumentSink final : public Sink {
   DocumentSink(QTextDocument& doc, const std::function<void(int)>& afterParagraph)
       : cursor_(&doc), afterParagraph_(afterParagraph) {}
 
-  void Text(const QString& text, const CharProps& chars, const Tables& tables) override {
+  void Text(std::u16string_view text, const CharProps& chars, const Tables& tables) override {
     const Cached& f = Format(chars, tables);
+    const QStringView view(text.data(), static_cast<qsizetype>(text.size()));
     if (!runs_.empty() && runs_.back().id == f.id)
-      runs_.back().text += text;
+      runs_.back().text += view;
     else
-      runs_.push_back({text, f.format, f.id});
+      runs_.push_back({view.toString(), f.format, f.id});
   }
 
   void EndParagraph(const ParaProps& para, const CharProps& chars, const Tables& tables) override {
@@ -326,79 +346,14 @@ class DocumentSink final : public Sink {
   QTextBlockFormat blockFormat_;
 };
 
-// Appends `text` to `out` as UTF-8; a surrogate without its partner
-// becomes U+FFFD.
-void AppendUtf8(std::string& out, QStringView text) {
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    char32_t c = text[i].unicode();
-    if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-      c = QChar::surrogateToUcs4(static_cast<char16_t>(c), text[++i].unicode());
-    else if (QChar::isSurrogate(c))
-      c = 0xFFFD;
-    codec::AppendUtf8Character(out, c);
-  }
-}
-
-// The text alone; with `write` given it is handed over as UTF-8 in pieces
-// as it grows, through buffers that are reused, so that memory stays
-// bounded whatever the length.
-class PlainTextSink final : public Sink {
- public:
-  explicit PlainTextSink(const std::function<void(std::string_view)>* write = nullptr) : write_(write) {}
-
-  void Text(const QString& text, const CharProps&, const Tables&) override {
-    if (paragraphEnded_) out_ += u'\n';
-    paragraphEnded_ = false;
-    out_ += text;
-    if (write_ && out_.size() >= kPiece) Flush();
-  }
-  void EndParagraph(const ParaProps&, const CharProps&, const Tables&) override {
-    if (paragraphEnded_) out_ += u'\n';
-    paragraphEnded_ = true;
-  }
-  void PictureAt(const Picture&, const CharProps& chars, const Tables& tables) override {
-    Text(QString(), chars, tables);  // not shown, but it opens its paragraph
-  }
-  bool WantsPictures() const override { return false; }
-  void Finish(const ParaProps&, const CharProps&, const Tables&) override {
-    if (write_) Flush();
-  }
-
-  QString Take() {
-    out_.replace(QChar::LineSeparator, u'\n');
-    return std::move(out_);
-  }
-
- private:
-  static constexpr qsizetype kPiece = 1 << 16;
-  void Flush() {
-    out_.replace(QChar::LineSeparator, u'\n');
-    utf8_.clear();
-    AppendUtf8(utf8_, out_);
-    if (!utf8_.empty()) (*write_)(utf8_);
-    out_.resize(0);
-  }
-
-  const std::function<void(std::string_view)>* write_;
-  QString out_;
-  std::string utf8_;
-  bool paragraphEnded_ = false;
-};
-
-QString Cp1252Text(QByteArrayView bytes) {
-  QString text(bytes.size(), Qt::Uninitialized);
-  for (qsizetype i = 0; i < bytes.size(); ++i)
-    text[i] = QChar(static_cast<char16_t>(codec::Cp1252ToUnicode(static_cast<unsigned char>(bytes[i]))));
-  return text;
-}
-
 }  // namespace
 
 void LoadRtf(QByteArrayView rtf, QTextDocument& doc, const std::function<void(int)>& afterParagraph) {
   const bool undo = doc.isUndoRedoEnabled();
   doc.setUndoRedoEnabled(false);  // a load is not an edit the user can take back
-  if (!LooksLikeRtf(rtf)) {
-    doc.setPlainText(Cp1252Text(rtf));
+  const std::string_view bytes(rtf.data(), static_cast<size_t>(rtf.size()));
+  if (!LooksLikeRtf(bytes)) {
+    doc.setPlainText(RtfToPlainText(rtf));
   } else {
     // Emptying the document inside the edit block makes the whole load one
     // change from an empty document, which a text box's layout then does
@@ -407,7 +362,7 @@ void LoadRtf(QByteArrayView rtf, QTextDocument& doc, const std::function<void(in
     batch.beginEditBlock();
     doc.clear();
     DocumentSink sink(doc, afterParagraph);
-    Parse(rtf, sink);
+    Parse(bytes, sink);
     batch.endEditBlock();
   }
   doc.setUndoRedoEnabled(undo);
@@ -463,55 +418,7 @@ void RegisterPictureFrames(QTextDocument& doc) {
 }
 
 QString RtfToPlainText(QByteArrayView rtf) {
-  if (!LooksLikeRtf(rtf)) return Cp1252Text(rtf);
-  PlainTextSink sink;
-  Parse(rtf, sink);
-  return sink.Take();
-}
-
-void StreamPlainText(const ReadFn& read, const std::function<void(std::string_view)>& write) {
-  // The head decides whether this is RTF: read on through a byte order mark
-  // and white space until the header's first bytes are there.
-  QByteArray head;
-  bool ended = false;
-  const auto headDecides = [&] {
-    qsizetype i = head.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-    while (i < head.size() && (head[i] == ' ' || head[i] == '\t' || head[i] == '\r' || head[i] == '\n')) ++i;
-    return head.size() - i >= 5;
-  };
-  while (!ended && !headDecides()) {
-    const qsizetype had = head.size();
-    head.resize(had + (1 << 16));
-    const qsizetype n = read(head.data() + had, 1 << 16);
-    head.resize(had + std::max<qsizetype>(n, 0));
-    ended = n <= 0;
-  }
-  if (!LooksLikeRtf(head)) {
-    std::vector<char> block(1 << 16);
-    std::string utf8;
-    for (QByteArrayView piece = head; !piece.isEmpty();) {
-      utf8.clear();
-      codec::AppendCp1252AsUtf8(utf8, std::string_view(piece.data(), static_cast<size_t>(piece.size())));
-      write(utf8);
-      const qsizetype n = ended ? 0 : read(block.data(), static_cast<qsizetype>(block.size()));
-      ended = n <= 0;
-      piece = QByteArrayView(block.data(), std::max<qsizetype>(n, 0));
-    }
-    return;
-  }
-  // The head first, then the rest of the stream.
-  qsizetype served = 0;
-  const ReadFn rest = [&](char* to, qsizetype max) -> qsizetype {
-    if (served < head.size()) {
-      const qsizetype n = std::min(max, head.size() - served);
-      std::copy_n(head.constData() + served, n, to);
-      served += n;
-      return n;
-    }
-    return ended ? 0 : read(to, max);
-  };
-  PlainTextSink sink(&write);
-  Parse(rest, sink);
+  return QString::fromStdString(PlainText(std::string_view(rtf.data(), static_cast<size_t>(rtf.size()))));
 }
 
 }  // namespace tambril::rtf

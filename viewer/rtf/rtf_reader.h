@@ -1,5 +1,5 @@
 #pragma once
-// Reads an RTF file into a QTextDocument.
+// Reads an RTF file into a QTextDocument, on top of the RTF parser.
 #include <QByteArray>
 #include <QColor>
 #include <QList>
@@ -12,7 +12,8 @@ class QPainter;
 #include <functional>
 #include <string_view>
 
-#include "rtf_parser.h"
+#include "rtf/rtf_parser.h"
+#include "rtf/rtf_plain_text.h"
 
 namespace tambril::rtf {
 
@@ -53,12 +54,7 @@ void DrawTableCells(QPainter& painter, QTextDocument& doc, const QRectF& area, b
 
 // The text that LoadRtf would show, without formats and pictures:
 // paragraphs and forced line breaks end with '\n' (none after the last
-// paragraph).
+// paragraph); see PlainText.
 QString RtfToPlainText(QByteArrayView rtf);
-
-// The same text for a stream of any length (see ReadFn), handed to `write`
-// as UTF-8 piece by piece as it is read, in memory bounded whatever the
-// length.
-void StreamPlainText(const ReadFn& read, const std::function<void(std::string_view)>& write);
 
 }  // namespace tambril::rtf

@@ -1,8 +1,7 @@
 #pragma once
 // Single-byte code pages for the \'hh escapes and 8-bit text of RTF files.
-#include <QString>
-
 #include <array>
+#include <string_view>
 #include <unordered_map>
 
 namespace tambril::rtf {
@@ -26,7 +25,7 @@ constexpr unsigned char SymbolPrivateUseByte(char16_t unit) {
 int CharsetToCodePage(int charset);
 
 // The pseudo code page of a symbol font by its name, or 0 when it has none.
-int SymbolFontCodePage(const QString& fontName);
+int SymbolFontCodePage(std::u16string_view fontName);
 
 // Builds tables on first use and keeps them; one per reader, so readers on
 // different threads share nothing.

@@ -1,5 +1,7 @@
 #include "rtf_keywords.h"
 
+#include <array>
+#include <cstdint>
 #include <unordered_map>
 
 namespace tambril::rtf {
@@ -162,12 +164,52 @@ Map BuildMap() {
   return m;
 }
 
+// The words in open addressing with a cheap hash: a look-up is done for
+// every control word of a document, a few for every sentence.
+class Table {
+ public:
+  explicit Table(const Map& map) {
+    for (const auto& [word, kw] : map) {
+      size_t i = Hash(word);
+      while (!slots_[i & kMask].word.empty()) ++i;
+      slots_[i & kMask] = {word, kw};
+    }
+  }
+  Kw Find(std::string_view word) const {
+    for (size_t i = Hash(word);; ++i) {
+      const Slot& slot = slots_[i & kMask];
+      if (slot.word.empty()) return Kw::Unknown;
+      if (Same(slot.word, word)) return slot.kw;
+    }
+  }
+
+ private:
+  static constexpr size_t kSlots = 1024;  // a power of two, at least four times the words
+  static constexpr size_t kMask = kSlots - 1;
+  struct Slot {
+    std::string_view word;
+    Kw kw = Kw::Unknown;
+  };
+  // Words are short: a loop beats a call of memcmp.
+  static bool Same(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+      if (a[i] != b[i]) return false;
+    return true;
+  }
+  static size_t Hash(std::string_view word) {
+    std::uint32_t h = 2166136261u;  // FNV-1a
+    for (const char c : word) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+    return h;
+  }
+  std::array<Slot, kSlots> slots_{};
+};
+
 }  // namespace
 
 Kw LookUpKeyword(std::string_view word) {
-  static const Map map = BuildMap();
-  const auto it = map.find(word);
-  return it == map.end() ? Kw::Unknown : it->second;
+  static const Table table{BuildMap()};
+  return word.empty() ? Kw::Unknown : table.Find(word);
 }
 
 }  // namespace tambril::rtf

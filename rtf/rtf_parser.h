@@ -1,19 +1,18 @@
 #pragma once
 // The RTF tokenizer and group machine. It turns RTF into runs of text with
 // their character properties and into paragraph ends, and hands them to a
-// Sink; the sink decides what to build (a QTextDocument, plain text).
+// Sink; the sink decides what to build (a formatted document, plain text).
+// Plain C++: text is UTF-16, colours are 0xAARRGGBB values.
 //
 // The parser never recurses: group states live in a vector whose depth is
 // capped, every byte is looked at a bounded number of times, and numbers
 // saturate, so hostile input costs linear time and bounded memory.
-#include <QByteArray>
-#include <QByteArrayView>
-#include <QColor>
-#include <QFont>
-#include <QString>
-
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -22,6 +21,21 @@ namespace tambril::rtf {
 enum class Underline : std::uint8_t { None, Single, Double, Dotted, Dashed, Wave, Thick };
 enum class Script : std::uint8_t { Normal, Super, Sub };
 enum class Align : std::uint8_t { Left, Center, Right, Justify };
+// The family a font table entry names (\froman, \fswiss ...).
+enum class FontFamily : std::uint8_t { Any, Roman, Swiss, Modern, Script, Decor };
+
+// A colour as 0xAARRGGBB.
+using Rgb = std::uint32_t;
+constexpr Rgb MakeRgb(int red, int green, int blue) {
+  return 0xFF000000u | static_cast<Rgb>(red) << 16 | static_cast<Rgb>(green) << 8 | static_cast<Rgb>(blue);
+}
+
+// Characters with a meaning of their own in the text a sink gets.
+constexpr char16_t kLineSeparator = u'\u2028';       // a forced line break
+constexpr char16_t kParagraphSeparator = u'\u2029';  // never in a run of text
+constexpr bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+constexpr bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+constexpr bool IsSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDFFF; }
 
 // Character formatting of a run of text.
 struct CharProps {
@@ -42,7 +56,7 @@ struct CharProps {
 struct CellBorder {
   bool on = false;
   int width = 15;  // twips
-  QRgb color = 0xFF000000;
+  Rgb color = 0xFF000000;
   bool operator==(const CellBorder&) const = default;
 };
 
@@ -52,7 +66,7 @@ struct TableCell {
   int right = 0;
   CellBorder top, left, bottom, rightSide;
   bool shaded = false;
-  QRgb shading = 0;
+  Rgb shading = 0;
   bool operator==(const TableCell&) const = default;
 };
 
@@ -74,8 +88,8 @@ struct ParaProps {
 };
 
 struct FontEntry {
-  QString name;
-  QFont::StyleHint hint = QFont::AnyStyle;
+  std::u16string name;
+  FontFamily family = FontFamily::Any;
   int codePage = 0;  // 0: the document's code page
   // A symbol font whose characters are read as their Unicode equivalents;
   // those are shown in the surrounding font, not in this one.
@@ -85,15 +99,15 @@ struct FontEntry {
 // The document's font and colour tables as read so far.
 struct Tables {
   std::unordered_map<int, FontEntry> fonts;
-  std::vector<QColor> colors;  // an invalid colour is the automatic colour
+  std::vector<std::optional<Rgb>> colors;  // none: the automatic colour
   int defaultFont = 0;
   // Bumped whenever a table changes, so sinks can drop cached formats.
   int version = 0;
 
   // The font of a run, or nullptr when the table has none with that number.
   const FontEntry* Font(int number) const;
-  // The colour at `index`, invalid for "automatic" and unknown indices.
-  QColor Color(int index) const;
+  // The colour at `index`, none for "automatic" and unknown indices.
+  std::optional<Rgb> Color(int index) const;
 };
 
 // A picture as the file holds it; sizes as written (0 when absent).
@@ -103,15 +117,15 @@ struct Picture {
   int width = 0, height = 0;          // \picw, \pich: pixels, or 1/100 mm for metafiles
   int goalWidth = 0, goalHeight = 0;  // \picwgoal, \pichgoal: twips
   int scaleX = 100, scaleY = 100;     // per cent
-  QByteArray data;
+  std::string data;
 };
 
 class Sink {
  public:
   virtual ~Sink() = default;
   // A run of text in one format. Contains no paragraph separators; a forced
-  // line break is QChar::LineSeparator.
-  virtual void Text(const QString& text, const CharProps& chars, const Tables& tables) = 0;
+  // line break is kLineSeparator; a surrogate always comes with its partner.
+  virtual void Text(std::u16string_view text, const CharProps& chars, const Tables& tables) = 0;
   // The current paragraph ends with these properties; `chars` are those in
   // force at the paragraph mark (they give an empty paragraph its font).
   virtual void EndParagraph(const ParaProps& para, const CharProps& chars, const Tables& tables) = 0;
@@ -125,15 +139,15 @@ class Sink {
 };
 
 // True when `data` starts (after white space) with an RTF header "{\rtf".
-bool LooksLikeRtf(QByteArrayView data);
+bool LooksLikeRtf(std::string_view data);
 
 // Reads `rtf` and feeds the sink. Input that breaks off or is malformed
 // delivers what was read up to there.
-void Parse(QByteArrayView rtf, Sink& sink);
+void Parse(std::string_view rtf, Sink& sink);
 
 // Reads up to `max` bytes of a stream into `to` and returns how many; 0 at
 // its end. May throw to stop the reading.
-using ReadFn = std::function<qsizetype(char* to, qsizetype max)>;
+using ReadFn = std::function<std::ptrdiff_t(char* to, std::ptrdiff_t max)>;
 // The same for a stream of any length, read in windows of bounded size.
 void Parse(const ReadFn& read, Sink& sink);
 

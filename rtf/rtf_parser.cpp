@@ -1,7 +1,11 @@
 #include "rtf_parser.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 
 #include "rtf_codepage.h"
 #include "rtf_keywords.h"
@@ -13,19 +17,21 @@ const FontEntry* Tables::Font(int number) const {
   return it == fonts.end() ? nullptr : &it->second;
 }
 
-QColor Tables::Color(int index) const {
-  if (index < 0 || static_cast<size_t>(index) >= colors.size()) return {};
+std::optional<Rgb> Tables::Color(int index) const {
+  if (index < 0 || static_cast<size_t>(index) >= colors.size()) return std::nullopt;
   return colors[static_cast<size_t>(index)];
 }
 
 namespace {
+
+using Index = std::ptrdiff_t;
 
 // Deeper groups than this are counted but share the state of the deepest
 // kept one; real documents stay far below.
 constexpr size_t kMaxDepth = 1000;
 // A control word has at most 32 letters; longer ones are read in full but
 // never match.
-constexpr qsizetype kMaxWord = 32;
+constexpr Index kMaxWord = 32;
 // Real documents use a few dozen fonts and colours. Entries beyond these
 // counts are dropped, so their text takes the default font and colour: every
 // distinct font or colour makes its own formats, and a text box's cost grows
@@ -35,7 +41,7 @@ constexpr size_t kMaxColors = 256;
 // A paragraph this long ends at its next space, and one twice as long ends
 // at once: a text box lays a paragraph out in one piece, so one enormous
 // paragraph would take all memory and seconds for every change of width.
-constexpr qsizetype kLongParagraph = 8192;
+constexpr Index kLongParagraph = 8192;
 
 enum class Dest : std::uint8_t { Text, Skip, FontTable, ColorTable, Picture };
 
@@ -45,6 +51,19 @@ struct GroupState {
   int unicodeSkip = 1;  // fallback characters after \uN
   Dest dest = Dest::Text;
 };
+
+// White space as a font name may have around it.
+constexpr bool IsSpace(char16_t c) {
+  return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
+         (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000;
+}
+
+std::u16string Trimmed(std::u16string_view s) {
+  size_t begin = 0, end = s.size();
+  while (begin < end && IsSpace(s[begin])) ++begin;
+  while (end > begin && IsSpace(s[end - 1])) --end;
+  return std::u16string(s.substr(begin, end - begin));
+}
 
 constexpr bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -59,16 +78,16 @@ constexpr int HexValue(char c) {
 // while at least kLookahead bytes follow it in the window, or the stream
 // has ended, so that no token is cut at a window's end (control words and
 // numbers longer than that, which no writer produces, may be).
-constexpr qsizetype kWindow = qsizetype{1} << 20;
-constexpr qsizetype kLookahead = qsizetype{64} << 10;
+constexpr Index kWindow = Index{1} << 20;
+constexpr Index kLookahead = Index{64} << 10;
 
 class Parser {
  public:
-  Parser(QByteArrayView data, Sink& sink) : data_(data), sink_(sink) {
+  Parser(std::string_view data, Sink& sink) : data_(data), sink_(sink) {
     docTable_ = &codePages_.Table(1252);
     keepPictures_ = sink.WantsPictures();
   }
-  Parser(const ReadFn& read, Sink& sink) : Parser(QByteArrayView(), sink) {
+  Parser(const ReadFn& read, Sink& sink) : Parser(std::string_view(), sink) {
     read_ = &read;
     ended_ = false;
   }
@@ -91,13 +110,13 @@ class Parser {
   void Refill();
 
   // Text bytes from pos_ on, taken in one sweep (see Run).
-  void PlainBytes(qsizetype size);
+  void PlainBytes(Index size);
   // A byte of text (raw or from \'hh) in the current code page.
   void TextByte(unsigned char byte, bool escaped);
   // A UTF-16 unit of text, routed by the destination.
   void Put(char16_t unit);
   // Appends to the current run, starting a new run when the format changed.
-  void Emit(QStringView text);
+  void Emit(std::u16string_view text);
   void FlushRun();
   void EndParagraph();
   void EndParagraph(const ParaProps& para);
@@ -110,15 +129,15 @@ class Parser {
   // A private-use character of a translated symbol font as its Unicode one.
   char16_t TranslateSymbol(char16_t unit);
 
-  QByteArrayView data_;
-  qsizetype pos_ = 0;
+  std::string_view data_;
+  Index pos_ = 0;
   Sink& sink_;
   // A stream being read: the window that data_ shows, and whether the
   // stream has ended (always for data given whole).
   const ReadFn* read_ = nullptr;
-  QByteArray window_;
+  std::string window_;
   bool ended_ = true;
-  qsizetype binaryLeft_ = 0;  // bytes of \binN still to skip beyond the window
+  Index binaryLeft_ = 0;  // bytes of \binN still to skip beyond the window
   bool binaryToPicture_ = false;
   bool started_ = false;  // the header's opening brace was found
   bool keepPictures_ = true;
@@ -128,22 +147,32 @@ class Parser {
   // The table of the current font (see Decode).
   const ByteTable* table_ = nullptr;
   const ByteTable* tableDoc_ = nullptr;
+  // The bytes of table_ that end a sweep of text bytes (see PlainBytes):
+  // those that steer the parser, and those whose character must not come
+  // in as it is. Kept per table.
+  const std::array<bool, 256>* stops_ = nullptr;
+  std::unordered_map<const ByteTable*, std::array<bool, 256>> stopTables_;
   int tableFont_ = 0;
   int tableVersion_ = -1;
 
   GroupState cur_;
+  // The states of the open groups, stack_[0] to stack_[depth_ - 1]; entries
+  // beyond are kept for reuse, so that opening a group allocates nothing.
   std::vector<GroupState> stack_;
+  size_t depth_ = 0;
   size_t overflow_ = 0;  // groups opened beyond kMaxDepth
   bool done_ = false;
 
   int fallbackLeft_ = 0;  // characters still to skip after \uN
   char16_t highSurrogate_ = 0;
 
-  QString run_;
+  std::u16string run_;
+  // Room for the text bytes that PlainBytes decodes in one sweep.
+  std::vector<char16_t> sweep_ = std::vector<char16_t>(kLongParagraph);
   CharProps runChars_;
   bool paraHasContent_ = false;
-  qsizetype paraLength_ = 0;  // characters of the open paragraph so far
-  int pendingTabs_ = 0;       // cells ended; their tabs go out before the next text
+  Index paraLength_ = 0;  // characters of the open paragraph so far
+  int pendingTabs_ = 0;   // cells ended; their tabs go out before the next text
   // A paragraph mark inside a table cell waits: when the cell ends right
   // after it, it only closed the cell's text and the row stays one line.
   bool cellParPending_ = false;
@@ -166,31 +195,36 @@ class Parser {
 };
 
 void Parser::Refill() {
-  window_.remove(0, pos_);
+  // The window keeps its size; data_ shows the part of it that is filled.
+  const Index kept = Index(data_.size()) - pos_;
+  if (Index(window_.size()) < std::max(kWindow, kept + kLookahead)) {
+    std::string grown(static_cast<size_t>(std::max(kWindow, kept + kLookahead)), '\0');
+    std::copy_n(data_.data() + pos_, kept, grown.data());
+    window_.swap(grown);
+  } else if (pos_ > 0) {
+    std::memmove(window_.data(), data_.data() + pos_, static_cast<size_t>(kept));
+  }
   pos_ = 0;
-  const qsizetype kept = window_.size();
-  window_.resize(std::max(kWindow, kept + kLookahead));
-  qsizetype filled = kept;
-  while (filled < window_.size()) {
-    const qsizetype n = (*read_)(window_.data() + filled, window_.size() - filled);
+  Index filled = kept;
+  while (filled < Index(window_.size())) {
+    const Index n = (*read_)(window_.data() + filled, Index(window_.size()) - filled);
     if (n <= 0) {
       ended_ = true;
       break;
     }
     filled += n;
   }
-  window_.resize(filled);
-  data_ = window_;
+  data_ = std::string_view(window_.data(), static_cast<size_t>(filled));
 }
 
 void Parser::Run() {
   while (!done_) {
-    if (!ended_ && data_.size() - pos_ < kLookahead) Refill();
-    const qsizetype size = data_.size();
+    if (!ended_ && Index(data_.size()) - pos_ < kLookahead) Refill();
+    const Index size = Index(data_.size());
     if (pos_ >= size) break;
     if (binaryLeft_ > 0) {
-      const qsizetype n = std::min(binaryLeft_, size - pos_);
-      if (binaryToPicture_) picture_.data.append(data_.sliced(pos_, n));
+      const Index n = std::min(binaryLeft_, size - pos_);
+      if (binaryToPicture_) picture_.data.append(data_.substr(pos_, n));
       pos_ += n;
       binaryLeft_ -= n;
       continue;
@@ -198,9 +232,9 @@ void Parser::Run() {
     if (!started_) {
       // Anything before the header's opening brace (white space, a byte
       // order mark) is not part of the document.
-      const qsizetype open = data_.sliced(pos_).indexOf('{');
-      pos_ = open < 0 ? size : pos_ + open;
-      started_ = open >= 0;
+      const size_t open = data_.find('{', pos_);
+      started_ = open != std::string_view::npos;
+      pos_ = started_ ? Index(open) : size;
       continue;
     }
     const char c = data_[pos_];
@@ -221,6 +255,13 @@ void Parser::Run() {
         ++pos_;
         break;
       default:
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && !starPending_ && fallbackLeft_ == 0) {
+          // Control bytes (line ends among them) mean nothing anywhere in a
+          // document: a run of them is passed over in one sweep.
+          ++pos_;
+          while (pos_ < size && static_cast<unsigned char>(data_[pos_]) < 0x20 && data_[pos_] != '\t') ++pos_;
+          break;
+        }
         if (starPending_) {
           starPending_ = false;
           SetDestination(Dest::Skip);
@@ -233,7 +274,7 @@ void Parser::Run() {
             if (pictureNibble_ < 0) {
               pictureNibble_ = v;
             } else {
-              if (keepPictures_) picture_.data.append(static_cast<char>(pictureNibble_ * 16 + v));
+              if (keepPictures_) picture_.data.push_back(static_cast<char>(pictureNibble_ * 16 + v));
               pictureNibble_ = -1;
             }
           }
@@ -264,28 +305,26 @@ void Parser::Run() {
   sink_.Finish(cur_.para, cur_.chars, tables_);
 }
 
-void Parser::PlainBytes(qsizetype size) {
+void Parser::PlainBytes(Index size) {
   // Most of a document is text bytes in the format of the run before them:
   // they are decoded in one sweep, up to the next byte that steers the
   // parser and short of the length at which a paragraph may be ended.
-  const qsizetype room = kLongParagraph - 1 - paraLength_;
-  const qsizetype end = std::min(size, pos_ + std::max<qsizetype>(room, 0));
-  const qsizetype from = pos_;
-  const qsizetype had = run_.size();
-  run_.resize(had + (end - from));
-  char16_t* out = reinterpret_cast<char16_t*>(run_.data()) + had;
-  qsizetype n = 0;
-  while (pos_ < end) {
-    const auto byte = static_cast<unsigned char>(data_[pos_]);
-    if (byte == '\\' || byte == '{' || byte == '}' || byte < 0x20) break;
-    const char16_t unit = Decode(byte);
-    if (unit < 0x20 || QChar::isSurrogate(unit) || unit == 0xFDD0 || unit == 0xFDD1 ||
-        unit == QChar::ParagraphSeparator)
-      break;
-    out[n++] = unit;
-    ++pos_;
+  const Index room = kLongParagraph - 1 - paraLength_;
+  const Index end = std::min(size, pos_ + std::max<Index>(room, 0));
+  const Index from = pos_;
+  Decode(0);  // brings table_ and stops_ up to date with the current font
+  const ByteTable& table = *table_;
+  const std::array<bool, 256>& stops = *stops_;
+  char16_t* const out = sweep_.data();
+  const auto* const bytes = reinterpret_cast<const unsigned char*>(data_.data()) + pos_;
+  const Index limit = end - pos_;
+  Index n = 0;
+  while (n < limit && !stops[bytes[n]]) {
+    out[n] = table[bytes[n]];
+    ++n;
   }
-  run_.resize(had + n);
+  pos_ += n;
+  run_.append(out, static_cast<size_t>(n));
   paraLength_ += n;
   if (n > 0) paraHasContent_ = true;
   if (pos_ == from) {  // a byte the sweep leaves to the parser's rules
@@ -300,11 +339,15 @@ void Parser::OpenGroup() {
     starPending_ = false;
     SetDestination(Dest::Skip);
   }
-  if (stack_.size() >= kMaxDepth) {
+  if (depth_ >= kMaxDepth) {
     ++overflow_;
     return;
   }
-  stack_.push_back(cur_);
+  if (depth_ == stack_.size())
+    stack_.push_back(cur_);
+  else
+    stack_[depth_] = cur_;
+  ++depth_;
 }
 
 void Parser::CloseGroup() {
@@ -313,23 +356,23 @@ void Parser::CloseGroup() {
     --overflow_;
     return;
   }
-  if (stack_.empty()) {  // a stray brace before the header
+  if (depth_ == 0) {  // a stray brace before the header
     done_ = true;
     return;
   }
   if (starPending_) starPending_ = false;
   if (cur_.dest == Dest::FontTable) CommitFont();
-  const bool pictureEnds = cur_.dest == Dest::Picture && stack_.back().dest != Dest::Picture;
-  cur_ = stack_.back();
-  stack_.pop_back();
+  GroupState& outer = stack_[--depth_];
+  const bool pictureEnds = cur_.dest == Dest::Picture && outer.dest != Dest::Picture;
+  std::swap(cur_, outer);
   if (pictureEnds) EndPicture();
   // The closing brace of the outermost group ends the document; anything
   // after it (padding, a second document) is not shown.
-  if (stack_.empty()) done_ = true;
+  if (depth_ == 0) done_ = true;
 }
 
 void Parser::ReadControl() {
-  const qsizetype size = data_.size();
+  const Index size = Index(data_.size());
   ++pos_;  // the backslash
   if (pos_ >= size) return;
   const char c = data_[pos_];
@@ -358,9 +401,9 @@ void Parser::ReadControl() {
     return;
   }
 
-  const qsizetype start = pos_;
+  const Index start = pos_;
   while (pos_ < size && IsLetter(data_[pos_])) ++pos_;
-  const qsizetype length = pos_ - start;
+  const Index length = pos_ - start;
   const std::string_view word =
       length <= kMaxWord ? std::string_view(data_.data() + start, static_cast<size_t>(length)) : std::string_view();
 
@@ -387,9 +430,9 @@ void Parser::ReadControl() {
     // fallback character.
     if (fallbackLeft_ > 0) --fallbackLeft_;
     if (hasParam && param > 0) {
-      const qsizetype n = std::min<qsizetype>(param, size - pos_);
+      const Index n = std::min<Index>(param, size - pos_);
       const bool toPicture = keepPictures_ && cur_.dest == Dest::Picture && !starPending_;
-      if (toPicture) picture_.data.append(data_.sliced(pos_, n));
+      if (toPicture) picture_.data.append(data_.substr(pos_, n));
       pos_ += n;
       if (!ended_ && n < param) {  // the rest lies beyond the window
         binaryLeft_ = param - n;
@@ -551,14 +594,13 @@ void Parser::ControlWord(Kw kw, bool hasParam, int param) {
       return;
     case Kw::BorderColor:
       if (borderSide_) {
-        const QColor c = tables_.Color(param);
-        borderSide_->color = c.isValid() ? c.rgb() : QRgb(0xFF000000);
+        borderSide_->color = tables_.Color(param).value_or(Rgb{0xFF000000});
       }
       return;
     case Kw::CellShading: {
-      const QColor c = tables_.Color(param);
-      cellDef_.shaded = c.isValid();
-      cellDef_.shading = c.isValid() ? c.rgb() : 0;
+      const std::optional<Rgb> c = tables_.Color(param);
+      cellDef_.shaded = c.has_value();
+      cellDef_.shading = c.value_or(0);
       return;
     }
     case Kw::RowGap:
@@ -575,7 +617,7 @@ void Parser::ControlWord(Kw kw, bool hasParam, int param) {
       ++pendingTabs_;
       return;
     case Kw::Line:
-      Put(QChar::LineSeparator);
+      Put(kLineSeparator);
       return;
     case Kw::Tab:
       Put(u'\t');
@@ -759,22 +801,22 @@ void Parser::FontTableWord(Kw kw, int param) {
       fontEntry_ = FontEntry{};
       break;
     case Kw::FontRoman:
-      fontEntry_.hint = QFont::Serif;
+      fontEntry_.family = FontFamily::Roman;
       break;
     case Kw::FontSwiss:
-      fontEntry_.hint = QFont::SansSerif;
+      fontEntry_.family = FontFamily::Swiss;
       break;
     case Kw::FontModern:
-      fontEntry_.hint = QFont::TypeWriter;
+      fontEntry_.family = FontFamily::Modern;
       break;
     case Kw::FontScript:
-      fontEntry_.hint = QFont::Cursive;
+      fontEntry_.family = FontFamily::Script;
       break;
     case Kw::FontDecor:
-      fontEntry_.hint = QFont::Decorative;
+      fontEntry_.family = FontFamily::Decor;
       break;
     case Kw::FontNil:
-      fontEntry_.hint = QFont::AnyStyle;
+      fontEntry_.family = FontFamily::Any;
       break;
     case Kw::FontCharset:
       fontEntry_.codePage = CharsetToCodePage(param);
@@ -825,7 +867,7 @@ void Parser::EndPicture() {
   picture_ = Picture{};
   if (cur_.dest != Dest::Text || cur_.chars.hidden) return;
   DropHalfSurrogate();
-  Emit(QStringView());  // table tabs waiting before it
+  Emit({});  // table tabs waiting before it
   FlushRun();
   sink_.PictureAt(picture, cur_.chars, tables_);
   paraHasContent_ = true;
@@ -879,6 +921,15 @@ char16_t Parser::Decode(unsigned char byte) {
     tableDoc_ = docTable_;
     const FontEntry* font = tables_.Font(cur_.chars.font);
     table_ = font && font->codePage != 0 ? &codePages_.Table(font->codePage) : docTable_;
+    auto [it, added] = stopTables_.try_emplace(table_);
+    if (added) {
+      for (int b = 0; b < 256; ++b) {
+        const char16_t unit = (*table_)[b];
+        it->second[b] = b == '\\' || b == '{' || b == '}' || b < 0x20 || unit < 0x20 || IsSurrogate(unit) ||
+                        unit == 0xFDD0 || unit == 0xFDD1 || unit == kParagraphSeparator;
+      }
+    }
+    stops_ = &it->second;
   }
   return (*table_)[byte];
 }
@@ -899,9 +950,9 @@ void Parser::TextByte(unsigned char byte, bool escaped) {
       if (byte == ';' && !escaped)
         CommitFont();
       else if (fontNumber_ >= 0 && byte >= 0x20)
-        fontEntry_.name += QChar(byte < 0x80                ? char16_t(byte)
-                                 : fontEntry_.codePage != 0 ? codePages_.Table(fontEntry_.codePage)[byte]
-                                                            : (*docTable_)[byte]);
+        fontEntry_.name += byte < 0x80                ? char16_t(byte)
+                           : fontEntry_.codePage != 0 ? codePages_.Table(fontEntry_.codePage)[byte]
+                                                      : (*docTable_)[byte];
       return;
     case Dest::Text:
       if (byte < 0x20 && byte != '\t') return;  // stray control bytes
@@ -912,7 +963,7 @@ void Parser::TextByte(unsigned char byte, bool escaped) {
 
 void Parser::Put(char16_t unit) {
   if (cur_.dest == Dest::FontTable) {
-    if (fontNumber_ >= 0 && unit >= 0x20) fontEntry_.name += QChar(unit);
+    if (fontNumber_ >= 0 && unit >= 0x20) fontEntry_.name += unit;
     return;
   }
   if (cur_.dest != Dest::Text) return;
@@ -920,24 +971,24 @@ void Parser::Put(char16_t unit) {
   // boundaries, paragraph separators) must not come in as text.
   if (unit < 0x20 && unit != u'\t') return;
   if (unit == 0xFDD0 || unit == 0xFDD1) return;
-  if (unit == QChar::ParagraphSeparator) unit = QChar::LineSeparator;
-  if (QChar::isHighSurrogate(unit)) {
+  if (unit == kParagraphSeparator) unit = kLineSeparator;
+  if (IsHighSurrogate(unit)) {
     DropHalfSurrogate();
     highSurrogate_ = unit;
     return;
   }
-  if (QChar::isLowSurrogate(unit)) {
+  if (IsLowSurrogate(unit)) {
     if (highSurrogate_ != 0) {
       const char16_t pair[2] = {highSurrogate_, unit};
       highSurrogate_ = 0;
-      Emit(QStringView(pair, 2));
+      Emit(std::u16string_view(pair, 2));
     } else {
       Emit(u"\uFFFD");
     }
     return;
   }
   DropHalfSurrogate();
-  Emit(QStringView(&unit, 1));
+  Emit(std::u16string_view(&unit, 1));
 }
 
 void Parser::DropHalfSurrogate() {
@@ -946,7 +997,7 @@ void Parser::DropHalfSurrogate() {
   Emit(u"\uFFFD");
 }
 
-void Parser::Emit(QStringView text) {
+void Parser::Emit(std::u16string_view text) {
   if (cur_.chars.hidden) return;
   ResolveCellParagraph();
   if (!(cur_.chars == runChars_)) {
@@ -954,20 +1005,20 @@ void Parser::Emit(QStringView text) {
     runChars_ = cur_.chars;
   }
   if (pendingTabs_ > 0) {
-    run_.append(QString(pendingTabs_, u'\t'));
+    run_.append(static_cast<size_t>(pendingTabs_), u'\t');
     pendingTabs_ = 0;
   }
   run_.append(text);
   paraHasContent_ = true;
-  paraLength_ += text.size();
+  paraLength_ += Index(text.size());
   if (paraLength_ >= kLongParagraph && ((text.size() == 1 && text[0] == u' ') || paraLength_ >= 2 * kLongParagraph))
     EndParagraph();
 }
 
 void Parser::FlushRun() {
-  if (run_.isEmpty()) return;
+  if (run_.empty()) return;
   sink_.Text(run_, runChars_, tables_);
-  run_.resize(0);
+  run_.clear();
 }
 
 void Parser::EndParagraph() { EndParagraph(cur_.para); }
@@ -1002,12 +1053,12 @@ void Parser::ResolveCellParagraph() {
 
 void Parser::CommitFont() {
   if (fontNumber_ < 0) return;
-  fontEntry_.name = fontEntry_.name.trimmed();
+  fontEntry_.name = Trimmed(fontEntry_.name);
   if (fontEntry_.codePage == kSymbolCodePage) {
     fontEntry_.codePage = SymbolFontCodePage(fontEntry_.name);
     fontEntry_.translated = fontEntry_.codePage != 0;
   }
-  if (!fontEntry_.name.isEmpty() && (tables_.fonts.size() < kMaxFonts || tables_.fonts.contains(fontNumber_))) {
+  if (!fontEntry_.name.empty() && (tables_.fonts.size() < kMaxFonts || tables_.fonts.contains(fontNumber_))) {
     tables_.fonts[fontNumber_] = fontEntry_;
     ++tables_.version;
   }
@@ -1023,21 +1074,20 @@ void Parser::CommitColor() {
   if (red_ < 0 && green_ < 0 && blue_ < 0)
     tables_.colors.emplace_back();  // the automatic colour
   else
-    tables_.colors.emplace_back(std::max(red_, 0), std::max(green_, 0), std::max(blue_, 0));
+    tables_.colors.emplace_back(MakeRgb(std::max(red_, 0), std::max(green_, 0), std::max(blue_, 0)));
   red_ = green_ = blue_ = -1;
   ++tables_.version;
 }
 
 }  // namespace
 
-bool LooksLikeRtf(QByteArrayView data) {
-  qsizetype i = 0;
-  if (data.startsWith("\xEF\xBB\xBF")) i = 3;
+bool LooksLikeRtf(std::string_view data) {
+  size_t i = data.starts_with("\xEF\xBB\xBF") ? 3 : 0;
   while (i < data.size() && (data[i] == ' ' || data[i] == '\t' || data[i] == '\r' || data[i] == '\n')) ++i;
-  return data.sliced(i).startsWith("{\\rtf");
+  return data.substr(i).starts_with("{\\rtf");
 }
 
-void Parse(QByteArrayView rtf, Sink& sink) {
+void Parse(std::string_view rtf, Sink& sink) {
   Parser parser(rtf, sink);
   parser.Run();
 }

@@ -1,0 +1,410 @@
+// The files of a pass on Windows, behind the same interface as on POSIX
+// systems. Paths go to the wide ("W") API as UTF-16, absolute and with the
+// "\\?\" prefix, so that names beyond 260 characters and every Unicode
+// character work. A target is written under a short hidden name in its
+// folder, marked to be deleted when its handle closes (so that a pass that
+// is interrupted, killed or fails leaves nothing behind), flushed, and only
+// then renamed to its name without replacing anything. The "int" handles
+// of the interface are C runtime descriptors of the Windows handles.
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <random>
+
+#include "files.h"
+
+namespace tambril::codec {
+namespace fs = std::filesystem;
+
+namespace {
+
+// The system's error as the error number the rest of the program knows.
+int ErrnoOf(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+      return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_PRIVILEGE_NOT_HELD:
+      return EACCES;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_USER_MAPPED_FILE:
+      return EBUSY;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return ENOSPC;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return EEXIST;
+    case ERROR_FILENAME_EXCED_RANGE:
+      return ENAMETOOLONG;
+    case ERROR_DIRECTORY:
+      return ENOTDIR;
+    case ERROR_INVALID_NAME:
+      return EINVAL;
+    default:
+      return EIO;
+  }
+}
+
+int LastErrno() { return ErrnoOf(::GetLastError()); }
+
+// Texts for the errors a user meets on Windows; others as the C library says.
+const char* ErrorText(int errnum) {
+  switch (errnum) {
+    case ENOENT:
+      return "no such file or folder";
+    case EACCES:
+      return "access denied (read-only, or not allowed)";
+    case EBUSY:
+      return "in use by another program (sharing violation)";
+    case ENOSPC:
+      return "no space left on the disk";
+    case EEXIST:
+      return "file exists";
+    case ENAMETOOLONG:
+      return "name too long";
+    case EISDIR:
+      return "is a folder";
+    default:
+      return std::strerror(errnum);
+  }
+}
+
+std::string Describe(ErrorKind kind, const fs::path& path, int errnum) {
+  const char* what = "";
+  switch (kind) {
+    case ErrorKind::OpenSource:
+      what = "cannot open";
+      break;
+    case ErrorKind::NotRegularFile:
+      what = "not a regular file";
+      break;
+    case ErrorKind::ReadSource:
+      what = "cannot read";
+      break;
+    case ErrorKind::ShortSource:
+      what = "file is shorter than when it was loaded";
+      break;
+    case ErrorKind::TargetExists:
+      what = "file exists already";
+      break;
+    case ErrorKind::CreateTarget:
+      what = "cannot create";
+      break;
+    case ErrorKind::WriteTarget:
+      what = "cannot write";
+      break;
+    case ErrorKind::NotEncoded:
+      what = "too short for an encoded file";
+      break;
+    case ErrorKind::NotChecked:
+      what = "password was not checked";
+      break;
+  }
+  const std::u8string name = path.u8string();
+  std::string s(name.begin(), name.end());
+  s += std::string(": ") + what;
+  if (errnum != 0) s += std::string(": ") + ErrorText(errnum);
+  return s;
+}
+
+// `path` as the wide API takes it without any limit of length: absolute,
+// with backslashes, "." and ".." resolved, and "\\?\" (or "\\?\UNC\" for a
+// network path) in front.
+std::wstring LongPath(const fs::path& path) {
+  std::error_code ec;
+  fs::path absolute = fs::absolute(path.empty() ? fs::path(L".") : path, ec);
+  if (ec) absolute = path;
+  std::wstring s = absolute.lexically_normal().make_preferred().wstring();
+  if (s.starts_with(LR"(\\?\)")) return s;
+  if (s.starts_with(LR"(\\)")) return LR"(\\?\UNC\)" + s.substr(2);
+  return LR"(\\?\)" + s;
+}
+
+HANDLE HandleOf(int fd) { return reinterpret_cast<HANDLE>(::_get_osfhandle(fd)); }
+
+// A C runtime descriptor that owns `h`; closes `h` when none can be made.
+int Adopt(HANDLE h, int flags) {
+  const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(h), flags);
+  if (fd < 0) ::CloseHandle(h);
+  return fd;
+}
+
+bool SetDeleteOnClose(HANDLE h, bool on) {
+  FILE_DISPOSITION_INFO info{};
+  info.DeleteFile = on ? TRUE : FALSE;
+  return ::SetFileInformationByHandle(h, FileDispositionInfo, &info, sizeof info) != 0;
+}
+
+// A short hidden name, as on other systems.
+std::wstring HiddenName() {
+  static constexpr wchar_t kLetters[] = L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  thread_local std::mt19937 rng{std::random_device{}()};
+  std::wstring name = L".tmb-";
+  for (int i = 0; i < 6; ++i) name += kLetters[rng() % (sizeof kLetters / sizeof kLetters[0] - 1)];
+  return name;
+}
+
+}  // namespace
+
+CodecError::CodecError(ErrorKind kind, fs::path path, int errnum)
+    : std::runtime_error(Describe(kind, path, errnum)), kind_(kind), path_(std::move(path)), errnum_(errnum) {}
+
+Folder::Folder(const fs::path& folder) : path_(folder) {
+  // Opened without letting others delete or rename it, so that the files
+  // made through it stay in this very folder.
+  const HANDLE h = ::CreateFileW(LongPath(folder).c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) throw CodecError(ErrorKind::CreateTarget, folder, LastErrno());
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool known = ::GetFileInformationByHandle(h, &info) != 0;
+  if (known && !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    ::CloseHandle(h);
+    throw CodecError(ErrorKind::CreateTarget, folder, ENOTDIR);
+  }
+  if (known) device_ = info.dwVolumeSerialNumber;
+  fd_ = Adopt(h, _O_RDONLY);
+  if (fd_ < 0) throw CodecError(ErrorKind::CreateTarget, folder, EMFILE);
+}
+
+Folder::~Folder() { ::_close(fd_); }
+
+// A folder's entries cannot be flushed on their own here; the rename that
+// names a file is written through (MOVEFILE_WRITE_THROUGH) instead.
+void Folder::sync() const {}
+
+bool Folder::knownMode(unsigned permissions, unsigned& finalMode) const {
+  std::lock_guard guard(modesMutex_);
+  for (const auto& [p, f] : modes_) {
+    if (p == permissions) {
+      finalMode = f;
+      return true;
+    }
+  }
+  return false;
+}
+
+void Folder::learnMode(unsigned permissions, unsigned finalMode) const {
+  unsigned known;
+  if (knownMode(permissions, known)) return;
+  std::lock_guard guard(modesMutex_);
+  modes_.emplace_back(permissions, finalMode);
+}
+
+bool EntryExists(const fs::path& path) {
+  // Links are not followed: a dangling one is an entry too.
+  return ::GetFileAttributesW(LongPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+InputFile::InputFile(const fs::path& path) : path_(path) { open(-1, nullptr); }
+
+InputFile::InputFile(const Folder& folder, const fs::path& path) : path_(folder.path() / path.filename()) {
+  try {
+    open(-1, nullptr);
+  } catch (const CodecError& e) {
+    throw CodecError(e.kind(), path, e.errnum());
+  }
+  path_ = path;
+}
+
+void InputFile::open(int, const char*) {
+  // Others may go on reading, writing or renaming the file meanwhile, as on
+  // other systems. Folders open too, to be refused by their kind.
+  const HANDLE h =
+      ::CreateFileW(LongPath(path_).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) throw CodecError(ErrorKind::OpenSource, path_, LastErrno());
+  BY_HANDLE_FILE_INFORMATION info;
+  if (::GetFileType(h) != FILE_TYPE_DISK || !::GetFileInformationByHandle(h, &info) ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    const bool folder = ::GetFileType(h) == FILE_TYPE_DISK && ::GetFileInformationByHandle(h, &info) &&
+                        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    ::CloseHandle(h);
+    throw CodecError(ErrorKind::NotRegularFile, path_, folder ? EISDIR : 0);
+  }
+  permissions_ = (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
+  sizeAtOpen_ = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+  fd_ = Adopt(h, _O_RDONLY | _O_BINARY);
+  if (fd_ < 0) throw CodecError(ErrorKind::OpenSource, path_, EMFILE);
+}
+
+InputFile::~InputFile() {
+  if (fd_ >= 0) ::_close(fd_);
+}
+
+std::uint64_t InputFile::size() const {
+  LARGE_INTEGER size;
+  if (!::GetFileSizeEx(HandleOf(fd_), &size)) throw CodecError(ErrorKind::ReadSource, path_, LastErrno());
+  return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+std::size_t InputFile::readAt(std::uint64_t offset, void* buffer, std::size_t n) const {
+  auto* p = static_cast<char*>(buffer);
+  std::size_t done = 0;
+  while (done < n) {
+    const std::uint64_t at = offset + done;
+    OVERLAPPED where{};
+    where.Offset = static_cast<DWORD>(at);
+    where.OffsetHigh = static_cast<DWORD>(at >> 32);
+    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(n - done, std::size_t{1} << 30));
+    DWORD got = 0;
+    if (!::ReadFile(HandleOf(fd_), p + done, want, &got, &where)) {
+      if (::GetLastError() == ERROR_HANDLE_EOF) break;
+      throw CodecError(ErrorKind::ReadSource, path_, LastErrno());
+    }
+    if (got == 0) break;
+    done += got;
+  }
+  return done;
+}
+
+void InputFile::readExactly(std::uint64_t offset, void* buffer, std::size_t n) const {
+  if (readAt(offset, buffer, n) != n) throw CodecError(ErrorKind::ShortSource, path_);
+}
+
+void InputFile::adviseSequential() const {}
+
+void SyncFileSystem(int handle, const fs::path& path) {
+  // Windows flushes a volume as a whole only for administrators: the file
+  // of `handle` is flushed alone.
+  if (!::FlushFileBuffers(HandleOf(handle))) throw CodecError(ErrorKind::WriteTarget, path, LastErrno());
+}
+
+namespace {
+
+std::shared_ptr<const Folder> OpenFolderOf(const fs::path& target) {
+  if (target.filename().empty()) throw CodecError(ErrorKind::CreateTarget, target, EISDIR);
+  try {
+    return std::make_shared<const Folder>(target.parent_path());
+  } catch (const CodecError& e) {
+    throw CodecError(ErrorKind::CreateTarget, target, e.errnum());
+  }
+}
+
+}  // namespace
+
+TargetFile::TargetFile(const fs::path& target, unsigned permissions, Unfinished unfinished)
+    : TargetFile(OpenFolderOf(target), target, permissions, unfinished) {}
+
+TargetFile::TargetFile(std::shared_ptr<const Folder> folder, const fs::path& target, unsigned permissions,
+                       Unfinished unfinished)
+    : target_(target), folder_(std::move(folder)) {
+  const std::u8string name = target.filename().u8string();
+  name_.assign(name.begin(), name.end());
+  if (name_.empty()) throw CodecError(ErrorKind::CreateTarget, target, EISDIR);
+  if (::GetFileAttributesW(LongPath(folder_->path() / target.filename()).c_str()) != INVALID_FILE_ATTRIBUTES)
+    throw CodecError(ErrorKind::TargetExists, target);
+  const DWORD missing = ::GetLastError();
+  if (missing != ERROR_FILE_NOT_FOUND) throw CodecError(ErrorKind::CreateTarget, target, ErrnoOf(missing));
+  create(permissions & 0777, unfinished);
+}
+
+void TargetFile::create(unsigned permissions, Unfinished) {
+  // Windows has no unnamed files: always the hidden name, deleted by the
+  // system when the handle closes, whatever ends the program, until commit
+  // takes that back. A file without the owner's write bit is made
+  // read-only when it is finished.
+  finalMode_ = permissions;
+  modeLeft_ = (finalMode_ & 0200u) == 0;
+  DWORD error = ERROR_FILE_EXISTS;
+  for (int attempt = 0; fd_ < 0 && attempt < 100 && error == ERROR_FILE_EXISTS; ++attempt) {
+    const fs::path hidden = folder_->path() / HiddenName();
+    const HANDLE h = ::CreateFileW(LongPath(hidden).c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES | DELETE,
+                                   FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+      error = ::GetLastError();
+      continue;
+    }
+    if (!SetDeleteOnClose(h, true)) {
+      error = ::GetLastError();
+      ::CloseHandle(h);
+      ::DeleteFileW(LongPath(hidden).c_str());
+      break;
+    }
+    fd_ = Adopt(h, _O_WRONLY | _O_BINARY);
+    if (fd_ < 0) error = ERROR_TOO_MANY_OPEN_FILES;
+    temp_ = hidden;
+  }
+  if (fd_ < 0) {
+    temp_.clear();
+    folder_.reset();
+    throw CodecError(ErrorKind::CreateTarget, target_, ErrnoOf(error));
+  }
+}
+
+void TargetFile::giveFinalMode() {
+  if (!modeLeft_) return;
+  FILE_BASIC_INFO info{};
+  if (::GetFileInformationByHandleEx(HandleOf(fd_), FileBasicInfo, &info, sizeof info)) {
+    info.FileAttributes = (info.FileAttributes & ~DWORD{FILE_ATTRIBUTE_NORMAL}) | FILE_ATTRIBUTE_READONLY;
+    ::SetFileInformationByHandle(HandleOf(fd_), FileBasicInfo, &info, sizeof info);
+  }
+  modeLeft_ = false;
+}
+
+TargetFile::~TargetFile() { discard(); }
+
+void TargetFile::discard() noexcept {
+  if (fd_ >= 0) {
+    // Still marked: closing the handle deletes the unfinished file.
+    if (!committed_) SetDeleteOnClose(HandleOf(fd_), true);
+    ::_close(fd_);
+    fd_ = -1;
+  }
+  if (!committed_ && !temp_.empty()) ::DeleteFileW(LongPath(temp_).c_str());
+  temp_.clear();
+  folder_.reset();
+}
+
+void TargetFile::write(const void* data, std::size_t n) {
+  const auto* p = static_cast<const char*>(data);
+  while (n > 0) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(n, std::size_t{1} << 30));
+    DWORD written = 0;
+    if (!::WriteFile(HandleOf(fd_), p, chunk, &written, nullptr)) {
+      throw CodecError(ErrorKind::WriteTarget, target_, LastErrno());
+    }
+    if (written == 0) throw CodecError(ErrorKind::WriteTarget, target_, ENOSPC);
+    p += written;
+    n -= written;
+  }
+}
+
+void TargetFile::flush() {
+  if (flushed_) return;
+  if (!::FlushFileBuffers(HandleOf(fd_))) throw CodecError(ErrorKind::WriteTarget, target_, LastErrno());
+  flushed_ = true;
+}
+
+void TargetFile::finishUnflushed() { flushed_ = true; }
+
+void TargetFile::commit(bool) {
+  flush();
+  // The mark is taken back only for the rename; a rename refused (the name
+  // taken meanwhile, say) puts it back, and the handle's close deletes it.
+  const HANDLE h = HandleOf(fd_);
+  if (!SetDeleteOnClose(h, false)) throw CodecError(ErrorKind::WriteTarget, target_, LastErrno());
+  const std::wstring from = LongPath(temp_);
+  const std::wstring to = LongPath(folder_->path() / target_.filename());
+  if (!::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) {
+    const int e = LastErrno();
+    SetDeleteOnClose(h, true);
+    throw CodecError(e == EEXIST ? ErrorKind::TargetExists : ErrorKind::WriteTarget, target_, e);
+  }
+  // The read-only attribute last: it would refuse the rename above.
+  giveFinalMode();
+  committed_ = true;
+  discard();
+}
+
+}  // namespace tambril::codec
