@@ -15,62 +15,106 @@
 #include <condition_variable>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <mutex>
 #include <string_view>
 #include <thread>
+#include <unordered_map>
 
 #include "cli/commands.h"
-#include "cli/names.h"
 #include "cli/terminal.h"
+#include "cli/text.h"
 #include "codec/codec.h"
+#include "codec/names.h"
 
 namespace tambril::cli {
 namespace fs = std::filesystem;
 
 namespace {
 
-bool HasTmb(const std::string& name) {
-  std::string lower = name;
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return lower.find(".tmb") != std::string::npos;
-}
+std::string ErrorText(int e) { return std::strerror(e); }
 
-// The entries of a folder come with their kind on most file systems, so
-// that only links (and entries of unknown kind) need a look of their own.
-void Walk(const fs::path& folder, bool encodedOnly, std::vector<std::string>& files) {
-  std::vector<std::pair<std::string, unsigned char>> entries;
-  if (DIR* dir = ::opendir(folder.c_str())) {
-    while (const dirent* e = ::readdir(dir)) {
-      const std::string_view name = e->d_name;
-      if (name != "." && name != "..") entries.emplace_back(name, e->d_type);
-    }
-    ::closedir(dir);
+// The walk of one open folder (the handle is its own); `path` is how its
+// entries are named. Subfolders are opened through their parent's handle,
+// so that the length of their path never matters.
+void Walk(int handle, const std::string& path, bool encodedOnly, std::vector<Entry>& out) {
+  DIR* dir = ::fdopendir(handle);
+  if (!dir) {
+    out.push_back({Entry::Unreadable, path, "cannot read the folder: " + ErrorText(errno)});
+    ::close(handle);
+    return;
   }
+  std::vector<std::pair<std::string, unsigned char>> entries;
+  errno = 0;
+  while (const dirent* e = ::readdir(dir)) {
+    const std::string_view name = e->d_name;
+    if (name != "." && name != "..") entries.emplace_back(name, e->d_type);
+    errno = 0;
+  }
+  if (errno != 0) out.push_back({Entry::Unreadable, path, "cannot read the folder: " + ErrorText(errno)});
   std::sort(entries.begin(), entries.end());
+  const std::string prefix = path.empty() || path.back() == '/' ? path : path + "/";
   for (const auto& [name, type] : entries) {
-    const fs::path p = folder / name;
+    const std::string p = prefix + name;
+    const bool wanted = !encodedOnly || codec::HasTmbSuffix(name);
+    // The kind comes with the entry on most file systems, so that only
+    // links (and entries of unknown kind) need a look of their own.
     bool isFolder = type == DT_DIR, isFile = type == DT_REG;
     if (type != DT_DIR && type != DT_REG) {
-      struct stat own {
-      }, target{};
-      if (::lstat(p.c_str(), &own) != 0) continue;
-      isFolder = S_ISDIR(own.st_mode);  // a real folder; a link to one is not followed
-      isFile = !isFolder && ::stat(p.c_str(), &target) == 0 && S_ISREG(target.st_mode);
+      struct stat own {};
+      if (::fstatat(::dirfd(dir), name.c_str(), &own, AT_SYMLINK_NOFOLLOW) != 0) {
+        out.push_back({Entry::Unreadable, p, ErrorText(errno)});
+        continue;
+      }
+      isFolder = S_ISDIR(own.st_mode);
+      isFile = S_ISREG(own.st_mode);
+      if (!wanted && !isFolder) continue;
+      if (S_ISLNK(own.st_mode)) {
+        struct stat target {};
+        if (::fstatat(::dirfd(dir), name.c_str(), &target, 0) != 0) {
+          const int e = errno;
+          out.push_back({Entry::Unreadable, p,
+                         e == ENOENT  ? "link to nothing"
+                         : e == ELOOP ? "link loop"
+                                      : "cannot follow the link: " + ErrorText(e)});
+          continue;
+        }
+        isFile = S_ISREG(target.st_mode);
+        if (S_ISDIR(target.st_mode)) {
+          out.push_back({Entry::Skipped, p, "link to a folder, not followed"});
+          continue;
+        }
+        own = target;
+      }
+      if (!isFolder && !isFile) {
+        const char* what = S_ISFIFO(own.st_mode)                          ? "a pipe"
+                           : S_ISSOCK(own.st_mode)                        ? "a socket"
+                           : S_ISCHR(own.st_mode) || S_ISBLK(own.st_mode) ? "a device"
+                                                                          : "no regular file";
+        out.push_back({Entry::Skipped, p, std::string("not a regular file (") + what + ")"});
+        continue;
+      }
     }
     if (isFolder) {
-      Walk(p, encodedOnly, files);
-    } else if (isFile && HasTmb(name) == encodedOnly) {
-      files.push_back(p.string());
+      const int sub = ::openat(::dirfd(dir), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+      if (sub < 0) {
+        out.push_back({Entry::Unreadable, p, "cannot open the folder: " + ErrorText(errno)});
+      } else {
+        Walk(sub, p, encodedOnly, out);
+      }
+    } else if (isFile && wanted) {
+      out.push_back({Entry::File, p, {}});
     }
   }
+  ::closedir(dir);
 }
 
 // What became of one file.
 struct Outcome {
-  enum Kind { Done, WrongPassword, Failed } kind = Failed;
-  std::string line;  // "SOURCE -> TARGET", "TAG" or the failure
+  enum Kind { Done, WrongPassword, Skipped, Failed } kind = Failed;
+  std::string line;  // the target, the tag, or the line of a failure or a skipped entry
 };
 
 // A file written unnamed, waiting for its group's flush.
@@ -166,8 +210,9 @@ void CodeOne(BatchMode mode, const fs::path& file, const std::shared_ptr<const c
     return folder && t.parent_path().native() == folder->path().native() ? folder : nullptr;
   };
   if (mode == BatchMode::Encode) {
-    target = EncodedTarget(file);  // a taken name is refused before anything is read
-    const std::string tag = ExtensionTag(file.is_absolute() || cwd.empty() ? file : cwd / file);
+    target = codec::EncodedPath(file.native());  // a taken name is refused before anything is read
+    const std::string tag = codec::ExtensionTag((file.is_absolute() || cwd.empty() ? file : cwd / file).native());
+    codec::RequireKnownLength(in, size);
     coded = codec::EncodeUnnamed(in, size, target, password, tag, checkpoint, folderOf(target));
   } else {
     const codec::CheckResult check = codec::CheckPassword(in, size, password);
@@ -177,10 +222,10 @@ void CodeOne(BatchMode mode, const fs::path& file, const std::shared_ptr<const c
     }
     if (mode == BatchMode::Check) {
       o.kind = Outcome::Done;
-      o.line = PrintableTag(check.tag);
+      o.line = PrintableTag(check.tagText());
       return;
     }
-    target = DecodedTarget(file, check.tag);
+    target = codec::DecodedPath(file.native(), check.tagText());
     coded = codec::DecodeUnnamed(in, target, check, checkpoint, folderOf(target));
   }
   coded->finishUnflushed();
@@ -188,22 +233,24 @@ void CodeOne(BatchMode mode, const fs::path& file, const std::shared_ptr<const c
 }
 
 void Print(const std::string& file, const Outcome& o, BatchMode mode, bool quiet) {
+  const std::string name = Quoted(file);
   switch (o.kind) {
     case Outcome::Done:
       if (mode == BatchMode::Check) {
-        std::printf("%s: %s\n", file.c_str(), o.line.c_str());
+        std::printf("%s: %s\n", name.c_str(), o.line.c_str());
       } else if (!quiet) {
-        std::printf("%s -> %s\n", file.c_str(), o.line.c_str());
+        std::printf("%s -> %s\n", name.c_str(), Quoted(o.line).c_str());
       }
       break;
     case Outcome::WrongPassword:
       if (mode == BatchMode::Check) {
-        std::printf("%s: wrong password\n", file.c_str());
+        std::printf("%s: wrong password\n", name.c_str());
       } else {
         std::fflush(stdout);
-        std::fprintf(stderr, "tambril-cli: %s: wrong password\n", file.c_str());
+        std::fprintf(stderr, "tambril-cli: %s: wrong password\n", name.c_str());
       }
       break;
+    case Outcome::Skipped:
     case Outcome::Failed:
       std::fflush(stdout);
       std::fprintf(stderr, "tambril-cli: %s\n", o.line.c_str());
@@ -216,7 +263,7 @@ void Print(const std::string& file, const Outcome& o, BatchMode mode, bool quiet
 // the files' order, draws the bar and watches for signals.
 class Batch {
  public:
-  Batch(BatchMode mode, const std::vector<std::string>& files, const std::string& password, const BatchOptions& options)
+  Batch(BatchMode mode, const std::vector<Entry>& files, const std::string& password, const BatchOptions& options)
       : mode_(mode),
         files_(files),
         password_(password),
@@ -234,6 +281,13 @@ class Batch {
     folders_.resize(jobs_);
     std::error_code ec;
     cwd_ = fs::current_path(ec);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      if (files[i].kind == Entry::File) continue;
+      outcomes_[i] = {files[i].kind == Entry::Skipped ? Outcome::Skipped : Outcome::Failed,
+                      Quoted(files[i].path) + ": " + files[i].reason};
+      final_[i] = 1;
+      ++finished_;
+    }
   }
 
   ~Batch() {
@@ -254,7 +308,7 @@ class Batch {
   void stopAndJoin();
 
   const BatchMode mode_;
-  const std::vector<std::string>& files_;
+  const std::vector<Entry>& files_;
   const std::string& password_;
   const BatchOptions options_;
   std::size_t jobs_ = 1, slots_ = 1, flushAt_ = 1;
@@ -293,19 +347,25 @@ class Batch {
   std::atomic<std::uint64_t> bytesFinished_{0};
   std::unique_ptr<std::atomic<std::uint64_t>[]> partial_;  // per job: the current file, about
   std::size_t printed_ = 0;
+  std::unordered_map<std::string, std::size_t> given_;  // names given in this run, by the file they came from
 };
 
 void Batch::work(std::size_t job) {
   std::unique_lock lock(m_);
   for (;;) {
-    slotFree_.wait(lock, [&] { return stop_ || next_ >= files_.size() || inUse_ < slots_; });
-    if (stop_ || next_ >= files_.size()) break;
+    // Entries the walk could not take have their line already.
+    const auto skipTaken = [&] {
+      while (next_ < files_.size() && final_[next_]) ++next_;
+      return next_ >= files_.size();
+    };
+    slotFree_.wait(lock, [&] { return stop_ || skipTaken() || inUse_ < slots_; });
+    if (stop_ || skipTaken()) break;
     const std::size_t i = next_++;
     ++inUse_;
     ++coding_;
     // The files of a folder follow each other: its handle is most likely
     // one a job has just used.
-    const fs::path file = files_[i];
+    const fs::path file = files_[i].path;
     const fs::path parent = file.parent_path();
     const bool inFolder = !file.filename().empty();  // not "name/"
     std::shared_ptr<const codec::Folder> folder;
@@ -335,9 +395,13 @@ void Batch::work(std::size_t job) {
       CodeOne(mode_, file, folder, cwd_, password_, checkpoint, size, o, coded, target);
     } catch (const Stopped&) {
       stopped = true;
-    } catch (const std::exception& e) {  // CodecError, and running out of memory
+    } catch (const codec::CodecError& e) {
       o.kind = Outcome::Failed;
-      o.line = e.what();
+      o.line = FailureLine(file, target, e);
+      coded.reset();
+    } catch (const std::exception& e) {  // running out of memory
+      o.kind = Outcome::Failed;
+      o.line = Quoted(file.native()) + ": " + e.what();
       coded.reset();
     }
     dev_t device = 0;
@@ -441,8 +505,12 @@ void Batch::nameGroup(std::unique_lock<std::mutex>& lock) {
       p.file->commit(/*flushFolder=*/false);
       o.kind = Outcome::Done;
       o.line = p.target.string();
+      given_.emplace(p.target.native(), p.index);
     } catch (const codec::CodecError& e) {
-      o.line = e.what();
+      o.line = FailureLine(files_[p.index].path, p.target, e);
+      // Two files of this run that want one name: the line names both.
+      const auto first = given_.find(p.target.native());
+      if (first != given_.end()) o.line += " (the target of " + Quoted(files_[first->second].path) + ")";
     }
     p.file.reset();
   }
@@ -461,7 +529,7 @@ void Batch::nameGroup(std::unique_lock<std::mutex>& lock) {
 }
 
 void Batch::printUpTo(std::size_t end) {
-  for (; printed_ < end; ++printed_) Print(files_[printed_], outcomes_[printed_], mode_, options_.quiet);
+  for (; printed_ < end; ++printed_) Print(files_[printed_].path, outcomes_[printed_], mode_, options_.quiet);
   std::fflush(stdout);
 }
 
@@ -489,7 +557,8 @@ int Batch::run() {
   if (withBar) {
     for (const auto& f : files_) {
       struct stat st {};
-      if (::stat(f.c_str(), &st) == 0 && S_ISREG(st.st_mode)) totalBytes += static_cast<std::uint64_t>(st.st_size);
+      if (f.kind == Entry::File && ::stat(f.path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+        totalBytes += static_cast<std::uint64_t>(st.st_size);
     }
   }
   RunBar bar(files_.size(), totalBytes, withBar);
@@ -563,14 +632,17 @@ int Batch::run() {
   stopAndJoin();
   bar.finish();
 
-  std::size_t done = 0, skipped = 0, failed = 0;
+  std::size_t done = 0, skipped = 0, notFiles = 0, failed = 0;
   for (const auto& o : outcomes_) {
     done += o.kind == Outcome::Done;
     skipped += o.kind == Outcome::WrongPassword;
+    notFiles += o.kind == Outcome::Skipped;
     failed += o.kind == Outcome::Failed;
   }
   if (!options_.quiet && mode_ != BatchMode::Check) {
-    std::printf("%zu done, %zu skipped (wrong password), %zu failed\n", done, skipped, failed);
+    std::printf("%zu done, %zu skipped (wrong password), ", done, skipped);
+    if (notFiles > 0) std::printf("%zu skipped (not a regular file), ", notFiles);
+    std::printf("%zu failed\n", failed);
   }
   return failed > 0 ? kExitFile : skipped > 0 ? kExitWrongPassword : kExitOk;
 }
@@ -586,20 +658,25 @@ unsigned DefaultJobs() {
   return std::max(1u, std::thread::hardware_concurrency());
 }
 
-std::vector<std::string> CollectFiles(const std::vector<std::string>& operands, bool recursive, bool encodedOnly) {
-  std::vector<std::string> files;
+std::vector<Entry> CollectFiles(const std::vector<std::string>& operands, bool recursive, bool encodedOnly) {
+  std::vector<Entry> files;
   for (const auto& op : operands) {
     struct stat st {};
     if (recursive && ::stat(op.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-      Walk(op, encodedOnly, files);
+      const int handle = ::open(op.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      if (handle < 0) {
+        files.push_back({Entry::Unreadable, op, "cannot open the folder: " + ErrorText(errno)});
+      } else {
+        Walk(handle, op, encodedOnly, files);
+      }
     } else {
-      files.push_back(op);
+      files.push_back({Entry::File, op, {}});
     }
   }
   return files;
 }
 
-int RunBatch(BatchMode mode, const std::vector<std::string>& files, const std::string& password,
+int RunBatch(BatchMode mode, const std::vector<Entry>& files, const std::string& password,
              const BatchOptions& options) {
   Batch batch(mode, files, password, options);
   return batch.run();

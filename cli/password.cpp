@@ -51,6 +51,20 @@ PasswordInput ReadLine(int fd) {
   return in;
 }
 
+// A line typed on the terminal `tty` after `prompt`, without echo.
+PasswordInput ReadWithoutEcho(int tty, std::string_view prompt) {
+  PasswordInput in;
+  {
+    // Echo goes off before the prompt appears, so nothing typed after the
+    // prompt can be shown or flushed away.
+    EchoOff echoOff(tty);
+    (void)!::write(tty, prompt.data(), prompt.size());
+    in = ReadLine(tty);
+  }
+  (void)!::write(tty, "\n", 1);
+  return in;
+}
+
 }  // namespace
 
 int PasswordLength(std::string_view utf8) { return static_cast<int>(codec::Utf8ToCp1252(utf8).size()); }
@@ -60,6 +74,11 @@ std::optional<std::string_view> RefuseNewPassword(std::string_view utf8) {
   if (n == 0) return kNoPassword;
   if (n < kMinPasswordLength) return kPasswordTooShort;
   if (n > kMaxPasswordLength) return kPasswordTooLong;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const char32_t c = codec::NextUtf8Character(utf8, i);
+    if (c < 0x20 || (c >= 0x7F && c < 0xA0)) return kPasswordControl;
+  }
+  if (!FitsCodePage(utf8)) return kPasswordOutsideCodePage;
   return std::nullopt;
 }
 
@@ -70,7 +89,9 @@ std::optional<std::string_view> RefuseConfirmation(std::string_view password, st
 }
 
 std::optional<std::string_view> RefuseTypedPassword(std::string_view utf8) {
-  if (PasswordLength(utf8) > kMaxPasswordLength) return kPasswordTooLong;
+  const int n = PasswordLength(utf8);
+  if (n == 0) return kNoPassword;
+  if (n > kMaxPasswordLength) return kPasswordTooLong;
   return std::nullopt;
 }
 
@@ -84,7 +105,10 @@ bool FitsCodePage(std::string_view utf8) {
   return mapped == questionMarks;
 }
 
-PasswordInput ReadPasswordLine(int fd) { return ReadLine(fd); }
+PasswordInput ReadPasswordLine(int fd, std::string_view prompt) {
+  if (::isatty(fd) != 1) return ReadLine(fd);
+  return ReadWithoutEcho(fd, prompt);
+}
 
 PasswordInput ReadPasswordFromTerminal(std::string_view prompt) {
   PasswordInput in;
@@ -93,14 +117,7 @@ PasswordInput ReadPasswordFromTerminal(std::string_view prompt) {
     in.error = "no terminal to read the password from (use --password-stdin)";
     return in;
   }
-  {
-    // Echo goes off before the prompt appears, so nothing typed after the
-    // prompt can be shown or flushed away.
-    EchoOff echoOff(tty);
-    (void)!::write(tty, prompt.data(), prompt.size());
-    in = ReadLine(tty);
-  }
-  (void)!::write(tty, "\n", 1);
+  in = ReadWithoutEcho(tty, prompt);
   ::close(tty);
   return in;
 }

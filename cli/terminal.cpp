@@ -18,6 +18,34 @@ std::atomic<int> g_inPass{0};
 static_assert(std::atomic<int>::is_always_lock_free);
 volatile std::sig_atomic_t g_echoFd = -1;
 termios g_savedTerminal;
+termios g_withoutEcho;
+
+// Ctrl-Z while echo is off: the terminal goes back as it was found for the
+// shell, the program stops; on `fg` (SIGCONT) echo goes off again, whatever
+// the shell did with the terminal meanwhile, and reading goes on.
+void OnStop(int signal) {
+  const int savedErrno = errno;
+  if (g_echoFd >= 0) ::tcsetattr(g_echoFd, TCSANOW, &g_savedTerminal);
+  struct sigaction own {
+  }, stop{};
+  stop.sa_handler = SIG_DFL;
+  sigemptyset(&stop.sa_mask);
+  ::sigaction(signal, &stop, &own);
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, signal);
+  ::sigprocmask(SIG_UNBLOCK, &set, nullptr);
+  ::raise(signal);  // stops here until continued
+  ::sigaction(signal, &own, nullptr);
+  if (g_echoFd >= 0) ::tcsetattr(g_echoFd, TCSANOW, &g_withoutEcho);
+  errno = savedErrno;
+}
+
+void OnContinue(int) {
+  const int savedErrno = errno;
+  if (g_echoFd >= 0) ::tcsetattr(g_echoFd, TCSANOW, &g_withoutEcho);
+  errno = savedErrno;
+}
 
 void OnSignal(int signal) {
   const int savedErrno = errno;  // the interrupted code may be about to read it
@@ -66,6 +94,7 @@ EchoOff::EchoOff(int ttyFd) : fd_(ttyFd) {
   if (::tcgetattr(fd_, &t) != 0) return;
   g_savedTerminal = t;
   t.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+  g_withoutEcho = t;
   g_echoFd = fd_;
   if (::tcsetattr(fd_, TCSAFLUSH, &t) == 0) {
     active_ = true;
@@ -91,6 +120,17 @@ void InstallSignalHandlers() {
     if (::sigaction(s, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
     ::sigaction(s, &sa, nullptr);
   }
+  struct sigaction stop {};
+  stop.sa_handler = OnStop;
+  sigemptyset(&stop.sa_mask);
+  stop.sa_flags = SA_RESTART;
+  struct sigaction old {};
+  if (::sigaction(SIGTSTP, nullptr, &old) == 0 && old.sa_handler != SIG_IGN) ::sigaction(SIGTSTP, &stop, nullptr);
+  struct sigaction cont {};
+  cont.sa_handler = OnContinue;
+  sigemptyset(&cont.sa_mask);
+  cont.sa_flags = SA_RESTART;
+  ::sigaction(SIGCONT, &cont, nullptr);
 }
 
 void DieOfSignal(int signal) {

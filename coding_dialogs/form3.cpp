@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "codec/cp1252.h"
+#include "codec/names.h"
 #include "coding_dialogs/coding_names.h"
 #include "coding_dialogs/dialog_parts.h"
 #include "file_dialog/selpr6.h"
@@ -79,7 +80,7 @@ void Form3::Command1_Click() {
     StartPasswordCheck();
     fits = s.lastCheck().has_value();
     if (fits) {
-      const QString tag = TagForFileName(QString::fromStdString(codec::Cp1252ToUtf8(s.lastCheck()->tagText())));
+      const QString tag = QString::fromStdString(codec::TagForFileName(s.lastCheck()->tagText()));
       files.Text1->setText(Proposal(s.loaded()->path, tag));
       s.setProposedName(Proposal(s.loaded()->name, tag));
       s.setCreateMode(session::CreateMode::Decode);

@@ -4,6 +4,8 @@
 #include <QLineEdit>
 #include <stdexcept>
 
+#include "codec/cp1252.h"
+#include "codec/names.h"
 #include "coding_dialogs/coding_names.h"
 #include "coding_dialogs/form3.h"
 #include "file_dialog/selpr6.h"
@@ -65,7 +67,7 @@ void Form1::Code_AN_Click() {
   try {
     if (!StartCommand(*this, session::CreateMode::Encode, dialog)) return;
     const session::LoadedFile& loaded = *s.loaded();
-    s.setExtensionTag(ExtensionTag(loaded.path));
+    s.setExtensionTag(QString::fromStdString(codec::Cp1252ToUtf8(codec::ExtensionTag(loaded.path.toStdString()))));
     dialog.Text1->setText(WithTmb(loaded.path));
     s.setProposedName(WithTmb(loaded.name));
     s.setCreateMode(session::CreateMode::Encode);

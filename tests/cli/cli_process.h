@@ -19,6 +19,8 @@ struct CliResult {
   // many typed bytes were left unread for whatever reads the terminal next.
   bool echoAtEnd = false;
   int unreadInput = 0;
+  bool stopped = false;           // stopAtPrompt: the program did stop
+  bool echoWhileStopped = false;  // ... and gave the terminal back with echo on
 };
 
 struct CliOptions {
@@ -34,6 +36,10 @@ struct CliOptions {
   std::filesystem::path stdoutPath;   // standard output into this file (e.g. /dev/full)
   std::string interruptAt;            // on a terminal: send a signal once this text appears ...
   int interruptSignal = SIGINT;       // ... this one
+  // On a terminal, under a small job-control shell: Ctrl-Z typed at the
+  // first prompt; once the program has stopped, the shell turns echo on
+  // (as shells do for themselves) and continues it (`fg`).
+  bool stopAtPrompt = false;
 };
 
 // Runs tambril-cli with `args`, `input` as standard input, in a new session
