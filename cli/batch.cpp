@@ -20,6 +20,7 @@
 #include <memory>
 #include <mutex>
 #include <string_view>
+#include <system_error>
 #include <thread>
 #include <unordered_map>
 
@@ -301,6 +302,9 @@ class Batch {
 
  private:
   void work(std::size_t job);
+  // Codes the next file as job `job`; false when the run was stopped.
+  bool codeNext(std::size_t job, std::unique_lock<std::mutex>& lock);
+  bool nothingLeft();
   void startFlush(std::unique_lock<std::mutex>& lock, std::size_t upTo);
   void nameGroup(std::unique_lock<std::mutex>& lock);
   void printUpTo(std::size_t end);
@@ -325,6 +329,7 @@ class Batch {
   std::size_t coding_ = 0;    // jobs coding a file
   std::size_t finished_ = 0;  // files coded or failed
   std::size_t running_ = 0;   // jobs not yet ended
+  bool alone_ = false;        // no job could be started: the program's thread codes too
   std::atomic<bool> stop_{false};
   std::vector<Pending> pending_;
   std::uint64_t pendingBytes_ = 0;
@@ -350,16 +355,24 @@ class Batch {
   std::unordered_map<std::string, std::size_t> given_;  // names given in this run, by the file they came from
 };
 
+bool Batch::nothingLeft() {
+  // Entries the walk could not take have their line already.
+  while (next_ < files_.size() && final_[next_]) ++next_;
+  return next_ >= files_.size();
+}
+
 void Batch::work(std::size_t job) {
   std::unique_lock lock(m_);
   for (;;) {
-    // Entries the walk could not take have their line already.
-    const auto skipTaken = [&] {
-      while (next_ < files_.size() && final_[next_]) ++next_;
-      return next_ >= files_.size();
-    };
-    slotFree_.wait(lock, [&] { return stop_ || skipTaken() || inUse_ < slots_; });
-    if (stop_ || skipTaken()) break;
+    slotFree_.wait(lock, [&] { return stop_ || nothingLeft() || inUse_ < slots_; });
+    if (stop_ || nothingLeft() || !codeNext(job, lock)) break;
+  }
+  --running_;
+  changed_.notify_one();
+}
+
+bool Batch::codeNext(std::size_t job, std::unique_lock<std::mutex>& lock) {
+  {
     const std::size_t i = next_++;
     ++inUse_;
     ++coding_;
@@ -419,7 +432,7 @@ void Batch::work(std::size_t job) {
     if (folder) folders_[job] = std::move(folder);
     if (stopped) {
       --inUse_;
-      break;
+      return false;
     }
     ++finished_;
     if (coded) {
@@ -441,8 +454,7 @@ void Batch::work(std::size_t job) {
       changed_.notify_one();
     }
   }
-  --running_;
-  changed_.notify_one();
+  return true;
 }
 
 // Hands the pending files before `upTo`, and the names given since the last
@@ -467,7 +479,7 @@ void Batch::startFlush(std::unique_lock<std::mutex>& lock, std::size_t upTo) {
   const auto devices = devices_;
   lock.unlock();
   if (flusher_.joinable()) flusher_.join();
-  flusher_ = std::thread([this, devices] {
+  const auto flush = [this, devices] {
     std::vector<std::pair<dev_t, int>> results;
     for (const auto& [device, handle] : devices) {
       results.emplace_back(device, handle < 0 ? EMFILE : SyncFileSystemApart(handle));
@@ -476,7 +488,12 @@ void Batch::startFlush(std::unique_lock<std::mutex>& lock, std::size_t upTo) {
     flushResults_ = std::move(results);
     flushEnded_ = true;
     changed_.notify_one();
-  });
+  };
+  try {
+    flusher_ = std::thread(flush);
+  } catch (const std::system_error&) {
+    flush();  // no thread to be had (ulimit -u): the flush is waited for here
+  }
   lock.lock();
 }
 
@@ -563,14 +580,31 @@ int Batch::run() {
   }
   RunBar bar(files_.size(), totalBytes, withBar);
   PassMonitor monitor("", /*showBar=*/false);
-  running_ = jobs_;
-  for (std::size_t j = 0; j < jobs_; ++j) workers_.emplace_back([this, j] { work(j); });
+  // Fewer jobs where the system gives fewer threads (ulimit -u); none, and
+  // the program's thread codes the files itself between its other duties.
+  for (std::size_t j = 0; j < jobs_; ++j) {
+    try {
+      std::lock_guard guard(m_);
+      workers_.emplace_back([this, j] { work(j); });
+      ++running_;
+    } catch (const std::system_error&) {
+      break;
+    }
+  }
+  if (workers_.empty()) {
+    alone_ = true;
+    running_ = 1;
+  }
 
   auto lastDraw = std::chrono::steady_clock::now() - kTick;
   try {
     std::unique_lock lock(m_);
     for (;;) {
-      changed_.wait_for(lock, kTick);
+      if (alone_ && running_ > 0 && (stop_ || nothingLeft() || inUse_ < slots_)) {
+        if (stop_ || nothingLeft() || !codeNext(0, lock)) running_ = 0;
+      } else {
+        changed_.wait_for(lock, kTick);
+      }
       monitor.checkpoint();  // throws Interrupted after a signal
       if (flushEnded_) nameGroup(lock);
       // Only files all of whose predecessors are done or failed are named,

@@ -45,6 +45,10 @@ std::string ReadAll(const fs::path& p) {
     rlimit files{static_cast<rlim_t>(options.openFileLimit), static_cast<rlim_t>(options.openFileLimit)};
     ::setrlimit(RLIMIT_NOFILE, &files);
   }
+  if (options.processLimit >= 0) {
+    rlimit processes{static_cast<rlim_t>(options.processLimit), static_cast<rlim_t>(options.processLimit)};
+    ::setrlimit(RLIMIT_NPROC, &processes);
+  }
   rlimit noCore{0, 0};
   ::setrlimit(RLIMIT_CORE, &noCore);  // SIGQUIT and the like leave no core file
   if (options.asNobody && ::geteuid() == 0) {

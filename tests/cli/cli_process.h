@@ -31,6 +31,7 @@ struct CliOptions {
   bool asNobody = false;              // as root, run as the unprivileged user nobody
   int umask = -1;                     // the umask to run with (default: unchanged)
   long openFileLimit = -1;            // RLIMIT_NOFILE (default: unchanged)
+  long processLimit = -1;             // RLIMIT_NPROC, as after ulimit -u (default: unchanged)
   bool closeStdin = false;            // start with descriptor 0 closed
   bool closeStdout = false;           // start with descriptor 1 closed
   std::filesystem::path stdoutPath;   // standard output into this file (e.g. /dev/full)

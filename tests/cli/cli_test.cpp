@@ -1033,6 +1033,23 @@ TEST_F(CliTest, InterruptedManyFileRunLeavesOnlyCompleteFiles) {
   CliResult r = RunCli({"encode", "--password-stdin", "-r", "-j", "8", Path("eng").string()}, "kennwort\n", tight);
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(Lines(r.out).back(), "40 done, 0 skipped (wrong password), 0 failed");
+  // Without a thread or process to be had (ulimit -u), the run goes on
+  // with fewer jobs, down to the program's own thread. As root the limit
+  // holds only for another user.
+  for (int i = 0; i < 40; ++i) fs::remove(Path("eng/f" + std::to_string(i) + ".dat.tmb"));
+  fs::permissions(Path("eng"), fs::perms::all);
+  CliOptions noThreads = tight;
+  noThreads.processLimit = 0;
+  noThreads.asNobody = true;
+  fs::create_directory(Path("bin"));
+  noThreads.program = Path("bin/tambril-cli");
+  fs::copy_file(TAMBRIL_CLI, noThreads.program);
+  fs::permissions(noThreads.program, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                         fs::perms::others_read | fs::perms::others_exec);
+  r = RunCli({"encode", "--password-stdin", "-r", "-j", "8", Path("eng").string()}, "kennwort\n", noThreads);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(Lines(r.out).back(), "40 done, 0 skipped (wrong password), 0 failed");
+  EXPECT_EQ(fs::file_size(Path("eng/f39.dat.tmb")), 4096u + 21);
 
   for (const int signal : {SIGTERM, SIGINT, SIGKILL}) {
     SCOPED_TRACE(signal);
