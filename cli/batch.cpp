@@ -25,6 +25,7 @@
 #include <unordered_map>
 
 #include "cli/commands.h"
+#include "cli/messages.h"
 #include "cli/terminal.h"
 #include "cli/text.h"
 #include "codec/codec.h"
@@ -43,7 +44,7 @@ std::string ErrorText(int e) { return std::strerror(e); }
 void Walk(int handle, const std::string& path, bool encodedOnly, std::vector<Entry>& out) {
   DIR* dir = ::fdopendir(handle);
   if (!dir) {
-    out.push_back({Entry::Unreadable, path, "cannot read the folder: " + ErrorText(errno)});
+    out.push_back({Entry::Unreadable, path, std::string(Text(Msg::CannotReadFolder)) + ": " + ErrorText(errno)});
     ::close(handle);
     return;
   }
@@ -54,7 +55,8 @@ void Walk(int handle, const std::string& path, bool encodedOnly, std::vector<Ent
     if (name != "." && name != "..") entries.emplace_back(name, e->d_type);
     errno = 0;
   }
-  if (errno != 0) out.push_back({Entry::Unreadable, path, "cannot read the folder: " + ErrorText(errno)});
+  if (errno != 0)
+    out.push_back({Entry::Unreadable, path, std::string(Text(Msg::CannotReadFolder)) + ": " + ErrorText(errno)});
   std::sort(entries.begin(), entries.end());
   const std::string prefix = path.empty() || path.back() == '/' ? path : path + "/";
   for (const auto& [name, type] : entries) {
@@ -77,31 +79,32 @@ void Walk(int handle, const std::string& path, bool encodedOnly, std::vector<Ent
         if (::fstatat(::dirfd(dir), name.c_str(), &target, 0) != 0) {
           const int e = errno;
           out.push_back({Entry::Unreadable, p,
-                         e == ENOENT  ? "link to nothing"
-                         : e == ELOOP ? "link loop"
-                                      : "cannot follow the link: " + ErrorText(e)});
+                         e == ENOENT  ? std::string(Text(Msg::LinkToNothing))
+                         : e == ELOOP ? std::string(Text(Msg::LinkLoop))
+                                      : std::string(Text(Msg::CannotFollowLink)) + ": " + ErrorText(e)});
           continue;
         }
         isFile = S_ISREG(target.st_mode);
         if (S_ISDIR(target.st_mode)) {
-          out.push_back({Entry::Skipped, p, "link to a folder, not followed"});
+          out.push_back({Entry::Skipped, p, std::string(Text(Msg::LinkToFolder))});
           continue;
         }
         own = target;
       }
       if (!isFolder && !isFile) {
-        const char* what = S_ISFIFO(own.st_mode)                          ? "a pipe"
-                           : S_ISSOCK(own.st_mode)                        ? "a socket"
-                           : S_ISCHR(own.st_mode) || S_ISBLK(own.st_mode) ? "a device"
-                                                                          : "no regular file";
-        out.push_back({Entry::Skipped, p, std::string("not a regular file (") + what + ")"});
+        std::string why(Text(Msg::NotRegularFile));
+        if (S_ISFIFO(own.st_mode) || S_ISSOCK(own.st_mode) || S_ISCHR(own.st_mode) || S_ISBLK(own.st_mode)) {
+          const Msg what = S_ISFIFO(own.st_mode) ? Msg::APipe : S_ISSOCK(own.st_mode) ? Msg::ASocket : Msg::ADevice;
+          why += " (" + std::string(Text(what)) + ")";
+        }
+        out.push_back({Entry::Skipped, p, why});
         continue;
       }
     }
     if (isFolder) {
       const int sub = ::openat(::dirfd(dir), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
       if (sub < 0) {
-        out.push_back({Entry::Unreadable, p, "cannot open the folder: " + ErrorText(errno)});
+        out.push_back({Entry::Unreadable, p, std::string(Text(Msg::CannotOpenFolder)) + ": " + ErrorText(errno)});
       } else {
         Walk(sub, p, encodedOnly, out);
       }
@@ -245,10 +248,10 @@ void Print(const std::string& file, const Outcome& o, BatchMode mode, bool quiet
       break;
     case Outcome::WrongPassword:
       if (mode == BatchMode::Check) {
-        std::printf("%s: wrong password\n", name.c_str());
+        std::printf("%s: %s\n", name.c_str(), Text(Msg::WrongPassword).data());
       } else {
         std::fflush(stdout);
-        std::fprintf(stderr, "tambril-cli: %s: wrong password\n", name.c_str());
+        std::fprintf(stderr, "tambril-cli: %s: %s\n", name.c_str(), Text(Msg::WrongPassword).data());
       }
       break;
     case Outcome::Skipped:
@@ -527,7 +530,8 @@ void Batch::nameGroup(std::unique_lock<std::mutex>& lock) {
       o.line = FailureLine(files_[p.index].path, p.target, e);
       // Two files of this run that want one name: the line names both.
       const auto first = given_.find(p.target.native());
-      if (first != given_.end()) o.line += " (the target of " + Quoted(files_[first->second].path) + ")";
+      if (first != given_.end())
+        o.line += " (" + std::string(Text(Msg::TargetOf)) + " " + Quoted(files_[first->second].path) + ")";
     }
     p.file.reset();
   }
@@ -660,7 +664,7 @@ int Batch::run() {
     }
     bar.clear();
     printUpTo(printable);
-    std::fprintf(stderr, "tambril-cli: interrupted; the files listed as done are complete, no other was written\n");
+    std::fprintf(stderr, "tambril-cli: %s\n", Text(Msg::RunInterrupted).data());
     DieOfSignal(i.signal);
   }
   stopAndJoin();
@@ -674,9 +678,9 @@ int Batch::run() {
     failed += o.kind == Outcome::Failed;
   }
   if (!options_.quiet && mode_ != BatchMode::Check) {
-    std::printf("%zu done, %zu skipped (wrong password), ", done, skipped);
-    if (notFiles > 0) std::printf("%zu skipped (not a regular file), ", notFiles);
-    std::printf("%zu failed\n", failed);
+    std::printf("%zu %s, %zu %s, ", done, Text(Msg::Done).data(), skipped, Text(Msg::SkippedWrongPassword).data());
+    if (notFiles > 0) std::printf("%zu %s, ", notFiles, Text(Msg::SkippedNotRegular).data());
+    std::printf("%zu %s\n", failed, Text(Msg::Failed).data());
   }
   return failed > 0 ? kExitFile : skipped > 0 ? kExitWrongPassword : kExitOk;
 }
@@ -699,7 +703,7 @@ std::vector<Entry> CollectFiles(const std::vector<std::string>& operands, bool r
     if (recursive && ::stat(op.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
       const int handle = ::open(op.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
       if (handle < 0) {
-        files.push_back({Entry::Unreadable, op, "cannot open the folder: " + ErrorText(errno)});
+        files.push_back({Entry::Unreadable, op, std::string(Text(Msg::CannotOpenFolder)) + ": " + ErrorText(errno)});
       } else {
         Walk(handle, op, encodedOnly, files);
       }

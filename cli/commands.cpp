@@ -4,6 +4,7 @@
 #include <unistd.h>
 #include <cctype>
 #include <cerrno>
+#include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "cli/batch.h"
+#include "cli/messages.h"
 #include "cli/password.h"
 #include "cli/terminal.h"
 #include "cli/text.h"
@@ -102,7 +104,9 @@ int FailAbout(int code, const fs::path& file, std::string_view what) {
   return Fail(code, Quoted(file.native()) + ": " + std::string(what));
 }
 
-int UsageError(std::string_view what) { return Fail(kExitUsage, std::string(what) + " (see 'tambril-cli --help')"); }
+int UsageError(std::string_view what) {
+  return Fail(kExitUsage, std::string(what) + " (" + std::string(Text(Msg::SeeHelp)) + ")");
+}
 
 struct Arguments {
   std::string command;
@@ -152,7 +156,7 @@ std::optional<Arguments> Parse(const std::vector<std::string>& args, int& exitCo
         value = s.substr(s[1] == '-' ? 9 : 2);
       }
       if (value.empty()) {
-        exitCode = UsageError(a.command + ": -o expects the name of the target");
+        exitCode = UsageError(a.command + ": " + std::string(Text(Msg::OutputExpectsName)));
         return std::nullopt;
       }
       a.output = value;
@@ -161,12 +165,12 @@ std::optional<Arguments> Parse(const std::vector<std::string>& args, int& exitCo
       const std::string value = s.size() > 2 ? s.substr(2) : i + 1 < args.size() ? args[++i] : std::string();
       const auto jobs = ParseJobs(value);
       if (!jobs) {
-        exitCode = UsageError(a.command + ": -j expects a number of files to code at once, from 1 to 4096");
+        exitCode = UsageError(a.command + ": " + std::string(Text(Msg::JobsExpectNumber)));
         return std::nullopt;
       }
       a.jobs = *jobs;
     } else if (options && s.size() > 1 && s[0] == '-') {
-      exitCode = UsageError(a.command + ": unknown option '" + s + "'");
+      exitCode = UsageError(a.command + ": " + std::string(Text(Msg::UnknownOption)) + " '" + s + "'");
       return std::nullopt;
     } else {
       a.operands.push_back(s);
@@ -191,7 +195,7 @@ std::unique_ptr<codec::InputFile> OpenInput(const fs::path& path, int& exitCode)
 std::optional<std::string> ReadOnce(bool fromStdin, std::string_view prompt, int& exitCode) {
   PasswordInput in = fromStdin ? ReadPasswordLine(STDIN_FILENO, prompt) : ReadPasswordFromTerminal(prompt);
   if (!in.text) {
-    exitCode = Fail(kExitUsage, "cannot read the password: " + in.error);
+    exitCode = Fail(kExitUsage, std::string(Text(Msg::CannotReadPassword)) + ": " + in.error);
     return std::nullopt;
   }
   return in.text;
@@ -213,18 +217,18 @@ std::optional<std::string> ReadAccepted(bool fromStdin, std::string_view prompt,
 
 // The password for a new encoded file, after the rules and the confirmation.
 std::optional<std::string> NewPassword(const Arguments& a, const fs::path& source, int& exitCode) {
-  auto password = ReadAccepted(a.passwordStdin, "Kennwort: ", source, RefuseNewPassword, exitCode);
+  auto password = ReadAccepted(a.passwordStdin, Text(Msg::Prompt), source, RefuseNewPassword, exitCode);
   if (!password) return std::nullopt;
   if (!a.passwordStdin) {
     const auto matches = [&](std::string_view confirmation) { return RefuseConfirmation(*password, confirmation); };
-    if (!ReadAccepted(false, "Kennwortbestätigung: ", source, matches, exitCode)) return std::nullopt;
+    if (!ReadAccepted(false, Text(Msg::ConfirmPrompt), source, matches, exitCode)) return std::nullopt;
   }
   return codec::Utf8ToCp1252(*password);
 }
 
 // The password to try on an encoded file.
 std::optional<std::string> TypedPassword(const Arguments& a, const fs::path& file, int& exitCode) {
-  auto password = ReadAccepted(a.passwordStdin, "Kennwort: ", file, RefuseTypedPassword, exitCode);
+  auto password = ReadAccepted(a.passwordStdin, Text(Msg::Prompt), file, RefuseTypedPassword, exitCode);
   if (!password) return std::nullopt;
   return codec::Utf8ToCp1252(*password);
 }
@@ -232,15 +236,15 @@ std::optional<std::string> TypedPassword(const Arguments& a, const fs::path& fil
 // Runs one coding pass with its progress bar on the terminal. A signal stops
 // the pass at its next block and ends the program after the pass has unwound
 // and left no target behind.
-int RunPass(const char* label, bool quiet, const fs::path& source, const fs::path& target,
+int RunPass(std::string_view label, bool quiet, const fs::path& source, const fs::path& target,
             const std::function<void(const codec::ProgressFn&, const codec::CheckpointFn&)>& pass) {
   try {
-    PassMonitor monitor(label, !quiet);
+    PassMonitor monitor(std::string(label), !quiet);
     pass([&monitor](int v) { monitor.report(v); }, [&monitor] { monitor.checkpoint(); });
   } catch (const codec::CodecError& e) {
     return Fail(kExitFile, FailureLine(source, target, e));
   } catch (const Interrupted& i) {
-    FailAbout(kExitFile, target, "interrupted, nothing written");
+    FailAbout(kExitFile, target, Text(Msg::Interrupted));
     DieOfSignal(i.signal);
   }
   return kExitOk;
@@ -252,17 +256,18 @@ bool ManyFiles(const Arguments& a) { return a.recursive || a.jobs > 0 || a.opera
 // -o names the target of one file, and only of one.
 std::optional<int> RefuseOutput(const Arguments& a) {
   if (a.output && ManyFiles(a)) {
-    return UsageError(a.command + ": -o names the target of a single file (not with several files, -r or -j)");
+    return UsageError(a.command + ": " + std::string(Text(Msg::OutputOneFile)));
   }
   return std::nullopt;
 }
 
 int TargetTaken(const fs::path& source, const fs::path& target) {
-  return Fail(kExitFile, Quoted(source.native()) + " -> " + Quoted(target.native()) + ": file exists already");
+  return Fail(kExitFile,
+              Quoted(source.native()) + " -> " + Quoted(target.native()) + ": " + std::string(Text(Msg::FileExists)));
 }
 
 int Encode(const Arguments& a) {
-  if (a.operands.empty()) return UsageError("encode: expected SOURCE...");
+  if (a.operands.empty()) return UsageError("encode: " + std::string(Text(Msg::ExpectedSources)));
   if (auto refused = RefuseOutput(a)) return *refused;
   int exitCode = kExitOk;
   if (ManyFiles(a)) {
@@ -290,7 +295,7 @@ int Encode(const Arguments& a) {
   std::error_code ec;
   fs::path full = fs::absolute(source, ec);
   if (ec) full = source;
-  return RunPass("encoding", a.quiet, source, target,
+  return RunPass(Text(Msg::Encoding), a.quiet, source, target,
                  [&](const codec::ProgressFn& progress, const codec::CheckpointFn& checkpoint) {
                    codec::Encode(*in, size, target, *password, codec::ExtensionTag(full.native()), progress,
                                  checkpoint);
@@ -316,13 +321,13 @@ std::optional<codec::CheckResult> CheckFile(const Arguments& a, const fs::path& 
   const auto password = TypedPassword(a, file, exitCode);
   if (!password) return std::nullopt;
   if (size < codec::kHeaderSize) {
-    exitCode = FailAbout(kExitWrongPassword, file, "too short for an encoded file");
+    exitCode = FailAbout(kExitWrongPassword, file, Text(Msg::TooShortForEncoded));
     return std::nullopt;
   }
   try {
     codec::CheckResult check = codec::CheckPassword(*in, size, *password);
     if (!check.fits()) {
-      exitCode = FailAbout(kExitWrongPassword, file, "wrong password");
+      exitCode = FailAbout(kExitWrongPassword, file, Text(Msg::WrongPassword));
       return std::nullopt;
     }
     return check;
@@ -333,7 +338,7 @@ std::optional<codec::CheckResult> CheckFile(const Arguments& a, const fs::path& 
 }
 
 int Check(const Arguments& a) {
-  if (a.operands.empty()) return UsageError("check: expected FILE...");
+  if (a.operands.empty()) return UsageError("check: " + std::string(Text(Msg::ExpectedFiles)));
   int exitCode = kExitOk;
   if (ManyFiles(a)) {
     const auto files = CollectFiles(a.operands, a.recursive, true);
@@ -349,7 +354,7 @@ int Check(const Arguments& a) {
 }
 
 int Decode(const Arguments& a) {
-  if (a.operands.empty()) return UsageError("decode: expected FILE...");
+  if (a.operands.empty()) return UsageError("decode: " + std::string(Text(Msg::ExpectedFiles)));
   if (auto refused = RefuseOutput(a)) return *refused;
   int exitCode = kExitOk;
   if (ManyFiles(a)) {
@@ -364,7 +369,7 @@ int Decode(const Arguments& a) {
   const auto check = CheckFile(a, file, given ? &*given : nullptr, in, exitCode);
   if (!check) return exitCode;
   const fs::path target = given ? *given : fs::path(codec::DecodedPath(file.native(), check->tagText()));
-  return RunPass("decoding", a.quiet, file, target,
+  return RunPass(Text(Msg::Decoding), a.quiet, file, target,
                  [&](const codec::ProgressFn& progress, const codec::CheckpointFn& checkpoint) {
                    codec::Decode(*in, target, *check, progress, checkpoint);
                  });
@@ -378,8 +383,7 @@ bool IsRtfPath(const std::string& path) {
 
 int StdoutFailure() {
   const int e = errno;
-  return Fail(kExitFile,
-              std::string("standard output: cannot write") + (e != 0 ? std::string(": ") + std::strerror(e) : ""));
+  return Fail(kExitFile, std::string(Text(Msg::StandardOutput)) + (e != 0 ? std::string(": ") + std::strerror(e) : ""));
 }
 
 int WriteOut(std::string_view bytes) {
@@ -424,7 +428,7 @@ int ShowPlain(const codec::InputFile& in) {
 }
 
 int Show(const Arguments& a) {
-  if (a.operands.size() != 1) return UsageError("show: expected FILE");
+  if (a.operands.size() != 1) return UsageError("show: " + std::string(Text(Msg::ExpectedFile)));
   const std::string& path = a.operands[0];
   // Output past the file size limit is a failed write like a full disk,
   // not the end of the program.
@@ -460,8 +464,9 @@ int Run(int argc, char** argv) {
     return kExitOk;
   }
   if (first != "encode" && first != "check" && first != "decode" && first != "show") {
-    if (first.size() > 1 && first[0] == '-') return UsageError("unknown option '" + first + "'");
-    return UsageError("unknown command '" + first + "'");
+    if (first.size() > 1 && first[0] == '-')
+      return UsageError(std::string(Text(Msg::UnknownOption)) + " '" + first + "'");
+    return UsageError(std::string(Text(Msg::UnknownCommand)) + " '" + first + "'");
   }
   int exitCode = kExitOk;
   const auto parsed = Parse(args, exitCode);
@@ -471,7 +476,7 @@ int Run(int argc, char** argv) {
     return kExitOk;
   }
   for (const auto& op : parsed->operands) {
-    if (op.empty()) return UsageError(first + ": empty file name");
+    if (op.empty()) return UsageError(first + ": " + std::string(Text(Msg::EmptyFileName)));
   }
   InstallSignalHandlers();
   if (first == "encode") return Encode(*parsed);
@@ -494,15 +499,16 @@ void OpenMissingStandardStreams() {
 
 int Main(int argc, char** argv) {
   OpenMissingStandardStreams();
+  std::setlocale(LC_MESSAGES, "");  // the system's reasons in the user's language too
   int rc;
   try {
     rc = Run(argc, argv);
   } catch (const std::bad_alloc&) {
-    rc = Fail(kExitFile, "out of memory");
+    rc = Fail(kExitFile, Text(Msg::OutOfMemory));
   } catch (const std::exception& e) {
     rc = Fail(kExitFile, e.what());
   } catch (...) {
-    rc = Fail(kExitFile, "unexpected failure");
+    rc = Fail(kExitFile, Text(Msg::UnexpectedFailure));
   }
   // What was printed is only out once it has been written.
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {

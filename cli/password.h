@@ -12,24 +12,9 @@ namespace tambril::cli {
 inline constexpr int kMinPasswordLength = 5;
 inline constexpr int kMaxPasswordLength = 15;
 
-// The refusals of the encode dialog, in the order they are applied.
-inline constexpr std::string_view kNoPassword = "Geben Sie ein Kennwort ein !";
-inline constexpr std::string_view kPasswordTooShort = "Das Kennwort ist zu klein. Das Kennwort braucht 5 Zeichen.";
-inline constexpr std::string_view kNoConfirmation = "Geben Sie die Kennwortbestätigung ein !";
-inline constexpr std::string_view kConfirmationDiffers =
-    "Das neue Kennwort und die Kennwortbestätigung stimmen nicht überein. Geben Sie beides erneut ein.";
-// The password boxes take no more than 15 characters; typed elsewhere, a
-// longer password is refused rather than cut.
-inline constexpr std::string_view kPasswordTooLong =
-    "Das Kennwort ist zu lang. Das Kennwort darf höchstens 15 Zeichen haben.";
-
-// A new password is typed as it will be needed again, perhaps in the
-// windows: every character must be one of the code page, and none a
-// control character.
-inline constexpr std::string_view kPasswordControl =
-    "Das Kennwort enthält ein Steuerzeichen. Wählen Sie ein Kennwort aus druckbaren Zeichen.";
-inline constexpr std::string_view kPasswordOutsideCodePage =
-    "Das Kennwort enthält ein Zeichen außerhalb von Windows-1252. Wählen Sie ein Kennwort aus diesen Zeichen.";
+// The refusals are the windows' texts (cli/messages.h), applied in this
+// order: none, too short, too long, a control character, a character
+// outside the code page; then the confirmation.
 
 // Length in characters of a UTF-8 password.
 int PasswordLength(std::string_view utf8);

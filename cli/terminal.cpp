@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <iterator>
 
+#include "cli/messages.h"
+
 namespace tambril::cli {
 namespace {
 
@@ -193,10 +195,10 @@ std::string BytesOfTotal(std::uint64_t done, std::uint64_t total) {
   }
   char text[96];
   if (unit == 0) {
-    std::snprintf(text, sizeof text, "%llu of %llu bytes", static_cast<unsigned long long>(done),
-                  static_cast<unsigned long long>(total));
+    std::snprintf(text, sizeof text, "%llu %s %llu bytes", static_cast<unsigned long long>(done),
+                  Text(Msg::OfWord).data(), static_cast<unsigned long long>(total));
   } else {
-    std::snprintf(text, sizeof text, "%.1f of %.1f %s", static_cast<double>(done) / scale,
+    std::snprintf(text, sizeof text, "%.1f %s %.1f %s", static_cast<double>(done) / scale, Text(Msg::OfWord).data(),
                   static_cast<double>(total) / scale, kUnits[unit]);
   }
   return text;
@@ -219,8 +221,8 @@ void RunBar::draw(std::size_t filesDone, std::uint64_t bytesDone) {
   std::string line = "[";
   line.append(static_cast<std::size_t>(filled), '#');
   line.append(static_cast<std::size_t>(kBarWidth - filled), '.');
-  line +=
-      "] " + std::to_string(filesDone) + "/" + std::to_string(files_) + " files, " + BytesOfTotal(bytesDone, bytes_);
+  line += "] " + std::to_string(filesDone) + "/" + std::to_string(files_) + " " + std::string(Text(Msg::FilesWord)) +
+          ", " + BytesOfTotal(bytesDone, bytes_);
   if (drawn_ && line == last_) return;
   std::fputs(("\r\033[K" + line).c_str(), stderr);
   std::fflush(stderr);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "cli/messages.h"
 #include "codec/cp1252.h"
 
 namespace tambril::cli {
@@ -69,7 +70,7 @@ std::string FailureLine(const std::filesystem::path& source, const std::filesyst
                         const codec::CodecError& e) {
   std::string line = Quoted(source.native());
   if (!target.empty() && e.path() == target) line += " -> " + Quoted(target.native());
-  return line + ": " + e.reason();
+  return line + ": " + Reason(e);
 }
 
 }  // namespace tambril::cli

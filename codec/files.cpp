@@ -151,8 +151,6 @@ bool EntryExists(const fs::path& path) {
   return ::lstat(path.c_str(), &st) == 0;
 }
 
-std::string CodecError::reason() const { return Reason(kind_, errnum_); }
-
 CodecError::CodecError(ErrorKind kind, fs::path path, int errnum)
     : std::runtime_error(path.string() + ": " + Reason(kind, errnum)),
       kind_(kind),

@@ -39,9 +39,6 @@ class CodecError : public std::runtime_error {
   // The system's error number, 0 when there is none (EISDIR for a folder
   // given as input).
   int errnum() const { return errnum_; }
-  // What went wrong, without the path ("file exists already", "cannot
-  // open: Permission denied").
-  std::string reason() const;
 
  private:
   ErrorKind kind_;

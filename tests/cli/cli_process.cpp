@@ -35,6 +35,8 @@ std::string ReadAll(const fs::path& p) {
 [[noreturn]] void ExecCli(const std::vector<std::string>& args, const CliOptions& options) {
   if (!options.cwd.empty() && ::chdir(options.cwd.c_str()) != 0) ::_exit(126);
   for (const auto& name : options.unsetEnv) ::unsetenv(name.c_str());
+  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) ::unsetenv(name);
+  for (const auto& [name, value] : options.env) ::setenv(name.c_str(), value.c_str(), 1);
   if (options.fileSizeLimit >= 0) {
     ::signal(SIGXFSZ, SIG_DFL);  // as a shell's ulimit -f leaves it
     rlimit lim{static_cast<rlim_t>(options.fileSizeLimit), static_cast<rlim_t>(options.fileSizeLimit)};
@@ -221,7 +223,7 @@ CliResult RunCliOnTerminal(const std::vector<std::string>& args, const std::vect
       break;
     }
     promptsSeen = 0;
-    for (const char* prompt : {"Kennwort: ", "Kennwortbestätigung: "}) {
+    for (const char* prompt : {"Password: ", "Confirm password: ", "Kennwort: ", "Kennwortbestätigung: "}) {
       for (std::size_t at = 0; (at = r.err.find(prompt, at)) != std::string::npos; ++at) ++promptsSeen;
     }
     if (options.stopAtPrompt && !interrupted && promptsSeen > 0) {

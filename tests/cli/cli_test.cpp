@@ -18,7 +18,7 @@
 #include <sstream>
 #include <thread>
 
-#include "cli/password.h"
+#include "cli/messages.h"
 #include "cli_process.h"
 #include "codec/codec.h"
 #include "codec/names.h"
@@ -28,6 +28,9 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kWrongPassword = 1, kUsage = 2, kFileError = 3;
+
+// The program speaks English in these runs unless they set a language.
+std::string En(Msg m) { return std::string(Text(m, Language::English)); }
 
 std::string Bytes(std::size_t n, unsigned seed) {
   std::string s(n, '\0');
@@ -216,10 +219,10 @@ TEST_F(CliTest, WrongPasswordExitsOneAndWritesNothing) {
   for (const std::string command : {"check", "decode"}) {
     r = RunCli({command, "--password-stdin", Path("in/brief.doc.tmb").string()}, "\n");
     EXPECT_EQ(r.exitCode, kUsage) << command;
-    EXPECT_NE(r.err.find(kNoPassword), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(En(Msg::NoPassword)), std::string::npos) << r.err;
     r = RunCli({command, "--password-stdin", Path("in/brief.doc.tmb").string()}, "1234567890123456\n");
     EXPECT_EQ(r.exitCode, kUsage) << command;
-    EXPECT_NE(r.err.find(kPasswordTooLong), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(En(Msg::PasswordTooLong)), std::string::npos) << r.err;
   }
   EXPECT_EQ(List(Path("in")), before);
 
@@ -331,16 +334,17 @@ TEST_F(CliTest, FullDiskLeavesNothingBehind) {
 
 TEST_F(CliTest, EncodePasswordRulesAndTheirMessages) {
   const fs::path src = Write("brief.doc", "inhalt");
-  const std::vector<std::pair<std::string, std::string_view>> refused = {
-      {"", kNoPassword},
-      {"abcd", kPasswordTooShort},
-      {"äöüß", kPasswordTooShort},  // four characters in eight bytes
-      {"1234567890123456", kPasswordTooLong},
+  const std::vector<std::pair<std::string, std::string>> refused = {
+      {"", En(Msg::NoPassword)},
+      {"abcd", En(Msg::PasswordTooShort)},
+      {"äöüß", En(Msg::PasswordTooShort)},  // four characters in eight bytes
+      {"1234567890123456", En(Msg::PasswordTooLong)},
       // Characters that cannot be typed again or that would be coded as "?"
-      {"geheim\tx", kPasswordControl},
-      {"geheim\x1b[2J", kPasswordControl},
-      {"\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80", kPasswordOutsideCodePage},
-      {"Grüße€ĉ", kPasswordOutsideCodePage},
+      {"geheim\tx", En(Msg::PasswordControl)},
+      {"geheim\x1b[2J", En(Msg::PasswordControl)},
+      {"\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80",
+       En(Msg::PasswordOutsideCodePage)},
+      {"Grüße€ĉ", En(Msg::PasswordOutsideCodePage)},
   };
   for (const auto& [password, message] : refused) {
     SCOPED_TRACE(password);
@@ -350,6 +354,21 @@ TEST_F(CliTest, EncodePasswordRulesAndTheirMessages) {
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     EXPECT_FALSE(fs::exists(Path("brief.doc.tmb")));
   }
+  // Messages follow the locale: German where the first of LC_ALL,
+  // LC_MESSAGES and LANG that is set starts with "de", the windows' texts
+  // for passwords.
+  EXPECT_EQ(LanguageOf(nullptr, "de_AT.UTF-8", "en_US.UTF-8"), Language::German);
+  EXPECT_EQ(LanguageOf("C", "de_DE", "de_DE"), Language::English);
+  EXPECT_EQ(LanguageOf("", nullptr, "de_CH"), Language::German);
+  EXPECT_EQ(LanguageOf(nullptr, nullptr, nullptr), Language::English);
+  CliOptions german;
+  german.env = {{"LANG", "de_DE.UTF-8"}};
+  CliResult r = RunCli({"encode", "--password-stdin", src.string()}, "abc\n", german);
+  EXPECT_EQ(r.err, "tambril-cli: " + src.string() + ": Das Kennwort ist zu klein. Das Kennwort braucht 5 Zeichen.\n");
+  Write("brief.doc.tmb", "da");
+  r = RunCli({"encode", "--password-stdin", src.string()}, "kennwort\n", german);
+  EXPECT_EQ(r.err, "tambril-cli: " + src.string() + " -> " + src.string() + ".tmb: Datei existiert bereits\n");
+  fs::remove(Path("brief.doc.tmb"));
   for (const std::string password : {"abcde", "123456789012345", "äöüßé", "Grüße€"}) {
     SCOPED_TRACE(password);
     EXPECT_EQ(Encode(src, password).exitCode, 0);
@@ -365,14 +384,14 @@ TEST_F(CliTest, PasswordTypedOnTheTerminalIsConfirmedAndNotEchoed) {
 
   CliResult r = RunCliOnTerminal(args, {"geheim1", "Geheim1"});
   EXPECT_EQ(r.exitCode, kUsage);
-  EXPECT_NE(r.err.find(kConfirmationDiffers), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(En(Msg::ConfirmationDiffers)), std::string::npos) << r.err;
   r = RunCliOnTerminal(args, {"geheim1", ""});
   EXPECT_EQ(r.exitCode, kUsage);
-  EXPECT_NE(r.err.find(kNoConfirmation), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(En(Msg::NoConfirmation)), std::string::npos) << r.err;
   r = RunCliOnTerminal(args, {"gehe"});  // refused before the confirmation
   EXPECT_EQ(r.exitCode, kUsage);
-  EXPECT_NE(r.err.find(kPasswordTooShort), std::string::npos) << r.err;
-  EXPECT_EQ(r.err.find("Kennwortbestätigung: "), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(En(Msg::PasswordTooShort)), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("Confirm password: "), std::string::npos) << r.err;
   EXPECT_FALSE(fs::exists(Path("brief.doc.tmb")));
 
   r = RunCliOnTerminal(args, {"geheim1", "geheim1"});
@@ -474,7 +493,7 @@ TEST_F(CliTest, KilledAtAnyMomentLeavesNoNewEntry) {
 TEST_F(CliTest, TerminalIsLeftAsItWasFound) {
   const fs::path src = Write("brief.doc", "inhalt");
   CliOptions atPrompt;
-  atPrompt.interruptAt = "Kennwort: ";
+  atPrompt.interruptAt = "Password: ";
   atPrompt.interruptSignal = SIGQUIT;  // Ctrl-\ at the prompt
   CliResult r = RunCliOnTerminal({"encode", src.string()}, {}, atPrompt);
   EXPECT_EQ(r.signal, SIGQUIT) << r.err;
@@ -482,7 +501,7 @@ TEST_F(CliTest, TerminalIsLeftAsItWasFound) {
 
   r = RunCliOnTerminal({"encode", src.string()}, {std::string(1500, 'a') + "; echo pwned"});
   EXPECT_EQ(r.exitCode, kUsage);
-  EXPECT_NE(r.err.find(kPasswordTooLong), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(En(Msg::PasswordTooLong)), std::string::npos) << r.err;
   EXPECT_EQ(r.unreadInput, 0);
   EXPECT_TRUE(r.echoAtEnd);
 
@@ -1013,13 +1032,13 @@ TEST_F(CliTest, ManyFileRunShowsOneBarOnTheTerminal) {
   for (const char* name : {"a.doc.tmb", "b.doc.tmb", "c.doc.tmb"}) fs::rename(Path("bar") / name, Path("aus") / name);
   r = RunCliOnTerminal({"decode", "--quiet", "-r", Path("aus").string()}, {"geheim1"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(r.err, "Kennwort: \r\n") << r.err;
+  EXPECT_EQ(r.err, "Password: \r\n") << r.err;
   EXPECT_EQ(Read(Path("aus/c.doc")), Bytes(512 << 10, 3));
   // A single file under --quiet: no bar either.
   fs::remove(Path("aus/a.doc"));
   r = RunCliOnTerminal({"decode", "--quiet", Path("aus/a.doc.tmb").string()}, {"geheim1"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(r.err, "Kennwort: \r\n") << r.err;
+  EXPECT_EQ(r.err, "Password: \r\n") << r.err;
 }
 
 // Interrupted between groups of files, by a signal it catches or by
