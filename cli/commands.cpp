@@ -88,6 +88,9 @@ constexpr std::string_view kHelp =
     "replaced; a failed run leaves no target behind. Names holding control\n"
     "characters are printed quoted as the shell reads them ($'a\\nb').\n"
     "\n"
+    "Messages are German where the first of LC_ALL, LC_MESSAGES and LANG that\n"
+    "is set starts with \"de\", English otherwise.\n"
+    "\n"
     "Exit status: 0 success, 1 wrong password, 2 usage error or refused\n"
     "password, 3 file error (missing, unreadable, target exists, cannot write).\n"
     "\n"
@@ -244,7 +247,8 @@ int RunPass(std::string_view label, bool quiet, const fs::path& source, const fs
   } catch (const codec::CodecError& e) {
     return Fail(kExitFile, FailureLine(source, target, e));
   } catch (const Interrupted& i) {
-    FailAbout(kExitFile, target, Text(Msg::Interrupted));
+    Fail(kExitFile,
+         Quoted(source.native()) + " -> " + Quoted(target.native()) + ": " + std::string(Text(Msg::Interrupted)));
     DieOfSignal(i.signal);
   }
   return kExitOk;
