@@ -311,6 +311,7 @@ class Batch {
   void startFlush(std::unique_lock<std::mutex>& lock, std::size_t upTo);
   void nameGroup(std::unique_lock<std::mutex>& lock);
   void printUpTo(std::size_t end);
+  std::string takenBy(const fs::path& target, const std::unordered_map<std::string, std::size_t>& more) const;
   std::uint64_t bytesDone() const;
   void stopAndJoin();
 
@@ -406,7 +407,7 @@ bool Batch::codeNext(std::size_t job, std::unique_lock<std::mutex>& lock) {
       if (SignalPending() || stop_) throw Stopped{};
       partial_[job].store(std::min(size, (blocks++) << 20), std::memory_order_relaxed);
     };
-    bool stopped = false;
+    bool stopped = false, taken = false;
     try {
       CodeOne(mode_, file, folder, cwd_, password_, checkpoint, size, o, coded, target);
     } catch (const Stopped&) {
@@ -414,6 +415,7 @@ bool Batch::codeNext(std::size_t job, std::unique_lock<std::mutex>& lock) {
     } catch (const codec::CodecError& e) {
       o.kind = Outcome::Failed;
       o.line = FailureLine(file, target, e);
+      taken = e.kind() == codec::ErrorKind::TargetExists;
       coded.reset();
     } catch (const std::exception& e) {  // running out of memory
       o.kind = Outcome::Failed;
@@ -432,6 +434,7 @@ bool Batch::codeNext(std::size_t job, std::unique_lock<std::mutex>& lock) {
 
     lock.lock();
     --coding_;
+    if (taken) o.line += takenBy(target, {});
     if (folder) folders_[job] = std::move(folder);
     if (stopped) {
       --inUse_;
@@ -513,6 +516,8 @@ void Batch::nameGroup(std::unique_lock<std::mutex>& lock) {
   lock.unlock();
   std::sort(group.begin(), group.end(), [](const Pending& a, const Pending& b) { return a.index < b.index; });
   std::vector<Outcome> named(group.size());
+  // Names given in this group, until they join the run's under the lock.
+  std::unordered_map<std::string, std::size_t> givenNow;
   for (std::size_t k = 0; k < group.size(); ++k) {
     Pending& p = group[k];
     Outcome& o = named[k];
@@ -525,17 +530,15 @@ void Batch::nameGroup(std::unique_lock<std::mutex>& lock) {
       p.file->commit(/*flushFolder=*/false);
       o.kind = Outcome::Done;
       o.line = p.target.string();
-      given_.emplace(p.target.native(), p.index);
+      givenNow.emplace(p.target.native(), p.index);
     } catch (const codec::CodecError& e) {
       o.line = FailureLine(files_[p.index].path, p.target, e);
-      // Two files of this run that want one name: the line names both.
-      const auto first = given_.find(p.target.native());
-      if (first != given_.end())
-        o.line += " (" + std::string(Text(Msg::TargetOf)) + " " + Quoted(files_[first->second].path) + ")";
+      if (e.kind() == codec::ErrorKind::TargetExists) o.line += takenBy(p.target, givenNow);
     }
     p.file.reset();
   }
   lock.lock();
+  given_.merge(givenNow);
   for (std::size_t k = 0; k < group.size(); ++k) {
     const std::size_t i = group[k].index;
     if (named[k].kind == Outcome::Done) {
@@ -547,6 +550,18 @@ void Batch::nameGroup(std::unique_lock<std::mutex>& lock) {
   }
   inUse_ -= group.size();
   slotFree_.notify_all();
+}
+
+// Two files of this run that want one name: the line of the second names
+// the first too. Only the program's thread adds names, under the lock.
+std::string Batch::takenBy(const fs::path& target, const std::unordered_map<std::string, std::size_t>& more) const {
+  for (const auto* names : {&given_, &more}) {
+    const auto first = names->find(target.native());
+    if (first != names->end()) {
+      return " (" + std::string(Text(Msg::TargetOf)) + " " + Quoted(files_[first->second].path) + ")";
+    }
+  }
+  return {};
 }
 
 void Batch::printUpTo(std::size_t end) {

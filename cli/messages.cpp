@@ -136,7 +136,9 @@ std::string Reason(const codec::CodecError& e) {
       break;
   }
   std::string text(Text(m));
-  if (e.errnum() != 0) text += std::string(": ") + std::strerror(e.errnum());
+  // "File exists" would only say the same again.
+  if (e.errnum() != 0 && e.kind() != codec::ErrorKind::TargetExists)
+    text += std::string(": ") + std::strerror(e.errnum());
   return text;
 }
 

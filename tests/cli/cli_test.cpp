@@ -863,6 +863,21 @@ TEST_F(CliTest, ManyFilesInOneRun) {
   EXPECT_EQ(Lines(r.out), (std::vector<std::string>{Path("zurueck/a.txt.tmb").string() + ": txt",
                                                     Path("zurueck/f.tmb").string() + ": wrong password"}));
 
+  // Two files of one run that want one name (one made by this program, one
+  // by the windows): the second fails, and its line names both.
+  fs::create_directory(Path("zwei"));
+  codec::Encode(Path("baum/e.txt"), Path("zwei/x.doc.tmb"), "kennwort", "doc");
+  codec::Encode(Path("baum/e.txt"), Path("zwei/x.tmb"), "kennwort", "doc");
+  for (const std::string jobs : {"-j1", "-j2"}) {
+    fs::remove(Path("zwei/x.doc"));
+    r = RunCli({"decode", "--password-stdin", "-r", jobs, Path("zwei").string()}, "kennwort\n");
+    EXPECT_EQ(r.exitCode, kFileError);
+    EXPECT_EQ(Lines(r.err), std::vector<std::string>{
+                                "tambril-cli: " + Path("zwei/x.tmb").string() + " -> " + Path("zwei/x.doc").string() +
+                                ": file exists already (the target of " + Path("zwei/x.doc.tmb").string() + ")"});
+    EXPECT_EQ(Read(Path("zwei/x.doc")), Bytes(10, 4));
+  }
+
   // --quiet: failures only; a missing file among others is one failure.
   r = RunCli({"encode", "--password-stdin", "--quiet", Path("zurueck/notiz.txt").string(), Path("fehlt").string(),
               Path("zurueck/a.txt").string()},
