@@ -15,62 +15,110 @@
 #include <condition_variable>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <mutex>
 #include <string_view>
+#include <system_error>
 #include <thread>
+#include <unordered_map>
 
 #include "cli/commands.h"
-#include "cli/names.h"
+#include "cli/messages.h"
 #include "cli/terminal.h"
+#include "cli/text.h"
 #include "codec/codec.h"
+#include "codec/names.h"
 
 namespace tambril::cli {
 namespace fs = std::filesystem;
 
 namespace {
 
-bool HasTmb(const std::string& name) {
-  std::string lower = name;
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return lower.find(".tmb") != std::string::npos;
-}
+std::string ErrorText(int e) { return std::strerror(e); }
 
-// The entries of a folder come with their kind on most file systems, so
-// that only links (and entries of unknown kind) need a look of their own.
-void Walk(const fs::path& folder, bool encodedOnly, std::vector<std::string>& files) {
-  std::vector<std::pair<std::string, unsigned char>> entries;
-  if (DIR* dir = ::opendir(folder.c_str())) {
-    while (const dirent* e = ::readdir(dir)) {
-      const std::string_view name = e->d_name;
-      if (name != "." && name != "..") entries.emplace_back(name, e->d_type);
-    }
-    ::closedir(dir);
+// The walk of one open folder (the handle is its own); `path` is how its
+// entries are named. Subfolders are opened through their parent's handle,
+// so that the length of their path never matters.
+void Walk(int handle, const std::string& path, bool encodedOnly, std::vector<Entry>& out) {
+  DIR* dir = ::fdopendir(handle);
+  if (!dir) {
+    out.push_back({Entry::Unreadable, path, std::string(Text(Msg::CannotReadFolder)) + ": " + ErrorText(errno)});
+    ::close(handle);
+    return;
   }
+  std::vector<std::pair<std::string, unsigned char>> entries;
+  errno = 0;
+  while (const dirent* e = ::readdir(dir)) {
+    const std::string_view name = e->d_name;
+    if (name != "." && name != "..") entries.emplace_back(name, e->d_type);
+    errno = 0;
+  }
+  if (errno != 0)
+    out.push_back({Entry::Unreadable, path, std::string(Text(Msg::CannotReadFolder)) + ": " + ErrorText(errno)});
   std::sort(entries.begin(), entries.end());
+  const std::string prefix = path.empty() || path.back() == '/' ? path : path + "/";
   for (const auto& [name, type] : entries) {
-    const fs::path p = folder / name;
+    const std::string p = prefix + name;
+    const bool wanted = !encodedOnly || codec::HasTmbSuffix(name);
+    // The kind comes with the entry on most file systems, so that only
+    // links (and entries of unknown kind) need a look of their own.
     bool isFolder = type == DT_DIR, isFile = type == DT_REG;
     if (type != DT_DIR && type != DT_REG) {
-      struct stat own {
-      }, target{};
-      if (::lstat(p.c_str(), &own) != 0) continue;
-      isFolder = S_ISDIR(own.st_mode);  // a real folder; a link to one is not followed
-      isFile = !isFolder && ::stat(p.c_str(), &target) == 0 && S_ISREG(target.st_mode);
+      struct stat own {};
+      if (::fstatat(::dirfd(dir), name.c_str(), &own, AT_SYMLINK_NOFOLLOW) != 0) {
+        out.push_back({Entry::Unreadable, p, ErrorText(errno)});
+        continue;
+      }
+      isFolder = S_ISDIR(own.st_mode);
+      isFile = S_ISREG(own.st_mode);
+      if (!wanted && !isFolder) continue;
+      if (S_ISLNK(own.st_mode)) {
+        struct stat target {};
+        if (::fstatat(::dirfd(dir), name.c_str(), &target, 0) != 0) {
+          const int e = errno;
+          out.push_back({Entry::Unreadable, p,
+                         e == ENOENT  ? std::string(Text(Msg::LinkToNothing))
+                         : e == ELOOP ? std::string(Text(Msg::LinkLoop))
+                                      : std::string(Text(Msg::CannotFollowLink)) + ": " + ErrorText(e)});
+          continue;
+        }
+        isFile = S_ISREG(target.st_mode);
+        if (S_ISDIR(target.st_mode)) {
+          out.push_back({Entry::Skipped, p, std::string(Text(Msg::LinkToFolder))});
+          continue;
+        }
+        own = target;
+      }
+      if (!isFolder && !isFile) {
+        std::string why(Text(Msg::NotRegularFile));
+        if (S_ISFIFO(own.st_mode) || S_ISSOCK(own.st_mode) || S_ISCHR(own.st_mode) || S_ISBLK(own.st_mode)) {
+          const Msg what = S_ISFIFO(own.st_mode) ? Msg::APipe : S_ISSOCK(own.st_mode) ? Msg::ASocket : Msg::ADevice;
+          why += " (" + std::string(Text(what)) + ")";
+        }
+        out.push_back({Entry::Skipped, p, why});
+        continue;
+      }
     }
     if (isFolder) {
-      Walk(p, encodedOnly, files);
-    } else if (isFile && HasTmb(name) == encodedOnly) {
-      files.push_back(p.string());
+      const int sub = ::openat(::dirfd(dir), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+      if (sub < 0) {
+        out.push_back({Entry::Unreadable, p, std::string(Text(Msg::CannotOpenFolder)) + ": " + ErrorText(errno)});
+      } else {
+        Walk(sub, p, encodedOnly, out);
+      }
+    } else if (isFile && wanted) {
+      out.push_back({Entry::File, p, {}});
     }
   }
+  ::closedir(dir);
 }
 
 // What became of one file.
 struct Outcome {
-  enum Kind { Done, WrongPassword, Failed } kind = Failed;
-  std::string line;  // "SOURCE -> TARGET", "TAG" or the failure
+  enum Kind { Done, WrongPassword, Skipped, Failed } kind = Failed;
+  std::string line;  // the target, the tag, or the line of a failure or a skipped entry
 };
 
 // A file written unnamed, waiting for its group's flush.
@@ -166,8 +214,9 @@ void CodeOne(BatchMode mode, const fs::path& file, const std::shared_ptr<const c
     return folder && t.parent_path().native() == folder->path().native() ? folder : nullptr;
   };
   if (mode == BatchMode::Encode) {
-    target = EncodedTarget(file);  // a taken name is refused before anything is read
-    const std::string tag = ExtensionTag(file.is_absolute() || cwd.empty() ? file : cwd / file);
+    target = codec::EncodedPath(file.native());  // a taken name is refused before anything is read
+    const std::string tag = codec::ExtensionTag((file.is_absolute() || cwd.empty() ? file : cwd / file).native());
+    codec::RequireKnownLength(in, size);
     coded = codec::EncodeUnnamed(in, size, target, password, tag, checkpoint, folderOf(target));
   } else {
     const codec::CheckResult check = codec::CheckPassword(in, size, password);
@@ -177,10 +226,10 @@ void CodeOne(BatchMode mode, const fs::path& file, const std::shared_ptr<const c
     }
     if (mode == BatchMode::Check) {
       o.kind = Outcome::Done;
-      o.line = PrintableTag(check.tag);
+      o.line = PrintableTag(check.tagText());
       return;
     }
-    target = DecodedTarget(file, check.tag);
+    target = codec::DecodedPath(file.native(), check.tagText());
     coded = codec::DecodeUnnamed(in, target, check, checkpoint, folderOf(target));
   }
   coded->finishUnflushed();
@@ -188,22 +237,24 @@ void CodeOne(BatchMode mode, const fs::path& file, const std::shared_ptr<const c
 }
 
 void Print(const std::string& file, const Outcome& o, BatchMode mode, bool quiet) {
+  const std::string name = Quoted(file);
   switch (o.kind) {
     case Outcome::Done:
       if (mode == BatchMode::Check) {
-        std::printf("%s: %s\n", file.c_str(), o.line.c_str());
+        std::printf("%s: %s\n", name.c_str(), o.line.c_str());
       } else if (!quiet) {
-        std::printf("%s -> %s\n", file.c_str(), o.line.c_str());
+        std::printf("%s -> %s\n", name.c_str(), Quoted(o.line).c_str());
       }
       break;
     case Outcome::WrongPassword:
       if (mode == BatchMode::Check) {
-        std::printf("%s: wrong password\n", file.c_str());
+        std::printf("%s: %s\n", name.c_str(), Text(Msg::WrongPassword).data());
       } else {
         std::fflush(stdout);
-        std::fprintf(stderr, "tambril-cli: %s: wrong password\n", file.c_str());
+        std::fprintf(stderr, "tambril-cli: %s: %s\n", name.c_str(), Text(Msg::WrongPassword).data());
       }
       break;
+    case Outcome::Skipped:
     case Outcome::Failed:
       std::fflush(stdout);
       std::fprintf(stderr, "tambril-cli: %s\n", o.line.c_str());
@@ -216,7 +267,7 @@ void Print(const std::string& file, const Outcome& o, BatchMode mode, bool quiet
 // the files' order, draws the bar and watches for signals.
 class Batch {
  public:
-  Batch(BatchMode mode, const std::vector<std::string>& files, const std::string& password, const BatchOptions& options)
+  Batch(BatchMode mode, const std::vector<Entry>& files, const std::string& password, const BatchOptions& options)
       : mode_(mode),
         files_(files),
         password_(password),
@@ -234,6 +285,13 @@ class Batch {
     folders_.resize(jobs_);
     std::error_code ec;
     cwd_ = fs::current_path(ec);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      if (files[i].kind == Entry::File) continue;
+      outcomes_[i] = {files[i].kind == Entry::Skipped ? Outcome::Skipped : Outcome::Failed,
+                      Quoted(files[i].path) + ": " + files[i].reason};
+      final_[i] = 1;
+      ++finished_;
+    }
   }
 
   ~Batch() {
@@ -247,14 +305,18 @@ class Batch {
 
  private:
   void work(std::size_t job);
+  // Codes the next file as job `job`; false when the run was stopped.
+  bool codeNext(std::size_t job, std::unique_lock<std::mutex>& lock);
+  bool nothingLeft();
   void startFlush(std::unique_lock<std::mutex>& lock, std::size_t upTo);
   void nameGroup(std::unique_lock<std::mutex>& lock);
   void printUpTo(std::size_t end);
+  std::string takenBy(const fs::path& target, const std::unordered_map<std::string, std::size_t>& more) const;
   std::uint64_t bytesDone() const;
   void stopAndJoin();
 
   const BatchMode mode_;
-  const std::vector<std::string>& files_;
+  const std::vector<Entry>& files_;
   const std::string& password_;
   const BatchOptions options_;
   std::size_t jobs_ = 1, slots_ = 1, flushAt_ = 1;
@@ -271,6 +333,7 @@ class Batch {
   std::size_t coding_ = 0;    // jobs coding a file
   std::size_t finished_ = 0;  // files coded or failed
   std::size_t running_ = 0;   // jobs not yet ended
+  bool alone_ = false;        // no job could be started: the program's thread codes too
   std::atomic<bool> stop_{false};
   std::vector<Pending> pending_;
   std::uint64_t pendingBytes_ = 0;
@@ -293,19 +356,33 @@ class Batch {
   std::atomic<std::uint64_t> bytesFinished_{0};
   std::unique_ptr<std::atomic<std::uint64_t>[]> partial_;  // per job: the current file, about
   std::size_t printed_ = 0;
+  std::unordered_map<std::string, std::size_t> given_;  // names given in this run, by the file they came from
 };
+
+bool Batch::nothingLeft() {
+  // Entries the walk could not take have their line already.
+  while (next_ < files_.size() && final_[next_]) ++next_;
+  return next_ >= files_.size();
+}
 
 void Batch::work(std::size_t job) {
   std::unique_lock lock(m_);
   for (;;) {
-    slotFree_.wait(lock, [&] { return stop_ || next_ >= files_.size() || inUse_ < slots_; });
-    if (stop_ || next_ >= files_.size()) break;
+    slotFree_.wait(lock, [&] { return stop_ || nothingLeft() || inUse_ < slots_; });
+    if (stop_ || nothingLeft() || !codeNext(job, lock)) break;
+  }
+  --running_;
+  changed_.notify_one();
+}
+
+bool Batch::codeNext(std::size_t job, std::unique_lock<std::mutex>& lock) {
+  {
     const std::size_t i = next_++;
     ++inUse_;
     ++coding_;
     // The files of a folder follow each other: its handle is most likely
     // one a job has just used.
-    const fs::path file = files_[i];
+    const fs::path file = files_[i].path;
     const fs::path parent = file.parent_path();
     const bool inFolder = !file.filename().empty();  // not "name/"
     std::shared_ptr<const codec::Folder> folder;
@@ -330,14 +407,19 @@ void Batch::work(std::size_t job) {
       if (SignalPending() || stop_) throw Stopped{};
       partial_[job].store(std::min(size, (blocks++) << 20), std::memory_order_relaxed);
     };
-    bool stopped = false;
+    bool stopped = false, taken = false;
     try {
       CodeOne(mode_, file, folder, cwd_, password_, checkpoint, size, o, coded, target);
     } catch (const Stopped&) {
       stopped = true;
-    } catch (const std::exception& e) {  // CodecError, and running out of memory
+    } catch (const codec::CodecError& e) {
       o.kind = Outcome::Failed;
-      o.line = e.what();
+      o.line = FailureLine(file, target, e);
+      taken = e.kind() == codec::ErrorKind::TargetExists;
+      coded.reset();
+    } catch (const std::exception& e) {  // running out of memory
+      o.kind = Outcome::Failed;
+      o.line = Quoted(file.native()) + ": " + e.what();
       coded.reset();
     }
     dev_t device = 0;
@@ -352,10 +434,11 @@ void Batch::work(std::size_t job) {
 
     lock.lock();
     --coding_;
+    if (taken) o.line += takenBy(target, {});
     if (folder) folders_[job] = std::move(folder);
     if (stopped) {
       --inUse_;
-      break;
+      return false;
     }
     ++finished_;
     if (coded) {
@@ -377,8 +460,7 @@ void Batch::work(std::size_t job) {
       changed_.notify_one();
     }
   }
-  --running_;
-  changed_.notify_one();
+  return true;
 }
 
 // Hands the pending files before `upTo`, and the names given since the last
@@ -403,7 +485,7 @@ void Batch::startFlush(std::unique_lock<std::mutex>& lock, std::size_t upTo) {
   const auto devices = devices_;
   lock.unlock();
   if (flusher_.joinable()) flusher_.join();
-  flusher_ = std::thread([this, devices] {
+  const auto flush = [this, devices] {
     std::vector<std::pair<dev_t, int>> results;
     for (const auto& [device, handle] : devices) {
       results.emplace_back(device, handle < 0 ? EMFILE : SyncFileSystemApart(handle));
@@ -412,7 +494,12 @@ void Batch::startFlush(std::unique_lock<std::mutex>& lock, std::size_t upTo) {
     flushResults_ = std::move(results);
     flushEnded_ = true;
     changed_.notify_one();
-  });
+  };
+  try {
+    flusher_ = std::thread(flush);
+  } catch (const std::system_error&) {
+    flush();  // no thread to be had (ulimit -u): the flush is waited for here
+  }
   lock.lock();
 }
 
@@ -429,6 +516,8 @@ void Batch::nameGroup(std::unique_lock<std::mutex>& lock) {
   lock.unlock();
   std::sort(group.begin(), group.end(), [](const Pending& a, const Pending& b) { return a.index < b.index; });
   std::vector<Outcome> named(group.size());
+  // Names given in this group, until they join the run's under the lock.
+  std::unordered_map<std::string, std::size_t> givenNow;
   for (std::size_t k = 0; k < group.size(); ++k) {
     Pending& p = group[k];
     Outcome& o = named[k];
@@ -441,12 +530,15 @@ void Batch::nameGroup(std::unique_lock<std::mutex>& lock) {
       p.file->commit(/*flushFolder=*/false);
       o.kind = Outcome::Done;
       o.line = p.target.string();
+      givenNow.emplace(p.target.native(), p.index);
     } catch (const codec::CodecError& e) {
-      o.line = e.what();
+      o.line = FailureLine(files_[p.index].path, p.target, e);
+      if (e.kind() == codec::ErrorKind::TargetExists) o.line += takenBy(p.target, givenNow);
     }
     p.file.reset();
   }
   lock.lock();
+  given_.merge(givenNow);
   for (std::size_t k = 0; k < group.size(); ++k) {
     const std::size_t i = group[k].index;
     if (named[k].kind == Outcome::Done) {
@@ -460,8 +552,20 @@ void Batch::nameGroup(std::unique_lock<std::mutex>& lock) {
   slotFree_.notify_all();
 }
 
+// Two files of this run that want one name: the line of the second names
+// the first too. Only the program's thread adds names, under the lock.
+std::string Batch::takenBy(const fs::path& target, const std::unordered_map<std::string, std::size_t>& more) const {
+  for (const auto* names : {&given_, &more}) {
+    const auto first = names->find(target.native());
+    if (first != names->end()) {
+      return " (" + std::string(Text(Msg::TargetOf)) + " " + Quoted(files_[first->second].path) + ")";
+    }
+  }
+  return {};
+}
+
 void Batch::printUpTo(std::size_t end) {
-  for (; printed_ < end; ++printed_) Print(files_[printed_], outcomes_[printed_], mode_, options_.quiet);
+  for (; printed_ < end; ++printed_) Print(files_[printed_].path, outcomes_[printed_], mode_, options_.quiet);
   std::fflush(stdout);
 }
 
@@ -489,19 +593,37 @@ int Batch::run() {
   if (withBar) {
     for (const auto& f : files_) {
       struct stat st {};
-      if (::stat(f.c_str(), &st) == 0 && S_ISREG(st.st_mode)) totalBytes += static_cast<std::uint64_t>(st.st_size);
+      if (f.kind == Entry::File && ::stat(f.path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+        totalBytes += static_cast<std::uint64_t>(st.st_size);
     }
   }
   RunBar bar(files_.size(), totalBytes, withBar);
   PassMonitor monitor("", /*showBar=*/false);
-  running_ = jobs_;
-  for (std::size_t j = 0; j < jobs_; ++j) workers_.emplace_back([this, j] { work(j); });
+  // Fewer jobs where the system gives fewer threads (ulimit -u); none, and
+  // the program's thread codes the files itself between its other duties.
+  for (std::size_t j = 0; j < jobs_; ++j) {
+    try {
+      std::lock_guard guard(m_);
+      workers_.emplace_back([this, j] { work(j); });
+      ++running_;
+    } catch (const std::system_error&) {
+      break;
+    }
+  }
+  if (workers_.empty()) {
+    alone_ = true;
+    running_ = 1;
+  }
 
   auto lastDraw = std::chrono::steady_clock::now() - kTick;
   try {
     std::unique_lock lock(m_);
     for (;;) {
-      changed_.wait_for(lock, kTick);
+      if (alone_ && running_ > 0 && (stop_ || nothingLeft() || inUse_ < slots_)) {
+        if (stop_ || nothingLeft() || !codeNext(0, lock)) running_ = 0;
+      } else {
+        changed_.wait_for(lock, kTick);
+      }
       monitor.checkpoint();  // throws Interrupted after a signal
       if (flushEnded_) nameGroup(lock);
       // Only files all of whose predecessors are done or failed are named,
@@ -557,20 +679,23 @@ int Batch::run() {
     }
     bar.clear();
     printUpTo(printable);
-    std::fprintf(stderr, "tambril-cli: interrupted; the files listed as done are complete, no other was written\n");
+    std::fprintf(stderr, "tambril-cli: %s\n", Text(Msg::RunInterrupted).data());
     DieOfSignal(i.signal);
   }
   stopAndJoin();
   bar.finish();
 
-  std::size_t done = 0, skipped = 0, failed = 0;
+  std::size_t done = 0, skipped = 0, notFiles = 0, failed = 0;
   for (const auto& o : outcomes_) {
     done += o.kind == Outcome::Done;
     skipped += o.kind == Outcome::WrongPassword;
+    notFiles += o.kind == Outcome::Skipped;
     failed += o.kind == Outcome::Failed;
   }
   if (!options_.quiet && mode_ != BatchMode::Check) {
-    std::printf("%zu done, %zu skipped (wrong password), %zu failed\n", done, skipped, failed);
+    std::printf("%zu %s, %zu %s, ", done, Text(Msg::Done).data(), skipped, Text(Msg::SkippedWrongPassword).data());
+    if (notFiles > 0) std::printf("%zu %s, ", notFiles, Text(Msg::SkippedNotRegular).data());
+    std::printf("%zu %s\n", failed, Text(Msg::Failed).data());
   }
   return failed > 0 ? kExitFile : skipped > 0 ? kExitWrongPassword : kExitOk;
 }
@@ -586,20 +711,25 @@ unsigned DefaultJobs() {
   return std::max(1u, std::thread::hardware_concurrency());
 }
 
-std::vector<std::string> CollectFiles(const std::vector<std::string>& operands, bool recursive, bool encodedOnly) {
-  std::vector<std::string> files;
+std::vector<Entry> CollectFiles(const std::vector<std::string>& operands, bool recursive, bool encodedOnly) {
+  std::vector<Entry> files;
   for (const auto& op : operands) {
     struct stat st {};
     if (recursive && ::stat(op.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-      Walk(op, encodedOnly, files);
+      const int handle = ::open(op.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      if (handle < 0) {
+        files.push_back({Entry::Unreadable, op, std::string(Text(Msg::CannotOpenFolder)) + ": " + ErrorText(errno)});
+      } else {
+        Walk(handle, op, encodedOnly, files);
+      }
     } else {
-      files.push_back(op);
+      files.push_back({Entry::File, op, {}});
     }
   }
   return files;
 }
 
-int RunBatch(BatchMode mode, const std::vector<std::string>& files, const std::string& password,
+int RunBatch(BatchMode mode, const std::vector<Entry>& files, const std::string& password,
              const BatchOptions& options) {
   Batch batch(mode, files, password, options);
   return batch.run();

@@ -4,6 +4,8 @@
 #include <unistd.h>
 #include <cctype>
 #include <cerrno>
+#include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,11 +19,13 @@
 #include <vector>
 
 #include "cli/batch.h"
-#include "cli/names.h"
+#include "cli/messages.h"
 #include "cli/password.h"
 #include "cli/terminal.h"
+#include "cli/text.h"
 #include "codec/codec.h"
 #include "codec/cp1252.h"
+#include "codec/names.h"
 #include "rtf/rtf_plain_text.h"
 
 #ifndef TAMBRIL_VERSION
@@ -36,10 +40,10 @@ namespace {
 constexpr std::string_view kProgram = "tambril-cli";
 
 constexpr std::string_view kUsage =
-    "Usage: tambril-cli encode [--password-stdin] SOURCE [TARGET]\n"
+    "Usage: tambril-cli encode [--password-stdin] [-o TARGET] SOURCE\n"
     "       tambril-cli encode [--password-stdin] [-r] [-j N] [--quiet] SOURCE...\n"
     "       tambril-cli check  [--password-stdin] [-r] [-j N] FILE...\n"
-    "       tambril-cli decode [--password-stdin] FILE [TARGET]\n"
+    "       tambril-cli decode [--password-stdin] [-o TARGET] FILE\n"
     "       tambril-cli decode [--password-stdin] [-r] [-j N] [--quiet] FILE...\n"
     "       tambril-cli show FILE\n"
     "       tambril-cli --help | --version\n";
@@ -47,33 +51,45 @@ constexpr std::string_view kUsage =
 constexpr std::string_view kHelp =
     "\n"
     "Encodes any file with a password into a .tmb file, checks a password\n"
-    "against an encoded file, and decodes it back byte for byte.\n"
+    "against an encoded file, and decodes it back byte for byte. Every operand\n"
+    "is a file to code, as for gzip or xz.\n"
     "\n"
-    "  encode   writes SOURCE encoded to TARGET (default: beside SOURCE, with\n"
-    "           \"tmb\" written after the first \".\" of its name, or \".tmb\"\n"
-    "           appended to a name without one). The password has 5 to 15\n"
-    "           characters and is typed twice.\n"
+    "  encode   writes SOURCE encoded beside it, \".tmb\" appended to its name\n"
+    "           (brief.doc gives brief.doc.tmb). The password has 5 to 15\n"
+    "           characters of Windows-1252, none a control character, and is\n"
+    "           typed twice.\n"
     "  check    prints the extension stored in FILE if the password fits.\n"
-    "  decode   checks the password, then writes the plain bytes to TARGET\n"
-    "           (default: beside FILE, with the stored extension written after\n"
-    "           the first \".\" of its name).\n"
+    "  decode   checks the password, then writes the plain bytes beside FILE:\n"
+    "           brief.doc.tmb gives brief.doc again; a file named otherwise\n"
+    "           (made by the windows, brief.tmb) gets the stored extension\n"
+    "           written after the first \".\" of its name (brief.doc).\n"
     "  show     prints FILE's text as the viewer shows it: RTF files as text,\n"
     "           any other file byte for byte as Windows-1252 characters.\n"
     "\n"
-    "Given more than two files, -r or -j, encode and decode code every file\n"
-    "beside itself under its proposed name, with one password for all; decode\n"
-    "skips a file the password does not fit. One line per file in the order of\n"
-    "the files, then a summary; on a terminal one progress bar for the run.\n"
-    "  -r       walks the folders among the files (links to folders are not\n"
-    "           followed); decode takes only names containing \".tmb\", encode\n"
-    "           only the others.\n"
+    "  -o TARGET, --output TARGET\n"
+    "           writes the one SOURCE or FILE to TARGET instead.\n"
+    "\n"
+    "Given several files, -r or -j, every file is coded beside itself with one\n"
+    "password for all; decode skips a file the password does not fit. One line\n"
+    "per file in the order of the files, then a summary; on a terminal one\n"
+    "progress bar for the run.\n"
+    "  -r       walks the folders among the files at any depth; decode and\n"
+    "           check take only names ending in \".tmb\", encode every file.\n"
+    "           Links to folders are not followed. Every entry that is left\n"
+    "           is named with its reason: a pipe, socket or device is skipped,\n"
+    "           a folder that cannot be read or a link that leads nowhere\n"
+    "           fails the run.\n"
     "  -j N     codes N files at once (default: one per processor).\n"
     "  --quiet  prints nothing but failures, and no progress bar.\n"
     "\n"
     "The password is typed on the terminal without echo. With --password-stdin\n"
     "it is the first line of standard input instead (UTF-8, no confirmation).\n"
     "It is never taken from the command line. An existing file is never\n"
-    "replaced; a failed run leaves no target behind.\n"
+    "replaced; a failed run leaves no target behind. Names holding control\n"
+    "characters are printed quoted as the shell reads them ($'a\\nb').\n"
+    "\n"
+    "Messages are German where the first of LC_ALL, LC_MESSAGES and LANG that\n"
+    "is set starts with \"de\", English otherwise.\n"
     "\n"
     "Exit status: 0 success, 1 wrong password, 2 usage error or refused\n"
     "password, 3 file error (missing, unreadable, target exists, cannot write).\n"
@@ -88,10 +104,12 @@ int Fail(int code, std::string_view what) {
 }
 
 int FailAbout(int code, const fs::path& file, std::string_view what) {
-  return Fail(code, file.string() + ": " + std::string(what));
+  return Fail(code, Quoted(file.native()) + ": " + std::string(what));
 }
 
-int UsageError(std::string_view what) { return Fail(kExitUsage, std::string(what) + " (see 'tambril-cli --help')"); }
+int UsageError(std::string_view what) {
+  return Fail(kExitUsage, std::string(what) + " (" + std::string(Text(Msg::SeeHelp)) + ")");
+}
 
 struct Arguments {
   std::string command;
@@ -99,7 +117,8 @@ struct Arguments {
   bool help = false;
   bool recursive = false;
   bool quiet = false;
-  unsigned jobs = 0;  // -j N; 0 when not given
+  unsigned jobs = 0;                  // -j N; 0 when not given
+  std::optional<std::string> output;  // -o TARGET
   std::vector<std::string> operands;
 };
 
@@ -130,17 +149,31 @@ std::optional<Arguments> Parse(const std::vector<std::string>& args, int& exitCo
       a.recursive = true;
     } else if (options && s == "--quiet" && (a.command == "encode" || a.command == "decode")) {
       a.quiet = true;
+    } else if (options && (a.command == "encode" || a.command == "decode") &&
+               (s == "--output" || s.rfind("--output=", 0) == 0 || s.rfind("-o", 0) == 0)) {
+      // "-o T", "-oT", "--output T" or "--output=T"
+      std::string value;
+      if (s == "-o" || s == "--output") {
+        if (i + 1 < args.size()) value = args[++i];
+      } else {
+        value = s.substr(s[1] == '-' ? 9 : 2);
+      }
+      if (value.empty()) {
+        exitCode = UsageError(a.command + ": " + std::string(Text(Msg::OutputExpectsName)));
+        return std::nullopt;
+      }
+      a.output = value;
     } else if (options && s.rfind("-j", 0) == 0 && a.command != "show") {
       // "-j N" or "-jN"
       const std::string value = s.size() > 2 ? s.substr(2) : i + 1 < args.size() ? args[++i] : std::string();
       const auto jobs = ParseJobs(value);
       if (!jobs) {
-        exitCode = UsageError(a.command + ": -j expects a number of files to code at once, from 1 to 4096");
+        exitCode = UsageError(a.command + ": " + std::string(Text(Msg::JobsExpectNumber)));
         return std::nullopt;
       }
       a.jobs = *jobs;
     } else if (options && s.size() > 1 && s[0] == '-') {
-      exitCode = UsageError(a.command + ": unknown option '" + s + "'");
+      exitCode = UsageError(a.command + ": " + std::string(Text(Msg::UnknownOption)) + " '" + s + "'");
       return std::nullopt;
     } else {
       a.operands.push_back(s);
@@ -156,16 +189,16 @@ std::unique_ptr<codec::InputFile> OpenInput(const fs::path& path, int& exitCode)
   try {
     return std::make_unique<codec::InputFile>(path);
   } catch (const codec::CodecError& e) {
-    exitCode = Fail(kExitFile, e.what());
+    exitCode = Fail(kExitFile, FailureLine(path, {}, e));
     return nullptr;
   }
 }
 
 // Reads the password once (stdin or terminal); nullopt after reporting why not.
 std::optional<std::string> ReadOnce(bool fromStdin, std::string_view prompt, int& exitCode) {
-  PasswordInput in = fromStdin ? ReadPasswordLine(STDIN_FILENO) : ReadPasswordFromTerminal(prompt);
+  PasswordInput in = fromStdin ? ReadPasswordLine(STDIN_FILENO, prompt) : ReadPasswordFromTerminal(prompt);
   if (!in.text) {
-    exitCode = Fail(kExitUsage, "cannot read the password: " + in.error);
+    exitCode = Fail(kExitUsage, std::string(Text(Msg::CannotReadPassword)) + ": " + in.error);
     return std::nullopt;
   }
   return in.text;
@@ -187,21 +220,18 @@ std::optional<std::string> ReadAccepted(bool fromStdin, std::string_view prompt,
 
 // The password for a new encoded file, after the rules and the confirmation.
 std::optional<std::string> NewPassword(const Arguments& a, const fs::path& source, int& exitCode) {
-  auto password = ReadAccepted(a.passwordStdin, "Kennwort: ", source, RefuseNewPassword, exitCode);
+  auto password = ReadAccepted(a.passwordStdin, Text(Msg::Prompt), source, RefuseNewPassword, exitCode);
   if (!password) return std::nullopt;
   if (!a.passwordStdin) {
     const auto matches = [&](std::string_view confirmation) { return RefuseConfirmation(*password, confirmation); };
-    if (!ReadAccepted(false, "Kennwortbestätigung: ", source, matches, exitCode)) return std::nullopt;
-  }
-  if (!FitsCodePage(*password)) {
-    std::fprintf(stderr, "%s: note: characters outside Windows-1252 are coded as '?'\n", kProgram.data());
+    if (!ReadAccepted(false, Text(Msg::ConfirmPrompt), source, matches, exitCode)) return std::nullopt;
   }
   return codec::Utf8ToCp1252(*password);
 }
 
 // The password to try on an encoded file.
 std::optional<std::string> TypedPassword(const Arguments& a, const fs::path& file, int& exitCode) {
-  auto password = ReadAccepted(a.passwordStdin, "Kennwort: ", file, RefuseTypedPassword, exitCode);
+  auto password = ReadAccepted(a.passwordStdin, Text(Msg::Prompt), file, RefuseTypedPassword, exitCode);
   if (!password) return std::nullopt;
   return codec::Utf8ToCp1252(*password);
 }
@@ -209,25 +239,40 @@ std::optional<std::string> TypedPassword(const Arguments& a, const fs::path& fil
 // Runs one coding pass with its progress bar on the terminal. A signal stops
 // the pass at its next block and ends the program after the pass has unwound
 // and left no target behind.
-int RunPass(const char* label, bool quiet, const fs::path& target,
+int RunPass(std::string_view label, bool quiet, const fs::path& source, const fs::path& target,
             const std::function<void(const codec::ProgressFn&, const codec::CheckpointFn&)>& pass) {
   try {
-    PassMonitor monitor(label, !quiet);
+    PassMonitor monitor(std::string(label), !quiet);
     pass([&monitor](int v) { monitor.report(v); }, [&monitor] { monitor.checkpoint(); });
   } catch (const codec::CodecError& e) {
-    return Fail(kExitFile, e.what());
+    return Fail(kExitFile, FailureLine(source, target, e));
   } catch (const Interrupted& i) {
-    FailAbout(kExitFile, target, "interrupted, nothing written");
+    Fail(kExitFile,
+         Quoted(source.native()) + " -> " + Quoted(target.native()) + ": " + std::string(Text(Msg::Interrupted)));
     DieOfSignal(i.signal);
   }
   return kExitOk;
 }
 
-// More than two files, -r or -j: every file beside itself.
-bool ManyFiles(const Arguments& a) { return a.recursive || a.jobs > 0 || a.operands.size() > 2; }
+// More than one file, -r or -j: every file beside itself.
+bool ManyFiles(const Arguments& a) { return a.recursive || a.jobs > 0 || a.operands.size() > 1; }
+
+// -o names the target of one file, and only of one.
+std::optional<int> RefuseOutput(const Arguments& a) {
+  if (a.output && ManyFiles(a)) {
+    return UsageError(a.command + ": " + std::string(Text(Msg::OutputOneFile)));
+  }
+  return std::nullopt;
+}
+
+int TargetTaken(const fs::path& source, const fs::path& target) {
+  return Fail(kExitFile,
+              Quoted(source.native()) + " -> " + Quoted(target.native()) + ": " + std::string(Text(Msg::FileExists)));
+}
 
 int Encode(const Arguments& a) {
-  if (a.operands.empty()) return UsageError("encode: expected SOURCE [TARGET] or SOURCE...");
+  if (a.operands.empty()) return UsageError("encode: " + std::string(Text(Msg::ExpectedSources)));
+  if (auto refused = RefuseOutput(a)) return *refused;
   int exitCode = kExitOk;
   if (ManyFiles(a)) {
     const auto files = CollectFiles(a.operands, a.recursive, false);
@@ -238,15 +283,26 @@ int Encode(const Arguments& a) {
   const fs::path source = a.operands[0];
   const auto in = OpenInput(source, exitCode);
   if (!in) return exitCode;
-  const fs::path target = a.operands.size() == 2 ? fs::path(a.operands[1]) : EncodedTarget(source);
+  const fs::path target = a.output ? fs::path(*a.output) : fs::path(codec::EncodedPath(source.native()));
+  std::uint64_t size = 0;
+  try {
+    size = in->size();
+    codec::RequireKnownLength(*in, size);
+  } catch (const codec::CodecError& e) {
+    return Fail(kExitFile, FailureLine(source, {}, e));
+  }
   // Refused before the password is typed; the pass itself checks again.
-  if (codec::EntryExists(target)) return FailAbout(kExitFile, target, "file exists already");
+  if (codec::EntryExists(target)) return TargetTaken(source, target);
 
   const auto password = NewPassword(a, source, exitCode);
   if (!password) return exitCode;
-  return RunPass("encoding", a.quiet, target,
+  std::error_code ec;
+  fs::path full = fs::absolute(source, ec);
+  if (ec) full = source;
+  return RunPass(Text(Msg::Encoding), a.quiet, source, target,
                  [&](const codec::ProgressFn& progress, const codec::CheckpointFn& checkpoint) {
-                   codec::Encode(*in, in->size(), target, *password, ExtensionTag(source), progress, checkpoint);
+                   codec::Encode(*in, size, target, *password, codec::ExtensionTag(full.native()), progress,
+                                 checkpoint);
                  });
 }
 
@@ -259,36 +315,36 @@ std::optional<codec::CheckResult> CheckFile(const Arguments& a, const fs::path& 
   try {
     size = in->size();
   } catch (const codec::CodecError& e) {
-    exitCode = Fail(kExitFile, e.what());
+    exitCode = Fail(kExitFile, FailureLine(file, {}, e));
     return std::nullopt;
   }
   if (knownTarget && codec::EntryExists(*knownTarget)) {
-    exitCode = FailAbout(kExitFile, *knownTarget, "file exists already");
+    exitCode = TargetTaken(file, *knownTarget);
     return std::nullopt;
   }
   const auto password = TypedPassword(a, file, exitCode);
   if (!password) return std::nullopt;
   if (size < codec::kHeaderSize) {
-    exitCode = FailAbout(kExitWrongPassword, file, "too short for an encoded file");
+    exitCode = FailAbout(kExitWrongPassword, file, Text(Msg::TooShortForEncoded));
     return std::nullopt;
   }
   try {
-    codec::CheckResult check = codec::CheckPassword(file, size, *password);
+    codec::CheckResult check = codec::CheckPassword(*in, size, *password);
     if (!check.fits()) {
-      exitCode = FailAbout(kExitWrongPassword, file, "wrong password");
+      exitCode = FailAbout(kExitWrongPassword, file, Text(Msg::WrongPassword));
       return std::nullopt;
     }
     return check;
   } catch (const codec::CodecError& e) {
-    exitCode = Fail(kExitFile, e.what());
+    exitCode = Fail(kExitFile, FailureLine(file, {}, e));
     return std::nullopt;
   }
 }
 
 int Check(const Arguments& a) {
-  if (a.operands.empty()) return UsageError("check: expected FILE...");
+  if (a.operands.empty()) return UsageError("check: " + std::string(Text(Msg::ExpectedFiles)));
   int exitCode = kExitOk;
-  if (a.recursive || a.jobs > 0 || a.operands.size() > 1) {
+  if (ManyFiles(a)) {
     const auto files = CollectFiles(a.operands, a.recursive, true);
     const auto password = TypedPassword(a, a.operands[0], exitCode);
     if (!password) return exitCode;
@@ -297,27 +353,27 @@ int Check(const Arguments& a) {
   std::unique_ptr<codec::InputFile> in;
   const auto check = CheckFile(a, a.operands[0], nullptr, in, exitCode);
   if (!check) return exitCode;
-  std::printf("%s\n", PrintableTag(check->tag).c_str());
+  std::printf("%s\n", PrintableTag(check->tagText()).c_str());
   return kExitOk;
 }
 
 int Decode(const Arguments& a) {
-  if (a.operands.empty()) return UsageError("decode: expected FILE [TARGET] or FILE...");
+  if (a.operands.empty()) return UsageError("decode: " + std::string(Text(Msg::ExpectedFiles)));
+  if (auto refused = RefuseOutput(a)) return *refused;
+  int exitCode = kExitOk;
   if (ManyFiles(a)) {
-    int exitCode = kExitOk;
     const auto files = CollectFiles(a.operands, a.recursive, true);
     const auto password = TypedPassword(a, a.operands[0], exitCode);
     if (!password) return exitCode;
     return RunBatch(BatchMode::Decode, files, *password, {a.recursive, a.quiet, a.jobs});
   }
   const fs::path file = a.operands[0];
-  const std::optional<fs::path> given = a.operands.size() == 2 ? std::optional<fs::path>(a.operands[1]) : std::nullopt;
+  const std::optional<fs::path> given = a.output ? std::optional<fs::path>(*a.output) : std::nullopt;
   std::unique_ptr<codec::InputFile> in;
-  int exitCode = kExitOk;
   const auto check = CheckFile(a, file, given ? &*given : nullptr, in, exitCode);
   if (!check) return exitCode;
-  const fs::path target = given ? *given : DecodedTarget(file, check->tag);
-  return RunPass("decoding", a.quiet, target,
+  const fs::path target = given ? *given : fs::path(codec::DecodedPath(file.native(), check->tagText()));
+  return RunPass(Text(Msg::Decoding), a.quiet, file, target,
                  [&](const codec::ProgressFn& progress, const codec::CheckpointFn& checkpoint) {
                    codec::Decode(*in, target, *check, progress, checkpoint);
                  });
@@ -331,8 +387,7 @@ bool IsRtfPath(const std::string& path) {
 
 int StdoutFailure() {
   const int e = errno;
-  return Fail(kExitFile,
-              std::string("standard output: cannot write") + (e != 0 ? std::string(": ") + std::strerror(e) : ""));
+  return Fail(kExitFile, std::string(Text(Msg::StandardOutput)) + (e != 0 ? std::string(": ") + std::strerror(e) : ""));
 }
 
 int WriteOut(std::string_view bytes) {
@@ -377,15 +432,18 @@ int ShowPlain(const codec::InputFile& in) {
 }
 
 int Show(const Arguments& a) {
-  if (a.operands.size() != 1) return UsageError("show: expected FILE");
+  if (a.operands.size() != 1) return UsageError("show: " + std::string(Text(Msg::ExpectedFile)));
   const std::string& path = a.operands[0];
+  // Output past the file size limit is a failed write like a full disk,
+  // not the end of the program.
+  std::signal(SIGXFSZ, SIG_IGN);
   int rc;
   try {
     codec::InputFile in(path);
     const std::uint64_t size = in.size();
     rc = IsRtfPath(path) ? ShowRtf(in, size) : ShowPlain(in);
   } catch (const codec::CodecError& e) {
-    return Fail(kExitFile, e.what());
+    return Fail(kExitFile, FailureLine(path, {}, e));
   }
   if (rc == kExitOk && std::fflush(stdout) != 0) return StdoutFailure();
   return rc;
@@ -410,8 +468,9 @@ int Run(int argc, char** argv) {
     return kExitOk;
   }
   if (first != "encode" && first != "check" && first != "decode" && first != "show") {
-    if (first.size() > 1 && first[0] == '-') return UsageError("unknown option '" + first + "'");
-    return UsageError("unknown command '" + first + "'");
+    if (first.size() > 1 && first[0] == '-')
+      return UsageError(std::string(Text(Msg::UnknownOption)) + " '" + first + "'");
+    return UsageError(std::string(Text(Msg::UnknownCommand)) + " '" + first + "'");
   }
   int exitCode = kExitOk;
   const auto parsed = Parse(args, exitCode);
@@ -421,7 +480,7 @@ int Run(int argc, char** argv) {
     return kExitOk;
   }
   for (const auto& op : parsed->operands) {
-    if (op.empty()) return UsageError(first + ": empty file name");
+    if (op.empty()) return UsageError(first + ": " + std::string(Text(Msg::EmptyFileName)));
   }
   InstallSignalHandlers();
   if (first == "encode") return Encode(*parsed);
@@ -444,15 +503,16 @@ void OpenMissingStandardStreams() {
 
 int Main(int argc, char** argv) {
   OpenMissingStandardStreams();
+  std::setlocale(LC_MESSAGES, "");  // the system's reasons in the user's language too
   int rc;
   try {
     rc = Run(argc, argv);
   } catch (const std::bad_alloc&) {
-    rc = Fail(kExitFile, "out of memory");
+    rc = Fail(kExitFile, Text(Msg::OutOfMemory));
   } catch (const std::exception& e) {
     rc = Fail(kExitFile, e.what());
   } catch (...) {
-    rc = Fail(kExitFile, "unexpected failure");
+    rc = Fail(kExitFile, Text(Msg::UnexpectedFailure));
   }
   // What was printed is only out once it has been written.
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {

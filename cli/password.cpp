@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "cli/messages.h"
 #include "cli/terminal.h"
 #include "codec/cp1252.h"
 
@@ -33,7 +34,7 @@ PasswordInput ReadLine(int fd) {
     }
     if (r == 0) {
       if (!anything) {
-        in.error = "the input ended before a password line";
+        in.error = Text(Msg::InputEnded);
         return in;
       }
       break;
@@ -51,26 +52,47 @@ PasswordInput ReadLine(int fd) {
   return in;
 }
 
+// A line typed on the terminal `tty` after `prompt`, without echo.
+PasswordInput ReadWithoutEcho(int tty, std::string_view prompt) {
+  PasswordInput in;
+  {
+    // Echo goes off before the prompt appears, so nothing typed after the
+    // prompt can be shown or flushed away.
+    EchoOff echoOff(tty);
+    (void)!::write(tty, prompt.data(), prompt.size());
+    in = ReadLine(tty);
+  }
+  (void)!::write(tty, "\n", 1);
+  return in;
+}
+
 }  // namespace
 
 int PasswordLength(std::string_view utf8) { return static_cast<int>(codec::Utf8ToCp1252(utf8).size()); }
 
 std::optional<std::string_view> RefuseNewPassword(std::string_view utf8) {
   const int n = PasswordLength(utf8);
-  if (n == 0) return kNoPassword;
-  if (n < kMinPasswordLength) return kPasswordTooShort;
-  if (n > kMaxPasswordLength) return kPasswordTooLong;
+  if (n == 0) return Text(Msg::NoPassword);
+  if (n < kMinPasswordLength) return Text(Msg::PasswordTooShort);
+  if (n > kMaxPasswordLength) return Text(Msg::PasswordTooLong);
+  for (std::size_t i = 0; i < utf8.size();) {
+    const char32_t c = codec::NextUtf8Character(utf8, i);
+    if (c < 0x20 || (c >= 0x7F && c < 0xA0)) return Text(Msg::PasswordControl);
+  }
+  if (!FitsCodePage(utf8)) return Text(Msg::PasswordOutsideCodePage);
   return std::nullopt;
 }
 
 std::optional<std::string_view> RefuseConfirmation(std::string_view password, std::string_view confirmation) {
-  if (confirmation.empty()) return kNoConfirmation;
-  if (confirmation != password) return kConfirmationDiffers;
+  if (confirmation.empty()) return Text(Msg::NoConfirmation);
+  if (confirmation != password) return Text(Msg::ConfirmationDiffers);
   return std::nullopt;
 }
 
 std::optional<std::string_view> RefuseTypedPassword(std::string_view utf8) {
-  if (PasswordLength(utf8) > kMaxPasswordLength) return kPasswordTooLong;
+  const int n = PasswordLength(utf8);
+  if (n == 0) return Text(Msg::NoPassword);
+  if (n > kMaxPasswordLength) return Text(Msg::PasswordTooLong);
   return std::nullopt;
 }
 
@@ -84,23 +106,19 @@ bool FitsCodePage(std::string_view utf8) {
   return mapped == questionMarks;
 }
 
-PasswordInput ReadPasswordLine(int fd) { return ReadLine(fd); }
+PasswordInput ReadPasswordLine(int fd, std::string_view prompt) {
+  if (::isatty(fd) != 1) return ReadLine(fd);
+  return ReadWithoutEcho(fd, prompt);
+}
 
 PasswordInput ReadPasswordFromTerminal(std::string_view prompt) {
   PasswordInput in;
   const int tty = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
   if (tty < 0) {
-    in.error = "no terminal to read the password from (use --password-stdin)";
+    in.error = Text(Msg::NoTerminal);
     return in;
   }
-  {
-    // Echo goes off before the prompt appears, so nothing typed after the
-    // prompt can be shown or flushed away.
-    EchoOff echoOff(tty);
-    (void)!::write(tty, prompt.data(), prompt.size());
-    in = ReadLine(tty);
-  }
-  (void)!::write(tty, "\n", 1);
+  in = ReadWithoutEcho(tty, prompt);
   ::close(tty);
   return in;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // Passwords: where they are read from and the rules an encode password must
 // meet. Passwords are typed as UTF-8 and coded as Windows-1252, one byte per
-// character; a character outside that code page counts as "?".
+// character; in a password to check or decode, a character outside that
+// code page counts as "?".
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,16 +12,9 @@ namespace tambril::cli {
 inline constexpr int kMinPasswordLength = 5;
 inline constexpr int kMaxPasswordLength = 15;
 
-// The refusals of the encode dialog, in the order they are applied.
-inline constexpr std::string_view kNoPassword = "Geben Sie ein Kennwort ein !";
-inline constexpr std::string_view kPasswordTooShort = "Das Kennwort ist zu klein. Das Kennwort braucht 5 Zeichen.";
-inline constexpr std::string_view kNoConfirmation = "Geben Sie die Kennwortbestätigung ein !";
-inline constexpr std::string_view kConfirmationDiffers =
-    "Das neue Kennwort und die Kennwortbestätigung stimmen nicht überein. Geben Sie beides erneut ein.";
-// The password boxes take no more than 15 characters; typed elsewhere, a
-// longer password is refused rather than cut.
-inline constexpr std::string_view kPasswordTooLong =
-    "Das Kennwort ist zu lang. Das Kennwort darf höchstens 15 Zeichen haben.";
+// The refusals are the windows' texts (cli/messages.h), applied in this
+// order: none, too short, too long, a control character, a character
+// outside the code page; then the confirmation.
 
 // Length in characters of a UTF-8 password.
 int PasswordLength(std::string_view utf8);
@@ -29,7 +23,9 @@ int PasswordLength(std::string_view utf8);
 std::optional<std::string_view> RefuseNewPassword(std::string_view utf8);
 // The refusal of a confirmation, compared exactly with the password.
 std::optional<std::string_view> RefuseConfirmation(std::string_view password, std::string_view confirmation);
-// The refusal of a password given to check or decode a file.
+// The refusal of a password given to check or decode a file: none, or one
+// longer than any file can have been encoded with. Characters outside the
+// code page are taken (as "?"), so that files made that way still open.
 std::optional<std::string_view> RefuseTypedPassword(std::string_view utf8);
 
 // Whether every character of the password is in Windows-1252.
@@ -44,10 +40,12 @@ struct PasswordInput {
 // CR LF or LF; a last line may lack its line end. An input that ends before
 // any byte is an error, never an empty password. Only the first 1025 bytes
 // of a line are kept (far more than any password takes); a terminal's line
-// is read to its end, another input's no further.
-PasswordInput ReadPasswordLine(int fd);
+// is read to its end, typed after `prompt` without echo, another input's no
+// further.
+PasswordInput ReadPasswordLine(int fd, std::string_view prompt);
 
-// A line typed on the controlling terminal without echo, after `prompt`.
+// A line typed on the controlling terminal without echo, after `prompt`;
+// echo stays off across a stop (Ctrl-Z) and `fg`.
 PasswordInput ReadPasswordFromTerminal(std::string_view prompt);
 
 }  // namespace tambril::cli

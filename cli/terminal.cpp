@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <iterator>
 
+#include "cli/messages.h"
+
 namespace tambril::cli {
 namespace {
 
@@ -18,6 +20,34 @@ std::atomic<int> g_inPass{0};
 static_assert(std::atomic<int>::is_always_lock_free);
 volatile std::sig_atomic_t g_echoFd = -1;
 termios g_savedTerminal;
+termios g_withoutEcho;
+
+// Ctrl-Z while echo is off: the terminal goes back as it was found for the
+// shell, the program stops; on `fg` (SIGCONT) echo goes off again, whatever
+// the shell did with the terminal meanwhile, and reading goes on.
+void OnStop(int signal) {
+  const int savedErrno = errno;
+  if (g_echoFd >= 0) ::tcsetattr(g_echoFd, TCSANOW, &g_savedTerminal);
+  struct sigaction own {
+  }, stop{};
+  stop.sa_handler = SIG_DFL;
+  sigemptyset(&stop.sa_mask);
+  ::sigaction(signal, &stop, &own);
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, signal);
+  ::sigprocmask(SIG_UNBLOCK, &set, nullptr);
+  ::raise(signal);  // stops here until continued
+  ::sigaction(signal, &own, nullptr);
+  if (g_echoFd >= 0) ::tcsetattr(g_echoFd, TCSANOW, &g_withoutEcho);
+  errno = savedErrno;
+}
+
+void OnContinue(int) {
+  const int savedErrno = errno;
+  if (g_echoFd >= 0) ::tcsetattr(g_echoFd, TCSANOW, &g_withoutEcho);
+  errno = savedErrno;
+}
 
 void OnSignal(int signal) {
   const int savedErrno = errno;  // the interrupted code may be about to read it
@@ -66,6 +96,7 @@ EchoOff::EchoOff(int ttyFd) : fd_(ttyFd) {
   if (::tcgetattr(fd_, &t) != 0) return;
   g_savedTerminal = t;
   t.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+  g_withoutEcho = t;
   g_echoFd = fd_;
   if (::tcsetattr(fd_, TCSAFLUSH, &t) == 0) {
     active_ = true;
@@ -91,6 +122,17 @@ void InstallSignalHandlers() {
     if (::sigaction(s, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
     ::sigaction(s, &sa, nullptr);
   }
+  struct sigaction stop {};
+  stop.sa_handler = OnStop;
+  sigemptyset(&stop.sa_mask);
+  stop.sa_flags = SA_RESTART;
+  struct sigaction old {};
+  if (::sigaction(SIGTSTP, nullptr, &old) == 0 && old.sa_handler != SIG_IGN) ::sigaction(SIGTSTP, &stop, nullptr);
+  struct sigaction cont {};
+  cont.sa_handler = OnContinue;
+  sigemptyset(&cont.sa_mask);
+  cont.sa_flags = SA_RESTART;
+  ::sigaction(SIGCONT, &cont, nullptr);
 }
 
 void DieOfSignal(int signal) {
@@ -153,10 +195,10 @@ std::string BytesOfTotal(std::uint64_t done, std::uint64_t total) {
   }
   char text[96];
   if (unit == 0) {
-    std::snprintf(text, sizeof text, "%llu of %llu bytes", static_cast<unsigned long long>(done),
-                  static_cast<unsigned long long>(total));
+    std::snprintf(text, sizeof text, "%llu %s %llu bytes", static_cast<unsigned long long>(done),
+                  Text(Msg::OfWord).data(), static_cast<unsigned long long>(total));
   } else {
-    std::snprintf(text, sizeof text, "%.1f of %.1f %s", static_cast<double>(done) / scale,
+    std::snprintf(text, sizeof text, "%.1f %s %.1f %s", static_cast<double>(done) / scale, Text(Msg::OfWord).data(),
                   static_cast<double>(total) / scale, kUnits[unit]);
   }
   return text;
@@ -179,8 +221,8 @@ void RunBar::draw(std::size_t filesDone, std::uint64_t bytesDone) {
   std::string line = "[";
   line.append(static_cast<std::size_t>(filled), '#');
   line.append(static_cast<std::size_t>(kBarWidth - filled), '.');
-  line +=
-      "] " + std::to_string(filesDone) + "/" + std::to_string(files_) + " files, " + BytesOfTotal(bytesDone, bytes_);
+  line += "] " + std::to_string(filesDone) + "/" + std::to_string(files_) + " " + std::string(Text(Msg::FilesWord)) +
+          ", " + BytesOfTotal(bytesDone, bytes_);
   if (drawn_ && line == last_) return;
   std::fputs(("\r\033[K" + line).c_str(), stderr);
   std::fflush(stderr);

@@ -27,7 +27,9 @@ class EchoOff {
 // ends it at once, except while a pass runs: then it is noted, and the pass
 // stops at its next block, so that its unfinished target is dropped. (An
 // unnamed target vanishes even under SIGKILL; a hidden one, on file systems
-// without unnamed files, is removed this way.)
+// without unnamed files, is removed this way.) Ctrl-Z gives the terminal
+// back as it was found before the program stops, and SIGCONT switches echo
+// off again where it was off.
 void InstallSignalHandlers();
 
 // Thrown from a progress report after a signal; carries the signal.

@@ -15,7 +15,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Describe(ErrorKind kind, const fs::path& path, int errnum) {
+std::string Reason(ErrorKind kind, int errnum) {
   const char* what = "";
   switch (kind) {
     case ErrorKind::OpenSource:
@@ -45,10 +45,31 @@ std::string Describe(ErrorKind kind, const fs::path& path, int errnum) {
     case ErrorKind::NotChecked:
       what = "password was not checked";
       break;
+    case ErrorKind::UnknownLength:
+      what = "its length is not known in advance (0 bytes said, more there)";
+      break;
   }
-  std::string s = path.string() + ": " + what;
+  std::string s = what;
   if (errnum != 0) s += std::string(": ") + std::strerror(errnum);
   return s;
+}
+
+// Opens a folder whose path is too long for one call, a part at a time
+// through the handle of the part before.
+int OpenFolderByParts(const fs::path& folder, int flags) {
+  int at = folder.is_absolute() ? ::open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC) : AT_FDCWD;
+  for (const fs::path& part : folder.relative_path()) {
+    if (part.empty()) continue;
+    const int next = ::openat(at, part.c_str(), flags);
+    const int e = errno;
+    if (at != AT_FDCWD) ::close(at);
+    if (next < 0) {
+      errno = e;
+      return -1;
+    }
+    at = next;
+  }
+  return at == AT_FDCWD ? ::open(".", flags) : at;
 }
 
 // A write past the file size limit ends the process by SIGXFSZ unless the
@@ -88,6 +109,7 @@ Folder::Folder(const fs::path& folder) : path_(folder) {
   IgnoreFileSizeSignal();
   const char* p = folder.empty() ? "." : folder.c_str();
   fd_ = ::open(p, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd_ < 0 && errno == ENAMETOOLONG) fd_ = OpenFolderByParts(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   syncable_ = fd_ >= 0;
   if (fd_ < 0 && errno == EACCES) fd_ = ::open(p, O_PATH | O_DIRECTORY | O_CLOEXEC);
   if (fd_ < 0) throw CodecError(ErrorKind::CreateTarget, folder, errno);
@@ -119,13 +141,21 @@ void Folder::learnMode(unsigned permissions, unsigned finalMode) const {
   modes_.emplace_back(permissions, finalMode);
 }
 
+void RequireKnownLength(const InputFile& in, std::uint64_t size) {
+  char byte;
+  if (size == 0 && in.readAt(0, &byte, 1) > 0) throw CodecError(ErrorKind::UnknownLength, in.path());
+}
+
 bool EntryExists(const fs::path& path) {
   struct stat st;
   return ::lstat(path.c_str(), &st) == 0;
 }
 
 CodecError::CodecError(ErrorKind kind, fs::path path, int errnum)
-    : std::runtime_error(Describe(kind, path, errnum)), kind_(kind), path_(std::move(path)), errnum_(errnum) {}
+    : std::runtime_error(path.string() + ": " + Reason(kind, errnum)),
+      kind_(kind),
+      path_(std::move(path)),
+      errnum_(errnum) {}
 
 InputFile::InputFile(const fs::path& path) : path_(path) { open(AT_FDCWD, path.c_str()); }
 

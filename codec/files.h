@@ -28,6 +28,7 @@ enum class ErrorKind {
   WriteTarget,     // writing, flushing or naming the target failed (disk full ...)
   NotEncoded,      // the encoded file is shorter than its header
   NotChecked,      // a decode without a successful password check
+  UnknownLength,   // the input says it is empty but has content (as files of /proc do)
 };
 
 class CodecError : public std::runtime_error {
@@ -118,6 +119,11 @@ class InputFile {
   unsigned permissions_ = 0;
   std::uint64_t sizeAtOpen_ = 0;
 };
+
+// Throws UnknownLength when `in` was measured as empty (`size` 0) but gives
+// bytes all the same, as files of /proc and /sys do: their length, stored
+// before their content, is not known in advance.
+void RequireKnownLength(const InputFile& in, std::uint64_t size);
 
 // Whether anything stands under `path`, a dangling link included: a name
 // a target file can never take.

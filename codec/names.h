@@ -1,7 +1,11 @@
 #pragma once
-// The name proposed for the file a coding pass creates, the same in the
-// windows and on the command line: the encoded file of brief.doc is
-// brief.tmb beside it, and its decoded file takes the extension stored in it.
+// The names of the files a coding pass creates, and the extension tag stored
+// in an encoded file. Two rules: the windows propose a name with the tag
+// written over the characters after the first "." (brief.doc gives
+// brief.tmb, and decoded again brief.doc); the command line appends ".tmb"
+// to the whole name, as file compressors do, so that every name comes back
+// and no two sources want one target (brief.doc gives brief.doc.tmb). A
+// decode on the command line understands files made by either rule.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,5 +22,32 @@ namespace tambril::codec {
 // Text is UTF-8; a byte that starts no well-formed sequence counts as a
 // character of its own, so a name that is not UTF-8 keeps its bytes.
 std::optional<std::string> ProposedPath(std::string_view path, std::string_view letters);
+
+// The extension tag of a file to encode: the last three characters of its
+// absolute path (UTF-8) as Windows-1252 bytes, fewer when the path is
+// shorter; a character outside the code page counts as "?".
+//   /d/brief.doc -> doc, /d/notiz.c -> z.c, /d/lied.mpä -> "mp\xE4"
+std::string ExtensionTag(std::string_view absolutePath);
+
+// A stored tag (Windows-1252 bytes) as UTF-8 letters for a file name: a
+// path separator, a control character or NUL becomes "_", since the tag
+// comes from the file and is not to be trusted.
+std::string TagForFileName(std::string_view tag);
+
+// The command line's encoded file: ".tmb" appended to the whole path
+//   (brief.doc -> brief.doc.tmb, .a -> .a.tmb, x.tmb -> x.tmb.tmb).
+std::string EncodedPath(std::string_view path);
+
+// The command line's decoded file of `encodedPath` with stored `tag`: for a
+// name P.tmb whose P agrees with the tag (as far as P's name reaches, at
+// most its last three characters), P itself; otherwise the windows' name,
+// the tag written after the first "." (brief.tmb with tag doc gives
+// brief.doc, x.t with tag x.c gives x.x.c ... see ProposedPath). A path
+// ending in a separator comes back as it is.
+std::string DecodedPath(std::string_view encodedPath, std::string_view tag);
+
+// Whether the last component of `path` ends in ".tmb" (any case) after at
+// least one character: the names EncodedPath gives.
+bool HasTmbSuffix(std::string_view path);
 
 }  // namespace tambril::codec

@@ -1,6 +1,7 @@
 #pragma once
-// Naming rules of the coding commands: the extension tag stored in an
-// encoded file and the proposed names of the file a coding pass creates.
+// Naming rules of the coding commands: the proposed names of the file a
+// coding pass creates (the rules themselves, and the extension tag, are the
+// codec's: codec/names.h).
 #include <QString>
 #include <optional>
 
@@ -16,14 +17,5 @@ namespace tambril {
 //   seite.html -> seite.tmbl, a.b.txt -> a.tmbxt, /alt.dir/plan.txt ->
 //   /alt.dir/plan.tmb, README -> README.tmb
 std::optional<QString> OverwriteAfterFirstDot(const QString& text, const QString& letters);
-
-// The extension tag of a loaded file: the last three characters of its path
-// (the whole path when it is shorter), without looking for a ".".
-QString ExtensionTag(const QString& loadedPath);
-
-// A decoded tag comes from the file and is not to be trusted: every
-// character that cannot stand in a file name (a path separator, a control
-// character, NUL) becomes "_".
-QString TagForFileName(const QString& tag);
 
 }  // namespace tambril

@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "codec/cp1252.h"
+#include "codec/names.h"
 #include "coding_dialogs/coding_names.h"
 #include "coding_dialogs/dialog_parts.h"
 #include "file_dialog/selpr6.h"
@@ -73,7 +74,7 @@ void Form3::Command1_Click() {
     StartPasswordCheck();
     fits = s.lastCheck().has_value();
     if (fits) {
-      const QString tag = TagForFileName(QString::fromStdString(codec::Cp1252ToUtf8(s.lastCheck()->tagText())));
+      const QString tag = QString::fromStdString(codec::TagForFileName(s.lastCheck()->tagText()));
       s.setCreateMode(session::CreateMode::Decode);
       if (!files.ProposeTarget(tag)) throw NoProposal();
       hide();

@@ -3,6 +3,8 @@
 // and open the next window of the chain. Nothing is coded here.
 #include <stdexcept>
 
+#include "codec/cp1252.h"
+#include "codec/names.h"
 #include "coding_dialogs/coding_names.h"
 #include "coding_dialogs/form3.h"
 #include "file_dialog/selpr6.h"
@@ -57,7 +59,7 @@ void Form1::Code_AN_Click() {
   auto& s = session::Current();
   try {
     if (!StartCommand(*this, session::CreateMode::Encode, dialog)) return;
-    s.setExtensionTag(ExtensionTag(s.loaded()->path));
+    s.setExtensionTag(QString::fromStdString(codec::Cp1252ToUtf8(codec::ExtensionTag(s.loaded()->path.toStdString()))));
     Require(dialog.OpenForCreating(session::CreateMode::Encode));
     Require(dialog.ProposeTarget(QStringLiteral("tmb")));
   } catch (const std::exception&) {

@@ -15,7 +15,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <sstream>
+#include <thread>
 
 namespace tambril::cli::test {
 namespace fs = std::filesystem;
@@ -33,6 +35,8 @@ std::string ReadAll(const fs::path& p) {
 [[noreturn]] void ExecCli(const std::vector<std::string>& args, const CliOptions& options) {
   if (!options.cwd.empty() && ::chdir(options.cwd.c_str()) != 0) ::_exit(126);
   for (const auto& name : options.unsetEnv) ::unsetenv(name.c_str());
+  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) ::unsetenv(name);
+  for (const auto& [name, value] : options.env) ::setenv(name.c_str(), value.c_str(), 1);
   if (options.fileSizeLimit >= 0) {
     ::signal(SIGXFSZ, SIG_DFL);  // as a shell's ulimit -f leaves it
     rlimit lim{static_cast<rlim_t>(options.fileSizeLimit), static_cast<rlim_t>(options.fileSizeLimit)};
@@ -42,6 +46,10 @@ std::string ReadAll(const fs::path& p) {
   if (options.openFileLimit >= 0) {
     rlimit files{static_cast<rlim_t>(options.openFileLimit), static_cast<rlim_t>(options.openFileLimit)};
     ::setrlimit(RLIMIT_NOFILE, &files);
+  }
+  if (options.processLimit >= 0) {
+    rlimit processes{static_cast<rlim_t>(options.processLimit), static_cast<rlim_t>(options.processLimit)};
+    ::setrlimit(RLIMIT_NPROC, &processes);
   }
   rlimit noCore{0, 0};
   ::setrlimit(RLIMIT_CORE, &noCore);  // SIGQUIT and the like leave no core file
@@ -56,6 +64,51 @@ std::string ReadAll(const fs::path& p) {
   argv.push_back(nullptr);
   ::execv(program.c_str(), argv.data());
   ::_exit(127);
+}
+
+// On the terminal, as a shell with job control runs a command: the program
+// in a process group of its own in the foreground (so that Ctrl-Z stops it),
+// this process waiting for its end and ending the same way.
+[[noreturn]] void ExecUnderShell(const std::vector<std::string>& args, const CliOptions& options) {
+  ::signal(SIGTTOU, SIG_IGN);  // either may take the foreground first, from the background
+  const pid_t job = ::fork();
+  if (job == 0) {
+    ::setpgid(0, 0);
+    ::tcsetpgrp(0, ::getpid());
+    ::signal(SIGTTOU, SIG_DFL);
+    ExecCli(args, options);
+  }
+  ::setpgid(job, job);
+  ::tcsetpgrp(0, job);
+  int status = 0;
+  while (::waitpid(job, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (WIFSIGNALED(status)) {
+    ::signal(WTERMSIG(status), SIG_DFL);
+    ::kill(::getpid(), WTERMSIG(status));
+  }
+  ::_exit(WIFEXITED(status) ? WEXITSTATUS(status) : 127);
+}
+
+// The one child of `pid` (the program under the shell), 0 while there is none.
+pid_t ChildOf(pid_t pid) {
+  std::ifstream children("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children");
+  long child = 0;
+  children >> child;
+  return static_cast<pid_t>(child);
+}
+
+// Whether the process has stopped (state T in /proc).
+bool IsStopped(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string all((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+  const std::size_t close = all.rfind(')');
+  return close != std::string::npos && close + 2 < all.size() && all[close + 2] == 'T';
+}
+
+bool EchoOn(int terminal) {
+  termios t{};
+  return ::tcgetattr(terminal, &t) == 0 && (t.c_lflag & ECHO) != 0;
 }
 
 void Record(int status, CliResult& r) {
@@ -144,7 +197,10 @@ CliResult RunCliOnTerminal(const std::vector<std::string>& args, const std::vect
                            const CliOptions& options) {
   int master = -1;
   const pid_t pid = ::forkpty(&master, nullptr, nullptr, nullptr);
-  if (pid == 0) ExecCli(args, options);
+  if (pid == 0) {
+    if (options.stopAtPrompt) ExecUnderShell(args, options);
+    ExecCli(args, options);
+  }
   // A handle of the terminal's own side, to look at it after the program.
   // With it open, the end of the program shows in waitpid, not as EIO.
   const int terminal = ::open(::ptsname(master), O_RDWR | O_NOCTTY);
@@ -167,10 +223,28 @@ CliResult RunCliOnTerminal(const std::vector<std::string>& args, const std::vect
       break;
     }
     promptsSeen = 0;
-    for (const char* prompt : {"Kennwort: ", "Kennwortbestätigung: "}) {
+    for (const char* prompt : {"Password: ", "Confirm password: ", "Kennwort: ", "Kennwortbestätigung: "}) {
       for (std::size_t at = 0; (at = r.err.find(prompt, at)) != std::string::npos; ++at) ++promptsSeen;
     }
-    if (!interrupted && !options.interruptAt.empty() && r.err.find(options.interruptAt) != std::string::npos) {
+    if (options.stopAtPrompt && !interrupted && promptsSeen > 0) {
+      interrupted = true;
+      (void)!::write(master, "\x1a", 1);  // Ctrl-Z
+      const pid_t job = ChildOf(pid);
+      while (job > 0 && !(r.stopped = IsStopped(job)) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      }
+      r.echoWhileStopped = EchoOn(terminal);
+      termios t{};
+      if (::tcgetattr(terminal, &t) == 0) {
+        t.c_lflag |= ECHO;  // what the shell wants for its own prompt
+        ::tcsetattr(terminal, TCSANOW, &t);
+      }
+      if (job > 0) ::kill(job, SIGCONT);
+      // Typing waits until the program has taken the terminal back.
+      while (EchoOn(terminal) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      }
+    } else if (!interrupted && !options.interruptAt.empty() && r.err.find(options.interruptAt) != std::string::npos) {
       ::kill(pid, options.interruptSignal);
       interrupted = true;
     } else if (answered < typed.size() && promptsSeen > answered) {

@@ -6,6 +6,7 @@
 #include <csignal>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tambril::cli::test {
@@ -19,21 +20,31 @@ struct CliResult {
   // many typed bytes were left unread for whatever reads the terminal next.
   bool echoAtEnd = false;
   int unreadInput = 0;
+  bool stopped = false;           // stopAtPrompt: the program did stop
+  bool echoWhileStopped = false;  // ... and gave the terminal back with echo on
 };
 
 struct CliOptions {
   std::filesystem::path cwd;          // working folder (default: unchanged)
   std::filesystem::path program;      // the program to run (default: the built tambril-cli)
   std::vector<std::string> unsetEnv;  // variables removed from the environment
-  long fileSizeLimit = -1;            // RLIMIT_FSIZE in bytes (SIGXFSZ at its default action, as after ulimit -f)
-  bool asNobody = false;              // as root, run as the unprivileged user nobody
-  int umask = -1;                     // the umask to run with (default: unchanged)
-  long openFileLimit = -1;            // RLIMIT_NOFILE (default: unchanged)
-  bool closeStdin = false;            // start with descriptor 0 closed
-  bool closeStdout = false;           // start with descriptor 1 closed
-  std::filesystem::path stdoutPath;   // standard output into this file (e.g. /dev/full)
-  std::string interruptAt;            // on a terminal: send a signal once this text appears ...
-  int interruptSignal = SIGINT;       // ... this one
+  // Variables set (after LC_ALL, LC_MESSAGES and LANG are removed, so that
+  // the program speaks English unless told otherwise here).
+  std::vector<std::pair<std::string, std::string>> env;
+  long fileSizeLimit = -1;           // RLIMIT_FSIZE in bytes (SIGXFSZ at its default action, as after ulimit -f)
+  bool asNobody = false;             // as root, run as the unprivileged user nobody
+  int umask = -1;                    // the umask to run with (default: unchanged)
+  long openFileLimit = -1;           // RLIMIT_NOFILE (default: unchanged)
+  long processLimit = -1;            // RLIMIT_NPROC, as after ulimit -u (default: unchanged)
+  bool closeStdin = false;           // start with descriptor 0 closed
+  bool closeStdout = false;          // start with descriptor 1 closed
+  std::filesystem::path stdoutPath;  // standard output into this file (e.g. /dev/full)
+  std::string interruptAt;           // on a terminal: send a signal once this text appears ...
+  int interruptSignal = SIGINT;      // ... this one
+  // On a terminal, under a small job-control shell: Ctrl-Z typed at the
+  // first prompt; once the program has stopped, the shell turns echo on
+  // (as shells do for themselves) and continues it (`fg`).
+  bool stopAtPrompt = false;
 };
 
 // Runs tambril-cli with `args`, `input` as standard input, in a new session

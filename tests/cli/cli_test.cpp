@@ -1,27 +1,36 @@
 // tambril-cli as a program: real processes on temporary files.
 #include <gtest/gtest.h>
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <sys/un.h>
 #include <unistd.h>
 #include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <fstream>
+#include <map>
 #include <random>
 #include <set>
 #include <sstream>
 #include <thread>
 
-#include "cli/password.h"
+#include "cli/messages.h"
 #include "cli_process.h"
 #include "codec/codec.h"
+#include "codec/names.h"
 
 namespace tambril::cli::test {
 namespace {
 namespace fs = std::filesystem;
 
 constexpr int kWrongPassword = 1, kUsage = 2, kFileError = 3;
+
+// The program speaks English in these runs unless they set a language.
+std::string En(Msg m) { return std::string(Text(m, Language::English)); }
 
 std::string Bytes(std::size_t n, unsigned seed) {
   std::string s(n, '\0');
@@ -42,8 +51,9 @@ class CliTest : public ::testing::Test {
                               fs::perms::others_read | fs::perms::others_exec);
   }
   void TearDown() override {
+    std::error_code ec;  // a link loop is no folder
     for (const auto& e : fs::recursive_directory_iterator(dir_)) {
-      if (e.is_directory()) fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add);
+      if (e.is_directory(ec)) fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add);
     }
     fs::remove_all(dir_);
   }
@@ -86,7 +96,7 @@ TEST_F(CliTest, RoundTripIsByteIdenticalForAnyLength) {
     SCOPED_TRACE(n);
     const std::string plain = Bytes(n, static_cast<unsigned>(n));
     const fs::path src = Write("r" + std::to_string(n) + "/brief.doc", plain);
-    const fs::path tmb = src.parent_path() / "brief.tmb";
+    const fs::path tmb = src.parent_path() / "brief.doc.tmb";
     const fs::path back = src.parent_path() / "zurueck.doc";
 
     CliResult r = Encode(src, "Geheim123");
@@ -99,33 +109,32 @@ TEST_F(CliTest, RoundTripIsByteIdenticalForAnyLength) {
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "doc\n");
 
-    r = RunCli({"decode", "--password-stdin", tmb.string(), back.string()}, "Geheim123\r\n");
+    r = RunCli({"decode", "--password-stdin", tmb.string(), "-o", back.string()}, "Geheim123\r\n");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(Read(back), plain);
     EXPECT_EQ(Read(src), plain);  // the source is only read
   }
 }
 
-TEST_F(CliTest, EncodeProposesTmbAfterTheFirstDotOfTheName) {
-  const std::vector<std::pair<std::string, std::string>> cases = {
-      {"brief.doc", "brief.tmb"},
-      {"seite.html", "seite.tmbl"},
-      {"notiz.c", "notiz.t"},
-      {"a.b.txt", "a.tmbxt"},
-      {"README", "README.tmb"},
-      {"alt.dir/plan.txt", "alt.dir/plan.tmb"},
-      {"punkt.", "punkt.tmb"},
-      {"ä.öx", "ä.tm"},
-      // As long as a name can be: no longer temporary name is needed beside it.
-      {std::string(251, 'l') + ".doc", std::string(251, 'l') + ".tmb"},
-  };
-  for (const auto& [source, target] : cases) {
+// As gzip and xz do: ".tmb" after the whole name, so that two sources never
+// want one name, and decode gives every name back.
+TEST_F(CliTest, EncodeAppendsTmbToTheWholeName) {
+  const std::vector<std::string> sources = {
+      "brief.doc", "brief.txt", "x.c", ".a", "README", "x.tmb", "a.b.txt", "alt.dir/plan.txt", "punkt.", "ä.öx",
+      // As long as a name can be with ".tmb": no longer temporary name is needed beside it.
+      std::string(247, 'l') + ".doc"};
+  for (const auto& source : sources) {
     SCOPED_TRACE(source);
-    Write(source, "inhalt");
+    Write(source, "inhalt " + source);
     const CliResult r = Encode(Path(source), "kennwort");
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_TRUE(fs::exists(Path(target)));
+    EXPECT_TRUE(fs::exists(Path(source + ".tmb")));
   }
+  // A name one character too long for ".tmb" is a clear failure.
+  Write(std::string(251, 'l') + ".doc", "zu lang");
+  const CliResult r = Encode(Path(std::string(251, 'l') + ".doc"), "kennwort");
+  EXPECT_EQ(r.exitCode, kFileError);
+  EXPECT_NE(r.err.find(".doc.tmb: "), std::string::npos) << r.err;
 }
 
 TEST_F(CliTest, TagIsTheLastThreeCharactersOfTheAbsolutePath) {
@@ -136,7 +145,7 @@ TEST_F(CliTest, TagIsTheLastThreeCharactersOfTheAbsolutePath) {
   // Relative names: the tag still comes from the absolute path.
   ASSERT_EQ(RunCli({"encode", "--password-stdin", "notiz.c"}, "kennwort\n", inFolder).exitCode, 0);
   ASSERT_EQ(RunCli({"encode", "--password-stdin", "ab"}, "kennwort\n", inFolder).exitCode, 0);
-  EXPECT_EQ(RunCli({"check", "--password-stdin", Path("w/notiz.t").string()}, "kennwort\n").out, "z.c\n");
+  EXPECT_EQ(RunCli({"check", "--password-stdin", Path("w/notiz.c.tmb").string()}, "kennwort\n").out, "z.c\n");
   EXPECT_EQ(RunCli({"check", "--password-stdin", Path("w/ab.tmb").string()}, "kennwort\n").out, "/ab\n");
   // The same in a many-file run, for files of the working folder and below.
   Write("w/cd", "z");
@@ -147,25 +156,40 @@ TEST_F(CliTest, TagIsTheLastThreeCharactersOfTheAbsolutePath) {
       Path("w/cd.tmb").string() + ": /cd\n" + Path("w/u/gh.tmb").string() + ": /gh\n");
 }
 
-TEST_F(CliTest, DecodeProposesTheStoredTagAfterTheFirstDot) {
-  Write("brief.doc", "brief");
-  Write("seite.html", "seite");
-  Write("daten", "daten");
-  Write("alt.dir/plan.txt", "plan");
-  for (const char* s : {"brief.doc", "seite.html", "daten", "alt.dir/plan.txt"}) {
+// Files of this program come back under their name wherever their tree
+// went; files of the windows (and of older versions) get the windows'
+// proposal, the stored tag after the first ".".
+TEST_F(CliTest, DecodeGivesBackTheNameOrTheWindowsProposal) {
+  for (const char* s : {"brief.doc", "seite.html", "daten", "alt.dir/plan.txt", "ab", "x.tmb"}) {
+    Write(s, s);
     ASSERT_EQ(Encode(Path(s), "kennwort").exitCode, 0) << s;
   }
-  // The encoded files move elsewhere so that the proposed names are free.
+  // The encoded files move elsewhere so that their names are free.
   fs::create_directories(Path("enc/alt.dir"));
-  fs::rename(Path("brief.tmb"), Path("enc/brief.tmb"));
-  fs::rename(Path("seite.tmbl"), Path("enc/seite.tmbl"));
-  fs::rename(Path("daten.tmb"), Path("enc/daten"));  // a name without "."
-  fs::rename(Path("alt.dir/plan.tmb"), Path("enc/alt.dir/plan.tmb"));
+  for (const char* s :
+       {"brief.doc.tmb", "seite.html.tmb", "daten.tmb", "alt.dir/plan.txt.tmb", "ab.tmb", "x.tmb.tmb"}) {
+    fs::rename(Path(s), Path(std::string("enc/") + s));
+  }
+  const fs::path src = Write("quelle", "fenster");
+  fs::create_directory(Path("win"));
+  const std::vector<std::pair<std::string, std::string>> windows = {{"win/brief.tmb", "doc"},
+                                                                    {"win/seite.tmbl", "tml"},
+                                                                    {"win/daten", "ten"},
+                                                                    {"win/x.t", "x.c"},
+                                                                    {"win/README.tmb", "DME"}};
+  for (const auto& [encoded, tag] : windows) codec::Encode(src, Path(encoded), "kennwort", tag);
   const std::vector<std::pair<std::string, std::string>> cases = {
-      {"enc/brief.tmb", "enc/brief.doc"},
-      {"enc/seite.tmbl", "enc/seite.tmll"},
-      {"enc/daten", "enc/daten.ten"},
-      {"enc/alt.dir/plan.tmb", "enc/alt.dir/plan.txt"},
+      {"enc/brief.doc.tmb", "enc/brief.doc"},
+      {"enc/seite.html.tmb", "enc/seite.html"},
+      {"enc/daten.tmb", "enc/daten"},
+      {"enc/alt.dir/plan.txt.tmb", "enc/alt.dir/plan.txt"},
+      {"enc/ab.tmb", "enc/ab"},
+      {"enc/x.tmb.tmb", "enc/x.tmb"},
+      {"win/brief.tmb", "win/brief.doc"},
+      {"win/seite.tmbl", "win/seite.tmll"},
+      {"win/daten", "win/daten.ten"},
+      {"win/x.t", "win/x.x"},
+      {"win/README.tmb", "win/README"},
   };
   for (const auto& [encoded, plain] : cases) {
     SCOPED_TRACE(encoded);
@@ -173,7 +197,8 @@ TEST_F(CliTest, DecodeProposesTheStoredTagAfterTheFirstDot) {
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(fs::exists(Path(plain)));
   }
-  EXPECT_EQ(Read(Path("enc/alt.dir/plan.txt")), "plan");
+  EXPECT_EQ(Read(Path("enc/alt.dir/plan.txt")), "alt.dir/plan.txt");
+  EXPECT_EQ(Read(Path("enc/x.tmb")), "x.tmb");
 }
 
 TEST_F(CliTest, WrongPasswordExitsOneAndWritesNothing) {
@@ -182,15 +207,23 @@ TEST_F(CliTest, WrongPasswordExitsOneAndWritesNothing) {
   fs::remove(src);
   const auto before = List(Path("in"));
 
-  CliResult r = RunCli({"check", "--password-stdin", Path("in/brief.tmb").string()}, "falsch12\n");
+  CliResult r = RunCli({"check", "--password-stdin", Path("in/brief.doc.tmb").string()}, "falsch12\n");
   EXPECT_EQ(r.exitCode, kWrongPassword);
   EXPECT_EQ(r.out, "");
-  EXPECT_NE(r.err.find("brief.tmb"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("brief.doc.tmb"), std::string::npos) << r.err;
 
-  r = RunCli({"decode", "--password-stdin", Path("in/brief.tmb").string()}, "Richtig1\n");
+  r = RunCli({"decode", "--password-stdin", Path("in/brief.doc.tmb").string()}, "Richtig1\n");
   EXPECT_EQ(r.exitCode, kWrongPassword);
-  r = RunCli({"decode", "--password-stdin", Path("in/brief.tmb").string(), Path("in/x").string()}, "\n");
-  EXPECT_EQ(r.exitCode, kWrongPassword);
+  // No file can have been encoded with an empty password (an unset
+  // $PASSWORD) or a longer one than 15: refused, not a wrong password.
+  for (const std::string command : {"check", "decode"}) {
+    r = RunCli({command, "--password-stdin", Path("in/brief.doc.tmb").string()}, "\n");
+    EXPECT_EQ(r.exitCode, kUsage) << command;
+    EXPECT_NE(r.err.find(En(Msg::NoPassword)), std::string::npos) << r.err;
+    r = RunCli({command, "--password-stdin", Path("in/brief.doc.tmb").string()}, "1234567890123456\n");
+    EXPECT_EQ(r.exitCode, kUsage) << command;
+    EXPECT_NE(r.err.find(En(Msg::PasswordTooLong)), std::string::npos) << r.err;
+  }
   EXPECT_EQ(List(Path("in")), before);
 
   // A file shorter than a header never fits.
@@ -201,24 +234,25 @@ TEST_F(CliTest, WrongPasswordExitsOneAndWritesNothing) {
 
 TEST_F(CliTest, ExistingTargetIsNeverReplaced) {
   const fs::path src = Write("brief.doc", Bytes(300, 2));
-  const fs::path taken = Write("brief.tmb", "schon da");
+  const fs::path taken = Write("brief.doc.tmb", "schon da");
   CliResult r = Encode(src, "kennwort");
   EXPECT_EQ(r.exitCode, kFileError);
-  EXPECT_NE(r.err.find("brief.tmb"), std::string::npos) << r.err;
+  // The source and the target, each once.
+  EXPECT_EQ(r.err, "tambril-cli: " + src.string() + " -> " + taken.string() + ": file exists already\n");
   EXPECT_EQ(Read(taken), "schon da");
 
-  r = Encode(src, "kennwort", {Path("neu.tmb").string()});
+  r = Encode(src, "kennwort", {"-o", Path("neu.tmb").string()});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const fs::path takenToo = Write("neu.doc", "auch da");
   r = RunCli({"decode", "--password-stdin", Path("neu.tmb").string()}, "kennwort\n");
   EXPECT_EQ(r.exitCode, kFileError);
   EXPECT_NE(r.err.find("neu.doc"), std::string::npos) << r.err;
-  r = RunCli({"decode", "--password-stdin", Path("neu.tmb").string(), taken.string()}, "kennwort\n");
+  r = RunCli({"decode", "--password-stdin", Path("neu.tmb").string(), "--output", taken.string()}, "kennwort\n");
   EXPECT_EQ(r.exitCode, kFileError);
   EXPECT_EQ(Read(taken), "schon da");
   EXPECT_EQ(Read(takenToo), "auch da");
   EXPECT_EQ(Read(src), Bytes(300, 2));
-  EXPECT_EQ(List(dir_), (std::set<std::string>{"brief.doc", "brief.tmb", "neu.tmb", "neu.doc"}));
+  EXPECT_EQ(List(dir_), (std::set<std::string>{"brief.doc", "brief.doc.tmb", "neu.tmb", "neu.doc"}));
 }
 
 TEST_F(CliTest, MissingSourceIsAFileError) {
@@ -230,9 +264,19 @@ TEST_F(CliTest, MissingSourceIsAFileError) {
   r = RunCli({"show", dir_.string()});  // a folder is no file
   EXPECT_EQ(r.exitCode, kFileError);
   // A device has no length to encode; it is refused, not stored as empty.
-  r = RunCli({"encode", "--password-stdin", "/dev/null", Path("null.tmb").string()}, "kennwort\n");
+  r = RunCli({"encode", "--password-stdin", "/dev/null", "-o", Path("null.tmb").string()}, "kennwort\n");
   EXPECT_EQ(r.exitCode, kFileError);
   EXPECT_NE(r.err.find("/dev/null"), std::string::npos) << r.err;
+  // Nor is a file that says it is empty but has content: its length is
+  // stored before it.
+  for (const std::string jobs : {"-j1", "-j2"}) {
+    r = RunCli({"encode", "--password-stdin", "/proc/self/status", "-o", Path("proc.tmb").string()}, "kennwort\n");
+    EXPECT_EQ(r.exitCode, kFileError);
+    EXPECT_NE(r.err.find("/proc/self/status: its length is not known"), std::string::npos) << r.err;
+    r = RunCli({"encode", "--password-stdin", jobs, "/proc/self/status"}, "kennwort\n");
+    EXPECT_EQ(r.exitCode, kFileError);
+    EXPECT_NE(r.err.find("/proc/self/status: its length is not known"), std::string::npos) << r.err;
+  }
   EXPECT_TRUE(List(dir_).empty());
 
   // A pipe, or a link to one, is refused at once instead of waiting for a
@@ -268,7 +312,7 @@ TEST_F(CliTest, UnwritableFolderLeavesNothingBehind) {
   fs::permissions(opts.program, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                                     fs::perms::others_read | fs::perms::others_exec);
   const CliResult r =
-      RunCli({"encode", "--password-stdin", src.string(), Path("zu/brief.tmb").string()}, "kennwort\n", opts);
+      RunCli({"encode", "--password-stdin", src.string(), "-o", Path("zu/brief.tmb").string()}, "kennwort\n", opts);
   EXPECT_EQ(r.exitCode, kFileError);
   EXPECT_NE(r.err.find("zu/brief.tmb"), std::string::npos) << r.err;
   EXPECT_TRUE(List(Path("zu")).empty());
@@ -276,24 +320,31 @@ TEST_F(CliTest, UnwritableFolderLeavesNothingBehind) {
 
 TEST_F(CliTest, FullDiskLeavesNothingBehind) {
   const fs::path src = Write("gross.doc", Bytes(1 << 20, 4));
-  ASSERT_EQ(Encode(src, "kennwort", {Path("ok.tmb").string()}).exitCode, 0);
+  ASSERT_EQ(Encode(src, "kennwort", {"-o", Path("ok.tmb").string()}).exitCode, 0);
   CliOptions opts;
   opts.fileSizeLimit = 64 * 1024;  // writing past it fails like a full disk
   CliResult r = RunCli({"encode", "--password-stdin", src.string()}, "kennwort\n", opts);
   EXPECT_EQ(r.exitCode, kFileError);
-  EXPECT_NE(r.err.find("gross.tmb"), std::string::npos) << r.err;
-  r = RunCli({"decode", "--password-stdin", Path("ok.tmb").string(), Path("neu.doc").string()}, "kennwort\n", opts);
+  EXPECT_NE(r.err.find("gross.doc.tmb"), std::string::npos) << r.err;
+  r = RunCli({"decode", "--password-stdin", Path("ok.tmb").string(), "-o", Path("neu.doc").string()}, "kennwort\n",
+             opts);
   EXPECT_EQ(r.exitCode, kFileError);
   EXPECT_EQ(List(dir_), (std::set<std::string>{"gross.doc", "ok.tmb"}));
 }
 
 TEST_F(CliTest, EncodePasswordRulesAndTheirMessages) {
   const fs::path src = Write("brief.doc", "inhalt");
-  const std::vector<std::pair<std::string, std::string_view>> refused = {
-      {"", kNoPassword},
-      {"abcd", kPasswordTooShort},
-      {"äöüß", kPasswordTooShort},  // four characters in eight bytes
-      {"1234567890123456", kPasswordTooLong},
+  const std::vector<std::pair<std::string, std::string>> refused = {
+      {"", En(Msg::NoPassword)},
+      {"abcd", En(Msg::PasswordTooShort)},
+      {"äöüß", En(Msg::PasswordTooShort)},  // four characters in eight bytes
+      {"1234567890123456", En(Msg::PasswordTooLong)},
+      // Characters that cannot be typed again or that would be coded as "?"
+      {"geheim\tx", En(Msg::PasswordControl)},
+      {"geheim\x1b[2J", En(Msg::PasswordControl)},
+      {"\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80",
+       En(Msg::PasswordOutsideCodePage)},
+      {"Grüße€ĉ", En(Msg::PasswordOutsideCodePage)},
   };
   for (const auto& [password, message] : refused) {
     SCOPED_TRACE(password);
@@ -301,18 +352,30 @@ TEST_F(CliTest, EncodePasswordRulesAndTheirMessages) {
     EXPECT_EQ(r.exitCode, kUsage);
     EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-    EXPECT_FALSE(fs::exists(Path("brief.tmb")));
+    EXPECT_FALSE(fs::exists(Path("brief.doc.tmb")));
   }
-  for (const std::string password : {"abcde", "123456789012345", "äöüßé"}) {
+  // Messages follow the locale: German where the first of LC_ALL,
+  // LC_MESSAGES and LANG that is set starts with "de", the windows' texts
+  // for passwords.
+  EXPECT_EQ(LanguageOf(nullptr, "de_AT.UTF-8", "en_US.UTF-8"), Language::German);
+  EXPECT_EQ(LanguageOf("C", "de_DE", "de_DE"), Language::English);
+  EXPECT_EQ(LanguageOf("", nullptr, "de_CH"), Language::German);
+  EXPECT_EQ(LanguageOf(nullptr, nullptr, nullptr), Language::English);
+  CliOptions german;
+  german.env = {{"LANG", "de_DE.UTF-8"}};
+  CliResult r = RunCli({"encode", "--password-stdin", src.string()}, "abc\n", german);
+  EXPECT_EQ(r.err, "tambril-cli: " + src.string() + ": Das Kennwort ist zu klein. Das Kennwort braucht 5 Zeichen.\n");
+  Write("brief.doc.tmb", "da");
+  r = RunCli({"encode", "--password-stdin", src.string()}, "kennwort\n", german);
+  EXPECT_EQ(r.err, "tambril-cli: " + src.string() + " -> " + src.string() + ".tmb: Datei existiert bereits\n");
+  fs::remove(Path("brief.doc.tmb"));
+  for (const std::string password : {"abcde", "123456789012345", "äöüßé", "Grüße€"}) {
     SCOPED_TRACE(password);
     EXPECT_EQ(Encode(src, password).exitCode, 0);
-    fs::remove(Path("brief.tmb"));
+    fs::remove(Path("brief.doc.tmb"));
   }
   // Checking takes no more than 15 characters either.
   ASSERT_EQ(Encode(src, "kennwort").exitCode, 0);
-  const CliResult r = RunCli({"check", "--password-stdin", Path("brief.tmb").string()}, "1234567890123456\n");
-  EXPECT_EQ(r.exitCode, kUsage);
-  EXPECT_NE(r.err.find(kPasswordTooLong), std::string::npos) << r.err;
 }
 
 TEST_F(CliTest, PasswordTypedOnTheTerminalIsConfirmedAndNotEchoed) {
@@ -321,15 +384,15 @@ TEST_F(CliTest, PasswordTypedOnTheTerminalIsConfirmedAndNotEchoed) {
 
   CliResult r = RunCliOnTerminal(args, {"geheim1", "Geheim1"});
   EXPECT_EQ(r.exitCode, kUsage);
-  EXPECT_NE(r.err.find(kConfirmationDiffers), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(En(Msg::ConfirmationDiffers)), std::string::npos) << r.err;
   r = RunCliOnTerminal(args, {"geheim1", ""});
   EXPECT_EQ(r.exitCode, kUsage);
-  EXPECT_NE(r.err.find(kNoConfirmation), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(En(Msg::NoConfirmation)), std::string::npos) << r.err;
   r = RunCliOnTerminal(args, {"gehe"});  // refused before the confirmation
   EXPECT_EQ(r.exitCode, kUsage);
-  EXPECT_NE(r.err.find(kPasswordTooShort), std::string::npos) << r.err;
-  EXPECT_EQ(r.err.find("Kennwortbestätigung: "), std::string::npos) << r.err;
-  EXPECT_FALSE(fs::exists(Path("brief.tmb")));
+  EXPECT_NE(r.err.find(En(Msg::PasswordTooShort)), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("Confirm password: "), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(Path("brief.doc.tmb")));
 
   r = RunCliOnTerminal(args, {"geheim1", "geheim1"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -338,9 +401,26 @@ TEST_F(CliTest, PasswordTypedOnTheTerminalIsConfirmedAndNotEchoed) {
   EXPECT_NE(r.err.find("[####################] 100%"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("\r\033[K"), std::string::npos);
 
-  r = RunCliOnTerminal({"check", Path("brief.tmb").string()}, {"geheim1"});
+  r = RunCliOnTerminal({"check", Path("brief.doc.tmb").string()}, {"geheim1"});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_NE(r.err.find("doc"), std::string::npos) << r.err;
+
+  // Ctrl-Z at the prompt and `fg`: the shell gets its echo back while the
+  // program is stopped, and the password typed after `fg` is not shown.
+  CliOptions suspended;
+  suspended.stopAtPrompt = true;
+  fs::remove(Path("brief.doc.tmb"));
+  r = RunCliOnTerminal(args, {"Stoppwort1", "Stoppwort1"}, suspended);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(r.stopped);
+  EXPECT_TRUE(r.echoWhileStopped);
+  EXPECT_EQ(r.err.find("Stoppwort1"), std::string::npos) << r.err;
+  EXPECT_TRUE(r.echoAtEnd);
+  EXPECT_EQ(RunCli({"check", "--password-stdin", Path("brief.doc.tmb").string()}, "Stoppwort1\n").exitCode, 0);
+  // The same for a password read from standard input that is the terminal.
+  r = RunCliOnTerminal({"check", "--password-stdin", Path("brief.doc.tmb").string()}, {"Stoppwort1"}, suspended);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.err.find("Stoppwort1"), std::string::npos) << r.err;
 }
 
 TEST_F(CliTest, InterruptedPassLeavesNothingBehind) {
@@ -355,7 +435,7 @@ TEST_F(CliTest, InterruptedPassLeavesNothingBehind) {
     opts.interruptSignal = signal;
     const CliResult r = RunCliOnTerminal({"encode", src.string()}, {"geheim1", "geheim1"}, opts);
     EXPECT_EQ(r.signal, signal) << r.err;
-    EXPECT_NE(r.err.find("gross.tmb: interrupted"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("gross.doc.tmb: interrupted"), std::string::npos) << r.err;
     EXPECT_TRUE(r.echoAtEnd);
     EXPECT_EQ(List(dir_), std::set<std::string>{"gross.doc"});
   }
@@ -368,12 +448,13 @@ TEST_F(CliTest, KilledAtAnyMomentLeavesNoNewEntry) {
   const fs::path src = Write("gross.doc", plain);
   // Full runs first: the encoded file to decode and how long each pass takes.
   auto start = std::chrono::steady_clock::now();
-  ASSERT_EQ(Encode(src, "kennwort", {Path("ganz.tmb").string()}).exitCode, 0);
+  ASSERT_EQ(Encode(src, "kennwort", {"-o", Path("ganz.tmb").string()}).exitCode, 0);
   const auto encodeTime = std::chrono::steady_clock::now() - start;
   const std::string encoded = Read(Path("ganz.tmb"));
   start = std::chrono::steady_clock::now();
   ASSERT_EQ(
-      RunCli({"decode", "--password-stdin", Path("ganz.tmb").string(), Path("k.doc").string()}, "kennwort\n").exitCode,
+      RunCli({"decode", "--password-stdin", Path("ganz.tmb").string(), "-o", Path("k.doc").string()}, "kennwort\n")
+          .exitCode,
       0);
   const auto decodeTime = std::chrono::steady_clock::now() - start;
   fs::remove(Path("k.doc"));
@@ -387,8 +468,9 @@ TEST_F(CliTest, KilledAtAnyMomentLeavesNoNewEntry) {
     const fs::path target = Path(encode ? "k.tmb" : "k.doc");
     const auto time = encode ? encodeTime : decodeTime;
     CliChild child =
-        encode ? StartCli({"encode", "--password-stdin", src.string(), target.string()}, "kennwort\n")
-               : StartCli({"decode", "--password-stdin", Path("ganz.tmb").string(), target.string()}, "kennwort\n");
+        encode
+            ? StartCli({"encode", "--password-stdin", src.string(), "-o", target.string()}, "kennwort\n")
+            : StartCli({"decode", "--password-stdin", Path("ganz.tmb").string(), "-o", target.string()}, "kennwort\n");
     // Anywhere from the start to a little after the usual end.
     const auto delay = std::chrono::duration_cast<std::chrono::microseconds>(time * 1.2) *
                        std::uniform_real_distribution<double>(0, 1)(rng);
@@ -411,7 +493,7 @@ TEST_F(CliTest, KilledAtAnyMomentLeavesNoNewEntry) {
 TEST_F(CliTest, TerminalIsLeftAsItWasFound) {
   const fs::path src = Write("brief.doc", "inhalt");
   CliOptions atPrompt;
-  atPrompt.interruptAt = "Kennwort: ";
+  atPrompt.interruptAt = "Password: ";
   atPrompt.interruptSignal = SIGQUIT;  // Ctrl-\ at the prompt
   CliResult r = RunCliOnTerminal({"encode", src.string()}, {}, atPrompt);
   EXPECT_EQ(r.signal, SIGQUIT) << r.err;
@@ -419,14 +501,14 @@ TEST_F(CliTest, TerminalIsLeftAsItWasFound) {
 
   r = RunCliOnTerminal({"encode", src.string()}, {std::string(1500, 'a') + "; echo pwned"});
   EXPECT_EQ(r.exitCode, kUsage);
-  EXPECT_NE(r.err.find(kPasswordTooLong), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(En(Msg::PasswordTooLong)), std::string::npos) << r.err;
   EXPECT_EQ(r.unreadInput, 0);
   EXPECT_TRUE(r.echoAtEnd);
 
   r = RunCliOnTerminal({"encode", src.string()}, {"geheim1", "geheim1"});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_TRUE(r.echoAtEnd);
-  EXPECT_EQ(List(dir_), (std::set<std::string>{"brief.doc", "brief.tmb"}));
+  EXPECT_EQ(List(dir_), (std::set<std::string>{"brief.doc", "brief.doc.tmb"}));
 }
 
 // Descriptor 0 closed is no password (the source would take its place and
@@ -442,7 +524,7 @@ TEST_F(CliTest, ClosedInputAndFullOutputAreFailures) {
   EXPECT_EQ(List(dir_), std::set<std::string>{"doc.txt"});
 
   ASSERT_EQ(Encode(src, "kennwort1").exitCode, 0);
-  const std::string tmb = Path("doc.tmb").string();
+  const std::string tmb = Path("doc.txt.tmb").string();
   for (const std::string command : {"check", "decode"}) {
     r = RunCli({command, "--password-stdin", tmb}, "");
     EXPECT_EQ(r.exitCode, kUsage) << command;
@@ -452,7 +534,7 @@ TEST_F(CliTest, ClosedInputAndFullOutputAreFailures) {
   r = RunCli({"check", "--password-stdin", tmb}, "kennwort1");
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out, "txt\n");
-  EXPECT_EQ(List(dir_), (std::set<std::string>{"doc.txt", "doc.tmb"}));
+  EXPECT_EQ(List(dir_), (std::set<std::string>{"doc.txt", "doc.txt.tmb"}));
 
   CliOptions full;
   full.stdoutPath = "/dev/full";
@@ -463,6 +545,15 @@ TEST_F(CliTest, ClosedInputAndFullOutputAreFailures) {
     EXPECT_EQ(r.exitCode, kFileError);
     EXPECT_NE(r.err.find("standard output: cannot write"), std::string::npos) << r.err;
   }
+  // Output that reaches the file size limit is a failed write, not SIGXFSZ.
+  CliOptions limited;
+  limited.stdoutPath = Path("gezeigt.txt");
+  limited.fileSizeLimit = 4096;
+  Write("gross.txt", std::string(100000, 'x'));
+  r = RunCli({"show", Path("gross.txt").string()}, "", limited);
+  EXPECT_EQ(r.signal, 0);
+  EXPECT_EQ(r.exitCode, kFileError);
+  EXPECT_NE(r.err.find("standard output: cannot write"), std::string::npos) << r.err;
 }
 
 unsigned Mode(const fs::path& p) {
@@ -481,9 +572,9 @@ TEST_F(CliTest, NewFilesAreNeverMoreOpenThanTheirSource) {
   CliOptions open;
   open.umask = 0;
   ASSERT_EQ(RunCli({"encode", "--password-stdin", secret.string()}, "kennwort\n", open).exitCode, 0);
-  EXPECT_EQ(Mode(Path("geheim.tmb")), 0600u);
-  fs::permissions(Path("geheim.tmb"), fs::perms::group_read, fs::perm_options::add);
-  ASSERT_EQ(RunCli({"decode", "--password-stdin", Path("geheim.tmb").string(), Path("zurueck.txt").string()},
+  EXPECT_EQ(Mode(Path("geheim.txt.tmb")), 0600u);
+  fs::permissions(Path("geheim.txt.tmb"), fs::perms::group_read, fs::perm_options::add);
+  ASSERT_EQ(RunCli({"decode", "--password-stdin", Path("geheim.txt.tmb").string(), "-o", Path("zurueck.txt").string()},
                    "kennwort\n", open)
                 .exitCode,
             0);
@@ -491,7 +582,7 @@ TEST_F(CliTest, NewFilesAreNeverMoreOpenThanTheirSource) {
   CliOptions closed;
   closed.umask = 077;
   ASSERT_EQ(RunCli({"encode", "--password-stdin", script.string()}, "kennwort\n", closed).exitCode, 0);
-  EXPECT_EQ(Mode(Path("skript.tm")), 0700u);  // "sh" written over one for one
+  EXPECT_EQ(Mode(Path("skript.sh.tmb")), 0700u);
 }
 
 TEST_F(CliTest, Utf8PasswordsMeetWindows1252KeyCodes) {
@@ -499,23 +590,26 @@ TEST_F(CliTest, Utf8PasswordsMeetWindows1252KeyCodes) {
   const fs::path src = Write("apfel.txt", Bytes(4000, 6));
   codec::Encode(src, Path("a.tmb"), "\xE4pfelbaum", "txt");
   // ... decodes with the same password typed as UTF-8.
-  CliResult r = RunCli({"decode", "--password-stdin", Path("a.tmb").string(), Path("a.out").string()}, "äpfelbaum\n");
+  CliResult r =
+      RunCli({"decode", "--password-stdin", Path("a.tmb").string(), "-o", Path("a.out").string()}, "äpfelbaum\n");
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(Read(Path("a.out")), Read(src));
   EXPECT_EQ(RunCli({"check", "--password-stdin", Path("a.tmb").string()}, "apfelbaum\n").exitCode, kWrongPassword);
 
-  // And the other way round, with "€" (0x80) and a character outside the
-  // code page, which counts as "?".
-  r = Encode(src, "Grüße€ĉ", {Path("b.tmb").string()});
+  // And the other way round, with "€" (0x80).
+  r = Encode(src, "Grüße€", {"-o", Path("b.tmb").string()});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_TRUE(codec::CheckPassword(Path("b.tmb"),
                                    "Gr\xFC\xDF"
-                                   "e\x80?")
+                                   "e\x80")
                   .fits());
-  EXPECT_FALSE(codec::CheckPassword(Path("b.tmb"),
-                                    "Gr\xFC\xDF"
-                                    "e\x80\xE4")
-                   .fits());
+  // A file made with a character outside the code page (coded as "?", as
+  // older versions did) still opens with the password typed as it was.
+  codec::Encode(src, Path("c.tmb"),
+                "Gr\xFC\xDF"
+                "e\x80?",
+                "txt");
+  EXPECT_EQ(RunCli({"check", "--password-stdin", Path("c.tmb").string()}, "Grüße€ĉ\n").out, "txt\n");
 }
 
 TEST_F(CliTest, TagCharactersUnfitForFileNamesBecomeUnderscores) {
@@ -538,7 +632,7 @@ TEST_F(CliTest, TagCharactersUnfitForFileNamesBecomeUnderscores) {
 TEST_F(CliTest, HelpVersionAndUsageErrors) {
   CliResult r = RunCli({"--help"});
   EXPECT_EQ(r.exitCode, 0);
-  EXPECT_NE(r.out.find("tambril-cli encode [--password-stdin] SOURCE [TARGET]"), std::string::npos);
+  EXPECT_NE(r.out.find("tambril-cli encode [--password-stdin] [-o TARGET] SOURCE"), std::string::npos) << r.out;
   // Its last line points to what a .tmb file does not protect against.
   const std::string lastLine = r.out.substr(r.out.rfind('\n', r.out.size() - 2) + 1);
   EXPECT_NE(lastLine.find("\"How safe is a .tmb file?\" in the README"), std::string::npos) << lastLine;
@@ -567,6 +661,13 @@ TEST_F(CliTest, HelpVersionAndUsageErrors) {
       {"check", "-j4097", "a"},
       {"encode", "-j", "99999999999999999999", "a"},
       {"show", "-j", "2", "a"},
+      // -o names the target of one file only.
+      {"encode", "-o", "t", "a", "b"},
+      {"encode", "-r", "-o", "t", "a"},
+      {"decode", "-j2", "--output=t", "a"},
+      {"encode", "a", "-o"},
+      {"decode", "--output=", "a"},
+      {"check", "-o", "t", "a"},
   };
   for (const auto& args : wrong) {
     SCOPED_TRACE(::testing::PrintToString(args));
@@ -588,7 +689,7 @@ TEST_F(CliTest, HelpVersionAndUsageErrors) {
   inDir.cwd = dir_;
   r = RunCli({"encode", "--password-stdin", "--", "-x.doc"}, "kennwort\n", inDir);
   EXPECT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_TRUE(fs::exists(Path("-x.tmb")));
+  EXPECT_TRUE(fs::exists(Path("-x.doc.tmb")));
 }
 
 TEST_F(CliTest, ShowWritesEachByteAsItsWindows1252Character) {
@@ -684,7 +785,7 @@ TEST_F(CliTest, ManyFilesInOneRun) {
   Write("baum/b ordner/c d.txt", Bytes(70000, 2));
   Write("baum/x\xFFy.txt", Bytes(300, 3));  // a name that is not UTF-8
   Write("baum/e.txt", Bytes(10, 4));
-  Write("baum/e.tmb", "schon da");
+  Write("baum/e.txt.tmb", "schon da");  // a source too, and the name e.txt wants
   fs::create_symlink(Path("baum/a.txt"), Path("baum/link.txt"));
   fs::create_directory_symlink(Path("baum"), Path("baum/schleife"));  // a loop, not followed
   ASSERT_EQ(::mkfifo(Path("baum/pipe").c_str(), 0600), 0);            // no regular file: left alone
@@ -695,24 +796,32 @@ TEST_F(CliTest, ManyFilesInOneRun) {
   const std::vector<std::string> encodeTree{"encode", "--password-stdin", "-r", Path("baum").string()};
   CliResult r = RunCli(encodeTree, "kennwort\n");
   EXPECT_EQ(r.exitCode, kFileError) << r.err;
+  // A name that is not UTF-8 is printed as the shell reads it back.
+  const std::string xQuoted = "$'" + Path("baum/x\\xffy.txt").string() + "'";
   EXPECT_EQ(Lines(r.out), (std::vector<std::string>{
-                              Path("baum/0gross.dat").string() + " -> " + Path("baum/0gross.tmb").string(),
-                              a + " -> " + Path("baum/a.tmb").string(),
-                              cd + " -> " + Path("baum/b ordner/c d.tmb").string(),
-                              link + " -> " + Path("baum/link.tmb").string(),
-                              x + " -> " + Path("baum/x\xFFy.tmb").string(),
-                              "5 done, 0 skipped (wrong password), 1 failed",
+                              Path("baum/0gross.dat").string() + " -> " + Path("baum/0gross.dat.tmb").string(),
+                              a + " -> " + a + ".tmb",
+                              cd + " -> " + cd + ".tmb",
+                              e + ".tmb -> " + e + ".tmb.tmb",
+                              link + " -> " + link + ".tmb",
+                              xQuoted + " -> " + xQuoted.substr(0, xQuoted.size() - 1) + ".tmb'",
+                              "6 done, 0 skipped (wrong password), 2 skipped (not a regular file), 1 failed",
                           }));
-  EXPECT_EQ(Lines(r.err),
-            std::vector<std::string>{"tambril-cli: " + Path("baum/e.tmb").string() + ": file exists already"});
-  EXPECT_EQ(Read(Path("baum/e.tmb")), "schon da");
+  // Every entry left alone is named: the failure with its source and target,
+  // the pipe, the link to a folder (a loop, not followed).
+  EXPECT_EQ(Lines(r.err), (std::vector<std::string>{
+                              "tambril-cli: " + e + " -> " + e + ".tmb: file exists already",
+                              "tambril-cli: " + Path("baum/pipe").string() + ": not a regular file (a pipe)",
+                              "tambril-cli: " + Path("baum/schleife").string() + ": link to a folder, not followed",
+                          }));
+  EXPECT_EQ(Read(Path("baum/e.txt.tmb")), "schon da");
   EXPECT_FALSE(fs::exists(Path("baum/schleife/schleife.tmb")));
   // The same bytes as single-file runs.
-  const std::vector<std::string> coded{"baum/0gross.tmb", "baum/a.tmb", "baum/b ordner/c d.tmb", "baum/link.tmb",
-                                       "baum/x\xFFy.tmb"};
+  const std::vector<std::string> coded{"baum/0gross.dat.tmb", "baum/a.txt.tmb",      "baum/b ordner/c d.txt.tmb",
+                                       "baum/link.txt.tmb",   "baum/x\xFFy.txt.tmb", "baum/e.txt.tmb.tmb"};
   for (const auto& [source, tmb] : std::vector<std::pair<std::string, std::string>>{
            {Path("baum/0gross.dat").string(), coded[0]}, {a, coded[1]}, {cd, coded[2]}, {x, coded[4]}}) {
-    ASSERT_EQ(Encode(source, "kennwort", {Path("einzeln.tmb").string()}).exitCode, 0);
+    ASSERT_EQ(Encode(source, "kennwort", {"-o", Path("einzeln.tmb").string()}).exitCode, 0);
     EXPECT_EQ(Read(Path(tmb)), Read(Path("einzeln.tmb"))) << source;
     fs::remove(Path("einzeln.tmb"));
   }
@@ -734,9 +843,9 @@ TEST_F(CliTest, ManyFilesInOneRun) {
 
   // Decoding: a file encoded with another password is skipped and named.
   fs::create_directories(Path("zurueck/tief"));
-  fs::rename(Path("baum/a.tmb"), Path("zurueck/a.tmb"));
-  fs::rename(Path("baum/b ordner/c d.tmb"), Path("zurueck/tief/c d.tmb"));
-  ASSERT_EQ(Encode(Path("baum/e.txt"), "anderes1", {Path("zurueck/f.tmb").string()}).exitCode, 0);
+  fs::rename(Path("baum/a.txt.tmb"), Path("zurueck/a.txt.tmb"));
+  fs::rename(Path("baum/b ordner/c d.txt.tmb"), Path("zurueck/tief/c d.txt.tmb"));
+  ASSERT_EQ(Encode(Path("baum/e.txt"), "anderes1", {"-o", Path("zurueck/f.tmb").string()}).exitCode, 0);
   Write("zurueck/notiz.txt", "kein .tmb: bleibt liegen");
   r = RunCli({"decode", "--password-stdin", "-r", "-j", "3", Path("zurueck").string()}, "kennwort\n");
   EXPECT_EQ(r.exitCode, kWrongPassword) << r.err;
@@ -745,14 +854,29 @@ TEST_F(CliTest, ManyFilesInOneRun) {
   EXPECT_EQ(Lines(r.out).back(), "2 done, 1 skipped (wrong password), 0 failed");
   EXPECT_EQ(Read(Path("zurueck/a.txt")), Bytes(5000, 1));
   EXPECT_EQ(Read(Path("zurueck/tief/c d.txt")), Bytes(70000, 2));
-  EXPECT_EQ(List(Path("zurueck")), (std::set<std::string>{"a.tmb", "a.txt", "f.tmb", "notiz.txt", "tief"}));
+  EXPECT_EQ(List(Path("zurueck")), (std::set<std::string>{"a.txt.tmb", "a.txt", "f.tmb", "notiz.txt", "tief"}));
 
   // Checking several files: one line each.
-  r = RunCli({"check", "--password-stdin", Path("zurueck/a.tmb").string(), Path("zurueck/f.tmb").string()},
+  r = RunCli({"check", "--password-stdin", Path("zurueck/a.txt.tmb").string(), Path("zurueck/f.tmb").string()},
              "kennwort\n");
   EXPECT_EQ(r.exitCode, kWrongPassword);
-  EXPECT_EQ(Lines(r.out), (std::vector<std::string>{Path("zurueck/a.tmb").string() + ": txt",
+  EXPECT_EQ(Lines(r.out), (std::vector<std::string>{Path("zurueck/a.txt.tmb").string() + ": txt",
                                                     Path("zurueck/f.tmb").string() + ": wrong password"}));
+
+  // Two files of one run that want one name (one made by this program, one
+  // by the windows): the second fails, and its line names both.
+  fs::create_directory(Path("zwei"));
+  codec::Encode(Path("baum/e.txt"), Path("zwei/x.doc.tmb"), "kennwort", "doc");
+  codec::Encode(Path("baum/e.txt"), Path("zwei/x.tmb"), "kennwort", "doc");
+  for (const std::string jobs : {"-j1", "-j2"}) {
+    fs::remove(Path("zwei/x.doc"));
+    r = RunCli({"decode", "--password-stdin", "-r", jobs, Path("zwei").string()}, "kennwort\n");
+    EXPECT_EQ(r.exitCode, kFileError);
+    EXPECT_EQ(Lines(r.err), std::vector<std::string>{
+                                "tambril-cli: " + Path("zwei/x.tmb").string() + " -> " + Path("zwei/x.doc").string() +
+                                ": file exists already (the target of " + Path("zwei/x.doc.tmb").string() + ")"});
+    EXPECT_EQ(Read(Path("zwei/x.doc")), Bytes(10, 4));
+  }
 
   // --quiet: failures only; a missing file among others is one failure.
   r = RunCli({"encode", "--password-stdin", "--quiet", Path("zurueck/notiz.txt").string(), Path("fehlt").string(),
@@ -760,8 +884,148 @@ TEST_F(CliTest, ManyFilesInOneRun) {
              "kennwort\n");
   EXPECT_EQ(r.exitCode, kFileError);
   EXPECT_EQ(r.out, "");
-  EXPECT_EQ(Lines(r.err).size(), 2u) << r.err;  // fehlt, and a.tmb exists
-  EXPECT_TRUE(fs::exists(Path("zurueck/notiz.tmb")));
+  EXPECT_EQ(Lines(r.err).size(), 2u) << r.err;  // fehlt, and a.txt.tmb exists
+  EXPECT_TRUE(fs::exists(Path("zurueck/notiz.txt.tmb")));
+}
+
+// A tree of awkward names round-trips: encode -r, every original deleted,
+// decode -r gives back every name and every byte; check -r reports every
+// coded file. One file is one line, whatever its name holds.
+TEST_F(CliTest, TreeComesBackWhole) {
+  const std::vector<std::string> names = {
+      "x.c", "y.py",    ".a",         "report.docx", "photo.jpeg",     "a.b.txt",        "archiv.tar.gz",
+      "a.c", "a.h",     "brief.doc",  "brief.txt",   "README",         "x.tmb",          "mit leer zeichen",
+      "ab",  "caf\xE9", "zeile\nneu", "tab\tx",      "esc\x1B[1m.txt", "tief/unten/x.c", "tief/.tmb"};
+  std::map<std::string, std::string> plain;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    plain[names[i]] = Bytes(100 + 37 * i, static_cast<unsigned>(i));
+    Write("baum/" + names[i], plain[names[i]]);
+  }
+  fs::create_hard_link(Path("baum/x.c"), Path("baum/hart"));
+  fs::create_symlink("x.c", Path("baum/verweis"));  // coded as the file it leads to
+  plain["hart"] = plain["verweis"] = plain["x.c"];
+
+  CliResult r = RunCli({"encode", "--password-stdin", "-r", Path("baum").string()}, "kennwort\n");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(Lines(r.out).size(), plain.size() + 1) << r.out;
+  EXPECT_NE(r.out.find("$'" + Path("baum/zeile\\nneu").string() + "' -> "), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("$'" + Path("baum/esc\\E[1m.txt").string() + "' -> "), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find('\x1B'), std::string::npos);
+  for (const auto& e : fs::recursive_directory_iterator(Path("baum"))) {
+    if (!e.is_directory() && e.path().extension() != ".tmb") fs::remove(e.path());
+  }
+  fs::remove(Path("baum/x.tmb"));  // an original too, encoded as x.tmb.tmb
+
+  r = RunCli({"check", "--password-stdin", "-r", Path("baum").string()}, "kennwort\n");
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(Lines(r.out).size(), plain.size()) << r.out;
+  r = RunCli({"decode", "--password-stdin", "-r", "-j3", Path("baum").string()}, "kennwort\n");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(Lines(r.out).back(), std::to_string(plain.size()) + " done, 0 skipped (wrong password), 0 failed");
+  std::map<std::string, std::string> back;
+  for (const auto& e : fs::recursive_directory_iterator(Path("baum"))) {
+    const std::string name = e.path().lexically_relative(Path("baum")).string();
+    if (!e.is_directory() && (plain.count(name) > 0 || !codec::HasTmbSuffix(name))) back[name] = Read(e.path());
+  }
+  EXPECT_EQ(back, plain);
+}
+
+// 45 nested folders of 100-character names with a file in each, far
+// deeper than PATH_MAX: made and removed through folder handles.
+void MakeDeep(const fs::path& top, int depth) {
+  int fd = ::open(top.c_str(), O_RDONLY | O_DIRECTORY);
+  for (int i = 0; i < depth && fd >= 0; ++i) {
+    const std::string name(100, static_cast<char>('a' + i % 26));
+    ::mkdirat(fd, name.c_str(), 0777);
+    ::fchmodat(fd, name.c_str(), 0777, 0);  // nobody writes here too
+    const int next = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
+    ::close(fd);
+    fd = next;
+    const int f = ::openat(fd, "f", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    (void)!::write(f, name.data(), static_cast<std::size_t>(i));
+    ::close(f);
+  }
+  ::close(fd);
+}
+
+void RemoveDeep(int parent, const std::string& name) {
+  const int fd = ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
+  if (fd < 0) {
+    ::unlinkat(parent, name.c_str(), 0);
+    return;
+  }
+  DIR* dir = ::fdopendir(fd);
+  std::vector<std::string> entries;
+  while (const dirent* e = ::readdir(dir)) {
+    if (std::string_view(e->d_name) != "." && std::string_view(e->d_name) != "..") entries.emplace_back(e->d_name);
+  }
+  for (const auto& e : entries) {
+    if (::unlinkat(fd, e.c_str(), 0) != 0) RemoveDeep(fd, e);
+  }
+  ::closedir(dir);
+  ::unlinkat(parent, name.c_str(), AT_REMOVEDIR);
+}
+
+// Every entry the walk cannot take is named with its reason and counted; a
+// folder or link that cannot be read or followed fails the run (exit 3).
+// As root, the run is made as nobody, so that the closed folder is closed.
+TEST_F(CliTest, NothingIsSkippedInSilence) {
+  Write("baum/gut.txt", "gut");
+  Write("baum/zu/drin.txt", "unlesbar");
+  fs::permissions(Path("baum/zu"), fs::perms::none);
+  fs::permissions(Path("baum"), fs::perms::all);
+  fs::create_symlink("fehlt", Path("baum/ins leere"));
+  fs::create_symlink("schleife2", Path("baum/schleife1"));
+  fs::create_symlink("schleife1", Path("baum/schleife2"));
+  ASSERT_EQ(::mkfifo(Path("baum/p\tipe").c_str(), 0666), 0);
+  const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string sockPath = Path("baum/sock").string();
+  ASSERT_LT(sockPath.size(), sizeof address.sun_path);
+  std::copy(sockPath.begin(), sockPath.end(), address.sun_path);
+  ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ::close(sock);
+  fs::create_directory(Path("baum/tief"));
+  fs::permissions(Path("baum/tief"), fs::perms::all);
+  MakeDeep(Path("baum/tief"), 45);
+  struct Cleanup {
+    fs::path top;
+    ~Cleanup() {
+      const int fd = ::open(top.parent_path().c_str(), O_RDONLY | O_DIRECTORY);
+      RemoveDeep(fd, top.filename());
+      ::close(fd);
+    }
+  } cleanup{Path("baum/tief")};
+
+  CliOptions nobody;
+  nobody.asNobody = true;
+  fs::create_directory(Path("bin"));
+  nobody.program = Path("bin/tambril-cli");
+  fs::copy_file(TAMBRIL_CLI, nobody.program);
+  fs::permissions(nobody.program, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                      fs::perms::others_read | fs::perms::others_exec);
+  const std::string baum = Path("baum").string();
+  CliResult r = RunCli({"encode", "--password-stdin", "-r", baum}, "kennwort\n", nobody);
+  EXPECT_EQ(r.exitCode, kFileError) << r.err;
+  EXPECT_EQ(Lines(r.err), (std::vector<std::string>{
+                              "tambril-cli: " + baum + "/ins leere: link to nothing",
+                              "tambril-cli: $'" + baum + "/p\\tipe': not a regular file (a pipe)",
+                              "tambril-cli: " + baum + "/schleife1: link loop",
+                              "tambril-cli: " + baum + "/schleife2: link loop",
+                              "tambril-cli: " + baum + "/sock: not a regular file (a socket)",
+                              "tambril-cli: " + baum + "/zu: cannot open the folder: Permission denied",
+                          }));
+  EXPECT_EQ(Lines(r.out).size(), 47u);  // gut.txt and the 45 deep files, then the summary
+  EXPECT_EQ(Lines(r.out).back(), "46 done, 0 skipped (wrong password), 2 skipped (not a regular file), 4 failed");
+
+  // Decoding and checking walk the same way: every coded file, deep ones
+  // too, and the closed folder named again.
+  r = RunCli({"check", "--password-stdin", "-r", baum}, "kennwort\n", nobody);
+  EXPECT_EQ(r.exitCode, kFileError) << r.err;
+  EXPECT_EQ(Lines(r.out).size(), 46u);
+  EXPECT_EQ(Lines(r.err),
+            std::vector<std::string>{"tambril-cli: " + baum + "/zu: cannot open the folder: Permission denied"});
 }
 
 // On a terminal a many-file run draws one bar for the whole run, counted to
@@ -780,16 +1044,16 @@ TEST_F(CliTest, ManyFileRunShowsOneBarOnTheTerminal) {
   EXPECT_NE(r.err.find("3 done, 0 skipped (wrong password), 0 failed"), std::string::npos) << r.err;
 
   fs::create_directory(Path("aus"));
-  for (const char* name : {"a.tmb", "b.tmb", "c.tmb"}) fs::rename(Path("bar") / name, Path("aus") / name);
+  for (const char* name : {"a.doc.tmb", "b.doc.tmb", "c.doc.tmb"}) fs::rename(Path("bar") / name, Path("aus") / name);
   r = RunCliOnTerminal({"decode", "--quiet", "-r", Path("aus").string()}, {"geheim1"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(r.err, "Kennwort: \r\n") << r.err;
+  EXPECT_EQ(r.err, "Password: \r\n") << r.err;
   EXPECT_EQ(Read(Path("aus/c.doc")), Bytes(512 << 10, 3));
   // A single file under --quiet: no bar either.
   fs::remove(Path("aus/a.doc"));
-  r = RunCliOnTerminal({"decode", "--quiet", Path("aus/a.tmb").string()}, {"geheim1"});
+  r = RunCliOnTerminal({"decode", "--quiet", Path("aus/a.doc.tmb").string()}, {"geheim1"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(r.err, "Kennwort: \r\n") << r.err;
+  EXPECT_EQ(r.err, "Password: \r\n") << r.err;
 }
 
 // Interrupted between groups of files, by a signal it catches or by
@@ -803,6 +1067,24 @@ TEST_F(CliTest, InterruptedManyFileRunLeavesOnlyCompleteFiles) {
   CliResult r = RunCli({"encode", "--password-stdin", "-r", "-j", "8", Path("eng").string()}, "kennwort\n", tight);
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(Lines(r.out).back(), "40 done, 0 skipped (wrong password), 0 failed");
+  // Without a thread or process to be had (ulimit -u), the run goes on
+  // with fewer jobs, down to the program's own thread. As root the limit
+  // holds only for another user.
+  for (int i = 0; i < 40; ++i) fs::remove(Path("eng/f" + std::to_string(i) + ".dat.tmb"));
+  fs::permissions(Path("eng"), fs::perms::all);
+  CliOptions noThreads = tight;
+  noThreads.processLimit = 0;
+  noThreads.env = {{"ASAN_OPTIONS", "detect_leaks=0"}};  // the leak check needs a thread of its own at the end
+  noThreads.asNobody = true;
+  fs::create_directory(Path("bin"));
+  noThreads.program = Path("bin/tambril-cli");
+  fs::copy_file(TAMBRIL_CLI, noThreads.program);
+  fs::permissions(noThreads.program, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                         fs::perms::others_read | fs::perms::others_exec);
+  r = RunCli({"encode", "--password-stdin", "-r", "-j", "8", Path("eng").string()}, "kennwort\n", noThreads);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(Lines(r.out).back(), "40 done, 0 skipped (wrong password), 0 failed");
+  EXPECT_EQ(fs::file_size(Path("eng/f39.dat.tmb")), 4096u + 21);
 
   for (const int signal : {SIGTERM, SIGINT, SIGKILL}) {
     SCOPED_TRACE(signal);
@@ -828,7 +1110,7 @@ TEST_F(CliTest, InterruptedManyFileRunLeavesOnlyCompleteFiles) {
       ASSERT_NE(name[0], '.') << name;
       if (name.size() < 4 || name.substr(name.size() - 4) != ".tmb") continue;
       ++coded;
-      const std::string source = Path(folder + "/" + name.substr(0, name.size() - 4) + ".dat").string();
+      const std::string source = Path(folder + "/" + name.substr(0, name.size() - 4)).string();
       // A caught signal lets the run report every file it named.
       if (signal != SIGKILL) {
         EXPECT_NE(r.out.find(source + " -> "), std::string::npos) << name;
@@ -838,7 +1120,7 @@ TEST_F(CliTest, InterruptedManyFileRunLeavesOnlyCompleteFiles) {
     EXPECT_GE(coded, 1u);  // at least the group whose line was read
     // Names are given in the files' order: the named files are the first ones.
     for (std::size_t k = 0; k < coded; ++k) {
-      EXPECT_TRUE(fs::exists(Path(folder + "/f" + std::to_string(1000 + k) + ".tmb"))) << k;
+      EXPECT_TRUE(fs::exists(Path(folder + "/f" + std::to_string(1000 + k) + ".dat.tmb"))) << k;
     }
   }
 }

@@ -40,23 +40,5 @@ TEST(CodingNames, OverwriteNeedsACharacterAtItsStart) {
             QStringLiteral("/d/brief.txt"));
 }
 
-TEST(CodingNames, TagIsTheLastThreeCharactersOfThePath) {
-  EXPECT_EQ(ExtensionTag(QStringLiteral("/d/brief.doc")), QStringLiteral("doc"));
-  EXPECT_EQ(ExtensionTag(QStringLiteral("/d/seite.html")), QStringLiteral("tml"));
-  EXPECT_EQ(ExtensionTag(QStringLiteral("/d/notiz.c")), QStringLiteral("z.c"));
-  EXPECT_EQ(ExtensionTag(QStringLiteral("ab")), QStringLiteral("ab"));
-  EXPECT_EQ(ExtensionTag(QStringLiteral("/ä/Größe")), QStringLiteral("öße"));
-}
-
-TEST(CodingNames, UnsafeTagCharactersBecomeUnderscores) {
-  EXPECT_EQ(TagForFileName(QStringLiteral("doc")), QStringLiteral("doc"));
-  EXPECT_EQ(TagForFileName(QStringLiteral("z.c")), QStringLiteral("z.c"));
-  EXPECT_EQ(TagForFileName(QStringLiteral("äöü")), QStringLiteral("äöü"));
-  EXPECT_EQ(TagForFileName(QStringLiteral("a/b")), QStringLiteral("a_b"));
-  EXPECT_EQ(TagForFileName(QStringLiteral("\\..")), QStringLiteral("_.."));
-  EXPECT_EQ(TagForFileName(QString(QChar(0)) + QChar(0x0A) + QChar(0x7F)), QStringLiteral("___"));
-  EXPECT_EQ(TagForFileName(QString(QChar(0x81)) + QStringLiteral(" x")), QStringLiteral("_ x"));
-}
-
 }  // namespace
 }  // namespace tambril

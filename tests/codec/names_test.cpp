@@ -1,0 +1,87 @@
+// The naming rules: the windows' proposal, the command line's names that
+// come back, and the extension tag, over names that are not valid UTF-8 and
+// tags with high Windows-1252 bytes.
+#include <gtest/gtest.h>
+
+#include "codec/names.h"
+
+namespace tambril::codec {
+namespace {
+
+TEST(Names, ProposalCountsCharactersNotBytes) {
+  EXPECT_EQ(ProposedPath("über.ä", "tmb"), "über.t");
+  EXPECT_EQ(ProposedPath("x.tmb", TagForFileName("\xE4\x80z")), "x.ä€z");
+  EXPECT_EQ(ProposedPath("x.t", "doc"), "x.d");
+  EXPECT_EQ(ProposedPath("ohne", "doc"), "ohne.doc");
+  // 0xFF and a cut-off sequence are single characters each and keep their bytes.
+  EXPECT_EQ(ProposedPath(".a\xFF\xC3x", "tmb"), ".tmbx");
+  EXPECT_EQ(ProposedPath("\xFF\xFE.\xC3\xA4\xFF", "tmb"), "\xFF\xFE.tm");
+  EXPECT_EQ(ProposedPath("a.\xE2\x82", "tmb"), "a.t");
+  EXPECT_EQ(ProposedPath("caf\xE9.txt", "tmb"), "caf\xE9.tmb");  // Latin-1
+  // Only the name is rewritten, its folder kept.
+  EXPECT_EQ(ProposedPath("/tmp/my.d/plan.txt", "tmb"), "/tmp/my.d/plan.tmb");
+  EXPECT_EQ(ProposedPath("rel.d/a", "tmb"), "rel.d/a.tmb");
+}
+
+TEST(Names, TagIsTheLastThreeCharactersOfThePathInWindows1252) {
+  EXPECT_EQ(ExtensionTag("/d/brief.doc"), "doc");
+  EXPECT_EQ(ExtensionTag("/d/seite.html"), "tml");
+  EXPECT_EQ(ExtensionTag("/d/notiz.c"), "z.c");
+  EXPECT_EQ(ExtensionTag("ab"), "ab");
+  EXPECT_EQ(ExtensionTag("/ä/Größe"),
+            "\xF6\xDF"
+            "e");
+  EXPECT_EQ(ExtensionTag("/tmp/lied.mp\xC3\xA4"), "mp\xE4");
+  EXPECT_EQ(ExtensionTag("/tmp/x.\xE2\x82\xAC\xC4\x89"), ".\x80?");
+}
+
+TEST(Names, TagCharactersUnfitForFileNamesBecomeUnderscores) {
+  EXPECT_EQ(TagForFileName("doc"), "doc");
+  EXPECT_EQ(TagForFileName("z.c"), "z.c");
+  EXPECT_EQ(TagForFileName("\xE4\xF6\xFC"), "äöü");
+  EXPECT_EQ(TagForFileName("a/b"), "a_b");
+  EXPECT_EQ(TagForFileName("\\.."), "_..");
+  EXPECT_EQ(TagForFileName(std::string("\0\x0A\x7F", 3)), "___");
+  EXPECT_EQ(TagForFileName("\x81 x"), "_ x");
+  for (const char b : {'\x09', '\x1B', '\x9D'}) EXPECT_EQ(TagForFileName(std::string(1, b)), "_") << int(b);
+  EXPECT_EQ(TagForFileName("\x9F"), "\xC5\xB8");
+  // A tag holding a separator never leads out of the folder.
+  EXPECT_EQ(DecodedPath("/tmp/a.b/x.tmb", "./."), "/tmp/a.b/x.._.");
+}
+
+// The command line's names: every source comes back under its own name,
+// and no two sources want one encoded name.
+TEST(Names, CommandLineNamesComeBack) {
+  const char* const sources[] = {
+      "brief.doc", "brief.txt",   "x.c",           "y.py",        ".a",     "README",  "x.tmb",
+      "a.b.txt",   "photo.jpeg",  "archiv.tar.gz", "a.c",         "a.h",    "ab",      "a",
+      "über.ä",    "caf\xE9.txt", "x.TMB",         "report.docx", "/d/ä/é", "rel.d/a", "lied.mp\xC3\xA4"};
+  for (const char* s : sources) {
+    const std::string encoded = EncodedPath(s);
+    EXPECT_EQ(encoded, std::string(s) + ".tmb");
+    EXPECT_TRUE(HasTmbSuffix(encoded)) << s;
+    // The tag of the source where it was, and after its tree moved.
+    for (const std::string folder : {"/home/u/", "/mnt/elsewhere/"}) {
+      const std::string at = std::string(s).front() == '/' ? s : folder + s;
+      EXPECT_EQ(DecodedPath(encoded, ExtensionTag(at)), s) << s << " from " << at;
+    }
+  }
+}
+
+TEST(Names, CommandLineDecodeTakesTheWindowsNamesToo) {
+  // Made by the windows or older versions: the tag does not agree with P.
+  EXPECT_EQ(DecodedPath("/d/brief.tmb", "doc"), "/d/brief.doc");
+  EXPECT_EQ(DecodedPath("x.t", "x.c"), "x.x");
+  EXPECT_EQ(DecodedPath("report.tmbx", "ocx"), "report.ocxx");
+  EXPECT_EQ(DecodedPath(".tmb", "/.a"), "._.a");
+  EXPECT_EQ(DecodedPath("ohne", "doc"), "ohne.doc");
+  // A name the windows made from one without "." still comes back.
+  EXPECT_EQ(DecodedPath("README.tmb", "DME"), "README");
+  EXPECT_EQ(DecodedPath("/d/", "doc"), "/d/");
+  EXPECT_FALSE(HasTmbSuffix(".tmb"));
+  EXPECT_FALSE(HasTmbSuffix("a.tmbx"));
+  EXPECT_FALSE(HasTmbSuffix("a.tmb/b"));
+}
+
+}  // namespace
+}  // namespace tambril::codec
