@@ -20,6 +20,7 @@
 #include "resources/messages.h"
 #include "resources/pictures.h"
 #include "session/session.h"
+#include "startup/tooltips.h"
 #include "viewer/help_procedures.h"
 
 using namespace tambril;
@@ -54,6 +55,7 @@ Form2::Form2() : CodingDialog("Form2", QStringLiteral("CODE_ON"), 8430, 5145, Mo
   connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
   connect(Command3, &QPushButton::clicked, this, &Form2::Command3_Click);
   ShowTarget(*this, *Text3);
+  startup::ApplyToolTips(*this);
 }
 
 void Form2::Command1_Click() {

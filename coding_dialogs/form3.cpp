@@ -19,6 +19,7 @@
 #include "resources/messages.h"
 #include "resources/pictures.h"
 #include "session/session.h"
+#include "startup/tooltips.h"
 #include "viewer/help_procedures.h"
 
 using namespace tambril;
@@ -62,6 +63,7 @@ Form3::Form3() : CodingDialog("Form3", QStringLiteral("CODE_AUS"), 6480, 2895, M
   connect(Command1, &QPushButton::clicked, this, &Form3::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, &Form3::Command2_Click);
   connect(Command3, &QPushButton::clicked, this, &Form3::Command3_Click);
+  startup::ApplyToolTips(*this);
 }
 
 void Form3::Command1_Click() {

@@ -16,6 +16,7 @@
 #include "platform/windows.h"
 #include "resources/pictures.h"
 #include "session/session.h"
+#include "startup/tooltips.h"
 #include "viewer/help_procedures.h"
 
 using namespace tambril;
@@ -41,6 +42,7 @@ Form4::Form4() : CodingDialog("Form4", QStringLiteral("CODE_AN"), 7110, 3765, Mo
   connect(Command2, &QPushButton::clicked, this, &Form4::Command2_Click);
   connect(Command3, &QPushButton::clicked, this, &Form4::Command3_Click);
   ShowTarget(*this, *Text1);
+  startup::ApplyToolTips(*this);
 }
 
 void Form4::Command1_Click() {

@@ -17,6 +17,7 @@
 #include "platform/text_rules.h"
 #include "platform/twips.h"
 #include "resources/messages.h"
+#include "startup/tooltips.h"
 #include "viewer/help_procedures.h"
 
 using namespace tambril;
@@ -59,6 +60,7 @@ Form14::Form14(QWidget* parent) : QDialog(parent) {
 
   setFixedSize(TwipsSize(5190, 2445));
   platform::CentreOnScreen(*this);
+  startup::ApplyToolTips(*this);
 }
 
 Form14::Failure Form14::CreateFolder(const QString& path) {

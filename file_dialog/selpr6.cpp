@@ -20,6 +20,7 @@
 #include "platform/text_rules.h"
 #include "platform/twips.h"
 #include "resources/messages.h"
+#include "startup/tooltips.h"
 #include "viewer/help_procedures.h"
 
 using namespace tambril;
@@ -125,6 +126,7 @@ Selpr6::Selpr6() {
   ShowState();
 
   Form_Load();
+  startup::ApplyToolTips(*this, openMode_);
 }
 
 void Selpr6::Form_Load() {
@@ -234,6 +236,8 @@ void Selpr6::PrepareOpenMode() {
   proposedReal_.clear();
   Text1->clear();
   Text1->setReadOnly(true);
+  // Four tooltips follow the mode.
+  startup::ApplyToolTips(*this, openMode_);
 }
 
 void Selpr6::PrepareCreateMode() {
@@ -242,6 +246,7 @@ void Selpr6::PrepareCreateMode() {
   Command1->setEnabled(true);
   Command2->setEnabled(false);
   Directory->menuAction()->setEnabled(true);
+  startup::ApplyToolTips(*this, openMode_);
 }
 
 bool Selpr6::OpenForCreating(session::CreateMode mode) {

@@ -37,7 +37,6 @@ bool StartCommand(Form1& main, session::CreateMode command, Selpr6& dialog) {
     return false;
   }
   dialog.PrepareCreateMode();
-  Module2::SetToolTips();
   if (!s.loaded()) {
     p.beep();
     return false;

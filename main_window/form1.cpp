@@ -26,6 +26,7 @@
 #include "startup/form6.h"
 #include "startup/module2.h"
 #include "startup/program_end.h"
+#include "startup/tooltips.h"
 #include "viewer/form8.h"
 #include "viewer/help_procedures.h"
 
@@ -150,7 +151,7 @@ void Form1::Form_Load() {
   platform::CentreOnScreen(*this);
   // The start texts of the size lines: "0 Byte" and "0 MB".
   ShowRecord();
-  SetToolTips(*this);
+  startup::ApplyToolTips(*this);
   ConnectDialogs(*this);
 }
 
@@ -180,7 +181,6 @@ void Form1::ShowRecord() {
 void Form1::Datei_öffnen_Click() {
   auto& dialog = Windows::get<Selpr6>();
   dialog.PrepareOpenMode();
-  Module2::SetToolTips();
   if (!dialog.RefreshLists()) {
     // The folder shown last is gone (a removed disk): start again at the root.
     dialog.ReportDeviceError(this);

@@ -146,7 +146,6 @@ void LoadFromOutside(const QString& path) {
   Selpr6& dialog = Windows::get<Selpr6>();
   // What "Datei öffnen.." does before the dialog is shown.
   dialog.PrepareOpenMode();
-  Module2::SetToolTips();
   dialog.ShowFolderOf(path);
   dialog.OpenFile(path);
 }

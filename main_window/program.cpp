@@ -1,16 +1,11 @@
 #include "main_window/program.h"
 
 #include "coding_dialogs/form2.h"
-#include "coding_dialogs/form3.h"
 #include "coding_dialogs/form4.h"
-#include "file_dialog/form14.h"
 #include "file_dialog/selpr6.h"
 #include "main_window/form1.h"
 #include "platform/windows.h"
 #include "startup/form7.h"
-#include "startup/tooltips.h"
-#include "viewer/form5.h"
-#include "viewer/form8.h"
 
 namespace tambril {
 
@@ -31,19 +26,4 @@ void ConnectDialogs(Form1& main) {
   });
 }
 
-void SetToolTips(Form1& main) {
-  startup::ApplyToolTips(main);
-  Selpr6& files = Windows::get<Selpr6>();
-  startup::ApplyToolTips(files, files.InOpenMode());
-  startup::ApplyToolTips(Windows::get<Form2>());
-  startup::ApplyToolTips(Windows::get<Form3>());
-  startup::ApplyToolTips(Windows::get<Form4>());
-  startup::ApplyToolTips(Windows::get<Form8>().searchDialog());
-  startup::ApplyToolTips(files.newFolderDialog());
-}
-
 }  // namespace tambril
-
-namespace Module2 {
-void SetToolTips() { tambril::SetToolTips(tambril::Windows::get<Form1>()); }
-}  // namespace Module2

@@ -1,8 +1,7 @@
 #pragma once
 // The main window's part in holding the program together: it opens every
 // chain of dialogs, so it connects what the lower windows hand on to each
-// other, and it assigns the tooltips of every window. The one place where
-// windows are connected to each other.
+// other. The one place where windows are connected to each other.
 class Form1;
 class Form7;
 
@@ -17,17 +16,4 @@ Form7& Splash();
 // is built.
 void ConnectDialogs(Form1& main);
 
-// Assigns every tooltip of the program, for a main window that is still
-// being built (its load handler runs inside its constructor, before the
-// window registry holds it). Creates the dialogs, hidden.
-void SetToolTips(Form1& main);
-
 }  // namespace tambril
-
-namespace Module2 {
-
-// Assigns every tooltip of the program; the file dialog's four mode-dependent
-// tooltips follow the mode it was last prepared for.
-void SetToolTips();
-
-}  // namespace Module2

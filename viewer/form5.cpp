@@ -10,6 +10,7 @@
 #include "platform/text_rules.h"
 #include "platform/twips.h"
 #include "resources/messages.h"
+#include "startup/tooltips.h"
 #include "viewer/help_procedures.h"
 #include "viewer/rich_text_box.h"
 
@@ -69,6 +70,7 @@ Form5::Form5(RichTextBox& box, QWidget* parent) : QDialog(parent), box_(box) {
 
   setFixedSize(TwipsSize(5790, 3150));
   Form_Load();
+  startup::ApplyToolTips(*this);
 }
 
 void Form5::Form_Load() { platform::CentreOnScreen(*this); }

@@ -1,4 +1,4 @@
-// The tooltip table: every row after the main window's start, the file
+// The tooltip table: every row on its window once that is built, the file
 // dialog's four texts following its mode, and the question-mark pointer.
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,7 +16,6 @@
 #include "file_dialog/form14.h"
 #include "file_dialog/selpr6.h"
 #include "main_window/form1.h"
-#include "main_window/program.h"
 #include "startup/tooltips.h"
 #include "tests/platform/gui_test.h"
 #include "viewer/form5.h"
@@ -51,9 +50,12 @@ class ToolTipsTest : public test::GuiTest {
   }
 };
 
-TEST_F(ToolTipsTest, TheMainWindowsStartAssignsEveryRow) {
-  // The start created the dialogs, hidden.
-  ASSERT_NE(Windows::find<Form8>(), nullptr);
+TEST_F(ToolTipsTest, EachWindowHasItsRowsOnceBuilt) {
+  // Building the main window builds none of the dialogs it opens later.
+  EXPECT_EQ(Windows::find<Form2>(), nullptr);
+  EXPECT_EQ(Windows::find<Form3>(), nullptr);
+  EXPECT_EQ(Windows::find<Form4>(), nullptr);
+  EXPECT_EQ(Windows::find<Form8>(), nullptr);
   Form5& search = Windows::get<Form8>().searchDialog();
   Form14& folder = files.newFolderDialog();
   Form2& encode = Windows::get<Form2>();
@@ -153,9 +155,10 @@ TEST_F(ToolTipsTest, TheFileDialogsTextsFollowItsMode) {
   main.Datei_öffnen->trigger();
   EXPECT_TRUE(openTexts);
   expectFileDialogMode(true);
-  // Each run replaces, never appends.
-  Module2::SetToolTips();
-  Module2::SetToolTips();
+  // Each preparation replaces the texts, never appends.
+  files.PrepareCreateMode();
+  files.PrepareOpenMode();
+  files.PrepareOpenMode();
   expectFileDialogMode(true);
 }
 
