@@ -11,7 +11,6 @@
 #include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
-#include "platform/windows.h"
 #include "session/session.h"
 
 namespace tambril::coding {
@@ -89,18 +88,18 @@ void SetUpDialog(QWidget& dialog, const char* name, const QString& caption, int 
   dialog.setFixedSize(TwipsSize(widthTwips, heightTwips));
 }
 
-void RunCodingPass(QWidget& dialog, QWidget* button, const std::function<void()>& pass) {
+void RunCodingPass(QWidget& dialog, QWidget* button, const Lazy<Selpr6>& files, const std::function<void()>& pass) {
   auto& p = platform::Current();
   try {
     p.setPointer(&dialog, platform::Pointer::Busy);
     p.setPointer(button, platform::Pointer::Busy);
     pass();
-    Windows::get<Selpr6>().ShowLoadedFile();
+    files().ShowLoadedFile();
     p.setPointer(&dialog, platform::Pointer::Normal);
     p.setPointer(button, platform::Pointer::Normal);
     dialog.hide();
   } catch (const std::exception&) {
-    Windows::get<Selpr6>().ReportDeviceError(&dialog, {&dialog, button});
+    files().ReportDeviceError(&dialog, {&dialog, button});
   }
 }
 

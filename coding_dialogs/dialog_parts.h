@@ -5,12 +5,15 @@
 #include <QString>
 #include <functional>
 
+#include "platform/windows.h"
+
 class QLabel;
 class QLineEdit;
 class QPixmap;
 class QProgressBar;
 class QPushButton;
 class QWidget;
+class Selpr6;
 
 namespace tambril::coding {
 
@@ -29,10 +32,10 @@ void ShowTarget(QWidget& dialog, QLineEdit& box);
 void SetUpDialog(QWidget& dialog, const char* name, const QString& caption, int widthTwips, int heightTwips);
 
 // The OK step of the encode and decode dialogs: `pass` runs under the busy
-// pointer of `dialog` and `button`. When it succeeds, the file dialog's name
-// box shows the loaded file again, the pointers go back to the arrow and
-// the dialog hides; when it throws, the device error block ends the step and
-// the dialog stays.
-void RunCodingPass(QWidget& dialog, QWidget* button, const std::function<void()>& pass);
+// pointer of `dialog` and `button`. When it succeeds, the name box of the
+// file dialog (`files`) shows the loaded file again, the pointers go back to
+// the arrow and the dialog hides; when it throws, the file dialog's device
+// error block ends the step and the dialog stays.
+void RunCodingPass(QWidget& dialog, QWidget* button, const Lazy<Selpr6>& files, const std::function<void()>& pass);
 
 }  // namespace tambril::coding

@@ -16,7 +16,6 @@
 #include "platform/file_slots.h"
 #include "platform/platform.h"
 #include "platform/twips.h"
-#include "platform/windows.h"
 #include "resources/messages.h"
 #include "resources/pictures.h"
 #include "session/session.h"
@@ -27,7 +26,8 @@ using namespace tambril;
 using namespace tambril::coding;
 using platform::MessageIcon;
 
-Form2::Form2() : CodingDialog("Form2", QStringLiteral("CODE_ON"), 8430, 5145, Module2::LoadEncodeInfo) {
+Form2::Form2(CodingNeeds needs)
+    : CodingDialog("Form2", QStringLiteral("CODE_ON"), 8430, 5145, Module2::LoadEncodeInfo, std::move(needs)) {
   Label2 = Label(this, "Label2", QStringLiteral("Dateiname für Code_On"), {240, 360, 2175, 255});
   Text3 = NameBox(this, "Text3", {240, 720, 7935, 285});
   Label3 = Label(this, "Label3", QStringLiteral("Kennwort:"), {1680, 1560, 855, 255});
@@ -82,7 +82,7 @@ void Form2::Command1_Click() {
     Text2->clear();
     return;
   }
-  RunCodingPass(*this, Command1, [this] {
+  RunCodingPass(*this, Command1, filesLater(), [this] {
     StartEncoding();
     Text1->clear();
     Text2->clear();

@@ -17,7 +17,7 @@ class Form2 : public CodingDialog {
   Q_OBJECT
 
  public:
-  Form2();
+  explicit Form2(CodingNeeds needs);
 
   QLabel* Label2;    // "Dateiname für Code_On"
   QLineEdit* Text3;  // path of the file to create

@@ -15,7 +15,6 @@
 #include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
-#include "platform/windows.h"
 #include "resources/messages.h"
 #include "resources/pictures.h"
 #include "session/session.h"
@@ -45,7 +44,8 @@ QLabel* ResultField(QWidget* parent, const char* name, QRect twips) {
 
 }  // namespace
 
-Form3::Form3() : CodingDialog("Form3", QStringLiteral("CODE_AUS"), 6480, 2895, Module2::LoadPasswordCheckInfo) {
+Form3::Form3(CodingNeeds needs)
+    : CodingDialog("Form3", QStringLiteral("CODE_AUS"), 6480, 2895, Module2::LoadPasswordCheckInfo, std::move(needs)) {
   Label1 = Label(this, "Label1", QStringLiteral("Kennworteingabe:"), {360, 1080, 1575, 255});
   Text1 = PasswordBox(this, "Text1", {2040, 960, 3855, 375});
   platform::NameAfterLabel(*Label1, *Text1);
@@ -69,7 +69,7 @@ Form3::Form3() : CodingDialog("Form3", QStringLiteral("CODE_AUS"), 6480, 2895, M
 void Form3::Command1_Click() {
   auto& p = platform::Current();
   session::Session& s = session::Current();
-  Selpr6& files = Windows::get<Selpr6>();
+  Selpr6& files = this->files();
   bool fits = false;
   try {
     StartPasswordCheck();

@@ -20,7 +20,7 @@ class Form3 : public CodingDialog {
   Q_OBJECT
 
  public:
-  Form3();
+  explicit Form3(CodingNeeds needs);
 
   QLabel* Label1;         // "Kennworteingabe:"
   QLineEdit* Text1;       // the password

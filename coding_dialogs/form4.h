@@ -15,7 +15,7 @@ class Form4 : public CodingDialog {
   Q_OBJECT
 
  public:
-  Form4();
+  explicit Form4(CodingNeeds needs);
 
   QLabel* Label1;    // "Dateiname für Code_Off:"
   QLineEdit* Text1;  // path of the file to create

@@ -31,7 +31,7 @@ bool HasSeparator(const QString& name) { return name.contains(QLatin1Char('/')) 
 
 }  // namespace
 
-Form14::Form14(QWidget* parent) : QDialog(parent) {
+Form14::Form14(Module2::HelpWindow help, QWidget* parent) : QDialog(parent), help_(std::move(help)) {
   SetUpFixedDialog(*this, "Form14", QStringLiteral("Orner hinzufügen"));
   setModal(true);
 
@@ -116,8 +116,8 @@ void Form14::Command2_Click() {
 }
 
 void Form14::Command3_Click() {
-  Module2::LoadNewFolderInfo();
-  Module2::ShowHelpWindow(this);
+  Module2::LoadNewFolderInfo(help_);
+  Module2::ShowHelpWindow(help_, this);
 }
 
 void Form14::reject() {

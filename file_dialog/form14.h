@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <optional>
 
+#include "viewer/help_procedures.h"
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -15,7 +17,7 @@ class Form14 : public QDialog {
 
  public:
   // `parent` is the file dialog that opens it.
-  explicit Form14(QWidget* parent);
+  Form14(Module2::HelpWindow help, QWidget* parent);
 
   QLabel* Label1;         // "Ordner-Name eingeben:"
   QLineEdit* Text1;       // name of the new folder
@@ -47,6 +49,7 @@ class Form14 : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
+  Module2::HelpWindow help_;
   QString parent_;
   std::optional<QString> created_;
 };

@@ -42,7 +42,7 @@ QLabel* StateField(QWidget* parent, const char* name, const QRect& where) {
 
 }  // namespace
 
-Selpr6::Selpr6() {
+Selpr6::Selpr6(Module2::HelpWindow help) : help_(std::move(help)) {
   SetUpFixedDialog(*this, "Selpr6", QStringLiteral("Datei"));
   setModal(true);
   setFont(DialogFont(8.25));
@@ -108,7 +108,7 @@ Selpr6::Selpr6() {
   File1->setPath(start);
   Drive1->followPath(Dir1->path());
 
-  newFolder_ = new Form14(this);
+  newFolder_ = new Form14(help_, this);
 
   connect(Drive1, &DriveList::changed, this, &Selpr6::Drive1_Change);
   connect(Dir1, &FolderList::changed, this, &Selpr6::Dir1_Change);
@@ -201,13 +201,13 @@ void Selpr6::Command3_Click() { hide(); }
 void Selpr6::Command4_Click() {
   // Open mode first; only in a create mode does the coding command count.
   if (openMode_) {
-    Module2::LoadOpenInfo();
+    Module2::LoadOpenInfo(help_);
   } else if (session::Current().lastCommand() == session::CreateMode::Decode) {
-    Module2::LoadCreateDecodedInfo();
+    Module2::LoadCreateDecodedInfo(help_);
   } else {
-    Module2::LoadCreateEncodedInfo();
+    Module2::LoadCreateEncodedInfo(help_);
   }
-  Module2::ShowHelpWindow(this);
+  Module2::ShowHelpWindow(help_, this);
 }
 
 void Selpr6::New_directory_Click() {

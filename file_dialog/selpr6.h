@@ -16,6 +16,7 @@
 
 #include "file_dialog/browse_lists.h"
 #include "session/session.h"
+#include "viewer/help_procedures.h"
 
 class Form14;
 class QAction;
@@ -30,7 +31,8 @@ class Selpr6 : public QDialog {
   Q_OBJECT
 
  public:
-  Selpr6();
+  // `help` is its help window's, handed on to the new-folder dialog.
+  explicit Selpr6(Module2::HelpWindow help);
 
   QMenuBar* MenuBar;
   QMenu* Directory;        // "Ordner"
@@ -127,6 +129,7 @@ class Selpr6 : public QDialog {
   // The real bytes of the proposed bare name, which a folder change puts
   // after the new folder.
   QByteArray proposedReal_;
+  Module2::HelpWindow help_;
   Form14* newFolder_;
   bool settingCombo_ = false;
   bool openMode_ = true;

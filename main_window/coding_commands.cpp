@@ -7,9 +7,7 @@
 #include "coding_dialogs/form3.h"
 #include "file_dialog/selpr6.h"
 #include "main_window/form1.h"
-#include "main_window/program.h"
 #include "platform/platform.h"
-#include "platform/windows.h"
 #include "resources/messages.h"
 #include "session/session.h"
 
@@ -52,7 +50,7 @@ void Require(bool ok) {
 }  // namespace
 
 void Form1::Code_AN_Click() {
-  Selpr6& dialog = Windows::get<Selpr6>();
+  Selpr6& dialog = needs_.files();
   auto& s = session::Current();
   try {
     if (!StartCommand(*this, session::CreateMode::Encode, dialog)) return;
@@ -67,7 +65,7 @@ void Form1::Code_AN_Click() {
 }
 
 void Form1::Code_Aus_Click() {
-  Selpr6& dialog = Windows::get<Selpr6>();
+  Selpr6& dialog = needs_.files();
   try {
     if (!StartCommand(*this, session::CreateMode::Decode, dialog)) return;
     Require(dialog.OpenForCreating(session::CreateMode::Decode));
@@ -75,5 +73,5 @@ void Form1::Code_Aus_Click() {
     dialog.ReportDeviceError(this);
     return;
   }
-  Windows::get<Form3>().exec();
+  needs_.check().exec();
 }

@@ -9,7 +9,15 @@
 //   Image3  start picture, hidden by the first load
 //   Code_AN / Code_Aus checked: the coding command started last
 #include <QMainWindow>
+#include <functional>
 
+#include "platform/windows.h"
+
+class Form3;
+class Form6;
+class Form8;
+class Form21;
+class Selpr6;
 class QAction;
 class QKeyEvent;
 class QLabel;
@@ -20,7 +28,17 @@ class Form1 : public QMainWindow {
   Q_OBJECT
 
  public:
-  Form1();
+  // The windows the main window opens, each made when first needed, and
+  // the end of the program.
+  struct Needs {
+    tambril::Lazy<Selpr6> files;
+    tambril::Lazy<Form3> check;
+    tambril::Lazy<Form8> viewer;
+    tambril::Lazy<Form6> info;
+    tambril::Lazy<Form21> help;
+    std::function<void()> end;
+  };
+  explicit Form1(Needs needs);
 
   QLabel* Label1;
   QLabel* Label2;
@@ -72,7 +90,14 @@ class Form1 : public QMainWindow {
   // controls; runs on every change of the session.
   void ShowRecord();
 
+  // Loads `path`, a file from outside (the command line, a drop), as
+  // "ÖFFNEN" in the file dialog would.
+  void OpenFromOutside(const QString& path);
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  Needs needs_;
 };

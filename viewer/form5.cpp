@@ -27,7 +27,8 @@ void PlaceAtLeast(QWidget* w, const QRect& where) {
 
 }  // namespace
 
-Form5::Form5(RichTextBox& box, QWidget* parent) : QDialog(parent), box_(box) {
+Form5::Form5(RichTextBox& box, Module2::HelpWindow help, QWidget* parent)
+    : QDialog(parent), box_(box), help_(std::move(help)) {
   setObjectName(QStringLiteral("Form5"));
   setWindowTitle(QStringLiteral("Suchen"));
   setModal(true);
@@ -118,8 +119,8 @@ void Form5::Command2_Click() {
 }
 
 void Form5::Command3_Click() {
-  Module2::LoadSearchInfo();
-  Module2::ShowHelpWindow(this);
+  Module2::LoadSearchInfo(help_);
+  Module2::ShowHelpWindow(help_, this);
 }
 
 void Form5::Text1_Change() { position_ = -1; }

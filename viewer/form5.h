@@ -8,6 +8,8 @@
 #include <QDialog>
 #include <cstdint>
 
+#include "viewer/help_procedures.h"
+
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
@@ -20,7 +22,8 @@ class Form5 : public QDialog {
   Q_OBJECT
 
  public:
-  Form5(tambril::RichTextBox& box, QWidget* parent);
+  // `box` is the viewer's text box, `parent` the viewer.
+  Form5(tambril::RichTextBox& box, Module2::HelpWindow help, QWidget* parent);
 
   QLineEdit* Text1;       // the search word
   QCheckBox* Check1;      // "Groß-/Kleinschreibung": match case
@@ -49,5 +52,6 @@ class Form5 : public QDialog {
 
  private:
   tambril::RichTextBox& box_;
+  Module2::HelpWindow help_;
   std::int64_t position_ = -1;
 };

@@ -15,7 +15,7 @@
 
 using namespace tambril;
 
-Form8::Form8() {
+Form8::Form8(Module2::HelpWindow help) {
   setObjectName(QStringLiteral("Form8"));
   setWindowTitle(QStringLiteral("Window"));
   setModal(true);
@@ -45,7 +45,7 @@ Form8::Form8() {
     if (view->focusPolicy() & Qt::TabFocus) view->setAccessibleName(RichTextBox1->accessibleName());
   }
 
-  search_ = new Form5(*RichTextBox1, this);
+  search_ = new Form5(*RichTextBox1, std::move(help), this);
 
   // The file loaded before the viewer was made, then every later load.
   session::Session& s = session::Current();

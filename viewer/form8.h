@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QSize>
 
+#include "viewer/help_procedures.h"
 #include "viewer/rich_text_box.h"
 
 class Form5;
@@ -17,7 +18,8 @@ class Form8 : public QDialog {
   Q_OBJECT
 
  public:
-  Form8();
+  // `help` is handed on to the search dialog.
+  explicit Form8(Module2::HelpWindow help);
 
   QMenuBar* MenuBar;
   QAction* Cancel;    // "ABBRECHEN", a top-level entry

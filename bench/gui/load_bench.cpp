@@ -28,6 +28,7 @@
 
 #include "file_dialog/selpr6.h"
 #include "main_window/form1.h"
+#include "main_window/program.h"
 #include "platform/windows.h"
 #include "session/session.h"
 #include "viewer/form8.h"
@@ -145,8 +146,8 @@ int main(int argc, char** argv) {
     // gui_load_bench show FILE: loads FILE through "ÖFFNEN" and leaves the
     // viewer open, for a look or a screenshot.
     const QFileInfo file(args[2]);
-    Selpr6& dialog = tambril::Windows::get<Selpr6>();
-    Form8& viewer = tambril::Windows::get<Form8>();
+    Selpr6& dialog = tambril::Window<Selpr6>();
+    Form8& viewer = tambril::Window<Form8>();
     dialog.Command2->setEnabled(true);
     dialog.Dir1->setPath(file.absolutePath());
     dialog.File1->setCurrentItem(dialog.File1->findItems(file.fileName(), Qt::MatchExactly).value(0));
@@ -169,9 +170,9 @@ int main(int argc, char** argv) {
   }
   const double fileMiB = QFileInfo(temp.filePath(name)).size() / 1048576.0;
 
-  Form1& main = tambril::Windows::get<Form1>();
-  Selpr6& dialog = tambril::Windows::get<Selpr6>();
-  Form8& viewer = tambril::Windows::get<Form8>();
+  Form1& main = tambril::Window<Form1>();
+  Selpr6& dialog = tambril::Window<Selpr6>();
+  Form8& viewer = tambril::Window<Form8>();
   main.show();
   viewer.show();  // so that the box has its real size
   QApplication::processEvents();

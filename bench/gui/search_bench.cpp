@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <random>
 
+#include "main_window/program.h"
 #include "platform/recording_platform.h"
 #include "platform/windows.h"
 #include "viewer/form5.h"
@@ -55,7 +56,7 @@ QByteArray Text() {
 void CountSearch(benchmark::State& state, const char* word, bool matchCase, bool wholeWord) {
   platform::RecordingPlatform rec;
   platform::ScopedPlatform scope(rec);
-  Form8& viewer = Windows::get<Form8>();
+  Form8& viewer = Window<Form8>();
   viewer.RichTextBox1->loadPlain(Text());
   Form5& search = viewer.searchDialog();
   search.Text1->setText(QString::fromLatin1(word));
@@ -83,7 +84,7 @@ void CountRich(benchmark::State& state, int linesPerParagraph, qint64 bytes = 2 
     rtf += l.trimmed() + (++line % linesPerParagraph == 0 ? "\\par\n" : " ");
   }
   rtf += "}";
-  Form8& viewer = Windows::get<Form8>();
+  Form8& viewer = Window<Form8>();
   viewer.RichTextBox1->loadRtf(rtf);
   viewer.RichTextBox1->waitForWholeText();
   Form5& search = viewer.searchDialog();

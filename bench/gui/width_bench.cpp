@@ -12,6 +12,7 @@
 #include <random>
 #include <vector>
 
+#include "main_window/program.h"
 #include "platform/windows.h"
 #include "viewer/form8.h"
 #include "viewer/plain_text_view.h"
@@ -77,7 +78,7 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   const qint64 mib = argc > 1 ? QByteArray(argv[1]).toLongLong() : 100;
-  Form8& viewer = tambril::Windows::get<Form8>();
+  Form8& viewer = tambril::Window<Form8>();
   viewer.resize(900, 600);
   viewer.show();
   QApplication::processEvents();

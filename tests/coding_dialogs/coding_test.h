@@ -29,11 +29,11 @@ inline const QString kDeviceError = QStringLiteral("Fehler beim Lesen von/Schrei
 
 class CodingTest : public GuiTest {
  protected:
-  Form1& main = Windows::get<Form1>();
-  Selpr6& dialog = Windows::get<Selpr6>();
-  Form2& encode = Windows::get<Form2>();
-  Form3& check = Windows::get<Form3>();
-  Form4& decode = Windows::get<Form4>();
+  Form1& main = Window<Form1>();
+  Selpr6& dialog = Window<Selpr6>();
+  Form2& encode = Window<Form2>();
+  Form3& check = Window<Form3>();
+  Form4& decode = Window<Form4>();
   session::Session& model = session::Current();
 
   // Loads `relative` from the temporary folder through "ÖFFNEN".

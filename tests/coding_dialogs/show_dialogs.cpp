@@ -9,6 +9,7 @@
 #include "coding_dialogs/form2.h"
 #include "coding_dialogs/form3.h"
 #include "coding_dialogs/form4.h"
+#include "main_window/program.h"
 #include "platform/windows.h"
 #include "session/session.h"
 
@@ -17,18 +18,18 @@ int main(int argc, char** argv) {
   const QString which = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("form2");
   QDialog* shown = nullptr;
   if (which == QLatin1String("form2")) {
-    Form2& f = tambril::Windows::get<Form2>();
+    Form2& f = tambril::Window<Form2>();
     tambril::session::Current().acceptTarget(QStringLiteral("/home/anna/Unterlagen/Größenänderung.tmb"));
     f.Text1->setText(QStringLiteral("Übermäßig"));
     f.Text2->setText(QStringLiteral("Übermäßig"));
     f.ProgressBar1->setValue(8);
     shown = &f;
   } else if (which == QLatin1String("form3")) {
-    Form3& f = tambril::Windows::get<Form3>();
+    Form3& f = tambril::Window<Form3>();
     f.Text1->setText(QStringLiteral("geheim"));
     shown = &f;
   } else {
-    Form4& f = tambril::Windows::get<Form4>();
+    Form4& f = tambril::Window<Form4>();
     tambril::session::Current().acceptTarget(QStringLiteral("/home/anna/Unterlagen/Größenänderung.doc"));
     f.ProgressBar1->setValue(14);
     shown = &f;

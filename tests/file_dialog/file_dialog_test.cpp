@@ -38,9 +38,9 @@ const QString kSep = QString(QDir::separator());
 
 class FileDialogTest : public test::GuiTest {
  protected:
-  Form1& main = Windows::get<Form1>();
-  Selpr6& dialog = Windows::get<Selpr6>();
-  RichTextBox& box = *Windows::get<Form8>().RichTextBox1;
+  Form1& main = Window<Form1>();
+  Selpr6& dialog = Window<Selpr6>();
+  RichTextBox& box = *Window<Form8>().RichTextBox1;
 
   // Puts the dialog into open mode the way the main window does.
   void openMode() {
@@ -466,7 +466,7 @@ TEST_F(FileDialogTest, CancelAndTheCloseBoxOnlyHide) {
   EXPECT_FALSE(dialog.isVisible());
   EXPECT_EQ(dialog.Label4->text(), QStringLiteral("CODEON"));
   EXPECT_EQ(dialog.Text1->text(), QStringLiteral("/x/brief.tmb"));
-  EXPECT_EQ(&Windows::get<Selpr6>(), &dialog);
+  EXPECT_EQ(&Window<Selpr6>(), &dialog);
 }
 
 TEST_F(FileDialogTest, DoubleClickLoadsOnlyInOpenMode) {
@@ -577,7 +577,7 @@ TEST_F(FileDialogTest, AFileTooLargeToShowIsStillLoaded) {
   EXPECT_EQ(Files().slot1()->size(), static_cast<std::uint64_t>(size));
   EXPECT_TRUE(box.text(0, 100).startsWith(QStringLiteral("Die Datei ist mit")));
   // The notice is no text of the file: neither search finds a word of it.
-  Form5& search = Windows::get<Form8>().searchDialog();
+  Form5& search = Window<Form8>().searchDialog();
   search.Text1->setText(QStringLiteral("Datei"));
   search.Check3->setChecked(true);
   search.Command1_Click();

@@ -24,7 +24,7 @@ const QString kExists = QStringLiteral("Ordner ist schon vorhanden und kann nich
 
 class NewFolderTest : public test::GuiTest {
  protected:
-  Selpr6& files = Windows::get<Selpr6>();
+  Selpr6& files = Window<Selpr6>();
   Form14& dialog = files.newFolderDialog();
 
   // The file dialog in a create mode with the proposed name, in `folder`.

@@ -31,7 +31,7 @@ namespace {
 
 class MainWindowTest : public test::GuiTest {
  protected:
-  Form1& form = Windows::get<Form1>();
+  Form1& form = Window<Form1>();
 };
 
 TEST_F(MainWindowTest, StartsWithNoFileLoaded) {
@@ -134,7 +134,7 @@ TEST_F(MainWindowTest, F1AsksForHelpOnlyInTheNameField) {
 }
 
 TEST_F(MainWindowTest, OpenCommandPreparesTheFileDialogInOpenMode) {
-  Selpr6& dialog = Windows::get<Selpr6>();
+  Selpr6& dialog = Window<Selpr6>();
   // Leave the dialog as a create mode would.
   dialog.PrepareCreateMode();
   dialog.Text1->setReadOnly(false);
@@ -171,7 +171,7 @@ TEST_F(MainWindowTest, OpenCommandPreparesTheFileDialogInOpenMode) {
 }
 
 TEST_F(MainWindowTest, OpenCommandFallsBackToTheRootWhenTheLastFolderIsGone) {
-  Selpr6& dialog = Windows::get<Selpr6>();
+  Selpr6& dialog = Window<Selpr6>();
   const QString gone = makeFolder("gone");
   ASSERT_TRUE(dialog.Dir1->setPath(gone));
   ASSERT_TRUE(QDir(gone).removeRecursively());
@@ -206,7 +206,7 @@ TEST_F(MainWindowTest, OpenCommandFallsBackToTheRootWhenTheLastFolderIsGone) {
 // Files from outside go through the file dialog's loading step.
 class OutsideFileTest : public MainWindowTest {
  protected:
-  Selpr6& dialog = Windows::get<Selpr6>();
+  Selpr6& dialog = Window<Selpr6>();
 
   // Drops `data` on the main window as a file manager would: enter, then drop.
   // Returns whether the window took the drag.
@@ -226,7 +226,7 @@ class OutsideFileTest : public MainWindowTest {
     return data;
   }
   QString viewerText() const {
-    const RichTextBox& box = *Windows::get<Form8>().RichTextBox1;
+    const RichTextBox& box = *Window<Form8>().RichTextBox1;
     return box.text(0, box.textLength());
   }
   void expectLoaded(const QString& path, const QString& name) {
@@ -330,10 +330,10 @@ TEST_F(OutsideFileTest, WhatCannotBeLoadedGetsTheLoadingMessages) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path.toStdString());
     writeFile("gut.txt", "gut");
-    LoadFromOutside(tempPath("gut.txt"));
+    LoadFromOutside(Window<Selpr6>(), tempPath("gut.txt"));
     ASSERT_EQ(test::LoadedPath(), tempPath("gut.txt"));
     rec.reset();
-    LoadFromOutside(c.path);
+    LoadFromOutside(Window<Selpr6>(), c.path);
     EXPECT_EQ(rec.beeps, 1);
     ASSERT_EQ(rec.messages.size(), 1u);
     EXPECT_EQ(rec.messages[0].text, c.message);
@@ -413,7 +413,7 @@ TEST_F(MainWindowTest, WindowShowsTheViewerModally) {
   });
   form.Window->trigger();
   EXPECT_TRUE(seen);
-  EXPECT_FALSE(Windows::get<Form8>().isVisible());
+  EXPECT_FALSE(Window<Form8>().isVisible());
 }
 
 TEST_F(MainWindowTest, EveryWayOutClosesTheFilesAndEndsTheProgram) {

@@ -23,6 +23,9 @@ namespace {
 
 class HelpProceduresTest : public test::GuiTest {
  protected:
+  // The help window as the windows get it: made on first use.
+  const Module2::HelpWindow helpWindow = []() -> Form21& { return Window<Form21>(); };
+
   // The text the help window shows while `open` makes a caller open it.
   QString shownBy(const std::function<void()>& open) {
     QString shown = QStringLiteral("<not shown>");
@@ -36,7 +39,7 @@ class HelpProceduresTest : public test::GuiTest {
 };
 
 TEST_F(HelpProceduresTest, EachProcedurePutsItsTextAndReplacesTheLast) {
-  const std::pair<void (*)(), QString (*)()> pairs[] = {
+  const std::pair<void (*)(const Module2::HelpWindow&), QString (*)()> pairs[] = {
       {Module2::LoadHelpText, startup::HelpText},
       {Module2::LoadOpenInfo, startup::OpenInfoText},
       {Module2::LoadCreateEncodedInfo, startup::CreateEncodedInfoText},
@@ -49,43 +52,43 @@ TEST_F(HelpProceduresTest, EachProcedurePutsItsTextAndReplacesTheLast) {
   };
   EXPECT_EQ(Windows::find<Form21>(), nullptr);
   for (const auto& [load, text] : pairs) {
-    load();
+    load(helpWindow);
     ASSERT_NE(Windows::find<Form21>(), nullptr);  // created by the first
-    EXPECT_EQ(Windows::get<Form21>().Text1->text(), text());
-    EXPECT_FALSE(Windows::get<Form21>().isVisible());  // only the caller shows it
+    EXPECT_EQ(Window<Form21>().Text1->text(), text());
+    EXPECT_FALSE(Window<Form21>().isVisible());  // only the caller shows it
   }
   // The box shows what it holds: the main help text's single-space and
   // empty lines stay, the umlauts are umlauts.
-  Module2::LoadEncodeInfo();
-  const QTextDocument* doc = Windows::get<Form21>().Text1->document();
+  Module2::LoadEncodeInfo(helpWindow);
+  const QTextDocument* doc = Window<Form21>().Text1->document();
   EXPECT_EQ(doc->findBlockByNumber(2).text(), QStringLiteral(" "));
   EXPECT_EQ(doc->findBlockByNumber(7).text(),
             QStringLiteral(" Sie müssen ein Kennwort und eine Kennwortbestätigung eingeben."));
 }
 
 TEST_F(HelpProceduresTest, ShowHelpWindowIsModalAndReturnsWhenClosed) {
-  Module2::LoadSearchInfo();
+  Module2::LoadSearchInfo(helpWindow);
   bool modal = false;
   test::WhenModal<Form21>([&](Form21& h) {
     modal = QApplication::activeModalWidget() == &h;
     h.Abbrechen->trigger();
   });
-  Module2::ShowHelpWindow(nullptr);
+  Module2::ShowHelpWindow(helpWindow, nullptr);
   EXPECT_TRUE(modal);
-  EXPECT_FALSE(Windows::get<Form21>().isVisible());
+  EXPECT_FALSE(Window<Form21>().isVisible());
 }
 
 TEST_F(HelpProceduresTest, MainWindowHilfeAndF1ShowTheMainHelp) {
-  Form1& main = Windows::get<Form1>();
-  Module2::LoadNewFolderInfo();
+  Form1& main = Window<Form1>();
+  Module2::LoadNewFolderInfo(helpWindow);
   EXPECT_EQ(shownBy([&] { main.Hilfe->trigger(); }), startup::HelpText());
-  Module2::LoadNewFolderInfo();
+  Module2::LoadNewFolderInfo(helpWindow);
   EXPECT_EQ(shownBy([&] { QTest::keyClick(main.Text1, Qt::Key_F1); }), startup::HelpText());
 }
 
 TEST_F(HelpProceduresTest, FileDialogHelpGoesByModeThenByTheDecodingMark) {
-  Form1& main = Windows::get<Form1>();
-  Selpr6& files = Windows::get<Selpr6>();
+  Form1& main = Window<Form1>();
+  Selpr6& files = Window<Selpr6>();
   const auto help = [&] { return shownBy([&] { files.Command4->click(); }); };
   session::Session& s = session::Current();
   // Open mode wins whatever command was started last.
@@ -107,13 +110,13 @@ TEST_F(HelpProceduresTest, FileDialogHelpGoesByModeThenByTheDecodingMark) {
 }
 
 TEST_F(HelpProceduresTest, CodingDialogsShowTheirOwnTexts) {
-  EXPECT_EQ(shownBy([] { Windows::get<Form2>().Command3->click(); }), startup::EncodeInfoText());
-  EXPECT_EQ(shownBy([] { Windows::get<Form3>().Command3->click(); }), startup::PasswordCheckInfoText());
-  EXPECT_EQ(shownBy([] { Windows::get<Form4>().Command3->click(); }), startup::DecodeInfoText());
+  EXPECT_EQ(shownBy([] { Window<Form2>().Command3->click(); }), startup::EncodeInfoText());
+  EXPECT_EQ(shownBy([] { Window<Form3>().Command3->click(); }), startup::PasswordCheckInfoText());
+  EXPECT_EQ(shownBy([] { Window<Form4>().Command3->click(); }), startup::DecodeInfoText());
 }
 
 TEST_F(HelpProceduresTest, FileDialogHelpFromTheOpenCommand) {
-  Form1& main = Windows::get<Form1>();
+  Form1& main = Window<Form1>();
   QString shown;
   test::WhenModal<Selpr6>([&](Selpr6& d) {
     shown = shownBy([&] { d.Command4->click(); });

@@ -15,7 +15,7 @@ namespace {
 class InfoWindowTest : public test::GuiTest {};
 
 TEST_F(InfoWindowTest, LooksAsDrawn) {
-  Form6& f = Windows::get<Form6>();
+  Form6& f = Window<Form6>();
   EXPECT_EQ(f.windowTitle(), QStringLiteral("INFO"));
   EXPECT_EQ(f.size(), QSize(230, 170));
   EXPECT_EQ(f.palette().color(QPalette::Window), QColor(Qt::white));
@@ -31,7 +31,7 @@ TEST_F(InfoWindowTest, LooksAsDrawn) {
 }
 
 TEST_F(InfoWindowTest, InfoPlaysThenShowsTheWindowModallyAndOkHidesIt) {
-  Form1& main = Windows::get<Form1>();
+  Form1& main = Window<Form1>();
   rec.reset();
   int opened = 0;
   const auto pressOk = [&](Form6& f) {
@@ -62,11 +62,11 @@ TEST_F(InfoWindowTest, InfoPlaysThenShowsTheWindowModallyAndOkHidesIt) {
 }
 
 TEST_F(InfoWindowTest, AfterTheSplashEverySoundIsTheClosingOne) {
-  Form7& splash = Splash();
+  Form7& splash = Window<Form7>();
   splash.show();
   splash.Timer1->stop();
   for (int i = 0; i < 10; ++i) splash.Timer1_Timer();
-  Form1& main = Windows::get<Form1>();
+  Form1& main = Window<Form1>();
   ASSERT_TRUE(main.isVisible());
   rec.reset();
   test::WhenModal<Form6>([](Form6& f) { f.Command1->click(); });

@@ -25,7 +25,7 @@ class SplashTest : public test::GuiTest {
 };
 
 TEST_F(SplashTest, LooksAsDrawn) {
-  Form7& f = Splash();
+  Form7& f = Window<Form7>();
   EXPECT_TRUE(f.windowFlags() & Qt::FramelessWindowHint);
   EXPECT_EQ(f.size(), QSize(550, 257));
   QString name;
@@ -74,7 +74,7 @@ TEST_F(SplashTest, LooksAsDrawn) {
 }
 
 TEST_F(SplashTest, LoadPreparesBothPlayersBeforeTheWindowIsShown) {
-  Form7& f = Splash();
+  Form7& f = Window<Form7>();
   EXPECT_EQ(rec.events, QStringList({"sound 1 close", "sound 2 close",                        // CloseSounds
                                      "sound 1 close", "sound 1 open " + here("Ton1.ts2"),     // LoadSound 1
                                      "sound 2 close", "sound 2 open " + here("Ton3.ts2")}));  // LoadSound 2
@@ -85,7 +85,7 @@ TEST_F(SplashTest, LoadPreparesBothPlayersBeforeTheWindowIsShown) {
 }
 
 TEST_F(SplashTest, ShownCentredWithItsTimerRunning) {
-  Form7& f = Splash();
+  Form7& f = Window<Form7>();
   rec.screen = QRect(0, 0, 1000, 800);
   f.show();
   EXPECT_TRUE(f.Timer1->isActive());
@@ -103,7 +103,7 @@ TEST_F(SplashTest, ShownCentredWithItsTimerRunning) {
 }
 
 TEST_F(SplashTest, StepsComeAtTheirTimesWithTheirSounds) {
-  Form7& f = Splash();
+  Form7& f = Window<Form7>();
   f.show();
   ASSERT_TRUE(f.Timer1->isActive());
   f.Timer1->stop();  // the test drives the ticks
@@ -164,7 +164,7 @@ TEST_F(SplashTest, StepsComeAtTheirTimesWithTheirSounds) {
 }
 
 TEST_F(SplashTest, TheRealTimerStartsWithOneSecond) {
-  Form7& f = Splash();
+  Form7& f = Window<Form7>();
   f.show();
   rec.reset();
   // Nothing happens before the first second is over.

@@ -35,8 +35,8 @@ void ExpectTips(const Rows& rows) {
 
 class ToolTipsTest : public test::GuiTest {
  protected:
-  Form1& main = Windows::get<Form1>();
-  Selpr6& files = Windows::get<Selpr6>();
+  Form1& main = Window<Form1>();
+  Selpr6& files = Window<Selpr6>();
 
   void expectFileDialogMode(bool open) {
     ExpectTips({
@@ -56,11 +56,11 @@ TEST_F(ToolTipsTest, EachWindowHasItsRowsOnceBuilt) {
   EXPECT_EQ(Windows::find<Form3>(), nullptr);
   EXPECT_EQ(Windows::find<Form4>(), nullptr);
   EXPECT_EQ(Windows::find<Form8>(), nullptr);
-  Form5& search = Windows::get<Form8>().searchDialog();
+  Form5& search = Window<Form8>().searchDialog();
   Form14& folder = files.newFolderDialog();
-  Form2& encode = Windows::get<Form2>();
-  Form3& check = Windows::get<Form3>();
-  Form4& decode = Windows::get<Form4>();
+  Form2& encode = Window<Form2>();
+  Form3& check = Window<Form3>();
+  Form4& decode = Window<Form4>();
   EXPECT_FALSE(files.isVisible());
   EXPECT_FALSE(search.isVisible());
   ExpectTips({
@@ -167,10 +167,10 @@ TEST_F(ToolTipsTest, TheQuestionMarkPointerOnTheLoadedFileRecord) {
                                                     main.Label7, main.Label8}) {
     EXPECT_EQ(w->cursor().shape(), Qt::WhatsThisCursor) << w->objectName().toStdString();
   }
-  EXPECT_EQ(Windows::get<Form2>().Text3->cursor().shape(), Qt::WhatsThisCursor);
-  EXPECT_EQ(Windows::get<Form4>().Text1->cursor().shape(), Qt::WhatsThisCursor);
+  EXPECT_EQ(Window<Form2>().Text3->cursor().shape(), Qt::WhatsThisCursor);
+  EXPECT_EQ(Window<Form4>().Text1->cursor().shape(), Qt::WhatsThisCursor);
   for (QWidget* w : std::initializer_list<QWidget*>{main.Label9, main.Image3, files.Text1, files.Command4,
-                                                    Windows::get<Form2>().Text1, Windows::get<Form3>().Text1}) {
+                                                    Window<Form2>().Text1, Window<Form3>().Text1}) {
     EXPECT_NE(w->cursor().shape(), Qt::WhatsThisCursor) << w->objectName().toStdString();
   }
 }

@@ -22,7 +22,7 @@ namespace {
 
 class ViewerTest : public test::GuiTest {
  protected:
-  Form8& form = Windows::get<Form8>();
+  Form8& form = Window<Form8>();
   RichTextBox& box = *form.RichTextBox1;
 };
 
