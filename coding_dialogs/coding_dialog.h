@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "session/session.h"
 #include "viewer/help_procedures.h"
 
 class QLineEdit;
@@ -18,6 +19,7 @@ class Selpr6;
 // needed: the file dialog (the chain goes on there, and a failure is
 // reported through it) and the help window.
 struct CodingNeeds {
+  tambril::session::Session& session;
   tambril::Lazy<Selpr6> files;
   Module2::HelpWindow help;
 };
@@ -35,6 +37,7 @@ class CodingDialog : public QDialog {
   CodingDialog(const char* name, const QString& caption, int widthTwips, int heightTwips,
                void (*loadHelp)(const Module2::HelpWindow&), CodingNeeds needs);
 
+  tambril::session::Session& session() const { return needs_.session; }
   // The file dialog, made if it is not yet.
   Selpr6& files() const { return needs_.files(); }
   const tambril::Lazy<Selpr6>& filesLater() const { return needs_.files; }

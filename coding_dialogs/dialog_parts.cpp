@@ -76,9 +76,9 @@ QLabel* Picture(QWidget* parent, const char* name, const QPixmap& picture, QRect
   return label;
 }
 
-void ShowTarget(QWidget& dialog, QLineEdit& box) {
-  const auto show = [&box] { box.setText(session::Current().target()); };
-  QObject::connect(&session::Current(), &session::Session::changed, &dialog, show);
+void ShowTarget(QWidget& dialog, QLineEdit& box, session::Session& session) {
+  const auto show = [&box, &session] { box.setText(session.target()); };
+  QObject::connect(&session, &session::Session::changed, &dialog, show);
   show();
 }
 

@@ -15,6 +15,10 @@ class QPushButton;
 class QWidget;
 class Selpr6;
 
+namespace tambril::session {
+class Session;
+}
+
 namespace tambril::coding {
 
 // Rectangles are in twips (left, top, width, height).
@@ -26,8 +30,8 @@ QLineEdit* NameBox(QWidget* parent, const char* name, QRect twips);
 QProgressBar* ProgressBar(QWidget* parent, const char* name, QRect twips);
 QPushButton* Button(QWidget* parent, const char* name, const QString& caption, QRect twips);
 QLabel* Picture(QWidget* parent, const char* name, const QPixmap& picture, QRect twips);
-// Keeps `box` of `dialog` showing the session's target, the file to create.
-void ShowTarget(QWidget& dialog, QLineEdit& box);
+// Keeps `box` of `dialog` showing the target in `session`, the file to create.
+void ShowTarget(QWidget& dialog, QLineEdit& box, session::Session& session);
 // A white dialog of the given client size in twips, with a fixed frame.
 void SetUpDialog(QWidget& dialog, const char* name, const QString& caption, int widthTwips, int heightTwips);
 

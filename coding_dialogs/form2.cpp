@@ -54,7 +54,7 @@ Form2::Form2(CodingNeeds needs)
   connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
   connect(Command3, &QPushButton::clicked, this, &Form2::Command3_Click);
-  ShowTarget(*this, *Text3);
+  ShowTarget(*this, *Text3, session());
   startup::ApplyToolTips(*this);
 }
 
@@ -90,7 +90,7 @@ void Form2::Command1_Click() {
 }
 
 void Form2::StartEncoding() {
-  const session::Session& s = session::Current();
+  const session::Session& s = session();
   const std::filesystem::path target = ToFsPath(s.target());
   const codec::InputFile* source = s.source();
   if (!source || !s.loaded()) throw codec::CodecError(codec::ErrorKind::OpenSource, {});

@@ -68,7 +68,7 @@ Form3::Form3(CodingNeeds needs)
 
 void Form3::Command1_Click() {
   auto& p = platform::Current();
-  session::Session& s = session::Current();
+  session::Session& s = session();
   Selpr6& files = this->files();
   bool fits = false;
   try {
@@ -98,7 +98,7 @@ void Form3::Command1_Click() {
 }
 
 void Form3::StartPasswordCheck() {
-  session::Session& s = session::Current();
+  session::Session& s = session();
   const std::optional<session::LoadedFile>& file = s.loaded();
   if (!file) throw codec::CodecError(codec::ErrorKind::OpenSource, {});
   const std::string password = codec::Utf8ToCp1252(Text1->text().toStdString());

@@ -41,7 +41,7 @@ Form4::Form4(CodingNeeds needs)
   connect(Command1, &QPushButton::clicked, this, &Form4::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, &Form4::Command2_Click);
   connect(Command3, &QPushButton::clicked, this, &Form4::Command3_Click);
-  ShowTarget(*this, *Text1);
+  ShowTarget(*this, *Text1, session());
   startup::ApplyToolTips(*this);
 }
 
@@ -50,7 +50,7 @@ void Form4::Command1_Click() {
 }
 
 void Form4::DecodeFile() {
-  const session::Session& s = session::Current();
+  const session::Session& s = session();
   const std::optional<codec::CheckResult>& check = s.lastCheck();
   const std::filesystem::path target = ToFsPath(s.target());
   const codec::InputFile* source = s.source();

@@ -42,7 +42,7 @@ QLabel* StateField(QWidget* parent, const char* name, const QRect& where) {
 
 }  // namespace
 
-Selpr6::Selpr6(Module2::HelpWindow help) : help_(std::move(help)) {
+Selpr6::Selpr6(session::Session& session, Module2::HelpWindow help) : session_(session), help_(std::move(help)) {
   SetUpFixedDialog(*this, "Selpr6", QStringLiteral("Datei"));
   setModal(true);
   setFont(DialogFont(8.25));
@@ -122,7 +122,7 @@ Selpr6::Selpr6(Module2::HelpWindow help) : help_(std::move(help)) {
   connect(Command3, &QPushButton::clicked, this, &Selpr6::Command3_Click);
   connect(Command4, &QPushButton::clicked, this, &Selpr6::Command4_Click);
   connect(New_directory, &QAction::triggered, this, &Selpr6::New_directory_Click);
-  connect(&session::Current(), &session::Session::changed, this, &Selpr6::ShowState);
+  connect(&session_, &session::Session::changed, this, &Selpr6::ShowState);
   ShowState();
 
   Form_Load();
@@ -163,7 +163,7 @@ void Selpr6::Dir1_Change() {
     p.setPointer(this, Pointer::Normal);
     return;
   }
-  const QString name = JoinPath(File1->path(), File1->fileName()) + session::Current().proposedName();
+  const QString name = JoinPath(File1->path(), File1->fileName()) + session_.proposedName();
   if (File1->fileName().isEmpty() && !proposedReal_.isEmpty()) {
     RememberShownPath(name, JoinRealPath(Dir1->realPath(), proposedReal_));
   }
@@ -202,7 +202,7 @@ void Selpr6::Command4_Click() {
   // Open mode first; only in a create mode does the coding command count.
   if (openMode_) {
     Module2::LoadOpenInfo(help_);
-  } else if (session::Current().lastCommand() == session::CreateMode::Decode) {
+  } else if (session_.lastCommand() == session::CreateMode::Decode) {
     Module2::LoadCreateDecodedInfo(help_);
   } else {
     Module2::LoadCreateEncodedInfo(help_);
@@ -232,7 +232,7 @@ void Selpr6::PrepareOpenMode() {
   Command1->setEnabled(false);
   Command2->setEnabled(true);
   Directory->menuAction()->setEnabled(false);
-  session::Current().setProposedName(QString());
+  session_.setProposedName(QString());
   proposedReal_.clear();
   Text1->clear();
   Text1->setReadOnly(true);
@@ -251,13 +251,13 @@ void Selpr6::PrepareCreateMode() {
 
 bool Selpr6::OpenForCreating(session::CreateMode mode) {
   if (!RefreshLists()) return false;
-  session::Current().setCreateMode(mode);
+  session_.setCreateMode(mode);
   Text1->setReadOnly(false);
   return true;
 }
 
 bool Selpr6::ProposeTarget(const QString& letters) {
-  session::Session& s = session::Current();
+  session::Session& s = session_;
   const std::optional<session::LoadedFile>& file = s.loaded();
   if (!file) return false;
   // Made from the bytes the file system knows, so that a name that is not
@@ -285,12 +285,12 @@ bool Selpr6::ProposeTarget(const QString& letters) {
 }
 
 void Selpr6::ShowLoadedFile() {
-  const std::optional<session::LoadedFile>& file = session::Current().loaded();
+  const std::optional<session::LoadedFile>& file = session_.loaded();
   Text1->setText(file ? file->path : QString());
 }
 
 void Selpr6::ShowState() {
-  const session::Session& s = session::Current();
+  const session::Session& s = session_;
   Label4->setText(session::ModeWord(s.createMode()));
   Label5->setText(s.rememberedFolder());
   Label6->setText(s.rememberedDrive());
@@ -307,8 +307,8 @@ void Selpr6::Command2_Click() {
 void Selpr6::OpenFile(const QString& path) {
   auto& p = platform::Current();
   p.setPointer(this, Pointer::Busy);
-  session::Current().rememberPlace(Dir1->path(), Drive1->drive());
-  const LoadOutcome outcome = LoadFile(path, File1->fileName());
+  session_.rememberPlace(Dir1->path(), Drive1->drive());
+  const LoadOutcome outcome = LoadFile(session_, path, File1->fileName());
   if (outcome.file) {
     p.setPointer(this, Pointer::Normal);
     hide();

@@ -32,7 +32,7 @@ class Selpr6 : public QDialog {
 
  public:
   // `help` is its help window's, handed on to the new-folder dialog.
-  explicit Selpr6(Module2::HelpWindow help);
+  Selpr6(tambril::session::Session& session, Module2::HelpWindow help);
 
   QMenuBar* MenuBar;
   QMenu* Directory;        // "Ordner"
@@ -129,6 +129,7 @@ class Selpr6 : public QDialog {
   // The real bytes of the proposed bare name, which a folder change puts
   // after the new folder.
   QByteArray proposedReal_;
+  tambril::session::Session& session_;
   Module2::HelpWindow help_;
   Form14* newFolder_;
   bool settingCombo_ = false;

@@ -25,9 +25,8 @@ struct CommandFailure : std::runtime_error {
 // the kind marker shows it) is refused, the file dialog goes into create
 // mode, and without a loaded file there is only a beep. Then `command` is
 // marked as the one started last. False when the command ends here.
-bool StartCommand(Form1& main, session::CreateMode command, Selpr6& dialog) {
+bool StartCommand(Form1& main, session::Session& s, session::CreateMode command, Selpr6& dialog) {
   auto& p = platform::Current();
-  auto& s = session::Current();
   const bool encode = command == session::CreateMode::Encode;
   if (s.markedEncoded() == encode) {
     p.messageBox(&main, encode ? messages::kAlreadyEncoded : messages::kAlreadyDecoded, messages::kErrorTitle,
@@ -51,9 +50,9 @@ void Require(bool ok) {
 
 void Form1::Code_AN_Click() {
   Selpr6& dialog = needs_.files();
-  auto& s = session::Current();
+  session::Session& s = session_;
   try {
-    if (!StartCommand(*this, session::CreateMode::Encode, dialog)) return;
+    if (!StartCommand(*this, s, session::CreateMode::Encode, dialog)) return;
     s.setExtensionTag(ExtensionTag(s.loaded()->path));
     Require(dialog.OpenForCreating(session::CreateMode::Encode));
     Require(dialog.ProposeTarget(QStringLiteral("tmb")));
@@ -67,7 +66,7 @@ void Form1::Code_AN_Click() {
 void Form1::Code_Aus_Click() {
   Selpr6& dialog = needs_.files();
   try {
-    if (!StartCommand(*this, session::CreateMode::Decode, dialog)) return;
+    if (!StartCommand(*this, session_, session::CreateMode::Decode, dialog)) return;
     Require(dialog.OpenForCreating(session::CreateMode::Decode));
   } catch (const std::exception&) {
     dialog.ReportDeviceError(this);

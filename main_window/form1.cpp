@@ -58,7 +58,7 @@ QLabel* MakePicture(QWidget* parent, const char* name, const QPixmap& picture, Q
 
 }  // namespace
 
-Form1::Form1(Needs needs) : needs_(std::move(needs)) {
+Form1::Form1(session::Session& session, Needs needs) : session_(session), needs_(std::move(needs)) {
   setObjectName(QStringLiteral("Form1"));
   setWindowIcon(resources::ProgramIcon());
   SetBackground(*this, kGrey);
@@ -137,7 +137,7 @@ Form1::Form1(Needs needs) : needs_(std::move(needs)) {
   connect(qApp, &QCoreApplication::aboutToQuit, this, &Form1::Form_Terminate);
   AcceptFileDrops(*this);
 
-  connect(&session::Current(), &session::Session::changed, this, &Form1::ShowRecord);
+  connect(&session_, &session::Session::changed, this, &Form1::ShowRecord);
 
   adjustSize();
   setFixedSize(sizeHint());
@@ -152,7 +152,7 @@ void Form1::Form_Load() {
 }
 
 void Form1::ShowRecord() {
-  const session::Session& s = session::Current();
+  const session::Session& s = session_;
   const std::optional<session::LoadedFile>& file = s.loaded();
   const bool tried = !s.lastAttempt().isEmpty();
   setWindowTitle(tried ? QStringLiteral("  ") + s.lastAttempt() : QStringLiteral("Tambril"));

@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "platform/windows.h"
+#include "session/session.h"
 
 class Form3;
 class Form6;
@@ -38,7 +39,7 @@ class Form1 : public QMainWindow {
     tambril::Lazy<Form21> help;
     std::function<void()> end;
   };
-  explicit Form1(Needs needs);
+  Form1(tambril::session::Session& session, Needs needs);
 
   QLabel* Label1;
   QLabel* Label2;
@@ -99,5 +100,6 @@ class Form1 : public QMainWindow {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  tambril::session::Session& session_;
   Needs needs_;
 };

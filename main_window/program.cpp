@@ -24,7 +24,7 @@ Lazy<W> Later() {
   return []() -> W& { return Window<W>(); };
 }
 
-CodingNeeds ForCoding() { return {Later<Selpr6>(), Later<Form21>()}; }
+CodingNeeds ForCoding() { return {SharedSession(), Later<Selpr6>(), Later<Form21>()}; }
 
 // The end sequence, made with the splash's stop connected.
 ProgramEnd& End() {
@@ -43,15 +43,15 @@ ProgramEnd& End() {
 template <>
 Form1& Window<Form1>() {
   return Windows::get<Form1>([] {
-    return std::make_unique<Form1>(
-        Form1::Needs{Later<Selpr6>(), Later<Form3>(), Later<Form8>(), Later<Form6>(), Later<Form21>(), Terminate});
+    return std::make_unique<Form1>(SharedSession(), Form1::Needs{Later<Selpr6>(), Later<Form3>(), Later<Form8>(),
+                                                                 Later<Form6>(), Later<Form21>(), Terminate});
   });
 }
 
 template <>
 Selpr6& Window<Selpr6>() {
   return Windows::get<Selpr6>([] {
-    auto dialog = std::make_unique<Selpr6>(Later<Form21>());
+    auto dialog = std::make_unique<Selpr6>(SharedSession(), Later<Form21>());
     // "ERSTELLEN" goes on in the encode or decode dialog.
     QObject::connect(dialog.get(), &Selpr6::targetAccepted, dialog.get(), [](session::CreateMode mode) {
       if (mode == session::CreateMode::Encode) {
@@ -96,13 +96,15 @@ Form7& Window<Form7>() {
 
 template <>
 Form8& Window<Form8>() {
-  return Windows::get<Form8>([] { return std::make_unique<Form8>(Later<Form21>()); });
+  return Windows::get<Form8>([] { return std::make_unique<Form8>(SharedSession(), Later<Form21>()); });
 }
 
 template <>
 Form21& Window<Form21>() {
   return Windows::get<Form21>();
 }
+
+session::Session& SharedSession() { return Windows::get<session::Session>(); }
 
 void Terminate() { End().run(); }
 

@@ -20,6 +20,10 @@ class Selpr6;
 
 namespace tambril {
 
+namespace session {
+class Session;
+}
+
 // The window of type W (one of the classes above), made on first use.
 template <class W>
 W& Window();
@@ -42,6 +46,9 @@ template <>
 Form8& Window<Form8>();
 template <>
 Form21& Window<Form21>();
+
+// The state the windows share, made with the first window that uses it.
+session::Session& SharedSession();
 
 // The end of the program, the same from "Beenden", the main window's close
 // box and termination from outside; it runs once, however many ways ask for

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QSize>
 
+#include "session/session.h"
 #include "viewer/help_procedures.h"
 #include "viewer/rich_text_box.h"
 
@@ -19,7 +20,7 @@ class Form8 : public QDialog {
 
  public:
   // `help` is handed on to the search dialog.
-  explicit Form8(Module2::HelpWindow help);
+  Form8(tambril::session::Session& session, Module2::HelpWindow help);
 
   QMenuBar* MenuBar;
   QAction* Cancel;    // "ABBRECHEN", a top-level entry
@@ -54,6 +55,7 @@ class Form8 : public QDialog {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  tambril::session::Session& session_;
   QWidget* client_;
   Form5* search_;
   QSize boxTwips_{11535, 6495};

@@ -195,7 +195,7 @@ int main(int argc, char** argv) {
   dialog.Command2_Click();
   main.repaint();
   const qint64 loadMs = clock.elapsed();
-  if (!tambril::session::Current().loaded()) {
+  if (!tambril::SharedSession().loaded()) {
     std::fprintf(stderr, "the load failed\n");
     return 1;
   }

@@ -34,7 +34,7 @@ class CodingTest : public GuiTest {
   Form2& encode = Window<Form2>();
   Form3& check = Window<Form3>();
   Form4& decode = Window<Form4>();
-  session::Session& model = session::Current();
+  session::Session& model = SharedSession();
 
   // Loads `relative` from the temporary folder through "ÖFFNEN".
   void load(const QString& relative) {

@@ -54,7 +54,7 @@ TEST_F(DecodeTest, DecodesFromTheMenuToTheOriginalBytes) {
     EXPECT_EQ(d.Text1->text(), tempPath("Texte/brief.doc"));
     EXPECT_EQ(model.proposedName(), QStringLiteral("brief.doc"));
     EXPECT_EQ(model.createMode(), session::CreateMode::Decode);
-    EXPECT_EQ(session::Current().proposedName(), QStringLiteral("brief.doc"));
+    EXPECT_EQ(SharedSession().proposedName(), QStringLiteral("brief.doc"));
     EXPECT_EQ(d.Label4->text(), QStringLiteral("CODEOFF"));
     EXPECT_EQ(d.Dir1->path(), tempPath("Texte"));
     WhenModal<Form4>([&](Form4& f) {

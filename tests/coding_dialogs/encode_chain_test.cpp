@@ -45,7 +45,7 @@ TEST_F(EncodeTest, EncodesFromTheMenuToTheFileOnDisk) {
     EXPECT_EQ(d.Text1->text(), tempPath("Texte/brief.tmb"));
     EXPECT_EQ(model.proposedName(), QStringLiteral("brief.tmb"));
     EXPECT_EQ(model.createMode(), session::CreateMode::Encode);
-    EXPECT_EQ(session::Current().proposedName(), QStringLiteral("brief.tmb"));
+    EXPECT_EQ(SharedSession().proposedName(), QStringLiteral("brief.tmb"));
     EXPECT_EQ(d.Label4->text(), QStringLiteral("CODEON"));
     EXPECT_EQ(d.Dir1->path(), tempPath("Texte"));
     WhenModal<Form2>([&](Form2& f) {

@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
   QDialog* shown = nullptr;
   if (which == QLatin1String("form2")) {
     Form2& f = tambril::Window<Form2>();
-    tambril::session::Current().acceptTarget(QStringLiteral("/home/anna/Unterlagen/Größenänderung.tmb"));
+    tambril::SharedSession().acceptTarget(QStringLiteral("/home/anna/Unterlagen/Größenänderung.tmb"));
     f.Text1->setText(QStringLiteral("Übermäßig"));
     f.Text2->setText(QStringLiteral("Übermäßig"));
     f.ProgressBar1->setValue(8);
@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
     shown = &f;
   } else {
     Form4& f = tambril::Window<Form4>();
-    tambril::session::Current().acceptTarget(QStringLiteral("/home/anna/Unterlagen/Größenänderung.doc"));
+    tambril::SharedSession().acceptTarget(QStringLiteral("/home/anna/Unterlagen/Größenänderung.doc"));
     f.ProgressBar1->setValue(14);
     shown = &f;
   }

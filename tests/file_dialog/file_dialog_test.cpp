@@ -106,7 +106,7 @@ TEST_F(FileDialogTest, StartsWithItsDesignState) {
   EXPECT_EQ(dialog.New_directory->text(), QStringLiteral("Neuer Ordner.."));
   EXPECT_EQ(dialog.Label1->text(), QStringLiteral("Dateiname:"));
   EXPECT_EQ(dialog.Label2->text(), QStringLiteral("Dateityp:"));
-  EXPECT_EQ(session::Current().proposedName(), QString());
+  EXPECT_EQ(SharedSession().proposedName(), QString());
   for (QLabel* l : {dialog.Label4, dialog.Label5, dialog.Label6}) EXPECT_EQ(l->text(), QString());
   EXPECT_EQ(dialog.Dir1->path(), QDir::toNativeSeparators(QDir::currentPath()));
   EXPECT_EQ(dialog.File1->path(), dialog.Dir1->path());
@@ -144,14 +144,14 @@ TEST_F(FileDialogTest, ClickingAFileJoinsFolderAndName) {
 
 TEST_F(FileDialogTest, FolderChangeKeepsTheProposedName) {
   const QString texte = makeFolder("Texte");
-  session::Current().setProposedName("brief.tmb");
+  SharedSession().setProposedName("brief.tmb");
   ASSERT_TRUE(dialog.Dir1->setPath(texte));
   EXPECT_EQ(dialog.Text1->text(), texte + kSep + "brief.tmb");
   const QString root = QDir::toNativeSeparators(QDir::rootPath());
   ASSERT_TRUE(dialog.Dir1->setPath(root));
   EXPECT_EQ(dialog.Text1->text(), root + "brief.tmb");
   // In open mode the box holds just the folder with its separator.
-  session::Current().setProposedName(QString());
+  SharedSession().setProposedName(QString());
   ASSERT_TRUE(dialog.Dir1->setPath(texte));
   EXPECT_EQ(dialog.Text1->text(), texte + kSep);
   // The change runs with the busy pointer and ends with the normal one.
@@ -168,8 +168,8 @@ TEST_F(FileDialogTest, CreateModeProposalFollowsTheFolderAndTheFallBack) {
   EXPECT_FALSE(dialog.Command2->isEnabled());
   EXPECT_TRUE(dialog.Directory->menuAction()->isEnabled());
   dialog.Text1->setReadOnly(false);
-  session::Current().setProposedName("brief.tmb");
-  session::Current().setCreateMode(session::CreateMode::Encode);
+  SharedSession().setProposedName("brief.tmb");
+  SharedSession().setCreateMode(session::CreateMode::Encode);
   writeFile("Texte/alt.txt");
   ASSERT_TRUE(dialog.Dir1->setPath(tempPath("Texte")));
   EXPECT_EQ(dialog.Text1->text(), tempPath("Texte") + kSep + "brief.tmb");
@@ -190,7 +190,7 @@ TEST_F(FileDialogTest, CreateModeProposalFollowsTheFolderAndTheFallBack) {
   EXPECT_TRUE(dialog.Command2->isEnabled());
   EXPECT_FALSE(dialog.Directory->menuAction()->isEnabled());
   EXPECT_EQ(dialog.Text1->text(), QString());
-  EXPECT_EQ(session::Current().proposedName(), QString());
+  EXPECT_EQ(SharedSession().proposedName(), QString());
   EXPECT_TRUE(dialog.Text1->isReadOnly());
   EXPECT_EQ(dialog.Label4->text(), QStringLiteral("CODEON"));
 }
@@ -456,7 +456,7 @@ TEST_F(FileDialogTest, AnInvalidPatternIsReplacedByAllFiles) {
 }
 
 TEST_F(FileDialogTest, CancelAndTheCloseBoxOnlyHide) {
-  session::Current().setCreateMode(session::CreateMode::Encode);
+  SharedSession().setCreateMode(session::CreateMode::Encode);
   dialog.Text1->setText("/x/brief.tmb");
   test::WhenModal<Selpr6>([](Selpr6& d) { d.Command3->click(); });
   dialog.exec();
@@ -475,13 +475,13 @@ TEST_F(FileDialogTest, DoubleClickLoadsOnlyInOpenMode) {
   dialog.PrepareCreateMode();
   clickFile("a.txt");
   emit dialog.File1->itemDoubleClicked(dialog.File1->currentItem());
-  EXPECT_FALSE(session::Current().loaded());
+  EXPECT_FALSE(SharedSession().loaded());
   dialog.PrepareOpenMode();
   dialog.File1->clearSelection();
   clickFile("a.txt");
   emit dialog.File1->itemDoubleClicked(dialog.File1->currentItem());
-  ASSERT_TRUE(session::Current().loaded());
-  EXPECT_EQ(session::Current().loaded()->path, tempPath("d/a.txt"));
+  ASSERT_TRUE(SharedSession().loaded());
+  EXPECT_EQ(SharedSession().loaded()->path, tempPath("d/a.txt"));
 }
 
 TEST_F(FileDialogTest, OpenWithAnEmptyNameOnlyBeeps) {
@@ -507,7 +507,7 @@ TEST_F(FileDialogTest, LoadingAPlainFileFillsTheRecord) {
   main.Datei_öffnen->trigger();
   EXPECT_FALSE(dialog.isVisible());
   EXPECT_EQ(main.windowTitle(), "  " + path);
-  const session::Session& model = session::Current();
+  const session::Session& model = SharedSession();
   ASSERT_TRUE(model.loaded());
   EXPECT_EQ(model.loaded()->name, QStringLiteral("bericht.txt"));
   EXPECT_EQ(model.loaded()->path, path);
@@ -628,7 +628,7 @@ TEST_F(FileDialogTest, AFailedLoadLeavesNoFileLoaded) {
   EXPECT_EQ(rec.messages[0].text, QStringLiteral("Fehler beim Zugriff auf Pfad/Datei"));
   EXPECT_EQ(rec.messages[0].title, QStringLiteral("ERROR"));
   EXPECT_EQ(rec.messages[0].icon, platform::MessageIcon::None);
-  EXPECT_FALSE(session::Current().loaded());
+  EXPECT_FALSE(SharedSession().loaded());
   EXPECT_EQ(main.Text1->text(), QStringLiteral("ERROR"));
   EXPECT_EQ(main.Label1->text(), QString());
   EXPECT_EQ(test::LoadedSize(), -1);
@@ -639,7 +639,7 @@ TEST_F(FileDialogTest, AFailedLoadLeavesNoFileLoaded) {
   EXPECT_TRUE(main.Label10->isHidden());
   EXPECT_EQ(main.Label7->text(), QStringLiteral(" 0 MB"));
   EXPECT_EQ(main.Label8->text(), date);
-  EXPECT_EQ(session::Current().rememberedFolder(), folder);
+  EXPECT_EQ(SharedSession().rememberedFolder(), folder);
   EXPECT_EQ(dialog.Label5->text(), folder);
   EXPECT_EQ(box.textLength(), 0);
   EXPECT_EQ(Files().slot1(), nullptr);

@@ -30,7 +30,7 @@ class NewFolderTest : public test::GuiTest {
   // The file dialog in a create mode with the proposed name, in `folder`.
   void createMode(const QString& folder, const QString& proposed = QStringLiteral("brief.tmb")) {
     files.PrepareCreateMode();
-    session::Current().setProposedName(proposed);
+    SharedSession().setProposedName(proposed);
     ASSERT_TRUE(files.Dir1->setPath(folder));
     rec.reset();
   }

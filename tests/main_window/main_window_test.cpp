@@ -38,7 +38,7 @@ TEST_F(MainWindowTest, StartsWithNoFileLoaded) {
   EXPECT_EQ(form.windowTitle(), QStringLiteral("Tambril"));
   EXPECT_EQ(form.Label1->text(), QStringLiteral("0 Byte"));  // no leading space before a load
   EXPECT_EQ(form.Label7->text(), QStringLiteral("0 MB"));
-  EXPECT_FALSE(session::Current().loaded());
+  EXPECT_FALSE(SharedSession().loaded());
   EXPECT_EQ(form.Label8->text(), QString());
   EXPECT_EQ(form.Text1->text(), QString());
   EXPECT_TRUE(form.Text1->isReadOnly());
@@ -139,8 +139,8 @@ TEST_F(MainWindowTest, OpenCommandPreparesTheFileDialogInOpenMode) {
   dialog.PrepareCreateMode();
   dialog.Text1->setReadOnly(false);
   dialog.Text1->setText("/x/brief.tmb");
-  session::Current().setProposedName("brief.tmb");
-  session::Current().setCreateMode(session::CreateMode::Encode);
+  SharedSession().setProposedName("brief.tmb");
+  SharedSession().setCreateMode(session::CreateMode::Encode);
   const QString folder = makeFolder("last");
   ASSERT_TRUE(dialog.Dir1->setPath(folder));
   rec.reset();
@@ -151,11 +151,11 @@ TEST_F(MainWindowTest, OpenCommandPreparesTheFileDialogInOpenMode) {
     EXPECT_FALSE(d.Command1->isEnabled());
     EXPECT_TRUE(d.Command2->isEnabled());
     EXPECT_FALSE(d.Directory->menuAction()->isEnabled());
-    EXPECT_EQ(session::Current().proposedName(), QString());
+    EXPECT_EQ(SharedSession().proposedName(), QString());
     EXPECT_EQ(d.Text1->text(), QString());
     EXPECT_TRUE(d.Text1->isReadOnly());
-    EXPECT_EQ(session::Current().proposedName(), QString());
-    EXPECT_EQ(session::Current().createMode(), session::CreateMode::Encode);  // kept
+    EXPECT_EQ(SharedSession().proposedName(), QString());
+    EXPECT_EQ(SharedSession().createMode(), session::CreateMode::Encode);  // kept
     EXPECT_EQ(d.Label4->text(), QStringLiteral("CODEON"));
     EXPECT_EQ(d.Dir1->path(), folder);  // kept
     d.Command3->click();                // ABBRECHEN

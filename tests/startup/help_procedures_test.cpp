@@ -90,7 +90,7 @@ TEST_F(HelpProceduresTest, FileDialogHelpGoesByModeThenByTheDecodingMark) {
   Form1& main = Window<Form1>();
   Selpr6& files = Window<Selpr6>();
   const auto help = [&] { return shownBy([&] { files.Command4->click(); }); };
-  session::Session& s = session::Current();
+  session::Session& s = SharedSession();
   // Open mode wins whatever command was started last.
   files.PrepareOpenMode();
   s.setLastCommand(session::CreateMode::Decode);
