@@ -19,12 +19,6 @@ class Form14 : public QDialog {
   // `parent` is the file dialog that opens it.
   Form14(Module2::HelpWindow help, QWidget* parent);
 
-  QLabel* Label1;         // "Ordner-Name eingeben:"
-  QLineEdit* Text1;       // name of the new folder
-  QPushButton* Command1;  // "OK"
-  QPushButton* Command2;  // "ABBRECHEN"
-  QPushButton* Command3;  // "HILFE"
-
   // Event handlers.
   void Command1_Click();
   void Command2_Click();
@@ -52,4 +46,12 @@ class Form14 : public QDialog {
   Module2::HelpWindow help_;
   QString parent_;
   std::optional<QString> created_;
+
+ private:
+  // The controls; others reach them only by their objectName.
+  QLabel* Label1;         // "Ordner-Name eingeben:"
+  QLineEdit* Text1;       // name of the new folder
+  QPushButton* Command1;  // "OK"
+  QPushButton* Command2;  // "ABBRECHEN"
+  QPushButton* Command3;  // "HILFE"
 };

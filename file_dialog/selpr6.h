@@ -37,20 +37,6 @@ class Selpr6 : public QDialog {
   QMenuBar* MenuBar;
   QMenu* Directory;        // "Ordner"
   QAction* New_directory;  // "Neuer Ordner.."
-  tambril::DriveList* Drive1;
-  tambril::FolderList* Dir1;
-  tambril::FileList* File1;
-  QComboBox* Combo1;      // file type
-  QLabel* Label1;         // "Dateiname:"
-  QLabel* Label2;         // "Dateityp:"
-  QLineEdit* Text1;       // full path of the chosen or the new file
-  QPushButton* Command1;  // "ERSTELLEN"
-  QPushButton* Command2;  // "ÖFFNEN"
-  QPushButton* Command3;  // "ABBRECHEN"
-  QPushButton* Command4;  // "HILFE"
-  QLabel* Label4;
-  QLabel* Label5;
-  QLabel* Label6;
 
   // What the other windows ask of the dialog before showing it. Open mode:
   // caption " Datei öffnen", "ERSTELLEN" off, "ÖFFNEN" on, menu "Ordner"
@@ -134,4 +120,21 @@ class Selpr6 : public QDialog {
   Form14* newFolder_;
   bool settingCombo_ = false;
   bool openMode_ = true;
+
+ private:
+  // The controls; others reach them only by their objectName.
+  tambril::DriveList* Drive1;
+  tambril::FolderList* Dir1;
+  tambril::FileList* File1;
+  QComboBox* Combo1;      // file type
+  QLabel* Label1;         // "Dateiname:"
+  QLabel* Label2;         // "Dateityp:"
+  QLineEdit* Text1;       // full path of the chosen or the new file
+  QPushButton* Command1;  // "ERSTELLEN"
+  QPushButton* Command2;  // "ÖFFNEN"
+  QPushButton* Command3;  // "ABBRECHEN"
+  QPushButton* Command4;  // "HILFE"
+  QLabel* Label4;
+  QLabel* Label5;
+  QLabel* Label6;
 };

@@ -41,19 +41,6 @@ class Form1 : public QMainWindow {
   };
   Form1(tambril::session::Session& session, Needs needs);
 
-  QLabel* Label1;
-  QLabel* Label2;
-  QLabel* Label4;
-  QLabel* Label6;
-  QLabel* Label7;
-  QLabel* Label8;
-  QLabel* Label9;
-  QLabel* Label10;
-  QLineEdit* Text1;
-  QLabel* Image1;
-  QLabel* Image2;
-  QLabel* Image3;
-
   QMenu* Date;  // "Datei"
   QAction* Datei_öffnen;
   QAction* Beenden;
@@ -102,4 +89,19 @@ class Form1 : public QMainWindow {
  private:
   tambril::session::Session& session_;
   Needs needs_;
+
+ private:
+  // The controls; others reach them only by their objectName.
+  QLabel* Label1;
+  QLabel* Label2;
+  QLabel* Label4;
+  QLabel* Label6;
+  QLabel* Label7;
+  QLabel* Label8;
+  QLabel* Label9;
+  QLabel* Label10;
+  QLineEdit* Text1;
+  QLabel* Image1;
+  QLabel* Image2;
+  QLabel* Image3;
 };

@@ -53,7 +53,6 @@ class Form21 : public QDialog {
   QAction* Standard;   // "Standard"
   QAction* Klein;      // "Klein", checked at start
   QAction* TeCopy;     // "Copy", a top-level entry
-  tambril::HelpTextBox* Text1;
 
   // Event handlers.
   void Form_Load();
@@ -84,4 +83,8 @@ class Form21 : public QDialog {
   Size size_ = Size::Small;
   QSize clientTwips_{6375, 3345};
   QSize textTwips_{6135, 3015};
+
+ private:
+  // The controls; others reach them only by their objectName.
+  tambril::HelpTextBox* Text1;
 };

@@ -25,14 +25,6 @@ class Form5 : public QDialog {
   // `box` is the viewer's text box, `parent` the viewer.
   Form5(tambril::RichTextBox& box, Module2::HelpWindow help, QWidget* parent);
 
-  QLineEdit* Text1;       // the search word
-  QCheckBox* Check1;      // "Groß-/Kleinschreibung": match case
-  QCheckBox* Check2;      // "Nur ganzes Wort suchen": whole words only
-  QCheckBox* Check3;      // "Alles durchsuchen": count instead of stepping
-  QPushButton* Command1;  // "WEITERSUCHEN"
-  QPushButton* Command2;  // "ABBRECHEN"
-  QPushButton* Command3;  // "HILFE"
-
   // Event handlers.
   void Form_Load();
   void Command1_Click();
@@ -54,4 +46,14 @@ class Form5 : public QDialog {
   tambril::RichTextBox& box_;
   Module2::HelpWindow help_;
   std::int64_t position_ = -1;
+
+ private:
+  // The controls; others reach them only by their objectName.
+  QLineEdit* Text1;       // the search word
+  QCheckBox* Check1;      // "Groß-/Kleinschreibung": match case
+  QCheckBox* Check2;      // "Nur ganzes Wort suchen": whole words only
+  QCheckBox* Check3;      // "Alles durchsuchen": count instead of stepping
+  QPushButton* Command1;  // "WEITERSUCHEN"
+  QPushButton* Command2;  // "ABBRECHEN"
+  QPushButton* Command3;  // "HILFE"
 };

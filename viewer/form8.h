@@ -27,7 +27,6 @@ class Form8 : public QDialog {
   QMenu* Search;      // "Suchen"
   QAction* Search2;   // "Suchen.."
   QAction* SearchF3;  // "Suchen F3"
-  tambril::RichTextBox* RichTextBox1;
 
   // The box's size in twips for a window of the given outer size in twips:
   // 360 narrower and 900 lower, never negative (1 instead).
@@ -59,4 +58,8 @@ class Form8 : public QDialog {
   QWidget* client_;
   Form5* search_;
   QSize boxTwips_{11535, 6495};
+
+ private:
+  // The controls; others reach them only by their objectName.
+  tambril::RichTextBox* RichTextBox1;
 };

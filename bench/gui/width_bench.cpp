@@ -14,6 +14,7 @@
 
 #include "main_window/program.h"
 #include "platform/windows.h"
+#include "tests/platform/controls.h"
 #include "viewer/form8.h"
 #include "viewer/plain_text_view.h"
 #include "viewer/rich_text_box.h"
@@ -82,7 +83,7 @@ int main(int argc, char** argv) {
   viewer.resize(900, 600);
   viewer.show();
   QApplication::processEvents();
-  tambril::RichTextBox& box = *viewer.RichTextBox1;
+  tambril::RichTextBox& box = *tambril::test::FindControl<tambril::RichTextBox>(viewer, "RichTextBox1");
   for (const char* kind : {"text", "oneline", "lineends", "words"}) {
     QByteArray bytes = MakeCase(kind, mib << 20);
     const qint64 size = bytes.size();

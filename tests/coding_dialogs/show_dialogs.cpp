@@ -12,6 +12,7 @@
 #include "main_window/program.h"
 #include "platform/windows.h"
 #include "session/session.h"
+#include "tests/platform/controls.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -20,18 +21,18 @@ int main(int argc, char** argv) {
   if (which == QLatin1String("form2")) {
     Form2& f = tambril::Window<Form2>();
     tambril::SharedSession().acceptTarget(QStringLiteral("/home/anna/Unterlagen/Größenänderung.tmb"));
-    f.Text1->setText(QStringLiteral("Übermäßig"));
-    f.Text2->setText(QStringLiteral("Übermäßig"));
-    f.ProgressBar1->setValue(8);
+    tambril::test::FindControl<QLineEdit>(f, "Text1")->setText(QStringLiteral("Übermäßig"));
+    tambril::test::FindControl<QLineEdit>(f, "Text2")->setText(QStringLiteral("Übermäßig"));
+    tambril::test::FindControl<QProgressBar>(f, "ProgressBar1")->setValue(8);
     shown = &f;
   } else if (which == QLatin1String("form3")) {
     Form3& f = tambril::Window<Form3>();
-    f.Text1->setText(QStringLiteral("geheim"));
+    tambril::test::FindControl<QLineEdit>(f, "Text1")->setText(QStringLiteral("geheim"));
     shown = &f;
   } else {
     Form4& f = tambril::Window<Form4>();
     tambril::SharedSession().acceptTarget(QStringLiteral("/home/anna/Unterlagen/Größenänderung.doc"));
-    f.ProgressBar1->setValue(14);
+    tambril::test::FindControl<QProgressBar>(f, "ProgressBar1")->setValue(14);
     shown = &f;
   }
   shown->move(40, 40);

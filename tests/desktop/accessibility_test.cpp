@@ -67,27 +67,29 @@ TEST_F(AccessibilityTest, EveryControlHasAName) {
   // A named drop-down list still offers its entry as its value, and its
   // popup list and edit line.
   Selpr6& dialog = Window<Selpr6>();
-  QAccessibleInterface* drives = QAccessible::queryAccessibleInterface(dialog.Drive1);
-  EXPECT_EQ(drives->text(QAccessible::Value), dialog.Drive1->currentText());
+  QAccessibleInterface* drives = QAccessible::queryAccessibleInterface(Control<tambril::DriveList>(dialog, "Drive1"));
+  EXPECT_EQ(drives->text(QAccessible::Value), Control<tambril::DriveList>(dialog, "Drive1")->currentText());
   ASSERT_EQ(drives->childCount(), 1);
-  EXPECT_EQ(drives->child(0)->object(), static_cast<QObject*>(dialog.Drive1->view()));
-  QAccessibleInterface* types = QAccessible::queryAccessibleInterface(dialog.Combo1);
+  EXPECT_EQ(drives->child(0)->object(), static_cast<QObject*>(Control<tambril::DriveList>(dialog, "Drive1")->view()));
+  QAccessibleInterface* types = QAccessible::queryAccessibleInterface(Control<QComboBox>(dialog, "Combo1"));
   EXPECT_EQ(types->text(QAccessible::Value), QStringLiteral("*.*"));
   ASSERT_EQ(types->childCount(), 2);
-  EXPECT_EQ(types->child(1)->object(), static_cast<QObject*>(dialog.Combo1->lineEdit()));
+  EXPECT_EQ(types->child(1)->object(), static_cast<QObject*>(Control<QComboBox>(dialog, "Combo1")->lineEdit()));
   EXPECT_EQ(types->indexOfChild(types->child(1)), 1);
   // Each progress bar is named after the label beside it, as the boxes are.
-  EXPECT_EQ(QAccessible::queryAccessibleInterface(Window<Form2>().ProgressBar1)->text(QAccessible::Name),
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(Control<QProgressBar>(Window<Form2>(), "ProgressBar1"))
+                ->text(QAccessible::Name),
             QStringLiteral("Codierung"));
-  EXPECT_EQ(QAccessible::queryAccessibleInterface(Window<Form4>().ProgressBar1)->text(QAccessible::Name),
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(Control<QProgressBar>(Window<Form4>(), "ProgressBar1"))
+                ->text(QAccessible::Name),
             QStringLiteral("Entcodierung"));
 }
 
 TEST_F(AccessibilityTest, FolderEntriesAreNamedWithoutTheirIndentation) {
   makeFolder("oben/unten");
   Selpr6& dialog = Window<Selpr6>();
-  ASSERT_TRUE(dialog.Dir1->setPath(tempPath("oben")));
-  QAccessibleInterface* list = QAccessible::queryAccessibleInterface(dialog.Dir1);
+  ASSERT_TRUE(Control<tambril::FolderList>(dialog, "Dir1")->setPath(tempPath("oben")));
+  QAccessibleInterface* list = QAccessible::queryAccessibleInterface(Control<tambril::FolderList>(dialog, "Dir1"));
   ASSERT_NE(list, nullptr);
   QStringList names;
   for (int i = 0; i < list->childCount(); ++i) {
@@ -98,12 +100,15 @@ TEST_F(AccessibilityTest, FolderEntriesAreNamedWithoutTheirIndentation) {
   EXPECT_EQ(names.mid(names.size() - 2), QStringList({"oben", "unten"}));
   for (const QString& name : names) EXPECT_FALSE(name.startsWith(' ')) << name.toStdString();
   // What is seen keeps its indentation.
-  EXPECT_TRUE(dialog.Dir1->item(dialog.Dir1->count() - 1)->text().startsWith(' '));
+  EXPECT_TRUE(Control<tambril::FolderList>(dialog, "Dir1")
+                  ->item(Control<tambril::FolderList>(dialog, "Dir1")->count() - 1)
+                  ->text()
+                  .startsWith(' '));
 }
 
 TEST_F(AccessibilityTest, TheTextViewOffersItsTextSelectionAndCaret) {
   Form8& viewer = Window<Form8>();
-  RichTextBox& box = *viewer.RichTextBox1;
+  RichTextBox& box = *Control<tambril::RichTextBox>(viewer, "RichTextBox1");
   // Bytes of any kind, NUL included, one character each.
   box.loadPlain(
       QByteArray("Gr\xfc\xdf"

@@ -92,3 +92,7 @@ void WhenModal(std::function<void(W&)> action, int tries = 2000) {
 }
 
 }  // namespace tambril::test
+
+namespace tambril {
+using test::Control;
+}  // namespace tambril

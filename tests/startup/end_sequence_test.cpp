@@ -110,7 +110,7 @@ TEST(EndDuringTheSplash, StopsTheSplashAndNeverOpensTheMainWindow) {
   rec.reset();
   Terminate();
   EXPECT_EQ(rec.events, kEnd);
-  EXPECT_FALSE(splash.Timer1->isActive());
+  EXPECT_FALSE(Control<QTimer>(splash, "Timer1")->isActive());
   EXPECT_EQ(Windows::find<Form1>(), nullptr);
   Windows::clear();
 }

@@ -30,7 +30,7 @@ class HelpProceduresTest : public test::GuiTest {
   QString shownBy(const std::function<void()>& open) {
     QString shown = QStringLiteral("<not shown>");
     test::WhenModal<Form21>([&](Form21& h) {
-      shown = h.Text1->text();
+      shown = Control<tambril::HelpTextBox>(h, "Text1")->text();
       h.Abbrechen->trigger();
     });
     open();
@@ -54,13 +54,13 @@ TEST_F(HelpProceduresTest, EachProcedurePutsItsTextAndReplacesTheLast) {
   for (const auto& [load, text] : pairs) {
     load(helpWindow);
     ASSERT_NE(Windows::find<Form21>(), nullptr);  // created by the first
-    EXPECT_EQ(Window<Form21>().Text1->text(), text());
+    EXPECT_EQ(Control<tambril::HelpTextBox>(Window<Form21>(), "Text1")->text(), text());
     EXPECT_FALSE(Window<Form21>().isVisible());  // only the caller shows it
   }
   // The box shows what it holds: the main help text's single-space and
   // empty lines stay, the umlauts are umlauts.
   Module2::LoadEncodeInfo(helpWindow);
-  const QTextDocument* doc = Window<Form21>().Text1->document();
+  const QTextDocument* doc = Control<tambril::HelpTextBox>(Window<Form21>(), "Text1")->document();
   EXPECT_EQ(doc->findBlockByNumber(2).text(), QStringLiteral(" "));
   EXPECT_EQ(doc->findBlockByNumber(7).text(),
             QStringLiteral(" Sie müssen ein Kennwort und eine Kennwortbestätigung eingeben."));
@@ -83,13 +83,13 @@ TEST_F(HelpProceduresTest, MainWindowHilfeAndF1ShowTheMainHelp) {
   Module2::LoadNewFolderInfo(helpWindow);
   EXPECT_EQ(shownBy([&] { main.Hilfe->trigger(); }), startup::HelpText());
   Module2::LoadNewFolderInfo(helpWindow);
-  EXPECT_EQ(shownBy([&] { QTest::keyClick(main.Text1, Qt::Key_F1); }), startup::HelpText());
+  EXPECT_EQ(shownBy([&] { QTest::keyClick(Control<QLineEdit>(main, "Text1"), Qt::Key_F1); }), startup::HelpText());
 }
 
 TEST_F(HelpProceduresTest, FileDialogHelpGoesByModeThenByTheDecodingMark) {
   Form1& main = Window<Form1>();
   Selpr6& files = Window<Selpr6>();
-  const auto help = [&] { return shownBy([&] { files.Command4->click(); }); };
+  const auto help = [&] { return shownBy([&] { Control<QPushButton>(files, "Command4")->click(); }); };
   session::Session& s = SharedSession();
   // Open mode wins whatever command was started last.
   files.PrepareOpenMode();
@@ -110,18 +110,19 @@ TEST_F(HelpProceduresTest, FileDialogHelpGoesByModeThenByTheDecodingMark) {
 }
 
 TEST_F(HelpProceduresTest, CodingDialogsShowTheirOwnTexts) {
-  EXPECT_EQ(shownBy([] { Window<Form2>().Command3->click(); }), startup::EncodeInfoText());
-  EXPECT_EQ(shownBy([] { Window<Form3>().Command3->click(); }), startup::PasswordCheckInfoText());
-  EXPECT_EQ(shownBy([] { Window<Form4>().Command3->click(); }), startup::DecodeInfoText());
+  EXPECT_EQ(shownBy([] { Control<QPushButton>(Window<Form2>(), "Command3")->click(); }), startup::EncodeInfoText());
+  EXPECT_EQ(shownBy([] { Control<QPushButton>(Window<Form3>(), "Command3")->click(); }),
+            startup::PasswordCheckInfoText());
+  EXPECT_EQ(shownBy([] { Control<QPushButton>(Window<Form4>(), "Command3")->click(); }), startup::DecodeInfoText());
 }
 
 TEST_F(HelpProceduresTest, FileDialogHelpFromTheOpenCommand) {
   Form1& main = Window<Form1>();
   QString shown;
   test::WhenModal<Selpr6>([&](Selpr6& d) {
-    shown = shownBy([&] { d.Command4->click(); });
+    shown = shownBy([&] { Control<QPushButton>(d, "Command4")->click(); });
     EXPECT_TRUE(d.isVisible());  // the help returns to the dialog
-    d.Command3->click();
+    Control<QPushButton>(d, "Command3")->click();
   });
   main.Datei_öffnen->trigger();
   EXPECT_EQ(shown, startup::OpenInfoText());

@@ -41,15 +41,15 @@ TEST_F(HelpWindowTest, StartsSmallAtTheRightEdgeOfTheScreen) {
   for (QAction* a : help.Schriftart->actions()) sizes << a->text();
   EXPECT_EQ(sizes, QStringList({QStringLiteral("Groß"), "Standard", "Klein"}));
   EXPECT_EQ(checkedItems(), QStringLiteral("Klein"));
-  EXPECT_EQ(help.Text1->font().pointSizeF(), 8.0);
-  EXPECT_TRUE(help.Text1->isReadOnly());
-  EXPECT_EQ(help.Text1->lineWrapMode(), QPlainTextEdit::NoWrap);
-  EXPECT_EQ(help.Text1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-  EXPECT_EQ(help.Text1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+  EXPECT_EQ(Control<tambril::HelpTextBox>(help, "Text1")->font().pointSizeF(), 8.0);
+  EXPECT_TRUE(Control<tambril::HelpTextBox>(help, "Text1")->isReadOnly());
+  EXPECT_EQ(Control<tambril::HelpTextBox>(help, "Text1")->lineWrapMode(), QPlainTextEdit::NoWrap);
+  EXPECT_EQ(Control<tambril::HelpTextBox>(help, "Text1")->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+  EXPECT_EQ(Control<tambril::HelpTextBox>(help, "Text1")->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
   EXPECT_EQ(help.clientTwips(), QSize(6375, 3345));
   EXPECT_EQ(help.textTwips(), QSize(6135, 3015));
-  EXPECT_EQ(help.Text1->size(), QSize(409, 201));
-  EXPECT_EQ(help.Text1->x(), 8);
+  EXPECT_EQ(Control<tambril::HelpTextBox>(help, "Text1")->size(), QSize(409, 201));
+  EXPECT_EQ(Control<tambril::HelpTextBox>(help, "Text1")->x(), 8);
   EXPECT_EQ(help.width(), 425);
   EXPECT_EQ(help.height(), help.MenuBar->height() + 223);
   EXPECT_EQ(right(), 1280);
@@ -70,7 +70,7 @@ TEST_F(HelpWindowTest, SizesChangeByTheirDeltasAndKeepTheRightEdge) {
   EXPECT_EQ(help.clientTwips(), QSize(6375 + 1500, 3345 + 500));
   EXPECT_EQ(help.textTwips(), QSize(6135 + 1500, 3015 + 500));
   EXPECT_EQ(help.width(), small.width() + 100);
-  EXPECT_EQ(help.Text1->font().pointSizeF(), 10.0);
+  EXPECT_EQ(Control<tambril::HelpTextBox>(help, "Text1")->font().pointSizeF(), 10.0);
   EXPECT_EQ(right(), 1280);
   EXPECT_EQ(top(), startTop);
 
@@ -78,7 +78,7 @@ TEST_F(HelpWindowTest, SizesChangeByTheirDeltasAndKeepTheRightEdge) {
   EXPECT_EQ(checkedItems(), QStringLiteral("Groß"));
   EXPECT_EQ(help.clientTwips(), QSize(6375 + 2500, 3345 + 1000));
   EXPECT_EQ(help.textTwips(), QSize(6135 + 2500, 3015 + 1000));
-  EXPECT_EQ(help.Text1->font().pointSizeF(), 12.0);
+  EXPECT_EQ(Control<tambril::HelpTextBox>(help, "Text1")->font().pointSizeF(), 12.0);
   EXPECT_EQ(right(), 1280);
   EXPECT_EQ(top(), startTop);
 
@@ -90,8 +90,8 @@ TEST_F(HelpWindowTest, SizesChangeByTheirDeltasAndKeepTheRightEdge) {
   help.Klein->trigger();
   EXPECT_EQ(checkedItems(), QStringLiteral("Klein"));
   EXPECT_EQ(help.size(), small);
-  EXPECT_EQ(help.Text1->size(), QSize(409, 201));
-  EXPECT_EQ(help.Text1->font().pointSizeF(), 8.0);
+  EXPECT_EQ(Control<tambril::HelpTextBox>(help, "Text1")->size(), QSize(409, 201));
+  EXPECT_EQ(Control<tambril::HelpTextBox>(help, "Text1")->font().pointSizeF(), 8.0);
   EXPECT_EQ(right(), 1280);
   EXPECT_EQ(top(), startTop);
 
@@ -114,12 +114,12 @@ TEST_F(HelpWindowTest, AMovedWindowKeepsItsOwnRightEdge) {
 
 TEST_F(HelpWindowTest, CopyPutsTheWholeTextOnTheClipboardWithSound2) {
   const QString text = QStringLiteral("\r\n Zeile eins \r\nÄrger über Öl\r\n");
-  help.Text1->setText(text);
+  Control<tambril::HelpTextBox>(help, "Text1")->setText(text);
   // A selection plays no part.
-  QTextCursor c = help.Text1->textCursor();
+  QTextCursor c = Control<tambril::HelpTextBox>(help, "Text1")->textCursor();
   c.setPosition(3);
   c.setPosition(6, QTextCursor::KeepAnchor);
-  help.Text1->setTextCursor(c);
+  Control<tambril::HelpTextBox>(help, "Text1")->setTextCursor(c);
   rec.reset();
   help.TeCopy->trigger();
   EXPECT_EQ(rec.clipboard, text);
@@ -128,34 +128,35 @@ TEST_F(HelpWindowTest, CopyPutsTheWholeTextOnTheClipboardWithSound2) {
 }
 
 TEST_F(HelpWindowTest, EscAndAbbrechenCloseAndTheSizeStays) {
-  help.Text1->setText(QStringLiteral("eins\r\n"));
+  Control<tambril::HelpTextBox>(help, "Text1")->setText(QStringLiteral("eins\r\n"));
   test::WhenModal<Form21>([](Form21& h) {
     h.Standard->trigger();
-    h.Text1->setFocus();
-    QTest::keyClick(h.Text1, Qt::Key_A);  // ignored
+    Control<tambril::HelpTextBox>(h, "Text1")->setFocus();
+    QTest::keyClick(Control<tambril::HelpTextBox>(h, "Text1"), Qt::Key_A);  // ignored
     EXPECT_TRUE(h.isVisible());
-    QTest::keyClick(h.Text1, Qt::Key_Escape);
+    QTest::keyClick(Control<tambril::HelpTextBox>(h, "Text1"), Qt::Key_Escape);
   });
   help.exec();
   EXPECT_FALSE(help.isVisible());
   // Another caller's text, shown in the size chosen before.
-  help.Text1->setText(QStringLiteral("zwei\r\n"));
+  Control<tambril::HelpTextBox>(help, "Text1")->setText(QStringLiteral("zwei\r\n"));
   QString shown;
   test::WhenModal<Form21>([&](Form21& h) {
-    shown = h.Text1->toPlainText();
+    shown = Control<tambril::HelpTextBox>(h, "Text1")->toPlainText();
     h.Abbrechen->trigger();
   });
   help.exec();
   EXPECT_EQ(shown, QStringLiteral("zwei\n"));
   EXPECT_EQ(checkedItems(), QStringLiteral("Standard"));
-  EXPECT_EQ(help.Text1->font().pointSizeF(), 10.0);
+  EXPECT_EQ(Control<tambril::HelpTextBox>(help, "Text1")->font().pointSizeF(), 10.0);
 }
 
 TEST_F(HelpWindowTest, LinesShowOneEachWithTheirSpaces) {
-  help.Text1->setText(QStringLiteral("\r\n \r\n  zwei Leerzeichen  \r\n"));
-  EXPECT_EQ(help.Text1->blockCount(), 4);
-  EXPECT_EQ(help.Text1->document()->findBlockByNumber(1).text(), QStringLiteral(" "));
-  EXPECT_EQ(help.Text1->document()->findBlockByNumber(2).text(), QStringLiteral("  zwei Leerzeichen  "));
+  Control<tambril::HelpTextBox>(help, "Text1")->setText(QStringLiteral("\r\n \r\n  zwei Leerzeichen  \r\n"));
+  EXPECT_EQ(Control<tambril::HelpTextBox>(help, "Text1")->blockCount(), 4);
+  EXPECT_EQ(Control<tambril::HelpTextBox>(help, "Text1")->document()->findBlockByNumber(1).text(), QStringLiteral(" "));
+  EXPECT_EQ(Control<tambril::HelpTextBox>(help, "Text1")->document()->findBlockByNumber(2).text(),
+            QStringLiteral("  zwei Leerzeichen  "));
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ namespace {
 class ViewerTest : public test::GuiTest {
  protected:
   Form8& form = Window<Form8>();
-  RichTextBox& box = *form.RichTextBox1;
+  RichTextBox& box = *Control<tambril::RichTextBox>(form, "RichTextBox1");
 };
 
 TEST(ViewerResizeRule, NeverNegative) {
@@ -74,7 +74,9 @@ TEST_F(ViewerTest, StartsEmptyWithItsMenu) {
 TEST_F(ViewerTest, F3InTheBoxSearchesLikeTheMenu) {
   QSignalSpy search(form.SearchF3, &QAction::triggered);
   box.loadPlain("abc");
-  const auto closeSearch = [] { test::WhenModal<Form5>([](Form5& s) { s.Command2->click(); }); };
+  const auto closeSearch = [] {
+    test::WhenModal<Form5>([](Form5& s) { Control<QPushButton>(s, "Command2")->click(); });
+  };
   closeSearch();
   QTest::keyClick(box.plainView(), Qt::Key_F3);
   EXPECT_EQ(search.count(), 1);
