@@ -1,9 +1,9 @@
 #pragma once
 // The one place where the program's windows are made and connected. Each
-// window is made on its first use and handed what it uses: the windows it
-// opens, as makers it calls when it needs them (`Lazy`), and the end of the
-// program; what a window hands on (the splash's end, "ERSTELLEN") is
-// connected here. A window is afterwards only hidden and shown until the
+// window is made on its first use and handed what it uses: the session,
+// the windows it opens as makers it calls when it needs them (`Lazy`), and
+// the end of the program; what a window hands on (the splash's end,
+// "ERSTELLEN", the end stopping the splash) is connected here. A window is afterwards only hidden and shown until the
 // end of the program; tests clear them all after each case
 // (`Windows::clear`).
 //
