@@ -34,10 +34,6 @@ class Selpr6 : public QDialog {
   // `help` is its help window's, handed on to the new-folder dialog.
   Selpr6(tambril::session::Session& session, Module2::HelpWindow help);
 
-  QMenuBar* MenuBar;
-  QMenu* Directory;        // "Ordner"
-  QAction* New_directory;  // "Neuer Ordner.."
-
   // What the other windows ask of the dialog before showing it. Open mode:
   // caption " Datei öffnen", "ERSTELLEN" off, "ÖFFNEN" on, menu "Ordner"
   // off, proposed name and name box emptied, name box locked. Create
@@ -137,4 +133,9 @@ class Selpr6 : public QDialog {
   QLabel* Label4;
   QLabel* Label5;
   QLabel* Label6;
+
+  // The menu; others reach it only by its objectName.
+  QMenuBar* MenuBar;
+  QMenu* Directory;        // "Ordner"
+  QAction* New_directory;  // "Neuer Ordner.."
 };

@@ -41,18 +41,6 @@ class Form1 : public QMainWindow {
   };
   Form1(tambril::session::Session& session, Needs needs);
 
-  QMenu* Date;  // "Datei"
-  QAction* Datei_öffnen;
-  QAction* Beenden;
-  QMenu* Bearbeiten;  // "Bearbeiten"
-  QAction* Code_AN;
-  QAction* Code_Aus;
-  QMenu* Suchen;  // "Zeigen"
-  QAction* Window;
-  QMenu* Zeichen;  // "?"
-  QAction* Hilfe;
-  QAction* Info;
-
   // Event handlers. (Qt's meta-object compiler cannot read the umlaut, so
   // Datei_öffnen_Click is an ordinary member function; all are connected by
   // function pointer.)
@@ -104,4 +92,17 @@ class Form1 : public QMainWindow {
   QLabel* Image1;
   QLabel* Image2;
   QLabel* Image3;
+
+  // The menu; others reach it only by its objectName.
+  QMenu* Date;  // "Datei"
+  QAction* Datei_öffnen;
+  QAction* Beenden;
+  QMenu* Bearbeiten;  // "Bearbeiten"
+  QAction* Code_AN;
+  QAction* Code_Aus;
+  QMenu* Suchen;  // "Zeigen"
+  QAction* Window;
+  QMenu* Zeichen;  // "?"
+  QAction* Hilfe;
+  QAction* Info;
 };

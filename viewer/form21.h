@@ -46,14 +46,6 @@ class Form21 : public QDialog {
 
   Form21();
 
-  QMenuBar* MenuBar;
-  QAction* Abbrechen;  // "ABBRECHEN", a top-level entry
-  QMenu* Schriftart;   // "Schriftart"
-  QAction* Gross;      // "Groß"
-  QAction* Standard;   // "Standard"
-  QAction* Klein;      // "Klein", checked at start
-  QAction* TeCopy;     // "Copy", a top-level entry
-
   // Event handlers.
   void Form_Load();
   void Abbrechen_Click();
@@ -87,4 +79,13 @@ class Form21 : public QDialog {
  private:
   // The controls; others reach them only by their objectName.
   tambril::HelpTextBox* Text1;
+
+  // The menu; others reach it only by its objectName.
+  QMenuBar* MenuBar;
+  QAction* Abbrechen;  // "ABBRECHEN", a top-level entry
+  QMenu* Schriftart;   // "Schriftart"
+  QAction* Gross;      // "Groß"
+  QAction* Standard;   // "Standard"
+  QAction* Klein;      // "Klein", checked at start
+  QAction* TeCopy;     // "Copy", a top-level entry
 };

@@ -22,12 +22,6 @@ class Form8 : public QDialog {
   // `help` is handed on to the search dialog.
   Form8(tambril::session::Session& session, Module2::HelpWindow help);
 
-  QMenuBar* MenuBar;
-  QAction* Cancel;    // "ABBRECHEN", a top-level entry
-  QMenu* Search;      // "Suchen"
-  QAction* Search2;   // "Suchen.."
-  QAction* SearchF3;  // "Suchen F3"
-
   // The box's size in twips for a window of the given outer size in twips:
   // 360 narrower and 900 lower, never negative (1 instead).
   static QSize BoxSizeTwips(int outerWidthTwips, int outerHeightTwips);
@@ -62,4 +56,11 @@ class Form8 : public QDialog {
  private:
   // The controls; others reach them only by their objectName.
   tambril::RichTextBox* RichTextBox1;
+
+  // The menu; others reach it only by its objectName.
+  QMenuBar* MenuBar;
+  QAction* Cancel;    // "ABBRECHEN", a top-level entry
+  QMenu* Search;      // "Suchen"
+  QAction* Search2;   // "Suchen.."
+  QAction* SearchF3;  // "Suchen F3"
 };

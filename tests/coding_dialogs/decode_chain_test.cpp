@@ -31,7 +31,7 @@ class DecodeTest : public CodingTest {
       Control<QPushButton>(f, "Command1")->click();
       if (f.isVisible()) Control<QPushButton>(f, "Command2")->click();
     });
-    main.Code_Aus->trigger();
+    Control<QAction>(main, "Code_Aus")->trigger();
   }
 };
 
@@ -70,8 +70,8 @@ TEST_F(DecodeTest, DecodesFromTheMenuToTheOriginalBytes) {
   EXPECT_EQ(QFile::permissions(tempPath("Texte/brief.doc")),
             QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
   EXPECT_EQ(Values(bar), Stepped());
-  EXPECT_TRUE(main.Code_Aus->isChecked());
-  EXPECT_FALSE(main.Code_AN->isChecked());
+  EXPECT_TRUE(Control<QAction>(main, "Code_Aus")->isChecked());
+  EXPECT_FALSE(Control<QAction>(main, "Code_AN")->isChecked());
   EXPECT_FALSE(dialog.isVisible());
   EXPECT_FALSE(check.isVisible());
   EXPECT_EQ(Control<QLineEdit>(check, "Text1")->text(), QString());
@@ -140,7 +140,7 @@ TEST_F(DecodeTest, NamesThatAreNotUtf8EncodeAndDecodeThatVeryFile) {
     });
     Control<QPushButton>(d, "Command1")->click();
   });
-  main.Code_AN->trigger();
+  Control<QAction>(main, "Code_AN")->trigger();
   EXPECT_EQ(messageTexts(), QStringList());
   EXPECT_EQ(readRaw(raw("Br\xfc"
                         "cke.tmb")),
@@ -175,7 +175,7 @@ TEST_F(DecodeTest, NamesThatAreNotUtf8EncodeAndDecodeThatVeryFile) {
     });
     Control<QPushButton>(d, "Command1")->click();
   });
-  main.Code_AN->trigger();
+  Control<QAction>(main, "Code_AN")->trigger();
   EXPECT_EQ(messageTexts(), QStringList());
   EXPECT_EQ(readRaw(QFile::encodeName(tempPath("quelle")).toStdString() + "/Br\xfc"
                                                                           "cke.tmb"),
@@ -225,7 +225,7 @@ TEST_F(DecodeTest, AWrongPasswordAsksForAnotherAndTheRightOneThenWorks) {
     });
     Control<QPushButton>(f, "Command1")->click();
   });
-  main.Code_Aus->trigger();
+  Control<QAction>(main, "Code_Aus")->trigger();
   EXPECT_TRUE(decoded);
   EXPECT_EQ(read("w/brief.txt"), plain);
 }
@@ -265,7 +265,7 @@ TEST_F(DecodeTest, CancelAnywhereCreatesNoFile) {
     QTest::keyClicks(Control<QLineEdit>(f, "Text1"), "geheim");
     Control<QPushButton>(f, "Command2")->click();
   });
-  main.Code_Aus->trigger();
+  Control<QAction>(main, "Code_Aus")->trigger();
   EXPECT_EQ(Control<QLineEdit>(check, "Text1")->text(), QString());
   EXPECT_EQ(model.createMode(), session::CreateMode::Decode);
   EXPECT_EQ(Control<QLabel>(dialog, "Label4")->text(), QStringLiteral("CODEOFF"));
@@ -365,7 +365,7 @@ TEST_F(DecodeTest, AFileThatCannotBeReadForTheCheckIsADeviceFailure) {
     EXPECT_EQ(Control<QLineEdit>(f, "Text1")->text(), QStringLiteral("geheim"));
     Control<QPushButton>(f, "Command2")->click();
   });
-  main.Code_Aus->trigger();
+  Control<QAction>(main, "Code_Aus")->trigger();
   EXPECT_TRUE(open);
   EXPECT_EQ(rec.events.mid(0, 2), QStringList({"beep", "message ERROR|none: " + kDeviceError}));
   EXPECT_EQ(rec.events.filter("Form3"), QStringList());  // this dialog shows no busy pointer

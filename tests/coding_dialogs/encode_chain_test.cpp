@@ -19,7 +19,7 @@ class EncodeTest : public CodingTest {
       WhenModal<Form2>(inForm2);
       Control<QPushButton>(d, "Command1")->click();
     });
-    main.Code_AN->trigger();
+    Control<QAction>(main, "Code_AN")->trigger();
   }
   static void type(Form2& f, const QString& password, const QString& confirmation) {
     QTest::keyClicks(Control<QLineEdit>(f, "Text1"), password);
@@ -40,7 +40,7 @@ TEST_F(EncodeTest, EncodesFromTheMenuToTheFileOnDisk) {
     EXPECT_EQ(d.windowTitle(), QStringLiteral(" Datei erstellen"));
     EXPECT_TRUE(Control<QPushButton>(d, "Command1")->isEnabled());
     EXPECT_FALSE(Control<QPushButton>(d, "Command2")->isEnabled());
-    EXPECT_TRUE(d.Directory->menuAction()->isEnabled());
+    EXPECT_TRUE(Control<QMenu>(d, "Directory")->menuAction()->isEnabled());
     EXPECT_FALSE(Control<QLineEdit>(d, "Text1")->isReadOnly());
     EXPECT_EQ(Control<QLineEdit>(d, "Text1")->text(), tempPath("Texte/brief.tmb"));
     EXPECT_EQ(model.proposedName(), QStringLiteral("brief.tmb"));
@@ -60,7 +60,7 @@ TEST_F(EncodeTest, EncodesFromTheMenuToTheFileOnDisk) {
     });
     Control<QPushButton>(d, "Command1")->click();
   });
-  main.Code_AN->trigger();
+  Control<QAction>(main, "Code_AN")->trigger();
   ASSERT_TRUE(sawDialog && sawForm2);
 
   EXPECT_EQ(read("Texte/brief.tmb"), reference(plain, "Geheim1", "doc"));
@@ -74,8 +74,8 @@ TEST_F(EncodeTest, EncodesFromTheMenuToTheFileOnDisk) {
   EXPECT_FALSE(encode.isVisible());
   EXPECT_EQ(model.loaded()->path, tempPath("Texte/brief.doc"));
   EXPECT_EQ(model.lastCommand(), session::CreateMode::Encode);
-  EXPECT_TRUE(main.Code_AN->isChecked());
-  EXPECT_FALSE(main.Code_Aus->isChecked());
+  EXPECT_TRUE(Control<QAction>(main, "Code_AN")->isChecked());
+  EXPECT_FALSE(Control<QAction>(main, "Code_Aus")->isChecked());
   EXPECT_EQ(Control<QLineEdit>(encode, "Text1")->text(), QString());
   EXPECT_EQ(Control<QLineEdit>(encode, "Text2")->text(), QString());
   EXPECT_EQ(Control<QLineEdit>(dialog, "Text1")->text(), tempPath("Texte/brief.doc"));
@@ -244,7 +244,7 @@ TEST_F(EncodeTest, CancelLeavesNoFileAndEmptiesTheModeWord) {
   EXPECT_EQ(Control<QLineEdit>(encode, "Text1")->text(), QString());
   // ABBRECHEN in the file dialog keeps the mode word for the next caller.
   WhenModal<Selpr6>([](Selpr6& d) { Control<QPushButton>(d, "Command3")->click(); });
-  main.Code_AN->trigger();
+  Control<QAction>(main, "Code_AN")->trigger();
   EXPECT_EQ(model.createMode(), session::CreateMode::Encode);
   EXPECT_EQ(Control<QLabel>(dialog, "Label4")->text(), QStringLiteral("CODEON"));
 }
@@ -270,7 +270,7 @@ TEST_F(EncodeTest, AFailedWriteKeepsTheDialogOpenAndLeavesNothing) {
     });
     Control<QPushButton>(d, "Command1")->click();
   });
-  main.Code_AN->trigger();
+  Control<QAction>(main, "Code_AN")->trigger();
   EXPECT_EQ(tries, 2);
   EXPECT_TRUE(open);
   EXPECT_EQ(messageTexts(), QStringList({kDeviceError, kDeviceError}));
@@ -302,19 +302,19 @@ TEST_F(EncodeTest, EncodeCommandRefusesAnEncodedFileAndBeepsWithoutOne) {
   // Nothing loaded: the dialog is switched to create mode, then only a beep.
   rec.reset();
   dialog.PrepareOpenMode();
-  main.Code_AN->trigger();
+  Control<QAction>(main, "Code_AN")->trigger();
   EXPECT_EQ(rec.events, QStringList({"beep"}));
   EXPECT_EQ(dialog.windowTitle(), QStringLiteral(" Datei erstellen"));
   EXPECT_TRUE(Control<QPushButton>(dialog, "Command1")->isEnabled());
   EXPECT_FALSE(Control<QPushButton>(dialog, "Command2")->isEnabled());
-  EXPECT_FALSE(main.Code_AN->isChecked());
-  main.Code_Aus->trigger();
+  EXPECT_FALSE(Control<QAction>(main, "Code_AN")->isChecked());
+  Control<QAction>(main, "Code_Aus")->trigger();
   EXPECT_EQ(rec.events, QStringList({"beep", "beep"}));
 
   writeFile("e/brief.tmb", Random(50));
   load("e/brief.tmb");
   dialog.setWindowTitle("vorher");
-  main.Code_AN->trigger();
+  Control<QAction>(main, "Code_AN")->trigger();
   ASSERT_EQ(rec.messages.size(), 1u);
   EXPECT_EQ(rec.messages[0].text, QStringLiteral("Datei ist schon codiert! "));
   EXPECT_EQ(rec.messages[0].title, QStringLiteral("ERROR"));
@@ -324,7 +324,7 @@ TEST_F(EncodeTest, EncodeCommandRefusesAnEncodedFileAndBeepsWithoutOne) {
 
   writeFile("e/brief.txt", Random(50));
   load("e/brief.txt");
-  main.Code_Aus->trigger();
+  Control<QAction>(main, "Code_Aus")->trigger();
   ASSERT_EQ(rec.messages.size(), 1u);
   EXPECT_EQ(rec.messages[0].text, QStringLiteral("Datei ist schon entcodiert! "));
   EXPECT_FALSE(check.isVisible());
@@ -335,13 +335,13 @@ TEST_F(EncodeTest, TheLastCommandStartedIsTheCheckedOne) {
   writeFile("m/brief.tmb", Random(40));
   load("m/brief.txt");
   WhenModal<Selpr6>([](Selpr6& d) { Control<QPushButton>(d, "Command3")->click(); });
-  main.Code_AN->trigger();
-  EXPECT_TRUE(main.Code_AN->isChecked());
+  Control<QAction>(main, "Code_AN")->trigger();
+  EXPECT_TRUE(Control<QAction>(main, "Code_AN")->isChecked());
   load("m/brief.tmb");
   WhenModal<Form3>([](Form3& f) { Control<QPushButton>(f, "Command2")->click(); });
-  main.Code_Aus->trigger();
-  EXPECT_FALSE(main.Code_AN->isChecked());
-  EXPECT_TRUE(main.Code_Aus->isChecked());
+  Control<QAction>(main, "Code_Aus")->trigger();
+  EXPECT_FALSE(Control<QAction>(main, "Code_AN")->isChecked());
+  EXPECT_TRUE(Control<QAction>(main, "Code_Aus")->isChecked());
   EXPECT_EQ(model.lastCommand(), session::CreateMode::Decode);
   EXPECT_EQ(model.createMode(), session::CreateMode::Decode);  // ABBBRECHEN leaves it
   EXPECT_EQ(Control<QLabel>(dialog, "Label4")->text(), QStringLiteral("CODEOFF"));
@@ -367,7 +367,7 @@ TEST_F(EncodeTest, AFolderWithADotTakesTheTagAndTheNameCanBeCorrected) {
     });
     Control<QPushButton>(d, "Command1")->click();
   });
-  main.Code_AN->trigger();
+  Control<QAction>(main, "Code_AN")->trigger();
   EXPECT_EQ(read("alt.dir/neu.tmb"), reference(plain, "Kennwort", "txt"));
 }
 
@@ -384,13 +384,13 @@ TEST_F(EncodeTest, AnEmptyLoadedNameFailsTheProposal) {
   EXPECT_EQ(model.loaded()->name, QString());
   EXPECT_EQ(Control<QLineEdit>(main, "Text1")->text(), QString());
   rec.reset();
-  main.Code_AN->trigger();
+  Control<QAction>(main, "Code_AN")->trigger();
   EXPECT_EQ(rec.events.mid(0, 2), QStringList({"beep", "message ERROR|none: " + kDeviceError}));
   EXPECT_EQ(rec.messages.size(), 1u);
   EXPECT_FALSE(dialog.isVisible());
   // The steps before the failing one were done.
   EXPECT_EQ(model.extensionTag(), QStringLiteral("txt"));
-  EXPECT_TRUE(main.Code_AN->isChecked());
+  EXPECT_TRUE(Control<QAction>(main, "Code_AN")->isChecked());
   EXPECT_EQ(Control<tambril::FolderList>(dialog, "Dir1")->path(), root());
   EXPECT_EQ(Control<QLineEdit>(dialog, "Text1")->text(),
             root());  // the folder change at the root, no proposed name yet
@@ -401,7 +401,7 @@ TEST_F(EncodeTest, AnUnreachableRememberedFolderFallsBackToTheRoot) {
   load("weg/brief.txt");
   Control<tambril::FolderList>(dialog, "Dir1")->setPath(tempPath());
   ASSERT_TRUE(QDir(tempPath("weg")).removeRecursively());
-  main.Code_AN->trigger();
+  Control<QAction>(main, "Code_AN")->trigger();
   EXPECT_EQ(messageTexts(), QStringList({kDeviceError}));
   EXPECT_EQ(rec.beeps, 1);
   EXPECT_FALSE(dialog.isVisible());

@@ -90,7 +90,7 @@ TEST_F(LargeFileTest, MoreThanTwoGibibytesThroughTheWindowsWithoutFreezing) {
       });
       Control<QPushButton>(d, "Command1")->click();
     });
-    main.Code_AN->trigger();
+    Control<QAction>(main, "Code_AN")->trigger();
   });
   EXPECT_TRUE(rec.messages.empty());
   EXPECT_EQ(QFileInfo(tempPath("gross/daten.tmb")).size(), size + 21);
@@ -110,7 +110,7 @@ TEST_F(LargeFileTest, MoreThanTwoGibibytesThroughTheWindowsWithoutFreezing) {
       });
       Control<QPushButton>(f, "Command1")->click();
     });
-    main.Code_Aus->trigger();
+    Control<QAction>(main, "Code_Aus")->trigger();
   });
   EXPECT_TRUE(rec.messages.empty());
   EXPECT_EQ(QFileInfo(tempPath("zurueck/daten.bin")).size(), size);

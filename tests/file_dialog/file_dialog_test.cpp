@@ -103,8 +103,8 @@ TEST_F(FileDialogTest, StartsWithItsDesignState) {
   EXPECT_EQ(Control<QPushButton>(dialog, "Command2")->text(), QStringLiteral("ÖFFNEN"));
   EXPECT_EQ(Control<QPushButton>(dialog, "Command3")->text(), QStringLiteral("ABBRECHEN"));
   EXPECT_EQ(Control<QPushButton>(dialog, "Command4")->text(), QStringLiteral("HILFE"));
-  EXPECT_EQ(dialog.Directory->title(), QStringLiteral("Ordner"));
-  EXPECT_EQ(dialog.New_directory->text(), QStringLiteral("Neuer Ordner.."));
+  EXPECT_EQ(Control<QMenu>(dialog, "Directory")->title(), QStringLiteral("Ordner"));
+  EXPECT_EQ(Control<QAction>(dialog, "New_directory")->text(), QStringLiteral("Neuer Ordner.."));
   EXPECT_EQ(Control<QLabel>(dialog, "Label1")->text(), QStringLiteral("Dateiname:"));
   EXPECT_EQ(Control<QLabel>(dialog, "Label2")->text(), QStringLiteral("Dateityp:"));
   EXPECT_EQ(SharedSession().proposedName(), QString());
@@ -172,7 +172,7 @@ TEST_F(FileDialogTest, CreateModeProposalFollowsTheFolderAndTheFallBack) {
   EXPECT_EQ(dialog.windowTitle(), QStringLiteral(" Datei erstellen"));
   EXPECT_TRUE(Control<QPushButton>(dialog, "Command1")->isEnabled());
   EXPECT_FALSE(Control<QPushButton>(dialog, "Command2")->isEnabled());
-  EXPECT_TRUE(dialog.Directory->menuAction()->isEnabled());
+  EXPECT_TRUE(Control<QMenu>(dialog, "Directory")->menuAction()->isEnabled());
   Control<QLineEdit>(dialog, "Text1")->setReadOnly(false);
   SharedSession().setProposedName("brief.tmb");
   SharedSession().setCreateMode(session::CreateMode::Encode);
@@ -194,7 +194,7 @@ TEST_F(FileDialogTest, CreateModeProposalFollowsTheFolderAndTheFallBack) {
   EXPECT_EQ(dialog.windowTitle(), QStringLiteral(" Datei öffnen"));
   EXPECT_FALSE(Control<QPushButton>(dialog, "Command1")->isEnabled());
   EXPECT_TRUE(Control<QPushButton>(dialog, "Command2")->isEnabled());
-  EXPECT_FALSE(dialog.Directory->menuAction()->isEnabled());
+  EXPECT_FALSE(Control<QMenu>(dialog, "Directory")->menuAction()->isEnabled());
   EXPECT_EQ(Control<QLineEdit>(dialog, "Text1")->text(), QString());
   EXPECT_EQ(SharedSession().proposedName(), QString());
   EXPECT_TRUE(Control<QLineEdit>(dialog, "Text1")->isReadOnly());
@@ -522,7 +522,7 @@ TEST_F(FileDialogTest, LoadingAPlainFileFillsTheRecord) {
     clickFile("bericht.txt");
     Control<QPushButton>(d, "Command2")->click();
   });
-  main.Datei_öffnen->trigger();
+  Control<QAction>(main, "Datei_öffnen")->trigger();
   EXPECT_FALSE(dialog.isVisible());
   EXPECT_EQ(main.windowTitle(), "  " + path);
   const session::Session& model = SharedSession();

@@ -45,7 +45,7 @@ class NewFolderTest : public test::GuiTest {
       open = d.isVisible();
       if (open) Control<QPushButton>(d, "Command2")->click();
     });
-    files.New_directory->trigger();
+    Control<QAction>(files, "New_directory")->trigger();
     return !open;
   }
 };
@@ -112,7 +112,7 @@ TEST_F(NewFolderTest, AnEmptyNameOnlyBeeps) {
     stayed = d.isVisible();
     Control<QPushButton>(d, "Command2")->click();
   });
-  files.New_directory->trigger();
+  Control<QAction>(files, "New_directory")->trigger();
   EXPECT_TRUE(stayed);
   EXPECT_EQ(rec.beeps, 1);
   EXPECT_TRUE(rec.messages.empty());
@@ -174,19 +174,19 @@ TEST_F(NewFolderTest, EveryWayOutEmptiesTheBox) {
     Control<QLineEdit>(d, "Text1")->setText("Entwurf");
     Control<QPushButton>(d, "Command2")->click();
   });
-  files.New_directory->trigger();
+  Control<QAction>(files, "New_directory")->trigger();
   EXPECT_EQ(Control<QLineEdit>(dialog, "Text1")->text(), QString());
   test::WhenModal<Form14>([](Form14& d) {
     Control<QLineEdit>(d, "Text1")->setText("Entwurf");
     QTest::keyClick(Control<QLineEdit>(d, "Text1"), Qt::Key_Escape);
   });
-  files.New_directory->trigger();
+  Control<QAction>(files, "New_directory")->trigger();
   EXPECT_EQ(Control<QLineEdit>(dialog, "Text1")->text(), QString());
   test::WhenModal<Form14>([](Form14& d) {
     Control<QLineEdit>(d, "Text1")->setText("Entwurf");
     d.close();
   });
-  files.New_directory->trigger();
+  Control<QAction>(files, "New_directory")->trigger();
   EXPECT_EQ(Control<QLineEdit>(dialog, "Text1")->text(), QString());
   EXPECT_FALSE(QFileInfo::exists(tempPath("Entwurf")));
   // The next opening starts empty (checked inside create()).
@@ -199,13 +199,13 @@ TEST_F(NewFolderTest, HelpShowsTheNewFolderInfo) {
   test::WhenModal<Form14>([&](Form14& d) {
     test::WhenModal<Form21>([&](Form21& h) {
       shown = Control<tambril::HelpTextBox>(h, "Text1")->text();
-      h.Abbrechen->trigger();
+      Control<QAction>(h, "Abbrechen")->trigger();
     });
     Control<QPushButton>(d, "Command3")->click();
     EXPECT_TRUE(d.isVisible());
     Control<QPushButton>(d, "Command2")->click();
   });
-  files.New_directory->trigger();
+  Control<QAction>(files, "New_directory")->trigger();
   EXPECT_EQ(shown, startup::NewFolderInfoText());
 }
 

@@ -86,44 +86,45 @@ TEST_F(MainWindowTest, MenuHasItsEntriesWithoutShortcutsOrMarks) {
   QStringList captions;
   for (QAction* a : top) captions << a->text();
   EXPECT_EQ(captions, QStringList({"Datei", "Bearbeiten", "Zeigen", "?"}));
-  const QList<std::pair<QAction*, QString>> items = {{form.Datei_öffnen, QStringLiteral("Datei öffnen..")},
-                                                     {form.Beenden, "Beenden"},
-                                                     {form.Code_AN, "Code_An.."},
-                                                     {form.Code_Aus, "Code_Aus.."},
-                                                     {form.Window, "Window"},
-                                                     {form.Hilfe, "Hilfe"},
-                                                     {form.Info, "Info"}};
+  const QList<std::pair<QAction*, QString>> items = {
+      {Control<QAction>(form, "Datei_öffnen"), QStringLiteral("Datei öffnen..")},
+      {Control<QAction>(form, "Beenden"), "Beenden"},
+      {Control<QAction>(form, "Code_AN"), "Code_An.."},
+      {Control<QAction>(form, "Code_Aus"), "Code_Aus.."},
+      {Control<QAction>(form, "Window"), "Window"},
+      {Control<QAction>(form, "Hilfe"), "Hilfe"},
+      {Control<QAction>(form, "Info"), "Info"}};
   for (const auto& [action, caption] : items) {
     EXPECT_EQ(action->text(), caption);
     EXPECT_TRUE(action->shortcut().isEmpty()) << caption.toStdString();
     EXPECT_TRUE(action->isEnabled());
     EXPECT_FALSE(action->isChecked());
   }
-  EXPECT_EQ(form.Datei_öffnen->objectName(), QStringLiteral("Datei_öffnen"));
-  EXPECT_EQ(form.Date->objectName(), QStringLiteral("Date"));
+  EXPECT_EQ(Control<QAction>(form, "Datei_öffnen")->objectName(), QStringLiteral("Datei_öffnen"));
+  EXPECT_EQ(Control<QMenu>(form, "Date")->objectName(), QStringLiteral("Date"));
 
   // A coding item shows a mark only while it is checked: unchecked it looks
   // exactly like an item that cannot be checked at all.
-  form.Bearbeiten->adjustSize();
-  const QImage unchecked = form.Bearbeiten->grab().toImage();
-  form.Code_AN->setCheckable(false);
-  EXPECT_EQ(form.Bearbeiten->grab().toImage(), unchecked);
-  form.Code_AN->setCheckable(true);
-  form.Code_AN->setChecked(true);
-  EXPECT_NE(form.Bearbeiten->grab().toImage(), unchecked);
-  form.Code_AN->setChecked(false);
+  Control<QMenu>(form, "Bearbeiten")->adjustSize();
+  const QImage unchecked = Control<QMenu>(form, "Bearbeiten")->grab().toImage();
+  Control<QAction>(form, "Code_AN")->setCheckable(false);
+  EXPECT_EQ(Control<QMenu>(form, "Bearbeiten")->grab().toImage(), unchecked);
+  Control<QAction>(form, "Code_AN")->setCheckable(true);
+  Control<QAction>(form, "Code_AN")->setChecked(true);
+  EXPECT_NE(Control<QMenu>(form, "Bearbeiten")->grab().toImage(), unchecked);
+  Control<QAction>(form, "Code_AN")->setChecked(false);
 }
 
 TEST_F(MainWindowTest, CodingItemsDoNotFlipTheirOwnMark) {
-  form.Code_AN->trigger();
-  form.Code_Aus->trigger();
-  EXPECT_FALSE(form.Code_AN->isChecked());
-  EXPECT_FALSE(form.Code_Aus->isChecked());
+  Control<QAction>(form, "Code_AN")->trigger();
+  Control<QAction>(form, "Code_Aus")->trigger();
+  EXPECT_FALSE(Control<QAction>(form, "Code_AN")->isChecked());
+  EXPECT_FALSE(Control<QAction>(form, "Code_Aus")->isChecked());
 }
 
 TEST_F(MainWindowTest, F1AsksForHelpOnlyInTheNameField) {
-  QSignalSpy help(form.Hilfe, &QAction::triggered);
-  test::WhenModal<Form21>([](Form21& h) { h.Abbrechen->trigger(); });
+  QSignalSpy help(Control<QAction>(form, "Hilfe"), &QAction::triggered);
+  test::WhenModal<Form21>([](Form21& h) { Control<QAction>(h, "Abbrechen")->trigger(); });
   QTest::keyClick(Control<QLineEdit>(form, "Text1"), Qt::Key_F1);
   EXPECT_EQ(help.count(), 1);
   QTest::keyClick(Control<QLineEdit>(form, "Text1"), Qt::Key_F2);
@@ -152,7 +153,7 @@ TEST_F(MainWindowTest, OpenCommandPreparesTheFileDialogInOpenMode) {
     EXPECT_EQ(d.windowTitle(), QStringLiteral(" Datei öffnen"));
     EXPECT_FALSE(Control<QPushButton>(d, "Command1")->isEnabled());
     EXPECT_TRUE(Control<QPushButton>(d, "Command2")->isEnabled());
-    EXPECT_FALSE(d.Directory->menuAction()->isEnabled());
+    EXPECT_FALSE(Control<QMenu>(d, "Directory")->menuAction()->isEnabled());
     EXPECT_EQ(SharedSession().proposedName(), QString());
     EXPECT_EQ(Control<QLineEdit>(d, "Text1")->text(), QString());
     EXPECT_TRUE(Control<QLineEdit>(d, "Text1")->isReadOnly());
@@ -162,7 +163,7 @@ TEST_F(MainWindowTest, OpenCommandPreparesTheFileDialogInOpenMode) {
     EXPECT_EQ(Control<tambril::FolderList>(d, "Dir1")->path(), folder);  // kept
     Control<QPushButton>(d, "Command3")->click();                        // ABBRECHEN
   });
-  form.Datei_öffnen->trigger();
+  Control<QAction>(form, "Datei_öffnen")->trigger();
   EXPECT_TRUE(seen);
   EXPECT_FALSE(dialog.isVisible());
   // Closing without loading leaves the record as it was.
@@ -186,7 +187,7 @@ TEST_F(MainWindowTest, OpenCommandFallsBackToTheRootWhenTheLastFolderIsGone) {
       m->hide();
     }
   });
-  form.Datei_öffnen->trigger();
+  Control<QAction>(form, "Datei_öffnen")->trigger();
   QCoreApplication::processEvents();  // lets the guard above run out
   EXPECT_FALSE(opened);
   EXPECT_EQ(rec.events.first(), QStringLiteral("beep"));
@@ -201,7 +202,7 @@ TEST_F(MainWindowTest, OpenCommandFallsBackToTheRootWhenTheLastFolderIsGone) {
     opened = true;
     Control<QPushButton>(d, "Command3")->click();
   });
-  form.Datei_öffnen->trigger();
+  Control<QAction>(form, "Datei_öffnen")->trigger();
   EXPECT_TRUE(opened);
 }
 
@@ -385,7 +386,7 @@ TEST_F(OutsideFileTest, DropsAreIgnoredWhileAModalWindowIsOpenOrAPassRuns) {
     takenInDialog = drop(urls({QUrl::fromLocalFile(path)}));
     viewer.hide();
   });
-  form.Window->trigger();
+  Control<QAction>(form, "Window")->trigger();
   QCoreApplication::processEvents();
   EXPECT_FALSE(takenInDialog);
   EXPECT_EQ(test::LoadedPath(), QString());
@@ -411,9 +412,9 @@ TEST_F(MainWindowTest, WindowShowsTheViewerModally) {
     seen = true;
     EXPECT_EQ(v.windowTitle(), QStringLiteral("Window"));
     EXPECT_EQ(Control<tambril::RichTextBox>(v, "RichTextBox1")->textLength(), 0);
-    v.Cancel->trigger();
+    Control<QAction>(v, "Cancel")->trigger();
   });
-  form.Window->trigger();
+  Control<QAction>(form, "Window")->trigger();
   EXPECT_TRUE(seen);
   EXPECT_FALSE(Window<Form8>().isVisible());
 }
@@ -422,7 +423,7 @@ TEST_F(MainWindowTest, EveryWayOutClosesTheFilesAndEndsTheProgram) {
   const QString f = writeFile("a.txt", "abc");
   Files().openSlot1(f);
   rec.player2.open("x.wav");
-  form.Beenden->trigger();
+  Control<QAction>(form, "Beenden")->trigger();
   EXPECT_EQ(Files().slot1(), nullptr);
   EXPECT_FALSE(rec.player1.isOpen());
   EXPECT_FALSE(rec.player2.isOpen());

@@ -1,10 +1,10 @@
 #pragma once
-// A window's control found by its objectName ("Text1", "Command2" ...), for
-// tests and benchmarks that drive the real windows: the windows keep their
-// controls to themselves.
-#include <QLatin1String>
+// A window's control found by its objectName ("Text1", "Command2",
+// "Code_AN" ...), for tests and benchmarks that drive the real windows: the
+// windows keep their controls, menus and menu items to themselves.
+#include <QMenu>
+#include <QString>
 #include <QWidget>
-#include <type_traits>
 
 namespace tambril::test {
 
@@ -13,11 +13,12 @@ namespace tambril::test {
 // when there is none.
 template <class C>
 C* FindControl(const QWidget& window, const char* name) {
-  for (C* control : window.findChildren<C*>(QLatin1String(name))) {
-    if constexpr (std::is_base_of_v<QWidget, C>) {
-      if (control->window() == &window) return control;
-    } else if (control->parent() == &window) {
-      return control;
+  for (C* control : window.findChildren<C*>(QString::fromUtf8(name))) {
+    // The first window above it is `window`; a menu on the way is part of it.
+    for (const QObject* up = control->parent(); up; up = up->parent()) {
+      if (up == &window) return control;
+      const auto* widget = qobject_cast<const QWidget*>(up);
+      if (widget && widget->isWindow() && !qobject_cast<const QMenu*>(widget)) break;
     }
   }
   return nullptr;

@@ -7,7 +7,7 @@
 // that opens it, for example
 //
 //   WhenModal<Selpr6>([&](Selpr6& d) { ...; Control<QPushButton>(d, "Command3")->click(); });
-//   form1.Datei_öffnen->trigger();   // returns once the dialog is hidden
+//   Control<QAction>(form1, "Datei_öffnen")->trigger();   // returns once the dialog is hidden
 #include <gtest/gtest.h>
 
 #include <QApplication>

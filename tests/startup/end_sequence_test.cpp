@@ -48,7 +48,7 @@ class EndSequenceTest : public test::GuiTest {
 
 TEST_F(EndSequenceTest, FromTheMenu) {
   rec.reset();
-  main.Beenden->trigger();
+  Control<QAction>(main, "Beenden")->trigger();
   expectEnded();
 }
 
@@ -62,7 +62,7 @@ TEST_F(EndSequenceTest, FromTheCloseBox) {
 TEST_F(EndSequenceTest, OnlyOnceWhateverComesAfter) {
   main.show();
   rec.reset();
-  main.Beenden->trigger();
+  Control<QAction>(main, "Beenden")->trigger();
   main.close();
   main.Form_Terminate();
   Terminate();

@@ -31,7 +31,7 @@ class HelpProceduresTest : public test::GuiTest {
     QString shown = QStringLiteral("<not shown>");
     test::WhenModal<Form21>([&](Form21& h) {
       shown = Control<tambril::HelpTextBox>(h, "Text1")->text();
-      h.Abbrechen->trigger();
+      Control<QAction>(h, "Abbrechen")->trigger();
     });
     open();
     return shown;
@@ -71,7 +71,7 @@ TEST_F(HelpProceduresTest, ShowHelpWindowIsModalAndReturnsWhenClosed) {
   bool modal = false;
   test::WhenModal<Form21>([&](Form21& h) {
     modal = QApplication::activeModalWidget() == &h;
-    h.Abbrechen->trigger();
+    Control<QAction>(h, "Abbrechen")->trigger();
   });
   Module2::ShowHelpWindow(helpWindow, nullptr);
   EXPECT_TRUE(modal);
@@ -81,7 +81,7 @@ TEST_F(HelpProceduresTest, ShowHelpWindowIsModalAndReturnsWhenClosed) {
 TEST_F(HelpProceduresTest, MainWindowHilfeAndF1ShowTheMainHelp) {
   Form1& main = Window<Form1>();
   Module2::LoadNewFolderInfo(helpWindow);
-  EXPECT_EQ(shownBy([&] { main.Hilfe->trigger(); }), startup::HelpText());
+  EXPECT_EQ(shownBy([&] { Control<QAction>(main, "Hilfe")->trigger(); }), startup::HelpText());
   Module2::LoadNewFolderInfo(helpWindow);
   EXPECT_EQ(shownBy([&] { QTest::keyClick(Control<QLineEdit>(main, "Text1"), Qt::Key_F1); }), startup::HelpText());
 }
@@ -101,11 +101,11 @@ TEST_F(HelpProceduresTest, FileDialogHelpGoesByModeThenByTheDecodingMark) {
   files.PrepareCreateMode();
   EXPECT_EQ(help(), startup::CreateEncodedInfoText());
   s.setLastCommand(session::CreateMode::Decode);
-  EXPECT_TRUE(main.Code_Aus->isChecked());
+  EXPECT_TRUE(Control<QAction>(main, "Code_Aus")->isChecked());
   EXPECT_EQ(help(), startup::CreateDecodedInfoText());
   s.setLastCommand(session::CreateMode::Encode);
-  EXPECT_TRUE(main.Code_AN->isChecked());
-  EXPECT_FALSE(main.Code_Aus->isChecked());
+  EXPECT_TRUE(Control<QAction>(main, "Code_AN")->isChecked());
+  EXPECT_FALSE(Control<QAction>(main, "Code_Aus")->isChecked());
   EXPECT_EQ(help(), startup::CreateEncodedInfoText());
 }
 
@@ -124,7 +124,7 @@ TEST_F(HelpProceduresTest, FileDialogHelpFromTheOpenCommand) {
     EXPECT_TRUE(d.isVisible());  // the help returns to the dialog
     Control<QPushButton>(d, "Command3")->click();
   });
-  main.Datei_öffnen->trigger();
+  Control<QAction>(main, "Datei_öffnen")->trigger();
   EXPECT_EQ(shown, startup::OpenInfoText());
 }
 

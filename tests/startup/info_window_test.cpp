@@ -44,7 +44,7 @@ TEST_F(InfoWindowTest, InfoPlaysThenShowsTheWindowModallyAndOkHidesIt) {
     Control<QPushButton>(f, "Command1")->click();
   };
   test::WhenModal<Form6>(pressOk);
-  main.Info->trigger();
+  Control<QAction>(main, "Info")->trigger();
   EXPECT_EQ(opened, 1);
   EXPECT_EQ(rec.events, QStringList({"sound 2 play"}));  // OK's own sound
   Form6* first = Windows::find<Form6>();
@@ -57,7 +57,7 @@ TEST_F(InfoWindowTest, InfoPlaysThenShowsTheWindowModallyAndOkHidesIt) {
     EXPECT_EQ(&f, first);
     pressOk(f);
   });
-  main.Info->trigger();
+  Control<QAction>(main, "Info")->trigger();
   EXPECT_EQ(opened, 2);
 }
 
@@ -70,8 +70,8 @@ TEST_F(InfoWindowTest, AfterTheSplashEverySoundIsTheClosingOne) {
   ASSERT_TRUE(main.isVisible());
   rec.reset();
   test::WhenModal<Form6>([](Form6& f) { Control<QPushButton>(f, "Command1")->click(); });
-  main.Info->trigger();
-  main.Beenden->trigger();
+  Control<QAction>(main, "Info")->trigger();
+  Control<QAction>(main, "Beenden")->trigger();
   // Player 2 played each time, and it held "Ton2.ts2", never the click.
   EXPECT_EQ(rec.events.filter("play"), QStringList({"sound 2 play", "sound 2 play", "sound 2 play and wait"}));
   EXPECT_FALSE(rec.events.join('\n').contains("Ton3"));

@@ -138,14 +138,14 @@ TEST_F(ToolTipsTest, TheFileDialogsTextsFollowItsMode) {
         ->setCurrentItem(Control<tambril::FileList>(d, "File1")->findItems("brief.txt", Qt::MatchExactly).value(0));
     Control<QPushButton>(d, "Command2")->click();
   });
-  main.Datei_öffnen->trigger();
+  Control<QAction>(main, "Datei_öffnen")->trigger();
   ASSERT_EQ(Control<QLineEdit>(main, "Text1")->text(), QStringLiteral("brief.txt"));
   bool createTexts = false;
   test::WhenModal<Selpr6>([&](Selpr6& d) {
     createTexts = Control<QPushButton>(d, "Command3")->toolTip() == QStringLiteral(" Datei wird nicht erstellt ");
     Control<QPushButton>(d, "Command3")->click();
   });
-  main.Code_AN->trigger();
+  Control<QAction>(main, "Code_AN")->trigger();
   EXPECT_TRUE(createTexts);
   expectFileDialogMode(false);
   // "Datei öffnen.." sets the texts back before the dialog is used.
@@ -154,7 +154,7 @@ TEST_F(ToolTipsTest, TheFileDialogsTextsFollowItsMode) {
     openTexts = Control<QPushButton>(d, "Command3")->toolTip() == QStringLiteral(" Datei wird nicht geladen ");
     Control<QPushButton>(d, "Command3")->click();
   });
-  main.Datei_öffnen->trigger();
+  Control<QAction>(main, "Datei_öffnen")->trigger();
   EXPECT_TRUE(openTexts);
   expectFileDialogMode(true);
   // Each preparation replaces the texts, never appends.

@@ -21,7 +21,7 @@ class HelpWindowTest : public test::GuiTest {
 
   QString checkedItems() const {
     QStringList on;
-    for (QAction* a : help.Schriftart->actions()) {
+    for (QAction* a : Control<QMenu>(help, "Schriftart")->actions()) {
       if (a->isChecked()) on << a->text();
     }
     return on.join(',');
@@ -35,10 +35,10 @@ class HelpWindowTest : public test::GuiTest {
 TEST_F(HelpWindowTest, StartsSmallAtTheRightEdgeOfTheScreen) {
   EXPECT_EQ(help.windowTitle(), QStringLiteral("HILFE"));
   QStringList entries;
-  for (QAction* a : help.MenuBar->actions()) entries << a->text();
+  for (QAction* a : Control<QMenuBar>(help, "MenuBar")->actions()) entries << a->text();
   EXPECT_EQ(entries, QStringList({"ABBRECHEN", "Schriftart", "Copy"}));
   QStringList sizes;
-  for (QAction* a : help.Schriftart->actions()) sizes << a->text();
+  for (QAction* a : Control<QMenu>(help, "Schriftart")->actions()) sizes << a->text();
   EXPECT_EQ(sizes, QStringList({QStringLiteral("Groß"), "Standard", "Klein"}));
   EXPECT_EQ(checkedItems(), QStringLiteral("Klein"));
   EXPECT_EQ(Control<tambril::HelpTextBox>(help, "Text1")->font().pointSizeF(), 8.0);
@@ -51,7 +51,7 @@ TEST_F(HelpWindowTest, StartsSmallAtTheRightEdgeOfTheScreen) {
   EXPECT_EQ(Control<tambril::HelpTextBox>(help, "Text1")->size(), QSize(409, 201));
   EXPECT_EQ(Control<tambril::HelpTextBox>(help, "Text1")->x(), 8);
   EXPECT_EQ(help.width(), 425);
-  EXPECT_EQ(help.height(), help.MenuBar->height() + 223);
+  EXPECT_EQ(help.height(), Control<QMenuBar>(help, "MenuBar")->height() + 223);
   EXPECT_EQ(right(), 1280);
   EXPECT_EQ(top(), (1024 - help.frameGeometry().height()) / 2);
 }
@@ -60,12 +60,12 @@ TEST_F(HelpWindowTest, SizesChangeByTheirDeltasAndKeepTheRightEdge) {
   const QSize small = help.size();
   const int startTop = top();
   // Klein is already checked: nothing happens.
-  help.Klein->trigger();
+  Control<QAction>(help, "Klein")->trigger();
   EXPECT_EQ(checkedItems(), QStringLiteral("Klein"));
   EXPECT_EQ(help.characterSize(), Form21::Size::Small);
   EXPECT_EQ(help.size(), small);
 
-  help.Standard->trigger();
+  Control<QAction>(help, "Standard")->trigger();
   EXPECT_EQ(checkedItems(), QStringLiteral("Standard"));
   EXPECT_EQ(help.clientTwips(), QSize(6375 + 1500, 3345 + 500));
   EXPECT_EQ(help.textTwips(), QSize(6135 + 1500, 3015 + 500));
@@ -74,7 +74,7 @@ TEST_F(HelpWindowTest, SizesChangeByTheirDeltasAndKeepTheRightEdge) {
   EXPECT_EQ(right(), 1280);
   EXPECT_EQ(top(), startTop);
 
-  help.Gross->trigger();
+  Control<QAction>(help, "Gross")->trigger();
   EXPECT_EQ(checkedItems(), QStringLiteral("Groß"));
   EXPECT_EQ(help.clientTwips(), QSize(6375 + 2500, 3345 + 1000));
   EXPECT_EQ(help.textTwips(), QSize(6135 + 2500, 3015 + 1000));
@@ -82,12 +82,12 @@ TEST_F(HelpWindowTest, SizesChangeByTheirDeltasAndKeepTheRightEdge) {
   EXPECT_EQ(right(), 1280);
   EXPECT_EQ(top(), startTop);
 
-  help.Gross->trigger();  // already checked
+  Control<QAction>(help, "Gross")->trigger();  // already checked
   EXPECT_EQ(checkedItems(), QStringLiteral("Groß"));
   EXPECT_EQ(help.clientTwips(), QSize(6375 + 2500, 3345 + 1000));
 
   // Back to the first size and place exactly.
-  help.Klein->trigger();
+  Control<QAction>(help, "Klein")->trigger();
   EXPECT_EQ(checkedItems(), QStringLiteral("Klein"));
   EXPECT_EQ(help.size(), small);
   EXPECT_EQ(Control<tambril::HelpTextBox>(help, "Text1")->size(), QSize(409, 201));
@@ -96,17 +96,17 @@ TEST_F(HelpWindowTest, SizesChangeByTheirDeltasAndKeepTheRightEdge) {
   EXPECT_EQ(top(), startTop);
 
   // Large to medium and medium to small by their own deltas.
-  help.Gross->trigger();
-  help.Standard->trigger();
+  Control<QAction>(help, "Gross")->trigger();
+  Control<QAction>(help, "Standard")->trigger();
   EXPECT_EQ(help.clientTwips(), QSize(6375 + 1500, 3345 + 500));
-  help.Klein->trigger();
+  Control<QAction>(help, "Klein")->trigger();
   EXPECT_EQ(help.clientTwips(), QSize(6375, 3345));
 }
 
 TEST_F(HelpWindowTest, AMovedWindowKeepsItsOwnRightEdge) {
   help.move(100, 50);
   const int edge = right();
-  help.Gross->trigger();
+  Control<QAction>(help, "Gross")->trigger();
   EXPECT_EQ(right(), edge);
   EXPECT_EQ(top(), 50);
   EXPECT_LT(left(), 100);
@@ -121,7 +121,7 @@ TEST_F(HelpWindowTest, CopyPutsTheWholeTextOnTheClipboardWithSound2) {
   c.setPosition(6, QTextCursor::KeepAnchor);
   Control<tambril::HelpTextBox>(help, "Text1")->setTextCursor(c);
   rec.reset();
-  help.TeCopy->trigger();
+  Control<QAction>(help, "TeCopy")->trigger();
   EXPECT_EQ(rec.clipboard, text);
   EXPECT_EQ(rec.events, QStringList({"sound 2 play", "clipboard clear", "clipboard set: " + text}));
   EXPECT_EQ(Module2::SoundDevice, 0);  // the request was carried out
@@ -130,7 +130,7 @@ TEST_F(HelpWindowTest, CopyPutsTheWholeTextOnTheClipboardWithSound2) {
 TEST_F(HelpWindowTest, EscAndAbbrechenCloseAndTheSizeStays) {
   Control<tambril::HelpTextBox>(help, "Text1")->setText(QStringLiteral("eins\r\n"));
   test::WhenModal<Form21>([](Form21& h) {
-    h.Standard->trigger();
+    Control<QAction>(h, "Standard")->trigger();
     Control<tambril::HelpTextBox>(h, "Text1")->setFocus();
     QTest::keyClick(Control<tambril::HelpTextBox>(h, "Text1"), Qt::Key_A);  // ignored
     EXPECT_TRUE(h.isVisible());
@@ -143,7 +143,7 @@ TEST_F(HelpWindowTest, EscAndAbbrechenCloseAndTheSizeStays) {
   QString shown;
   test::WhenModal<Form21>([&](Form21& h) {
     shown = Control<tambril::HelpTextBox>(h, "Text1")->toPlainText();
-    h.Abbrechen->trigger();
+    Control<QAction>(h, "Abbrechen")->trigger();
   });
   help.exec();
   EXPECT_EQ(shown, QStringLiteral("zwei\n"));

@@ -40,7 +40,7 @@ class SearchDialogTest : public test::GuiTest {
       stayedOpen = f.isVisible();
       if (stayedOpen) f.hide();
     });
-    viewer.Search2->trigger();
+    Control<QAction>(viewer, "Search2")->trigger();
     return !stayedOpen;
   }
   // The selection in the viewer as (start, length).
@@ -116,7 +116,7 @@ TEST_F(SearchDialogTest, StepSearchWalksThroughAndStartsAgain) {
   EXPECT_EQ(search.storedPosition(), -1);
   // And round again from the start; "Suchen F3" is the same dialog.
   test::WhenModal<Form5>([](Form5& f) { Control<QPushButton>(f, "Command1")->click(); });
-  viewer.SearchF3->trigger();
+  Control<QAction>(viewer, "SearchF3")->trigger();
   EXPECT_EQ(selection(), std::make_pair(qint64{0}, qint64{3}));
 }
 
@@ -197,7 +197,7 @@ TEST_F(SearchDialogTest, TypingAndCancelResetThePositionButALoadDoesNot) {
     QTest::keyClick(Control<QLineEdit>(f, "Text1"), Qt::Key_C);
     Control<QPushButton>(f, "Command1")->click();
   });
-  viewer.Search2->trigger();
+  Control<QAction>(viewer, "Search2")->trigger();
   EXPECT_EQ(selection().first, 0);
   press();
   EXPECT_EQ(search.storedPosition(), 4);
@@ -209,7 +209,7 @@ TEST_F(SearchDialogTest, TypingAndCancelResetThePositionButALoadDoesNot) {
   Control<QCheckBox>(search, "Check1")->setChecked(true);
   Control<QCheckBox>(search, "Check2")->setChecked(true);
   test::WhenModal<Form5>([](Form5& f) { Control<QPushButton>(f, "Command2")->click(); });
-  viewer.Search2->trigger();
+  Control<QAction>(viewer, "Search2")->trigger();
   EXPECT_FALSE(search.isVisible());
   EXPECT_EQ(Control<QLineEdit>(search, "Text1")->text(), QString());
   EXPECT_EQ(search.storedPosition(), -1);
@@ -253,12 +253,12 @@ TEST_F(SearchDialogTest, HelpShowsTheSearchInfo) {
   test::WhenModal<Form5>([&](Form5& f) {
     test::WhenModal<Form21>([&](Form21& h) {
       shown = Control<tambril::HelpTextBox>(h, "Text1")->text();
-      h.Abbrechen->trigger();
+      Control<QAction>(h, "Abbrechen")->trigger();
     });
     Control<QPushButton>(f, "Command3")->click();
     Control<QPushButton>(f, "Command2")->click();
   });
-  viewer.Search2->trigger();
+  Control<QAction>(viewer, "Search2")->trigger();
   EXPECT_EQ(shown, startup::SearchInfoText());
 }
 
