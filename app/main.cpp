@@ -8,7 +8,6 @@
 #include "main_window/program.h"
 #include "platform/background_work.h"
 #include "platform/file_slots.h"
-#include "platform/windows.h"
 #include "resources/pictures.h"
 #include "startup/form7.h"
 #include "startup/program_end.h"
@@ -24,19 +23,19 @@ int main(int argc, char** argv) {
   // Hiding the splash or a dialog never ends the program; only the end
   // sequence does.
   QApplication::setQuitOnLastWindowClosed(false);
-  tambril::TerminationHandling termination;
+  tambril::TerminationHandling termination(tambril::Terminate);
 
   // A file named on the command line (the file manager's "open with") is
   // loaded when the main window appears; further arguments are ignored.
   const QString file = tambril::FileArgument(line, QApplication::arguments());
   if (!file.isEmpty()) tambril::LoadWhenMainWindowAppears(tambril::OutsidePath(file));
 
-  tambril::Splash().show();
+  tambril::Window<Form7>().show();
   const int rc = QApplication::exec();
 
   // Normally the end sequence has done this already.
   tambril::WaitForBackgroundWork();
   tambril::Files().closeAll();
-  tambril::Windows::clear();
+  tambril::DestroyWindows();
   return rc;
 }

@@ -11,8 +11,8 @@
 using namespace tambril;
 
 CodingDialog::CodingDialog(const char* name, const QString& caption, int widthTwips, int heightTwips,
-                           void (*loadHelp)())
-    : loadHelp_(loadHelp) {
+                           void (*loadHelp)(const Module2::HelpWindow&), CodingNeeds needs)
+    : loadHelp_(loadHelp), needs_(std::move(needs)) {
   coding::SetUpDialog(*this, name, caption, widthTwips, heightTwips);
 }
 
@@ -22,8 +22,8 @@ void CodingDialog::Command2_Click() {
 }
 
 void CodingDialog::Command3_Click() {
-  loadHelp_();
-  Module2::ShowHelpWindow(this);
+  loadHelp_(needs_.help);
+  Module2::ShowHelpWindow(needs_.help, this);
 }
 
 void CodingDialog::reject() { Command2_Click(); }

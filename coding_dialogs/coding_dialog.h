@@ -9,7 +9,20 @@
 #include <initializer_list>
 #include <vector>
 
+#include "session/session.h"
+#include "viewer/help_procedures.h"
+
 class QLineEdit;
+class Selpr6;
+
+// What a coding dialog uses of the other windows, each made when first
+// needed: the file dialog (the chain goes on there, and a failure is
+// reported through it) and the help window.
+struct CodingNeeds {
+  tambril::session::Session& session;
+  tambril::Lazy<Selpr6> files;
+  Module2::HelpWindow help;
+};
 
 class CodingDialog : public QDialog {
   Q_OBJECT
@@ -21,7 +34,13 @@ class CodingDialog : public QDialog {
  protected:
   // `loadHelp` is the text procedure of the dialog's help text; the client
   // size is in twips.
-  CodingDialog(const char* name, const QString& caption, int widthTwips, int heightTwips, void (*loadHelp)());
+  CodingDialog(const char* name, const QString& caption, int widthTwips, int heightTwips,
+               void (*loadHelp)(const Module2::HelpWindow&), CodingNeeds needs);
+
+  tambril::session::Session& session() const { return needs_.session; }
+  // The file dialog, made if it is not yet.
+  Selpr6& files() const { return needs_.files(); }
+  const tambril::Lazy<Selpr6>& filesLater() const { return needs_.files; }
 
   // The password boxes ABBRECHEN empties; the first gets the focus on each
   // showing.
@@ -34,7 +53,8 @@ class CodingDialog : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
-  void (*loadHelp_)();
+  void (*loadHelp_)(const Module2::HelpWindow&);
+  CodingNeeds needs_;
   std::vector<QLineEdit*> passwordBoxes_;
   std::vector<QRect> frames_;
 };

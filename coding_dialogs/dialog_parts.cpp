@@ -11,7 +11,6 @@
 #include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
-#include "platform/windows.h"
 #include "session/session.h"
 
 namespace tambril::coding {
@@ -77,9 +76,9 @@ QLabel* Picture(QWidget* parent, const char* name, const QPixmap& picture, QRect
   return label;
 }
 
-void ShowTarget(QWidget& dialog, QLineEdit& box) {
-  const auto show = [&box] { box.setText(session::Current().target()); };
-  QObject::connect(&session::Current(), &session::Session::changed, &dialog, show);
+void ShowTarget(QWidget& dialog, QLineEdit& box, session::Session& session) {
+  const auto show = [&box, &session] { box.setText(session.target()); };
+  QObject::connect(&session, &session::Session::changed, &dialog, show);
   show();
 }
 
@@ -89,18 +88,18 @@ void SetUpDialog(QWidget& dialog, const char* name, const QString& caption, int 
   dialog.setFixedSize(TwipsSize(widthTwips, heightTwips));
 }
 
-void RunCodingPass(QWidget& dialog, QWidget* button, const std::function<void()>& pass) {
+void RunCodingPass(QWidget& dialog, QWidget* button, const Lazy<Selpr6>& files, const std::function<void()>& pass) {
   auto& p = platform::Current();
   try {
     p.setPointer(&dialog, platform::Pointer::Busy);
     p.setPointer(button, platform::Pointer::Busy);
     pass();
-    Windows::get<Selpr6>().ShowLoadedFile();
+    files().ShowLoadedFile();
     p.setPointer(&dialog, platform::Pointer::Normal);
     p.setPointer(button, platform::Pointer::Normal);
     dialog.hide();
   } catch (const std::exception&) {
-    Windows::get<Selpr6>().ReportDeviceError(&dialog, {&dialog, button});
+    files().ReportDeviceError(&dialog, {&dialog, button});
   }
 }
 

@@ -16,17 +16,18 @@
 #include "platform/file_slots.h"
 #include "platform/platform.h"
 #include "platform/twips.h"
-#include "platform/windows.h"
 #include "resources/messages.h"
 #include "resources/pictures.h"
 #include "session/session.h"
+#include "startup/tooltips.h"
 #include "viewer/help_procedures.h"
 
 using namespace tambril;
 using namespace tambril::coding;
 using platform::MessageIcon;
 
-Form2::Form2() : CodingDialog("Form2", QStringLiteral("CODE_ON"), 8430, 5145, Module2::LoadEncodeInfo) {
+Form2::Form2(CodingNeeds needs)
+    : CodingDialog("Form2", QStringLiteral("CODE_ON"), 8430, 5145, Module2::LoadEncodeInfo, std::move(needs)) {
   Label2 = Label(this, "Label2", QStringLiteral("Dateiname für Code_On"), {240, 360, 2175, 255});
   Text3 = NameBox(this, "Text3", {240, 720, 7935, 285});
   Label3 = Label(this, "Label3", QStringLiteral("Kennwort:"), {1680, 1560, 855, 255});
@@ -53,7 +54,8 @@ Form2::Form2() : CodingDialog("Form2", QStringLiteral("CODE_ON"), 8430, 5145, Mo
   connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
   connect(Command3, &QPushButton::clicked, this, &Form2::Command3_Click);
-  ShowTarget(*this, *Text3);
+  ShowTarget(*this, *Text3, session());
+  startup::ApplyToolTips(*this);
 }
 
 void Form2::Command1_Click() {
@@ -80,7 +82,7 @@ void Form2::Command1_Click() {
     Text2->clear();
     return;
   }
-  RunCodingPass(*this, Command1, [this] {
+  RunCodingPass(*this, Command1, filesLater(), [this] {
     StartEncoding();
     Text1->clear();
     Text2->clear();
@@ -88,7 +90,7 @@ void Form2::Command1_Click() {
 }
 
 void Form2::StartEncoding() {
-  const session::Session& s = session::Current();
+  const session::Session& s = session();
   const std::filesystem::path target = ToFsPath(s.target());
   const codec::InputFile* source = s.source();
   if (!source || !s.loaded()) throw codec::CodecError(codec::ErrorKind::OpenSource, {});

@@ -17,8 +17,20 @@ class Form2 : public CodingDialog {
   Q_OBJECT
 
  public:
-  Form2();
+  explicit Form2(CodingNeeds needs);
 
+  void Command1_Click();  // OK
+
+  // The encoding pass: the loaded file, as long as the session records it,
+  // into the session's target with the password of Text2 and the session's tag. Throws
+  // codec::CodecError; no target is left after a failure.
+  void StartEncoding();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  // The controls; others reach them only by their objectName.
   QLabel* Label2;    // "Dateiname für Code_On"
   QLineEdit* Text3;  // path of the file to create
   QLabel* Label3;    // "Kennwort:"
@@ -33,14 +45,4 @@ class Form2 : public CodingDialog {
   QLabel* Image1;
   QLabel* Image2;
   QLabel* Image3;
-
-  void Command1_Click();  // OK
-
-  // The encoding pass: the loaded file, as long as the session records it,
-  // into the session's target with the password of Text2 and the session's tag. Throws
-  // codec::CodecError; no target is left after a failure.
-  void StartEncoding();
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
 };

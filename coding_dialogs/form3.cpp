@@ -16,10 +16,10 @@
 #include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
-#include "platform/windows.h"
 #include "resources/messages.h"
 #include "resources/pictures.h"
 #include "session/session.h"
+#include "startup/tooltips.h"
 #include "viewer/help_procedures.h"
 
 using namespace tambril;
@@ -45,7 +45,8 @@ QLabel* ResultField(QWidget* parent, const char* name, QRect twips) {
 
 }  // namespace
 
-Form3::Form3() : CodingDialog("Form3", QStringLiteral("CODE_AUS"), 6480, 2895, Module2::LoadPasswordCheckInfo) {
+Form3::Form3(CodingNeeds needs)
+    : CodingDialog("Form3", QStringLiteral("CODE_AUS"), 6480, 2895, Module2::LoadPasswordCheckInfo, std::move(needs)) {
   Label1 = Label(this, "Label1", QStringLiteral("Kennworteingabe:"), {360, 1080, 1575, 255});
   Text1 = PasswordBox(this, "Text1", {2040, 960, 3855, 375});
   platform::NameAfterLabel(*Label1, *Text1);
@@ -63,12 +64,13 @@ Form3::Form3() : CodingDialog("Form3", QStringLiteral("CODE_AUS"), 6480, 2895, M
   connect(Command1, &QPushButton::clicked, this, &Form3::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, &Form3::Command2_Click);
   connect(Command3, &QPushButton::clicked, this, &Form3::Command3_Click);
+  startup::ApplyToolTips(*this);
 }
 
 void Form3::Command1_Click() {
   auto& p = platform::Current();
-  session::Session& s = session::Current();
-  Selpr6& files = Windows::get<Selpr6>();
+  session::Session& s = session();
+  Selpr6& files = this->files();
   bool fits = false;
   try {
     StartPasswordCheck();
@@ -97,7 +99,7 @@ void Form3::Command1_Click() {
 }
 
 void Form3::StartPasswordCheck() {
-  session::Session& s = session::Current();
+  session::Session& s = session();
   const std::optional<session::LoadedFile>& file = s.loaded();
   if (!file) throw codec::CodecError(codec::ErrorKind::OpenSource, {});
   const std::string password = codec::Utf8ToCp1252(Text1->text().toStdString());

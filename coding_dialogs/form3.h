@@ -20,8 +20,17 @@ class Form3 : public CodingDialog {
   Q_OBJECT
 
  public:
-  Form3();
+  explicit Form3(CodingNeeds needs);
 
+  void Command1_Click();  // OK; Command2 is "ABBBRECHEN"
+
+  // Checks Text1 against the loaded file; keeps a fitting check in the
+  // session (drops it after a miss) and shows the result in Label2 and
+  // Label3. Throws codec::CodecError when the file cannot be read.
+  void StartPasswordCheck();
+
+ private:
+  // The controls; others reach them only by their objectName.
   QLabel* Label1;         // "Kennworteingabe:"
   QLineEdit* Text1;       // the password
   QLabel* Label2;         // "18" after a fitting password
@@ -30,11 +39,4 @@ class Form3 : public CodingDialog {
   QPushButton* Command2;  // "ABBBRECHEN"
   QPushButton* Command3;  // "HILFE"
   QLabel* Image2;
-
-  void Command1_Click();  // OK; Command2 is "ABBBRECHEN"
-
-  // Checks Text1 against the loaded file; keeps a fitting check in the
-  // session (drops it after a miss) and shows the result in Label2 and
-  // Label3. Throws codec::CodecError when the file cannot be read.
-  void StartPasswordCheck();
 };

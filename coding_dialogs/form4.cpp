@@ -13,15 +13,16 @@
 #include "platform/dialog_look.h"
 #include "platform/file_slots.h"
 #include "platform/twips.h"
-#include "platform/windows.h"
 #include "resources/pictures.h"
 #include "session/session.h"
+#include "startup/tooltips.h"
 #include "viewer/help_procedures.h"
 
 using namespace tambril;
 using namespace tambril::coding;
 
-Form4::Form4() : CodingDialog("Form4", QStringLiteral("CODE_AN"), 7110, 3765, Module2::LoadDecodeInfo) {
+Form4::Form4(CodingNeeds needs)
+    : CodingDialog("Form4", QStringLiteral("CODE_AN"), 7110, 3765, Module2::LoadDecodeInfo, std::move(needs)) {
   Label1 = Label(this, "Label1", QStringLiteral("Dateiname für Code_Off:"), {480, 480, 2175, 255});
   Text1 = NameBox(this, "Text1", {480, 840, 6135, 255});
   Label2 = Label(this, "Label2", QStringLiteral("Entcodierung:"), {360, 1680, 1215, 255});
@@ -40,15 +41,16 @@ Form4::Form4() : CodingDialog("Form4", QStringLiteral("CODE_AN"), 7110, 3765, Mo
   connect(Command1, &QPushButton::clicked, this, &Form4::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, &Form4::Command2_Click);
   connect(Command3, &QPushButton::clicked, this, &Form4::Command3_Click);
-  ShowTarget(*this, *Text1);
+  ShowTarget(*this, *Text1, session());
+  startup::ApplyToolTips(*this);
 }
 
 void Form4::Command1_Click() {
-  RunCodingPass(*this, Command1, [this] { DecodeFile(); });
+  RunCodingPass(*this, Command1, filesLater(), [this] { DecodeFile(); });
 }
 
 void Form4::DecodeFile() {
-  const session::Session& s = session::Current();
+  const session::Session& s = session();
   const std::optional<codec::CheckResult>& check = s.lastCheck();
   const std::filesystem::path target = ToFsPath(s.target());
   const codec::InputFile* source = s.source();

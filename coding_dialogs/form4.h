@@ -15,8 +15,17 @@ class Form4 : public CodingDialog {
   Q_OBJECT
 
  public:
-  Form4();
+  explicit Form4(CodingNeeds needs);
 
+  void Command1_Click();  // OK
+
+  // The decoding pass into the session's target with the password check's tables. Throws
+  // codec::CodecError (also without a fitting check); no target is left
+  // after a failure.
+  void DecodeFile();
+
+ private:
+  // The controls; others reach them only by their objectName.
   QLabel* Label1;    // "Dateiname für Code_Off:"
   QLineEdit* Text1;  // path of the file to create
   QLabel* Label2;    // "Entcodierung:"
@@ -25,11 +34,4 @@ class Form4 : public CodingDialog {
   QPushButton* Command2;  // "ABBRECHEN"
   QPushButton* Command3;  // "HILFE"
   QLabel* Image1;
-
-  void Command1_Click();  // OK
-
-  // The decoding pass into the session's target with the password check's tables. Throws
-  // codec::CodecError (also without a fitting check); no target is left
-  // after a failure.
-  void DecodeFile();
 };

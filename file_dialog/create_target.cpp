@@ -95,7 +95,7 @@ void Selpr6::Command1_Click() {
     p.messageBox(this, messages::kTargetExists + name, messages::kFileTitle, MessageIcon::None);
     return;
   }
-  session::Session& s = session::Current();
+  session::Session& s = session_;
   const session::CreateMode mode = s.createMode();
   if (mode != session::CreateMode::None) {
     s.acceptTarget(name);

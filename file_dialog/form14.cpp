@@ -17,6 +17,7 @@
 #include "platform/text_rules.h"
 #include "platform/twips.h"
 #include "resources/messages.h"
+#include "startup/tooltips.h"
 #include "viewer/help_procedures.h"
 
 using namespace tambril;
@@ -30,7 +31,7 @@ bool HasSeparator(const QString& name) { return name.contains(QLatin1Char('/')) 
 
 }  // namespace
 
-Form14::Form14(QWidget* parent) : QDialog(parent) {
+Form14::Form14(Module2::HelpWindow help, QWidget* parent) : QDialog(parent), help_(std::move(help)) {
   SetUpFixedDialog(*this, "Form14", QStringLiteral("Orner hinzufügen"));
   setModal(true);
 
@@ -59,6 +60,7 @@ Form14::Form14(QWidget* parent) : QDialog(parent) {
 
   setFixedSize(TwipsSize(5190, 2445));
   platform::CentreOnScreen(*this);
+  startup::ApplyToolTips(*this);
 }
 
 Form14::Failure Form14::CreateFolder(const QString& path) {
@@ -114,8 +116,8 @@ void Form14::Command2_Click() {
 }
 
 void Form14::Command3_Click() {
-  Module2::LoadNewFolderInfo();
-  Module2::ShowHelpWindow(this);
+  Module2::LoadNewFolderInfo(help_);
+  Module2::ShowHelpWindow(help_, this);
 }
 
 void Form14::reject() {

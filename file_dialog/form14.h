@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <optional>
 
+#include "viewer/help_procedures.h"
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -15,13 +17,7 @@ class Form14 : public QDialog {
 
  public:
   // `parent` is the file dialog that opens it.
-  explicit Form14(QWidget* parent);
-
-  QLabel* Label1;         // "Ordner-Name eingeben:"
-  QLineEdit* Text1;       // name of the new folder
-  QPushButton* Command1;  // "OK"
-  QPushButton* Command2;  // "ABBRECHEN"
-  QPushButton* Command3;  // "HILFE"
+  Form14(Module2::HelpWindow help, QWidget* parent);
 
   // Event handlers.
   void Command1_Click();
@@ -47,6 +43,15 @@ class Form14 : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
+  Module2::HelpWindow help_;
   QString parent_;
   std::optional<QString> created_;
+
+ private:
+  // The controls; others reach them only by their objectName.
+  QLabel* Label1;         // "Ordner-Name eingeben:"
+  QLineEdit* Text1;       // name of the new folder
+  QPushButton* Command1;  // "OK"
+  QPushButton* Command2;  // "ABBRECHEN"
+  QPushButton* Command3;  // "HILFE"
 };

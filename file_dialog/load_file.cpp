@@ -41,8 +41,7 @@ QDateTime LastChange(const codec::InputFile& file) {
 
 }  // namespace
 
-LoadOutcome LoadFile(const QString& path, const QString& listedName) {
-  session::Session& s = session::Current();
+LoadOutcome LoadFile(session::Session& s, const QString& path, const QString& listedName) {
   s.beginLoad(path);
   const std::string text = path.toStdString();
   const bool rich = codec::NamesRtfFile(text);

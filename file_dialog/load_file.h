@@ -18,8 +18,8 @@ struct LoadOutcome {
   QString error;
 };
 
-// Loads `path`; `listedName` is the bare name the file dialog's list has
+// Loads `path` into the session `s`; `listedName` is the bare name the file dialog's list has
 // selected (empty when none is).
-LoadOutcome LoadFile(const QString& path, const QString& listedName);
+LoadOutcome LoadFile(session::Session& s, const QString& path, const QString& listedName);
 
 }  // namespace tambril

@@ -20,6 +20,7 @@
 #include "platform/text_rules.h"
 #include "platform/twips.h"
 #include "resources/messages.h"
+#include "startup/tooltips.h"
 #include "viewer/help_procedures.h"
 
 using namespace tambril;
@@ -41,7 +42,7 @@ QLabel* StateField(QWidget* parent, const char* name, const QRect& where) {
 
 }  // namespace
 
-Selpr6::Selpr6() {
+Selpr6::Selpr6(session::Session& session, Module2::HelpWindow help) : session_(session), help_(std::move(help)) {
   SetUpFixedDialog(*this, "Selpr6", QStringLiteral("Datei"));
   setModal(true);
   setFont(DialogFont(8.25));
@@ -107,7 +108,7 @@ Selpr6::Selpr6() {
   File1->setPath(start);
   Drive1->followPath(Dir1->path());
 
-  newFolder_ = new Form14(this);
+  newFolder_ = new Form14(help_, this);
 
   connect(Drive1, &DriveList::changed, this, &Selpr6::Drive1_Change);
   connect(Dir1, &FolderList::changed, this, &Selpr6::Dir1_Change);
@@ -121,10 +122,11 @@ Selpr6::Selpr6() {
   connect(Command3, &QPushButton::clicked, this, &Selpr6::Command3_Click);
   connect(Command4, &QPushButton::clicked, this, &Selpr6::Command4_Click);
   connect(New_directory, &QAction::triggered, this, &Selpr6::New_directory_Click);
-  connect(&session::Current(), &session::Session::changed, this, &Selpr6::ShowState);
+  connect(&session_, &session::Session::changed, this, &Selpr6::ShowState);
   ShowState();
 
   Form_Load();
+  startup::ApplyToolTips(*this, openMode_);
 }
 
 void Selpr6::Form_Load() {
@@ -161,7 +163,7 @@ void Selpr6::Dir1_Change() {
     p.setPointer(this, Pointer::Normal);
     return;
   }
-  const QString name = JoinPath(File1->path(), File1->fileName()) + session::Current().proposedName();
+  const QString name = JoinPath(File1->path(), File1->fileName()) + session_.proposedName();
   if (File1->fileName().isEmpty() && !proposedReal_.isEmpty()) {
     RememberShownPath(name, JoinRealPath(Dir1->realPath(), proposedReal_));
   }
@@ -199,13 +201,13 @@ void Selpr6::Command3_Click() { hide(); }
 void Selpr6::Command4_Click() {
   // Open mode first; only in a create mode does the coding command count.
   if (openMode_) {
-    Module2::LoadOpenInfo();
-  } else if (session::Current().lastCommand() == session::CreateMode::Decode) {
-    Module2::LoadCreateDecodedInfo();
+    Module2::LoadOpenInfo(help_);
+  } else if (session_.lastCommand() == session::CreateMode::Decode) {
+    Module2::LoadCreateDecodedInfo(help_);
   } else {
-    Module2::LoadCreateEncodedInfo();
+    Module2::LoadCreateEncodedInfo(help_);
   }
-  Module2::ShowHelpWindow(this);
+  Module2::ShowHelpWindow(help_, this);
 }
 
 void Selpr6::New_directory_Click() {
@@ -230,10 +232,12 @@ void Selpr6::PrepareOpenMode() {
   Command1->setEnabled(false);
   Command2->setEnabled(true);
   Directory->menuAction()->setEnabled(false);
-  session::Current().setProposedName(QString());
+  session_.setProposedName(QString());
   proposedReal_.clear();
   Text1->clear();
   Text1->setReadOnly(true);
+  // Four tooltips follow the mode.
+  startup::ApplyToolTips(*this, openMode_);
 }
 
 void Selpr6::PrepareCreateMode() {
@@ -242,17 +246,18 @@ void Selpr6::PrepareCreateMode() {
   Command1->setEnabled(true);
   Command2->setEnabled(false);
   Directory->menuAction()->setEnabled(true);
+  startup::ApplyToolTips(*this, openMode_);
 }
 
 bool Selpr6::OpenForCreating(session::CreateMode mode) {
   if (!RefreshLists()) return false;
-  session::Current().setCreateMode(mode);
+  session_.setCreateMode(mode);
   Text1->setReadOnly(false);
   return true;
 }
 
 bool Selpr6::ProposeTarget(const QString& letters) {
-  session::Session& s = session::Current();
+  session::Session& s = session_;
   const std::optional<session::LoadedFile>& file = s.loaded();
   if (!file) return false;
   // Made from the bytes the file system knows, so that a name that is not
@@ -280,12 +285,12 @@ bool Selpr6::ProposeTarget(const QString& letters) {
 }
 
 void Selpr6::ShowLoadedFile() {
-  const std::optional<session::LoadedFile>& file = session::Current().loaded();
+  const std::optional<session::LoadedFile>& file = session_.loaded();
   Text1->setText(file ? file->path : QString());
 }
 
 void Selpr6::ShowState() {
-  const session::Session& s = session::Current();
+  const session::Session& s = session_;
   Label4->setText(session::ModeWord(s.createMode()));
   Label5->setText(s.rememberedFolder());
   Label6->setText(s.rememberedDrive());
@@ -302,8 +307,8 @@ void Selpr6::Command2_Click() {
 void Selpr6::OpenFile(const QString& path) {
   auto& p = platform::Current();
   p.setPointer(this, Pointer::Busy);
-  session::Current().rememberPlace(Dir1->path(), Drive1->drive());
-  const LoadOutcome outcome = LoadFile(path, File1->fileName());
+  session_.rememberPlace(Dir1->path(), Drive1->drive());
+  const LoadOutcome outcome = LoadFile(session_, path, File1->fileName());
   if (outcome.file) {
     p.setPointer(this, Pointer::Normal);
     hide();

@@ -16,6 +16,7 @@
 
 #include "file_dialog/browse_lists.h"
 #include "session/session.h"
+#include "viewer/help_procedures.h"
 
 class Form14;
 class QAction;
@@ -30,25 +31,8 @@ class Selpr6 : public QDialog {
   Q_OBJECT
 
  public:
-  Selpr6();
-
-  QMenuBar* MenuBar;
-  QMenu* Directory;        // "Ordner"
-  QAction* New_directory;  // "Neuer Ordner.."
-  tambril::DriveList* Drive1;
-  tambril::FolderList* Dir1;
-  tambril::FileList* File1;
-  QComboBox* Combo1;      // file type
-  QLabel* Label1;         // "Dateiname:"
-  QLabel* Label2;         // "Dateityp:"
-  QLineEdit* Text1;       // full path of the chosen or the new file
-  QPushButton* Command1;  // "ERSTELLEN"
-  QPushButton* Command2;  // "ÖFFNEN"
-  QPushButton* Command3;  // "ABBRECHEN"
-  QPushButton* Command4;  // "HILFE"
-  QLabel* Label4;
-  QLabel* Label5;
-  QLabel* Label6;
+  // `help` is its help window's, handed on to the new-folder dialog.
+  Selpr6(tambril::session::Session& session, Module2::HelpWindow help);
 
   // What the other windows ask of the dialog before showing it. Open mode:
   // caption " Datei öffnen", "ERSTELLEN" off, "ÖFFNEN" on, menu "Ordner"
@@ -127,7 +111,31 @@ class Selpr6 : public QDialog {
   // The real bytes of the proposed bare name, which a folder change puts
   // after the new folder.
   QByteArray proposedReal_;
+  tambril::session::Session& session_;
+  Module2::HelpWindow help_;
   Form14* newFolder_;
   bool settingCombo_ = false;
   bool openMode_ = true;
+
+ private:
+  // The controls; others reach them only by their objectName.
+  tambril::DriveList* Drive1;
+  tambril::FolderList* Dir1;
+  tambril::FileList* File1;
+  QComboBox* Combo1;      // file type
+  QLabel* Label1;         // "Dateiname:"
+  QLabel* Label2;         // "Dateityp:"
+  QLineEdit* Text1;       // full path of the chosen or the new file
+  QPushButton* Command1;  // "ERSTELLEN"
+  QPushButton* Command2;  // "ÖFFNEN"
+  QPushButton* Command3;  // "ABBRECHEN"
+  QPushButton* Command4;  // "HILFE"
+  QLabel* Label4;
+  QLabel* Label5;
+  QLabel* Label6;
+
+  // The menu; others reach it only by its objectName.
+  QMenuBar* MenuBar;
+  QMenu* Directory;        // "Ordner"
+  QAction* New_directory;  // "Neuer Ordner.."
 };

@@ -9,9 +9,7 @@
 #include "coding_dialogs/form3.h"
 #include "file_dialog/selpr6.h"
 #include "main_window/form1.h"
-#include "main_window/program.h"
 #include "platform/platform.h"
-#include "platform/windows.h"
 #include "resources/messages.h"
 #include "session/session.h"
 
@@ -29,9 +27,8 @@ struct CommandFailure : std::runtime_error {
 // the kind marker shows it) is refused, the file dialog goes into create
 // mode, and without a loaded file there is only a beep. Then `command` is
 // marked as the one started last. False when the command ends here.
-bool StartCommand(Form1& main, session::CreateMode command, Selpr6& dialog) {
+bool StartCommand(Form1& main, session::Session& s, session::CreateMode command, Selpr6& dialog) {
   auto& p = platform::Current();
-  auto& s = session::Current();
   const bool encode = command == session::CreateMode::Encode;
   if (s.markedEncoded() == encode) {
     p.messageBox(&main, encode ? messages::kAlreadyEncoded : messages::kAlreadyDecoded, messages::kErrorTitle,
@@ -39,7 +36,6 @@ bool StartCommand(Form1& main, session::CreateMode command, Selpr6& dialog) {
     return false;
   }
   dialog.PrepareCreateMode();
-  Module2::SetToolTips();
   if (!s.loaded()) {
     p.beep();
     return false;
@@ -55,10 +51,10 @@ void Require(bool ok) {
 }  // namespace
 
 void Form1::Code_AN_Click() {
-  Selpr6& dialog = Windows::get<Selpr6>();
-  auto& s = session::Current();
+  Selpr6& dialog = needs_.files();
+  session::Session& s = session_;
   try {
-    if (!StartCommand(*this, session::CreateMode::Encode, dialog)) return;
+    if (!StartCommand(*this, s, session::CreateMode::Encode, dialog)) return;
     s.setExtensionTag(QString::fromStdString(codec::Cp1252ToUtf8(codec::ExtensionTag(s.loaded()->path.toStdString()))));
     Require(dialog.OpenForCreating(session::CreateMode::Encode));
     Require(dialog.ProposeTarget(QStringLiteral("tmb")));
@@ -70,13 +66,13 @@ void Form1::Code_AN_Click() {
 }
 
 void Form1::Code_Aus_Click() {
-  Selpr6& dialog = Windows::get<Selpr6>();
+  Selpr6& dialog = needs_.files();
   try {
-    if (!StartCommand(*this, session::CreateMode::Decode, dialog)) return;
+    if (!StartCommand(*this, session_, session::CreateMode::Decode, dialog)) return;
     Require(dialog.OpenForCreating(session::CreateMode::Decode));
   } catch (const std::exception&) {
     dialog.ReportDeviceError(this);
     return;
   }
-  Windows::get<Form3>().exec();
+  needs_.check().exec();
 }

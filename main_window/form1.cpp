@@ -11,7 +11,6 @@
 
 #include "file_dialog/selpr6.h"
 #include "main_window/outside_files.h"
-#include "main_window/program.h"
 #include "platform/accessible_names.h"
 #include "platform/dialog_look.h"
 #include "platform/file_slots.h"
@@ -20,12 +19,11 @@
 #include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
-#include "platform/windows.h"
 #include "resources/pictures.h"
 #include "session/session.h"
 #include "startup/form6.h"
 #include "startup/module2.h"
-#include "startup/program_end.h"
+#include "startup/tooltips.h"
 #include "viewer/form8.h"
 #include "viewer/help_procedures.h"
 
@@ -60,7 +58,7 @@ QLabel* MakePicture(QWidget* parent, const char* name, const QPixmap& picture, Q
 
 }  // namespace
 
-Form1::Form1() {
+Form1::Form1(session::Session& session, Needs needs) : session_(session), needs_(std::move(needs)) {
   setObjectName(QStringLiteral("Form1"));
   setWindowIcon(resources::ProgramIcon());
   SetBackground(*this, kGrey);
@@ -139,7 +137,7 @@ Form1::Form1() {
   connect(qApp, &QCoreApplication::aboutToQuit, this, &Form1::Form_Terminate);
   AcceptFileDrops(*this);
 
-  connect(&session::Current(), &session::Session::changed, this, &Form1::ShowRecord);
+  connect(&session_, &session::Session::changed, this, &Form1::ShowRecord);
 
   adjustSize();
   setFixedSize(sizeHint());
@@ -150,12 +148,11 @@ void Form1::Form_Load() {
   platform::CentreOnScreen(*this);
   // The start texts of the size lines: "0 Byte" and "0 MB".
   ShowRecord();
-  SetToolTips(*this);
-  ConnectDialogs(*this);
+  startup::ApplyToolTips(*this);
 }
 
 void Form1::ShowRecord() {
-  const session::Session& s = session::Current();
+  const session::Session& s = session_;
   const std::optional<session::LoadedFile>& file = s.loaded();
   const bool tried = !s.lastAttempt().isEmpty();
   setWindowTitle(tried ? QStringLiteral("  ") + s.lastAttempt() : QStringLiteral("Tambril"));
@@ -178,9 +175,8 @@ void Form1::ShowRecord() {
 }
 
 void Form1::Datei_öffnen_Click() {
-  auto& dialog = Windows::get<Selpr6>();
+  Selpr6& dialog = needs_.files();
   dialog.PrepareOpenMode();
-  Module2::SetToolTips();
   if (!dialog.RefreshLists()) {
     // The folder shown last is gone (a removed disk): start again at the root.
     dialog.ReportDeviceError(this);
@@ -191,18 +187,18 @@ void Form1::Datei_öffnen_Click() {
 
 void Form1::Beenden_Click() { EndSequence(); }
 
-void Form1::Window_Click() { Windows::get<Form8>().exec(); }
+void Form1::Window_Click() { needs_.viewer().exec(); }
 
 void Form1::Hilfe_Click() {
-  Module2::LoadHelpText();
-  Module2::ShowHelpWindow(this);
+  Module2::LoadHelpText(needs_.help);
+  Module2::ShowHelpWindow(needs_.help, this);
 }
 
 void Form1::Info_Click() {
   Module2::SoundDevice = 2;
   Module2::SoundMode = 1;
   Module2::PlaySound();
-  Windows::get<Form6>().exec();
+  needs_.info().exec();
 }
 
 void Form1::Text1_KeyDown(int key) {
@@ -224,4 +220,6 @@ void Form1::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-void Form1::EndSequence() { RunEndSequence(); }
+void Form1::EndSequence() { needs_.end(); }
+
+void Form1::OpenFromOutside(const QString& path) { LoadFromOutside(needs_.files(), path); }

@@ -9,7 +9,16 @@
 //   Image3  start picture, hidden by the first load
 //   Code_AN / Code_Aus checked: the coding command started last
 #include <QMainWindow>
+#include <functional>
 
+#include "platform/windows.h"
+#include "session/session.h"
+
+class Form3;
+class Form6;
+class Form8;
+class Form21;
+class Selpr6;
 class QAction;
 class QKeyEvent;
 class QLabel;
@@ -20,32 +29,17 @@ class Form1 : public QMainWindow {
   Q_OBJECT
 
  public:
-  Form1();
-
-  QLabel* Label1;
-  QLabel* Label2;
-  QLabel* Label4;
-  QLabel* Label6;
-  QLabel* Label7;
-  QLabel* Label8;
-  QLabel* Label9;
-  QLabel* Label10;
-  QLineEdit* Text1;
-  QLabel* Image1;
-  QLabel* Image2;
-  QLabel* Image3;
-
-  QMenu* Date;  // "Datei"
-  QAction* Datei_öffnen;
-  QAction* Beenden;
-  QMenu* Bearbeiten;  // "Bearbeiten"
-  QAction* Code_AN;
-  QAction* Code_Aus;
-  QMenu* Suchen;  // "Zeigen"
-  QAction* Window;
-  QMenu* Zeichen;  // "?"
-  QAction* Hilfe;
-  QAction* Info;
+  // The windows the main window opens, each made when first needed, and
+  // the end of the program.
+  struct Needs {
+    tambril::Lazy<Selpr6> files;
+    tambril::Lazy<Form3> check;
+    tambril::Lazy<Form8> viewer;
+    tambril::Lazy<Form6> info;
+    tambril::Lazy<Form21> help;
+    std::function<void()> end;
+  };
+  Form1(tambril::session::Session& session, Needs needs);
 
   // Event handlers. (Qt's meta-object compiler cannot read the umlaut, so
   // Datei_öffnen_Click is an ordinary member function; all are connected by
@@ -72,7 +66,43 @@ class Form1 : public QMainWindow {
   // controls; runs on every change of the session.
   void ShowRecord();
 
+  // Loads `path`, a file from outside (the command line, a drop), as
+  // "ÖFFNEN" in the file dialog would.
+  void OpenFromOutside(const QString& path);
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  tambril::session::Session& session_;
+  Needs needs_;
+
+ private:
+  // The controls; others reach them only by their objectName.
+  QLabel* Label1;
+  QLabel* Label2;
+  QLabel* Label4;
+  QLabel* Label6;
+  QLabel* Label7;
+  QLabel* Label8;
+  QLabel* Label9;
+  QLabel* Label10;
+  QLineEdit* Text1;
+  QLabel* Image1;
+  QLabel* Image2;
+  QLabel* Image3;
+
+  // The menu; others reach it only by its objectName.
+  QMenu* Date;  // "Datei"
+  QAction* Datei_öffnen;
+  QAction* Beenden;
+  QMenu* Bearbeiten;  // "Bearbeiten"
+  QAction* Code_AN;
+  QAction* Code_Aus;
+  QMenu* Suchen;  // "Zeigen"
+  QAction* Window;
+  QMenu* Zeichen;  // "?"
+  QAction* Hilfe;
+  QAction* Info;
 };

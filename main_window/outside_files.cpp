@@ -15,9 +15,7 @@
 #include "file_dialog/path_rules.h"
 #include "file_dialog/selpr6.h"
 #include "main_window/form1.h"
-#include "main_window/program.h"
 #include "platform/background_work.h"
-#include "platform/windows.h"
 
 namespace tambril {
 
@@ -29,10 +27,11 @@ class LoadOnFirstShow : public QObject {
   explicit LoadOnFirstShow(QString path) : QObject(qApp), path_(std::move(path)) {}
 
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Show && qobject_cast<Form1*>(watched)) {
+    auto* main = event->type() == QEvent::Show ? qobject_cast<Form1*>(watched) : nullptr;
+    if (main) {
       qApp->removeEventFilter(this);
       // After the window's own showing has finished.
-      QTimer::singleShot(0, qApp, [path = path_] { LoadFromOutside(path); });
+      QTimer::singleShot(0, main, [main, path = path_] { main->OpenFromOutside(path); });
       deleteLater();
     }
     return false;
@@ -71,8 +70,9 @@ class FileDrops : public QObject {
         drop->accept();
         // Not inside the drop: a message box there would hold up the file
         // manager that started the drag.
-        QTimer::singleShot(0, watched, [path] {
-          if (MayLoadFromOutside()) LoadFromOutside(path);
+        auto* main = static_cast<Form1*>(watched);
+        QTimer::singleShot(0, main, [main, path] {
+          if (MayLoadFromOutside()) main->OpenFromOutside(path);
         });
         return true;
       }
@@ -142,11 +142,9 @@ QString DroppedPath(const QMimeData& data) {
 
 bool MayLoadFromOutside() { return QApplication::activeModalWidget() == nullptr && BackgroundWorkRunning() == 0; }
 
-void LoadFromOutside(const QString& path) {
-  Selpr6& dialog = Windows::get<Selpr6>();
+void LoadFromOutside(Selpr6& dialog, const QString& path) {
   // What "Datei öffnen.." does before the dialog is shown.
   dialog.PrepareOpenMode();
-  Module2::SetToolTips();
   dialog.ShowFolderOf(path);
   dialog.OpenFile(path);
 }

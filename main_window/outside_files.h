@@ -10,6 +10,7 @@
 
 class Form1;
 class QMimeData;
+class Selpr6;
 
 namespace tambril {
 
@@ -33,14 +34,14 @@ CommandLine SplitCommandLine(int argc, char** argv);
 // when there is none.
 QString FileArgument(const CommandLine& line, const QStringList& leftByQt);
 
-// Loads `path` (absolute) through the file dialog's loading step without
-// showing the dialog. The dialog is put into open mode, its lists go to the
-// file's folder (if that folder can be opened) with the file selected, and
-// its name box holds the path.
-void LoadFromOutside(const QString& path);
+// Loads `path` (absolute) through the file `dialog`'s loading step without
+// showing it. The dialog is put into open mode, its lists go to the file's
+// folder (if that folder can be opened) with the file selected, and its
+// name box holds the path.
+void LoadFromOutside(Selpr6& dialog, const QString& path);
 
 // Loads `path` once the main window has appeared for the first time, after
-// the splash.
+// the splash (through Form1::OpenFromOutside).
 void LoadWhenMainWindowAppears(const QString& path);
 
 // The path a drop would load: the first URL of `data` (a local file's path,
@@ -52,7 +53,8 @@ QString DroppedPath(const QMimeData& data);
 // open or a coding pass runs.
 bool MayLoadFromOutside();
 
-// Makes the main window take dropped files.
+// Makes the main window take dropped files (loaded through
+// Form1::OpenFromOutside).
 void AcceptFileDrops(Form1& window);
 
 }  // namespace tambril

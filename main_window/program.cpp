@@ -1,49 +1,113 @@
 #include "main_window/program.h"
 
+#include <memory>
+
 #include "coding_dialogs/form2.h"
 #include "coding_dialogs/form3.h"
 #include "coding_dialogs/form4.h"
-#include "file_dialog/form14.h"
 #include "file_dialog/selpr6.h"
 #include "main_window/form1.h"
 #include "platform/windows.h"
+#include "startup/form6.h"
 #include "startup/form7.h"
-#include "startup/tooltips.h"
-#include "viewer/form5.h"
+#include "startup/program_end.h"
+#include "viewer/form21.h"
 #include "viewer/form8.h"
 
 namespace tambril {
 
-Form7& Splash() {
-  const bool made = Windows::find<Form7>() == nullptr;
-  Form7& splash = Windows::get<Form7>();
-  if (made) QObject::connect(&splash, &Form7::finished, &splash, [] { Windows::get<Form1>().show(); });
-  return splash;
+namespace {
+
+// A window handed to another, made when that one first needs it.
+template <class W>
+Lazy<W> Later() {
+  return []() -> W& { return Window<W>(); };
 }
 
-void ConnectDialogs(Form1& main) {
-  QObject::connect(&Windows::get<Selpr6>(), &Selpr6::targetAccepted, &main, [](session::CreateMode mode) {
-    if (mode == session::CreateMode::Encode) {
-      Windows::get<Form2>().exec();
-    } else if (mode == session::CreateMode::Decode) {
-      Windows::get<Form4>().exec();
-    }
+CodingNeeds ForCoding() { return {SharedSession(), Later<Selpr6>(), Later<Form21>()}; }
+
+// The end sequence, made with the splash's stop connected.
+ProgramEnd& End() {
+  return Windows::get<ProgramEnd>([] {
+    auto end = std::make_unique<ProgramEnd>();
+    // A splash still running must not open the main window meanwhile.
+    QObject::connect(end.get(), &ProgramEnd::ending, end.get(), [] {
+      if (Form7* splash = Windows::find<Form7>()) splash->Stop();
+    });
+    return end;
   });
 }
 
-void SetToolTips(Form1& main) {
-  startup::ApplyToolTips(main);
-  Selpr6& files = Windows::get<Selpr6>();
-  startup::ApplyToolTips(files, files.InOpenMode());
-  startup::ApplyToolTips(Windows::get<Form2>());
-  startup::ApplyToolTips(Windows::get<Form3>());
-  startup::ApplyToolTips(Windows::get<Form4>());
-  startup::ApplyToolTips(Windows::get<Form8>().searchDialog());
-  startup::ApplyToolTips(files.newFolderDialog());
+}  // namespace
+
+template <>
+Form1& Window<Form1>() {
+  return Windows::get<Form1>([] {
+    return std::make_unique<Form1>(SharedSession(), Form1::Needs{Later<Selpr6>(), Later<Form3>(), Later<Form8>(),
+                                                                 Later<Form6>(), Later<Form21>(), Terminate});
+  });
 }
 
-}  // namespace tambril
+template <>
+Selpr6& Window<Selpr6>() {
+  return Windows::get<Selpr6>([] {
+    auto dialog = std::make_unique<Selpr6>(SharedSession(), Later<Form21>());
+    // "ERSTELLEN" goes on in the encode or decode dialog.
+    QObject::connect(dialog.get(), &Selpr6::targetAccepted, dialog.get(), [](session::CreateMode mode) {
+      if (mode == session::CreateMode::Encode) {
+        Window<Form2>().exec();
+      } else if (mode == session::CreateMode::Decode) {
+        Window<Form4>().exec();
+      }
+    });
+    return dialog;
+  });
+}
 
-namespace Module2 {
-void SetToolTips() { tambril::SetToolTips(tambril::Windows::get<Form1>()); }
-}  // namespace Module2
+template <>
+Form2& Window<Form2>() {
+  return Windows::get<Form2>([] { return std::make_unique<Form2>(ForCoding()); });
+}
+
+template <>
+Form3& Window<Form3>() {
+  return Windows::get<Form3>([] { return std::make_unique<Form3>(ForCoding()); });
+}
+
+template <>
+Form4& Window<Form4>() {
+  return Windows::get<Form4>([] { return std::make_unique<Form4>(ForCoding()); });
+}
+
+template <>
+Form6& Window<Form6>() {
+  return Windows::get<Form6>();
+}
+
+template <>
+Form7& Window<Form7>() {
+  return Windows::get<Form7>([] {
+    auto splash = std::make_unique<Form7>();
+    // The main window opens when the splash has run its course.
+    QObject::connect(splash.get(), &Form7::finished, splash.get(), [] { Window<Form1>().show(); });
+    return splash;
+  });
+}
+
+template <>
+Form8& Window<Form8>() {
+  return Windows::get<Form8>([] { return std::make_unique<Form8>(SharedSession(), Later<Form21>()); });
+}
+
+template <>
+Form21& Window<Form21>() {
+  return Windows::get<Form21>();
+}
+
+session::Session& SharedSession() { return Windows::get<session::Session>(); }
+
+void Terminate() { End().run(); }
+
+void DestroyWindows() { Windows::clear(); }
+
+}  // namespace tambril

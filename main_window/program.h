@@ -1,33 +1,62 @@
 #pragma once
-// The main window's part in holding the program together: it opens every
-// chain of dialogs, so it connects what the lower windows hand on to each
-// other, and it assigns the tooltips of every window. The one place where
-// windows are connected to each other.
+// The one place where the program's windows are made and connected. Each
+// window is made on its first use and handed what it uses: the session,
+// the windows it opens as makers it calls when it needs them (`Lazy`), and
+// the end of the program; what a window hands on (the splash's end,
+// "ERSTELLEN", the end stopping the splash) is connected here. A window is afterwards only hidden and shown until the
+// end of the program; tests clear them all after each case
+// (`Windows::clear`).
+//
+//   Window<Selpr6>().PrepareOpenMode();   // made on first use
 class Form1;
+class Form2;
+class Form3;
+class Form4;
+class Form6;
 class Form7;
+class Form8;
+class Form21;
+class Selpr6;
 
 namespace tambril {
 
-// The splash, made on first use with its end connected: the main window
-// opens when it has run its course.
-Form7& Splash();
+namespace session {
+class Session;
+}
 
-// Connects what the dialogs below the main window hand on: "ERSTELLEN"
-// goes on in the encode or decode dialog. Called by the main window as it
-// is built.
-void ConnectDialogs(Form1& main);
+// The window of type W (one of the classes above), made on first use.
+template <class W>
+W& Window();
 
-// Assigns every tooltip of the program, for a main window that is still
-// being built (its load handler runs inside its constructor, before the
-// window registry holds it). Creates the dialogs, hidden.
-void SetToolTips(Form1& main);
+template <>
+Form1& Window<Form1>();
+template <>
+Selpr6& Window<Selpr6>();
+template <>
+Form2& Window<Form2>();
+template <>
+Form3& Window<Form3>();
+template <>
+Form4& Window<Form4>();
+template <>
+Form6& Window<Form6>();
+template <>
+Form7& Window<Form7>();
+template <>
+Form8& Window<Form8>();
+template <>
+Form21& Window<Form21>();
+
+// The state the windows share, made with the first window that uses it.
+session::Session& SharedSession();
+
+// The end of the program, the same from "Beenden", the main window's close
+// box and termination from outside; it runs once, however many ways ask for
+// it. A splash still running is stopped first.
+void Terminate();
+
+// Destroys every window, the newest first, and the objects they shared;
+// before the application object goes.
+void DestroyWindows();
 
 }  // namespace tambril
-
-namespace Module2 {
-
-// Assigns every tooltip of the program; the file dialog's four mode-dependent
-// tooltips follow the mode it was last prepared for.
-void SetToolTips();
-
-}  // namespace Module2

@@ -1,7 +1,6 @@
 #include "session/session.h"
 
 #include "platform/file_slots.h"
-#include "platform/windows.h"
 
 namespace tambril::session {
 
@@ -52,7 +51,5 @@ void Session::setExtensionTag(const QString& tag) { set(extensionTag_, tag); }
 void Session::keepCheck(codec::CheckResult check) { set(lastCheck_, std::move(check)); }
 
 void Session::dropCheck() { set(lastCheck_, std::nullopt); }
-
-Session& Current() { return Windows::get<Session>(); }
 
 }  // namespace tambril::session

@@ -5,8 +5,10 @@
 // started last. Windows write it and show it in their controls; none reads a
 // number, a path or a mode back out of a control. No widgets here.
 //
-//   auto& s = session::Current();
-//   if (const auto& file = s.loaded()) Encode(*s.source(), file->size, ...);
+// The program makes one session with its first window and hands it to each
+// window that uses it:
+//
+//   if (const auto& file = session_.loaded()) Encode(*session_.source(), file->size, ...);
 #include <QByteArray>
 #include <QDateTime>
 #include <QObject>
@@ -129,8 +131,5 @@ class Session : public QObject {
   QString extensionTag_;
   std::optional<codec::CheckResult> lastCheck_;
 };
-
-// The program's one session, from the window registry.
-Session& Current();
 
 }  // namespace tambril::session

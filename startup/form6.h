@@ -13,11 +13,13 @@ class Form6 : public QDialog {
  public:
   Form6();
 
-  QLabel* Image1;
-  QPushButton* Command1;  // "OK"
-
   void Command1_Click();
 
  protected:
   void showEvent(QShowEvent* event) override;
+
+ private:
+  // The controls; others reach them only by their objectName.
+  QLabel* Image1;
+  QPushButton* Command1;  // "OK"
 };

@@ -20,17 +20,6 @@ class Form7 : public QWidget {
  public:
   Form7();
 
-  QLabel* Label1;  // "Tambril 1.1"
-  QLabel* Label2;  // subtitle
-  QLabel* Label3;  // T
-  QLabel* Label4;  // A
-  QLabel* Label5;  // M
-  QLabel* Label6;  // B
-  QLabel* Label7;  // R
-  QLabel* Label8;  // I
-  QLabel* Label9;  // L
-  QTimer* Timer1;
-
   // Counts the ticks; back to 0 at the last step.
   unsigned char SplashStep = 0;
 
@@ -54,4 +43,17 @@ class Form7 : public QWidget {
  private:
   QPixmap background_;
   bool started_ = false;
+
+ private:
+  // The controls; others reach them only by their objectName.
+  QLabel* Label1;  // "Tambril 1.1"
+  QLabel* Label2;  // subtitle
+  QLabel* Label3;  // T
+  QLabel* Label4;  // A
+  QLabel* Label5;  // M
+  QLabel* Label6;  // B
+  QLabel* Label7;  // R
+  QLabel* Label8;  // I
+  QLabel* Label9;  // L
+  QTimer* Timer1;
 };

@@ -1,7 +1,7 @@
 #pragma once
 // The program's shared procedures for sound. (The help window's text
-// procedures are in viewer/help_procedures.h, SetToolTips in
-// main_window/program.h.)
+// procedures are in viewer/help_procedures.h; each window takes its
+// tooltips from startup/tooltips.h as it is built.)
 //
 // Sound: two players. A caller sets the request (SoundDevice 1 or 2,
 // SoundMode 1 = play without waiting, 2 = play and wait until the end) and

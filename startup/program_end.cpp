@@ -14,26 +14,14 @@
 #include "platform/background_work.h"
 #include "platform/file_slots.h"
 #include "platform/platform.h"
-#include "platform/windows.h"
-#include "startup/form7.h"
 #include "startup/module2.h"
 
 namespace tambril {
 
-namespace {
-// Whether the end sequence has run; kept with the windows, so that a new
-// set of them (a test's) starts afresh.
-struct EndState {
-  bool ended = false;
-};
-}  // namespace
-
-void RunEndSequence() {
-  bool& ended = Windows::get<EndState>().ended;
-  if (ended) return;
-  ended = true;
-  // A splash still running must not open the main window meanwhile.
-  if (auto* splash = Windows::find<Form7>()) splash->Stop();
+void ProgramEnd::run() {
+  if (ended_) return;
+  ended_ = true;
+  emit ending();
   // A pass on a worker thread finishes first: it reads the loaded file and
   // gives its target its name (or removes it) itself.
   WaitForBackgroundWork();
@@ -44,8 +32,6 @@ void RunEndSequence() {
   Files().closeAll();
   platform::Current().endProgram();
 }
-
-void Terminate() { RunEndSequence(); }
 
 #ifdef Q_OS_UNIX
 namespace {
@@ -66,13 +52,13 @@ extern "C" void OnSignal(int number) {
 const int TerminationHandling::kSignals[3] = {SIGTERM, SIGINT, SIGHUP};
 #endif
 
-TerminationHandling::TerminationHandling() {
+TerminationHandling::TerminationHandling(std::function<void()> terminate) : terminate_(std::move(terminate)) {
   // The desktop session ends: the program has nothing to save, it just ends.
   if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
     connect(app, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) {
       if (terminated_) return;
       terminated_ = true;
-      Terminate();
+      terminate_();
     });
   }
 #ifdef Q_OS_UNIX
@@ -112,7 +98,7 @@ void TerminationHandling::readSignal() {
   // Further signals while the end runs (a second Ctrl+C) change nothing.
   if (terminated_) return;
   terminated_ = true;
-  Terminate();
+  terminate_();
 }
 
 }  // namespace tambril

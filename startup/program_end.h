@@ -1,6 +1,7 @@
 #pragma once
 // The end of the program and the ways it is asked for from outside.
 #include <QObject>
+#include <functional>
 #include <memory>
 
 class QSocketNotifier;
@@ -8,26 +9,33 @@ class QSocketNotifier;
 namespace tambril {
 
 // The end sequence, the same from "Beenden", the main window's close box
-// and termination: waits for a coding pass still running beside the window,
-// plays the closing sound to its end (bounded), closes both sound players
-// and every open file, and ends the program at once. Also stops the splash,
-// should the program end before the main window has appeared. Only the
-// first call does anything.
-void RunEndSequence();
+// and termination: says it is `ending` (the splash stops), waits for a
+// coding pass still running beside the window, plays the closing sound to
+// its end (bounded), closes both sound players and every open file, and
+// ends the program at once. Only the first run does anything.
+class ProgramEnd : public QObject {
+  Q_OBJECT
 
-// Termination from outside, with or without a main window: the end
-// sequence. It runs once, however many ways ask for it.
-void Terminate();
+ public:
+  void run();
+
+ signals:
+  // The end has begun; nothing may open a window now.
+  void ending();
+
+ private:
+  bool ended_ = false;
+};
 
 // While it exists, SIGTERM, SIGINT and SIGHUP and the end of the desktop
-// session end the program through Terminate(), on the user-interface thread
+// session end the program through `terminate`, on the user-interface thread
 // (the signal handler only writes to a pipe). The previous signal handling
 // comes back when it is destroyed. One at a time.
 class TerminationHandling : public QObject {
   Q_OBJECT
 
  public:
-  TerminationHandling();
+  explicit TerminationHandling(std::function<void()> terminate);
   ~TerminationHandling() override;
   TerminationHandling(const TerminationHandling&) = delete;
   TerminationHandling& operator=(const TerminationHandling&) = delete;
@@ -39,6 +47,7 @@ class TerminationHandling : public QObject {
 
  private:
   void readSignal();
+  std::function<void()> terminate_;
   std::unique_ptr<QSocketNotifier> notifier_;
   bool terminated_ = false;
 };

@@ -46,15 +46,6 @@ class Form21 : public QDialog {
 
   Form21();
 
-  QMenuBar* MenuBar;
-  QAction* Abbrechen;  // "ABBRECHEN", a top-level entry
-  QMenu* Schriftart;   // "Schriftart"
-  QAction* Gross;      // "Groß"
-  QAction* Standard;   // "Standard"
-  QAction* Klein;      // "Klein", checked at start
-  QAction* TeCopy;     // "Copy", a top-level entry
-  tambril::HelpTextBox* Text1;
-
   // Event handlers.
   void Form_Load();
   void Abbrechen_Click();
@@ -84,4 +75,17 @@ class Form21 : public QDialog {
   Size size_ = Size::Small;
   QSize clientTwips_{6375, 3345};
   QSize textTwips_{6135, 3015};
+
+ private:
+  // The controls; others reach them only by their objectName.
+  tambril::HelpTextBox* Text1;
+
+  // The menu; others reach it only by its objectName.
+  QMenuBar* MenuBar;
+  QAction* Abbrechen;  // "ABBRECHEN", a top-level entry
+  QMenu* Schriftart;   // "Schriftart"
+  QAction* Gross;      // "Groß"
+  QAction* Standard;   // "Standard"
+  QAction* Klein;      // "Klein", checked at start
+  QAction* TeCopy;     // "Copy", a top-level entry
 };

@@ -10,6 +10,7 @@
 #include "platform/text_rules.h"
 #include "platform/twips.h"
 #include "resources/messages.h"
+#include "startup/tooltips.h"
 #include "viewer/help_procedures.h"
 #include "viewer/rich_text_box.h"
 
@@ -26,7 +27,8 @@ void PlaceAtLeast(QWidget* w, const QRect& where) {
 
 }  // namespace
 
-Form5::Form5(RichTextBox& box, QWidget* parent) : QDialog(parent), box_(box) {
+Form5::Form5(RichTextBox& box, Module2::HelpWindow help, QWidget* parent)
+    : QDialog(parent), box_(box), help_(std::move(help)) {
   setObjectName(QStringLiteral("Form5"));
   setWindowTitle(QStringLiteral("Suchen"));
   setModal(true);
@@ -69,6 +71,7 @@ Form5::Form5(RichTextBox& box, QWidget* parent) : QDialog(parent), box_(box) {
 
   setFixedSize(TwipsSize(5790, 3150));
   Form_Load();
+  startup::ApplyToolTips(*this);
 }
 
 void Form5::Form_Load() { platform::CentreOnScreen(*this); }
@@ -116,8 +119,8 @@ void Form5::Command2_Click() {
 }
 
 void Form5::Command3_Click() {
-  Module2::LoadSearchInfo();
-  Module2::ShowHelpWindow(this);
+  Module2::LoadSearchInfo(help_);
+  Module2::ShowHelpWindow(help_, this);
 }
 
 void Form5::Text1_Change() { position_ = -1; }

@@ -8,6 +8,8 @@
 #include <QDialog>
 #include <cstdint>
 
+#include "viewer/help_procedures.h"
+
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
@@ -20,15 +22,8 @@ class Form5 : public QDialog {
   Q_OBJECT
 
  public:
-  Form5(tambril::RichTextBox& box, QWidget* parent);
-
-  QLineEdit* Text1;       // the search word
-  QCheckBox* Check1;      // "Groß-/Kleinschreibung": match case
-  QCheckBox* Check2;      // "Nur ganzes Wort suchen": whole words only
-  QCheckBox* Check3;      // "Alles durchsuchen": count instead of stepping
-  QPushButton* Command1;  // "WEITERSUCHEN"
-  QPushButton* Command2;  // "ABBRECHEN"
-  QPushButton* Command3;  // "HILFE"
+  // `box` is the viewer's text box, `parent` the viewer.
+  Form5(tambril::RichTextBox& box, Module2::HelpWindow help, QWidget* parent);
 
   // Event handlers.
   void Form_Load();
@@ -49,5 +44,16 @@ class Form5 : public QDialog {
 
  private:
   tambril::RichTextBox& box_;
+  Module2::HelpWindow help_;
   std::int64_t position_ = -1;
+
+ private:
+  // The controls; others reach them only by their objectName.
+  QLineEdit* Text1;       // the search word
+  QCheckBox* Check1;      // "Groß-/Kleinschreibung": match case
+  QCheckBox* Check2;      // "Nur ganzes Wort suchen": whole words only
+  QCheckBox* Check3;      // "Alles durchsuchen": count instead of stepping
+  QPushButton* Command1;  // "WEITERSUCHEN"
+  QPushButton* Command2;  // "ABBRECHEN"
+  QPushButton* Command3;  // "HILFE"
 };

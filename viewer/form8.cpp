@@ -15,7 +15,7 @@
 
 using namespace tambril;
 
-Form8::Form8() {
+Form8::Form8(session::Session& session, Module2::HelpWindow help) : session_(session) {
   setObjectName(QStringLiteral("Form8"));
   setWindowTitle(QStringLiteral("Window"));
   setModal(true);
@@ -45,10 +45,10 @@ Form8::Form8() {
     if (view->focusPolicy() & Qt::TabFocus) view->setAccessibleName(RichTextBox1->accessibleName());
   }
 
-  search_ = new Form5(*RichTextBox1, this);
+  search_ = new Form5(*RichTextBox1, std::move(help), this);
 
   // The file loaded before the viewer was made, then every later load.
-  session::Session& s = session::Current();
+  session::Session& s = session_;
   const std::optional<session::LoadedFile>& file = s.loaded();
   if (file && s.source()) {
     try {
@@ -73,7 +73,7 @@ Form8::Form8() {
 void Form8::Form_Load() { platform::CentreOnScreen(*this); }
 
 void Form8::ShowLoaded(const QByteArray& content) {
-  const std::optional<session::LoadedFile>& file = session::Current().loaded();
+  const std::optional<session::LoadedFile>& file = session_.loaded();
   if (!file) {
     RichTextBox1->clear();
     return;

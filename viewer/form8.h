@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QSize>
 
+#include "session/session.h"
+#include "viewer/help_procedures.h"
 #include "viewer/rich_text_box.h"
 
 class Form5;
@@ -17,14 +19,8 @@ class Form8 : public QDialog {
   Q_OBJECT
 
  public:
-  Form8();
-
-  QMenuBar* MenuBar;
-  QAction* Cancel;    // "ABBRECHEN", a top-level entry
-  QMenu* Search;      // "Suchen"
-  QAction* Search2;   // "Suchen.."
-  QAction* SearchF3;  // "Suchen F3"
-  tambril::RichTextBox* RichTextBox1;
+  // `help` is handed on to the search dialog.
+  Form8(tambril::session::Session& session, Module2::HelpWindow help);
 
   // The box's size in twips for a window of the given outer size in twips:
   // 360 narrower and 900 lower, never negative (1 instead).
@@ -52,7 +48,19 @@ class Form8 : public QDialog {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  tambril::session::Session& session_;
   QWidget* client_;
   Form5* search_;
   QSize boxTwips_{11535, 6495};
+
+ private:
+  // The controls; others reach them only by their objectName.
+  tambril::RichTextBox* RichTextBox1;
+
+  // The menu; others reach it only by its objectName.
+  QMenuBar* MenuBar;
+  QAction* Cancel;    // "ABBRECHEN", a top-level entry
+  QMenu* Search;      // "Suchen"
+  QAction* Search2;   // "Suchen.."
+  QAction* SearchF3;  // "Suchen F3"
 };

@@ -2,36 +2,31 @@
 
 #include <QWindow>
 
-#include "platform/windows.h"
 #include "startup/help_texts.h"
 #include "viewer/form21.h"
 
-using tambril::Windows;
 namespace texts = tambril::startup;
 
 namespace Module2 {
-namespace {
-void Put(const QString& text) { Windows::get<Form21>().SetText(text); }
-}  // namespace
 
-void LoadHelpText() { Put(texts::HelpText()); }
-void LoadOpenInfo() { Put(texts::OpenInfoText()); }
-void LoadCreateEncodedInfo() { Put(texts::CreateEncodedInfoText()); }
-void LoadCreateDecodedInfo() { Put(texts::CreateDecodedInfoText()); }
-void LoadEncodeInfo() { Put(texts::EncodeInfoText()); }
-void LoadPasswordCheckInfo() { Put(texts::PasswordCheckInfoText()); }
-void LoadDecodeInfo() { Put(texts::DecodeInfoText()); }
-void LoadSearchInfo() { Put(texts::SearchInfoText()); }
-void LoadNewFolderInfo() { Put(texts::NewFolderInfoText()); }
+void LoadHelpText(const HelpWindow& help) { help().SetText(texts::HelpText()); }
+void LoadOpenInfo(const HelpWindow& help) { help().SetText(texts::OpenInfoText()); }
+void LoadCreateEncodedInfo(const HelpWindow& help) { help().SetText(texts::CreateEncodedInfoText()); }
+void LoadCreateDecodedInfo(const HelpWindow& help) { help().SetText(texts::CreateDecodedInfoText()); }
+void LoadEncodeInfo(const HelpWindow& help) { help().SetText(texts::EncodeInfoText()); }
+void LoadPasswordCheckInfo(const HelpWindow& help) { help().SetText(texts::PasswordCheckInfoText()); }
+void LoadDecodeInfo(const HelpWindow& help) { help().SetText(texts::DecodeInfoText()); }
+void LoadSearchInfo(const HelpWindow& help) { help().SetText(texts::SearchInfoText()); }
+void LoadNewFolderInfo(const HelpWindow& help) { help().SetText(texts::NewFolderInfoText()); }
 
-void ShowHelpWindow(QWidget* parent) {
-  Form21& help = Windows::get<Form21>();
-  // Kept above the caller by the window manager; the registry stays the owner.
+void ShowHelpWindow(const HelpWindow& help, QWidget* parent) {
+  Form21& window = help();
+  // Kept above the caller by the window manager; its maker stays the owner.
   if (parent) {
-    help.winId();
-    if (QWindow* own = help.windowHandle()) own->setTransientParent(parent->window()->windowHandle());
+    window.winId();
+    if (QWindow* own = window.windowHandle()) own->setTransientParent(parent->window()->windowHandle());
   }
-  help.ShowFromStart();
+  window.ShowFromStart();
 }
 
 }  // namespace Module2

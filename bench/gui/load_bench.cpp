@@ -28,8 +28,10 @@
 
 #include "file_dialog/selpr6.h"
 #include "main_window/form1.h"
+#include "main_window/program.h"
 #include "platform/windows.h"
 #include "session/session.h"
+#include "tests/platform/controls.h"
 #include "viewer/form8.h"
 
 namespace {
@@ -145,11 +147,14 @@ int main(int argc, char** argv) {
     // gui_load_bench show FILE: loads FILE through "ÖFFNEN" and leaves the
     // viewer open, for a look or a screenshot.
     const QFileInfo file(args[2]);
-    Selpr6& dialog = tambril::Windows::get<Selpr6>();
-    Form8& viewer = tambril::Windows::get<Form8>();
-    dialog.Command2->setEnabled(true);
-    dialog.Dir1->setPath(file.absolutePath());
-    dialog.File1->setCurrentItem(dialog.File1->findItems(file.fileName(), Qt::MatchExactly).value(0));
+    Selpr6& dialog = tambril::Window<Selpr6>();
+    Form8& viewer = tambril::Window<Form8>();
+    tambril::test::FindControl<QPushButton>(dialog, "Command2")->setEnabled(true);
+    tambril::test::FindControl<tambril::FolderList>(dialog, "Dir1")->setPath(file.absolutePath());
+    tambril::test::FindControl<tambril::FileList>(dialog, "File1")
+        ->setCurrentItem(tambril::test::FindControl<tambril::FileList>(dialog, "File1")
+                             ->findItems(file.fileName(), Qt::MatchExactly)
+                             .value(0));
     dialog.Command2_Click();
     viewer.show();
     return app.exec();
@@ -169,15 +174,17 @@ int main(int argc, char** argv) {
   }
   const double fileMiB = QFileInfo(temp.filePath(name)).size() / 1048576.0;
 
-  Form1& main = tambril::Windows::get<Form1>();
-  Selpr6& dialog = tambril::Windows::get<Selpr6>();
-  Form8& viewer = tambril::Windows::get<Form8>();
+  Form1& main = tambril::Window<Form1>();
+  Selpr6& dialog = tambril::Window<Selpr6>();
+  Form8& viewer = tambril::Window<Form8>();
   main.show();
   viewer.show();  // so that the box has its real size
   QApplication::processEvents();
-  dialog.Command2->setEnabled(true);
-  dialog.Dir1->setPath(temp.path());
-  dialog.File1->setCurrentItem(dialog.File1->findItems(name, Qt::MatchExactly).value(0));
+  tambril::test::FindControl<QPushButton>(dialog, "Command2")->setEnabled(true);
+  tambril::test::FindControl<tambril::FolderList>(dialog, "Dir1")->setPath(temp.path());
+  tambril::test::FindControl<tambril::FileList>(dialog, "File1")
+      ->setCurrentItem(
+          tambril::test::FindControl<tambril::FileList>(dialog, "File1")->findItems(name, Qt::MatchExactly).value(0));
   QApplication::processEvents();
   const long rssBefore = StatusKiB("VmRSS:");
   const long hwmBefore = StatusKiB("VmHWM:");
@@ -194,12 +201,12 @@ int main(int argc, char** argv) {
   dialog.Command2_Click();
   main.repaint();
   const qint64 loadMs = clock.elapsed();
-  if (!tambril::session::Current().loaded()) {
+  if (!tambril::SharedSession().loaded()) {
     std::fprintf(stderr, "the load failed\n");
     return 1;
   }
   clock.restart();
-  viewer.RichTextBox1->repaint();
+  tambril::test::FindControl<tambril::RichTextBox>(viewer, "RichTextBox1")->repaint();
   QApplication::processEvents();
   const qint64 paintMs = clock.elapsed();
   // What the viewer still does once it is shown (a layout in steps) must
@@ -210,10 +217,12 @@ int main(int argc, char** argv) {
   settle.start();
   while (settle.elapsed() < 3000) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
   ticker.stop();
-  viewer.RichTextBox1->textLength();  // waits for a formatted text still being read
+  tambril::test::FindControl<tambril::RichTextBox>(viewer, "RichTextBox1")
+      ->textLength();  // waits for a formatted text still being read
   const qint64 wholeMs = sinceClick.elapsed();
   clock.restart();
-  const qint64 found = viewer.RichTextBox1->locate(QStringLiteral("nirgends"), 0, 0);
+  const qint64 found = tambril::test::FindControl<tambril::RichTextBox>(viewer, "RichTextBox1")
+                           ->locate(QStringLiteral("nirgends"), 0, 0);
   const qint64 findMs = clock.elapsed();
 
   const long hwm = StatusKiB("VmHWM:");
@@ -224,7 +233,8 @@ int main(int argc, char** argv) {
       "peak above start %7.1f MiB (%.2fx file)  shown %s\n",
       qPrintable(kind), fileMiB, static_cast<long long>(loadMs), static_cast<long long>(paintMs),
       static_cast<long long>(longestGap), static_cast<long long>(wholeMs), static_cast<long long>(findMs), grewMiB,
-      grewMiB / fileMiB, viewer.RichTextBox1->isPlain() ? "plain" : "formatted");
+      grewMiB / fileMiB,
+      tambril::test::FindControl<tambril::RichTextBox>(viewer, "RichTextBox1")->isPlain() ? "plain" : "formatted");
   if (found >= 0) std::printf("  (unexpected match)\n");
   tambril::Windows::clear();
   return 0;

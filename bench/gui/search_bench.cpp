@@ -13,8 +13,10 @@
 #include <QPushButton>
 #include <random>
 
+#include "main_window/program.h"
 #include "platform/recording_platform.h"
 #include "platform/windows.h"
+#include "tests/platform/controls.h"
 #include "viewer/form5.h"
 #include "viewer/form8.h"
 
@@ -55,13 +57,13 @@ QByteArray Text() {
 void CountSearch(benchmark::State& state, const char* word, bool matchCase, bool wholeWord) {
   platform::RecordingPlatform rec;
   platform::ScopedPlatform scope(rec);
-  Form8& viewer = Windows::get<Form8>();
-  viewer.RichTextBox1->loadPlain(Text());
+  Form8& viewer = Window<Form8>();
+  tambril::test::FindControl<tambril::RichTextBox>(viewer, "RichTextBox1")->loadPlain(Text());
   Form5& search = viewer.searchDialog();
-  search.Text1->setText(QString::fromLatin1(word));
-  search.Check1->setChecked(matchCase);
-  search.Check2->setChecked(wholeWord);
-  search.Check3->setChecked(true);
+  tambril::test::FindControl<QLineEdit>(search, "Text1")->setText(QString::fromLatin1(word));
+  tambril::test::FindControl<QCheckBox>(search, "Check1")->setChecked(matchCase);
+  tambril::test::FindControl<QCheckBox>(search, "Check2")->setChecked(wholeWord);
+  tambril::test::FindControl<QCheckBox>(search, "Check3")->setChecked(true);
   for (auto _ : state) {
     search.Command1_Click();
   }
@@ -83,12 +85,12 @@ void CountRich(benchmark::State& state, int linesPerParagraph, qint64 bytes = 2 
     rtf += l.trimmed() + (++line % linesPerParagraph == 0 ? "\\par\n" : " ");
   }
   rtf += "}";
-  Form8& viewer = Windows::get<Form8>();
-  viewer.RichTextBox1->loadRtf(rtf);
-  viewer.RichTextBox1->waitForWholeText();
+  Form8& viewer = Window<Form8>();
+  tambril::test::FindControl<tambril::RichTextBox>(viewer, "RichTextBox1")->loadRtf(rtf);
+  tambril::test::FindControl<tambril::RichTextBox>(viewer, "RichTextBox1")->waitForWholeText();
   Form5& search = viewer.searchDialog();
-  search.Text1->setText(QString::fromLatin1(word));
-  search.Check3->setChecked(true);
+  tambril::test::FindControl<QLineEdit>(search, "Text1")->setText(QString::fromLatin1(word));
+  tambril::test::FindControl<QCheckBox>(search, "Check3")->setChecked(true);
   for (auto _ : state) search.Command1_Click();
   state.SetLabel(rec.messages.empty() ? std::string("no message") : rec.messages.back().text.toStdString());
   Windows::clear();

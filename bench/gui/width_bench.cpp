@@ -12,7 +12,9 @@
 #include <random>
 #include <vector>
 
+#include "main_window/program.h"
 #include "platform/windows.h"
+#include "tests/platform/controls.h"
 #include "viewer/form8.h"
 #include "viewer/plain_text_view.h"
 #include "viewer/rich_text_box.h"
@@ -77,11 +79,11 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   const qint64 mib = argc > 1 ? QByteArray(argv[1]).toLongLong() : 100;
-  Form8& viewer = tambril::Windows::get<Form8>();
+  Form8& viewer = tambril::Window<Form8>();
   viewer.resize(900, 600);
   viewer.show();
   QApplication::processEvents();
-  tambril::RichTextBox& box = *viewer.RichTextBox1;
+  tambril::RichTextBox& box = *tambril::test::FindControl<tambril::RichTextBox>(viewer, "RichTextBox1");
   for (const char* kind : {"text", "oneline", "lineends", "words"}) {
     QByteArray bytes = MakeCase(kind, mib << 20);
     const qint64 size = bytes.size();

@@ -29,12 +29,12 @@ inline const QString kDeviceError = QStringLiteral("Fehler beim Lesen von/Schrei
 
 class CodingTest : public GuiTest {
  protected:
-  Form1& main = Windows::get<Form1>();
-  Selpr6& dialog = Windows::get<Selpr6>();
-  Form2& encode = Windows::get<Form2>();
-  Form3& check = Windows::get<Form3>();
-  Form4& decode = Windows::get<Form4>();
-  session::Session& model = session::Current();
+  Form1& main = Window<Form1>();
+  Selpr6& dialog = Window<Selpr6>();
+  Form2& encode = Window<Form2>();
+  Form3& check = Window<Form3>();
+  Form4& decode = Window<Form4>();
+  session::Session& model = SharedSession();
 
   // Loads `relative` from the temporary folder through "ÖFFNEN".
   void load(const QString& relative) {
@@ -42,12 +42,12 @@ class CodingTest : public GuiTest {
     const QString folder = path.left(path.lastIndexOf(QDir::separator()));
     const QString name = path.mid(folder.size() + 1);
     dialog.PrepareOpenMode();
-    ASSERT_TRUE(dialog.Dir1->setPath(folder));
-    ASSERT_TRUE(dialog.File1->refresh());
-    const auto found = dialog.File1->findItems(name, Qt::MatchExactly);
+    ASSERT_TRUE(Control<tambril::FolderList>(dialog, "Dir1")->setPath(folder));
+    ASSERT_TRUE(Control<tambril::FileList>(dialog, "File1")->refresh());
+    const auto found = Control<tambril::FileList>(dialog, "File1")->findItems(name, Qt::MatchExactly);
     ASSERT_EQ(found.size(), 1) << name.toStdString();
-    dialog.File1->setCurrentItem(found.first());
-    dialog.Command2->click();
+    Control<tambril::FileList>(dialog, "File1")->setCurrentItem(found.first());
+    Control<QPushButton>(dialog, "Command2")->click();
     ASSERT_TRUE(model.loaded());
     ASSERT_EQ(model.loaded()->path, path);
     rec.reset();

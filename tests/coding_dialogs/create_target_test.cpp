@@ -15,12 +15,12 @@ class CreateTargetTest : public CodingTest {
   void create(const QString& name, session::CreateMode mode, const std::function<void(QWidget*)>& inCoding = {}) {
     model.setCreateMode(mode);
     WhenModal<Selpr6>([&, name, inCoding](Selpr6& d) {
-      d.Text1->setText(name);
+      Control<QLineEdit>(d, "Text1")->setText(name);
       if (inCoding) {
         WhenModalWidget([](QWidget* w) { return qobject_cast<Form2*>(w) || qobject_cast<Form4*>(w); }, inCoding);
       }
-      d.Command1->click();
-      if (d.isVisible()) d.Command3->click();
+      Control<QPushButton>(d, "Command1")->click();
+      if (d.isVisible()) Control<QPushButton>(d, "Command3")->click();
     });
     dialog.exec();
   }
@@ -61,8 +61,8 @@ TEST_F(CreateTargetTest, AnExistingNameIsRefusedWithItsPath) {
   EXPECT_EQ(rec.messages[0].window, QStringLiteral("Selpr6"));
   EXPECT_EQ(rec.beeps, 0);
   EXPECT_EQ(model.createMode(), session::CreateMode::Encode);
-  EXPECT_EQ(dialog.Label4->text(), QStringLiteral("CODEON"));
-  EXPECT_EQ(dialog.Text1->text(), name);
+  EXPECT_EQ(Control<QLabel>(dialog, "Label4")->text(), QStringLiteral("CODEON"));
+  EXPECT_EQ(Control<QLineEdit>(dialog, "Text1")->text(), name);
   EXPECT_EQ(read("r/brief.tmb"), QByteArray("alt"));
   // A name with "*" is taken as soon as any entry matches it.
   rec.reset();
@@ -79,12 +79,12 @@ TEST_F(CreateTargetTest, AnExistingNameIsRefusedWithItsPath) {
 
 TEST_F(CreateTargetTest, AFileClickedInTheListIsRefused) {
   writeFile("k/brief.txt", "x");
-  ASSERT_TRUE(dialog.Dir1->setPath(tempPath("k")));
+  ASSERT_TRUE(Control<tambril::FolderList>(dialog, "Dir1")->setPath(tempPath("k")));
   model.setCreateMode(session::CreateMode::Encode);
   WhenModal<Selpr6>([&](Selpr6& d) {
-    d.File1->setCurrentRow(0);
-    d.Command1->click();
-    d.Command3->click();
+    Control<tambril::FileList>(d, "File1")->setCurrentRow(0);
+    Control<QPushButton>(d, "Command1")->click();
+    Control<QPushButton>(d, "Command3")->click();
   });
   dialog.exec();
   EXPECT_EQ(messageTexts(),
@@ -97,30 +97,30 @@ TEST_F(CreateTargetTest, AFreeNameGoesToTheDialogOfTheModeAndTheModeWordIsEmptie
     auto* f = qobject_cast<Form2*>(w);
     ASSERT_NE(f, nullptr);
     EXPECT_FALSE(dialog.isVisible());
-    seen = f->Text3->text();
-    f->Command2->click();
+    seen = Control<QLineEdit>(*f, "Text3")->text();
+    Control<QPushButton>(*f, "Command2")->click();
   });
   EXPECT_EQ(seen, tempPath("neu.tmb"));
   EXPECT_EQ(model.createMode(), session::CreateMode::None);
-  EXPECT_EQ(dialog.Label4->text(), QString());
+  EXPECT_EQ(Control<QLabel>(dialog, "Label4")->text(), QString());
   EXPECT_FALSE(dialog.isVisible());
 
   create(tempPath("neu.txt"), session::CreateMode::Decode, [&](QWidget* w) {
     auto* f = qobject_cast<Form4*>(w);
     ASSERT_NE(f, nullptr);
-    seen = f->Text1->text();
-    f->Command2->click();
+    seen = Control<QLineEdit>(*f, "Text1")->text();
+    Control<QPushButton>(*f, "Command2")->click();
   });
   EXPECT_EQ(seen, tempPath("neu.txt"));
   EXPECT_EQ(model.createMode(), session::CreateMode::None);
-  EXPECT_EQ(dialog.Label4->text(), QString());
+  EXPECT_EQ(Control<QLabel>(dialog, "Label4")->text(), QString());
 
   // No create mode: nothing is shown, the mode stays None, the dialog stays.
   bool reached = false;
   bool stillOpen = false;
   model.setCreateMode(session::CreateMode::None);
   WhenModal<Selpr6>([&](Selpr6& d) {
-    d.Text1->setText(tempPath("neu.bin"));
+    Control<QLineEdit>(d, "Text1")->setText(tempPath("neu.bin"));
     // Would close a coding dialog that opened.
     QTimer::singleShot(0, [&] {
       QWidget* modal = QApplication::activeModalWidget();
@@ -129,16 +129,16 @@ TEST_F(CreateTargetTest, AFreeNameGoesToTheDialogOfTheModeAndTheModeWordIsEmptie
         modal->hide();
       }
     });
-    d.Command1->click();
+    Control<QPushButton>(d, "Command1")->click();
     stillOpen = d.isVisible();
-    d.Command3->click();
+    Control<QPushButton>(d, "Command3")->click();
   });
   dialog.exec();
   for (int i = 0; i < 100; ++i) QCoreApplication::processEvents();
   EXPECT_TRUE(stillOpen);
   EXPECT_FALSE(reached);
   EXPECT_EQ(model.createMode(), session::CreateMode::None);
-  EXPECT_EQ(dialog.Label4->text(), QString());
+  EXPECT_EQ(Control<QLabel>(dialog, "Label4")->text(), QString());
   EXPECT_TRUE(rec.messages.empty());
   EXPECT_TRUE(entries().isEmpty());
 }
@@ -155,10 +155,10 @@ TEST_F(CreateTargetTest, AFolderThatCannotBeSearchedIsADeviceFailure) {
   }
   EXPECT_EQ(rec.events.mid(0, 2), QStringList({"beep", "message ERROR|none: " + kDeviceError}));
   EXPECT_EQ(rec.messages.size(), 1u);
-  EXPECT_EQ(dialog.Dir1->path(), root());
-  EXPECT_EQ(dialog.Text1->text(), root());  // the folder change at the root, no proposed name
+  EXPECT_EQ(Control<tambril::FolderList>(dialog, "Dir1")->path(), root());
+  EXPECT_EQ(Control<QLineEdit>(dialog, "Text1")->text(), root());  // the folder change at the root, no proposed name
   EXPECT_EQ(model.createMode(), session::CreateMode::Encode);
-  EXPECT_EQ(dialog.Label4->text(), QStringLiteral("CODEON"));
+  EXPECT_EQ(Control<QLabel>(dialog, "Label4")->text(), QStringLiteral("CODEON"));
   EXPECT_FALSE(encode.isVisible());
 }
 

@@ -25,13 +25,13 @@ class DecodeTest : public CodingTest {
   // runs if the file dialog opens.
   void checkFromMenu(const QString& password, const std::function<void(Selpr6&)>& inFileDialog) {
     WhenModal<Form3>([&, password, inFileDialog](Form3& f) {
-      EXPECT_EQ(f.focusWidget(), f.Text1);
-      QTest::keyClicks(f.Text1, password);
+      EXPECT_EQ(f.focusWidget(), Control<QLineEdit>(f, "Text1"));
+      QTest::keyClicks(Control<QLineEdit>(f, "Text1"), password);
       if (inFileDialog) WhenModal<Selpr6>(inFileDialog);
-      f.Command1->click();
-      if (f.isVisible()) f.Command2->click();
+      Control<QPushButton>(f, "Command1")->click();
+      if (f.isVisible()) Control<QPushButton>(f, "Command2")->click();
     });
-    main.Code_Aus->trigger();
+    Control<QAction>(main, "Code_Aus")->trigger();
   }
 };
 
@@ -41,43 +41,43 @@ TEST_F(DecodeTest, DecodesFromTheMenuToTheOriginalBytes) {
   // A private encoded file decodes to a private file.
   ASSERT_TRUE(QFile::setPermissions(tempPath("Texte/brief.tmb"), QFile::ReadOwner | QFile::WriteOwner));
   load("Texte/brief.tmb");
-  QSignalSpy bar(decode.ProgressBar1, &QProgressBar::valueChanged);
+  QSignalSpy bar(Control<QProgressBar>(decode, "ProgressBar1"), &QProgressBar::valueChanged);
   bool sawDialog = false;
   bool sawForm4 = false;
   checkFromMenu("Geheim1", [&](Selpr6& d) {
     sawDialog = true;
-    EXPECT_EQ(check.Label2->text(), QStringLiteral("18"));
-    EXPECT_EQ(check.Label3->text(), QStringLiteral("doc"));
+    EXPECT_EQ(Control<QLabel>(check, "Label2")->text(), QStringLiteral("18"));
+    EXPECT_EQ(Control<QLabel>(check, "Label3")->text(), QStringLiteral("doc"));
     EXPECT_FALSE(check.isVisible());
     EXPECT_EQ(d.windowTitle(), QStringLiteral(" Datei erstellen"));
-    EXPECT_FALSE(d.Text1->isReadOnly());
-    EXPECT_EQ(d.Text1->text(), tempPath("Texte/brief.doc"));
+    EXPECT_FALSE(Control<QLineEdit>(d, "Text1")->isReadOnly());
+    EXPECT_EQ(Control<QLineEdit>(d, "Text1")->text(), tempPath("Texte/brief.doc"));
     EXPECT_EQ(model.proposedName(), QStringLiteral("brief.doc"));
     EXPECT_EQ(model.createMode(), session::CreateMode::Decode);
-    EXPECT_EQ(session::Current().proposedName(), QStringLiteral("brief.doc"));
-    EXPECT_EQ(d.Label4->text(), QStringLiteral("CODEOFF"));
-    EXPECT_EQ(d.Dir1->path(), tempPath("Texte"));
+    EXPECT_EQ(SharedSession().proposedName(), QStringLiteral("brief.doc"));
+    EXPECT_EQ(Control<QLabel>(d, "Label4")->text(), QStringLiteral("CODEOFF"));
+    EXPECT_EQ(Control<tambril::FolderList>(d, "Dir1")->path(), tempPath("Texte"));
     WhenModal<Form4>([&](Form4& f) {
       sawForm4 = true;
-      EXPECT_EQ(f.Text1->text(), tempPath("Texte/brief.doc"));
-      f.Command1->click();
+      EXPECT_EQ(Control<QLineEdit>(f, "Text1")->text(), tempPath("Texte/brief.doc"));
+      Control<QPushButton>(f, "Command1")->click();
       EXPECT_FALSE(f.isVisible());
     });
-    d.Command1->click();
+    Control<QPushButton>(d, "Command1")->click();
   });
   ASSERT_TRUE(sawDialog && sawForm4);
   EXPECT_EQ(read("Texte/brief.doc"), plain);
   EXPECT_EQ(QFile::permissions(tempPath("Texte/brief.doc")),
             QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
   EXPECT_EQ(Values(bar), Stepped());
-  EXPECT_TRUE(main.Code_Aus->isChecked());
-  EXPECT_FALSE(main.Code_AN->isChecked());
+  EXPECT_TRUE(Control<QAction>(main, "Code_Aus")->isChecked());
+  EXPECT_FALSE(Control<QAction>(main, "Code_AN")->isChecked());
   EXPECT_FALSE(dialog.isVisible());
   EXPECT_FALSE(check.isVisible());
-  EXPECT_EQ(check.Text1->text(), QString());
+  EXPECT_EQ(Control<QLineEdit>(check, "Text1")->text(), QString());
   EXPECT_EQ(model.createMode(), session::CreateMode::None);
-  EXPECT_EQ(dialog.Label4->text(), QString());
-  EXPECT_EQ(dialog.Text1->text(), tempPath("Texte/brief.tmb"));
+  EXPECT_EQ(Control<QLabel>(dialog, "Label4")->text(), QString());
+  EXPECT_EQ(Control<QLineEdit>(dialog, "Text1")->text(), tempPath("Texte/brief.tmb"));
   EXPECT_FALSE(model.lastCheck().has_value());  // a later decode needs a new check
   EXPECT_EQ(rec.events,
             QStringList({"pointer Form4 busy", "pointer Form4 busy", "pointer Form4 normal", "pointer Form4 normal"}));
@@ -89,11 +89,11 @@ TEST_F(DecodeTest, ADoubleClickOnOkDecodesOnce) {
   const QByteArray plain = Random(300000, 6);
   makeEncoded("Texte/gross.tmb", plain, "Geheim1", "doc");
   load("Texte/gross.tmb");
-  QSignalSpy bar(decode.ProgressBar1, &QProgressBar::valueChanged);
-  DoubleClickOnOk hand(decode.Command1, decode.ProgressBar1);
+  QSignalSpy bar(Control<QProgressBar>(decode, "ProgressBar1"), &QProgressBar::valueChanged);
+  DoubleClickOnOk hand(Control<QPushButton>(decode, "Command1"), Control<QProgressBar>(decode, "ProgressBar1"));
   checkFromMenu("Geheim1", [&](Selpr6& d) {
     WhenModal<Form4>([&](Form4&) { hand.click(); });
-    d.Command1->click();
+    Control<QPushButton>(d, "Command1")->click();
   });
   HandlePendingInput();
   EXPECT_TRUE(hand.duringThePass());
@@ -102,7 +102,7 @@ TEST_F(DecodeTest, ADoubleClickOnOkDecodesOnce) {
   EXPECT_EQ(messageTexts(), QStringList());
   EXPECT_EQ(rec.beeps, 0);
   EXPECT_FALSE(decode.isVisible());
-  EXPECT_EQ(dialog.Dir1->path(), tempPath("Texte"));
+  EXPECT_EQ(Control<tambril::FolderList>(dialog, "Dir1")->path(), tempPath("Texte"));
 }
 
 // Files in a folder whose name is not UTF-8, one of them with such a name
@@ -127,19 +127,20 @@ TEST_F(DecodeTest, NamesThatAreNotUtf8EncodeAndDecodeThatVeryFile) {
   const QByteArray other = Random(3000, 9);
   makeEncoded("quelle/x.tmb", other, "Geheim1", "doc");
   std::filesystem::rename(ToFsPath(tempPath("quelle/x.tmb")), raw("\xe9t\xe9.tmb"));
-  ASSERT_TRUE(dialog.Dir1->setPath(tempPath()));  // the folder is seen in the list first
+  ASSERT_TRUE(
+      Control<tambril::FolderList>(dialog, "Dir1")->setPath(tempPath()));  // the folder is seen in the list first
 
   load(QStringLiteral("Archiv \uFFFDlter/Br\uFFFDcke.doc"));
   WhenModal<Selpr6>([&](Selpr6& d) {
-    EXPECT_EQ(d.Dir1->realPath(), folder);
+    EXPECT_EQ(Control<tambril::FolderList>(d, "Dir1")->realPath(), folder);
     WhenModal<Form2>([&](Form2& f) {
-      f.Text1->setText("Geheim1");
-      f.Text2->setText("Geheim1");
-      f.Command1->click();
+      Control<QLineEdit>(f, "Text1")->setText("Geheim1");
+      Control<QLineEdit>(f, "Text2")->setText("Geheim1");
+      Control<QPushButton>(f, "Command1")->click();
     });
-    d.Command1->click();
+    Control<QPushButton>(d, "Command1")->click();
   });
-  main.Code_AN->trigger();
+  Control<QAction>(main, "Code_AN")->trigger();
   EXPECT_EQ(messageTexts(), QStringList());
   EXPECT_EQ(readRaw(raw("Br\xfc"
                         "cke.tmb")),
@@ -150,9 +151,9 @@ TEST_F(DecodeTest, NamesThatAreNotUtf8EncodeAndDecodeThatVeryFile) {
 
   load(QStringLiteral("Archiv \uFFFDlter/\uFFFDt\uFFFD.tmb"));
   checkFromMenu("Geheim1", [&](Selpr6& d) {
-    EXPECT_EQ(d.Text1->text(), tempPath(QStringLiteral("Archiv \uFFFDlter/\uFFFDt\uFFFD.doc")));
-    WhenModal<Form4>([](Form4& f) { f.Command1->click(); });
-    d.Command1->click();
+    EXPECT_EQ(Control<QLineEdit>(d, "Text1")->text(), tempPath(QStringLiteral("Archiv \uFFFDlter/\uFFFDt\uFFFD.doc")));
+    WhenModal<Form4>([](Form4& f) { Control<QPushButton>(f, "Command1")->click(); });
+    Control<QPushButton>(d, "Command1")->click();
   });
   EXPECT_EQ(messageTexts(), QStringList());
   EXPECT_EQ(readRaw(raw("\xe9t\xe9.doc")), other);
@@ -165,16 +166,16 @@ TEST_F(DecodeTest, NamesThatAreNotUtf8EncodeAndDecodeThatVeryFile) {
   // In another folder the proposed name keeps its bytes as well.
   load(QStringLiteral("Archiv \uFFFDlter/Br\uFFFDcke.doc"));
   WhenModal<Selpr6>([&](Selpr6& d) {
-    ASSERT_TRUE(d.Dir1->setPath(tempPath("quelle")));
-    EXPECT_EQ(d.Text1->text(), tempPath(QStringLiteral("quelle/Br\uFFFDcke.tmb")));
+    ASSERT_TRUE(Control<tambril::FolderList>(d, "Dir1")->setPath(tempPath("quelle")));
+    EXPECT_EQ(Control<QLineEdit>(d, "Text1")->text(), tempPath(QStringLiteral("quelle/Br\uFFFDcke.tmb")));
     WhenModal<Form2>([&](Form2& f) {
-      f.Text1->setText("Geheim1");
-      f.Text2->setText("Geheim1");
-      f.Command1->click();
+      Control<QLineEdit>(f, "Text1")->setText("Geheim1");
+      Control<QLineEdit>(f, "Text2")->setText("Geheim1");
+      Control<QPushButton>(f, "Command1")->click();
     });
-    d.Command1->click();
+    Control<QPushButton>(d, "Command1")->click();
   });
-  main.Code_AN->trigger();
+  Control<QAction>(main, "Code_AN")->trigger();
   EXPECT_EQ(messageTexts(), QStringList());
   EXPECT_EQ(readRaw(QFile::encodeName(tempPath("quelle")).toStdString() + "/Br\xfc"
                                                                           "cke.tmb"),
@@ -185,10 +186,10 @@ TEST_F(DecodeTest, ShortEncodedFilesShowTheFullBarAtOnce) {
   const QByteArray plain = Random(79, 5);  // 100 bytes encoded
   makeEncoded("k/kurz.tmb", plain, "abcdef", "txt");
   load("k/kurz.tmb");
-  QSignalSpy bar(decode.ProgressBar1, &QProgressBar::valueChanged);
+  QSignalSpy bar(Control<QProgressBar>(decode, "ProgressBar1"), &QProgressBar::valueChanged);
   checkFromMenu("abcdef", [](Selpr6& d) {
-    WhenModal<Form4>([](Form4& f) { f.Command1->click(); });
-    d.Command1->click();
+    WhenModal<Form4>([](Form4& f) { Control<QPushButton>(f, "Command1")->click(); });
+    Control<QPushButton>(d, "Command1")->click();
   });
   EXPECT_EQ(read("k/kurz.txt"), plain);
   EXPECT_EQ(Values(bar), QList<int>({20, 1}));
@@ -198,33 +199,33 @@ TEST_F(DecodeTest, AWrongPasswordAsksForAnotherAndTheRightOneThenWorks) {
   const QByteArray plain = Random(2000, 11);
   makeEncoded("w/brief.tmb", plain, "Richtig", "txt");
   load("w/brief.tmb");
-  check.Label2->setText("18");  // as left by an earlier check
+  Control<QLabel>(check, "Label2")->setText("18");  // as left by an earlier check
   bool decoded = false;
   WhenModal<Form3>([&](Form3& f) {
     for (const char* wrong : {"richtig", "Richtig!", ""}) {
       rec.reset();
-      f.Text1->setText(wrong);
-      f.Command1->click();
+      Control<QLineEdit>(f, "Text1")->setText(wrong);
+      Control<QPushButton>(f, "Command1")->click();
       EXPECT_EQ(rec.events, QStringList({"message ERROR|none: Geben Sie ein neues Kennwort ein !"})) << wrong;
       EXPECT_EQ(rec.messages.back().window, QStringLiteral("Form3"));
-      EXPECT_EQ(f.Label2->text(), QString());
-      EXPECT_EQ(f.Text1->text(), QString());
+      EXPECT_EQ(Control<QLabel>(f, "Label2")->text(), QString());
+      EXPECT_EQ(Control<QLineEdit>(f, "Text1")->text(), QString());
       EXPECT_EQ(model.createMode(), session::CreateMode::None);  // no decode can start
-      EXPECT_EQ(dialog.Label4->text(), QString());
+      EXPECT_EQ(Control<QLabel>(dialog, "Label4")->text(), QString());
       EXPECT_TRUE(f.isVisible());
     }
     // The same key codes: the first character repeated at the start.
-    QTest::keyClicks(f.Text1, "RRichtig");
+    QTest::keyClicks(Control<QLineEdit>(f, "Text1"), "RRichtig");
     WhenModal<Selpr6>([&](Selpr6& d) {
       WhenModal<Form4>([&](Form4& g) {
-        g.Command1->click();
+        Control<QPushButton>(g, "Command1")->click();
         decoded = true;
       });
-      d.Command1->click();
+      Control<QPushButton>(d, "Command1")->click();
     });
-    f.Command1->click();
+    Control<QPushButton>(f, "Command1")->click();
   });
-  main.Code_Aus->trigger();
+  Control<QAction>(main, "Code_Aus")->trigger();
   EXPECT_TRUE(decoded);
   EXPECT_EQ(read("w/brief.txt"), plain);
 }
@@ -234,8 +235,8 @@ TEST_F(DecodeTest, AnEmptyEntryIsAPasswordOfSpaces) {
   makeEncoded("l/leer.tmb", plain, "     ", "txt");
   load("l/leer.tmb");
   checkFromMenu("", [](Selpr6& d) {
-    WhenModal<Form4>([](Form4& f) { f.Command1->click(); });
-    d.Command1->click();
+    WhenModal<Form4>([](Form4& f) { Control<QPushButton>(f, "Command1")->click(); });
+    Control<QPushButton>(d, "Command1")->click();
   });
   EXPECT_TRUE(rec.messages.empty());
   EXPECT_EQ(read("l/leer.txt"), plain);
@@ -246,28 +247,28 @@ TEST_F(DecodeTest, CancelAnywhereCreatesNoFile) {
   load("c/brief.tmb");
   // ABBRECHEN in the decode dialog.
   checkFromMenu("geheim", [](Selpr6& d) {
-    WhenModal<Form4>([](Form4& f) { f.Command2->click(); });
-    d.Command1->click();
+    WhenModal<Form4>([](Form4& f) { Control<QPushButton>(f, "Command2")->click(); });
+    Control<QPushButton>(d, "Command1")->click();
   });
   EXPECT_EQ(entries("c"), QStringList({"brief.tmb"}));
   EXPECT_EQ(model.createMode(), session::CreateMode::None);
-  EXPECT_EQ(dialog.Label4->text(), QString());
+  EXPECT_EQ(Control<QLabel>(dialog, "Label4")->text(), QString());
   EXPECT_FALSE(dialog.isVisible());
   // ABBRECHEN in the file dialog: the mode word stays.
-  checkFromMenu("geheim", [](Selpr6& d) { d.Command3->click(); });
+  checkFromMenu("geheim", [](Selpr6& d) { Control<QPushButton>(d, "Command3")->click(); });
   EXPECT_EQ(entries("c"), QStringList({"brief.tmb"}));
   EXPECT_EQ(model.createMode(), session::CreateMode::Decode);
-  EXPECT_EQ(dialog.Label4->text(), QStringLiteral("CODEOFF"));
-  EXPECT_EQ(check.Text1->text(), QString());
+  EXPECT_EQ(Control<QLabel>(dialog, "Label4")->text(), QStringLiteral("CODEOFF"));
+  EXPECT_EQ(Control<QLineEdit>(check, "Text1")->text(), QString());
   // ABBBRECHEN in the check dialog empties its box and leaves the mode word.
   WhenModal<Form3>([](Form3& f) {
-    QTest::keyClicks(f.Text1, "geheim");
-    f.Command2->click();
+    QTest::keyClicks(Control<QLineEdit>(f, "Text1"), "geheim");
+    Control<QPushButton>(f, "Command2")->click();
   });
-  main.Code_Aus->trigger();
-  EXPECT_EQ(check.Text1->text(), QString());
+  Control<QAction>(main, "Code_Aus")->trigger();
+  EXPECT_EQ(Control<QLineEdit>(check, "Text1")->text(), QString());
   EXPECT_EQ(model.createMode(), session::CreateMode::Decode);
-  EXPECT_EQ(dialog.Label4->text(), QStringLiteral("CODEOFF"));
+  EXPECT_EQ(Control<QLabel>(dialog, "Label4")->text(), QStringLiteral("CODEOFF"));
   EXPECT_EQ(entries("c"), QStringList({"brief.tmb"}));
   EXPECT_TRUE(rec.messages.empty());
 }
@@ -277,12 +278,12 @@ TEST_F(DecodeTest, AStoredTagThatCannotStandInANameIsMadeSafe) {
   makeEncoded("t/brief.tmb", plain, "geheim", std::string("/\n\0", 3));
   load("t/brief.tmb");
   checkFromMenu("geheim", [&](Selpr6& d) {
-    EXPECT_EQ(d.Text1->text(), tempPath("t/brief.___"));
+    EXPECT_EQ(Control<QLineEdit>(d, "Text1")->text(), tempPath("t/brief.___"));
     EXPECT_EQ(model.proposedName(), QStringLiteral("brief.___"));
-    WhenModal<Form4>([](Form4& f) { f.Command1->click(); });
-    d.Command1->click();
+    WhenModal<Form4>([](Form4& f) { Control<QPushButton>(f, "Command1")->click(); });
+    Control<QPushButton>(d, "Command1")->click();
   });
-  EXPECT_EQ(check.Label3->text(), QString::fromUtf8("/\n\0", 3));  // the tag as decoded
+  EXPECT_EQ(Control<QLabel>(check, "Label3")->text(), QString::fromUtf8("/\n\0", 3));  // the tag as decoded
   EXPECT_EQ(read("t/brief.___"), plain);
   EXPECT_EQ(entries("t"), QStringList({"brief.___", "brief.tmb"}));
 }
@@ -292,9 +293,9 @@ TEST_F(DecodeTest, AFolderWithADotTakesTheStoredTag) {
   load("alt.dir/brief.tmb");
   const QString expected = *OverwriteAfterFirstDot(tempPath("alt.dir/brief.tmb"), "txt");
   checkFromMenu("geheim", [&](Selpr6& d) {
-    EXPECT_EQ(d.Text1->text(), expected);
+    EXPECT_EQ(Control<QLineEdit>(d, "Text1")->text(), expected);
     EXPECT_EQ(model.proposedName(), QStringLiteral("brief.txt"));
-    d.Command3->click();
+    Control<QPushButton>(d, "Command3")->click();
   });
   // The proposal stays in the loaded file's folder, whatever the folders
   // above it are called.
@@ -307,14 +308,14 @@ TEST_F(DecodeTest, AFailedDecodeKeepsTheDialogOpenAndLeavesNothing) {
   load("f/brief.tmb");
   bool open = false;
   checkFromMenu("geheim", [&](Selpr6& d) {
-    d.Text1->setText(tempPath("f/datei.txt/brief.txt"));
+    Control<QLineEdit>(d, "Text1")->setText(tempPath("f/datei.txt/brief.txt"));
     WhenModal<Form4>([&](Form4& f) {
-      f.Command1->click();
-      f.Command1->click();
+      Control<QPushButton>(f, "Command1")->click();
+      Control<QPushButton>(f, "Command1")->click();
       open = f.isVisible();
-      f.Command2->click();
+      Control<QPushButton>(f, "Command2")->click();
     });
-    d.Command1->click();
+    Control<QPushButton>(d, "Command1")->click();
   });
   EXPECT_TRUE(open);
   EXPECT_EQ(messageTexts(), QStringList({kDeviceError, kDeviceError}));
@@ -322,7 +323,7 @@ TEST_F(DecodeTest, AFailedDecodeKeepsTheDialogOpenAndLeavesNothing) {
   EXPECT_EQ(rec.events.mid(0, 6),
             QStringList({"pointer Form4 busy", "pointer Form4 busy", "beep", "message ERROR|none: " + kDeviceError,
                          "pointer Form4 normal", "pointer Form4 normal"}));
-  EXPECT_EQ(dialog.Dir1->path(), root());
+  EXPECT_EQ(Control<tambril::FolderList>(dialog, "Dir1")->path(), root());
   EXPECT_EQ(entries("f"), QStringList({"brief.tmb", "datei.txt"}));
 }
 
@@ -330,17 +331,17 @@ TEST_F(DecodeTest, NoDecodeWithoutAFittingCheck) {
   makeEncoded("n/brief.tmb", Random(500), "geheim", "txt");
   load("n/brief.tmb");
   model.acceptTarget(tempPath("n/brief.txt"));
-  decode.Command1->click();
+  Control<QPushButton>(decode, "Command1")->click();
   EXPECT_EQ(messageTexts(), QStringList({kDeviceError}));
   EXPECT_EQ(entries("n"), QStringList({"brief.tmb"}));
   // A miss drops an earlier fit as well.
-  check.Text1->setText("geheim");
+  Control<QLineEdit>(check, "Text1")->setText("geheim");
   check.StartPasswordCheck();
   ASSERT_TRUE(model.lastCheck().has_value());
-  check.Text1->setText("falsch");
+  Control<QLineEdit>(check, "Text1")->setText("falsch");
   check.StartPasswordCheck();
   EXPECT_FALSE(model.lastCheck().has_value());
-  decode.Command1->click();
+  Control<QPushButton>(decode, "Command1")->click();
   EXPECT_EQ(entries("n"), QStringList({"brief.tmb"}));
 }
 
@@ -354,21 +355,21 @@ TEST_F(DecodeTest, TooShortForAHeaderNeverFits) {
 TEST_F(DecodeTest, AFileThatCannotBeReadForTheCheckIsADeviceFailure) {
   makeEncoded("r/brief.tmb", Random(100), "geheim", "txt");
   load("r/brief.tmb");
-  dialog.Dir1->setPath(tempPath("r"));
+  Control<tambril::FolderList>(dialog, "Dir1")->setPath(tempPath("r"));
   ASSERT_TRUE(QFile::remove(tempPath("r/brief.tmb")));
   bool open = false;
   WhenModal<Form3>([&](Form3& f) {
-    f.Text1->setText("geheim");
-    f.Command1->click();
+    Control<QLineEdit>(f, "Text1")->setText("geheim");
+    Control<QPushButton>(f, "Command1")->click();
     open = f.isVisible();
-    EXPECT_EQ(f.Text1->text(), QStringLiteral("geheim"));
-    f.Command2->click();
+    EXPECT_EQ(Control<QLineEdit>(f, "Text1")->text(), QStringLiteral("geheim"));
+    Control<QPushButton>(f, "Command2")->click();
   });
-  main.Code_Aus->trigger();
+  Control<QAction>(main, "Code_Aus")->trigger();
   EXPECT_TRUE(open);
   EXPECT_EQ(rec.events.mid(0, 2), QStringList({"beep", "message ERROR|none: " + kDeviceError}));
   EXPECT_EQ(rec.events.filter("Form3"), QStringList());  // this dialog shows no busy pointer
-  EXPECT_EQ(dialog.Dir1->path(), root());
+  EXPECT_EQ(Control<tambril::FolderList>(dialog, "Dir1")->path(), root());
 }
 
 }  // namespace

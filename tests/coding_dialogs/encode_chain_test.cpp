@@ -17,13 +17,13 @@ class EncodeTest : public CodingTest {
   void encodeFromMenu(const std::function<void(Form2&)>& inForm2) {
     WhenModal<Selpr6>([&, inForm2](Selpr6& d) {
       WhenModal<Form2>(inForm2);
-      d.Command1->click();
+      Control<QPushButton>(d, "Command1")->click();
     });
-    main.Code_AN->trigger();
+    Control<QAction>(main, "Code_AN")->trigger();
   }
   static void type(Form2& f, const QString& password, const QString& confirmation) {
-    QTest::keyClicks(f.Text1, password);
-    QTest::keyClicks(f.Text2, confirmation);
+    QTest::keyClicks(Control<QLineEdit>(f, "Text1"), password);
+    QTest::keyClicks(Control<QLineEdit>(f, "Text2"), confirmation);
   }
 };
 
@@ -32,35 +32,35 @@ TEST_F(EncodeTest, EncodesFromTheMenuToTheFileOnDisk) {
   // A private source gives a private target.
   ASSERT_TRUE(QFile::setPermissions(writeFile("Texte/brief.doc", plain), QFile::ReadOwner | QFile::WriteOwner));
   load("Texte/brief.doc");
-  QSignalSpy bar(encode.ProgressBar1, &QProgressBar::valueChanged);
+  QSignalSpy bar(Control<QProgressBar>(encode, "ProgressBar1"), &QProgressBar::valueChanged);
   bool sawDialog = false;
   bool sawForm2 = false;
   WhenModal<Selpr6>([&](Selpr6& d) {
     sawDialog = true;
     EXPECT_EQ(d.windowTitle(), QStringLiteral(" Datei erstellen"));
-    EXPECT_TRUE(d.Command1->isEnabled());
-    EXPECT_FALSE(d.Command2->isEnabled());
-    EXPECT_TRUE(d.Directory->menuAction()->isEnabled());
-    EXPECT_FALSE(d.Text1->isReadOnly());
-    EXPECT_EQ(d.Text1->text(), tempPath("Texte/brief.tmb"));
+    EXPECT_TRUE(Control<QPushButton>(d, "Command1")->isEnabled());
+    EXPECT_FALSE(Control<QPushButton>(d, "Command2")->isEnabled());
+    EXPECT_TRUE(Control<QMenu>(d, "Directory")->menuAction()->isEnabled());
+    EXPECT_FALSE(Control<QLineEdit>(d, "Text1")->isReadOnly());
+    EXPECT_EQ(Control<QLineEdit>(d, "Text1")->text(), tempPath("Texte/brief.tmb"));
     EXPECT_EQ(model.proposedName(), QStringLiteral("brief.tmb"));
     EXPECT_EQ(model.createMode(), session::CreateMode::Encode);
-    EXPECT_EQ(session::Current().proposedName(), QStringLiteral("brief.tmb"));
-    EXPECT_EQ(d.Label4->text(), QStringLiteral("CODEON"));
-    EXPECT_EQ(d.Dir1->path(), tempPath("Texte"));
+    EXPECT_EQ(SharedSession().proposedName(), QStringLiteral("brief.tmb"));
+    EXPECT_EQ(Control<QLabel>(d, "Label4")->text(), QStringLiteral("CODEON"));
+    EXPECT_EQ(Control<tambril::FolderList>(d, "Dir1")->path(), tempPath("Texte"));
     WhenModal<Form2>([&](Form2& f) {
       sawForm2 = true;
       EXPECT_FALSE(d.isVisible());
-      EXPECT_EQ(f.Text3->text(), tempPath("Texte/brief.tmb"));
+      EXPECT_EQ(Control<QLineEdit>(f, "Text3")->text(), tempPath("Texte/brief.tmb"));
       EXPECT_EQ(model.extensionTag(), QStringLiteral("doc"));
-      EXPECT_EQ(f.focusWidget(), f.Text1);
+      EXPECT_EQ(f.focusWidget(), Control<QLineEdit>(f, "Text1"));
       type(f, QStringLiteral("Geheim1"), QStringLiteral("Geheim1"));
-      f.Command1->click();
+      Control<QPushButton>(f, "Command1")->click();
       EXPECT_FALSE(f.isVisible());
     });
-    d.Command1->click();
+    Control<QPushButton>(d, "Command1")->click();
   });
-  main.Code_AN->trigger();
+  Control<QAction>(main, "Code_AN")->trigger();
   ASSERT_TRUE(sawDialog && sawForm2);
 
   EXPECT_EQ(read("Texte/brief.tmb"), reference(plain, "Geheim1", "doc"));
@@ -68,19 +68,19 @@ TEST_F(EncodeTest, EncodesFromTheMenuToTheFileOnDisk) {
   EXPECT_EQ(QFile::permissions(tempPath("Texte/brief.tmb")),
             QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
   EXPECT_EQ(Values(bar), Stepped());
-  EXPECT_EQ(encode.ProgressBar1->value(), 1);
+  EXPECT_EQ(Control<QProgressBar>(encode, "ProgressBar1")->value(), 1);
   // The whole chain is closed and the main window still describes the source.
   EXPECT_FALSE(dialog.isVisible());
   EXPECT_FALSE(encode.isVisible());
   EXPECT_EQ(model.loaded()->path, tempPath("Texte/brief.doc"));
   EXPECT_EQ(model.lastCommand(), session::CreateMode::Encode);
-  EXPECT_TRUE(main.Code_AN->isChecked());
-  EXPECT_FALSE(main.Code_Aus->isChecked());
-  EXPECT_EQ(encode.Text1->text(), QString());
-  EXPECT_EQ(encode.Text2->text(), QString());
-  EXPECT_EQ(dialog.Text1->text(), tempPath("Texte/brief.doc"));
+  EXPECT_TRUE(Control<QAction>(main, "Code_AN")->isChecked());
+  EXPECT_FALSE(Control<QAction>(main, "Code_Aus")->isChecked());
+  EXPECT_EQ(Control<QLineEdit>(encode, "Text1")->text(), QString());
+  EXPECT_EQ(Control<QLineEdit>(encode, "Text2")->text(), QString());
+  EXPECT_EQ(Control<QLineEdit>(dialog, "Text1")->text(), tempPath("Texte/brief.doc"));
   EXPECT_EQ(model.createMode(), session::CreateMode::None);
-  EXPECT_EQ(dialog.Label4->text(), QString());
+  EXPECT_EQ(Control<QLabel>(dialog, "Label4")->text(), QString());
   EXPECT_EQ(rec.events,
             QStringList({"pointer Form2 busy", "pointer Form2 busy", "pointer Form2 normal", "pointer Form2 normal"}));
 }
@@ -91,8 +91,8 @@ TEST_F(EncodeTest, ADoubleClickOnOkEncodesOnce) {
   const QByteArray plain = Random(300000, 5);
   writeFile("Texte/gross.doc", plain);
   load("Texte/gross.doc");
-  QSignalSpy bar(encode.ProgressBar1, &QProgressBar::valueChanged);
-  DoubleClickOnOk hand(encode.Command1, encode.ProgressBar1);
+  QSignalSpy bar(Control<QProgressBar>(encode, "ProgressBar1"), &QProgressBar::valueChanged);
+  DoubleClickOnOk hand(Control<QPushButton>(encode, "Command1"), Control<QProgressBar>(encode, "ProgressBar1"));
   encodeFromMenu([&](Form2& f) {
     type(f, QStringLiteral("Geheim1"), QStringLiteral("Geheim1"));
     hand.click();
@@ -104,7 +104,7 @@ TEST_F(EncodeTest, ADoubleClickOnOkEncodesOnce) {
   EXPECT_EQ(messageTexts(), QStringList());
   EXPECT_EQ(rec.beeps, 0);
   EXPECT_FALSE(encode.isVisible());
-  EXPECT_EQ(dialog.Dir1->path(), tempPath("Texte"));
+  EXPECT_EQ(Control<tambril::FolderList>(dialog, "Dir1")->path(), tempPath("Texte"));
 }
 
 TEST_F(EncodeTest, ShortAndEmptyFilesShowTheFullBarAtOnce) {
@@ -113,11 +113,11 @@ TEST_F(EncodeTest, ShortAndEmptyFilesShowTheFullBarAtOnce) {
     const QByteArray plain = Random(n, n);
     writeFile(name, plain);
     load(name);
-    QSignalSpy bar(encode.ProgressBar1, &QProgressBar::valueChanged);
+    QSignalSpy bar(Control<QProgressBar>(encode, "ProgressBar1"), &QProgressBar::valueChanged);
     encodeFromMenu([](Form2& f) {
-      f.Text1->insert(QStringLiteral("fünf5"));
-      f.Text2->insert(QStringLiteral("fünf5"));
-      f.Command1->click();
+      Control<QLineEdit>(f, "Text1")->insert(QStringLiteral("fünf5"));
+      Control<QLineEdit>(f, "Text2")->insert(QStringLiteral("fünf5"));
+      Control<QPushButton>(f, "Command1")->click();
     });
     const QString target = QStringLiteral("k%1.tmb").arg(n);
     EXPECT_EQ(read(target).size(), n + 21);
@@ -132,26 +132,26 @@ TEST_F(EncodeTest, PasswordRulesInTheirOrder) {
   model.acceptTarget(tempPath("p/brief.tmb"));
   model.setExtensionTag("txt");
   const auto press = [&](const QString& password, const QString& confirmation) {
-    encode.Text1->setText(password);
-    encode.Text2->setText(confirmation);
+    Control<QLineEdit>(encode, "Text1")->setText(password);
+    Control<QLineEdit>(encode, "Text2")->setText(confirmation);
     rec.reset();
-    encode.Command1->click();
+    Control<QPushButton>(encode, "Command1")->click();
     EXPECT_EQ(rec.messages.size(), 1u);
     return rec.messages.empty() ? QString() : rec.messages.back().text;
   };
   // The empty password comes first; the confirmation is not looked at.
   EXPECT_EQ(press("", "abcdef"), QStringLiteral("Geben Sie ein Kennwort ein !"));
-  EXPECT_EQ(encode.Text2->text(), QStringLiteral("abcdef"));
+  EXPECT_EQ(Control<QLineEdit>(encode, "Text2")->text(), QStringLiteral("abcdef"));
   EXPECT_EQ(press("abcd", "abcd"), QStringLiteral("Das Kennwort ist zu klein. Das Kennwort braucht 5 Zeichen."));
-  EXPECT_EQ(encode.Text1->text(), QString());
-  EXPECT_EQ(encode.Text2->text(), QString());
+  EXPECT_EQ(Control<QLineEdit>(encode, "Text1")->text(), QString());
+  EXPECT_EQ(Control<QLineEdit>(encode, "Text2")->text(), QString());
   EXPECT_EQ(press("abcde", ""), QStringLiteral("Geben Sie die Kennwortbestätigung ein !"));
-  EXPECT_EQ(encode.Text1->text(), QStringLiteral("abcde"));
+  EXPECT_EQ(Control<QLineEdit>(encode, "Text1")->text(), QStringLiteral("abcde"));
   const QString mismatch = QStringLiteral(
       "Das neue Kennwort und die Kennwortbestätigung stimmen nicht überein. Geben Sie beides erneut ein.");
   EXPECT_EQ(press("Geheim", "geheim"), mismatch);
-  EXPECT_EQ(encode.Text1->text(), QString());
-  EXPECT_EQ(encode.Text2->text(), QString());
+  EXPECT_EQ(Control<QLineEdit>(encode, "Text1")->text(), QString());
+  EXPECT_EQ(Control<QLineEdit>(encode, "Text2")->text(), QString());
   EXPECT_EQ(press("abcde", "abcdf"), mismatch);
   ASSERT_EQ(rec.messages.size(), 1u);
   EXPECT_EQ(rec.messages[0].title, QStringLiteral("ERROR"));
@@ -161,16 +161,17 @@ TEST_F(EncodeTest, PasswordRulesInTheirOrder) {
   EXPECT_FALSE(exists("p/brief.tmb"));
 
   // Exactly five characters are enough.
-  encode.Text1->setText("abcde");
-  encode.Text2->setText("abcde");
+  Control<QLineEdit>(encode, "Text1")->setText("abcde");
+  Control<QLineEdit>(encode, "Text2")->setText("abcde");
   rec.reset();
-  encode.Command1->click();
+  Control<QPushButton>(encode, "Command1")->click();
   EXPECT_TRUE(rec.messages.empty());
   EXPECT_EQ(read("p/brief.tmb"), reference("Inhalt", "abcde", "txt"));
 }
 
 TEST_F(EncodeTest, PasswordBoxesShowXAndTakeFifteenCharacters) {
-  for (QLineEdit* box : {encode.Text1, encode.Text2, check.Text1}) {
+  for (QLineEdit* box :
+       {Control<QLineEdit>(encode, "Text1"), Control<QLineEdit>(encode, "Text2"), Control<QLineEdit>(check, "Text1")}) {
     box->clear();
     QTest::keyClicks(box, "abcdefghijklmnopq");
     EXPECT_EQ(box->text(), QStringLiteral("abcdefghijklmno")) << box->objectName().toStdString();
@@ -186,14 +187,14 @@ TEST_F(EncodeTest, DesignOfTheDialogs) {
   EXPECT_EQ(encode.size(), QSize(562, 343));
   EXPECT_EQ(check.size(), QSize(432, 193));
   EXPECT_EQ(decode.size(), QSize(474, 251));
-  EXPECT_EQ(encode.Label2->text(), QStringLiteral("Dateiname für Code_On"));
-  EXPECT_EQ(encode.Label3->text(), QStringLiteral("Kennwort:"));
-  EXPECT_EQ(encode.Label4->text(), QStringLiteral("Kennwortbestätigung:"));
-  EXPECT_EQ(encode.Label6->text(), QStringLiteral("Codierung:"));
-  EXPECT_EQ(check.Label1->text(), QStringLiteral("Kennworteingabe:"));
-  EXPECT_EQ(check.Command2->text(), QStringLiteral("ABBBRECHEN"));
-  EXPECT_EQ(decode.Label1->text(), QStringLiteral("Dateiname für Code_Off:"));
-  EXPECT_EQ(decode.Label2->text(), QStringLiteral("Entcodierung:"));
+  EXPECT_EQ(Control<QLabel>(encode, "Label2")->text(), QStringLiteral("Dateiname für Code_On"));
+  EXPECT_EQ(Control<QLabel>(encode, "Label3")->text(), QStringLiteral("Kennwort:"));
+  EXPECT_EQ(Control<QLabel>(encode, "Label4")->text(), QStringLiteral("Kennwortbestätigung:"));
+  EXPECT_EQ(Control<QLabel>(encode, "Label6")->text(), QStringLiteral("Codierung:"));
+  EXPECT_EQ(Control<QLabel>(check, "Label1")->text(), QStringLiteral("Kennworteingabe:"));
+  EXPECT_EQ(Control<QPushButton>(check, "Command2")->text(), QStringLiteral("ABBBRECHEN"));
+  EXPECT_EQ(Control<QLabel>(decode, "Label1")->text(), QStringLiteral("Dateiname für Code_Off:"));
+  EXPECT_EQ(Control<QLabel>(decode, "Label2")->text(), QStringLiteral("Entcodierung:"));
   for (QDialog* d : {static_cast<QDialog*>(&encode), static_cast<QDialog*>(&decode)}) {
     auto* ok = d->findChild<QPushButton*>("Command1");
     auto* cancel = d->findChild<QPushButton*>("Command2");
@@ -206,14 +207,14 @@ TEST_F(EncodeTest, DesignOfTheDialogs) {
     EXPECT_EQ(bar->maximum(), 20);
     EXPECT_EQ(bar->value(), 1);
   }
-  EXPECT_EQ(encode.Text1->geometry(), QRect(184, 96, 233, 25));
-  EXPECT_EQ(encode.Command3->geometry(), QRect(392, 264, 121, 33));
-  EXPECT_EQ(encode.Text1->palette().color(QPalette::Base), QColor(0xE0, 0xE0, 0xE0));
-  EXPECT_TRUE(encode.Text1->font().bold());
-  EXPECT_DOUBLE_EQ(encode.Text1->font().pointSizeF(), 12);
+  EXPECT_EQ(Control<QLineEdit>(encode, "Text1")->geometry(), QRect(184, 96, 233, 25));
+  EXPECT_EQ(Control<QPushButton>(encode, "Command3")->geometry(), QRect(392, 264, 121, 33));
+  EXPECT_EQ(Control<QLineEdit>(encode, "Text1")->palette().color(QPalette::Base), QColor(0xE0, 0xE0, 0xE0));
+  EXPECT_TRUE(Control<QLineEdit>(encode, "Text1")->font().bold());
+  EXPECT_DOUBLE_EQ(Control<QLineEdit>(encode, "Text1")->font().pointSizeF(), 12);
   // Keyboard order: the password boxes, the buttons, the name last.
   QStringList order;
-  QWidget* w = encode.Text1;
+  QWidget* w = Control<QLineEdit>(encode, "Text1");
   for (int i = 0; i < 6; ++i, w = w->nextInFocusChain()) {
     while (!(w->focusPolicy() & Qt::TabFocus)) w = w->nextInFocusChain();
     order << w->objectName();
@@ -226,26 +227,26 @@ TEST_F(EncodeTest, CancelLeavesNoFileAndEmptiesTheModeWord) {
   load("c/brief.txt");
   encodeFromMenu([](Form2& f) {
     type(f, "geheim", "geheim");
-    f.Command2->click();
+    Control<QPushButton>(f, "Command2")->click();
   });
   EXPECT_EQ(entries("c"), QStringList({"brief.txt"}));
-  EXPECT_EQ(encode.Text1->text(), QString());
-  EXPECT_EQ(encode.Text2->text(), QString());
+  EXPECT_EQ(Control<QLineEdit>(encode, "Text1")->text(), QString());
+  EXPECT_EQ(Control<QLineEdit>(encode, "Text2")->text(), QString());
   EXPECT_FALSE(dialog.isVisible());
   EXPECT_EQ(model.createMode(), session::CreateMode::None);
-  EXPECT_EQ(dialog.Label4->text(), QString());
+  EXPECT_EQ(Control<QLabel>(dialog, "Label4")->text(), QString());
   // The close box cancels the same way.
   encodeFromMenu([](Form2& f) {
     type(f, "geheim", "geheim");
     f.close();
   });
   EXPECT_EQ(entries("c"), QStringList({"brief.txt"}));
-  EXPECT_EQ(encode.Text1->text(), QString());
+  EXPECT_EQ(Control<QLineEdit>(encode, "Text1")->text(), QString());
   // ABBRECHEN in the file dialog keeps the mode word for the next caller.
-  WhenModal<Selpr6>([](Selpr6& d) { d.Command3->click(); });
-  main.Code_AN->trigger();
+  WhenModal<Selpr6>([](Selpr6& d) { Control<QPushButton>(d, "Command3")->click(); });
+  Control<QAction>(main, "Code_AN")->trigger();
   EXPECT_EQ(model.createMode(), session::CreateMode::Encode);
-  EXPECT_EQ(dialog.Label4->text(), QStringLiteral("CODEON"));
+  EXPECT_EQ(Control<QLabel>(dialog, "Label4")->text(), QStringLiteral("CODEON"));
 }
 
 TEST_F(EncodeTest, AFailedWriteKeepsTheDialogOpenAndLeavesNothing) {
@@ -256,20 +257,20 @@ TEST_F(EncodeTest, AFailedWriteKeepsTheDialogOpenAndLeavesNothing) {
   int tries = 0;
   WhenModal<Selpr6>([&](Selpr6& d) {
     // A "folder" that is a regular file refuses every new file.
-    d.Text1->setText(tempPath("w/datei.txt/brief.tmb"));
+    Control<QLineEdit>(d, "Text1")->setText(tempPath("w/datei.txt/brief.tmb"));
     WhenModal<Form2>([&](Form2& f) {
       type(f, "geheim", "geheim");
-      f.Command1->click();
+      Control<QPushButton>(f, "Command1")->click();
       ++tries;
-      f.Command1->click();  // once more: one message per press
+      Control<QPushButton>(f, "Command1")->click();  // once more: one message per press
       ++tries;
       open = f.isVisible();
-      EXPECT_EQ(f.Text1->text(), QStringLiteral("geheim"));  // kept for another try
-      f.Command2->click();
+      EXPECT_EQ(Control<QLineEdit>(f, "Text1")->text(), QStringLiteral("geheim"));  // kept for another try
+      Control<QPushButton>(f, "Command2")->click();
     });
-    d.Command1->click();
+    Control<QPushButton>(d, "Command1")->click();
   });
-  main.Code_AN->trigger();
+  Control<QAction>(main, "Code_AN")->trigger();
   EXPECT_EQ(tries, 2);
   EXPECT_TRUE(open);
   EXPECT_EQ(messageTexts(), QStringList({kDeviceError, kDeviceError}));
@@ -278,8 +279,8 @@ TEST_F(EncodeTest, AFailedWriteKeepsTheDialogOpenAndLeavesNothing) {
   EXPECT_EQ(rec.events.mid(0, 6),
             QStringList({"pointer Form2 busy", "pointer Form2 busy", "beep", "message ERROR|none: " + kDeviceError,
                          "pointer Form2 normal", "pointer Form2 normal"}));
-  EXPECT_EQ(dialog.Dir1->path(), root());
-  EXPECT_EQ(dialog.Drive1->drive(), root());
+  EXPECT_EQ(Control<tambril::FolderList>(dialog, "Dir1")->path(), root());
+  EXPECT_EQ(Control<tambril::DriveList>(dialog, "Drive1")->drive(), root());
   EXPECT_EQ(entries("w"), QStringList({"brief.txt", "datei.txt"}));
   EXPECT_EQ(read("w/datei.txt"), QByteArray("ich bin kein Ordner"));
 }
@@ -290,9 +291,9 @@ TEST_F(EncodeTest, AFileThatShrankAfterLoadingLeavesNoTarget) {
   // The recorded length stays that of the load; the file is now shorter.
   ASSERT_TRUE(QFile::resize(tempPath("s/brief.txt"), 1000));
   model.acceptTarget(tempPath("s/brief.tmb"));
-  encode.Text1->setText("geheim");
-  encode.Text2->setText("geheim");
-  encode.Command1->click();
+  Control<QLineEdit>(encode, "Text1")->setText("geheim");
+  Control<QLineEdit>(encode, "Text2")->setText("geheim");
+  Control<QPushButton>(encode, "Command1")->click();
   EXPECT_EQ(messageTexts(), QStringList({kDeviceError}));
   EXPECT_EQ(entries("s"), QStringList({"brief.txt"}));
 }
@@ -301,19 +302,19 @@ TEST_F(EncodeTest, EncodeCommandRefusesAnEncodedFileAndBeepsWithoutOne) {
   // Nothing loaded: the dialog is switched to create mode, then only a beep.
   rec.reset();
   dialog.PrepareOpenMode();
-  main.Code_AN->trigger();
+  Control<QAction>(main, "Code_AN")->trigger();
   EXPECT_EQ(rec.events, QStringList({"beep"}));
   EXPECT_EQ(dialog.windowTitle(), QStringLiteral(" Datei erstellen"));
-  EXPECT_TRUE(dialog.Command1->isEnabled());
-  EXPECT_FALSE(dialog.Command2->isEnabled());
-  EXPECT_FALSE(main.Code_AN->isChecked());
-  main.Code_Aus->trigger();
+  EXPECT_TRUE(Control<QPushButton>(dialog, "Command1")->isEnabled());
+  EXPECT_FALSE(Control<QPushButton>(dialog, "Command2")->isEnabled());
+  EXPECT_FALSE(Control<QAction>(main, "Code_AN")->isChecked());
+  Control<QAction>(main, "Code_Aus")->trigger();
   EXPECT_EQ(rec.events, QStringList({"beep", "beep"}));
 
   writeFile("e/brief.tmb", Random(50));
   load("e/brief.tmb");
   dialog.setWindowTitle("vorher");
-  main.Code_AN->trigger();
+  Control<QAction>(main, "Code_AN")->trigger();
   ASSERT_EQ(rec.messages.size(), 1u);
   EXPECT_EQ(rec.messages[0].text, QStringLiteral("Datei ist schon codiert! "));
   EXPECT_EQ(rec.messages[0].title, QStringLiteral("ERROR"));
@@ -323,7 +324,7 @@ TEST_F(EncodeTest, EncodeCommandRefusesAnEncodedFileAndBeepsWithoutOne) {
 
   writeFile("e/brief.txt", Random(50));
   load("e/brief.txt");
-  main.Code_Aus->trigger();
+  Control<QAction>(main, "Code_Aus")->trigger();
   ASSERT_EQ(rec.messages.size(), 1u);
   EXPECT_EQ(rec.messages[0].text, QStringLiteral("Datei ist schon entcodiert! "));
   EXPECT_FALSE(check.isVisible());
@@ -333,17 +334,17 @@ TEST_F(EncodeTest, TheLastCommandStartedIsTheCheckedOne) {
   writeFile("m/brief.txt", "x");
   writeFile("m/brief.tmb", Random(40));
   load("m/brief.txt");
-  WhenModal<Selpr6>([](Selpr6& d) { d.Command3->click(); });
-  main.Code_AN->trigger();
-  EXPECT_TRUE(main.Code_AN->isChecked());
+  WhenModal<Selpr6>([](Selpr6& d) { Control<QPushButton>(d, "Command3")->click(); });
+  Control<QAction>(main, "Code_AN")->trigger();
+  EXPECT_TRUE(Control<QAction>(main, "Code_AN")->isChecked());
   load("m/brief.tmb");
-  WhenModal<Form3>([](Form3& f) { f.Command2->click(); });
-  main.Code_Aus->trigger();
-  EXPECT_FALSE(main.Code_AN->isChecked());
-  EXPECT_TRUE(main.Code_Aus->isChecked());
+  WhenModal<Form3>([](Form3& f) { Control<QPushButton>(f, "Command2")->click(); });
+  Control<QAction>(main, "Code_Aus")->trigger();
+  EXPECT_FALSE(Control<QAction>(main, "Code_AN")->isChecked());
+  EXPECT_TRUE(Control<QAction>(main, "Code_Aus")->isChecked());
   EXPECT_EQ(model.lastCommand(), session::CreateMode::Decode);
   EXPECT_EQ(model.createMode(), session::CreateMode::Decode);  // ABBBRECHEN leaves it
-  EXPECT_EQ(dialog.Label4->text(), QStringLiteral("CODEOFF"));
+  EXPECT_EQ(Control<QLabel>(dialog, "Label4")->text(), QStringLiteral("CODEOFF"));
 }
 
 TEST_F(EncodeTest, AFolderWithADotTakesTheTagAndTheNameCanBeCorrected) {
@@ -355,18 +356,18 @@ TEST_F(EncodeTest, AFolderWithADotTakesTheTagAndTheNameCanBeCorrected) {
   // above it are called.
   EXPECT_EQ(proposed, tempPath("alt.dir/plan.tmb"));
   WhenModal<Selpr6>([&](Selpr6& d) {
-    EXPECT_EQ(d.Text1->text(), proposed);
+    EXPECT_EQ(Control<QLineEdit>(d, "Text1")->text(), proposed);
     EXPECT_EQ(model.proposedName(), QStringLiteral("plan.tmb"));
     // The user may still correct the proposal before ERSTELLEN.
-    d.Text1->setText(tempPath("alt.dir/neu.tmb"));
+    Control<QLineEdit>(d, "Text1")->setText(tempPath("alt.dir/neu.tmb"));
     WhenModal<Form2>([](Form2& f) {
-      QTest::keyClicks(f.Text1, "Kennwort");
-      QTest::keyClicks(f.Text2, "Kennwort");
-      f.Command1->click();
+      QTest::keyClicks(Control<QLineEdit>(f, "Text1"), "Kennwort");
+      QTest::keyClicks(Control<QLineEdit>(f, "Text2"), "Kennwort");
+      Control<QPushButton>(f, "Command1")->click();
     });
-    d.Command1->click();
+    Control<QPushButton>(d, "Command1")->click();
   });
-  main.Code_AN->trigger();
+  Control<QAction>(main, "Code_AN")->trigger();
   EXPECT_EQ(read("alt.dir/neu.tmb"), reference(plain, "Kennwort", "txt"));
 }
 
@@ -375,36 +376,37 @@ TEST_F(EncodeTest, AnEmptyLoadedNameFailsTheProposal) {
   // so): the loaded name is empty.
   writeFile("n/brief.txt", "abc");
   dialog.PrepareOpenMode();
-  ASSERT_TRUE(dialog.Dir1->setPath(tempPath("n")));
-  dialog.File1->clearSelection();
-  dialog.Text1->setText(tempPath("n/brief.txt"));
-  dialog.Command2->click();
+  ASSERT_TRUE(Control<tambril::FolderList>(dialog, "Dir1")->setPath(tempPath("n")));
+  Control<tambril::FileList>(dialog, "File1")->clearSelection();
+  Control<QLineEdit>(dialog, "Text1")->setText(tempPath("n/brief.txt"));
+  Control<QPushButton>(dialog, "Command2")->click();
   ASSERT_TRUE(model.loaded());
   EXPECT_EQ(model.loaded()->name, QString());
-  EXPECT_EQ(main.Text1->text(), QString());
+  EXPECT_EQ(Control<QLineEdit>(main, "Text1")->text(), QString());
   rec.reset();
-  main.Code_AN->trigger();
+  Control<QAction>(main, "Code_AN")->trigger();
   EXPECT_EQ(rec.events.mid(0, 2), QStringList({"beep", "message ERROR|none: " + kDeviceError}));
   EXPECT_EQ(rec.messages.size(), 1u);
   EXPECT_FALSE(dialog.isVisible());
   // The steps before the failing one were done.
   EXPECT_EQ(model.extensionTag(), QStringLiteral("txt"));
-  EXPECT_TRUE(main.Code_AN->isChecked());
-  EXPECT_EQ(dialog.Dir1->path(), root());
-  EXPECT_EQ(dialog.Text1->text(), root());  // the folder change at the root, no proposed name yet
+  EXPECT_TRUE(Control<QAction>(main, "Code_AN")->isChecked());
+  EXPECT_EQ(Control<tambril::FolderList>(dialog, "Dir1")->path(), root());
+  EXPECT_EQ(Control<QLineEdit>(dialog, "Text1")->text(),
+            root());  // the folder change at the root, no proposed name yet
 }
 
 TEST_F(EncodeTest, AnUnreachableRememberedFolderFallsBackToTheRoot) {
   writeFile("weg/brief.txt", "abc");
   load("weg/brief.txt");
-  dialog.Dir1->setPath(tempPath());
+  Control<tambril::FolderList>(dialog, "Dir1")->setPath(tempPath());
   ASSERT_TRUE(QDir(tempPath("weg")).removeRecursively());
-  main.Code_AN->trigger();
+  Control<QAction>(main, "Code_AN")->trigger();
   EXPECT_EQ(messageTexts(), QStringList({kDeviceError}));
   EXPECT_EQ(rec.beeps, 1);
   EXPECT_FALSE(dialog.isVisible());
-  EXPECT_EQ(dialog.Drive1->drive(), root());
-  EXPECT_EQ(dialog.Dir1->path(), root());
+  EXPECT_EQ(Control<tambril::DriveList>(dialog, "Drive1")->drive(), root());
+  EXPECT_EQ(Control<tambril::FolderList>(dialog, "Dir1")->path(), root());
 }
 
 }  // namespace

@@ -80,17 +80,17 @@ TEST_F(LargeFileTest, MoreThanTwoGibibytesThroughTheWindowsWithoutFreezing) {
   ASSERT_EQ(model.loaded()->size, static_cast<std::uint64_t>(size));
   ASSERT_EQ(test::LoadedSize(), size);
 
-  QSignalSpy encodeBar(encode.ProgressBar1, &QProgressBar::valueChanged);
+  QSignalSpy encodeBar(Control<QProgressBar>(encode, "ProgressBar1"), &QProgressBar::valueChanged);
   const Responsiveness enc = Measure([&] {
     WhenModal<Selpr6>([](Selpr6& d) {
       WhenModal<Form2>([](Form2& f) {
-        f.Text1->setText("Grosse Datei");
-        f.Text2->setText("Grosse Datei");
-        f.Command1->click();
+        Control<QLineEdit>(f, "Text1")->setText("Grosse Datei");
+        Control<QLineEdit>(f, "Text2")->setText("Grosse Datei");
+        Control<QPushButton>(f, "Command1")->click();
       });
-      d.Command1->click();
+      Control<QPushButton>(d, "Command1")->click();
     });
-    main.Code_AN->trigger();
+    Control<QAction>(main, "Code_AN")->trigger();
   });
   EXPECT_TRUE(rec.messages.empty());
   EXPECT_EQ(QFileInfo(tempPath("gross/daten.tmb")).size(), size + 21);
@@ -100,17 +100,17 @@ TEST_F(LargeFileTest, MoreThanTwoGibibytesThroughTheWindowsWithoutFreezing) {
   QFile::rename(tempPath("gross/daten.tmb"), tempPath("zurueck/daten.tmb"));
   QFile::remove(tempPath("gross/daten.bin"));
   load("zurueck/daten.tmb");
-  QSignalSpy decodeBar(decode.ProgressBar1, &QProgressBar::valueChanged);
+  QSignalSpy decodeBar(Control<QProgressBar>(decode, "ProgressBar1"), &QProgressBar::valueChanged);
   const Responsiveness dec = Measure([&] {
     WhenModal<Form3>([](Form3& f) {
-      f.Text1->setText("Grosse Datei");
+      Control<QLineEdit>(f, "Text1")->setText("Grosse Datei");
       WhenModal<Selpr6>([](Selpr6& d) {
-        WhenModal<Form4>([](Form4& g) { g.Command1->click(); });
-        d.Command1->click();
+        WhenModal<Form4>([](Form4& g) { Control<QPushButton>(g, "Command1")->click(); });
+        Control<QPushButton>(d, "Command1")->click();
       });
-      f.Command1->click();
+      Control<QPushButton>(f, "Command1")->click();
     });
-    main.Code_Aus->trigger();
+    Control<QAction>(main, "Code_Aus")->trigger();
   });
   EXPECT_TRUE(rec.messages.empty());
   EXPECT_EQ(QFileInfo(tempPath("zurueck/daten.bin")).size(), size);

@@ -37,10 +37,10 @@ class AccessibilityTest : public test::GuiTest {
  protected:
   // Every window but the splash, which takes no input.
   QList<QWidget*> windows() {
-    return {&Windows::get<Form1>(), &Windows::get<Selpr6>(), &Windows::get<Form2>(),
-            &Windows::get<Form3>(), &Windows::get<Form4>(),  &Windows::get<Form8>().searchDialog(),
-            &Windows::get<Form6>(), &Windows::get<Form8>(),  &Windows::get<Selpr6>().newFolderDialog(),
-            &Windows::get<Form21>()};
+    return {&Window<Form1>(), &Window<Selpr6>(), &Window<Form2>(),
+            &Window<Form3>(), &Window<Form4>(),  &Window<Form8>().searchDialog(),
+            &Window<Form6>(), &Window<Form8>(),  &Window<Selpr6>().newFolderDialog(),
+            &Window<Form21>()};
   }
   static bool TakesFocus(QWidget* w) {
     return (w->focusPolicy() & Qt::TabFocus) && !qobject_cast<QScrollBar*>(w) && !qobject_cast<QMenuBar*>(w);
@@ -66,28 +66,30 @@ TEST_F(AccessibilityTest, EveryControlHasAName) {
   }
   // A named drop-down list still offers its entry as its value, and its
   // popup list and edit line.
-  Selpr6& dialog = Windows::get<Selpr6>();
-  QAccessibleInterface* drives = QAccessible::queryAccessibleInterface(dialog.Drive1);
-  EXPECT_EQ(drives->text(QAccessible::Value), dialog.Drive1->currentText());
+  Selpr6& dialog = Window<Selpr6>();
+  QAccessibleInterface* drives = QAccessible::queryAccessibleInterface(Control<tambril::DriveList>(dialog, "Drive1"));
+  EXPECT_EQ(drives->text(QAccessible::Value), Control<tambril::DriveList>(dialog, "Drive1")->currentText());
   ASSERT_EQ(drives->childCount(), 1);
-  EXPECT_EQ(drives->child(0)->object(), static_cast<QObject*>(dialog.Drive1->view()));
-  QAccessibleInterface* types = QAccessible::queryAccessibleInterface(dialog.Combo1);
+  EXPECT_EQ(drives->child(0)->object(), static_cast<QObject*>(Control<tambril::DriveList>(dialog, "Drive1")->view()));
+  QAccessibleInterface* types = QAccessible::queryAccessibleInterface(Control<QComboBox>(dialog, "Combo1"));
   EXPECT_EQ(types->text(QAccessible::Value), QStringLiteral("*.*"));
   ASSERT_EQ(types->childCount(), 2);
-  EXPECT_EQ(types->child(1)->object(), static_cast<QObject*>(dialog.Combo1->lineEdit()));
+  EXPECT_EQ(types->child(1)->object(), static_cast<QObject*>(Control<QComboBox>(dialog, "Combo1")->lineEdit()));
   EXPECT_EQ(types->indexOfChild(types->child(1)), 1);
   // Each progress bar is named after the label beside it, as the boxes are.
-  EXPECT_EQ(QAccessible::queryAccessibleInterface(Windows::get<Form2>().ProgressBar1)->text(QAccessible::Name),
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(Control<QProgressBar>(Window<Form2>(), "ProgressBar1"))
+                ->text(QAccessible::Name),
             QStringLiteral("Codierung"));
-  EXPECT_EQ(QAccessible::queryAccessibleInterface(Windows::get<Form4>().ProgressBar1)->text(QAccessible::Name),
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(Control<QProgressBar>(Window<Form4>(), "ProgressBar1"))
+                ->text(QAccessible::Name),
             QStringLiteral("Entcodierung"));
 }
 
 TEST_F(AccessibilityTest, FolderEntriesAreNamedWithoutTheirIndentation) {
   makeFolder("oben/unten");
-  Selpr6& dialog = Windows::get<Selpr6>();
-  ASSERT_TRUE(dialog.Dir1->setPath(tempPath("oben")));
-  QAccessibleInterface* list = QAccessible::queryAccessibleInterface(dialog.Dir1);
+  Selpr6& dialog = Window<Selpr6>();
+  ASSERT_TRUE(Control<tambril::FolderList>(dialog, "Dir1")->setPath(tempPath("oben")));
+  QAccessibleInterface* list = QAccessible::queryAccessibleInterface(Control<tambril::FolderList>(dialog, "Dir1"));
   ASSERT_NE(list, nullptr);
   QStringList names;
   for (int i = 0; i < list->childCount(); ++i) {
@@ -98,12 +100,15 @@ TEST_F(AccessibilityTest, FolderEntriesAreNamedWithoutTheirIndentation) {
   EXPECT_EQ(names.mid(names.size() - 2), QStringList({"oben", "unten"}));
   for (const QString& name : names) EXPECT_FALSE(name.startsWith(' ')) << name.toStdString();
   // What is seen keeps its indentation.
-  EXPECT_TRUE(dialog.Dir1->item(dialog.Dir1->count() - 1)->text().startsWith(' '));
+  EXPECT_TRUE(Control<tambril::FolderList>(dialog, "Dir1")
+                  ->item(Control<tambril::FolderList>(dialog, "Dir1")->count() - 1)
+                  ->text()
+                  .startsWith(' '));
 }
 
 TEST_F(AccessibilityTest, TheTextViewOffersItsTextSelectionAndCaret) {
-  Form8& viewer = Windows::get<Form8>();
-  RichTextBox& box = *viewer.RichTextBox1;
+  Form8& viewer = Window<Form8>();
+  RichTextBox& box = *Control<tambril::RichTextBox>(viewer, "RichTextBox1");
   // Bytes of any kind, NUL included, one character each.
   box.loadPlain(
       QByteArray("Gr\xfc\xdf"
@@ -196,13 +201,11 @@ TEST_F(AccessibilityTest, TabReachesEveryControlOfEveryWindow) {
 }
 
 TEST_F(AccessibilityTest, F10OpensTheMenus) {
-  Form1& main = Windows::get<Form1>();
-  Selpr6& dialog = Windows::get<Selpr6>();
+  Form1& main = Window<Form1>();
+  Selpr6& dialog = Window<Selpr6>();
   dialog.PrepareCreateMode();  // "Ordner" can be opened only here
-  const QList<std::pair<QWidget*, QString>> windows = {{&main, "Datei"},
-                                                       {&dialog, "Ordner"},
-                                                       {&Windows::get<Form8>(), "Suchen"},
-                                                       {&Windows::get<Form21>(), "Schriftart"}};
+  const QList<std::pair<QWidget*, QString>> windows = {
+      {&main, "Datei"}, {&dialog, "Ordner"}, {&Window<Form8>(), "Suchen"}, {&Window<Form21>(), "Schriftart"}};
   for (const auto& [window, first] : windows) {
     SCOPED_TRACE(window->objectName().toStdString());
     window->show();

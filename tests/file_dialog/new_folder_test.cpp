@@ -24,14 +24,14 @@ const QString kExists = QStringLiteral("Ordner ist schon vorhanden und kann nich
 
 class NewFolderTest : public test::GuiTest {
  protected:
-  Selpr6& files = Windows::get<Selpr6>();
+  Selpr6& files = Window<Selpr6>();
   Form14& dialog = files.newFolderDialog();
 
   // The file dialog in a create mode with the proposed name, in `folder`.
   void createMode(const QString& folder, const QString& proposed = QStringLiteral("brief.tmb")) {
     files.PrepareCreateMode();
-    session::Current().setProposedName(proposed);
-    ASSERT_TRUE(files.Dir1->setPath(folder));
+    SharedSession().setProposedName(proposed);
+    ASSERT_TRUE(Control<tambril::FolderList>(files, "Dir1")->setPath(folder));
     rec.reset();
   }
   // Opens the dialog from the file dialog's menu, types `name` and presses OK.
@@ -39,27 +39,27 @@ class NewFolderTest : public test::GuiTest {
   bool create(const QString& name) {
     bool open = false;
     test::WhenModal<Form14>([&](Form14& d) {
-      EXPECT_EQ(d.Text1->text(), QString()) << "the name box was not empty";
-      d.Text1->setText(name);
-      d.Command1->click();
+      EXPECT_EQ(Control<QLineEdit>(d, "Text1")->text(), QString()) << "the name box was not empty";
+      Control<QLineEdit>(d, "Text1")->setText(name);
+      Control<QPushButton>(d, "Command1")->click();
       open = d.isVisible();
-      if (open) d.Command2->click();
+      if (open) Control<QPushButton>(d, "Command2")->click();
     });
-    files.New_directory->trigger();
+    Control<QAction>(files, "New_directory")->trigger();
     return !open;
   }
 };
 
 TEST_F(NewFolderTest, HasItsControls) {
   EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Orner hinzufügen"));
-  EXPECT_EQ(dialog.Label1->text(), QStringLiteral("Ordner-Name eingeben:"));
-  EXPECT_EQ(dialog.Command1->text(), QStringLiteral("OK"));
-  EXPECT_EQ(dialog.Command2->text(), QStringLiteral("ABBRECHEN"));
-  EXPECT_EQ(dialog.Command3->text(), QStringLiteral("HILFE"));
+  EXPECT_EQ(Control<QLabel>(dialog, "Label1")->text(), QStringLiteral("Ordner-Name eingeben:"));
+  EXPECT_EQ(Control<QPushButton>(dialog, "Command1")->text(), QStringLiteral("OK"));
+  EXPECT_EQ(Control<QPushButton>(dialog, "Command2")->text(), QStringLiteral("ABBRECHEN"));
+  EXPECT_EQ(Control<QPushButton>(dialog, "Command3")->text(), QStringLiteral("HILFE"));
   EXPECT_EQ(dialog.size(), QSize(346, 163));
-  EXPECT_LT(dialog.Command1->x(), dialog.Command2->x());
-  EXPECT_LT(dialog.Command2->x(), dialog.Command3->x());
-  EXPECT_LE(dialog.Command3->geometry().right(), dialog.width());
+  EXPECT_LT(Control<QPushButton>(dialog, "Command1")->x(), Control<QPushButton>(dialog, "Command2")->x());
+  EXPECT_LT(Control<QPushButton>(dialog, "Command2")->x(), Control<QPushButton>(dialog, "Command3")->x());
+  EXPECT_LE(Control<QPushButton>(dialog, "Command3")->geometry().right(), dialog.width());
 }
 
 TEST_F(NewFolderTest, CreatesTheFolderAndMovesTheFileDialogIntoIt) {
@@ -68,11 +68,11 @@ TEST_F(NewFolderTest, CreatesTheFolderAndMovesTheFileDialogIntoIt) {
   EXPECT_TRUE(create("Neu"));
   const QString neu = texte + kSep + "Neu";
   EXPECT_TRUE(QFileInfo(neu).isDir());
-  EXPECT_EQ(files.Dir1->path(), neu);
-  EXPECT_EQ(files.File1->path(), neu);
-  EXPECT_EQ(files.File1->count(), 0);
-  EXPECT_EQ(files.Text1->text(), neu + kSep + "brief.tmb");
-  EXPECT_EQ(dialog.Text1->text(), QString());
+  EXPECT_EQ(Control<tambril::FolderList>(files, "Dir1")->path(), neu);
+  EXPECT_EQ(Control<tambril::FileList>(files, "File1")->path(), neu);
+  EXPECT_EQ(Control<tambril::FileList>(files, "File1")->count(), 0);
+  EXPECT_EQ(Control<QLineEdit>(files, "Text1")->text(), neu + kSep + "brief.tmb");
+  EXPECT_EQ(Control<QLineEdit>(dialog, "Text1")->text(), QString());
   EXPECT_TRUE(rec.messages.empty());
   EXPECT_EQ(rec.beeps, 0);
   EXPECT_TRUE(rec.events.contains("pointer Form14 busy"));
@@ -80,7 +80,8 @@ TEST_F(NewFolderTest, CreatesTheFolderAndMovesTheFileDialogIntoIt) {
   // A second one inside the first: the folder list shows where it is now.
   EXPECT_TRUE(create(QStringLiteral("Unterordner mit Ä")));
   EXPECT_TRUE(QFileInfo(neu + kSep + QStringLiteral("Unterordner mit Ä")).isDir());
-  EXPECT_EQ(files.Text1->text(), neu + kSep + QStringLiteral("Unterordner mit Ä") + kSep + "brief.tmb");
+  EXPECT_EQ(Control<QLineEdit>(files, "Text1")->text(),
+            neu + kSep + QStringLiteral("Unterordner mit Ä") + kSep + "brief.tmb");
 }
 
 TEST_F(NewFolderTest, AnExistingFolderOrFileIsRefusedWithTheTypedName) {
@@ -99,7 +100,7 @@ TEST_F(NewFolderTest, AnExistingFolderOrFileIsRefusedWithTheTypedName) {
     EXPECT_EQ(rec.beeps, 0);
     EXPECT_EQ(rec.events.filter("pointer Form14").last(), "pointer Form14 normal");
   }
-  EXPECT_EQ(files.Dir1->path(), daten);
+  EXPECT_EQ(Control<tambril::FolderList>(files, "Dir1")->path(), daten);
   EXPECT_TRUE(QFileInfo(daten + kSep + "notiz.txt").isFile());
 }
 
@@ -107,11 +108,11 @@ TEST_F(NewFolderTest, AnEmptyNameOnlyBeeps) {
   createMode(tempPath());
   bool stayed = false;
   test::WhenModal<Form14>([&](Form14& d) {
-    d.Command1->click();
+    Control<QPushButton>(d, "Command1")->click();
     stayed = d.isVisible();
-    d.Command2->click();
+    Control<QPushButton>(d, "Command2")->click();
   });
-  files.New_directory->trigger();
+  Control<QAction>(files, "New_directory")->trigger();
   EXPECT_TRUE(stayed);
   EXPECT_EQ(rec.beeps, 1);
   EXPECT_TRUE(rec.messages.empty());
@@ -138,7 +139,7 @@ TEST_F(NewFolderTest, NamesTheFileSystemRefusesGiveTheAccessMessage) {
   EXPECT_FALSE(create("a/b"));
   EXPECT_FALSE(QFileInfo::exists(folder + "/a/b"));
   EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList({"a"}));
-  EXPECT_EQ(files.Dir1->path(), folder);
+  EXPECT_EQ(Control<tambril::FolderList>(files, "Dir1")->path(), folder);
 }
 
 TEST_F(NewFolderTest, AFolderThatCannotBeWrittenGivesTheAccessMessage) {
@@ -155,7 +156,7 @@ TEST_F(NewFolderTest, AFolderThatCannotBeWrittenGivesTheAccessMessage) {
   ASSERT_EQ(rec.messages.size(), 1u);
   EXPECT_EQ(rec.messages[0].text, QStringLiteral("Fehler beim Zugriff auf Pfad/Datei"));
   EXPECT_FALSE(QFileInfo::exists(folder + "/Neu"));
-  EXPECT_EQ(files.Dir1->path(), folder);
+  EXPECT_EQ(Control<tambril::FolderList>(files, "Dir1")->path(), folder);
   QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
@@ -170,23 +171,23 @@ TEST_F(NewFolderTest, TheFailureKinds) {
 TEST_F(NewFolderTest, EveryWayOutEmptiesTheBox) {
   createMode(tempPath());
   test::WhenModal<Form14>([](Form14& d) {
-    d.Text1->setText("Entwurf");
-    d.Command2->click();
+    Control<QLineEdit>(d, "Text1")->setText("Entwurf");
+    Control<QPushButton>(d, "Command2")->click();
   });
-  files.New_directory->trigger();
-  EXPECT_EQ(dialog.Text1->text(), QString());
+  Control<QAction>(files, "New_directory")->trigger();
+  EXPECT_EQ(Control<QLineEdit>(dialog, "Text1")->text(), QString());
   test::WhenModal<Form14>([](Form14& d) {
-    d.Text1->setText("Entwurf");
-    QTest::keyClick(d.Text1, Qt::Key_Escape);
+    Control<QLineEdit>(d, "Text1")->setText("Entwurf");
+    QTest::keyClick(Control<QLineEdit>(d, "Text1"), Qt::Key_Escape);
   });
-  files.New_directory->trigger();
-  EXPECT_EQ(dialog.Text1->text(), QString());
+  Control<QAction>(files, "New_directory")->trigger();
+  EXPECT_EQ(Control<QLineEdit>(dialog, "Text1")->text(), QString());
   test::WhenModal<Form14>([](Form14& d) {
-    d.Text1->setText("Entwurf");
+    Control<QLineEdit>(d, "Text1")->setText("Entwurf");
     d.close();
   });
-  files.New_directory->trigger();
-  EXPECT_EQ(dialog.Text1->text(), QString());
+  Control<QAction>(files, "New_directory")->trigger();
+  EXPECT_EQ(Control<QLineEdit>(dialog, "Text1")->text(), QString());
   EXPECT_FALSE(QFileInfo::exists(tempPath("Entwurf")));
   // The next opening starts empty (checked inside create()).
   EXPECT_TRUE(create("Entwurf"));
@@ -197,14 +198,14 @@ TEST_F(NewFolderTest, HelpShowsTheNewFolderInfo) {
   QString shown;
   test::WhenModal<Form14>([&](Form14& d) {
     test::WhenModal<Form21>([&](Form21& h) {
-      shown = h.Text1->text();
-      h.Abbrechen->trigger();
+      shown = Control<tambril::HelpTextBox>(h, "Text1")->text();
+      Control<QAction>(h, "Abbrechen")->trigger();
     });
-    d.Command3->click();
+    Control<QPushButton>(d, "Command3")->click();
     EXPECT_TRUE(d.isVisible());
-    d.Command2->click();
+    Control<QPushButton>(d, "Command2")->click();
   });
-  files.New_directory->trigger();
+  Control<QAction>(files, "New_directory")->trigger();
   EXPECT_EQ(shown, startup::NewFolderInfoText());
 }
 

@@ -31,32 +31,38 @@ namespace {
 
 class MainWindowTest : public test::GuiTest {
  protected:
-  Form1& form = Windows::get<Form1>();
+  Form1& form = Window<Form1>();
 };
 
 TEST_F(MainWindowTest, StartsWithNoFileLoaded) {
+  // Building it builds none of the windows it opens: each comes with its first use.
+  EXPECT_EQ(Windows::find<Selpr6>(), nullptr);
+  EXPECT_EQ(Windows::find<Form8>(), nullptr);
+  EXPECT_EQ(Windows::find<Form21>(), nullptr);
   EXPECT_EQ(form.windowTitle(), QStringLiteral("Tambril"));
-  EXPECT_EQ(form.Label1->text(), QStringLiteral("0 Byte"));  // no leading space before a load
-  EXPECT_EQ(form.Label7->text(), QStringLiteral("0 MB"));
-  EXPECT_FALSE(session::Current().loaded());
-  EXPECT_EQ(form.Label8->text(), QString());
-  EXPECT_EQ(form.Text1->text(), QString());
-  EXPECT_TRUE(form.Text1->isReadOnly());
-  EXPECT_FALSE(form.Image3->isHidden());
-  for (QWidget* hidden : {static_cast<QWidget*>(form.Label9), static_cast<QWidget*>(form.Image1),
-                          static_cast<QWidget*>(form.Label10), static_cast<QWidget*>(form.Image2)}) {
+  EXPECT_EQ(Control<QLabel>(form, "Label1")->text(), QStringLiteral("0 Byte"));  // no leading space before a load
+  EXPECT_EQ(Control<QLabel>(form, "Label7")->text(), QStringLiteral("0 MB"));
+  EXPECT_FALSE(SharedSession().loaded());
+  EXPECT_EQ(Control<QLabel>(form, "Label8")->text(), QString());
+  EXPECT_EQ(Control<QLineEdit>(form, "Text1")->text(), QString());
+  EXPECT_TRUE(Control<QLineEdit>(form, "Text1")->isReadOnly());
+  EXPECT_FALSE(Control<QLabel>(form, "Image3")->isHidden());
+  for (QWidget* hidden :
+       {static_cast<QWidget*>(Control<QLabel>(form, "Label9")), static_cast<QWidget*>(Control<QLabel>(form, "Image1")),
+        static_cast<QWidget*>(Control<QLabel>(form, "Label10")),
+        static_cast<QWidget*>(Control<QLabel>(form, "Image2"))}) {
     EXPECT_TRUE(hidden->isHidden()) << hidden->objectName().toStdString();
   }
-  EXPECT_EQ(form.Label4->text(), QStringLiteral("Dateiname:"));
-  EXPECT_EQ(form.Label2->text(), QStringLiteral("Größe:"));
-  EXPECT_EQ(form.Label6->text(), QStringLiteral("Geändert am:"));
-  EXPECT_EQ(form.Label9->text(), QStringLiteral("CODIERTE- DATEI"));
-  EXPECT_EQ(form.Label10->text(), QStringLiteral("ENTCODIERTE-DATEI"));
+  EXPECT_EQ(Control<QLabel>(form, "Label4")->text(), QStringLiteral("Dateiname:"));
+  EXPECT_EQ(Control<QLabel>(form, "Label2")->text(), QStringLiteral("Größe:"));
+  EXPECT_EQ(Control<QLabel>(form, "Label6")->text(), QStringLiteral("Geändert am:"));
+  EXPECT_EQ(Control<QLabel>(form, "Label9")->text(), QStringLiteral("CODIERTE- DATEI"));
+  EXPECT_EQ(Control<QLabel>(form, "Label10")->text(), QStringLiteral("ENTCODIERTE-DATEI"));
   EXPECT_EQ(form.centralWidget()->size(), QSize(664, 250));
-  EXPECT_EQ(form.Label4->palette().color(QPalette::WindowText), QColor(0, 0, 0x40));
+  EXPECT_EQ(Control<QLabel>(form, "Label4")->palette().color(QPalette::WindowText), QColor(0, 0, 0x40));
   EXPECT_EQ(form.palette().color(QPalette::Window), QColor(0xE0, 0xE0, 0xE0));
-  EXPECT_TRUE(form.Label4->font().bold());
-  EXPECT_DOUBLE_EQ(form.Label4->font().pointSizeF(), 13.5);
+  EXPECT_TRUE(Control<QLabel>(form, "Label4")->font().bold());
+  EXPECT_DOUBLE_EQ(Control<QLabel>(form, "Label4")->font().pointSizeF(), 13.5);
   // Centred on the (recorded) screen of 1280 x 1024.
   EXPECT_EQ(form.frameGeometry().x(), (1280 - form.frameGeometry().width()) / 2);
   EXPECT_EQ(form.frameGeometry().y(), (1024 - form.frameGeometry().height()) / 2);
@@ -64,7 +70,7 @@ TEST_F(MainWindowTest, StartsWithNoFileLoaded) {
   // The name box's text stands level with its "Dateiname:" label, both placed
   // at the same top: the same text in both shows its first row of ink at the
   // same height.
-  form.Text1->setText(form.Label4->text());
+  Control<QLineEdit>(form, "Text1")->setText(Control<QLabel>(form, "Label4")->text());
   const QImage client = form.centralWidget()->grab().toImage();
   const auto firstInkRow = [&](const QRect& area) {
     for (int y = area.top(); y <= area.bottom(); ++y)
@@ -72,11 +78,11 @@ TEST_F(MainWindowTest, StartsWithNoFileLoaded) {
         if (qGray(client.pixel(x, y)) < 0x80) return y;
     return -1;
   };
-  const int label = firstInkRow(form.Label4->geometry());
-  const int box = firstInkRow(form.Text1->geometry().intersected(client.rect()));
+  const int label = firstInkRow(Control<QLabel>(form, "Label4")->geometry());
+  const int box = firstInkRow(Control<QLineEdit>(form, "Text1")->geometry().intersected(client.rect()));
   ASSERT_GE(label, 0);
   EXPECT_LE(std::abs(box - label), 1) << "label " << label << ", name box " << box;
-  form.Text1->clear();
+  Control<QLineEdit>(form, "Text1")->clear();
 }
 
 TEST_F(MainWindowTest, MenuHasItsEntriesWithoutShortcutsOrMarks) {
@@ -84,49 +90,50 @@ TEST_F(MainWindowTest, MenuHasItsEntriesWithoutShortcutsOrMarks) {
   QStringList captions;
   for (QAction* a : top) captions << a->text();
   EXPECT_EQ(captions, QStringList({"Datei", "Bearbeiten", "Zeigen", "?"}));
-  const QList<std::pair<QAction*, QString>> items = {{form.Datei_öffnen, QStringLiteral("Datei öffnen..")},
-                                                     {form.Beenden, "Beenden"},
-                                                     {form.Code_AN, "Code_An.."},
-                                                     {form.Code_Aus, "Code_Aus.."},
-                                                     {form.Window, "Window"},
-                                                     {form.Hilfe, "Hilfe"},
-                                                     {form.Info, "Info"}};
+  const QList<std::pair<QAction*, QString>> items = {
+      {Control<QAction>(form, "Datei_öffnen"), QStringLiteral("Datei öffnen..")},
+      {Control<QAction>(form, "Beenden"), "Beenden"},
+      {Control<QAction>(form, "Code_AN"), "Code_An.."},
+      {Control<QAction>(form, "Code_Aus"), "Code_Aus.."},
+      {Control<QAction>(form, "Window"), "Window"},
+      {Control<QAction>(form, "Hilfe"), "Hilfe"},
+      {Control<QAction>(form, "Info"), "Info"}};
   for (const auto& [action, caption] : items) {
     EXPECT_EQ(action->text(), caption);
     EXPECT_TRUE(action->shortcut().isEmpty()) << caption.toStdString();
     EXPECT_TRUE(action->isEnabled());
     EXPECT_FALSE(action->isChecked());
   }
-  EXPECT_EQ(form.Datei_öffnen->objectName(), QStringLiteral("Datei_öffnen"));
-  EXPECT_EQ(form.Date->objectName(), QStringLiteral("Date"));
+  EXPECT_EQ(Control<QAction>(form, "Datei_öffnen")->objectName(), QStringLiteral("Datei_öffnen"));
+  EXPECT_EQ(Control<QMenu>(form, "Date")->objectName(), QStringLiteral("Date"));
 
   // A coding item shows a mark only while it is checked: unchecked it looks
   // exactly like an item that cannot be checked at all.
-  form.Bearbeiten->adjustSize();
-  const QImage unchecked = form.Bearbeiten->grab().toImage();
-  form.Code_AN->setCheckable(false);
-  EXPECT_EQ(form.Bearbeiten->grab().toImage(), unchecked);
-  form.Code_AN->setCheckable(true);
-  form.Code_AN->setChecked(true);
-  EXPECT_NE(form.Bearbeiten->grab().toImage(), unchecked);
-  form.Code_AN->setChecked(false);
+  Control<QMenu>(form, "Bearbeiten")->adjustSize();
+  const QImage unchecked = Control<QMenu>(form, "Bearbeiten")->grab().toImage();
+  Control<QAction>(form, "Code_AN")->setCheckable(false);
+  EXPECT_EQ(Control<QMenu>(form, "Bearbeiten")->grab().toImage(), unchecked);
+  Control<QAction>(form, "Code_AN")->setCheckable(true);
+  Control<QAction>(form, "Code_AN")->setChecked(true);
+  EXPECT_NE(Control<QMenu>(form, "Bearbeiten")->grab().toImage(), unchecked);
+  Control<QAction>(form, "Code_AN")->setChecked(false);
 }
 
 TEST_F(MainWindowTest, CodingItemsDoNotFlipTheirOwnMark) {
-  form.Code_AN->trigger();
-  form.Code_Aus->trigger();
-  EXPECT_FALSE(form.Code_AN->isChecked());
-  EXPECT_FALSE(form.Code_Aus->isChecked());
+  Control<QAction>(form, "Code_AN")->trigger();
+  Control<QAction>(form, "Code_Aus")->trigger();
+  EXPECT_FALSE(Control<QAction>(form, "Code_AN")->isChecked());
+  EXPECT_FALSE(Control<QAction>(form, "Code_Aus")->isChecked());
 }
 
 TEST_F(MainWindowTest, F1AsksForHelpOnlyInTheNameField) {
-  QSignalSpy help(form.Hilfe, &QAction::triggered);
-  test::WhenModal<Form21>([](Form21& h) { h.Abbrechen->trigger(); });
-  QTest::keyClick(form.Text1, Qt::Key_F1);
+  QSignalSpy help(Control<QAction>(form, "Hilfe"), &QAction::triggered);
+  test::WhenModal<Form21>([](Form21& h) { Control<QAction>(h, "Abbrechen")->trigger(); });
+  QTest::keyClick(Control<QLineEdit>(form, "Text1"), Qt::Key_F1);
   EXPECT_EQ(help.count(), 1);
-  QTest::keyClick(form.Text1, Qt::Key_F2);
-  QTest::keyClick(form.Text1, Qt::Key_A);
-  QTest::keyClick(form.Text1, Qt::Key_F3);
+  QTest::keyClick(Control<QLineEdit>(form, "Text1"), Qt::Key_F2);
+  QTest::keyClick(Control<QLineEdit>(form, "Text1"), Qt::Key_A);
+  QTest::keyClick(Control<QLineEdit>(form, "Text1"), Qt::Key_F3);
   EXPECT_EQ(help.count(), 1);
   QTest::keyClick(&form, Qt::Key_F1);
   QTest::keyClick(form.centralWidget(), Qt::Key_F1);
@@ -134,46 +141,46 @@ TEST_F(MainWindowTest, F1AsksForHelpOnlyInTheNameField) {
 }
 
 TEST_F(MainWindowTest, OpenCommandPreparesTheFileDialogInOpenMode) {
-  Selpr6& dialog = Windows::get<Selpr6>();
+  Selpr6& dialog = Window<Selpr6>();
   // Leave the dialog as a create mode would.
   dialog.PrepareCreateMode();
-  dialog.Text1->setReadOnly(false);
-  dialog.Text1->setText("/x/brief.tmb");
-  session::Current().setProposedName("brief.tmb");
-  session::Current().setCreateMode(session::CreateMode::Encode);
+  Control<QLineEdit>(dialog, "Text1")->setReadOnly(false);
+  Control<QLineEdit>(dialog, "Text1")->setText("/x/brief.tmb");
+  SharedSession().setProposedName("brief.tmb");
+  SharedSession().setCreateMode(session::CreateMode::Encode);
   const QString folder = makeFolder("last");
-  ASSERT_TRUE(dialog.Dir1->setPath(folder));
+  ASSERT_TRUE(Control<tambril::FolderList>(dialog, "Dir1")->setPath(folder));
   rec.reset();
   bool seen = false;
   test::WhenModal<Selpr6>([&](Selpr6& d) {
     seen = true;
     EXPECT_EQ(d.windowTitle(), QStringLiteral(" Datei öffnen"));
-    EXPECT_FALSE(d.Command1->isEnabled());
-    EXPECT_TRUE(d.Command2->isEnabled());
-    EXPECT_FALSE(d.Directory->menuAction()->isEnabled());
-    EXPECT_EQ(session::Current().proposedName(), QString());
-    EXPECT_EQ(d.Text1->text(), QString());
-    EXPECT_TRUE(d.Text1->isReadOnly());
-    EXPECT_EQ(session::Current().proposedName(), QString());
-    EXPECT_EQ(session::Current().createMode(), session::CreateMode::Encode);  // kept
-    EXPECT_EQ(d.Label4->text(), QStringLiteral("CODEON"));
-    EXPECT_EQ(d.Dir1->path(), folder);  // kept
-    d.Command3->click();                // ABBRECHEN
+    EXPECT_FALSE(Control<QPushButton>(d, "Command1")->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>(d, "Command2")->isEnabled());
+    EXPECT_FALSE(Control<QMenu>(d, "Directory")->menuAction()->isEnabled());
+    EXPECT_EQ(SharedSession().proposedName(), QString());
+    EXPECT_EQ(Control<QLineEdit>(d, "Text1")->text(), QString());
+    EXPECT_TRUE(Control<QLineEdit>(d, "Text1")->isReadOnly());
+    EXPECT_EQ(SharedSession().proposedName(), QString());
+    EXPECT_EQ(SharedSession().createMode(), session::CreateMode::Encode);  // kept
+    EXPECT_EQ(Control<QLabel>(d, "Label4")->text(), QStringLiteral("CODEON"));
+    EXPECT_EQ(Control<tambril::FolderList>(d, "Dir1")->path(), folder);  // kept
+    Control<QPushButton>(d, "Command3")->click();                        // ABBRECHEN
   });
-  form.Datei_öffnen->trigger();
+  Control<QAction>(form, "Datei_öffnen")->trigger();
   EXPECT_TRUE(seen);
   EXPECT_FALSE(dialog.isVisible());
   // Closing without loading leaves the record as it was.
-  EXPECT_EQ(form.Label1->text(), QStringLiteral("0 Byte"));
+  EXPECT_EQ(Control<QLabel>(form, "Label1")->text(), QStringLiteral("0 Byte"));
   EXPECT_EQ(test::LoadedPath(), QString());
-  EXPECT_FALSE(form.Image3->isHidden());
+  EXPECT_FALSE(Control<QLabel>(form, "Image3")->isHidden());
   EXPECT_TRUE(rec.events.isEmpty()) << rec.events.join('\n').toStdString();
 }
 
 TEST_F(MainWindowTest, OpenCommandFallsBackToTheRootWhenTheLastFolderIsGone) {
-  Selpr6& dialog = Windows::get<Selpr6>();
+  Selpr6& dialog = Window<Selpr6>();
   const QString gone = makeFolder("gone");
-  ASSERT_TRUE(dialog.Dir1->setPath(gone));
+  ASSERT_TRUE(Control<tambril::FolderList>(dialog, "Dir1")->setPath(gone));
   ASSERT_TRUE(QDir(gone).removeRecursively());
   rec.reset();
   bool opened = false;
@@ -184,7 +191,7 @@ TEST_F(MainWindowTest, OpenCommandFallsBackToTheRootWhenTheLastFolderIsGone) {
       m->hide();
     }
   });
-  form.Datei_öffnen->trigger();
+  Control<QAction>(form, "Datei_öffnen")->trigger();
   QCoreApplication::processEvents();  // lets the guard above run out
   EXPECT_FALSE(opened);
   EXPECT_EQ(rec.events.first(), QStringLiteral("beep"));
@@ -192,21 +199,21 @@ TEST_F(MainWindowTest, OpenCommandFallsBackToTheRootWhenTheLastFolderIsGone) {
   EXPECT_EQ(rec.messages[0].text, QStringLiteral("Fehler beim Lesen von/Schreiben auf Gerät"));
   EXPECT_EQ(rec.messages[0].title, QStringLiteral("ERROR"));
   EXPECT_EQ(rec.messages[0].icon, platform::MessageIcon::None);
-  EXPECT_EQ(dialog.Dir1->path(), QDir::toNativeSeparators(QDir::rootPath()));
-  EXPECT_EQ(dialog.Drive1->drive(), QDir::toNativeSeparators(QDir::rootPath()));
+  EXPECT_EQ(Control<tambril::FolderList>(dialog, "Dir1")->path(), QDir::toNativeSeparators(QDir::rootPath()));
+  EXPECT_EQ(Control<tambril::DriveList>(dialog, "Drive1")->drive(), QDir::toNativeSeparators(QDir::rootPath()));
   // The next opening starts there.
   test::WhenModal<Selpr6>([&](Selpr6& d) {
     opened = true;
-    d.Command3->click();
+    Control<QPushButton>(d, "Command3")->click();
   });
-  form.Datei_öffnen->trigger();
+  Control<QAction>(form, "Datei_öffnen")->trigger();
   EXPECT_TRUE(opened);
 }
 
 // Files from outside go through the file dialog's loading step.
 class OutsideFileTest : public MainWindowTest {
  protected:
-  Selpr6& dialog = Windows::get<Selpr6>();
+  Selpr6& dialog = Window<Selpr6>();
 
   // Drops `data` on the main window as a file manager would: enter, then drop.
   // Returns whether the window took the drag.
@@ -226,28 +233,28 @@ class OutsideFileTest : public MainWindowTest {
     return data;
   }
   QString viewerText() const {
-    const RichTextBox& box = *Windows::get<Form8>().RichTextBox1;
+    const RichTextBox& box = *Control<tambril::RichTextBox>(Window<Form8>(), "RichTextBox1");
     return box.text(0, box.textLength());
   }
   void expectLoaded(const QString& path, const QString& name) {
     EXPECT_EQ(test::LoadedPath(), path);
-    EXPECT_EQ(form.Text1->text(), name);
+    EXPECT_EQ(Control<QLineEdit>(form, "Text1")->text(), name);
     EXPECT_EQ(form.windowTitle(), "  " + path);
     ASSERT_NE(Files().slot1(), nullptr);
     // The dialog is left in the file's folder, as after "ÖFFNEN".
     const QString folder = QFileInfo(path).absolutePath();
-    EXPECT_EQ(dialog.Dir1->path(), folder);
-    EXPECT_EQ(dialog.Label5->text(), folder);
-    EXPECT_EQ(dialog.Text1->text(), path);
-    EXPECT_TRUE(dialog.Command2->isEnabled());
+    EXPECT_EQ(Control<tambril::FolderList>(dialog, "Dir1")->path(), folder);
+    EXPECT_EQ(Control<QLabel>(dialog, "Label5")->text(), folder);
+    EXPECT_EQ(Control<QLineEdit>(dialog, "Text1")->text(), path);
+    EXPECT_TRUE(Control<QPushButton>(dialog, "Command2")->isEnabled());
     EXPECT_TRUE(dialog.isHidden());
   }
 };
 
 TEST_F(OutsideFileTest, TheFileOnTheCommandLineIsLoadedWhenTheMainWindowAppears) {
-  dialog.Dir1->setPath(makeFolder("anderswo"));
+  Control<tambril::FolderList>(dialog, "Dir1")->setPath(makeFolder("anderswo"));
   // The dialog's filter would hide the file; it is loaded with its name all the same.
-  dialog.Combo1->setEditText(QStringLiteral("*.tmb"));
+  Control<QComboBox>(dialog, "Combo1")->setEditText(QStringLiteral("*.tmb"));
   const QString path = writeFile("Briefe/brief.txt", "Hallo Welt");
   form.hide();
   LoadWhenMainWindowAppears(OutsidePath(QUrl::fromLocalFile(path).toString()));
@@ -257,9 +264,9 @@ TEST_F(OutsideFileTest, TheFileOnTheCommandLineIsLoadedWhenTheMainWindowAppears)
   form.show();
   for (int i = 0; i < 10 && test::LoadedPath().isEmpty(); ++i) QCoreApplication::processEvents();
   expectLoaded(path, QStringLiteral("brief.txt"));
-  EXPECT_EQ(form.Label1->text(), QStringLiteral(" 10 Byte"));
-  EXPECT_TRUE(form.Label9->isHidden());
-  EXPECT_FALSE(form.Label10->isHidden());
+  EXPECT_EQ(Control<QLabel>(form, "Label1")->text(), QStringLiteral(" 10 Byte"));
+  EXPECT_TRUE(Control<QLabel>(form, "Label9")->isHidden());
+  EXPECT_FALSE(Control<QLabel>(form, "Label10")->isHidden());
   EXPECT_EQ(viewerText(), QStringLiteral("Hallo Welt"));
   EXPECT_TRUE(rec.messages.empty());
 
@@ -330,15 +337,15 @@ TEST_F(OutsideFileTest, WhatCannotBeLoadedGetsTheLoadingMessages) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path.toStdString());
     writeFile("gut.txt", "gut");
-    LoadFromOutside(tempPath("gut.txt"));
+    LoadFromOutside(Window<Selpr6>(), tempPath("gut.txt"));
     ASSERT_EQ(test::LoadedPath(), tempPath("gut.txt"));
     rec.reset();
-    LoadFromOutside(c.path);
+    LoadFromOutside(Window<Selpr6>(), c.path);
     EXPECT_EQ(rec.beeps, 1);
     ASSERT_EQ(rec.messages.size(), 1u);
     EXPECT_EQ(rec.messages[0].text, c.message);
     EXPECT_EQ(rec.messages[0].title, QStringLiteral("ERROR"));
-    EXPECT_EQ(form.Text1->text(), QStringLiteral("ERROR"));
+    EXPECT_EQ(Control<QLineEdit>(form, "Text1")->text(), QStringLiteral("ERROR"));
     EXPECT_EQ(test::LoadedPath(), QString());
     EXPECT_EQ(Files().slot1(), nullptr);
     EXPECT_EQ(form.windowTitle(), "  " + c.path);
@@ -351,7 +358,7 @@ TEST_F(OutsideFileTest, DroppedFilesAreLoadedTheSameWay) {
   // Several files: the first is taken.
   EXPECT_TRUE(drop(urls({QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)})));
   expectLoaded(first, QStringLiteral("erste.tmb"));
-  EXPECT_FALSE(form.Label9->isHidden());
+  EXPECT_FALSE(Control<QLabel>(form, "Label9")->isHidden());
   EXPECT_TRUE(rec.messages.empty());
 
   // A folder and a URL that is no local file fail as a load does.
@@ -383,7 +390,7 @@ TEST_F(OutsideFileTest, DropsAreIgnoredWhileAModalWindowIsOpenOrAPassRuns) {
     takenInDialog = drop(urls({QUrl::fromLocalFile(path)}));
     viewer.hide();
   });
-  form.Window->trigger();
+  Control<QAction>(form, "Window")->trigger();
   QCoreApplication::processEvents();
   EXPECT_FALSE(takenInDialog);
   EXPECT_EQ(test::LoadedPath(), QString());
@@ -408,19 +415,19 @@ TEST_F(MainWindowTest, WindowShowsTheViewerModally) {
   test::WhenModal<Form8>([&](Form8& v) {
     seen = true;
     EXPECT_EQ(v.windowTitle(), QStringLiteral("Window"));
-    EXPECT_EQ(v.RichTextBox1->textLength(), 0);
-    v.Cancel->trigger();
+    EXPECT_EQ(Control<tambril::RichTextBox>(v, "RichTextBox1")->textLength(), 0);
+    Control<QAction>(v, "Cancel")->trigger();
   });
-  form.Window->trigger();
+  Control<QAction>(form, "Window")->trigger();
   EXPECT_TRUE(seen);
-  EXPECT_FALSE(Windows::get<Form8>().isVisible());
+  EXPECT_FALSE(Window<Form8>().isVisible());
 }
 
 TEST_F(MainWindowTest, EveryWayOutClosesTheFilesAndEndsTheProgram) {
   const QString f = writeFile("a.txt", "abc");
   Files().openSlot1(f);
   rec.player2.open("x.wav");
-  form.Beenden->trigger();
+  Control<QAction>(form, "Beenden")->trigger();
   EXPECT_EQ(Files().slot1(), nullptr);
   EXPECT_FALSE(rec.player1.isOpen());
   EXPECT_FALSE(rec.player2.isOpen());

@@ -54,12 +54,12 @@ AsOrdinaryUser::~AsOrdinaryUser() {
 }
 
 QString LoadedPath() {
-  const auto& file = session::Current().loaded();
+  const auto& file = SharedSession().loaded();
   return file ? file->path : QString();
 }
 
 std::int64_t LoadedSize() {
-  const auto& file = session::Current().loaded();
+  const auto& file = SharedSession().loaded();
   return file ? static_cast<std::int64_t>(file->size) : -1;
 }
 

@@ -6,8 +6,8 @@
 // Modal dialogs: schedule what happens inside the dialog before the call
 // that opens it, for example
 //
-//   WhenModal<Selpr6>([&](Selpr6& d) { ...; d.Command3->click(); });
-//   form1.Datei_öffnen->trigger();   // returns once the dialog is hidden
+//   WhenModal<Selpr6>([&](Selpr6& d) { ...; Control<QPushButton>(d, "Command3")->click(); });
+//   Control<QAction>(form1, "Datei_öffnen")->trigger();   // returns once the dialog is hidden
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -21,8 +21,10 @@
 #include <functional>
 #include <ostream>
 
+#include "main_window/program.h"
 #include "platform/recording_platform.h"
 #include "platform/windows.h"
+#include "tests/platform/controls.h"
 
 // Readable QStrings in test failures.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
@@ -73,6 +75,15 @@ std::int64_t LoadedSize();
 void WhenModalWidget(const std::function<bool(QWidget*)>& isIt, const std::function<void(QWidget*)>& action,
                      int tries = 2000);
 
+// The control `name` of `window` (see FindControl); fails the test when the
+// window has no control of that name and type.
+template <class C>
+C* Control(const QWidget& window, const char* name) {
+  C* control = FindControl<C>(window, name);
+  if (!control) ADD_FAILURE() << window.objectName().toStdString() << " has no control " << name;
+  return control;
+}
+
 // W must carry Q_OBJECT (every window class does).
 template <class W>
 void WhenModal(std::function<void(W&)> action, int tries = 2000) {
@@ -81,3 +92,7 @@ void WhenModal(std::function<void(W&)> action, int tries = 2000) {
 }
 
 }  // namespace tambril::test
+
+namespace tambril {
+using test::Control;
+}  // namespace tambril

@@ -43,12 +43,12 @@ class EndSequenceTest : public test::GuiTest {
     EXPECT_EQ(rec.player2.lastBound, Module2::WaitBound(2));
     EXPECT_GT(rec.player2.lastBound.count(), 0);
   }
-  Form1& main = Windows::get<Form1>();
+  Form1& main = Window<Form1>();
 };
 
 TEST_F(EndSequenceTest, FromTheMenu) {
   rec.reset();
-  main.Beenden->trigger();
+  Control<QAction>(main, "Beenden")->trigger();
   expectEnded();
 }
 
@@ -62,7 +62,7 @@ TEST_F(EndSequenceTest, FromTheCloseBox) {
 TEST_F(EndSequenceTest, OnlyOnceWhateverComesAfter) {
   main.show();
   rec.reset();
-  main.Beenden->trigger();
+  Control<QAction>(main, "Beenden")->trigger();
   main.close();
   main.Form_Terminate();
   Terminate();
@@ -72,7 +72,7 @@ TEST_F(EndSequenceTest, OnlyOnceWhateverComesAfter) {
 class TerminationTest : public EndSequenceTest, public testing::WithParamInterface<int> {};
 
 TEST_P(TerminationTest, FromASignal) {
-  TerminationHandling handling;
+  TerminationHandling handling(Terminate);
   rec.reset();
   ASSERT_EQ(::raise(GetParam()), 0);
   // The signal handler only wakes the event loop; the end runs there.
@@ -91,7 +91,7 @@ TEST_F(EndSequenceTest, SignalHandlingIsGivenBackAfterwards) {
   struct sigaction before {};
   ::sigaction(SIGTERM, nullptr, &before);
   {
-    TerminationHandling handling;
+    TerminationHandling handling(Terminate);
     struct sigaction during {};
     ::sigaction(SIGTERM, nullptr, &during);
     EXPECT_NE(during.sa_handler, before.sa_handler);
@@ -104,13 +104,13 @@ TEST_F(EndSequenceTest, SignalHandlingIsGivenBackAfterwards) {
 TEST(EndDuringTheSplash, StopsTheSplashAndNeverOpensTheMainWindow) {
   platform::RecordingPlatform rec;
   platform::ScopedPlatform scope(rec);
-  Form7& splash = Splash();
+  Form7& splash = Window<Form7>();
   splash.show();
   for (int i = 0; i < 3; ++i) splash.Timer1_Timer();
   rec.reset();
   Terminate();
   EXPECT_EQ(rec.events, kEnd);
-  EXPECT_FALSE(splash.Timer1->isActive());
+  EXPECT_FALSE(Control<QTimer>(splash, "Timer1")->isActive());
   EXPECT_EQ(Windows::find<Form1>(), nullptr);
   Windows::clear();
 }
@@ -123,7 +123,7 @@ TEST_F(EndSequenceTest, ARunningPassFinishesBeforeTheEnd) {
   const std::filesystem::path target = ToFsPath(folder + "/coded.tmb");
   std::atomic<bool> passDone{false};
   std::atomic<bool> slotOpenAtTheEnd{false};
-  TerminationHandling handling;
+  TerminationHandling handling(Terminate);
   // The signal arrives while the pass is running.
   QTimer::singleShot(20, [] { ::raise(SIGTERM); });
   RunBeside([&] {
@@ -151,7 +151,7 @@ TEST_F(EndSequenceTest, ARunningPassFinishesBeforeTheEnd) {
 // The same through the coding dialogs' pass runner, with its progress.
 TEST_F(EndSequenceTest, TheCodingDialogsPassesAreWaitedForToo) {
   const std::filesystem::path target = ToFsPath(makeFolder("out") + "/plain.txt");
-  TerminationHandling handling;
+  TerminationHandling handling(Terminate);
   QTimer::singleShot(20, [] { ::raise(SIGTERM); });
   std::vector<int> shown;
   bool endedDuringThePass = false;

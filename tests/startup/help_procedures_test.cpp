@@ -23,12 +23,15 @@ namespace {
 
 class HelpProceduresTest : public test::GuiTest {
  protected:
+  // The help window as the windows get it: made on first use.
+  const Module2::HelpWindow helpWindow = []() -> Form21& { return Window<Form21>(); };
+
   // The text the help window shows while `open` makes a caller open it.
   QString shownBy(const std::function<void()>& open) {
     QString shown = QStringLiteral("<not shown>");
     test::WhenModal<Form21>([&](Form21& h) {
-      shown = h.Text1->text();
-      h.Abbrechen->trigger();
+      shown = Control<tambril::HelpTextBox>(h, "Text1")->text();
+      Control<QAction>(h, "Abbrechen")->trigger();
     });
     open();
     return shown;
@@ -36,7 +39,7 @@ class HelpProceduresTest : public test::GuiTest {
 };
 
 TEST_F(HelpProceduresTest, EachProcedurePutsItsTextAndReplacesTheLast) {
-  const std::pair<void (*)(), QString (*)()> pairs[] = {
+  const std::pair<void (*)(const Module2::HelpWindow&), QString (*)()> pairs[] = {
       {Module2::LoadHelpText, startup::HelpText},
       {Module2::LoadOpenInfo, startup::OpenInfoText},
       {Module2::LoadCreateEncodedInfo, startup::CreateEncodedInfoText},
@@ -49,45 +52,45 @@ TEST_F(HelpProceduresTest, EachProcedurePutsItsTextAndReplacesTheLast) {
   };
   EXPECT_EQ(Windows::find<Form21>(), nullptr);
   for (const auto& [load, text] : pairs) {
-    load();
+    load(helpWindow);
     ASSERT_NE(Windows::find<Form21>(), nullptr);  // created by the first
-    EXPECT_EQ(Windows::get<Form21>().Text1->text(), text());
-    EXPECT_FALSE(Windows::get<Form21>().isVisible());  // only the caller shows it
+    EXPECT_EQ(Control<tambril::HelpTextBox>(Window<Form21>(), "Text1")->text(), text());
+    EXPECT_FALSE(Window<Form21>().isVisible());  // only the caller shows it
   }
   // The box shows what it holds: the main help text's single-space and
   // empty lines stay, the umlauts are umlauts.
-  Module2::LoadEncodeInfo();
-  const QTextDocument* doc = Windows::get<Form21>().Text1->document();
+  Module2::LoadEncodeInfo(helpWindow);
+  const QTextDocument* doc = Control<tambril::HelpTextBox>(Window<Form21>(), "Text1")->document();
   EXPECT_EQ(doc->findBlockByNumber(2).text(), QStringLiteral(" "));
   EXPECT_EQ(doc->findBlockByNumber(7).text(),
             QStringLiteral(" Sie müssen ein Kennwort und eine Kennwortbestätigung eingeben."));
 }
 
 TEST_F(HelpProceduresTest, ShowHelpWindowIsModalAndReturnsWhenClosed) {
-  Module2::LoadSearchInfo();
+  Module2::LoadSearchInfo(helpWindow);
   bool modal = false;
   test::WhenModal<Form21>([&](Form21& h) {
     modal = QApplication::activeModalWidget() == &h;
-    h.Abbrechen->trigger();
+    Control<QAction>(h, "Abbrechen")->trigger();
   });
-  Module2::ShowHelpWindow(nullptr);
+  Module2::ShowHelpWindow(helpWindow, nullptr);
   EXPECT_TRUE(modal);
-  EXPECT_FALSE(Windows::get<Form21>().isVisible());
+  EXPECT_FALSE(Window<Form21>().isVisible());
 }
 
 TEST_F(HelpProceduresTest, MainWindowHilfeAndF1ShowTheMainHelp) {
-  Form1& main = Windows::get<Form1>();
-  Module2::LoadNewFolderInfo();
-  EXPECT_EQ(shownBy([&] { main.Hilfe->trigger(); }), startup::HelpText());
-  Module2::LoadNewFolderInfo();
-  EXPECT_EQ(shownBy([&] { QTest::keyClick(main.Text1, Qt::Key_F1); }), startup::HelpText());
+  Form1& main = Window<Form1>();
+  Module2::LoadNewFolderInfo(helpWindow);
+  EXPECT_EQ(shownBy([&] { Control<QAction>(main, "Hilfe")->trigger(); }), startup::HelpText());
+  Module2::LoadNewFolderInfo(helpWindow);
+  EXPECT_EQ(shownBy([&] { QTest::keyClick(Control<QLineEdit>(main, "Text1"), Qt::Key_F1); }), startup::HelpText());
 }
 
 TEST_F(HelpProceduresTest, FileDialogHelpGoesByModeThenByTheDecodingMark) {
-  Form1& main = Windows::get<Form1>();
-  Selpr6& files = Windows::get<Selpr6>();
-  const auto help = [&] { return shownBy([&] { files.Command4->click(); }); };
-  session::Session& s = session::Current();
+  Form1& main = Window<Form1>();
+  Selpr6& files = Window<Selpr6>();
+  const auto help = [&] { return shownBy([&] { Control<QPushButton>(files, "Command4")->click(); }); };
+  session::Session& s = SharedSession();
   // Open mode wins whatever command was started last.
   files.PrepareOpenMode();
   s.setLastCommand(session::CreateMode::Decode);
@@ -98,29 +101,30 @@ TEST_F(HelpProceduresTest, FileDialogHelpGoesByModeThenByTheDecodingMark) {
   files.PrepareCreateMode();
   EXPECT_EQ(help(), startup::CreateEncodedInfoText());
   s.setLastCommand(session::CreateMode::Decode);
-  EXPECT_TRUE(main.Code_Aus->isChecked());
+  EXPECT_TRUE(Control<QAction>(main, "Code_Aus")->isChecked());
   EXPECT_EQ(help(), startup::CreateDecodedInfoText());
   s.setLastCommand(session::CreateMode::Encode);
-  EXPECT_TRUE(main.Code_AN->isChecked());
-  EXPECT_FALSE(main.Code_Aus->isChecked());
+  EXPECT_TRUE(Control<QAction>(main, "Code_AN")->isChecked());
+  EXPECT_FALSE(Control<QAction>(main, "Code_Aus")->isChecked());
   EXPECT_EQ(help(), startup::CreateEncodedInfoText());
 }
 
 TEST_F(HelpProceduresTest, CodingDialogsShowTheirOwnTexts) {
-  EXPECT_EQ(shownBy([] { Windows::get<Form2>().Command3->click(); }), startup::EncodeInfoText());
-  EXPECT_EQ(shownBy([] { Windows::get<Form3>().Command3->click(); }), startup::PasswordCheckInfoText());
-  EXPECT_EQ(shownBy([] { Windows::get<Form4>().Command3->click(); }), startup::DecodeInfoText());
+  EXPECT_EQ(shownBy([] { Control<QPushButton>(Window<Form2>(), "Command3")->click(); }), startup::EncodeInfoText());
+  EXPECT_EQ(shownBy([] { Control<QPushButton>(Window<Form3>(), "Command3")->click(); }),
+            startup::PasswordCheckInfoText());
+  EXPECT_EQ(shownBy([] { Control<QPushButton>(Window<Form4>(), "Command3")->click(); }), startup::DecodeInfoText());
 }
 
 TEST_F(HelpProceduresTest, FileDialogHelpFromTheOpenCommand) {
-  Form1& main = Windows::get<Form1>();
+  Form1& main = Window<Form1>();
   QString shown;
   test::WhenModal<Selpr6>([&](Selpr6& d) {
-    shown = shownBy([&] { d.Command4->click(); });
+    shown = shownBy([&] { Control<QPushButton>(d, "Command4")->click(); });
     EXPECT_TRUE(d.isVisible());  // the help returns to the dialog
-    d.Command3->click();
+    Control<QPushButton>(d, "Command3")->click();
   });
-  main.Datei_öffnen->trigger();
+  Control<QAction>(main, "Datei_öffnen")->trigger();
   EXPECT_EQ(shown, startup::OpenInfoText());
 }
 

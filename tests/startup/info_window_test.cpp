@@ -15,15 +15,15 @@ namespace {
 class InfoWindowTest : public test::GuiTest {};
 
 TEST_F(InfoWindowTest, LooksAsDrawn) {
-  Form6& f = Windows::get<Form6>();
+  Form6& f = Window<Form6>();
   EXPECT_EQ(f.windowTitle(), QStringLiteral("INFO"));
   EXPECT_EQ(f.size(), QSize(230, 170));
   EXPECT_EQ(f.palette().color(QPalette::Window), QColor(Qt::white));
-  EXPECT_EQ(f.Image1->geometry(), QRect(8, 8, 216, 119));
-  ASSERT_FALSE(f.Image1->pixmap().isNull());
-  EXPECT_EQ(f.Image1->pixmap().size(), QSize(216, 119));
-  EXPECT_EQ(f.Command1->text(), QStringLiteral("OK"));
-  EXPECT_EQ(f.Command1->geometry(), QRect(72, 136, 81, 25));
+  EXPECT_EQ(Control<QLabel>(f, "Image1")->geometry(), QRect(8, 8, 216, 119));
+  ASSERT_FALSE(Control<QLabel>(f, "Image1")->pixmap().isNull());
+  EXPECT_EQ(Control<QLabel>(f, "Image1")->pixmap().size(), QSize(216, 119));
+  EXPECT_EQ(Control<QPushButton>(f, "Command1")->text(), QStringLiteral("OK"));
+  EXPECT_EQ(Control<QPushButton>(f, "Command1")->geometry(), QRect(72, 136, 81, 25));
   // Its own program icon, not one borrowed from the application.
   ASSERT_FALSE(f.windowIcon().isNull());
   EXPECT_EQ(f.windowIcon().pixmap(32, 32).toImage().convertToFormat(QImage::Format_ARGB32),
@@ -31,7 +31,7 @@ TEST_F(InfoWindowTest, LooksAsDrawn) {
 }
 
 TEST_F(InfoWindowTest, InfoPlaysThenShowsTheWindowModallyAndOkHidesIt) {
-  Form1& main = Windows::get<Form1>();
+  Form1& main = Window<Form1>();
   rec.reset();
   int opened = 0;
   const auto pressOk = [&](Form6& f) {
@@ -39,12 +39,12 @@ TEST_F(InfoWindowTest, InfoPlaysThenShowsTheWindowModallyAndOkHidesIt) {
     EXPECT_TRUE(f.isModal());
     // The sound came before the window.
     EXPECT_EQ(rec.events, QStringList({"sound 2 play"}));
-    EXPECT_EQ(f.focusWidget(), f.Command1);  // tab index 0
+    EXPECT_EQ(f.focusWidget(), Control<QPushButton>(f, "Command1"));  // tab index 0
     rec.reset();
-    f.Command1->click();
+    Control<QPushButton>(f, "Command1")->click();
   };
   test::WhenModal<Form6>(pressOk);
-  main.Info->trigger();
+  Control<QAction>(main, "Info")->trigger();
   EXPECT_EQ(opened, 1);
   EXPECT_EQ(rec.events, QStringList({"sound 2 play"}));  // OK's own sound
   Form6* first = Windows::find<Form6>();
@@ -57,21 +57,21 @@ TEST_F(InfoWindowTest, InfoPlaysThenShowsTheWindowModallyAndOkHidesIt) {
     EXPECT_EQ(&f, first);
     pressOk(f);
   });
-  main.Info->trigger();
+  Control<QAction>(main, "Info")->trigger();
   EXPECT_EQ(opened, 2);
 }
 
 TEST_F(InfoWindowTest, AfterTheSplashEverySoundIsTheClosingOne) {
-  Form7& splash = Splash();
+  Form7& splash = Window<Form7>();
   splash.show();
-  splash.Timer1->stop();
+  Control<QTimer>(splash, "Timer1")->stop();
   for (int i = 0; i < 10; ++i) splash.Timer1_Timer();
-  Form1& main = Windows::get<Form1>();
+  Form1& main = Window<Form1>();
   ASSERT_TRUE(main.isVisible());
   rec.reset();
-  test::WhenModal<Form6>([](Form6& f) { f.Command1->click(); });
-  main.Info->trigger();
-  main.Beenden->trigger();
+  test::WhenModal<Form6>([](Form6& f) { Control<QPushButton>(f, "Command1")->click(); });
+  Control<QAction>(main, "Info")->trigger();
+  Control<QAction>(main, "Beenden")->trigger();
   // Player 2 played each time, and it held "Ton2.ts2", never the click.
   EXPECT_EQ(rec.events.filter("play"), QStringList({"sound 2 play", "sound 2 play", "sound 2 play and wait"}));
   EXPECT_FALSE(rec.events.join('\n').contains("Ton3"));

@@ -20,12 +20,14 @@ class SplashTest : public test::GuiTest {
     return QDir::toNativeSeparators(QDir::currentPath()) + QDir::separator() + name;
   }
   QList<QLabel*> letters(Form7& f) const {
-    return {f.Label3, f.Label4, f.Label5, f.Label6, f.Label7, f.Label8, f.Label9};
+    return {Control<QLabel>(f, "Label3"), Control<QLabel>(f, "Label4"), Control<QLabel>(f, "Label5"),
+            Control<QLabel>(f, "Label6"), Control<QLabel>(f, "Label7"), Control<QLabel>(f, "Label8"),
+            Control<QLabel>(f, "Label9")};
   }
 };
 
 TEST_F(SplashTest, LooksAsDrawn) {
-  Form7& f = Splash();
+  Form7& f = Window<Form7>();
   EXPECT_TRUE(f.windowFlags() & Qt::FramelessWindowHint);
   EXPECT_EQ(f.size(), QSize(550, 257));
   QString name;
@@ -42,28 +44,28 @@ TEST_F(SplashTest, LooksAsDrawn) {
   }
   EXPECT_EQ(name, QStringLiteral("TAMBRIL"));
   // Left edges in twips 480, 1320, 2280, 3360, 4560, 5520, 6600.
-  EXPECT_EQ(f.Label3->geometry(), QRect(32, 40, 57, 97));
-  EXPECT_EQ(f.Label6->geometry(), QRect(224, 40, 81, 97));
-  EXPECT_EQ(f.Label9->geometry(), QRect(440, 40, 73, 97));
+  EXPECT_EQ(Control<QLabel>(f, "Label3")->geometry(), QRect(32, 40, 57, 97));
+  EXPECT_EQ(Control<QLabel>(f, "Label6")->geometry(), QRect(224, 40, 81, 97));
+  EXPECT_EQ(Control<QLabel>(f, "Label9")->geometry(), QRect(440, 40, 73, 97));
 
-  EXPECT_EQ(f.Label2->text(), QStringLiteral("Programm für individuelle Codierung"));
-  EXPECT_EQ(f.Label2->geometry(), QRect(32, 144, 465, 41));
-  EXPECT_TRUE(f.Label2->font().bold());
-  EXPECT_TRUE(f.Label2->font().italic());
-  EXPECT_DOUBLE_EQ(f.Label2->font().pointSizeF(), 18);
-  EXPECT_EQ(f.Label2->palette().color(QPalette::WindowText), QColor(Qt::white));
-  EXPECT_TRUE(f.Label2->isHidden());
+  EXPECT_EQ(Control<QLabel>(f, "Label2")->text(), QStringLiteral("Programm für individuelle Codierung"));
+  EXPECT_EQ(Control<QLabel>(f, "Label2")->geometry(), QRect(32, 144, 465, 41));
+  EXPECT_TRUE(Control<QLabel>(f, "Label2")->font().bold());
+  EXPECT_TRUE(Control<QLabel>(f, "Label2")->font().italic());
+  EXPECT_DOUBLE_EQ(Control<QLabel>(f, "Label2")->font().pointSizeF(), 18);
+  EXPECT_EQ(Control<QLabel>(f, "Label2")->palette().color(QPalette::WindowText), QColor(Qt::white));
+  EXPECT_TRUE(Control<QLabel>(f, "Label2")->isHidden());
 
-  EXPECT_EQ(f.Label1->text(), QStringLiteral("Tambril 1.1"));
-  EXPECT_EQ(f.Label1->geometry(), QRect(8, 232, 297, 17));
-  EXPECT_TRUE(f.Label1->font().bold());
-  EXPECT_FALSE(f.Label1->font().italic());
-  EXPECT_DOUBLE_EQ(f.Label1->font().pointSizeF(), 9.75);
-  EXPECT_EQ(f.Label1->palette().color(QPalette::WindowText), QColor(Qt::yellow));
-  EXPECT_TRUE(f.Label1->isHidden());
+  EXPECT_EQ(Control<QLabel>(f, "Label1")->text(), QStringLiteral("Tambril 1.1"));
+  EXPECT_EQ(Control<QLabel>(f, "Label1")->geometry(), QRect(8, 232, 297, 17));
+  EXPECT_TRUE(Control<QLabel>(f, "Label1")->font().bold());
+  EXPECT_FALSE(Control<QLabel>(f, "Label1")->font().italic());
+  EXPECT_DOUBLE_EQ(Control<QLabel>(f, "Label1")->font().pointSizeF(), 9.75);
+  EXPECT_EQ(Control<QLabel>(f, "Label1")->palette().color(QPalette::WindowText), QColor(Qt::yellow));
+  EXPECT_TRUE(Control<QLabel>(f, "Label1")->isHidden());
 
   // The subtitle fits its label in the font that stands in for the original.
-  EXPECT_LE(f.Label2->sizeHint().width(), f.Label2->width());
+  EXPECT_LE(Control<QLabel>(f, "Label2")->sizeHint().width(), Control<QLabel>(f, "Label2")->width());
 
   // The background picture fills the window: dark blue with light characters.
   const QImage shot = f.grab().toImage();
@@ -74,39 +76,39 @@ TEST_F(SplashTest, LooksAsDrawn) {
 }
 
 TEST_F(SplashTest, LoadPreparesBothPlayersBeforeTheWindowIsShown) {
-  Form7& f = Splash();
+  Form7& f = Window<Form7>();
   EXPECT_EQ(rec.events, QStringList({"sound 1 close", "sound 2 close",                        // CloseSounds
                                      "sound 1 close", "sound 1 open " + here("Ton1.ts2"),     // LoadSound 1
                                      "sound 2 close", "sound 2 open " + here("Ton3.ts2")}));  // LoadSound 2
   EXPECT_FALSE(f.isVisible());
   EXPECT_EQ(f.SplashStep, 0);
-  EXPECT_EQ(f.Timer1->interval(), 1000);
-  EXPECT_FALSE(f.Timer1->isActive());  // its time counts from the showing
+  EXPECT_EQ(Control<QTimer>(f, "Timer1")->interval(), 1000);
+  EXPECT_FALSE(Control<QTimer>(f, "Timer1")->isActive());  // its time counts from the showing
 }
 
 TEST_F(SplashTest, ShownCentredWithItsTimerRunning) {
-  Form7& f = Splash();
+  Form7& f = Window<Form7>();
   rec.screen = QRect(0, 0, 1000, 800);
   f.show();
-  EXPECT_TRUE(f.Timer1->isActive());
-  EXPECT_EQ(f.Timer1->interval(), 1000);
+  EXPECT_TRUE(Control<QTimer>(f, "Timer1")->isActive());
+  EXPECT_EQ(Control<QTimer>(f, "Timer1")->interval(), 1000);
   EXPECT_EQ(f.frameGeometry().topLeft(), QPoint((1000 - 550) / 2, (800 - 257) / 2));
   // It cannot be closed early.
   EXPECT_FALSE(f.close());
   EXPECT_TRUE(f.isVisible());
   // Showing it again does not start its time anew.
   f.hide();
-  f.Timer1->stop();
+  Control<QTimer>(f, "Timer1")->stop();
   f.show();
-  EXPECT_FALSE(f.Timer1->isActive());
+  EXPECT_FALSE(Control<QTimer>(f, "Timer1")->isActive());
   f.hide();
 }
 
 TEST_F(SplashTest, StepsComeAtTheirTimesWithTheirSounds) {
-  Form7& f = Splash();
+  Form7& f = Window<Form7>();
   f.show();
-  ASSERT_TRUE(f.Timer1->isActive());
-  f.Timer1->stop();  // the test drives the ticks
+  ASSERT_TRUE(Control<QTimer>(f, "Timer1")->isActive());
+  Control<QTimer>(f, "Timer1")->stop();  // the test drives the ticks
   rec.reset();
 
   struct Step {
@@ -128,7 +130,7 @@ TEST_F(SplashTest, StepsComeAtTheirTimesWithTheirSounds) {
   for (const Step& s : steps) {
     ++number;
     SCOPED_TRACE(testing::Message() << "step " << number);
-    now += f.Timer1->interval();  // the tick comes one interval after the last
+    now += Control<QTimer>(f, "Timer1")->interval();  // the tick comes one interval after the last
     EXPECT_EQ(now, s.time);
     EXPECT_EQ(Windows::find<Form1>(), nullptr) << "the main window must not exist before 6400 ms";
     rec.reset();
@@ -138,8 +140,8 @@ TEST_F(SplashTest, StepsComeAtTheirTimesWithTheirSounds) {
     EXPECT_EQ(Module2::SoundMode, 0);
     const QList<QLabel*> all = letters(f);
     for (int i = 0; i < all.size(); ++i) EXPECT_EQ(!all[i]->isHidden(), i < s.letters) << "letter " << i;
-    EXPECT_EQ(!f.Label2->isHidden(), s.subtitle);
-    EXPECT_EQ(!f.Label1->isHidden(), s.nameLine);
+    EXPECT_EQ(!Control<QLabel>(f, "Label2")->isHidden(), s.subtitle);
+    EXPECT_EQ(!Control<QLabel>(f, "Label1")->isHidden(), s.nameLine);
     if (number < 10) {
       EXPECT_EQ(f.SplashStep, number);
       EXPECT_TRUE(f.isVisible());
@@ -148,7 +150,7 @@ TEST_F(SplashTest, StepsComeAtTheirTimesWithTheirSounds) {
   // The last step: the counter back to 0, the timer off, the splash hidden
   // (not destroyed) and the main window shown, not modal.
   EXPECT_EQ(f.SplashStep, 0);
-  EXPECT_FALSE(f.Timer1->isActive());
+  EXPECT_FALSE(Control<QTimer>(f, "Timer1")->isActive());
   EXPECT_FALSE(f.isVisible());
   EXPECT_EQ(Windows::find<Form7>(), &f);
   Form1* main = Windows::find<Form1>();
@@ -164,7 +166,7 @@ TEST_F(SplashTest, StepsComeAtTheirTimesWithTheirSounds) {
 }
 
 TEST_F(SplashTest, TheRealTimerStartsWithOneSecond) {
-  Form7& f = Splash();
+  Form7& f = Window<Form7>();
   f.show();
   rec.reset();
   // Nothing happens before the first second is over.
@@ -173,8 +175,8 @@ TEST_F(SplashTest, TheRealTimerStartsWithOneSecond) {
   EXPECT_TRUE(rec.events.isEmpty());
   EXPECT_TRUE(QTest::qWaitFor([&] { return f.SplashStep == 1; }, 3000));
   EXPECT_EQ(rec.events, QStringList({"sound 2 play"}));
-  EXPECT_EQ(f.Timer1->interval(), 150);
-  f.Timer1->stop();
+  EXPECT_EQ(Control<QTimer>(f, "Timer1")->interval(), 150);
+  Control<QTimer>(f, "Timer1")->stop();
   f.hide();
 }
 

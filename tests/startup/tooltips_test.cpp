@@ -1,4 +1,4 @@
-// The tooltip table: every row after the main window's start, the file
+// The tooltip table: every row on its window once that is built, the file
 // dialog's four texts following its mode, and the question-mark pointer.
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,7 +16,6 @@
 #include "file_dialog/form14.h"
 #include "file_dialog/selpr6.h"
 #include "main_window/form1.h"
-#include "main_window/program.h"
 #include "startup/tooltips.h"
 #include "tests/platform/gui_test.h"
 #include "viewer/form5.h"
@@ -36,73 +35,77 @@ void ExpectTips(const Rows& rows) {
 
 class ToolTipsTest : public test::GuiTest {
  protected:
-  Form1& main = Windows::get<Form1>();
-  Selpr6& files = Windows::get<Selpr6>();
+  Form1& main = Window<Form1>();
+  Selpr6& files = Window<Selpr6>();
 
   void expectFileDialogMode(bool open) {
     ExpectTips({
-        {files.Command3, open ? " Datei wird nicht geladen " : " Datei wird nicht erstellt "},
-        {files.Command4,
+        {Control<QPushButton>(files, "Command3"), open ? " Datei wird nicht geladen " : " Datei wird nicht erstellt "},
+        {Control<QPushButton>(files, "Command4"),
          open ? QStringLiteral(" Info über Datei öffnen ") : QStringLiteral(" Info über Datei erstellen ")},
-        {files.File1,
+        {Control<tambril::FileList>(files, "File1"),
          open ? QStringLiteral(" Doppelklick für Laden der Datei ") : QStringLiteral(" Klick für Anzeigen der Datei ")},
-        {files.Text1, open ? " Anzeigefeld der zu ladenen Datei " : " Anzeigefeld der zu erstellenden Datei "},
+        {Control<QLineEdit>(files, "Text1"),
+         open ? " Anzeigefeld der zu ladenen Datei " : " Anzeigefeld der zu erstellenden Datei "},
     });
   }
 };
 
-TEST_F(ToolTipsTest, TheMainWindowsStartAssignsEveryRow) {
-  // The start created the dialogs, hidden.
-  ASSERT_NE(Windows::find<Form8>(), nullptr);
-  Form5& search = Windows::get<Form8>().searchDialog();
+TEST_F(ToolTipsTest, EachWindowHasItsRowsOnceBuilt) {
+  // Building the main window builds none of the dialogs it opens later.
+  EXPECT_EQ(Windows::find<Form2>(), nullptr);
+  EXPECT_EQ(Windows::find<Form3>(), nullptr);
+  EXPECT_EQ(Windows::find<Form4>(), nullptr);
+  EXPECT_EQ(Windows::find<Form8>(), nullptr);
+  Form5& search = Window<Form8>().searchDialog();
   Form14& folder = files.newFolderDialog();
-  Form2& encode = Windows::get<Form2>();
-  Form3& check = Windows::get<Form3>();
-  Form4& decode = Windows::get<Form4>();
+  Form2& encode = Window<Form2>();
+  Form3& check = Window<Form3>();
+  Form4& decode = Window<Form4>();
   EXPECT_FALSE(files.isVisible());
   EXPECT_FALSE(search.isVisible());
   ExpectTips({
-      {main.Label4, "Zeigt die zu bearbeitende Datei an "},
-      {main.Text1, "Zeigt die zu bearbeitende Datei an "},
-      {main.Label1, QStringLiteral(" Zeigt die Größe der Datei an ")},
-      {main.Label2, QStringLiteral(" Zeigt die Größe der Datei an ")},
-      {main.Label7, QStringLiteral(" Zeigt die Größe der Datei an ")},
-      {main.Label8, QStringLiteral(" Zeigt die letzte Änderung an ")},
-      {main.Label6, QStringLiteral(" Zeigt die letzte Änderung an ")},
-      {files.Command1, QStringLiteral(" Neue Datei wird erstellt für Bearbeitung ")},
-      {files.Command2, QStringLiteral(" Lädt die Datei für die Bearbeitung ")},
-      {files.Combo1, " Dateitypen - Listenfeld "},
-      {files.Dir1, QStringLiteral(" Anzeigefeld für Ordner (Doppelklick) ")},
-      {files.Drive1, QStringLiteral(" Anzeigefeld für Laufwerk ")},
-      {encode.Command1, " Beginn der Codierung "},
-      {encode.Command2, " Abbruch der Codierung "},
-      {encode.Command3, QStringLiteral(" Info über die Codierung ")},
-      {encode.ProgressBar1, QStringLiteral(" Anzeigefeld über Codierungsdauer ")},
-      {encode.Text2, QStringLiteral(" Texteingabe für gleiches Kennwort ")},
-      {encode.Text1, " Texteingabe Minimum 5  Maximum 15  Zeichen "},
-      {encode.Text3, QStringLiteral(" Dateiname für Codierung ")},
-      {check.Command1, QStringLiteral(" Beginn der Kennwortüberprüfung ")},
-      {check.Command2, QStringLiteral(" Abbruch der Kennwortüberprüfung ")},
-      {check.Command3, QStringLiteral(" Info über Kennwortüberprüfung ")},
-      {check.Text1, QStringLiteral(" Texteingabe / Kennwort für Entcodierung ")},
-      {decode.Command1, " Beginn der Entcodierung "},
-      {decode.Command2, " Abbruch der Entcodierung "},
-      {decode.Command3, QStringLiteral(" Info über die Entcodierung ")},
-      {decode.ProgressBar1, " Anzeigefeld der Entcodierungsdauer "},
-      {decode.Text1, QStringLiteral(" Dateiname für Entcodierung ")},
-      {search.Command1, " Beginn und Fortfahren der Suche "},
-      {search.Command2, QStringLiteral(" Löschung des Suchtextes ")},
-      {search.Command3, QStringLiteral(" Info über Suchen ")},
-      {search.Check1, QStringLiteral(" Bei Aktivierung Groß/Kleinschreibungsüberprüfung ")},
-      {search.Check2, QStringLiteral(" Bei Aktivierung Ganzwortüberprüfung 1 zu 1")},
-      {search.Check3, " Bei Aktivierung Ganzlaufsuche mit Liste "},
-      {search.Text1, QStringLiteral(" Texteingabe für Suchwort oder Text ")},
-      {folder.Command1, " Ordner erstellen "},
-      {folder.Command2, " Ordner nicht erstellen "},
-      {folder.Command3, QStringLiteral(" Info über Ordner erstellen ")},
+      {Control<QLabel>(main, "Label4"), "Zeigt die zu bearbeitende Datei an "},
+      {Control<QLineEdit>(main, "Text1"), "Zeigt die zu bearbeitende Datei an "},
+      {Control<QLabel>(main, "Label1"), QStringLiteral(" Zeigt die Größe der Datei an ")},
+      {Control<QLabel>(main, "Label2"), QStringLiteral(" Zeigt die Größe der Datei an ")},
+      {Control<QLabel>(main, "Label7"), QStringLiteral(" Zeigt die Größe der Datei an ")},
+      {Control<QLabel>(main, "Label8"), QStringLiteral(" Zeigt die letzte Änderung an ")},
+      {Control<QLabel>(main, "Label6"), QStringLiteral(" Zeigt die letzte Änderung an ")},
+      {Control<QPushButton>(files, "Command1"), QStringLiteral(" Neue Datei wird erstellt für Bearbeitung ")},
+      {Control<QPushButton>(files, "Command2"), QStringLiteral(" Lädt die Datei für die Bearbeitung ")},
+      {Control<QComboBox>(files, "Combo1"), " Dateitypen - Listenfeld "},
+      {Control<tambril::FolderList>(files, "Dir1"), QStringLiteral(" Anzeigefeld für Ordner (Doppelklick) ")},
+      {Control<tambril::DriveList>(files, "Drive1"), QStringLiteral(" Anzeigefeld für Laufwerk ")},
+      {Control<QPushButton>(encode, "Command1"), " Beginn der Codierung "},
+      {Control<QPushButton>(encode, "Command2"), " Abbruch der Codierung "},
+      {Control<QPushButton>(encode, "Command3"), QStringLiteral(" Info über die Codierung ")},
+      {Control<QProgressBar>(encode, "ProgressBar1"), QStringLiteral(" Anzeigefeld über Codierungsdauer ")},
+      {Control<QLineEdit>(encode, "Text2"), QStringLiteral(" Texteingabe für gleiches Kennwort ")},
+      {Control<QLineEdit>(encode, "Text1"), " Texteingabe Minimum 5  Maximum 15  Zeichen "},
+      {Control<QLineEdit>(encode, "Text3"), QStringLiteral(" Dateiname für Codierung ")},
+      {Control<QPushButton>(check, "Command1"), QStringLiteral(" Beginn der Kennwortüberprüfung ")},
+      {Control<QPushButton>(check, "Command2"), QStringLiteral(" Abbruch der Kennwortüberprüfung ")},
+      {Control<QPushButton>(check, "Command3"), QStringLiteral(" Info über Kennwortüberprüfung ")},
+      {Control<QLineEdit>(check, "Text1"), QStringLiteral(" Texteingabe / Kennwort für Entcodierung ")},
+      {Control<QPushButton>(decode, "Command1"), " Beginn der Entcodierung "},
+      {Control<QPushButton>(decode, "Command2"), " Abbruch der Entcodierung "},
+      {Control<QPushButton>(decode, "Command3"), QStringLiteral(" Info über die Entcodierung ")},
+      {Control<QProgressBar>(decode, "ProgressBar1"), " Anzeigefeld der Entcodierungsdauer "},
+      {Control<QLineEdit>(decode, "Text1"), QStringLiteral(" Dateiname für Entcodierung ")},
+      {Control<QPushButton>(search, "Command1"), " Beginn und Fortfahren der Suche "},
+      {Control<QPushButton>(search, "Command2"), QStringLiteral(" Löschung des Suchtextes ")},
+      {Control<QPushButton>(search, "Command3"), QStringLiteral(" Info über Suchen ")},
+      {Control<QCheckBox>(search, "Check1"), QStringLiteral(" Bei Aktivierung Groß/Kleinschreibungsüberprüfung ")},
+      {Control<QCheckBox>(search, "Check2"), QStringLiteral(" Bei Aktivierung Ganzwortüberprüfung 1 zu 1")},
+      {Control<QCheckBox>(search, "Check3"), " Bei Aktivierung Ganzlaufsuche mit Liste "},
+      {Control<QLineEdit>(search, "Text1"), QStringLiteral(" Texteingabe für Suchwort oder Text ")},
+      {Control<QPushButton>(folder, "Command1"), " Ordner erstellen "},
+      {Control<QPushButton>(folder, "Command2"), " Ordner nicht erstellen "},
+      {Control<QPushButton>(folder, "Command3"), QStringLiteral(" Info über Ordner erstellen ")},
   });
   // Not yet given a mode: "ÖFFNEN" is enabled, so the open-mode texts.
-  EXPECT_TRUE(files.Command2->isEnabled());
+  EXPECT_TRUE(Control<QPushButton>(files, "Command2")->isEnabled());
   expectFileDialogMode(true);
   // The rows find windows and controls by name: each window is named as its class.
   for (QWidget* w : std::initializer_list<QWidget*>{&main, &files, &encode, &check, &decode, &search, &folder}) {
@@ -121,8 +124,8 @@ TEST_F(ToolTipsTest, TheMainWindowsStartAssignsEveryRow) {
     EXPECT_EQ(control->toolTip(), QString::fromUtf8(row.text)) << row.window << "." << row.control;
   }
   // No tooltips elsewhere: the labels without a row, the folder dialog's prompt.
-  EXPECT_EQ(files.Label1->toolTip(), QString());
-  EXPECT_EQ(folder.Label1->toolTip(), QString());
+  EXPECT_EQ(Control<QLabel>(files, "Label1")->toolTip(), QString());
+  EXPECT_EQ(Control<QLabel>(folder, "Label1")->toolTip(), QString());
 }
 
 TEST_F(ToolTipsTest, TheFileDialogsTextsFollowItsMode) {
@@ -130,44 +133,50 @@ TEST_F(ToolTipsTest, TheFileDialogsTextsFollowItsMode) {
   const QString folder = tempPath();
   writeFile("brief.txt", "Inhalt");
   test::WhenModal<Selpr6>([&](Selpr6& d) {
-    ASSERT_TRUE(d.Dir1->setPath(folder));
-    d.File1->setCurrentItem(d.File1->findItems("brief.txt", Qt::MatchExactly).value(0));
-    d.Command2->click();
+    ASSERT_TRUE(Control<tambril::FolderList>(d, "Dir1")->setPath(folder));
+    Control<tambril::FileList>(d, "File1")
+        ->setCurrentItem(Control<tambril::FileList>(d, "File1")->findItems("brief.txt", Qt::MatchExactly).value(0));
+    Control<QPushButton>(d, "Command2")->click();
   });
-  main.Datei_öffnen->trigger();
-  ASSERT_EQ(main.Text1->text(), QStringLiteral("brief.txt"));
+  Control<QAction>(main, "Datei_öffnen")->trigger();
+  ASSERT_EQ(Control<QLineEdit>(main, "Text1")->text(), QStringLiteral("brief.txt"));
   bool createTexts = false;
   test::WhenModal<Selpr6>([&](Selpr6& d) {
-    createTexts = d.Command3->toolTip() == QStringLiteral(" Datei wird nicht erstellt ");
-    d.Command3->click();
+    createTexts = Control<QPushButton>(d, "Command3")->toolTip() == QStringLiteral(" Datei wird nicht erstellt ");
+    Control<QPushButton>(d, "Command3")->click();
   });
-  main.Code_AN->trigger();
+  Control<QAction>(main, "Code_AN")->trigger();
   EXPECT_TRUE(createTexts);
   expectFileDialogMode(false);
   // "Datei öffnen.." sets the texts back before the dialog is used.
   bool openTexts = false;
   test::WhenModal<Selpr6>([&](Selpr6& d) {
-    openTexts = d.Command3->toolTip() == QStringLiteral(" Datei wird nicht geladen ");
-    d.Command3->click();
+    openTexts = Control<QPushButton>(d, "Command3")->toolTip() == QStringLiteral(" Datei wird nicht geladen ");
+    Control<QPushButton>(d, "Command3")->click();
   });
-  main.Datei_öffnen->trigger();
+  Control<QAction>(main, "Datei_öffnen")->trigger();
   EXPECT_TRUE(openTexts);
   expectFileDialogMode(true);
-  // Each run replaces, never appends.
-  Module2::SetToolTips();
-  Module2::SetToolTips();
+  // Each preparation replaces the texts, never appends.
+  files.PrepareCreateMode();
+  files.PrepareOpenMode();
+  files.PrepareOpenMode();
   expectFileDialogMode(true);
 }
 
 TEST_F(ToolTipsTest, TheQuestionMarkPointerOnTheLoadedFileRecord) {
-  for (QWidget* w : std::initializer_list<QWidget*>{main.Text1, main.Label1, main.Label2, main.Label4, main.Label6,
-                                                    main.Label7, main.Label8}) {
+  for (QWidget* w : std::initializer_list<QWidget*>{Control<QLineEdit>(main, "Text1"), Control<QLabel>(main, "Label1"),
+                                                    Control<QLabel>(main, "Label2"), Control<QLabel>(main, "Label4"),
+                                                    Control<QLabel>(main, "Label6"), Control<QLabel>(main, "Label7"),
+                                                    Control<QLabel>(main, "Label8")}) {
     EXPECT_EQ(w->cursor().shape(), Qt::WhatsThisCursor) << w->objectName().toStdString();
   }
-  EXPECT_EQ(Windows::get<Form2>().Text3->cursor().shape(), Qt::WhatsThisCursor);
-  EXPECT_EQ(Windows::get<Form4>().Text1->cursor().shape(), Qt::WhatsThisCursor);
-  for (QWidget* w : std::initializer_list<QWidget*>{main.Label9, main.Image3, files.Text1, files.Command4,
-                                                    Windows::get<Form2>().Text1, Windows::get<Form3>().Text1}) {
+  EXPECT_EQ(Control<QLineEdit>(Window<Form2>(), "Text3")->cursor().shape(), Qt::WhatsThisCursor);
+  EXPECT_EQ(Control<QLineEdit>(Window<Form4>(), "Text1")->cursor().shape(), Qt::WhatsThisCursor);
+  for (QWidget* w : std::initializer_list<QWidget*>{
+           Control<QLabel>(main, "Label9"), Control<QLabel>(main, "Image3"), Control<QLineEdit>(files, "Text1"),
+           Control<QPushButton>(files, "Command4"), Control<QLineEdit>(Window<Form2>(), "Text1"),
+           Control<QLineEdit>(Window<Form3>(), "Text1")}) {
     EXPECT_NE(w->cursor().shape(), Qt::WhatsThisCursor) << w->objectName().toStdString();
   }
 }

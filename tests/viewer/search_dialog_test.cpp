@@ -27,8 +27,8 @@ QString CountMessage(int n) {
 
 class SearchDialogTest : public test::GuiTest {
  protected:
-  Form8& viewer = Windows::get<Form8>();
-  RichTextBox& box = *viewer.RichTextBox1;
+  Form8& viewer = Window<Form8>();
+  RichTextBox& box = *Control<tambril::RichTextBox>(viewer, "RichTextBox1");
   Form5& search = viewer.searchDialog();
 
   // One press of "WEITERSUCHEN" as the user makes it: the dialog is open
@@ -36,11 +36,11 @@ class SearchDialogTest : public test::GuiTest {
   bool press() {
     bool stayedOpen = false;
     test::WhenModal<Form5>([&](Form5& f) {
-      f.Command1->click();
+      Control<QPushButton>(f, "Command1")->click();
       stayedOpen = f.isVisible();
       if (stayedOpen) f.hide();
     });
-    viewer.Search2->trigger();
+    Control<QAction>(viewer, "Search2")->trigger();
     return !stayedOpen;
   }
   // The selection in the viewer as (start, length).
@@ -50,22 +50,25 @@ class SearchDialogTest : public test::GuiTest {
 
 TEST_F(SearchDialogTest, StartsEmptyWithItsControls) {
   EXPECT_EQ(search.windowTitle(), QStringLiteral("Suchen"));
-  EXPECT_EQ(search.Text1->text(), QString());
-  EXPECT_EQ(search.Check1->text(), QStringLiteral("Groß-/Kleinschreibung"));
-  EXPECT_EQ(search.Check2->text(), QStringLiteral("Nur ganzes Wort suchen"));
-  EXPECT_EQ(search.Check3->text(), QStringLiteral("Alles durchsuchen"));
-  EXPECT_EQ(search.Command1->text(), QStringLiteral("WEITERSUCHEN"));
-  EXPECT_EQ(search.Command2->text(), QStringLiteral("ABBRECHEN"));
-  EXPECT_EQ(search.Command3->text(), QStringLiteral("HILFE"));
-  for (QCheckBox* c : {search.Check1, search.Check2, search.Check3}) EXPECT_FALSE(c->isChecked());
+  EXPECT_EQ(Control<QLineEdit>(search, "Text1")->text(), QString());
+  EXPECT_EQ(Control<QCheckBox>(search, "Check1")->text(), QStringLiteral("Groß-/Kleinschreibung"));
+  EXPECT_EQ(Control<QCheckBox>(search, "Check2")->text(), QStringLiteral("Nur ganzes Wort suchen"));
+  EXPECT_EQ(Control<QCheckBox>(search, "Check3")->text(), QStringLiteral("Alles durchsuchen"));
+  EXPECT_EQ(Control<QPushButton>(search, "Command1")->text(), QStringLiteral("WEITERSUCHEN"));
+  EXPECT_EQ(Control<QPushButton>(search, "Command2")->text(), QStringLiteral("ABBRECHEN"));
+  EXPECT_EQ(Control<QPushButton>(search, "Command3")->text(), QStringLiteral("HILFE"));
+  for (QCheckBox* c : {Control<QCheckBox>(search, "Check1"), Control<QCheckBox>(search, "Check2"),
+                       Control<QCheckBox>(search, "Check3")})
+    EXPECT_FALSE(c->isChecked());
   EXPECT_EQ(search.storedPosition(), -1);
   EXPECT_EQ(search.size(), QSize(386, 210));
   // No check box caption is cut off.
-  for (QCheckBox* c : {search.Check1, search.Check2, search.Check3}) {
+  for (QCheckBox* c : {Control<QCheckBox>(search, "Check1"), Control<QCheckBox>(search, "Check2"),
+                       Control<QCheckBox>(search, "Check3")}) {
     EXPECT_GE(c->width(), c->sizeHint().width()) << c->text().toStdString();
   }
   // Keyboard order: the buttons, the word, the options.
-  QWidget* w = search.Command1;
+  QWidget* w = Control<QPushButton>(search, "Command1");
   QStringList order;
   for (int i = 0; i < 7; ++i) {
     order << w->objectName();
@@ -77,8 +80,8 @@ TEST_F(SearchDialogTest, StartsEmptyWithItsControls) {
 
 TEST_F(SearchDialogTest, OptionFlagsFollowTheCheckBoxes) {
   const auto flags = [&](bool matchCase, bool wholeWord) {
-    search.Check1->setChecked(matchCase);
-    search.Check2->setChecked(wholeWord);
+    Control<QCheckBox>(search, "Check1")->setChecked(matchCase);
+    Control<QCheckBox>(search, "Check2")->setChecked(wholeWord);
     return search.OptionFlags();
   };
   EXPECT_EQ(flags(false, false), 0);
@@ -89,14 +92,14 @@ TEST_F(SearchDialogTest, OptionFlagsFollowTheCheckBoxes) {
 
 TEST_F(SearchDialogTest, StepSearchWalksThroughAndStartsAgain) {
   box.loadPlain("abc abc");
-  search.Text1->setText("abc");
+  Control<QLineEdit>(search, "Text1")->setText("abc");
   EXPECT_TRUE(press());  // the match closes the dialog
   EXPECT_EQ(selection(), std::make_pair(qint64{0}, qint64{3}));
   // F3 in the text opens the same dialog with the word still in it.
   bool opened = false;
   test::WhenModal<Form5>([&](Form5& f) {
-    opened = f.Text1->text() == QStringLiteral("abc");
-    f.Command1->click();
+    opened = Control<QLineEdit>(f, "Text1")->text() == QStringLiteral("abc");
+    Control<QPushButton>(f, "Command1")->click();
   });
   QTest::keyClick(box.plainView(), Qt::Key_F3);
   EXPECT_TRUE(opened);
@@ -112,15 +115,15 @@ TEST_F(SearchDialogTest, StepSearchWalksThroughAndStartsAgain) {
   EXPECT_EQ(selection(), std::make_pair(qint64{4}, qint64{3}));
   EXPECT_EQ(search.storedPosition(), -1);
   // And round again from the start; "Suchen F3" is the same dialog.
-  test::WhenModal<Form5>([](Form5& f) { f.Command1->click(); });
-  viewer.SearchF3->trigger();
+  test::WhenModal<Form5>([](Form5& f) { Control<QPushButton>(f, "Command1")->click(); });
+  Control<QAction>(viewer, "SearchF3")->trigger();
   EXPECT_EQ(selection(), std::make_pair(qint64{0}, qint64{3}));
 }
 
 TEST_F(SearchDialogTest, CountSearchReportsTheNumberAndLeavesTheLastSelected) {
   box.loadPlain("abc abc");
-  search.Text1->setText("abc");
-  search.Check3->setChecked(true);
+  Control<QLineEdit>(search, "Text1")->setText("abc");
+  Control<QCheckBox>(search, "Check3")->setChecked(true);
   EXPECT_FALSE(press());  // the dialog stays open
   ASSERT_EQ(rec.messages.size(), 1u);
   EXPECT_EQ(rec.messages[0].text, CountMessage(2));
@@ -129,52 +132,52 @@ TEST_F(SearchDialogTest, CountSearchReportsTheNumberAndLeavesTheLastSelected) {
   EXPECT_EQ(selection(), std::make_pair(qint64{4}, qint64{3}));
   EXPECT_EQ(search.storedPosition(), -1);
   // Nothing found: zero, and the selection stays where it was.
-  search.Text1->setText("xyz");
+  Control<QLineEdit>(search, "Text1")->setText("xyz");
   press();
   EXPECT_EQ(lastMessage(), QStringLiteral("Das eingegebene Wort wurde  0 mal gefunden."));
   EXPECT_EQ(selection(), std::make_pair(qint64{4}, qint64{3}));
   // A step search after a count starts at the beginning.
-  search.Text1->setText("abc");
-  search.Check3->setChecked(false);
+  Control<QLineEdit>(search, "Text1")->setText("abc");
+  Control<QCheckBox>(search, "Check3")->setChecked(false);
   press();
   EXPECT_EQ(selection(), std::make_pair(qint64{0}, qint64{3}));
 }
 
 TEST_F(SearchDialogTest, MatchCaseAndWholeWord) {
   box.loadPlain("Haus haus");
-  search.Text1->setText("haus");
-  search.Check1->setChecked(true);
+  Control<QLineEdit>(search, "Text1")->setText("haus");
+  Control<QCheckBox>(search, "Check1")->setChecked(true);
   press();
   EXPECT_EQ(selection().first, 5);
   EXPECT_FALSE(press());
   EXPECT_EQ(lastMessage(), kNotFound);
-  search.Check1->setChecked(false);
+  Control<QCheckBox>(search, "Check1")->setChecked(false);
   press();
   EXPECT_EQ(selection().first, 0);
   press();
   EXPECT_EQ(selection().first, 5);
-  search.Check3->setChecked(true);
+  Control<QCheckBox>(search, "Check3")->setChecked(true);
   press();
   EXPECT_EQ(lastMessage(), CountMessage(2));
   // Whole words: "haus" is not a word inside "Hausflur".
   box.loadPlain("Hausflur");
-  search.Check2->setChecked(true);
+  Control<QCheckBox>(search, "Check2")->setChecked(true);
   press();
   EXPECT_EQ(lastMessage(), CountMessage(0));
-  search.Check2->setChecked(false);
+  Control<QCheckBox>(search, "Check2")->setChecked(false);
   press();
   EXPECT_EQ(lastMessage(), CountMessage(1));
 }
 
 TEST_F(SearchDialogTest, OverlappingOccurrencesOneCharacterApart) {
   box.loadPlain("aaaa");
-  search.Text1->setText("aa");
+  Control<QLineEdit>(search, "Text1")->setText("aa");
   for (qint64 expected : {0, 1, 2}) {
     EXPECT_TRUE(press());
     EXPECT_EQ(selection(), std::make_pair(expected, qint64{2}));
   }
   EXPECT_FALSE(press());
-  search.Check3->setChecked(true);
+  Control<QCheckBox>(search, "Check3")->setChecked(true);
   press();
   EXPECT_EQ(lastMessage(), CountMessage(3));
   EXPECT_EQ(selection(), std::make_pair(qint64{2}, qint64{2}));
@@ -182,19 +185,19 @@ TEST_F(SearchDialogTest, OverlappingOccurrencesOneCharacterApart) {
 
 TEST_F(SearchDialogTest, TypingAndCancelResetThePositionButALoadDoesNot) {
   box.loadPlain("abc abc abc");
-  search.Text1->setText("abc");
+  Control<QLineEdit>(search, "Text1")->setText("abc");
   press();
   press();
   EXPECT_EQ(search.storedPosition(), 4);
   // Typing, even back to the same word, starts again at the beginning.
   test::WhenModal<Form5>([](Form5& f) {
-    f.Text1->setFocus();
-    f.Text1->end(false);
-    QTest::keyClick(f.Text1, Qt::Key_Backspace);
-    QTest::keyClick(f.Text1, Qt::Key_C);
-    f.Command1->click();
+    Control<QLineEdit>(f, "Text1")->setFocus();
+    Control<QLineEdit>(f, "Text1")->end(false);
+    QTest::keyClick(Control<QLineEdit>(f, "Text1"), Qt::Key_Backspace);
+    QTest::keyClick(Control<QLineEdit>(f, "Text1"), Qt::Key_C);
+    Control<QPushButton>(f, "Command1")->click();
   });
-  viewer.Search2->trigger();
+  Control<QAction>(viewer, "Search2")->trigger();
   EXPECT_EQ(selection().first, 0);
   press();
   EXPECT_EQ(search.storedPosition(), 4);
@@ -203,23 +206,23 @@ TEST_F(SearchDialogTest, TypingAndCancelResetThePositionButALoadDoesNot) {
   press();
   EXPECT_EQ(selection().first, 8);
   // "ABBRECHEN" empties the word and resets; the options stay ticked.
-  search.Check1->setChecked(true);
-  search.Check2->setChecked(true);
-  test::WhenModal<Form5>([](Form5& f) { f.Command2->click(); });
-  viewer.Search2->trigger();
+  Control<QCheckBox>(search, "Check1")->setChecked(true);
+  Control<QCheckBox>(search, "Check2")->setChecked(true);
+  test::WhenModal<Form5>([](Form5& f) { Control<QPushButton>(f, "Command2")->click(); });
+  Control<QAction>(viewer, "Search2")->trigger();
   EXPECT_FALSE(search.isVisible());
-  EXPECT_EQ(search.Text1->text(), QString());
+  EXPECT_EQ(Control<QLineEdit>(search, "Text1")->text(), QString());
   EXPECT_EQ(search.storedPosition(), -1);
-  EXPECT_TRUE(search.Check1->isChecked());
-  EXPECT_TRUE(search.Check2->isChecked());
-  search.Text1->setText("abc");
+  EXPECT_TRUE(Control<QCheckBox>(search, "Check1")->isChecked());
+  EXPECT_TRUE(Control<QCheckBox>(search, "Check2")->isChecked());
+  Control<QLineEdit>(search, "Text1")->setText("abc");
   press();
   EXPECT_EQ(selection().first, 0);
 }
 
 TEST_F(SearchDialogTest, ANewShorterTextEndsTheStepSearch) {
   box.loadPlain("xxxxxxxx abc");
-  search.Text1->setText("abc");
+  Control<QLineEdit>(search, "Text1")->setText("abc");
   press();
   EXPECT_EQ(search.storedPosition(), 9);
   box.loadPlain("abc");
@@ -232,14 +235,14 @@ TEST_F(SearchDialogTest, ANewShorterTextEndsTheStepSearch) {
 TEST_F(SearchDialogTest, SearchesRichTextToo) {
   box.loadRtf("{\\rtf1 Haus {\\b haus} Hausflur}");
   ASSERT_FALSE(box.isPlain());
-  search.Text1->setText("haus");
-  search.Check2->setChecked(true);
-  search.Check3->setChecked(true);
+  Control<QLineEdit>(search, "Text1")->setText("haus");
+  Control<QCheckBox>(search, "Check2")->setChecked(true);
+  Control<QCheckBox>(search, "Check3")->setChecked(true);
   press();
   EXPECT_EQ(lastMessage(), CountMessage(2));
   EXPECT_EQ(box.selectedText(), QStringLiteral("haus"));
-  search.Check3->setChecked(false);
-  search.Check1->setChecked(true);
+  Control<QCheckBox>(search, "Check3")->setChecked(false);
+  Control<QCheckBox>(search, "Check1")->setChecked(true);
   press();
   EXPECT_EQ(box.selectedText(), QStringLiteral("haus"));
   EXPECT_EQ(box.richView()->textCursor().selectedText(), QStringLiteral("haus"));
@@ -249,13 +252,13 @@ TEST_F(SearchDialogTest, HelpShowsTheSearchInfo) {
   QString shown;
   test::WhenModal<Form5>([&](Form5& f) {
     test::WhenModal<Form21>([&](Form21& h) {
-      shown = h.Text1->text();
-      h.Abbrechen->trigger();
+      shown = Control<tambril::HelpTextBox>(h, "Text1")->text();
+      Control<QAction>(h, "Abbrechen")->trigger();
     });
-    f.Command3->click();
-    f.Command2->click();
+    Control<QPushButton>(f, "Command3")->click();
+    Control<QPushButton>(f, "Command2")->click();
   });
-  viewer.Search2->trigger();
+  Control<QAction>(viewer, "Search2")->trigger();
   EXPECT_EQ(shown, startup::SearchInfoText());
 }
 

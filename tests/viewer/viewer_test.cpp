@@ -22,8 +22,8 @@ namespace {
 
 class ViewerTest : public test::GuiTest {
  protected:
-  Form8& form = Windows::get<Form8>();
-  RichTextBox& box = *form.RichTextBox1;
+  Form8& form = Window<Form8>();
+  RichTextBox& box = *Control<tambril::RichTextBox>(form, "RichTextBox1");
 };
 
 TEST(ViewerResizeRule, NeverNegative) {
@@ -63,18 +63,20 @@ TEST_F(ViewerTest, StartsEmptyWithItsMenu) {
   EXPECT_EQ(box.textLength(), 0);
   EXPECT_FALSE(box.isPlain());
   EXPECT_EQ(box.richView()->document()->defaultFont().pointSizeF(), 10.0);
-  EXPECT_EQ(form.Cancel->text(), QStringLiteral("ABBRECHEN"));
-  EXPECT_EQ(form.Search->title(), QStringLiteral("Suchen"));
-  EXPECT_EQ(form.Search2->text(), QStringLiteral("Suchen.."));
-  EXPECT_EQ(form.SearchF3->text(), QStringLiteral("Suchen F3"));
-  EXPECT_TRUE(form.SearchF3->shortcut().isEmpty());
+  EXPECT_EQ(Control<QAction>(form, "Cancel")->text(), QStringLiteral("ABBRECHEN"));
+  EXPECT_EQ(Control<QMenu>(form, "Search")->title(), QStringLiteral("Suchen"));
+  EXPECT_EQ(Control<QAction>(form, "Search2")->text(), QStringLiteral("Suchen.."));
+  EXPECT_EQ(Control<QAction>(form, "SearchF3")->text(), QStringLiteral("Suchen F3"));
+  EXPECT_TRUE(Control<QAction>(form, "SearchF3")->shortcut().isEmpty());
   EXPECT_EQ(form.palette().color(QPalette::Window), QColor(Qt::white));
 }
 
 TEST_F(ViewerTest, F3InTheBoxSearchesLikeTheMenu) {
-  QSignalSpy search(form.SearchF3, &QAction::triggered);
+  QSignalSpy search(Control<QAction>(form, "SearchF3"), &QAction::triggered);
   box.loadPlain("abc");
-  const auto closeSearch = [] { test::WhenModal<Form5>([](Form5& s) { s.Command2->click(); }); };
+  const auto closeSearch = [] {
+    test::WhenModal<Form5>([](Form5& s) { Control<QPushButton>(s, "Command2")->click(); });
+  };
   closeSearch();
   QTest::keyClick(box.plainView(), Qt::Key_F3);
   EXPECT_EQ(search.count(), 1);
@@ -88,7 +90,7 @@ TEST_F(ViewerTest, F3InTheBoxSearchesLikeTheMenu) {
 TEST_F(ViewerTest, CancelHidesAndKeepsTheContent) {
   box.loadPlain("Inhalt");
   box.find("halt", 0, 0);
-  test::WhenModal<Form8>([](Form8& f) { f.Cancel->trigger(); });
+  test::WhenModal<Form8>([](Form8& f) { Control<QAction>(f, "Cancel")->trigger(); });
   form.exec();
   EXPECT_FALSE(form.isVisible());
   EXPECT_EQ(box.text(0, 6), QStringLiteral("Inhalt"));
