@@ -66,7 +66,14 @@ colours=$(convert "$out/main.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" -unique-c
 xdotool mousemove $((X + 20)) $((Y + 10)) sleep 0.2 click 1
 sleep 0.5
 xdotool key Down Return 2>/dev/null || true
-dialog=$(timeout 15 xdotool search --sync --onlyvisible --name '^ Datei öffnen$' | head -1)
+# Polled rather than xdotool's --sync: a search that meets a window being
+# destroyed (the menu's popup) dies of an X error instead of going on.
+dialog=""
+for _ in $(seq 150); do
+  dialog=$(visible '^ Datei öffnen$')
+  [ -n "$dialog" ] && break
+  sleep 0.1
+done
 [ -n "$dialog" ] || fail "the file dialog did not open"
 sleep 0.5
 import -window root "$out/open.png"
