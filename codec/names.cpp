@@ -31,8 +31,6 @@ std::size_t NameStart(std::string_view path) {
   return separator == std::string_view::npos ? 0 : separator + 1;
 }
 
-bool IsControl(char32_t c) { return c < 0x20 || (c >= 0x7F && c < 0xA0); }
-
 }  // namespace
 
 std::optional<std::string> ProposedPath(std::string_view path, std::string_view letters) {
