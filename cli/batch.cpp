@@ -24,7 +24,7 @@
 #include <thread>
 #include <unordered_map>
 
-#include "cli/commands.h"
+#include "cli/exit_codes.h"
 #include "cli/messages.h"
 #include "cli/terminal.h"
 #include "cli/text.h"
@@ -115,9 +115,23 @@ void Walk(int handle, const std::string& path, bool encodedOnly, std::vector<Ent
   ::closedir(dir);
 }
 
-// What became of one file.
-struct Outcome {
-  enum Kind { Done, WrongPassword, Skipped, Failed } kind = Failed;
+// Where a file of the run stands: its stage while it is being coded, then
+// its outcome, which is final and fixed.
+enum class State {
+  Queued,   // no job has taken it yet
+  Coding,   // a job codes it
+  Unnamed,  // written, waiting unnamed for its group's flush
+  Named,    // named; final once the next flush has made the name durable
+  Done,     // the outcomes from here on
+  WrongPassword,
+  Skipped,  // not a regular file
+  Failed,
+};
+
+bool IsFinal(State s) { return s >= State::Done; }
+
+struct FileState {
+  State state = State::Queued;
   std::string line;  // the target, the tag, or the line of a failure or a skipped entry
 };
 
@@ -128,6 +142,16 @@ struct Pending {
   dev_t device;
   std::uint64_t bytes;
   std::unique_ptr<codec::TargetFile> file;
+};
+
+// One flush: it makes the data of its files durable, and with it the names
+// of the group before, which are given while it runs.
+struct FlushGroup {
+  std::vector<Pending> files;                  // still unnamed
+  std::vector<std::size_t> names;              // named before it began
+  std::vector<std::pair<dev_t, int>> results;  // per file system: 0 or the error
+  bool running = false;
+  bool ended = false;
 };
 
 // Stops a job between two blocks when the run is interrupted.
@@ -206,7 +230,7 @@ int SyncFileSystemApart(int handle) {
 // relative path. Throws Stopped from the checkpoint.
 void CodeOne(BatchMode mode, const fs::path& file, const std::shared_ptr<const codec::Folder>& folder,
              const fs::path& cwd, const std::string& password, const codec::CheckpointFn& checkpoint,
-             std::uint64_t& size, Outcome& o, std::unique_ptr<codec::TargetFile>& coded, fs::path& target) {
+             std::uint64_t& size, FileState& o, std::unique_ptr<codec::TargetFile>& coded, fs::path& target) {
   const codec::InputFile in = folder ? codec::InputFile(*folder, file) : codec::InputFile(file);
   size = in.sizeAtOpen();
   // The target is made through the folder only where its name lies in it.
@@ -221,11 +245,11 @@ void CodeOne(BatchMode mode, const fs::path& file, const std::shared_ptr<const c
   } else {
     const codec::CheckResult check = codec::CheckPassword(in, size, password);
     if (!check.fits()) {
-      o.kind = Outcome::WrongPassword;
+      o.state = State::WrongPassword;
       return;
     }
     if (mode == BatchMode::Check) {
-      o.kind = Outcome::Done;
+      o.state = State::Done;
       o.line = PrintableTag(check.tagText());
       return;
     }
@@ -233,20 +257,21 @@ void CodeOne(BatchMode mode, const fs::path& file, const std::shared_ptr<const c
     coded = codec::DecodeUnnamed(in, target, check, checkpoint, folderOf(target));
   }
   coded->finishUnflushed();
+  o.state = State::Unnamed;
   o.line = target.string();
 }
 
-void Print(const std::string& file, const Outcome& o, BatchMode mode, bool quiet) {
+void Print(const std::string& file, const FileState& o, BatchMode mode, bool quiet) {
   const std::string name = Quoted(file);
-  switch (o.kind) {
-    case Outcome::Done:
+  switch (o.state) {
+    case State::Done:
       if (mode == BatchMode::Check) {
         std::printf("%s: %s\n", name.c_str(), o.line.c_str());
       } else if (!quiet) {
         std::printf("%s -> %s\n", name.c_str(), Quoted(o.line).c_str());
       }
       break;
-    case Outcome::WrongPassword:
+    case State::WrongPassword:
       if (mode == BatchMode::Check) {
         std::printf("%s: %s\n", name.c_str(), Text(Msg::WrongPassword).data());
       } else {
@@ -254,10 +279,12 @@ void Print(const std::string& file, const Outcome& o, BatchMode mode, bool quiet
         std::fprintf(stderr, "tambril-cli: %s: %s\n", name.c_str(), Text(Msg::WrongPassword).data());
       }
       break;
-    case Outcome::Skipped:
-    case Outcome::Failed:
+    case State::Skipped:
+    case State::Failed:
       std::fflush(stdout);
       std::fprintf(stderr, "tambril-cli: %s\n", o.line.c_str());
+      break;
+    default:  // not final: never printed
       break;
   }
 }
@@ -268,13 +295,7 @@ void Print(const std::string& file, const Outcome& o, BatchMode mode, bool quiet
 class Batch {
  public:
   Batch(BatchMode mode, const std::vector<Entry>& files, const std::string& password, const BatchOptions& options)
-      : mode_(mode),
-        files_(files),
-        password_(password),
-        options_(options),
-        outcomes_(files.size()),
-        final_(files.size(), 0),
-        coded_(files.size(), 0) {
+      : mode_(mode), files_(files), password_(password), options_(options), states_(files.size()) {
     const std::size_t wanted = options.jobs > 0 ? options.jobs : DefaultJobs();
     const Sizes sizes = FitOpenFiles(std::clamp<std::size_t>(wanted, 1, std::max<std::size_t>(files.size(), 1)));
     jobs_ = sizes.jobs;
@@ -287,9 +308,8 @@ class Batch {
     cwd_ = fs::current_path(ec);
     for (std::size_t i = 0; i < files.size(); ++i) {
       if (files[i].kind == Entry::File) continue;
-      outcomes_[i] = {files[i].kind == Entry::Skipped ? Outcome::Skipped : Outcome::Failed,
-                      Quoted(files[i].path) + ": " + files[i].reason};
-      final_[i] = 1;
+      states_[i] = {files[i].kind == Entry::Skipped ? State::Skipped : State::Failed,
+                    Quoted(files[i].path) + ": " + files[i].reason};
       ++finished_;
     }
   }
@@ -324,10 +344,8 @@ class Batch {
   std::mutex m_;
   std::condition_variable slotFree_;  // a job may take the next file
   std::condition_variable changed_;   // something for the program's thread
-  std::vector<Outcome> outcomes_;     // final once final_ says so, then fixed
-  std::vector<char> final_;
-  std::vector<char> coded_;   // written, waiting unnamed or named
-  std::size_t frontier_ = 0;  // the first file neither final nor coded
+  std::vector<FileState> states_;
+  std::size_t frontier_ = 0;  // the first file queued or being coded
   std::size_t next_ = 0;      // the next file a job takes
   std::size_t inUse_ = 0;     // slots taken
   std::size_t coding_ = 0;    // jobs coding a file
@@ -338,15 +356,9 @@ class Batch {
   std::vector<Pending> pending_;
   std::uint64_t pendingBytes_ = 0;
 
-  // A flush makes the data of one group durable, and with it the names of
-  // the group before, which are given meanwhile: one flush per group.
-  std::vector<Pending> flushing_;           // its files, still unnamed
-  std::vector<std::size_t> named_;          // named since the last flush began
-  std::vector<std::size_t> namesFlushing_;  // named before it began
-  bool flushRunning_ = false;
-  bool flushEnded_ = false;
-  std::vector<std::pair<dev_t, int>> flushResults_;  // per file system: 0 or the error
-  std::vector<std::pair<dev_t, int>> devices_;       // a handle on each file system written to
+  FlushGroup flush_;                            // one at a time
+  std::vector<std::size_t> named_;              // named since the last flush began
+  std::vector<std::pair<dev_t, int>> devices_;  // a handle on each file system written to
   std::thread flusher_;
 
   std::vector<std::thread> workers_;
@@ -361,7 +373,7 @@ class Batch {
 
 bool Batch::nothingLeft() {
   // Entries the walk could not take have their line already.
-  while (next_ < files_.size() && final_[next_]) ++next_;
+  while (next_ < files_.size() && IsFinal(states_[next_].state)) ++next_;
   return next_ >= files_.size();
 }
 
@@ -378,6 +390,7 @@ void Batch::work(std::size_t job) {
 bool Batch::codeNext(std::size_t job, std::unique_lock<std::mutex>& lock) {
   {
     const std::size_t i = next_++;
+    states_[i].state = State::Coding;
     ++inUse_;
     ++coding_;
     // The files of a folder follow each other: its handle is most likely
@@ -398,7 +411,7 @@ bool Batch::codeNext(std::size_t job, std::unique_lock<std::mutex>& lock) {
       }
     }
 
-    Outcome o;
+    FileState o;
     std::unique_ptr<codec::TargetFile> coded;
     fs::path target;
     std::uint64_t size = 0, blocks = 0;
@@ -413,12 +426,12 @@ bool Batch::codeNext(std::size_t job, std::unique_lock<std::mutex>& lock) {
     } catch (const Stopped&) {
       stopped = true;
     } catch (const codec::CodecError& e) {
-      o.kind = Outcome::Failed;
+      o.state = State::Failed;
       o.line = FailureLine(file, target, e);
       taken = e.kind() == codec::ErrorKind::TargetExists;
       coded.reset();
     } catch (const std::exception& e) {  // running out of memory
-      o.kind = Outcome::Failed;
+      o.state = State::Failed;
       o.line = Quoted(file.native()) + ": " + e.what();
       coded.reset();
     }
@@ -444,13 +457,11 @@ bool Batch::codeNext(std::size_t job, std::unique_lock<std::mutex>& lock) {
     if (coded) {
       pending_.push_back({i, target, device, size, std::move(coded)});
       pendingBytes_ += size;
-      coded_[i] = 1;
     } else {
       --inUse_;
-      outcomes_[i] = std::move(o);
-      final_[i] = 1;
       slotFree_.notify_one();
     }
+    states_[i] = std::move(o);
     // The program's thread looks every tick anyway; it is woken early only
     // when a group may be due (this job going on to the next file keeps
     // coding).
@@ -466,17 +477,16 @@ bool Batch::codeNext(std::size_t job, std::unique_lock<std::mutex>& lock) {
 // Hands the pending files before `upTo`, and the names given since the last
 // flush, to a flush of every file system written to, beside this thread.
 void Batch::startFlush(std::unique_lock<std::mutex>& lock, std::size_t upTo) {
-  flushing_.clear();
+  flush_ = {};
   std::vector<Pending> later;
-  for (auto& p : pending_) (p.index < upTo ? flushing_ : later).push_back(std::move(p));
+  for (auto& p : pending_) (p.index < upTo ? flush_.files : later).push_back(std::move(p));
   pending_ = std::move(later);
   pendingBytes_ = 0;
   for (const auto& p : pending_) pendingBytes_ += p.bytes;
-  namesFlushing_ = std::move(named_);
+  flush_.names = std::move(named_);
   named_.clear();
-  flushRunning_ = true;
-  flushEnded_ = false;
-  for (const auto& p : flushing_) {
+  flush_.running = true;
+  for (const auto& p : flush_.files) {
     auto d = std::find_if(devices_.begin(), devices_.end(), [&](const auto& d) { return d.first == p.device; });
     if (d == devices_.end()) d = devices_.insert(d, {p.device, -1});
     // Without a handle the flush fails (EMFILE) and so do its files.
@@ -491,8 +501,8 @@ void Batch::startFlush(std::unique_lock<std::mutex>& lock, std::size_t upTo) {
       results.emplace_back(device, handle < 0 ? EMFILE : SyncFileSystemApart(handle));
     }
     std::lock_guard guard(m_);
-    flushResults_ = std::move(results);
-    flushEnded_ = true;
+    flush_.results = std::move(results);
+    flush_.ended = true;
     changed_.notify_one();
   };
   try {
@@ -506,21 +516,18 @@ void Batch::startFlush(std::unique_lock<std::mutex>& lock, std::size_t upTo) {
 // After a flush: the names it made durable are final, and the files whose
 // data it made durable are named, in their order.
 void Batch::nameGroup(std::unique_lock<std::mutex>& lock) {
-  for (const std::size_t i : namesFlushing_) final_[i] = 1;
-  namesFlushing_.clear();
-  std::vector<Pending> group = std::move(flushing_);
-  flushing_.clear();
-  const auto results = flushResults_;
-  flushEnded_ = false;
-  flushRunning_ = false;
+  for (const std::size_t i : flush_.names) states_[i].state = State::Done;
+  std::vector<Pending> group = std::move(flush_.files);
+  const auto results = std::move(flush_.results);
+  flush_ = {};
   lock.unlock();
   std::sort(group.begin(), group.end(), [](const Pending& a, const Pending& b) { return a.index < b.index; });
-  std::vector<Outcome> named(group.size());
+  std::vector<FileState> named(group.size(), {State::Failed, {}});
   // Names given in this group, until they join the run's under the lock.
   std::unordered_map<std::string, std::size_t> givenNow;
   for (std::size_t k = 0; k < group.size(); ++k) {
     Pending& p = group[k];
-    Outcome& o = named[k];
+    FileState& o = named[k];
     int error = 0;
     for (const auto& [device, result] : results) {
       if (device == p.device) error = result;
@@ -528,7 +535,7 @@ void Batch::nameGroup(std::unique_lock<std::mutex>& lock) {
     try {
       if (error != 0) throw codec::CodecError(codec::ErrorKind::WriteTarget, p.target, error);
       p.file->commit(/*flushFolder=*/false);
-      o.kind = Outcome::Done;
+      o.state = State::Named;
       o.line = p.target.string();
       givenNow.emplace(p.target.native(), p.index);
     } catch (const codec::CodecError& e) {
@@ -541,12 +548,8 @@ void Batch::nameGroup(std::unique_lock<std::mutex>& lock) {
   given_.merge(givenNow);
   for (std::size_t k = 0; k < group.size(); ++k) {
     const std::size_t i = group[k].index;
-    if (named[k].kind == Outcome::Done) {
-      named_.push_back(i);  // final once the next flush has made the name durable
-    } else {
-      final_[i] = 1;
-    }
-    outcomes_[i] = std::move(named[k]);
+    if (named[k].state == State::Named) named_.push_back(i);
+    states_[i] = std::move(named[k]);
   }
   inUse_ -= group.size();
   slotFree_.notify_all();
@@ -565,7 +568,7 @@ std::string Batch::takenBy(const fs::path& target, const std::unordered_map<std:
 }
 
 void Batch::printUpTo(std::size_t end) {
-  for (; printed_ < end; ++printed_) Print(files_[printed_].path, outcomes_[printed_], mode_, options_.quiet);
+  for (; printed_ < end; ++printed_) Print(files_[printed_].path, states_[printed_], mode_, options_.quiet);
   std::fflush(stdout);
 }
 
@@ -625,11 +628,11 @@ int Batch::run() {
         changed_.wait_for(lock, kTick);
       }
       monitor.checkpoint();  // throws Interrupted after a signal
-      if (flushEnded_) nameGroup(lock);
+      if (flush_.ended) nameGroup(lock);
       // Only files all of whose predecessors are done or failed are named,
       // so that the names given always stand for a run of files in order:
       // an interruption leaves no named file without its line.
-      while (frontier_ < files_.size() && (final_[frontier_] || coded_[frontier_])) ++frontier_;
+      while (frontier_ < files_.size() && states_[frontier_].state > State::Coding) ++frontier_;
       std::size_t ready = 0;
       for (const auto& p : pending_) {
         if (p.index < frontier_) ++ready;
@@ -638,10 +641,10 @@ int Batch::run() {
           ready > 0 && (coding_ == 0 || ready >= flushAt_ || pendingBytes_ >= kGroupBytes || inUse_ + jobs_ > slots_);
       // The last names need a flush of their own.
       const bool namesDue = !named_.empty() && running_ == 0 && pending_.empty();
-      if (!flushRunning_ && (dataDue || namesDue)) startFlush(lock, frontier_);
+      if (!flush_.running && (dataDue || namesDue)) startFlush(lock, frontier_);
       std::size_t printable = printed_;
-      while (printable < files_.size() && final_[printable]) ++printable;
-      const bool ended = running_ == 0 && pending_.empty() && !flushRunning_ && named_.empty();
+      while (printable < files_.size() && IsFinal(states_[printable].state)) ++printable;
+      const bool ended = running_ == 0 && pending_.empty() && !flush_.running && named_.empty();
       const std::size_t finished = finished_;
       lock.unlock();
       const bool lines = printable > printed_;
@@ -670,12 +673,12 @@ int Batch::run() {
     {
       std::lock_guard guard(m_);
       pending_.clear();  // unnamed: nothing of them stays
-      flushing_.clear();
+      flush_.files.clear();
       // Named files are complete, even where the name itself may not yet be
       // on disk: they are listed too.
-      for (const std::size_t n : named_) final_[n] = 1;
-      for (const std::size_t n : namesFlushing_) final_[n] = 1;
-      while (printable < files_.size() && final_[printable]) ++printable;
+      for (const std::size_t n : named_) states_[n].state = State::Done;
+      for (const std::size_t n : flush_.names) states_[n].state = State::Done;
+      while (printable < files_.size() && IsFinal(states_[printable].state)) ++printable;
     }
     bar.clear();
     printUpTo(printable);
@@ -686,11 +689,11 @@ int Batch::run() {
   bar.finish();
 
   std::size_t done = 0, skipped = 0, notFiles = 0, failed = 0;
-  for (const auto& o : outcomes_) {
-    done += o.kind == Outcome::Done;
-    skipped += o.kind == Outcome::WrongPassword;
-    notFiles += o.kind == Outcome::Skipped;
-    failed += o.kind == Outcome::Failed;
+  for (const auto& o : states_) {
+    done += o.state == State::Done;
+    skipped += o.state == State::WrongPassword;
+    notFiles += o.state == State::Skipped;
+    failed += o.state == State::Failed;
   }
   if (!options_.quiet && mode_ != BatchMode::Check) {
     std::printf("%zu %s, %zu %s, ", done, Text(Msg::Done).data(), skipped, Text(Msg::SkippedWrongPassword).data());
