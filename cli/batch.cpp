@@ -1,12 +1,5 @@
 #include "batch.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sched.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <algorithm>
 #include <atomic>
 #include <cctype>
@@ -26,6 +19,7 @@
 
 #include "cli/exit_codes.h"
 #include "cli/messages.h"
+#include "cli/system.h"
 #include "cli/terminal.h"
 #include "cli/text.h"
 #include "codec/codec.h"
@@ -36,83 +30,37 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ErrorText(int e) { return std::strerror(e); }
-
-// The walk of one open folder (the handle is its own); `path` is how its
-// entries are named. Subfolders are opened through their parent's handle,
-// so that the length of their path never matters.
-void Walk(int handle, const std::string& path, bool encodedOnly, std::vector<Entry>& out) {
-  DIR* dir = ::fdopendir(handle);
-  if (!dir) {
-    out.push_back({Entry::Unreadable, path, std::string(Text(Msg::CannotReadFolder)) + ": " + ErrorText(errno)});
-    ::close(handle);
-    return;
-  }
-  std::vector<std::pair<std::string, unsigned char>> entries;
-  errno = 0;
-  while (const dirent* e = ::readdir(dir)) {
-    const std::string_view name = e->d_name;
-    if (name != "." && name != "..") entries.emplace_back(name, e->d_type);
-    errno = 0;
-  }
-  if (errno != 0)
-    out.push_back({Entry::Unreadable, path, std::string(Text(Msg::CannotReadFolder)) + ": " + ErrorText(errno)});
-  std::sort(entries.begin(), entries.end());
-  const std::string prefix = path.empty() || path.back() == '/' ? path : path + "/";
-  for (const auto& [name, type] : entries) {
-    const std::string p = prefix + name;
-    const bool wanted = !encodedOnly || codec::HasTmbSuffix(name);
-    // The kind comes with the entry on most file systems, so that only
-    // links (and entries of unknown kind) need a look of their own.
-    bool isFolder = type == DT_DIR, isFile = type == DT_REG;
-    if (type != DT_DIR && type != DT_REG) {
-      struct stat own {};
-      if (::fstatat(::dirfd(dir), name.c_str(), &own, AT_SYMLINK_NOFOLLOW) != 0) {
-        out.push_back({Entry::Unreadable, p, ErrorText(errno)});
-        continue;
-      }
-      isFolder = S_ISDIR(own.st_mode);
-      isFile = S_ISREG(own.st_mode);
-      if (!wanted && !isFolder) continue;
-      if (S_ISLNK(own.st_mode)) {
-        struct stat target {};
-        if (::fstatat(::dirfd(dir), name.c_str(), &target, 0) != 0) {
-          const int e = errno;
-          out.push_back({Entry::Unreadable, p,
-                         e == ENOENT  ? std::string(Text(Msg::LinkToNothing))
-                         : e == ELOOP ? std::string(Text(Msg::LinkLoop))
-                                      : std::string(Text(Msg::CannotFollowLink)) + ": " + ErrorText(e)});
-          continue;
+// The walk of one open folder; `path` is how its entries are named.
+void Walk(WalkFolder& folder, const std::string& path, bool encodedOnly, std::vector<Entry>& out) {
+  std::string error;
+  const auto wanted = [encodedOnly](std::string_view name) { return !encodedOnly || codec::HasTmbSuffix(name); };
+  std::vector<FolderEntry> entries = folder.entries(wanted, error);
+  if (!error.empty()) out.push_back({Entry::Unreadable, path, std::string(Text(Msg::CannotReadFolder)) + ": " + error});
+  std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+  const std::string_view separator = PathSeparator();
+  const std::string prefix =
+      path.empty() || path.ends_with('/') || path.ends_with(separator) ? path : path + std::string(separator);
+  for (const auto& entry : entries) {
+    const std::string p = prefix + entry.name;
+    switch (entry.kind) {
+      case FolderEntry::File:
+        out.push_back({Entry::File, p, {}});
+        break;
+      case FolderEntry::Folder:
+        if (const auto sub = folder.openSub(entry.name, error)) {
+          Walk(*sub, p, encodedOnly, out);
+        } else {
+          out.push_back({Entry::Unreadable, p, std::string(Text(Msg::CannotOpenFolder)) + ": " + error});
         }
-        isFile = S_ISREG(target.st_mode);
-        if (S_ISDIR(target.st_mode)) {
-          out.push_back({Entry::Skipped, p, std::string(Text(Msg::LinkToFolder))});
-          continue;
-        }
-        own = target;
-      }
-      if (!isFolder && !isFile) {
-        std::string why(Text(Msg::NotRegularFile));
-        if (S_ISFIFO(own.st_mode) || S_ISSOCK(own.st_mode) || S_ISCHR(own.st_mode) || S_ISBLK(own.st_mode)) {
-          const Msg what = S_ISFIFO(own.st_mode) ? Msg::APipe : S_ISSOCK(own.st_mode) ? Msg::ASocket : Msg::ADevice;
-          why += " (" + std::string(Text(what)) + ")";
-        }
-        out.push_back({Entry::Skipped, p, why});
-        continue;
-      }
-    }
-    if (isFolder) {
-      const int sub = ::openat(::dirfd(dir), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-      if (sub < 0) {
-        out.push_back({Entry::Unreadable, p, std::string(Text(Msg::CannotOpenFolder)) + ": " + ErrorText(errno)});
-      } else {
-        Walk(sub, p, encodedOnly, out);
-      }
-    } else if (isFile && wanted) {
-      out.push_back({Entry::File, p, {}});
+        break;
+      case FolderEntry::Skipped:
+        out.push_back({Entry::Skipped, p, entry.reason});
+        break;
+      case FolderEntry::Unreadable:
+        out.push_back({Entry::Unreadable, p, entry.reason});
+        break;
     }
   }
-  ::closedir(dir);
 }
 
 // Where a file of the run stands: its stage while it is being coded, then
@@ -139,7 +87,7 @@ struct FileState {
 struct Pending {
   std::size_t index;
   fs::path target;
-  dev_t device;
+  std::uint64_t scope;  // what one flush covers (FlushHandle)
   std::uint64_t bytes;
   std::unique_ptr<codec::TargetFile> file;
 };
@@ -147,9 +95,9 @@ struct Pending {
 // One flush: it makes the data of its files durable, and with it the names
 // of the group before, which are given while it runs.
 struct FlushGroup {
-  std::vector<Pending> files;                  // still unnamed
-  std::vector<std::size_t> names;              // named before it began
-  std::vector<std::pair<dev_t, int>> results;  // per file system: 0 or the error
+  std::vector<Pending> files;                          // still unnamed
+  std::vector<std::size_t> names;                      // named before it began
+  std::vector<std::pair<std::uint64_t, int>> results;  // per scope: 0 or the error
   bool running = false;
   bool ended = false;
 };
@@ -174,53 +122,16 @@ struct Sizes {
   std::size_t slots;  // files being coded or waiting unnamed, at most
 };
 
-// Raises the soft open-file limit towards the hard one so that groups can be
-// large, then shares what there is between the jobs and the group.
+// Raises the open-file limit where it can so that groups can be large, then
+// shares what there is between the jobs and the group.
 Sizes FitOpenFiles(std::size_t jobs) {
-  const rlim_t want = 2 * kMostInGroup + 2 * jobs + kOwnFiles;
-  rlimit lim{};
-  if (::getrlimit(RLIMIT_NOFILE, &lim) != 0) return {1, 1};
-  if (lim.rlim_cur != RLIM_INFINITY && lim.rlim_cur < want) {
-    rlimit raised = lim;
-    raised.rlim_cur = lim.rlim_max == RLIM_INFINITY ? want : std::min<rlim_t>(lim.rlim_max, want);
-    if (::setrlimit(RLIMIT_NOFILE, &raised) == 0) lim = raised;
-  }
-  const std::size_t open = lim.rlim_cur == RLIM_INFINITY ? want : static_cast<std::size_t>(lim.rlim_cur);
+  const std::size_t open = OpenFileRoom(2 * kMostInGroup + 2 * jobs + kOwnFiles);
+  if (open == 0) return {1, 1};
   const std::size_t spare = open > kOwnFiles ? open - kOwnFiles : 0;
   // A job needs four: its input, its check, and a slot of two.
   jobs = std::clamp<std::size_t>(spare / 4, 1, jobs);
   const std::size_t slots = spare > 2 * jobs ? (spare - 2 * jobs) / 2 : 1;
   return {jobs, std::clamp<std::size_t>(slots, 1, kMostInGroup)};
-}
-
-// Flushes the file system that holds `handle` in a child process, so that a
-// signal can end this one without waiting for the disk; the child finishes
-// the flush by itself. Returns 0 or the error number.
-int SyncFileSystemApart(int handle) {
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    sigset_t all;
-    ::sigfillset(&all);
-    ::sigprocmask(SIG_BLOCK, &all, nullptr);
-    // Not holding the standard streams: whatever reads this program's
-    // output sees its end when the program ends.
-    for (int fd = 0; fd <= 2; ++fd) ::close(fd);
-    ::_exit(::syncfs(handle) == 0 ? 0 : errno > 0 && errno < 256 ? errno : EIO);
-  }
-  int result = 0;
-  if (pid < 0) {
-    result = ::syncfs(handle) == 0 ? 0 : errno;
-  } else {
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0) {
-      if (errno != EINTR) {
-        status = -1;
-        break;
-      }
-    }
-    result = status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : EIO;
-  }
-  return result;
 }
 
 // Codes one file; a coded file comes back in `pending`, unnamed and
@@ -238,8 +149,8 @@ void CodeOne(BatchMode mode, const fs::path& file, const std::shared_ptr<const c
     return folder && t.parent_path().native() == folder->path().native() ? folder : nullptr;
   };
   if (mode == BatchMode::Encode) {
-    target = codec::EncodedPath(file.native());  // a taken name is refused before anything is read
-    const std::string tag = codec::ExtensionTag((file.is_absolute() || cwd.empty() ? file : cwd / file).native());
+    target = PathOf(codec::EncodedPath(PathText(file)));  // a taken name is refused before anything is read
+    const std::string tag = codec::ExtensionTag(PathText(file.is_absolute() || cwd.empty() ? file : cwd / file));
     codec::RequireKnownLength(in, size);
     coded = codec::EncodeUnnamed(in, size, target, password, tag, checkpoint, folderOf(target));
   } else {
@@ -253,12 +164,12 @@ void CodeOne(BatchMode mode, const fs::path& file, const std::shared_ptr<const c
       o.line = PrintableTag(check.tagText());
       return;
     }
-    target = codec::DecodedPath(file.native(), check.tagText());
+    target = PathOf(codec::DecodedPath(PathText(file), check.tagText()));
     coded = codec::DecodeUnnamed(in, target, check, checkpoint, folderOf(target));
   }
   coded->finishUnflushed();
   o.state = State::Unnamed;
-  o.line = target.string();
+  o.line = PathText(target);
 }
 
 void Print(const std::string& file, const FileState& o, BatchMode mode, bool quiet) {
@@ -314,12 +225,7 @@ class Batch {
     }
   }
 
-  ~Batch() {
-    stopAndJoin();
-    for (const auto& [device, handle] : devices_) {
-      if (handle >= 0) ::close(handle);
-    }
-  }
+  ~Batch() { stopAndJoin(); }
 
   int run();
 
@@ -356,9 +262,8 @@ class Batch {
   std::vector<Pending> pending_;
   std::uint64_t pendingBytes_ = 0;
 
-  FlushGroup flush_;                            // one at a time
-  std::vector<std::size_t> named_;              // named since the last flush began
-  std::vector<std::pair<dev_t, int>> devices_;  // a handle on each file system written to
+  FlushGroup flush_;                // one at a time
+  std::vector<std::size_t> named_;  // named since the last flush began
   std::thread flusher_;
 
   std::vector<std::thread> workers_;
@@ -395,7 +300,7 @@ bool Batch::codeNext(std::size_t job, std::unique_lock<std::mutex>& lock) {
     ++coding_;
     // The files of a folder follow each other: its handle is most likely
     // one a job has just used.
-    const fs::path file = files_[i].path;
+    const fs::path file = PathOf(files_[i].path);
     const fs::path parent = file.parent_path();
     const bool inFolder = !file.filename().empty();  // not "name/"
     std::shared_ptr<const codec::Folder> folder;
@@ -432,16 +337,10 @@ bool Batch::codeNext(std::size_t job, std::unique_lock<std::mutex>& lock) {
       coded.reset();
     } catch (const std::exception& e) {  // running out of memory
       o.state = State::Failed;
-      o.line = Quoted(file.native()) + ": " + e.what();
+      o.line = Quoted(PathText(file)) + ": " + e.what();
       coded.reset();
     }
-    dev_t device = 0;
-    if (coded && folder && target.parent_path().native() == folder->path().native()) {
-      device = static_cast<dev_t>(folder->device());
-    } else if (coded) {
-      struct stat st {};
-      if (::fstat(coded->handle(), &st) == 0) device = st.st_dev;
-    }
+    const std::uint64_t scope = coded ? coded->flushScope() : 0;
     bytesFinished_ += size;
     partial_[job].store(0, std::memory_order_relaxed);
 
@@ -455,7 +354,7 @@ bool Batch::codeNext(std::size_t job, std::unique_lock<std::mutex>& lock) {
     }
     ++finished_;
     if (coded) {
-      pending_.push_back({i, target, device, size, std::move(coded)});
+      pending_.push_back({i, target, scope, size, std::move(coded)});
       pendingBytes_ += size;
     } else {
       --inUse_;
@@ -486,20 +385,25 @@ void Batch::startFlush(std::unique_lock<std::mutex>& lock, std::size_t upTo) {
   flush_.names = std::move(named_);
   named_.clear();
   flush_.running = true;
+  // One handle per scope; without one the flush of that scope fails, and
+  // so do its files.
+  std::vector<std::pair<std::uint64_t, std::shared_ptr<const codec::FlushHandle>>> handles;
+  std::vector<std::pair<std::uint64_t, int>> refused;
   for (const auto& p : flush_.files) {
-    auto d = std::find_if(devices_.begin(), devices_.end(), [&](const auto& d) { return d.first == p.device; });
-    if (d == devices_.end()) d = devices_.insert(d, {p.device, -1});
-    // Without a handle the flush fails (EMFILE) and so do its files.
-    if (d->second < 0) d->second = ::fcntl(p.file->handle(), F_DUPFD_CLOEXEC, 0);
+    const auto same = [&](const auto& h) { return h.first == p.scope; };
+    if (std::any_of(handles.begin(), handles.end(), same) || std::any_of(refused.begin(), refused.end(), same))
+      continue;
+    try {
+      handles.emplace_back(p.scope, std::make_shared<const codec::FlushHandle>(*p.file));
+    } catch (const codec::CodecError& e) {
+      refused.emplace_back(p.scope, e.errnum() != 0 ? e.errnum() : EIO);
+    }
   }
-  const auto devices = devices_;
   lock.unlock();
   if (flusher_.joinable()) flusher_.join();
-  const auto flush = [this, devices] {
-    std::vector<std::pair<dev_t, int>> results;
-    for (const auto& [device, handle] : devices) {
-      results.emplace_back(device, handle < 0 ? EMFILE : SyncFileSystemApart(handle));
-    }
+  const auto flush = [this, handles, refused] {
+    std::vector<std::pair<std::uint64_t, int>> results = refused;
+    for (const auto& [scope, handle] : handles) results.emplace_back(scope, FlushApart(*handle));
     std::lock_guard guard(m_);
     flush_.results = std::move(results);
     flush_.ended = true;
@@ -529,17 +433,17 @@ void Batch::nameGroup(std::unique_lock<std::mutex>& lock) {
     Pending& p = group[k];
     FileState& o = named[k];
     int error = 0;
-    for (const auto& [device, result] : results) {
-      if (device == p.device) error = result;
+    for (const auto& [scope, result] : results) {
+      if (scope == p.scope) error = result;
     }
     try {
       if (error != 0) throw codec::CodecError(codec::ErrorKind::WriteTarget, p.target, error);
       p.file->commit(/*flushFolder=*/false);
       o.state = State::Named;
-      o.line = p.target.string();
-      givenNow.emplace(p.target.native(), p.index);
+      o.line = PathText(p.target);
+      givenNow.emplace(PathText(p.target), p.index);
     } catch (const codec::CodecError& e) {
-      o.line = FailureLine(files_[p.index].path, p.target, e);
+      o.line = FailureLine(PathOf(files_[p.index].path), p.target, e);
       if (e.kind() == codec::ErrorKind::TargetExists) o.line += takenBy(p.target, givenNow);
     }
     p.file.reset();
@@ -559,7 +463,7 @@ void Batch::nameGroup(std::unique_lock<std::mutex>& lock) {
 // the first too. Only the program's thread adds names, under the lock.
 std::string Batch::takenBy(const fs::path& target, const std::unordered_map<std::string, std::size_t>& more) const {
   for (const auto* names : {&given_, &more}) {
-    const auto first = names->find(target.native());
+    const auto first = names->find(PathText(target));
     if (first != names->end()) {
       return " (" + std::string(Text(Msg::TargetOf)) + " " + Quoted(files_[first->second].path) + ")";
     }
@@ -592,12 +496,11 @@ void Batch::stopAndJoin() {
 
 int Batch::run() {
   std::uint64_t totalBytes = 0;
-  const bool withBar = !options_.quiet && mode_ != BatchMode::Check && ::isatty(STDERR_FILENO) == 1;
+  const bool withBar = !options_.quiet && mode_ != BatchMode::Check && StderrIsTerminal();
   if (withBar) {
     for (const auto& f : files_) {
-      struct stat st {};
-      if (f.kind == Entry::File && ::stat(f.path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-        totalBytes += static_cast<std::uint64_t>(st.st_size);
+      if (f.kind != Entry::File) continue;
+      if (const auto size = RegularFileSize(f.path)) totalBytes += *size;
     }
   }
   RunBar bar(files_.size(), totalBytes, withBar);
@@ -705,25 +608,17 @@ int Batch::run() {
 
 }  // namespace
 
-unsigned DefaultJobs() {
-  cpu_set_t set;
-  CPU_ZERO(&set);
-  if (::sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0) {
-    return static_cast<unsigned>(CPU_COUNT(&set));
-  }
-  return std::max(1u, std::thread::hardware_concurrency());
-}
+unsigned DefaultJobs() { return ProcessorCount(); }
 
 std::vector<Entry> CollectFiles(const std::vector<std::string>& operands, bool recursive, bool encodedOnly) {
   std::vector<Entry> files;
   for (const auto& op : operands) {
-    struct stat st {};
-    if (recursive && ::stat(op.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-      const int handle = ::open(op.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-      if (handle < 0) {
-        files.push_back({Entry::Unreadable, op, std::string(Text(Msg::CannotOpenFolder)) + ": " + ErrorText(errno)});
+    if (recursive && IsFolder(op)) {
+      std::string error;
+      if (const auto folder = WalkFolder::Open(op, error)) {
+        Walk(*folder, op, encodedOnly, files);
       } else {
-        Walk(handle, op, encodedOnly, files);
+        files.push_back({Entry::Unreadable, op, std::string(Text(Msg::CannotOpenFolder)) + ": " + error});
       }
     } else {
       files.push_back({Entry::File, op, {}});

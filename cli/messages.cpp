@@ -138,7 +138,7 @@ std::string Reason(const codec::CodecError& e) {
   std::string text(Text(m));
   // "File exists" would only say the same again.
   if (e.errnum() != 0 && e.kind() != codec::ErrorKind::TargetExists)
-    text += std::string(": ") + std::strerror(e.errnum());
+    text += std::string(": ") + codec::SystemErrorText(e.errnum());
   return text;
 }
 
