@@ -111,9 +111,11 @@ class PasswordTerminal {
 };
 
 // Signals (Ctrl-C and the like): see terminal.h. While a pass runs, one is
-// noted, not acted on; these hold that state for every thread.
+// noted, not acted on; these hold that state for every thread (terminal.cpp).
 void SetInPass(bool inPass);
 int PendingSignal();
+// For a handler: notes `signal` and says true while a pass runs.
+bool NoteSignalInPass(int signal);
 // Dropping a large unfinished file takes time where the program must free
 // its blocks itself; this lets the end of the program not wait for it.
 void HandOverOpenFiles();

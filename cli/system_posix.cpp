@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <clocale>
 #include <csignal>
@@ -29,11 +28,6 @@ namespace {
 
 std::string ErrorText(int e) { return std::strerror(e); }
 
-// Atomic, as the jobs of a many-file run read them beside the handler
-// (lock-free, so the handler may write them).
-std::atomic<int> g_pendingSignal{0};
-std::atomic<int> g_inPass{0};
-static_assert(std::atomic<int>::is_always_lock_free);
 volatile std::sig_atomic_t g_echoFd = -1;
 termios g_savedTerminal;
 termios g_withoutEcho;
@@ -68,8 +62,7 @@ void OnContinue(int) {
 void OnSignal(int signal) {
   const int savedErrno = errno;  // the interrupted code may be about to read it
   if (g_echoFd >= 0) ::tcsetattr(g_echoFd, TCSANOW, &g_savedTerminal);
-  if (g_inPass) {
-    g_pendingSignal = signal;
+  if (NoteSignalInPass(signal)) {
     errno = savedErrno;
     return;
   }
@@ -326,13 +319,6 @@ void PasswordTerminal::prompt(std::string_view text) { (void)!::write(state_->fd
 long PasswordTerminal::read(char* buffer, std::size_t n, std::string& error) {
   return ReadRetrying(state_->fd, buffer, n, error);
 }
-
-void SetInPass(bool inPass) {
-  if (inPass) g_pendingSignal = 0;
-  g_inPass = inPass ? 1 : 0;
-}
-
-int PendingSignal() { return g_pendingSignal; }
 
 // Dropping a large unfinished file frees its blocks, which takes seconds for
 // gigabytes. A child holding copies of every handle until this process has

@@ -1,6 +1,7 @@
 #include "terminal.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <iterator>
 
@@ -12,7 +13,26 @@ namespace {
 
 constexpr int kBarWidth = 20;
 
+// Atomic, as the jobs of a many-file run read them beside the handler
+// (lock-free, so that a signal handler may write them).
+std::atomic<int> g_pendingSignal{0};
+std::atomic<int> g_inPass{0};
+static_assert(std::atomic<int>::is_always_lock_free);
+
 }  // namespace
+
+void SetInPass(bool inPass) {
+  if (inPass) g_pendingSignal = 0;
+  g_inPass = inPass ? 1 : 0;
+}
+
+int PendingSignal() { return g_pendingSignal; }
+
+bool NoteSignalInPass(int signal) {
+  if (!g_inPass) return false;
+  g_pendingSignal = signal;
+  return true;
+}
 
 bool SignalPending() { return PendingSignal() != 0; }
 

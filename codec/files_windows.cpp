@@ -14,14 +14,38 @@
 #include <random>
 
 #include "files.h"
+#include "files_windows.h"
 
 namespace tambril::codec {
 namespace fs = std::filesystem;
 
 namespace {
 
+// The result of CreateFileW as a handle that closes itself.
+SystemHandle Own(HANDLE h) { return SystemHandle(h == INVALID_HANDLE_VALUE ? nullptr : h); }
+
+// Each file is flushed on its own: each is a scope of its own.
+std::atomic<std::uint64_t> nextScope{1};
+
+bool SetDeleteOnClose(HANDLE h, bool on) {
+  FILE_DISPOSITION_INFO info{};
+  info.DeleteFile = on ? TRUE : FALSE;
+  return ::SetFileInformationByHandle(h, FileDispositionInfo, &info, sizeof info) != 0;
+}
+
+// A short hidden name, as on other systems.
+std::wstring HiddenName() {
+  static constexpr wchar_t kLetters[] = L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  thread_local std::mt19937 rng{std::random_device{}()};
+  std::wstring name = L".tmb-";
+  for (int i = 0; i < 6; ++i) name += kLetters[rng() % (sizeof kLetters / sizeof kLetters[0] - 1)];
+  return name;
+}
+
+}  // namespace
+
 // The system's error as the error number the rest of the program knows.
-int ErrnoOf(DWORD error) {
+int ErrnoOf(unsigned long error) {
   switch (error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
@@ -54,11 +78,10 @@ int ErrnoOf(DWORD error) {
   }
 }
 
+namespace {
 int LastErrno() { return ErrnoOf(::GetLastError()); }
+}  // namespace
 
-// `path` as the wide API takes it without any limit of length: absolute,
-// with backslashes, "." and ".." resolved, and "\\?\" (or "\\?\UNC\" for a
-// network path) in front.
 std::wstring LongPath(const fs::path& path) {
   std::error_code ec;
   fs::path absolute = fs::absolute(path.empty() ? fs::path(L".") : path, ec);
@@ -68,29 +91,6 @@ std::wstring LongPath(const fs::path& path) {
   if (s.starts_with(LR"(\\)")) return LR"(\\?\UNC\)" + s.substr(2);
   return LR"(\\?\)" + s;
 }
-
-// The result of CreateFileW as a handle that closes itself.
-SystemHandle Own(HANDLE h) { return SystemHandle(h == INVALID_HANDLE_VALUE ? nullptr : h); }
-
-// Each file is flushed on its own: each is a scope of its own.
-std::atomic<std::uint64_t> nextScope{1};
-
-bool SetDeleteOnClose(HANDLE h, bool on) {
-  FILE_DISPOSITION_INFO info{};
-  info.DeleteFile = on ? TRUE : FALSE;
-  return ::SetFileInformationByHandle(h, FileDispositionInfo, &info, sizeof info) != 0;
-}
-
-// A short hidden name, as on other systems.
-std::wstring HiddenName() {
-  static constexpr wchar_t kLetters[] = L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-  thread_local std::mt19937 rng{std::random_device{}()};
-  std::wstring name = L".tmb-";
-  for (int i = 0; i < 6; ++i) name += kLetters[rng() % (sizeof kLetters / sizeof kLetters[0] - 1)];
-  return name;
-}
-
-}  // namespace
 
 // Texts for the errors a user meets on Windows; others as the C library says.
 std::string SystemErrorText(int errnum) {
