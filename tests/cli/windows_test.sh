@@ -44,6 +44,16 @@ run Kennwort1 "$linux" decode --password-stdin -o "lin/from-windows.bin" "win/$n
 run Kennwort1 win check --password-stdin "lin/$name.tmb"
 [ "$rc" = 0 ] && [ "$(cat stdout)" = bin ] || fail "check prints the tag: $(cat stdout) $err"
 
+# show prints the same bytes on both: Windows-1252 text and RTF as UTF-8.
+printf 'Gr\xfc\xdfe\r\nZeile \x80\n' > plain.txt
+printf '{\\rtf1\\ansi\\ansicpg1252 Gr\\'"'"'fc\\'"'"'dfe\\par {\\pict 0102}Zeile}' > text.rtf
+for file in plain.txt text.rtf; do
+  "$linux" show "$file" > "linux-$file.out"
+  win show "$file" > "windows-$file.out"
+  cmp "linux-$file.out" "windows-$file.out" || fail "show $file differs"
+  grep -q 'Grüße' "linux-$file.out" || fail "show $file: $(cat "linux-$file.out")"
+done
+
 # The same exit status as on Linux, nothing written: a wrong password (1),
 # a target that exists (3, the target untouched), a missing file (3), a
 # folder as input (3), a password the rules refuse (2).
