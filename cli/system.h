@@ -27,6 +27,11 @@ std::vector<std::string> StartProgram(int argc, char** argv);
 std::filesystem::path PathOf(std::string_view text);
 std::string PathText(const std::filesystem::path& path);
 
+// The language the system speaks to its user ("de", "en" ...) where it
+// keeps one apart from the environment (Windows' display language); null
+// on POSIX systems, whose environment says it.
+const char* UserLanguage();
+
 // Whether standard error is a terminal (a console), where bars are drawn.
 bool StderrIsTerminal();
 

@@ -109,6 +109,8 @@ fs::path PathOf(std::string_view text) { return fs::path(std::string(text)); }
 
 std::string PathText(const fs::path& path) { return path.native(); }
 
+const char* UserLanguage() { return nullptr; }
+
 bool StderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
 unsigned ProcessorCount() {

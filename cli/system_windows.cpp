@@ -108,6 +108,8 @@ fs::path PathOf(std::string_view text) { return fs::path(Wide(text)); }
 
 std::string PathText(const fs::path& path) { return Utf8(path.native()); }
 
+const char* UserLanguage() { return PRIMARYLANGID(::GetUserDefaultUILanguage()) == LANG_GERMAN ? "de" : "en"; }
+
 bool StderrIsTerminal() { return IsConsole(STD_ERROR_HANDLE); }
 
 unsigned ProcessorCount() {
