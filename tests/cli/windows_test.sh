@@ -112,8 +112,9 @@ done
 # pass stops, says so, and leaves neither the target nor a hidden file.
 mkdir stop
 truncate -s 2G stop/big.bin
-(printf 'Kennwort1\n' | win encode --password-stdin stop/big.bin > /dev/null 2> stop.err
-  echo $? > stop.rc) &
+(status=0
+  printf 'Kennwort1\n' | win encode --password-stdin stop/big.bin > /dev/null 2> stop.err || status=$?
+  echo $status > stop.rc) &
 for _ in $(seq 1 600); do
   find stop -name '.tmb-*' | grep -q . && break
   sleep 0.1
@@ -125,4 +126,30 @@ grep -q interrupted stop.err || fail "no word of the interruption: $(cat stop.er
 [ "$(cat stop.rc)" != 0 ] || fail "an interrupted pass exits 0"
 [ ! -e stop/big.bin.tmb ] || fail "an interrupted pass left its target"
 no_hidden stop || fail "an interrupted pass left its hidden file"
-echo "tambril-cli.exe: cross-system, statuses, long names, trees, Ctrl-C"
+
+# The same in a many-file run: what is listed as done is whole, nothing
+# else is left, the file being coded least of all.
+mkdir stoprun
+printf klein > stoprun/a.txt
+truncate -s 2G stoprun/b.bin
+(status=0
+  printf 'Kennwort1\n' | win encode -r -j 1 --password-stdin stoprun > stoprun.out 2> stoprun.err || status=$?
+  echo $status > stoprun.rc) &
+for _ in $(seq 1 600); do
+  [ "$(find stoprun -name '.tmb-*' | wc -l)" = 2 ] && break # a.txt's waiting for its group, b.bin's being written
+  sleep 0.1
+done
+[ "$(find stoprun -name '.tmb-*' | wc -l)" = 2 ] || fail "the run did not start: $(ls -a stoprun)"
+pkill -INT -f 'tambril-cli.exe encode -r -j 1 --password-stdin stoprun' || true
+wait
+grep -q interrupted stoprun.err || fail "run: no word of the interruption: $(cat stoprun.err)"
+[ "$(cat stoprun.rc)" != 0 ] || fail "an interrupted run exits 0"
+if grep -q 'a.txt.tmb' stoprun.out; then
+  printf 'Kennwort1\n' | "$linux" decode --password-stdin -o stoprun/a.back stoprun/a.txt.tmb
+  cmp stoprun/a.txt stoprun/a.back || fail "run: a file listed as done is not whole"
+else
+  [ ! -e stoprun/a.txt.tmb ] || fail "run: a file not listed as done was left"
+fi
+[ ! -e stoprun/b.bin.tmb ] || fail "an interrupted run left the target of the file it was coding"
+no_hidden stoprun || fail "an interrupted run left a hidden file"
+echo "tambril-cli.exe: cross-system, statuses, long names, trees, Ctrl-C in a pass and in a run"
