@@ -1,12 +1,5 @@
 #include "batch.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sched.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <algorithm>
 #include <atomic>
 #include <cctype>
@@ -24,8 +17,9 @@
 #include <thread>
 #include <unordered_map>
 
-#include "cli/commands.h"
+#include "cli/exit_codes.h"
 #include "cli/messages.h"
+#include "cli/system.h"
 #include "cli/terminal.h"
 #include "cli/text.h"
 #include "codec/codec.h"
@@ -36,88 +30,56 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ErrorText(int e) { return std::strerror(e); }
-
-// The walk of one open folder (the handle is its own); `path` is how its
-// entries are named. Subfolders are opened through their parent's handle,
-// so that the length of their path never matters.
-void Walk(int handle, const std::string& path, bool encodedOnly, std::vector<Entry>& out) {
-  DIR* dir = ::fdopendir(handle);
-  if (!dir) {
-    out.push_back({Entry::Unreadable, path, std::string(Text(Msg::CannotReadFolder)) + ": " + ErrorText(errno)});
-    ::close(handle);
-    return;
-  }
-  std::vector<std::pair<std::string, unsigned char>> entries;
-  errno = 0;
-  while (const dirent* e = ::readdir(dir)) {
-    const std::string_view name = e->d_name;
-    if (name != "." && name != "..") entries.emplace_back(name, e->d_type);
-    errno = 0;
-  }
-  if (errno != 0)
-    out.push_back({Entry::Unreadable, path, std::string(Text(Msg::CannotReadFolder)) + ": " + ErrorText(errno)});
-  std::sort(entries.begin(), entries.end());
-  const std::string prefix = path.empty() || path.back() == '/' ? path : path + "/";
-  for (const auto& [name, type] : entries) {
-    const std::string p = prefix + name;
-    const bool wanted = !encodedOnly || codec::HasTmbSuffix(name);
-    // The kind comes with the entry on most file systems, so that only
-    // links (and entries of unknown kind) need a look of their own.
-    bool isFolder = type == DT_DIR, isFile = type == DT_REG;
-    if (type != DT_DIR && type != DT_REG) {
-      struct stat own {};
-      if (::fstatat(::dirfd(dir), name.c_str(), &own, AT_SYMLINK_NOFOLLOW) != 0) {
-        out.push_back({Entry::Unreadable, p, ErrorText(errno)});
-        continue;
-      }
-      isFolder = S_ISDIR(own.st_mode);
-      isFile = S_ISREG(own.st_mode);
-      if (!wanted && !isFolder) continue;
-      if (S_ISLNK(own.st_mode)) {
-        struct stat target {};
-        if (::fstatat(::dirfd(dir), name.c_str(), &target, 0) != 0) {
-          const int e = errno;
-          out.push_back({Entry::Unreadable, p,
-                         e == ENOENT  ? std::string(Text(Msg::LinkToNothing))
-                         : e == ELOOP ? std::string(Text(Msg::LinkLoop))
-                                      : std::string(Text(Msg::CannotFollowLink)) + ": " + ErrorText(e)});
-          continue;
+// The walk of one open folder; `path` is how its entries are named.
+void Walk(WalkFolder& folder, const std::string& path, bool encodedOnly, std::vector<Entry>& out) {
+  std::string error;
+  const auto wanted = [encodedOnly](std::string_view name) { return !encodedOnly || codec::HasTmbSuffix(name); };
+  std::vector<FolderEntry> entries = folder.entries(wanted, error);
+  if (!error.empty()) out.push_back({Entry::Unreadable, path, std::string(Text(Msg::CannotReadFolder)) + ": " + error});
+  std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+  const std::string_view separator = PathSeparator();
+  const std::string prefix =
+      path.empty() || path.ends_with('/') || path.ends_with(separator) ? path : path + std::string(separator);
+  for (const auto& entry : entries) {
+    const std::string p = prefix + entry.name;
+    switch (entry.kind) {
+      case FolderEntry::File:
+        out.push_back({Entry::File, p, {}});
+        break;
+      case FolderEntry::Folder:
+        if (const auto sub = folder.openSub(entry.name, error)) {
+          Walk(*sub, p, encodedOnly, out);
+        } else {
+          out.push_back({Entry::Unreadable, p, std::string(Text(Msg::CannotOpenFolder)) + ": " + error});
         }
-        isFile = S_ISREG(target.st_mode);
-        if (S_ISDIR(target.st_mode)) {
-          out.push_back({Entry::Skipped, p, std::string(Text(Msg::LinkToFolder))});
-          continue;
-        }
-        own = target;
-      }
-      if (!isFolder && !isFile) {
-        std::string why(Text(Msg::NotRegularFile));
-        if (S_ISFIFO(own.st_mode) || S_ISSOCK(own.st_mode) || S_ISCHR(own.st_mode) || S_ISBLK(own.st_mode)) {
-          const Msg what = S_ISFIFO(own.st_mode) ? Msg::APipe : S_ISSOCK(own.st_mode) ? Msg::ASocket : Msg::ADevice;
-          why += " (" + std::string(Text(what)) + ")";
-        }
-        out.push_back({Entry::Skipped, p, why});
-        continue;
-      }
-    }
-    if (isFolder) {
-      const int sub = ::openat(::dirfd(dir), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-      if (sub < 0) {
-        out.push_back({Entry::Unreadable, p, std::string(Text(Msg::CannotOpenFolder)) + ": " + ErrorText(errno)});
-      } else {
-        Walk(sub, p, encodedOnly, out);
-      }
-    } else if (isFile && wanted) {
-      out.push_back({Entry::File, p, {}});
+        break;
+      case FolderEntry::Skipped:
+        out.push_back({Entry::Skipped, p, entry.reason});
+        break;
+      case FolderEntry::Unreadable:
+        out.push_back({Entry::Unreadable, p, entry.reason});
+        break;
     }
   }
-  ::closedir(dir);
 }
 
-// What became of one file.
-struct Outcome {
-  enum Kind { Done, WrongPassword, Skipped, Failed } kind = Failed;
+// Where a file of the run stands: its stage while it is being coded, then
+// its outcome, which is final and fixed.
+enum class State {
+  Queued,   // no job has taken it yet
+  Coding,   // a job codes it
+  Unnamed,  // written, waiting unnamed for its group's flush
+  Named,    // named; final once the next flush has made the name durable
+  Done,     // the outcomes from here on
+  WrongPassword,
+  Skipped,  // not a regular file
+  Failed,
+};
+
+bool IsFinal(State s) { return s >= State::Done; }
+
+struct FileState {
+  State state = State::Queued;
   std::string line;  // the target, the tag, or the line of a failure or a skipped entry
 };
 
@@ -125,9 +87,19 @@ struct Outcome {
 struct Pending {
   std::size_t index;
   fs::path target;
-  dev_t device;
+  std::uint64_t scope;  // what one flush covers (FlushHandle)
   std::uint64_t bytes;
   std::unique_ptr<codec::TargetFile> file;
+};
+
+// One flush: it makes the data of its files durable, and with it the names
+// of the group before, which are given while it runs.
+struct FlushGroup {
+  std::vector<Pending> files;                          // still unnamed
+  std::vector<std::size_t> names;                      // named before it began
+  std::vector<std::pair<std::uint64_t, int>> results;  // per scope: 0 or the error
+  bool running = false;
+  bool ended = false;
 };
 
 // Stops a job between two blocks when the run is interrupted.
@@ -150,53 +122,16 @@ struct Sizes {
   std::size_t slots;  // files being coded or waiting unnamed, at most
 };
 
-// Raises the soft open-file limit towards the hard one so that groups can be
-// large, then shares what there is between the jobs and the group.
+// Raises the open-file limit where it can so that groups can be large, then
+// shares what there is between the jobs and the group.
 Sizes FitOpenFiles(std::size_t jobs) {
-  const rlim_t want = 2 * kMostInGroup + 2 * jobs + kOwnFiles;
-  rlimit lim{};
-  if (::getrlimit(RLIMIT_NOFILE, &lim) != 0) return {1, 1};
-  if (lim.rlim_cur != RLIM_INFINITY && lim.rlim_cur < want) {
-    rlimit raised = lim;
-    raised.rlim_cur = lim.rlim_max == RLIM_INFINITY ? want : std::min<rlim_t>(lim.rlim_max, want);
-    if (::setrlimit(RLIMIT_NOFILE, &raised) == 0) lim = raised;
-  }
-  const std::size_t open = lim.rlim_cur == RLIM_INFINITY ? want : static_cast<std::size_t>(lim.rlim_cur);
+  const std::size_t open = OpenFileRoom(2 * kMostInGroup + 2 * jobs + kOwnFiles);
+  if (open == 0) return {1, 1};
   const std::size_t spare = open > kOwnFiles ? open - kOwnFiles : 0;
   // A job needs four: its input, its check, and a slot of two.
   jobs = std::clamp<std::size_t>(spare / 4, 1, jobs);
   const std::size_t slots = spare > 2 * jobs ? (spare - 2 * jobs) / 2 : 1;
   return {jobs, std::clamp<std::size_t>(slots, 1, kMostInGroup)};
-}
-
-// Flushes the file system that holds `handle` in a child process, so that a
-// signal can end this one without waiting for the disk; the child finishes
-// the flush by itself. Returns 0 or the error number.
-int SyncFileSystemApart(int handle) {
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    sigset_t all;
-    ::sigfillset(&all);
-    ::sigprocmask(SIG_BLOCK, &all, nullptr);
-    // Not holding the standard streams: whatever reads this program's
-    // output sees its end when the program ends.
-    for (int fd = 0; fd <= 2; ++fd) ::close(fd);
-    ::_exit(::syncfs(handle) == 0 ? 0 : errno > 0 && errno < 256 ? errno : EIO);
-  }
-  int result = 0;
-  if (pid < 0) {
-    result = ::syncfs(handle) == 0 ? 0 : errno;
-  } else {
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0) {
-      if (errno != EINTR) {
-        status = -1;
-        break;
-      }
-    }
-    result = status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : EIO;
-  }
-  return result;
 }
 
 // Codes one file; a coded file comes back in `pending`, unnamed and
@@ -206,7 +141,7 @@ int SyncFileSystemApart(int handle) {
 // relative path. Throws Stopped from the checkpoint.
 void CodeOne(BatchMode mode, const fs::path& file, const std::shared_ptr<const codec::Folder>& folder,
              const fs::path& cwd, const std::string& password, const codec::CheckpointFn& checkpoint,
-             std::uint64_t& size, Outcome& o, std::unique_ptr<codec::TargetFile>& coded, fs::path& target) {
+             std::uint64_t& size, FileState& o, std::unique_ptr<codec::TargetFile>& coded, fs::path& target) {
   const codec::InputFile in = folder ? codec::InputFile(*folder, file) : codec::InputFile(file);
   size = in.sizeAtOpen();
   // The target is made through the folder only where its name lies in it.
@@ -214,39 +149,40 @@ void CodeOne(BatchMode mode, const fs::path& file, const std::shared_ptr<const c
     return folder && t.parent_path().native() == folder->path().native() ? folder : nullptr;
   };
   if (mode == BatchMode::Encode) {
-    target = codec::EncodedPath(file.native());  // a taken name is refused before anything is read
-    const std::string tag = codec::ExtensionTag((file.is_absolute() || cwd.empty() ? file : cwd / file).native());
+    target = PathOf(codec::EncodedPath(PathText(file)));  // a taken name is refused before anything is read
+    const std::string tag = codec::ExtensionTag(PathText(file.is_absolute() || cwd.empty() ? file : cwd / file));
     codec::RequireKnownLength(in, size);
     coded = codec::EncodeUnnamed(in, size, target, password, tag, checkpoint, folderOf(target));
   } else {
     const codec::CheckResult check = codec::CheckPassword(in, size, password);
     if (!check.fits()) {
-      o.kind = Outcome::WrongPassword;
+      o.state = State::WrongPassword;
       return;
     }
     if (mode == BatchMode::Check) {
-      o.kind = Outcome::Done;
+      o.state = State::Done;
       o.line = PrintableTag(check.tagText());
       return;
     }
-    target = codec::DecodedPath(file.native(), check.tagText());
+    target = PathOf(codec::DecodedPath(PathText(file), check.tagText()));
     coded = codec::DecodeUnnamed(in, target, check, checkpoint, folderOf(target));
   }
   coded->finishUnflushed();
-  o.line = target.string();
+  o.state = State::Unnamed;
+  o.line = PathText(target);
 }
 
-void Print(const std::string& file, const Outcome& o, BatchMode mode, bool quiet) {
+void Print(const std::string& file, const FileState& o, BatchMode mode, bool quiet) {
   const std::string name = Quoted(file);
-  switch (o.kind) {
-    case Outcome::Done:
+  switch (o.state) {
+    case State::Done:
       if (mode == BatchMode::Check) {
         std::printf("%s: %s\n", name.c_str(), o.line.c_str());
       } else if (!quiet) {
         std::printf("%s -> %s\n", name.c_str(), Quoted(o.line).c_str());
       }
       break;
-    case Outcome::WrongPassword:
+    case State::WrongPassword:
       if (mode == BatchMode::Check) {
         std::printf("%s: %s\n", name.c_str(), Text(Msg::WrongPassword).data());
       } else {
@@ -254,10 +190,12 @@ void Print(const std::string& file, const Outcome& o, BatchMode mode, bool quiet
         std::fprintf(stderr, "tambril-cli: %s: %s\n", name.c_str(), Text(Msg::WrongPassword).data());
       }
       break;
-    case Outcome::Skipped:
-    case Outcome::Failed:
+    case State::Skipped:
+    case State::Failed:
       std::fflush(stdout);
       std::fprintf(stderr, "tambril-cli: %s\n", o.line.c_str());
+      break;
+    default:  // not final: never printed
       break;
   }
 }
@@ -268,13 +206,7 @@ void Print(const std::string& file, const Outcome& o, BatchMode mode, bool quiet
 class Batch {
  public:
   Batch(BatchMode mode, const std::vector<Entry>& files, const std::string& password, const BatchOptions& options)
-      : mode_(mode),
-        files_(files),
-        password_(password),
-        options_(options),
-        outcomes_(files.size()),
-        final_(files.size(), 0),
-        coded_(files.size(), 0) {
+      : mode_(mode), files_(files), password_(password), options_(options), states_(files.size()) {
     const std::size_t wanted = options.jobs > 0 ? options.jobs : DefaultJobs();
     const Sizes sizes = FitOpenFiles(std::clamp<std::size_t>(wanted, 1, std::max<std::size_t>(files.size(), 1)));
     jobs_ = sizes.jobs;
@@ -287,19 +219,13 @@ class Batch {
     cwd_ = fs::current_path(ec);
     for (std::size_t i = 0; i < files.size(); ++i) {
       if (files[i].kind == Entry::File) continue;
-      outcomes_[i] = {files[i].kind == Entry::Skipped ? Outcome::Skipped : Outcome::Failed,
-                      Quoted(files[i].path) + ": " + files[i].reason};
-      final_[i] = 1;
+      states_[i] = {files[i].kind == Entry::Skipped ? State::Skipped : State::Failed,
+                    Quoted(files[i].path) + ": " + files[i].reason};
       ++finished_;
     }
   }
 
-  ~Batch() {
-    stopAndJoin();
-    for (const auto& [device, handle] : devices_) {
-      if (handle >= 0) ::close(handle);
-    }
-  }
+  ~Batch() { stopAndJoin(); }
 
   int run();
 
@@ -324,10 +250,8 @@ class Batch {
   std::mutex m_;
   std::condition_variable slotFree_;  // a job may take the next file
   std::condition_variable changed_;   // something for the program's thread
-  std::vector<Outcome> outcomes_;     // final once final_ says so, then fixed
-  std::vector<char> final_;
-  std::vector<char> coded_;   // written, waiting unnamed or named
-  std::size_t frontier_ = 0;  // the first file neither final nor coded
+  std::vector<FileState> states_;
+  std::size_t frontier_ = 0;  // the first file queued or being coded
   std::size_t next_ = 0;      // the next file a job takes
   std::size_t inUse_ = 0;     // slots taken
   std::size_t coding_ = 0;    // jobs coding a file
@@ -338,15 +262,8 @@ class Batch {
   std::vector<Pending> pending_;
   std::uint64_t pendingBytes_ = 0;
 
-  // A flush makes the data of one group durable, and with it the names of
-  // the group before, which are given meanwhile: one flush per group.
-  std::vector<Pending> flushing_;           // its files, still unnamed
-  std::vector<std::size_t> named_;          // named since the last flush began
-  std::vector<std::size_t> namesFlushing_;  // named before it began
-  bool flushRunning_ = false;
-  bool flushEnded_ = false;
-  std::vector<std::pair<dev_t, int>> flushResults_;  // per file system: 0 or the error
-  std::vector<std::pair<dev_t, int>> devices_;       // a handle on each file system written to
+  FlushGroup flush_;                // one at a time
+  std::vector<std::size_t> named_;  // named since the last flush began
   std::thread flusher_;
 
   std::vector<std::thread> workers_;
@@ -361,7 +278,7 @@ class Batch {
 
 bool Batch::nothingLeft() {
   // Entries the walk could not take have their line already.
-  while (next_ < files_.size() && final_[next_]) ++next_;
+  while (next_ < files_.size() && IsFinal(states_[next_].state)) ++next_;
   return next_ >= files_.size();
 }
 
@@ -378,11 +295,12 @@ void Batch::work(std::size_t job) {
 bool Batch::codeNext(std::size_t job, std::unique_lock<std::mutex>& lock) {
   {
     const std::size_t i = next_++;
+    states_[i].state = State::Coding;
     ++inUse_;
     ++coding_;
     // The files of a folder follow each other: its handle is most likely
     // one a job has just used.
-    const fs::path file = files_[i].path;
+    const fs::path file = PathOf(files_[i].path);
     const fs::path parent = file.parent_path();
     const bool inFolder = !file.filename().empty();  // not "name/"
     std::shared_ptr<const codec::Folder> folder;
@@ -398,7 +316,7 @@ bool Batch::codeNext(std::size_t job, std::unique_lock<std::mutex>& lock) {
       }
     }
 
-    Outcome o;
+    FileState o;
     std::unique_ptr<codec::TargetFile> coded;
     fs::path target;
     std::uint64_t size = 0, blocks = 0;
@@ -413,22 +331,16 @@ bool Batch::codeNext(std::size_t job, std::unique_lock<std::mutex>& lock) {
     } catch (const Stopped&) {
       stopped = true;
     } catch (const codec::CodecError& e) {
-      o.kind = Outcome::Failed;
+      o.state = State::Failed;
       o.line = FailureLine(file, target, e);
       taken = e.kind() == codec::ErrorKind::TargetExists;
       coded.reset();
     } catch (const std::exception& e) {  // running out of memory
-      o.kind = Outcome::Failed;
-      o.line = Quoted(file.native()) + ": " + e.what();
+      o.state = State::Failed;
+      o.line = Quoted(PathText(file)) + ": " + e.what();
       coded.reset();
     }
-    dev_t device = 0;
-    if (coded && folder && target.parent_path().native() == folder->path().native()) {
-      device = static_cast<dev_t>(folder->device());
-    } else if (coded) {
-      struct stat st {};
-      if (::fstat(coded->handle(), &st) == 0) device = st.st_dev;
-    }
+    const std::uint64_t scope = coded ? coded->flushScope() : 0;
     bytesFinished_ += size;
     partial_[job].store(0, std::memory_order_relaxed);
 
@@ -442,15 +354,13 @@ bool Batch::codeNext(std::size_t job, std::unique_lock<std::mutex>& lock) {
     }
     ++finished_;
     if (coded) {
-      pending_.push_back({i, target, device, size, std::move(coded)});
+      pending_.push_back({i, target, scope, size, std::move(coded)});
       pendingBytes_ += size;
-      coded_[i] = 1;
     } else {
       --inUse_;
-      outcomes_[i] = std::move(o);
-      final_[i] = 1;
       slotFree_.notify_one();
     }
+    states_[i] = std::move(o);
     // The program's thread looks every tick anyway; it is woken early only
     // when a group may be due (this job going on to the next file keeps
     // coding).
@@ -466,33 +376,37 @@ bool Batch::codeNext(std::size_t job, std::unique_lock<std::mutex>& lock) {
 // Hands the pending files before `upTo`, and the names given since the last
 // flush, to a flush of every file system written to, beside this thread.
 void Batch::startFlush(std::unique_lock<std::mutex>& lock, std::size_t upTo) {
-  flushing_.clear();
+  flush_ = {};
   std::vector<Pending> later;
-  for (auto& p : pending_) (p.index < upTo ? flushing_ : later).push_back(std::move(p));
+  for (auto& p : pending_) (p.index < upTo ? flush_.files : later).push_back(std::move(p));
   pending_ = std::move(later);
   pendingBytes_ = 0;
   for (const auto& p : pending_) pendingBytes_ += p.bytes;
-  namesFlushing_ = std::move(named_);
+  flush_.names = std::move(named_);
   named_.clear();
-  flushRunning_ = true;
-  flushEnded_ = false;
-  for (const auto& p : flushing_) {
-    auto d = std::find_if(devices_.begin(), devices_.end(), [&](const auto& d) { return d.first == p.device; });
-    if (d == devices_.end()) d = devices_.insert(d, {p.device, -1});
-    // Without a handle the flush fails (EMFILE) and so do its files.
-    if (d->second < 0) d->second = ::fcntl(p.file->handle(), F_DUPFD_CLOEXEC, 0);
+  flush_.running = true;
+  // One handle per scope; without one the flush of that scope fails, and
+  // so do its files.
+  std::vector<std::pair<std::uint64_t, std::shared_ptr<const codec::FlushHandle>>> handles;
+  std::vector<std::pair<std::uint64_t, int>> refused;
+  for (const auto& p : flush_.files) {
+    const auto same = [&](const auto& h) { return h.first == p.scope; };
+    if (std::any_of(handles.begin(), handles.end(), same) || std::any_of(refused.begin(), refused.end(), same))
+      continue;
+    try {
+      handles.emplace_back(p.scope, std::make_shared<const codec::FlushHandle>(*p.file));
+    } catch (const codec::CodecError& e) {
+      refused.emplace_back(p.scope, e.errnum() != 0 ? e.errnum() : EIO);
+    }
   }
-  const auto devices = devices_;
   lock.unlock();
   if (flusher_.joinable()) flusher_.join();
-  const auto flush = [this, devices] {
-    std::vector<std::pair<dev_t, int>> results;
-    for (const auto& [device, handle] : devices) {
-      results.emplace_back(device, handle < 0 ? EMFILE : SyncFileSystemApart(handle));
-    }
+  const auto flush = [this, handles, refused] {
+    std::vector<std::pair<std::uint64_t, int>> results = refused;
+    for (const auto& [scope, handle] : handles) results.emplace_back(scope, FlushApart(*handle));
     std::lock_guard guard(m_);
-    flushResults_ = std::move(results);
-    flushEnded_ = true;
+    flush_.results = std::move(results);
+    flush_.ended = true;
     changed_.notify_one();
   };
   try {
@@ -506,33 +420,30 @@ void Batch::startFlush(std::unique_lock<std::mutex>& lock, std::size_t upTo) {
 // After a flush: the names it made durable are final, and the files whose
 // data it made durable are named, in their order.
 void Batch::nameGroup(std::unique_lock<std::mutex>& lock) {
-  for (const std::size_t i : namesFlushing_) final_[i] = 1;
-  namesFlushing_.clear();
-  std::vector<Pending> group = std::move(flushing_);
-  flushing_.clear();
-  const auto results = flushResults_;
-  flushEnded_ = false;
-  flushRunning_ = false;
+  for (const std::size_t i : flush_.names) states_[i].state = State::Done;
+  std::vector<Pending> group = std::move(flush_.files);
+  const auto results = std::move(flush_.results);
+  flush_ = {};
   lock.unlock();
   std::sort(group.begin(), group.end(), [](const Pending& a, const Pending& b) { return a.index < b.index; });
-  std::vector<Outcome> named(group.size());
+  std::vector<FileState> named(group.size(), {State::Failed, {}});
   // Names given in this group, until they join the run's under the lock.
   std::unordered_map<std::string, std::size_t> givenNow;
   for (std::size_t k = 0; k < group.size(); ++k) {
     Pending& p = group[k];
-    Outcome& o = named[k];
+    FileState& o = named[k];
     int error = 0;
-    for (const auto& [device, result] : results) {
-      if (device == p.device) error = result;
+    for (const auto& [scope, result] : results) {
+      if (scope == p.scope) error = result;
     }
     try {
       if (error != 0) throw codec::CodecError(codec::ErrorKind::WriteTarget, p.target, error);
       p.file->commit(/*flushFolder=*/false);
-      o.kind = Outcome::Done;
-      o.line = p.target.string();
-      givenNow.emplace(p.target.native(), p.index);
+      o.state = State::Named;
+      o.line = PathText(p.target);
+      givenNow.emplace(PathText(p.target), p.index);
     } catch (const codec::CodecError& e) {
-      o.line = FailureLine(files_[p.index].path, p.target, e);
+      o.line = FailureLine(PathOf(files_[p.index].path), p.target, e);
       if (e.kind() == codec::ErrorKind::TargetExists) o.line += takenBy(p.target, givenNow);
     }
     p.file.reset();
@@ -541,12 +452,8 @@ void Batch::nameGroup(std::unique_lock<std::mutex>& lock) {
   given_.merge(givenNow);
   for (std::size_t k = 0; k < group.size(); ++k) {
     const std::size_t i = group[k].index;
-    if (named[k].kind == Outcome::Done) {
-      named_.push_back(i);  // final once the next flush has made the name durable
-    } else {
-      final_[i] = 1;
-    }
-    outcomes_[i] = std::move(named[k]);
+    if (named[k].state == State::Named) named_.push_back(i);
+    states_[i] = std::move(named[k]);
   }
   inUse_ -= group.size();
   slotFree_.notify_all();
@@ -556,7 +463,7 @@ void Batch::nameGroup(std::unique_lock<std::mutex>& lock) {
 // the first too. Only the program's thread adds names, under the lock.
 std::string Batch::takenBy(const fs::path& target, const std::unordered_map<std::string, std::size_t>& more) const {
   for (const auto* names : {&given_, &more}) {
-    const auto first = names->find(target.native());
+    const auto first = names->find(PathText(target));
     if (first != names->end()) {
       return " (" + std::string(Text(Msg::TargetOf)) + " " + Quoted(files_[first->second].path) + ")";
     }
@@ -565,7 +472,7 @@ std::string Batch::takenBy(const fs::path& target, const std::unordered_map<std:
 }
 
 void Batch::printUpTo(std::size_t end) {
-  for (; printed_ < end; ++printed_) Print(files_[printed_].path, outcomes_[printed_], mode_, options_.quiet);
+  for (; printed_ < end; ++printed_) Print(files_[printed_].path, states_[printed_], mode_, options_.quiet);
   std::fflush(stdout);
 }
 
@@ -589,12 +496,11 @@ void Batch::stopAndJoin() {
 
 int Batch::run() {
   std::uint64_t totalBytes = 0;
-  const bool withBar = !options_.quiet && mode_ != BatchMode::Check && ::isatty(STDERR_FILENO) == 1;
+  const bool withBar = !options_.quiet && mode_ != BatchMode::Check && StderrIsTerminal();
   if (withBar) {
     for (const auto& f : files_) {
-      struct stat st {};
-      if (f.kind == Entry::File && ::stat(f.path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-        totalBytes += static_cast<std::uint64_t>(st.st_size);
+      if (f.kind != Entry::File) continue;
+      if (const auto size = RegularFileSize(f.path)) totalBytes += *size;
     }
   }
   RunBar bar(files_.size(), totalBytes, withBar);
@@ -625,11 +531,11 @@ int Batch::run() {
         changed_.wait_for(lock, kTick);
       }
       monitor.checkpoint();  // throws Interrupted after a signal
-      if (flushEnded_) nameGroup(lock);
+      if (flush_.ended) nameGroup(lock);
       // Only files all of whose predecessors are done or failed are named,
       // so that the names given always stand for a run of files in order:
       // an interruption leaves no named file without its line.
-      while (frontier_ < files_.size() && (final_[frontier_] || coded_[frontier_])) ++frontier_;
+      while (frontier_ < files_.size() && states_[frontier_].state > State::Coding) ++frontier_;
       std::size_t ready = 0;
       for (const auto& p : pending_) {
         if (p.index < frontier_) ++ready;
@@ -638,10 +544,10 @@ int Batch::run() {
           ready > 0 && (coding_ == 0 || ready >= flushAt_ || pendingBytes_ >= kGroupBytes || inUse_ + jobs_ > slots_);
       // The last names need a flush of their own.
       const bool namesDue = !named_.empty() && running_ == 0 && pending_.empty();
-      if (!flushRunning_ && (dataDue || namesDue)) startFlush(lock, frontier_);
+      if (!flush_.running && (dataDue || namesDue)) startFlush(lock, frontier_);
       std::size_t printable = printed_;
-      while (printable < files_.size() && final_[printable]) ++printable;
-      const bool ended = running_ == 0 && pending_.empty() && !flushRunning_ && named_.empty();
+      while (printable < files_.size() && IsFinal(states_[printable].state)) ++printable;
+      const bool ended = running_ == 0 && pending_.empty() && !flush_.running && named_.empty();
       const std::size_t finished = finished_;
       lock.unlock();
       const bool lines = printable > printed_;
@@ -670,12 +576,12 @@ int Batch::run() {
     {
       std::lock_guard guard(m_);
       pending_.clear();  // unnamed: nothing of them stays
-      flushing_.clear();
+      flush_.files.clear();
       // Named files are complete, even where the name itself may not yet be
       // on disk: they are listed too.
-      for (const std::size_t n : named_) final_[n] = 1;
-      for (const std::size_t n : namesFlushing_) final_[n] = 1;
-      while (printable < files_.size() && final_[printable]) ++printable;
+      for (const std::size_t n : named_) states_[n].state = State::Done;
+      for (const std::size_t n : flush_.names) states_[n].state = State::Done;
+      while (printable < files_.size() && IsFinal(states_[printable].state)) ++printable;
     }
     bar.clear();
     printUpTo(printable);
@@ -686,11 +592,11 @@ int Batch::run() {
   bar.finish();
 
   std::size_t done = 0, skipped = 0, notFiles = 0, failed = 0;
-  for (const auto& o : outcomes_) {
-    done += o.kind == Outcome::Done;
-    skipped += o.kind == Outcome::WrongPassword;
-    notFiles += o.kind == Outcome::Skipped;
-    failed += o.kind == Outcome::Failed;
+  for (const auto& o : states_) {
+    done += o.state == State::Done;
+    skipped += o.state == State::WrongPassword;
+    notFiles += o.state == State::Skipped;
+    failed += o.state == State::Failed;
   }
   if (!options_.quiet && mode_ != BatchMode::Check) {
     std::printf("%zu %s, %zu %s, ", done, Text(Msg::Done).data(), skipped, Text(Msg::SkippedWrongPassword).data());
@@ -702,25 +608,17 @@ int Batch::run() {
 
 }  // namespace
 
-unsigned DefaultJobs() {
-  cpu_set_t set;
-  CPU_ZERO(&set);
-  if (::sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0) {
-    return static_cast<unsigned>(CPU_COUNT(&set));
-  }
-  return std::max(1u, std::thread::hardware_concurrency());
-}
+unsigned DefaultJobs() { return ProcessorCount(); }
 
 std::vector<Entry> CollectFiles(const std::vector<std::string>& operands, bool recursive, bool encodedOnly) {
   std::vector<Entry> files;
   for (const auto& op : operands) {
-    struct stat st {};
-    if (recursive && ::stat(op.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-      const int handle = ::open(op.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-      if (handle < 0) {
-        files.push_back({Entry::Unreadable, op, std::string(Text(Msg::CannotOpenFolder)) + ": " + ErrorText(errno)});
+    if (recursive && IsFolder(op)) {
+      std::string error;
+      if (const auto folder = WalkFolder::Open(op, error)) {
+        Walk(*folder, op, encodedOnly, files);
       } else {
-        Walk(handle, op, encodedOnly, files);
+        files.push_back({Entry::Unreadable, op, std::string(Text(Msg::CannotOpenFolder)) + ": " + error});
       }
     } else {
       files.push_back({Entry::File, op, {}});

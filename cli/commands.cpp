@@ -1,7 +1,5 @@
 #include "commands.h"
 
-#include <fcntl.h>
-#include <unistd.h>
 #include <cctype>
 #include <cerrno>
 #include <clocale>
@@ -21,10 +19,12 @@
 #include "cli/batch.h"
 #include "cli/messages.h"
 #include "cli/password.h"
+#include "cli/system.h"
 #include "cli/terminal.h"
 #include "cli/text.h"
 #include "codec/codec.h"
 #include "codec/cp1252.h"
+#include "codec/format.h"
 #include "codec/names.h"
 #include "rtf/rtf_plain_text.h"
 
@@ -104,7 +104,7 @@ int Fail(int code, std::string_view what) {
 }
 
 int FailAbout(int code, const fs::path& file, std::string_view what) {
-  return Fail(code, Quoted(file.native()) + ": " + std::string(what));
+  return Fail(code, Quoted(PathText(file)) + ": " + std::string(what));
 }
 
 int UsageError(std::string_view what) {
@@ -196,7 +196,7 @@ std::unique_ptr<codec::InputFile> OpenInput(const fs::path& path, int& exitCode)
 
 // Reads the password once (stdin or terminal); nullopt after reporting why not.
 std::optional<std::string> ReadOnce(bool fromStdin, std::string_view prompt, int& exitCode) {
-  PasswordInput in = fromStdin ? ReadPasswordLine(STDIN_FILENO, prompt) : ReadPasswordFromTerminal(prompt);
+  PasswordInput in = fromStdin ? ReadPasswordLine(prompt) : ReadPasswordFromTerminal(prompt);
   if (!in.text) {
     exitCode = Fail(kExitUsage, std::string(Text(Msg::CannotReadPassword)) + ": " + in.error);
     return std::nullopt;
@@ -248,7 +248,7 @@ int RunPass(std::string_view label, bool quiet, const fs::path& source, const fs
     return Fail(kExitFile, FailureLine(source, target, e));
   } catch (const Interrupted& i) {
     Fail(kExitFile,
-         Quoted(source.native()) + " -> " + Quoted(target.native()) + ": " + std::string(Text(Msg::Interrupted)));
+         Quoted(PathText(source)) + " -> " + Quoted(PathText(target)) + ": " + std::string(Text(Msg::Interrupted)));
     DieOfSignal(i.signal);
   }
   return kExitOk;
@@ -267,7 +267,7 @@ std::optional<int> RefuseOutput(const Arguments& a) {
 
 int TargetTaken(const fs::path& source, const fs::path& target) {
   return Fail(kExitFile,
-              Quoted(source.native()) + " -> " + Quoted(target.native()) + ": " + std::string(Text(Msg::FileExists)));
+              Quoted(PathText(source)) + " -> " + Quoted(PathText(target)) + ": " + std::string(Text(Msg::FileExists)));
 }
 
 int Encode(const Arguments& a) {
@@ -276,14 +276,14 @@ int Encode(const Arguments& a) {
   int exitCode = kExitOk;
   if (ManyFiles(a)) {
     const auto files = CollectFiles(a.operands, a.recursive, false);
-    const auto password = NewPassword(a, a.operands[0], exitCode);
+    const auto password = NewPassword(a, PathOf(a.operands[0]), exitCode);
     if (!password) return exitCode;
     return RunBatch(BatchMode::Encode, files, *password, {a.recursive, a.quiet, a.jobs});
   }
-  const fs::path source = a.operands[0];
+  const fs::path source = PathOf(a.operands[0]);
   const auto in = OpenInput(source, exitCode);
   if (!in) return exitCode;
-  const fs::path target = a.output ? fs::path(*a.output) : fs::path(codec::EncodedPath(source.native()));
+  const fs::path target = a.output ? PathOf(*a.output) : PathOf(codec::EncodedPath(PathText(source)));
   std::uint64_t size = 0;
   try {
     size = in->size();
@@ -301,7 +301,7 @@ int Encode(const Arguments& a) {
   if (ec) full = source;
   return RunPass(Text(Msg::Encoding), a.quiet, source, target,
                  [&](const codec::ProgressFn& progress, const codec::CheckpointFn& checkpoint) {
-                   codec::Encode(*in, size, target, *password, codec::ExtensionTag(full.native()), progress,
+                   codec::Encode(*in, size, target, *password, codec::ExtensionTag(PathText(full)), progress,
                                  checkpoint);
                  });
 }
@@ -324,7 +324,7 @@ std::optional<codec::CheckResult> CheckFile(const Arguments& a, const fs::path& 
   }
   const auto password = TypedPassword(a, file, exitCode);
   if (!password) return std::nullopt;
-  if (size < codec::kHeaderSize) {
+  if (!codec::HoldsHeader(size)) {
     exitCode = FailAbout(kExitWrongPassword, file, Text(Msg::TooShortForEncoded));
     return std::nullopt;
   }
@@ -346,12 +346,12 @@ int Check(const Arguments& a) {
   int exitCode = kExitOk;
   if (ManyFiles(a)) {
     const auto files = CollectFiles(a.operands, a.recursive, true);
-    const auto password = TypedPassword(a, a.operands[0], exitCode);
+    const auto password = TypedPassword(a, PathOf(a.operands[0]), exitCode);
     if (!password) return exitCode;
     return RunBatch(BatchMode::Check, files, *password, {a.recursive, a.quiet, a.jobs});
   }
   std::unique_ptr<codec::InputFile> in;
-  const auto check = CheckFile(a, a.operands[0], nullptr, in, exitCode);
+  const auto check = CheckFile(a, PathOf(a.operands[0]), nullptr, in, exitCode);
   if (!check) return exitCode;
   std::printf("%s\n", PrintableTag(check->tagText()).c_str());
   return kExitOk;
@@ -363,16 +363,16 @@ int Decode(const Arguments& a) {
   int exitCode = kExitOk;
   if (ManyFiles(a)) {
     const auto files = CollectFiles(a.operands, a.recursive, true);
-    const auto password = TypedPassword(a, a.operands[0], exitCode);
+    const auto password = TypedPassword(a, PathOf(a.operands[0]), exitCode);
     if (!password) return exitCode;
     return RunBatch(BatchMode::Decode, files, *password, {a.recursive, a.quiet, a.jobs});
   }
-  const fs::path file = a.operands[0];
-  const std::optional<fs::path> given = a.output ? std::optional<fs::path>(*a.output) : std::nullopt;
+  const fs::path file = PathOf(a.operands[0]);
+  const std::optional<fs::path> given = a.output ? std::optional<fs::path>(PathOf(*a.output)) : std::nullopt;
   std::unique_ptr<codec::InputFile> in;
   const auto check = CheckFile(a, file, given ? &*given : nullptr, in, exitCode);
   if (!check) return exitCode;
-  const fs::path target = given ? *given : fs::path(codec::DecodedPath(file.native(), check->tagText()));
+  const fs::path target = given ? *given : PathOf(codec::DecodedPath(PathText(file), check->tagText()));
   return RunPass(Text(Msg::Decoding), a.quiet, file, target,
                  [&](const codec::ProgressFn& progress, const codec::CheckpointFn& checkpoint) {
                    codec::Decode(*in, target, *check, progress, checkpoint);
@@ -387,7 +387,8 @@ bool IsRtfPath(const std::string& path) {
 
 int StdoutFailure() {
   const int e = errno;
-  return Fail(kExitFile, std::string(Text(Msg::StandardOutput)) + (e != 0 ? std::string(": ") + std::strerror(e) : ""));
+  return Fail(kExitFile,
+              std::string(Text(Msg::StandardOutput)) + (e != 0 ? std::string(": ") + codec::SystemErrorText(e) : ""));
 }
 
 int WriteOut(std::string_view bytes) {
@@ -436,14 +437,14 @@ int Show(const Arguments& a) {
   const std::string& path = a.operands[0];
   // Output past the file size limit is a failed write like a full disk,
   // not the end of the program.
-  std::signal(SIGXFSZ, SIG_IGN);
+  IgnoreFileSizeSignal();
   int rc;
   try {
-    codec::InputFile in(path);
+    codec::InputFile in(PathOf(path));
     const std::uint64_t size = in.size();
     rc = IsRtfPath(path) ? ShowRtf(in, size) : ShowPlain(in);
   } catch (const codec::CodecError& e) {
-    return Fail(kExitFile, FailureLine(path, {}, e));
+    return Fail(kExitFile, FailureLine(PathOf(path), {}, e));
   }
   if (rc == kExitOk && std::fflush(stdout) != 0) return StdoutFailure();
   return rc;
@@ -451,8 +452,8 @@ int Show(const Arguments& a) {
 
 }  // namespace
 
-int Run(int argc, char** argv) {
-  std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+int Run(std::vector<std::string> args) {
+  if (!args.empty()) args.erase(args.begin());
   if (args.empty()) {
     std::fputs(kUsage.data(), stderr);
     return kExitUsage;
@@ -489,24 +490,10 @@ int Run(int argc, char** argv) {
   return Show(*parsed);
 }
 
-void OpenMissingStandardStreams() {
-  for (int fd = 0; fd <= 2; ++fd) {
-    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
-    // The lowest free descriptor, which is `fd`, since those below it are open.
-    const int opened = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
-    if (opened >= 0 && opened != fd) {
-      ::dup2(opened, fd);
-      ::close(opened);
-    }
-  }
-}
-
 int Main(int argc, char** argv) {
-  OpenMissingStandardStreams();
-  std::setlocale(LC_MESSAGES, "");  // the system's reasons in the user's language too
   int rc;
   try {
-    rc = Run(argc, argv);
+    rc = Run(StartProgram(argc, argv));
   } catch (const std::bad_alloc&) {
     rc = Fail(kExitFile, Text(Msg::OutOfMemory));
   } catch (const std::exception& e) {

@@ -2,20 +2,18 @@
 // tambril-cli: encode, check and decode files from the command line, and show
 // a file's text as the viewer does.
 
+#include <string>
+#include <vector>
+
+#include "cli/exit_codes.h"
+
 namespace tambril::cli {
 
-// Exit codes.
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitWrongPassword = 1;
-inline constexpr int kExitUsage = 2;  // also a password the rules refuse
-inline constexpr int kExitFile = 3;   // missing, unreadable, target exists, cannot write
+// Runs one command line (the program's name first).
+int Run(std::vector<std::string> args);
 
-// Runs one command line.
-int Run(int argc, char** argv);
-
-// The program: descriptors 0 to 2 that are closed are opened on /dev/null
-// first (so that no file opened later takes their place), no failure ends it
-// by an exception, and a failed write of standard output is a file error.
+// The program: started as StartProgram says (cli/system.h), no failure ends
+// it by an exception, and a failed write of standard output is a file error.
 int Main(int argc, char** argv);
 
 }  // namespace tambril::cli

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "cli/system.h"
+
 namespace tambril::cli {
 namespace {
 
@@ -84,15 +86,16 @@ bool Set(const char* value) { return value != nullptr && value[0] != '\0'; }
 
 }  // namespace
 
-Language LanguageOf(const char* lcAll, const char* lcMessages, const char* lang) {
-  for (const char* value : {lcAll, lcMessages, lang}) {
+Language LanguageOf(const char* lcAll, const char* lcMessages, const char* lang, const char* system) {
+  for (const char* value : {lcAll, lcMessages, lang, system}) {
     if (Set(value)) return std::strncmp(value, "de", 2) == 0 ? Language::German : Language::English;
   }
   return Language::English;
 }
 
 Language MessageLanguage() {
-  static const Language language = LanguageOf(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
+  static const Language language =
+      LanguageOf(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"), UserLanguage());
   return language;
 }
 
@@ -138,7 +141,7 @@ std::string Reason(const codec::CodecError& e) {
   std::string text(Text(m));
   // "File exists" would only say the same again.
   if (e.errnum() != 0 && e.kind() != codec::ErrorKind::TargetExists)
-    text += std::string(": ") + std::strerror(e.errnum());
+    text += std::string(": ") + codec::SystemErrorText(e.errnum());
   return text;
 }
 

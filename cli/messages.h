@@ -1,7 +1,9 @@
 #pragma once
 // What tambril-cli says, in German or in English: German where the first of
 // LC_ALL, LC_MESSAGES and LANG that is set starts with "de", English
-// otherwise. One table holds both; the password texts are the windows'.
+// otherwise; where none is set, the system's language for its user decides
+// (Windows' display language; none on POSIX systems). One table holds both;
+// the password texts are the windows'.
 #include <string>
 #include <string_view>
 
@@ -13,8 +15,9 @@ enum class Language { English, German };
 
 // The language of the environment, looked up once.
 Language MessageLanguage();
-// The same rule on the given values (null: not set).
-Language LanguageOf(const char* lcAll, const char* lcMessages, const char* lang);
+// The same rule on the given values (null: not set), `system` the system's
+// language for its user ("de", "en" ...; null where it has none).
+Language LanguageOf(const char* lcAll, const char* lcMessages, const char* lang, const char* system = nullptr);
 
 enum class Msg {
   // Passwords

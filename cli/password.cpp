@@ -1,13 +1,10 @@
 #include "password.h"
 
-#include <fcntl.h>
-#include <termios.h>
-#include <unistd.h>
-#include <cerrno>
-#include <cstring>
+#include <functional>
 
 #include "cli/messages.h"
-#include "cli/terminal.h"
+#include "cli/system.h"
+#include "codec/codec.h"
 #include "codec/cp1252.h"
 
 namespace tambril::cli {
@@ -16,22 +13,19 @@ namespace {
 // Far more bytes than 15 characters can take (4 bytes each at most).
 constexpr std::size_t kMaxLineBytes = 1024;
 
+using ReadFn = std::function<long(char*, std::size_t, std::string&)>;
+
 // A line longer than that is read to its end all the same where it comes
 // from a terminal, so that nothing of it is left for the shell to run after
 // the refusal; elsewhere reading stops there.
-PasswordInput ReadLine(int fd) {
+PasswordInput ReadLine(const ReadFn& read, bool toLineEnd) {
   PasswordInput in;
-  const bool toLineEnd = ::isatty(fd) == 1;
   std::string line;
   bool anything = false;
   char c;
   for (;;) {
-    const ssize_t r = ::read(fd, &c, 1);
-    if (r < 0) {
-      if (errno == EINTR) continue;
-      in.error = std::strerror(errno);
-      return in;
-    }
+    const long r = read(&c, 1, in.error);
+    if (r < 0) return in;
     if (r == 0) {
       if (!anything) {
         in.error = Text(Msg::InputEnded);
@@ -52,18 +46,13 @@ PasswordInput ReadLine(int fd) {
   return in;
 }
 
-// A line typed on the terminal `tty` after `prompt`, without echo.
-PasswordInput ReadWithoutEcho(int tty, std::string_view prompt) {
+// A line typed on a terminal after `prompt`, without echo.
+PasswordInput ReadWithoutEcho(PasswordSource source, std::string_view prompt) {
   PasswordInput in;
-  {
-    // Echo goes off before the prompt appears, so nothing typed after the
-    // prompt can be shown or flushed away.
-    EchoOff echoOff(tty);
-    (void)!::write(tty, prompt.data(), prompt.size());
-    in = ReadLine(tty);
-  }
-  (void)!::write(tty, "\n", 1);
-  return in;
+  const auto terminal = PasswordTerminal::Open(source, in.error);
+  if (!terminal) return in;
+  terminal->prompt(prompt);
+  return ReadLine([&](char* to, std::size_t n, std::string& error) { return terminal->read(to, n, error); }, true);
 }
 
 }  // namespace
@@ -73,11 +62,11 @@ int PasswordLength(std::string_view utf8) { return static_cast<int>(codec::Utf8T
 std::optional<std::string_view> RefuseNewPassword(std::string_view utf8) {
   const int n = PasswordLength(utf8);
   if (n == 0) return Text(Msg::NoPassword);
-  if (n < kMinPasswordLength) return Text(Msg::PasswordTooShort);
-  if (n > kMaxPasswordLength) return Text(Msg::PasswordTooLong);
+  if (n < static_cast<int>(codec::kMinPasswordLength)) return Text(Msg::PasswordTooShort);
+  if (n > static_cast<int>(codec::kMaxPasswordLength)) return Text(Msg::PasswordTooLong);
   for (std::size_t i = 0; i < utf8.size();) {
     const char32_t c = codec::NextUtf8Character(utf8, i);
-    if (c < 0x20 || (c >= 0x7F && c < 0xA0)) return Text(Msg::PasswordControl);
+    if (codec::IsControl(c)) return Text(Msg::PasswordControl);
   }
   if (!FitsCodePage(utf8)) return Text(Msg::PasswordOutsideCodePage);
   return std::nullopt;
@@ -92,7 +81,7 @@ std::optional<std::string_view> RefuseConfirmation(std::string_view password, st
 std::optional<std::string_view> RefuseTypedPassword(std::string_view utf8) {
   const int n = PasswordLength(utf8);
   if (n == 0) return Text(Msg::NoPassword);
-  if (n > kMaxPasswordLength) return Text(Msg::PasswordTooLong);
+  if (n > static_cast<int>(codec::kMaxPasswordLength)) return Text(Msg::PasswordTooLong);
   return std::nullopt;
 }
 
@@ -106,21 +95,13 @@ bool FitsCodePage(std::string_view utf8) {
   return mapped == questionMarks;
 }
 
-PasswordInput ReadPasswordLine(int fd, std::string_view prompt) {
-  if (::isatty(fd) != 1) return ReadLine(fd);
-  return ReadWithoutEcho(fd, prompt);
+PasswordInput ReadPasswordLine(std::string_view prompt) {
+  if (StdinIsTerminal()) return ReadWithoutEcho(PasswordSource::StandardInput, prompt);
+  return ReadLine(ReadStandardInput, false);
 }
 
 PasswordInput ReadPasswordFromTerminal(std::string_view prompt) {
-  PasswordInput in;
-  const int tty = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
-  if (tty < 0) {
-    in.error = Text(Msg::NoTerminal);
-    return in;
-  }
-  in = ReadWithoutEcho(tty, prompt);
-  ::close(tty);
-  return in;
+  return ReadWithoutEcho(PasswordSource::Terminal, prompt);
 }
 
 }  // namespace tambril::cli

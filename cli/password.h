@@ -9,9 +9,6 @@
 
 namespace tambril::cli {
 
-inline constexpr int kMinPasswordLength = 5;
-inline constexpr int kMaxPasswordLength = 15;
-
 // The refusals are the windows' texts (cli/messages.h), applied in this
 // order: none, too short, too long, a control character, a character
 // outside the code page; then the confirmation.
@@ -36,13 +33,13 @@ struct PasswordInput {
   std::string error;                // why nothing could be read
 };
 
-// The first line of the file descriptor (normally standard input), without
+// The first line of standard input, without
 // CR LF or LF; a last line may lack its line end. An input that ends before
 // any byte is an error, never an empty password. Only the first 1025 bytes
 // of a line are kept (far more than any password takes); a terminal's line
 // is read to its end, typed after `prompt` without echo, another input's no
 // further.
-PasswordInput ReadPasswordLine(int fd, std::string_view prompt);
+PasswordInput ReadPasswordLine(std::string_view prompt);
 
 // A line typed on the controlling terminal without echo, after `prompt`;
 // echo stays off across a stop (Ctrl-Z) and `fg`.

@@ -1,158 +1,48 @@
 #include "terminal.h"
 
-#include <unistd.h>
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <iterator>
 
 #include "cli/messages.h"
+#include "cli/system.h"
 
 namespace tambril::cli {
 namespace {
 
+constexpr int kBarWidth = 20;
+
 // Atomic, as the jobs of a many-file run read them beside the handler
-// (lock-free, so the handler may write them).
+// (lock-free, so that a signal handler may write them).
 std::atomic<int> g_pendingSignal{0};
 std::atomic<int> g_inPass{0};
 static_assert(std::atomic<int>::is_always_lock_free);
-volatile std::sig_atomic_t g_echoFd = -1;
-termios g_savedTerminal;
-termios g_withoutEcho;
-
-// Ctrl-Z while echo is off: the terminal goes back as it was found for the
-// shell, the program stops; on `fg` (SIGCONT) echo goes off again, whatever
-// the shell did with the terminal meanwhile, and reading goes on.
-void OnStop(int signal) {
-  const int savedErrno = errno;
-  if (g_echoFd >= 0) ::tcsetattr(g_echoFd, TCSANOW, &g_savedTerminal);
-  struct sigaction own {
-  }, stop{};
-  stop.sa_handler = SIG_DFL;
-  sigemptyset(&stop.sa_mask);
-  ::sigaction(signal, &stop, &own);
-  sigset_t set;
-  sigemptyset(&set);
-  sigaddset(&set, signal);
-  ::sigprocmask(SIG_UNBLOCK, &set, nullptr);
-  ::raise(signal);  // stops here until continued
-  ::sigaction(signal, &own, nullptr);
-  if (g_echoFd >= 0) ::tcsetattr(g_echoFd, TCSANOW, &g_withoutEcho);
-  errno = savedErrno;
-}
-
-void OnContinue(int) {
-  const int savedErrno = errno;
-  if (g_echoFd >= 0) ::tcsetattr(g_echoFd, TCSANOW, &g_withoutEcho);
-  errno = savedErrno;
-}
-
-void OnSignal(int signal) {
-  const int savedErrno = errno;  // the interrupted code may be about to read it
-  if (g_echoFd >= 0) ::tcsetattr(g_echoFd, TCSANOW, &g_savedTerminal);
-  if (g_inPass) {
-    g_pendingSignal = signal;
-    errno = savedErrno;
-    return;
-  }
-  std::signal(signal, SIG_DFL);
-  std::raise(signal);
-}
-
-constexpr int kBarWidth = 20;
-
-// The signals whose default action ends the program and that may be caught.
-constexpr int kEndingSignals[] = {SIGINT,  SIGTERM,   SIGHUP,  SIGQUIT, SIGUSR1, SIGUSR2,
-                                  SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU, SIGPIPE};
-
-// Dropping a large unfinished file frees its blocks, which takes seconds for
-// gigabytes. A child holding copies of every handle until this process has
-// ended makes its own end the last close, so that the freeing happens after
-// this process has gone, which then ends at once.
-void HandOverOpenFiles() {
-  int alive[2];
-  if (::pipe(alive) != 0) return;
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    for (int s : kEndingSignals) std::signal(s, SIG_IGN);
-    for (int fd = 0; fd <= 2; ++fd) ::close(fd);  // the terminal is not held
-    ::close(alive[1]);
-    char c;
-    while (::read(alive[0], &c, 1) < 0 && errno == EINTR) {
-    }
-    ::_exit(0);  // the writing end closed: the program has ended
-  }
-  ::close(alive[0]);
-  if (pid < 0) ::close(alive[1]);
-  // Otherwise the writing end stays open for the rest of this process.
-}
 
 }  // namespace
 
-EchoOff::EchoOff(int ttyFd) : fd_(ttyFd) {
-  termios t;
-  if (::tcgetattr(fd_, &t) != 0) return;
-  g_savedTerminal = t;
-  t.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-  g_withoutEcho = t;
-  g_echoFd = fd_;
-  if (::tcsetattr(fd_, TCSAFLUSH, &t) == 0) {
-    active_ = true;
-  } else {
-    g_echoFd = -1;
-  }
+void SetInPass(bool inPass) {
+  if (inPass) g_pendingSignal = 0;
+  g_inPass = inPass ? 1 : 0;
 }
 
-EchoOff::~EchoOff() {
-  if (!active_) return;
-  ::tcsetattr(fd_, TCSANOW, &g_savedTerminal);
-  g_echoFd = -1;
+int PendingSignal() { return g_pendingSignal; }
+
+bool NoteSignalInPass(int signal) {
+  if (!g_inPass) return false;
+  g_pendingSignal = signal;
+  return true;
 }
 
-void InstallSignalHandlers() {
-  struct sigaction sa {};
-  sa.sa_handler = OnSignal;
-  sigemptyset(&sa.sa_mask);
-  sa.sa_flags = SA_RESTART;
-  for (int s : kEndingSignals) {
-    // A signal the caller chose to ignore (nohup, a background job) stays ignored.
-    struct sigaction old {};
-    if (::sigaction(s, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
-    ::sigaction(s, &sa, nullptr);
-  }
-  struct sigaction stop {};
-  stop.sa_handler = OnStop;
-  sigemptyset(&stop.sa_mask);
-  stop.sa_flags = SA_RESTART;
-  struct sigaction old {};
-  if (::sigaction(SIGTSTP, nullptr, &old) == 0 && old.sa_handler != SIG_IGN) ::sigaction(SIGTSTP, &stop, nullptr);
-  struct sigaction cont {};
-  cont.sa_handler = OnContinue;
-  sigemptyset(&cont.sa_mask);
-  cont.sa_flags = SA_RESTART;
-  ::sigaction(SIGCONT, &cont, nullptr);
-}
-
-void DieOfSignal(int signal) {
-  std::fflush(stdout);
-  std::fflush(stderr);
-  std::signal(signal, SIG_DFL);
-  std::raise(signal);
-  ::_exit(128 + signal);
-}
-
-bool SignalPending() { return g_pendingSignal != 0; }
+bool SignalPending() { return PendingSignal() != 0; }
 
 PassMonitor::PassMonitor(std::string label, bool showBar)
-    : label_(std::move(label)), bar_(showBar && ::isatty(STDERR_FILENO) == 1) {
-  g_pendingSignal = 0;
-  g_inPass = 1;
+    : label_(std::move(label)), bar_(showBar && StderrIsTerminal()) {
+  SetInPass(true);
 }
 
 PassMonitor::~PassMonitor() {
-  g_inPass = 0;
+  SetInPass(false);
   if (drawn_) {
     std::fputs("\r\033[K", stderr);
     std::fflush(stderr);
@@ -169,9 +59,10 @@ void PassMonitor::report(int value) {
 }
 
 void PassMonitor::checkpoint() {
-  if (g_pendingSignal == 0) return;
+  const int signal = PendingSignal();
+  if (signal == 0) return;
   HandOverOpenFiles();
-  throw Interrupted{g_pendingSignal};
+  throw Interrupted{signal};
 }
 
 void PassMonitor::draw(int value) {
@@ -205,7 +96,7 @@ std::string BytesOfTotal(std::uint64_t done, std::uint64_t total) {
 }
 
 RunBar::RunBar(std::size_t files, std::uint64_t bytes, bool show)
-    : files_(files), bytes_(bytes), show_(show && ::isatty(STDERR_FILENO) == 1) {}
+    : files_(files), bytes_(bytes), show_(show && StderrIsTerminal()) {}
 
 RunBar::~RunBar() { clear(); }
 

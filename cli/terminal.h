@@ -1,26 +1,11 @@
 #pragma once
 // What tambril-cli does with the terminal and with signals: typing without
 // echo, the progress bar on stderr, and stopping a pass cleanly on Ctrl-C.
-#include <termios.h>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 namespace tambril::cli {
-
-// Switches echo off on a terminal for its lifetime; a signal that ends the
-// program meanwhile switches it on again first.
-class EchoOff {
- public:
-  explicit EchoOff(int ttyFd);
-  ~EchoOff();
-  EchoOff(const EchoOff&) = delete;
-  EchoOff& operator=(const EchoOff&) = delete;
-
- private:
-  int fd_;
-  bool active_ = false;
-};
 
 // Every signal that would end the program (SIGINT, SIGTERM, SIGHUP, SIGQUIT,
 // SIGUSR1, SIGALRM ...) first switches the terminal's echo back on and then
@@ -29,7 +14,9 @@ class EchoOff {
 // unnamed target vanishes even under SIGKILL; a hidden one, on file systems
 // without unnamed files, is removed this way.) Ctrl-Z gives the terminal
 // back as it was found before the program stops, and SIGCONT switches echo
-// off again where it was off.
+// off again where it was off. On Windows the same holds for Ctrl-C and
+// Ctrl-Break in the console (noted as SIGINT), and for the console's
+// closing, logoff and shutdown (noted as SIGTERM).
 void InstallSignalHandlers();
 
 // Thrown from a progress report after a signal; carries the signal.

@@ -3,12 +3,11 @@
 #include <cstdio>
 
 #include "cli/messages.h"
+#include "cli/system.h"
 #include "codec/cp1252.h"
 
 namespace tambril::cli {
 namespace {
-
-bool IsControl(char32_t c) { return c < 0x20 || (c >= 0x7F && c < 0xA0); }
 
 void AppendEscaped(std::string& out, unsigned char byte) {
   switch (byte) {
@@ -43,7 +42,7 @@ std::string Quoted(std::string_view name) {
     const std::string_view bytes = name.substr(start, i - start);
     // A malformed sequence decodes as U+FFFD; a real U+FFFD takes three bytes.
     const bool malformed = c == 0xFFFD && bytes != "\xEF\xBF\xBD";
-    if (malformed || IsControl(c)) {
+    if (malformed || codec::IsControl(c)) {
       escaped = true;
       for (const char b : bytes) AppendEscaped(body, static_cast<unsigned char>(b));
     } else if (c == U'\\' || c == U'\'') {
@@ -59,7 +58,7 @@ std::string Quoted(std::string_view name) {
 std::string PrintableTag(std::string_view tag) {
   std::string out;
   for (const char b : tag) {
-    out += IsControl(codec::Cp1252ToUnicode(static_cast<unsigned char>(b)))
+    out += codec::IsControl(codec::Cp1252ToUnicode(static_cast<unsigned char>(b)))
                ? std::string("?")
                : codec::Cp1252ToUtf8(std::string_view(&b, 1));
   }
@@ -68,8 +67,8 @@ std::string PrintableTag(std::string_view tag) {
 
 std::string FailureLine(const std::filesystem::path& source, const std::filesystem::path& target,
                         const codec::CodecError& e) {
-  std::string line = Quoted(source.native());
-  if (!target.empty() && e.path() == target) line += " -> " + Quoted(target.native());
+  std::string line = Quoted(PathText(source));
+  if (!target.empty() && e.path() == target) line += " -> " + Quoted(PathText(target));
   return line + ": " + Reason(e);
 }
 

@@ -42,8 +42,8 @@ void Encode(const std::filesystem::path& source, const std::filesystem::path& ta
 
 // For coding many files with one flush of the disk: writes the encoded file
 // as Encode does but leaves it unflushed and without its name. The caller
-// calls its finishUnflushed(), makes it durable (SyncFileSystem of its
-// handle) and then commits it; dropped, it leaves nothing. Given `folder`
+// calls its finishUnflushed(), makes it durable (a FlushHandle of it) and
+// then commits it; dropped, it leaves nothing. Given `folder`
 // (the target's, already open), the target is made in it.
 std::unique_ptr<TargetFile> EncodeUnnamed(const InputFile& source, std::uint64_t length,
                                           const std::filesystem::path& target, std::string_view password,

@@ -15,61 +15,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Reason(ErrorKind kind, int errnum) {
-  const char* what = "";
-  switch (kind) {
-    case ErrorKind::OpenSource:
-      what = "cannot open";
-      break;
-    case ErrorKind::NotRegularFile:
-      what = "not a regular file";
-      break;
-    case ErrorKind::ReadSource:
-      what = "cannot read";
-      break;
-    case ErrorKind::ShortSource:
-      what = "file is shorter than when it was loaded";
-      break;
-    case ErrorKind::TargetExists:
-      what = "file exists already";
-      break;
-    case ErrorKind::CreateTarget:
-      what = "cannot create";
-      break;
-    case ErrorKind::WriteTarget:
-      what = "cannot write";
-      break;
-    case ErrorKind::NotEncoded:
-      what = "too short for an encoded file";
-      break;
-    case ErrorKind::NotChecked:
-      what = "password was not checked";
-      break;
-    case ErrorKind::UnknownLength:
-      what = "its length is not known in advance (0 bytes said, more there)";
-      break;
-  }
-  std::string s = what;
-  if (errnum != 0) s += std::string(": ") + std::strerror(errnum);
-  return s;
-}
-
 // Opens a folder whose path is too long for one call, a part at a time
 // through the handle of the part before.
-int OpenFolderByParts(const fs::path& folder, int flags) {
-  int at = folder.is_absolute() ? ::open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC) : AT_FDCWD;
+SystemHandle OpenFolderByParts(const fs::path& folder, int flags) {
+  SystemHandle at(folder.is_absolute() ? ::open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC) : ::open(".", flags));
   for (const fs::path& part : folder.relative_path()) {
+    if (!at) break;
     if (part.empty()) continue;
-    const int next = ::openat(at, part.c_str(), flags);
+    SystemHandle next(::openat(at.get(), part.c_str(), flags));
     const int e = errno;
-    if (at != AT_FDCWD) ::close(at);
-    if (next < 0) {
-      errno = e;
-      return -1;
-    }
-    at = next;
+    at = std::move(next);
+    errno = e;
   }
-  return at == AT_FDCWD ? ::open(".", flags) : at;
+  return at;
 }
 
 // A write past the file size limit ends the process by SIGXFSZ unless the
@@ -105,45 +63,31 @@ std::atomic<bool> linkByHandleRefused{false};
 
 }  // namespace
 
+std::string SystemErrorText(int errnum) { return std::strerror(errnum); }
+
+int SystemHandle::close() noexcept {
+  if (h_ < 0) return 0;
+  const int result = ::close(h_) == 0 ? 0 : errno;
+  h_ = kNone;
+  return result;
+}
+
 Folder::Folder(const fs::path& folder) : path_(folder) {
   IgnoreFileSizeSignal();
   const char* p = folder.empty() ? "." : folder.c_str();
-  fd_ = ::open(p, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd_ < 0 && errno == ENAMETOOLONG) fd_ = OpenFolderByParts(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  syncable_ = fd_ >= 0;
-  if (fd_ < 0 && errno == EACCES) fd_ = ::open(p, O_PATH | O_DIRECTORY | O_CLOEXEC);
-  if (fd_ < 0) throw CodecError(ErrorKind::CreateTarget, folder, errno);
+  handle_ = SystemHandle(::open(p, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!handle_ && errno == ENAMETOOLONG) handle_ = OpenFolderByParts(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  syncable_ = bool(handle_);
+  if (!handle_ && errno == EACCES) handle_ = SystemHandle(::open(p, O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (!handle_) throw CodecError(ErrorKind::CreateTarget, folder, errno);
   struct stat st;
-  if (::fstat(fd_, &st) == 0) device_ = static_cast<std::uint64_t>(st.st_dev);
+  if (::fstat(handle_.get(), &st) == 0) device_ = static_cast<std::uint64_t>(st.st_dev);
 }
 
-Folder::~Folder() { ::close(fd_); }
+Folder::~Folder() = default;
 
 void Folder::sync() const {
-  if (syncable_) ::fsync(fd_);
-}
-
-bool Folder::knownMode(unsigned permissions, unsigned& finalMode) const {
-  std::lock_guard guard(modesMutex_);
-  for (const auto& [p, f] : modes_) {
-    if (p == permissions) {
-      finalMode = f;
-      return true;
-    }
-  }
-  return false;
-}
-
-void Folder::learnMode(unsigned permissions, unsigned finalMode) const {
-  unsigned known;
-  if (knownMode(permissions, known)) return;
-  std::lock_guard guard(modesMutex_);
-  modes_.emplace_back(permissions, finalMode);
-}
-
-void RequireKnownLength(const InputFile& in, std::uint64_t size) {
-  char byte;
-  if (size == 0 && in.readAt(0, &byte, 1) > 0) throw CodecError(ErrorKind::UnknownLength, in.path());
+  if (syncable_) ::fsync(handle_.get());
 }
 
 bool EntryExists(const fs::path& path) {
@@ -151,50 +95,29 @@ bool EntryExists(const fs::path& path) {
   return ::lstat(path.c_str(), &st) == 0;
 }
 
-CodecError::CodecError(ErrorKind kind, fs::path path, int errnum)
-    : std::runtime_error(path.string() + ": " + Reason(kind, errnum)),
-      kind_(kind),
-      path_(std::move(path)),
-      errnum_(errnum) {}
-
-InputFile::InputFile(const fs::path& path) : path_(path) { open(AT_FDCWD, path.c_str()); }
-
-InputFile::InputFile(const Folder& folder, const fs::path& path) : path_(path) {
-  open(folder.handle(), path.filename().c_str());
-}
-
-void InputFile::open(int folder, const char* name) {
+void InputFile::open(const Folder* folder, const fs::path& name) {
   // Without O_NONBLOCK, opening a pipe waits for a writer for ever; without
   // O_NOCTTY, a terminal could become the controlling one.
-  fd_ = ::openat(folder, name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd_ < 0) throw CodecError(ErrorKind::OpenSource, path_, errno);
+  SystemHandle opened(
+      ::openat(folder ? folder->handle_.get() : AT_FDCWD, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (!opened) throw CodecError(ErrorKind::OpenSource, path_, errno);
   struct stat st;
-  if (::fstat(fd_, &st) != 0) {
-    const int e = errno;
-    ::close(fd_);
-    fd_ = -1;
-    throw CodecError(ErrorKind::OpenSource, path_, e);
-  }
-  if (!S_ISREG(st.st_mode)) {
-    ::close(fd_);
-    fd_ = -1;
-    throw CodecError(ErrorKind::NotRegularFile, path_, S_ISDIR(st.st_mode) ? EISDIR : 0);
-  }
+  if (::fstat(opened.get(), &st) != 0) throw CodecError(ErrorKind::OpenSource, path_, errno);
+  if (!S_ISREG(st.st_mode)) throw CodecError(ErrorKind::NotRegularFile, path_, S_ISDIR(st.st_mode) ? EISDIR : 0);
+  handle_ = std::move(opened);
   // Reads of a regular file never wait anyway; the flag is cleared so that
   // nothing that inherits the handle sees it (none of the other flags that
   // F_SETFL changes was set).
-  ::fcntl(fd_, F_SETFL, 0);
+  ::fcntl(handle_.get(), F_SETFL, 0);
   permissions_ = st.st_mode & 0777;
   sizeAtOpen_ = static_cast<std::uint64_t>(st.st_size);
 }
 
-InputFile::~InputFile() {
-  if (fd_ >= 0) ::close(fd_);
-}
+InputFile::~InputFile() = default;
 
 std::uint64_t InputFile::size() const {
   struct stat st;
-  if (::fstat(fd_, &st) != 0) throw CodecError(ErrorKind::ReadSource, path_, errno);
+  if (::fstat(handle_.get(), &st) != 0) throw CodecError(ErrorKind::ReadSource, path_, errno);
   return static_cast<std::uint64_t>(st.st_size);
 }
 
@@ -202,7 +125,7 @@ std::size_t InputFile::readAt(std::uint64_t offset, void* buffer, std::size_t n)
   auto* p = static_cast<char*>(buffer);
   std::size_t done = 0;
   while (done < n) {
-    const ssize_t r = ::pread(fd_, p + done, n - done, static_cast<off_t>(offset + done));
+    const ssize_t r = ::pread(handle_.get(), p + done, n - done, static_cast<off_t>(offset + done));
     if (r < 0) {
       if (errno == EINTR) continue;
       throw CodecError(ErrorKind::ReadSource, path_, errno);
@@ -213,39 +136,18 @@ std::size_t InputFile::readAt(std::uint64_t offset, void* buffer, std::size_t n)
   return done;
 }
 
-void InputFile::readExactly(std::uint64_t offset, void* buffer, std::size_t n) const {
-  if (readAt(offset, buffer, n) != n) throw CodecError(ErrorKind::ShortSource, path_);
-}
-
 void InputFile::adviseSequential() const {
 #ifdef POSIX_FADV_SEQUENTIAL
-  if (sizeAtOpen_ >= kAdviceFrom) ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+  if (sizeAtOpen_ >= kAdviceFrom) ::posix_fadvise(handle_.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 #endif
 }
-
-namespace {
-
-// The target's own folder, opened for it alone; a failure is the target's.
-std::shared_ptr<const Folder> OpenFolderOf(const fs::path& target) {
-  if (target.filename().empty()) throw CodecError(ErrorKind::CreateTarget, target, EISDIR);
-  try {
-    return std::make_shared<const Folder>(target.parent_path());
-  } catch (const CodecError& e) {
-    throw CodecError(ErrorKind::CreateTarget, target, e.errnum());
-  }
-}
-
-}  // namespace
-
-TargetFile::TargetFile(const fs::path& target, unsigned permissions, Unfinished unfinished)
-    : TargetFile(OpenFolderOf(target), target, permissions, unfinished) {}
 
 TargetFile::TargetFile(std::shared_ptr<const Folder> folder, const fs::path& target, unsigned permissions,
                        Unfinished unfinished)
     : target_(target), name_(target.filename().string()), folder_(std::move(folder)) {
   if (name_.empty()) throw CodecError(ErrorKind::CreateTarget, target, EISDIR);
   struct stat st;
-  if (::fstatat(folder_->handle(), name_.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+  if (::fstatat(folder_->handle_.get(), name_.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
     throw CodecError(ErrorKind::TargetExists, target);
   }
   // A name too long fails here, before any byte is written.
@@ -268,55 +170,52 @@ void TargetFile::create(unsigned permissions, Unfinished unfinished) {
     modeLeft_ = (known & ~0600u) != 0;
     if (modeLeft_) mode = static_cast<mode_t>(known & 0600u);
   }
-  const int folder = folder_->handle();
+  scope_ = folder_->device();
+  const int folder = folder_->handle_.get();
   if (unfinished == Unfinished::Unnamed) {
-    fd_ = ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
-    if (fd_ < 0 && !RefusesUnnamedFiles(errno)) {
+    handle_ = SystemHandle(::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
+    if (!handle_ && !RefusesUnnamedFiles(errno)) {
       const int e = errno;
       discard();
       throw CodecError(ErrorKind::CreateTarget, target_, e);
     }
   }
-  for (int attempt = 0; fd_ < 0 && attempt < 100; ++attempt) {
+  for (int attempt = 0; !handle_ && attempt < 100; ++attempt) {
     const std::string hidden = HiddenName();
-    fd_ = ::openat(folder, hidden.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
-    if (fd_ >= 0) {
+    handle_ =
+        SystemHandle(::openat(folder, hidden.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+    if (handle_) {
       temp_ = target_.parent_path() / hidden;
     } else if (errno != EEXIST) {
       break;
     }
   }
-  if (fd_ < 0) {
+  if (!handle_) {
     const int e = errno;
     discard();
     throw CodecError(ErrorKind::CreateTarget, target_, e);
   }
   if (isKnown) return;
   struct stat st;
-  if (::fstat(fd_, &st) == 0) {
+  if (::fstat(handle_.get(), &st) == 0) {
     finalMode_ = st.st_mode & 0777;
     folder_->learnMode(permissions, finalMode_);
   }
   modeLeft_ = (finalMode_ & ~0600u) != 0;
-  if (modeLeft_) ::fchmod(fd_, finalMode_ & 0600u);
+  if (modeLeft_) ::fchmod(handle_.get(), finalMode_ & 0600u);
 }
 
 void TargetFile::giveFinalMode() {
   // Some file systems keep no permissions; that is no failure.
-  if (modeLeft_) ::fchmod(fd_, static_cast<mode_t>(finalMode_));
+  if (modeLeft_) ::fchmod(handle_.get(), static_cast<mode_t>(finalMode_));
   modeLeft_ = false;
 }
 
-TargetFile::~TargetFile() { discard(); }
-
 void TargetFile::discard() noexcept {
-  if (fd_ >= 0) {
-    ::close(fd_);
-    fd_ = -1;
-  }
+  handle_.reset();
   if (!committed_ && !temp_.empty() && folder_) {
     // Relative to the folder's handle: found even if the folder was renamed.
-    ::unlinkat(folder_->handle(), temp_.filename().c_str(), 0);
+    ::unlinkat(folder_->handle_.get(), temp_.filename().c_str(), 0);
   }
   temp_.clear();
   folder_.reset();
@@ -325,7 +224,7 @@ void TargetFile::discard() noexcept {
 void TargetFile::write(const void* data, std::size_t n) {
   const auto* p = static_cast<const char*>(data);
   while (n > 0) {
-    const ssize_t w = ::write(fd_, p, n);
+    const ssize_t w = ::write(handle_.get(), p, n);
     if (w < 0) {
       if (errno == EINTR) continue;
       throw CodecError(ErrorKind::WriteTarget, target_, errno);
@@ -339,7 +238,7 @@ void TargetFile::flush() {
   if (flushed_) return;
   // The permissions first, so that the flush makes them durable too.
   giveFinalMode();
-  if (::fsync(fd_) != 0) throw CodecError(ErrorKind::WriteTarget, target_, errno);
+  if (::fsync(handle_.get()) != 0) throw CodecError(ErrorKind::WriteTarget, target_, errno);
   flushed_ = true;
 }
 
@@ -348,9 +247,11 @@ void TargetFile::finishUnflushed() {
   flushed_ = true;
 }
 
-void SyncFileSystem(int handle, const fs::path& path) {
-  if (::syncfs(handle) != 0) throw CodecError(ErrorKind::WriteTarget, path, errno);
+FlushHandle::FlushHandle(const TargetFile& file) : handle_(::fcntl(file.handle(), F_DUPFD_CLOEXEC, 0)) {
+  if (!handle_) throw CodecError(ErrorKind::WriteTarget, file.target_, errno);
 }
+
+int FlushHandle::flush() const noexcept { return ::syncfs(handle_.get()) == 0 ? 0 : errno; }
 
 void TargetFile::commit(bool flushFolder) {
   flush();
@@ -358,15 +259,16 @@ void TargetFile::commit(bool flushFolder) {
   if (temp_.empty()) {
     // An unnamed file is linked through its handle: directly, or by its
     // entry in /proc where the system allows that only to privileged callers.
-    const int folder = folder_->handle();
+    const int folder = folder_->handle_.get();
+    const int fd = handle_.get();
     const bool direct = !linkByHandleRefused.load(std::memory_order_relaxed);
-    if (direct && ::linkat(fd_, "", folder, name_.c_str(), AT_EMPTY_PATH) == 0) {
+    if (direct && ::linkat(fd, "", folder, name_.c_str(), AT_EMPTY_PATH) == 0) {
       e = 0;
     } else {
       e = direct ? errno : ENOENT;
       if (e != EEXIST) {
         char self[64];
-        std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd_);
+        std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
         if (::linkat(AT_FDCWD, self, folder, name_.c_str(), AT_SYMLINK_FOLLOW) == 0) {
           if (direct) linkByHandleRefused.store(true, std::memory_order_relaxed);
           e = 0;
@@ -375,15 +277,12 @@ void TargetFile::commit(bool flushFolder) {
         }
       }
     }
-    ::close(fd_);
-    fd_ = -1;
+    handle_.reset();
   } else {
     // Closed first: some network file systems report write failures only
     // when the file is closed.
-    const int closed = ::close(fd_);
-    fd_ = -1;
-    if (closed != 0) throw CodecError(ErrorKind::WriteTarget, target_, errno);
-    const int folder = folder_->handle();
+    if (const int closed = handle_.close(); closed != 0) throw CodecError(ErrorKind::WriteTarget, target_, closed);
+    const int folder = folder_->handle_.get();
     const std::string hidden = temp_.filename().string();
 #ifdef RENAME_NOREPLACE
     if (::renameat2(folder, hidden.c_str(), folder, name_.c_str(), RENAME_NOREPLACE) != 0) e = errno;

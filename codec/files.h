@@ -6,7 +6,9 @@
 // way, is killed or loses power leaves nothing behind: the system drops an
 // unnamed file by itself. Where a file system cannot make unnamed files the
 // target is written under a short hidden name instead, which is removed on
-// every way out the program still controls.
+// every way out the program still controls. On Windows, which has no
+// unnamed files, the hidden file is marked to be deleted by the system when
+// its handle closes, until it is named.
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -29,6 +31,49 @@ enum class ErrorKind {
   NotEncoded,      // the encoded file is shorter than its header
   NotChecked,      // a decode without a successful password check
   UnknownLength,   // the input says it is empty but has content (as files of /proc do)
+};
+
+// The system's reason for an error number, as a user reads it.
+std::string SystemErrorText(int errnum);
+
+// An open file or folder of the system, closed when it goes: a descriptor
+// on POSIX systems, a HANDLE on Windows.
+class SystemHandle {
+ public:
+#ifdef _WIN32
+  using Native = void*;
+  static constexpr Native kNone = nullptr;
+#else
+  using Native = int;
+  static constexpr Native kNone = -1;
+#endif
+  SystemHandle() = default;
+  explicit SystemHandle(Native h) : h_(h) {}
+  ~SystemHandle() { reset(); }
+  SystemHandle(SystemHandle&& other) noexcept : h_(other.release()) {}
+  SystemHandle& operator=(SystemHandle&& other) noexcept {
+    if (this != &other) reset(other.release());
+    return *this;
+  }
+
+  Native get() const { return h_; }
+  explicit operator bool() const { return h_ != kNone; }
+  Native release() noexcept {
+    const Native h = h_;
+    h_ = kNone;
+    return h;
+  }
+  // Closes the handle held (if any) and holds `h`.
+  void reset(Native h = kNone) noexcept {
+    close();
+    h_ = h;
+  }
+  // Closes the handle; 0 or the system's error number, which some network
+  // file systems use to report failed writes.
+  int close() noexcept;
+
+ private:
+  Native h_ = kNone;
 };
 
 class CodecError : public std::runtime_error {
@@ -64,7 +109,6 @@ class Folder {
   Folder& operator=(const Folder&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
-  int handle() const { return fd_; }
   // The file system the folder is on.
   std::uint64_t device() const { return device_; }
   // Flushes the folder's entries to disk, where its handle allows.
@@ -76,8 +120,10 @@ class Folder {
   void learnMode(unsigned permissions, unsigned finalMode) const;
 
  private:
+  friend class InputFile;
+  friend class TargetFile;
   std::filesystem::path path_;
-  int fd_ = -1;
+  SystemHandle handle_;
   bool syncable_ = false;
   std::uint64_t device_ = 0;
   mutable std::mutex modesMutex_;
@@ -102,7 +148,8 @@ class InputFile {
   std::uint64_t size() const;
   // Its length when it was opened, without asking the system again.
   std::uint64_t sizeAtOpen() const { return sizeAtOpen_; }
-  // The permission bits (rwx for owner, group and others) of the file.
+  // The permission bits (rwx for owner, group and others) of the file; on
+  // Windows 0444 for a read-only file, else 0666.
   unsigned permissions() const { return permissions_; }
   // Reads up to n bytes at offset; returns how many were read (0 at the end).
   std::size_t readAt(std::uint64_t offset, void* buffer, std::size_t n) const;
@@ -113,9 +160,10 @@ class InputFile {
   void adviseSequential() const;
 
  private:
-  void open(int folder, const char* name);
+  // Opens `name`, in `folder` where one is given.
+  void open(const Folder* folder, const std::filesystem::path& name);
   std::filesystem::path path_;
-  int fd_ = -1;
+  SystemHandle handle_;
   unsigned permissions_ = 0;
   std::uint64_t sizeAtOpen_ = 0;
 };
@@ -129,9 +177,24 @@ void RequireKnownLength(const InputFile& in, std::uint64_t size);
 // a target file can never take.
 bool EntryExists(const std::filesystem::path& path);
 
-// Flushes everything written on the file system that holds `handle`'s file
-// to disk (one round for many files). Throws WriteTarget about `path`.
-void SyncFileSystem(int handle, const std::filesystem::path& path);
+class TargetFile;
+
+// What makes files written unflushed durable, for a caller that makes many
+// durable at once: where the system flushes a whole file system in one
+// call (POSIX systems), a handle on the file system of a file, flushed once
+// for all its files; where it flushes only files (Windows flushes a volume
+// only for administrators), a handle on the file itself.
+class FlushHandle {
+ public:
+  // Throws WriteTarget about the file's target when no handle can be had.
+  explicit FlushHandle(const TargetFile& file);
+  // 0 or the system's error number. Allocates nothing, so that it may run
+  // in a child process of a program with threads.
+  int flush() const noexcept;
+
+ private:
+  SystemHandle handle_;
+};
 
 class TargetFile {
  public:
@@ -166,18 +229,21 @@ class TargetFile {
   // without its name. commit() does it when it has not been done.
   void flush();
   // Gives the file its permissions without flushing it, for a caller that
-  // makes many files durable at once (SyncFileSystem) before committing.
+  // makes many files durable at once (FlushHandle) before committing.
   void finishUnflushed();
   // Gives the flushed file its name (never replacing: TargetExists if the
   // name was taken meanwhile) and flushes the folder unless told not to (a
   // caller that names many files flushes each folder once afterwards).
   void commit(bool flushFolder = true);
-  // The open file, for SyncFileSystem.
-  int handle() const { return fd_; }
+  // The open file, unfinished.
+  SystemHandle::Native handle() const { return handle_.get(); }
+  // What a FlushHandle of it covers: files of one scope need one flush.
+  std::uint64_t flushScope() const { return scope_; }
   // The hidden name of the unfinished file, empty while it has no name.
   const std::filesystem::path& temporaryPath() const { return temp_; }
 
  private:
+  friend class FlushHandle;
   void create(unsigned permissions, Unfinished unfinished);
   void giveFinalMode();
   void discard() noexcept;
@@ -185,7 +251,8 @@ class TargetFile {
   std::string name_;  // the target's name in its folder
   std::filesystem::path temp_;
   std::shared_ptr<const Folder> folder_;  // the target's folder, which the names are relative to
-  int fd_ = -1;
+  SystemHandle handle_;
+  std::uint64_t scope_ = 0;  // what a FlushHandle of it covers
   unsigned finalMode_ = 0600;
   bool modeLeft_ = false;  // the file is narrower than finalMode_ until finished
   bool flushed_ = false;

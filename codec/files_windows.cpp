@@ -4,26 +4,48 @@
 // character work. A target is written under a short hidden name in its
 // folder, marked to be deleted when its handle closes (so that a pass that
 // is interrupted, killed or fails leaves nothing behind), flushed, and only
-// then renamed to its name without replacing anything. The "int" handles
-// of the interface are C runtime descriptors of the Windows handles.
-#include <fcntl.h>
-#include <io.h>
+// then renamed to its name without replacing anything.
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <random>
 
 #include "files.h"
+#include "files_windows.h"
 
 namespace tambril::codec {
 namespace fs = std::filesystem;
 
 namespace {
 
+// The result of CreateFileW as a handle that closes itself.
+SystemHandle Own(HANDLE h) { return SystemHandle(h == INVALID_HANDLE_VALUE ? nullptr : h); }
+
+// Each file is flushed on its own: each is a scope of its own.
+std::atomic<std::uint64_t> nextScope{1};
+
+bool SetDeleteOnClose(HANDLE h, bool on) {
+  FILE_DISPOSITION_INFO info{};
+  info.DeleteFile = on ? TRUE : FALSE;
+  return ::SetFileInformationByHandle(h, FileDispositionInfo, &info, sizeof info) != 0;
+}
+
+// A short hidden name, as on other systems.
+std::wstring HiddenName() {
+  static constexpr wchar_t kLetters[] = L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  thread_local std::mt19937 rng{std::random_device{}()};
+  std::wstring name = L".tmb-";
+  for (int i = 0; i < 6; ++i) name += kLetters[rng() % (sizeof kLetters / sizeof kLetters[0] - 1)];
+  return name;
+}
+
+}  // namespace
+
 // The system's error as the error number the rest of the program knows.
-int ErrnoOf(DWORD error) {
+int ErrnoOf(unsigned long error) {
   switch (error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
@@ -56,10 +78,22 @@ int ErrnoOf(DWORD error) {
   }
 }
 
+namespace {
 int LastErrno() { return ErrnoOf(::GetLastError()); }
+}  // namespace
+
+std::wstring LongPath(const fs::path& path) {
+  std::error_code ec;
+  fs::path absolute = fs::absolute(path.empty() ? fs::path(L".") : path, ec);
+  if (ec) absolute = path;
+  std::wstring s = absolute.lexically_normal().make_preferred().wstring();
+  if (s.starts_with(LR"(\\?\)")) return s;
+  if (s.starts_with(LR"(\\)")) return LR"(\\?\UNC\)" + s.substr(2);
+  return LR"(\\?\)" + s;
+}
 
 // Texts for the errors a user meets on Windows; others as the C library says.
-const char* ErrorText(int errnum) {
+std::string SystemErrorText(int errnum) {
   switch (errnum) {
     case ENOENT:
       return "no such file or folder";
@@ -80,171 +114,63 @@ const char* ErrorText(int errnum) {
   }
 }
 
-std::string Describe(ErrorKind kind, const fs::path& path, int errnum) {
-  const char* what = "";
-  switch (kind) {
-    case ErrorKind::OpenSource:
-      what = "cannot open";
-      break;
-    case ErrorKind::NotRegularFile:
-      what = "not a regular file";
-      break;
-    case ErrorKind::ReadSource:
-      what = "cannot read";
-      break;
-    case ErrorKind::ShortSource:
-      what = "file is shorter than when it was loaded";
-      break;
-    case ErrorKind::TargetExists:
-      what = "file exists already";
-      break;
-    case ErrorKind::CreateTarget:
-      what = "cannot create";
-      break;
-    case ErrorKind::WriteTarget:
-      what = "cannot write";
-      break;
-    case ErrorKind::NotEncoded:
-      what = "too short for an encoded file";
-      break;
-    case ErrorKind::NotChecked:
-      what = "password was not checked";
-      break;
-  }
-  const std::u8string name = path.u8string();
-  std::string s(name.begin(), name.end());
-  s += std::string(": ") + what;
-  if (errnum != 0) s += std::string(": ") + ErrorText(errnum);
-  return s;
+int SystemHandle::close() noexcept {
+  if (!h_) return 0;
+  const int result = ::CloseHandle(h_) ? 0 : LastErrno();
+  h_ = kNone;
+  return result;
 }
-
-// `path` as the wide API takes it without any limit of length: absolute,
-// with backslashes, "." and ".." resolved, and "\\?\" (or "\\?\UNC\" for a
-// network path) in front.
-std::wstring LongPath(const fs::path& path) {
-  std::error_code ec;
-  fs::path absolute = fs::absolute(path.empty() ? fs::path(L".") : path, ec);
-  if (ec) absolute = path;
-  std::wstring s = absolute.lexically_normal().make_preferred().wstring();
-  if (s.starts_with(LR"(\\?\)")) return s;
-  if (s.starts_with(LR"(\\)")) return LR"(\\?\UNC\)" + s.substr(2);
-  return LR"(\\?\)" + s;
-}
-
-HANDLE HandleOf(int fd) { return reinterpret_cast<HANDLE>(::_get_osfhandle(fd)); }
-
-// A C runtime descriptor that owns `h`; closes `h` when none can be made.
-int Adopt(HANDLE h, int flags) {
-  const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(h), flags);
-  if (fd < 0) ::CloseHandle(h);
-  return fd;
-}
-
-bool SetDeleteOnClose(HANDLE h, bool on) {
-  FILE_DISPOSITION_INFO info{};
-  info.DeleteFile = on ? TRUE : FALSE;
-  return ::SetFileInformationByHandle(h, FileDispositionInfo, &info, sizeof info) != 0;
-}
-
-// A short hidden name, as on other systems.
-std::wstring HiddenName() {
-  static constexpr wchar_t kLetters[] = L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-  thread_local std::mt19937 rng{std::random_device{}()};
-  std::wstring name = L".tmb-";
-  for (int i = 0; i < 6; ++i) name += kLetters[rng() % (sizeof kLetters / sizeof kLetters[0] - 1)];
-  return name;
-}
-
-}  // namespace
-
-CodecError::CodecError(ErrorKind kind, fs::path path, int errnum)
-    : std::runtime_error(Describe(kind, path, errnum)), kind_(kind), path_(std::move(path)), errnum_(errnum) {}
 
 Folder::Folder(const fs::path& folder) : path_(folder) {
   // Opened without letting others delete or rename it, so that the files
   // made through it stay in this very folder.
-  const HANDLE h = ::CreateFileW(LongPath(folder).c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (h == INVALID_HANDLE_VALUE) throw CodecError(ErrorKind::CreateTarget, folder, LastErrno());
+  handle_ = Own(::CreateFileW(LongPath(folder).c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!handle_) throw CodecError(ErrorKind::CreateTarget, folder, LastErrno());
   BY_HANDLE_FILE_INFORMATION info;
-  const bool known = ::GetFileInformationByHandle(h, &info) != 0;
+  const bool known = ::GetFileInformationByHandle(handle_.get(), &info) != 0;
   if (known && !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    ::CloseHandle(h);
     throw CodecError(ErrorKind::CreateTarget, folder, ENOTDIR);
   }
   if (known) device_ = info.dwVolumeSerialNumber;
-  fd_ = Adopt(h, _O_RDONLY);
-  if (fd_ < 0) throw CodecError(ErrorKind::CreateTarget, folder, EMFILE);
 }
 
-Folder::~Folder() { ::_close(fd_); }
+Folder::~Folder() = default;
 
 // A folder's entries cannot be flushed on their own here; the rename that
 // names a file is written through (MOVEFILE_WRITE_THROUGH) instead.
 void Folder::sync() const {}
-
-bool Folder::knownMode(unsigned permissions, unsigned& finalMode) const {
-  std::lock_guard guard(modesMutex_);
-  for (const auto& [p, f] : modes_) {
-    if (p == permissions) {
-      finalMode = f;
-      return true;
-    }
-  }
-  return false;
-}
-
-void Folder::learnMode(unsigned permissions, unsigned finalMode) const {
-  unsigned known;
-  if (knownMode(permissions, known)) return;
-  std::lock_guard guard(modesMutex_);
-  modes_.emplace_back(permissions, finalMode);
-}
 
 bool EntryExists(const fs::path& path) {
   // Links are not followed: a dangling one is an entry too.
   return ::GetFileAttributesW(LongPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-InputFile::InputFile(const fs::path& path) : path_(path) { open(-1, nullptr); }
-
-InputFile::InputFile(const Folder& folder, const fs::path& path) : path_(folder.path() / path.filename()) {
-  try {
-    open(-1, nullptr);
-  } catch (const CodecError& e) {
-    throw CodecError(e.kind(), path, e.errnum());
-  }
-  path_ = path;
-}
-
-void InputFile::open(int, const char*) {
+void InputFile::open(const Folder* folder, const fs::path& name) {
   // Others may go on reading, writing or renaming the file meanwhile, as on
-  // other systems. Folders open too, to be refused by their kind.
-  const HANDLE h =
-      ::CreateFileW(LongPath(path_).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (h == INVALID_HANDLE_VALUE) throw CodecError(ErrorKind::OpenSource, path_, LastErrno());
+  // other systems. Folders open too, to be refused by their kind. A file of
+  // an open folder is found by the folder's path: the folder cannot be
+  // renamed while it is open.
+  SystemHandle opened = Own(::CreateFileW(LongPath(folder ? folder->path() / name : name).c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!opened) throw CodecError(ErrorKind::OpenSource, path_, LastErrno());
+  const HANDLE h = opened.get();
   BY_HANDLE_FILE_INFORMATION info;
-  if (::GetFileType(h) != FILE_TYPE_DISK || !::GetFileInformationByHandle(h, &info) ||
-      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    const bool folder = ::GetFileType(h) == FILE_TYPE_DISK && ::GetFileInformationByHandle(h, &info) &&
-                        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
-    ::CloseHandle(h);
-    throw CodecError(ErrorKind::NotRegularFile, path_, folder ? EISDIR : 0);
+  const bool disk = ::GetFileType(h) == FILE_TYPE_DISK && ::GetFileInformationByHandle(h, &info);
+  if (!disk || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    throw CodecError(ErrorKind::NotRegularFile, path_, disk ? EISDIR : 0);
   }
   permissions_ = (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
   sizeAtOpen_ = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
-  fd_ = Adopt(h, _O_RDONLY | _O_BINARY);
-  if (fd_ < 0) throw CodecError(ErrorKind::OpenSource, path_, EMFILE);
+  handle_ = std::move(opened);
 }
 
-InputFile::~InputFile() {
-  if (fd_ >= 0) ::_close(fd_);
-}
+InputFile::~InputFile() = default;
 
 std::uint64_t InputFile::size() const {
   LARGE_INTEGER size;
-  if (!::GetFileSizeEx(HandleOf(fd_), &size)) throw CodecError(ErrorKind::ReadSource, path_, LastErrno());
+  if (!::GetFileSizeEx(handle_.get(), &size)) throw CodecError(ErrorKind::ReadSource, path_, LastErrno());
   return static_cast<std::uint64_t>(size.QuadPart);
 }
 
@@ -258,7 +184,7 @@ std::size_t InputFile::readAt(std::uint64_t offset, void* buffer, std::size_t n)
     where.OffsetHigh = static_cast<DWORD>(at >> 32);
     const DWORD want = static_cast<DWORD>(std::min<std::size_t>(n - done, std::size_t{1} << 30));
     DWORD got = 0;
-    if (!::ReadFile(HandleOf(fd_), p + done, want, &got, &where)) {
+    if (!::ReadFile(handle_.get(), p + done, want, &got, &where)) {
       if (::GetLastError() == ERROR_HANDLE_EOF) break;
       throw CodecError(ErrorKind::ReadSource, path_, LastErrno());
     }
@@ -268,33 +194,20 @@ std::size_t InputFile::readAt(std::uint64_t offset, void* buffer, std::size_t n)
   return done;
 }
 
-void InputFile::readExactly(std::uint64_t offset, void* buffer, std::size_t n) const {
-  if (readAt(offset, buffer, n) != n) throw CodecError(ErrorKind::ShortSource, path_);
-}
-
 void InputFile::adviseSequential() const {}
 
-void SyncFileSystem(int handle, const fs::path& path) {
+FlushHandle::FlushHandle(const TargetFile& file) {
   // Windows flushes a volume as a whole only for administrators: the file
-  // of `handle` is flushed alone.
-  if (!::FlushFileBuffers(HandleOf(handle))) throw CodecError(ErrorKind::WriteTarget, path, LastErrno());
-}
-
-namespace {
-
-std::shared_ptr<const Folder> OpenFolderOf(const fs::path& target) {
-  if (target.filename().empty()) throw CodecError(ErrorKind::CreateTarget, target, EISDIR);
-  try {
-    return std::make_shared<const Folder>(target.parent_path());
-  } catch (const CodecError& e) {
-    throw CodecError(ErrorKind::CreateTarget, target, e.errnum());
+  // is flushed alone, through a handle of its own.
+  HANDLE copy = nullptr;
+  const HANDLE self = ::GetCurrentProcess();
+  if (!::DuplicateHandle(self, file.handle(), self, &copy, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
+    throw CodecError(ErrorKind::WriteTarget, file.target_, LastErrno());
   }
+  handle_ = SystemHandle(copy);
 }
 
-}  // namespace
-
-TargetFile::TargetFile(const fs::path& target, unsigned permissions, Unfinished unfinished)
-    : TargetFile(OpenFolderOf(target), target, permissions, unfinished) {}
+int FlushHandle::flush() const noexcept { return ::FlushFileBuffers(handle_.get()) ? 0 : LastErrno(); }
 
 TargetFile::TargetFile(std::shared_ptr<const Folder> folder, const fs::path& target, unsigned permissions,
                        Unfinished unfinished)
@@ -316,26 +229,26 @@ void TargetFile::create(unsigned permissions, Unfinished) {
   // read-only when it is finished.
   finalMode_ = permissions;
   modeLeft_ = (finalMode_ & 0200u) == 0;
+  scope_ = nextScope++;
   DWORD error = ERROR_FILE_EXISTS;
-  for (int attempt = 0; fd_ < 0 && attempt < 100 && error == ERROR_FILE_EXISTS; ++attempt) {
+  for (int attempt = 0; !handle_ && attempt < 100 && error == ERROR_FILE_EXISTS; ++attempt) {
     const fs::path hidden = folder_->path() / HiddenName();
-    const HANDLE h = ::CreateFileW(LongPath(hidden).c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES | DELETE,
-                                   FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
+    SystemHandle made = Own(::CreateFileW(LongPath(hidden).c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES | DELETE,
+                                          FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr));
+    if (!made) {
       error = ::GetLastError();
       continue;
     }
-    if (!SetDeleteOnClose(h, true)) {
+    if (!SetDeleteOnClose(made.get(), true)) {
       error = ::GetLastError();
-      ::CloseHandle(h);
+      made.reset();
       ::DeleteFileW(LongPath(hidden).c_str());
       break;
     }
-    fd_ = Adopt(h, _O_WRONLY | _O_BINARY);
-    if (fd_ < 0) error = ERROR_TOO_MANY_OPEN_FILES;
+    handle_ = std::move(made);
     temp_ = hidden;
   }
-  if (fd_ < 0) {
+  if (!handle_) {
     temp_.clear();
     folder_.reset();
     throw CodecError(ErrorKind::CreateTarget, target_, ErrnoOf(error));
@@ -345,21 +258,18 @@ void TargetFile::create(unsigned permissions, Unfinished) {
 void TargetFile::giveFinalMode() {
   if (!modeLeft_) return;
   FILE_BASIC_INFO info{};
-  if (::GetFileInformationByHandleEx(HandleOf(fd_), FileBasicInfo, &info, sizeof info)) {
+  if (::GetFileInformationByHandleEx(handle_.get(), FileBasicInfo, &info, sizeof info)) {
     info.FileAttributes = (info.FileAttributes & ~DWORD{FILE_ATTRIBUTE_NORMAL}) | FILE_ATTRIBUTE_READONLY;
-    ::SetFileInformationByHandle(HandleOf(fd_), FileBasicInfo, &info, sizeof info);
+    ::SetFileInformationByHandle(handle_.get(), FileBasicInfo, &info, sizeof info);
   }
   modeLeft_ = false;
 }
 
-TargetFile::~TargetFile() { discard(); }
-
 void TargetFile::discard() noexcept {
-  if (fd_ >= 0) {
+  if (handle_) {
     // Still marked: closing the handle deletes the unfinished file.
-    if (!committed_) SetDeleteOnClose(HandleOf(fd_), true);
-    ::_close(fd_);
-    fd_ = -1;
+    if (!committed_) SetDeleteOnClose(handle_.get(), true);
+    handle_.reset();
   }
   if (!committed_ && !temp_.empty()) ::DeleteFileW(LongPath(temp_).c_str());
   temp_.clear();
@@ -371,7 +281,7 @@ void TargetFile::write(const void* data, std::size_t n) {
   while (n > 0) {
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(n, std::size_t{1} << 30));
     DWORD written = 0;
-    if (!::WriteFile(HandleOf(fd_), p, chunk, &written, nullptr)) {
+    if (!::WriteFile(handle_.get(), p, chunk, &written, nullptr)) {
       throw CodecError(ErrorKind::WriteTarget, target_, LastErrno());
     }
     if (written == 0) throw CodecError(ErrorKind::WriteTarget, target_, ENOSPC);
@@ -382,7 +292,7 @@ void TargetFile::write(const void* data, std::size_t n) {
 
 void TargetFile::flush() {
   if (flushed_) return;
-  if (!::FlushFileBuffers(HandleOf(fd_))) throw CodecError(ErrorKind::WriteTarget, target_, LastErrno());
+  if (!::FlushFileBuffers(handle_.get())) throw CodecError(ErrorKind::WriteTarget, target_, LastErrno());
   flushed_ = true;
 }
 
@@ -392,7 +302,7 @@ void TargetFile::commit(bool) {
   flush();
   // The mark is taken back only for the rename; a rename refused (the name
   // taken meanwhile, say) puts it back, and the handle's close deletes it.
-  const HANDLE h = HandleOf(fd_);
+  const HANDLE h = handle_.get();
   if (!SetDeleteOnClose(h, false)) throw CodecError(ErrorKind::WriteTarget, target_, LastErrno());
   const std::wstring from = LongPath(temp_);
   const std::wstring to = LongPath(folder_->path() / target_.filename());

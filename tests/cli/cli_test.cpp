@@ -361,6 +361,9 @@ TEST_F(CliTest, EncodePasswordRulesAndTheirMessages) {
   EXPECT_EQ(LanguageOf("C", "de_DE", "de_DE"), Language::English);
   EXPECT_EQ(LanguageOf("", nullptr, "de_CH"), Language::German);
   EXPECT_EQ(LanguageOf(nullptr, nullptr, nullptr), Language::English);
+  // Where none is set, the system's own language for its user (Windows').
+  EXPECT_EQ(LanguageOf(nullptr, nullptr, nullptr, "de"), Language::German);
+  EXPECT_EQ(LanguageOf(nullptr, nullptr, "C.UTF-8", "de"), Language::English);
   CliOptions german;
   german.env = {{"LANG", "de_DE.UTF-8"}};
   CliResult r = RunCli({"encode", "--password-stdin", src.string()}, "abc\n", german);

@@ -1,0 +1,103 @@
+// The parts of the file layer that are the same on every system.
+#include <cerrno>
+
+#include "files.h"
+
+namespace tambril::codec {
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Describe(ErrorKind kind, const fs::path& path, int errnum) {
+  const char* what = "";
+  switch (kind) {
+    case ErrorKind::OpenSource:
+      what = "cannot open";
+      break;
+    case ErrorKind::NotRegularFile:
+      what = "not a regular file";
+      break;
+    case ErrorKind::ReadSource:
+      what = "cannot read";
+      break;
+    case ErrorKind::ShortSource:
+      what = "file is shorter than when it was loaded";
+      break;
+    case ErrorKind::TargetExists:
+      what = "file exists already";
+      break;
+    case ErrorKind::CreateTarget:
+      what = "cannot create";
+      break;
+    case ErrorKind::WriteTarget:
+      what = "cannot write";
+      break;
+    case ErrorKind::NotEncoded:
+      what = "too short for an encoded file";
+      break;
+    case ErrorKind::NotChecked:
+      what = "password was not checked";
+      break;
+    case ErrorKind::UnknownLength:
+      what = "its length is not known in advance (0 bytes said, more there)";
+      break;
+  }
+  const std::u8string name = path.u8string();
+  std::string s(name.begin(), name.end());
+  s += std::string(": ") + what;
+  if (errnum != 0) s += ": " + SystemErrorText(errnum);
+  return s;
+}
+
+// The target's own folder, opened for it alone; a failure is the target's.
+std::shared_ptr<const Folder> OpenFolderOf(const fs::path& target) {
+  if (target.filename().empty()) throw CodecError(ErrorKind::CreateTarget, target, EISDIR);
+  try {
+    return std::make_shared<const Folder>(target.parent_path());
+  } catch (const CodecError& e) {
+    throw CodecError(ErrorKind::CreateTarget, target, e.errnum());
+  }
+}
+
+}  // namespace
+
+CodecError::CodecError(ErrorKind kind, fs::path path, int errnum)
+    : std::runtime_error(Describe(kind, path, errnum)), kind_(kind), path_(std::move(path)), errnum_(errnum) {}
+
+bool Folder::knownMode(unsigned permissions, unsigned& finalMode) const {
+  std::lock_guard guard(modesMutex_);
+  for (const auto& [p, f] : modes_) {
+    if (p == permissions) {
+      finalMode = f;
+      return true;
+    }
+  }
+  return false;
+}
+
+void Folder::learnMode(unsigned permissions, unsigned finalMode) const {
+  unsigned known;
+  if (knownMode(permissions, known)) return;
+  std::lock_guard guard(modesMutex_);
+  modes_.emplace_back(permissions, finalMode);
+}
+
+InputFile::InputFile(const fs::path& path) : path_(path) { open(nullptr, path); }
+
+InputFile::InputFile(const Folder& folder, const fs::path& path) : path_(path) { open(&folder, path.filename()); }
+
+void InputFile::readExactly(std::uint64_t offset, void* buffer, std::size_t n) const {
+  if (readAt(offset, buffer, n) != n) throw CodecError(ErrorKind::ShortSource, path_);
+}
+
+void RequireKnownLength(const InputFile& in, std::uint64_t size) {
+  char byte;
+  if (size == 0 && in.readAt(0, &byte, 1) > 0) throw CodecError(ErrorKind::UnknownLength, in.path());
+}
+
+TargetFile::TargetFile(const fs::path& target, unsigned permissions, Unfinished unfinished)
+    : TargetFile(OpenFolderOf(target), target, permissions, unfinished) {}
+
+TargetFile::~TargetFile() { discard(); }
+
+}  // namespace tambril::codec
