@@ -26,6 +26,7 @@
 #include <cstdio>
 #include <random>
 
+#include "bench/gui/words.h"
 #include "file_dialog/selpr6.h"
 #include "main_window/form1.h"
 #include "main_window/program.h"
@@ -45,18 +46,6 @@ long StatusKiB(const char* field) {
   }
   return -1;
 }
-
-const char* const kWords[] = {"Datei",
-                              "Kennwort",
-                              "codiert",
-                              "Gr\xF6\xDF"
-                              "e",
-                              "und",
-                              "die",
-                              "der",
-                              "Ordner",
-                              "Tambril",
-                              "Text"};
 
 // Writes pieces from `next` until the file has `size` bytes; `next` gets the
 // running byte count and returns the next piece (empty to stop early).
@@ -85,7 +74,7 @@ bool WriteCase(const QString& path, const QString& kind, qint64 size) {
   std::mt19937 random(42);
   const auto words = [&](int length) {
     QByteArray line;
-    while (line.size() < length) line += QByteArray(kWords[random() % 10]) + ' ';
+    while (line.size() < length) line += QByteArray(bench::kWords[random() % 10]) + ' ';
     return line;
   };
   const QByteArray rtfHead =

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <random>
 
+#include "bench/gui/words.h"
 #include "main_window/program.h"
 #include "platform/recording_platform.h"
 #include "platform/windows.h"
@@ -30,22 +31,11 @@ constexpr qint64 kBytes = qint64{64} << 20;
 QByteArray Text() {
   static const QByteArray text = [] {
     std::mt19937 random(42);
-    const char* words[] = {"Datei",
-                           "Kennwort",
-                           "codiert",
-                           "Gr\xF6\xDF"
-                           "e",
-                           "und",
-                           "die",
-                           "der",
-                           "Ordner",
-                           "Tambril",
-                           "Text"};
     QByteArray out;
     out.reserve(kBytes + 128);
     while (out.size() < kBytes) {
       QByteArray line;
-      while (line.size() < 60) line += QByteArray(words[random() % 10]) + ' ';
+      while (line.size() < 60) line += QByteArray(bench::kWords[random() % 10]) + ' ';
       out += line + "\r\n";
     }
     out.truncate(kBytes);

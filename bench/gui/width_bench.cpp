@@ -12,6 +12,7 @@
 #include <random>
 #include <vector>
 
+#include "bench/gui/words.h"
 #include "main_window/program.h"
 #include "platform/windows.h"
 #include "tests/platform/controls.h"
@@ -20,18 +21,6 @@
 #include "viewer/rich_text_box.h"
 
 namespace {
-
-const char* const kWords[] = {"Datei",
-                              "Kennwort",
-                              "codiert",
-                              "Gr\xF6\xDF"
-                              "e",
-                              "und",
-                              "die",
-                              "der",
-                              "Ordner",
-                              "Tambril",
-                              "Text"};
 
 QByteArray MakeCase(const char* kind, qint64 size) {
   if (qstrcmp(kind, "oneline") == 0) return QByteArray(size, 'x');
@@ -42,7 +31,7 @@ QByteArray MakeCase(const char* kind, qint64 size) {
   const bool lines = qstrcmp(kind, "text") == 0;
   qint64 lineLength = 0, target = 40 + random() % 80;
   while (bytes.size() < size) {
-    const char* word = kWords[random() % 10];
+    const char* word = bench::kWords[random() % 10];
     bytes += word;
     lineLength += qstrlen(word) + 1;
     if (lines && lineLength >= target) {
