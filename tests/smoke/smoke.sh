@@ -22,12 +22,19 @@ fail() {
 # window. Times are taken by polling, so they may be late by a poll or two.
 now() { date +%s%N; }
 visible() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1; }
-splash=""
-for _ in $(seq 150); do
-  splash=$(visible '^Tambril 1.1$')
-  [ -n "$splash" ] && break
-  sleep 0.1
-done
+# Polls for a visible window for up to 15 s and prints its id (nothing if it
+# never comes). Polled rather than xdotool's --sync: a search that meets a
+# window being destroyed (a menu's popup) dies of an X error instead of going on.
+wait_visible() {
+  local id=""
+  for _ in $(seq 150); do
+    id=$(visible "$1")
+    [ -n "$id" ] && break
+    sleep 0.1
+  done
+  echo "$id"
+}
+splash=$(wait_visible '^Tambril 1.1$')
 [ -n "$splash" ] || fail "the splash did not appear"
 shown=$(now)
 eval "$(xdotool getwindowgeometry --shell "$splash")"
@@ -37,12 +44,7 @@ sleep 2.8
 [ -n "$(visible '^Tambril 1.1$')" ] || fail "the splash went before 3 s"
 [ -z "$(visible '^Tambril$')" ] || fail "the main window came before 3 s"
 import -window root "$out/splash.png" || fail "no screenshot"
-main=""
-for _ in $(seq 150); do
-  main=$(visible '^Tambril$')
-  [ -n "$main" ] && break
-  sleep 0.1
-done
+main=$(wait_visible '^Tambril$')
 [ -n "$main" ] || fail "the main window did not appear"
 after=$((($(now) - shown) / 1000000))
 echo "main window ${after} ms after the splash"
@@ -66,14 +68,7 @@ colours=$(convert "$out/main.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" -unique-c
 xdotool mousemove $((X + 20)) $((Y + 10)) sleep 0.2 click 1
 sleep 0.5
 xdotool key Down Return 2>/dev/null || true
-# Polled rather than xdotool's --sync: a search that meets a window being
-# destroyed (the menu's popup) dies of an X error instead of going on.
-dialog=""
-for _ in $(seq 150); do
-  dialog=$(visible '^ Datei öffnen$')
-  [ -n "$dialog" ] && break
-  sleep 0.1
-done
+dialog=$(wait_visible '^ Datei öffnen$')
 [ -n "$dialog" ] || fail "the file dialog did not open"
 sleep 0.5
 import -window root "$out/open.png"
