@@ -5,6 +5,7 @@
 # a signal while the splash is still shown. Each must end the program
 # cleanly (exit code 0) and soon.
 set -u
+. "$(dirname "${BASH_SOURCE[0]}")/wait_windows.sh"
 program=$1
 wm_close=$2
 export QT_QPA_PLATFORM=xcb
@@ -14,16 +15,6 @@ fail() {
   echo "ends: $*" >&2
   [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null
   exit 1
-}
-visible() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1; }
-wait_visible() {
-  local w=""
-  for _ in $(seq 200); do
-    w=$(visible "$1")
-    [ -n "$w" ] && break
-    sleep 0.1
-  done
-  echo "$w"
 }
 # Waits up to 10 s for the program to end and checks its exit code.
 expect_end() {

@@ -4,6 +4,7 @@
 # times, opens "Datei öffnen.." from the menu, leaves the dialog with Escape
 # and ends with "Beenden". Saves splash.png, main.png and open.png in OUTDIR.
 set -u
+. "$(dirname "${BASH_SOURCE[0]}")/wait_windows.sh"
 program=$1
 out=$2
 mkdir -p "$out"
@@ -21,19 +22,6 @@ fail() {
 # The splash comes first: centred, 550 x 257, for 6.4 s; only then the main
 # window. Times are taken by polling, so they may be late by a poll or two.
 now() { date +%s%N; }
-visible() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1; }
-# Polls for a visible window for up to 15 s and prints its id (nothing if it
-# never comes). Polled rather than xdotool's --sync: a search that meets a
-# window being destroyed (a menu's popup) dies of an X error instead of going on.
-wait_visible() {
-  local id=""
-  for _ in $(seq 150); do
-    id=$(visible "$1")
-    [ -n "$id" ] && break
-    sleep 0.1
-  done
-  echo "$id"
-}
 splash=$(wait_visible '^Tambril 1.1$')
 [ -n "$splash" ] || fail "the splash did not appear"
 shown=$(now)
