@@ -3,6 +3,7 @@
 // the command line. The program ends through the
 // end sequence: "Beenden", the main window's close box, or termination.
 #include <QApplication>
+#include <QFontInfo>
 
 #include "main_window/outside_files.h"
 #include "main_window/program.h"
@@ -20,6 +21,16 @@ int main(int argc, char** argv) {
   QApplication::setApplicationVersion(QStringLiteral(TAMBRIL_VERSION));
   QApplication::setDesktopFileName(QStringLiteral("tambril"));
   QApplication::setWindowIcon(tambril::resources::ProgramIcon());
+#ifdef Q_OS_WIN
+  // Where the system's dialog font is not installed (Wine has no "MS Shell
+  // Dlg 2"), texts would fall back to a serif face; Tahoma is on every
+  // Windows and on Wine.
+  if (!QFontInfo(QApplication::font()).exactMatch()) {
+    QFont font = QApplication::font();
+    font.setFamily(QStringLiteral("Tahoma"));
+    QApplication::setFont(font);
+  }
+#endif
   // Hiding the splash or a dialog never ends the program; only the end
   // sequence does.
   QApplication::setQuitOnLastWindowClosed(false);

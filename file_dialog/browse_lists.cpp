@@ -1,7 +1,5 @@
 #include "file_dialog/browse_lists.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -12,6 +10,13 @@
 #include <algorithm>
 #include <vector>
 
+#ifdef Q_OS_WIN
+#include <QDirIterator>
+#else
+#include <dirent.h>
+#include <sys/stat.h>
+#endif
+
 #include "platform/file_slots.h"
 
 namespace tambril {
@@ -19,6 +24,15 @@ namespace {
 
 QString Native(const QString& p) { return QDir::toNativeSeparators(p); }
 QString Internal(const QString& p) { return QDir::cleanPath(QDir::fromNativeSeparators(p)); }
+
+// How a drive's root is shown: on Windows with a small letter, as the drive
+// box there shows it (c:\ and d:\ for C: and D:), elsewhere as it is.
+QString DriveText(const QString& root) {
+#ifdef Q_OS_WIN
+  if (root.size() >= 2 && root[1] == QLatin1Char(':')) return root.left(1).toLower() + root.mid(1);
+#endif
+  return root;
+}
 
 // Where a list item keeps the real bytes of the path it stands for.
 constexpr int kRealPathRole = Qt::UserRole + 1;
@@ -45,6 +59,17 @@ enum class Kind { Folders, Files };
 // left out, sorted by their shown names whatever the case of the letters.
 std::vector<Entry> ReadFolder(const QByteArray& folder, Kind kind) {
   std::vector<Entry> entries;
+#ifdef Q_OS_WIN
+  // Names are UTF-16 there; Qt reads them through the wide API, and hidden
+  // means the file's hidden mark.
+  QDirIterator it(QString::fromUtf8(folder), kind == Kind::Folders ? QDir::Dirs | QDir::NoDotAndDotDot : QDir::Files);
+  while (it.hasNext()) {
+    it.next();
+    const QByteArray name = it.fileName().toUtf8();
+    if (name.startsWith('.')) continue;
+    entries.push_back({ShownName(name), JoinReal(folder, name)});
+  }
+#else
   DIR* d = ::opendir(folder.constData());
   if (!d) return entries;
   while (const dirent* e = ::readdir(d)) {
@@ -61,6 +86,7 @@ std::vector<Entry> ReadFolder(const QByteArray& folder, Kind kind) {
     if (type == (kind == Kind::Folders ? S_IFDIR : S_IFREG)) entries.push_back({ShownName(name), real});
   }
   ::closedir(d);
+#endif
   std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
     const int c = a.name.compare(b.name, Qt::CaseInsensitive);
     return c != 0 ? c < 0 : a.real < b.real;
@@ -126,11 +152,11 @@ QStringList DriveList::Roots() {
 
 void DriveList::reload() {
   clear();
-  for (const QString& root : Roots()) addItem(style()->standardIcon(QStyle::SP_DriveHDIcon), root, root);
+  for (const QString& root : Roots()) addItem(style()->standardIcon(QStyle::SP_DriveHDIcon), DriveText(root), root);
   if (!drive_.isEmpty()) {
     const int i = indexOfRoot(drive_);
     if (i < 0) {
-      addItem(drive_, drive_);
+      addItem(DriveText(drive_), drive_);
       setCurrentIndex(count() - 1);
     } else {
       setCurrentIndex(i);
@@ -156,7 +182,7 @@ void DriveList::setDrive(const QString& root) {
   if (!r.endsWith(QDir::separator())) r += QDir::separator();
   int i = indexOfRoot(r);
   if (i < 0) {
-    addItem(style()->standardIcon(QStyle::SP_DriveHDIcon), r, r);
+    addItem(style()->standardIcon(QStyle::SP_DriveHDIcon), DriveText(r), r);
     i = count() - 1;
   }
   setCurrentIndex(i);

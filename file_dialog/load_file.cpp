@@ -1,6 +1,10 @@
 #include "file_dialog/load_file.h"
 
+#ifdef _WIN32
+#include <QFileInfo>
+#else
 #include <sys/stat.h>
+#endif
 #include <QDateTime>
 #include <cerrno>
 
@@ -34,9 +38,13 @@ bool IsAccessFailure(int errnum) {
 // The date and time of the file's last change, as the file system keeps it
 // under the file's real name.
 QDateTime LastChange(const codec::InputFile& file) {
+#ifdef _WIN32
+  return QFileInfo(QString::fromStdWString(file.path().wstring())).lastModified();
+#else
   struct stat st;
   if (::stat(file.path().c_str(), &st) != 0) return {};
   return QDateTime::fromSecsSinceEpoch(st.st_mtime);
+#endif
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // closed again.
 #include <QString>
 #include <chrono>
+#include <memory>
 
 namespace tambril::platform {
 
@@ -21,5 +22,8 @@ class SoundPlayer {
   // latest, so that a machine without audio never hangs.
   virtual void playAndWait(std::chrono::milliseconds bound) = 0;
 };
+
+// The system's player: Qt Multimedia, or the Win32 API on Windows.
+std::unique_ptr<SoundPlayer> MakeSoundPlayer();
 
 }  // namespace tambril::platform

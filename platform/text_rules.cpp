@@ -38,7 +38,7 @@ QFont Substituted(const QString& family, const QStringList& substitutes, QFont::
 QFont DialogFont(double points, bool bold) {
   return Substituted(QStringLiteral("MS Sans Serif"),
                      {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("Nimbus Sans"),
-                      QStringLiteral("DejaVu Sans")},
+                      QStringLiteral("DejaVu Sans"), QStringLiteral("Tahoma")},
                      QFont::SansSerif, points, bold);
 }
 

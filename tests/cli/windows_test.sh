@@ -87,7 +87,7 @@ run Kennwort1 win encode --password-stdin "$deep/x.bin"
 [ "$rc" = 0 ] || fail "long path: $err"
 mv "$deep/x.bin" "$deep/orig.bin"
 run Kennwort1 win decode --password-stdin "$deep/x.bin.tmb"
-[ "$rc" = 0 ] && cmp "$deep/orig.bin" "$deep/x.bin" || fail "long path decode: $err"
+[ "$rc" = 0 ] && cmp "$deep/orig.bin" "$deep/x.bin" || fail "long path decode: status $rc: $err"
 
 # -r with jobs over a small tree: encoded on Windows, decoded on Linux, and
 # the other way round; every file comes back.

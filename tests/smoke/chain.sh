@@ -1,0 +1,158 @@
+#!/usr/bin/env bash
+# chain.sh OUTDIR REFERENCE_CLI PATHS PROGRAM [ARGUMENT...]
+# Run inside an X server (xvfb-run); starts openbox as the window manager
+# when there is none. The program starts in the current folder. Drives the desktop program
+# by keyboard, as a user would, through the whole chain: a file named on the
+# command line is loaded; "Code_An.." encodes it through the file dialog and
+# the encode dialog; "Datei öffnen.." loads the encoded file; "Code_Aus.."
+# checks its password and decodes it. The files on disk must be the bytes
+# the reference tambril-cli makes and the original bytes again. PATHS says
+# how the program names files: "windows" (under Wine: Z:\...) or "posix".
+# A screenshot of each step is kept in OUTDIR.
+set -euo pipefail
+. "$(dirname "${BASH_SOURCE[0]}")/wait_windows.sh"
+out=$1 reference=$2 paths=$3
+shift 3
+program=("$@")
+mkdir -p "$out"
+work=$(mktemp -d "${TMPDIR:-/tmp}/tambril-chain.XXXXXX")
+pid= wm=
+cleanup() {
+  [ -n "$pid" ] && kill "$pid" 2> /dev/null
+  [ -n "$wm" ] && kill "$wm" 2> /dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "FAILED: $*" >&2
+  import -window root "$out/failed.png" 2> /dev/null || true
+  exit 1
+}
+# A path as the program names it; Wine's drive Z: is the root folder.
+native() {
+  if [ "$paths" = windows ]; then
+    local p=${1//\//\\}
+    echo "Z:$p"
+  else
+    echo "$1"
+  fi
+}
+shot() { sleep 0.7 && import -window root "$out/$1.png"; }
+# keys KEY...: one key at a time, with time for the program to answer.
+keys() {
+  for k in "$@"; do
+    xdotool key "$k"
+    sleep 0.25
+  done
+}
+type_text() { xdotool type --delay 40 "$1"; }
+# expect TITLE: waits for the window and gives it the keyboard.
+expect() {
+  local id
+  id=$(wait_visible "$1")
+  [ -n "$id" ] || fail "no window \"$1\" came; open: $(xdotool search --onlyvisible --name . getwindowname %@ 2> /dev/null | tr '\n' '|')"
+  xdotool windowactivate --sync "$id" 2> /dev/null || xdotool windowfocus --sync "$id"
+  sleep 0.3
+  echo "$id"
+}
+gone() {
+  for _ in $(seq 100); do
+    [ -z "$(visible "$1")" ] && return 0
+    sleep 0.1
+  done
+  fail "the window \"$1\" stayed"
+}
+
+# Giving a window the keyboard needs a window manager.
+if command -v openbox > /dev/null && ! xprop -root _NET_SUPPORTING_WM_CHECK 2> /dev/null | grep -q 'window id'; then
+  openbox > /dev/null 2>&1 &
+  wm=$!
+  sleep 1
+fi
+
+# A name with umlauts, in a folder with a space.
+mkdir "$work/Briefe ä"
+source="$work/Briefe ä/Grüße.doc"
+head -c 300007 /dev/urandom > "$source"
+cp "$source" "$work/original"
+printf 'Geheim1\n' | "$reference" encode --password-stdin -o "$work/reference.tmb" "$source"
+
+"${program[@]}" "$(native "$source")" > "$work/program.log" 2>&1 &
+pid=$!
+expect '^Tambril 1.1$' > /dev/null
+shot splash
+main=$(expect 'Grüße.doc$')
+shot main
+
+# The file dialog's buttons, in pixels of its layout below its menu bar.
+click_button() {
+  local x
+  case $2 in
+    ÖFFNEN) x=72 ;;
+    ERSTELLEN) x=196 ;;
+  esac
+  xdotool mousemove --window "$1" "$x" 321 click 1
+}
+
+# Encode: "Bearbeiten" > "Code_An..", then "ERSTELLEN" in the file dialog,
+# then the password twice and "OK".
+keys F10 Right Return
+dialog=$(expect '^ Datei erstellen$')
+shot create
+click_button "$dialog" ERSTELLEN
+gone '^ Datei erstellen$'
+expect '^CODE_ON$' > /dev/null
+type_text Geheim1
+keys Tab
+type_text Geheim1
+shot encode
+keys Tab space
+gone '^CODE_ON$'
+encoded="$work/Briefe ä/Grüße.tmb"
+[ -f "$encoded" ] || fail "no encoded file: $(ls "$work/Briefe ä")"
+cmp "$encoded" "$work/reference.tmb" || fail "the encoded file differs from the reference"
+
+# Open the encoded file: "Datei" > "Datei öffnen..", a click into the empty
+# lower part of the file list (in pixels of the dialog's layout), its second file (Grüße.tmb after Grüße.doc)
+# and "ÖFFNEN".
+xdotool windowactivate --sync "$main" 2> /dev/null || true
+keys F10 Down Return
+dialog=$(expect '^ Datei öffnen$')
+xdotool mousemove --window "$dialog" 376 200 click 1
+sleep 0.3
+keys Home Down
+shot open
+click_button "$dialog" ÖFFNEN
+gone '^ Datei öffnen$'
+expect 'Grüße.tmb$' > /dev/null
+shot loaded
+# The original goes aside, so that decoding makes it anew.
+mv "$source" "$work/moved.doc"
+
+# Decode: "Bearbeiten" > "Code_Aus..", the password check, "ERSTELLEN", "OK".
+keys F10 Right Down Return
+expect '^CODE_AUS$' > /dev/null
+type_text Geheim1
+shot check
+keys Tab space
+gone '^CODE_AUS$'
+dialog=$(expect '^ Datei erstellen$')
+click_button "$dialog" ERSTELLEN
+gone '^ Datei erstellen$'
+expect '^CODE_AN$' > /dev/null
+shot decode
+keys Tab space
+gone '^CODE_AN$'
+[ -f "$source" ] || fail "nothing decoded: $(ls "$work/Briefe ä")"
+cmp "$source" "$work/original" || fail "the decoded file differs from the original"
+
+# "Datei" > "Beenden" ends the program.
+keys F10 Down Down Return
+for _ in $(seq 150); do
+  kill -0 "$pid" 2> /dev/null || break
+  sleep 0.1
+done
+! kill -0 "$pid" 2> /dev/null || fail "the program did not end"
+wait "$pid" || fail "the program ended with status $?"
+pid=
+echo "encoded, checked and decoded through the windows; screenshots in $out"
