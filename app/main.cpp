@@ -3,7 +3,6 @@
 // the command line. The program ends through the
 // end sequence: "Beenden", the main window's close box, or termination.
 #include <QApplication>
-#include <QFontInfo>
 
 #include "main_window/outside_files.h"
 #include "main_window/program.h"
@@ -22,13 +21,13 @@ int main(int argc, char** argv) {
   QApplication::setDesktopFileName(QStringLiteral("tambril"));
   QApplication::setWindowIcon(tambril::resources::ProgramIcon());
 #ifdef Q_OS_WIN
-  // Where the system's dialog font is not installed (Wine has no "MS Shell
-  // Dlg 2"), texts would fall back to a serif face; Tahoma is on every
-  // Windows and on Wine.
-  if (!QFontInfo(QApplication::font()).exactMatch()) {
-    QFont font = QApplication::font();
-    font.setFamily(QStringLiteral("Tahoma"));
-    QApplication::setFont(font);
+  // Menus, message boxes and tooltips in the dialogs' MS Sans Serif: under
+  // Wine the system's own fonts ("MS Shell Dlg 2", the menu font) are
+  // missing and fall back to a serif face, and so does Tahoma for Qt.
+  for (const char* widgets : {static_cast<const char*>(nullptr), "QMenuBar", "QMenu", "QMessageBox", "QToolTip"}) {
+    QFont font = QApplication::font(widgets);
+    font.setFamilies({QStringLiteral("MS Sans Serif")});
+    QApplication::setFont(font, widgets);
   }
 #endif
   // Hiding the splash or a dialog never ends the program; only the end

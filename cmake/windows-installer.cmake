@@ -3,6 +3,8 @@
 # that folder (where it finds its sounds), the .tmb file type opened by the
 # program, and an uninstaller that takes all of it away again.
 list(APPEND CPACK_GENERATOR NSIS)
+# The lines below hold quotes; CPack passes them on as they are.
+set(CPACK_VERBATIM_VARIABLES ON)
 set(CPACK_PACKAGE_INSTALL_DIRECTORY Tambril)
 set(CPACK_NSIS_DISPLAY_NAME Tambril)
 set(CPACK_NSIS_PACKAGE_NAME Tambril)

@@ -256,10 +256,16 @@ void TargetFile::create(unsigned permissions, Unfinished) {
 }
 
 void TargetFile::giveFinalMode() {
-  if (!modeLeft_) return;
+  // The finished file is shown like any other: the hidden mark of its
+  // unfinished name goes (else Explorer and file dialogs would not list
+  // it), and it becomes read-only where its mode says so.
   FILE_BASIC_INFO info{};
   if (::GetFileInformationByHandleEx(handle_.get(), FileBasicInfo, &info, sizeof info)) {
-    info.FileAttributes = (info.FileAttributes & ~DWORD{FILE_ATTRIBUTE_NORMAL}) | FILE_ATTRIBUTE_READONLY;
+    DWORD attributes = info.FileAttributes & ~DWORD{FILE_ATTRIBUTE_HIDDEN};
+    if (modeLeft_) attributes |= FILE_ATTRIBUTE_READONLY;
+    if (attributes == 0) attributes = FILE_ATTRIBUTE_NORMAL;
+    if (attributes != DWORD{FILE_ATTRIBUTE_NORMAL}) attributes &= ~DWORD{FILE_ATTRIBUTE_NORMAL};
+    info.FileAttributes = attributes;
     ::SetFileInformationByHandle(handle_.get(), FileBasicInfo, &info, sizeof info);
   }
   modeLeft_ = false;
@@ -311,7 +317,8 @@ void TargetFile::commit(bool) {
     SetDeleteOnClose(h, true);
     throw CodecError(e == EEXIST ? ErrorKind::TargetExists : ErrorKind::WriteTarget, target_, e);
   }
-  // The read-only attribute last: it would refuse the rename above.
+  // The attributes last: read-only would refuse the rename above, and the
+  // name must stay hidden until it is the finished file's.
   giveFinalMode();
   committed_ = true;
   discard();

@@ -11,6 +11,8 @@
 #include <vector>
 
 #ifdef Q_OS_WIN
+#include <windows.h>
+
 #include <QDirIterator>
 #else
 #include <dirent.h>
@@ -228,12 +230,26 @@ bool FolderList::CanOpen(const QString& folder) { return CanOpenReal(RealPath(fo
 
 bool FolderList::CanOpenReal(const QByteArray& folder) {
   // Asks the system itself, with the rights the program runs under.
+#ifdef Q_OS_WIN
+  if (folder.isEmpty() || !QFileInfo(QString::fromUtf8(folder)).isDir()) return false;
+  QString pattern = QDir::toNativeSeparators(QString::fromUtf8(folder));
+  if (!pattern.endsWith(QLatin1Char('\\'))) pattern += QLatin1Char('\\');
+  pattern += QLatin1Char('*');
+  WIN32_FIND_DATAW found;
+  const HANDLE h = ::FindFirstFileExW(reinterpret_cast<LPCWSTR>(pattern.utf16()), FindExInfoBasic, &found,
+                                      FindExSearchNameMatch, nullptr, 0);
+  // An empty drive has no entry at all, not even ".", and is still open.
+  if (h == INVALID_HANDLE_VALUE) return ::GetLastError() == ERROR_FILE_NOT_FOUND;
+  ::FindClose(h);
+  return true;
+#else
   struct stat st;
   if (folder.isEmpty() || ::stat(folder.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
   DIR* d = ::opendir(folder.constData());
   if (!d) return false;
   ::closedir(d);
   return true;
+#endif
 }
 
 bool FolderList::setPath(const QString& folder) {
@@ -279,12 +295,14 @@ bool FolderList::refresh() {
 void FolderList::fill() {
   clear();
   // The chain from the root down to the folder, then its sub-folders.
+  // A root keeps its slash: "/" here, "C:/" on Windows.
   QList<QByteArray> chain;
   for (QByteArray folder = realPath_;;) {
     chain.prepend(folder);
     const qsizetype cut = folder.lastIndexOf('/');
-    if (folder == "/" || cut < 0) break;
-    folder = cut == 0 ? QByteArray("/") : folder.left(cut);
+    const qsizetype root = folder.startsWith('/') ? 1 : folder.indexOf(":/") + 2;
+    if (cut < 0 || folder.size() <= root) break;
+    folder = folder.left(std::max(cut, root));
   }
   const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
   const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <string_view>
 
 #include "codec/cp1252.h"
 #include "platform/platform.h"
@@ -193,9 +194,8 @@ PlainTextView::Block PlainTextView::blockFrom(qint64 start) const {
   // Cut after the last space of the second half, or else at the limit.
   qint64 cut = start + kMaxBlock;
   const qint64 from = start + kMaxBlock / 2;
-  if (const void* sp = memrchr(p + from, ' ', static_cast<std::size_t>(cut - from))) {
-    cut = static_cast<const char*>(sp) - p + 1;
-  }
+  const std::size_t sp = std::string_view(p + from, static_cast<std::size_t>(cut - from)).rfind(' ');
+  if (sp != std::string_view::npos) cut = from + static_cast<qint64>(sp) + 1;
   return {start, cut, cut};
 }
 

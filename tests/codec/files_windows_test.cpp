@@ -66,6 +66,13 @@ TEST(WindowsFiles, NamesInAnyScriptAndBeyondTheOldLengthLimit) {
     got.resize(plain.size());
     EXPECT_EQ(got, plain);
     EXPECT_TRUE(Exists(enc));
+    // Finished files are listed like any other: the hidden mark of the
+    // unfinished name is gone.
+    for (const fs::path& made : {src, enc, dec}) {
+      const DWORD attributes = GetFileAttributesW((L"\\\\?\\" + fs::absolute(made).wstring()).c_str());
+      ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+      EXPECT_EQ(attributes & FILE_ATTRIBUTE_HIDDEN, 0u) << made;
+    }
   }
   EXPECT_EQ(Names(dir.path()).size(), 4u);  // three files and the deep folder
 }
