@@ -5,6 +5,8 @@
 list(APPEND CPACK_GENERATOR NSIS)
 # The lines below hold quotes; CPack passes them on as they are.
 set(CPACK_VERBATIM_VARIABLES ON)
+set(CPACK_NSIS_EXECUTABLE ${CMAKE_CURRENT_LIST_DIR}/makensis-amd64)
+set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY Tambril)
 set(CPACK_NSIS_DISPLAY_NAME Tambril)
 set(CPACK_NSIS_PACKAGE_NAME Tambril)
@@ -17,7 +19,7 @@ set(CPACK_NSIS_MODIFY_PATH OFF)
 set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS [[
   WriteRegStr HKCR ".tmb" "" "Tambril.Datei"
   WriteRegStr HKCR "Tambril.Datei" "" "Codierte Datei"
-  WriteRegStr HKCR "Tambril.Datei\DefaultIcon" "" "$INSTDIR\tambril.exe,0"
+  WriteRegStr HKCR "Tambril.Datei\DefaultIcon" "" "$INSTDIR\tambril.exe,-2"
   WriteRegStr HKCR "Tambril.Datei\shell\open\command" "" '"$INSTDIR\tambril.exe" "%1"'
   System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 ]])

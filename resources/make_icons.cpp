@@ -1,10 +1,12 @@
 // Writes the program icon as PNG files, FOLDER/<n>x<n>/apps/tambril.png for every
 // icon size, and the icon of the encoded-file type as
 // FOLDER/<n>x<n>/mimetypes/application-x-tambril.png, for installing into an
-// icon theme.
+// icon theme; and both as Windows icon files, FOLDER/tambril.ico and
+// FOLDER/application-x-tambril.ico, for the Windows program.
 #include <cstdio>
 
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QString>
 
@@ -31,6 +33,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
         return 1;
       }
+    }
+  }
+  for (const Icon& icon : icons) {
+    QFile file(QStringLiteral("%1/%2.ico").arg(folder, QLatin1String(icon.name)));
+    const QByteArray bytes = tambril::resources::IconFile(icon.draw);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()) {
+      std::fprintf(stderr, "cannot write %s\n", qPrintable(file.fileName()));
+      return 1;
     }
   }
   return 0;

@@ -2,6 +2,7 @@
 
 #include <random>
 
+#include <QBuffer>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QLinearGradient>
@@ -273,6 +274,47 @@ QImage InfoLogo() {
   p.setPen(QColor(0x70, 0x70, 0x70));
   p.drawText(QRectF(0, h - 22, w - 8, 16), Qt::AlignRight | Qt::AlignVCenter, version);
   return image;
+}
+
+QByteArray IconFile(QImage (*draw)(int)) {
+  QList<QByteArray> images;
+  for (int size : kIconSizes) {
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    draw(size).save(&buffer, "PNG");
+    images << png;
+  }
+  // Little-endian throughout: a header, one 16-byte entry per image, then
+  // the images.
+  QByteArray file;
+  const auto u16 = [&file](quint32 v) {
+    file.append(static_cast<char>(v & 0xFF));
+    file.append(static_cast<char>((v >> 8) & 0xFF));
+  };
+  const auto u32 = [&u16](quint32 v) {
+    u16(v & 0xFFFF);
+    u16(v >> 16);
+  };
+  u16(0);  // reserved
+  u16(1);  // an icon, not a cursor
+  u16(static_cast<quint32>(images.size()));
+  quint32 offset = 6 + 16 * static_cast<quint32>(images.size());
+  for (qsizetype i = 0; i < images.size(); ++i) {
+    const int size = kIconSizes[i];
+    // Width and height as one byte each; 0 stands for 256.
+    file.append(static_cast<char>(size >= 256 ? 0 : size));
+    file.append(static_cast<char>(size >= 256 ? 0 : size));
+    file.append('\0');  // no palette
+    file.append('\0');  // reserved
+    u16(1);             // planes
+    u16(32);            // bits per pixel
+    u32(static_cast<quint32>(images[i].size()));
+    u32(offset);
+    offset += static_cast<quint32>(images[i].size());
+  }
+  for (const QByteArray& png : images) file += png;
+  return file;
 }
 
 }  // namespace tambril::resources

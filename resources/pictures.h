@@ -3,6 +3,7 @@
 // pictures of the main window, the splash background and the info logo.
 // Everything but ProgramIconImage() draws text or makes pixmaps and so needs
 // a QGuiApplication.
+#include <QByteArray>
 #include <QIcon>
 #include <QImage>
 #include <QRgb>
@@ -24,6 +25,10 @@ QIcon ProgramIcon();
 // the padlock, like the main window's encoded-file marker, square. Draws no
 // text either.
 QImage EncodedFileIconImage(int size);
+
+// A Windows icon file (.ico) holding `draw` in every size of kIconSizes,
+// each image stored as PNG.
+QByteArray IconFile(QImage (*draw)(int));
 
 QImage StartPicture();        // 362 x 48, shown until the first file is loaded
 QImage EncodedFilePicture();  // 50 x 45, marks an encoded file

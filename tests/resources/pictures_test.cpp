@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QColor>
 #include <QIcon>
 #include <QImage>
+#include <QImageReader>
 #include <QPixmap>
+#include <vector>
 
 namespace tambril::resources {
 namespace {
@@ -80,6 +83,29 @@ TEST(Pictures, IconHasEverySizeAndATransparentGround) {
     }
   }
   EXPECT_EQ(icon.pixmap(48, 48).toImage().size(), QSize(48, 48));
+}
+
+// The Windows icon files, read back by Qt's own reader of .ico files: every
+// size, each the very image drawn.
+TEST(Pictures, IconFilesHoldEverySizeAsDrawn) {
+  for (QImage (*draw)(int) : {ProgramIconImage, EncodedFileIconImage}) {
+    QByteArray bytes = IconFile(draw);
+    QBuffer buffer(&bytes);
+    QImageReader reader(&buffer, "ico");
+    ASSERT_TRUE(reader.canRead()) << reader.errorString().toStdString();
+    std::vector<QImage> read;
+    do {
+      const QImage image = reader.read();
+      ASSERT_FALSE(image.isNull()) << reader.errorString().toStdString();
+      read.push_back(image);
+    } while (reader.jumpToNextImage());
+    ASSERT_EQ(read.size(), std::size(kIconSizes));
+    for (std::size_t i = 0; i < read.size(); ++i) {
+      const int size = kIconSizes[i];
+      EXPECT_EQ(read[i].convertToFormat(QImage::Format_ARGB32), draw(size).convertToFormat(QImage::Format_ARGB32))
+          << size;
+    }
+  }
 }
 
 TEST(Pictures, SplashBackgroundIsTheSameEveryTimeAndMostlyDarkBlue) {
