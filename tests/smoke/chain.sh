@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # chain.sh OUTDIR REFERENCE_CLI PATHS PROGRAM [ARGUMENT...]
 # Run inside an X server (xvfb-run); starts openbox as the window manager
-# when there is none. The program starts in the current folder. Drives the desktop program
-# by keyboard, as a user would, through the whole chain: a file named on the
-# command line is loaded; "Code_An.." encodes it through the file dialog and
-# the encode dialog; "Datei öffnen.." loads the encoded file; "Code_Aus.."
-# checks its password and decodes it. The files on disk must be the bytes
-# the reference tambril-cli makes and the original bytes again. PATHS says
-# how the program names files: "windows" (under Wine: Z:\...) or "posix".
-# A screenshot of each step is kept in OUTDIR.
+# when there is none. The program starts in the current folder. Drives the
+# desktop program by keyboard and mouse, as a user would, through the whole
+# chain: a file named on the command line is loaded; "Code_An.." encodes it
+# through the file dialog and the encode dialog; "Datei öffnen.." loads the
+# encoded file; "Code_Aus.." checks its password (a wrong one first, which
+# is refused with its message) and decodes it. The files on disk must be
+# the bytes the reference tambril-cli makes and the original bytes again.
+# PATHS says how the program names files: "windows" (under Wine: Z:\...)
+# or "posix". A screenshot of each step is kept in OUTDIR.
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/wait_windows.sh"
 out=$1 reference=$2 paths=$3
@@ -129,9 +130,19 @@ shot loaded
 # The original goes aside, so that decoding makes it anew.
 mv "$source" "$work/moved.doc"
 
-# Decode: "Bearbeiten" > "Code_Aus..", the password check, "ERSTELLEN", "OK".
+# Decode: "Bearbeiten" > "Code_Aus..", the password check (a wrong password
+# first: the message, and the dialog asks again), "ERSTELLEN", "OK".
 keys F10 Right Down Return
-expect '^CODE_AUS$' > /dev/null
+check=$(expect '^CODE_AUS$')
+type_text Geheim2
+keys Tab space
+expect '^ERROR$' > /dev/null
+shot wrong
+keys Return
+gone '^ERROR$'
+[ -n "$(visible '^CODE_AUS$')" ] || fail "a wrong password closed the check"
+xdotool windowactivate --sync "$check" 2> /dev/null || true
+keys shift+Tab
 type_text Geheim1
 shot check
 keys Tab space
