@@ -71,9 +71,11 @@ if command -v openbox > /dev/null && ! xprop -root _NET_SUPPORTING_WM_CHECK 2> /
   sleep 1
 fi
 
-# A name with umlauts, in a folder with a space.
-mkdir "$work/Briefe ä"
-source="$work/Briefe ä/Grüße.doc"
+# A name with umlauts, in a folder with a space and a character beyond
+# the basic plane (UTF-16 needs two units for it on Windows).
+folder="$work/Briefe ä 😀"
+mkdir "$folder"
+source="$folder/Grüße.doc"
 head -c 300007 /dev/urandom > "$source"
 cp "$source" "$work/original"
 printf 'Geheim1\n' | "$reference" encode --password-stdin -o "$work/reference.tmb" "$source"
@@ -109,8 +111,8 @@ type_text Geheim1
 shot encode
 keys Tab space
 gone '^CODE_ON$'
-encoded="$work/Briefe ä/Grüße.tmb"
-[ -f "$encoded" ] || fail "no encoded file: $(ls "$work/Briefe ä")"
+encoded="$folder/Grüße.tmb"
+[ -f "$encoded" ] || fail "no encoded file: $(ls "$folder")"
 cmp "$encoded" "$work/reference.tmb" || fail "the encoded file differs from the reference"
 
 # Open the encoded file: "Datei" > "Datei öffnen..", a click into the empty
@@ -154,7 +156,7 @@ expect '^CODE_AN$' > /dev/null
 shot decode
 keys Tab space
 gone '^CODE_AN$'
-[ -f "$source" ] || fail "nothing decoded: $(ls "$work/Briefe ä")"
+[ -f "$source" ] || fail "nothing decoded: $(ls "$folder")"
 cmp "$source" "$work/original" || fail "the decoded file differs from the original"
 
 # "Datei" > "Beenden" ends the program.
