@@ -130,14 +130,16 @@ TEST_F(DecodeTest, NamesThatAreNotUtf8EncodeAndDecodeThatVeryFile) {
   ASSERT_TRUE(
       Control<tambril::FolderList>(dialog, "Dir1")->setPath(tempPath()));  // the folder is seen in the list first
 
+  // The encode dialog: the password twice, then OK.
+  const auto encodeWithGeheim1 = [](Form2& f) {
+    Control<QLineEdit>(f, "Text1")->setText("Geheim1");
+    Control<QLineEdit>(f, "Text2")->setText("Geheim1");
+    Control<QPushButton>(f, "Command1")->click();
+  };
   load(QStringLiteral("Archiv \uFFFDlter/Br\uFFFDcke.doc"));
   WhenModal<Selpr6>([&](Selpr6& d) {
     EXPECT_EQ(Control<tambril::FolderList>(d, "Dir1")->realPath(), folder);
-    WhenModal<Form2>([&](Form2& f) {
-      Control<QLineEdit>(f, "Text1")->setText("Geheim1");
-      Control<QLineEdit>(f, "Text2")->setText("Geheim1");
-      Control<QPushButton>(f, "Command1")->click();
-    });
+    WhenModal<Form2>(encodeWithGeheim1);
     Control<QPushButton>(d, "Command1")->click();
   });
   Control<QAction>(main, "Code_AN")->trigger();
@@ -168,11 +170,7 @@ TEST_F(DecodeTest, NamesThatAreNotUtf8EncodeAndDecodeThatVeryFile) {
   WhenModal<Selpr6>([&](Selpr6& d) {
     ASSERT_TRUE(Control<tambril::FolderList>(d, "Dir1")->setPath(tempPath("quelle")));
     EXPECT_EQ(Control<QLineEdit>(d, "Text1")->text(), tempPath(QStringLiteral("quelle/Br\uFFFDcke.tmb")));
-    WhenModal<Form2>([&](Form2& f) {
-      Control<QLineEdit>(f, "Text1")->setText("Geheim1");
-      Control<QLineEdit>(f, "Text2")->setText("Geheim1");
-      Control<QPushButton>(f, "Command1")->click();
-    });
+    WhenModal<Form2>(encodeWithGeheim1);
     Control<QPushButton>(d, "Command1")->click();
   });
   Control<QAction>(main, "Code_AN")->trigger();
