@@ -115,6 +115,13 @@ void InputFile::open(const Folder* folder, const fs::path& name) {
 
 InputFile::~InputFile() = default;
 
+FileStamp InputFile::stamp() const {
+  struct stat st;
+  if (::fstat(handle_.get(), &st) != 0) throw CodecError(ErrorKind::ReadSource, path_, errno);
+  return {static_cast<std::uint64_t>(st.st_size),
+          static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
 std::uint64_t InputFile::size() const {
   struct stat st;
   if (::fstat(handle_.get(), &st) != 0) throw CodecError(ErrorKind::ReadSource, path_, errno);

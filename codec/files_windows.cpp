@@ -168,6 +168,15 @@ void InputFile::open(const Folder* folder, const fs::path& name) {
 
 InputFile::~InputFile() = default;
 
+FileStamp InputFile::stamp() const {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!::GetFileInformationByHandle(handle_.get(), &info)) throw CodecError(ErrorKind::ReadSource, path_, LastErrno());
+  const std::uint64_t ticks = (std::uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) |
+                              info.ftLastWriteTime.dwLowDateTime;  // 100 ns since 1601
+  return {(std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow,
+          (static_cast<std::int64_t>(ticks) - 116444736000000000) * 100};
+}
+
 std::uint64_t InputFile::size() const {
   LARGE_INTEGER size;
   if (!::GetFileSizeEx(handle_.get(), &size)) throw CodecError(ErrorKind::ReadSource, path_, LastErrno());

@@ -493,6 +493,28 @@ TEST_F(CliTest, KilledAtAnyMomentLeavesNoNewEntry) {
 
 // The terminal gets its echo back on every way out, and a line too long for
 // a password is read to its end, so that nothing of it is left for the shell.
+// The file grows after it was measured, while the password is typed: the
+// pass fails and leaves nothing, instead of coding the first part of it.
+TEST_F(CliTest, ASourceThatChangesWhileItIsCodedIsAFailure) {
+  const fs::path plain = Write("g/a.bin", Bytes(300000, 1));
+  CliOptions grow;
+  grow.atPrompt = [&] { std::ofstream(plain, std::ios::binary | std::ios::app) << "more"; };
+  CliResult r = RunCliOnTerminal({"encode", plain.string()}, {"kennwort", "kennwort"}, grow);
+  EXPECT_EQ(r.exitCode, kFileError) << r.err;
+  EXPECT_NE(r.err.find("a.bin: " + En(Msg::SourceChanged)), std::string::npos) << r.err;
+  EXPECT_EQ(List(Path("g")), std::set<std::string>{"a.bin"});
+
+  ASSERT_EQ(Encode(plain, "kennwort").exitCode, 0);
+  fs::rename(plain, Path("a.bin"));
+  CliOptions growEncoded;
+  growEncoded.env = {{"LANG", "de_DE.UTF-8"}};
+  growEncoded.atPrompt = [&] { std::ofstream(Path("g/a.bin.tmb"), std::ios::binary | std::ios::app) << "x"; };
+  r = RunCliOnTerminal({"decode", Path("g/a.bin.tmb").string()}, {"kennwort"}, growEncoded);
+  EXPECT_EQ(r.exitCode, kFileError) << r.err;
+  EXPECT_NE(r.err.find("Datei wurde beim Lesen verändert"), std::string::npos) << r.err;
+  EXPECT_EQ(List(Path("g")), std::set<std::string>{"a.bin.tmb"});
+}
+
 TEST_F(CliTest, TerminalIsLeftAsItWasFound) {
   const fs::path src = Write("brief.doc", "inhalt");
   CliOptions atPrompt;
