@@ -26,6 +26,7 @@
 #include "codec/cp1252.h"
 #include "codec/format.h"
 #include "codec/names.h"
+#include "codec/paths.h"
 #include "rtf/rtf_plain_text.h"
 
 #ifndef TAMBRIL_VERSION
@@ -297,9 +298,7 @@ int Encode(const Arguments& a) {
 
   const auto password = NewPassword(a, source, exitCode);
   if (!password) return exitCode;
-  std::error_code ec;
-  fs::path full = fs::absolute(source, ec);
-  if (ec) full = source;
+  const fs::path full = codec::AbsolutePath(source);
   return RunPass(Text(Msg::Encoding), a.quiet, source, target,
                  [&](const codec::ProgressFn& progress, const codec::CheckpointFn& checkpoint) {
                    codec::Encode(*in, size, target, *password, codec::ExtensionTag(PathText(full)), progress,

@@ -90,9 +90,11 @@ void Folder::sync() const {
   if (syncable_) ::fsync(handle_.get());
 }
 
-bool EntryExists(const fs::path& path) {
+std::optional<bool> EntryStands(const fs::path& path) {
   struct stat st;
-  return ::lstat(path.c_str(), &st) == 0;
+  if (::lstat(path.c_str(), &st) == 0) return true;
+  if (errno == ENOENT || errno == ENOTDIR) return false;
+  return std::nullopt;
 }
 
 void InputFile::open(const Folder* folder, const fs::path& name) {

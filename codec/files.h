@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -184,7 +185,10 @@ class InputFile {
 void RequireKnownLength(const InputFile& in, std::uint64_t size);
 
 // Whether anything stands under `path`, a dangling link included: a name
-// a target file can never take.
+// a target file can never take. Nothing where the system cannot tell (a
+// folder that may not be searched); nothing stands in a missing folder.
+std::optional<bool> EntryStands(const std::filesystem::path& path);
+// The same, "cannot tell" taken as "no": the pass itself will say why.
 bool EntryExists(const std::filesystem::path& path);
 
 class TargetFile;

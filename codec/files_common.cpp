@@ -90,6 +90,8 @@ void InputFile::readExactly(std::uint64_t offset, void* buffer, std::size_t n) c
   if (readAt(offset, buffer, n) != n) throw CodecError(ErrorKind::SourceChanged, path_);
 }
 
+bool EntryExists(const fs::path& path) { return EntryStands(path).value_or(false); }
+
 void RequireKnownLength(const InputFile& in, std::uint64_t size) {
   char byte;
   if (size == 0 && in.readAt(0, &byte, 1) > 0) throw CodecError(ErrorKind::UnknownLength, in.path());

@@ -920,7 +920,8 @@ TEST_F(CliTest, TreeComesBackWhole) {
   const std::vector<std::string> names = {
       "x.c", "y.py",    ".a",         "report.docx", "photo.jpeg",     "a.b.txt",        "archiv.tar.gz",
       "a.c", "a.h",     "brief.doc",  "brief.txt",   "README",         "x.tmb",          "mit leer zeichen",
-      "ab",  "caf\xE9", "zeile\nneu", "tab\tx",      "esc\x1B[1m.txt", "tief/unten/x.c", "tief/.tmb"};
+      "ab",  "caf\xE9", "zeile\nneu", "tab\tx",      "esc\x1B[1m.txt", "tief/unten/x.c", "tief/.tmb",
+      "x.",  "y ",      "y",          "tief/x..tmb"};
   std::map<std::string, std::string> plain;
   for (std::size_t i = 0; i < names.size(); ++i) {
     plain[names[i]] = Bytes(100 + 37 * i, static_cast<unsigned>(i));
@@ -939,7 +940,8 @@ TEST_F(CliTest, TreeComesBackWhole) {
   for (const auto& e : fs::recursive_directory_iterator(Path("baum"))) {
     if (!e.is_directory() && e.path().extension() != ".tmb") fs::remove(e.path());
   }
-  fs::remove(Path("baum/x.tmb"));  // an original too, encoded as x.tmb.tmb
+  fs::remove(Path("baum/x.tmb"));  // originals too, encoded as x.tmb.tmb ...
+  fs::remove(Path("baum/tief/x..tmb"));
 
   r = RunCli({"check", "--password-stdin", "-r", Path("baum").string()}, "kennwort\n");
   EXPECT_EQ(r.exitCode, 0) << r.err;
