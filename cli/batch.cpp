@@ -24,6 +24,7 @@
 #include "cli/text.h"
 #include "codec/codec.h"
 #include "codec/names.h"
+#include "codec/paths.h"
 
 namespace tambril::cli {
 namespace fs = std::filesystem;
@@ -150,7 +151,7 @@ void CodeOne(BatchMode mode, const fs::path& file, const std::shared_ptr<const c
   };
   if (mode == BatchMode::Encode) {
     target = PathOf(codec::EncodedPath(PathText(file)));  // a taken name is refused before anything is read
-    const std::string tag = codec::ExtensionTag(PathText(file.is_absolute() || cwd.empty() ? file : cwd / file));
+    const std::string tag = codec::ExtensionTag(PathText(codec::AbsolutePath(file, cwd)));
     codec::RequireKnownLength(in, size);
     coded = codec::EncodeUnnamed(in, size, target, password, tag, checkpoint, folderOf(target));
   } else {

@@ -26,6 +26,7 @@
 #include "codec/cp1252.h"
 #include "codec/format.h"
 #include "codec/names.h"
+#include "codec/paths.h"
 #include "rtf/rtf_plain_text.h"
 
 #ifndef TAMBRIL_VERSION
@@ -60,9 +61,10 @@ constexpr std::string_view kHelp =
     "           typed twice.\n"
     "  check    prints the extension stored in FILE if the password fits.\n"
     "  decode   checks the password, then writes the plain bytes beside FILE:\n"
-    "           brief.doc.tmb gives brief.doc again; a file named otherwise\n"
-    "           (made by the windows, brief.tmb) gets the stored extension\n"
-    "           written after the first \".\" of its name (brief.doc).\n"
+    "           brief.doc.tmb gives brief.doc again, a renamed report.pdf.tmb\n"
+    "           report.pdf; a name without an extension of its own (made by\n"
+    "           the windows, brief.tmb) gets the stored extension written\n"
+    "           after the first \".\" of its name (brief.doc).\n"
     "  show     prints FILE's text as the viewer shows it: RTF files as text,\n"
     "           any other file byte for byte as Windows-1252 characters.\n"
     "\n"
@@ -296,9 +298,7 @@ int Encode(const Arguments& a) {
 
   const auto password = NewPassword(a, source, exitCode);
   if (!password) return exitCode;
-  std::error_code ec;
-  fs::path full = fs::absolute(source, ec);
-  if (ec) full = source;
+  const fs::path full = codec::AbsolutePath(source);
   return RunPass(Text(Msg::Encoding), a.quiet, source, target,
                  [&](const codec::ProgressFn& progress, const codec::CheckpointFn& checkpoint) {
                    codec::Encode(*in, size, target, *password, codec::ExtensionTag(PathText(full)), progress,

@@ -73,7 +73,7 @@ constexpr Entry kTable[] = {
     {"of", "von"},
     {"cannot open", "nicht zu öffnen"},
     {"cannot read", "nicht lesbar"},
-    {"file is shorter than when it was loaded", "Datei ist kürzer als beim Laden"},
+    {"file changed while it was read", "Datei wurde beim Lesen verändert"},
     {"cannot create", "nicht anzulegen"},
     {"cannot write", "nicht schreibbar"},
     {"password was not checked", "Kennwort wurde nicht geprüft"},
@@ -116,8 +116,8 @@ std::string Reason(const codec::CodecError& e) {
     case codec::ErrorKind::ReadSource:
       m = Msg::CannotRead;
       break;
-    case codec::ErrorKind::ShortSource:
-      m = Msg::SourceShorter;
+    case codec::ErrorKind::SourceChanged:
+      m = Msg::SourceChanged;
       break;
     case codec::ErrorKind::TargetExists:
       m = Msg::FileExists;

@@ -77,7 +77,7 @@ enum class Msg {
   // The codec's failures
   CannotOpen,
   CannotRead,
-  SourceShorter,
+  SourceChanged,
   CannotCreate,
   CannotWrite,
   NotChecked,

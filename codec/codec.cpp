@@ -64,6 +64,12 @@ void StreamCoded(const InputFile& in, std::uint64_t offset, std::uint64_t count,
   auto buffer = std::make_unique<std::uint8_t[]>(blockSize);
   std::size_t head = prefix.size();
   std::copy(prefix.begin(), prefix.end(), buffer.get());
+  // A source that changes while it is read would give a target that is
+  // neither its old content nor its new, or a cut one: the pass must end
+  // where the file ends, and the file's length and time of last change must
+  // be the same at the end as at the start.
+  const FileStamp before = in.stamp();
+  if (before.size != offset + count) throw CodecError(ErrorKind::SourceChanged, in.path());
   unsigned phase = 0;
   std::uint64_t done = 0;
   while (done < count || head > 0) {
@@ -76,6 +82,7 @@ void StreamCoded(const InputFile& in, std::uint64_t offset, std::uint64_t count,
     done += n;
     head = 0;
   }
+  if (in.stamp() != before) throw CodecError(ErrorKind::SourceChanged, in.path());
 }
 
 }  // namespace

@@ -90,9 +90,11 @@ void Folder::sync() const {
   if (syncable_) ::fsync(handle_.get());
 }
 
-bool EntryExists(const fs::path& path) {
+std::optional<bool> EntryStands(const fs::path& path) {
   struct stat st;
-  return ::lstat(path.c_str(), &st) == 0;
+  if (::lstat(path.c_str(), &st) == 0) return true;
+  if (errno == ENOENT || errno == ENOTDIR) return false;
+  return std::nullopt;
 }
 
 void InputFile::open(const Folder* folder, const fs::path& name) {
@@ -114,6 +116,13 @@ void InputFile::open(const Folder* folder, const fs::path& name) {
 }
 
 InputFile::~InputFile() = default;
+
+FileStamp InputFile::stamp() const {
+  struct stat st;
+  if (::fstat(handle_.get(), &st) != 0) throw CodecError(ErrorKind::ReadSource, path_, errno);
+  return {static_cast<std::uint64_t>(st.st_size),
+          static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
 
 std::uint64_t InputFile::size() const {
   struct stat st;

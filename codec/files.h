@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -24,7 +25,7 @@ enum class ErrorKind {
   OpenSource,      // the input cannot be opened
   NotRegularFile,  // the input is a folder, a pipe, a device or a socket
   ReadSource,      // reading the input failed
-  ShortSource,     // the input ended before the length the pass was given
+  SourceChanged,   // the input grew, shrank or was rewritten while a pass read it
   TargetExists,    // a file of the target's name is already there
   CreateTarget,    // the target's folder refuses the new file
   WriteTarget,     // writing, flushing or naming the target failed (disk full ...)
@@ -130,6 +131,14 @@ class Folder {
   mutable std::vector<std::pair<unsigned, unsigned>> modes_;
 };
 
+// What tells that a file was changed: its length and the time of its last
+// change (in nanoseconds, as fine as the system keeps it).
+struct FileStamp {
+  std::uint64_t size = 0;
+  std::int64_t changed = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+
 // A regular file opened for reading at explicit positions. Opening never
 // waits: a pipe, a device, a socket or a folder (links followed) is refused
 // with NotRegularFile before anything is read from it. Several threads may
@@ -146,6 +155,8 @@ class InputFile {
   const std::filesystem::path& path() const { return path_; }
   // The length of the open file in bytes.
   std::uint64_t size() const;
+  // Its length and time of last change now; throws ReadSource.
+  FileStamp stamp() const;
   // Its length when it was opened, without asking the system again.
   std::uint64_t sizeAtOpen() const { return sizeAtOpen_; }
   // The permission bits (rwx for owner, group and others) of the file; on
@@ -153,7 +164,7 @@ class InputFile {
   unsigned permissions() const { return permissions_; }
   // Reads up to n bytes at offset; returns how many were read (0 at the end).
   std::size_t readAt(std::uint64_t offset, void* buffer, std::size_t n) const;
-  // Reads exactly n bytes at offset or throws ShortSource.
+  // Reads exactly n bytes at offset or throws SourceChanged.
   void readExactly(std::uint64_t offset, void* buffer, std::size_t n) const;
   // Tells the system that the file will be read from start to end (not
   // worth a call for a file that one read takes in).
@@ -174,7 +185,10 @@ class InputFile {
 void RequireKnownLength(const InputFile& in, std::uint64_t size);
 
 // Whether anything stands under `path`, a dangling link included: a name
-// a target file can never take.
+// a target file can never take. Nothing where the system cannot tell (a
+// folder that may not be searched); nothing stands in a missing folder.
+std::optional<bool> EntryStands(const std::filesystem::path& path);
+// The same, "cannot tell" taken as "no": the pass itself will say why.
 bool EntryExists(const std::filesystem::path& path);
 
 class TargetFile;

@@ -20,8 +20,8 @@ std::string Describe(ErrorKind kind, const fs::path& path, int errnum) {
     case ErrorKind::ReadSource:
       what = "cannot read";
       break;
-    case ErrorKind::ShortSource:
-      what = "file is shorter than when it was loaded";
+    case ErrorKind::SourceChanged:
+      what = "changed while it was read";
       break;
     case ErrorKind::TargetExists:
       what = "file exists already";
@@ -87,8 +87,10 @@ InputFile::InputFile(const fs::path& path) : path_(path) { open(nullptr, path); 
 InputFile::InputFile(const Folder& folder, const fs::path& path) : path_(path) { open(&folder, path.filename()); }
 
 void InputFile::readExactly(std::uint64_t offset, void* buffer, std::size_t n) const {
-  if (readAt(offset, buffer, n) != n) throw CodecError(ErrorKind::ShortSource, path_);
+  if (readAt(offset, buffer, n) != n) throw CodecError(ErrorKind::SourceChanged, path_);
 }
+
+bool EntryExists(const fs::path& path) { return EntryStands(path).value_or(false); }
 
 void RequireKnownLength(const InputFile& in, std::uint64_t size) {
   char byte;

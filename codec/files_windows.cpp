@@ -1,7 +1,7 @@
 // The files of a pass on Windows, behind the same interface as on POSIX
 // systems. Paths go to the wide ("W") API as UTF-16, absolute and with the
-// "\\?\" prefix, so that names beyond 260 characters and every Unicode
-// character work. A target is written under a short hidden name in its
+// "\\?\" prefix, so that names beyond 260 characters, every Unicode
+// character and names ending in a dot or a space work. A target is written under a short hidden name in its
 // folder, marked to be deleted when its handle closes (so that a pass that
 // is interrupted, killed or fails leaves nothing behind), flushed, and only
 // then renamed to its name without replacing anything.
@@ -15,6 +15,7 @@
 
 #include "files.h"
 #include "files_windows.h"
+#include "paths.h"
 
 namespace tambril::codec {
 namespace fs = std::filesystem;
@@ -84,12 +85,8 @@ int LastErrno() { return ErrnoOf(::GetLastError()); }
 
 std::wstring LongPath(const fs::path& path) {
   std::error_code ec;
-  fs::path absolute = fs::absolute(path.empty() ? fs::path(L".") : path, ec);
-  if (ec) absolute = path;
-  std::wstring s = absolute.lexically_normal().make_preferred().wstring();
-  if (s.starts_with(LR"(\\?\)")) return s;
-  if (s.starts_with(LR"(\\)")) return LR"(\\?\UNC\)" + s.substr(2);
-  return LR"(\\?\)" + s;
+  const fs::path current = fs::current_path(ec);
+  return LongPathText(path.native(), ec ? std::wstring() : current.native());
 }
 
 // Texts for the errors a user meets on Windows; others as the C library says.
@@ -141,9 +138,12 @@ Folder::~Folder() = default;
 // names a file is written through (MOVEFILE_WRITE_THROUGH) instead.
 void Folder::sync() const {}
 
-bool EntryExists(const fs::path& path) {
+std::optional<bool> EntryStands(const fs::path& path) {
   // Links are not followed: a dangling one is an entry too.
-  return ::GetFileAttributesW(LongPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+  if (::GetFileAttributesW(LongPath(path).c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+  const int error = LastErrno();
+  if (error == ENOENT || error == ENOTDIR) return false;
+  return std::nullopt;
 }
 
 void InputFile::open(const Folder* folder, const fs::path& name) {
@@ -167,6 +167,15 @@ void InputFile::open(const Folder* folder, const fs::path& name) {
 }
 
 InputFile::~InputFile() = default;
+
+FileStamp InputFile::stamp() const {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!::GetFileInformationByHandle(handle_.get(), &info)) throw CodecError(ErrorKind::ReadSource, path_, LastErrno());
+  const std::uint64_t ticks = (std::uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) |
+                              info.ftLastWriteTime.dwLowDateTime;  // 100 ns since 1601
+  return {(std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow,
+          (static_cast<std::int64_t>(ticks) - 116444736000000000) * 100};
+}
 
 std::uint64_t InputFile::size() const {
   LARGE_INTEGER size;

@@ -75,23 +75,56 @@ std::string TagForFileName(std::string_view tag) {
 
 std::string EncodedPath(std::string_view path) { return std::string(path) + std::string(kSuffix); }
 
+namespace {
+
+bool EqualsTmb(std::string_view text) {
+  return text.size() == kSuffix.size() - 1 &&
+         std::equal(text.begin(), text.end(), kSuffix.begin() + 1,
+                    [](char t, char s) { return s == (t >= 'A' && t <= 'Z' ? static_cast<char>(t - 'A' + 'a') : t); });
+}
+
+// Whether the last component of `path` has an extension: a "." followed by
+// at least one character (a leading one too: ".profile").
+bool HasExtension(std::string_view path) {
+  const std::string_view name = path.substr(NameStart(path));
+  const std::size_t dot = name.rfind('.');
+  return dot != std::string_view::npos && dot + 1 < name.size();
+}
+
+// Whether the name of `plain` agrees with `tag`, which ends the source's
+// absolute path: as far as the name reaches, since the folders before it
+// may have changed.
+bool AgreesWithTag(std::string_view plain, std::string_view tag) {
+  const std::string name = Utf8ToCp1252(plain.substr(NameStart(plain)));
+  const std::size_t n = std::min({name.size(), tag.size(), std::size_t{3}});
+  return n > 0 && name.substr(name.size() - n) == tag.substr(tag.size() - n);
+}
+
+}  // namespace
+
 bool HasTmbSuffix(std::string_view path) {
   const std::string_view name = path.substr(NameStart(path));
-  if (name.size() <= kSuffix.size()) return false;
-  return std::equal(kSuffix.begin(), kSuffix.end(), name.end() - kSuffix.size(),
-                    [](char s, char n) { return s == (n >= 'A' && n <= 'Z' ? static_cast<char>(n - 'A' + 'a') : n); });
+  return name.size() > kSuffix.size() && name[name.size() - kSuffix.size()] == '.' &&
+         EqualsTmb(name.substr(name.size() - kSuffix.size() + 1));
 }
 
 std::string DecodedPath(std::string_view encodedPath, std::string_view tag) {
-  if (HasTmbSuffix(encodedPath)) {
-    const std::string_view plain = encodedPath.substr(0, encodedPath.size() - kSuffix.size());
-    // The tag ends the source's absolute path; the name reaches into it as
-    // far as it is long, the folders before it may have changed.
-    const std::string name = Utf8ToCp1252(plain.substr(NameStart(plain)));
-    const std::size_t n = std::min({name.size(), tag.size(), std::size_t{3}});
-    if (n > 0 && name.substr(name.size() - n) == tag.substr(tag.size() - n)) return std::string(plain);
+  const std::string letters = TagForFileName(tag);
+  // A decoded name ends in ".tmb" only where the tag says so; otherwise a
+  // name that ends in it more than once is taken as far as its last one.
+  const bool tmbTag = EqualsTmb(letters);
+  std::string_view path = encodedPath;
+  while (!tmbTag && HasTmbSuffix(path) && HasTmbSuffix(path.substr(0, path.size() - kSuffix.size()))) {
+    path.remove_suffix(kSuffix.size());
   }
-  return ProposedPath(encodedPath, TagForFileName(tag)).value_or(std::string(encodedPath));
+  const bool suffix = HasTmbSuffix(path);
+  const std::string_view plain = suffix ? path.substr(0, path.size() - kSuffix.size()) : path;
+  if (suffix && (AgreesWithTag(plain, tag) || HasExtension(plain))) return std::string(plain);
+  // The windows' name; in the rare case that it would look encoded, the
+  // name without ".tmb", or the tag appended to a name without it.
+  std::string windows = ProposedPath(path, letters).value_or(std::string(path));
+  if (tmbTag || !HasTmbSuffix(windows)) return windows;
+  return suffix ? std::string(plain) : std::string(path) + "." + letters;
 }
 
 }  // namespace tambril::codec

@@ -40,10 +40,12 @@ std::string EncodedPath(std::string_view path);
 
 // The command line's decoded file of `encodedPath` with stored `tag`: for a
 // name P.tmb whose P agrees with the tag (as far as P's name reaches, at
-// most its last three characters), P itself; otherwise the windows' name,
+// most its last three characters) or has an extension of its own
+// (report.pdf.tmb with tag txt), P itself; otherwise the windows' name,
 // the tag written after the first "." (brief.tmb with tag doc gives
-// brief.doc, x.t with tag x.c gives x.x.c ... see ProposedPath). A path
-// ending in a separator comes back as it is.
+// brief.doc, x.t with tag x.c gives x.x ... see ProposedPath). The name
+// ends in ".tmb" only where the tag is "tmb" (x.tmb.tmb with tag doc gives
+// x.doc). A path ending in a separator comes back as it is.
 std::string DecodedPath(std::string_view encodedPath, std::string_view tag);
 
 // Whether the last component of `path` ends in ".tmb" (any case) after at

@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <filesystem>
 
+#include "codec/files.h"
 #include "file_dialog/path_rules.h"
 #include "file_dialog/selpr6.h"
 #include "platform/file_slots.h"
@@ -69,9 +70,7 @@ std::optional<bool> NameIsTaken(const QString& name) {
 
   const bool wildcards = pattern.contains(QLatin1Char('*')) || pattern.contains(QLatin1Char('?'));
   if (!wildcards) {
-    const fs::file_status entry = fs::symlink_status(ToFsPath(path), ec);
-    if (ec) return IsAbsence(ec) ? std::optional<bool>(false) : std::nullopt;
-    return fs::exists(entry);
+    return codec::EntryStands(ToFsPath(path));  // names as they are written, "x." too
   }
   const QRegularExpression re = NameRegex(pattern);
   for (fs::directory_iterator it(where, ec), end; !ec && it != end; it.increment(ec)) {

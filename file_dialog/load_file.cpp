@@ -1,12 +1,8 @@
 #include "file_dialog/load_file.h"
 
-#ifdef _WIN32
-#include <QFileInfo>
-#else
-#include <sys/stat.h>
-#endif
 #include <QDateTime>
 #include <cerrno>
+#include <chrono>
 
 #include "codec/files.h"
 #include "codec/path_marks.h"
@@ -35,18 +31,6 @@ bool IsAccessFailure(int errnum) {
   }
 }
 
-// The date and time of the file's last change, as the file system keeps it
-// under the file's real name.
-QDateTime LastChange(const codec::InputFile& file) {
-#ifdef _WIN32
-  return QFileInfo(QString::fromStdWString(file.path().wstring())).lastModified();
-#else
-  struct stat st;
-  if (::stat(file.path().c_str(), &st) != 0) return {};
-  return QDateTime::fromSecsSinceEpoch(st.st_mtime);
-#endif
-}
-
 }  // namespace
 
 LoadOutcome LoadFile(session::Session& s, const QString& path, const QString& listedName) {
@@ -62,7 +46,8 @@ LoadOutcome LoadFile(session::Session& s, const QString& path, const QString& li
     // folder, a pipe, a device or a locked file fails here, without waiting;
     // the file list shows none of them, but a typed or dropped path can name one.
     const codec::InputFile& source = Files().openSlot1(path);
-    const std::uint64_t n = source.size();
+    const codec::FileStamp stamp = source.stamp();
+    const std::uint64_t n = stamp.size;
     const bool shown = RichTextBox::DisplayFor(static_cast<std::int64_t>(n), rich) != RichTextBox::Display::TooLarge;
     const QByteArray content = shown ? ReadWhole(source, n) : QByteArray();
     s.markKind(encoded);
@@ -71,7 +56,8 @@ LoadOutcome LoadFile(session::Session& s, const QString& path, const QString& li
     file.path = path;
     file.name = listedName;
     file.size = n;
-    file.changed = LastChange(source);
+    file.changed = QDateTime::fromSecsSinceEpoch(
+        std::chrono::floor<std::chrono::seconds>(std::chrono::nanoseconds(stamp.changed)).count());
     file.encoded = encoded;
     file.rich = rich;
     s.finishLoad(file, content);

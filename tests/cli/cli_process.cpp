@@ -248,6 +248,7 @@ CliResult RunCliOnTerminal(const std::vector<std::string>& args, const std::vect
       ::kill(pid, options.interruptSignal);
       interrupted = true;
     } else if (answered < typed.size() && promptsSeen > answered) {
+      if (options.atPrompt) options.atPrompt();
       const std::string line = typed[answered++] + "\n";
       (void)!::write(master, line.data(), line.size());
     }

@@ -5,6 +5,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -45,6 +46,8 @@ struct CliOptions {
   // first prompt; once the program has stopped, the shell turns echo on
   // (as shells do for themselves) and continues it (`fg`).
   bool stopAtPrompt = false;
+  // On a terminal: called at each password prompt, before the answer is typed.
+  std::function<void()> atPrompt;
 };
 
 // Runs tambril-cli with `args`, `input` as standard input, in a new session

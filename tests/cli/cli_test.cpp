@@ -493,6 +493,28 @@ TEST_F(CliTest, KilledAtAnyMomentLeavesNoNewEntry) {
 
 // The terminal gets its echo back on every way out, and a line too long for
 // a password is read to its end, so that nothing of it is left for the shell.
+// The file grows after it was measured, while the password is typed: the
+// pass fails and leaves nothing, instead of coding the first part of it.
+TEST_F(CliTest, ASourceThatChangesWhileItIsCodedIsAFailure) {
+  const fs::path plain = Write("g/a.bin", Bytes(300000, 1));
+  CliOptions grow;
+  grow.atPrompt = [&] { std::ofstream(plain, std::ios::binary | std::ios::app) << "more"; };
+  CliResult r = RunCliOnTerminal({"encode", plain.string()}, {"kennwort", "kennwort"}, grow);
+  EXPECT_EQ(r.exitCode, kFileError) << r.err;
+  EXPECT_NE(r.err.find("a.bin: " + En(Msg::SourceChanged)), std::string::npos) << r.err;
+  EXPECT_EQ(List(Path("g")), std::set<std::string>{"a.bin"});
+
+  ASSERT_EQ(Encode(plain, "kennwort").exitCode, 0);
+  fs::rename(plain, Path("a.bin"));
+  CliOptions growEncoded;
+  growEncoded.env = {{"LANG", "de_DE.UTF-8"}};
+  growEncoded.atPrompt = [&] { std::ofstream(Path("g/a.bin.tmb"), std::ios::binary | std::ios::app) << "x"; };
+  r = RunCliOnTerminal({"decode", Path("g/a.bin.tmb").string()}, {"kennwort"}, growEncoded);
+  EXPECT_EQ(r.exitCode, kFileError) << r.err;
+  EXPECT_NE(r.err.find("Datei wurde beim Lesen verändert"), std::string::npos) << r.err;
+  EXPECT_EQ(List(Path("g")), std::set<std::string>{"a.bin.tmb"});
+}
+
 TEST_F(CliTest, TerminalIsLeftAsItWasFound) {
   const fs::path src = Write("brief.doc", "inhalt");
   CliOptions atPrompt;
@@ -898,7 +920,8 @@ TEST_F(CliTest, TreeComesBackWhole) {
   const std::vector<std::string> names = {
       "x.c", "y.py",    ".a",         "report.docx", "photo.jpeg",     "a.b.txt",        "archiv.tar.gz",
       "a.c", "a.h",     "brief.doc",  "brief.txt",   "README",         "x.tmb",          "mit leer zeichen",
-      "ab",  "caf\xE9", "zeile\nneu", "tab\tx",      "esc\x1B[1m.txt", "tief/unten/x.c", "tief/.tmb"};
+      "ab",  "caf\xE9", "zeile\nneu", "tab\tx",      "esc\x1B[1m.txt", "tief/unten/x.c", "tief/.tmb",
+      "x.",  "y ",      "y",          "tief/x..tmb"};
   std::map<std::string, std::string> plain;
   for (std::size_t i = 0; i < names.size(); ++i) {
     plain[names[i]] = Bytes(100 + 37 * i, static_cast<unsigned>(i));
@@ -917,7 +940,8 @@ TEST_F(CliTest, TreeComesBackWhole) {
   for (const auto& e : fs::recursive_directory_iterator(Path("baum"))) {
     if (!e.is_directory() && e.path().extension() != ".tmb") fs::remove(e.path());
   }
-  fs::remove(Path("baum/x.tmb"));  // an original too, encoded as x.tmb.tmb
+  fs::remove(Path("baum/x.tmb"));  // originals too, encoded as x.tmb.tmb ...
+  fs::remove(Path("baum/tief/x..tmb"));
 
   r = RunCli({"check", "--password-stdin", "-r", Path("baum").string()}, "kennwort\n");
   EXPECT_EQ(r.exitCode, 0) << r.err;

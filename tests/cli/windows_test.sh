@@ -89,6 +89,29 @@ mv "$deep/x.bin" "$deep/orig.bin"
 run Kennwort1 win decode --password-stdin "$deep/x.bin.tmb"
 [ "$rc" = 0 ] && cmp "$deep/orig.bin" "$deep/x.bin" || fail "long path decode: status $rc: $err"
 
+# Names ending in a dot or a space, beside the names Windows' own path
+# rules would make of them: each file is coded as itself, in a tree and
+# one by one, and comes back with its own bytes.
+mkdir odd
+printf dot > 'odd/x.' && printf 'plain x' > odd/x && printf space > 'odd/y ' && printf 'plain y' > odd/y
+cp -a odd odd.orig
+run Kennwort1 win encode -r --password-stdin odd
+[ "$rc" = 0 ] || fail "encode -r of odd names: $err"
+grep -qx 'odd.x. -> odd.x..tmb' stdout || fail "encode -r of odd names: $(cat stdout)"
+find odd -type f ! -name '*.tmb' -delete
+run Kennwort1 win decode -r --password-stdin odd
+[ "$rc" = 0 ] || fail "decode -r of odd names: $err"
+find odd -name '*.tmb' -delete
+diff -r odd.orig odd || fail "odd names: the tree differs"
+for name in 'x.' 'y '; do
+  run Kennwort1 win encode --password-stdin "odd/$name"
+  [ "$rc" = 0 ] || fail "encode '$name': $err"
+  rm "odd/$name"
+  run Kennwort1 win decode --password-stdin "odd/$name.tmb"
+  [ "$rc" = 0 ] && cmp "odd.orig/$name" "odd/$name" || fail "'$name' single: status $rc: $err"
+done
+[ "$(find odd -type f | wc -l)" = 6 ] && cmp odd.orig/x odd/x && cmp odd.orig/y odd/y || fail "odd names: $(ls -A odd)"
+
 # -r with jobs over a small tree: encoded on Windows, decoded on Linux, and
 # the other way round; every file comes back.
 mkdir -p tree/a/b tree/c tree/leer

@@ -31,20 +31,6 @@ TEST(Faults, ExistingTargetIsNeverTouched) {
   EXPECT_EQ(dir.names(), (std::vector<std::string>{"a.tmb", "a.txt"}));
 }
 
-TEST(Faults, SourceShorterThanItsLoadedLengthLeavesNoTarget) {
-  TempDir dir;
-  WriteFile(dir / "a.txt", RandomBytes(1000, 5));
-  InputFile in(dir / "a.txt");
-  EXPECT_THROW(Encode(in, 1500, dir / "a.tmb", "Kennwort", "txt"), CodecError);
-  EXPECT_EQ(dir.names(), (std::vector<std::string>{"a.txt"}));
-
-  Encode(dir / "a.txt", dir / "a.tmb", "Kennwort", "txt");
-  auto check = CheckPassword(dir / "a.tmb", 2000, "Kennwort");
-  ASSERT_TRUE(check.fits());
-  EXPECT_THROW(Decode(dir / "a.tmb", dir / "b.txt", check), CodecError);
-  EXPECT_FALSE(fs::exists(dir / "b.txt"));
-}
-
 TEST(Faults, MissingSourceNamesTheFile) {
   TempDir dir;
   try {

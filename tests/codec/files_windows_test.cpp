@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "codec/codec.h"
+#include "codec/files_windows.h"
 #include "test_files.h"
 
 namespace tambril::codec {
@@ -75,6 +77,44 @@ TEST(WindowsFiles, NamesInAnyScriptAndBeyondTheOldLengthLimit) {
     }
   }
   EXPECT_EQ(Names(dir.path()).size(), 4u);  // three files and the deep folder
+}
+
+// Names that Windows' own path rules would cut ("x." to "x", "y " to "y")
+// are files of their own, read, made and coded as they are named, from an
+// absolute path and from one relative to the current folder.
+TEST(WindowsFiles, NamesEndingInADotOrASpaceAreTakenAsTheyAre) {
+  TempDir dir;
+  const auto make = [](const fs::path& path, const Bytes& bytes) {
+    TargetFile out(path);
+    out.write(bytes.data(), bytes.size());
+    out.commit();
+  };
+  const auto read = [](const fs::path& path) {
+    InputFile in(path);
+    Bytes got(in.size());
+    in.readExactly(0, got.data(), got.size());
+    return got;
+  };
+  for (const char* name : {"x", "x.", "y", "y ", "z. ."}) make(dir / name, Bytes(name, name + std::strlen(name)));
+  EXPECT_EQ(Names(dir.path()), (std::vector<std::u8string>{u8"x", u8"x.", u8"y", u8"y ", u8"z. ."}));
+  EXPECT_FALSE(Exists(dir / "z"));
+  const fs::path before = fs::current_path();
+  fs::current_path(dir.path());
+  for (const fs::path& folder : {dir.path(), fs::path("sub\\..")}) {
+    for (const char* name : {"x.", "y ", "z. ."}) {
+      const fs::path source = folder / name, encoded = folder / (std::string(name) + ".tmb"),
+                     back = folder / (std::string(name) + ".back.");
+      EXPECT_EQ(read(source), Bytes(name, name + std::strlen(name))) << source;
+      Encode(source, encoded, "Kennwort", "txt");
+      Decode(encoded, back, CheckPassword(encoded, "Kennwort"));
+      EXPECT_EQ(read(back), read(source)) << back;
+      EXPECT_TRUE(DeleteFileW(LongPath(encoded).c_str()) && DeleteFileW(LongPath(back).c_str()));
+    }
+  }
+  fs::current_path(before);
+  EXPECT_EQ(Names(dir.path()), (std::vector<std::u8string>{u8"x", u8"x.", u8"y", u8"y ", u8"z. ."}));
+  // The library's own removal would take such names for others.
+  for (const char* name : {"x.", "y ", "z. ."}) EXPECT_TRUE(DeleteFileW(LongPath(dir / name).c_str())) << name;
 }
 
 TEST(WindowsFiles, NoTargetIsOverwrittenEvenOneTakenWhileThePassRuns) {

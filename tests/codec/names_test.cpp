@@ -78,6 +78,23 @@ TEST(Names, CommandLineDecodeTakesTheWindowsNamesToo) {
   // A name the windows made from one without "." still comes back.
   EXPECT_EQ(DecodedPath("README.tmb", "DME"), "README");
   EXPECT_EQ(DecodedPath("/d/", "doc"), "/d/");
+  // A renamed file whose name has an extension of its own keeps it, and a
+  // decoded name ends in ".tmb" only where the tag says "tmb": a later
+  // decode -r would take it for an encoded file.
+  EXPECT_EQ(DecodedPath("foo.bin.tmb", "doc"), "foo.bin");
+  EXPECT_EQ(DecodedPath("/d/report.pdf.tmb", "txt"), "/d/report.pdf");
+  EXPECT_EQ(DecodedPath("/d/.profile.tmb", "xyz"), "/d/.profile");
+  EXPECT_EQ(DecodedPath("x.tmb.tmb", "doc"), "x.doc");
+  EXPECT_EQ(DecodedPath("x.tmb.TMB.tmb", "pdf"), "x.pdf");
+  EXPECT_EQ(DecodedPath("x.tmb.tmb", "TMB"), "x.tmb");
+  EXPECT_EQ(DecodedPath("brief.tmb", "tmb"), "brief.tmb");
+  EXPECT_EQ(DecodedPath("x..tmb", ".tm"), "x.");
+  EXPECT_EQ(DecodedPath("x..tmb", "doc"), "x.docb");
+  for (const char* tag : {"doc", "txt", ".tm", "/.a", "mb.", "b.t", "x.c"}) {
+    for (const char* name : {"a.tmb.tmb", ".abcd.tmb", "x..tmb", "brief.tmb", "a.b.c.tmb", "a.xyzb", ".tmb.tmb"}) {
+      EXPECT_FALSE(HasTmbSuffix(DecodedPath(name, tag))) << name << " " << tag << ": " << DecodedPath(name, tag);
+    }
+  }
   EXPECT_FALSE(HasTmbSuffix(".tmb"));
   EXPECT_FALSE(HasTmbSuffix("a.tmbx"));
   EXPECT_FALSE(HasTmbSuffix("a.tmb/b"));

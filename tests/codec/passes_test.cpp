@@ -2,6 +2,9 @@
 // on every system.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -196,6 +199,75 @@ TEST(PasswordCheck, DecodeRefusesAFailedCheck) {
     EXPECT_EQ(e.kind(), ErrorKind::NotChecked);
   }
   EXPECT_FALSE(fs::exists(dir / "b.txt"));
+}
+
+// A source that is not the file its pass began with never gives a target:
+// shorter than the length it was loaded with, grown, shrunk or rewritten
+// (same length, new bytes) while it is read.
+TEST(Passes, ASourceThatChangesDuringThePassLeavesNoTarget) {
+  TempDir dir;
+  const fs::path src = dir / "a.txt";
+  const auto expectChanged = [&](const std::function<void()>& pass, const char* what) {
+    try {
+      pass();
+      ADD_FAILURE() << what << ": no error";
+    } catch (const CodecError& e) {
+      EXPECT_EQ(e.kind(), ErrorKind::SourceChanged) << what << ": " << e.what();
+    }
+    EXPECT_EQ(dir.names(), (std::vector<std::string>{"a.txt"})) << what;
+  };
+  WriteFile(src, RandomBytes(1000, 5));
+  {
+    InputFile in(src);
+    expectChanged([&] { Encode(in, 1500, dir / "a.tmb", "Kennwort", "txt"); }, "shorter than loaded");
+    expectChanged([&] { Encode(in, 500, dir / "a.tmb", "Kennwort", "txt"); }, "longer than loaded");
+  }
+  // Changed at the first block boundary, after the pass has begun: the
+  // file was last changed an hour ago, so that a rewrite shows in its time.
+  const auto changeDuring = [&](const std::function<void()>& change, const char* what, bool unnamed = false) {
+    WriteFile(src, RandomBytes(3 << 20, 9));
+    fs::last_write_time(src, fs::last_write_time(src) - std::chrono::hours(1));
+    InputFile in(src);
+    int calls = 0;
+    const CheckpointFn checkpoint = [&] {
+      if (++calls == 2) change();
+    };
+    expectChanged(
+        [&] {
+          if (unnamed) {
+            EncodeUnnamed(in, in.size(), dir / "a.tmb", "Kennwort", "txt", checkpoint);
+          } else {
+            Encode(in, in.size(), dir / "a.tmb", "Kennwort", "txt", {}, checkpoint);
+          }
+        },
+        what);
+  };
+  const auto append = [&] { std::ofstream(src, std::ios::binary | std::ios::app) << "more"; };
+  changeDuring(append, "grown");
+  changeDuring(append, "grown, unnamed", true);
+  changeDuring([&] { fs::resize_file(src, 2 << 20); }, "shrunk to a block's end");
+  changeDuring([&] { fs::resize_file(src, (2 << 20) + 7); }, "shrunk");
+  changeDuring(
+      [&] {
+        std::fstream f(src, std::ios::binary | std::ios::in | std::ios::out);
+        f.seekp(5);
+        f << "new";
+      },
+      "rewritten");
+
+  // The same for an encoded file that grows while it is decoded.
+  WriteFile(dir / "b.txt", RandomBytes(3 << 20, 3));
+  Encode(dir / "b.txt", dir / "b.tmb", "Kennwort", "txt");
+  const CheckResult check = CheckPassword(dir / "b.tmb", "Kennwort");
+  ASSERT_TRUE(check.fits());
+  try {
+    Decode(dir / "b.tmb", dir / "c.txt", check, {},
+           [&] { std::ofstream(dir / "b.tmb", std::ios::binary | std::ios::app) << "x"; });
+    ADD_FAILURE() << "decode: no error";
+  } catch (const CodecError& e) {
+    EXPECT_EQ(e.kind(), ErrorKind::SourceChanged) << e.what();
+  }
+  EXPECT_FALSE(fs::exists(dir / "c.txt"));
 }
 
 std::vector<int> EncodeProgress(std::size_t len) {
