@@ -69,7 +69,7 @@ enum class State {
   Queued,   // no job has taken it yet
   Coding,   // a job codes it
   Unnamed,  // written, waiting unnamed for its group's flush
-  Named,    // named; final once the next flush has made the name durable
+  Named,    // named; final once a flush after the naming has made the name durable
   Done,     // the outcomes from here on
   WrongPassword,
   Skipped,  // not a regular file
@@ -92,12 +92,20 @@ struct Pending {
   std::unique_ptr<codec::TargetFile> file;
 };
 
-// One flush: it makes the data of its files durable, and with it the names
-// of the group before, which are given while it runs.
+// A file named, and the folder that holds its name.
+struct Name {
+  std::size_t index;
+  std::shared_ptr<const codec::Folder> folder;
+};
+
+// One flush: it makes the data of its files durable, and the names given
+// before it began: their folders are flushed after the file systems, each
+// once, unless the flush of its whole file system covered it already.
 struct FlushGroup {
-  std::vector<Pending> files;                          // still unnamed
-  std::vector<std::size_t> names;                      // named before it began
-  std::vector<std::pair<std::uint64_t, int>> results;  // per scope: 0 or the error
+  std::vector<Pending> files;                                       // still unnamed
+  std::vector<Name> names;                                          // named before it began
+  std::vector<std::pair<std::uint64_t, int>> results;               // per scope: 0 or the error
+  std::vector<std::pair<const codec::Folder*, int>> folderResults;  // per folder of `names`: 0 or the error
   bool running = false;
   bool ended = false;
 };
@@ -170,6 +178,14 @@ void CodeOne(BatchMode mode, const fs::path& file, const std::shared_ptr<const c
   coded->finishUnflushed();
   o.state = State::Unnamed;
   o.line = PathText(target);
+}
+
+// A named file once its folder was flushed: done, or failed with `error`.
+FileState Durable(const std::string& file, const FileState& named, int error) {
+  if (error == 0) return {State::Done, named.line};
+  const fs::path target = PathOf(named.line);
+  return {State::Failed,
+          FailureLine(PathOf(file), target, codec::CodecError(codec::ErrorKind::WriteTarget, target, error))};
 }
 
 void Print(const std::string& file, const FileState& o, BatchMode mode, bool quiet) {
@@ -262,8 +278,8 @@ class Batch {
   std::vector<Pending> pending_;
   std::uint64_t pendingBytes_ = 0;
 
-  FlushGroup flush_;                // one at a time
-  std::vector<std::size_t> named_;  // named since the last flush began
+  FlushGroup flush_;         // one at a time
+  std::vector<Name> named_;  // named since the last flush began
   std::thread flusher_;
 
   std::vector<std::thread> workers_;
@@ -399,13 +415,29 @@ void Batch::startFlush(std::unique_lock<std::mutex>& lock, std::size_t upTo) {
       refused.emplace_back(p.scope, e.errnum() != 0 ? e.errnum() : EIO);
     }
   }
+  std::vector<std::shared_ptr<const codec::Folder>> folders;
+  for (const Name& n : flush_.names) {
+    const auto same = [&](const auto& f) {
+      return f == n.folder || (f->device() == n.folder->device() && f->path().native() == n.folder->path().native());
+    };
+    if (std::none_of(folders.begin(), folders.end(), same)) folders.push_back(n.folder);
+  }
   lock.unlock();
   if (flusher_.joinable()) flusher_.join();
-  const auto flush = [this, handles, refused] {
+  const auto flush = [this, handles, refused, folders] {
     std::vector<std::pair<std::uint64_t, int>> results = refused;
     for (const auto& [scope, handle] : handles) results.emplace_back(scope, FlushApart(*handle));
+    // The names were given before the file systems were flushed: a folder
+    // on one flushed without error needs nothing more.
+    std::vector<std::pair<const codec::Folder*, int>> folderResults;
+    for (const auto& folder : folders) {
+      const auto covered = [&](const auto& r) { return r.first == folder->device() && r.second == 0; };
+      const bool done = std::any_of(results.begin(), results.end(), covered);
+      folderResults.emplace_back(folder.get(), done ? 0 : folder->sync());
+    }
     std::lock_guard guard(m_);
     flush_.results = std::move(results);
+    flush_.folderResults = std::move(folderResults);
     flush_.ended = true;
     changed_.notify_one();
   };
@@ -420,13 +452,24 @@ void Batch::startFlush(std::unique_lock<std::mutex>& lock, std::size_t upTo) {
 // After a flush: the names it made durable are final, and the files whose
 // data it made durable are named, in their order.
 void Batch::nameGroup(std::unique_lock<std::mutex>& lock) {
-  for (const std::size_t i : flush_.names) states_[i].state = State::Done;
+  for (const Name& n : flush_.names) {
+    FileState& o = states_[n.index];
+    int error = 0;  // the folder's, on the same file system under the same path
+    for (const auto& [folder, result] : flush_.folderResults) {
+      if (folder->device() == n.folder->device() && folder->path().native() == n.folder->path().native()) {
+        error = result;
+      }
+    }
+    o = Durable(files_[n.index].path, o, error);
+  }
+  inUse_ -= flush_.names.size();
   std::vector<Pending> group = std::move(flush_.files);
   const auto results = std::move(flush_.results);
   flush_ = {};
   lock.unlock();
   std::sort(group.begin(), group.end(), [](const Pending& a, const Pending& b) { return a.index < b.index; });
   std::vector<FileState> named(group.size(), {State::Failed, {}});
+  std::vector<std::shared_ptr<const codec::Folder>> folders(group.size());
   // Names given in this group, until they join the run's under the lock.
   std::unordered_map<std::string, std::size_t> givenNow;
   for (std::size_t k = 0; k < group.size(); ++k) {
@@ -438,6 +481,7 @@ void Batch::nameGroup(std::unique_lock<std::mutex>& lock) {
     }
     try {
       if (error != 0) throw codec::CodecError(codec::ErrorKind::WriteTarget, p.target, error);
+      folders[k] = p.file->folder();
       p.file->commit(/*flushFolder=*/false);
       o.state = State::Named;
       o.line = PathText(p.target);
@@ -450,12 +494,19 @@ void Batch::nameGroup(std::unique_lock<std::mutex>& lock) {
   }
   lock.lock();
   given_.merge(givenNow);
+  // A named file keeps its slot (its folder stays open) until its name is
+  // durable.
+  std::size_t failed = 0;
   for (std::size_t k = 0; k < group.size(); ++k) {
     const std::size_t i = group[k].index;
-    if (named[k].state == State::Named) named_.push_back(i);
+    if (named[k].state == State::Named) {
+      named_.push_back({i, std::move(folders[k])});
+    } else {
+      ++failed;
+    }
     states_[i] = std::move(named[k]);
   }
-  inUse_ -= group.size();
+  inUse_ -= failed;
   slotFree_.notify_all();
 }
 
@@ -542,8 +593,9 @@ int Batch::run() {
       }
       const bool dataDue =
           ready > 0 && (coding_ == 0 || ready >= flushAt_ || pendingBytes_ >= kGroupBytes || inUse_ + jobs_ > slots_);
-      // The last names need a flush of their own.
-      const bool namesDue = !named_.empty() && running_ == 0 && pending_.empty();
+      // Names are made durable at once, with the next group's data if it is
+      // due, else by a flush of their folders alone.
+      const bool namesDue = !named_.empty();
       if (!flush_.running && (dataDue || namesDue)) startFlush(lock, frontier_);
       std::size_t printable = printed_;
       while (printable < files_.size() && IsFinal(states_[printable].state)) ++printable;
@@ -577,10 +629,13 @@ int Batch::run() {
       std::lock_guard guard(m_);
       pending_.clear();  // unnamed: nothing of them stays
       flush_.files.clear();
-      // Named files are complete, even where the name itself may not yet be
-      // on disk: they are listed too.
-      for (const std::size_t n : named_) states_[n].state = State::Done;
-      for (const std::size_t n : flush_.names) states_[n].state = State::Done;
+      // Named files are complete: once their folders are flushed, they are
+      // listed too.
+      for (const auto* names : {&named_, &flush_.names}) {
+        for (const Name& n : *names) {
+          states_[n.index] = Durable(files_[n.index].path, states_[n.index], n.folder->sync());
+        }
+      }
       while (printable < files_.size() && IsFinal(states_[printable].state)) ++printable;
     }
     bar.clear();

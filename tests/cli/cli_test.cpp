@@ -891,6 +891,77 @@ TEST_F(CliTest, ManyFilesInOneRun) {
   EXPECT_TRUE(fs::exists(Path("zurueck/notiz.txt.tmb")));
 }
 
+// "SOURCE -> TARGET" is printed only once TARGET's name is durable: in every
+// shape of run, its link is followed by a flush of its folder, or of the
+// whole file system, that ends before the line is printed. A library loaded
+// into the program records the calls as they happen (flush_trace.cpp).
+TEST_F(CliTest, FileIsReportedDoneOnlyOnceItsNameIsDurable) {
+  struct Call {
+    std::string what, dev, ino, name;
+    long long printed;
+  };
+  const auto run = [&](const std::vector<std::string>& args, std::size_t lines) {
+    SCOPED_TRACE(args[2] + " " + args.back());
+    fs::remove(Path("trace"));
+    CliOptions traced;
+    traced.stdoutPath = Path("out");
+    traced.env = {{"LD_PRELOAD", TAMBRIL_FLUSH_TRACE},
+                  {"TAMBRIL_TRACE_LOG", Path("trace").string()},
+                  {"TAMBRIL_TRACE_OUT", Path("out").string()},
+                  {"ASAN_OPTIONS", "verify_asan_link_order=0"}};
+    const CliResult r = RunCli(args, "kennwort\n", traced);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    std::vector<Call> calls;
+    std::istringstream log(Read(Path("trace")));
+    for (Call c; log >> c.what >> c.dev >> c.ino >> c.name >> c.printed;) calls.push_back(c);
+    // Each line of a file done, where it starts in the output; a single
+    // file prints none and is done at the program's end.
+    std::vector<std::pair<std::string, long long>> done;
+    const std::string out = Read(Path("out"));
+    for (std::size_t at = 0; at < out.size(); at = out.find('\n', at) + 1) {
+      const std::string line = out.substr(at, out.find('\n', at) - at);
+      if (const auto arrow = line.find(" -> "); arrow != std::string::npos)
+        done.emplace_back(line.substr(arrow + 4), at);
+    }
+    if (lines == 0) done.emplace_back(args.back() + ".tmb", static_cast<long long>(out.size()));
+    ASSERT_EQ(done.size(), std::max<std::size_t>(lines, 1)) << out;
+    for (const auto& [target, printedAt] : done) {
+      struct stat folder {};
+      ASSERT_EQ(::stat(fs::path(target).parent_path().c_str(), &folder), 0) << target;
+      const std::string dev = std::to_string(folder.st_dev), ino = std::to_string(folder.st_ino);
+      const auto linked = std::find_if(calls.begin(), calls.end(), [&](const Call& c) {
+        return c.what == "link" && c.dev == dev && c.ino == ino && c.name == fs::path(target).filename().string();
+      });
+      ASSERT_NE(linked, calls.end()) << target;
+      bool flushed = false;
+      for (auto begin = linked; begin != calls.end() && !flushed; ++begin) {
+        const bool covers = (begin->what == "fsync<" && begin->dev == dev && begin->ino == ino) ||
+                            (begin->what == "syncfs<" && begin->dev == dev);
+        if (!covers) continue;
+        const std::string ended = begin->what.substr(0, begin->what.size() - 1) + ">";
+        const auto end = std::find_if(begin, calls.end(), [&](const Call& c) {
+          return c.what == ended && c.dev == begin->dev && c.ino == begin->ino;
+        });
+        flushed = end != calls.end() && end->printed <= printedAt;
+      }
+      EXPECT_TRUE(flushed) << target << " printed at " << printedAt << " with no flush of its folder after its link";
+    }
+  };
+  Write("eins/a.txt", "a");
+  Write("eins/b.txt", "b");
+  Write("baum/c.txt", "c");
+  Write("baum/unter/d.txt", "d");
+  Write("baum/unter/tiefer/e.txt", "e");
+  const std::string a = Path("eins/a.txt").string(), b = Path("eins/b.txt").string();
+  run({"encode", "--password-stdin", a}, 0);
+  fs::remove(a + ".tmb");
+  run({"encode", "--password-stdin", a, b}, 2);
+  run({"encode", "--password-stdin", "-r", Path("baum").string()}, 3);
+  fs::remove(a);
+  fs::remove(Path("baum/unter/tiefer/e.txt"));
+  run({"decode", "--password-stdin", "-j", "2", a + ".tmb", Path("baum/unter/tiefer/e.txt.tmb").string()}, 2);
+}
+
 // A tree of awkward names round-trips: encode -r, every original deleted,
 // decode -r gives back every name and every byte; check -r reports every
 // coded file. One file is one line, whatever its name holds.
