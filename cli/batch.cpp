@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string_view>
 #include <system_error>
 #include <thread>
@@ -30,38 +31,149 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The walk of one open folder; `path` is how its entries are named.
-void Walk(WalkFolder& folder, const std::string& path, bool encodedOnly, std::vector<Entry>& out) {
-  std::string error;
-  const auto wanted = [encodedOnly](std::string_view name) { return !encodedOnly || codec::HasTmbSuffix(name); };
-  std::vector<FolderEntry> entries = folder.entries(wanted, error);
-  if (!error.empty()) out.push_back({Entry::Unreadable, path, std::string(Text(Msg::CannotReadFolder)) + ": " + error});
-  std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
-  const std::string_view separator = PathSeparator();
-  const std::string prefix =
-      path.empty() || path.ends_with('/') || path.ends_with(separator) ? path : path + std::string(separator);
-  for (const auto& entry : entries) {
-    const std::string p = prefix + entry.name;
-    switch (entry.kind) {
-      case FolderEntry::File:
-        out.push_back({Entry::File, p, {}});
-        break;
-      case FolderEntry::Folder:
-        if (const auto sub = folder.openSub(entry.name, error)) {
-          Walk(*sub, p, encodedOnly, out);
-        } else {
-          out.push_back({Entry::Unreadable, p, std::string(Text(Msg::CannotOpenFolder)) + ": " + error});
-        }
-        break;
-      case FolderEntry::Skipped:
-        out.push_back({Entry::Skipped, p, entry.reason});
-        break;
-      case FolderEntry::Unreadable:
-        out.push_back({Entry::Unreadable, p, entry.reason});
-        break;
+// A folder on the way down a walk: its name, what of it is still to be
+// walked, and its handle while one is held.
+struct Level {
+  std::string name;                    // in the folder above (the operand at the top)
+  std::unique_ptr<WalkFolder> folder;  // null while not held
+  std::optional<FolderId> id;          // which folder it was when it was listed
+  std::vector<FolderEntry> entries;    // in name order
+  std::size_t next = 0;                // the first entry not yet walked
+};
+
+// A walk down a tree of any depth, in a loop: names are kept per level and a
+// path is made only for an entry that is reported. At most `mostHeld` folder
+// handles are held (the top's and the deepest ones); a folder whose handle
+// was given up is opened again, through its subfolder's ".." on the way up
+// or else from the nearest held folder above it by name, and must be the
+// very folder it was when it was listed.
+class TreeWalk {
+ public:
+  TreeWalk(bool encodedOnly, std::size_t mostHeld, std::vector<Entry>& out)
+      : encodedOnly_(encodedOnly), mostHeld_(std::max<std::size_t>(mostHeld, 2)), out_(out) {}
+
+  void run(std::unique_ptr<WalkFolder> top, const std::string& path) {
+    enter(std::move(top), path);
+    while (!levels_.empty()) {
+      Level& level = levels_.back();
+      if (level.next == level.entries.size()) {
+        leave();
+        continue;
+      }
+      FolderEntry& entry = level.entries[level.next++];
+      switch (entry.kind) {
+        case FolderEntry::File:
+          out_.push_back({Entry::File, pathOf(entry.name), {}});
+          break;
+        case FolderEntry::Folder:
+          if (!level.folder) break;  // lost on the way up, and named then
+          if (std::string error; auto sub = level.folder->openSub(entry.name, error)) {
+            enter(std::move(sub), entry.name);
+          } else {
+            out_.push_back(
+                {Entry::Unreadable, pathOf(entry.name), std::string(Text(Msg::CannotOpenFolder)) + ": " + error});
+          }
+          break;
+        case FolderEntry::Skipped:
+          out_.push_back({Entry::Skipped, pathOf(entry.name), std::move(entry.reason)});
+          break;
+        case FolderEntry::Unreadable:
+          out_.push_back({Entry::Unreadable, pathOf(entry.name), std::move(entry.reason)});
+          break;
+      }
     }
   }
-}
+
+ private:
+  // The path of `name` in the deepest level, as the walk reports it.
+  std::string pathOf(std::string_view name) const {
+    const std::string_view separator = PathSeparator();
+    std::string path;
+    const auto append = [&](std::string_view part) {
+      if (!path.empty() && !path.ends_with('/') && !path.ends_with(separator)) path += separator;
+      path += part;
+    };
+    for (const Level& level : levels_) append(level.name);
+    if (!name.empty()) append(name);
+    return path;
+  }
+
+  void enter(std::unique_ptr<WalkFolder> folder, std::string name) {
+    Level& level = levels_.emplace_back();
+    level.name = std::move(name);
+    level.id = folder->id();
+    std::string error;
+    const auto wanted = [this](std::string_view n) { return !encodedOnly_ || codec::HasTmbSuffix(n); };
+    level.entries = folder->entries(wanted, error);
+    if (!error.empty()) {
+      out_.push_back({Entry::Unreadable, pathOf({}), std::string(Text(Msg::CannotReadFolder)) + ": " + error});
+    }
+    std::sort(level.entries.begin(), level.entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+    level.folder = std::move(folder);
+    // Over the limit: the handle nearest the top but the top's goes.
+    if (++held_ > mostHeld_) {
+      for (std::size_t k = 1; k + 1 < levels_.size(); ++k) {
+        if (levels_[k].folder) {
+          levels_[k].folder.reset();
+          --held_;
+          break;
+        }
+      }
+    }
+  }
+
+  // Done with the deepest level: the one above takes its place and gets
+  // its handle back if it had given it up, so that the deepest level always
+  // has one (only a folder moved or replaced meanwhile has none).
+  void leave() {
+    std::unique_ptr<WalkFolder> done = std::move(levels_.back().folder);
+    if (done) --held_;
+    levels_.pop_back();
+    if (levels_.empty() || levels_.back().folder) return;
+    Level& level = levels_.back();
+    std::string error;
+    if (done) level.folder = same(done->openParent(error), level);
+    done.reset();
+    if (!level.folder) level.folder = reopen(levels_.size() - 1);
+    if (level.folder) {
+      ++held_;
+    } else if (std::any_of(level.entries.begin() + static_cast<std::ptrdiff_t>(level.next), level.entries.end(),
+                           [](const auto& e) { return e.kind == FolderEntry::Folder; })) {
+      out_.push_back({Entry::Unreadable, pathOf({}), std::string(Text(Msg::FolderReplaced))});
+    }
+  }
+
+  // `folder` if it is the folder `level` was, else null.
+  static std::unique_ptr<WalkFolder> same(std::unique_ptr<WalkFolder> folder, const Level& level) {
+    if (!folder || !level.id || folder->id() != level.id) return nullptr;
+    return folder;
+  }
+
+  // Level `k` opened again by name from the nearest held level above it,
+  // each folder on the way checked; null where one is not what it was.
+  std::unique_ptr<WalkFolder> reopen(std::size_t k) const {
+    std::size_t from = k;
+    while (from > 0 && !levels_[from].folder) --from;
+    if (!levels_[from].folder) return nullptr;
+    std::unique_ptr<WalkFolder> at;
+    for (std::size_t i = from + 1; i <= k; ++i) {
+      std::string error;
+      const WalkFolder& parent = at ? *at : *levels_[from].folder;
+      at = same(parent.openSub(levels_[i].name, error), levels_[i]);
+      if (!at) return nullptr;
+    }
+    return at;
+  }
+
+  const bool encodedOnly_;
+  const std::size_t mostHeld_;
+  std::vector<Entry>& out_;
+  std::vector<Level> levels_;
+  std::size_t held_ = 0;
+};
+
+// Folder handles a walk holds at most, whatever the depth.
+constexpr std::size_t kMostWalkHandles = 64;
 
 // Where a file of the run stands: its stage while it is being coded, then
 // its outcome, which is final and fixed.
@@ -670,8 +782,10 @@ std::vector<Entry> CollectFiles(const std::vector<std::string>& operands, bool r
   for (const auto& op : operands) {
     if (recursive && IsFolder(op)) {
       std::string error;
-      if (const auto folder = WalkFolder::Open(op, error)) {
-        Walk(*folder, op, encodedOnly, files);
+      if (auto folder = WalkFolder::Open(op, error)) {
+        // Half the open files there are at most: the run needs the rest.
+        const std::size_t room = OpenFileRoom(2 * kMostWalkHandles + kOwnFiles);
+        TreeWalk(encodedOnly, std::min(kMostWalkHandles, room / 2), files).run(std::move(folder), op);
       } else {
         files.push_back({Entry::Unreadable, op, std::string(Text(Msg::CannotOpenFolder)) + ": " + error});
       }

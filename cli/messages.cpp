@@ -47,6 +47,8 @@ constexpr Entry kTable[] = {
     {"not a regular file", "keine reguläre Datei"},
     {"cannot open the folder", "Ordner nicht zu öffnen"},
     {"cannot read the folder", "Ordner nicht lesbar"},
+    {"the folder was moved or replaced during the walk; its subfolders are left out",
+     "der Ordner wurde während des Durchlaufs verschoben oder ersetzt; seine Unterordner fehlen"},
     {"the target of", "das Ziel von"},
     {"standard output: cannot write", "Standardausgabe: nicht schreibbar"},
     {"out of memory", "kein Speicher mehr"},

@@ -49,6 +49,7 @@ enum class Msg {
   NotRegularFile,
   CannotOpenFolder,
   CannotReadFolder,
+  FolderReplaced,
   TargetOf,
   StandardOutput,
   OutOfMemory,
