@@ -765,8 +765,15 @@ int Batch::run() {
     notFiles += o.state == State::Skipped;
     failed += o.state == State::Failed;
   }
-  if (!options_.quiet && mode_ != BatchMode::Check) {
-    std::printf("%zu %s, %zu %s, ", done, Text(Msg::Done).data(), skipped, Text(Msg::SkippedWrongPassword).data());
+  // "3 done, 1 skipped (wrong password), 1 failed"; encoding checks no
+  // password, checking skips nothing for one.
+  if (!options_.quiet) {
+    if (mode_ == BatchMode::Check) {
+      std::printf("%zu %s, %zu %s, ", done, Text(Msg::Fit).data(), skipped, Text(Msg::WrongPassword).data());
+    } else {
+      std::printf("%zu %s, ", done, Text(Msg::Done).data());
+      if (mode_ == BatchMode::Decode) std::printf("%zu %s, ", skipped, Text(Msg::SkippedWrongPassword).data());
+    }
     if (notFiles > 0) std::printf("%zu %s, ", notFiles, Text(Msg::SkippedNotRegular).data());
     std::printf("%zu %s\n", failed, Text(Msg::Failed).data());
   }

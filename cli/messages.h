@@ -59,6 +59,7 @@ enum class Msg {
   SkippedWrongPassword,
   SkippedNotRegular,
   Failed,
+  Fit,  // check: the password fits
   // Usage
   SeeHelp,
   UnknownOption,
@@ -70,6 +71,8 @@ enum class Msg {
   OutputExpectsName,
   OutputOneFile,
   JobsExpectNumber,
+  Usage,  // the usage lines
+  Help,   // what --help adds to them
   // The progress bars
   Encoding,
   Decoding,
