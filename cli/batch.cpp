@@ -112,10 +112,11 @@ class TreeWalk {
     level.folder = std::move(folder);
     // Over the limit: the handle nearest the top but the top's goes.
     if (++held_ > mostHeld_) {
-      for (std::size_t k = 1; k + 1 < levels_.size(); ++k) {
+      for (std::size_t k = std::max<std::size_t>(firstHeld_, 1); k + 1 < levels_.size(); ++k) {
         if (levels_[k].folder) {
           levels_[k].folder.reset();
           --held_;
+          firstHeld_ = k + 1;
           break;
         }
       }
@@ -129,6 +130,7 @@ class TreeWalk {
     std::unique_ptr<WalkFolder> done = std::move(levels_.back().folder);
     if (done) --held_;
     levels_.pop_back();
+    firstHeld_ = std::min(firstHeld_, levels_.size());
     if (levels_.empty() || levels_.back().folder) return;
     Level& level = levels_.back();
     std::string error;
@@ -137,6 +139,7 @@ class TreeWalk {
     if (!level.folder) level.folder = reopen(levels_.size() - 1);
     if (level.folder) {
       ++held_;
+      firstHeld_ = std::min(firstHeld_, levels_.size() - 1);
     } else if (std::any_of(level.entries.begin() + static_cast<std::ptrdiff_t>(level.next), level.entries.end(),
                            [](const auto& e) { return e.kind == FolderEntry::Folder; })) {
       out_.push_back({Entry::Unreadable, pathOf({}), std::string(Text(Msg::FolderReplaced))});
@@ -170,6 +173,7 @@ class TreeWalk {
   std::vector<Entry>& out_;
   std::vector<Level> levels_;
   std::size_t held_ = 0;
+  std::size_t firstHeld_ = 1;  // no level between the top and this one holds a handle
 };
 
 // Folder handles a walk holds at most, whatever the depth.
