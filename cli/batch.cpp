@@ -208,6 +208,11 @@ struct Pending {
   std::unique_ptr<codec::TargetFile> file;
 };
 
+// One folder, whichever handle of it: its file system and path.
+std::string FolderKey(const codec::Folder& folder) {
+  return std::to_string(folder.device()) + ":" + PathText(folder.path());
+}
+
 // A file named, and the folder that holds its name.
 struct Name {
   std::size_t index;
@@ -218,10 +223,10 @@ struct Name {
 // before it began: their folders are flushed after the file systems, each
 // once, unless the flush of its whole file system covered it already.
 struct FlushGroup {
-  std::vector<Pending> files;                                       // still unnamed
-  std::vector<Name> names;                                          // named before it began
-  std::vector<std::pair<std::uint64_t, int>> results;               // per scope: 0 or the error
-  std::vector<std::pair<const codec::Folder*, int>> folderResults;  // per folder of `names`: 0 or the error
+  std::vector<Pending> files;                          // still unnamed
+  std::vector<Name> names;                             // named before it began
+  std::vector<std::pair<std::uint64_t, int>> results;  // per scope: 0 or the error
+  std::unordered_map<std::string, int> folderResults;  // per folder of `names` (FolderKey): 0 or the error
   bool running = false;
   bool ended = false;
 };
@@ -230,9 +235,10 @@ struct FlushGroup {
 struct Stopped {};
 
 // Open files: every file that is being coded or waits for its group holds
-// two (the file and its folder), every job two more at most (its input and
-// the folder it keeps for its next file), and the program keeps a few of
-// its own.
+// two (the file and its folder), and once named its folder until the name is
+// durable (a group at most, so a third per slot); every job two more at most
+// (its input and the folder it keeps for its next file), and the program
+// keeps a few of its own.
 constexpr std::size_t kMostInGroup = 2048;
 constexpr std::size_t kOwnFiles = 24;
 // A group is flushed once this much is written, even if it has room for
@@ -249,12 +255,12 @@ struct Sizes {
 // Raises the open-file limit where it can so that groups can be large, then
 // shares what there is between the jobs and the group.
 Sizes FitOpenFiles(std::size_t jobs) {
-  const std::size_t open = OpenFileRoom(2 * kMostInGroup + 2 * jobs + kOwnFiles);
+  const std::size_t open = OpenFileRoom(3 * kMostInGroup + 2 * jobs + kOwnFiles);
   if (open == 0) return {1, 1};
   const std::size_t spare = open > kOwnFiles ? open - kOwnFiles : 0;
-  // A job needs four: its input, its check, and a slot of two.
-  jobs = std::clamp<std::size_t>(spare / 4, 1, jobs);
-  const std::size_t slots = spare > 2 * jobs ? (spare - 2 * jobs) / 2 : 1;
+  // A job needs five: its input, its check, and a slot of three.
+  jobs = std::clamp<std::size_t>(spare / 5, 1, jobs);
+  const std::size_t slots = spare > 2 * jobs ? (spare - 2 * jobs) / 3 : 1;
   return {jobs, std::clamp<std::size_t>(slots, 1, kMostInGroup)};
 }
 
@@ -531,13 +537,9 @@ void Batch::startFlush(std::unique_lock<std::mutex>& lock, std::size_t upTo) {
       refused.emplace_back(p.scope, e.errnum() != 0 ? e.errnum() : EIO);
     }
   }
-  std::vector<std::shared_ptr<const codec::Folder>> folders;
-  for (const Name& n : flush_.names) {
-    const auto same = [&](const auto& f) {
-      return f == n.folder || (f->device() == n.folder->device() && f->path().native() == n.folder->path().native());
-    };
-    if (std::none_of(folders.begin(), folders.end(), same)) folders.push_back(n.folder);
-  }
+  // Each folder once, however many handles of it the jobs opened.
+  std::unordered_map<std::string, std::shared_ptr<const codec::Folder>> folders;
+  for (const Name& n : flush_.names) folders.emplace(FolderKey(*n.folder), n.folder);
   lock.unlock();
   if (flusher_.joinable()) flusher_.join();
   const auto flush = [this, handles, refused, folders] {
@@ -545,11 +547,11 @@ void Batch::startFlush(std::unique_lock<std::mutex>& lock, std::size_t upTo) {
     for (const auto& [scope, handle] : handles) results.emplace_back(scope, FlushApart(*handle));
     // The names were given before the file systems were flushed: a folder
     // on one flushed without error needs nothing more.
-    std::vector<std::pair<const codec::Folder*, int>> folderResults;
-    for (const auto& folder : folders) {
+    std::unordered_map<std::string, int> folderResults;
+    for (const auto& [key, folder] : folders) {
       const auto covered = [&](const auto& r) { return r.first == folder->device() && r.second == 0; };
       const bool done = std::any_of(results.begin(), results.end(), covered);
-      folderResults.emplace_back(folder.get(), done ? 0 : folder->sync());
+      folderResults.emplace(key, done ? 0 : folder->sync());
     }
     std::lock_guard guard(m_);
     flush_.results = std::move(results);
@@ -569,16 +571,10 @@ void Batch::startFlush(std::unique_lock<std::mutex>& lock, std::size_t upTo) {
 // data it made durable are named, in their order.
 void Batch::nameGroup(std::unique_lock<std::mutex>& lock) {
   for (const Name& n : flush_.names) {
-    FileState& o = states_[n.index];
-    int error = 0;  // the folder's, on the same file system under the same path
-    for (const auto& [folder, result] : flush_.folderResults) {
-      if (folder->device() == n.folder->device() && folder->path().native() == n.folder->path().native()) {
-        error = result;
-      }
-    }
-    o = Durable(files_[n.index].path, o, error);
+    const auto result = flush_.folderResults.find(FolderKey(*n.folder));
+    states_[n.index] =
+        Durable(files_[n.index].path, states_[n.index], result != flush_.folderResults.end() ? result->second : 0);
   }
-  inUse_ -= flush_.names.size();
   std::vector<Pending> group = std::move(flush_.files);
   const auto results = std::move(flush_.results);
   flush_ = {};
@@ -610,19 +606,12 @@ void Batch::nameGroup(std::unique_lock<std::mutex>& lock) {
   }
   lock.lock();
   given_.merge(givenNow);
-  // A named file keeps its slot (its folder stays open) until its name is
-  // durable.
-  std::size_t failed = 0;
   for (std::size_t k = 0; k < group.size(); ++k) {
     const std::size_t i = group[k].index;
-    if (named[k].state == State::Named) {
-      named_.push_back({i, std::move(folders[k])});
-    } else {
-      ++failed;
-    }
+    if (named[k].state == State::Named) named_.push_back({i, std::move(folders[k])});
     states_[i] = std::move(named[k]);
   }
-  inUse_ -= failed;
+  inUse_ -= group.size();
   slotFree_.notify_all();
 }
 
@@ -709,10 +698,12 @@ int Batch::run() {
       }
       const bool dataDue =
           ready > 0 && (coding_ == 0 || ready >= flushAt_ || pendingBytes_ >= kGroupBytes || inUse_ + jobs_ > slots_);
-      // Names are made durable at once, with the next group's data if it is
-      // due, else by a flush of their folders alone.
-      const bool namesDue = !named_.empty();
-      if (!flush_.running && (dataDue || namesDue)) startFlush(lock, frontier_);
+      // Names are made durable by the next group's flush, which covers their
+      // folders where they are on its file systems; where no group is on
+      // its way, by a flush of their folders alone, which takes no data with
+      // it so that groups stay large.
+      const bool namesDue = !named_.empty() && ready == 0;
+      if (!flush_.running && (dataDue || namesDue)) startFlush(lock, dataDue ? frontier_ : 0);
       std::size_t printable = printed_;
       while (printable < files_.size() && IsFinal(states_[printable].state)) ++printable;
       const bool ended = running_ == 0 && pending_.empty() && !flush_.running && named_.empty();
