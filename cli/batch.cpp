@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string_view>
 #include <system_error>
 #include <thread>
@@ -31,38 +32,153 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The walk of one open folder; `path` is how its entries are named.
-void Walk(WalkFolder& folder, const std::string& path, bool encodedOnly, std::vector<Entry>& out) {
-  std::string error;
-  const auto wanted = [encodedOnly](std::string_view name) { return !encodedOnly || codec::HasTmbSuffix(name); };
-  std::vector<FolderEntry> entries = folder.entries(wanted, error);
-  if (!error.empty()) out.push_back({Entry::Unreadable, path, std::string(Text(Msg::CannotReadFolder)) + ": " + error});
-  std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
-  const std::string_view separator = PathSeparator();
-  const std::string prefix =
-      path.empty() || path.ends_with('/') || path.ends_with(separator) ? path : path + std::string(separator);
-  for (const auto& entry : entries) {
-    const std::string p = prefix + entry.name;
-    switch (entry.kind) {
-      case FolderEntry::File:
-        out.push_back({Entry::File, p, {}});
-        break;
-      case FolderEntry::Folder:
-        if (const auto sub = folder.openSub(entry.name, error)) {
-          Walk(*sub, p, encodedOnly, out);
-        } else {
-          out.push_back({Entry::Unreadable, p, std::string(Text(Msg::CannotOpenFolder)) + ": " + error});
-        }
-        break;
-      case FolderEntry::Skipped:
-        out.push_back({Entry::Skipped, p, entry.reason});
-        break;
-      case FolderEntry::Unreadable:
-        out.push_back({Entry::Unreadable, p, entry.reason});
-        break;
+// A folder on the way down a walk: its name, what of it is still to be
+// walked, and its handle while one is held.
+struct Level {
+  std::string name;                    // in the folder above (the operand at the top)
+  std::unique_ptr<WalkFolder> folder;  // null while not held
+  std::optional<FolderId> id;          // which folder it was when it was listed
+  std::vector<FolderEntry> entries;    // in name order
+  std::size_t next = 0;                // the first entry not yet walked
+};
+
+// A walk down a tree of any depth, in a loop: names are kept per level and a
+// path is made only for an entry that is reported. At most `mostHeld` folder
+// handles are held (the top's and the deepest ones); a folder whose handle
+// was given up is opened again, through its subfolder's ".." on the way up
+// or else from the nearest held folder above it by name, and must be the
+// very folder it was when it was listed.
+class TreeWalk {
+ public:
+  TreeWalk(bool encodedOnly, std::size_t mostHeld, std::vector<Entry>& out)
+      : encodedOnly_(encodedOnly), mostHeld_(std::max<std::size_t>(mostHeld, 2)), out_(out) {}
+
+  void run(std::unique_ptr<WalkFolder> top, const std::string& path) {
+    enter(std::move(top), path);
+    while (!levels_.empty()) {
+      Level& level = levels_.back();
+      if (level.next == level.entries.size()) {
+        leave();
+        continue;
+      }
+      FolderEntry& entry = level.entries[level.next++];
+      switch (entry.kind) {
+        case FolderEntry::File:
+          out_.push_back({Entry::File, pathOf(entry.name), {}});
+          break;
+        case FolderEntry::Folder:
+          if (!level.folder) break;  // lost on the way up, and named then
+          if (std::string error; auto sub = level.folder->openSub(entry.name, error)) {
+            enter(std::move(sub), entry.name);
+          } else {
+            out_.push_back(
+                {Entry::Unreadable, pathOf(entry.name), std::string(Text(Msg::CannotOpenFolder)) + ": " + error});
+          }
+          break;
+        case FolderEntry::Skipped:
+          out_.push_back({Entry::Skipped, pathOf(entry.name), std::move(entry.reason)});
+          break;
+        case FolderEntry::Unreadable:
+          out_.push_back({Entry::Unreadable, pathOf(entry.name), std::move(entry.reason)});
+          break;
+      }
     }
   }
-}
+
+ private:
+  // The path of `name` in the deepest level, as the walk reports it.
+  std::string pathOf(std::string_view name) const {
+    const std::string_view separator = PathSeparator();
+    std::string path;
+    const auto append = [&](std::string_view part) {
+      if (!path.empty() && !path.ends_with('/') && !path.ends_with(separator)) path += separator;
+      path += part;
+    };
+    for (const Level& level : levels_) append(level.name);
+    if (!name.empty()) append(name);
+    return path;
+  }
+
+  void enter(std::unique_ptr<WalkFolder> folder, std::string name) {
+    Level& level = levels_.emplace_back();
+    level.name = std::move(name);
+    level.id = folder->id();
+    std::string error;
+    const auto wanted = [this](std::string_view n) { return !encodedOnly_ || codec::HasTmbSuffix(n); };
+    level.entries = folder->entries(wanted, error);
+    if (!error.empty()) {
+      out_.push_back({Entry::Unreadable, pathOf({}), std::string(Text(Msg::CannotReadFolder)) + ": " + error});
+    }
+    std::sort(level.entries.begin(), level.entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+    level.folder = std::move(folder);
+    // Over the limit: the handle nearest the top but the top's goes.
+    if (++held_ > mostHeld_) {
+      for (std::size_t k = std::max<std::size_t>(firstHeld_, 1); k + 1 < levels_.size(); ++k) {
+        if (levels_[k].folder) {
+          levels_[k].folder.reset();
+          --held_;
+          firstHeld_ = k + 1;
+          break;
+        }
+      }
+    }
+  }
+
+  // Done with the deepest level: the one above takes its place and gets
+  // its handle back if it had given it up, so that the deepest level always
+  // has one (only a folder moved or replaced meanwhile has none).
+  void leave() {
+    std::unique_ptr<WalkFolder> done = std::move(levels_.back().folder);
+    if (done) --held_;
+    levels_.pop_back();
+    firstHeld_ = std::min(firstHeld_, levels_.size());
+    if (levels_.empty() || levels_.back().folder) return;
+    Level& level = levels_.back();
+    std::string error;
+    if (done) level.folder = same(done->openParent(error), level);
+    done.reset();
+    if (!level.folder) level.folder = reopen(levels_.size() - 1);
+    if (level.folder) {
+      ++held_;
+      firstHeld_ = std::min(firstHeld_, levels_.size() - 1);
+    } else if (std::any_of(level.entries.begin() + static_cast<std::ptrdiff_t>(level.next), level.entries.end(),
+                           [](const auto& e) { return e.kind == FolderEntry::Folder; })) {
+      out_.push_back({Entry::Unreadable, pathOf({}), std::string(Text(Msg::FolderReplaced))});
+    }
+  }
+
+  // `folder` if it is the folder `level` was, else null.
+  static std::unique_ptr<WalkFolder> same(std::unique_ptr<WalkFolder> folder, const Level& level) {
+    if (!folder || !level.id || folder->id() != level.id) return nullptr;
+    return folder;
+  }
+
+  // Level `k` opened again by name from the nearest held level above it,
+  // each folder on the way checked; null where one is not what it was.
+  std::unique_ptr<WalkFolder> reopen(std::size_t k) const {
+    std::size_t from = k;
+    while (from > 0 && !levels_[from].folder) --from;
+    if (!levels_[from].folder) return nullptr;
+    std::unique_ptr<WalkFolder> at;
+    for (std::size_t i = from + 1; i <= k; ++i) {
+      std::string error;
+      const WalkFolder& parent = at ? *at : *levels_[from].folder;
+      at = same(parent.openSub(levels_[i].name, error), levels_[i]);
+      if (!at) return nullptr;
+    }
+    return at;
+  }
+
+  const bool encodedOnly_;
+  const std::size_t mostHeld_;
+  std::vector<Entry>& out_;
+  std::vector<Level> levels_;
+  std::size_t held_ = 0;
+  std::size_t firstHeld_ = 1;  // no level between the top and this one holds a handle
+};
+
+// Folder handles a walk holds at most, whatever the depth.
+constexpr std::size_t kMostWalkHandles = 64;
 
 // Where a file of the run stands: its stage while it is being coded, then
 // its outcome, which is final and fixed.
@@ -70,7 +186,7 @@ enum class State {
   Queued,   // no job has taken it yet
   Coding,   // a job codes it
   Unnamed,  // written, waiting unnamed for its group's flush
-  Named,    // named; final once the next flush has made the name durable
+  Named,    // named; final once a flush after the naming has made the name durable
   Done,     // the outcomes from here on
   WrongPassword,
   Skipped,  // not a regular file
@@ -93,12 +209,25 @@ struct Pending {
   std::unique_ptr<codec::TargetFile> file;
 };
 
-// One flush: it makes the data of its files durable, and with it the names
-// of the group before, which are given while it runs.
+// One folder, whichever handle of it: its file system and path.
+std::string FolderKey(const codec::Folder& folder) {
+  return std::to_string(folder.device()) + ":" + PathText(folder.path());
+}
+
+// A file named, and the folder that holds its name.
+struct Name {
+  std::size_t index;
+  std::shared_ptr<const codec::Folder> folder;
+};
+
+// One flush: it makes the data of its files durable, and the names given
+// before it began: their folders are flushed after the file systems, each
+// once, unless the flush of its whole file system covered it already.
 struct FlushGroup {
   std::vector<Pending> files;                          // still unnamed
-  std::vector<std::size_t> names;                      // named before it began
+  std::vector<Name> names;                             // named before it began
   std::vector<std::pair<std::uint64_t, int>> results;  // per scope: 0 or the error
+  std::unordered_map<std::string, int> folderResults;  // per folder of `names` (FolderKey): 0 or the error
   bool running = false;
   bool ended = false;
 };
@@ -107,9 +236,10 @@ struct FlushGroup {
 struct Stopped {};
 
 // Open files: every file that is being coded or waits for its group holds
-// two (the file and its folder), every job two more at most (its input and
-// the folder it keeps for its next file), and the program keeps a few of
-// its own.
+// two (the file and its folder), and once named its folder until the name is
+// durable (a group at most, so a third per slot); every job two more at most
+// (its input and the folder it keeps for its next file), and the program
+// keeps a few of its own.
 constexpr std::size_t kMostInGroup = 2048;
 constexpr std::size_t kOwnFiles = 24;
 // A group is flushed once this much is written, even if it has room for
@@ -126,12 +256,12 @@ struct Sizes {
 // Raises the open-file limit where it can so that groups can be large, then
 // shares what there is between the jobs and the group.
 Sizes FitOpenFiles(std::size_t jobs) {
-  const std::size_t open = OpenFileRoom(2 * kMostInGroup + 2 * jobs + kOwnFiles);
+  const std::size_t open = OpenFileRoom(3 * kMostInGroup + 2 * jobs + kOwnFiles);
   if (open == 0) return {1, 1};
   const std::size_t spare = open > kOwnFiles ? open - kOwnFiles : 0;
-  // A job needs four: its input, its check, and a slot of two.
-  jobs = std::clamp<std::size_t>(spare / 4, 1, jobs);
-  const std::size_t slots = spare > 2 * jobs ? (spare - 2 * jobs) / 2 : 1;
+  // A job needs five: its input, its check, and a slot of three.
+  jobs = std::clamp<std::size_t>(spare / 5, 1, jobs);
+  const std::size_t slots = spare > 2 * jobs ? (spare - 2 * jobs) / 3 : 1;
   return {jobs, std::clamp<std::size_t>(slots, 1, kMostInGroup)};
 }
 
@@ -171,6 +301,14 @@ void CodeOne(BatchMode mode, const fs::path& file, const std::shared_ptr<const c
   coded->finishUnflushed();
   o.state = State::Unnamed;
   o.line = PathText(target);
+}
+
+// A named file once its folder was flushed: done, or failed with `error`.
+FileState Durable(const std::string& file, const FileState& named, int error) {
+  if (error == 0) return {State::Done, named.line};
+  const fs::path target = PathOf(named.line);
+  return {State::Failed,
+          FailureLine(PathOf(file), target, codec::CodecError(codec::ErrorKind::WriteTarget, target, error))};
 }
 
 void Print(const std::string& file, const FileState& o, BatchMode mode, bool quiet) {
@@ -263,8 +401,8 @@ class Batch {
   std::vector<Pending> pending_;
   std::uint64_t pendingBytes_ = 0;
 
-  FlushGroup flush_;                // one at a time
-  std::vector<std::size_t> named_;  // named since the last flush began
+  FlushGroup flush_;         // one at a time
+  std::vector<Name> named_;  // named since the last flush began
   std::thread flusher_;
 
   std::vector<std::thread> workers_;
@@ -400,13 +538,25 @@ void Batch::startFlush(std::unique_lock<std::mutex>& lock, std::size_t upTo) {
       refused.emplace_back(p.scope, e.errnum() != 0 ? e.errnum() : EIO);
     }
   }
+  // Each folder once, however many handles of it the jobs opened.
+  std::unordered_map<std::string, std::shared_ptr<const codec::Folder>> folders;
+  for (const Name& n : flush_.names) folders.emplace(FolderKey(*n.folder), n.folder);
   lock.unlock();
   if (flusher_.joinable()) flusher_.join();
-  const auto flush = [this, handles, refused] {
+  const auto flush = [this, handles, refused, folders] {
     std::vector<std::pair<std::uint64_t, int>> results = refused;
     for (const auto& [scope, handle] : handles) results.emplace_back(scope, FlushApart(*handle));
+    // The names were given before the file systems were flushed: a folder
+    // on one flushed without error needs nothing more.
+    std::unordered_map<std::string, int> folderResults;
+    for (const auto& [key, folder] : folders) {
+      const auto covered = [&](const auto& r) { return r.first == folder->device() && r.second == 0; };
+      const bool done = std::any_of(results.begin(), results.end(), covered);
+      folderResults.emplace(key, done ? 0 : folder->sync());
+    }
     std::lock_guard guard(m_);
     flush_.results = std::move(results);
+    flush_.folderResults = std::move(folderResults);
     flush_.ended = true;
     changed_.notify_one();
   };
@@ -421,13 +571,18 @@ void Batch::startFlush(std::unique_lock<std::mutex>& lock, std::size_t upTo) {
 // After a flush: the names it made durable are final, and the files whose
 // data it made durable are named, in their order.
 void Batch::nameGroup(std::unique_lock<std::mutex>& lock) {
-  for (const std::size_t i : flush_.names) states_[i].state = State::Done;
+  for (const Name& n : flush_.names) {
+    const auto result = flush_.folderResults.find(FolderKey(*n.folder));
+    states_[n.index] =
+        Durable(files_[n.index].path, states_[n.index], result != flush_.folderResults.end() ? result->second : 0);
+  }
   std::vector<Pending> group = std::move(flush_.files);
   const auto results = std::move(flush_.results);
   flush_ = {};
   lock.unlock();
   std::sort(group.begin(), group.end(), [](const Pending& a, const Pending& b) { return a.index < b.index; });
   std::vector<FileState> named(group.size(), {State::Failed, {}});
+  std::vector<std::shared_ptr<const codec::Folder>> folders(group.size());
   // Names given in this group, until they join the run's under the lock.
   std::unordered_map<std::string, std::size_t> givenNow;
   for (std::size_t k = 0; k < group.size(); ++k) {
@@ -439,6 +594,7 @@ void Batch::nameGroup(std::unique_lock<std::mutex>& lock) {
     }
     try {
       if (error != 0) throw codec::CodecError(codec::ErrorKind::WriteTarget, p.target, error);
+      folders[k] = p.file->folder();
       p.file->commit(/*flushFolder=*/false);
       o.state = State::Named;
       o.line = PathText(p.target);
@@ -453,7 +609,7 @@ void Batch::nameGroup(std::unique_lock<std::mutex>& lock) {
   given_.merge(givenNow);
   for (std::size_t k = 0; k < group.size(); ++k) {
     const std::size_t i = group[k].index;
-    if (named[k].state == State::Named) named_.push_back(i);
+    if (named[k].state == State::Named) named_.push_back({i, std::move(folders[k])});
     states_[i] = std::move(named[k]);
   }
   inUse_ -= group.size();
@@ -543,9 +699,12 @@ int Batch::run() {
       }
       const bool dataDue =
           ready > 0 && (coding_ == 0 || ready >= flushAt_ || pendingBytes_ >= kGroupBytes || inUse_ + jobs_ > slots_);
-      // The last names need a flush of their own.
-      const bool namesDue = !named_.empty() && running_ == 0 && pending_.empty();
-      if (!flush_.running && (dataDue || namesDue)) startFlush(lock, frontier_);
+      // Names are made durable by the next group's flush, which covers their
+      // folders where they are on its file systems; where no group is on
+      // its way, by a flush of their folders alone, which takes no data with
+      // it so that groups stay large.
+      const bool namesDue = !named_.empty() && ready == 0;
+      if (!flush_.running && (dataDue || namesDue)) startFlush(lock, dataDue ? frontier_ : 0);
       std::size_t printable = printed_;
       while (printable < files_.size() && IsFinal(states_[printable].state)) ++printable;
       const bool ended = running_ == 0 && pending_.empty() && !flush_.running && named_.empty();
@@ -578,10 +737,13 @@ int Batch::run() {
       std::lock_guard guard(m_);
       pending_.clear();  // unnamed: nothing of them stays
       flush_.files.clear();
-      // Named files are complete, even where the name itself may not yet be
-      // on disk: they are listed too.
-      for (const std::size_t n : named_) states_[n].state = State::Done;
-      for (const std::size_t n : flush_.names) states_[n].state = State::Done;
+      // Named files are complete: once their folders are flushed, they are
+      // listed too.
+      for (const auto* names : {&named_, &flush_.names}) {
+        for (const Name& n : *names) {
+          states_[n.index] = Durable(files_[n.index].path, states_[n.index], n.folder->sync());
+        }
+      }
       while (printable < files_.size() && IsFinal(states_[printable].state)) ++printable;
     }
     bar.clear();
@@ -599,8 +761,15 @@ int Batch::run() {
     notFiles += o.state == State::Skipped;
     failed += o.state == State::Failed;
   }
-  if (!options_.quiet && mode_ != BatchMode::Check) {
-    std::printf("%zu %s, %zu %s, ", done, Text(Msg::Done).data(), skipped, Text(Msg::SkippedWrongPassword).data());
+  // "3 done, 1 skipped (wrong password), 1 failed"; encoding checks no
+  // password, checking skips nothing for one.
+  if (!options_.quiet) {
+    if (mode_ == BatchMode::Check) {
+      std::printf("%zu %s, %zu %s, ", done, Text(Msg::Fit).data(), skipped, Text(Msg::WrongPassword).data());
+    } else {
+      std::printf("%zu %s, ", done, Text(Msg::Done).data());
+      if (mode_ == BatchMode::Decode) std::printf("%zu %s, ", skipped, Text(Msg::SkippedWrongPassword).data());
+    }
     if (notFiles > 0) std::printf("%zu %s, ", notFiles, Text(Msg::SkippedNotRegular).data());
     std::printf("%zu %s\n", failed, Text(Msg::Failed).data());
   }
@@ -616,8 +785,10 @@ std::vector<Entry> CollectFiles(const std::vector<std::string>& operands, bool r
   for (const auto& op : operands) {
     if (recursive && IsFolder(op)) {
       std::string error;
-      if (const auto folder = WalkFolder::Open(op, error)) {
-        Walk(*folder, op, encodedOnly, files);
+      if (auto folder = WalkFolder::Open(op, error)) {
+        // Half the open files there are at most: the run needs the rest.
+        const std::size_t room = OpenFileRoom(2 * kMostWalkHandles + kOwnFiles);
+        TreeWalk(encodedOnly, std::min(kMostWalkHandles, room / 2), files).run(std::move(folder), op);
       } else {
         files.push_back({Entry::Unreadable, op, std::string(Text(Msg::CannotOpenFolder)) + ": " + error});
       }

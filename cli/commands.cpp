@@ -40,64 +40,6 @@ namespace {
 
 constexpr std::string_view kProgram = "tambril-cli";
 
-constexpr std::string_view kUsage =
-    "Usage: tambril-cli encode [--password-stdin] [-o TARGET] SOURCE\n"
-    "       tambril-cli encode [--password-stdin] [-r] [-j N] [--quiet] SOURCE...\n"
-    "       tambril-cli check  [--password-stdin] [-r] [-j N] FILE...\n"
-    "       tambril-cli decode [--password-stdin] [-o TARGET] FILE\n"
-    "       tambril-cli decode [--password-stdin] [-r] [-j N] [--quiet] FILE...\n"
-    "       tambril-cli show FILE\n"
-    "       tambril-cli --help | --version\n";
-
-constexpr std::string_view kHelp =
-    "\n"
-    "Encodes any file with a password into a .tmb file, checks a password\n"
-    "against an encoded file, and decodes it back byte for byte. Every operand\n"
-    "is a file to code, as for gzip or xz.\n"
-    "\n"
-    "  encode   writes SOURCE encoded beside it, \".tmb\" appended to its name\n"
-    "           (brief.doc gives brief.doc.tmb). The password has 5 to 15\n"
-    "           characters of Windows-1252, none a control character, and is\n"
-    "           typed twice.\n"
-    "  check    prints the extension stored in FILE if the password fits.\n"
-    "  decode   checks the password, then writes the plain bytes beside FILE:\n"
-    "           brief.doc.tmb gives brief.doc again, a renamed report.pdf.tmb\n"
-    "           report.pdf; a name without an extension of its own (made by\n"
-    "           the windows, brief.tmb) gets the stored extension written\n"
-    "           after the first \".\" of its name (brief.doc).\n"
-    "  show     prints FILE's text as the viewer shows it: RTF files as text,\n"
-    "           any other file byte for byte as Windows-1252 characters.\n"
-    "\n"
-    "  -o TARGET, --output TARGET\n"
-    "           writes the one SOURCE or FILE to TARGET instead.\n"
-    "\n"
-    "Given several files, -r or -j, every file is coded beside itself with one\n"
-    "password for all; decode skips a file the password does not fit. One line\n"
-    "per file in the order of the files, then a summary; on a terminal one\n"
-    "progress bar for the run.\n"
-    "  -r       walks the folders among the files at any depth; decode and\n"
-    "           check take only names ending in \".tmb\", encode every file.\n"
-    "           Links to folders are not followed. Every entry that is left\n"
-    "           is named with its reason: a pipe, socket or device is skipped,\n"
-    "           a folder that cannot be read or a link that leads nowhere\n"
-    "           fails the run.\n"
-    "  -j N     codes N files at once (default: one per processor).\n"
-    "  --quiet  prints nothing but failures, and no progress bar.\n"
-    "\n"
-    "The password is typed on the terminal without echo. With --password-stdin\n"
-    "it is the first line of standard input instead (UTF-8, no confirmation).\n"
-    "It is never taken from the command line. An existing file is never\n"
-    "replaced; a failed run leaves no target behind. Names holding control\n"
-    "characters are printed quoted as the shell reads them ($'a\\nb').\n"
-    "\n"
-    "Messages are German where the first of LC_ALL, LC_MESSAGES and LANG that\n"
-    "is set starts with \"de\", English otherwise.\n"
-    "\n"
-    "Exit status: 0 success, 1 wrong password, 2 usage error or refused\n"
-    "password, 3 file error (missing, unreadable, target exists, cannot write).\n"
-    "\n"
-    "A .tmb file keeps casual eyes out, no more: see \"How safe is a .tmb file?\" in the README.\n";
-
 // One line on stderr: "tambril-cli: what".
 int Fail(int code, std::string_view what) {
   std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(kProgram.size()), kProgram.data(),
@@ -175,7 +117,7 @@ std::optional<Arguments> Parse(const std::vector<std::string>& args, int& exitCo
       }
       a.jobs = *jobs;
     } else if (options && s.size() > 1 && s[0] == '-') {
-      exitCode = UsageError(a.command + ": " + std::string(Text(Msg::UnknownOption)) + " '" + s + "'");
+      exitCode = UsageError(a.command + ": " + std::string(Text(Msg::UnknownOption)) + " " + QuotedArgument(s));
       return std::nullopt;
     } else {
       a.operands.push_back(s);
@@ -385,8 +327,13 @@ bool IsRtfPath(const std::string& path) {
   return lower.find(".rtf") != std::string::npos;
 }
 
+// Standard output that failed is said once, however often it is found.
+bool g_stdoutFailed = false;
+
 int StdoutFailure() {
   const int e = errno;
+  if (g_stdoutFailed) return kExitFile;
+  g_stdoutFailed = true;
   return Fail(kExitFile,
               std::string(Text(Msg::StandardOutput)) + (e != 0 ? std::string(": ") + codec::SystemErrorText(e) : ""));
 }
@@ -455,13 +402,13 @@ int Show(const Arguments& a) {
 int Run(std::vector<std::string> args) {
   if (!args.empty()) args.erase(args.begin());
   if (args.empty()) {
-    std::fputs(kUsage.data(), stderr);
+    std::fputs(Text(Msg::Usage).data(), stderr);
     return kExitUsage;
   }
   const std::string& first = args[0];
   if (first == "--help" || first == "-h") {
-    std::fputs(kUsage.data(), stdout);
-    std::fputs(kHelp.data(), stdout);
+    std::fputs(Text(Msg::Usage).data(), stdout);
+    std::fputs(Text(Msg::Help).data(), stdout);
     return kExitOk;
   }
   if (first == "--version") {
@@ -470,14 +417,14 @@ int Run(std::vector<std::string> args) {
   }
   if (first != "encode" && first != "check" && first != "decode" && first != "show") {
     if (first.size() > 1 && first[0] == '-')
-      return UsageError(std::string(Text(Msg::UnknownOption)) + " '" + first + "'");
-    return UsageError(std::string(Text(Msg::UnknownCommand)) + " '" + first + "'");
+      return UsageError(std::string(Text(Msg::UnknownOption)) + " " + QuotedArgument(first));
+    return UsageError(std::string(Text(Msg::UnknownCommand)) + " " + QuotedArgument(first));
   }
   int exitCode = kExitOk;
   const auto parsed = Parse(args, exitCode);
   if (!parsed) return exitCode;
   if (parsed->help) {
-    std::fputs(kUsage.data(), stdout);
+    std::fputs(Text(Msg::Usage).data(), stdout);
     return kExitOk;
   }
   for (const auto& op : parsed->operands) {

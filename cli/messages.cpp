@@ -47,6 +47,8 @@ constexpr Entry kTable[] = {
     {"not a regular file", "keine reguläre Datei"},
     {"cannot open the folder", "Ordner nicht zu öffnen"},
     {"cannot read the folder", "Ordner nicht lesbar"},
+    {"the folder was moved or replaced during the walk; its subfolders are left out",
+     "der Ordner wurde während des Durchlaufs verschoben oder ersetzt; seine Unterordner fehlen"},
     {"the target of", "das Ziel von"},
     {"standard output: cannot write", "Standardausgabe: nicht schreibbar"},
     {"out of memory", "kein Speicher mehr"},
@@ -55,6 +57,7 @@ constexpr Entry kTable[] = {
     {"skipped (wrong password)", "übersprungen (falsches Kennwort)"},
     {"skipped (not a regular file)", "übersprungen (keine reguläre Datei)"},
     {"failed", "fehlgeschlagen"},
+    {"fit", "passend"},
     {"see 'tambril-cli --help'", "siehe 'tambril-cli --help'"},
     {"unknown option", "unbekannte Option"},
     {"unknown command", "unbekannter Befehl"},
@@ -67,6 +70,121 @@ constexpr Entry kTable[] = {
      "-o nennt das Ziel einer einzelnen Datei (nicht mit mehreren Dateien, -r oder -j)"},
     {"-j expects a number of files to code at once, from 1 to 4096",
      "-j erwartet die Zahl der zugleich zu codierenden Dateien, von 1 bis 4096"},
+    {"Usage: tambril-cli encode [--password-stdin] [-o TARGET] SOURCE\n"
+     "       tambril-cli encode [--password-stdin] [-r] [-j N] [--quiet] SOURCE...\n"
+     "       tambril-cli check  [--password-stdin] [-r] [-j N] FILE...\n"
+     "       tambril-cli decode [--password-stdin] [-o TARGET] FILE\n"
+     "       tambril-cli decode [--password-stdin] [-r] [-j N] [--quiet] FILE...\n"
+     "       tambril-cli show FILE\n"
+     "       tambril-cli --help | --version\n",
+     "Aufruf: tambril-cli encode [--password-stdin] [-o ZIEL] QUELLE\n"
+     "        tambril-cli encode [--password-stdin] [-r] [-j N] [--quiet] QUELLE...\n"
+     "        tambril-cli check  [--password-stdin] [-r] [-j N] DATEI...\n"
+     "        tambril-cli decode [--password-stdin] [-o ZIEL] DATEI\n"
+     "        tambril-cli decode [--password-stdin] [-r] [-j N] [--quiet] DATEI...\n"
+     "        tambril-cli show DATEI\n"
+     "        tambril-cli --help | --version\n"},
+    {"\n"
+     "Encodes any file with a password into a .tmb file, checks a password\n"
+     "against an encoded file, and decodes it back byte for byte. Every operand\n"
+     "is a file to code, as for gzip or xz.\n"
+     "\n"
+     "  encode   writes SOURCE encoded beside it, \".tmb\" appended to its name\n"
+     "           (brief.doc gives brief.doc.tmb). The password has 5 to 15\n"
+     "           characters of Windows-1252, none a control character, and is\n"
+     "           typed twice.\n"
+     "  check    prints the extension stored in FILE if the password fits.\n"
+     "  decode   checks the password, then writes the plain bytes beside FILE:\n"
+     "           brief.doc.tmb gives brief.doc again, a renamed report.pdf.tmb\n"
+     "           report.pdf; a name without an extension of its own (made by\n"
+     "           the windows, brief.tmb) gets the stored extension written\n"
+     "           after the first \".\" of its name (brief.doc).\n"
+     "  show     prints FILE's text as the viewer shows it: RTF files as text,\n"
+     "           any other file byte for byte as Windows-1252 characters.\n"
+     "\n"
+     "  -o TARGET, --output TARGET\n"
+     "           writes the one SOURCE or FILE to TARGET instead.\n"
+     "\n"
+     "Given several files, -r or -j, every file is coded beside itself with one\n"
+     "password for all; decode skips a file the password does not fit. One line\n"
+     "per file in the order of the files, then a summary; on a terminal one\n"
+     "progress bar for the run.\n"
+     "  -r       walks the folders among the files at any depth; decode and\n"
+     "           check take only names ending in \".tmb\", encode every file.\n"
+     "           Links to folders are not followed. Every entry that is left\n"
+     "           is named with its reason: a pipe, socket or device is skipped,\n"
+     "           a folder that cannot be read or a link that leads nowhere\n"
+     "           fails the run.\n"
+     "  -j N     codes N files at once (default: one per processor).\n"
+     "  --quiet  prints nothing but failures, and no progress bar.\n"
+     "\n"
+     "The password is typed on the terminal without echo. With --password-stdin\n"
+     "it is the first line of standard input instead (UTF-8, no confirmation).\n"
+     "It is never taken from the command line. An existing file is never\n"
+     "replaced; a failed run leaves no target behind. Names holding control\n"
+     "characters are printed quoted as the shell reads them ($'a\\nb').\n"
+     "\n"
+     "Messages are German where the first of LC_ALL, LC_MESSAGES and LANG that\n"
+     "is set starts with \"de\", English otherwise.\n"
+     "\n"
+     "Exit status: 0 success, 1 wrong password, 2 usage error or refused\n"
+     "password, 3 file error (missing, unreadable, target exists, cannot write).\n"
+     "\n"
+     "A .tmb file keeps casual eyes out, no more: see \"How safe is a .tmb file?\" in the README.\n",
+     "\n"
+     "Codiert jede Datei mit einem Kennwort in eine .tmb-Datei, prüft ein\n"
+     "Kennwort an einer codierten Datei und entcodiert sie Byte für Byte zurück.\n"
+     "Jeder Operand ist eine zu codierende Datei, wie bei gzip oder xz.\n"
+     "\n"
+     "  encode   schreibt QUELLE codiert daneben, \".tmb\" an den ganzen Namen\n"
+     "           angehängt (brief.doc ergibt brief.doc.tmb). Das Kennwort hat 5\n"
+     "           bis 15 Zeichen aus Windows-1252, keines ein Steuerzeichen, und\n"
+     "           wird zweimal eingegeben.\n"
+     "  check    gibt die in DATEI gespeicherte Erweiterung aus, wenn das\n"
+     "           Kennwort passt.\n"
+     "  decode   prüft das Kennwort und schreibt dann die Klartext-Bytes neben\n"
+     "           DATEI: brief.doc.tmb ergibt wieder brief.doc, ein umbenanntes\n"
+     "           bericht.pdf.tmb bericht.pdf; ein Name ohne eigene Erweiterung\n"
+     "           (von den Fenstern erstellt, brief.tmb) erhält die gespeicherte\n"
+     "           Erweiterung nach dem ersten \".\" seines Namens (brief.doc).\n"
+     "  show     gibt den Text von DATEI aus, wie ihn der Betrachter zeigt:\n"
+     "           RTF-Dateien als Text, jede andere Datei Byte für Byte als\n"
+     "           Windows-1252-Zeichen.\n"
+     "\n"
+     "  -o ZIEL, --output ZIEL\n"
+     "           schreibt die eine QUELLE oder DATEI stattdessen nach ZIEL.\n"
+     "\n"
+     "Mit mehreren Dateien, -r oder -j wird jede Datei neben sich codiert, mit\n"
+     "einem Kennwort für alle; decode überspringt eine Datei, zu der das\n"
+     "Kennwort nicht passt. Eine Zeile je Datei in der Reihenfolge der Dateien,\n"
+     "dann eine Zusammenfassung; auf einem Terminal ein Fortschrittsbalken für\n"
+     "den ganzen Lauf.\n"
+     "  -r       durchläuft die Ordner unter den Dateien in jeder Tiefe; decode\n"
+     "           und check nehmen nur Namen, die auf \".tmb\" enden, encode jede\n"
+     "           Datei. Verknüpfungen auf Ordner werden nicht verfolgt. Jeder\n"
+     "           übergangene Eintrag wird mit seinem Grund genannt: eine Pipe,\n"
+     "           ein Socket oder ein Gerät wird übersprungen, ein Ordner, der\n"
+     "           nicht lesbar ist, oder eine Verknüpfung ins Leere lässt den Lauf\n"
+     "           fehlschlagen.\n"
+     "  -j N     codiert N Dateien zugleich (Vorgabe: eine je Prozessor).\n"
+     "  --quiet  gibt nur Fehlschläge aus und keinen Fortschrittsbalken.\n"
+     "\n"
+     "Das Kennwort wird ohne Echo auf dem Terminal eingegeben. Mit\n"
+     "--password-stdin ist es stattdessen die erste Zeile der Standardeingabe\n"
+     "(UTF-8, ohne Bestätigung). Es wird nie von der Befehlszeile genommen. Eine\n"
+     "vorhandene Datei wird nie ersetzt; ein fehlgeschlagener Lauf hinterlässt\n"
+     "kein Ziel. Namen mit Steuerzeichen werden so in Anführung ausgegeben, wie\n"
+     "die Shell sie zurückliest ($'a\\nb').\n"
+     "\n"
+     "Meldungen sind deutsch, wenn die erste gesetzte von LC_ALL, LC_MESSAGES\n"
+     "und LANG mit \"de\" beginnt, sonst englisch.\n"
+     "\n"
+     "Rückgabewert: 0 Erfolg, 1 falsches Kennwort, 2 Aufruffehler oder\n"
+     "abgelehntes Kennwort, 3 Dateifehler (fehlt, nicht lesbar, Ziel vorhanden,\n"
+     "nicht schreibbar).\n"
+     "\n"
+     "Eine .tmb-Datei hält neugierige Blicke fern, mehr nicht: siehe \"How safe\n"
+     "is a .tmb file?\" in der README.\n"},
     {"encoding", "codieren"},
     {"decoding", "entcodieren"},
     {"files", "Dateien"},

@@ -49,6 +49,7 @@ enum class Msg {
   NotRegularFile,
   CannotOpenFolder,
   CannotReadFolder,
+  FolderReplaced,
   TargetOf,
   StandardOutput,
   OutOfMemory,
@@ -58,6 +59,7 @@ enum class Msg {
   SkippedWrongPassword,
   SkippedNotRegular,
   Failed,
+  Fit,  // check: the password fits
   // Usage
   SeeHelp,
   UnknownOption,
@@ -69,6 +71,8 @@ enum class Msg {
   OutputExpectsName,
   OutputOneFile,
   JobsExpectNumber,
+  Usage,  // the usage lines
+  Help,   // what --help adds to them
   // The progress bars
   Encoding,
   Decoding,

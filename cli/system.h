@@ -68,6 +68,13 @@ struct FolderEntry {
   std::string reason;  // for Skipped and Unreadable
 };
 
+// What tells one folder from every other: its device and inode, on
+// Windows its volume and file id.
+struct FolderId {
+  std::uint64_t device = 0, file = 0;
+  bool operator==(const FolderId&) const = default;
+};
+
 // A folder open for a walk; its subfolders are opened through it, so that
 // neither depth nor path length matters.
 class WalkFolder {
@@ -76,6 +83,10 @@ class WalkFolder {
   static std::unique_ptr<WalkFolder> Open(const std::string& path, std::string& error);
   ~WalkFolder();
   std::unique_ptr<WalkFolder> openSub(const std::string& name, std::string& error) const;
+  // The folder this one is in (a subfolder's, never the walk's top's).
+  std::unique_ptr<WalkFolder> openParent(std::string& error) const;
+  // Which folder it is; a folder that cannot be looked at has none.
+  std::optional<FolderId> id() const;
   // The entries but "." and "..", in no order; files and links only where
   // `wanted` takes their name. `error` tells where reading stopped early.
   std::vector<FolderEntry> entries(const std::function<bool(std::string_view)>& wanted, std::string& error);

@@ -201,6 +201,16 @@ std::unique_ptr<WalkFolder> WalkFolder::openSub(const std::string& name, std::st
   return Adopt(::openat(::dirfd(state_->dir), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC), error);
 }
 
+std::unique_ptr<WalkFolder> WalkFolder::openParent(std::string& error) const {
+  return Adopt(::openat(::dirfd(state_->dir), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC), error);
+}
+
+std::optional<FolderId> WalkFolder::id() const {
+  struct stat st {};
+  if (::fstat(::dirfd(state_->dir), &st) != 0) return std::nullopt;
+  return FolderId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
 std::vector<FolderEntry> WalkFolder::entries(const std::function<bool(std::string_view)>& wanted, std::string& error) {
   DIR* dir = state_->dir;
   std::vector<FolderEntry> out;

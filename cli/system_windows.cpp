@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <bit>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <thread>
@@ -176,6 +177,22 @@ std::unique_ptr<WalkFolder> WalkFolder::Open(const std::string& path, std::strin
 
 std::unique_ptr<WalkFolder> WalkFolder::openSub(const std::string& name, std::string& error) const {
   return StartListing(state_->path + "\\" + name, error);
+}
+
+std::unique_ptr<WalkFolder> WalkFolder::openParent(std::string& error) const {
+  // openSub names a subfolder by its parent's path, a backslash and its name.
+  const std::size_t cut = state_->path.rfind('\\');
+  if (cut == std::string::npos) {
+    error = codec::SystemErrorText(ENOENT);
+    return nullptr;
+  }
+  return StartListing(state_->path.substr(0, cut), error);
+}
+
+std::optional<FolderId> WalkFolder::id() const {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!InfoOf(state_->path, info)) return std::nullopt;
+  return FolderId{info.dwVolumeSerialNumber, (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
 }
 
 std::vector<FolderEntry> WalkFolder::entries(const std::function<bool(std::string_view)>& wanted, std::string& error) {

@@ -55,6 +55,11 @@ std::string Quoted(std::string_view name) {
   return escaped ? "$'" + body + "'" : std::string(name);
 }
 
+std::string QuotedArgument(std::string_view argument) {
+  const std::string quoted = Quoted(argument);
+  return quoted.starts_with("$'") ? quoted : "'" + quoted + "'";
+}
+
 std::string PrintableTag(std::string_view tag) {
   std::string out;
   for (const char b : tag) {

@@ -15,6 +15,10 @@ namespace tambril::cli {
 // not UTF-8 never breaks a line or reaches the terminal.
 std::string Quoted(std::string_view name);
 
+// A command-line argument for a usage error: in quotes ('-x'), or quoted
+// as a file name is where it holds what cannot be printed ($'-\E[2J').
+std::string QuotedArgument(std::string_view argument);
+
 // A stored tag (Windows-1252 bytes) as UTF-8 for printing: control
 // characters become "?" so that a damaged or hostile header cannot send
 // escape sequences to a terminal.

@@ -86,8 +86,10 @@ Folder::Folder(const fs::path& folder) : path_(folder) {
 
 Folder::~Folder() = default;
 
-void Folder::sync() const {
-  if (syncable_) ::fsync(handle_.get());
+int Folder::sync() const noexcept {
+  if (syncable_) return ::fsync(handle_.get()) == 0 ? 0 : errno;
+  ::sync();
+  return 0;
 }
 
 std::optional<bool> EntryStands(const fs::path& path) {
@@ -305,8 +307,9 @@ void TargetFile::commit(bool flushFolder) {
   }
   if (e != 0) throw CodecError(e == EEXIST ? ErrorKind::TargetExists : ErrorKind::WriteTarget, target_, e);
   committed_ = true;
-  if (flushFolder) folder_->sync();
+  const int flushed = flushFolder ? folder_->sync() : 0;
   discard();
+  if (flushed != 0) throw CodecError(ErrorKind::WriteTarget, target_, flushed);
 }
 
 }  // namespace tambril::codec

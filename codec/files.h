@@ -112,8 +112,10 @@ class Folder {
   const std::filesystem::path& path() const { return path_; }
   // The file system the folder is on.
   std::uint64_t device() const { return device_; }
-  // Flushes the folder's entries to disk, where its handle allows.
-  void sync() const;
+  // Flushes the folder's entries to disk: 0 or the system's error number.
+  // A folder whose handle cannot be flushed (one that may be written but not
+  // listed) is made durable with its whole file system.
+  int sync() const noexcept;
 
   // What a new file made with `permissions` ends up with here (the umask or
   // the folder's default access list applied), once a first one has shown.
@@ -247,10 +249,13 @@ class TargetFile {
   void finishUnflushed();
   // Gives the flushed file its name (never replacing: TargetExists if the
   // name was taken meanwhile) and flushes the folder unless told not to (a
-  // caller that names many files flushes each folder once afterwards).
+  // caller that names many files flushes each folder once afterwards). A
+  // folder that cannot be flushed fails with WriteTarget, the name given.
   void commit(bool flushFolder = true);
   // The open file, unfinished.
   SystemHandle::Native handle() const { return handle_.get(); }
+  // The folder the file is named in (null once it is named).
+  const std::shared_ptr<const Folder>& folder() const { return folder_; }
   // What a FlushHandle of it covers: files of one scope need one flush.
   std::uint64_t flushScope() const { return scope_; }
   // The hidden name of the unfinished file, empty while it has no name.

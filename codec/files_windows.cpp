@@ -136,7 +136,7 @@ Folder::~Folder() = default;
 
 // A folder's entries cannot be flushed on their own here; the rename that
 // names a file is written through (MOVEFILE_WRITE_THROUGH) instead.
-void Folder::sync() const {}
+int Folder::sync() const noexcept { return 0; }
 
 std::optional<bool> EntryStands(const fs::path& path) {
   // Links are not followed: a dangling one is an entry too.

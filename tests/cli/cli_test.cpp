@@ -3,6 +3,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -12,6 +13,7 @@
 #include <chrono>
 #include <csignal>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <random>
 #include <set>
@@ -153,7 +155,8 @@ TEST_F(CliTest, TagIsTheLastThreeCharactersOfTheAbsolutePath) {
   ASSERT_EQ(RunCli({"encode", "--password-stdin", "-j2", "cd", "u/gh"}, "kennwort\n", inFolder).exitCode, 0);
   EXPECT_EQ(
       RunCli({"check", "--password-stdin", Path("w/cd.tmb").string(), Path("w/u/gh.tmb").string()}, "kennwort\n").out,
-      Path("w/cd.tmb").string() + ": /cd\n" + Path("w/u/gh.tmb").string() + ": /gh\n");
+      Path("w/cd.tmb").string() + ": /cd\n" + Path("w/u/gh.tmb").string() + ": /gh\n" +
+          "2 fit, 0 wrong password, 0 failed\n");
 }
 
 // Files of this program come back under their name wherever their tree
@@ -568,7 +571,7 @@ TEST_F(CliTest, ClosedInputAndFullOutputAreFailures) {
     SCOPED_TRACE(args[0]);
     r = RunCli(args, "kennwort1\n", full);
     EXPECT_EQ(r.exitCode, kFileError);
-    EXPECT_NE(r.err.find("standard output: cannot write"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err, "tambril-cli: standard output: cannot write: No space left on device\n");
   }
   // Output that reaches the file size limit is a failed write, not SIGXFSZ.
   CliOptions limited;
@@ -578,7 +581,7 @@ TEST_F(CliTest, ClosedInputAndFullOutputAreFailures) {
   r = RunCli({"show", Path("gross.txt").string()}, "", limited);
   EXPECT_EQ(r.signal, 0);
   EXPECT_EQ(r.exitCode, kFileError);
-  EXPECT_NE(r.err.find("standard output: cannot write"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err, "tambril-cli: standard output: cannot write: File too large\n");
 }
 
 unsigned Mode(const fs::path& p) {
@@ -662,6 +665,15 @@ TEST_F(CliTest, HelpVersionAndUsageErrors) {
   const std::string lastLine = r.out.substr(r.out.rfind('\n', r.out.size() - 2) + 1);
   EXPECT_NE(lastLine.find("\"How safe is a .tmb file?\" in the README"), std::string::npos) << lastLine;
   EXPECT_EQ(r.err, "");
+  // In German where messages are.
+  CliOptions german;
+  german.env = {{"LANG", "de_DE.UTF-8"}};
+  r = RunCli({"--help"}, "", german);
+  EXPECT_EQ(r.out.rfind("Aufruf: tambril-cli encode [--password-stdin] [-o ZIEL] QUELLE\n", 0), 0u) << r.out;
+  EXPECT_NE(r.out.find("Rückgabewert: 0 Erfolg"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\"How safe\nis a .tmb file?\" in der README.\n"), std::string::npos) << r.out;
+  r = RunCli({"encode", "--help"}, "", german);
+  EXPECT_EQ(r.out.rfind("Aufruf: ", 0), 0u) << r.out;
   r = RunCli({"--version"});
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.out, "tambril-cli " TAMBRIL_VERSION "\n");
@@ -699,7 +711,18 @@ TEST_F(CliTest, HelpVersionAndUsageErrors) {
     r = RunCli(args);
     EXPECT_EQ(r.exitCode, kUsage);
     EXPECT_EQ(r.out, "");
-    EXPECT_FALSE(r.err.empty());
+    // One line, but for the usage without a command.
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), args.empty() ? 7 : 1) << r.err;
+  }
+  // An argument is quoted as a file name is, control characters and all.
+  for (const auto& [args, said] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{"-\x1B[2J"}, "unknown option $'-\\E[2J'"},
+           {{"los\ngehts"}, "unknown command $'los\\ngehts'"},
+           {{"decode", "-x\ty", "a"}, "decode: unknown option $'-x\\ty'"},
+           {{"fort"}, "unknown command 'fort'"}}) {
+    r = RunCli(args);
+    EXPECT_EQ(r.exitCode, kUsage);
+    EXPECT_EQ(r.err, "tambril-cli: " + said + " (see 'tambril-cli --help')\n");
   }
 
   // Without a terminal the password can only come from standard input.
@@ -830,7 +853,7 @@ TEST_F(CliTest, ManyFilesInOneRun) {
                               e + ".tmb -> " + e + ".tmb.tmb",
                               link + " -> " + link + ".tmb",
                               xQuoted + " -> " + xQuoted.substr(0, xQuoted.size() - 1) + ".tmb'",
-                              "6 done, 0 skipped (wrong password), 2 skipped (not a regular file), 1 failed",
+                              "6 done, 2 skipped (not a regular file), 1 failed",
                           }));
   // Every entry left alone is named: the failure with its source and target,
   // the pipe, the link to a folder (a loop, not followed).
@@ -886,7 +909,8 @@ TEST_F(CliTest, ManyFilesInOneRun) {
              "kennwort\n");
   EXPECT_EQ(r.exitCode, kWrongPassword);
   EXPECT_EQ(Lines(r.out), (std::vector<std::string>{Path("zurueck/a.txt.tmb").string() + ": txt",
-                                                    Path("zurueck/f.tmb").string() + ": wrong password"}));
+                                                    Path("zurueck/f.tmb").string() + ": wrong password",
+                                                    "1 fit, 1 wrong password, 0 failed"}));
 
   // Two files of one run that want one name (one made by this program, one
   // by the windows): the second fails, and its line names both.
@@ -911,6 +935,77 @@ TEST_F(CliTest, ManyFilesInOneRun) {
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(Lines(r.err).size(), 2u) << r.err;  // fehlt, and a.txt.tmb exists
   EXPECT_TRUE(fs::exists(Path("zurueck/notiz.txt.tmb")));
+}
+
+// "SOURCE -> TARGET" is printed only once TARGET's name is durable: in every
+// shape of run, its link is followed by a flush of its folder, or of the
+// whole file system, that ends before the line is printed. A library loaded
+// into the program records the calls as they happen (flush_trace.cpp).
+TEST_F(CliTest, FileIsReportedDoneOnlyOnceItsNameIsDurable) {
+  struct Call {
+    std::string what, dev, ino, name;
+    long long printed;
+  };
+  const auto run = [&](const std::vector<std::string>& args, std::size_t lines) {
+    SCOPED_TRACE(args[2] + " " + args.back());
+    fs::remove(Path("trace"));
+    CliOptions traced;
+    traced.stdoutPath = Path("out");
+    traced.env = {{"LD_PRELOAD", TAMBRIL_FLUSH_TRACE},
+                  {"TAMBRIL_TRACE_LOG", Path("trace").string()},
+                  {"TAMBRIL_TRACE_OUT", Path("out").string()},
+                  {"ASAN_OPTIONS", "verify_asan_link_order=0"}};
+    const CliResult r = RunCli(args, "kennwort\n", traced);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    std::vector<Call> calls;
+    std::istringstream log(Read(Path("trace")));
+    for (Call c; log >> c.what >> c.dev >> c.ino >> c.name >> c.printed;) calls.push_back(c);
+    // Each line of a file done, where it starts in the output; a single
+    // file prints none and is done at the program's end.
+    std::vector<std::pair<std::string, long long>> done;
+    const std::string out = Read(Path("out"));
+    for (std::size_t at = 0; at < out.size(); at = out.find('\n', at) + 1) {
+      const std::string line = out.substr(at, out.find('\n', at) - at);
+      if (const auto arrow = line.find(" -> "); arrow != std::string::npos)
+        done.emplace_back(line.substr(arrow + 4), at);
+    }
+    if (lines == 0) done.emplace_back(args.back() + ".tmb", static_cast<long long>(out.size()));
+    ASSERT_EQ(done.size(), std::max<std::size_t>(lines, 1)) << out;
+    for (const auto& [target, printedAt] : done) {
+      struct stat folder {};
+      ASSERT_EQ(::stat(fs::path(target).parent_path().c_str(), &folder), 0) << target;
+      const std::string dev = std::to_string(folder.st_dev), ino = std::to_string(folder.st_ino);
+      const auto linked = std::find_if(calls.begin(), calls.end(), [&](const Call& c) {
+        return c.what == "link" && c.dev == dev && c.ino == ino && c.name == fs::path(target).filename().string();
+      });
+      ASSERT_NE(linked, calls.end()) << target;
+      bool flushed = false;
+      for (auto begin = linked; begin != calls.end() && !flushed; ++begin) {
+        const bool covers = (begin->what == "fsync<" && begin->dev == dev && begin->ino == ino) ||
+                            (begin->what == "syncfs<" && begin->dev == dev);
+        if (!covers) continue;
+        const std::string ended = begin->what.substr(0, begin->what.size() - 1) + ">";
+        const auto end = std::find_if(begin, calls.end(), [&](const Call& c) {
+          return c.what == ended && c.dev == begin->dev && c.ino == begin->ino;
+        });
+        flushed = end != calls.end() && end->printed <= printedAt;
+      }
+      EXPECT_TRUE(flushed) << target << " printed at " << printedAt << " with no flush of its folder after its link";
+    }
+  };
+  Write("eins/a.txt", "a");
+  Write("eins/b.txt", "b");
+  Write("baum/c.txt", "c");
+  Write("baum/unter/d.txt", "d");
+  Write("baum/unter/tiefer/e.txt", "e");
+  const std::string a = Path("eins/a.txt").string(), b = Path("eins/b.txt").string();
+  run({"encode", "--password-stdin", a}, 0);
+  fs::remove(a + ".tmb");
+  run({"encode", "--password-stdin", a, b}, 2);
+  run({"encode", "--password-stdin", "-r", Path("baum").string()}, 3);
+  fs::remove(a);
+  fs::remove(Path("baum/unter/tiefer/e.txt"));
+  run({"decode", "--password-stdin", "-j", "2", a + ".tmb", Path("baum/unter/tiefer/e.txt.tmb").string()}, 2);
 }
 
 // A tree of awkward names round-trips: encode -r, every original deleted,
@@ -945,7 +1040,8 @@ TEST_F(CliTest, TreeComesBackWhole) {
 
   r = RunCli({"check", "--password-stdin", "-r", Path("baum").string()}, "kennwort\n");
   EXPECT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(Lines(r.out).size(), plain.size()) << r.out;
+  EXPECT_EQ(Lines(r.out).size(), plain.size() + 1) << r.out;
+  EXPECT_EQ(Lines(r.out).back(), std::to_string(plain.size()) + " fit, 0 wrong password, 0 failed");
   r = RunCli({"decode", "--password-stdin", "-r", "-j3", Path("baum").string()}, "kennwort\n");
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(Lines(r.out).back(), std::to_string(plain.size()) + " done, 0 skipped (wrong password), 0 failed");
@@ -1044,15 +1140,126 @@ TEST_F(CliTest, NothingIsSkippedInSilence) {
                               "tambril-cli: " + baum + "/zu: cannot open the folder: Permission denied",
                           }));
   EXPECT_EQ(Lines(r.out).size(), 47u);  // gut.txt and the 45 deep files, then the summary
-  EXPECT_EQ(Lines(r.out).back(), "46 done, 0 skipped (wrong password), 2 skipped (not a regular file), 4 failed");
+  EXPECT_EQ(Lines(r.out).back(), "46 done, 2 skipped (not a regular file), 4 failed");
 
   // Decoding and checking walk the same way: every coded file, deep ones
   // too, and the closed folder named again.
   r = RunCli({"check", "--password-stdin", "-r", baum}, "kennwort\n", nobody);
   EXPECT_EQ(r.exitCode, kFileError) << r.err;
-  EXPECT_EQ(Lines(r.out).size(), 46u);
+  EXPECT_EQ(Lines(r.out).size(), 47u);
+  EXPECT_EQ(Lines(r.out).back(), "46 fit, 0 wrong password, 1 failed");
   EXPECT_EQ(Lines(r.err),
             std::vector<std::string>{"tambril-cli: " + baum + "/zu: cannot open the folder: Permission denied"});
+}
+
+// A chain of folders "d" below a folder, deeper than any path can name:
+// made, read and removed level by level through folder handles. Level i
+// (from 1) holds a file "f" with "level i" when i is a multiple of `every`,
+// and so does the last.
+struct Chain {
+  fs::path top;
+  int depth, every;
+
+  bool HasFile(int level) const { return level > 0 && (level % every == 0 || level == depth); }
+  // Calls `at` with each level's handle and number, the top (0) first; with
+  // `make`, each folder is made first.
+  void Walk(bool make, const std::function<void(int, int)>& at) const {
+    int fd = ::open(top.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (int level = 0; fd >= 0; ++level) {
+      at(fd, level);
+      if (level == depth) break;
+      if (make) ::mkdirat(fd, "d", 0755);
+      const int next = ::openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      ::close(fd);
+      fd = next;
+    }
+    ::close(fd);
+  }
+  void Make() const {
+    fs::create_directories(top);
+    Walk(true, [&](int fd, int level) {
+      if (!HasFile(level)) return;
+      const std::string text = "level " + std::to_string(level);
+      const int f = ::openat(fd, "f", O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+      EXPECT_EQ(::write(f, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+      ::close(f);
+    });
+  }
+  std::string Read(int fd, const char* name) const {
+    const int f = ::openat(fd, name, O_RDONLY | O_CLOEXEC);
+    char buf[64];
+    const ssize_t n = f >= 0 ? ::read(f, buf, sizeof buf) : -1;
+    ::close(f);
+    return n >= 0 ? std::string(buf, static_cast<std::size_t>(n)) : "(unreadable)";
+  }
+  // Everything below `top`, bottom up.
+  void Remove() const {
+    int fd = -1;
+    Walk(false, [&](int at, int level) {
+      if (HasFile(level)) {
+        for (const char* name : {"f", "f.tmb"}) ::unlinkat(at, name, 0);
+      }
+      if (level == depth) fd = ::dup(at);
+    });
+    for (int level = depth; level > 0 && fd >= 0; --level) {
+      const int parent = ::openat(fd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      ::close(fd);
+      fd = parent;
+      ::unlinkat(fd, "d", AT_REMOVEDIR);
+    }
+    ::close(fd);
+  }
+};
+
+// Trees of any depth: 20 000 levels, and 1 500 under a limit of 64 open
+// files, are encoded, checked and decoded whole, with the walk's memory
+// growing with the depth, not with its square. A walk holds a bounded
+// number of folder handles and no stack frame per level.
+TEST_F(CliTest, TreeOfAnyDepthIsCodedWhole) {
+  for (const Chain chain : {Chain{Path("tief"), 20000, 1000}, Chain{Path("eng"), 1500, 100}}) {
+    SCOPED_TRACE(chain.depth);
+    chain.Make();
+    struct Cleanup {
+      const Chain& chain;
+      ~Cleanup() { chain.Remove(); }
+    } cleanup{chain};
+    std::size_t files = 0;
+    for (int level = 0; level <= chain.depth; ++level) files += chain.HasFile(level);
+    CliOptions options;
+    if (chain.depth < 2000) options.openFileLimit = 64;
+    const std::string top = chain.top.string(), count = std::to_string(files);
+    CliResult r = RunCli({"encode", "--password-stdin", "-r", top}, "kennwort\n", options);
+    ASSERT_EQ(r.exitCode, 0) << r.err.substr(0, 2000);
+    EXPECT_EQ(Lines(r.out).size(), files + 1);
+    EXPECT_EQ(Lines(r.out).back(), count + " done, 0 failed");
+    // The path of the deepest file, relative to the operand as given.
+    std::string deepest = top;
+    for (int level = 0; level < chain.depth; ++level) deepest += "/d";
+    EXPECT_EQ(Lines(r.out)[0], deepest + "/f -> " + deepest + "/f.tmb");
+    r = RunCli({"check", "--password-stdin", "-r", top}, "kennwort\n", options);
+    EXPECT_EQ(r.exitCode, 0) << r.err.substr(0, 2000);
+    EXPECT_EQ(Lines(r.out).back(), count + " fit, 0 wrong password, 0 failed");
+    chain.Walk(false, [&](int fd, int level) {
+      if (chain.HasFile(level)) ::unlinkat(fd, "f", 0);
+    });
+    r = RunCli({"decode", "--password-stdin", "--quiet", "-r", top}, "kennwort\n", options);
+    EXPECT_EQ(r.exitCode, 0) << r.err.substr(0, 2000);
+    std::size_t back = 0;
+    chain.Walk(false, [&](int fd, int level) {
+      if (!chain.HasFile(level)) return;
+      EXPECT_EQ(chain.Read(fd, "f"), "level " + std::to_string(level));
+      ++back;
+    });
+    EXPECT_EQ(back, files);
+  }
+  // The largest of the runs: a walk that kept a path per level would take
+  // about a gigabyte at 20 000 levels. (AddressSanitizer keeps what is
+  // freed for a while.)
+#ifndef __SANITIZE_ADDRESS__
+  rusage usage{};
+  ASSERT_EQ(::getrusage(RUSAGE_CHILDREN, &usage), 0);
+  EXPECT_LT(usage.ru_maxrss, 300L << 10) << "KiB";
+#endif
 }
 
 // On a terminal a many-file run draws one bar for the whole run, counted to
@@ -1068,7 +1275,7 @@ TEST_F(CliTest, ManyFileRunShowsOneBarOnTheTerminal) {
   EXPECT_NE(r.err.find("[####################] 3/3 files, 2.5 of 2.5 MiB\r\n"), std::string::npos) << r.err;
   EXPECT_EQ(r.err.find("encoding ["), std::string::npos) << r.err;  // no bar per file
   EXPECT_NE(r.err.find(Path("bar/c.doc").string() + " -> "), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find("3 done, 0 skipped (wrong password), 0 failed"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("3 done, 0 failed"), std::string::npos) << r.err;
 
   fs::create_directory(Path("aus"));
   for (const char* name : {"a.doc.tmb", "b.doc.tmb", "c.doc.tmb"}) fs::rename(Path("bar") / name, Path("aus") / name);
@@ -1093,7 +1300,7 @@ TEST_F(CliTest, InterruptedManyFileRunLeavesOnlyCompleteFiles) {
   tight.openFileLimit = 40;
   CliResult r = RunCli({"encode", "--password-stdin", "-r", "-j", "8", Path("eng").string()}, "kennwort\n", tight);
   EXPECT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(Lines(r.out).back(), "40 done, 0 skipped (wrong password), 0 failed");
+  EXPECT_EQ(Lines(r.out).back(), "40 done, 0 failed");
   // Without a thread or process to be had (ulimit -u), the run goes on
   // with fewer jobs, down to the program's own thread. As root the limit
   // holds only for another user.
@@ -1110,7 +1317,7 @@ TEST_F(CliTest, InterruptedManyFileRunLeavesOnlyCompleteFiles) {
                                          fs::perms::others_read | fs::perms::others_exec);
   r = RunCli({"encode", "--password-stdin", "-r", "-j", "8", Path("eng").string()}, "kennwort\n", noThreads);
   EXPECT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(Lines(r.out).back(), "40 done, 0 skipped (wrong password), 0 failed");
+  EXPECT_EQ(Lines(r.out).back(), "40 done, 0 failed");
   EXPECT_EQ(fs::file_size(Path("eng/f39.dat.tmb")), 4096u + 21);
 
   for (const int signal : {SIGTERM, SIGINT, SIGKILL}) {

@@ -39,7 +39,7 @@ if [ "$help_options" != "$page_options" ]; then
 fi
 
 # Commands: the first word after the program's name in the usage lines.
-help_commands=$(grep -oE '^(Usage:)? *tambril-cli +[a-z]+' <<<"$help" | awk '{ print $NF }' | sort -u)
+help_commands=$(grep -oE '^([[:alpha:]]+:)? *tambril-cli +[a-z]+' <<<"$help" | awk '{ print $NF }' | sort -u)
 page_commands=$(tags "$page" COMMANDS | sed -E 's/^\.[BIR]+ +//' | awk '{ print $1 }' | sort -u)
 if [ "$help_commands" != "$page_commands" ]; then
   echo "FAIL: commands differ (< --help, > page):"
