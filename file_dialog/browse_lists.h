@@ -12,7 +12,7 @@
 #include <QListWidget>
 #include <QString>
 
-#include "file_dialog/path_rules.h"
+#include "controller/path_rules.h"
 
 namespace tambril {
 

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "file_dialog/path_rules.h"
+#include "controller/path_rules.h"
 #include "platform/accessible_names.h"
 #include "platform/dialog_look.h"
 #include "platform/file_slots.h"

@@ -12,7 +12,6 @@
 
 #include "codec/names.h"
 #include "file_dialog/form14.h"
-#include "file_dialog/load_file.h"
 #include "platform/accessible_names.h"
 #include "platform/dialog_look.h"
 #include "platform/file_slots.h"
@@ -42,7 +41,8 @@ QLabel* StateField(QWidget* parent, const char* name, const QRect& where) {
 
 }  // namespace
 
-Selpr6::Selpr6(session::Session& session, Module2::HelpWindow help) : session_(session), help_(std::move(help)) {
+Selpr6::Selpr6(Controller& chain, Module2::HelpWindow help)
+    : chain_(chain), session_(chain.session()), help_(std::move(help)) {
   SetUpFixedDialog(*this, "Selpr6", QStringLiteral("Datei"));
   setModal(true);
   setFont(DialogFont(8.25));
@@ -123,6 +123,10 @@ Selpr6::Selpr6(session::Session& session, Module2::HelpWindow help) : session_(s
   connect(Command4, &QPushButton::clicked, this, &Selpr6::Command4_Click);
   connect(New_directory, &QAction::triggered, this, &Selpr6::New_directory_Click);
   connect(&session_, &session::Session::changed, this, &Selpr6::ShowState);
+  // A failure shown anywhere in the chain sends the lists to the root; a
+  // finished pass shows the loaded file again.
+  connect(&chain_, &Controller::placeLost, this, &Selpr6::GoToFallbackPlace);
+  connect(&chain_, &Controller::targetWritten, this, &Selpr6::ShowLoadedFile);
   ShowState();
 
   Form_Load();
@@ -148,9 +152,7 @@ void Selpr6::Drive1_Change() {
   auto& p = platform::Current();
   p.setPointer(this, Pointer::Busy);
   const QString root = Drive1->drive();
-  if (!DriveList::IsReadable(root) || !Dir1->setPath(root)) {
-    ReportDeviceError(this);
-  }
+  if (!DriveList::IsReadable(root) || !Dir1->setPath(root)) chain_.show({Problem::Device, {}}, this);
   p.setPointer(this, Pointer::Normal);
 }
 
@@ -232,7 +234,7 @@ void Selpr6::PrepareOpenMode() {
   Command1->setEnabled(false);
   Command2->setEnabled(true);
   Directory->menuAction()->setEnabled(false);
-  session_.setProposedName(QString());
+  chain_.beginOpening();
   proposedReal_.clear();
   Text1->clear();
   Text1->setReadOnly(true);
@@ -251,32 +253,15 @@ void Selpr6::PrepareCreateMode() {
 
 bool Selpr6::OpenForCreating(session::CreateMode mode) {
   if (!RefreshLists()) return false;
-  session_.setCreateMode(mode);
+  chain_.beginCreating(mode);
   Text1->setReadOnly(false);
   return true;
 }
 
-bool Selpr6::ProposeTarget(const QString& letters) {
-  session::Session& s = session_;
-  const std::optional<session::LoadedFile>& file = s.loaded();
-  if (!file) return false;
-  // Made from the bytes the file system knows, so that a name that is not
-  // UTF-8 keeps its own bytes.
-  const std::optional<std::string> real =
-      codec::ProposedPath(RealPath(file->path).toStdString(), letters.toStdString());
-  const std::optional<std::string> bare =
-      codec::ProposedPath(RealPath(file->name).toStdString(), letters.toStdString());
-  if (!real || !bare) return false;
-  const QByteArray realPath = QByteArray::fromStdString(*real);
-  const QString path = ShownName(realPath);
-  RememberShownPath(path, realPath);
-  Text1->setText(path);
-  // The bare name is the last part of the path when the list selected the
-  // loaded file itself.
-  const qsizetype cut = std::max(realPath.lastIndexOf('/'), realPath.lastIndexOf(QDir::separator().toLatin1()));
-  const bool listed = file->path.endsWith(QDir::separator() + file->name) || file->path == file->name;
-  proposedReal_ = listed ? realPath.mid(cut + 1) : QByteArray::fromStdString(*bare);
-  s.setProposedName(ShownName(proposedReal_));
+bool Selpr6::ShowProposal(const Proposal& proposal) {
+  const session::Session& s = session_;
+  Text1->setText(proposal.path);
+  proposedReal_ = proposal.bareReal;
   // Back to the folder the file was loaded from; its change action may
   // rebuild the name box from that folder and the proposed name.
   if (!Dir1->setPath(s.rememberedFolder()) || !DriveList::IsReadable(s.rememberedDrive())) return false;
@@ -307,16 +292,13 @@ void Selpr6::Command2_Click() {
 void Selpr6::OpenFile(const QString& path) {
   auto& p = platform::Current();
   p.setPointer(this, Pointer::Busy);
-  session_.rememberPlace(Dir1->path(), Drive1->drive());
-  const LoadOutcome outcome = LoadFile(session_, path, File1->fileName());
-  if (outcome.file) {
+  const Outcome loaded = chain_.load(path, File1->fileName(), {Dir1->path(), Drive1->drive()});
+  if (loaded) {
     p.setPointer(this, Pointer::Normal);
     hide();
     return;
   }
-  p.beep();
-  p.messageBox(this, outcome.error, messages::kErrorTitle, MessageIcon::None);
-  p.setPointer(this, Pointer::Normal);
+  chain_.show(*loaded.failure, this, {this});
 }
 
 void Selpr6::ShowFolderOf(const QString& path) {
@@ -359,12 +341,17 @@ void Selpr6::GoToFallbackPlace() {
   if (Dir1->setPath(root)) File1->setPath(root);
 }
 
-void Selpr6::ReportDeviceError(QWidget* parent, std::initializer_list<QWidget*> busy) {
-  auto& p = platform::Current();
-  p.beep();
-  p.messageBox(parent, messages::kDeviceError, messages::kErrorTitle, MessageIcon::None);
-  for (QWidget* widget : busy) p.setPointer(widget, Pointer::Normal);
-  GoToFallbackPlace();
+// "ERSTELLEN": the name typed or proposed goes on to the coding dialog of
+// the create mode, unless it is taken.
+void Selpr6::Command1_Click() {
+  const Acceptance accepted = chain_.acceptTarget(Text1->text());
+  if (accepted.failure) {
+    chain_.show(*accepted.failure, this);
+    return;
+  }
+  if (accepted.mode == session::CreateMode::None) return;
+  hide();
+  emit targetAccepted(accepted.mode);
 }
 
 void Selpr6::paintEvent(QPaintEvent* event) {

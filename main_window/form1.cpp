@@ -58,7 +58,7 @@ QLabel* MakePicture(QWidget* parent, const char* name, const QPixmap& picture, Q
 
 }  // namespace
 
-Form1::Form1(session::Session& session, Needs needs) : session_(session), needs_(std::move(needs)) {
+Form1::Form1(Controller& chain, Needs needs) : chain_(chain), session_(chain.session()), needs_(std::move(needs)) {
   setObjectName(QStringLiteral("Form1"));
   setWindowIcon(resources::ProgramIcon());
   SetBackground(*this, kGrey);
@@ -179,7 +179,7 @@ void Form1::Datei_öffnen_Click() {
   dialog.PrepareOpenMode();
   if (!dialog.RefreshLists()) {
     // The folder shown last is gone (a removed disk): start again at the root.
-    dialog.ReportDeviceError(this);
+    chain_.show({Problem::Device, {}}, this);
     return;
   }
   dialog.exec();

@@ -11,6 +11,7 @@
 #include <QMainWindow>
 #include <functional>
 
+#include "controller/controller.h"
 #include "platform/windows.h"
 #include "session/session.h"
 
@@ -39,7 +40,8 @@ class Form1 : public QMainWindow {
     tambril::Lazy<Form21> help;
     std::function<void()> end;
   };
-  Form1(tambril::session::Session& session, Needs needs);
+  // `chain` starts the coding commands and shows their failures.
+  Form1(tambril::Controller& chain, Needs needs);
 
   // Event handlers. (Qt's meta-object compiler cannot read the umlaut, so
   // Datei_öffnen_Click is an ordinary member function; all are connected by
@@ -75,7 +77,8 @@ class Form1 : public QMainWindow {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  tambril::session::Session& session_;
+  tambril::Controller& chain_;
+  const tambril::session::Session& session_;
   Needs needs_;
 
  private:

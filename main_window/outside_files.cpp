@@ -12,7 +12,7 @@
 #include <QUrl>
 #include <cstring>
 
-#include "file_dialog/path_rules.h"
+#include "controller/path_rules.h"
 #include "file_dialog/selpr6.h"
 #include "main_window/form1.h"
 #include "platform/background_work.h"

@@ -7,6 +7,8 @@
 #include "coding_dialogs/form4.h"
 #include "file_dialog/selpr6.h"
 #include "main_window/form1.h"
+#include "platform/file_slots.h"
+#include "platform/platform.h"
 #include "platform/windows.h"
 #include "startup/form6.h"
 #include "startup/form7.h"
@@ -24,7 +26,7 @@ Lazy<W> Later() {
   return []() -> W& { return Window<W>(); };
 }
 
-CodingNeeds ForCoding() { return {SharedSession(), Later<Selpr6>(), Later<Form21>()}; }
+CodingNeeds ForCoding() { return {Chain(), Later<Form21>()}; }
 
 // The end sequence, made with the splash's stop connected.
 ProgramEnd& End() {
@@ -43,15 +45,15 @@ ProgramEnd& End() {
 template <>
 Form1& Window<Form1>() {
   return Windows::get<Form1>([] {
-    return std::make_unique<Form1>(SharedSession(), Form1::Needs{Later<Selpr6>(), Later<Form3>(), Later<Form8>(),
-                                                                 Later<Form6>(), Later<Form21>(), Terminate});
+    return std::make_unique<Form1>(Chain(), Form1::Needs{Later<Selpr6>(), Later<Form3>(), Later<Form8>(),
+                                                         Later<Form6>(), Later<Form21>(), Terminate});
   });
 }
 
 template <>
 Selpr6& Window<Selpr6>() {
   return Windows::get<Selpr6>([] {
-    auto dialog = std::make_unique<Selpr6>(SharedSession(), Later<Form21>());
+    auto dialog = std::make_unique<Selpr6>(Chain(), Later<Form21>());
     // "ERSTELLEN" goes on in the encode or decode dialog.
     QObject::connect(dialog.get(), &Selpr6::targetAccepted, dialog.get(), [](session::CreateMode mode) {
       if (mode == session::CreateMode::Encode) {
@@ -71,7 +73,7 @@ Form2& Window<Form2>() {
 
 template <>
 Form3& Window<Form3>() {
-  return Windows::get<Form3>([] { return std::make_unique<Form3>(ForCoding()); });
+  return Windows::get<Form3>([] { return std::make_unique<Form3>(ForCoding(), Later<Selpr6>()); });
 }
 
 template <>
@@ -96,7 +98,7 @@ Form7& Window<Form7>() {
 
 template <>
 Form8& Window<Form8>() {
-  return Windows::get<Form8>([] { return std::make_unique<Form8>(SharedSession(), Later<Form21>()); });
+  return Windows::get<Form8>([] { return std::make_unique<Form8>(Chain(), Later<Form21>()); });
 }
 
 template <>
@@ -105,6 +107,11 @@ Form21& Window<Form21>() {
 }
 
 session::Session& SharedSession() { return Windows::get<session::Session>(); }
+
+Controller& Chain() {
+  return Windows::get<Controller>(
+      [] { return std::make_unique<Controller>(SharedSession(), Windows::get<FileSlots>(), platform::Current()); });
+}
 
 void Terminate() { End().run(); }
 

@@ -20,6 +20,7 @@ class Selpr6;
 
 namespace tambril {
 
+class Controller;
 namespace session {
 class Session;
 }
@@ -49,6 +50,8 @@ Form21& Window<Form21>();
 
 // The state the windows share, made with the first window that uses it.
 session::Session& SharedSession();
+// The coding chain over that state, the one writer of it.
+Controller& Chain();
 
 // The end of the program, the same from "Beenden", the main window's close
 // box and termination from outside; it runs once, however many ways ask for

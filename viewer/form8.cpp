@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "platform/dialog_look.h"
-#include "platform/file_slots.h"
 #include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
@@ -15,7 +14,7 @@
 
 using namespace tambril;
 
-Form8::Form8(session::Session& session, Module2::HelpWindow help) : session_(session) {
+Form8::Form8(Controller& chain, Module2::HelpWindow help) : session_(chain.session()) {
   setObjectName(QStringLiteral("Form8"));
   setWindowTitle(QStringLiteral("Window"));
   setModal(true);
@@ -48,18 +47,8 @@ Form8::Form8(session::Session& session, Module2::HelpWindow help) : session_(ses
   search_ = new Form5(*RichTextBox1, std::move(help), this);
 
   // The file loaded before the viewer was made, then every later load.
-  session::Session& s = session_;
-  const std::optional<session::LoadedFile>& file = s.loaded();
-  if (file && s.source()) {
-    try {
-      const bool shown =
-          RichTextBox::DisplayFor(static_cast<std::int64_t>(file->size), file->rich) != RichTextBox::Display::TooLarge;
-      ShowLoaded(shown ? ReadWhole(*s.source(), file->size) : QByteArray());
-    } catch (const std::exception&) {
-      RichTextBox1->clear();
-    }
-  }
-  connect(&s, &session::Session::loadedContent, this, &Form8::ShowLoaded);
+  if (session_.loaded()) ShowLoaded(chain.loadedContent());
+  connect(&session_, &session::Session::loadedContent, this, &Form8::ShowLoaded);
 
   connect(Cancel, &QAction::triggered, this, &Form8::Cancel_Click);
   connect(Search2, &QAction::triggered, this, &Form8::Search2_Click);

@@ -259,7 +259,7 @@ void RichTextBox::showTooLarge(std::int64_t size) {
 }
 
 RichTextBox::Display RichTextBox::DisplayFor(std::int64_t size, bool rich) {
-  if (size > kMaxShownBytes) return Display::TooLarge;
+  if (TooLargeToShow(size)) return Display::TooLarge;
   return rich ? Display::Rich : Display::Plain;
 }
 

@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "controller/load_file.h"
+
 class QTextCursor;
 class QEventLoop;
 class QTextDocument;
@@ -32,7 +34,7 @@ class RichTextBox : public QStackedWidget {
   enum FindOption { WholeWord = 2, MatchCase = 4 };
   // Larger files are not shown, so that a load stays within a second or
   // two and the memory within about the file's size; the box says so instead.
-  static constexpr std::int64_t kMaxShownBytes = std::int64_t{256} * 1024 * 1024;
+  static constexpr std::int64_t kMaxShownBytes = tambril::kMaxShownBytes;
   enum class Display { Rich, Plain, TooLarge };
   // How a file of `size` bytes is shown; `rich` tells an RTF file.
   static Display DisplayFor(std::int64_t size, bool rich);

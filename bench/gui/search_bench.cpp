@@ -15,9 +15,9 @@
 
 #include "bench/gui/words.h"
 #include "main_window/program.h"
-#include "platform/recording_platform.h"
 #include "platform/windows.h"
 #include "tests/platform/controls.h"
+#include "tests/platform/recording_platform.h"
 #include "viewer/form5.h"
 #include "viewer/form8.h"
 

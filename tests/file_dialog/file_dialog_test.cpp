@@ -20,7 +20,7 @@
 #include <filesystem>
 
 #include "codec/cp1252.h"
-#include "file_dialog/path_rules.h"
+#include "controller/path_rules.h"
 #include "file_dialog/selpr6.h"
 #include "main_window/form1.h"
 #include "platform/file_slots.h"

@@ -22,9 +22,9 @@
 #include <ostream>
 
 #include "main_window/program.h"
-#include "platform/recording_platform.h"
 #include "platform/windows.h"
 #include "tests/platform/controls.h"
+#include "tests/platform/recording_platform.h"
 
 // Readable QStrings in test failures.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }

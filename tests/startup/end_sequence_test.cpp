@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "codec/files.h"
-#include "coding_dialogs/pass_runner.h"
+#include "controller/pass_runner.h"
 #include "main_window/form1.h"
 #include "main_window/program.h"
 #include "platform/background_work.h"

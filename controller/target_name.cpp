@@ -1,26 +1,14 @@
-// "ERSTELLEN": accepts the name of the file a coding pass is to create and
-// hands it on for the current create mode (to the coding dialog of that
-// mode, as the window that opened the chain arranged). The dialog writes
-// nothing itself; refusing every name that is taken is what keeps a coding
-// pass from writing into an existing file.
-#include "file_dialog/create_target.h"
+// Whether a name for a new file is taken. Refusing every name that is taken
+// is what keeps a coding pass from writing into an existing file.
+#include "controller/target_name.h"
 
 #include <QDir>
 #include <QFile>
-#include <QLabel>
-#include <QLineEdit>
 #include <QRegularExpression>
 #include <filesystem>
 
-#include "file_dialog/path_rules.h"
-#include "file_dialog/selpr6.h"
+#include "controller/path_rules.h"
 #include "platform/file_slots.h"
-#include "platform/platform.h"
-#include "platform/windows.h"
-#include "resources/messages.h"
-
-using namespace tambril;
-using platform::MessageIcon;
 
 namespace tambril {
 namespace {
@@ -82,25 +70,3 @@ std::optional<bool> NameIsTaken(const QString& name) {
 }
 
 }  // namespace tambril
-
-void Selpr6::Command1_Click() {
-  auto& p = platform::Current();
-  const QString name = Text1->text();
-  const std::optional<bool> taken = NameIsTaken(name);
-  if (!taken) {
-    ReportDeviceError(this);
-    return;
-  }
-  if (*taken) {
-    p.messageBox(this, messages::kTargetExists + name, messages::kFileTitle, MessageIcon::None);
-    return;
-  }
-  session::Session& s = session_;
-  const session::CreateMode mode = s.createMode();
-  if (mode != session::CreateMode::None) {
-    s.acceptTarget(name);
-    hide();
-    emit targetAccepted(mode);
-  }
-  s.setCreateMode(session::CreateMode::None);
-}
