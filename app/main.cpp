@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
 
   // Normally the end sequence has done this already.
   tambril::WaitForBackgroundWork();
-  tambril::Files().closeAll();
+  tambril::SharedFileSlots().closeAll();
   tambril::DestroyWindows();
   return rc;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "controller/controller.h"
+#include "platform/platform.h"
 #include "session/session.h"
 #include "viewer/help_procedures.h"
 
@@ -18,6 +19,7 @@ class QLineEdit;
 // What every coding dialog uses: the controller, which runs its step and
 // shows its failures, and the help window.
 struct CodingNeeds {
+  tambril::platform::Platform& platform;  // the busy pointer during a pass
   tambril::Controller& chain;
   Module2::HelpWindow help;
 };
@@ -37,6 +39,7 @@ class CodingDialog : public QDialog {
 
   const tambril::session::Session& session() const { return needs_.chain.session(); }
   tambril::Controller& chain() const { return needs_.chain; }
+  tambril::platform::Platform& platform() const { return needs_.platform; }
 
   // The password boxes ABBRECHEN empties; the first gets the focus on each
   // showing.

@@ -88,9 +88,8 @@ void SetUpDialog(QWidget& dialog, const char* name, const QString& caption, int 
   dialog.setFixedSize(TwipsSize(widthTwips, heightTwips));
 }
 
-Outcome RunCodingPass(QWidget& dialog, QWidget* button, QProgressBar& bar, Controller& chain,
+Outcome RunCodingPass(QWidget& dialog, QWidget* button, QProgressBar& bar, platform::Platform& p, Controller& chain,
                       const std::function<Outcome(const PassWatch&)>& pass) {
-  auto& p = platform::Current();
   bool begun = false;
   const PassWatch watch{[&] {
                           begun = true;

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "controller/controller.h"
+#include "platform/platform.h"
 
 class QLabel;
 class QLineEdit;
@@ -39,7 +40,7 @@ void SetUpDialog(QWidget& dialog, const char* name, const QString& caption, int 
 // `dialog` and `button`, its progress shown on `bar`. When it succeeds, the
 // pointers go back to the arrow and the dialog hides; a failure is shown
 // over the dialog, which stays. Returns the pass's outcome.
-Outcome RunCodingPass(QWidget& dialog, QWidget* button, QProgressBar& bar, Controller& chain,
-                      const std::function<Outcome(const PassWatch&)>& pass);
+Outcome RunCodingPass(QWidget& dialog, QWidget* button, QProgressBar& bar, platform::Platform& platform,
+                      Controller& chain, const std::function<Outcome(const PassWatch&)>& pass);
 
 }  // namespace tambril::coding

@@ -51,9 +51,9 @@ Form2::Form2(CodingNeeds needs)
 }
 
 void Form2::Command1_Click() {
-  const Outcome done = RunCodingPass(*this, Command1, *ProgressBar1, chain(), [this](const PassWatch& watch) {
-    return chain().encode(Text1->text(), Text2->text(), watch);
-  });
+  const Outcome done =
+      RunCodingPass(*this, Command1, *ProgressBar1, platform(), chain(),
+                    [this](const PassWatch& watch) { return chain().encode(Text1->text(), Text2->text(), watch); });
   // Both boxes are typed again after a refused password, and are empty
   // after an encoding.
   const auto problem = done.failure ? std::optional(done.failure->problem) : std::nullopt;

@@ -43,6 +43,6 @@ Form4::Form4(CodingNeeds needs)
 }
 
 void Form4::Command1_Click() {
-  RunCodingPass(*this, Command1, *ProgressBar1, chain(),
+  RunCodingPass(*this, Command1, *ProgressBar1, platform(), chain(),
                 [this](const PassWatch& watch) { return chain().decode(watch); });
 }

@@ -132,6 +132,15 @@ DriveList::DriveList(QWidget* parent) : QComboBox(parent) {
   });
 }
 
+QString DriveList::RootOf(const QString& path) {
+  const QString p = Native(QDir::cleanPath(path)) + QDir::separator();
+  QString best = Native(QDir::rootPath());
+  for (const QString& root : Roots()) {
+    if (p.startsWith(root, Qt::CaseInsensitive) && root.size() > best.size()) best = root;
+  }
+  return best;
+}
+
 QStringList DriveList::Roots() {
   QStringList roots;
   for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {

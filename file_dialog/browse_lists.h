@@ -34,6 +34,9 @@ class DriveList : public QComboBox {
   static bool IsReadable(const QString& root);
   // The roots the list offers.
   static QStringList Roots();
+  // The root among them that holds `path` (the longest), or the file
+  // system's root.
+  static QString RootOf(const QString& path);
   // Opening the list reads the mounted roots again.
   void showPopup() override;
 

@@ -41,8 +41,8 @@ QLabel* StateField(QWidget* parent, const char* name, const QRect& where) {
 
 }  // namespace
 
-Selpr6::Selpr6(Controller& chain, Module2::HelpWindow help)
-    : chain_(chain), session_(chain.session()), help_(std::move(help)) {
+Selpr6::Selpr6(platform::Platform& platform, Controller& chain, Module2::HelpWindow help)
+    : platform_(platform), chain_(chain), session_(chain.session()), help_(std::move(help)) {
   SetUpFixedDialog(*this, "Selpr6", QStringLiteral("Datei"));
   setModal(true);
   setFont(DialogFont(8.25));
@@ -108,7 +108,7 @@ Selpr6::Selpr6(Controller& chain, Module2::HelpWindow help)
   File1->setPath(start);
   Drive1->followPath(Dir1->path());
 
-  newFolder_ = new Form14(help_, this);
+  newFolder_ = new Form14(platform_, help_, this);
 
   connect(Drive1, &DriveList::changed, this, &Selpr6::Drive1_Change);
   connect(Dir1, &FolderList::changed, this, &Selpr6::Dir1_Change);
@@ -131,10 +131,13 @@ Selpr6::Selpr6(Controller& chain, Module2::HelpWindow help)
 
   Form_Load();
   startup::ApplyToolTips(*this, openMode_);
+  // A file loaded before the dialog was made (the command line): shown as
+  // after "ÖFFNEN", in its folder.
+  if (const std::optional<session::LoadedFile>& file = session_.loaded()) ShowFolderOf(file->path);
 }
 
 void Selpr6::Form_Load() {
-  platform::CentreOnScreen(*this);
+  platform::CentreOnScreen(*this, platform_);
   settingCombo_ = true;
   Combo1->addItems({QStringLiteral("*.tmb"), QStringLiteral("*.txt"), QStringLiteral("*.rtf"), QStringLiteral("*.*")});
   Combo1->setCurrentIndex(-1);
@@ -143,13 +146,13 @@ void Selpr6::Form_Load() {
 }
 
 void Selpr6::ShowError(const QString& text, bool beep) {
-  auto& p = platform::Current();
+  auto& p = platform_;
   if (beep) p.beep();
   p.messageBox(this, text, messages::kErrorTitle, MessageIcon::None);
 }
 
 void Selpr6::Drive1_Change() {
-  auto& p = platform::Current();
+  auto& p = platform_;
   p.setPointer(this, Pointer::Busy);
   const QString root = Drive1->drive();
   if (!DriveList::IsReadable(root) || !Dir1->setPath(root)) chain_.show({Problem::Device, {}}, this);
@@ -157,7 +160,7 @@ void Selpr6::Drive1_Change() {
 }
 
 void Selpr6::Dir1_Change() {
-  auto& p = platform::Current();
+  auto& p = platform_;
   p.setPointer(this, Pointer::Busy);
   Drive1->followPath(Dir1->path());
   if (!File1->setPath(Dir1->path())) {
@@ -175,7 +178,7 @@ void Selpr6::Dir1_Change() {
 
 void Selpr6::Dir1_OpenFailed() {
   ShowError(messages::kAccessError, true);
-  platform::Current().setPointer(this, Pointer::Normal);
+  platform_.setPointer(this, Pointer::Normal);
 }
 
 void Selpr6::File1_Click() { Text1->setText(JoinPath(File1->path(), File1->fileName())); }
@@ -193,7 +196,7 @@ void Selpr6::Combo1_Change() {
     File1->setPattern(FilePattern(text));
     return;
   }
-  platform::Current().messageBox(this, messages::kPatternError, messages::kErrorTitle, MessageIcon::Stop);
+  platform_.messageBox(this, messages::kPatternError, messages::kErrorTitle, MessageIcon::Stop);
   // Setting the text runs this handler again, which takes the pattern "*.*".
   Combo1->setEditText(QStringLiteral("*.*"));
 }
@@ -218,7 +221,7 @@ void Selpr6::New_directory_Click() {
   form.exec();
   const std::optional<QString> made = form.createdFolder();
   if (!made) return;
-  auto& p = platform::Current();
+  auto& p = platform_;
   Dir1->refresh();
   // The folder change rebuilds the name box: the proposed file inside the
   // new folder.
@@ -283,14 +286,14 @@ void Selpr6::ShowState() {
 
 void Selpr6::Command2_Click() {
   if (Text1->text().isEmpty()) {
-    platform::Current().beep();
+    platform_.beep();
     return;
   }
   OpenFile(Text1->text());
 }
 
 void Selpr6::OpenFile(const QString& path) {
-  auto& p = platform::Current();
+  auto& p = platform_;
   p.setPointer(this, Pointer::Busy);
   const Outcome loaded = chain_.load(path, File1->fileName(), {Dir1->path(), Drive1->drive()});
   if (loaded) {

@@ -15,6 +15,7 @@
 
 #include "controller/controller.h"
 #include "file_dialog/browse_lists.h"
+#include "platform/platform.h"
 #include "session/session.h"
 #include "viewer/help_procedures.h"
 
@@ -33,7 +34,7 @@ class Selpr6 : public QDialog {
  public:
   // `chain` loads and accepts names; `help` is its help window's, handed on
   // to the new-folder dialog.
-  Selpr6(tambril::Controller& chain, Module2::HelpWindow help);
+  Selpr6(tambril::platform::Platform& platform, tambril::Controller& chain, Module2::HelpWindow help);
 
   // What the other windows ask of the dialog before showing it. Open mode:
   // caption " Datei öffnen", "ERSTELLEN" off, "ÖFFNEN" on, menu "Ordner"
@@ -106,6 +107,7 @@ class Selpr6 : public QDialog {
   // The real bytes of the proposed bare name, which a folder change puts
   // after the new folder.
   QByteArray proposedReal_;
+  tambril::platform::Platform& platform_;
   tambril::Controller& chain_;
   const tambril::session::Session& session_;
   Module2::HelpWindow help_;

@@ -12,8 +12,10 @@
 #include <functional>
 
 #include "controller/controller.h"
+#include "platform/platform.h"
 #include "platform/windows.h"
 #include "session/session.h"
+#include "startup/module2.h"
 
 class Form3;
 class Form6;
@@ -34,6 +36,8 @@ class Form1 : public QMainWindow {
   // the end of the program.
   struct Needs {
     tambril::Lazy<Selpr6> files;
+    // The file dialog if it has been made, nullptr before.
+    std::function<Selpr6*()> filesIfMade;
     tambril::Lazy<Form3> check;
     tambril::Lazy<Form8> viewer;
     tambril::Lazy<Form6> info;
@@ -41,7 +45,7 @@ class Form1 : public QMainWindow {
     std::function<void()> end;
   };
   // `chain` starts the coding commands and shows their failures.
-  Form1(tambril::Controller& chain, Needs needs);
+  Form1(tambril::platform::Platform& platform, Module2::SoundService& sounds, tambril::Controller& chain, Needs needs);
 
   // Event handlers. (Qt's meta-object compiler cannot read the umlaut, so
   // Datei_öffnen_Click is an ordinary member function; all are connected by
@@ -69,14 +73,22 @@ class Form1 : public QMainWindow {
   void ShowRecord();
 
   // Loads `path`, a file from outside (the command line, a drop), as
-  // "ÖFFNEN" in the file dialog would.
+  // "ÖFFNEN" in the file dialog would. Before the file dialog is made, it is
+  // not made for this: it starts in the loaded file's folder when it is.
   void OpenFromOutside(const QString& path);
 
+ signals:
+  // The window was shown.
+  void shown();
+
  protected:
+  void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  tambril::platform::Platform& platform_;
+  Module2::SoundService& sounds_;
   tambril::Controller& chain_;
   const tambril::session::Session& session_;
   Needs needs_;

@@ -4,8 +4,6 @@
 #include <QHash>
 #include <mutex>
 
-#include "platform/windows.h"
-
 namespace tambril {
 
 codec::InputFile& FileSlots::openSlot1(const QString& path) {
@@ -15,8 +13,6 @@ codec::InputFile& FileSlots::openSlot1(const QString& path) {
 }
 
 void FileSlots::closeAll() { slot1_.reset(); }
-
-FileSlots& Files() { return Windows::get<FileSlots>(); }
 
 QByteArray ReadWhole(const codec::InputFile& file, std::uint64_t size) {
   file.adviseSequential();

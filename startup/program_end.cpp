@@ -25,12 +25,10 @@ void ProgramEnd::run() {
   // A pass on a worker thread finishes first: it reads the loaded file and
   // gives its target its name (or removes it) itself.
   WaitForBackgroundWork();
-  Module2::SoundDevice = 2;
-  Module2::SoundMode = 2;
-  Module2::PlaySound();
-  Module2::CloseSounds();
-  Files().closeAll();
-  platform::Current().endProgram();
+  sounds_.PlaySound({.SoundDevice = 2, .SoundMode = 2});
+  sounds_.CloseSounds();
+  files_.closeAll();
+  platform_.endProgram();
 }
 
 #ifdef Q_OS_UNIX

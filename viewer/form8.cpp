@@ -14,7 +14,8 @@
 
 using namespace tambril;
 
-Form8::Form8(Controller& chain, Module2::HelpWindow help) : session_(chain.session()) {
+Form8::Form8(platform::Platform& platform, Controller& chain, Module2::HelpWindow help)
+    : platform_(platform), session_(chain.session()) {
   setObjectName(QStringLiteral("Form8"));
   setWindowTitle(QStringLiteral("Window"));
   setModal(true);
@@ -34,7 +35,7 @@ Form8::Form8(Controller& chain, Module2::HelpWindow help) : session_(chain.sessi
 
   client_ = new QWidget(this);
   layout->addWidget(client_);
-  RichTextBox1 = new RichTextBox(client_);
+  RichTextBox1 = new RichTextBox(platform_, client_);
   RichTextBox1->setGeometry(TwipsRect(120, 0, 11535, 6495));
   // Both views inside the box (rich text, 8-bit text) are read by the name
   // of the box; the 8-bit view offers its text through its own interface.
@@ -44,7 +45,7 @@ Form8::Form8(Controller& chain, Module2::HelpWindow help) : session_(chain.sessi
     if (view->focusPolicy() & Qt::TabFocus) view->setAccessibleName(RichTextBox1->accessibleName());
   }
 
-  search_ = new Form5(*RichTextBox1, std::move(help), this);
+  search_ = new Form5(platform_, *RichTextBox1, std::move(help), this);
 
   // The file loaded before the viewer was made, then every later load.
   if (session_.loaded()) ShowLoaded(chain.loadedContent());
@@ -59,7 +60,7 @@ Form8::Form8(Controller& chain, Module2::HelpWindow help) : session_(chain.sessi
   Form_Load();
 }
 
-void Form8::Form_Load() { platform::CentreOnScreen(*this); }
+void Form8::Form_Load() { platform::CentreOnScreen(*this, platform_); }
 
 void Form8::ShowLoaded(const QByteArray& content) {
   const std::optional<session::LoadedFile>& file = session_.loaded();

@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "controller/load_file.h"
+#include "platform/platform.h"
 
 class QTextCursor;
 class QEventLoop;
@@ -39,7 +40,8 @@ class RichTextBox : public QStackedWidget {
   // How a file of `size` bytes is shown; `rich` tells an RTF file.
   static Display DisplayFor(std::int64_t size, bool rich);
 
-  explicit RichTextBox(QWidget* parent = nullptr);
+  // `platform` shows the busy pointer and takes copied text.
+  explicit RichTextBox(tambril::platform::Platform& platform, QWidget* parent = nullptr);
   ~RichTextBox() override;
 
   // The empty document the box starts with.
@@ -89,6 +91,7 @@ class RichTextBox : public QStackedWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  tambril::platform::Platform& platform_;
   // A cursor of the rich text selecting `count` characters from `start`,
   // both kept inside the text.
   QTextCursor richRange(std::int64_t start, std::int64_t count) const;

@@ -32,6 +32,23 @@ inline void PrintTo(const QStringList& l, std::ostream* os) {
   *os << '[' << l.join(QStringLiteral(" | ")).toStdString() << ']';
 }
 
+namespace tambril::platform {
+
+// Hands `platform` to every window made while it lives (through the
+// program's UsePlatform), then the one that was in use before.
+class ScopedPlatform {
+ public:
+  explicit ScopedPlatform(Platform& platform) : previous_(&PlatformInUse()) { UsePlatform(&platform); }
+  ~ScopedPlatform() { UsePlatform(previous_); }
+  ScopedPlatform(const ScopedPlatform&) = delete;
+  ScopedPlatform& operator=(const ScopedPlatform&) = delete;
+
+ private:
+  Platform* previous_;
+};
+
+}  // namespace tambril::platform
+
 namespace tambril::test {
 
 class GuiTest : public ::testing::Test {

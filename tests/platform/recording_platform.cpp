@@ -68,8 +68,4 @@ void RecordingPlatform::reset() {
   ends = 0;
 }
 
-ScopedPlatform::ScopedPlatform(Platform& platform) : previous_(&Current()) { Install(&platform); }
-
-ScopedPlatform::~ScopedPlatform() { Install(previous_); }
-
 }  // namespace tambril::platform

@@ -272,7 +272,8 @@ TEST(PlainFindAgreesWithTheDocument, OnManySmallTexts) {
     seed = seed * 1103515245u + 12345u;
     return static_cast<int>((seed >> 16) % static_cast<quint32>(n));
   };
-  PlainTextView view;
+  platform::RecordingPlatform rec;
+  PlainTextView view(rec);
   for (int round = 0; round < 400; ++round) {
     QString text;
     const int length = random(14);
