@@ -127,7 +127,7 @@ DriveList::DriveList(QWidget* parent) : QComboBox(parent) {
     const QString root = itemData(index).toString();
     if (root != drive_) {
       drive_ = root;
-      emit changed();
+      emit changed(root);
     }
   });
 }
@@ -199,11 +199,11 @@ void DriveList::setDrive(const QString& root) {
   setCurrentIndex(i);
   if (itemData(i).toString() != drive_) {
     drive_ = itemData(i).toString();
-    emit changed();
+    emit changed(drive_);
   }
 }
 
-void DriveList::followPath(const QString& path) {
+QString DriveList::followPath(const QString& path) {
   const QString p = Native(QDir::cleanPath(path)) + QDir::separator();
   int best = -1;
   qsizetype bestLength = -1;
@@ -218,6 +218,7 @@ void DriveList::followPath(const QString& path) {
     setCurrentIndex(best);
     drive_ = itemData(best).toString();
   }
+  return drive_;
 }
 
 bool DriveList::IsReadable(const QString& root) {
@@ -273,7 +274,7 @@ bool FolderList::setRealPath(const QByteArray& folder) {
   path_ = shown;
   realPath_ = folder;
   fill();
-  if (other) emit changed();
+  if (other) emit changed(shown);
   return true;
 }
 
@@ -340,7 +341,7 @@ FileList::FileList(QWidget* parent) : QListWidget(parent) {
     if (filling_ || selectedItems().isEmpty()) return;
     // Of two names shown alike, the chosen one is what the shown path means.
     RememberShownPath(JoinPath(path_, fileName()), realFilePath());
-    emit clicked();
+    emit clicked(fileName());
   });
   connect(this, &QListWidget::itemDoubleClicked, this, [this] { emit doubleClicked(); });
 }
@@ -388,6 +389,7 @@ void FileList::fill() {
   setCurrentRow(-1);
   clearSelection();
   filling_ = false;
+  emit refilled();
 }
 
 }  // namespace tambril

@@ -28,8 +28,8 @@ class DriveList : public QComboBox {
   // Shows the drive `root` (taken into the list when missing) and emits
   // changed() if that is another drive than before.
   void setDrive(const QString& root);
-  // Shows the drive that holds `path`, without a change.
-  void followPath(const QString& path);
+  // Shows the drive that holds `path`, without a change; returns it.
+  QString followPath(const QString& path);
   // Whether the drive can be browsed.
   static bool IsReadable(const QString& root);
   // The roots the list offers.
@@ -41,7 +41,8 @@ class DriveList : public QComboBox {
   void showPopup() override;
 
  signals:
-  void changed();
+  // The user chose the drive `root`.
+  void changed(const QString& root);
 
  private:
   int indexOfRoot(const QString& root) const;
@@ -69,7 +70,8 @@ class FolderList : public QListWidget {
   void keyboardSearch(const QString& search) override;
 
  signals:
-  void changed();
+  // The list shows another folder now, `folder`.
+  void changed(const QString& folder);
   // A folder the user chose could not be opened.
   void openFailed(const QString& folder);
 
@@ -100,9 +102,11 @@ class FileList : public QListWidget {
   QByteArray realFilePath() const;
 
  signals:
-  // The user selected a file.
-  void clicked();
+  // The user (or a caller) selected the file `name`.
+  void clicked(const QString& name);
   void doubleClicked();
+  // The list was read again: no file is selected.
+  void refilled();
 
  private:
   void fill();

@@ -106,14 +106,25 @@ Selpr6::Selpr6(platform::Platform& platform, Controller& chain, Module2::HelpWin
   QString start = QDir::currentPath();
   if (!Dir1->setPath(start)) Dir1->setPath(start = QDir::rootPath());
   File1->setPath(start);
-  Drive1->followPath(Dir1->path());
+  folder_ = QDir::toNativeSeparators(start);
+  drive_ = Drive1->followPath(folder_);
 
   newFolder_ = new Form14(platform_, help_, this);
 
-  connect(Drive1, &DriveList::changed, this, &Selpr6::Drive1_Change);
-  connect(Dir1, &FolderList::changed, this, &Selpr6::Dir1_Change);
+  connect(Drive1, &DriveList::changed, this, [this](const QString& root) {
+    drive_ = root;
+    Drive1_Change();
+  });
+  connect(Dir1, &FolderList::changed, this, [this](const QString& folder) {
+    folder_ = folder;
+    Dir1_Change();
+  });
+  connect(File1, &FileList::refilled, this, [this] { listed_.clear(); });
   connect(Dir1, &FolderList::openFailed, this, &Selpr6::Dir1_OpenFailed);
-  connect(File1, &FileList::clicked, this, &Selpr6::File1_Click);
+  connect(File1, &FileList::clicked, this, [this](const QString& name) {
+    listed_ = name;
+    File1_Click();
+  });
   connect(File1, &FileList::doubleClicked, this, &Selpr6::File1_DblClick);
   connect(Combo1, &QComboBox::activated, this, &Selpr6::Combo1_Click);
   connect(Combo1, &QComboBox::editTextChanged, this, &Selpr6::Combo1_Change);
@@ -154,7 +165,7 @@ void Selpr6::ShowError(const QString& text, bool beep) {
 void Selpr6::Drive1_Change() {
   auto& p = platform_;
   p.setPointer(this, Pointer::Busy);
-  const QString root = Drive1->drive();
+  const QString root = drive_;
   if (!DriveList::IsReadable(root) || !Dir1->setPath(root)) chain_.show({Problem::Device, {}}, this);
   p.setPointer(this, Pointer::Normal);
 }
@@ -162,14 +173,14 @@ void Selpr6::Drive1_Change() {
 void Selpr6::Dir1_Change() {
   auto& p = platform_;
   p.setPointer(this, Pointer::Busy);
-  Drive1->followPath(Dir1->path());
-  if (!File1->setPath(Dir1->path())) {
+  drive_ = Drive1->followPath(folder_);
+  if (!File1->setPath(folder_)) {
     ShowError(messages::kAccessError, true);
     p.setPointer(this, Pointer::Normal);
     return;
   }
-  const QString name = JoinPath(File1->path(), File1->fileName()) + session_.proposedName();
-  if (File1->fileName().isEmpty() && !proposedReal_.isEmpty()) {
+  const QString name = JoinPath(folder_, listed_) + session_.proposedName();
+  if (listed_.isEmpty() && !proposedReal_.isEmpty()) {
     RememberShownPath(name, JoinRealPath(Dir1->realPath(), proposedReal_));
   }
   Text1->setText(name);
@@ -181,18 +192,22 @@ void Selpr6::Dir1_OpenFailed() {
   platform_.setPointer(this, Pointer::Normal);
 }
 
-void Selpr6::File1_Click() { Text1->setText(JoinPath(File1->path(), File1->fileName())); }
+void Selpr6::File1_Click() { Text1->setText(JoinPath(folder_, listed_)); }
 
 void Selpr6::File1_DblClick() {
   if (openMode_) Command2_Click();
 }
 
-void Selpr6::Combo1_Click() { File1->setPattern(FilePattern(Combo1->currentText())); }
+void Selpr6::Combo1_Click() {
+  pattern_ = Combo1->currentText();
+  File1->setPattern(FilePattern(pattern_));
+}
 
 void Selpr6::Combo1_Change() {
   if (settingCombo_) return;
   const QString text = Combo1->currentText();
   if (FilePattern::IsAcceptable(text)) {
+    pattern_ = text;
     File1->setPattern(FilePattern(text));
     return;
   }
@@ -217,7 +232,7 @@ void Selpr6::Command4_Click() {
 
 void Selpr6::New_directory_Click() {
   Form14& form = *newFolder_;
-  form.setParentFolder(Dir1->path());
+  form.setParentFolder(folder_);
   form.exec();
   const std::optional<QString> made = form.createdFolder();
   if (!made) return;
@@ -295,7 +310,7 @@ void Selpr6::Command2_Click() {
 void Selpr6::OpenFile(const QString& path) {
   auto& p = platform_;
   p.setPointer(this, Pointer::Busy);
-  const Outcome loaded = chain_.load(path, File1->fileName(), {Dir1->path(), Drive1->drive()});
+  const Outcome loaded = chain_.load(path, listed_, {folder_, drive_});
   if (loaded) {
     p.setPointer(this, Pointer::Normal);
     hide();
@@ -311,7 +326,7 @@ void Selpr6::ShowFolderOf(const QString& path) {
   if (!info.isAbsolute() || !FolderList::CanOpen(folder)) return;
   // The folder change re-reads the lists; in the same folder they are
   // re-read here, so that a file made since the last showing is listed.
-  if (QDir::cleanPath(Dir1->path()) == QDir::cleanPath(folder)) {
+  if (QDir::cleanPath(folder_) == QDir::cleanPath(folder)) {
     RefreshLists();
   } else {
     Dir1->setPath(folder);
@@ -323,7 +338,7 @@ void Selpr6::ShowFolderOf(const QString& path) {
     File1->setCurrentItem(found.first());
     return true;
   };
-  if (!name.isEmpty() && !select() && info.isFile() && Combo1->currentText() != QStringLiteral("*.*")) {
+  if (!name.isEmpty() && !select() && info.isFile() && pattern_ != QStringLiteral("*.*")) {
     // Hidden by the file type filter: show every file, as the user would.
     Combo1->setEditText(QStringLiteral("*.*"));
     select();
@@ -339,6 +354,7 @@ void Selpr6::GoToFallbackPlace() {
   Drive1->blockSignals(true);
   Drive1->setDrive(root);
   Drive1->blockSignals(false);
+  drive_ = root;
   // The folder list's change action runs only if the folder changes; the
   // file list is re-read either way.
   if (Dir1->setPath(root)) File1->setPath(root);

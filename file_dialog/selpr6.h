@@ -107,6 +107,13 @@ class Selpr6 : public QDialog {
   // The real bytes of the proposed bare name, which a folder change puts
   // after the new folder.
   QByteArray proposedReal_;
+  // What the lists show, as the dialog set it or the user chose it: the
+  // folder, the drive, the selected file's bare name (empty when none is
+  // selected) and the file type.
+  QString folder_;
+  QString drive_;
+  QString listed_;
+  QString pattern_ = QStringLiteral("*.*");
   tambril::platform::Platform& platform_;
   tambril::Controller& chain_;
   const tambril::session::Session& session_;

@@ -121,7 +121,7 @@ void Form21::Klein_Click() { ChangeSize(Size::Small); }
 void Form21::TeCopy_Click() {
   sounds_.PlaySound({.SoundDevice = 2, .SoundMode = 1});
   platform_.clearClipboard();
-  platform_.setClipboardText(Text1->text());
+  platform_.setClipboardText(text_);
 }
 
 void Form21::Text1_KeyDown(int key) {
@@ -137,7 +137,10 @@ bool Form21::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
-void Form21::SetText(const QString& text) { Text1->setText(text); }
+void Form21::SetText(const QString& text) {
+  text_ = text;
+  Text1->setText(text);
+}
 
 void Form21::ShowFromStart() {
   Text1->moveCursor(QTextCursor::Start);

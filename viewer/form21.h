@@ -75,6 +75,8 @@ class Form21 : public QDialog {
 
   tambril::platform::Platform& platform_;
   Module2::SoundService& sounds_;
+  // The text as SetText gave it, which "Copy" puts on the clipboard.
+  QString text_;
   void ApplySize();
 
   Size size_ = Size::Small;

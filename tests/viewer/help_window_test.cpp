@@ -114,7 +114,7 @@ TEST_F(HelpWindowTest, AMovedWindowKeepsItsOwnRightEdge) {
 
 TEST_F(HelpWindowTest, CopyPutsTheWholeTextOnTheClipboardWithSound2) {
   const QString text = QStringLiteral("\r\n Zeile eins \r\nÄrger über Öl\r\n");
-  Control<tambril::HelpTextBox>(help, "Text1")->setText(text);
+  help.SetText(text);
   // A selection plays no part.
   QTextCursor c = Control<tambril::HelpTextBox>(help, "Text1")->textCursor();
   c.setPosition(3);
