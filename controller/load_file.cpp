@@ -1,16 +1,12 @@
 #include "controller/load_file.h"
 
-#ifdef _WIN32
-#include <QFileInfo>
-#else
-#include <sys/stat.h>
-#endif
 #include <QDateTime>
 #include <cerrno>
 
 #include "codec/files.h"
 #include "codec/path_marks.h"
 #include "platform/file_slots.h"
+#include "platform/file_system.h"
 #include "resources/messages.h"
 
 namespace tambril {
@@ -32,18 +28,6 @@ bool IsAccessFailure(int errnum) {
     default:
       return false;
   }
-}
-
-// The date and time of the file's last change, as the file system keeps it
-// under the file's real name.
-QDateTime LastChange(const codec::InputFile& file) {
-#ifdef _WIN32
-  return QFileInfo(QString::fromStdWString(file.path().wstring())).lastModified();
-#else
-  struct stat st;
-  if (::stat(file.path().c_str(), &st) != 0) return {};
-  return QDateTime::fromSecsSinceEpoch(st.st_mtime);
-#endif
 }
 
 }  // namespace
@@ -78,7 +62,7 @@ LoadOutcome LoadFile(session::Session& s, FileSlots& files, const QString& path,
     file.path = path;
     file.name = listedName;
     file.size = n;
-    file.changed = LastChange(source);
+    file.changed = platform::LastChange(source);
     file.encoded = encoded;
     file.rich = rich;
     s.finishLoad(file, content);

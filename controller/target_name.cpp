@@ -9,6 +9,7 @@
 
 #include "controller/path_rules.h"
 #include "platform/file_slots.h"
+#include "platform/file_system.h"
 
 namespace tambril {
 namespace {
@@ -18,23 +19,13 @@ namespace {
 QRegularExpression NameRegex(const QString& pattern) {
   const QString re = WildcardRegex(pattern == QLatin1String("*.*") ? QStringLiteral("*") : pattern);
   QRegularExpression::PatternOptions options = QRegularExpression::DotMatchesEverythingOption;
-#ifdef Q_OS_WIN
-  options |= QRegularExpression::CaseInsensitiveOption;
-#endif
+  if (platform::NamesIgnoreCase()) options |= QRegularExpression::CaseInsensitiveOption;
   return QRegularExpression(QRegularExpression::anchoredPattern(re), options);
 }
 
 // Errors that only say that nothing is there.
 bool IsAbsence(const std::error_code& ec) {
   return ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory;
-}
-
-QString FileName(const std::filesystem::path& path) {
-#ifdef Q_OS_WIN
-  return QString::fromStdWString(path.filename().native());
-#else
-  return QFile::decodeName(QByteArray::fromStdString(path.filename().native()));
-#endif
 }
 
 }  // namespace
@@ -63,7 +54,7 @@ std::optional<bool> NameIsTaken(const QString& name) {
   }
   const QRegularExpression re = NameRegex(pattern);
   for (fs::directory_iterator it(where, ec), end; !ec && it != end; it.increment(ec)) {
-    if (re.match(FileName(it->path())).hasMatch()) return true;
+    if (re.match(platform::ShownFileName(it->path())).hasMatch()) return true;
   }
   if (ec) return std::nullopt;
   return false;

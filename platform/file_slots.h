@@ -35,9 +35,6 @@ class FileSlots {
   std::unique_ptr<codec::InputFile> slot1_;
 };
 
-// The whole of `file`, `size` bytes long (fewer if it has shrunk since).
-QByteArray ReadWhole(const codec::InputFile& file, std::uint64_t size);
-
 // A path as the codec's file classes take it: the real bytes of a path the
 // windows showed, or of a path inside a shown folder; any other text in the
 // file system's encoding.
