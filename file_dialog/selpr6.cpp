@@ -181,7 +181,7 @@ void Selpr6::Dir1_Change() {
   }
   const QString name = JoinPath(folder_, listed_) + session_.proposedName();
   if (listed_.isEmpty() && !proposedReal_.isEmpty()) {
-    RememberShownPath(name, JoinRealPath(Dir1->realPath(), proposedReal_));
+    RememberShownPath(name, JoinRealPath(RealPath(folder_), proposedReal_));
   }
   Text1->setText(name);
   p.setPointer(this, Pointer::Normal);
