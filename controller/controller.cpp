@@ -1,6 +1,7 @@
 #include "controller/controller.h"
 
 #include <QDir>
+#include <map>
 
 #include "codec/codec.h"
 #include "codec/cp1252.h"
@@ -30,6 +31,33 @@ Outcome RunGuarded(const std::function<void(const codec::ProgressFn&)>& pass, co
     return Fails(Problem::Device);
   }
   return {};
+}
+
+// What a failure shows: a beep or not, and a message with its title (none
+// for a beep alone). A TargetTaken message names the taken name after it.
+struct Shown {
+  bool beep;
+  const QString* text;
+  const QString* title;
+};
+
+const Shown& ShownFor(Problem problem) {
+  using namespace messages;
+  static const std::map<Problem, Shown> table = {
+      {Problem::AlreadyEncoded, {false, &kAlreadyEncoded, &kErrorTitle}},
+      {Problem::AlreadyDecoded, {false, &kAlreadyDecoded, &kErrorTitle}},
+      {Problem::NothingLoaded, {true, nullptr, nullptr}},
+      {Problem::Device, {true, &kDeviceError, &kErrorTitle}},
+      {Problem::Access, {true, &kAccessError, &kErrorTitle}},
+      {Problem::Read, {true, &kReadError, &kErrorTitle}},
+      {Problem::TargetTaken, {false, &kTargetExists, &kFileTitle}},
+      {Problem::NoPassword, {false, &kNoPassword, &kErrorTitle}},
+      {Problem::PasswordTooShort, {false, &kPasswordTooShort, &kErrorTitle}},
+      {Problem::NoConfirmation, {false, &kNoConfirmation, &kErrorTitle}},
+      {Problem::PasswordMismatch, {false, &kPasswordMismatch, &kErrorTitle}},
+      {Problem::WrongPassword, {false, &kWrongPassword, &kErrorTitle}},
+  };
+  return table.at(problem);
 }
 
 }  // namespace
@@ -170,50 +198,9 @@ Outcome Controller::finishPass(Outcome outcome) {
 }
 
 void Controller::show(const Failure& failure, QWidget* over, std::initializer_list<QWidget*> busy) {
-  const auto say = [&](const QString& text, const QString& title) {
-    platform_.messageBox(over, text, title, platform::MessageIcon::None);
-  };
-  switch (failure.problem) {
-    case Problem::AlreadyEncoded:
-      say(messages::kAlreadyEncoded, messages::kErrorTitle);
-      break;
-    case Problem::AlreadyDecoded:
-      say(messages::kAlreadyDecoded, messages::kErrorTitle);
-      break;
-    case Problem::NothingLoaded:
-      platform_.beep();
-      break;
-    case Problem::Device:
-      platform_.beep();
-      say(messages::kDeviceError, messages::kErrorTitle);
-      break;
-    case Problem::Access:
-      platform_.beep();
-      say(messages::kAccessError, messages::kErrorTitle);
-      break;
-    case Problem::Read:
-      platform_.beep();
-      say(messages::kReadError, messages::kErrorTitle);
-      break;
-    case Problem::TargetTaken:
-      say(messages::kTargetExists + failure.name, messages::kFileTitle);
-      break;
-    case Problem::NoPassword:
-      say(messages::kNoPassword, messages::kErrorTitle);
-      break;
-    case Problem::PasswordTooShort:
-      say(messages::kPasswordTooShort, messages::kErrorTitle);
-      break;
-    case Problem::NoConfirmation:
-      say(messages::kNoConfirmation, messages::kErrorTitle);
-      break;
-    case Problem::PasswordMismatch:
-      say(messages::kPasswordMismatch, messages::kErrorTitle);
-      break;
-    case Problem::WrongPassword:
-      say(messages::kWrongPassword, messages::kErrorTitle);
-      break;
-  }
+  const Shown& shown = ShownFor(failure.problem);
+  if (shown.beep) platform_.beep();
+  if (shown.text) platform_.messageBox(over, *shown.text + failure.name, *shown.title, platform::MessageIcon::None);
   for (QWidget* window : busy) platform_.setPointer(window, platform::Pointer::Normal);
   if (failure.problem == Problem::Device) emit placeLost();
 }
