@@ -15,7 +15,7 @@
 #include "platform/platform.h"
 #include "platform/windows.h"
 #include "session/session.h"
-#include "startup/module2.h"
+#include "sound/sound_service.h"
 
 class Form3;
 class Form6;

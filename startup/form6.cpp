@@ -7,7 +7,7 @@
 #include "platform/platform.h"
 #include "platform/twips.h"
 #include "resources/pictures.h"
-#include "startup/module2.h"
+#include "sound/sound_service.h"
 
 using namespace tambril;
 

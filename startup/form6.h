@@ -5,7 +5,7 @@
 #include <QDialog>
 
 #include "platform/platform.h"
-#include "startup/module2.h"
+#include "sound/sound_service.h"
 
 class QLabel;
 class QPushButton;

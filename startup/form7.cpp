@@ -10,7 +10,7 @@
 #include "platform/twips.h"
 #include "platform/windows.h"
 #include "resources/pictures.h"
-#include "startup/module2.h"
+#include "sound/sound_service.h"
 
 using namespace tambril;
 

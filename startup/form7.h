@@ -12,7 +12,7 @@
 #include <QWidget>
 
 #include "platform/platform.h"
-#include "startup/module2.h"
+#include "sound/sound_service.h"
 
 class QLabel;
 class QTimer;

@@ -8,7 +8,7 @@
 #include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
-#include "startup/module2.h"
+#include "sound/sound_service.h"
 
 using namespace tambril;
 

@@ -8,7 +8,7 @@
 #include <QDialog>
 #include <QPlainTextEdit>
 #include "platform/platform.h"
-#include "startup/module2.h"
+#include "sound/sound_service.h"
 
 class QAction;
 class QActionGroup;

@@ -7,8 +7,8 @@
 
 #include "main_window/form1.h"
 #include "main_window/program.h"
+#include "sound/sound_service.h"
 #include "startup/form7.h"
-#include "startup/module2.h"
 #include "tests/platform/gui_test.h"
 
 namespace tambril {

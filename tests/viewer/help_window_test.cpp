@@ -7,7 +7,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 
-#include "startup/module2.h"
+#include "sound/sound_service.h"
 #include "tests/platform/gui_test.h"
 #include "viewer/form21.h"
 

@@ -8,7 +8,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 
-#include "startup/help_texts.h"
+#include "help/help_texts.h"
 #include "tests/platform/gui_test.h"
 #include "viewer/form21.h"
 #include "viewer/form5.h"
@@ -259,7 +259,7 @@ TEST_F(SearchDialogTest, HelpShowsTheSearchInfo) {
     Control<QPushButton>(f, "Command2")->click();
   });
   Control<QAction>(viewer, "Search2")->trigger();
-  EXPECT_EQ(shown, startup::SearchInfoText());
+  EXPECT_EQ(shown, help::SearchInfoText());
 }
 
 // The 8-bit view must answer exactly as the rich-text document's find does

@@ -3,8 +3,8 @@
 #include <QDir>
 
 #include "platform/platform.h"
-#include "startup/module2.h"
-#include "startup/wave_length.h"
+#include "sound/sound_service.h"
+#include "sound/wave_length.h"
 
 namespace Module2 {
 

@@ -4,7 +4,7 @@
 #include <functional>
 #include <memory>
 
-#include "startup/module2.h"
+#include "sound/sound_service.h"
 
 class QSocketNotifier;
 

@@ -5,7 +5,7 @@
 #include <QFile>
 
 #include "resources/wave_file.h"
-#include "startup/module2.h"
+#include "sound/sound_service.h"
 #include "tests/platform/gui_test.h"
 #include "viewer/help_procedures.h"
 

@@ -11,11 +11,11 @@
 #include "controller/pass_runner.h"
 #include "main_window/form1.h"
 #include "main_window/program.h"
+#include "main_window/program_end.h"
 #include "platform/background_work.h"
 #include "platform/file_slots.h"
+#include "sound/sound_service.h"
 #include "startup/form7.h"
-#include "startup/module2.h"
-#include "startup/program_end.h"
 #include "tests/platform/gui_test.h"
 #include "viewer/help_procedures.h"
 

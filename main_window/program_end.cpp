@@ -1,4 +1,4 @@
-#include "startup/program_end.h"
+#include "main_window/program_end.h"
 
 #include <QGuiApplication>
 #include <QSessionManager>
@@ -14,7 +14,7 @@
 #include "platform/background_work.h"
 #include "platform/file_slots.h"
 #include "platform/platform.h"
-#include "startup/module2.h"
+#include "sound/sound_service.h"
 
 namespace tambril {
 
