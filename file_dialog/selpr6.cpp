@@ -111,6 +111,17 @@ Selpr6::Selpr6(platform::Platform& platform, Controller& chain, Module2::HelpWin
 
   newFolder_ = new Form14(platform_, help_, this);
 
+  Connect();
+  ShowState();
+
+  Form_Load();
+  startup::ApplyToolTips(*this, openMode_);
+  // A file loaded before the dialog was made (the command line): shown as
+  // after "ÖFFNEN", in its folder.
+  if (const std::optional<session::LoadedFile>& file = session_.loaded()) ShowFolderOf(file->path);
+}
+
+void Selpr6::Connect() {
   connect(Drive1, &DriveList::changed, this, [this](const QString& root) {
     drive_ = root;
     Drive1_Change();
@@ -138,13 +149,6 @@ Selpr6::Selpr6(platform::Platform& platform, Controller& chain, Module2::HelpWin
   // finished pass shows the loaded file again.
   connect(&chain_, &Controller::placeLost, this, &Selpr6::GoToFallbackPlace);
   connect(&chain_, &Controller::targetWritten, this, &Selpr6::ShowLoadedFile);
-  ShowState();
-
-  Form_Load();
-  startup::ApplyToolTips(*this, openMode_);
-  // A file loaded before the dialog was made (the command line): shown as
-  // after "ÖFFNEN", in its folder.
-  if (const std::optional<session::LoadedFile>& file = session_.loaded()) ShowFolderOf(file->path);
 }
 
 void Selpr6::Form_Load() {

@@ -100,6 +100,8 @@ class Selpr6 : public QDialog {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  // Connects the controls, the session and the controller to the handlers.
+  void Connect();
   void Dir1_OpenFailed();
   void ShowError(const QString& text, bool beep);
   // Shows the session's state in Label4 to Label6.
