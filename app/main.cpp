@@ -6,11 +6,11 @@
 
 #include "main_window/outside_files.h"
 #include "main_window/program.h"
+#include "main_window/program_end.h"
 #include "platform/background_work.h"
 #include "platform/file_slots.h"
 #include "resources/pictures.h"
 #include "startup/form7.h"
-#include "startup/program_end.h"
 
 int main(int argc, char** argv) {
   // Qt reads its own options ("-style", "-reverse" ...) only before "--".
@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
 
   // Normally the end sequence has done this already.
   tambril::WaitForBackgroundWork();
-  tambril::Files().closeAll();
+  tambril::SharedFileSlots().closeAll();
   tambril::DestroyWindows();
   return rc;
 }

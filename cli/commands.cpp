@@ -26,6 +26,7 @@
 #include "codec/cp1252.h"
 #include "codec/format.h"
 #include "codec/names.h"
+#include "codec/path_marks.h"
 #include "codec/paths.h"
 #include "rtf/rtf_plain_text.h"
 
@@ -321,12 +322,6 @@ int Decode(const Arguments& a) {
                  });
 }
 
-bool IsRtfPath(const std::string& path) {
-  std::string lower = path;
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return lower.find(".rtf") != std::string::npos;
-}
-
 // Standard output that failed is said once, however often it is found.
 bool g_stdoutFailed = false;
 
@@ -389,7 +384,7 @@ int Show(const Arguments& a) {
   try {
     codec::InputFile in(PathOf(path));
     const std::uint64_t size = in.size();
-    rc = IsRtfPath(path) ? ShowRtf(in, size) : ShowPlain(in);
+    rc = codec::NamesRtfFile(path) ? ShowRtf(in, size) : ShowPlain(in);
   } catch (const codec::CodecError& e) {
     return Fail(kExitFile, FailureLine(PathOf(path), {}, e));
   }

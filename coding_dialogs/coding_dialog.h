@@ -9,18 +9,18 @@
 #include <initializer_list>
 #include <vector>
 
+#include "controller/controller.h"
+#include "platform/platform.h"
 #include "session/session.h"
 #include "viewer/help_procedures.h"
 
 class QLineEdit;
-class Selpr6;
 
-// What a coding dialog uses of the other windows, each made when first
-// needed: the file dialog (the chain goes on there, and a failure is
-// reported through it) and the help window.
+// What every coding dialog uses: the controller, which runs its step and
+// shows its failures, and the help window.
 struct CodingNeeds {
-  tambril::session::Session& session;
-  tambril::Lazy<Selpr6> files;
+  tambril::platform::Platform& platform;  // the busy pointer during a pass
+  tambril::Controller& chain;
   Module2::HelpWindow help;
 };
 
@@ -37,10 +37,9 @@ class CodingDialog : public QDialog {
   CodingDialog(const char* name, const QString& caption, int widthTwips, int heightTwips,
                void (*loadHelp)(const Module2::HelpWindow&), CodingNeeds needs);
 
-  tambril::session::Session& session() const { return needs_.session; }
-  // The file dialog, made if it is not yet.
-  Selpr6& files() const { return needs_.files(); }
-  const tambril::Lazy<Selpr6>& filesLater() const { return needs_.files; }
+  const tambril::session::Session& session() const { return needs_.chain.session(); }
+  tambril::Controller& chain() const { return needs_.chain; }
+  tambril::platform::Platform& platform() const { return needs_.platform; }
 
   // The password boxes ABBRECHEN empties; the first gets the focus on each
   // showing.

@@ -76,7 +76,7 @@ QLabel* Picture(QWidget* parent, const char* name, const QPixmap& picture, QRect
   return label;
 }
 
-void ShowTarget(QWidget& dialog, QLineEdit& box, session::Session& session) {
+void ShowTarget(QWidget& dialog, QLineEdit& box, const session::Session& session) {
   const auto show = [&box, &session] { box.setText(session.target()); };
   QObject::connect(&session, &session::Session::changed, &dialog, show);
   show();
@@ -88,19 +88,28 @@ void SetUpDialog(QWidget& dialog, const char* name, const QString& caption, int 
   dialog.setFixedSize(TwipsSize(widthTwips, heightTwips));
 }
 
-void RunCodingPass(QWidget& dialog, QWidget* button, const Lazy<Selpr6>& files, const std::function<void()>& pass) {
-  auto& p = platform::Current();
-  try {
-    p.setPointer(&dialog, platform::Pointer::Busy);
-    p.setPointer(button, platform::Pointer::Busy);
-    pass();
-    files().ShowLoadedFile();
-    p.setPointer(&dialog, platform::Pointer::Normal);
-    p.setPointer(button, platform::Pointer::Normal);
-    dialog.hide();
-  } catch (const std::exception&) {
-    files().ReportDeviceError(&dialog, {&dialog, button});
+Outcome RunCodingPass(QWidget& dialog, QWidget* button, QProgressBar& bar, platform::Platform& p, Controller& chain,
+                      const std::function<Outcome(const PassWatch&)>& pass) {
+  bool begun = false;
+  const PassWatch watch{[&] {
+                          begun = true;
+                          p.setPointer(&dialog, platform::Pointer::Busy);
+                          p.setPointer(button, platform::Pointer::Busy);
+                        },
+                        [&bar](int value) { bar.setValue(value); }};
+  const Outcome done = pass(watch);
+  if (!done) {
+    if (begun) {
+      chain.show(*done.failure, &dialog, {&dialog, button});
+    } else {
+      chain.show(*done.failure, &dialog);
+    }
+    return done;
   }
+  p.setPointer(&dialog, platform::Pointer::Normal);
+  p.setPointer(button, platform::Pointer::Normal);
+  dialog.hide();
+  return done;
 }
 
 }  // namespace tambril::coding

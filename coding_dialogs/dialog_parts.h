@@ -5,7 +5,8 @@
 #include <QString>
 #include <functional>
 
-#include "platform/windows.h"
+#include "controller/controller.h"
+#include "platform/platform.h"
 
 class QLabel;
 class QLineEdit;
@@ -13,7 +14,6 @@ class QPixmap;
 class QProgressBar;
 class QPushButton;
 class QWidget;
-class Selpr6;
 
 namespace tambril::session {
 class Session;
@@ -31,15 +31,16 @@ QProgressBar* ProgressBar(QWidget* parent, const char* name, QRect twips);
 QPushButton* Button(QWidget* parent, const char* name, const QString& caption, QRect twips);
 QLabel* Picture(QWidget* parent, const char* name, const QPixmap& picture, QRect twips);
 // Keeps `box` of `dialog` showing the target in `session`, the file to create.
-void ShowTarget(QWidget& dialog, QLineEdit& box, session::Session& session);
+void ShowTarget(QWidget& dialog, QLineEdit& box, const session::Session& session);
 // A white dialog of the given client size in twips, with a fixed frame.
 void SetUpDialog(QWidget& dialog, const char* name, const QString& caption, int widthTwips, int heightTwips);
 
-// The OK step of the encode and decode dialogs: `pass` runs under the busy
-// pointer of `dialog` and `button`. When it succeeds, the name box of the
-// file dialog (`files`) shows the loaded file again, the pointers go back to
-// the arrow and the dialog hides; when it throws, the file dialog's device
-// error block ends the step and the dialog stays.
-void RunCodingPass(QWidget& dialog, QWidget* button, const Lazy<Selpr6>& files, const std::function<void()>& pass);
+// The OK step of the encode and decode dialogs: `pass` (the controller's
+// encode or decode, handed the watch) runs under the busy pointer of
+// `dialog` and `button`, its progress shown on `bar`. When it succeeds, the
+// pointers go back to the arrow and the dialog hides; a failure is shown
+// over the dialog, which stays. Returns the pass's outcome.
+Outcome RunCodingPass(QWidget& dialog, QWidget* button, QProgressBar& bar, platform::Platform& platform,
+                      Controller& chain, const std::function<Outcome(const PassWatch&)>& pass);
 
 }  // namespace tambril::coding

@@ -6,17 +6,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "codec/codec.h"
-#include "codec/cp1252.h"
-#include "coding_dialogs/coding_names.h"
 #include "coding_dialogs/dialog_parts.h"
-#include "coding_dialogs/pass_runner.h"
 #include "platform/accessible_names.h"
 #include "platform/dialog_look.h"
-#include "platform/file_slots.h"
-#include "platform/platform.h"
 #include "platform/twips.h"
-#include "resources/messages.h"
 #include "resources/pictures.h"
 #include "session/session.h"
 #include "startup/tooltips.h"
@@ -24,7 +17,6 @@
 
 using namespace tambril;
 using namespace tambril::coding;
-using platform::MessageIcon;
 
 Form2::Form2(CodingNeeds needs)
     : CodingDialog("Form2", QStringLiteral("CODE_ON"), 8430, 5145, Module2::LoadEncodeInfo, std::move(needs)) {
@@ -59,46 +51,16 @@ Form2::Form2(CodingNeeds needs)
 }
 
 void Form2::Command1_Click() {
-  auto& p = platform::Current();
-  const auto refuse = [&](const QString& text) { p.messageBox(this, text, messages::kErrorTitle, MessageIcon::None); };
-  if (Text1->text().isEmpty()) {
-    refuse(messages::kNoPassword);
-    return;
-  }
-  // Counted as the bytes the codec receives, one per character.
-  if (codec::Utf8ToCp1252(Text1->text().toStdString()).size() < codec::kMinPasswordLength) {
-    refuse(messages::kPasswordTooShort);
+  const Outcome done =
+      RunCodingPass(*this, Command1, *ProgressBar1, platform(), chain(),
+                    [this](const PassWatch& watch) { return chain().encode(Text1->text(), Text2->text(), watch); });
+  // Both boxes are typed again after a refused password, and are empty
+  // after an encoding.
+  const auto problem = done.failure ? std::optional(done.failure->problem) : std::nullopt;
+  if (!problem || problem == Problem::PasswordTooShort || problem == Problem::PasswordMismatch) {
     Text1->clear();
     Text2->clear();
-    return;
   }
-  if (Text2->text().isEmpty()) {
-    refuse(messages::kNoConfirmation);
-    return;
-  }
-  if (Text1->text() != Text2->text()) {
-    refuse(messages::kPasswordMismatch);
-    Text1->clear();
-    Text2->clear();
-    return;
-  }
-  RunCodingPass(*this, Command1, filesLater(), [this] {
-    StartEncoding();
-    Text1->clear();
-    Text2->clear();
-  });
-}
-
-void Form2::StartEncoding() {
-  const session::Session& s = session();
-  const std::filesystem::path target = ToFsPath(s.target());
-  const codec::InputFile* source = s.source();
-  if (!source || !s.loaded()) throw codec::CodecError(codec::ErrorKind::OpenSource, {});
-  const std::uint64_t length = s.loaded()->size;
-  const std::string password = codec::Utf8ToCp1252(Text2->text().toStdString());
-  const std::string tag = codec::Utf8ToCp1252(s.extensionTag().toStdString());
-  RunPass([&](const codec::ProgressFn& progress) { codec::Encode(*source, length, target, password, tag, progress); },
-          [this](int value) { ProgressBar1->setValue(value); });
 }
 
 void Form2::paintEvent(QPaintEvent* event) {

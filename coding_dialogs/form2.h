@@ -21,11 +21,6 @@ class Form2 : public CodingDialog {
 
   void Command1_Click();  // OK
 
-  // The encoding pass: the loaded file, as long as the session records it,
-  // into the session's target with the password of Text2 and the session's tag. Throws
-  // codec::CodecError; no target is left after a failure.
-  void StartEncoding();
-
  protected:
   void paintEvent(QPaintEvent* event) override;
 

@@ -5,18 +5,12 @@
 #include <QPainter>
 #include <QPushButton>
 
-#include "codec/cp1252.h"
-#include "codec/names.h"
-#include "coding_dialogs/coding_names.h"
 #include "coding_dialogs/dialog_parts.h"
 #include "file_dialog/selpr6.h"
 #include "platform/accessible_names.h"
 #include "platform/dialog_look.h"
-#include "platform/file_slots.h"
-#include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
-#include "resources/messages.h"
 #include "resources/pictures.h"
 #include "session/session.h"
 #include "startup/tooltips.h"
@@ -24,14 +18,8 @@
 
 using namespace tambril;
 using namespace tambril::coding;
-using platform::MessageIcon;
 
 namespace {
-
-// A proposed name that cannot be made, or its folder not reached.
-struct NoProposal : std::runtime_error {
-  NoProposal() : std::runtime_error("no proposed name") {}
-};
 
 QLabel* ResultField(QWidget* parent, const char* name, QRect twips) {
   QLabel* label = Label(parent, name, QString(), twips);
@@ -45,8 +33,9 @@ QLabel* ResultField(QWidget* parent, const char* name, QRect twips) {
 
 }  // namespace
 
-Form3::Form3(CodingNeeds needs)
-    : CodingDialog("Form3", QStringLiteral("CODE_AUS"), 6480, 2895, Module2::LoadPasswordCheckInfo, std::move(needs)) {
+Form3::Form3(CodingNeeds needs, Lazy<Selpr6> files)
+    : CodingDialog("Form3", QStringLiteral("CODE_AUS"), 6480, 2895, Module2::LoadPasswordCheckInfo, std::move(needs)),
+      files_(std::move(files)) {
   Label1 = Label(this, "Label1", QStringLiteral("Kennworteingabe:"), {360, 1080, 1575, 255});
   Text1 = PasswordBox(this, "Text1", {2040, 960, 3855, 375});
   platform::NameAfterLabel(*Label1, *Text1);
@@ -68,48 +57,35 @@ Form3::Form3(CodingNeeds needs)
 }
 
 void Form3::Command1_Click() {
-  auto& p = platform::Current();
-  session::Session& s = session();
-  Selpr6& files = this->files();
-  bool fits = false;
-  try {
-    StartPasswordCheck();
-    fits = s.lastCheck().has_value();
-    if (fits) {
-      const QString tag = QString::fromStdString(codec::TagForFileName(s.lastCheck()->tagText()));
-      s.setCreateMode(session::CreateMode::Decode);
-      if (!files.ProposeTarget(tag)) throw NoProposal();
-      hide();
-    }
-  } catch (const std::exception&) {
-    s.dropCheck();
-    files.ReportDeviceError(this);
+  Selpr6& files = files_();
+  const CheckOutcome checked = StartPasswordCheck();
+  if (checked.failure && checked.failure->problem == Problem::WrongPassword) {
+    chain().show(*checked.failure, this);
+    Text1->clear();
     return;
   }
-  if (fits) {
-    files.exec();
-  } else {
-    p.messageBox(this, messages::kWrongPassword, messages::kErrorTitle, MessageIcon::None);
-    Text1->clear();
-    s.setCreateMode(session::CreateMode::None);
+  // A file that cannot be read, or no place for the decoded file: the
+  // password stays for another try.
+  const bool placed = !checked.failure && files.ShowProposal(*checked.proposal);
+  if (!placed) {
+    chain().endCheck();
+    chain().show(checked.failure.value_or(Failure{Problem::Device, {}}), this);
+    return;
   }
+  hide();
+  files.exec();
   Text1->clear();
   // The chain this check opened is over; a decode needs a new check.
-  s.dropCheck();
+  chain().endCheck();
 }
 
-void Form3::StartPasswordCheck() {
-  session::Session& s = session();
-  const std::optional<session::LoadedFile>& file = s.loaded();
-  if (!file) throw codec::CodecError(codec::ErrorKind::OpenSource, {});
-  const std::string password = codec::Utf8ToCp1252(Text1->text().toStdString());
-  codec::CheckResult check = codec::CheckPassword(ToFsPath(file->path), file->size, password);
-  if (check.fits()) {
+CheckOutcome Form3::StartPasswordCheck() {
+  CheckOutcome checked = chain().checkPassword(Text1->text());
+  if (checked.fits) {
     Label2->setText(QStringLiteral("18"));
-    Label3->setText(QString::fromStdString(codec::Cp1252ToUtf8(check.tagText())));
-    s.keepCheck(std::move(check));
-  } else {
+    Label3->setText(checked.tag);
+  } else if (checked.failure && checked.failure->problem == Problem::WrongPassword) {
     Label2->clear();
-    s.dropCheck();
   }
+  return checked;
 }

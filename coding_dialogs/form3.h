@@ -13,6 +13,7 @@
 #include "coding_dialogs/coding_dialog.h"
 
 class QLabel;
+class Selpr6;
 class QLineEdit;
 class QPushButton;
 
@@ -20,16 +21,18 @@ class Form3 : public CodingDialog {
   Q_OBJECT
 
  public:
-  explicit Form3(CodingNeeds needs);
+  // `files` is the file dialog the chain goes on in after a fit.
+  Form3(CodingNeeds needs, tambril::Lazy<Selpr6> files);
 
   void Command1_Click();  // OK; Command2 is "ABBBRECHEN"
 
-  // Checks Text1 against the loaded file; keeps a fitting check in the
-  // session (drops it after a miss) and shows the result in Label2 and
-  // Label3. Throws codec::CodecError when the file cannot be read.
-  void StartPasswordCheck();
+  // Checks Text1 against the loaded file (the controller keeps a fit and
+  // drops a miss) and shows the result in Label2 and Label3.
+  tambril::CheckOutcome StartPasswordCheck();
 
  private:
+  tambril::Lazy<Selpr6> files_;
+
   // The controls; others reach them only by their objectName.
   QLabel* Label1;         // "Kennworteingabe:"
   QLineEdit* Text1;       // the password

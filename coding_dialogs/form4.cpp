@@ -6,12 +6,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "codec/codec.h"
 #include "coding_dialogs/dialog_parts.h"
-#include "coding_dialogs/pass_runner.h"
 #include "platform/accessible_names.h"
 #include "platform/dialog_look.h"
-#include "platform/file_slots.h"
 #include "platform/twips.h"
 #include "resources/pictures.h"
 #include "session/session.h"
@@ -46,16 +43,6 @@ Form4::Form4(CodingNeeds needs)
 }
 
 void Form4::Command1_Click() {
-  RunCodingPass(*this, Command1, filesLater(), [this] { DecodeFile(); });
-}
-
-void Form4::DecodeFile() {
-  const session::Session& s = session();
-  const std::optional<codec::CheckResult>& check = s.lastCheck();
-  const std::filesystem::path target = ToFsPath(s.target());
-  const codec::InputFile* source = s.source();
-  if (!check || !check->fits()) throw codec::CodecError(codec::ErrorKind::NotChecked, target);
-  if (!source) throw codec::CodecError(codec::ErrorKind::OpenSource, {});
-  RunPass([&](const codec::ProgressFn& progress) { codec::Decode(*source, target, *check, progress); },
-          [this](int value) { ProgressBar1->setValue(value); });
+  RunCodingPass(*this, Command1, *ProgressBar1, platform(), chain(),
+                [this](const PassWatch& watch) { return chain().decode(watch); });
 }

@@ -19,11 +19,6 @@ class Form4 : public CodingDialog {
 
   void Command1_Click();  // OK
 
-  // The decoding pass into the session's target with the password check's tables. Throws
-  // codec::CodecError (also without a fitting check); no target is left
-  // after a failure.
-  void DecodeFile();
-
  private:
   // The controls; others reach them only by their objectName.
   QLabel* Label1;    // "Dateiname für Code_Off:"

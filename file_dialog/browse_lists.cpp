@@ -10,16 +10,8 @@
 #include <algorithm>
 #include <vector>
 
-#ifdef Q_OS_WIN
-#include <windows.h>
-
-#include <QDirIterator>
-#else
-#include <dirent.h>
-#include <sys/stat.h>
-#endif
-
 #include "platform/file_slots.h"
+#include "platform/file_system.h"
 
 namespace tambril {
 namespace {
@@ -27,14 +19,7 @@ namespace {
 QString Native(const QString& p) { return QDir::toNativeSeparators(p); }
 QString Internal(const QString& p) { return QDir::cleanPath(QDir::fromNativeSeparators(p)); }
 
-// How a drive's root is shown: on Windows with a small letter, as the drive
-// box there shows it (c:\ and d:\ for C: and D:), elsewhere as it is.
-QString DriveText(const QString& root) {
-#ifdef Q_OS_WIN
-  if (root.size() >= 2 && root[1] == QLatin1Char(':')) return root.left(1).toLower() + root.mid(1);
-#endif
-  return root;
-}
+using platform::DriveText;
 
 // Where a list item keeps the real bytes of the path it stands for.
 constexpr int kRealPathRole = Qt::UserRole + 1;
@@ -61,34 +46,10 @@ enum class Kind { Folders, Files };
 // left out, sorted by their shown names whatever the case of the letters.
 std::vector<Entry> ReadFolder(const QByteArray& folder, Kind kind) {
   std::vector<Entry> entries;
-#ifdef Q_OS_WIN
-  // Names are UTF-16 there; Qt reads them through the wide API, and hidden
-  // means the file's hidden mark.
-  QDirIterator it(QString::fromUtf8(folder), kind == Kind::Folders ? QDir::Dirs | QDir::NoDotAndDotDot : QDir::Files);
-  while (it.hasNext()) {
-    it.next();
-    const QByteArray name = it.fileName().toUtf8();
-    if (name.startsWith('.')) continue;
+  const auto kindOf = kind == Kind::Folders ? platform::EntryKind::Folders : platform::EntryKind::Files;
+  for (const QByteArray& name : platform::FolderEntries(folder, kindOf)) {
     entries.push_back({ShownName(name), JoinReal(folder, name)});
   }
-#else
-  DIR* d = ::opendir(folder.constData());
-  if (!d) return entries;
-  while (const dirent* e = ::readdir(d)) {
-    const QByteArray name(e->d_name);
-    if (name.startsWith('.')) continue;  // hidden, "." and ".." among them
-    const QByteArray real = JoinReal(folder, name);
-    mode_t type = 0;
-#ifdef _DIRENT_HAVE_D_TYPE
-    if (e->d_type == DT_DIR) type = S_IFDIR;
-    if (e->d_type == DT_REG) type = S_IFREG;
-#endif
-    struct stat st;
-    if (type == 0 && ::stat(real.constData(), &st) == 0) type = st.st_mode & S_IFMT;
-    if (type == (kind == Kind::Folders ? S_IFDIR : S_IFREG)) entries.push_back({ShownName(name), real});
-  }
-  ::closedir(d);
-#endif
   std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
     const int c = a.name.compare(b.name, Qt::CaseInsensitive);
     return c != 0 ? c < 0 : a.real < b.real;
@@ -127,9 +88,18 @@ DriveList::DriveList(QWidget* parent) : QComboBox(parent) {
     const QString root = itemData(index).toString();
     if (root != drive_) {
       drive_ = root;
-      emit changed();
+      emit changed(root);
     }
   });
+}
+
+QString DriveList::RootOf(const QString& path) {
+  const QString p = Native(QDir::cleanPath(path)) + QDir::separator();
+  QString best = Native(QDir::rootPath());
+  for (const QString& root : Roots()) {
+    if (p.startsWith(root, Qt::CaseInsensitive) && root.size() > best.size()) best = root;
+  }
+  return best;
 }
 
 QStringList DriveList::Roots() {
@@ -190,11 +160,11 @@ void DriveList::setDrive(const QString& root) {
   setCurrentIndex(i);
   if (itemData(i).toString() != drive_) {
     drive_ = itemData(i).toString();
-    emit changed();
+    emit changed(drive_);
   }
 }
 
-void DriveList::followPath(const QString& path) {
+QString DriveList::followPath(const QString& path) {
   const QString p = Native(QDir::cleanPath(path)) + QDir::separator();
   int best = -1;
   qsizetype bestLength = -1;
@@ -209,6 +179,7 @@ void DriveList::followPath(const QString& path) {
     setCurrentIndex(best);
     drive_ = itemData(best).toString();
   }
+  return drive_;
 }
 
 bool DriveList::IsReadable(const QString& root) {
@@ -230,26 +201,7 @@ bool FolderList::CanOpen(const QString& folder) { return CanOpenReal(RealPath(fo
 
 bool FolderList::CanOpenReal(const QByteArray& folder) {
   // Asks the system itself, with the rights the program runs under.
-#ifdef Q_OS_WIN
-  if (folder.isEmpty() || !QFileInfo(QString::fromUtf8(folder)).isDir()) return false;
-  QString pattern = QDir::toNativeSeparators(QString::fromUtf8(folder));
-  if (!pattern.endsWith(QLatin1Char('\\'))) pattern += QLatin1Char('\\');
-  pattern += QLatin1Char('*');
-  WIN32_FIND_DATAW found;
-  const HANDLE h = ::FindFirstFileExW(reinterpret_cast<LPCWSTR>(pattern.utf16()), FindExInfoBasic, &found,
-                                      FindExSearchNameMatch, nullptr, 0);
-  // An empty drive has no entry at all, not even ".", and is still open.
-  if (h == INVALID_HANDLE_VALUE) return ::GetLastError() == ERROR_FILE_NOT_FOUND;
-  ::FindClose(h);
-  return true;
-#else
-  struct stat st;
-  if (folder.isEmpty() || ::stat(folder.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
-  DIR* d = ::opendir(folder.constData());
-  if (!d) return false;
-  ::closedir(d);
-  return true;
-#endif
+  return platform::CanListFolder(folder);
 }
 
 bool FolderList::setPath(const QString& folder) {
@@ -264,7 +216,7 @@ bool FolderList::setRealPath(const QByteArray& folder) {
   path_ = shown;
   realPath_ = folder;
   fill();
-  if (other) emit changed();
+  if (other) emit changed(shown);
   return true;
 }
 
@@ -331,7 +283,7 @@ FileList::FileList(QWidget* parent) : QListWidget(parent) {
     if (filling_ || selectedItems().isEmpty()) return;
     // Of two names shown alike, the chosen one is what the shown path means.
     RememberShownPath(JoinPath(path_, fileName()), realFilePath());
-    emit clicked();
+    emit clicked(fileName());
   });
   connect(this, &QListWidget::itemDoubleClicked, this, [this] { emit doubleClicked(); });
 }
@@ -379,6 +331,7 @@ void FileList::fill() {
   setCurrentRow(-1);
   clearSelection();
   filling_ = false;
+  emit refilled();
 }
 
 }  // namespace tambril

@@ -12,7 +12,7 @@
 #include <QListWidget>
 #include <QString>
 
-#include "file_dialog/path_rules.h"
+#include "controller/path_rules.h"
 
 namespace tambril {
 
@@ -28,17 +28,21 @@ class DriveList : public QComboBox {
   // Shows the drive `root` (taken into the list when missing) and emits
   // changed() if that is another drive than before.
   void setDrive(const QString& root);
-  // Shows the drive that holds `path`, without a change.
-  void followPath(const QString& path);
+  // Shows the drive that holds `path`, without a change; returns it.
+  QString followPath(const QString& path);
   // Whether the drive can be browsed.
   static bool IsReadable(const QString& root);
   // The roots the list offers.
   static QStringList Roots();
+  // The root among them that holds `path` (the longest), or the file
+  // system's root.
+  static QString RootOf(const QString& path);
   // Opening the list reads the mounted roots again.
   void showPopup() override;
 
  signals:
-  void changed();
+  // The user chose the drive `root`.
+  void changed(const QString& root);
 
  private:
   int indexOfRoot(const QString& root) const;
@@ -66,7 +70,8 @@ class FolderList : public QListWidget {
   void keyboardSearch(const QString& search) override;
 
  signals:
-  void changed();
+  // The list shows another folder now, `folder`.
+  void changed(const QString& folder);
   // A folder the user chose could not be opened.
   void openFailed(const QString& folder);
 
@@ -97,9 +102,11 @@ class FileList : public QListWidget {
   QByteArray realFilePath() const;
 
  signals:
-  // The user selected a file.
-  void clicked();
+  // The user (or a caller) selected the file `name`.
+  void clicked(const QString& name);
   void doubleClicked();
+  // The list was read again: no file is selected.
+  void refilled();
 
  private:
   void fill();

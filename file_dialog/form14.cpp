@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "file_dialog/path_rules.h"
+#include "controller/path_rules.h"
 #include "platform/accessible_names.h"
 #include "platform/dialog_look.h"
 #include "platform/file_slots.h"
@@ -31,7 +31,8 @@ bool HasSeparator(const QString& name) { return name.contains(QLatin1Char('/')) 
 
 }  // namespace
 
-Form14::Form14(Module2::HelpWindow help, QWidget* parent) : QDialog(parent), help_(std::move(help)) {
+Form14::Form14(platform::Platform& platform, Module2::HelpWindow help, QWidget* parent)
+    : QDialog(parent), platform_(platform), help_(std::move(help)) {
   SetUpFixedDialog(*this, "Form14", QStringLiteral("Orner hinzufügen"));
   setModal(true);
 
@@ -59,7 +60,7 @@ Form14::Form14(Module2::HelpWindow help, QWidget* parent) : QDialog(parent), hel
   connect(Command3, &QPushButton::clicked, this, &Form14::Command3_Click);
 
   setFixedSize(TwipsSize(5190, 2445));
-  platform::CentreOnScreen(*this);
+  platform::CentreOnScreen(*this, platform_);
   startup::ApplyToolTips(*this);
 }
 
@@ -81,7 +82,7 @@ Form14::Failure Form14::CreateFolder(const QString& path) {
 }
 
 void Form14::Command1_Click() {
-  auto& p = platform::Current();
+  auto& p = platform_;
   const QString name = Text1->text();
   if (name.isEmpty()) {
     p.beep();

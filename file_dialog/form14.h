@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <optional>
 
+#include "platform/platform.h"
 #include "viewer/help_procedures.h"
 
 class QLabel;
@@ -17,7 +18,7 @@ class Form14 : public QDialog {
 
  public:
   // `parent` is the file dialog that opens it.
-  Form14(Module2::HelpWindow help, QWidget* parent);
+  Form14(tambril::platform::Platform& platform, Module2::HelpWindow help, QWidget* parent);
 
   // Event handlers.
   void Command1_Click();
@@ -43,6 +44,7 @@ class Form14 : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
+  tambril::platform::Platform& platform_;
   Module2::HelpWindow help_;
   QString parent_;
   std::optional<QString> created_;

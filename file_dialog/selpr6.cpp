@@ -12,7 +12,6 @@
 
 #include "codec/names.h"
 #include "file_dialog/form14.h"
-#include "file_dialog/load_file.h"
 #include "platform/accessible_names.h"
 #include "platform/dialog_look.h"
 #include "platform/file_slots.h"
@@ -42,7 +41,8 @@ QLabel* StateField(QWidget* parent, const char* name, const QRect& where) {
 
 }  // namespace
 
-Selpr6::Selpr6(session::Session& session, Module2::HelpWindow help) : session_(session), help_(std::move(help)) {
+Selpr6::Selpr6(platform::Platform& platform, Controller& chain, Module2::HelpWindow help)
+    : platform_(platform), chain_(chain), session_(chain.session()), help_(std::move(help)) {
   SetUpFixedDialog(*this, "Selpr6", QStringLiteral("Datei"));
   setModal(true);
   setFont(DialogFont(8.25));
@@ -106,14 +106,36 @@ Selpr6::Selpr6(session::Session& session, Module2::HelpWindow help) : session_(s
   QString start = QDir::currentPath();
   if (!Dir1->setPath(start)) Dir1->setPath(start = QDir::rootPath());
   File1->setPath(start);
-  Drive1->followPath(Dir1->path());
+  folder_ = QDir::toNativeSeparators(start);
+  drive_ = Drive1->followPath(folder_);
 
-  newFolder_ = new Form14(help_, this);
+  newFolder_ = new Form14(platform_, help_, this);
 
-  connect(Drive1, &DriveList::changed, this, &Selpr6::Drive1_Change);
-  connect(Dir1, &FolderList::changed, this, &Selpr6::Dir1_Change);
+  Connect();
+  ShowState();
+
+  Form_Load();
+  startup::ApplyToolTips(*this, openMode_);
+  // A file loaded before the dialog was made (the command line): shown as
+  // after "ÖFFNEN", in its folder.
+  if (const std::optional<session::LoadedFile>& file = session_.loaded()) ShowFolderOf(file->path);
+}
+
+void Selpr6::Connect() {
+  connect(Drive1, &DriveList::changed, this, [this](const QString& root) {
+    drive_ = root;
+    Drive1_Change();
+  });
+  connect(Dir1, &FolderList::changed, this, [this](const QString& folder) {
+    folder_ = folder;
+    Dir1_Change();
+  });
+  connect(File1, &FileList::refilled, this, [this] { listed_.clear(); });
   connect(Dir1, &FolderList::openFailed, this, &Selpr6::Dir1_OpenFailed);
-  connect(File1, &FileList::clicked, this, &Selpr6::File1_Click);
+  connect(File1, &FileList::clicked, this, [this](const QString& name) {
+    listed_ = name;
+    File1_Click();
+  });
   connect(File1, &FileList::doubleClicked, this, &Selpr6::File1_DblClick);
   connect(Combo1, &QComboBox::activated, this, &Selpr6::Combo1_Click);
   connect(Combo1, &QComboBox::editTextChanged, this, &Selpr6::Combo1_Change);
@@ -123,14 +145,14 @@ Selpr6::Selpr6(session::Session& session, Module2::HelpWindow help) : session_(s
   connect(Command4, &QPushButton::clicked, this, &Selpr6::Command4_Click);
   connect(New_directory, &QAction::triggered, this, &Selpr6::New_directory_Click);
   connect(&session_, &session::Session::changed, this, &Selpr6::ShowState);
-  ShowState();
-
-  Form_Load();
-  startup::ApplyToolTips(*this, openMode_);
+  // A failure shown anywhere in the chain sends the lists to the root; a
+  // finished pass shows the loaded file again.
+  connect(&chain_, &Controller::placeLost, this, &Selpr6::GoToFallbackPlace);
+  connect(&chain_, &Controller::targetWritten, this, &Selpr6::ShowLoadedFile);
 }
 
 void Selpr6::Form_Load() {
-  platform::CentreOnScreen(*this);
+  platform::CentreOnScreen(*this, platform_);
   settingCombo_ = true;
   Combo1->addItems({QStringLiteral("*.tmb"), QStringLiteral("*.txt"), QStringLiteral("*.rtf"), QStringLiteral("*.*")});
   Combo1->setCurrentIndex(-1);
@@ -139,33 +161,31 @@ void Selpr6::Form_Load() {
 }
 
 void Selpr6::ShowError(const QString& text, bool beep) {
-  auto& p = platform::Current();
+  auto& p = platform_;
   if (beep) p.beep();
   p.messageBox(this, text, messages::kErrorTitle, MessageIcon::None);
 }
 
 void Selpr6::Drive1_Change() {
-  auto& p = platform::Current();
+  auto& p = platform_;
   p.setPointer(this, Pointer::Busy);
-  const QString root = Drive1->drive();
-  if (!DriveList::IsReadable(root) || !Dir1->setPath(root)) {
-    ReportDeviceError(this);
-  }
+  const QString root = drive_;
+  if (!DriveList::IsReadable(root) || !Dir1->setPath(root)) chain_.show({Problem::Device, {}}, this);
   p.setPointer(this, Pointer::Normal);
 }
 
 void Selpr6::Dir1_Change() {
-  auto& p = platform::Current();
+  auto& p = platform_;
   p.setPointer(this, Pointer::Busy);
-  Drive1->followPath(Dir1->path());
-  if (!File1->setPath(Dir1->path())) {
+  drive_ = Drive1->followPath(folder_);
+  if (!File1->setPath(folder_)) {
     ShowError(messages::kAccessError, true);
     p.setPointer(this, Pointer::Normal);
     return;
   }
-  const QString name = JoinPath(File1->path(), File1->fileName()) + session_.proposedName();
-  if (File1->fileName().isEmpty() && !proposedReal_.isEmpty()) {
-    RememberShownPath(name, JoinRealPath(Dir1->realPath(), proposedReal_));
+  const QString name = JoinPath(folder_, listed_) + session_.proposedName();
+  if (listed_.isEmpty() && !proposedReal_.isEmpty()) {
+    RememberShownPath(name, JoinRealPath(RealPath(folder_), proposedReal_));
   }
   Text1->setText(name);
   p.setPointer(this, Pointer::Normal);
@@ -173,25 +193,29 @@ void Selpr6::Dir1_Change() {
 
 void Selpr6::Dir1_OpenFailed() {
   ShowError(messages::kAccessError, true);
-  platform::Current().setPointer(this, Pointer::Normal);
+  platform_.setPointer(this, Pointer::Normal);
 }
 
-void Selpr6::File1_Click() { Text1->setText(JoinPath(File1->path(), File1->fileName())); }
+void Selpr6::File1_Click() { Text1->setText(JoinPath(folder_, listed_)); }
 
 void Selpr6::File1_DblClick() {
   if (openMode_) Command2_Click();
 }
 
-void Selpr6::Combo1_Click() { File1->setPattern(FilePattern(Combo1->currentText())); }
+void Selpr6::Combo1_Click() {
+  pattern_ = Combo1->currentText();
+  File1->setPattern(FilePattern(pattern_));
+}
 
 void Selpr6::Combo1_Change() {
   if (settingCombo_) return;
   const QString text = Combo1->currentText();
   if (FilePattern::IsAcceptable(text)) {
+    pattern_ = text;
     File1->setPattern(FilePattern(text));
     return;
   }
-  platform::Current().messageBox(this, messages::kPatternError, messages::kErrorTitle, MessageIcon::Stop);
+  platform_.messageBox(this, messages::kPatternError, messages::kErrorTitle, MessageIcon::Stop);
   // Setting the text runs this handler again, which takes the pattern "*.*".
   Combo1->setEditText(QStringLiteral("*.*"));
 }
@@ -212,11 +236,11 @@ void Selpr6::Command4_Click() {
 
 void Selpr6::New_directory_Click() {
   Form14& form = *newFolder_;
-  form.setParentFolder(Dir1->path());
+  form.setParentFolder(folder_);
   form.exec();
   const std::optional<QString> made = form.createdFolder();
   if (!made) return;
-  auto& p = platform::Current();
+  auto& p = platform_;
   Dir1->refresh();
   // The folder change rebuilds the name box: the proposed file inside the
   // new folder.
@@ -232,7 +256,7 @@ void Selpr6::PrepareOpenMode() {
   Command1->setEnabled(false);
   Command2->setEnabled(true);
   Directory->menuAction()->setEnabled(false);
-  session_.setProposedName(QString());
+  chain_.beginOpening();
   proposedReal_.clear();
   Text1->clear();
   Text1->setReadOnly(true);
@@ -251,32 +275,15 @@ void Selpr6::PrepareCreateMode() {
 
 bool Selpr6::OpenForCreating(session::CreateMode mode) {
   if (!RefreshLists()) return false;
-  session_.setCreateMode(mode);
+  chain_.beginCreating(mode);
   Text1->setReadOnly(false);
   return true;
 }
 
-bool Selpr6::ProposeTarget(const QString& letters) {
-  session::Session& s = session_;
-  const std::optional<session::LoadedFile>& file = s.loaded();
-  if (!file) return false;
-  // Made from the bytes the file system knows, so that a name that is not
-  // UTF-8 keeps its own bytes.
-  const std::optional<std::string> real =
-      codec::ProposedPath(RealPath(file->path).toStdString(), letters.toStdString());
-  const std::optional<std::string> bare =
-      codec::ProposedPath(RealPath(file->name).toStdString(), letters.toStdString());
-  if (!real || !bare) return false;
-  const QByteArray realPath = QByteArray::fromStdString(*real);
-  const QString path = ShownName(realPath);
-  RememberShownPath(path, realPath);
-  Text1->setText(path);
-  // The bare name is the last part of the path when the list selected the
-  // loaded file itself.
-  const qsizetype cut = std::max(realPath.lastIndexOf('/'), realPath.lastIndexOf(QDir::separator().toLatin1()));
-  const bool listed = file->path.endsWith(QDir::separator() + file->name) || file->path == file->name;
-  proposedReal_ = listed ? realPath.mid(cut + 1) : QByteArray::fromStdString(*bare);
-  s.setProposedName(ShownName(proposedReal_));
+bool Selpr6::ShowProposal(const Proposal& proposal) {
+  const session::Session& s = session_;
+  Text1->setText(proposal.path);
+  proposedReal_ = proposal.bareReal;
   // Back to the folder the file was loaded from; its change action may
   // rebuild the name box from that folder and the proposed name.
   if (!Dir1->setPath(s.rememberedFolder()) || !DriveList::IsReadable(s.rememberedDrive())) return false;
@@ -298,25 +305,22 @@ void Selpr6::ShowState() {
 
 void Selpr6::Command2_Click() {
   if (Text1->text().isEmpty()) {
-    platform::Current().beep();
+    platform_.beep();
     return;
   }
   OpenFile(Text1->text());
 }
 
 void Selpr6::OpenFile(const QString& path) {
-  auto& p = platform::Current();
+  auto& p = platform_;
   p.setPointer(this, Pointer::Busy);
-  session_.rememberPlace(Dir1->path(), Drive1->drive());
-  const LoadOutcome outcome = LoadFile(session_, path, File1->fileName());
-  if (outcome.file) {
+  const Outcome loaded = chain_.load(path, listed_, {folder_, drive_});
+  if (loaded) {
     p.setPointer(this, Pointer::Normal);
     hide();
     return;
   }
-  p.beep();
-  p.messageBox(this, outcome.error, messages::kErrorTitle, MessageIcon::None);
-  p.setPointer(this, Pointer::Normal);
+  chain_.show(*loaded.failure, this, {this});
 }
 
 void Selpr6::ShowFolderOf(const QString& path) {
@@ -326,7 +330,7 @@ void Selpr6::ShowFolderOf(const QString& path) {
   if (!info.isAbsolute() || !FolderList::CanOpen(folder)) return;
   // The folder change re-reads the lists; in the same folder they are
   // re-read here, so that a file made since the last showing is listed.
-  if (QDir::cleanPath(Dir1->path()) == QDir::cleanPath(folder)) {
+  if (QDir::cleanPath(folder_) == QDir::cleanPath(folder)) {
     RefreshLists();
   } else {
     Dir1->setPath(folder);
@@ -338,7 +342,7 @@ void Selpr6::ShowFolderOf(const QString& path) {
     File1->setCurrentItem(found.first());
     return true;
   };
-  if (!name.isEmpty() && !select() && info.isFile() && Combo1->currentText() != QStringLiteral("*.*")) {
+  if (!name.isEmpty() && !select() && info.isFile() && pattern_ != QStringLiteral("*.*")) {
     // Hidden by the file type filter: show every file, as the user would.
     Combo1->setEditText(QStringLiteral("*.*"));
     select();
@@ -354,17 +358,23 @@ void Selpr6::GoToFallbackPlace() {
   Drive1->blockSignals(true);
   Drive1->setDrive(root);
   Drive1->blockSignals(false);
+  drive_ = root;
   // The folder list's change action runs only if the folder changes; the
   // file list is re-read either way.
   if (Dir1->setPath(root)) File1->setPath(root);
 }
 
-void Selpr6::ReportDeviceError(QWidget* parent, std::initializer_list<QWidget*> busy) {
-  auto& p = platform::Current();
-  p.beep();
-  p.messageBox(parent, messages::kDeviceError, messages::kErrorTitle, MessageIcon::None);
-  for (QWidget* widget : busy) p.setPointer(widget, Pointer::Normal);
-  GoToFallbackPlace();
+// "ERSTELLEN": the name typed or proposed goes on to the coding dialog of
+// the create mode, unless it is taken.
+void Selpr6::Command1_Click() {
+  const Acceptance accepted = chain_.acceptTarget(Text1->text());
+  if (accepted.failure) {
+    chain_.show(*accepted.failure, this);
+    return;
+  }
+  if (accepted.mode == session::CreateMode::None) return;
+  hide();
+  emit targetAccepted(accepted.mode);
 }
 
 void Selpr6::paintEvent(QPaintEvent* event) {

@@ -12,9 +12,10 @@
 //   Label5  folder of the loaded file, remembered by "ÖFFNEN"
 //   Label6  drive of the loaded file, remembered by "ÖFFNEN"
 #include <QDialog>
-#include <initializer_list>
 
+#include "controller/controller.h"
 #include "file_dialog/browse_lists.h"
+#include "platform/platform.h"
 #include "session/session.h"
 #include "viewer/help_procedures.h"
 
@@ -31,8 +32,9 @@ class Selpr6 : public QDialog {
   Q_OBJECT
 
  public:
-  // `help` is its help window's, handed on to the new-folder dialog.
-  Selpr6(tambril::session::Session& session, Module2::HelpWindow help);
+  // `chain` loads and accepts names; `help` is its help window's, handed on
+  // to the new-folder dialog.
+  Selpr6(tambril::platform::Platform& platform, tambril::Controller& chain, Module2::HelpWindow help);
 
   // What the other windows ask of the dialog before showing it. Open mode:
   // caption " Datei öffnen", "ERSTELLEN" off, "ÖFFNEN" on, menu "Ordner"
@@ -48,11 +50,10 @@ class Selpr6 : public QDialog {
   // and the name box is open for typing. False when the lists cannot be
   // read.
   bool OpenForCreating(tambril::session::CreateMode mode);
-  // Proposes the file to create for the loaded file: its path and bare
-  // name with `letters` written after the first "." (the name's own bytes
-  // kept), in the folder and drive the file was loaded from. False when no
-  // name can be made or that place cannot be reached.
-  bool ProposeTarget(const QString& letters);
+  // Shows `proposal` (the controller's) in the name box, with the lists in
+  // the folder and drive the file was loaded from. False when that place
+  // cannot be reached.
+  bool ShowProposal(const tambril::Proposal& proposal);
   // The new-folder dialog of "Neuer Ordner..", the file dialog's own.
   Form14& newFolderDialog() const { return *newFolder_; }
 
@@ -95,15 +96,12 @@ class Selpr6 : public QDialog {
   // root ("C:\" on Windows), running their change actions.
   void GoToFallbackPlace();
 
-  // What ends a failed step of the coding chain or of this dialog: a beep,
-  // the device message over `parent`, the pointers of `busy` back to the
-  // arrow, and then drive and folder list on the fall-back place.
-  void ReportDeviceError(QWidget* parent, std::initializer_list<QWidget*> busy = {});
-
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  // Connects the controls, the session and the controller to the handlers.
+  void Connect();
   void Dir1_OpenFailed();
   void ShowError(const QString& text, bool beep);
   // Shows the session's state in Label4 to Label6.
@@ -111,7 +109,16 @@ class Selpr6 : public QDialog {
   // The real bytes of the proposed bare name, which a folder change puts
   // after the new folder.
   QByteArray proposedReal_;
-  tambril::session::Session& session_;
+  // What the lists show, as the dialog set it or the user chose it: the
+  // folder, the drive, the selected file's bare name (empty when none is
+  // selected) and the file type.
+  QString folder_;
+  QString drive_;
+  QString listed_;
+  QString pattern_ = QStringLiteral("*.*");
+  tambril::platform::Platform& platform_;
+  tambril::Controller& chain_;
+  const tambril::session::Session& session_;
   Module2::HelpWindow help_;
   Form14* newFolder_;
   bool settingCombo_ = false;

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,8 +23,8 @@
 #include "platform/twips.h"
 #include "resources/pictures.h"
 #include "session/session.h"
+#include "sound/sound_service.h"
 #include "startup/form6.h"
-#include "startup/module2.h"
 #include "startup/tooltips.h"
 #include "viewer/form8.h"
 #include "viewer/help_procedures.h"
@@ -58,7 +60,8 @@ QLabel* MakePicture(QWidget* parent, const char* name, const QPixmap& picture, Q
 
 }  // namespace
 
-Form1::Form1(session::Session& session, Needs needs) : session_(session), needs_(std::move(needs)) {
+Form1::Form1(platform::Platform& platform, Module2::SoundService& sounds, Controller& chain, Needs needs)
+    : platform_(platform), sounds_(sounds), chain_(chain), session_(chain.session()), needs_(std::move(needs)) {
   setObjectName(QStringLiteral("Form1"));
   setWindowIcon(resources::ProgramIcon());
   SetBackground(*this, kGrey);
@@ -145,7 +148,7 @@ Form1::Form1(session::Session& session, Needs needs) : session_(session), needs_
 }
 
 void Form1::Form_Load() {
-  platform::CentreOnScreen(*this);
+  platform::CentreOnScreen(*this, platform_);
   // The start texts of the size lines: "0 Byte" and "0 MB".
   ShowRecord();
   startup::ApplyToolTips(*this);
@@ -179,7 +182,7 @@ void Form1::Datei_öffnen_Click() {
   dialog.PrepareOpenMode();
   if (!dialog.RefreshLists()) {
     // The folder shown last is gone (a removed disk): start again at the root.
-    dialog.ReportDeviceError(this);
+    chain_.show({Problem::Device, {}}, this);
     return;
   }
   dialog.exec();
@@ -195,9 +198,7 @@ void Form1::Hilfe_Click() {
 }
 
 void Form1::Info_Click() {
-  Module2::SoundDevice = 2;
-  Module2::SoundMode = 1;
-  Module2::PlaySound();
+  sounds_.PlaySound({.SoundDevice = 2, .SoundMode = 1});
   needs_.info().exec();
 }
 
@@ -222,4 +223,22 @@ void Form1::closeEvent(QCloseEvent* event) {
 
 void Form1::EndSequence() { needs_.end(); }
 
-void Form1::OpenFromOutside(const QString& path) { LoadFromOutside(needs_.files(), path); }
+void Form1::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  emit shown();
+}
+
+void Form1::OpenFromOutside(const QString& path) {
+  if (Selpr6* dialog = needs_.filesIfMade()) {
+    LoadFromOutside(*dialog, path);
+    return;
+  }
+  // Where the file dialog would go: the file's folder, if it can be opened.
+  const QFileInfo info(path);
+  const QString folder = QDir::toNativeSeparators(info.absolutePath());
+  const Place place = info.isAbsolute() && FolderList::CanOpen(folder)
+                          ? Place{folder, DriveList::RootOf(folder)}
+                          : Place{session_.rememberedFolder(), session_.rememberedDrive()};
+  const Outcome loaded = chain_.load(path, info.fileName(), place);
+  if (!loaded) chain_.show(*loaded.failure, this);
+}

@@ -11,8 +11,11 @@
 #include <QMainWindow>
 #include <functional>
 
+#include "controller/controller.h"
+#include "platform/platform.h"
 #include "platform/windows.h"
 #include "session/session.h"
+#include "sound/sound_service.h"
 
 class Form3;
 class Form6;
@@ -33,13 +36,16 @@ class Form1 : public QMainWindow {
   // the end of the program.
   struct Needs {
     tambril::Lazy<Selpr6> files;
+    // The file dialog if it has been made, nullptr before.
+    std::function<Selpr6*()> filesIfMade;
     tambril::Lazy<Form3> check;
     tambril::Lazy<Form8> viewer;
     tambril::Lazy<Form6> info;
     tambril::Lazy<Form21> help;
     std::function<void()> end;
   };
-  Form1(tambril::session::Session& session, Needs needs);
+  // `chain` starts the coding commands and shows their failures.
+  Form1(tambril::platform::Platform& platform, Module2::SoundService& sounds, tambril::Controller& chain, Needs needs);
 
   // Event handlers. (Qt's meta-object compiler cannot read the umlaut, so
   // Datei_öffnen_Click is an ordinary member function; all are connected by
@@ -67,15 +73,24 @@ class Form1 : public QMainWindow {
   void ShowRecord();
 
   // Loads `path`, a file from outside (the command line, a drop), as
-  // "ÖFFNEN" in the file dialog would.
+  // "ÖFFNEN" in the file dialog would. Before the file dialog is made, it is
+  // not made for this: it starts in the loaded file's folder when it is.
   void OpenFromOutside(const QString& path);
 
+ signals:
+  // The window was shown.
+  void shown();
+
  protected:
+  void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  tambril::session::Session& session_;
+  tambril::platform::Platform& platform_;
+  Module2::SoundService& sounds_;
+  tambril::Controller& chain_;
+  const tambril::session::Session& session_;
   Needs needs_;
 
  private:

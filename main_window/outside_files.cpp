@@ -12,7 +12,7 @@
 #include <QUrl>
 #include <cstring>
 
-#include "file_dialog/path_rules.h"
+#include "controller/path_rules.h"
 #include "file_dialog/selpr6.h"
 #include "main_window/form1.h"
 #include "platform/background_work.h"
@@ -20,26 +20,6 @@
 namespace tambril {
 
 namespace {
-
-// Loads a file when it sees the main window shown, then goes away.
-class LoadOnFirstShow : public QObject {
- public:
-  explicit LoadOnFirstShow(QString path) : QObject(qApp), path_(std::move(path)) {}
-
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    auto* main = event->type() == QEvent::Show ? qobject_cast<Form1*>(watched) : nullptr;
-    if (main) {
-      qApp->removeEventFilter(this);
-      // After the window's own showing has finished.
-      QTimer::singleShot(0, main, [main, path = path_] { main->OpenFromOutside(path); });
-      deleteLater();
-    }
-    return false;
-  }
-
- private:
-  QString path_;
-};
 
 // Takes drags of URLs on the main window and loads the first dropped one.
 class FileDrops : public QObject {
@@ -148,8 +128,6 @@ void LoadFromOutside(Selpr6& dialog, const QString& path) {
   dialog.ShowFolderOf(path);
   dialog.OpenFile(path);
 }
-
-void LoadWhenMainWindowAppears(const QString& path) { qApp->installEventFilter(new LoadOnFirstShow(path)); }
 
 void AcceptFileDrops(Form1& window) {
   window.setAcceptDrops(true);

@@ -40,10 +40,6 @@ QString FileArgument(const CommandLine& line, const QStringList& leftByQt);
 // name box holds the path.
 void LoadFromOutside(Selpr6& dialog, const QString& path);
 
-// Loads `path` once the main window has appeared for the first time, after
-// the splash (through Form1::OpenFromOutside).
-void LoadWhenMainWindowAppears(const QString& path);
-
 // The path a drop would load: the first URL of `data` (a local file's path,
 // or the text of any other URL, which then cannot be loaded); empty when
 // `data` carries no URL at all.

@@ -3,9 +3,10 @@
 // window is made on its first use and handed what it uses: the session,
 // the windows it opens as makers it calls when it needs them (`Lazy`), and
 // the end of the program; what a window hands on (the splash's end,
-// "ERSTELLEN", the end stopping the splash) is connected here. A window is afterwards only hidden and shown until the
-// end of the program; tests clear them all after each case
-// (`Windows::clear`).
+// "ERSTELLEN", the end stopping the splash, the file named on the command
+// line) is connected here. A window is afterwards only hidden and shown
+// until the end of the program; tests clear them all after each case
+// (`DestroyWindows`).
 //
 //   Window<Selpr6>().PrepareOpenMode();   // made on first use
 class Form1;
@@ -17,9 +18,18 @@ class Form7;
 class Form8;
 class Form21;
 class Selpr6;
+class QString;
+namespace Module2 {
+class SoundService;
+}
 
 namespace tambril {
 
+class Controller;
+class FileSlots;
+namespace platform {
+class Platform;
+}
 namespace session {
 class Session;
 }
@@ -49,6 +59,21 @@ Form21& Window<Form21>();
 
 // The state the windows share, made with the first window that uses it.
 session::Session& SharedSession();
+// The coding chain over that state, the one writer of it.
+Controller& Chain();
+// The program's open files (file slot 1, the loaded file).
+FileSlots& SharedFileSlots();
+// The two sound players and the requests to them.
+Module2::SoundService& Sounds();
+
+// The platform every window made from now on is handed: the Qt one unless
+// another was given (a test's recording fake; nullptr goes back).
+void UsePlatform(platform::Platform* platform);
+platform::Platform& PlatformInUse();
+
+// Loads `path` once the main window has appeared for the first time, after
+// the splash (through Form1::OpenFromOutside).
+void LoadWhenMainWindowAppears(const QString& path);
 
 // The end of the program, the same from "Beenden", the main window's close
 // box and termination from outside; it runs once, however many ways ask for

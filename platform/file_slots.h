@@ -1,7 +1,8 @@
 #pragma once
 // The program's numbered file handles. File slot 1 is the loaded file: opened
 // by loading, read by the coding passes at explicit positions, and closed only
-// by the next load or the end of the program. Reach it through Files().
+// by the next load or the end of the program. The program has one, handed to
+// what uses it (main_window/program.h).
 //
 // Also the one conversion between the paths the windows show and the names
 // the file system knows. A name on disk is a string of bytes; one that is not
@@ -33,12 +34,6 @@ class FileSlots {
  private:
   std::unique_ptr<codec::InputFile> slot1_;
 };
-
-// The whole of `file`, `size` bytes long (fewer if it has shrunk since).
-QByteArray ReadWhole(const codec::InputFile& file, std::uint64_t size);
-
-// The program's one FileSlots, from the window registry.
-FileSlots& Files();
 
 // A path as the codec's file classes take it: the real bytes of a path the
 // windows showed, or of a path inside a shown folder; any other text in the

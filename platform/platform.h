@@ -1,8 +1,9 @@
 #pragma once
 // What the windows need from the desktop beyond their own controls: message
 // boxes with an OK button, the beep, the busy pointer, the screen, the
-// clipboard, two sound players and ending the program. The Qt implementation
-// is installed by default; tests install a RecordingPlatform instead.
+// clipboard, two sound players and ending the program. The program hands its
+// one Qt implementation to each window that uses it; tests hand a recording
+// fake instead (tests/platform/recording_platform.h).
 #include <QRect>
 #include <QString>
 
@@ -34,12 +35,11 @@ class Platform {
   virtual void endProgram() = 0;
 };
 
-// The platform in use.
-Platform& Current();
-// Installs `platform` (not owned); nullptr returns to the Qt implementation.
-void Install(Platform* platform);
+// The Qt implementation, made on first use and never destroyed.
+Platform& DesktopPlatform();
 
-// Puts a top-level window in the middle of the screen, counting its frame.
-void CentreOnScreen(QWidget& window);
+// Puts a top-level window in the middle of `platform`'s screen, counting its
+// frame.
+void CentreOnScreen(QWidget& window, const Platform& platform);
 
 }  // namespace tambril::platform

@@ -44,12 +44,9 @@ class QtPlatform : public Platform {
   std::unique_ptr<SoundPlayer> players_[2] = {MakeSoundPlayer(), MakeSoundPlayer()};
 };
 
-Platform* g_installed = nullptr;
-
 }  // namespace
 
-Platform& Current() {
-  if (g_installed) return *g_installed;
+Platform& DesktopPlatform() {
   // Never destroyed: when the program is ended from outside (the display
   // goes away) exit() runs static destructors after Qt's multimedia has
   // gone, and a sound player destroyed then would crash. The end sequence
@@ -58,10 +55,8 @@ Platform& Current() {
   return *qt;
 }
 
-void Install(Platform* platform) { g_installed = platform; }
-
-void CentreOnScreen(QWidget& window) {
-  const QRect screen = Current().screenGeometry();
+void CentreOnScreen(QWidget& window, const Platform& platform) {
+  const QRect screen = platform.screenGeometry();
   const QSize outer = window.frameGeometry().size();
   window.move(screen.left() + (screen.width() - outer.width()) / 2,
               screen.top() + (screen.height() - outer.height()) / 2);

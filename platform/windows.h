@@ -1,11 +1,11 @@
 #pragma once
 // The registry of the program's single-instance objects: every window
-// (Form1, Selpr6, Form8 ...) and the few shared objects such as the open file
-// slots. An instance is made on its first use and lives until clear(); a
+// (Form1, Selpr6, Form8 ...) and the few shared objects (the session, the
+// controller, the file slots, the sound service). An instance is made on its first use and lives until clear(); a
 // window is afterwards only hidden and shown. Keyed by type. Windows are
 // made in one place (main_window/program.h), which hands each what it uses:
 //
-//   auto& dialog = Windows::get<Selpr6>([] { return std::make_unique<Selpr6>(help); });
+//   auto& dialog = Windows::get<Selpr6>([] { return std::make_unique<Selpr6>(Desktop(), Chain(), help); });
 //   if (auto* viewer = Windows::find<Form8>()) ...   // nullptr until made
 //
 // A maker may get() other instances (they then count as older), but not its

@@ -99,6 +99,11 @@ class Parser {
   void CloseGroup();
   void ReadControl();
   void ControlWord(Kw kw, bool hasParam, int param);
+  // The groups of control words; each says whether `kw` was one of its own.
+  bool DestinationWord(Kw kw, bool hasParam, int param);
+  bool DocumentWord(Kw kw, int param);
+  bool TableWord(Kw kw, int param);
+  bool BreakWord(Kw kw);
   void ControlSymbol(char c);
   void CharWord(Kw kw, bool hasParam, int param);
   void ParaWord(Kw kw, int param);
@@ -460,6 +465,50 @@ void Parser::SetDestination(Dest dest) {
   if (dest == Dest::ColorTable) red_ = green_ = blue_ = -1;
 }
 
+namespace {
+
+// Characters that a control word stands for.
+std::optional<char16_t> SymbolFor(Kw kw) {
+  switch (kw) {
+    case Kw::Line:
+      return kLineSeparator;
+    case Kw::Tab:
+      return u'\t';
+    case Kw::EmDash:
+      return u'\u2014';
+    case Kw::EnDash:
+      return u'\u2013';
+    case Kw::EmSpace:
+      return u'\u2003';
+    case Kw::EnSpace:
+      return u'\u2002';
+    case Kw::QmSpace:
+      return u'\u2005';
+    case Kw::Bullet:
+      return u'\u2022';
+    case Kw::LQuote:
+      return u'\u2018';
+    case Kw::RQuote:
+      return u'\u2019';
+    case Kw::LDblQuote:
+      return u'\u201C';
+    case Kw::RDblQuote:
+      return u'\u201D';
+    case Kw::Zwj:
+      return u'\u200D';
+    case Kw::Zwnj:
+      return u'\u200C';
+    case Kw::LtrMark:
+      return u'\u200E';
+    case Kw::RtlMark:
+      return u'\u200F';
+    default:
+      return std::nullopt;
+  }
+}
+
+}  // namespace
+
 void Parser::ControlWord(Kw kw, bool hasParam, int param) {
   if (starPending_) {
     starPending_ = false;
@@ -468,29 +517,7 @@ void Parser::ControlWord(Kw kw, bool hasParam, int param) {
     if (!(kw == Kw::ShpPict && cur_.dest == Dest::Text)) SetDestination(Dest::Skip);
     return;
   }
-  switch (kw) {
-    case Kw::SkipDestination:
-      SetDestination(Dest::Skip);
-      return;
-    case Kw::FontTable:
-      SetDestination(Dest::FontTable);
-      return;
-    case Kw::ColorTable:
-      SetDestination(Dest::ColorTable);
-      return;
-    case Kw::UnicodeSkip:
-      cur_.unicodeSkip = std::clamp(param, 0, 16);
-      return;
-    case Kw::Unicode: {
-      if (!hasParam) return;
-      const int code = param < 0 ? param + 65536 : param;
-      if (code > 0 && code <= 0xffff) Put(TranslateSymbol(static_cast<char16_t>(code)));
-      fallbackLeft_ = cur_.unicodeSkip;
-      return;
-    }
-    default:
-      break;
-  }
+  if (DestinationWord(kw, hasParam, param)) return;
 
   switch (cur_.dest) {
     case Dest::Skip:
@@ -510,160 +537,12 @@ void Parser::ControlWord(Kw kw, bool hasParam, int param) {
       break;
   }
 
+  if (const std::optional<char16_t> symbol = SymbolFor(kw)) {
+    Put(*symbol);
+    return;
+  }
+  if (DocumentWord(kw, param) || TableWord(kw, param) || BreakWord(kw)) return;
   switch (kw) {
-    case Kw::Ansi:
-      docTable_ = &codePages_.Table(1252);
-      return;
-    case Kw::AnsiCodePage:
-      docTable_ = &codePages_.Table(param);
-      return;
-    case Kw::Mac:
-      docTable_ = &codePages_.Table(10000);
-      return;
-    case Kw::Pc:
-      docTable_ = &codePages_.Table(437);
-      return;
-    case Kw::Pca:
-      docTable_ = &codePages_.Table(850);
-      return;
-    case Kw::Picture:
-      picture_ = Picture{};
-      pictureNibble_ = -1;
-      cur_.dest = Dest::Picture;
-      return;
-    case Kw::DefaultFont:
-      tables_.defaultFont = param;
-      ++tables_.version;
-      return;
-    case Kw::Par:
-      if (cur_.para.inTable)
-        EndCellParagraph();
-      else
-        EndParagraph();
-      return;
-    case Kw::Row: {
-      cellParPending_ = false;
-      pendingTabs_ = 0;
-      // The row becomes one line; tab stops where its cells begin keep the
-      // columns of consecutive rows under each other.
-      ParaProps row = cur_.para;
-      for (size_t i = 0; i + 1 < rowCells_.size(); ++i) row.cellTabs.push_back(rowCells_[i] + rowGap_);
-      if (std::any_of(rowCellDefs_.begin(), rowCellDefs_.end(), [](const TableCell& c) {
-            return c.shaded || c.top.on || c.left.on || c.bottom.on || c.rightSide.on;
-          }))
-        row.cells = rowCellDefs_;
-      EndParagraph(row);
-      return;
-    }
-    case Kw::RowDefaults:
-      rowCells_.clear();
-      rowCellDefs_.clear();
-      cellDef_ = TableCell{};
-      borderSide_ = nullptr;
-      rowGap_ = 0;
-      return;
-    case Kw::CellRight:
-      if (rowCells_.size() < 64) {
-        rowCells_.push_back(std::clamp(param, 0, 31680));
-        cellDef_.right = rowCells_.back();
-        rowCellDefs_.push_back(cellDef_);
-      }
-      cellDef_ = TableCell{};
-      borderSide_ = nullptr;
-      return;
-    case Kw::CellBorderTop:
-      borderSide_ = &cellDef_.top;
-      return;
-    case Kw::CellBorderLeft:
-      borderSide_ = &cellDef_.left;
-      return;
-    case Kw::CellBorderBottom:
-      borderSide_ = &cellDef_.bottom;
-      return;
-    case Kw::CellBorderRight:
-      borderSide_ = &cellDef_.rightSide;
-      return;
-    case Kw::BorderStyle:
-      if (borderSide_) borderSide_->on = true;
-      return;
-    case Kw::BorderNone:
-      if (borderSide_) borderSide_->on = false;
-      return;
-    case Kw::BorderWidth:
-      if (borderSide_) borderSide_->width = std::clamp(param, 0, 300);
-      return;
-    case Kw::BorderColor:
-      if (borderSide_) {
-        borderSide_->color = tables_.Color(param).value_or(Rgb{0xFF000000});
-      }
-      return;
-    case Kw::CellShading: {
-      const std::optional<Rgb> c = tables_.Color(param);
-      cellDef_.shaded = c.has_value();
-      cellDef_.shading = c.value_or(0);
-      return;
-    }
-    case Kw::RowGap:
-      rowGap_ = std::clamp(param, 0, 1440);
-      return;
-    case Kw::Page:
-    case Kw::Sect:
-      // A break that follows a paragraph mark adds no empty paragraph.
-      ResolveCellParagraph();
-      if (paraHasContent_ || pendingTabs_ > 0) EndParagraph();
-      return;
-    case Kw::Cell:
-      cellParPending_ = false;
-      ++pendingTabs_;
-      return;
-    case Kw::Line:
-      Put(kLineSeparator);
-      return;
-    case Kw::Tab:
-      Put(u'\t');
-      return;
-    case Kw::EmDash:
-      Put(u'\u2014');
-      return;
-    case Kw::EnDash:
-      Put(u'\u2013');
-      return;
-    case Kw::EmSpace:
-      Put(u'\u2003');
-      return;
-    case Kw::EnSpace:
-      Put(u'\u2002');
-      return;
-    case Kw::QmSpace:
-      Put(u'\u2005');
-      return;
-    case Kw::Bullet:
-      Put(u'\u2022');
-      return;
-    case Kw::LQuote:
-      Put(u'\u2018');
-      return;
-    case Kw::RQuote:
-      Put(u'\u2019');
-      return;
-    case Kw::LDblQuote:
-      Put(u'\u201C');
-      return;
-    case Kw::RDblQuote:
-      Put(u'\u201D');
-      return;
-    case Kw::Zwj:
-      Put(u'\u200D');
-      return;
-    case Kw::Zwnj:
-      Put(u'\u200C');
-      return;
-    case Kw::LtrMark:
-      Put(u'\u200E');
-      return;
-    case Kw::RtlMark:
-      Put(u'\u200F');
-      return;
     case Kw::Pard:
     case Kw::AlignLeft:
     case Kw::AlignCenter:
@@ -680,6 +559,162 @@ void Parser::ControlWord(Kw kw, bool hasParam, int param) {
     default:
       CharWord(kw, hasParam, param);
       return;
+  }
+}
+
+// Words that open a destination or read Unicode, wherever they stand.
+bool Parser::DestinationWord(Kw kw, bool hasParam, int param) {
+  switch (kw) {
+    case Kw::SkipDestination:
+      SetDestination(Dest::Skip);
+      return true;
+    case Kw::FontTable:
+      SetDestination(Dest::FontTable);
+      return true;
+    case Kw::ColorTable:
+      SetDestination(Dest::ColorTable);
+      return true;
+    case Kw::UnicodeSkip:
+      cur_.unicodeSkip = std::clamp(param, 0, 16);
+      return true;
+    case Kw::Unicode: {
+      if (!hasParam) return true;
+      const int code = param < 0 ? param + 65536 : param;
+      if (code > 0 && code <= 0xffff) Put(TranslateSymbol(static_cast<char16_t>(code)));
+      fallbackLeft_ = cur_.unicodeSkip;
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+// The code page and the default font of the document, and pictures.
+bool Parser::DocumentWord(Kw kw, int param) {
+  switch (kw) {
+    case Kw::Ansi:
+      docTable_ = &codePages_.Table(1252);
+      return true;
+    case Kw::AnsiCodePage:
+      docTable_ = &codePages_.Table(param);
+      return true;
+    case Kw::Mac:
+      docTable_ = &codePages_.Table(10000);
+      return true;
+    case Kw::Pc:
+      docTable_ = &codePages_.Table(437);
+      return true;
+    case Kw::Pca:
+      docTable_ = &codePages_.Table(850);
+      return true;
+    case Kw::Picture:
+      picture_ = Picture{};
+      pictureNibble_ = -1;
+      cur_.dest = Dest::Picture;
+      return true;
+    case Kw::DefaultFont:
+      tables_.defaultFont = param;
+      ++tables_.version;
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Rows and cells of tables, their borders and shading.
+bool Parser::TableWord(Kw kw, int param) {
+  switch (kw) {
+    case Kw::Row: {
+      cellParPending_ = false;
+      pendingTabs_ = 0;
+      // The row becomes one line; tab stops where its cells begin keep the
+      // columns of consecutive rows under each other.
+      ParaProps row = cur_.para;
+      for (size_t i = 0; i + 1 < rowCells_.size(); ++i) row.cellTabs.push_back(rowCells_[i] + rowGap_);
+      if (std::any_of(rowCellDefs_.begin(), rowCellDefs_.end(), [](const TableCell& c) {
+            return c.shaded || c.top.on || c.left.on || c.bottom.on || c.rightSide.on;
+          }))
+        row.cells = rowCellDefs_;
+      EndParagraph(row);
+      return true;
+    }
+    case Kw::RowDefaults:
+      rowCells_.clear();
+      rowCellDefs_.clear();
+      cellDef_ = TableCell{};
+      borderSide_ = nullptr;
+      rowGap_ = 0;
+      return true;
+    case Kw::CellRight:
+      if (rowCells_.size() < 64) {
+        rowCells_.push_back(std::clamp(param, 0, 31680));
+        cellDef_.right = rowCells_.back();
+        rowCellDefs_.push_back(cellDef_);
+      }
+      cellDef_ = TableCell{};
+      borderSide_ = nullptr;
+      return true;
+    case Kw::CellBorderTop:
+      borderSide_ = &cellDef_.top;
+      return true;
+    case Kw::CellBorderLeft:
+      borderSide_ = &cellDef_.left;
+      return true;
+    case Kw::CellBorderBottom:
+      borderSide_ = &cellDef_.bottom;
+      return true;
+    case Kw::CellBorderRight:
+      borderSide_ = &cellDef_.rightSide;
+      return true;
+    case Kw::BorderStyle:
+      if (borderSide_) borderSide_->on = true;
+      return true;
+    case Kw::BorderNone:
+      if (borderSide_) borderSide_->on = false;
+      return true;
+    case Kw::BorderWidth:
+      if (borderSide_) borderSide_->width = std::clamp(param, 0, 300);
+      return true;
+    case Kw::BorderColor:
+      if (borderSide_) {
+        borderSide_->color = tables_.Color(param).value_or(Rgb{0xFF000000});
+      }
+      return true;
+    case Kw::CellShading: {
+      const std::optional<Rgb> c = tables_.Color(param);
+      cellDef_.shaded = c.has_value();
+      cellDef_.shading = c.value_or(0);
+      return true;
+    }
+    case Kw::RowGap:
+      rowGap_ = std::clamp(param, 0, 1440);
+      return true;
+    case Kw::Cell:
+      cellParPending_ = false;
+      ++pendingTabs_;
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The ends of paragraphs, pages and sections.
+bool Parser::BreakWord(Kw kw) {
+  switch (kw) {
+    case Kw::Par:
+      if (cur_.para.inTable)
+        EndCellParagraph();
+      else
+        EndParagraph();
+      return true;
+    case Kw::Page:
+    case Kw::Sect:
+      // A break that follows a paragraph mark adds no empty paragraph.
+      ResolveCellParagraph();
+      if (paraHasContent_ || pendingTabs_ > 0) EndParagraph();
+      return true;
+    default:
+      return false;
   }
 }
 

@@ -1,7 +1,5 @@
 #include "session/session.h"
 
-#include "platform/file_slots.h"
-
 namespace tambril::session {
 
 QString ModeWord(CreateMode mode) {
@@ -15,8 +13,6 @@ QString ModeWord(CreateMode mode) {
   }
   return QString();
 }
-
-const codec::InputFile* Session::source() const { return Files().slot1(); }
 
 void Session::beginLoad(const QString& path) { set(lastAttempt_, path); }
 

@@ -8,7 +8,7 @@
 // The program makes one session with its first window and hands it to each
 // window that uses it:
 //
-//   if (const auto& file = session_.loaded()) Encode(*session_.source(), file->size, ...);
+//   if (const auto& file = session.loaded()) ShowSize(file->size);
 #include <QByteArray>
 #include <QDateTime>
 #include <QObject>
@@ -43,8 +43,8 @@ class Session : public QObject {
   Q_OBJECT
 
  public:
-  // ---- The loaded file. Loading (the file dialog's "ÖFFNEN") is its only
-  // writer; the main window shows it, the coding commands and dialogs read it.
+  // ---- The loaded file. Loading (the controller's) is its only writer; the main window shows it, the coding commands
+  // and dialogs read it.
 
   // The loaded file; empty before the first load and after a failed one.
   const std::optional<LoadedFile>& loaded() const { return loaded_; }
@@ -58,8 +58,6 @@ class Session : public QObject {
   // The last file loaded successfully; its megabyte and date lines stay
   // shown when a later load fails.
   const std::optional<LoadedFile>& lastLoaded() const { return lastLoaded_; }
-  // File slot 1, open while a file is loaded; nullptr otherwise.
-  const codec::InputFile* source() const;
 
   // Loading's steps, in their order. `content` is what the viewer shows of
   // the file: its bytes, or nothing for a file too large to show.

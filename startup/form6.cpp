@@ -7,11 +7,11 @@
 #include "platform/platform.h"
 #include "platform/twips.h"
 #include "resources/pictures.h"
-#include "startup/module2.h"
+#include "sound/sound_service.h"
 
 using namespace tambril;
 
-Form6::Form6() {
+Form6::Form6(platform::Platform& platform, Module2::SoundService& sounds) : platform_(platform), sounds_(sounds) {
   setObjectName(QStringLiteral("Form6"));
   setWindowTitle(QStringLiteral("INFO"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -34,14 +34,12 @@ Form6::Form6() {
 }
 
 void Form6::Command1_Click() {
-  Module2::SoundDevice = 2;
-  Module2::SoundMode = 1;
-  Module2::PlaySound();
+  sounds_.PlaySound({.SoundDevice = 2, .SoundMode = 1});
   hide();
 }
 
 void Form6::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  platform::CentreOnScreen(*this);
+  platform::CentreOnScreen(*this, platform_);
   Command1->setFocus();
 }

@@ -4,6 +4,9 @@
 // destroyed before the program ends).
 #include <QDialog>
 
+#include "platform/platform.h"
+#include "sound/sound_service.h"
+
 class QLabel;
 class QPushButton;
 
@@ -11,12 +14,16 @@ class Form6 : public QDialog {
   Q_OBJECT
 
  public:
-  Form6();
+  Form6(tambril::platform::Platform& platform, Module2::SoundService& sounds);
 
   void Command1_Click();
 
  protected:
   void showEvent(QShowEvent* event) override;
+
+ private:
+  tambril::platform::Platform& platform_;
+  Module2::SoundService& sounds_;
 
  private:
   // The controls; others reach them only by their objectName.

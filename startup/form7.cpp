@@ -10,7 +10,7 @@
 #include "platform/twips.h"
 #include "platform/windows.h"
 #include "resources/pictures.h"
-#include "startup/module2.h"
+#include "sound/sound_service.h"
 
 using namespace tambril;
 
@@ -35,7 +35,10 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, QRe
 
 }  // namespace
 
-Form7::Form7() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus) {
+Form7::Form7(platform::Platform& platform, Module2::SoundService& sounds)
+    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus),
+      platform_(platform),
+      sounds_(sounds) {
   setObjectName(QStringLiteral("Form7"));
   // Never seen (no title bar); tells it apart from the main window "Tambril".
   setWindowTitle(QStringLiteral("Tambril 1.1"));
@@ -69,10 +72,9 @@ Form7::Form7() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Q
 }
 
 void Form7::Form_Load() {
-  Module2::CloseSounds();
-  Module2::InitSound();
-  Module2::LoadSound(1, QStringLiteral("Ton1.ts2"));
-  Module2::LoadSound(2, QStringLiteral("Ton3.ts2"));
+  sounds_.CloseSounds();
+  sounds_.LoadSound(1, QStringLiteral("Ton1.ts2"));
+  sounds_.LoadSound(2, QStringLiteral("Ton3.ts2"));
 }
 
 void Form7::showEvent(QShowEvent* event) {
@@ -81,18 +83,14 @@ void Form7::showEvent(QShowEvent* event) {
   // timer runs once and is never started again.
   if (!started_) {
     started_ = true;
-    platform::CentreOnScreen(*this);
+    platform::CentreOnScreen(*this, platform_);
     Timer1->start();
   }
 }
 
 void Form7::Timer1_Timer() {
   ++SplashStep;
-  const auto request = [](unsigned char device) {
-    Module2::SoundDevice = device;
-    Module2::SoundMode = 1;
-    Module2::PlaySound();
-  };
+  const auto request = [this](unsigned char device) { sounds_.PlaySound({.SoundDevice = device, .SoundMode = 1}); };
   QLabel* const letters[] = {Label3, Label4, Label5, Label6, Label7, Label8, Label9};
   switch (SplashStep) {
     case 1:
@@ -124,7 +122,7 @@ void Form7::Timer1_Timer() {
     case 10:
       SplashStep = 0;
       Timer1->stop();
-      Module2::LoadSound(2, QStringLiteral("Ton2.ts2"));
+      sounds_.LoadSound(2, QStringLiteral("Ton2.ts2"));
       hide();
       emit finished();
       break;

@@ -11,6 +11,9 @@
 //                                   tick 10 at 6400 ms  main window
 #include <QWidget>
 
+#include "platform/platform.h"
+#include "sound/sound_service.h"
+
 class QLabel;
 class QTimer;
 
@@ -18,7 +21,7 @@ class Form7 : public QWidget {
   Q_OBJECT
 
  public:
-  Form7();
+  Form7(tambril::platform::Platform& platform, Module2::SoundService& sounds);
 
   // Counts the ticks; back to 0 at the last step.
   unsigned char SplashStep = 0;
@@ -41,6 +44,8 @@ class Form7 : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  tambril::platform::Platform& platform_;
+  Module2::SoundService& sounds_;
   QPixmap background_;
   bool started_ = false;
 

@@ -8,7 +8,7 @@
 #include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
-#include "startup/module2.h"
+#include "sound/sound_service.h"
 
 using namespace tambril;
 
@@ -45,7 +45,7 @@ Form21::SizeRule Form21::RuleOf(Size size) {
   return {10, 0, 0};
 }
 
-Form21::Form21() {
+Form21::Form21(platform::Platform& platform, Module2::SoundService& sounds) : platform_(platform), sounds_(sounds) {
   SetUpFixedDialog(*this, "Form21", QStringLiteral("HILFE"));
   setModal(true);
 
@@ -85,7 +85,7 @@ void Form21::ApplySize() {
 
 void Form21::Form_Load() {
   // The right edge on the screen's right edge, halfway down.
-  const QRect screen = platform::Current().screenGeometry();
+  const QRect screen = platform_.screenGeometry();
   const QSize outer = frameGeometry().size();
   move(screen.left() + screen.width() - outer.width(), screen.top() + (screen.height() - outer.height()) / 2);
 }
@@ -119,12 +119,9 @@ void Form21::Standard_Click() { ChangeSize(Size::Medium); }
 void Form21::Klein_Click() { ChangeSize(Size::Small); }
 
 void Form21::TeCopy_Click() {
-  Module2::SoundDevice = 2;
-  Module2::SoundMode = 1;
-  Module2::PlaySound();
-  auto& p = platform::Current();
-  p.clearClipboard();
-  p.setClipboardText(Text1->text());
+  sounds_.PlaySound({.SoundDevice = 2, .SoundMode = 1});
+  platform_.clearClipboard();
+  platform_.setClipboardText(text_);
 }
 
 void Form21::Text1_KeyDown(int key) {
@@ -140,7 +137,10 @@ bool Form21::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
-void Form21::SetText(const QString& text) { Text1->setText(text); }
+void Form21::SetText(const QString& text) {
+  text_ = text;
+  Text1->setText(text);
+}
 
 void Form21::ShowFromStart() {
   Text1->moveCursor(QTextCursor::Start);

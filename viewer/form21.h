@@ -7,6 +7,8 @@
 // afterwards only hidden, so its size and position stay for the whole run.
 #include <QDialog>
 #include <QPlainTextEdit>
+#include "platform/platform.h"
+#include "sound/sound_service.h"
 
 class QAction;
 class QActionGroup;
@@ -44,7 +46,7 @@ class Form21 : public QDialog {
   };
   static SizeRule RuleOf(Size size);
 
-  Form21();
+  Form21(tambril::platform::Platform& platform, Module2::SoundService& sounds);
 
   // Event handlers.
   void Form_Load();
@@ -70,6 +72,11 @@ class Form21 : public QDialog {
 
  private:
   void ChangeSize(Size next);
+
+  tambril::platform::Platform& platform_;
+  Module2::SoundService& sounds_;
+  // The text as SetText gave it, which "Copy" puts on the clipboard.
+  QString text_;
   void ApplySize();
 
   Size size_ = Size::Small;

@@ -27,8 +27,8 @@ void PlaceAtLeast(QWidget* w, const QRect& where) {
 
 }  // namespace
 
-Form5::Form5(RichTextBox& box, Module2::HelpWindow help, QWidget* parent)
-    : QDialog(parent), box_(box), help_(std::move(help)) {
+Form5::Form5(platform::Platform& platform, RichTextBox& box, Module2::HelpWindow help, QWidget* parent)
+    : QDialog(parent), platform_(platform), box_(box), help_(std::move(help)) {
   setObjectName(QStringLiteral("Form5"));
   setWindowTitle(QStringLiteral("Suchen"));
   setModal(true);
@@ -74,7 +74,7 @@ Form5::Form5(RichTextBox& box, Module2::HelpWindow help, QWidget* parent)
   startup::ApplyToolTips(*this);
 }
 
-void Form5::Form_Load() { platform::CentreOnScreen(*this); }
+void Form5::Form_Load() { platform::CentreOnScreen(*this, platform_); }
 
 int Form5::OptionFlags() const {
   return (Check1->isChecked() ? RichTextBox::MatchCase : 0) | (Check2->isChecked() ? RichTextBox::WholeWord : 0);
@@ -84,7 +84,7 @@ void Form5::Command1_Click() {
   const int options = OptionFlags();
   RichTextBox& box = box_;
   const QString word = Text1->text();
-  auto& p = platform::Current();
+  auto& p = platform_;
   if (!Check3->isChecked()) {
     // Step search: one character after the last match, so occurrences that
     // overlap are found one character apart.

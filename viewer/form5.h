@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <cstdint>
 
+#include "platform/platform.h"
 #include "viewer/help_procedures.h"
 
 class QCheckBox;
@@ -23,7 +24,7 @@ class Form5 : public QDialog {
 
  public:
   // `box` is the viewer's text box, `parent` the viewer.
-  Form5(tambril::RichTextBox& box, Module2::HelpWindow help, QWidget* parent);
+  Form5(tambril::platform::Platform& platform, tambril::RichTextBox& box, Module2::HelpWindow help, QWidget* parent);
 
   // Event handlers.
   void Form_Load();
@@ -43,6 +44,7 @@ class Form5 : public QDialog {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  tambril::platform::Platform& platform_;
   tambril::RichTextBox& box_;
   Module2::HelpWindow help_;
   std::int64_t position_ = -1;

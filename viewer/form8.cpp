@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "platform/dialog_look.h"
-#include "platform/file_slots.h"
 #include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
@@ -15,7 +14,8 @@
 
 using namespace tambril;
 
-Form8::Form8(session::Session& session, Module2::HelpWindow help) : session_(session) {
+Form8::Form8(platform::Platform& platform, Controller& chain, Module2::HelpWindow help)
+    : platform_(platform), session_(chain.session()) {
   setObjectName(QStringLiteral("Form8"));
   setWindowTitle(QStringLiteral("Window"));
   setModal(true);
@@ -35,7 +35,7 @@ Form8::Form8(session::Session& session, Module2::HelpWindow help) : session_(ses
 
   client_ = new QWidget(this);
   layout->addWidget(client_);
-  RichTextBox1 = new RichTextBox(client_);
+  RichTextBox1 = new RichTextBox(platform_, client_);
   RichTextBox1->setGeometry(TwipsRect(120, 0, 11535, 6495));
   // Both views inside the box (rich text, 8-bit text) are read by the name
   // of the box; the 8-bit view offers its text through its own interface.
@@ -45,21 +45,11 @@ Form8::Form8(session::Session& session, Module2::HelpWindow help) : session_(ses
     if (view->focusPolicy() & Qt::TabFocus) view->setAccessibleName(RichTextBox1->accessibleName());
   }
 
-  search_ = new Form5(*RichTextBox1, std::move(help), this);
+  search_ = new Form5(platform_, *RichTextBox1, std::move(help), this);
 
   // The file loaded before the viewer was made, then every later load.
-  session::Session& s = session_;
-  const std::optional<session::LoadedFile>& file = s.loaded();
-  if (file && s.source()) {
-    try {
-      const bool shown =
-          RichTextBox::DisplayFor(static_cast<std::int64_t>(file->size), file->rich) != RichTextBox::Display::TooLarge;
-      ShowLoaded(shown ? ReadWhole(*s.source(), file->size) : QByteArray());
-    } catch (const std::exception&) {
-      RichTextBox1->clear();
-    }
-  }
-  connect(&s, &session::Session::loadedContent, this, &Form8::ShowLoaded);
+  if (session_.loaded()) ShowLoaded(chain.loadedContent());
+  connect(&session_, &session::Session::loadedContent, this, &Form8::ShowLoaded);
 
   connect(Cancel, &QAction::triggered, this, &Form8::Cancel_Click);
   connect(Search2, &QAction::triggered, this, &Form8::Search2_Click);
@@ -70,7 +60,7 @@ Form8::Form8(session::Session& session, Module2::HelpWindow help) : session_(ses
   Form_Load();
 }
 
-void Form8::Form_Load() { platform::CentreOnScreen(*this); }
+void Form8::Form_Load() { platform::CentreOnScreen(*this, platform_); }
 
 void Form8::ShowLoaded(const QByteArray& content) {
   const std::optional<session::LoadedFile>& file = session_.loaded();

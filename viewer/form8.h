@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QSize>
 
+#include "controller/controller.h"
+#include "platform/platform.h"
 #include "session/session.h"
 #include "viewer/help_procedures.h"
 #include "viewer/rich_text_box.h"
@@ -20,7 +22,8 @@ class Form8 : public QDialog {
 
  public:
   // `help` is handed on to the search dialog.
-  Form8(tambril::session::Session& session, Module2::HelpWindow help);
+  // `chain` gives the content of a file loaded before the viewer was made.
+  Form8(tambril::platform::Platform& platform, tambril::Controller& chain, Module2::HelpWindow help);
 
   // The box's size in twips for a window of the given outer size in twips:
   // 360 narrower and 900 lower, never negative (1 instead).
@@ -48,7 +51,8 @@ class Form8 : public QDialog {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  tambril::session::Session& session_;
+  tambril::platform::Platform& platform_;
+  const tambril::session::Session& session_;
   QWidget* client_;
   Form5* search_;
   QSize boxTwips_{11535, 6495};

@@ -2,10 +2,10 @@
 
 #include <QWindow>
 
-#include "startup/help_texts.h"
+#include "help/help_texts.h"
 #include "viewer/form21.h"
 
-namespace texts = tambril::startup;
+namespace texts = tambril::help;
 
 namespace Module2 {
 

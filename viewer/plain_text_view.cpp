@@ -77,7 +77,8 @@ qint64 FindLineEnd(const char* p, qint64 from, qint64 to) {
 
 }  // namespace
 
-PlainTextView::PlainTextView(QWidget* parent) : QAbstractScrollArea(parent) {
+PlainTextView::PlainTextView(platform::Platform& platform, QWidget* parent)
+    : QAbstractScrollArea(parent), platform_(platform) {
   setFont(DialogFont(9.75));
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -747,7 +748,7 @@ void PlainTextView::wheelEvent(QWheelEvent* event) {
 }
 
 void PlainTextView::copySelection() const {
-  if (selectionLength() > 0) platform::Current().setClipboardText(text(selectionStart(), selectionLength()));
+  if (selectionLength() > 0) platform_.setClipboardText(text(selectionStart(), selectionLength()));
 }
 
 void PlainTextView::keyPressEvent(QKeyEvent* event) {

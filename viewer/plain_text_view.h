@@ -24,6 +24,7 @@
 #include <memory>
 #include <unordered_map>
 #include <vector>
+#include "platform/platform.h"
 
 namespace tambril {
 
@@ -31,7 +32,8 @@ class PlainTextView : public QAbstractScrollArea {
   Q_OBJECT
 
  public:
-  explicit PlainTextView(QWidget* parent = nullptr);
+  // `platform` takes the copied text.
+  explicit PlainTextView(tambril::platform::Platform& platform, QWidget* parent = nullptr);
 
   void setBytes(QByteArray bytes);
   const QByteArray& bytes() const { return bytes_; }
@@ -83,6 +85,7 @@ class PlainTextView : public QAbstractScrollArea {
   void scrollContentsBy(int dx, int dy) override;
 
  private:
+  tambril::platform::Platform& platform_;
   // A block of text: [start, textEnd) is shown, [textEnd, end) is its line
   // end (empty for a long line cut into blocks and for the last block).
   struct Block {

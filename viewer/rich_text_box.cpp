@@ -72,13 +72,13 @@ struct RichTextBox::Loading {
   std::thread worker;
 };
 
-RichTextBox::RichTextBox(QWidget* parent) : QStackedWidget(parent) {
+RichTextBox::RichTextBox(platform::Platform& platform, QWidget* parent) : QStackedWidget(parent), platform_(platform) {
   setObjectName(QStringLiteral("RichTextBox1"));
   rich_ = new RichView(this);
   rich_->setReadOnly(true);
   rich_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   rich_->setFont(DialogFont(9.75));
-  plain_ = new PlainTextView(this);
+  plain_ = new PlainTextView(platform_, this);
   addWidget(rich_);
   addWidget(plain_);
   rich_->installEventFilter(this);
@@ -227,12 +227,12 @@ void RichTextBox::waitForLoading(bool whole) {
   const auto done = [&] { return !loading_ || (!whole && shownPreview_); };
   if (done()) return;
   QWidget* shownIn = window();
-  platform::Current().setPointer(shownIn, platform::Pointer::Busy);
+  platform_.setPointer(shownIn, platform::Pointer::Busy);
   QEventLoop loop;
   waitLoop_ = &loop;
   while (!done()) loop.exec(QEventLoop::ExcludeUserInputEvents);
   waitLoop_ = nullptr;
-  platform::Current().setPointer(shownIn, platform::Pointer::Normal);
+  platform_.setPointer(shownIn, platform::Pointer::Normal);
 }
 
 void RichTextBox::loadPlain(QByteArray bytes) {
@@ -259,7 +259,7 @@ void RichTextBox::showTooLarge(std::int64_t size) {
 }
 
 RichTextBox::Display RichTextBox::DisplayFor(std::int64_t size, bool rich) {
-  if (size > kMaxShownBytes) return Display::TooLarge;
+  if (TooLargeToShow(size)) return Display::TooLarge;
   return rich ? Display::Rich : Display::Plain;
 }
 
@@ -354,7 +354,7 @@ void RichTextBox::select(std::int64_t start, std::int64_t count) {
   const QTextBlock last = rich_->document()->findBlock(static_cast<int>(start + count));
   if (last.isValid() && last.layout() && last.layout()->lineCount() == 0) {
     pending_ = {start, count};
-    platform::Current().setPointer(window(), platform::Pointer::Busy);
+    platform_.setPointer(window(), platform::Pointer::Busy);
     pendingTimer_->start();
     return;
   }
@@ -379,7 +379,7 @@ void RichTextBox::dropPendingSelection() {
   if (!pendingTimer_->isActive() && pending_.start < 0) return;
   pendingTimer_->stop();
   pending_ = {};
-  platform::Current().setPointer(window(), platform::Pointer::Normal);
+  platform_.setPointer(window(), platform::Pointer::Normal);
 }
 
 std::int64_t RichTextBox::selectionStart() const {

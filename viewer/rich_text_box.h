@@ -14,6 +14,9 @@
 #include <cstdint>
 #include <memory>
 
+#include "controller/load_file.h"
+#include "platform/platform.h"
+
 class QTextCursor;
 class QEventLoop;
 class QTextDocument;
@@ -32,12 +35,13 @@ class RichTextBox : public QStackedWidget {
   enum FindOption { WholeWord = 2, MatchCase = 4 };
   // Larger files are not shown, so that a load stays within a second or
   // two and the memory within about the file's size; the box says so instead.
-  static constexpr std::int64_t kMaxShownBytes = std::int64_t{256} * 1024 * 1024;
+  static constexpr std::int64_t kMaxShownBytes = tambril::kMaxShownBytes;
   enum class Display { Rich, Plain, TooLarge };
   // How a file of `size` bytes is shown; `rich` tells an RTF file.
   static Display DisplayFor(std::int64_t size, bool rich);
 
-  explicit RichTextBox(QWidget* parent = nullptr);
+  // `platform` shows the busy pointer and takes copied text.
+  explicit RichTextBox(tambril::platform::Platform& platform, QWidget* parent = nullptr);
   ~RichTextBox() override;
 
   // The empty document the box starts with.
@@ -87,6 +91,7 @@ class RichTextBox : public QStackedWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  tambril::platform::Platform& platform_;
   // A cursor of the rich text selecting `count` characters from `start`,
   // both kept inside the text.
   QTextCursor richRange(std::int64_t start, std::int64_t count) const;

@@ -15,9 +15,9 @@
 
 #include "bench/gui/words.h"
 #include "main_window/program.h"
-#include "platform/recording_platform.h"
 #include "platform/windows.h"
 #include "tests/platform/controls.h"
+#include "tests/platform/recording_platform.h"
 #include "viewer/form5.h"
 #include "viewer/form8.h"
 
@@ -44,9 +44,15 @@ QByteArray Text() {
   return text;
 }
 
+// The windows made while it lives get `platform`.
+struct UseWhileAlive {
+  explicit UseWhileAlive(platform::Platform& platform) { UsePlatform(&platform); }
+  ~UseWhileAlive() { UsePlatform(nullptr); }
+};
+
 void CountSearch(benchmark::State& state, const char* word, bool matchCase, bool wholeWord) {
   platform::RecordingPlatform rec;
-  platform::ScopedPlatform scope(rec);
+  UseWhileAlive scope(rec);
   Form8& viewer = Window<Form8>();
   tambril::test::FindControl<tambril::RichTextBox>(viewer, "RichTextBox1")->loadPlain(Text());
   Form5& search = viewer.searchDialog();
@@ -67,7 +73,7 @@ void CountSearch(benchmark::State& state, const char* word, bool matchCase, bool
 // counting a word.
 void CountRich(benchmark::State& state, int linesPerParagraph, qint64 bytes = 2 << 20, const char* word = "e") {
   platform::RecordingPlatform rec;
-  platform::ScopedPlatform scope(rec);
+  UseWhileAlive scope(rec);
   QByteArray rtf = "{\\rtf1\\ansi ";
   const QByteArray text = Text().left(bytes);
   int line = 0;

@@ -23,6 +23,37 @@ TEST(Names, ProposalCountsCharactersNotBytes) {
   EXPECT_EQ(ProposedPath("rel.d/a", "tmb"), "rel.d/a.tmb");
 }
 
+TEST(Names, TmbIsWrittenOverTheCharactersAfterTheFirstDot) {
+  const struct {
+    const char* in;
+    const char* out;
+  } cases[] = {{"C:\\Texte\\brief.doc", "C:\\Texte\\brief.tmb"},
+               {"brief.doc", "brief.tmb"},
+               {"notiz.c", "notiz.t"},
+               {"seite.html", "seite.tmbl"},
+               {"a.b.txt", "a.tmbxt"},
+               {"/alt.dir/plan.txt", "/alt.dir/plan.tmb"},
+               {"/tmp/x/README", "/tmp/x/README.tmb"},
+               {"README", "README.tmb"},
+               {"ab", "ab.tmb"},
+               {"brief.", "brief.tmb"},
+               {".profile", ".tmbfile"}};
+  for (const auto& c : cases) {
+    const auto got = ProposedPath(c.in, "tmb");
+    ASSERT_TRUE(got.has_value()) << c.in;
+    EXPECT_EQ(*got, c.out) << c.in;
+  }
+}
+
+TEST(Names, ProposalNeedsACharacterAtItsStart) {
+  EXPECT_FALSE(ProposedPath("", "tmb").has_value());
+  EXPECT_FALSE(ProposedPath("/d/", "tmb").has_value());
+  EXPECT_EQ(ProposedPath("x", "doc"), "x.doc");
+  EXPECT_EQ(ProposedPath("/my.d/x.tmb", "txt"), "/my.d/x.txt");
+  // A decoded tag goes in the same way.
+  EXPECT_EQ(ProposedPath("/d/brief.tmb", "txt"), "/d/brief.txt");
+}
+
 TEST(Names, TagIsTheLastThreeCharactersOfThePathInWindows1252) {
   EXPECT_EQ(ExtensionTag("/d/brief.doc"), "doc");
   EXPECT_EQ(ExtensionTag("/d/seite.html"), "tml");

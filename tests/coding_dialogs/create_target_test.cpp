@@ -2,7 +2,7 @@
 #include <QFile>
 #include <filesystem>
 
-#include "file_dialog/create_target.h"
+#include "controller/target_name.h"
 #include "tests/coding_dialogs/coding_test.h"
 
 namespace tambril::test {

@@ -3,8 +3,7 @@
 #include <QMenu>
 #include <QStyle>
 
-#include "coding_dialogs/coding_names.h"
-
+#include "codec/names.h"
 #include "tests/coding_dialogs/coding_test.h"
 
 namespace tambril::test {
@@ -355,7 +354,8 @@ TEST_F(EncodeTest, AFolderWithADotTakesTheTagAndTheNameCanBeCorrected) {
   const QByteArray plain = Random(700);
   writeFile("alt.dir/plan.txt", plain);
   load("alt.dir/plan.txt");
-  const QString proposed = *OverwriteAfterFirstDot(tempPath("alt.dir/plan.txt"), "tmb");
+  const QString proposed =
+      QString::fromStdString(*codec::ProposedPath(tempPath("alt.dir/plan.txt").toStdString(), "tmb"));
   // The proposal stays in the loaded file's folder, whatever the folders
   // above it are called.
   EXPECT_EQ(proposed, tempPath("alt.dir/plan.tmb"));

@@ -20,7 +20,7 @@
 #include <filesystem>
 
 #include "codec/cp1252.h"
-#include "file_dialog/path_rules.h"
+#include "controller/path_rules.h"
 #include "file_dialog/selpr6.h"
 #include "main_window/form1.h"
 #include "platform/file_slots.h"
@@ -429,8 +429,8 @@ TEST_F(FileDialogTest, NamesThatAreNotUtf8AreListedAndOpened) {
     EXPECT_TRUE(rec.messages.empty());
     EXPECT_EQ(test::LoadedPath(), shownFolder + kSep + shownName);
     EXPECT_EQ(Control<QLineEdit>(main, "Text1")->text(), shownName);
-    ASSERT_NE(Files().slot1(), nullptr);
-    EXPECT_EQ(QByteArray::fromStdString(Files().slot1()->path().native()),
+    ASSERT_NE(SharedFileSlots().slot1(), nullptr);
+    EXPECT_EQ(QByteArray::fromStdString(SharedFileSlots().slot1()->path().native()),
               Control<tambril::FileList>(dialog, "File1")->realFilePath());
     const QByteArray content = row == 1 ? QByteArray("aus dem Norden")
                                         : QByteArray(
@@ -547,8 +547,8 @@ TEST_F(FileDialogTest, LoadingAPlainFileFillsTheRecord) {
   EXPECT_TRUE(Control<QLabel>(main, "Image1")->isHidden());
   EXPECT_EQ(Control<QLabel>(dialog, "Label5")->text(), tempPath("Daten"));
   EXPECT_EQ(Control<QLabel>(dialog, "Label6")->text(), Control<tambril::DriveList>(dialog, "Drive1")->drive());
-  ASSERT_NE(Files().slot1(), nullptr);
-  EXPECT_EQ(Files().slot1()->size(), 1234u);
+  ASSERT_NE(SharedFileSlots().slot1(), nullptr);
+  EXPECT_EQ(SharedFileSlots().slot1()->size(), 1234u);
   EXPECT_TRUE(box.isPlain());
   EXPECT_EQ(box.textLength(), 1234);
   EXPECT_EQ(rec.events.first(), QStringLiteral("pointer Selpr6 busy"));
@@ -591,8 +591,8 @@ TEST_F(FileDialogTest, AFileTooLargeToShowIsStillLoaded) {
   EXPECT_EQ(Control<QLabel>(main, "Label1")->text(), NumberText(size) + " Byte");
   EXPECT_EQ(Control<QLabel>(main, "Label7")->text(), NumberText(RoundedMebibytes(size)) + " MB");
   EXPECT_EQ(test::LoadedPath(), tempPath("riesig.bin"));
-  ASSERT_NE(Files().slot1(), nullptr);
-  EXPECT_EQ(Files().slot1()->size(), static_cast<std::uint64_t>(size));
+  ASSERT_NE(SharedFileSlots().slot1(), nullptr);
+  EXPECT_EQ(SharedFileSlots().slot1()->size(), static_cast<std::uint64_t>(size));
   EXPECT_TRUE(box.text(0, 100).startsWith(QStringLiteral("Die Datei ist mit")));
   // The notice is no text of the file: neither search finds a word of it.
   Form5& search = Window<Form8>().searchDialog();
@@ -660,7 +660,7 @@ TEST_F(FileDialogTest, AFailedLoadLeavesNoFileLoaded) {
   EXPECT_EQ(SharedSession().rememberedFolder(), folder);
   EXPECT_EQ(Control<QLabel>(dialog, "Label5")->text(), folder);
   EXPECT_EQ(box.textLength(), 0);
-  EXPECT_EQ(Files().slot1(), nullptr);
+  EXPECT_EQ(SharedFileSlots().slot1(), nullptr);
   EXPECT_EQ(rec.events.last(), QStringLiteral("pointer Selpr6 normal"));
 }
 
@@ -695,7 +695,7 @@ TEST_F(FileDialogTest, WhatIsNoRegularFileIsRefusedWithoutWaiting) {
   for (const QString& path : {fifo, tempPath("rohr-verweis"), tempPath("geraet")}) {
     SCOPED_TRACE(path.toStdString());
     load(tempPath(), "gut.txt");
-    ASSERT_NE(Files().slot1(), nullptr);
+    ASSERT_NE(SharedFileSlots().slot1(), nullptr);
     rec.reset();
     openMode();
     Control<QLineEdit>(dialog, "Text1")->setText(path);
@@ -705,7 +705,7 @@ TEST_F(FileDialogTest, WhatIsNoRegularFileIsRefusedWithoutWaiting) {
     EXPECT_EQ(rec.messages[0].text, QStringLiteral("Fehler beim Zugriff auf Pfad/Datei"));
     EXPECT_EQ(Control<QLineEdit>(main, "Text1")->text(), QStringLiteral("ERROR"));
     EXPECT_EQ(test::LoadedPath(), QString());
-    EXPECT_EQ(Files().slot1(), nullptr);
+    EXPECT_EQ(SharedFileSlots().slot1(), nullptr);
     EXPECT_EQ(box.textLength(), 0);
   }
 }
@@ -714,12 +714,12 @@ TEST_F(FileDialogTest, ASecondLoadReplacesTheFirst) {
   writeFile("a.txt", "erste Datei");
   writeFile("b.txt", "zweite");
   load(tempPath(), "a.txt");
-  const codec::InputFile* first = Files().slot1();
+  const codec::InputFile* first = SharedFileSlots().slot1();
   ASSERT_NE(first, nullptr);
   load(tempPath(), "b.txt");
-  ASSERT_NE(Files().slot1(), nullptr);
-  EXPECT_EQ(Files().slot1()->path(), ToFsPath(tempPath("b.txt")));
-  EXPECT_EQ(Files().slot1()->size(), 6u);
+  ASSERT_NE(SharedFileSlots().slot1(), nullptr);
+  EXPECT_EQ(SharedFileSlots().slot1()->path(), ToFsPath(tempPath("b.txt")));
+  EXPECT_EQ(SharedFileSlots().slot1()->size(), 6u);
   EXPECT_EQ(box.text(0, 100), QStringLiteral("zweite"));
   EXPECT_EQ(Control<QLineEdit>(main, "Text1")->text(), QStringLiteral("b.txt"));
 }

@@ -11,8 +11,8 @@
 
 #include "file_dialog/form14.h"
 #include "file_dialog/selpr6.h"
+#include "help/help_texts.h"
 #include "session/session.h"
-#include "startup/help_texts.h"
 #include "tests/platform/gui_test.h"
 #include "viewer/form21.h"
 
@@ -206,7 +206,7 @@ TEST_F(NewFolderTest, HelpShowsTheNewFolderInfo) {
     Control<QPushButton>(d, "Command2")->click();
   });
   Control<QAction>(files, "New_directory")->trigger();
-  EXPECT_EQ(shown, startup::NewFolderInfoText());
+  EXPECT_EQ(shown, help::NewFolderInfoText());
 }
 
 }  // namespace

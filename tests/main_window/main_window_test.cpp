@@ -240,7 +240,7 @@ class OutsideFileTest : public MainWindowTest {
     EXPECT_EQ(test::LoadedPath(), path);
     EXPECT_EQ(Control<QLineEdit>(form, "Text1")->text(), name);
     EXPECT_EQ(form.windowTitle(), "  " + path);
-    ASSERT_NE(Files().slot1(), nullptr);
+    ASSERT_NE(SharedFileSlots().slot1(), nullptr);
     // The dialog is left in the file's folder, as after "ÖFFNEN".
     const QString folder = QFileInfo(path).absolutePath();
     EXPECT_EQ(Control<tambril::FolderList>(dialog, "Dir1")->path(), folder);
@@ -277,6 +277,41 @@ TEST_F(OutsideFileTest, TheFileOnTheCommandLineIsLoadedWhenTheMainWindowAppears)
   for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
   EXPECT_TRUE(rec.messages.empty());
   EXPECT_EQ(test::LoadedPath(), path);
+}
+
+// The program starts with a file on its command line: it is loaded when the
+// main window appears, without making the file dialog; the dialog, made
+// later, starts in the file's folder with the file named, as after "ÖFFNEN".
+TEST_F(MainWindowTest, TheFileOnTheCommandLineNeedsNoFileDialog) {
+  const QString path = writeFile("Briefe/brief.txt", "Hallo Welt");
+  form.hide();
+  LoadWhenMainWindowAppears(path);
+  form.show();
+  for (int i = 0; i < 10 && test::LoadedPath().isEmpty(); ++i) QCoreApplication::processEvents();
+  EXPECT_EQ(test::LoadedPath(), path);
+  EXPECT_EQ(Control<QLineEdit>(form, "Text1")->text(), QStringLiteral("brief.txt"));
+  EXPECT_EQ(Windows::find<Selpr6>(), nullptr);
+  EXPECT_TRUE(rec.messages.empty());
+
+  const QString folder = QFileInfo(path).absolutePath();
+  EXPECT_EQ(SharedSession().rememberedFolder(), folder);
+  Selpr6& dialog = Window<Selpr6>();
+  EXPECT_EQ(Control<tambril::FolderList>(dialog, "Dir1")->path(), folder);
+  EXPECT_EQ(Control<QLabel>(dialog, "Label5")->text(), folder);
+  EXPECT_EQ(Control<QLineEdit>(dialog, "Text1")->text(), path);
+  EXPECT_EQ(Control<tambril::FileList>(dialog, "File1")->fileName(), QStringLiteral("brief.txt"));
+
+  // A file that is not there: the loading message over the main window.
+  Windows::clear();
+  Form1& again = Window<Form1>();
+  LoadWhenMainWindowAppears(tempPath("fehlt.txt"));
+  again.show();
+  for (int i = 0; i < 10 && rec.messages.empty(); ++i) QCoreApplication::processEvents();
+  ASSERT_EQ(rec.messages.size(), 1u);
+  EXPECT_EQ(rec.messages[0].text, QStringLiteral("Fehler beim Zugriff auf Pfad/Datei"));
+  EXPECT_EQ(rec.messages[0].window, QStringLiteral("Form1"));
+  EXPECT_EQ(rec.beeps, 1);
+  EXPECT_EQ(Windows::find<Selpr6>(), nullptr);
 }
 
 TEST_F(OutsideFileTest, ArgumentsAreTakenFromTheCurrentFolder) {
@@ -347,7 +382,7 @@ TEST_F(OutsideFileTest, WhatCannotBeLoadedGetsTheLoadingMessages) {
     EXPECT_EQ(rec.messages[0].title, QStringLiteral("ERROR"));
     EXPECT_EQ(Control<QLineEdit>(form, "Text1")->text(), QStringLiteral("ERROR"));
     EXPECT_EQ(test::LoadedPath(), QString());
-    EXPECT_EQ(Files().slot1(), nullptr);
+    EXPECT_EQ(SharedFileSlots().slot1(), nullptr);
     EXPECT_EQ(form.windowTitle(), "  " + c.path);
   }
 }
@@ -425,10 +460,10 @@ TEST_F(MainWindowTest, WindowShowsTheViewerModally) {
 
 TEST_F(MainWindowTest, EveryWayOutClosesTheFilesAndEndsTheProgram) {
   const QString f = writeFile("a.txt", "abc");
-  Files().openSlot1(f);
+  SharedFileSlots().openSlot1(f);
   rec.player2.open("x.wav");
   Control<QAction>(form, "Beenden")->trigger();
-  EXPECT_EQ(Files().slot1(), nullptr);
+  EXPECT_EQ(SharedFileSlots().slot1(), nullptr);
   EXPECT_FALSE(rec.player1.isOpen());
   EXPECT_FALSE(rec.player2.isOpen());
   EXPECT_EQ(rec.ends, 1);
@@ -437,9 +472,9 @@ TEST_F(MainWindowTest, EveryWayOutClosesTheFilesAndEndsTheProgram) {
 TEST_F(MainWindowTest, TheCloseBoxRunsTheSameEnd) {
   const QString f = writeFile("a.txt", "abc");
   form.show();
-  Files().openSlot1(f);
+  SharedFileSlots().openSlot1(f);
   EXPECT_TRUE(form.close());
-  EXPECT_EQ(Files().slot1(), nullptr);
+  EXPECT_EQ(SharedFileSlots().slot1(), nullptr);
   EXPECT_EQ(rec.ends, 1);
 }
 

@@ -22,15 +22,32 @@
 #include <ostream>
 
 #include "main_window/program.h"
-#include "platform/recording_platform.h"
 #include "platform/windows.h"
 #include "tests/platform/controls.h"
+#include "tests/platform/recording_platform.h"
 
 // Readable QStrings in test failures.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 inline void PrintTo(const QStringList& l, std::ostream* os) {
   *os << '[' << l.join(QStringLiteral(" | ")).toStdString() << ']';
 }
+
+namespace tambril::platform {
+
+// Hands `platform` to every window made while it lives (through the
+// program's UsePlatform), then the one that was in use before.
+class ScopedPlatform {
+ public:
+  explicit ScopedPlatform(Platform& platform) : previous_(&PlatformInUse()) { UsePlatform(&platform); }
+  ~ScopedPlatform() { UsePlatform(previous_); }
+  ScopedPlatform(const ScopedPlatform&) = delete;
+  ScopedPlatform& operator=(const ScopedPlatform&) = delete;
+
+ private:
+  Platform* previous_;
+};
+
+}  // namespace tambril::platform
 
 namespace tambril::test {
 

@@ -90,28 +90,28 @@ class FileSlotTest : public test::GuiTest {};
 TEST_F(FileSlotTest, SlotOneHoldsOneFileAtATimeUntilClosed) {
   const QString a = writeFile("a.bin", QByteArray("\x00\x01\x02xyz", 6));
   const QString b = writeFile("b.bin", "other");
-  EXPECT_EQ(Files().slot1(), nullptr);
-  codec::InputFile& slot = Files().openSlot1(a);
+  EXPECT_EQ(SharedFileSlots().slot1(), nullptr);
+  codec::InputFile& slot = SharedFileSlots().openSlot1(a);
   EXPECT_EQ(slot.size(), 6u);
   char c = 0;
   slot.readExactly(3, &c, 1);
   EXPECT_EQ(c, 'x');
-  Files().openSlot1(b);
-  EXPECT_EQ(Files().slot1()->size(), 5u);
-  EXPECT_EQ(Files().slot1()->path(), ToFsPath(b));
-  Files().closeAll();
-  EXPECT_EQ(Files().slot1(), nullptr);
-  EXPECT_THROW(Files().openSlot1(tempPath("missing")), codec::CodecError);
-  EXPECT_EQ(Files().slot1(), nullptr);
+  SharedFileSlots().openSlot1(b);
+  EXPECT_EQ(SharedFileSlots().slot1()->size(), 5u);
+  EXPECT_EQ(SharedFileSlots().slot1()->path(), ToFsPath(b));
+  SharedFileSlots().closeAll();
+  EXPECT_EQ(SharedFileSlots().slot1(), nullptr);
+  EXPECT_THROW(SharedFileSlots().openSlot1(tempPath("missing")), codec::CodecError);
+  EXPECT_EQ(SharedFileSlots().slot1(), nullptr);
 }
 
 TEST_F(FileSlotTest, NamesWithUmlautsReachTheFile) {
   const QString p = writeFile(QStringLiteral("Ärger über Größe.txt"), "abc");
-  EXPECT_EQ(Files().openSlot1(p).size(), 3u);
+  EXPECT_EQ(SharedFileSlots().openSlot1(p).size(), 3u);
 }
 
 TEST(RecordingPlatform, RecordsInOrderAndRestoresThePreviousPlatform) {
-  platform::Platform* before = &platform::Current();
+  platform::Platform* before = &PlatformInUse();
   platform::RecordingPlatform outer;
   {
     platform::ScopedPlatform s1(outer);
@@ -120,19 +120,19 @@ TEST(RecordingPlatform, RecordsInOrderAndRestoresThePreviousPlatform) {
       platform::ScopedPlatform s2(inner);
       QLabel w;
       w.setObjectName("Probe");
-      platform::Current().beep();
-      platform::Current().messageBox(&w, QStringLiteral("Text "), QStringLiteral("ERROR"), platform::MessageIcon::Stop);
-      platform::Current().setPointer(&w, platform::Pointer::Busy);
-      platform::Current().player(2).playAndWait(std::chrono::milliseconds(5));
+      PlatformInUse().beep();
+      PlatformInUse().messageBox(&w, QStringLiteral("Text "), QStringLiteral("ERROR"), platform::MessageIcon::Stop);
+      PlatformInUse().setPointer(&w, platform::Pointer::Busy);
+      PlatformInUse().player(2).playAndWait(std::chrono::milliseconds(5));
       EXPECT_EQ(inner.events,
                 QStringList({"beep", "message ERROR|stop: Text ", "pointer Probe busy", "sound 2 play and wait"}));
       ASSERT_EQ(inner.messages.size(), 1u);
       EXPECT_EQ(inner.messages[0].window, QStringLiteral("Probe"));
     }
-    EXPECT_EQ(&platform::Current(), &outer);
+    EXPECT_EQ(&PlatformInUse(), &outer);
     EXPECT_TRUE(outer.events.isEmpty());
   }
-  EXPECT_EQ(&platform::Current(), before);
+  EXPECT_EQ(&PlatformInUse(), before);
 }
 
 }  // namespace
@@ -153,7 +153,7 @@ TEST(QtSoundPlayer, PlayAndWaitEndsWithinItsBound) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(SilentWav(200));
   }
-  platform::SoundPlayer& player = platform::Current().player(2);
+  platform::SoundPlayer& player = platform::DesktopPlatform().player(2);
   for (const QString& file : {wav, dir.filePath("missing.ts2")}) {
     player.open(file);
     QElapsedTimer clock;

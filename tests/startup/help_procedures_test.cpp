@@ -10,10 +10,10 @@
 #include "coding_dialogs/form3.h"
 #include "coding_dialogs/form4.h"
 #include "file_dialog/selpr6.h"
+#include "help/help_texts.h"
 #include "main_window/form1.h"
 #include "session/session.h"
-#include "startup/help_texts.h"
-#include "startup/module2.h"
+#include "sound/sound_service.h"
 #include "tests/platform/gui_test.h"
 #include "viewer/form21.h"
 #include "viewer/help_procedures.h"
@@ -40,15 +40,15 @@ class HelpProceduresTest : public test::GuiTest {
 
 TEST_F(HelpProceduresTest, EachProcedurePutsItsTextAndReplacesTheLast) {
   const std::pair<void (*)(const Module2::HelpWindow&), QString (*)()> pairs[] = {
-      {Module2::LoadHelpText, startup::HelpText},
-      {Module2::LoadOpenInfo, startup::OpenInfoText},
-      {Module2::LoadCreateEncodedInfo, startup::CreateEncodedInfoText},
-      {Module2::LoadCreateDecodedInfo, startup::CreateDecodedInfoText},
-      {Module2::LoadEncodeInfo, startup::EncodeInfoText},
-      {Module2::LoadPasswordCheckInfo, startup::PasswordCheckInfoText},
-      {Module2::LoadDecodeInfo, startup::DecodeInfoText},
-      {Module2::LoadSearchInfo, startup::SearchInfoText},
-      {Module2::LoadNewFolderInfo, startup::NewFolderInfoText},
+      {Module2::LoadHelpText, help::HelpText},
+      {Module2::LoadOpenInfo, help::OpenInfoText},
+      {Module2::LoadCreateEncodedInfo, help::CreateEncodedInfoText},
+      {Module2::LoadCreateDecodedInfo, help::CreateDecodedInfoText},
+      {Module2::LoadEncodeInfo, help::EncodeInfoText},
+      {Module2::LoadPasswordCheckInfo, help::PasswordCheckInfoText},
+      {Module2::LoadDecodeInfo, help::DecodeInfoText},
+      {Module2::LoadSearchInfo, help::SearchInfoText},
+      {Module2::LoadNewFolderInfo, help::NewFolderInfoText},
   };
   EXPECT_EQ(Windows::find<Form21>(), nullptr);
   for (const auto& [load, text] : pairs) {
@@ -81,9 +81,9 @@ TEST_F(HelpProceduresTest, ShowHelpWindowIsModalAndReturnsWhenClosed) {
 TEST_F(HelpProceduresTest, MainWindowHilfeAndF1ShowTheMainHelp) {
   Form1& main = Window<Form1>();
   Module2::LoadNewFolderInfo(helpWindow);
-  EXPECT_EQ(shownBy([&] { Control<QAction>(main, "Hilfe")->trigger(); }), startup::HelpText());
+  EXPECT_EQ(shownBy([&] { Control<QAction>(main, "Hilfe")->trigger(); }), help::HelpText());
   Module2::LoadNewFolderInfo(helpWindow);
-  EXPECT_EQ(shownBy([&] { QTest::keyClick(Control<QLineEdit>(main, "Text1"), Qt::Key_F1); }), startup::HelpText());
+  EXPECT_EQ(shownBy([&] { QTest::keyClick(Control<QLineEdit>(main, "Text1"), Qt::Key_F1); }), help::HelpText());
 }
 
 TEST_F(HelpProceduresTest, FileDialogHelpGoesByModeThenByTheDecodingMark) {
@@ -94,26 +94,25 @@ TEST_F(HelpProceduresTest, FileDialogHelpGoesByModeThenByTheDecodingMark) {
   // Open mode wins whatever command was started last.
   files.PrepareOpenMode();
   s.setLastCommand(session::CreateMode::Decode);
-  EXPECT_EQ(help(), startup::OpenInfoText());
+  EXPECT_EQ(help(), help::OpenInfoText());
   s.setLastCommand(session::CreateMode::None);
-  EXPECT_EQ(help(), startup::OpenInfoText());
+  EXPECT_EQ(help(), help::OpenInfoText());
   // Create modes: the decoding command (its mark in the menu) decides.
   files.PrepareCreateMode();
-  EXPECT_EQ(help(), startup::CreateEncodedInfoText());
+  EXPECT_EQ(help(), help::CreateEncodedInfoText());
   s.setLastCommand(session::CreateMode::Decode);
   EXPECT_TRUE(Control<QAction>(main, "Code_Aus")->isChecked());
-  EXPECT_EQ(help(), startup::CreateDecodedInfoText());
+  EXPECT_EQ(help(), help::CreateDecodedInfoText());
   s.setLastCommand(session::CreateMode::Encode);
   EXPECT_TRUE(Control<QAction>(main, "Code_AN")->isChecked());
   EXPECT_FALSE(Control<QAction>(main, "Code_Aus")->isChecked());
-  EXPECT_EQ(help(), startup::CreateEncodedInfoText());
+  EXPECT_EQ(help(), help::CreateEncodedInfoText());
 }
 
 TEST_F(HelpProceduresTest, CodingDialogsShowTheirOwnTexts) {
-  EXPECT_EQ(shownBy([] { Control<QPushButton>(Window<Form2>(), "Command3")->click(); }), startup::EncodeInfoText());
-  EXPECT_EQ(shownBy([] { Control<QPushButton>(Window<Form3>(), "Command3")->click(); }),
-            startup::PasswordCheckInfoText());
-  EXPECT_EQ(shownBy([] { Control<QPushButton>(Window<Form4>(), "Command3")->click(); }), startup::DecodeInfoText());
+  EXPECT_EQ(shownBy([] { Control<QPushButton>(Window<Form2>(), "Command3")->click(); }), help::EncodeInfoText());
+  EXPECT_EQ(shownBy([] { Control<QPushButton>(Window<Form3>(), "Command3")->click(); }), help::PasswordCheckInfoText());
+  EXPECT_EQ(shownBy([] { Control<QPushButton>(Window<Form4>(), "Command3")->click(); }), help::DecodeInfoText());
 }
 
 TEST_F(HelpProceduresTest, FileDialogHelpFromTheOpenCommand) {
@@ -125,7 +124,7 @@ TEST_F(HelpProceduresTest, FileDialogHelpFromTheOpenCommand) {
     Control<QPushButton>(d, "Command3")->click();
   });
   Control<QAction>(main, "Datei_öffnen")->trigger();
-  EXPECT_EQ(shown, startup::OpenInfoText());
+  EXPECT_EQ(shown, help::OpenInfoText());
 }
 
 }  // namespace

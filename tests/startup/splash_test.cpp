@@ -7,8 +7,8 @@
 
 #include "main_window/form1.h"
 #include "main_window/program.h"
+#include "sound/sound_service.h"
 #include "startup/form7.h"
-#include "startup/module2.h"
 #include "tests/platform/gui_test.h"
 
 namespace tambril {
@@ -136,8 +136,6 @@ TEST_F(SplashTest, StepsComeAtTheirTimesWithTheirSounds) {
     rec.reset();
     f.Timer1_Timer();
     EXPECT_EQ(rec.events, s.sounds);
-    EXPECT_EQ(Module2::SoundDevice, 0);
-    EXPECT_EQ(Module2::SoundMode, 0);
     const QList<QLabel*> all = letters(f);
     for (int i = 0; i < all.size(); ++i) EXPECT_EQ(!all[i]->isHidden(), i < s.letters) << "letter " << i;
     EXPECT_EQ(!Control<QLabel>(f, "Label2")->isHidden(), s.subtitle);

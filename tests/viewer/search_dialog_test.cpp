@@ -8,7 +8,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 
-#include "startup/help_texts.h"
+#include "help/help_texts.h"
 #include "tests/platform/gui_test.h"
 #include "viewer/form21.h"
 #include "viewer/form5.h"
@@ -259,7 +259,7 @@ TEST_F(SearchDialogTest, HelpShowsTheSearchInfo) {
     Control<QPushButton>(f, "Command2")->click();
   });
   Control<QAction>(viewer, "Search2")->trigger();
-  EXPECT_EQ(shown, startup::SearchInfoText());
+  EXPECT_EQ(shown, help::SearchInfoText());
 }
 
 // The 8-bit view must answer exactly as the rich-text document's find does
@@ -272,7 +272,8 @@ TEST(PlainFindAgreesWithTheDocument, OnManySmallTexts) {
     seed = seed * 1103515245u + 12345u;
     return static_cast<int>((seed >> 16) % static_cast<quint32>(n));
   };
-  PlainTextView view;
+  platform::RecordingPlatform rec;
+  PlainTextView view(rec);
   for (int round = 0; round < 400; ++round) {
     QString text;
     const int length = random(14);

@@ -1,9 +1,9 @@
-#include "help_texts.h"
+#include "help/help_texts.h"
 
 #include <QStringView>
 #include <initializer_list>
 
-namespace tambril::startup {
+namespace tambril::help {
 
 namespace {
 
@@ -215,4 +215,4 @@ QString NewFolderInfoText() {
   });
 }
 
-}  // namespace tambril::startup
+}  // namespace tambril::help

@@ -4,9 +4,16 @@
 #include <functional>
 #include <memory>
 
+#include "sound/sound_service.h"
+
 class QSocketNotifier;
 
 namespace tambril {
+
+class FileSlots;
+namespace platform {
+class Platform;
+}
 
 // The end sequence, the same from "Beenden", the main window's close box
 // and termination: says it is `ending` (the splash stops), waits for a
@@ -17,6 +24,10 @@ class ProgramEnd : public QObject {
   Q_OBJECT
 
  public:
+  // `files` are closed, `platform` ends the program.
+  ProgramEnd(platform::Platform& platform, Module2::SoundService& sounds, FileSlots& files)
+      : platform_(platform), sounds_(sounds), files_(files) {}
+
   void run();
 
  signals:
@@ -24,6 +35,9 @@ class ProgramEnd : public QObject {
   void ending();
 
  private:
+  platform::Platform& platform_;
+  Module2::SoundService& sounds_;
+  FileSlots& files_;
   bool ended_ = false;
 };
 

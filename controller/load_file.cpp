@@ -1,4 +1,4 @@
-#include "file_dialog/load_file.h"
+#include "controller/load_file.h"
 
 #include <QDateTime>
 #include <cerrno>
@@ -7,8 +7,8 @@
 #include "codec/files.h"
 #include "codec/path_marks.h"
 #include "platform/file_slots.h"
+#include "platform/file_system.h"
 #include "resources/messages.h"
-#include "viewer/rich_text_box.h"
 
 namespace tambril {
 namespace {
@@ -33,23 +33,31 @@ bool IsAccessFailure(int errnum) {
 
 }  // namespace
 
-LoadOutcome LoadFile(session::Session& s, const QString& path, const QString& listedName) {
+QByteArray ContentToShow(const codec::InputFile& file, std::uint64_t size) {
+  if (TooLargeToShow(static_cast<std::int64_t>(size))) return {};
+  file.adviseSequential();
+  QByteArray bytes(static_cast<qsizetype>(size), Qt::Uninitialized);
+  const std::size_t got = file.readAt(0, bytes.data(), bytes.size());
+  bytes.truncate(static_cast<qsizetype>(got));
+  return bytes;
+}
+
+LoadOutcome LoadFile(session::Session& s, FileSlots& files, const QString& path, const QString& listedName) {
   s.beginLoad(path);
   const std::string text = path.toStdString();
   const bool rich = codec::NamesRtfFile(text);
   const bool encoded = codec::NamesEncodedFile(text);
   LoadOutcome outcome;
   try {
-    Files().closeAll();
+    files.closeAll();
     // One handle, file slot 1, for the viewer's content, the size, the date
     // and the coding passes, so that all of them see the very same file. A
     // folder, a pipe, a device or a locked file fails here, without waiting;
     // the file list shows none of them, but a typed or dropped path can name one.
-    const codec::InputFile& source = Files().openSlot1(path);
+    const codec::InputFile& source = files.openSlot1(path);
     const codec::FileStamp stamp = source.stamp();
     const std::uint64_t n = stamp.size;
-    const bool shown = RichTextBox::DisplayFor(static_cast<std::int64_t>(n), rich) != RichTextBox::Display::TooLarge;
-    const QByteArray content = shown ? ReadWhole(source, n) : QByteArray();
+    const QByteArray content = ContentToShow(source, n);
     s.markKind(encoded);
 
     session::LoadedFile file;
@@ -70,7 +78,7 @@ LoadOutcome LoadFile(session::Session& s, const QString& path, const QString& li
     // Out of memory and the like.
     outcome.error = messages::kReadError;
   }
-  Files().closeAll();
+  files.closeAll();
   s.failLoad();
   return outcome;
 }

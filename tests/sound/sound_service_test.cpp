@@ -5,7 +5,7 @@
 #include <QFile>
 
 #include "resources/wave_file.h"
-#include "startup/module2.h"
+#include "sound/sound_service.h"
 #include "tests/platform/gui_test.h"
 #include "viewer/help_procedures.h"
 
@@ -23,10 +23,8 @@ class SoundServiceTest : public test::GuiTest {
   QString here(const QString& name) const {
     return QDir::toNativeSeparators(QDir::currentPath()) + QDir::separator() + name;
   }
-  void request(int device, int mode) {
-    Module2::SoundDevice = static_cast<unsigned char>(device);
-    Module2::SoundMode = static_cast<unsigned char>(mode);
-    Module2::PlaySound();
+  void request(int device, int mode, Module2::SoundService& sounds = Sounds()) {
+    sounds.PlaySound({static_cast<unsigned char>(device), static_cast<unsigned char>(mode)});
   }
 
  private:
@@ -34,8 +32,8 @@ class SoundServiceTest : public test::GuiTest {
 };
 
 TEST_F(SoundServiceTest, LoadSoundClosesThenOpensTheFileOfTheCurrentFolder) {
-  Module2::LoadSound(1, "Ton1.ts2");
-  Module2::LoadSound(2, "Ton3.ts2");
+  Sounds().LoadSound(1, "Ton1.ts2");
+  Sounds().LoadSound(2, "Ton3.ts2");
   EXPECT_EQ(rec.events, QStringList({"sound 1 close", "sound 1 open " + here("Ton1.ts2"), "sound 2 close",
                                      "sound 2 open " + here("Ton3.ts2")}));
   // No check that the file is there: a missing file is passed on all the same.
@@ -47,7 +45,7 @@ TEST_F(SoundServiceTest, LoadSoundClosesThenOpensTheFileOfTheCurrentFolder) {
 TEST_F(SoundServiceTest, LoadSoundReadsTheFolderAtTheTimeOfTheCall) {
   const QString first = here("Ton2.ts2");
   ASSERT_TRUE(QDir::setCurrent(makeFolder("elsewhere")));
-  Module2::LoadSound(2, "Ton2.ts2");
+  Sounds().LoadSound(2, "Ton2.ts2");
   EXPECT_EQ(rec.player2.file(), here("Ton2.ts2"));
   EXPECT_NE(rec.player2.file(), first);
   EXPECT_TRUE(rec.player2.file().endsWith(QStringLiteral("elsewhere") + QDir::separator() + "Ton2.ts2"));
@@ -55,21 +53,21 @@ TEST_F(SoundServiceTest, LoadSoundReadsTheFolderAtTheTimeOfTheCall) {
 
 TEST_F(SoundServiceTest, InTheRootFolderTheNameIsPassedOnAsBuilt) {
   ASSERT_TRUE(QDir::setCurrent(QDir::rootPath()));
-  Module2::LoadSound(1, "Ton1.ts2");
+  Sounds().LoadSound(1, "Ton1.ts2");
   const QString root = QDir::toNativeSeparators(QDir::rootPath());
   EXPECT_EQ(rec.player1.file(), root + QDir::separator() + "Ton1.ts2");
 }
 
 TEST_F(SoundServiceTest, LoadSoundOnAnyOtherPlayerDoesNothing) {
-  for (int device : {0, 3, -1, 258}) Module2::LoadSound(device, "Ton1.ts2");
+  for (int device : {0, 3, -1, 258}) Sounds().LoadSound(device, "Ton1.ts2");
   EXPECT_TRUE(rec.events.isEmpty()) << rec.events.join('\n').toStdString();
 }
 
 TEST_F(SoundServiceTest, CloseSoundsClosesPlayerOneThenTwo) {
-  Module2::LoadSound(1, "Ton1.ts2");
-  Module2::LoadSound(2, "Ton2.ts2");
+  Sounds().LoadSound(1, "Ton1.ts2");
+  Sounds().LoadSound(2, "Ton2.ts2");
   rec.reset();
-  Module2::CloseSounds();
+  Sounds().CloseSounds();
   EXPECT_EQ(rec.events, QStringList({"sound 1 close", "sound 2 close"}));
   EXPECT_FALSE(rec.player1.isOpen());
   EXPECT_FALSE(rec.player2.isOpen());
@@ -85,9 +83,6 @@ TEST_F(SoundServiceTest, OnlyPlayerOneOrTwoWithModeOneOrTwoPlays) {
       if ((device == 1 || device == 2) && mode == 1) expected << QStringLiteral("sound %1 play").arg(device);
       if ((device == 1 || device == 2) && mode == 2) expected << QStringLiteral("sound %1 play and wait").arg(device);
       EXPECT_EQ(rec.events, expected);
-      // The request never outlives the call.
-      EXPECT_EQ(Module2::SoundDevice, 0);
-      EXPECT_EQ(Module2::SoundMode, 0);
     }
   }
 }
@@ -95,8 +90,8 @@ TEST_F(SoundServiceTest, OnlyPlayerOneOrTwoWithModeOneOrTwoPlays) {
 TEST_F(SoundServiceTest, PlayAndWaitIsBoundByTheSoundsLengthPlusAMargin) {
   writeFile("Long.ts2", wave::SilentWave(22050, 22050 * 7));   // 7 s
   writeFile("Short.ts2", wave::SilentWave(22050, 22050 / 5));  // 200 ms
-  Module2::LoadSound(1, "Long.ts2");
-  Module2::LoadSound(2, "Short.ts2");
+  Sounds().LoadSound(1, "Long.ts2");
+  Sounds().LoadSound(2, "Short.ts2");
   request(1, 2);
   request(2, 2);
   EXPECT_GE(rec.player1.lastBound, milliseconds(7000));
@@ -110,8 +105,8 @@ TEST_F(SoundServiceTest, PlayAndWaitIsBoundByTheSoundsLengthPlusAMargin) {
 
 TEST_F(SoundServiceTest, AMissingOrBrokenSoundIsWaitedForOnlyTheMargin) {
   writeFile("Broken.ts2", "not a sound");
-  Module2::LoadSound(1, "Missing.ts2");
-  Module2::LoadSound(2, "Broken.ts2");
+  Sounds().LoadSound(1, "Missing.ts2");
+  Sounds().LoadSound(2, "Broken.ts2");
   request(1, 2);
   request(2, 2);
   EXPECT_GT(rec.player1.lastBound, milliseconds(0));
@@ -123,22 +118,21 @@ TEST_F(SoundServiceTest, AMissingOrBrokenSoundIsWaitedForOnlyTheMargin) {
 // none): neither a missing file nor a real one may hold the program longer
 // than the bound.
 TEST_F(SoundServiceTest, TheQtPlayersNeverStall) {
-  platform::Install(nullptr);  // the Qt implementation, until the test ends
+  Module2::SoundService qt(platform::DesktopPlatform());
   QFile::copy(QStringLiteral(TAMBRIL_SOUND_DIR "/Ton2.ts2"), temp.filePath("Ton2.ts2"));
-  Module2::LoadSound(1, "Missing.ts2");
-  Module2::LoadSound(2, "Ton2.ts2");
+  qt.LoadSound(1, "Missing.ts2");
+  qt.LoadSound(2, "Ton2.ts2");
   QElapsedTimer clock;
   clock.start();
-  request(1, 2);
+  request(1, 2, qt);
   const qint64 missing = clock.restart();
-  request(2, 2);
+  request(2, 2, qt);
   const qint64 real = clock.elapsed();
-  request(2, 1);  // returns at once
-  Module2::CloseSounds();
-  Module2::CloseSounds();  // closing closed players is harmless
-  EXPECT_LE(missing, Module2::WaitBound(1).count() + 500);
-  EXPECT_LE(real, Module2::WaitBound(2).count() + 500);
-  platform::Install(&rec);
+  request(2, 1, qt);  // returns at once
+  qt.CloseSounds();
+  qt.CloseSounds();  // closing closed players is harmless
+  EXPECT_LE(missing, qt.WaitBound(1).count() + 500);
+  EXPECT_LE(real, qt.WaitBound(2).count() + 500);
 }
 
 }  // namespace

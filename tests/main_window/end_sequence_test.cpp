@@ -8,14 +8,14 @@
 #include <thread>
 
 #include "codec/files.h"
-#include "coding_dialogs/pass_runner.h"
+#include "controller/pass_runner.h"
 #include "main_window/form1.h"
 #include "main_window/program.h"
+#include "main_window/program_end.h"
 #include "platform/background_work.h"
 #include "platform/file_slots.h"
+#include "sound/sound_service.h"
 #include "startup/form7.h"
-#include "startup/module2.h"
-#include "startup/program_end.h"
 #include "tests/platform/gui_test.h"
 #include "viewer/help_procedures.h"
 
@@ -28,19 +28,19 @@ class EndSequenceTest : public test::GuiTest {
  protected:
   EndSequenceTest() {
     // The state of a running program: a file loaded, both players open.
-    Files().openSlot1(writeFile("loaded.txt", "abc"));
-    Module2::LoadSound(1, "Ton1.ts2");
-    Module2::LoadSound(2, "Ton2.ts2");
+    SharedFileSlots().openSlot1(writeFile("loaded.txt", "abc"));
+    Sounds().LoadSound(1, "Ton1.ts2");
+    Sounds().LoadSound(2, "Ton2.ts2");
     rec.reset();
   }
   void expectEnded() {
     EXPECT_EQ(rec.events, kEnd);
     EXPECT_EQ(rec.ends, 1);
-    EXPECT_EQ(Files().slot1(), nullptr);
+    EXPECT_EQ(SharedFileSlots().slot1(), nullptr);
     EXPECT_FALSE(rec.player1.isOpen());
     EXPECT_FALSE(rec.player2.isOpen());
     // The wait is bound by the closing sound's length and a margin.
-    EXPECT_EQ(rec.player2.lastBound, Module2::WaitBound(2));
+    EXPECT_EQ(rec.player2.lastBound, Sounds().WaitBound(2));
     EXPECT_GT(rec.player2.lastBound.count(), 0);
   }
   Form1& main = Window<Form1>();
@@ -130,7 +130,7 @@ TEST_F(EndSequenceTest, ARunningPassFinishesBeforeTheEnd) {
     codec::TargetFile out(target);
     for (int i = 0; i < 20; ++i) {
       char byte = 0;
-      Files().slot1()->readExactly(i % 3, &byte, 1);  // the loaded file stays open meanwhile
+      SharedFileSlots().slot1()->readExactly(i % 3, &byte, 1);  // the loaded file stays open meanwhile
       out.write(&byte, 1);
       std::this_thread::sleep_for(std::chrono::milliseconds(15));
     }
@@ -160,7 +160,7 @@ TEST_F(EndSequenceTest, TheCodingDialogsPassesAreWaitedForToo) {
         codec::TargetFile out(target);
         for (int i = 1; i <= 20; ++i) {
           char byte = 0;
-          Files().slot1()->readExactly(0, &byte, 1);
+          SharedFileSlots().slot1()->readExactly(0, &byte, 1);
           out.write(&byte, 1);
           progress(i);
           std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -1,5 +1,6 @@
 #pragma once
-// Rules of the file dialog that do not depend on its controls.
+// Rules of paths and name patterns that the file dialog and the controller
+// share; no controls.
 #include <QByteArray>
 #include <QRegularExpression>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "platform/recording_platform.h"
+#include "tests/platform/recording_platform.h"
 
 #include <QWidget>
 
@@ -67,9 +67,5 @@ void RecordingPlatform::reset() {
   beeps = 0;
   ends = 0;
 }
-
-ScopedPlatform::ScopedPlatform(Platform& platform) : previous_(&Current()) { Install(&platform); }
-
-ScopedPlatform::~ScopedPlatform() { Install(previous_); }
 
 }  // namespace tambril::platform

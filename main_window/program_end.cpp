@@ -1,4 +1,4 @@
-#include "startup/program_end.h"
+#include "main_window/program_end.h"
 
 #include <QGuiApplication>
 #include <QSessionManager>
@@ -14,7 +14,7 @@
 #include "platform/background_work.h"
 #include "platform/file_slots.h"
 #include "platform/platform.h"
-#include "startup/module2.h"
+#include "sound/sound_service.h"
 
 namespace tambril {
 
@@ -25,12 +25,10 @@ void ProgramEnd::run() {
   // A pass on a worker thread finishes first: it reads the loaded file and
   // gives its target its name (or removes it) itself.
   WaitForBackgroundWork();
-  Module2::SoundDevice = 2;
-  Module2::SoundMode = 2;
-  Module2::PlaySound();
-  Module2::CloseSounds();
-  Files().closeAll();
-  platform::Current().endProgram();
+  sounds_.PlaySound({.SoundDevice = 2, .SoundMode = 2});
+  sounds_.CloseSounds();
+  files_.closeAll();
+  platform_.endProgram();
 }
 
 #ifdef Q_OS_UNIX

@@ -1,10 +1,10 @@
-#include "startup/help_texts.h"
+#include "help/help_texts.h"
 
 #include <gtest/gtest.h>
 
 #include <QStringList>
 
-namespace tambril::startup {
+namespace tambril::help {
 namespace {
 
 struct NamedText {
@@ -131,4 +131,4 @@ TEST(HelpTexts, EachFunctionHasItsOwnText) {
 }
 
 }  // namespace
-}  // namespace tambril::startup
+}  // namespace tambril::help

@@ -1,4 +1,4 @@
-#include "startup/wave_length.h"
+#include "sound/wave_length.h"
 
 #include <QByteArray>
 #include <QFile>

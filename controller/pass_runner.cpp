@@ -1,4 +1,4 @@
-#include "coding_dialogs/pass_runner.h"
+#include "controller/pass_runner.h"
 
 #include <QCoreApplication>
 #include <QEvent>

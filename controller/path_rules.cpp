@@ -1,4 +1,4 @@
-#include "file_dialog/path_rules.h"
+#include "controller/path_rules.h"
 
 #include <QDir>
 

@@ -1,27 +1,16 @@
-// "ERSTELLEN": accepts the name of the file a coding pass is to create and
-// hands it on for the current create mode (to the coding dialog of that
-// mode, as the window that opened the chain arranged). The dialog writes
-// nothing itself; refusing every name that is taken is what keeps a coding
-// pass from writing into an existing file.
-#include "file_dialog/create_target.h"
+// Whether a name for a new file is taken. Refusing every name that is taken
+// is what keeps a coding pass from writing into an existing file.
+#include "controller/target_name.h"
 
 #include <QDir>
 #include <QFile>
-#include <QLabel>
-#include <QLineEdit>
 #include <QRegularExpression>
 #include <filesystem>
 
 #include "codec/files.h"
-#include "file_dialog/path_rules.h"
-#include "file_dialog/selpr6.h"
+#include "controller/path_rules.h"
 #include "platform/file_slots.h"
-#include "platform/platform.h"
-#include "platform/windows.h"
-#include "resources/messages.h"
-
-using namespace tambril;
-using platform::MessageIcon;
+#include "platform/file_system.h"
 
 namespace tambril {
 namespace {
@@ -31,23 +20,13 @@ namespace {
 QRegularExpression NameRegex(const QString& pattern) {
   const QString re = WildcardRegex(pattern == QLatin1String("*.*") ? QStringLiteral("*") : pattern);
   QRegularExpression::PatternOptions options = QRegularExpression::DotMatchesEverythingOption;
-#ifdef Q_OS_WIN
-  options |= QRegularExpression::CaseInsensitiveOption;
-#endif
+  if (platform::NamesIgnoreCase()) options |= QRegularExpression::CaseInsensitiveOption;
   return QRegularExpression(QRegularExpression::anchoredPattern(re), options);
 }
 
 // Errors that only say that nothing is there.
 bool IsAbsence(const std::error_code& ec) {
   return ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory;
-}
-
-QString FileName(const std::filesystem::path& path) {
-#ifdef Q_OS_WIN
-  return QString::fromStdWString(path.filename().native());
-#else
-  return QFile::decodeName(QByteArray::fromStdString(path.filename().native()));
-#endif
 }
 
 }  // namespace
@@ -74,32 +53,10 @@ std::optional<bool> NameIsTaken(const QString& name) {
   }
   const QRegularExpression re = NameRegex(pattern);
   for (fs::directory_iterator it(where, ec), end; !ec && it != end; it.increment(ec)) {
-    if (re.match(FileName(it->path())).hasMatch()) return true;
+    if (re.match(platform::ShownFileName(it->path())).hasMatch()) return true;
   }
   if (ec) return std::nullopt;
   return false;
 }
 
 }  // namespace tambril
-
-void Selpr6::Command1_Click() {
-  auto& p = platform::Current();
-  const QString name = Text1->text();
-  const std::optional<bool> taken = NameIsTaken(name);
-  if (!taken) {
-    ReportDeviceError(this);
-    return;
-  }
-  if (*taken) {
-    p.messageBox(this, messages::kTargetExists + name, messages::kFileTitle, MessageIcon::None);
-    return;
-  }
-  session::Session& s = session_;
-  const session::CreateMode mode = s.createMode();
-  if (mode != session::CreateMode::None) {
-    s.acceptTarget(name);
-    hide();
-    emit targetAccepted(mode);
-  }
-  s.setCreateMode(session::CreateMode::None);
-}

@@ -68,17 +68,4 @@ class RecordingPlatform : public Platform {
   std::function<void(const RecordedMessage&)> onMessage;
 };
 
-// Installs a platform for the lifetime of the object and restores the one
-// that was in use before.
-class ScopedPlatform {
- public:
-  explicit ScopedPlatform(Platform& platform);
-  ~ScopedPlatform();
-  ScopedPlatform(const ScopedPlatform&) = delete;
-  ScopedPlatform& operator=(const ScopedPlatform&) = delete;
-
- private:
-  Platform* previous_;
-};
-
 }  // namespace tambril::platform

@@ -4,7 +4,7 @@
 // trailing spaces belong to the lines.
 #include <QString>
 
-namespace tambril::startup {
+namespace tambril::help {
 
 QString HelpText();               // main window: "Hilfe" and F1
 QString OpenInfoText();           // file dialog loading a file
@@ -16,4 +16,4 @@ QString DecodeInfoText();         // decode dialog
 QString SearchInfoText();         // search dialog
 QString NewFolderInfoText();      // new-folder dialog
 
-}  // namespace tambril::startup
+}  // namespace tambril::help

@@ -1,5 +1,5 @@
 // The length of a wave file as "play and wait" needs it.
-#include "startup/wave_length.h"
+#include "sound/wave_length.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,208 @@
+#include "controller/controller.h"
+
+#include <QDir>
+#include <map>
+
+#include "codec/codec.h"
+#include "codec/cp1252.h"
+#include "codec/names.h"
+#include "controller/load_file.h"
+#include "controller/pass_runner.h"
+#include "controller/target_name.h"
+#include "platform/file_slots.h"
+#include "platform/platform.h"
+#include "resources/messages.h"
+
+namespace tambril {
+namespace {
+
+using session::CreateMode;
+
+Outcome Fails(Problem problem, const QString& name = {}) { return Outcome{Failure{problem, name}}; }
+
+std::string Cp1252(const QString& text) { return codec::Utf8ToCp1252(text.toStdString()); }
+
+// A pass over the loaded file; a failure of the codec is a device failure.
+// No target is left after one: the codec removes what it began.
+Outcome RunGuarded(const std::function<void(const codec::ProgressFn&)>& pass, const PassWatch& watch) {
+  try {
+    RunPass(pass, watch.progress);
+  } catch (const std::exception&) {
+    return Fails(Problem::Device);
+  }
+  return {};
+}
+
+// What a failure shows: a beep or not, and a message with its title (none
+// for a beep alone). A TargetTaken message names the taken name after it.
+struct Shown {
+  bool beep;
+  const QString* text;
+  const QString* title;
+};
+
+const Shown& ShownFor(Problem problem) {
+  using namespace messages;
+  static const std::map<Problem, Shown> table = {
+      {Problem::AlreadyEncoded, {false, &kAlreadyEncoded, &kErrorTitle}},
+      {Problem::AlreadyDecoded, {false, &kAlreadyDecoded, &kErrorTitle}},
+      {Problem::NothingLoaded, {true, nullptr, nullptr}},
+      {Problem::Device, {true, &kDeviceError, &kErrorTitle}},
+      {Problem::Access, {true, &kAccessError, &kErrorTitle}},
+      {Problem::Read, {true, &kReadError, &kErrorTitle}},
+      {Problem::TargetTaken, {false, &kTargetExists, &kFileTitle}},
+      {Problem::NoPassword, {false, &kNoPassword, &kErrorTitle}},
+      {Problem::PasswordTooShort, {false, &kPasswordTooShort, &kErrorTitle}},
+      {Problem::NoConfirmation, {false, &kNoConfirmation, &kErrorTitle}},
+      {Problem::PasswordMismatch, {false, &kPasswordMismatch, &kErrorTitle}},
+      {Problem::WrongPassword, {false, &kWrongPassword, &kErrorTitle}},
+  };
+  return table.at(problem);
+}
+
+}  // namespace
+
+Controller::Controller(session::Session& session, FileSlots& files, platform::Platform& platform)
+    : session_(session), files_(files), platform_(platform) {}
+
+QByteArray Controller::loadedContent() const {
+  const std::optional<session::LoadedFile>& file = session_.loaded();
+  const codec::InputFile* source = files_.slot1();
+  if (!file || !source) return {};
+  try {
+    return ContentToShow(*source, file->size);
+  } catch (const std::exception&) {
+    return {};
+  }
+}
+
+Outcome Controller::load(const QString& path, const QString& listedName, const Place& place) {
+  session_.rememberPlace(place.folder, place.drive);
+  const LoadOutcome loaded = LoadFile(session_, files_, path, listedName);
+  if (loaded.file) return {};
+  return Fails(loaded.error == messages::kAccessError ? Problem::Access : Problem::Read);
+}
+
+Outcome Controller::startCoding(CreateMode command) {
+  const bool encode = command == CreateMode::Encode;
+  if (session_.markedEncoded() == encode) return Fails(encode ? Problem::AlreadyEncoded : Problem::AlreadyDecoded);
+  const std::optional<session::LoadedFile>& file = session_.loaded();
+  if (!file) return Fails(Problem::NothingLoaded);
+  session_.setLastCommand(command);
+  if (encode) {
+    session_.setExtensionTag(
+        QString::fromStdString(codec::Cp1252ToUtf8(codec::ExtensionTag(file->path.toStdString()))));
+  }
+  return {};
+}
+
+void Controller::beginCreating(CreateMode mode) { session_.setCreateMode(mode); }
+
+void Controller::beginOpening() { session_.setProposedName(QString()); }
+
+std::optional<Proposal> Controller::proposeTarget(const QString& letters) {
+  const std::optional<session::LoadedFile>& file = session_.loaded();
+  if (!file) return std::nullopt;
+  // Made from the bytes the file system knows, so that a name that is not
+  // UTF-8 keeps its own bytes.
+  const std::optional<std::string> real =
+      codec::ProposedPath(RealPath(file->path).toStdString(), letters.toStdString());
+  const std::optional<std::string> bare =
+      codec::ProposedPath(RealPath(file->name).toStdString(), letters.toStdString());
+  if (!real || !bare) return std::nullopt;
+  const QByteArray realPath = QByteArray::fromStdString(*real);
+  Proposal proposal;
+  proposal.path = ShownName(realPath);
+  RememberShownPath(proposal.path, realPath);
+  // The bare name is the last part of the path when the list selected the
+  // loaded file itself.
+  const qsizetype cut = std::max(realPath.lastIndexOf('/'), realPath.lastIndexOf(QDir::separator().toLatin1()));
+  const bool listed = file->path.endsWith(QDir::separator() + file->name) || file->path == file->name;
+  proposal.bareReal = listed ? realPath.mid(cut + 1) : QByteArray::fromStdString(*bare);
+  session_.setProposedName(ShownName(proposal.bareReal));
+  return proposal;
+}
+
+Acceptance Controller::acceptTarget(const QString& name) {
+  const std::optional<bool> taken = NameIsTaken(name);
+  if (!taken) return {Failure{Problem::Device, {}}};
+  if (*taken) return {Failure{Problem::TargetTaken, name}};
+  Acceptance accepted;
+  accepted.mode = session_.createMode();
+  if (accepted.mode != CreateMode::None) session_.acceptTarget(name);
+  session_.setCreateMode(CreateMode::None);
+  return accepted;
+}
+
+CheckOutcome Controller::checkPassword(const QString& password) {
+  CheckOutcome outcome;
+  const std::optional<session::LoadedFile>& file = session_.loaded();
+  try {
+    if (!file) throw codec::CodecError(codec::ErrorKind::OpenSource, {});
+    codec::CheckResult check = codec::CheckPassword(ToFsPath(file->path), file->size, Cp1252(password));
+    if (!check.fits()) {
+      session_.dropCheck();
+      session_.setCreateMode(CreateMode::None);
+      outcome.failure = Failure{Problem::WrongPassword, {}};
+      return outcome;
+    }
+    outcome.fits = true;
+    outcome.tag = QString::fromStdString(codec::Cp1252ToUtf8(check.tagText()));
+    const QString letters = QString::fromStdString(codec::TagForFileName(check.tagText()));
+    session_.keepCheck(std::move(check));
+    session_.setCreateMode(CreateMode::Decode);
+    outcome.proposal = proposeTarget(letters);
+  } catch (const std::exception&) {
+    // The file cannot be read: as below.
+  }
+  if (!outcome.proposal) {
+    session_.dropCheck();
+    outcome.failure = Failure{Problem::Device, {}};
+  }
+  return outcome;
+}
+
+void Controller::endCheck() { session_.dropCheck(); }
+
+Outcome Controller::encode(const QString& password, const QString& confirmation, const PassWatch& watch) {
+  if (password.isEmpty()) return Fails(Problem::NoPassword);
+  // Counted as the bytes the codec receives, one per character.
+  if (Cp1252(password).size() < codec::kMinPasswordLength) return Fails(Problem::PasswordTooShort);
+  if (confirmation.isEmpty()) return Fails(Problem::NoConfirmation);
+  if (password != confirmation) return Fails(Problem::PasswordMismatch);
+  if (watch.begin) watch.begin();
+  const codec::InputFile* source = files_.slot1();
+  const std::optional<session::LoadedFile>& file = session_.loaded();
+  if (!source || !file) return Fails(Problem::Device);
+  const std::filesystem::path target = ToFsPath(session_.target());
+  const std::uint64_t length = file->size;
+  const std::string key = Cp1252(confirmation);
+  const std::string tag = Cp1252(session_.extensionTag());
+  return finishPass(RunGuarded(
+      [&](const codec::ProgressFn& report) { codec::Encode(*source, length, target, key, tag, report); }, watch));
+}
+
+Outcome Controller::decode(const PassWatch& watch) {
+  if (watch.begin) watch.begin();
+  const std::optional<codec::CheckResult>& check = session_.lastCheck();
+  const codec::InputFile* source = files_.slot1();
+  if (!check || !check->fits() || !source) return Fails(Problem::Device);
+  const std::filesystem::path target = ToFsPath(session_.target());
+  return finishPass(
+      RunGuarded([&](const codec::ProgressFn& report) { codec::Decode(*source, target, *check, report); }, watch));
+}
+
+Outcome Controller::finishPass(Outcome outcome) {
+  if (outcome) emit targetWritten();
+  return outcome;
+}
+
+void Controller::show(const Failure& failure, QWidget* over, std::initializer_list<QWidget*> busy) {
+  const Shown& shown = ShownFor(failure.problem);
+  if (shown.beep) platform_.beep();
+  if (shown.text) platform_.messageBox(over, *shown.text + failure.name, *shown.title, platform::MessageIcon::None);
+  for (QWidget* window : busy) platform_.setPointer(window, platform::Pointer::Normal);
+  if (failure.problem == Problem::Device) emit placeLost();
+}
+
+}  // namespace tambril

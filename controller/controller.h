@@ -1,0 +1,168 @@
+#pragma once
+// The coding chain below the windows: loading a file, starting a coding
+// command, proposing and accepting the file to create, checking a password
+// and running a pass, each as one operation with a typed result. It is the
+// only writer of the session; the windows read the session, call one
+// operation from a handler and show its result (`show`, over the window that
+// asked). No widgets here.
+//
+//   const Outcome done = chain.encode(Text1->text(), Text2->text(), watch);
+//   if (done.failure) chain.show(*done.failure, this);
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <initializer_list>
+#include <optional>
+
+#include "session/session.h"
+
+class QWidget;
+
+namespace tambril {
+
+class FileSlots;
+
+namespace platform {
+class Platform;
+}
+
+// What went wrong in a step of the chain; each has its message (or only a
+// beep) in `Controller::show`.
+enum class Problem {
+  AlreadyEncoded,    // "Code_An.." on a file marked as encoded
+  AlreadyDecoded,    // "Code_Aus.." on a file marked as plain
+  NothingLoaded,     // a coding command without a loaded file: a beep
+  Device,            // a drive, folder or file failed: beep, message, file dialog to the root
+  Access,            // loading: the path or the file refused
+  Read,              // loading: reading failed
+  TargetTaken,       // "ERSTELLEN" on a name that is taken (`name`)
+  NoPassword,        // encoding: the password box is empty
+  PasswordTooShort,  // encoding: fewer than five characters
+  NoConfirmation,    // encoding: the confirmation box is empty
+  PasswordMismatch,  // encoding: password and confirmation differ
+  WrongPassword,     // the check: the password does not fit the file
+};
+
+struct Failure {
+  Problem problem;
+  QString name;  // the name a TargetTaken refusal names
+};
+
+// The result of an operation: nothing, or what went wrong.
+struct Outcome {
+  std::optional<Failure> failure;
+  explicit operator bool() const { return !failure; }
+};
+
+// The file proposed for a coding pass to create: the path shown in the file
+// dialog's name box, and the real bytes of the bare name that a change of
+// folder puts after the new folder.
+struct Proposal {
+  QString path;
+  QByteArray bareReal;
+};
+
+// "ERSTELLEN": the accepted name goes on to the coding dialog of `mode`
+// (None: nothing follows).
+struct Acceptance {
+  std::optional<Failure> failure;
+  session::CreateMode mode = session::CreateMode::None;
+};
+
+// A password check: on a fit, the stored extension tag as shown (Label3
+// of the check dialog) and the proposed name of the decoded file.
+struct CheckOutcome {
+  std::optional<Failure> failure;
+  bool fits = false;  // also when the proposal failed after the fit
+  QString tag;
+  std::optional<Proposal> proposal;
+};
+
+// How a dialog follows its pass: `begin` as the pass is about to start
+// (after the passwords were accepted), then every progress value.
+struct PassWatch {
+  std::function<void()> begin;
+  std::function<void(int)> progress;
+};
+
+// A place in the file system as the file dialog shows it.
+struct Place {
+  QString folder;
+  QString drive;
+};
+
+class Controller : public QObject {
+  Q_OBJECT
+
+ public:
+  // `platform` shows failures; `files` holds the loaded file open.
+  Controller(session::Session& session, FileSlots& files, platform::Platform& platform);
+
+  const session::Session& session() const { return session_; }
+  // What the viewer shows of the loaded file now: its bytes, or nothing
+  // when it is too large to show, none is loaded or it cannot be read.
+  QByteArray loadedContent() const;
+
+  // Loads `path` ("ÖFFNEN", the command line, a drop): file slot 1 opens it,
+  // the session describes it and the viewer gets its content. `listedName`
+  // is the bare name the file list selected (empty when none); `place` is
+  // remembered as where the create modes start, even when the load fails.
+  // Access or Read when it fails; no file is loaded then.
+  Outcome load(const QString& path, const QString& listedName, const Place& place);
+
+  // "Code_An.." and "Code_Aus..": a file already coded the wanted way is
+  // refused (AlreadyEncoded, AlreadyDecoded), and without a loaded file
+  // there is NothingLoaded; otherwise the command is marked as the one
+  // started last and an encoding takes the extension tag of the loaded path.
+  Outcome startCoding(session::CreateMode command);
+  // The file dialog's lists are ready for naming a file in `mode`.
+  void beginCreating(session::CreateMode mode);
+  // The file dialog back in open mode: no proposed name.
+  void beginOpening();
+  // The file to create for the loaded file: its path and bare name with
+  // `letters` written after the first "." (the name's own bytes kept).
+  // Empty when no file is loaded or no name can be made.
+  std::optional<Proposal> proposeTarget(const QString& letters);
+  // "ERSTELLEN" with `name`: refused when anything has that name
+  // (TargetTaken) or its folder cannot be searched (Device); otherwise the
+  // session's target, and the create mode ends.
+  Acceptance acceptTarget(const QString& name);
+
+  // "OK" of the check dialog: `password` against the loaded file. A fit is
+  // kept for the decode, with the create mode Decode and the proposed name
+  // of the decoded file; a miss (WrongPassword) ends the create mode; a file
+  // that cannot be read, or a name that cannot be made, is a Device failure.
+  CheckOutcome checkPassword(const QString& password);
+  // The chain a check opened is over; a decode needs a new check.
+  void endCheck();
+
+  // "OK" of the encode dialog: the password and its confirmation are
+  // checked, then the loaded file is encoded into the session's target.
+  // The pass runs beside the windows (they repaint, input is dropped),
+  // followed by `watch`. No target is left after a Device failure.
+  Outcome encode(const QString& password, const QString& confirmation, const PassWatch& watch);
+  // "OK" of the decode dialog: the loaded file decoded into the target with
+  // the kept check; Device without one.
+  Outcome decode(const PassWatch& watch);
+
+  // Shows `failure` over the window `over` that asked: a beep where it
+  // takes one, its message, then the pointers of `busy` back to the arrow;
+  // a Device failure then sends the file dialog to the root (placeLost).
+  void show(const Failure& failure, QWidget* over, std::initializer_list<QWidget*> busy = {});
+
+ signals:
+  // A device failure was shown: the file dialog goes back to the root.
+  void placeLost();
+  // A pass has written its target: the file dialog's name box shows the
+  // loaded file again.
+  void targetWritten();
+
+ private:
+  Outcome finishPass(Outcome outcome);
+
+  session::Session& session_;
+  FileSlots& files_;
+  platform::Platform& platform_;
+};
+
+}  // namespace tambril
