@@ -336,7 +336,7 @@ long PasswordTerminal::read(char* buffer, std::size_t n, std::string& error) {
 // gigabytes. A child holding copies of every handle until this process has
 // ended makes its own end the last close, so that the freeing happens after
 // this process has gone, which then ends at once.
-void HandOverOpenFiles() {
+void HandOverOpenHandles() {
   int alive[2];
   if (::pipe(alive) != 0) return;
   const pid_t pid = ::fork();

@@ -313,7 +313,7 @@ long PasswordTerminal::read(char* buffer, std::size_t n, std::string& error) {
 }
 
 // Windows deletes an unfinished target by itself when its handle closes.
-void HandOverOpenFiles() {}
+void HandOverOpenHandles() {}
 
 // Windows has no file size limit that ends a program.
 void IgnoreFileSizeSignal() {}

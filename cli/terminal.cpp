@@ -61,7 +61,7 @@ void PassMonitor::report(int value) {
 void PassMonitor::checkpoint() {
   const int signal = PendingSignal();
   if (signal == 0) return;
-  HandOverOpenFiles();
+  HandOverOpenHandles();
   throw Interrupted{signal};
 }
 
