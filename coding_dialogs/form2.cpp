@@ -60,24 +60,28 @@ Form2::Form2(CodingNeeds needs)
 
 void Form2::Command1_Click() {
   auto& p = platform::Current();
-  const auto refuse = [&](const QString& text) { p.messageBox(this, text, messages::kErrorTitle, MessageIcon::None); };
+  // After a refusal, typing goes on in the box `next`.
+  const auto refuse = [&](const QString& text, QLineEdit* next) {
+    p.messageBox(this, text, messages::kErrorTitle, MessageIcon::None);
+    next->setFocus();
+  };
   if (Text1->text().isEmpty()) {
-    refuse(messages::kNoPassword);
+    refuse(messages::kNoPassword, Text1);
     return;
   }
   // Counted as the bytes the codec receives, one per character.
   if (codec::Utf8ToCp1252(Text1->text().toStdString()).size() < codec::kMinPasswordLength) {
-    refuse(messages::kPasswordTooShort);
+    refuse(messages::kPasswordTooShort, Text1);
     Text1->clear();
     Text2->clear();
     return;
   }
   if (Text2->text().isEmpty()) {
-    refuse(messages::kNoConfirmation);
+    refuse(messages::kNoConfirmation, Text2);
     return;
   }
   if (Text1->text() != Text2->text()) {
-    refuse(messages::kPasswordMismatch);
+    refuse(messages::kPasswordMismatch, Text1);
     Text1->clear();
     Text2->clear();
     return;

@@ -91,6 +91,7 @@ void Form3::Command1_Click() {
   } else {
     p.messageBox(this, messages::kWrongPassword, messages::kErrorTitle, MessageIcon::None);
     Text1->clear();
+    Text1->setFocus();
     s.setCreateMode(session::CreateMode::None);
   }
   Text1->clear();

@@ -16,6 +16,7 @@
 #include "platform/accessible_names.h"
 #include "platform/dialog_look.h"
 #include "platform/file_slots.h"
+#include "platform/modal_windows.h"
 #include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
@@ -45,6 +46,7 @@ QLabel* StateField(QWidget* parent, const char* name, const QRect& where) {
 Selpr6::Selpr6(session::Session& session, Module2::HelpWindow help) : session_(session), help_(std::move(help)) {
   SetUpFixedDialog(*this, "Selpr6", QStringLiteral("Datei"));
   setModal(true);
+  platform::ShowOverOpener(*this);
   setFont(DialogFont(8.25));
 
   MenuBar = InWindowMenuBar(this);

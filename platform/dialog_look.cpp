@@ -1,5 +1,6 @@
 #include "platform/dialog_look.h"
 
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
@@ -9,6 +10,28 @@
 #include "platform/text_rules.h"
 
 namespace tambril {
+namespace {
+
+// Enter and Return press the focused button, as on Windows. The button is
+// still no default button, so Enter in a text box does not press it.
+class EnterPressesButton : public QObject {
+ public:
+  explicit EnterPressesButton(QPushButton* button) : QObject(button), button_(button) {}
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched != button_ || event->type() != QEvent::KeyPress) return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) return false;
+    if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
+    if (!key->isAutoRepeat()) button_->click();
+    return true;
+  }
+
+ private:
+  QPushButton* button_;
+};
+
+}  // namespace
 
 void SetUpFixedDialog(QWidget& dialog, const char* name, const QString& caption) {
   dialog.setObjectName(QLatin1String(name));
@@ -60,6 +83,7 @@ QPushButton* DialogButton(QWidget* parent, const char* name, const QString& capt
   button->setObjectName(QLatin1String(name));
   button->setFont(DialogFont(8.25, true));
   button->setAutoDefault(false);
+  button->installEventFilter(new EnterPressesButton(button));
   button->setGeometry(where);
   return button;
 }

@@ -55,8 +55,8 @@ W* NamedControl(QWidget* parent, const char* name, const QRect& where) {
 // Tab moves the focus through `chain` in this order.
 void SetTabChain(std::initializer_list<QWidget*> chain);
 
-// A push button of the dialogs: bold 8.25 pt caption, never pressed by the
-// Enter key on its own; `where` in pixels.
+// A push button of the dialogs: bold 8.25 pt caption; Enter presses it when
+// it has the focus, never from elsewhere in the dialog; `where` in pixels.
 QPushButton* DialogButton(QWidget* parent, const char* name, const QString& caption, const QRect& where);
 
 // A frame of lines round `r` (pixels): grey at the top and left, black below

@@ -4,6 +4,7 @@
 #include <QPushButton>
 
 #include "platform/dialog_look.h"
+#include "platform/modal_windows.h"
 #include "platform/platform.h"
 #include "platform/twips.h"
 #include "resources/pictures.h"
@@ -18,6 +19,7 @@ Form6::Form6() {
   setWindowIcon(resources::ProgramIcon());
   SetBackground(*this, Qt::white);
   setFixedSize(TwipsSize(3450, 2550));
+  platform::ShowOverOpener(*this);
 
   Image1 = new QLabel(this);
   Image1->setObjectName(QStringLiteral("Image1"));

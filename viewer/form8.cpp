@@ -6,6 +6,7 @@
 
 #include "platform/dialog_look.h"
 #include "platform/file_slots.h"
+#include "platform/modal_windows.h"
 #include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
@@ -19,6 +20,7 @@ Form8::Form8(session::Session& session, Module2::HelpWindow help) : session_(ses
   setObjectName(QStringLiteral("Form8"));
   setWindowTitle(QStringLiteral("Window"));
   setModal(true);
+  platform::ShowOverOpener(*this);
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                  Qt::WindowCloseButtonHint);
   SetBackground(*this, BgrColor(0x00FFFFFF));
