@@ -1,9 +1,11 @@
 #include "platform/dialog_look.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <QToolTip>
 #include <QWidget>
 
 #include "platform/menu_keys.h"
@@ -32,6 +34,22 @@ class EnterPressesButton : public QObject {
 };
 
 }  // namespace
+
+void SetUpApplicationLook() {
+  QPalette tips = QToolTip::palette();
+  tips.setColor(QPalette::ToolTipBase, QColor(0xFF, 0xFF, 0xE1));
+  tips.setColor(QPalette::ToolTipText, Qt::black);
+  tips.setColor(QPalette::Window, QColor(0xFF, 0xFF, 0xE1));
+  tips.setColor(QPalette::WindowText, Qt::black);
+  QToolTip::setPalette(tips);
+#ifdef Q_OS_WIN
+  for (const char* widgets : {static_cast<const char*>(nullptr), "QMenuBar", "QMenu", "QMessageBox", "QToolTip"}) {
+    QFont font = QApplication::font(widgets);
+    font.setFamilies(DialogFaces());
+    QApplication::setFont(font, widgets);
+  }
+#endif
+}
 
 void SetUpFixedDialog(QWidget& dialog, const char* name, const QString& caption) {
   dialog.setObjectName(QLatin1String(name));

@@ -14,6 +14,13 @@ class QWidget;
 
 namespace tambril {
 
+// The program's look for the whole application, set once after the
+// application object is made: tooltips black on pale yellow whatever the
+// system's palette says (Wine's gives light grey on white); on Windows,
+// menus, message boxes and tooltips in the dialog face, since Wine lacks the
+// system's own fonts and Qt would fall back to a serif face.
+void SetUpApplicationLook();
+
 // Names the dialog and gives it its caption, a frame that cannot be resized
 // (title bar, system menu and close button only) and a white background.
 void SetUpFixedDialog(QWidget& dialog, const char* name, const QString& caption);
