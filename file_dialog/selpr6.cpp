@@ -83,10 +83,12 @@ Selpr6::Selpr6(session::Session& session, Module2::HelpWindow help) : session_(s
   const auto button = [client](const char* name, const QString& caption, int left) {
     return DialogButton(client, name, caption, TwipsRect(left, 4305, 1695, 420));
   };
+  // Four buttons of the design's size, as far from the frame's right line as
+  // from its left one.
   Command2 = button("Command2", QStringLiteral("ÖFFNEN"), 240);
-  Command1 = button("Command1", QStringLiteral("ERSTELLEN"), 2100);
-  Command3 = button("Command3", QStringLiteral("ABBRECHEN"), 3960);
-  Command4 = button("Command4", QStringLiteral("HILFE"), 5820);
+  Command1 = button("Command1", QStringLiteral("ERSTELLEN"), 2060);
+  Command3 = button("Command3", QStringLiteral("ABBRECHEN"), 3880);
+  Command4 = button("Command4", QStringLiteral("HILFE"), 5700);
 
   Label4 = StateField(client, "Label4", TwipsRect(240, 4020, 375, 195));
   Label5 = StateField(client, "Label5", TwipsRect(660, 4020, 375, 195));

@@ -8,6 +8,10 @@
 #include <QWidget>
 #include <QWindow>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 namespace tambril::platform {
 namespace {
 
@@ -42,7 +46,33 @@ class OwnerOnShow : public QObject {
   QPointer<QWidget> firstBox_;
 };
 
+// Takes the icon Qt handed the system window away again, each time it is
+// shown (the system window may have been made anew).
+class NoIconOnShow : public QObject {
+ public:
+  explicit NoIconOnShow(QWidget& window) : QObject(&window), window_(window) {}
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+#ifdef Q_OS_WIN
+    if (watched == &window_ && event->type() == QEvent::Show) {
+      const auto hwnd = reinterpret_cast<HWND>(window_.winId());
+      SendMessageW(hwnd, WM_SETICON, ICON_SMALL, 0);
+      SendMessageW(hwnd, WM_SETICON, ICON_BIG, 0);
+    }
+#else
+    Q_UNUSED(watched);
+    Q_UNUSED(event);
+#endif
+    return false;
+  }
+
+ private:
+  QWidget& window_;
+};
+
 }  // namespace
+
+void WithoutTitleIcon(QWidget& window) { window.installEventFilter(new NoIconOnShow(window)); }
 
 void ShowOverOpener(QWidget& window, QWidget* firstBox) {
   window.installEventFilter(new OwnerOnShow(window, firstBox));

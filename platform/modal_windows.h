@@ -12,4 +12,8 @@ namespace tambril::platform {
 // focus starts there each time.
 void ShowOverOpener(QWidget& window, QWidget* firstBox = nullptr);
 
+// `window` shows no icon in its title bar. On Windows a dialog frame has
+// none unless the program hands it one, which Qt does for every window.
+void WithoutTitleIcon(QWidget& window);
+
 }  // namespace tambril::platform

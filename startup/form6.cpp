@@ -16,10 +16,10 @@ Form6::Form6() {
   setObjectName(QStringLiteral("Form6"));
   setWindowTitle(QStringLiteral("INFO"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-  setWindowIcon(resources::ProgramIcon());
   SetBackground(*this, Qt::white);
   setFixedSize(TwipsSize(3450, 2550));
   platform::ShowOverOpener(*this);
+  platform::WithoutTitleIcon(*this);
 
   Image1 = new QLabel(this);
   Image1->setObjectName(QStringLiteral("Image1"));
