@@ -24,8 +24,8 @@ class EnterPressesButton : public QObject {
     if (watched != button_ || event->type() != QEvent::KeyPress) return false;
     const auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) return false;
-    if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
-    if (!key->isAutoRepeat()) button_->click();
+    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier | Qt::ShiftModifier)) return false;
+    button_->click();
     return true;
   }
 
