@@ -115,11 +115,14 @@ keys F10 Right Return
 dialog=$(expect '^ Datei erstellen$')
 shot create
 # A click on the main window's title bar leaves the dialog above it: the
-# dialog is owned by the main window.
+# dialog is owned by the main window (WM_TRANSIENT_FOR, which Wine sets for
+# an owned window).
 eval "$(xdotool getwindowgeometry --shell "$main")"
 xdotool mousemove $((X + WIDTH / 2)) $((Y - 8)) click 1
 sleep 0.7
 above "$dialog" "$main" || fail "the file dialog went behind the main window"
+owner=$(xprop -id "$dialog" WM_TRANSIENT_FOR | sed -n 's/.*window id # //p')
+[ -n "$owner" ] && [ "$((owner))" -eq "$main" ] || fail "the file dialog belongs to window '$owner', not the main window $main"
 xdotool windowactivate --sync "$dialog" 2> /dev/null || xdotool windowfocus --sync "$dialog"
 sleep 0.3
 click_button "$dialog" ERSTELLEN
