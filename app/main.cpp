@@ -8,6 +8,7 @@
 #include "main_window/program.h"
 #include "main_window/program_end.h"
 #include "platform/background_work.h"
+#include "platform/dialog_look.h"
 #include "platform/file_slots.h"
 #include "resources/pictures.h"
 #include "startup/form7.h"
@@ -20,16 +21,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationVersion(QStringLiteral(TAMBRIL_VERSION));
   QApplication::setDesktopFileName(QStringLiteral("tambril"));
   QApplication::setWindowIcon(tambril::resources::ProgramIcon());
-#ifdef Q_OS_WIN
-  // Menus, message boxes and tooltips in the dialogs' MS Sans Serif: under
-  // Wine the system's own fonts ("MS Shell Dlg 2", the menu font) are
-  // missing and fall back to a serif face, and so does Tahoma for Qt.
-  for (const char* widgets : {static_cast<const char*>(nullptr), "QMenuBar", "QMenu", "QMessageBox", "QToolTip"}) {
-    QFont font = QApplication::font(widgets);
-    font.setFamilies({QStringLiteral("MS Sans Serif")});
-    QApplication::setFont(font, widgets);
-  }
-#endif
+  tambril::SetUpApplicationLook();
   // Hiding the splash or a dialog never ends the program; only the end
   // sequence does.
   QApplication::setQuitOnLastWindowClosed(false);

@@ -5,6 +5,7 @@
 
 #include "coding_dialogs/dialog_parts.h"
 #include "platform/dialog_look.h"
+#include "platform/modal_windows.h"
 #include "platform/twips.h"
 #include "viewer/help_procedures.h"
 
@@ -14,6 +15,7 @@ CodingDialog::CodingDialog(const char* name, const QString& caption, int widthTw
                            void (*loadHelp)(const Module2::HelpWindow&), CodingNeeds needs)
     : loadHelp_(loadHelp), needs_(std::move(needs)) {
   coding::SetUpDialog(*this, name, caption, widthTwips, heightTwips);
+  platform::ShowOverOpener(*this);
 }
 
 void CodingDialog::Command2_Click() {

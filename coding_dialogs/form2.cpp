@@ -61,6 +61,13 @@ void Form2::Command1_Click() {
     Text1->clear();
     Text2->clear();
   }
+  // After a refusal, typing goes on in the box that was refused.
+  if (problem == Problem::NoConfirmation) {
+    Text2->setFocus();
+  } else if (problem == Problem::NoPassword || problem == Problem::PasswordTooShort ||
+             problem == Problem::PasswordMismatch) {
+    Text1->setFocus();
+  }
 }
 
 void Form2::paintEvent(QPaintEvent* event) {

@@ -62,6 +62,7 @@ void Form3::Command1_Click() {
   if (checked.failure && checked.failure->problem == Problem::WrongPassword) {
     chain().show(*checked.failure, this);
     Text1->clear();
+    Text1->setFocus();
     return;
   }
   // A file that cannot be read, or no place for the decoded file: the

@@ -13,6 +13,7 @@
 #include "platform/accessible_names.h"
 #include "platform/dialog_look.h"
 #include "platform/file_slots.h"
+#include "platform/modal_windows.h"
 #include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
@@ -54,6 +55,7 @@ Form14::Form14(platform::Platform& platform, Module2::HelpWindow help, QWidget* 
   Command3 = button("Command3", QStringLiteral("HILFE"), 3420);
 
   SetTabChain({Text1, Command1, Command2, Command3});
+  platform::ShowOverOpener(*this, Text1);
 
   connect(Command1, &QPushButton::clicked, this, &Form14::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, &Form14::Command2_Click);

@@ -15,6 +15,7 @@
 #include "platform/accessible_names.h"
 #include "platform/dialog_look.h"
 #include "platform/file_slots.h"
+#include "platform/modal_windows.h"
 #include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
@@ -45,6 +46,7 @@ Selpr6::Selpr6(platform::Platform& platform, Controller& chain, Module2::HelpWin
     : platform_(platform), chain_(chain), session_(chain.session()), help_(std::move(help)) {
   SetUpFixedDialog(*this, "Selpr6", QStringLiteral("Datei"));
   setModal(true);
+  platform::ShowOverOpener(*this);
   setFont(DialogFont(8.25));
 
   MenuBar = InWindowMenuBar(this);
@@ -81,10 +83,12 @@ Selpr6::Selpr6(platform::Platform& platform, Controller& chain, Module2::HelpWin
   const auto button = [client](const char* name, const QString& caption, int left) {
     return DialogButton(client, name, caption, TwipsRect(left, 4305, 1695, 420));
   };
+  // Four buttons of the design's size, as far from the frame's right line as
+  // from its left one.
   Command2 = button("Command2", QStringLiteral("ÖFFNEN"), 240);
-  Command1 = button("Command1", QStringLiteral("ERSTELLEN"), 2100);
-  Command3 = button("Command3", QStringLiteral("ABBRECHEN"), 3960);
-  Command4 = button("Command4", QStringLiteral("HILFE"), 5820);
+  Command1 = button("Command1", QStringLiteral("ERSTELLEN"), 2060);
+  Command3 = button("Command3", QStringLiteral("ABBRECHEN"), 3880);
+  Command4 = button("Command4", QStringLiteral("HILFE"), 5700);
 
   Label4 = StateField(client, "Label4", TwipsRect(240, 4020, 375, 195));
   Label5 = StateField(client, "Label5", TwipsRect(660, 4020, 375, 195));

@@ -1,14 +1,55 @@
 #include "platform/dialog_look.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <QToolTip>
 #include <QWidget>
 
 #include "platform/menu_keys.h"
 #include "platform/text_rules.h"
 
 namespace tambril {
+namespace {
+
+// Enter and Return press the focused button, as on Windows. The button is
+// still no default button, so Enter in a text box does not press it.
+class EnterPressesButton : public QObject {
+ public:
+  explicit EnterPressesButton(QPushButton* button) : QObject(button), button_(button) {}
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched != button_ || event->type() != QEvent::KeyPress) return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) return false;
+    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier | Qt::ShiftModifier)) return false;
+    button_->click();
+    return true;
+  }
+
+ private:
+  QPushButton* button_;
+};
+
+}  // namespace
+
+void SetUpApplicationLook() {
+  QPalette tips = QToolTip::palette();
+  tips.setColor(QPalette::ToolTipBase, QColor(0xFF, 0xFF, 0xE1));
+  tips.setColor(QPalette::ToolTipText, Qt::black);
+  tips.setColor(QPalette::Window, QColor(0xFF, 0xFF, 0xE1));
+  tips.setColor(QPalette::WindowText, Qt::black);
+  QToolTip::setPalette(tips);
+#ifdef Q_OS_WIN
+  for (const char* widgets : {static_cast<const char*>(nullptr), "QMenuBar", "QMenu", "QMessageBox", "QToolTip"}) {
+    QFont font = QApplication::font(widgets);
+    font.setFamilies(DialogFaces());
+    QApplication::setFont(font, widgets);
+  }
+#endif
+}
 
 void SetUpFixedDialog(QWidget& dialog, const char* name, const QString& caption) {
   dialog.setObjectName(QLatin1String(name));
@@ -60,6 +101,7 @@ QPushButton* DialogButton(QWidget* parent, const char* name, const QString& capt
   button->setObjectName(QLatin1String(name));
   button->setFont(DialogFont(8.25, true));
   button->setAutoDefault(false);
+  button->installEventFilter(new EnterPressesButton(button));
   button->setGeometry(where);
   return button;
 }

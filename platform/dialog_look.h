@@ -14,6 +14,13 @@ class QWidget;
 
 namespace tambril {
 
+// The program's look for the whole application, set once after the
+// application object is made: tooltips black on pale yellow whatever the
+// system's palette says (Wine's gives light grey on white); on Windows,
+// menus, message boxes and tooltips in the dialog face, since Wine lacks the
+// system's own fonts and Qt would fall back to a serif face.
+void SetUpApplicationLook();
+
 // Names the dialog and gives it its caption, a frame that cannot be resized
 // (title bar, system menu and close button only) and a white background.
 void SetUpFixedDialog(QWidget& dialog, const char* name, const QString& caption);
@@ -55,8 +62,8 @@ W* NamedControl(QWidget* parent, const char* name, const QRect& where) {
 // Tab moves the focus through `chain` in this order.
 void SetTabChain(std::initializer_list<QWidget*> chain);
 
-// A push button of the dialogs: bold 8.25 pt caption, never pressed by the
-// Enter key on its own; `where` in pixels.
+// A push button of the dialogs: bold 8.25 pt caption; Enter presses it when
+// it has the focus, never from elsewhere in the dialog; `where` in pixels.
 QPushButton* DialogButton(QWidget* parent, const char* name, const QString& caption, const QRect& where);
 
 // A frame of lines round `r` (pixels): grey at the top and left, black below

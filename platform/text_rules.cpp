@@ -1,5 +1,11 @@
 #include "platform/text_rules.h"
 
+#include <QFontDatabase>
+#include <QStringList>
+#include <algorithm>
+
+#include "resources/font_faces.h"
+
 namespace tambril {
 
 QString NumberText(std::int64_t n) {
@@ -22,31 +28,63 @@ QColor BgrColor(std::uint32_t bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF
 
 namespace {
 
-// `family`, with `substitutes` taking its place where it is missing.
-QFont Substituted(const QString& family, const QStringList& substitutes, QFont::StyleHint hint, double points,
-                  bool bold) {
-  if (QFont::substitutes(family).isEmpty()) QFont::insertSubstitutions(family, substitutes);
-  QFont font(family);
+// Whether `family` is a scalable face with a bold of its own. A bitmap face
+// (Wine's "MS Sans Serif") has no bold, and scaled to 8 or 10 points its
+// letters stand apart.
+bool HasScalableBold(const QString& family) {
+  if (!QFontDatabase::hasFamily(family) || !QFontDatabase::isSmoothlyScalable(family)) return false;
+  const QStringList styles = QFontDatabase::styles(family);
+  return std::any_of(styles.begin(), styles.end(),
+                     [&family](const QString& style) { return QFontDatabase::weight(family, style) >= QFont::Bold; });
+}
+
+// The faces Qt is asked for, in order: the first of `faces` (the design's)
+// where it is usable or not installed at all, then the first usable one of
+// the others; where none is usable, all of them.
+QStringList ChosenFaces(const QStringList& faces) {
+  const auto usable = std::find_if(faces.begin(), faces.end(), HasScalableBold);
+  QStringList chosen;
+  if (usable == faces.begin() || !QFontDatabase::hasFamily(faces.front())) chosen << faces.front();
+  if (usable == faces.end()) {
+    chosen << faces.mid(1);
+  } else if (usable != faces.begin()) {
+    chosen << *usable;
+  }
+  return chosen;
+}
+
+QFont Face(const QStringList& families, QFont::StyleHint hint, double points, bool bold) {
+  QFont font;
+  font.setFamilies(families);
   font.setPointSizeF(points);
   font.setBold(bold);
   font.setStyleHint(hint);
   return font;
 }
 
-}  // namespace
-
-QFont DialogFont(double points, bool bold) {
-  return Substituted(QStringLiteral("MS Sans Serif"),
-                     {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("Nimbus Sans"),
-                      QStringLiteral("DejaVu Sans"), QStringLiteral("Tahoma")},
-                     QFont::SansSerif, points, bold);
+template <std::size_t N>
+QStringList Faces(const char* const (&faces)[N]) {
+  QStringList list;
+  for (const char* face : faces) list << QLatin1String(face);
+  return list;
 }
 
+}  // namespace
+
+QStringList DialogFaces() {
+  // The design's face, its successors on Windows, then similar faces.
+  static const QStringList faces =
+      ChosenFaces({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Tahoma"),
+                   QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("Nimbus Sans"),
+                   QStringLiteral("DejaVu Sans")});
+  return faces;
+}
+
+QFont DialogFont(double points, bool bold) { return Face(DialogFaces(), QFont::SansSerif, points, bold); }
+
 QFont SerifFont(double points, bool bold) {
-  return Substituted(QStringLiteral("Times New Roman"),
-                     {QStringLiteral("Liberation Serif"), QStringLiteral("Tinos"), QStringLiteral("Nimbus Roman"),
-                      QStringLiteral("DejaVu Serif")},
-                     QFont::Serif, points, bold);
+  static const QStringList faces = ChosenFaces(Faces(resources::kSerifFaces));
+  return Face(faces, QFont::Serif, points, bold);
 }
 
 }  // namespace tambril

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QFont>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 namespace tambril {
@@ -21,10 +22,14 @@ bool ContainsNoCase(const QString& text, const QString& needle);
 // A colour written as &H00BBGGRR.
 QColor BgrColor(std::uint32_t bgr);
 
-// The program's dialog font "MS Sans Serif" in the given size; where that
-// font is missing a similar sans-serif font takes its place.
+// The faces of the program's dialogs: "MS Sans Serif" where it is a scalable
+// face with a bold, or where it is missing, then the first such face of its
+// successors on Windows ("Microsoft Sans Serif", "Tahoma") and of similar
+// faces elsewhere. Wine's bitmap "MS Sans Serif" is passed over.
+QStringList DialogFaces();
+// The dialog face in the given size.
 QFont DialogFont(double points, bool bold = false);
-// "Times New Roman" in the given size, or a similar serif font.
+// "Times New Roman" in the given size, or a similar serif face with a bold.
 QFont SerifFont(double points, bool bold = false);
 
 }  // namespace tambril

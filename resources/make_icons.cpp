@@ -2,12 +2,14 @@
 // icon size, and the icon of the encoded-file type as
 // FOLDER/<n>x<n>/mimetypes/application-x-tambril.png, for installing into an
 // icon theme; and both as Windows icon files, FOLDER/tambril.ico and
-// FOLDER/application-x-tambril.ico, for the Windows program.
+// FOLDER/application-x-tambril.ico, for the Windows program; and the side
+// picture of the Windows installer's first and last page, FOLDER/installer.bmp.
 #include <cstdio>
 
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QPainter>
 #include <QString>
 
 #include "resources/pictures.h"
@@ -42,6 +44,18 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "cannot write %s\n", qPrintable(file.fileName()));
       return 1;
     }
+  }
+  // 164 x 314 pixels as the installer wants it: the program icon on white.
+  QImage side(164, 314, QImage::Format_RGB888);
+  side.fill(Qt::white);
+  {
+    QPainter painter(&side);
+    painter.drawImage(18, 48, tambril::resources::ProgramIconImage(128));
+  }
+  const QString sideFile = folder + QStringLiteral("/installer.bmp");
+  if (!side.save(sideFile, "BMP")) {
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(sideFile));
+    return 1;
   }
   return 0;
 }

@@ -4,6 +4,7 @@
 #include <QPushButton>
 
 #include "platform/dialog_look.h"
+#include "platform/modal_windows.h"
 #include "platform/platform.h"
 #include "platform/twips.h"
 #include "resources/pictures.h"
@@ -15,9 +16,10 @@ Form6::Form6(platform::Platform& platform, Module2::SoundService& sounds) : plat
   setObjectName(QStringLiteral("Form6"));
   setWindowTitle(QStringLiteral("INFO"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-  setWindowIcon(resources::ProgramIcon());
   SetBackground(*this, Qt::white);
   setFixedSize(TwipsSize(3450, 2550));
+  platform::ShowOverOpener(*this);
+  platform::WithoutTitleIcon(*this);
 
   Image1 = new QLabel(this);
   Image1->setObjectName(QStringLiteral("Image1"));

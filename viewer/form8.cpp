@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "platform/dialog_look.h"
+#include "platform/modal_windows.h"
 #include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
@@ -19,6 +20,7 @@ Form8::Form8(platform::Platform& platform, Controller& chain, Module2::HelpWindo
   setObjectName(QStringLiteral("Form8"));
   setWindowTitle(QStringLiteral("Window"));
   setModal(true);
+  platform::ShowOverOpener(*this);
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                  Qt::WindowCloseButtonHint);
   SetBackground(*this, BgrColor(0x00FFFFFF));

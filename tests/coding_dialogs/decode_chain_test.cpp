@@ -197,16 +197,24 @@ TEST_F(DecodeTest, AWrongPasswordAsksForAnotherAndTheRightOneThenWorks) {
   makeEncoded("w/brief.tmb", plain, "Richtig", "txt");
   load("w/brief.tmb");
   Control<QLabel>(check, "Label2")->setText("18");  // as left by an earlier check
+  main.show();
   bool decoded = false;
   WhenModal<Form3>([&](Form3& f) {
-    for (const char* wrong : {"richtig", "Richtig!", ""}) {
+    // Each window over the one that opened it; the file dialog and the decode
+    // dialog over the main window, since the window before them is gone.
+    EXPECT_EQ(f.windowHandle()->transientParent(), main.windowHandle());
+    auto* ok = Control<QPushButton>(f, "Command1");
+    // OK pressed by a click, by Enter or Return on it, by Space on it.
+    for (auto [wrong, key] : {std::pair{"richtig", Qt::Key_Return}, {"Richtig!", Qt::Key_Enter}, {"", Qt::Key_Space}}) {
       rec.reset();
       Control<QLineEdit>(f, "Text1")->setText(wrong);
-      Control<QPushButton>(f, "Command1")->click();
+      ok->setFocus();
+      QTest::keyClick(ok, key);
       EXPECT_EQ(rec.events, QStringList({"message ERROR|none: Geben Sie ein neues Kennwort ein !"})) << wrong;
-      EXPECT_EQ(rec.messages.back().window, QStringLiteral("Form3"));
+      EXPECT_EQ(rec.messages.empty() ? QString() : rec.messages.back().window, QStringLiteral("Form3"));
       EXPECT_EQ(Control<QLabel>(f, "Label2")->text(), QString());
       EXPECT_EQ(Control<QLineEdit>(f, "Text1")->text(), QString());
+      EXPECT_EQ(f.focusWidget(), Control<QLineEdit>(f, "Text1")) << "typing must go into the emptied box";
       EXPECT_EQ(model.createMode(), session::CreateMode::None);  // no decode can start
       EXPECT_EQ(Control<QLabel>(dialog, "Label4")->text(), QString());
       EXPECT_TRUE(f.isVisible());
@@ -214,13 +222,16 @@ TEST_F(DecodeTest, AWrongPasswordAsksForAnotherAndTheRightOneThenWorks) {
     // The same key codes: the first character repeated at the start.
     QTest::keyClicks(Control<QLineEdit>(f, "Text1"), "RRichtig");
     WhenModal<Selpr6>([&](Selpr6& d) {
+      EXPECT_EQ(d.windowHandle()->transientParent(), main.windowHandle());
       WhenModal<Form4>([&](Form4& g) {
+        EXPECT_EQ(g.windowHandle()->transientParent(), main.windowHandle());
         Control<QPushButton>(g, "Command1")->click();
         decoded = true;
       });
       Control<QPushButton>(d, "Command1")->click();
     });
-    Control<QPushButton>(f, "Command1")->click();
+    ok->click();
+    if (f.isVisible()) Control<QPushButton>(f, "Command2")->click();
   });
   Control<QAction>(main, "Code_Aus")->trigger();
   EXPECT_TRUE(decoded);

@@ -31,6 +31,7 @@ TEST_F(EncodeTest, EncodesFromTheMenuToTheFileOnDisk) {
   // A private source gives a private target.
   ASSERT_TRUE(QFile::setPermissions(writeFile("Texte/brief.doc", plain), QFile::ReadOwner | QFile::WriteOwner));
   load("Texte/brief.doc");
+  main.show();
   QSignalSpy bar(Control<QProgressBar>(encode, "ProgressBar1"), &QProgressBar::valueChanged);
   bool sawDialog = false;
   bool sawForm2 = false;
@@ -50,6 +51,7 @@ TEST_F(EncodeTest, EncodesFromTheMenuToTheFileOnDisk) {
     WhenModal<Form2>([&](Form2& f) {
       sawForm2 = true;
       EXPECT_FALSE(d.isVisible());
+      EXPECT_EQ(f.windowHandle()->transientParent(), main.windowHandle());  // the file dialog is gone
       EXPECT_EQ(Control<QLineEdit>(f, "Text3")->text(), tempPath("Texte/brief.tmb"));
       EXPECT_EQ(model.extensionTag(), QStringLiteral("doc"));
       EXPECT_EQ(f.focusWidget(), Control<QLineEdit>(f, "Text1"));

@@ -38,6 +38,15 @@ for size in 16 48 256; do
   icon=$prefix/share/icons/hicolor/${size}x${size}/mimetypes/application-x-tambril.png
   [ -s "$icon" ] || { echo "FAIL: missing $icon"; fail=1; }
 done
+# "Open with" offers the program for any file: every type is a kind of
+# application/octet-stream.
+if [ -f "$prefix/share/applications/mimeinfo.cache" ]; then
+  grep -q '^application/octet-stream=.*tambril\.desktop' "$prefix/share/applications/mimeinfo.cache" ||
+    { echo "FAIL: not offered for any file"; fail=1; }
+fi
+# The read-me the help text names lies in the folder the menu entry starts in.
+check "menu entry's folder" "Path=$prefix/share/tambril" "$(grep '^Path=' "$desktop")"
+[ -s "$prefix/share/tambril/LIESMICH.RTF" ] || { echo "FAIL: LIESMICH.RTF not installed"; fail=1; }
 for page in tambril.1 tambril-cli.1; do
   [ -s "$prefix/share/man/man1/$page" ] || { echo "FAIL: missing manual page $page"; fail=1; }
 done

@@ -103,6 +103,11 @@ TEST_F(FileDialogTest, StartsWithItsDesignState) {
   EXPECT_EQ(Control<QPushButton>(dialog, "Command2")->text(), QStringLiteral("ÖFFNEN"));
   EXPECT_EQ(Control<QPushButton>(dialog, "Command3")->text(), QStringLiteral("ABBRECHEN"));
   EXPECT_EQ(Control<QPushButton>(dialog, "Command4")->text(), QStringLiteral("HILFE"));
+  // The row of buttons stands inside the frame as far from its right line as
+  // from its left one.
+  const QWidget* row = Control<QPushButton>(dialog, "Command2")->parentWidget();
+  EXPECT_EQ(row->width() - Control<QPushButton>(dialog, "Command4")->geometry().right() - 1,
+            Control<QPushButton>(dialog, "Command2")->x());
   EXPECT_EQ(Control<QMenu>(dialog, "Directory")->title(), QStringLiteral("Ordner"));
   EXPECT_EQ(Control<QAction>(dialog, "New_directory")->text(), QStringLiteral("Neuer Ordner.."));
   EXPECT_EQ(Control<QLabel>(dialog, "Label1")->text(), QStringLiteral("Dateiname:"));

@@ -193,20 +193,36 @@ TEST_F(NewFolderTest, EveryWayOutEmptiesTheBox) {
   EXPECT_TRUE(create("Entwurf"));
 }
 
-TEST_F(NewFolderTest, HelpShowsTheNewFolderInfo) {
+TEST_F(NewFolderTest, HelpShowsTheNewFolderInfoAndTheNameBoxGetsTheFocusAgain) {
   createMode(tempPath());
+  files.show();
   QString shown;
   test::WhenModal<Form14>([&](Form14& d) {
+    EXPECT_EQ(d.windowHandle()->transientParent(), files.windowHandle());
     test::WhenModal<Form21>([&](Form21& h) {
       shown = Control<tambril::HelpTextBox>(h, "Text1")->text();
       Control<QAction>(h, "Abbrechen")->trigger();
     });
-    Control<QPushButton>(d, "Command3")->click();
+    auto* help = Control<QPushButton>(d, "Command3");
+    help->setFocus();
+    QTest::keyClick(help, Qt::Key_Return);  // Enter presses the focused button
     EXPECT_TRUE(d.isVisible());
     Control<QPushButton>(d, "Command2")->click();
   });
   Control<QAction>(files, "New_directory")->trigger();
   EXPECT_EQ(shown, help::NewFolderInfoText());
+  // Opened again, what is typed goes into the name box, and Enter on OK
+  // creates the folder.
+  test::WhenModal<Form14>([&](Form14& d) {
+    EXPECT_EQ(d.focusWidget(), Control<QLineEdit>(d, "Text1"));
+    QTest::keyClicks(d.focusWidget(), "Neu");
+    auto* ok = Control<QPushButton>(d, "Command1");
+    ok->setFocus();
+    QTest::keyClick(ok, Qt::Key_Enter);
+    if (d.isVisible()) Control<QPushButton>(d, "Command2")->click();
+  });
+  Control<QAction>(files, "New_directory")->trigger();
+  EXPECT_TRUE(QFileInfo(tempPath("Neu")).isDir());
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QUrl>
+#include <QWindow>
 #include <atomic>
 #include <thread>
 
@@ -21,8 +22,10 @@
 #include "platform/background_work.h"
 #include "platform/file_slots.h"
 #include "session/session.h"
+#include "startup/form6.h"
 #include "tests/platform/gui_test.h"
 #include "viewer/form21.h"
+#include "viewer/form5.h"
 #include "viewer/form8.h"
 #include "viewer/rich_text_box.h"
 
@@ -445,17 +448,31 @@ TEST_F(OutsideFileTest, DropsAreIgnoredWhileAModalWindowIsOpenOrAPassRuns) {
   EXPECT_TRUE(rec.messages.empty());
 }
 
-TEST_F(MainWindowTest, WindowShowsTheViewerModally) {
+TEST_F(MainWindowTest, ViewerSearchAndInfoAreShownModallyOverTheWindowThatOpenedThem) {
+  form.show();
   bool seen = false;
   test::WhenModal<Form8>([&](Form8& v) {
     seen = true;
     EXPECT_EQ(v.windowTitle(), QStringLiteral("Window"));
+    EXPECT_EQ(v.windowHandle()->transientParent(), form.windowHandle());
     EXPECT_EQ(Control<tambril::RichTextBox>(v, "RichTextBox1")->textLength(), 0);
+    test::WhenModal<Form5>([&](Form5& s) {
+      EXPECT_EQ(s.windowHandle()->transientParent(), v.windowHandle());
+      Control<QPushButton>(s, "Command2")->click();
+    });
+    Control<QAction>(v, "Search2")->trigger();
     Control<QAction>(v, "Cancel")->trigger();
   });
   Control<QAction>(form, "Window")->trigger();
   EXPECT_TRUE(seen);
   EXPECT_FALSE(Window<Form8>().isVisible());
+  QWindow* infoOwner = nullptr;
+  test::WhenModal<Form6>([&](Form6& i) {
+    infoOwner = i.windowHandle()->transientParent();
+    Control<QPushButton>(i, "Command1")->click();
+  });
+  Control<QAction>(form, "Info")->trigger();
+  EXPECT_EQ(infoOwner, form.windowHandle());
 }
 
 TEST_F(MainWindowTest, EveryWayOutClosesTheFilesAndEndsTheProgram) {

@@ -4,7 +4,8 @@
 # when there is none. The program starts in the current folder. Drives the
 # desktop program by keyboard and mouse, as a user would, through the whole
 # chain: a file named on the command line is loaded; "Code_An.." encodes it
-# through the file dialog and the encode dialog; "Datei öffnen.." loads the
+# through the file dialog (which stays above the main window when that is
+# clicked) and the encode dialog; "Datei öffnen.." loads the
 # encoded file; "Code_Aus.." checks its password (a wrong one first, which
 # is refused with its message) and decodes it. The files on disk must be
 # the bytes the reference tambril-cli makes and the original bytes again.
@@ -64,6 +65,17 @@ gone() {
   fail "the window \"$1\" stayed"
 }
 
+# above WINDOW OTHER: whether the window manager stacks WINDOW above OTHER.
+above() {
+  local w i=0 a=-1 b=-1
+  for w in $(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //; s/,//g'); do
+    [ "$((w))" -eq "$1" ] && a=$i
+    [ "$((w))" -eq "$2" ] && b=$i
+    i=$((i + 1))
+  done
+  [ "$b" -ge 0 ] && [ "$a" -gt "$b" ]
+}
+
 # Giving a window the keyboard needs a window manager.
 if command -v openbox > /dev/null && ! xprop -root _NET_SUPPORTING_WM_CHECK 2> /dev/null | grep -q 'window id'; then
   openbox > /dev/null 2>&1 &
@@ -102,6 +114,17 @@ click_button() {
 keys F10 Right Return
 dialog=$(expect '^ Datei erstellen$')
 shot create
+# A click on the main window's title bar leaves the dialog above it: the
+# dialog is owned by the main window (WM_TRANSIENT_FOR, which Wine sets for
+# an owned window).
+eval "$(xdotool getwindowgeometry --shell "$main")"
+xdotool mousemove $((X + WIDTH / 2)) $((Y - 8)) click 1
+sleep 0.7
+above "$dialog" "$main" || fail "the file dialog went behind the main window"
+owner=$(xprop -id "$dialog" WM_TRANSIENT_FOR | sed -n 's/.*window id # //p')
+[ -n "$owner" ] && [ "$((owner))" -eq "$main" ] || fail "the file dialog belongs to window '$owner', not the main window $main"
+xdotool windowactivate --sync "$dialog" 2> /dev/null || xdotool windowfocus --sync "$dialog"
+sleep 0.3
 click_button "$dialog" ERSTELLEN
 gone '^ Datei erstellen$'
 expect '^CODE_ON$' > /dev/null
@@ -133,7 +156,8 @@ shot loaded
 mv "$source" "$work/moved.doc"
 
 # Decode: "Bearbeiten" > "Code_Aus..", the password check (a wrong password
-# first: the message, and the dialog asks again), "ERSTELLEN", "OK".
+# first: the message, and the dialog asks again with the focus in the box),
+# "ERSTELLEN", "OK" (by Enter).
 keys F10 Right Down Return
 check=$(expect '^CODE_AUS$')
 type_text Geheim2
@@ -144,7 +168,7 @@ keys Return
 gone '^ERROR$'
 [ -n "$(visible '^CODE_AUS$')" ] || fail "a wrong password closed the check"
 xdotool windowactivate --sync "$check" 2> /dev/null || true
-keys shift+Tab
+# The focus is back in the emptied password box.
 type_text Geheim1
 shot check
 keys Tab space
@@ -154,7 +178,7 @@ click_button "$dialog" ERSTELLEN
 gone '^ Datei erstellen$'
 expect '^CODE_AN$' > /dev/null
 shot decode
-keys Tab space
+keys Tab Return
 gone '^CODE_AN$'
 [ -f "$source" ] || fail "nothing decoded: $(ls "$folder")"
 cmp "$source" "$work/original" || fail "the decoded file differs from the original"

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # smoke.sh PROGRAM OUTDIR -- run inside an X server (xvfb-run).
 # Starts the program, sees the splash and then the main window at their
-# times, opens "Datei öffnen.." from the menu, leaves the dialog with Escape
-# and ends with "Beenden". Saves splash.png, main.png and open.png in OUTDIR.
+# times, opens "Datei öffnen.." from the menu (owned by the main window),
+# leaves the dialog with Escape and ends with "Beenden". Saves splash.png, main.png and open.png in OUTDIR.
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/wait_windows.sh"
 program=$1
@@ -58,6 +58,11 @@ sleep 0.5
 xdotool key Down Return 2>/dev/null || true
 dialog=$(wait_visible '^ Datei öffnen$')
 [ -n "$dialog" ] || fail "the file dialog did not open"
+# Owned by the main window, so that the window manager keeps it above it.
+if command -v xprop >/dev/null; then
+  owner=$(xprop -id "$dialog" WM_TRANSIENT_FOR | sed -n 's/.*window id # //p')
+  [ "$((owner))" -eq "$main" ] || fail "the file dialog belongs to window $owner, not the main window $main"
+fi
 sleep 0.5
 import -window root "$out/open.png"
 xdotool key Escape

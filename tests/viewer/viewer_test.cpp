@@ -1,5 +1,6 @@
 // The viewer window and its text box: the resize rule, the menu and F3, and
 // the 8-bit text with its find operation.
+#include <QFontInfo>
 #include <QImage>
 #include <QMenu>
 #include <QMenuBar>
@@ -7,10 +8,13 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextEdit>
 #include <algorithm>
 
 #include "codec/cp1252.h"
+#include "file_dialog/selpr6.h"
+#include "session/session.h"
 #include "tests/platform/gui_test.h"
 #include "viewer/form5.h"
 #include "viewer/form8.h"
@@ -163,6 +167,34 @@ TEST_F(ViewerTest, RichTextFindsInTheDocument) {
   box.clear();
   EXPECT_EQ(box.textLength(), 0);
   EXPECT_FALSE(box.isPlain());
+}
+
+// The read-me the help text names, loaded as a user loads it: formatted,
+// with its headings bold, its command lines in a monospaced face and its
+// umlauts as written.
+TEST_F(ViewerTest, TheReadMeIsShownFormatted) {
+  Window<Selpr6>().OpenFile(QStringLiteral(TAMBRIL_README));
+  ASSERT_TRUE(SharedSession().loaded());
+  box.waitForWholeText();
+  ASSERT_FALSE(box.isPlain());
+  const QString text = box.text(0, box.textLength());
+  for (const char* part :
+       {"Was Tambril macht", "Wie sicher ist eine .tmb-Datei?", "Die Befehlszeile", "Installieren und entfernen",
+        "tambril-cli decode [--password-stdin] [-o ZIEL] DATEI", "Mit Tambril öffnen", "Schaltflächen HILFE"}) {
+    EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << part;
+  }
+  EXPECT_FALSE(text.contains('\\')) << "RTF words shown as text";
+  bool boldHeading = false;
+  bool monospaced = false;
+  for (QTextBlock block = box.richView()->document()->begin(); block.isValid(); block = block.next()) {
+    const QTextCharFormat format = block.begin().fragment().charFormat();
+    if (block.text() == QStringLiteral("Die Befehlszeile")) boldHeading = format.fontWeight() >= QFont::Bold;
+    if (block.text().startsWith(QStringLiteral("tambril-cli encode"))) {
+      monospaced = monospaced || QFontInfo(format.font()).fixedPitch();
+    }
+  }
+  EXPECT_TRUE(boldHeading);
+  EXPECT_TRUE(monospaced);
 }
 
 // A large formatted text is read beside the window: its start is shown

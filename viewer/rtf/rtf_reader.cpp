@@ -19,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "resources/font_faces.h"
 #include "rtf/rtf_parser.h"
 #include "rtf/rtf_plain_text.h"
 
@@ -51,10 +52,26 @@ QFont::StyleHint StyleHint(FontFamily family) {
   return QFont::AnyStyle;
 }
 
+// The font table's face, then faces of the kind its family names: where the
+// face is missing, one of the same kind takes its place (a monospaced table
+// keeps its columns).
+QStringList Faces(const FontEntry& font) {
+  QStringList faces{QString::fromStdU16String(font.name)};
+  const auto add = [&faces](const auto& kind) {
+    for (const char* face : kind) {
+      if (!faces.contains(QLatin1String(face), Qt::CaseInsensitive)) faces << QLatin1String(face);
+    }
+  };
+  if (font.family == FontFamily::Roman) add(resources::kSerifFaces);
+  if (font.family == FontFamily::Swiss) add(resources::kSansFaces);
+  if (font.family == FontFamily::Modern) add(resources::kMonoFaces);
+  return faces;
+}
+
 QTextCharFormat ToCharFormat(const CharProps& c, const Tables& tables) {
   QTextCharFormat f;
   if (const FontEntry* font = tables.Font(c.font); font && !font->translated) {
-    f.setFontFamilies(QStringList{QString::fromStdU16String(font->name)});
+    f.setFontFamilies(Faces(*font));
     f.setFontStyleHint(StyleHint(font->family));
   }
   f.setFontPointSize(c.halfPoints / 2.0);
