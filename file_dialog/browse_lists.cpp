@@ -94,12 +94,14 @@ DriveList::DriveList(QWidget* parent) : QComboBox(parent) {
 }
 
 QString DriveList::RootOf(const QString& path) {
+  // The longest root the path lies under; on Windows every drive's root is
+  // as long as the system's, so that one is only the fall-back.
   const QString p = Native(QDir::cleanPath(path)) + QDir::separator();
-  QString best = Native(QDir::rootPath());
+  QString best;
   for (const QString& root : Roots()) {
     if (p.startsWith(root, Qt::CaseInsensitive) && root.size() > best.size()) best = root;
   }
-  return best;
+  return best.isEmpty() ? Native(QDir::rootPath()) : best;
 }
 
 QStringList DriveList::Roots() {
