@@ -1216,7 +1216,7 @@ struct Chain {
 // growing with the depth, not with its square. A walk holds a bounded
 // number of folder handles and no stack frame per level.
 TEST_F(CliTest, TreeOfAnyDepthIsCodedWhole) {
-  for (const Chain chain : {Chain{Path("tief"), 20000, 1000}, Chain{Path("eng"), 1500, 100}}) {
+  for (const Chain& chain : {Chain{Path("tief"), 20000, 1000}, Chain{Path("eng"), 1500, 100}}) {
     SCOPED_TRACE(chain.depth);
     chain.Make();
     struct Cleanup {
