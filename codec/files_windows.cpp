@@ -111,6 +111,9 @@ std::string SystemErrorText(int errnum) {
   }
 }
 
+// Windows has no file size limit that ends a program.
+void IgnoreFileSizeSignal() {}
+
 int SystemHandle::close() noexcept {
   if (!h_) return 0;
   const int result = ::CloseHandle(h_) ? 0 : LastErrno();
