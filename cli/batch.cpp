@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -18,8 +19,8 @@
 #include <thread>
 #include <unordered_map>
 
-#include "cli/exit_codes.h"
 #include "cli/messages.h"
+#include "cli/run_counts.h"
 #include "cli/system.h"
 #include "cli/terminal.h"
 #include "cli/text.h"
@@ -195,6 +196,22 @@ enum class State {
 
 bool IsFinal(State s) { return s >= State::Done; }
 
+// What a run's summary counts a file as; nothing while it is not final.
+std::optional<Outcome> OutcomeOf(State s) {
+  switch (s) {
+    case State::Done:
+      return Outcome::Done;
+    case State::WrongPassword:
+      return Outcome::WrongPassword;
+    case State::Skipped:
+      return Outcome::NotRegular;
+    case State::Failed:
+      return Outcome::Failed;
+    default:
+      return std::nullopt;
+  }
+}
+
 struct FileState {
   State state = State::Queued;
   std::string line;  // the target, the tag, or the line of a failure or a skipped entry
@@ -265,42 +282,64 @@ Sizes FitOpenFiles(std::size_t jobs) {
   return {jobs, std::clamp<std::size_t>(slots, 1, kMostInGroup)};
 }
 
-// Codes one file; a coded file comes back in `pending`, unnamed and
-// unflushed. `folder` is the open folder the file is in (read from and
+// A file as a job leaves it: written unnamed, or with its final outcome.
+struct Coded {
+  FileState state;                          // Unnamed with the target's path, else final
+  std::unique_ptr<codec::TargetFile> file;  // while Unnamed: the target, unflushed
+  fs::path target;                          // empty until its name is known
+  std::uint64_t size = 0;                   // the input's when it was opened
+  bool targetTaken = false;                 // failed since a file stands under the target's name
+  bool stopped = false;                     // the run was interrupted: no outcome
+};
+
+// Codes one file. `folder` is the open folder the file is in (read from and
 // written to through it), null where it could not be opened: the file's own
 // path then gives its errors. `cwd` is the current folder, for the tag of a
-// relative path. Throws Stopped from the checkpoint.
-void CodeOne(BatchMode mode, const fs::path& file, const std::shared_ptr<const codec::Folder>& folder,
-             const fs::path& cwd, const std::string& password, const codec::CheckpointFn& checkpoint,
-             std::uint64_t& size, FileState& o, std::unique_ptr<codec::TargetFile>& coded, fs::path& target) {
-  const codec::InputFile in = folder ? codec::InputFile(*folder, file) : codec::InputFile(file);
-  size = in.sizeAtOpen();
+// relative path. `progress` is told before each block of at most a MiB
+// roughly how far the file is; it throws Stopped to end the coding.
+Coded CodeOne(BatchMode mode, const fs::path& file, const std::shared_ptr<const codec::Folder>& folder,
+              const fs::path& cwd, const std::string& password, const std::function<void(std::uint64_t)>& progress) {
+  Coded c;
+  std::uint64_t blocks = 0;
+  const codec::CheckpointFn checkpoint = [&] { progress(std::min(c.size, (blocks++) << 20)); };
   // The target is made through the folder only where its name lies in it.
   const auto folderOf = [&](const fs::path& t) {
     return folder && t.parent_path().native() == folder->path().native() ? folder : nullptr;
   };
-  if (mode == BatchMode::Encode) {
-    target = PathOf(codec::EncodedPath(PathText(file)));  // a taken name is refused before anything is read
-    const std::string tag = codec::ExtensionTag(PathText(codec::AbsolutePath(file, cwd)));
-    codec::RequireKnownLength(in, size);
-    coded = codec::EncodeUnnamed(in, size, target, password, tag, checkpoint, folderOf(target));
-  } else {
-    const codec::CheckResult check = codec::CheckPassword(in, size, password);
-    if (!check.fits()) {
-      o.state = State::WrongPassword;
-      return;
+  try {
+    const codec::InputFile in = folder ? codec::InputFile(*folder, file) : codec::InputFile(file);
+    c.size = in.sizeAtOpen();
+    if (mode == BatchMode::Encode) {
+      c.target = PathOf(codec::EncodedPath(PathText(file)));  // a taken name is refused before anything is read
+      const std::string tag = codec::ExtensionTag(PathText(codec::AbsolutePath(file, cwd)));
+      codec::RequireKnownLength(in, c.size);
+      c.file = codec::EncodeUnnamed(in, c.size, c.target, password, tag, checkpoint, folderOf(c.target));
+    } else {
+      const codec::CheckResult check = codec::CheckPassword(in, c.size, password);
+      if (!check.fits()) {
+        c.state.state = State::WrongPassword;
+        return c;
+      }
+      if (mode == BatchMode::Check) {
+        c.state = {State::Done, PrintableTag(check.tagText())};
+        return c;
+      }
+      c.target = PathOf(codec::DecodedPath(PathText(file), check.tagText()));
+      c.file = codec::DecodeUnnamed(in, c.target, check, checkpoint, folderOf(c.target));
     }
-    if (mode == BatchMode::Check) {
-      o.state = State::Done;
-      o.line = PrintableTag(check.tagText());
-      return;
-    }
-    target = PathOf(codec::DecodedPath(PathText(file), check.tagText()));
-    coded = codec::DecodeUnnamed(in, target, check, checkpoint, folderOf(target));
+    c.file->finishUnflushed();
+    c.state = {State::Unnamed, PathText(c.target)};
+  } catch (const Stopped&) {
+    c.stopped = true;
+  } catch (const codec::CodecError& e) {
+    c.state = {State::Failed, FailureLine(file, c.target, e)};
+    c.targetTaken = e.kind() == codec::ErrorKind::TargetExists;
+    c.file.reset();
+  } catch (const std::exception& e) {  // running out of memory
+    c.state = {State::Failed, Quoted(PathText(file)) + ": " + e.what()};
+    c.file.reset();
   }
-  coded->finishUnflushed();
-  o.state = State::Unnamed;
-  o.line = PathText(target);
+  return c;
 }
 
 // A named file once its folder was flushed: done, or failed with `error`.
@@ -455,51 +494,33 @@ bool Batch::codeNext(std::size_t job, std::unique_lock<std::mutex>& lock) {
       }
     }
 
-    FileState o;
-    std::unique_ptr<codec::TargetFile> coded;
-    fs::path target;
-    std::uint64_t size = 0, blocks = 0;
-    // Called before each block of at most a MiB: roughly how far the file is.
-    const codec::CheckpointFn checkpoint = [&] {
+    // Called before each block: roughly how far the file is.
+    const auto progress = [&](std::uint64_t about) {
       if (SignalPending() || stop_) throw Stopped{};
-      partial_[job].store(std::min(size, (blocks++) << 20), std::memory_order_relaxed);
+      partial_[job].store(about, std::memory_order_relaxed);
     };
-    bool stopped = false, taken = false;
-    try {
-      CodeOne(mode_, file, folder, cwd_, password_, checkpoint, size, o, coded, target);
-    } catch (const Stopped&) {
-      stopped = true;
-    } catch (const codec::CodecError& e) {
-      o.state = State::Failed;
-      o.line = FailureLine(file, target, e);
-      taken = e.kind() == codec::ErrorKind::TargetExists;
-      coded.reset();
-    } catch (const std::exception& e) {  // running out of memory
-      o.state = State::Failed;
-      o.line = Quoted(PathText(file)) + ": " + e.what();
-      coded.reset();
-    }
-    const std::uint64_t scope = coded ? coded->flushScope() : 0;
-    bytesFinished_ += size;
+    Coded c = CodeOne(mode_, file, folder, cwd_, password_, progress);
+    const std::uint64_t scope = c.file ? c.file->flushScope() : 0;
+    bytesFinished_ += c.size;
     partial_[job].store(0, std::memory_order_relaxed);
 
     lock.lock();
     --coding_;
-    if (taken) o.line += takenBy(target, {});
+    if (c.targetTaken) c.state.line += takenBy(c.target, {});
     if (folder) folders_[job] = std::move(folder);
-    if (stopped) {
+    if (c.stopped) {
       --inUse_;
       return false;
     }
     ++finished_;
-    if (coded) {
-      pending_.push_back({i, target, scope, size, std::move(coded)});
-      pendingBytes_ += size;
+    if (c.file) {
+      pending_.push_back({i, c.target, scope, c.size, std::move(c.file)});
+      pendingBytes_ += c.size;
     } else {
       --inUse_;
       slotFree_.notify_one();
     }
-    states_[i] = std::move(o);
+    states_[i] = std::move(c.state);
     // The program's thread looks every tick anyway; it is woken early only
     // when a group may be due (this job going on to the next file keeps
     // coding).
@@ -754,26 +775,12 @@ int Batch::run() {
   stopAndJoin();
   bar.finish();
 
-  std::size_t done = 0, skipped = 0, notFiles = 0, failed = 0;
+  RunCounts counts;
   for (const auto& o : states_) {
-    done += o.state == State::Done;
-    skipped += o.state == State::WrongPassword;
-    notFiles += o.state == State::Skipped;
-    failed += o.state == State::Failed;
+    if (const auto outcome = OutcomeOf(o.state)) counts.record(*outcome);
   }
-  // "3 done, 1 skipped (wrong password), 1 failed"; encoding checks no
-  // password, checking skips nothing for one.
-  if (!options_.quiet) {
-    if (mode_ == BatchMode::Check) {
-      std::printf("%zu %s, %zu %s, ", done, Text(Msg::Fit).data(), skipped, Text(Msg::WrongPassword).data());
-    } else {
-      std::printf("%zu %s, ", done, Text(Msg::Done).data());
-      if (mode_ == BatchMode::Decode) std::printf("%zu %s, ", skipped, Text(Msg::SkippedWrongPassword).data());
-    }
-    if (notFiles > 0) std::printf("%zu %s, ", notFiles, Text(Msg::SkippedNotRegular).data());
-    std::printf("%zu %s\n", failed, Text(Msg::Failed).data());
-  }
-  return failed > 0 ? kExitFile : skipped > 0 ? kExitWrongPassword : kExitOk;
+  if (!options_.quiet) std::fputs(counts.summary(mode_).c_str(), stdout);
+  return counts.exitStatus();
 }
 
 }  // namespace
