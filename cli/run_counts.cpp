@@ -4,42 +4,27 @@
 
 namespace tambril::cli {
 
-void RunCounts::record(Outcome outcome) {
-  switch (outcome) {
-    case Outcome::Done:
-      ++done_;
-      break;
-    case Outcome::WrongPassword:
-      ++wrongPassword_;
-      break;
-    case Outcome::NotRegular:
-      ++notRegular_;
-      break;
-    case Outcome::Failed:
-      ++failed_;
-      break;
-  }
-}
+void RunCounts::record(Outcome outcome) { ++counts_[static_cast<std::size_t>(outcome)]; }
 
 std::string RunCounts::summary(BatchMode mode, Language language) const {
   std::string line;
-  const auto count = [&](std::size_t n, Msg what, const char* after) {
-    line += std::to_string(n) + " " + std::string(Text(what, language)) + after;
+  const auto count = [&](Outcome outcome, Msg what, const char* after) {
+    line += std::to_string(of(outcome)) + " " + std::string(Text(what, language)) + after;
   };
   if (mode == BatchMode::Check) {
-    count(done_, Msg::Fit, ", ");
-    count(wrongPassword_, Msg::WrongPassword, ", ");
+    count(Outcome::Done, Msg::Fit, ", ");
+    count(Outcome::WrongPassword, Msg::WrongPassword, ", ");
   } else {
-    count(done_, Msg::Done, ", ");
-    if (mode == BatchMode::Decode) count(wrongPassword_, Msg::SkippedWrongPassword, ", ");
+    count(Outcome::Done, Msg::Done, ", ");
+    if (mode == BatchMode::Decode) count(Outcome::WrongPassword, Msg::SkippedWrongPassword, ", ");
   }
-  if (notRegular_ > 0) count(notRegular_, Msg::SkippedNotRegular, ", ");
-  count(failed_, Msg::Failed, "\n");
+  if (of(Outcome::NotRegular) > 0) count(Outcome::NotRegular, Msg::SkippedNotRegular, ", ");
+  count(Outcome::Failed, Msg::Failed, "\n");
   return line;
 }
 
 int RunCounts::exitStatus() const {
-  return failed_ > 0 ? kExitFile : wrongPassword_ > 0 ? kExitWrongPassword : kExitOk;
+  return of(Outcome::Failed) > 0 ? kExitFile : of(Outcome::WrongPassword) > 0 ? kExitWrongPassword : kExitOk;
 }
 
 }  // namespace tambril::cli

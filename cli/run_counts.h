@@ -1,6 +1,7 @@
 #pragma once
 // The tally of a many-file run: how many entries ended which way, what the
 // summary line says and the exit status the run ends with.
+#include <array>
 #include <cstddef>
 #include <string>
 
@@ -14,7 +15,7 @@ enum class Outcome {
   Done,           // coded and named (checked: the password fits)
   WrongPassword,  // decoding or checking: skipped
   NotRegular,     // skipped as no regular file
-  Failed,
+  Failed,         // the last
 };
 
 class RunCounts {
@@ -29,7 +30,8 @@ class RunCounts {
   int exitStatus() const;
 
  private:
-  std::size_t done_ = 0, wrongPassword_ = 0, notRegular_ = 0, failed_ = 0;
+  std::size_t of(Outcome outcome) const { return counts_[static_cast<std::size_t>(outcome)]; }
+  std::array<std::size_t, static_cast<std::size_t>(Outcome::Failed) + 1> counts_{};
 };
 
 }  // namespace tambril::cli
