@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -18,8 +19,8 @@
 #include <thread>
 #include <unordered_map>
 
-#include "cli/exit_codes.h"
 #include "cli/messages.h"
+#include "cli/run_counts.h"
 #include "cli/system.h"
 #include "cli/terminal.h"
 #include "cli/text.h"
@@ -195,6 +196,22 @@ enum class State {
 
 bool IsFinal(State s) { return s >= State::Done; }
 
+// What a run's summary counts a file as; nothing while it is not final.
+std::optional<Outcome> OutcomeOf(State s) {
+  switch (s) {
+    case State::Done:
+      return Outcome::Done;
+    case State::WrongPassword:
+      return Outcome::WrongPassword;
+    case State::Skipped:
+      return Outcome::NotRegular;
+    case State::Failed:
+      return Outcome::Failed;
+    default:
+      return std::nullopt;
+  }
+}
+
 struct FileState {
   State state = State::Queued;
   std::string line;  // the target, the tag, or the line of a failure or a skipped entry
@@ -265,42 +282,76 @@ Sizes FitOpenFiles(std::size_t jobs) {
   return {jobs, std::clamp<std::size_t>(slots, 1, kMostInGroup)};
 }
 
-// Codes one file; a coded file comes back in `pending`, unnamed and
-// unflushed. `folder` is the open folder the file is in (read from and
+// A file as a job leaves it: written unnamed, or with its final outcome.
+struct Coded {
+  FileState state;                          // Unnamed with the target's path, else final
+  std::unique_ptr<codec::TargetFile> file;  // while Unnamed: the target, unflushed
+  fs::path target;                          // empty until its name is known
+  std::uint64_t size = 0;                   // the input's when it was opened
+  bool targetTaken = false;                 // failed since a file stands under the target's name
+  bool stopped = false;                     // the run was interrupted: no outcome
+};
+
+// Codes one file. `folder` is the open folder the file is in (read from and
 // written to through it), null where it could not be opened: the file's own
 // path then gives its errors. `cwd` is the current folder, for the tag of a
-// relative path. Throws Stopped from the checkpoint.
-void CodeOne(BatchMode mode, const fs::path& file, const std::shared_ptr<const codec::Folder>& folder,
-             const fs::path& cwd, const std::string& password, const codec::CheckpointFn& checkpoint,
-             std::uint64_t& size, FileState& o, std::unique_ptr<codec::TargetFile>& coded, fs::path& target) {
-  const codec::InputFile in = folder ? codec::InputFile(*folder, file) : codec::InputFile(file);
-  size = in.sizeAtOpen();
+// relative path. `progress` is told before each block of at most a MiB
+// roughly how far the file is; it throws Stopped to end the coding.
+Coded CodeOne(BatchMode mode, const fs::path& file, const std::shared_ptr<const codec::Folder>& folder,
+              const fs::path& cwd, const std::string& password, const std::function<void(std::uint64_t)>& progress) {
+  Coded c;
+  std::uint64_t blocks = 0;
+  const codec::CheckpointFn checkpoint = [&] { progress(std::min(c.size, (blocks++) << 20)); };
   // The target is made through the folder only where its name lies in it.
   const auto folderOf = [&](const fs::path& t) {
     return folder && t.parent_path().native() == folder->path().native() ? folder : nullptr;
   };
-  if (mode == BatchMode::Encode) {
-    target = PathOf(codec::EncodedPath(PathText(file)));  // a taken name is refused before anything is read
-    const std::string tag = codec::ExtensionTag(PathText(codec::AbsolutePath(file, cwd)));
-    codec::RequireKnownLength(in, size);
-    coded = codec::EncodeUnnamed(in, size, target, password, tag, checkpoint, folderOf(target));
-  } else {
-    const codec::CheckResult check = codec::CheckPassword(in, size, password);
-    if (!check.fits()) {
-      o.state = State::WrongPassword;
-      return;
+  try {
+    const codec::InputFile in = folder ? codec::InputFile(*folder, file) : codec::InputFile(file);
+    c.size = in.sizeAtOpen();
+    if (mode == BatchMode::Encode) {
+      c.target = PathOf(codec::EncodedPath(PathText(file)));  // a taken name is refused before anything is read
+      const std::string tag = codec::ExtensionTag(PathText(codec::AbsolutePath(file, cwd)));
+      codec::RequireKnownLength(in, c.size);
+      c.file = codec::EncodeUnnamed(in, c.size, c.target, password, tag, checkpoint, folderOf(c.target));
+    } else {
+      const codec::CheckResult check = codec::CheckPassword(in, c.size, password);
+      if (!check.fits()) {
+        c.state.state = State::WrongPassword;
+        return c;
+      }
+      if (mode == BatchMode::Check) {
+        c.state = {State::Done, PrintableTag(check.tagText())};
+        return c;
+      }
+      c.target = PathOf(codec::DecodedPath(PathText(file), check.tagText()));
+      c.file = codec::DecodeUnnamed(in, c.target, check, checkpoint, folderOf(c.target));
     }
-    if (mode == BatchMode::Check) {
-      o.state = State::Done;
-      o.line = PrintableTag(check.tagText());
-      return;
-    }
-    target = PathOf(codec::DecodedPath(PathText(file), check.tagText()));
-    coded = codec::DecodeUnnamed(in, target, check, checkpoint, folderOf(target));
+    c.file->finishUnflushed();
+    c.state = {State::Unnamed, PathText(c.target)};
+  } catch (const Stopped&) {
+    c.stopped = true;
+  } catch (const codec::CodecError& e) {
+    c.state = {State::Failed, FailureLine(file, c.target, e)};
+    c.targetTaken = e.kind() == codec::ErrorKind::TargetExists;
+    c.file.reset();
+  } catch (const std::exception& e) {  // running out of memory
+    c.state = {State::Failed, Quoted(PathText(file)) + ": " + e.what()};
+    c.file.reset();
   }
-  coded->finishUnflushed();
-  o.state = State::Unnamed;
-  o.line = PathText(target);
+  return c;
+}
+
+// The folder `file` is in, opened for it; null for a path that names a
+// folder ("name/") or where the folder cannot be opened: the file is then
+// coded by its path, which reports what is wrong with it.
+std::shared_ptr<const codec::Folder> OpenFolderOf(const fs::path& file) {
+  if (file.filename().empty()) return nullptr;
+  try {
+    return std::make_shared<const codec::Folder>(file.parent_path());
+  } catch (const codec::CodecError&) {
+    return nullptr;
+  }
 }
 
 // A named file once its folder was flushed: done, or failed with `error`.
@@ -372,6 +423,18 @@ class Batch {
   void work(std::size_t job);
   // Codes the next file as job `job`; false when the run was stopped.
   bool codeNext(std::size_t job, std::unique_lock<std::mutex>& lock);
+  // The folder of `file` where a job keeps it open: the files of a folder
+  // follow each other, so its handle is most likely one a job has just used.
+  std::shared_ptr<const codec::Folder> keptFolder(const fs::path& file) const;
+  // Takes in what a job made of file `i` (its data in flush scope `scope`);
+  // false when the run was stopped meanwhile.
+  bool settle(std::size_t i, Coded c, std::uint64_t scope);
+  std::uint64_t totalBytes() const;
+  void startJobs();
+  void startDueFlush(std::unique_lock<std::mutex>& lock);
+  std::size_t printableEnd() const;
+  [[noreturn]] void endInterrupted(RunBar& bar, int signal);
+  int summarize() const;
   bool nothingLeft();
   void startFlush(std::unique_lock<std::mutex>& lock, std::size_t upTo);
   void nameGroup(std::unique_lock<std::mutex>& lock);
@@ -432,82 +495,61 @@ void Batch::work(std::size_t job) {
 }
 
 bool Batch::codeNext(std::size_t job, std::unique_lock<std::mutex>& lock) {
-  {
-    const std::size_t i = next_++;
-    states_[i].state = State::Coding;
-    ++inUse_;
-    ++coding_;
-    // The files of a folder follow each other: its handle is most likely
-    // one a job has just used.
-    const fs::path file = PathOf(files_[i].path);
-    const fs::path parent = file.parent_path();
-    const bool inFolder = !file.filename().empty();  // not "name/"
-    std::shared_ptr<const codec::Folder> folder;
-    for (const auto& f : folders_) {
-      if (inFolder && f && f->path().native() == parent.native()) folder = f;
-    }
-    lock.unlock();
-    if (!folder && inFolder) {
-      try {
-        folder = std::make_shared<const codec::Folder>(parent);
-      } catch (const codec::CodecError&) {
-        // Coded by its path, which reports what is wrong with it.
-      }
-    }
+  const std::size_t i = next_++;
+  states_[i].state = State::Coding;
+  ++inUse_;
+  ++coding_;
+  const fs::path file = PathOf(files_[i].path);
+  std::shared_ptr<const codec::Folder> folder = keptFolder(file);
+  lock.unlock();
+  if (!folder) folder = OpenFolderOf(file);
+  // Called before each block: roughly how far the file is.
+  const auto progress = [&](std::uint64_t about) {
+    if (SignalPending() || stop_) throw Stopped{};
+    partial_[job].store(about, std::memory_order_relaxed);
+  };
+  Coded c = CodeOne(mode_, file, folder, cwd_, password_, progress);
+  const std::uint64_t scope = c.file ? c.file->flushScope() : 0;
+  bytesFinished_ += c.size;
+  partial_[job].store(0, std::memory_order_relaxed);
+  lock.lock();
+  if (folder) folders_[job] = std::move(folder);
+  return settle(i, std::move(c), scope);
+}
 
-    FileState o;
-    std::unique_ptr<codec::TargetFile> coded;
-    fs::path target;
-    std::uint64_t size = 0, blocks = 0;
-    // Called before each block of at most a MiB: roughly how far the file is.
-    const codec::CheckpointFn checkpoint = [&] {
-      if (SignalPending() || stop_) throw Stopped{};
-      partial_[job].store(std::min(size, (blocks++) << 20), std::memory_order_relaxed);
-    };
-    bool stopped = false, taken = false;
-    try {
-      CodeOne(mode_, file, folder, cwd_, password_, checkpoint, size, o, coded, target);
-    } catch (const Stopped&) {
-      stopped = true;
-    } catch (const codec::CodecError& e) {
-      o.state = State::Failed;
-      o.line = FailureLine(file, target, e);
-      taken = e.kind() == codec::ErrorKind::TargetExists;
-      coded.reset();
-    } catch (const std::exception& e) {  // running out of memory
-      o.state = State::Failed;
-      o.line = Quoted(PathText(file)) + ": " + e.what();
-      coded.reset();
-    }
-    const std::uint64_t scope = coded ? coded->flushScope() : 0;
-    bytesFinished_ += size;
-    partial_[job].store(0, std::memory_order_relaxed);
+std::shared_ptr<const codec::Folder> Batch::keptFolder(const fs::path& file) const {
+  if (file.filename().empty()) return nullptr;  // "name/"
+  const fs::path parent = file.parent_path();
+  std::shared_ptr<const codec::Folder> folder;
+  for (const auto& f : folders_) {
+    if (f && f->path().native() == parent.native()) folder = f;
+  }
+  return folder;
+}
 
-    lock.lock();
-    --coding_;
-    if (taken) o.line += takenBy(target, {});
-    if (folder) folders_[job] = std::move(folder);
-    if (stopped) {
-      --inUse_;
-      return false;
-    }
-    ++finished_;
-    if (coded) {
-      pending_.push_back({i, target, scope, size, std::move(coded)});
-      pendingBytes_ += size;
-    } else {
-      --inUse_;
-      slotFree_.notify_one();
-    }
-    states_[i] = std::move(o);
-    // The program's thread looks every tick anyway; it is woken early only
-    // when a group may be due (this job going on to the next file keeps
-    // coding).
-    const bool goingOn = !stop_ && next_ < files_.size() && inUse_ < slots_;
-    if ((coding_ == 0 && !goingOn) || pending_.size() >= flushAt_ || pendingBytes_ >= kGroupBytes ||
-        inUse_ + jobs_ > slots_) {
-      changed_.notify_one();
-    }
+bool Batch::settle(std::size_t i, Coded c, std::uint64_t scope) {
+  --coding_;
+  if (c.targetTaken) c.state.line += takenBy(c.target, {});
+  if (c.stopped) {
+    --inUse_;
+    return false;
+  }
+  ++finished_;
+  if (c.file) {
+    pending_.push_back({i, c.target, scope, c.size, std::move(c.file)});
+    pendingBytes_ += c.size;
+  } else {
+    --inUse_;
+    slotFree_.notify_one();
+  }
+  states_[i] = std::move(c.state);
+  // The program's thread looks every tick anyway; it is woken early only
+  // when a group may be due (this job going on to the next file keeps
+  // coding).
+  const bool goingOn = !stop_ && next_ < files_.size() && inUse_ < slots_;
+  if ((coding_ == 0 && !goingOn) || pending_.size() >= flushAt_ || pendingBytes_ >= kGroupBytes ||
+      inUse_ + jobs_ > slots_) {
+    changed_.notify_one();
   }
   return true;
 }
@@ -652,32 +694,10 @@ void Batch::stopAndJoin() {
 }
 
 int Batch::run() {
-  std::uint64_t totalBytes = 0;
   const bool withBar = !options_.quiet && mode_ != BatchMode::Check && StderrIsTerminal();
-  if (withBar) {
-    for (const auto& f : files_) {
-      if (f.kind != Entry::File) continue;
-      if (const auto size = RegularFileSize(f.path)) totalBytes += *size;
-    }
-  }
-  RunBar bar(files_.size(), totalBytes, withBar);
+  RunBar bar(files_.size(), withBar ? totalBytes() : 0, withBar);
   PassMonitor monitor("", /*showBar=*/false);
-  // Fewer jobs where the system gives fewer threads (ulimit -u); none, and
-  // the program's thread codes the files itself between its other duties.
-  for (std::size_t j = 0; j < jobs_; ++j) {
-    try {
-      std::lock_guard guard(m_);
-      workers_.emplace_back([this, j] { work(j); });
-      ++running_;
-    } catch (const std::system_error&) {
-      break;
-    }
-  }
-  if (workers_.empty()) {
-    alone_ = true;
-    running_ = 1;
-  }
-
+  startJobs();
   auto lastDraw = std::chrono::steady_clock::now() - kTick;
   try {
     std::unique_lock lock(m_);
@@ -689,24 +709,8 @@ int Batch::run() {
       }
       monitor.checkpoint();  // throws Interrupted after a signal
       if (flush_.ended) nameGroup(lock);
-      // Only files all of whose predecessors are done or failed are named,
-      // so that the names given always stand for a run of files in order:
-      // an interruption leaves no named file without its line.
-      while (frontier_ < files_.size() && states_[frontier_].state > State::Coding) ++frontier_;
-      std::size_t ready = 0;
-      for (const auto& p : pending_) {
-        if (p.index < frontier_) ++ready;
-      }
-      const bool dataDue =
-          ready > 0 && (coding_ == 0 || ready >= flushAt_ || pendingBytes_ >= kGroupBytes || inUse_ + jobs_ > slots_);
-      // Names are made durable by the next group's flush, which covers their
-      // folders where they are on its file systems; where no group is on
-      // its way, by a flush of their folders alone, which takes no data with
-      // it so that groups stay large.
-      const bool namesDue = !named_.empty() && ready == 0;
-      if (!flush_.running && (dataDue || namesDue)) startFlush(lock, dataDue ? frontier_ : 0);
-      std::size_t printable = printed_;
-      while (printable < files_.size() && IsFinal(states_[printable].state)) ++printable;
+      startDueFlush(lock);
+      const std::size_t printable = printableEnd();
       const bool ended = running_ == 0 && pending_.empty() && !flush_.running && named_.empty();
       const std::size_t finished = finished_;
       lock.unlock();
@@ -724,56 +728,109 @@ int Batch::run() {
       if (ended) break;
     }
   } catch (const Interrupted& i) {
-    {
-      std::lock_guard guard(m_);
-      stop_ = true;
-    }
-    slotFree_.notify_all();
-    for (auto& w : workers_) w.join();
-    workers_.clear();
-    if (flusher_.joinable()) flusher_.detach();  // its flush goes on in a process of its own
-    std::size_t printable = printed_;
-    {
-      std::lock_guard guard(m_);
-      pending_.clear();  // unnamed: nothing of them stays
-      flush_.files.clear();
-      // Named files are complete: once their folders are flushed, they are
-      // listed too.
-      for (const auto* names : {&named_, &flush_.names}) {
-        for (const Name& n : *names) {
-          states_[n.index] = Durable(files_[n.index].path, states_[n.index], n.folder->sync());
-        }
-      }
-      while (printable < files_.size() && IsFinal(states_[printable].state)) ++printable;
-    }
-    bar.clear();
-    printUpTo(printable);
-    std::fprintf(stderr, "tambril-cli: %s\n", Text(Msg::RunInterrupted).data());
-    DieOfSignal(i.signal);
+    endInterrupted(bar, i.signal);
   }
   stopAndJoin();
   bar.finish();
+  return summarize();
+}
 
-  std::size_t done = 0, skipped = 0, notFiles = 0, failed = 0;
-  for (const auto& o : states_) {
-    done += o.state == State::Done;
-    skipped += o.state == State::WrongPassword;
-    notFiles += o.state == State::Skipped;
-    failed += o.state == State::Failed;
+// What the bar counts up to: the sizes of the files to code, as they are
+// now.
+std::uint64_t Batch::totalBytes() const {
+  std::uint64_t total = 0;
+  for (const auto& f : files_) {
+    if (f.kind != Entry::File) continue;
+    if (const auto size = RegularFileSize(f.path)) total += *size;
   }
-  // "3 done, 1 skipped (wrong password), 1 failed"; encoding checks no
-  // password, checking skips nothing for one.
-  if (!options_.quiet) {
-    if (mode_ == BatchMode::Check) {
-      std::printf("%zu %s, %zu %s, ", done, Text(Msg::Fit).data(), skipped, Text(Msg::WrongPassword).data());
-    } else {
-      std::printf("%zu %s, ", done, Text(Msg::Done).data());
-      if (mode_ == BatchMode::Decode) std::printf("%zu %s, ", skipped, Text(Msg::SkippedWrongPassword).data());
+  return total;
+}
+
+// Fewer jobs where the system gives fewer threads (ulimit -u); none, and
+// the program's thread codes the files itself between its other duties.
+void Batch::startJobs() {
+  for (std::size_t j = 0; j < jobs_; ++j) {
+    try {
+      std::lock_guard guard(m_);
+      workers_.emplace_back([this, j] { work(j); });
+      ++running_;
+    } catch (const std::system_error&) {
+      break;
     }
-    if (notFiles > 0) std::printf("%zu %s, ", notFiles, Text(Msg::SkippedNotRegular).data());
-    std::printf("%zu %s\n", failed, Text(Msg::Failed).data());
   }
-  return failed > 0 ? kExitFile : skipped > 0 ? kExitWrongPassword : kExitOk;
+  if (workers_.empty()) {
+    alone_ = true;
+    running_ = 1;
+  }
+}
+
+// Starts the flush of a group where one is due and none is running.
+void Batch::startDueFlush(std::unique_lock<std::mutex>& lock) {
+  // Only files all of whose predecessors are done or failed are named,
+  // so that the names given always stand for a run of files in order:
+  // an interruption leaves no named file without its line.
+  while (frontier_ < files_.size() && states_[frontier_].state > State::Coding) ++frontier_;
+  std::size_t ready = 0;
+  for (const auto& p : pending_) {
+    if (p.index < frontier_) ++ready;
+  }
+  const bool dataDue =
+      ready > 0 && (coding_ == 0 || ready >= flushAt_ || pendingBytes_ >= kGroupBytes || inUse_ + jobs_ > slots_);
+  // Names are made durable by the next group's flush, which covers their
+  // folders where they are on its file systems; where no group is on
+  // its way, by a flush of their folders alone, which takes no data with
+  // it so that groups stay large.
+  const bool namesDue = !named_.empty() && ready == 0;
+  if (!flush_.running && (dataDue || namesDue)) startFlush(lock, dataDue ? frontier_ : 0);
+}
+
+// The end of the files whose lines may be printed: those final in a row
+// from the first not yet printed.
+std::size_t Batch::printableEnd() const {
+  std::size_t end = printed_;
+  while (end < files_.size() && IsFinal(states_[end].state)) ++end;
+  return end;
+}
+
+// After a signal: the jobs stop, unnamed files go, named ones are listed
+// once their folders are flushed, and the program ends of the signal.
+void Batch::endInterrupted(RunBar& bar, int signal) {
+  {
+    std::lock_guard guard(m_);
+    stop_ = true;
+  }
+  slotFree_.notify_all();
+  for (auto& w : workers_) w.join();
+  workers_.clear();
+  if (flusher_.joinable()) flusher_.detach();  // its flush goes on in a process of its own
+  std::size_t printable = printed_;
+  {
+    std::lock_guard guard(m_);
+    pending_.clear();  // unnamed: nothing of them stays
+    flush_.files.clear();
+    // Named files are complete: once their folders are flushed, they are
+    // listed too.
+    for (const auto* names : {&named_, &flush_.names}) {
+      for (const Name& n : *names) {
+        states_[n.index] = Durable(files_[n.index].path, states_[n.index], n.folder->sync());
+      }
+    }
+    printable = printableEnd();
+  }
+  bar.clear();
+  printUpTo(printable);
+  std::fprintf(stderr, "tambril-cli: %s\n", Text(Msg::RunInterrupted).data());
+  DieOfSignal(signal);
+}
+
+// The summary line, unless quiet, and the run's exit status.
+int Batch::summarize() const {
+  RunCounts counts;
+  for (const auto& o : states_) {
+    if (const auto outcome = OutcomeOf(o.state)) counts.record(*outcome);
+  }
+  if (!options_.quiet) std::fputs(counts.summary(mode_).c_str(), stdout);
+  return counts.exitStatus();
 }
 
 }  // namespace

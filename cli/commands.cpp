@@ -379,7 +379,7 @@ int Show(const Arguments& a) {
   const std::string& path = a.operands[0];
   // Output past the file size limit is a failed write like a full disk,
   // not the end of the program.
-  IgnoreFileSizeSignal();
+  codec::IgnoreFileSizeSignal();
   int rc;
   try {
     codec::InputFile in(PathOf(path));

@@ -135,7 +135,5 @@ bool NoteSignalInPass(int signal);
 // Dropping a large unfinished file takes time where the program must free
 // its blocks itself; this lets the end of the program not wait for it.
 void HandOverOpenHandles();
-// Output past the file size limit is a failed write, not the end.
-void IgnoreFileSizeSignal();
 
 }  // namespace tambril::cli

@@ -354,8 +354,6 @@ void HandOverOpenHandles() {
   // Otherwise the writing end stays open for the rest of this process.
 }
 
-void IgnoreFileSizeSignal() { std::signal(SIGXFSZ, SIG_IGN); }
-
 void InstallSignalHandlers() {
   struct sigaction sa {};
   sa.sa_handler = OnSignal;

@@ -315,9 +315,6 @@ long PasswordTerminal::read(char* buffer, std::size_t n, std::string& error) {
 // Windows deletes an unfinished target by itself when its handle closes.
 void HandOverOpenHandles() {}
 
-// Windows has no file size limit that ends a program.
-void IgnoreFileSizeSignal() {}
-
 void InstallSignalHandlers() { ::SetConsoleCtrlHandler(OnConsoleEvent, TRUE); }
 
 void DieOfSignal(int signal) {

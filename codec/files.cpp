@@ -30,14 +30,6 @@ SystemHandle OpenFolderByParts(const fs::path& folder, int flags) {
   return at;
 }
 
-// A write past the file size limit ends the process by SIGXFSZ unless the
-// signal is ignored; ignored, the write fails with EFBIG like any full disk.
-// A handler the program installed itself stays.
-void IgnoreFileSizeSignal() {
-  struct sigaction old {};
-  if (::sigaction(SIGXFSZ, nullptr, &old) == 0 && old.sa_handler == SIG_DFL) ::signal(SIGXFSZ, SIG_IGN);
-}
-
 // File systems that cannot make unnamed files say so in one of these ways
 // (older kernels take the flag for a request to open the folder).
 bool RefusesUnnamedFiles(int errnum) {
@@ -64,6 +56,13 @@ std::atomic<bool> linkByHandleRefused{false};
 }  // namespace
 
 std::string SystemErrorText(int errnum) { return std::strerror(errnum); }
+
+// A write past the file size limit ends the process by SIGXFSZ unless the
+// signal is ignored; ignored, the write fails with EFBIG like any full disk.
+void IgnoreFileSizeSignal() {
+  struct sigaction old {};
+  if (::sigaction(SIGXFSZ, nullptr, &old) == 0 && old.sa_handler == SIG_DFL) ::signal(SIGXFSZ, SIG_IGN);
+}
 
 int SystemHandle::close() noexcept {
   if (h_ < 0) return 0;

@@ -37,6 +37,12 @@ enum class ErrorKind {
 // The system's reason for an error number, as a user reads it.
 std::string SystemErrorText(int errnum);
 
+// Makes a write past the file size limit (ulimit -f) fail with EFBIG, like
+// a full disk, instead of ending the process (SIGXFSZ); a handler the
+// program installed itself stays. Nothing to do on Windows, which has no
+// such limit. Opening a Folder does it too.
+void IgnoreFileSizeSignal();
+
 // An open file or folder of the system, closed when it goes: a descriptor
 // on POSIX systems, a HANDLE on Windows.
 class SystemHandle {

@@ -111,6 +111,9 @@ std::string SystemErrorText(int errnum) {
   }
 }
 
+// Windows has no file size limit that ends a program.
+void IgnoreFileSizeSignal() {}
+
 int SystemHandle::close() noexcept {
   if (!h_) return 0;
   const int result = ::CloseHandle(h_) ? 0 : LastErrno();
@@ -231,11 +234,12 @@ TargetFile::TargetFile(std::shared_ptr<const Folder> folder, const fs::path& tar
   create(permissions & 0777, unfinished);
 }
 
+// The way the file is kept unfinished is not asked: Windows has no unnamed
+// files, so both ways are the hidden name.
 void TargetFile::create(unsigned permissions, Unfinished) {
-  // Windows has no unnamed files: always the hidden name, deleted by the
-  // system when the handle closes, whatever ends the program, until commit
-  // takes that back. A file without the owner's write bit is made
-  // read-only when it is finished.
+  // The hidden name is deleted by the system when the handle closes,
+  // whatever ends the program, until commit takes that back. A file
+  // without the owner's write bit is made read-only when it is finished.
   finalMode_ = permissions;
   modeLeft_ = (finalMode_ & 0200u) == 0;
   scope_ = nextScope++;
@@ -313,6 +317,9 @@ void TargetFile::flush() {
 
 void TargetFile::finishUnflushed() { flushed_ = true; }
 
+// Whether to flush the folder is not asked: a folder cannot be flushed on
+// its own here (Folder::sync), and the rename that names the file is
+// written through (MOVEFILE_WRITE_THROUGH) whatever the caller wants.
 void TargetFile::commit(bool) {
   flush();
   // The mark is taken back only for the rename; a rename refused (the name
