@@ -1,7 +1,8 @@
-// The desktop program: the application object and the splash, which opens
-// the main window when it has run its course, and with it the file named on
-// the command line. The program ends through the
-// end sequence: "Beenden", the main window's close box, or termination.
+// The desktop program: the application object, the Qt platform and the
+// program object, whose splash opens the main window when it has run its
+// course, and with it the file named on the command line. The program ends
+// through the end sequence: "Beenden", the main window's close box, or
+// termination.
 #include <QApplication>
 
 #include "main_window/outside_files.h"
@@ -9,7 +10,7 @@
 #include "main_window/program_end.h"
 #include "platform/background_work.h"
 #include "platform/dialog_look.h"
-#include "platform/file_slots.h"
+#include "platform/qt_platform.h"
 #include "resources/pictures.h"
 #include "startup/form7.h"
 
@@ -25,19 +26,20 @@ int main(int argc, char** argv) {
   // Hiding the splash or a dialog never ends the program; only the end
   // sequence does.
   QApplication::setQuitOnLastWindowClosed(false);
-  tambril::TerminationHandling termination(tambril::Terminate);
+  tambril::platform::QtPlatform desktop;
+  tambril::Program program(desktop);
+  tambril::TerminationHandling termination([&program] { program.terminate(); });
 
   // A file named on the command line (the file manager's "open with") is
   // loaded when the main window appears; further arguments are ignored.
   const QString file = tambril::FileArgument(line, QApplication::arguments());
-  if (!file.isEmpty()) tambril::LoadWhenMainWindowAppears(tambril::OutsidePath(file));
+  if (!file.isEmpty()) program.loadWhenMainWindowAppears(tambril::OutsidePath(file));
 
-  tambril::Window<Form7>().show();
+  program.splash().show();
   const int rc = QApplication::exec();
 
   // Normally the end sequence has done this already.
   tambril::WaitForBackgroundWork();
-  tambril::SharedFileSlots().closeAll();
-  tambril::DestroyWindows();
+  program.fileSlots().closeAll();
   return rc;
 }

@@ -12,8 +12,8 @@
 using namespace tambril;
 
 CodingDialog::CodingDialog(const char* name, const QString& caption, int widthTwips, int heightTwips,
-                           void (*loadHelp)(const Module2::HelpWindow&), CodingNeeds needs)
-    : loadHelp_(loadHelp), needs_(std::move(needs)) {
+                           void (*loadHelp)(const Module2::HelpWindow&), CodingNeeds needs, QWidget* parent)
+    : QDialog(parent), loadHelp_(loadHelp), needs_(std::move(needs)) {
   coding::SetUpDialog(*this, name, caption, widthTwips, heightTwips);
   platform::ShowOverOpener(*this);
 }

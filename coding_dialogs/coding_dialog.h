@@ -33,9 +33,9 @@ class CodingDialog : public QDialog {
 
  protected:
   // `loadHelp` is the text procedure of the dialog's help text; the client
-  // size is in twips.
+  // size is in twips; `parent` owns the dialog (the main window).
   CodingDialog(const char* name, const QString& caption, int widthTwips, int heightTwips,
-               void (*loadHelp)(const Module2::HelpWindow&), CodingNeeds needs);
+               void (*loadHelp)(const Module2::HelpWindow&), CodingNeeds needs, QWidget* parent);
 
   const tambril::session::Session& session() const { return needs_.chain.session(); }
   tambril::Controller& chain() const { return needs_.chain; }

@@ -18,8 +18,8 @@
 using namespace tambril;
 using namespace tambril::coding;
 
-Form2::Form2(CodingNeeds needs)
-    : CodingDialog("Form2", QStringLiteral("CODE_ON"), 8430, 5145, Module2::LoadEncodeInfo, std::move(needs)) {
+Form2::Form2(CodingNeeds needs, QWidget* parent)
+    : CodingDialog("Form2", QStringLiteral("CODE_ON"), 8430, 5145, Module2::LoadEncodeInfo, std::move(needs), parent) {
   Label2 = Label(this, "Label2", QStringLiteral("Dateiname für Code_On"), {240, 360, 2175, 255});
   Text3 = NameBox(this, "Text3", {240, 720, 7935, 285});
   Label3 = Label(this, "Label3", QStringLiteral("Kennwort:"), {1680, 1560, 855, 255});

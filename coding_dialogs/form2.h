@@ -17,7 +17,7 @@ class Form2 : public CodingDialog {
   Q_OBJECT
 
  public:
-  explicit Form2(CodingNeeds needs);
+  explicit Form2(CodingNeeds needs, QWidget* parent = nullptr);
 
   void Command1_Click();  // OK
 

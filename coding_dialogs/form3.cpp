@@ -33,8 +33,9 @@ QLabel* ResultField(QWidget* parent, const char* name, QRect twips) {
 
 }  // namespace
 
-Form3::Form3(CodingNeeds needs, Lazy<Selpr6> files)
-    : CodingDialog("Form3", QStringLiteral("CODE_AUS"), 6480, 2895, Module2::LoadPasswordCheckInfo, std::move(needs)),
+Form3::Form3(CodingNeeds needs, Lazy<Selpr6> files, QWidget* parent)
+    : CodingDialog("Form3", QStringLiteral("CODE_AUS"), 6480, 2895, Module2::LoadPasswordCheckInfo, std::move(needs),
+                   parent),
       files_(std::move(files)) {
   Label1 = Label(this, "Label1", QStringLiteral("Kennworteingabe:"), {360, 1080, 1575, 255});
   Text1 = PasswordBox(this, "Text1", {2040, 960, 3855, 375});

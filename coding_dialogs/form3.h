@@ -22,7 +22,7 @@ class Form3 : public CodingDialog {
 
  public:
   // `files` is the file dialog the chain goes on in after a fit.
-  Form3(CodingNeeds needs, tambril::Lazy<Selpr6> files);
+  Form3(CodingNeeds needs, tambril::Lazy<Selpr6> files, QWidget* parent = nullptr);
 
   void Command1_Click();  // OK; Command2 is "ABBBRECHEN"
 

@@ -18,8 +18,8 @@
 using namespace tambril;
 using namespace tambril::coding;
 
-Form4::Form4(CodingNeeds needs)
-    : CodingDialog("Form4", QStringLiteral("CODE_AN"), 7110, 3765, Module2::LoadDecodeInfo, std::move(needs)) {
+Form4::Form4(CodingNeeds needs, QWidget* parent)
+    : CodingDialog("Form4", QStringLiteral("CODE_AN"), 7110, 3765, Module2::LoadDecodeInfo, std::move(needs), parent) {
   Label1 = Label(this, "Label1", QStringLiteral("Dateiname für Code_Off:"), {480, 480, 2175, 255});
   Text1 = NameBox(this, "Text1", {480, 840, 6135, 255});
   Label2 = Label(this, "Label2", QStringLiteral("Entcodierung:"), {360, 1680, 1215, 255});

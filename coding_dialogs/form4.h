@@ -15,7 +15,7 @@ class Form4 : public CodingDialog {
   Q_OBJECT
 
  public:
-  explicit Form4(CodingNeeds needs);
+  explicit Form4(CodingNeeds needs, QWidget* parent = nullptr);
 
   void Command1_Click();  // OK
 

@@ -42,8 +42,8 @@ QLabel* StateField(QWidget* parent, const char* name, const QRect& where) {
 
 }  // namespace
 
-Selpr6::Selpr6(platform::Platform& platform, Controller& chain, Module2::HelpWindow help)
-    : platform_(platform), chain_(chain), session_(chain.session()), help_(std::move(help)) {
+Selpr6::Selpr6(platform::Platform& platform, Controller& chain, Module2::HelpWindow help, QWidget* parent)
+    : QDialog(parent), platform_(platform), chain_(chain), session_(chain.session()), help_(std::move(help)) {
   SetUpFixedDialog(*this, "Selpr6", QStringLiteral("Datei"));
   setModal(true);
   platform::ShowOverOpener(*this);

@@ -33,8 +33,9 @@ class Selpr6 : public QDialog {
 
  public:
   // `chain` loads and accepts names; `help` is its help window's, handed on
-  // to the new-folder dialog.
-  Selpr6(tambril::platform::Platform& platform, tambril::Controller& chain, Module2::HelpWindow help);
+  // to the new-folder dialog; `parent` owns it (the main window).
+  Selpr6(tambril::platform::Platform& platform, tambril::Controller& chain, Module2::HelpWindow help,
+         QWidget* parent = nullptr);
 
   // What the other windows ask of the dialog before showing it. Open mode:
   // caption " Datei öffnen", "ERSTELLEN" off, "ÖFFNEN" on, menu "Ordner"

@@ -12,8 +12,8 @@
 #include <functional>
 
 #include "controller/controller.h"
+#include "platform/lazy.h"
 #include "platform/platform.h"
-#include "platform/windows.h"
 #include "session/session.h"
 #include "sound/sound_service.h"
 

@@ -1,19 +1,13 @@
 #include "main_window/program.h"
 
 #include <QTimer>
-#include <memory>
 
 #include "coding_dialogs/form2.h"
 #include "coding_dialogs/form3.h"
 #include "coding_dialogs/form4.h"
-#include "controller/controller.h"
 #include "file_dialog/selpr6.h"
 #include "main_window/form1.h"
-#include "main_window/program_end.h"
-#include "platform/file_slots.h"
 #include "platform/platform.h"
-#include "platform/windows.h"
-#include "sound/sound_service.h"
 #include "startup/form6.h"
 #include "startup/form7.h"
 #include "viewer/form21.h"
@@ -21,143 +15,142 @@
 
 namespace tambril {
 
-namespace {
-
-platform::Platform* g_platform = nullptr;
-// The file named on the command line, loaded when the main window first
-// appears.
-QString g_fileToLoad;
-
-// A window handed to another, made when that one first needs it.
-template <class W>
-Lazy<W> Later() {
-  return []() -> W& { return Window<W>(); };
-}
-
-platform::Platform& Desktop() { return PlatformInUse(); }
-
-CodingNeeds ForCoding() { return {Desktop(), Chain(), Later<Form21>()}; }
-
-// The end sequence, made with the splash's stop connected.
-ProgramEnd& End() {
-  return Windows::get<ProgramEnd>([] {
-    auto end = std::make_unique<ProgramEnd>(Desktop(), Sounds(), SharedFileSlots());
-    // A splash still running must not open the main window meanwhile.
-    QObject::connect(end.get(), &ProgramEnd::ending, end.get(), [] {
-      if (Form7* splash = Windows::find<Form7>()) splash->Stop();
-    });
-    return end;
+Program::Program(platform::Platform& platform)
+    : platform_(platform), sounds_(platform), controller_(session_, files_, platform), end_(platform, sounds_, files_) {
+  // A splash still running must not open the main window meanwhile.
+  QObject::connect(&end_, &ProgramEnd::ending, &end_, [this] {
+    if (splash_) splash_->Stop();
   });
 }
 
-// Loads `path` once `main` has appeared, after its own showing has finished.
-void LoadOnFirstShow(Form1& main, const QString& path) {
+Program::~Program() {
+  // The windows first, newest kinds first, while what they use is still there.
+  decode_.reset();
+  check_.reset();
+  encode_.reset();
+  files_dialog_.reset();
+  viewer_.reset();
+  info_.reset();
+  help_.reset();
+  main_.reset();
+  splash_.reset();
+}
+
+Form1& Program::mainWindow() {
+  if (!main_) {
+    main_ = std::make_unique<Form1>(
+        platform_, sounds_, controller_,
+        Form1::Needs{[this]() -> Selpr6& { return fileDialog(); }, [this] { return files_dialog_.get(); },
+                     [this]() -> Form3& { return checkDialog(); }, [this]() -> Form8& { return viewer(); },
+                     [this]() -> Form6& { return infoWindow(); }, [this]() -> Form21& { return helpWindow(); },
+                     [this] { terminate(); }});
+    if (!fileToLoad_.isEmpty()) loadOnFirstShow(*main_, std::exchange(fileToLoad_, QString()));
+  }
+  return *main_;
+}
+
+Selpr6& Program::fileDialog() {
+  if (!files_dialog_) {
+    QWidget* owner = &mainWindow();
+    files_dialog_ = std::make_unique<Selpr6>(
+        platform_, controller_, [this]() -> Form21& { return helpWindow(); }, owner);
+    // "ERSTELLEN" goes on in the encode or decode dialog.
+    QObject::connect(files_dialog_.get(), &Selpr6::targetAccepted, files_dialog_.get(),
+                     [this](session::CreateMode mode) {
+                       if (mode == session::CreateMode::Encode) {
+                         encodeDialog().exec();
+                       } else if (mode == session::CreateMode::Decode) {
+                         decodeDialog().exec();
+                       }
+                     });
+  }
+  return *files_dialog_;
+}
+
+namespace {
+// What every coding dialog is handed.
+CodingNeeds ForCoding(platform::Platform& platform, Controller& chain, Program& program) {
+  return {platform, chain, [&program]() -> Form21& { return program.helpWindow(); }};
+}
+}  // namespace
+
+Form2& Program::encodeDialog() {
+  if (!encode_) {
+    QWidget* owner = &mainWindow();
+    encode_ = std::make_unique<Form2>(ForCoding(platform_, controller_, *this), owner);
+  }
+  return *encode_;
+}
+
+Form3& Program::checkDialog() {
+  if (!check_) {
+    QWidget* owner = &mainWindow();
+    check_ = std::make_unique<Form3>(
+        ForCoding(platform_, controller_, *this), [this]() -> Selpr6& { return fileDialog(); }, owner);
+  }
+  return *check_;
+}
+
+Form4& Program::decodeDialog() {
+  if (!decode_) {
+    QWidget* owner = &mainWindow();
+    decode_ = std::make_unique<Form4>(ForCoding(platform_, controller_, *this), owner);
+  }
+  return *decode_;
+}
+
+Form6& Program::infoWindow() {
+  if (!info_) {
+    QWidget* owner = &mainWindow();
+    info_ = std::make_unique<Form6>(platform_, sounds_, owner);
+  }
+  return *info_;
+}
+
+Form7& Program::splash() {
+  if (!splash_) {
+    splash_ = std::make_unique<Form7>(platform_, sounds_);
+    // The main window opens when the splash has run its course.
+    QObject::connect(splash_.get(), &Form7::finished, splash_.get(), [this] { mainWindow().show(); });
+  }
+  return *splash_;
+}
+
+Form8& Program::viewer() {
+  if (!viewer_) {
+    QWidget* owner = &mainWindow();
+    viewer_ = std::make_unique<Form8>(
+        platform_, controller_, [this]() -> Form21& { return helpWindow(); }, owner);
+  }
+  return *viewer_;
+}
+
+Form21& Program::helpWindow() {
+  if (!help_) {
+    QWidget* owner = &mainWindow();
+    help_ = std::make_unique<Form21>(platform_, sounds_, owner);
+  }
+  return *help_;
+}
+
+Program::Made Program::made() const {
+  return {main_.get(), files_dialog_.get(), encode_.get(), check_.get(), decode_.get(),
+          info_.get(), splash_.get(),       viewer_.get(), help_.get()};
+}
+
+void Program::loadOnFirstShow(Form1& main, const QString& path) {
   QObject::connect(
       &main, &Form1::shown, &main,
       [&main, path] { QTimer::singleShot(0, &main, [&main, path] { main.OpenFromOutside(path); }); },
       Qt::SingleShotConnection);
 }
 
-}  // namespace
-
-void UsePlatform(platform::Platform* platform) { g_platform = platform; }
-
-platform::Platform& PlatformInUse() { return g_platform ? *g_platform : platform::DesktopPlatform(); }
-
-template <>
-Form1& Window<Form1>() {
-  return Windows::get<Form1>([] {
-    auto main =
-        std::make_unique<Form1>(Desktop(), Sounds(), Chain(),
-                                Form1::Needs{Later<Selpr6>(), [] { return Windows::find<Selpr6>(); }, Later<Form3>(),
-                                             Later<Form8>(), Later<Form6>(), Later<Form21>(), Terminate});
-    if (!g_fileToLoad.isEmpty()) LoadOnFirstShow(*main, std::exchange(g_fileToLoad, QString()));
-    return main;
-  });
-}
-
-template <>
-Selpr6& Window<Selpr6>() {
-  return Windows::get<Selpr6>([] {
-    auto dialog = std::make_unique<Selpr6>(Desktop(), Chain(), Later<Form21>());
-    // "ERSTELLEN" goes on in the encode or decode dialog.
-    QObject::connect(dialog.get(), &Selpr6::targetAccepted, dialog.get(), [](session::CreateMode mode) {
-      if (mode == session::CreateMode::Encode) {
-        Window<Form2>().exec();
-      } else if (mode == session::CreateMode::Decode) {
-        Window<Form4>().exec();
-      }
-    });
-    return dialog;
-  });
-}
-
-template <>
-Form2& Window<Form2>() {
-  return Windows::get<Form2>([] { return std::make_unique<Form2>(ForCoding()); });
-}
-
-template <>
-Form3& Window<Form3>() {
-  return Windows::get<Form3>([] { return std::make_unique<Form3>(ForCoding(), Later<Selpr6>()); });
-}
-
-template <>
-Form4& Window<Form4>() {
-  return Windows::get<Form4>([] { return std::make_unique<Form4>(ForCoding()); });
-}
-
-template <>
-Form6& Window<Form6>() {
-  return Windows::get<Form6>([] { return std::make_unique<Form6>(Desktop(), Sounds()); });
-}
-
-template <>
-Form7& Window<Form7>() {
-  return Windows::get<Form7>([] {
-    auto splash = std::make_unique<Form7>(Desktop(), Sounds());
-    // The main window opens when the splash has run its course.
-    QObject::connect(splash.get(), &Form7::finished, splash.get(), [] { Window<Form1>().show(); });
-    return splash;
-  });
-}
-
-template <>
-Form8& Window<Form8>() {
-  return Windows::get<Form8>([] { return std::make_unique<Form8>(Desktop(), Chain(), Later<Form21>()); });
-}
-
-template <>
-Form21& Window<Form21>() {
-  return Windows::get<Form21>([] { return std::make_unique<Form21>(Desktop(), Sounds()); });
-}
-
-session::Session& SharedSession() { return Windows::get<session::Session>(); }
-
-FileSlots& SharedFileSlots() { return Windows::get<FileSlots>(); }
-
-Module2::SoundService& Sounds() {
-  return Windows::get<Module2::SoundService>([] { return std::make_unique<Module2::SoundService>(Desktop()); });
-}
-
-Controller& Chain() {
-  return Windows::get<Controller>(
-      [] { return std::make_unique<Controller>(SharedSession(), SharedFileSlots(), Desktop()); });
-}
-
-void LoadWhenMainWindowAppears(const QString& path) {
-  if (Form1* main = Windows::find<Form1>()) {
-    LoadOnFirstShow(*main, path);
+void Program::loadWhenMainWindowAppears(const QString& path) {
+  if (main_) {
+    loadOnFirstShow(*main_, path);
   } else {
-    g_fileToLoad = path;
+    fileToLoad_ = path;
   }
-}
-
-void Terminate() { End().run(); }
-
-void DestroyWindows() {
-  Windows::clear();
-  g_fileToLoad.clear();
 }
 
 }  // namespace tambril

@@ -1,14 +1,26 @@
 #pragma once
-// The one place where the program's windows are made and connected. Each
-// window is made on its first use and handed what it uses: the session,
-// the windows it opens as makers it calls when it needs them (`Lazy`), and
-// the end of the program; what a window hands on (the splash's end,
+// The program as one object, owned by main() (and by each window test): the
+// platform it runs on, the session, the open files, the sound service, the
+// controller, the end of the program and the windows. Each window is made
+// on its first use by the member function that returns it, with the main
+// window as its parent (the splash and the main window stand alone), and
+// handed what it uses; what a window hands on (the splash's end,
 // "ERSTELLEN", the end stopping the splash, the file named on the command
 // line) is connected here. A window is afterwards only hidden and shown
-// until the end of the program; tests clear them all after each case
-// (`DestroyWindows`).
+// until the program object goes, which destroys the windows first, the
+// dialogs before the main window.
 //
-//   Window<Selpr6>().PrepareOpenMode();   // made on first use
+//   tambril::Program program(desktop);
+//   program.splash().show();
+#include <QString>
+#include <memory>
+
+#include "controller/controller.h"
+#include "main_window/program_end.h"
+#include "platform/file_slots.h"
+#include "session/session.h"
+#include "sound/sound_service.h"
+
 class Form1;
 class Form2;
 class Form3;
@@ -18,70 +30,88 @@ class Form7;
 class Form8;
 class Form21;
 class Selpr6;
-class QString;
-namespace Module2 {
-class SoundService;
-}
 
 namespace tambril {
 
-class Controller;
-class FileSlots;
 namespace platform {
 class Platform;
 }
-namespace session {
-class Session;
-}
 
-// The window of type W (one of the classes above), made on first use.
-template <class W>
-W& Window();
+class Program {
+ public:
+  // Every window and service is handed `platform` (the Qt one in main(), a
+  // recording fake in tests).
+  explicit Program(platform::Platform& platform);
+  ~Program();
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
 
-template <>
-Form1& Window<Form1>();
-template <>
-Selpr6& Window<Selpr6>();
-template <>
-Form2& Window<Form2>();
-template <>
-Form3& Window<Form3>();
-template <>
-Form4& Window<Form4>();
-template <>
-Form6& Window<Form6>();
-template <>
-Form7& Window<Form7>();
-template <>
-Form8& Window<Form8>();
-template <>
-Form21& Window<Form21>();
+  platform::Platform& platform() { return platform_; }
+  // The state the windows share.
+  session::Session& session() { return session_; }
+  // The program's open files (file slot 1, the loaded file).
+  FileSlots& fileSlots() { return files_; }
+  // The two sound players and the requests to them.
+  Module2::SoundService& sounds() { return sounds_; }
+  // The coding chain over the session, its one writer.
+  Controller& controller() { return controller_; }
 
-// The state the windows share, made with the first window that uses it.
-session::Session& SharedSession();
-// The coding chain over that state, the one writer of it.
-Controller& Chain();
-// The program's open files (file slot 1, the loaded file).
-FileSlots& SharedFileSlots();
-// The two sound players and the requests to them.
-Module2::SoundService& Sounds();
+  // The windows, each made on first use.
+  Form1& mainWindow();
+  Selpr6& fileDialog();
+  Form2& encodeDialog();
+  Form3& checkDialog();
+  Form4& decodeDialog();
+  Form6& infoWindow();
+  Form7& splash();
+  Form8& viewer();
+  Form21& helpWindow();
 
-// The platform every window made from now on is handed: the Qt one unless
-// another was given (a test's recording fake; nullptr goes back).
-void UsePlatform(platform::Platform* platform);
-platform::Platform& PlatformInUse();
+  // The windows made so far; nullptr for one not yet used.
+  struct Made {
+    Form1* mainWindow;
+    Selpr6* fileDialog;
+    Form2* encodeDialog;
+    Form3* checkDialog;
+    Form4* decodeDialog;
+    Form6* infoWindow;
+    Form7* splash;
+    Form8* viewer;
+    Form21* helpWindow;
+  };
+  Made made() const;
 
-// Loads `path` once the main window has appeared for the first time, after
-// the splash (through Form1::OpenFromOutside).
-void LoadWhenMainWindowAppears(const QString& path);
+  // Loads `path` (the file named on the command line) once the main window
+  // has appeared for the first time, after the splash.
+  void loadWhenMainWindowAppears(const QString& path);
 
-// The end of the program, the same from "Beenden", the main window's close
-// box and termination from outside; it runs once, however many ways ask for
-// it. A splash still running is stopped first.
-void Terminate();
+  // The end of the program, the same from "Beenden", the main window's close
+  // box and termination from outside; it runs once, however many ways ask
+  // for it. A splash still running is stopped first.
+  void terminate() { end_.run(); }
 
-// Destroys every window, the newest first, and the objects they shared;
-// before the application object goes.
-void DestroyWindows();
+ private:
+  void loadOnFirstShow(Form1& main, const QString& path);
+
+  platform::Platform& platform_;
+  session::Session session_;
+  FileSlots files_;
+  Module2::SoundService sounds_;
+  Controller controller_;
+  ProgramEnd end_;
+  // The file named on the command line, until the main window is made.
+  QString fileToLoad_;
+  // Destroyed from the bottom up: the dialogs before the main window that
+  // is their parent.
+  std::unique_ptr<Form7> splash_;
+  std::unique_ptr<Form1> main_;
+  std::unique_ptr<Form21> help_;
+  std::unique_ptr<Form6> info_;
+  std::unique_ptr<Form8> viewer_;
+  std::unique_ptr<Selpr6> files_dialog_;
+  std::unique_ptr<Form2> encode_;
+  std::unique_ptr<Form3> check_;
+  std::unique_ptr<Form4> decode_;
+};
 
 }  // namespace tambril

@@ -1,9 +1,7 @@
 #include "platform/modal_windows.h"
 
-#include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
-#include <QMainWindow>
 #include <QPointer>
 #include <QWidget>
 #include <QWindow>
@@ -15,14 +13,13 @@
 namespace tambril::platform {
 namespace {
 
-// The window a modal window opened now belongs over.
+// The window a modal window opened now belongs over: the modal window open
+// at that moment, or else the window it was made for (its parent).
 QWindow* Opener(const QWidget& window) {
   QWindow* own = window.windowHandle();
   if (QWindow* modal = QGuiApplication::modalWindow(); modal && modal != own && modal->isVisible()) return modal;
-  for (QWidget* top : QApplication::topLevelWidgets()) {
-    if (top != &window && top->isVisible() && qobject_cast<QMainWindow*>(top)) return top->windowHandle();
-  }
-  return nullptr;
+  const QWidget* parent = window.parentWidget();
+  return parent ? parent->window()->windowHandle() : nullptr;
 }
 
 // Sets the owner while the window is being shown: the show event comes
@@ -33,9 +30,7 @@ class OwnerOnShow : public QObject {
 
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (watched == &window_ && event->type() == QEvent::Show) {
-      if (!window_.parentWidget()) {
-        if (QWindow* own = window_.windowHandle()) own->setTransientParent(Opener(window_));
-      }
+      if (QWindow* own = window_.windowHandle()) own->setTransientParent(Opener(window_));
       if (firstBox_) firstBox_->setFocus();
     }
     return false;

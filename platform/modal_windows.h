@@ -7,9 +7,9 @@ class QWidget;
 namespace tambril::platform {
 
 // Each time `window` is shown it is owned by the window that opened it: the
-// modal window open at that moment, or else the main window. A window made
-// with a parent keeps that parent as its owner. When `firstBox` is given, the
-// focus starts there each time.
+// modal window open at that moment, or else its parent (the main window, for
+// the program's dialogs). When `firstBox` is given, the focus starts there
+// each time.
 void ShowOverOpener(QWidget& window, QWidget* firstBox = nullptr);
 
 // `window` shows no icon in its title bar. On Windows a dialog frame has

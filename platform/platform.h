@@ -2,8 +2,8 @@
 // What the windows need from the desktop beyond their own controls: message
 // boxes with an OK button, the beep, the busy pointer, the screen, the
 // clipboard, two sound players and ending the program. The program hands its
-// one Qt implementation to each window that uses it; tests hand a recording
-// fake instead (tests/platform/recording_platform.h).
+// one Qt implementation (qt_platform.h) to each window that uses it; tests
+// hand a recording fake instead (tests/platform/recording_platform.h).
 #include <QRect>
 #include <QString>
 
@@ -34,9 +34,6 @@ class Platform {
   // Leaves every running event loop at once; the program then ends.
   virtual void endProgram() = 0;
 };
-
-// The Qt implementation, made on first use and never destroyed.
-Platform& DesktopPlatform();
 
 // Puts a top-level window in the middle of `platform`'s screen, counting its
 // frame.

@@ -12,7 +12,8 @@
 
 using namespace tambril;
 
-Form6::Form6(platform::Platform& platform, Module2::SoundService& sounds) : platform_(platform), sounds_(sounds) {
+Form6::Form6(platform::Platform& platform, Module2::SoundService& sounds, QWidget* parent)
+    : QDialog(parent), platform_(platform), sounds_(sounds) {
   setObjectName(QStringLiteral("Form6"));
   setWindowTitle(QStringLiteral("INFO"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);

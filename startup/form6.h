@@ -14,7 +14,7 @@ class Form6 : public QDialog {
   Q_OBJECT
 
  public:
-  Form6(tambril::platform::Platform& platform, Module2::SoundService& sounds);
+  Form6(tambril::platform::Platform& platform, Module2::SoundService& sounds, QWidget* parent = nullptr);
 
   void Command1_Click();
 

@@ -8,7 +8,6 @@
 #include "platform/platform.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
-#include "platform/windows.h"
 #include "resources/pictures.h"
 #include "sound/sound_service.h"
 

@@ -45,7 +45,8 @@ Form21::SizeRule Form21::RuleOf(Size size) {
   return {10, 0, 0};
 }
 
-Form21::Form21(platform::Platform& platform, Module2::SoundService& sounds) : platform_(platform), sounds_(sounds) {
+Form21::Form21(platform::Platform& platform, Module2::SoundService& sounds, QWidget* parent)
+    : QDialog(parent), platform_(platform), sounds_(sounds) {
   SetUpFixedDialog(*this, "Form21", QStringLiteral("HILFE"));
   setModal(true);
 

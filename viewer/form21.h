@@ -46,7 +46,7 @@ class Form21 : public QDialog {
   };
   static SizeRule RuleOf(Size size);
 
-  Form21(tambril::platform::Platform& platform, Module2::SoundService& sounds);
+  Form21(tambril::platform::Platform& platform, Module2::SoundService& sounds, QWidget* parent = nullptr);
 
   // Event handlers.
   void Form_Load();

@@ -15,8 +15,8 @@
 
 using namespace tambril;
 
-Form8::Form8(platform::Platform& platform, Controller& chain, Module2::HelpWindow help)
-    : platform_(platform), session_(chain.session()) {
+Form8::Form8(platform::Platform& platform, Controller& chain, Module2::HelpWindow help, QWidget* parent)
+    : QDialog(parent), platform_(platform), session_(chain.session()) {
   setObjectName(QStringLiteral("Form8"));
   setWindowTitle(QStringLiteral("Window"));
   setModal(true);

@@ -23,7 +23,8 @@ class Form8 : public QDialog {
  public:
   // `help` is handed on to the search dialog.
   // `chain` gives the content of a file loaded before the viewer was made.
-  Form8(tambril::platform::Platform& platform, tambril::Controller& chain, Module2::HelpWindow help);
+  Form8(tambril::platform::Platform& platform, tambril::Controller& chain, Module2::HelpWindow help,
+        QWidget* parent = nullptr);
 
   // The box's size in twips for a window of the given outer size in twips:
   // 360 narrower and 900 lower, never negative (1 instead).

@@ -30,7 +30,7 @@
 #include "file_dialog/selpr6.h"
 #include "main_window/form1.h"
 #include "main_window/program.h"
-#include "platform/windows.h"
+#include "platform/qt_platform.h"
 #include "session/session.h"
 #include "tests/platform/controls.h"
 #include "viewer/form8.h"
@@ -129,6 +129,8 @@ bool WriteCase(const QString& path, const QString& kind, qint64 size) {
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
+  tambril::platform::QtPlatform desktop;
+  tambril::Program program(desktop);
   const QStringList args = QApplication::arguments();
   const QStringList kinds = {"text",      "binary", "rtf",     "fonts40k", "fonts200k",
                              "emptypars", "deep",   "bigpara", "pictures"};
@@ -136,8 +138,8 @@ int main(int argc, char** argv) {
     // gui_load_bench show FILE: loads FILE through "ÖFFNEN" and leaves the
     // viewer open, for a look or a screenshot.
     const QFileInfo file(args[2]);
-    Selpr6& dialog = tambril::Window<Selpr6>();
-    Form8& viewer = tambril::Window<Form8>();
+    Selpr6& dialog = program.fileDialog();
+    Form8& viewer = program.viewer();
     tambril::test::FindControl<QPushButton>(dialog, "Command2")->setEnabled(true);
     tambril::test::FindControl<tambril::FolderList>(dialog, "Dir1")->setPath(file.absolutePath());
     tambril::test::FindControl<tambril::FileList>(dialog, "File1")
@@ -163,9 +165,9 @@ int main(int argc, char** argv) {
   }
   const double fileMiB = QFileInfo(temp.filePath(name)).size() / 1048576.0;
 
-  Form1& main = tambril::Window<Form1>();
-  Selpr6& dialog = tambril::Window<Selpr6>();
-  Form8& viewer = tambril::Window<Form8>();
+  Form1& main = program.mainWindow();
+  Selpr6& dialog = program.fileDialog();
+  Form8& viewer = program.viewer();
   main.show();
   viewer.show();  // so that the box has its real size
   QApplication::processEvents();
@@ -190,7 +192,7 @@ int main(int argc, char** argv) {
   dialog.Command2_Click();
   main.repaint();
   const qint64 loadMs = clock.elapsed();
-  if (!tambril::SharedSession().loaded()) {
+  if (!program.session().loaded()) {
     std::fprintf(stderr, "the load failed\n");
     return 1;
   }
@@ -225,6 +227,5 @@ int main(int argc, char** argv) {
       grewMiB / fileMiB,
       tambril::test::FindControl<tambril::RichTextBox>(viewer, "RichTextBox1")->isPlain() ? "plain" : "formatted");
   if (found >= 0) std::printf("  (unexpected match)\n");
-  tambril::Windows::clear();
   return 0;
 }

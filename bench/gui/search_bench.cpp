@@ -15,7 +15,6 @@
 
 #include "bench/gui/words.h"
 #include "main_window/program.h"
-#include "platform/windows.h"
 #include "tests/platform/controls.h"
 #include "tests/platform/recording_platform.h"
 #include "viewer/form5.h"
@@ -44,16 +43,10 @@ QByteArray Text() {
   return text;
 }
 
-// The windows made while it lives get `platform`.
-struct UseWhileAlive {
-  explicit UseWhileAlive(platform::Platform& platform) { UsePlatform(&platform); }
-  ~UseWhileAlive() { UsePlatform(nullptr); }
-};
-
 void CountSearch(benchmark::State& state, const char* word, bool matchCase, bool wholeWord) {
   platform::RecordingPlatform rec;
-  UseWhileAlive scope(rec);
-  Form8& viewer = Window<Form8>();
+  Program program(rec);
+  Form8& viewer = program.viewer();
   tambril::test::FindControl<tambril::RichTextBox>(viewer, "RichTextBox1")->loadPlain(Text());
   Form5& search = viewer.searchDialog();
   tambril::test::FindControl<QLineEdit>(search, "Text1")->setText(QString::fromLatin1(word));
@@ -65,7 +58,6 @@ void CountSearch(benchmark::State& state, const char* word, bool matchCase, bool
   }
   state.SetBytesProcessed(state.iterations() * kBytes);
   state.SetLabel(rec.messages.empty() ? std::string("no message") : rec.messages.back().text.toStdString());
-  Windows::clear();
 }
 
 // A formatted text: 2 MiB of RTF with paragraphs of about 60 or 6000
@@ -73,7 +65,7 @@ void CountSearch(benchmark::State& state, const char* word, bool matchCase, bool
 // counting a word.
 void CountRich(benchmark::State& state, int linesPerParagraph, qint64 bytes = 2 << 20, const char* word = "e") {
   platform::RecordingPlatform rec;
-  UseWhileAlive scope(rec);
+  Program program(rec);
   QByteArray rtf = "{\\rtf1\\ansi ";
   const QByteArray text = Text().left(bytes);
   int line = 0;
@@ -81,7 +73,7 @@ void CountRich(benchmark::State& state, int linesPerParagraph, qint64 bytes = 2 
     rtf += l.trimmed() + (++line % linesPerParagraph == 0 ? "\\par\n" : " ");
   }
   rtf += "}";
-  Form8& viewer = Window<Form8>();
+  Form8& viewer = program.viewer();
   tambril::test::FindControl<tambril::RichTextBox>(viewer, "RichTextBox1")->loadRtf(rtf);
   tambril::test::FindControl<tambril::RichTextBox>(viewer, "RichTextBox1")->waitForWholeText();
   Form5& search = viewer.searchDialog();
@@ -89,7 +81,6 @@ void CountRich(benchmark::State& state, int linesPerParagraph, qint64 bytes = 2 
   tambril::test::FindControl<QCheckBox>(search, "Check3")->setChecked(true);
   for (auto _ : state) search.Command1_Click();
   state.SetLabel(rec.messages.empty() ? std::string("no message") : rec.messages.back().text.toStdString());
-  Windows::clear();
 }
 
 void BM_CountRichShortParagraphs(benchmark::State& s) { CountRich(s, 1); }

@@ -14,7 +14,7 @@
 
 #include "bench/gui/words.h"
 #include "main_window/program.h"
-#include "platform/windows.h"
+#include "platform/qt_platform.h"
 #include "tests/platform/controls.h"
 #include "viewer/form8.h"
 #include "viewer/plain_text_view.h"
@@ -67,8 +67,10 @@ std::vector<double> Steps(Form8& viewer) {
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
+  tambril::platform::QtPlatform desktop;
+  tambril::Program program(desktop);
   const qint64 mib = argc > 1 ? QByteArray(argv[1]).toLongLong() : 100;
-  Form8& viewer = tambril::Window<Form8>();
+  Form8& viewer = program.viewer();
   viewer.resize(900, 600);
   viewer.show();
   QApplication::processEvents();
@@ -91,6 +93,5 @@ int main(int argc, char** argv) {
         static_cast<long long>(box.plainView()->layoutsDone()));
     box.clear();
   }
-  tambril::Windows::clear();
   return 0;
 }

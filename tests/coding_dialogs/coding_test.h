@@ -29,12 +29,12 @@ inline const QString kDeviceError = QStringLiteral("Fehler beim Lesen von/Schrei
 
 class CodingTest : public GuiTest {
  protected:
-  Form1& main = Window<Form1>();
-  Selpr6& dialog = Window<Selpr6>();
-  Form2& encode = Window<Form2>();
-  Form3& check = Window<Form3>();
-  Form4& decode = Window<Form4>();
-  session::Session& model = SharedSession();
+  Form1& main = program().mainWindow();
+  Selpr6& dialog = program().fileDialog();
+  Form2& encode = program().encodeDialog();
+  Form3& check = program().checkDialog();
+  Form4& decode = program().decodeDialog();
+  session::Session& model = program().session();
 
   // Loads `relative` from the temporary folder through "ÖFFNEN".
   void load(const QString& relative) {

@@ -53,7 +53,7 @@ TEST_F(DecodeTest, DecodesFromTheMenuToTheOriginalBytes) {
     EXPECT_EQ(Control<QLineEdit>(d, "Text1")->text(), tempPath("Texte/brief.doc"));
     EXPECT_EQ(model.proposedName(), QStringLiteral("brief.doc"));
     EXPECT_EQ(model.createMode(), session::CreateMode::Decode);
-    EXPECT_EQ(SharedSession().proposedName(), QStringLiteral("brief.doc"));
+    EXPECT_EQ(program().session().proposedName(), QStringLiteral("brief.doc"));
     EXPECT_EQ(Control<QLabel>(d, "Label4")->text(), QStringLiteral("CODEOFF"));
     EXPECT_EQ(Control<tambril::FolderList>(d, "Dir1")->path(), tempPath("Texte"));
     WhenModal<Form4>([&](Form4& f) {

@@ -45,7 +45,7 @@ TEST_F(EncodeTest, EncodesFromTheMenuToTheFileOnDisk) {
     EXPECT_EQ(Control<QLineEdit>(d, "Text1")->text(), tempPath("Texte/brief.tmb"));
     EXPECT_EQ(model.proposedName(), QStringLiteral("brief.tmb"));
     EXPECT_EQ(model.createMode(), session::CreateMode::Encode);
-    EXPECT_EQ(SharedSession().proposedName(), QStringLiteral("brief.tmb"));
+    EXPECT_EQ(program().session().proposedName(), QStringLiteral("brief.tmb"));
     EXPECT_EQ(Control<QLabel>(d, "Label4")->text(), QStringLiteral("CODEON"));
     EXPECT_EQ(Control<tambril::FolderList>(d, "Dir1")->path(), tempPath("Texte"));
     WhenModal<Form2>([&](Form2& f) {

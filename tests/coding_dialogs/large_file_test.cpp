@@ -78,7 +78,7 @@ TEST_F(LargeFileTest, MoreThanTwoGibibytesThroughTheWindowsWithoutFreezing) {
   const QByteArray original = Sha256(tempPath("gross/daten.bin"));
   load("gross/daten.bin");
   ASSERT_EQ(model.loaded()->size, static_cast<std::uint64_t>(size));
-  ASSERT_EQ(test::LoadedSize(), size);
+  ASSERT_EQ(loadedSize(), size);
 
   QSignalSpy encodeBar(Control<QProgressBar>(encode, "ProgressBar1"), &QProgressBar::valueChanged);
   const Responsiveness enc = Measure([&] {

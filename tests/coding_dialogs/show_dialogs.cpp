@@ -10,34 +10,34 @@
 #include "coding_dialogs/form3.h"
 #include "coding_dialogs/form4.h"
 #include "main_window/program.h"
-#include "platform/windows.h"
+#include "platform/qt_platform.h"
 #include "session/session.h"
 #include "tests/platform/controls.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  tambril::platform::QtPlatform desktop;
+  tambril::Program program(desktop);
   const QString which = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("form2");
   QDialog* shown = nullptr;
   if (which == QLatin1String("form2")) {
-    Form2& f = tambril::Window<Form2>();
-    tambril::SharedSession().acceptTarget(QStringLiteral("/home/anna/Unterlagen/Größenänderung.tmb"));
+    Form2& f = program.encodeDialog();
+    program.session().acceptTarget(QStringLiteral("/home/anna/Unterlagen/Größenänderung.tmb"));
     tambril::test::FindControl<QLineEdit>(f, "Text1")->setText(QStringLiteral("Übermäßig"));
     tambril::test::FindControl<QLineEdit>(f, "Text2")->setText(QStringLiteral("Übermäßig"));
     tambril::test::FindControl<QProgressBar>(f, "ProgressBar1")->setValue(8);
     shown = &f;
   } else if (which == QLatin1String("form3")) {
-    Form3& f = tambril::Window<Form3>();
+    Form3& f = program.checkDialog();
     tambril::test::FindControl<QLineEdit>(f, "Text1")->setText(QStringLiteral("geheim"));
     shown = &f;
   } else {
-    Form4& f = tambril::Window<Form4>();
-    tambril::SharedSession().acceptTarget(QStringLiteral("/home/anna/Unterlagen/Größenänderung.doc"));
+    Form4& f = program.decodeDialog();
+    program.session().acceptTarget(QStringLiteral("/home/anna/Unterlagen/Größenänderung.doc"));
     tambril::test::FindControl<QProgressBar>(f, "ProgressBar1")->setValue(14);
     shown = &f;
   }
   shown->move(40, 40);
   shown->show();
-  const int code = app.exec();
-  tambril::Windows::clear();
-  return code;
+  return app.exec();
 }

@@ -37,10 +37,10 @@ class AccessibilityTest : public test::GuiTest {
  protected:
   // Every window but the splash, which takes no input.
   QList<QWidget*> windows() {
-    return {&Window<Form1>(), &Window<Selpr6>(), &Window<Form2>(),
-            &Window<Form3>(), &Window<Form4>(),  &Window<Form8>().searchDialog(),
-            &Window<Form6>(), &Window<Form8>(),  &Window<Selpr6>().newFolderDialog(),
-            &Window<Form21>()};
+    return {&program().mainWindow(),  &program().fileDialog(),   &program().encodeDialog(),
+            &program().checkDialog(), &program().decodeDialog(), &program().viewer().searchDialog(),
+            &program().infoWindow(),  &program().viewer(),       &program().fileDialog().newFolderDialog(),
+            &program().helpWindow()};
   }
   static bool TakesFocus(QWidget* w) {
     return (w->focusPolicy() & Qt::TabFocus) && !qobject_cast<QScrollBar*>(w) && !qobject_cast<QMenuBar*>(w);
@@ -66,7 +66,7 @@ TEST_F(AccessibilityTest, EveryControlHasAName) {
   }
   // A named drop-down list still offers its entry as its value, and its
   // popup list and edit line.
-  Selpr6& dialog = Window<Selpr6>();
+  Selpr6& dialog = program().fileDialog();
   QAccessibleInterface* drives = QAccessible::queryAccessibleInterface(Control<tambril::DriveList>(dialog, "Drive1"));
   EXPECT_EQ(drives->text(QAccessible::Value), Control<tambril::DriveList>(dialog, "Drive1")->currentText());
   ASSERT_EQ(drives->childCount(), 1);
@@ -77,17 +77,17 @@ TEST_F(AccessibilityTest, EveryControlHasAName) {
   EXPECT_EQ(types->child(1)->object(), static_cast<QObject*>(Control<QComboBox>(dialog, "Combo1")->lineEdit()));
   EXPECT_EQ(types->indexOfChild(types->child(1)), 1);
   // Each progress bar is named after the label beside it, as the boxes are.
-  EXPECT_EQ(QAccessible::queryAccessibleInterface(Control<QProgressBar>(Window<Form2>(), "ProgressBar1"))
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(Control<QProgressBar>(program().encodeDialog(), "ProgressBar1"))
                 ->text(QAccessible::Name),
             QStringLiteral("Codierung"));
-  EXPECT_EQ(QAccessible::queryAccessibleInterface(Control<QProgressBar>(Window<Form4>(), "ProgressBar1"))
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(Control<QProgressBar>(program().decodeDialog(), "ProgressBar1"))
                 ->text(QAccessible::Name),
             QStringLiteral("Entcodierung"));
 }
 
 TEST_F(AccessibilityTest, FolderEntriesAreNamedWithoutTheirIndentation) {
   makeFolder("oben/unten");
-  Selpr6& dialog = Window<Selpr6>();
+  Selpr6& dialog = program().fileDialog();
   ASSERT_TRUE(Control<tambril::FolderList>(dialog, "Dir1")->setPath(tempPath("oben")));
   QAccessibleInterface* list = QAccessible::queryAccessibleInterface(Control<tambril::FolderList>(dialog, "Dir1"));
   ASSERT_NE(list, nullptr);
@@ -107,7 +107,7 @@ TEST_F(AccessibilityTest, FolderEntriesAreNamedWithoutTheirIndentation) {
 }
 
 TEST_F(AccessibilityTest, TheTextViewOffersItsTextSelectionAndCaret) {
-  Form8& viewer = Window<Form8>();
+  Form8& viewer = program().viewer();
   RichTextBox& box = *Control<tambril::RichTextBox>(viewer, "RichTextBox1");
   // Bytes of any kind, NUL included, one character each.
   box.loadPlain(
@@ -201,11 +201,11 @@ TEST_F(AccessibilityTest, TabReachesEveryControlOfEveryWindow) {
 }
 
 TEST_F(AccessibilityTest, F10OpensTheMenus) {
-  Form1& main = Window<Form1>();
-  Selpr6& dialog = Window<Selpr6>();
+  Form1& main = program().mainWindow();
+  Selpr6& dialog = program().fileDialog();
   dialog.PrepareCreateMode();  // "Ordner" can be opened only here
   const QList<std::pair<QWidget*, QString>> windows = {
-      {&main, "Datei"}, {&dialog, "Ordner"}, {&Window<Form8>(), "Suchen"}, {&Window<Form21>(), "Schriftart"}};
+      {&main, "Datei"}, {&dialog, "Ordner"}, {&program().viewer(), "Suchen"}, {&program().helpWindow(), "Schriftart"}};
   for (const auto& [window, first] : windows) {
     SCOPED_TRACE(window->objectName().toStdString());
     window->show();

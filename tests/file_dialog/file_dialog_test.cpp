@@ -38,9 +38,9 @@ const QString kSep = QString(QDir::separator());
 
 class FileDialogTest : public test::GuiTest {
  protected:
-  Form1& main = Window<Form1>();
-  Selpr6& dialog = Window<Selpr6>();
-  RichTextBox& box = *Control<tambril::RichTextBox>(Window<Form8>(), "RichTextBox1");
+  Form1& main = program().mainWindow();
+  Selpr6& dialog = program().fileDialog();
+  RichTextBox& box = *Control<tambril::RichTextBox>(program().viewer(), "RichTextBox1");
 
   // Puts the dialog into open mode the way the main window does.
   void openMode() {
@@ -112,7 +112,7 @@ TEST_F(FileDialogTest, StartsWithItsDesignState) {
   EXPECT_EQ(Control<QAction>(dialog, "New_directory")->text(), QStringLiteral("Neuer Ordner.."));
   EXPECT_EQ(Control<QLabel>(dialog, "Label1")->text(), QStringLiteral("Dateiname:"));
   EXPECT_EQ(Control<QLabel>(dialog, "Label2")->text(), QStringLiteral("Dateityp:"));
-  EXPECT_EQ(SharedSession().proposedName(), QString());
+  EXPECT_EQ(program().session().proposedName(), QString());
   for (QLabel* l :
        {Control<QLabel>(dialog, "Label4"), Control<QLabel>(dialog, "Label5"), Control<QLabel>(dialog, "Label6")})
     EXPECT_EQ(l->text(), QString());
@@ -155,14 +155,14 @@ TEST_F(FileDialogTest, ClickingAFileJoinsFolderAndName) {
 
 TEST_F(FileDialogTest, FolderChangeKeepsTheProposedName) {
   const QString texte = makeFolder("Texte");
-  SharedSession().setProposedName("brief.tmb");
+  program().session().setProposedName("brief.tmb");
   ASSERT_TRUE(Control<tambril::FolderList>(dialog, "Dir1")->setPath(texte));
   EXPECT_EQ(Control<QLineEdit>(dialog, "Text1")->text(), texte + kSep + "brief.tmb");
   const QString root = QDir::toNativeSeparators(QDir::rootPath());
   ASSERT_TRUE(Control<tambril::FolderList>(dialog, "Dir1")->setPath(root));
   EXPECT_EQ(Control<QLineEdit>(dialog, "Text1")->text(), root + "brief.tmb");
   // In open mode the box holds just the folder with its separator.
-  SharedSession().setProposedName(QString());
+  program().session().setProposedName(QString());
   ASSERT_TRUE(Control<tambril::FolderList>(dialog, "Dir1")->setPath(texte));
   EXPECT_EQ(Control<QLineEdit>(dialog, "Text1")->text(), texte + kSep);
   // The change runs with the busy pointer and ends with the normal one.
@@ -179,8 +179,8 @@ TEST_F(FileDialogTest, CreateModeProposalFollowsTheFolderAndTheFallBack) {
   EXPECT_FALSE(Control<QPushButton>(dialog, "Command2")->isEnabled());
   EXPECT_TRUE(Control<QMenu>(dialog, "Directory")->menuAction()->isEnabled());
   Control<QLineEdit>(dialog, "Text1")->setReadOnly(false);
-  SharedSession().setProposedName("brief.tmb");
-  SharedSession().setCreateMode(session::CreateMode::Encode);
+  program().session().setProposedName("brief.tmb");
+  program().session().setCreateMode(session::CreateMode::Encode);
   writeFile("Texte/alt.txt");
   ASSERT_TRUE(Control<tambril::FolderList>(dialog, "Dir1")->setPath(tempPath("Texte")));
   EXPECT_EQ(Control<QLineEdit>(dialog, "Text1")->text(), tempPath("Texte") + kSep + "brief.tmb");
@@ -201,7 +201,7 @@ TEST_F(FileDialogTest, CreateModeProposalFollowsTheFolderAndTheFallBack) {
   EXPECT_TRUE(Control<QPushButton>(dialog, "Command2")->isEnabled());
   EXPECT_FALSE(Control<QMenu>(dialog, "Directory")->menuAction()->isEnabled());
   EXPECT_EQ(Control<QLineEdit>(dialog, "Text1")->text(), QString());
-  EXPECT_EQ(SharedSession().proposedName(), QString());
+  EXPECT_EQ(program().session().proposedName(), QString());
   EXPECT_TRUE(Control<QLineEdit>(dialog, "Text1")->isReadOnly());
   EXPECT_EQ(Control<QLabel>(dialog, "Label4")->text(), QStringLiteral("CODEON"));
 }
@@ -432,23 +432,23 @@ TEST_F(FileDialogTest, NamesThatAreNotUtf8AreListedAndOpened) {
     EXPECT_EQ(Control<QLineEdit>(dialog, "Text1")->text(), shownFolder + kSep + shownName);
     Control<QPushButton>(dialog, "Command2")->click();
     EXPECT_TRUE(rec.messages.empty());
-    EXPECT_EQ(test::LoadedPath(), shownFolder + kSep + shownName);
+    EXPECT_EQ(loadedPath(), shownFolder + kSep + shownName);
     EXPECT_EQ(Control<QLineEdit>(main, "Text1")->text(), shownName);
-    ASSERT_NE(SharedFileSlots().slot1(), nullptr);
-    EXPECT_EQ(QByteArray::fromStdString(SharedFileSlots().slot1()->path().native()),
+    ASSERT_NE(program().fileSlots().slot1(), nullptr);
+    EXPECT_EQ(QByteArray::fromStdString(program().fileSlots().slot1()->path().native()),
               Control<tambril::FileList>(dialog, "File1")->realFilePath());
     const QByteArray content = row == 1 ? QByteArray("aus dem Norden")
                                         : QByteArray(
                                               "aus dem S\xfc"
                                               "den");
-    EXPECT_EQ(test::LoadedSize(), content.size());
+    EXPECT_EQ(loadedSize(), content.size());
     EXPECT_FALSE(Control<QLabel>(main, "Label8")->text().isEmpty());
     EXPECT_EQ(box.text(0, 100), QString::fromStdString(codec::Cp1252ToUtf8(content.toStdString())));
     // And once more through the shown path alone, as the coding dialogs go.
-    EXPECT_EQ(QByteArray::fromStdString(ToFsPath(test::LoadedPath()).native()), folder + (row == 1 ? "/Gr\xfc\xdf"
-                                                                                                     "e.txt"
-                                                                                                   : "/Gr\xe4\xdf"
-                                                                                                     "e.txt"));
+    EXPECT_EQ(QByteArray::fromStdString(ToFsPath(loadedPath()).native()), folder + (row == 1 ? "/Gr\xfc\xdf"
+                                                                                               "e.txt"
+                                                                                             : "/Gr\xe4\xdf"
+                                                                                               "e.txt"));
   }
   // Coming back to the folder by its shown path, as the create modes do.
   ASSERT_TRUE(Control<tambril::FolderList>(dialog, "Dir1")->setPath(tempPath()));
@@ -477,7 +477,7 @@ TEST_F(FileDialogTest, AnInvalidPatternIsReplacedByAllFiles) {
 }
 
 TEST_F(FileDialogTest, CancelAndTheCloseBoxOnlyHide) {
-  SharedSession().setCreateMode(session::CreateMode::Encode);
+  program().session().setCreateMode(session::CreateMode::Encode);
   Control<QLineEdit>(dialog, "Text1")->setText("/x/brief.tmb");
   test::WhenModal<Selpr6>([](Selpr6& d) { Control<QPushButton>(d, "Command3")->click(); });
   dialog.exec();
@@ -487,7 +487,7 @@ TEST_F(FileDialogTest, CancelAndTheCloseBoxOnlyHide) {
   EXPECT_FALSE(dialog.isVisible());
   EXPECT_EQ(Control<QLabel>(dialog, "Label4")->text(), QStringLiteral("CODEON"));
   EXPECT_EQ(Control<QLineEdit>(dialog, "Text1")->text(), QStringLiteral("/x/brief.tmb"));
-  EXPECT_EQ(&Window<Selpr6>(), &dialog);
+  EXPECT_EQ(&program().fileDialog(), &dialog);
 }
 
 TEST_F(FileDialogTest, DoubleClickLoadsOnlyInOpenMode) {
@@ -497,14 +497,14 @@ TEST_F(FileDialogTest, DoubleClickLoadsOnlyInOpenMode) {
   clickFile("a.txt");
   emit Control<tambril::FileList>(dialog, "File1")
       ->itemDoubleClicked(Control<tambril::FileList>(dialog, "File1")->currentItem());
-  EXPECT_FALSE(SharedSession().loaded());
+  EXPECT_FALSE(program().session().loaded());
   dialog.PrepareOpenMode();
   Control<tambril::FileList>(dialog, "File1")->clearSelection();
   clickFile("a.txt");
   emit Control<tambril::FileList>(dialog, "File1")
       ->itemDoubleClicked(Control<tambril::FileList>(dialog, "File1")->currentItem());
-  ASSERT_TRUE(SharedSession().loaded());
-  EXPECT_EQ(SharedSession().loaded()->path, tempPath("d/a.txt"));
+  ASSERT_TRUE(program().session().loaded());
+  EXPECT_EQ(program().session().loaded()->path, tempPath("d/a.txt"));
 }
 
 TEST_F(FileDialogTest, OpenWithAnEmptyNameOnlyBeeps) {
@@ -530,7 +530,7 @@ TEST_F(FileDialogTest, LoadingAPlainFileFillsTheRecord) {
   Control<QAction>(main, "Datei_öffnen")->trigger();
   EXPECT_FALSE(dialog.isVisible());
   EXPECT_EQ(main.windowTitle(), "  " + path);
-  const session::Session& model = SharedSession();
+  const session::Session& model = program().session();
   ASSERT_TRUE(model.loaded());
   EXPECT_EQ(model.loaded()->name, QStringLiteral("bericht.txt"));
   EXPECT_EQ(model.loaded()->path, path);
@@ -540,8 +540,8 @@ TEST_F(FileDialogTest, LoadingAPlainFileFillsTheRecord) {
   EXPECT_EQ(model.rememberedFolder(), tempPath("Daten"));
   EXPECT_EQ(model.rememberedDrive(), Control<tambril::DriveList>(dialog, "Drive1")->drive());
   EXPECT_EQ(Control<QLineEdit>(main, "Text1")->text(), QStringLiteral("bericht.txt"));
-  EXPECT_EQ(test::LoadedPath(), path);
-  EXPECT_EQ(test::LoadedSize(), 1234);
+  EXPECT_EQ(loadedPath(), path);
+  EXPECT_EQ(loadedSize(), 1234);
   EXPECT_EQ(Control<QLabel>(main, "Label1")->text(), QStringLiteral(" 1234 Byte"));
   EXPECT_EQ(Control<QLabel>(main, "Label7")->text(), QStringLiteral(" 0 MB"));
   EXPECT_EQ(Control<QLabel>(main, "Label8")->text(), QStringLiteral("29.02.2024 07:05:09"));
@@ -552,8 +552,8 @@ TEST_F(FileDialogTest, LoadingAPlainFileFillsTheRecord) {
   EXPECT_TRUE(Control<QLabel>(main, "Image1")->isHidden());
   EXPECT_EQ(Control<QLabel>(dialog, "Label5")->text(), tempPath("Daten"));
   EXPECT_EQ(Control<QLabel>(dialog, "Label6")->text(), Control<tambril::DriveList>(dialog, "Drive1")->drive());
-  ASSERT_NE(SharedFileSlots().slot1(), nullptr);
-  EXPECT_EQ(SharedFileSlots().slot1()->size(), 1234u);
+  ASSERT_NE(program().fileSlots().slot1(), nullptr);
+  EXPECT_EQ(program().fileSlots().slot1()->size(), 1234u);
   EXPECT_TRUE(box.isPlain());
   EXPECT_EQ(box.textLength(), 1234);
   EXPECT_EQ(rec.events.first(), QStringLiteral("pointer Selpr6 busy"));
@@ -580,7 +580,7 @@ TEST_F(FileDialogTest, SizesOfEmptyAndLargeFiles) {
     load(tempPath(), name);
     EXPECT_EQ(Control<QLabel>(main, "Label1")->text(), QString::fromLatin1(c.line));
     EXPECT_EQ(Control<QLabel>(main, "Label7")->text(), QString::fromLatin1(c.mb));
-    EXPECT_EQ(test::LoadedSize(), c.bytes);
+    EXPECT_EQ(loadedSize(), c.bytes);
     EXPECT_EQ(box.textLength(), c.bytes);  // the whole file, NULs included
   }
 }
@@ -595,12 +595,12 @@ TEST_F(FileDialogTest, AFileTooLargeToShowIsStillLoaded) {
   EXPECT_TRUE(rec.messages.empty());
   EXPECT_EQ(Control<QLabel>(main, "Label1")->text(), NumberText(size) + " Byte");
   EXPECT_EQ(Control<QLabel>(main, "Label7")->text(), NumberText(RoundedMebibytes(size)) + " MB");
-  EXPECT_EQ(test::LoadedPath(), tempPath("riesig.bin"));
-  ASSERT_NE(SharedFileSlots().slot1(), nullptr);
-  EXPECT_EQ(SharedFileSlots().slot1()->size(), static_cast<std::uint64_t>(size));
+  EXPECT_EQ(loadedPath(), tempPath("riesig.bin"));
+  ASSERT_NE(program().fileSlots().slot1(), nullptr);
+  EXPECT_EQ(program().fileSlots().slot1()->size(), static_cast<std::uint64_t>(size));
   EXPECT_TRUE(box.text(0, 100).startsWith(QStringLiteral("Die Datei ist mit")));
   // The notice is no text of the file: neither search finds a word of it.
-  Form5& search = Window<Form8>().searchDialog();
+  Form5& search = program().viewer().searchDialog();
   Control<QLineEdit>(search, "Text1")->setText(QStringLiteral("Datei"));
   Control<QCheckBox>(search, "Check3")->setChecked(true);
   search.Command1_Click();
@@ -637,7 +637,7 @@ TEST_F(FileDialogTest, KindIsDecidedByThePathTextInAnyCase) {
 TEST_F(FileDialogTest, AFailedLoadLeavesNoFileLoaded) {
   writeFile("ok/brief.tmb", "12345");
   load(tempPath("ok"), "brief.tmb");
-  ASSERT_EQ(test::LoadedPath(), tempPath("ok/brief.tmb"));
+  ASSERT_EQ(loadedPath(), tempPath("ok/brief.tmb"));
   const QString date = Control<QLabel>(main, "Label8")->text();
   rec.reset();
   // In open mode a folder change leaves the folder in the name box.
@@ -651,21 +651,21 @@ TEST_F(FileDialogTest, AFailedLoadLeavesNoFileLoaded) {
   EXPECT_EQ(rec.messages[0].text, QStringLiteral("Fehler beim Zugriff auf Pfad/Datei"));
   EXPECT_EQ(rec.messages[0].title, QStringLiteral("ERROR"));
   EXPECT_EQ(rec.messages[0].icon, platform::MessageIcon::None);
-  EXPECT_FALSE(SharedSession().loaded());
+  EXPECT_FALSE(program().session().loaded());
   EXPECT_EQ(Control<QLineEdit>(main, "Text1")->text(), QStringLiteral("ERROR"));
   EXPECT_EQ(Control<QLabel>(main, "Label1")->text(), QString());
-  EXPECT_EQ(test::LoadedSize(), -1);
-  EXPECT_EQ(test::LoadedPath(), QString());
+  EXPECT_EQ(loadedSize(), -1);
+  EXPECT_EQ(loadedPath(), QString());
   // Kept: caption, markers, megabyte and date lines, the dialog's memory.
   EXPECT_EQ(main.windowTitle(), "  " + folder + kSep);
   EXPECT_FALSE(Control<QLabel>(main, "Label9")->isHidden());
   EXPECT_TRUE(Control<QLabel>(main, "Label10")->isHidden());
   EXPECT_EQ(Control<QLabel>(main, "Label7")->text(), QStringLiteral(" 0 MB"));
   EXPECT_EQ(Control<QLabel>(main, "Label8")->text(), date);
-  EXPECT_EQ(SharedSession().rememberedFolder(), folder);
+  EXPECT_EQ(program().session().rememberedFolder(), folder);
   EXPECT_EQ(Control<QLabel>(dialog, "Label5")->text(), folder);
   EXPECT_EQ(box.textLength(), 0);
-  EXPECT_EQ(SharedFileSlots().slot1(), nullptr);
+  EXPECT_EQ(program().fileSlots().slot1(), nullptr);
   EXPECT_EQ(rec.events.last(), QStringLiteral("pointer Selpr6 normal"));
 }
 
@@ -700,7 +700,7 @@ TEST_F(FileDialogTest, WhatIsNoRegularFileIsRefusedWithoutWaiting) {
   for (const QString& path : {fifo, tempPath("rohr-verweis"), tempPath("geraet")}) {
     SCOPED_TRACE(path.toStdString());
     load(tempPath(), "gut.txt");
-    ASSERT_NE(SharedFileSlots().slot1(), nullptr);
+    ASSERT_NE(program().fileSlots().slot1(), nullptr);
     rec.reset();
     openMode();
     Control<QLineEdit>(dialog, "Text1")->setText(path);
@@ -709,8 +709,8 @@ TEST_F(FileDialogTest, WhatIsNoRegularFileIsRefusedWithoutWaiting) {
     ASSERT_EQ(rec.messages.size(), 1u);
     EXPECT_EQ(rec.messages[0].text, QStringLiteral("Fehler beim Zugriff auf Pfad/Datei"));
     EXPECT_EQ(Control<QLineEdit>(main, "Text1")->text(), QStringLiteral("ERROR"));
-    EXPECT_EQ(test::LoadedPath(), QString());
-    EXPECT_EQ(SharedFileSlots().slot1(), nullptr);
+    EXPECT_EQ(loadedPath(), QString());
+    EXPECT_EQ(program().fileSlots().slot1(), nullptr);
     EXPECT_EQ(box.textLength(), 0);
   }
 }
@@ -719,12 +719,12 @@ TEST_F(FileDialogTest, ASecondLoadReplacesTheFirst) {
   writeFile("a.txt", "erste Datei");
   writeFile("b.txt", "zweite");
   load(tempPath(), "a.txt");
-  const codec::InputFile* first = SharedFileSlots().slot1();
+  const codec::InputFile* first = program().fileSlots().slot1();
   ASSERT_NE(first, nullptr);
   load(tempPath(), "b.txt");
-  ASSERT_NE(SharedFileSlots().slot1(), nullptr);
-  EXPECT_EQ(SharedFileSlots().slot1()->path(), ToFsPath(tempPath("b.txt")));
-  EXPECT_EQ(SharedFileSlots().slot1()->size(), 6u);
+  ASSERT_NE(program().fileSlots().slot1(), nullptr);
+  EXPECT_EQ(program().fileSlots().slot1()->path(), ToFsPath(tempPath("b.txt")));
+  EXPECT_EQ(program().fileSlots().slot1()->size(), 6u);
   EXPECT_EQ(box.text(0, 100), QStringLiteral("zweite"));
   EXPECT_EQ(Control<QLineEdit>(main, "Text1")->text(), QStringLiteral("b.txt"));
 }
@@ -737,7 +737,7 @@ TEST_F(FileDialogTest, NameBoxIsTheSelectionAtLoadTime) {
   Control<QComboBox>(dialog, "Combo1")->setEditText("*.rtf");
   ASSERT_EQ(Control<tambril::FileList>(dialog, "File1")->fileName(), QString());
   Control<QPushButton>(dialog, "Command2")->click();
-  EXPECT_EQ(test::LoadedPath(), tempPath("n/a.txt"));
+  EXPECT_EQ(loadedPath(), tempPath("n/a.txt"));
   EXPECT_EQ(Control<QLineEdit>(main, "Text1")->text(), QString());
 }
 

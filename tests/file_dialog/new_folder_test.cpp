@@ -24,13 +24,13 @@ const QString kExists = QStringLiteral("Ordner ist schon vorhanden und kann nich
 
 class NewFolderTest : public test::GuiTest {
  protected:
-  Selpr6& files = Window<Selpr6>();
+  Selpr6& files = program().fileDialog();
   Form14& dialog = files.newFolderDialog();
 
   // The file dialog in a create mode with the proposed name, in `folder`.
   void createMode(const QString& folder, const QString& proposed = QStringLiteral("brief.tmb")) {
     files.PrepareCreateMode();
-    SharedSession().setProposedName(proposed);
+    program().session().setProposedName(proposed);
     ASSERT_TRUE(Control<tambril::FolderList>(files, "Dir1")->setPath(folder));
     rec.reset();
   }

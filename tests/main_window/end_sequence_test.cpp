@@ -28,22 +28,22 @@ class EndSequenceTest : public test::GuiTest {
  protected:
   EndSequenceTest() {
     // The state of a running program: a file loaded, both players open.
-    SharedFileSlots().openSlot1(writeFile("loaded.txt", "abc"));
-    Sounds().LoadSound(1, "Ton1.ts2");
-    Sounds().LoadSound(2, "Ton2.ts2");
+    program().fileSlots().openSlot1(writeFile("loaded.txt", "abc"));
+    program().sounds().LoadSound(1, "Ton1.ts2");
+    program().sounds().LoadSound(2, "Ton2.ts2");
     rec.reset();
   }
   void expectEnded() {
     EXPECT_EQ(rec.events, kEnd);
     EXPECT_EQ(rec.ends, 1);
-    EXPECT_EQ(SharedFileSlots().slot1(), nullptr);
+    EXPECT_EQ(program().fileSlots().slot1(), nullptr);
     EXPECT_FALSE(rec.player1.isOpen());
     EXPECT_FALSE(rec.player2.isOpen());
     // The wait is bound by the closing sound's length and a margin.
-    EXPECT_EQ(rec.player2.lastBound, Sounds().WaitBound(2));
+    EXPECT_EQ(rec.player2.lastBound, program().sounds().WaitBound(2));
     EXPECT_GT(rec.player2.lastBound.count(), 0);
   }
-  Form1& main = Window<Form1>();
+  Form1& main = program().mainWindow();
 };
 
 TEST_F(EndSequenceTest, FromTheMenu) {
@@ -65,14 +65,14 @@ TEST_F(EndSequenceTest, OnlyOnceWhateverComesAfter) {
   Control<QAction>(main, "Beenden")->trigger();
   main.close();
   main.Form_Terminate();
-  Terminate();
+  program().terminate();
   expectEnded();
 }
 
 class TerminationTest : public EndSequenceTest, public testing::WithParamInterface<int> {};
 
 TEST_P(TerminationTest, FromASignal) {
-  TerminationHandling handling(Terminate);
+  TerminationHandling handling([this] { program().terminate(); });
   rec.reset();
   ASSERT_EQ(::raise(GetParam()), 0);
   // The signal handler only wakes the event loop; the end runs there.
@@ -91,7 +91,7 @@ TEST_F(EndSequenceTest, SignalHandlingIsGivenBackAfterwards) {
   struct sigaction before {};
   ::sigaction(SIGTERM, nullptr, &before);
   {
-    TerminationHandling handling(Terminate);
+    TerminationHandling handling([this] { program().terminate(); });
     struct sigaction during {};
     ::sigaction(SIGTERM, nullptr, &during);
     EXPECT_NE(during.sa_handler, before.sa_handler);
@@ -103,16 +103,15 @@ TEST_F(EndSequenceTest, SignalHandlingIsGivenBackAfterwards) {
 
 TEST(EndDuringTheSplash, StopsTheSplashAndNeverOpensTheMainWindow) {
   platform::RecordingPlatform rec;
-  platform::ScopedPlatform scope(rec);
-  Form7& splash = Window<Form7>();
+  Program program(rec);
+  Form7& splash = program.splash();
   splash.show();
   for (int i = 0; i < 3; ++i) splash.Timer1_Timer();
   rec.reset();
-  Terminate();
+  program.terminate();
   EXPECT_EQ(rec.events, kEnd);
   EXPECT_FALSE(Control<QTimer>(splash, "Timer1")->isActive());
-  EXPECT_EQ(Windows::find<Form1>(), nullptr);
-  Windows::clear();
+  EXPECT_EQ(program.made().mainWindow, nullptr);
 }
 
 // A pass that runs on a worker thread when the program is told to end:
@@ -123,14 +122,14 @@ TEST_F(EndSequenceTest, ARunningPassFinishesBeforeTheEnd) {
   const std::filesystem::path target = ToFsPath(folder + "/coded.tmb");
   std::atomic<bool> passDone{false};
   std::atomic<bool> slotOpenAtTheEnd{false};
-  TerminationHandling handling(Terminate);
+  TerminationHandling handling([this] { program().terminate(); });
   // The signal arrives while the pass is running.
   QTimer::singleShot(20, [] { ::raise(SIGTERM); });
   RunBeside([&] {
     codec::TargetFile out(target);
     for (int i = 0; i < 20; ++i) {
       char byte = 0;
-      SharedFileSlots().slot1()->readExactly(i % 3, &byte, 1);  // the loaded file stays open meanwhile
+      program().fileSlots().slot1()->readExactly(i % 3, &byte, 1);  // the loaded file stays open meanwhile
       out.write(&byte, 1);
       std::this_thread::sleep_for(std::chrono::milliseconds(15));
     }
@@ -151,7 +150,7 @@ TEST_F(EndSequenceTest, ARunningPassFinishesBeforeTheEnd) {
 // The same through the coding dialogs' pass runner, with its progress.
 TEST_F(EndSequenceTest, TheCodingDialogsPassesAreWaitedForToo) {
   const std::filesystem::path target = ToFsPath(makeFolder("out") + "/plain.txt");
-  TerminationHandling handling(Terminate);
+  TerminationHandling handling([this] { program().terminate(); });
   QTimer::singleShot(20, [] { ::raise(SIGTERM); });
   std::vector<int> shown;
   bool endedDuringThePass = false;
@@ -160,7 +159,7 @@ TEST_F(EndSequenceTest, TheCodingDialogsPassesAreWaitedForToo) {
         codec::TargetFile out(target);
         for (int i = 1; i <= 20; ++i) {
           char byte = 0;
-          SharedFileSlots().slot1()->readExactly(0, &byte, 1);
+          program().fileSlots().slot1()->readExactly(0, &byte, 1);
           out.write(&byte, 1);
           progress(i);
           std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -34,18 +35,45 @@ namespace {
 
 class MainWindowTest : public test::GuiTest {
  protected:
-  Form1& form = Window<Form1>();
+  Form1& form = program().mainWindow();
 };
+
+// Each window is made on its first use, the same one afterwards, hidden,
+// with the main window as its parent; the program destroys its dialogs
+// before the main window, and everything with itself.
+TEST(Program, MakesEachWindowOnFirstUseAndDestroysTheDialogsBeforeTheMainWindow) {
+  platform::RecordingPlatform rec;
+  QPointer<QWidget> dialog;
+  QPointer<QWidget> main;
+  QStringList order;
+  {
+    Program program(rec);
+    EXPECT_EQ(program.made().fileDialog, nullptr);
+    Selpr6& files = program.fileDialog();
+    EXPECT_EQ(&program.fileDialog(), &files);
+    ASSERT_NE(program.made().mainWindow, nullptr);  // made first, as its parent
+    EXPECT_EQ(files.parentWidget(), program.made().mainWindow);
+    EXPECT_FALSE(files.isVisible());
+    dialog = &files;
+    main = program.made().mainWindow;
+    QObject::connect(dialog, &QObject::destroyed,
+                     [&] { order << (main ? "dialog, main there" : "dialog, main gone"); });
+    QObject::connect(main, &QObject::destroyed, [&] { order << "main"; });
+  }
+  EXPECT_TRUE(dialog.isNull());
+  EXPECT_TRUE(main.isNull());
+  EXPECT_EQ(order, QStringList({"dialog, main there", "main"}));
+}
 
 TEST_F(MainWindowTest, StartsWithNoFileLoaded) {
   // Building it builds none of the windows it opens: each comes with its first use.
-  EXPECT_EQ(Windows::find<Selpr6>(), nullptr);
-  EXPECT_EQ(Windows::find<Form8>(), nullptr);
-  EXPECT_EQ(Windows::find<Form21>(), nullptr);
+  EXPECT_EQ(program().made().fileDialog, nullptr);
+  EXPECT_EQ(program().made().viewer, nullptr);
+  EXPECT_EQ(program().made().helpWindow, nullptr);
   EXPECT_EQ(form.windowTitle(), QStringLiteral("Tambril"));
   EXPECT_EQ(Control<QLabel>(form, "Label1")->text(), QStringLiteral("0 Byte"));  // no leading space before a load
   EXPECT_EQ(Control<QLabel>(form, "Label7")->text(), QStringLiteral("0 MB"));
-  EXPECT_FALSE(SharedSession().loaded());
+  EXPECT_FALSE(program().session().loaded());
   EXPECT_EQ(Control<QLabel>(form, "Label8")->text(), QString());
   EXPECT_EQ(Control<QLineEdit>(form, "Text1")->text(), QString());
   EXPECT_TRUE(Control<QLineEdit>(form, "Text1")->isReadOnly());
@@ -144,13 +172,13 @@ TEST_F(MainWindowTest, F1AsksForHelpOnlyInTheNameField) {
 }
 
 TEST_F(MainWindowTest, OpenCommandPreparesTheFileDialogInOpenMode) {
-  Selpr6& dialog = Window<Selpr6>();
+  Selpr6& dialog = program().fileDialog();
   // Leave the dialog as a create mode would.
   dialog.PrepareCreateMode();
   Control<QLineEdit>(dialog, "Text1")->setReadOnly(false);
   Control<QLineEdit>(dialog, "Text1")->setText("/x/brief.tmb");
-  SharedSession().setProposedName("brief.tmb");
-  SharedSession().setCreateMode(session::CreateMode::Encode);
+  program().session().setProposedName("brief.tmb");
+  program().session().setCreateMode(session::CreateMode::Encode);
   const QString folder = makeFolder("last");
   ASSERT_TRUE(Control<tambril::FolderList>(dialog, "Dir1")->setPath(folder));
   rec.reset();
@@ -161,11 +189,11 @@ TEST_F(MainWindowTest, OpenCommandPreparesTheFileDialogInOpenMode) {
     EXPECT_FALSE(Control<QPushButton>(d, "Command1")->isEnabled());
     EXPECT_TRUE(Control<QPushButton>(d, "Command2")->isEnabled());
     EXPECT_FALSE(Control<QMenu>(d, "Directory")->menuAction()->isEnabled());
-    EXPECT_EQ(SharedSession().proposedName(), QString());
+    EXPECT_EQ(program().session().proposedName(), QString());
     EXPECT_EQ(Control<QLineEdit>(d, "Text1")->text(), QString());
     EXPECT_TRUE(Control<QLineEdit>(d, "Text1")->isReadOnly());
-    EXPECT_EQ(SharedSession().proposedName(), QString());
-    EXPECT_EQ(SharedSession().createMode(), session::CreateMode::Encode);  // kept
+    EXPECT_EQ(program().session().proposedName(), QString());
+    EXPECT_EQ(program().session().createMode(), session::CreateMode::Encode);  // kept
     EXPECT_EQ(Control<QLabel>(d, "Label4")->text(), QStringLiteral("CODEON"));
     EXPECT_EQ(Control<tambril::FolderList>(d, "Dir1")->path(), folder);  // kept
     Control<QPushButton>(d, "Command3")->click();                        // ABBRECHEN
@@ -175,13 +203,13 @@ TEST_F(MainWindowTest, OpenCommandPreparesTheFileDialogInOpenMode) {
   EXPECT_FALSE(dialog.isVisible());
   // Closing without loading leaves the record as it was.
   EXPECT_EQ(Control<QLabel>(form, "Label1")->text(), QStringLiteral("0 Byte"));
-  EXPECT_EQ(test::LoadedPath(), QString());
+  EXPECT_EQ(loadedPath(), QString());
   EXPECT_FALSE(Control<QLabel>(form, "Image3")->isHidden());
   EXPECT_TRUE(rec.events.isEmpty()) << rec.events.join('\n').toStdString();
 }
 
 TEST_F(MainWindowTest, OpenCommandFallsBackToTheRootWhenTheLastFolderIsGone) {
-  Selpr6& dialog = Window<Selpr6>();
+  Selpr6& dialog = program().fileDialog();
   const QString gone = makeFolder("gone");
   ASSERT_TRUE(Control<tambril::FolderList>(dialog, "Dir1")->setPath(gone));
   ASSERT_TRUE(QDir(gone).removeRecursively());
@@ -216,7 +244,7 @@ TEST_F(MainWindowTest, OpenCommandFallsBackToTheRootWhenTheLastFolderIsGone) {
 // Files from outside go through the file dialog's loading step.
 class OutsideFileTest : public MainWindowTest {
  protected:
-  Selpr6& dialog = Window<Selpr6>();
+  Selpr6& dialog = program().fileDialog();
 
   // Drops `data` on the main window as a file manager would: enter, then drop.
   // Returns whether the window took the drag.
@@ -235,15 +263,15 @@ class OutsideFileTest : public MainWindowTest {
     data->setUrls(list);
     return data;
   }
-  QString viewerText() const {
-    const RichTextBox& box = *Control<tambril::RichTextBox>(Window<Form8>(), "RichTextBox1");
+  QString viewerText() {
+    const RichTextBox& box = *Control<tambril::RichTextBox>(program().viewer(), "RichTextBox1");
     return box.text(0, box.textLength());
   }
   void expectLoaded(const QString& path, const QString& name) {
-    EXPECT_EQ(test::LoadedPath(), path);
+    EXPECT_EQ(loadedPath(), path);
     EXPECT_EQ(Control<QLineEdit>(form, "Text1")->text(), name);
     EXPECT_EQ(form.windowTitle(), "  " + path);
-    ASSERT_NE(SharedFileSlots().slot1(), nullptr);
+    ASSERT_NE(program().fileSlots().slot1(), nullptr);
     // The dialog is left in the file's folder, as after "ÖFFNEN".
     const QString folder = QFileInfo(path).absolutePath();
     EXPECT_EQ(Control<tambril::FolderList>(dialog, "Dir1")->path(), folder);
@@ -260,12 +288,12 @@ TEST_F(OutsideFileTest, TheFileOnTheCommandLineIsLoadedWhenTheMainWindowAppears)
   Control<QComboBox>(dialog, "Combo1")->setEditText(QStringLiteral("*.tmb"));
   const QString path = writeFile("Briefe/brief.txt", "Hallo Welt");
   form.hide();
-  LoadWhenMainWindowAppears(OutsidePath(QUrl::fromLocalFile(path).toString()));
+  program().loadWhenMainWindowAppears(OutsidePath(QUrl::fromLocalFile(path).toString()));
   QCoreApplication::processEvents();
-  EXPECT_EQ(test::LoadedPath(), QString()) << "loaded before the window appeared";
+  EXPECT_EQ(loadedPath(), QString()) << "loaded before the window appeared";
 
   form.show();
-  for (int i = 0; i < 10 && test::LoadedPath().isEmpty(); ++i) QCoreApplication::processEvents();
+  for (int i = 0; i < 10 && loadedPath().isEmpty(); ++i) QCoreApplication::processEvents();
   expectLoaded(path, QStringLiteral("brief.txt"));
   EXPECT_EQ(Control<QLabel>(form, "Label1")->text(), QStringLiteral(" 10 Byte"));
   EXPECT_TRUE(Control<QLabel>(form, "Label9")->isHidden());
@@ -279,7 +307,7 @@ TEST_F(OutsideFileTest, TheFileOnTheCommandLineIsLoadedWhenTheMainWindowAppears)
   form.show();
   for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
   EXPECT_TRUE(rec.messages.empty());
-  EXPECT_EQ(test::LoadedPath(), path);
+  EXPECT_EQ(loadedPath(), path);
 }
 
 // The program starts with a file on its command line: it is loaded when the
@@ -288,33 +316,32 @@ TEST_F(OutsideFileTest, TheFileOnTheCommandLineIsLoadedWhenTheMainWindowAppears)
 TEST_F(MainWindowTest, TheFileOnTheCommandLineNeedsNoFileDialog) {
   const QString path = writeFile("Briefe/brief.txt", "Hallo Welt");
   form.hide();
-  LoadWhenMainWindowAppears(path);
+  program().loadWhenMainWindowAppears(path);
   form.show();
-  for (int i = 0; i < 10 && test::LoadedPath().isEmpty(); ++i) QCoreApplication::processEvents();
-  EXPECT_EQ(test::LoadedPath(), path);
+  for (int i = 0; i < 10 && loadedPath().isEmpty(); ++i) QCoreApplication::processEvents();
+  EXPECT_EQ(loadedPath(), path);
   EXPECT_EQ(Control<QLineEdit>(form, "Text1")->text(), QStringLiteral("brief.txt"));
-  EXPECT_EQ(Windows::find<Selpr6>(), nullptr);
+  EXPECT_EQ(program().made().fileDialog, nullptr);
   EXPECT_TRUE(rec.messages.empty());
 
   const QString folder = QFileInfo(path).absolutePath();
-  EXPECT_EQ(SharedSession().rememberedFolder(), folder);
-  Selpr6& dialog = Window<Selpr6>();
+  EXPECT_EQ(program().session().rememberedFolder(), folder);
+  Selpr6& dialog = program().fileDialog();
   EXPECT_EQ(Control<tambril::FolderList>(dialog, "Dir1")->path(), folder);
   EXPECT_EQ(Control<QLabel>(dialog, "Label5")->text(), folder);
   EXPECT_EQ(Control<QLineEdit>(dialog, "Text1")->text(), path);
   EXPECT_EQ(Control<tambril::FileList>(dialog, "File1")->fileName(), QStringLiteral("brief.txt"));
 
   // A file that is not there: the loading message over the main window.
-  Windows::clear();
-  Form1& again = Window<Form1>();
-  LoadWhenMainWindowAppears(tempPath("fehlt.txt"));
+  Form1& again = restartProgram().mainWindow();
+  program().loadWhenMainWindowAppears(tempPath("fehlt.txt"));
   again.show();
   for (int i = 0; i < 10 && rec.messages.empty(); ++i) QCoreApplication::processEvents();
   ASSERT_EQ(rec.messages.size(), 1u);
   EXPECT_EQ(rec.messages[0].text, QStringLiteral("Fehler beim Zugriff auf Pfad/Datei"));
   EXPECT_EQ(rec.messages[0].window, QStringLiteral("Form1"));
   EXPECT_EQ(rec.beeps, 1);
-  EXPECT_EQ(Windows::find<Selpr6>(), nullptr);
+  EXPECT_EQ(program().made().fileDialog, nullptr);
 }
 
 TEST_F(OutsideFileTest, ArgumentsAreTakenFromTheCurrentFolder) {
@@ -375,17 +402,17 @@ TEST_F(OutsideFileTest, WhatCannotBeLoadedGetsTheLoadingMessages) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path.toStdString());
     writeFile("gut.txt", "gut");
-    LoadFromOutside(Window<Selpr6>(), tempPath("gut.txt"));
-    ASSERT_EQ(test::LoadedPath(), tempPath("gut.txt"));
+    LoadFromOutside(program().fileDialog(), tempPath("gut.txt"));
+    ASSERT_EQ(loadedPath(), tempPath("gut.txt"));
     rec.reset();
-    LoadFromOutside(Window<Selpr6>(), c.path);
+    LoadFromOutside(program().fileDialog(), c.path);
     EXPECT_EQ(rec.beeps, 1);
     ASSERT_EQ(rec.messages.size(), 1u);
     EXPECT_EQ(rec.messages[0].text, c.message);
     EXPECT_EQ(rec.messages[0].title, QStringLiteral("ERROR"));
     EXPECT_EQ(Control<QLineEdit>(form, "Text1")->text(), QStringLiteral("ERROR"));
-    EXPECT_EQ(test::LoadedPath(), QString());
-    EXPECT_EQ(SharedFileSlots().slot1(), nullptr);
+    EXPECT_EQ(loadedPath(), QString());
+    EXPECT_EQ(program().fileSlots().slot1(), nullptr);
     EXPECT_EQ(form.windowTitle(), "  " + c.path);
   }
 }
@@ -406,7 +433,7 @@ TEST_F(OutsideFileTest, DroppedFilesAreLoadedTheSameWay) {
     EXPECT_TRUE(drop(urls({url})));
     ASSERT_EQ(rec.messages.size(), 1u);
     EXPECT_EQ(rec.messages[0].text, QStringLiteral("Fehler beim Zugriff auf Pfad/Datei"));
-    EXPECT_EQ(test::LoadedPath(), QString());
+    EXPECT_EQ(loadedPath(), QString());
   }
 
   // Text without a URL is not taken at all.
@@ -415,7 +442,7 @@ TEST_F(OutsideFileTest, DroppedFilesAreLoadedTheSameWay) {
   text->setText(second);
   EXPECT_FALSE(drop(text));
   EXPECT_TRUE(rec.events.isEmpty());
-  EXPECT_EQ(test::LoadedPath(), QString());
+  EXPECT_EQ(loadedPath(), QString());
 
   EXPECT_TRUE(drop(urls({QUrl::fromLocalFile(second)})));
   expectLoaded(second, QStringLiteral("zweite.txt"));
@@ -431,7 +458,7 @@ TEST_F(OutsideFileTest, DropsAreIgnoredWhileAModalWindowIsOpenOrAPassRuns) {
   Control<QAction>(form, "Window")->trigger();
   QCoreApplication::processEvents();
   EXPECT_FALSE(takenInDialog);
-  EXPECT_EQ(test::LoadedPath(), QString());
+  EXPECT_EQ(loadedPath(), QString());
 
   std::atomic<bool> dropped{false};
   bool takenInPass = true;
@@ -444,7 +471,7 @@ TEST_F(OutsideFileTest, DropsAreIgnoredWhileAModalWindowIsOpenOrAPassRuns) {
   });
   QCoreApplication::processEvents();
   EXPECT_FALSE(takenInPass);
-  EXPECT_EQ(test::LoadedPath(), QString());
+  EXPECT_EQ(loadedPath(), QString());
   EXPECT_TRUE(rec.messages.empty());
 }
 
@@ -465,7 +492,7 @@ TEST_F(MainWindowTest, ViewerSearchAndInfoAreShownModallyOverTheWindowThatOpened
   });
   Control<QAction>(form, "Window")->trigger();
   EXPECT_TRUE(seen);
-  EXPECT_FALSE(Window<Form8>().isVisible());
+  EXPECT_FALSE(program().viewer().isVisible());
   QWindow* infoOwner = nullptr;
   test::WhenModal<Form6>([&](Form6& i) {
     infoOwner = i.windowHandle()->transientParent();
@@ -477,10 +504,10 @@ TEST_F(MainWindowTest, ViewerSearchAndInfoAreShownModallyOverTheWindowThatOpened
 
 TEST_F(MainWindowTest, EveryWayOutClosesTheFilesAndEndsTheProgram) {
   const QString f = writeFile("a.txt", "abc");
-  SharedFileSlots().openSlot1(f);
+  program().fileSlots().openSlot1(f);
   rec.player2.open("x.wav");
   Control<QAction>(form, "Beenden")->trigger();
-  EXPECT_EQ(SharedFileSlots().slot1(), nullptr);
+  EXPECT_EQ(program().fileSlots().slot1(), nullptr);
   EXPECT_FALSE(rec.player1.isOpen());
   EXPECT_FALSE(rec.player2.isOpen());
   EXPECT_EQ(rec.ends, 1);
@@ -489,9 +516,9 @@ TEST_F(MainWindowTest, EveryWayOutClosesTheFilesAndEndsTheProgram) {
 TEST_F(MainWindowTest, TheCloseBoxRunsTheSameEnd) {
   const QString f = writeFile("a.txt", "abc");
   form.show();
-  SharedFileSlots().openSlot1(f);
+  program().fileSlots().openSlot1(f);
   EXPECT_TRUE(form.close());
-  EXPECT_EQ(SharedFileSlots().slot1(), nullptr);
+  EXPECT_EQ(program().fileSlots().slot1(), nullptr);
   EXPECT_EQ(rec.ends, 1);
 }
 

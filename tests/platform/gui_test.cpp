@@ -15,7 +15,7 @@ GuiTest::GuiTest() { EXPECT_TRUE(temp.isValid()); }
 GuiTest::~GuiTest() {
   // Let any modal helper that is still waiting run out inside this test.
   for (int i = 0; i < 2100; ++i) QCoreApplication::processEvents();
-  Windows::clear();
+  program_.reset();
   // Qt passes over names that are not UTF-8 when it removes the folder.
   std::error_code ignored;
   std::filesystem::remove_all(QFile::encodeName(temp.path()).toStdString(), ignored);
@@ -53,13 +53,18 @@ AsOrdinaryUser::~AsOrdinaryUser() {
   EXPECT_EQ(::setegid(0), 0);
 }
 
-QString LoadedPath() {
-  const auto& file = SharedSession().loaded();
+Program& GuiTest::restartProgram() {
+  program_.reset();
+  return program_.emplace(rec);
+}
+
+QString GuiTest::loadedPath() {
+  const auto& file = program().session().loaded();
   return file ? file->path : QString();
 }
 
-std::int64_t LoadedSize() {
-  const auto& file = SharedSession().loaded();
+std::int64_t GuiTest::loadedSize() {
+  const auto& file = program().session().loaded();
   return file ? static_cast<std::int64_t>(file->size) : -1;
 }
 

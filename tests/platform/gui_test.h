@@ -1,7 +1,8 @@
 #pragma once
 // Helpers for tests that click through the real windows on the offscreen
-// platform. Each GuiTest installs a fresh RecordingPlatform and destroys
-// every window afterwards, so each test starts from the program's start.
+// platform. Each GuiTest builds a program object around a fresh
+// RecordingPlatform and destroys it afterwards, so each test starts from the
+// program's start.
 //
 // Modal dialogs: schedule what happens inside the dialog before the call
 // that opens it, for example
@@ -19,10 +20,10 @@
 #include <QTimer>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <ostream>
 
 #include "main_window/program.h"
-#include "platform/windows.h"
 #include "tests/platform/controls.h"
 #include "tests/platform/recording_platform.h"
 
@@ -31,23 +32,6 @@ inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdS
 inline void PrintTo(const QStringList& l, std::ostream* os) {
   *os << '[' << l.join(QStringLiteral(" | ")).toStdString() << ']';
 }
-
-namespace tambril::platform {
-
-// Hands `platform` to every window made while it lives (through the
-// program's UsePlatform), then the one that was in use before.
-class ScopedPlatform {
- public:
-  explicit ScopedPlatform(Platform& platform) : previous_(&PlatformInUse()) { UsePlatform(&platform); }
-  ~ScopedPlatform() { UsePlatform(previous_); }
-  ScopedPlatform(const ScopedPlatform&) = delete;
-  ScopedPlatform& operator=(const ScopedPlatform&) = delete;
-
- private:
-  Platform* previous_;
-};
-
-}  // namespace tambril::platform
 
 namespace tambril::test {
 
@@ -62,9 +46,21 @@ class GuiTest : public ::testing::Test {
   QString makeFolder(const QString& relative);
   QString tempPath(const QString& relative = {}) const;
 
+  // The program under test, built around `rec`.
+  Program& program() { return *program_; }
+  // Ends the program and starts a new one around `rec`, as a new start would.
+  Program& restartProgram();
+
+  // The session's loaded file: its path (empty while none is loaded) and
+  // its size (-1 while none is loaded).
+  QString loadedPath();
+  std::int64_t loadedSize();
+
   platform::RecordingPlatform rec;
-  platform::ScopedPlatform scope{rec};
   QTemporaryDir temp;
+
+ private:
+  std::optional<Program> program_{std::in_place, rec};
 };
 
 // While it lives, a test run as root acts with the rights of the ordinary
@@ -80,11 +76,6 @@ class AsOrdinaryUser {
  private:
   bool dropped_ = false;
 };
-
-// The session's loaded file: its path (empty while none is loaded) and its
-// size (-1 while none is loaded).
-QString LoadedPath();
-std::int64_t LoadedSize();
 
 // Runs `action` on the dialog once a window of type W is the active modal
 // window. Gives up (and closes whatever modal window is open, so that the

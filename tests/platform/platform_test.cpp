@@ -1,14 +1,14 @@
-// The platform layer: shared text rules, the window registry, the open file
-// slot, the twips conversion and the recording platform.
+// The platform layer: shared text rules, the open file slot, the twips
+// conversion and the recording platform.
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
-#include <QPointer>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <memory>
 
 #include "platform/file_slots.h"
+#include "platform/qt_platform.h"
 #include "platform/text_rules.h"
 #include "platform/twips.h"
 #include "resources/wave_file.h"
@@ -54,85 +54,50 @@ TEST(Twips, FifteenMakeOnePixel) {
   EXPECT_EQ(TwipsRect(240, 360, 1575, 495), QRect(16, 24, 105, 33));
 }
 
-// Registry: one instance per type, created on first use, destroyed newest first.
-struct Order {
-  static inline QStringList log;
-};
-struct First {
-  First() { Order::log << "make First"; }
-  ~First() { Order::log << "drop First"; }
-};
-struct Second {
-  // Creating one instance may use another, which then is older.
-  Second() : first(Windows::get<First>()) { Order::log << "make Second"; }
-  ~Second() { Order::log << "drop Second, First still " + QString(Windows::find<First>() ? "there" : "gone"); }
-  First& first;
-};
-class SomeWindow : public QWidget {};
-
-TEST(Windows, CreatesOnFirstUseAndHandsOutTheSameInstance) {
-  Order::log.clear();
-  EXPECT_EQ(Windows::find<Second>(), nullptr);
-  Second& s = Windows::get<Second>();
-  EXPECT_EQ(&Windows::get<Second>(), &s);
-  EXPECT_EQ(Windows::find<First>(), &s.first);
-  auto& w = Windows::get<SomeWindow>();
-  QPointer<QWidget> watch(&w);
-  EXPECT_FALSE(w.isVisible());  // created hidden
-  Windows::clear();
-  EXPECT_TRUE(watch.isNull());
-  EXPECT_EQ(Windows::find<Second>(), nullptr);
-  EXPECT_EQ(Order::log, QStringList({"make First", "make Second", "drop Second, First still there", "drop First"}));
-}
-
 class FileSlotTest : public test::GuiTest {};
 
 TEST_F(FileSlotTest, SlotOneHoldsOneFileAtATimeUntilClosed) {
   const QString a = writeFile("a.bin", QByteArray("\x00\x01\x02xyz", 6));
   const QString b = writeFile("b.bin", "other");
-  EXPECT_EQ(SharedFileSlots().slot1(), nullptr);
-  codec::InputFile& slot = SharedFileSlots().openSlot1(a);
+  EXPECT_EQ(program().fileSlots().slot1(), nullptr);
+  codec::InputFile& slot = program().fileSlots().openSlot1(a);
   EXPECT_EQ(slot.size(), 6u);
   char c = 0;
   slot.readExactly(3, &c, 1);
   EXPECT_EQ(c, 'x');
-  SharedFileSlots().openSlot1(b);
-  EXPECT_EQ(SharedFileSlots().slot1()->size(), 5u);
-  EXPECT_EQ(SharedFileSlots().slot1()->path(), ToFsPath(b));
-  SharedFileSlots().closeAll();
-  EXPECT_EQ(SharedFileSlots().slot1(), nullptr);
-  EXPECT_THROW(SharedFileSlots().openSlot1(tempPath("missing")), codec::CodecError);
-  EXPECT_EQ(SharedFileSlots().slot1(), nullptr);
+  program().fileSlots().openSlot1(b);
+  EXPECT_EQ(program().fileSlots().slot1()->size(), 5u);
+  EXPECT_EQ(program().fileSlots().slot1()->path(), ToFsPath(b));
+  program().fileSlots().closeAll();
+  EXPECT_EQ(program().fileSlots().slot1(), nullptr);
+  EXPECT_THROW(program().fileSlots().openSlot1(tempPath("missing")), codec::CodecError);
+  EXPECT_EQ(program().fileSlots().slot1(), nullptr);
 }
 
 TEST_F(FileSlotTest, NamesWithUmlautsReachTheFile) {
   const QString p = writeFile(QStringLiteral("Ärger über Größe.txt"), "abc");
-  EXPECT_EQ(SharedFileSlots().openSlot1(p).size(), 3u);
+  EXPECT_EQ(program().fileSlots().openSlot1(p).size(), 3u);
 }
 
-TEST(RecordingPlatform, RecordsInOrderAndRestoresThePreviousPlatform) {
-  platform::Platform* before = &PlatformInUse();
+TEST(RecordingPlatform, RecordsInOrderWhatTheProgramBuiltAroundItAsks) {
   platform::RecordingPlatform outer;
+  platform::RecordingPlatform inner;
+  Program other(outer);
   {
-    platform::ScopedPlatform s1(outer);
-    platform::RecordingPlatform inner;
-    {
-      platform::ScopedPlatform s2(inner);
-      QLabel w;
-      w.setObjectName("Probe");
-      PlatformInUse().beep();
-      PlatformInUse().messageBox(&w, QStringLiteral("Text "), QStringLiteral("ERROR"), platform::MessageIcon::Stop);
-      PlatformInUse().setPointer(&w, platform::Pointer::Busy);
-      PlatformInUse().player(2).playAndWait(std::chrono::milliseconds(5));
-      EXPECT_EQ(inner.events,
-                QStringList({"beep", "message ERROR|stop: Text ", "pointer Probe busy", "sound 2 play and wait"}));
-      ASSERT_EQ(inner.messages.size(), 1u);
-      EXPECT_EQ(inner.messages[0].window, QStringLiteral("Probe"));
-    }
-    EXPECT_EQ(&PlatformInUse(), &outer);
-    EXPECT_TRUE(outer.events.isEmpty());
+    Program program(inner);
+    QLabel w;
+    w.setObjectName("Probe");
+    program.platform().beep();
+    program.platform().messageBox(&w, QStringLiteral("Text "), QStringLiteral("ERROR"), platform::MessageIcon::Stop);
+    program.platform().setPointer(&w, platform::Pointer::Busy);
+    program.sounds().PlaySound({.SoundDevice = 2, .SoundMode = 2});
+    EXPECT_EQ(inner.events,
+              QStringList({"beep", "message ERROR|stop: Text ", "pointer Probe busy", "sound 2 play and wait"}));
+    ASSERT_EQ(inner.messages.size(), 1u);
+    EXPECT_EQ(inner.messages[0].window, QStringLiteral("Probe"));
   }
-  EXPECT_EQ(&PlatformInUse(), before);
+  // Another program keeps its own platform.
+  EXPECT_TRUE(outer.events.isEmpty());
 }
 
 }  // namespace
@@ -153,7 +118,8 @@ TEST(QtSoundPlayer, PlayAndWaitEndsWithinItsBound) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(SilentWav(200));
   }
-  platform::SoundPlayer& player = platform::DesktopPlatform().player(2);
+  platform::QtPlatform desktop;
+  platform::SoundPlayer& player = desktop.player(2);
   for (const QString& file : {wav, dir.filePath("missing.ts2")}) {
     player.open(file);
     QElapsedTimer clock;

@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 
+#include "platform/qt_platform.h"
 #include "resources/wave_file.h"
 #include "sound/sound_service.h"
 #include "tests/platform/gui_test.h"
@@ -23,17 +24,18 @@ class SoundServiceTest : public test::GuiTest {
   QString here(const QString& name) const {
     return QDir::toNativeSeparators(QDir::currentPath()) + QDir::separator() + name;
   }
-  void request(int device, int mode, Module2::SoundService& sounds = Sounds()) {
+  void request(int device, int mode, Module2::SoundService& sounds) {
     sounds.PlaySound({static_cast<unsigned char>(device), static_cast<unsigned char>(mode)});
   }
+  void request(int device, int mode) { request(device, mode, program().sounds()); }
 
  private:
   QString previous_;
 };
 
 TEST_F(SoundServiceTest, LoadSoundClosesThenOpensTheFileOfTheCurrentFolder) {
-  Sounds().LoadSound(1, "Ton1.ts2");
-  Sounds().LoadSound(2, "Ton3.ts2");
+  program().sounds().LoadSound(1, "Ton1.ts2");
+  program().sounds().LoadSound(2, "Ton3.ts2");
   EXPECT_EQ(rec.events, QStringList({"sound 1 close", "sound 1 open " + here("Ton1.ts2"), "sound 2 close",
                                      "sound 2 open " + here("Ton3.ts2")}));
   // No check that the file is there: a missing file is passed on all the same.
@@ -45,7 +47,7 @@ TEST_F(SoundServiceTest, LoadSoundClosesThenOpensTheFileOfTheCurrentFolder) {
 TEST_F(SoundServiceTest, LoadSoundReadsTheFolderAtTheTimeOfTheCall) {
   const QString first = here("Ton2.ts2");
   ASSERT_TRUE(QDir::setCurrent(makeFolder("elsewhere")));
-  Sounds().LoadSound(2, "Ton2.ts2");
+  program().sounds().LoadSound(2, "Ton2.ts2");
   EXPECT_EQ(rec.player2.file(), here("Ton2.ts2"));
   EXPECT_NE(rec.player2.file(), first);
   EXPECT_TRUE(rec.player2.file().endsWith(QStringLiteral("elsewhere") + QDir::separator() + "Ton2.ts2"));
@@ -53,21 +55,21 @@ TEST_F(SoundServiceTest, LoadSoundReadsTheFolderAtTheTimeOfTheCall) {
 
 TEST_F(SoundServiceTest, InTheRootFolderTheNameIsPassedOnAsBuilt) {
   ASSERT_TRUE(QDir::setCurrent(QDir::rootPath()));
-  Sounds().LoadSound(1, "Ton1.ts2");
+  program().sounds().LoadSound(1, "Ton1.ts2");
   const QString root = QDir::toNativeSeparators(QDir::rootPath());
   EXPECT_EQ(rec.player1.file(), root + QDir::separator() + "Ton1.ts2");
 }
 
 TEST_F(SoundServiceTest, LoadSoundOnAnyOtherPlayerDoesNothing) {
-  for (int device : {0, 3, -1, 258}) Sounds().LoadSound(device, "Ton1.ts2");
+  for (int device : {0, 3, -1, 258}) program().sounds().LoadSound(device, "Ton1.ts2");
   EXPECT_TRUE(rec.events.isEmpty()) << rec.events.join('\n').toStdString();
 }
 
 TEST_F(SoundServiceTest, CloseSoundsClosesPlayerOneThenTwo) {
-  Sounds().LoadSound(1, "Ton1.ts2");
-  Sounds().LoadSound(2, "Ton2.ts2");
+  program().sounds().LoadSound(1, "Ton1.ts2");
+  program().sounds().LoadSound(2, "Ton2.ts2");
   rec.reset();
-  Sounds().CloseSounds();
+  program().sounds().CloseSounds();
   EXPECT_EQ(rec.events, QStringList({"sound 1 close", "sound 2 close"}));
   EXPECT_FALSE(rec.player1.isOpen());
   EXPECT_FALSE(rec.player2.isOpen());
@@ -90,8 +92,8 @@ TEST_F(SoundServiceTest, OnlyPlayerOneOrTwoWithModeOneOrTwoPlays) {
 TEST_F(SoundServiceTest, PlayAndWaitIsBoundByTheSoundsLengthPlusAMargin) {
   writeFile("Long.ts2", wave::SilentWave(22050, 22050 * 7));   // 7 s
   writeFile("Short.ts2", wave::SilentWave(22050, 22050 / 5));  // 200 ms
-  Sounds().LoadSound(1, "Long.ts2");
-  Sounds().LoadSound(2, "Short.ts2");
+  program().sounds().LoadSound(1, "Long.ts2");
+  program().sounds().LoadSound(2, "Short.ts2");
   request(1, 2);
   request(2, 2);
   EXPECT_GE(rec.player1.lastBound, milliseconds(7000));
@@ -105,8 +107,8 @@ TEST_F(SoundServiceTest, PlayAndWaitIsBoundByTheSoundsLengthPlusAMargin) {
 
 TEST_F(SoundServiceTest, AMissingOrBrokenSoundIsWaitedForOnlyTheMargin) {
   writeFile("Broken.ts2", "not a sound");
-  Sounds().LoadSound(1, "Missing.ts2");
-  Sounds().LoadSound(2, "Broken.ts2");
+  program().sounds().LoadSound(1, "Missing.ts2");
+  program().sounds().LoadSound(2, "Broken.ts2");
   request(1, 2);
   request(2, 2);
   EXPECT_GT(rec.player1.lastBound, milliseconds(0));
@@ -118,7 +120,8 @@ TEST_F(SoundServiceTest, AMissingOrBrokenSoundIsWaitedForOnlyTheMargin) {
 // none): neither a missing file nor a real one may hold the program longer
 // than the bound.
 TEST_F(SoundServiceTest, TheQtPlayersNeverStall) {
-  Module2::SoundService qt(platform::DesktopPlatform());
+  platform::QtPlatform desktop;
+  Module2::SoundService qt(desktop);
   QFile::copy(QStringLiteral(TAMBRIL_SOUND_DIR "/Ton2.ts2"), temp.filePath("Ton2.ts2"));
   qt.LoadSound(1, "Missing.ts2");
   qt.LoadSound(2, "Ton2.ts2");

@@ -24,7 +24,7 @@ namespace {
 class HelpProceduresTest : public test::GuiTest {
  protected:
   // The help window as the windows get it: made on first use.
-  const Module2::HelpWindow helpWindow = []() -> Form21& { return Window<Form21>(); };
+  const Module2::HelpWindow helpWindow = [this]() -> Form21& { return program().helpWindow(); };
 
   // The text the help window shows while `open` makes a caller open it.
   QString shownBy(const std::function<void()>& open) {
@@ -50,17 +50,17 @@ TEST_F(HelpProceduresTest, EachProcedurePutsItsTextAndReplacesTheLast) {
       {Module2::LoadSearchInfo, help::SearchInfoText},
       {Module2::LoadNewFolderInfo, help::NewFolderInfoText},
   };
-  EXPECT_EQ(Windows::find<Form21>(), nullptr);
+  EXPECT_EQ(program().made().helpWindow, nullptr);
   for (const auto& [load, text] : pairs) {
     load(helpWindow);
-    ASSERT_NE(Windows::find<Form21>(), nullptr);  // created by the first
-    EXPECT_EQ(Control<tambril::HelpTextBox>(Window<Form21>(), "Text1")->text(), text());
-    EXPECT_FALSE(Window<Form21>().isVisible());  // only the caller shows it
+    ASSERT_NE(program().made().helpWindow, nullptr);  // created by the first
+    EXPECT_EQ(Control<tambril::HelpTextBox>(program().helpWindow(), "Text1")->text(), text());
+    EXPECT_FALSE(program().helpWindow().isVisible());  // only the caller shows it
   }
   // The box shows what it holds: the main help text's single-space and
   // empty lines stay, the umlauts are umlauts.
   Module2::LoadEncodeInfo(helpWindow);
-  const QTextDocument* doc = Control<tambril::HelpTextBox>(Window<Form21>(), "Text1")->document();
+  const QTextDocument* doc = Control<tambril::HelpTextBox>(program().helpWindow(), "Text1")->document();
   EXPECT_EQ(doc->findBlockByNumber(2).text(), QStringLiteral(" "));
   EXPECT_EQ(doc->findBlockByNumber(7).text(),
             QStringLiteral(" Sie müssen ein Kennwort und eine Kennwortbestätigung eingeben."));
@@ -75,11 +75,11 @@ TEST_F(HelpProceduresTest, ShowHelpWindowIsModalAndReturnsWhenClosed) {
   });
   Module2::ShowHelpWindow(helpWindow, nullptr);
   EXPECT_TRUE(modal);
-  EXPECT_FALSE(Window<Form21>().isVisible());
+  EXPECT_FALSE(program().helpWindow().isVisible());
 }
 
 TEST_F(HelpProceduresTest, MainWindowHilfeAndF1ShowTheMainHelp) {
-  Form1& main = Window<Form1>();
+  Form1& main = program().mainWindow();
   Module2::LoadNewFolderInfo(helpWindow);
   EXPECT_EQ(shownBy([&] { Control<QAction>(main, "Hilfe")->trigger(); }), help::HelpText());
   Module2::LoadNewFolderInfo(helpWindow);
@@ -87,10 +87,10 @@ TEST_F(HelpProceduresTest, MainWindowHilfeAndF1ShowTheMainHelp) {
 }
 
 TEST_F(HelpProceduresTest, FileDialogHelpGoesByModeThenByTheDecodingMark) {
-  Form1& main = Window<Form1>();
-  Selpr6& files = Window<Selpr6>();
+  Form1& main = program().mainWindow();
+  Selpr6& files = program().fileDialog();
   const auto help = [&] { return shownBy([&] { Control<QPushButton>(files, "Command4")->click(); }); };
-  session::Session& s = SharedSession();
+  session::Session& s = program().session();
   // Open mode wins whatever command was started last.
   files.PrepareOpenMode();
   s.setLastCommand(session::CreateMode::Decode);
@@ -110,13 +110,16 @@ TEST_F(HelpProceduresTest, FileDialogHelpGoesByModeThenByTheDecodingMark) {
 }
 
 TEST_F(HelpProceduresTest, CodingDialogsShowTheirOwnTexts) {
-  EXPECT_EQ(shownBy([] { Control<QPushButton>(Window<Form2>(), "Command3")->click(); }), help::EncodeInfoText());
-  EXPECT_EQ(shownBy([] { Control<QPushButton>(Window<Form3>(), "Command3")->click(); }), help::PasswordCheckInfoText());
-  EXPECT_EQ(shownBy([] { Control<QPushButton>(Window<Form4>(), "Command3")->click(); }), help::DecodeInfoText());
+  EXPECT_EQ(shownBy([this] { Control<QPushButton>(program().encodeDialog(), "Command3")->click(); }),
+            help::EncodeInfoText());
+  EXPECT_EQ(shownBy([this] { Control<QPushButton>(program().checkDialog(), "Command3")->click(); }),
+            help::PasswordCheckInfoText());
+  EXPECT_EQ(shownBy([this] { Control<QPushButton>(program().decodeDialog(), "Command3")->click(); }),
+            help::DecodeInfoText());
 }
 
 TEST_F(HelpProceduresTest, FileDialogHelpFromTheOpenCommand) {
-  Form1& main = Window<Form1>();
+  Form1& main = program().mainWindow();
   QString shown;
   test::WhenModal<Selpr6>([&](Selpr6& d) {
     shown = shownBy([&] { Control<QPushButton>(d, "Command4")->click(); });

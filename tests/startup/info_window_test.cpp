@@ -14,7 +14,7 @@ namespace {
 class InfoWindowTest : public test::GuiTest {};
 
 TEST_F(InfoWindowTest, LooksAsDrawn) {
-  Form6& f = Window<Form6>();
+  Form6& f = program().infoWindow();
   EXPECT_EQ(f.windowTitle(), QStringLiteral("INFO"));
   EXPECT_EQ(f.size(), QSize(230, 170));
   EXPECT_EQ(f.palette().color(QPalette::Window), QColor(Qt::white));
@@ -28,7 +28,7 @@ TEST_F(InfoWindowTest, LooksAsDrawn) {
 }
 
 TEST_F(InfoWindowTest, InfoPlaysThenShowsTheWindowModallyAndOkHidesIt) {
-  Form1& main = Window<Form1>();
+  Form1& main = program().mainWindow();
   rec.reset();
   int opened = 0;
   const auto pressOk = [&](Form6& f) {
@@ -44,7 +44,7 @@ TEST_F(InfoWindowTest, InfoPlaysThenShowsTheWindowModallyAndOkHidesIt) {
   Control<QAction>(main, "Info")->trigger();
   EXPECT_EQ(opened, 1);
   EXPECT_EQ(rec.events, QStringList({"sound 2 play"}));  // OK's own sound
-  Form6* first = Windows::find<Form6>();
+  Form6* first = program().made().infoWindow;
   ASSERT_NE(first, nullptr);
   EXPECT_FALSE(first->isVisible());
 
@@ -59,11 +59,11 @@ TEST_F(InfoWindowTest, InfoPlaysThenShowsTheWindowModallyAndOkHidesIt) {
 }
 
 TEST_F(InfoWindowTest, AfterTheSplashEverySoundIsTheClosingOne) {
-  Form7& splash = Window<Form7>();
+  Form7& splash = program().splash();
   splash.show();
   Control<QTimer>(splash, "Timer1")->stop();
   for (int i = 0; i < 10; ++i) splash.Timer1_Timer();
-  Form1& main = Window<Form1>();
+  Form1& main = program().mainWindow();
   ASSERT_TRUE(main.isVisible());
   rec.reset();
   test::WhenModal<Form6>([](Form6& f) { Control<QPushButton>(f, "Command1")->click(); });

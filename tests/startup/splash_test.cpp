@@ -27,7 +27,7 @@ class SplashTest : public test::GuiTest {
 };
 
 TEST_F(SplashTest, LooksAsDrawn) {
-  Form7& f = Window<Form7>();
+  Form7& f = program().splash();
   EXPECT_TRUE(f.windowFlags() & Qt::FramelessWindowHint);
   EXPECT_EQ(f.size(), QSize(550, 257));
   QString name;
@@ -76,7 +76,7 @@ TEST_F(SplashTest, LooksAsDrawn) {
 }
 
 TEST_F(SplashTest, LoadPreparesBothPlayersBeforeTheWindowIsShown) {
-  Form7& f = Window<Form7>();
+  Form7& f = program().splash();
   EXPECT_EQ(rec.events, QStringList({"sound 1 close", "sound 2 close",                        // CloseSounds
                                      "sound 1 close", "sound 1 open " + here("Ton1.ts2"),     // LoadSound 1
                                      "sound 2 close", "sound 2 open " + here("Ton3.ts2")}));  // LoadSound 2
@@ -87,7 +87,7 @@ TEST_F(SplashTest, LoadPreparesBothPlayersBeforeTheWindowIsShown) {
 }
 
 TEST_F(SplashTest, ShownCentredWithItsTimerRunning) {
-  Form7& f = Window<Form7>();
+  Form7& f = program().splash();
   rec.screen = QRect(0, 0, 1000, 800);
   f.show();
   EXPECT_TRUE(Control<QTimer>(f, "Timer1")->isActive());
@@ -105,7 +105,7 @@ TEST_F(SplashTest, ShownCentredWithItsTimerRunning) {
 }
 
 TEST_F(SplashTest, StepsComeAtTheirTimesWithTheirSounds) {
-  Form7& f = Window<Form7>();
+  Form7& f = program().splash();
   f.show();
   ASSERT_TRUE(Control<QTimer>(f, "Timer1")->isActive());
   Control<QTimer>(f, "Timer1")->stop();  // the test drives the ticks
@@ -132,7 +132,7 @@ TEST_F(SplashTest, StepsComeAtTheirTimesWithTheirSounds) {
     SCOPED_TRACE(testing::Message() << "step " << number);
     now += Control<QTimer>(f, "Timer1")->interval();  // the tick comes one interval after the last
     EXPECT_EQ(now, s.time);
-    EXPECT_EQ(Windows::find<Form1>(), nullptr) << "the main window must not exist before 6400 ms";
+    EXPECT_EQ(program().made().mainWindow, nullptr) << "the main window must not exist before 6400 ms";
     rec.reset();
     f.Timer1_Timer();
     EXPECT_EQ(rec.events, s.sounds);
@@ -150,8 +150,8 @@ TEST_F(SplashTest, StepsComeAtTheirTimesWithTheirSounds) {
   EXPECT_EQ(f.SplashStep, 0);
   EXPECT_FALSE(Control<QTimer>(f, "Timer1")->isActive());
   EXPECT_FALSE(f.isVisible());
-  EXPECT_EQ(Windows::find<Form7>(), &f);
-  Form1* main = Windows::find<Form1>();
+  EXPECT_EQ(program().made().splash, &f);
+  Form1* main = program().made().mainWindow;
   ASSERT_NE(main, nullptr);
   EXPECT_TRUE(main->isVisible());
   EXPECT_FALSE(main->isModal());
@@ -164,7 +164,7 @@ TEST_F(SplashTest, StepsComeAtTheirTimesWithTheirSounds) {
 }
 
 TEST_F(SplashTest, TheRealTimerStartsWithOneSecond) {
-  Form7& f = Window<Form7>();
+  Form7& f = program().splash();
   f.show();
   rec.reset();
   // Nothing happens before the first second is over.

@@ -35,8 +35,8 @@ void ExpectTips(const Rows& rows) {
 
 class ToolTipsTest : public test::GuiTest {
  protected:
-  Form1& main = Window<Form1>();
-  Selpr6& files = Window<Selpr6>();
+  Form1& main = program().mainWindow();
+  Selpr6& files = program().fileDialog();
 
   void expectFileDialogMode(bool open) {
     ExpectTips({
@@ -53,15 +53,15 @@ class ToolTipsTest : public test::GuiTest {
 
 TEST_F(ToolTipsTest, EachWindowHasItsRowsOnceBuilt) {
   // Building the main window builds none of the dialogs it opens later.
-  EXPECT_EQ(Windows::find<Form2>(), nullptr);
-  EXPECT_EQ(Windows::find<Form3>(), nullptr);
-  EXPECT_EQ(Windows::find<Form4>(), nullptr);
-  EXPECT_EQ(Windows::find<Form8>(), nullptr);
-  Form5& search = Window<Form8>().searchDialog();
+  EXPECT_EQ(program().made().encodeDialog, nullptr);
+  EXPECT_EQ(program().made().checkDialog, nullptr);
+  EXPECT_EQ(program().made().decodeDialog, nullptr);
+  EXPECT_EQ(program().made().viewer, nullptr);
+  Form5& search = program().viewer().searchDialog();
   Form14& folder = files.newFolderDialog();
-  Form2& encode = Window<Form2>();
-  Form3& check = Window<Form3>();
-  Form4& decode = Window<Form4>();
+  Form2& encode = program().encodeDialog();
+  Form3& check = program().checkDialog();
+  Form4& decode = program().decodeDialog();
   EXPECT_FALSE(files.isVisible());
   EXPECT_FALSE(search.isVisible());
   ExpectTips({
@@ -171,12 +171,12 @@ TEST_F(ToolTipsTest, TheQuestionMarkPointerOnTheLoadedFileRecord) {
                                                     Control<QLabel>(main, "Label8")}) {
     EXPECT_EQ(w->cursor().shape(), Qt::WhatsThisCursor) << w->objectName().toStdString();
   }
-  EXPECT_EQ(Control<QLineEdit>(Window<Form2>(), "Text3")->cursor().shape(), Qt::WhatsThisCursor);
-  EXPECT_EQ(Control<QLineEdit>(Window<Form4>(), "Text1")->cursor().shape(), Qt::WhatsThisCursor);
+  EXPECT_EQ(Control<QLineEdit>(program().encodeDialog(), "Text3")->cursor().shape(), Qt::WhatsThisCursor);
+  EXPECT_EQ(Control<QLineEdit>(program().decodeDialog(), "Text1")->cursor().shape(), Qt::WhatsThisCursor);
   for (QWidget* w : std::initializer_list<QWidget*>{
            Control<QLabel>(main, "Label9"), Control<QLabel>(main, "Image3"), Control<QLineEdit>(files, "Text1"),
-           Control<QPushButton>(files, "Command4"), Control<QLineEdit>(Window<Form2>(), "Text1"),
-           Control<QLineEdit>(Window<Form3>(), "Text1")}) {
+           Control<QPushButton>(files, "Command4"), Control<QLineEdit>(program().encodeDialog(), "Text1"),
+           Control<QLineEdit>(program().checkDialog(), "Text1")}) {
     EXPECT_NE(w->cursor().shape(), Qt::WhatsThisCursor) << w->objectName().toStdString();
   }
 }

@@ -17,7 +17,7 @@ namespace {
 class HelpWindowTest : public test::GuiTest {
  protected:
   HelpWindowTest() { rec.screen = QRect(0, 0, 1280, 1024); }
-  Form21& help = Window<Form21>();
+  Form21& help = program().helpWindow();
 
   QString checkedItems() const {
     QStringList on;

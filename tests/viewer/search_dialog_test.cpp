@@ -27,7 +27,7 @@ QString CountMessage(int n) {
 
 class SearchDialogTest : public test::GuiTest {
  protected:
-  Form8& viewer = Window<Form8>();
+  Form8& viewer = program().viewer();
   RichTextBox& box = *Control<tambril::RichTextBox>(viewer, "RichTextBox1");
   Form5& search = viewer.searchDialog();
 

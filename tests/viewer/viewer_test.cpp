@@ -26,7 +26,7 @@ namespace {
 
 class ViewerTest : public test::GuiTest {
  protected:
-  Form8& form = Window<Form8>();
+  Form8& form = program().viewer();
   RichTextBox& box = *Control<tambril::RichTextBox>(form, "RichTextBox1");
 };
 
@@ -173,8 +173,8 @@ TEST_F(ViewerTest, RichTextFindsInTheDocument) {
 // with its headings bold, its command lines in a monospaced face and its
 // umlauts as written.
 TEST_F(ViewerTest, TheReadMeIsShownFormatted) {
-  Window<Selpr6>().OpenFile(QStringLiteral(TAMBRIL_README));
-  ASSERT_TRUE(SharedSession().loaded());
+  program().fileDialog().OpenFile(QStringLiteral(TAMBRIL_README));
+  ASSERT_TRUE(program().session().loaded());
   box.waitForWholeText();
   ASSERT_FALSE(box.isPlain());
   const QString text = box.text(0, box.textLength());
