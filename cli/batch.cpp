@@ -312,7 +312,6 @@ Coded CodeOne(BatchMode mode, const fs::path& file, const std::shared_ptr<const 
     if (mode == BatchMode::Encode) {
       c.target = PathOf(codec::EncodedPath(PathText(file)));  // a taken name is refused before anything is read
       const std::string tag = codec::ExtensionTag(PathText(codec::AbsolutePath(file, cwd)));
-      codec::RequireKnownLength(in, c.size);
       c.file = codec::EncodeUnnamed(in, c.size, c.target, password, tag, checkpoint, folderOf(c.target));
     } else {
       const codec::CheckResult check = codec::CheckPassword(in, c.size, password);

@@ -232,7 +232,6 @@ int Encode(const Arguments& a) {
   std::uint64_t size = 0;
   try {
     size = in->size();
-    codec::RequireKnownLength(*in, size);
   } catch (const codec::CodecError& e) {
     return Fail(kExitFile, FailureLine(source, {}, e));
   }
