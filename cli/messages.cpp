@@ -1,5 +1,6 @@
 #include "messages.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -51,6 +52,7 @@ constexpr Entry kTable[] = {
      "der Ordner wurde während des Durchlaufs verschoben oder ersetzt; seine Unterordner fehlen"},
     {"the target of", "das Ziel von"},
     {"standard output: cannot write", "Standardausgabe: nicht schreibbar"},
+    {"standard output: cannot write: it is closed", "Standardausgabe: nicht schreibbar: sie ist geschlossen"},
     {"out of memory", "kein Speicher mehr"},
     {"unexpected failure", "unerwarteter Fehler"},
     {"done", "fertig"},
@@ -202,6 +204,29 @@ static_assert(std::size(kTable) == static_cast<std::size_t>(Msg::UnknownLength) 
 
 bool Set(const char* value) { return value != nullptr && value[0] != '\0'; }
 
+// The German reasons for the errors users meet; in English the system's
+// own texts stand.
+struct GermanReason {
+  int errnum;
+  std::string_view text;
+};
+constexpr GermanReason kGermanReasons[] = {
+    {ENOSPC, "kein Platz mehr auf dem Gerät"},
+#ifdef EDQUOT
+    {EDQUOT, "Speicherkontingent erschöpft"},
+#endif
+    {EFBIG, "Datei zu groß"},
+    {EACCES, "Zugriff verweigert"},
+    {EPERM, "nicht erlaubt"},
+    {ENOENT, "Datei oder Ordner nicht vorhanden"},
+    {ENOTDIR, "kein Ordner"},
+    {EISDIR, "ist ein Ordner"},
+    {EROFS, "Dateisystem nur lesbar"},
+    {EBUSY, "Gerät oder Datei belegt"},
+    {ENAMETOOLONG, "Name zu lang"},
+    {EIO, "Ein-/Ausgabefehler"},
+};
+
 }  // namespace
 
 Language LanguageOf(const char* lcAll, const char* lcMessages, const char* lang, const char* system) {
@@ -258,9 +283,17 @@ std::string Reason(const codec::CodecError& e) {
   }
   std::string text(Text(m));
   // "File exists" would only say the same again.
-  if (e.errnum() != 0 && e.kind() != codec::ErrorKind::TargetExists)
-    text += std::string(": ") + codec::SystemErrorText(e.errnum());
+  if (e.errnum() != 0 && e.kind() != codec::ErrorKind::TargetExists) text += ": " + SystemReason(e.errnum());
   return text;
+}
+
+std::string SystemReason(int errnum, Language language) {
+  if (language == Language::German) {
+    for (const auto& [number, text] : kGermanReasons) {
+      if (number == errnum) return std::string(text);
+    }
+  }
+  return codec::SystemErrorText(errnum);
 }
 
 }  // namespace tambril::cli
