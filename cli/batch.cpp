@@ -20,6 +20,7 @@
 #include <unordered_map>
 
 #include "cli/messages.h"
+#include "cli/output.h"
 #include "cli/run_counts.h"
 #include "cli/system.h"
 #include "cli/terminal.h"
@@ -312,7 +313,6 @@ Coded CodeOne(BatchMode mode, const fs::path& file, const std::shared_ptr<const 
     if (mode == BatchMode::Encode) {
       c.target = PathOf(codec::EncodedPath(PathText(file)));  // a taken name is refused before anything is read
       const std::string tag = codec::ExtensionTag(PathText(codec::AbsolutePath(file, cwd)));
-      codec::RequireKnownLength(in, c.size);
       c.file = codec::EncodeUnnamed(in, c.size, c.target, password, tag, checkpoint, folderOf(c.target));
     } else {
       const codec::CheckResult check = codec::CheckPassword(in, c.size, password);
@@ -362,28 +362,36 @@ FileState Durable(const std::string& file, const FileState& named, int error) {
           FailureLine(PathOf(file), target, codec::CodecError(codec::ErrorKind::WriteTarget, target, error))};
 }
 
+// A line on stderr, after what stdout holds so far.
+void PrintError(const std::string& line) {
+  FlushOut();
+  std::fprintf(stderr, "tambril-cli: %s\n", line.c_str());
+}
+
+// One file's line. --quiet leaves out all but failures: a file done, and
+// one skipped (a wrong password when decoding, no regular file).
 void Print(const std::string& file, const FileState& o, BatchMode mode, bool quiet) {
   const std::string name = Quoted(file);
   switch (o.state) {
     case State::Done:
       if (mode == BatchMode::Check) {
-        std::printf("%s: %s\n", name.c_str(), o.line.c_str());
+        WriteOut(name + ": " + o.line + "\n");
       } else if (!quiet) {
-        std::printf("%s -> %s\n", name.c_str(), Quoted(o.line).c_str());
+        WriteOut(name + " -> " + Quoted(o.line) + "\n");
       }
       break;
     case State::WrongPassword:
       if (mode == BatchMode::Check) {
-        std::printf("%s: %s\n", name.c_str(), Text(Msg::WrongPassword).data());
-      } else {
-        std::fflush(stdout);
-        std::fprintf(stderr, "tambril-cli: %s: %s\n", name.c_str(), Text(Msg::WrongPassword).data());
+        WriteOut(name + ": " + std::string(Text(Msg::WrongPassword)) + "\n");
+      } else if (!quiet) {
+        PrintError(name + ": " + std::string(Text(Msg::WrongPassword)));
       }
       break;
     case State::Skipped:
+      if (!quiet) PrintError(o.line);
+      break;
     case State::Failed:
-      std::fflush(stdout);
-      std::fprintf(stderr, "tambril-cli: %s\n", o.line.c_str());
+      PrintError(o.line);
       break;
     default:  // not final: never printed
       break;
@@ -672,7 +680,7 @@ std::string Batch::takenBy(const fs::path& target, const std::unordered_map<std:
 
 void Batch::printUpTo(std::size_t end) {
   for (; printed_ < end; ++printed_) Print(files_[printed_].path, states_[printed_], mode_, options_.quiet);
-  std::fflush(stdout);
+  FlushOut();
 }
 
 std::uint64_t Batch::bytesDone() const {
@@ -829,7 +837,7 @@ int Batch::summarize() const {
   for (const auto& o : states_) {
     if (const auto outcome = OutcomeOf(o.state)) counts.record(*outcome);
   }
-  if (!options_.quiet) std::fputs(counts.summary(mode_).c_str(), stdout);
+  if (!options_.quiet) WriteOut(counts.summary(mode_));
   return counts.exitStatus();
 }
 

@@ -18,6 +18,7 @@
 
 #include "cli/batch.h"
 #include "cli/messages.h"
+#include "cli/output.h"
 #include "cli/password.h"
 #include "cli/system.h"
 #include "cli/terminal.h"
@@ -232,7 +233,6 @@ int Encode(const Arguments& a) {
   std::uint64_t size = 0;
   try {
     size = in->size();
-    codec::RequireKnownLength(*in, size);
   } catch (const codec::CodecError& e) {
     return Fail(kExitFile, FailureLine(source, {}, e));
   }
@@ -296,7 +296,7 @@ int Check(const Arguments& a) {
   std::unique_ptr<codec::InputFile> in;
   const auto check = CheckFile(a, PathOf(a.operands[0]), nullptr, in, exitCode);
   if (!check) return exitCode;
-  std::printf("%s\n", PrintableTag(check->tagText()).c_str());
+  WriteOut(PrintableTag(check->tagText()) + "\n");
   return kExitOk;
 }
 
@@ -322,22 +322,6 @@ int Decode(const Arguments& a) {
                  });
 }
 
-// Standard output that failed is said once, however often it is found.
-bool g_stdoutFailed = false;
-
-int StdoutFailure() {
-  const int e = errno;
-  if (g_stdoutFailed) return kExitFile;
-  g_stdoutFailed = true;
-  return Fail(kExitFile,
-              std::string(Text(Msg::StandardOutput)) + (e != 0 ? std::string(": ") + codec::SystemErrorText(e) : ""));
-}
-
-int WriteOut(std::string_view bytes) {
-  if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size()) return StdoutFailure();
-  return kExitOk;
-}
-
 // The text the viewer shows, read and written piece by piece in a little
 // memory whatever the size; the size is measured once, so a file that
 // grows meanwhile is read no further.
@@ -352,7 +336,7 @@ int ShowRtf(const codec::InputFile& in, std::uint64_t size) {
         return static_cast<std::ptrdiff_t>(n);
       },
       [&](std::string_view utf8) {
-        if (rc == kExitOk) rc = WriteOut(utf8);
+        if (rc == kExitOk && !WriteOut(utf8)) rc = kExitFile;
       });
   return rc;
 }
@@ -368,7 +352,7 @@ int ShowPlain(const codec::InputFile& in) {
     if (n == 0) break;
     text.clear();
     codec::AppendCp1252AsUtf8(text, std::string_view(block.data(), n));
-    if (int rc = WriteOut(text); rc != kExitOk) return rc;
+    if (!WriteOut(text)) return kExitFile;
     offset += n;
   }
   return kExitOk;
@@ -388,7 +372,6 @@ int Show(const Arguments& a) {
   } catch (const codec::CodecError& e) {
     return Fail(kExitFile, FailureLine(PathOf(path), {}, e));
   }
-  if (rc == kExitOk && std::fflush(stdout) != 0) return StdoutFailure();
   return rc;
 }
 
@@ -402,12 +385,12 @@ int Run(std::vector<std::string> args) {
   }
   const std::string& first = args[0];
   if (first == "--help" || first == "-h") {
-    std::fputs(Text(Msg::Usage).data(), stdout);
-    std::fputs(Text(Msg::Help).data(), stdout);
+    WriteOut(Text(Msg::Usage));
+    WriteOut(Text(Msg::Help));
     return kExitOk;
   }
   if (first == "--version") {
-    std::puts("tambril-cli " TAMBRIL_VERSION);
+    WriteOut("tambril-cli " TAMBRIL_VERSION "\n");
     return kExitOk;
   }
   if (first != "encode" && first != "check" && first != "decode" && first != "show") {
@@ -419,7 +402,7 @@ int Run(std::vector<std::string> args) {
   const auto parsed = Parse(args, exitCode);
   if (!parsed) return exitCode;
   if (parsed->help) {
-    std::fputs(Text(Msg::Usage).data(), stdout);
+    WriteOut(Text(Msg::Usage));
     return kExitOk;
   }
   for (const auto& op : parsed->operands) {
@@ -443,11 +426,9 @@ int Main(int argc, char** argv) {
   } catch (...) {
     rc = Fail(kExitFile, Text(Msg::UnexpectedFailure));
   }
-  // What was printed is only out once it has been written.
-  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-    const int failed = StdoutFailure();
-    if (rc == kExitOk) rc = failed;
-  }
+  // What was printed is only out once it has been written; a result that
+  // could not be written is a failure whatever else happened.
+  if (OutputStatus() != kExitOk) rc = kExitFile;
   return rc;
 }
 

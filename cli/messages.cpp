@@ -1,5 +1,6 @@
 #include "messages.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -51,6 +52,7 @@ constexpr Entry kTable[] = {
      "der Ordner wurde während des Durchlaufs verschoben oder ersetzt; seine Unterordner fehlen"},
     {"the target of", "das Ziel von"},
     {"standard output: cannot write", "Standardausgabe: nicht schreibbar"},
+    {"standard output: cannot write: it is closed", "Standardausgabe: nicht schreibbar: sie ist geschlossen"},
     {"out of memory", "kein Speicher mehr"},
     {"unexpected failure", "unerwarteter Fehler"},
     {"done", "fertig"},
@@ -112,25 +114,36 @@ constexpr Entry kTable[] = {
      "  -r       walks the folders among the files at any depth; decode and\n"
      "           check take only names ending in \".tmb\", encode every file.\n"
      "           Links to folders are not followed. Every entry that is left\n"
-     "           is named with its reason: a pipe, socket or device is skipped,\n"
-     "           a folder that cannot be read or a link that leads nowhere\n"
-     "           fails the run.\n"
-     "  -j N     codes N files at once (default: one per processor).\n"
-     "  --quiet  prints nothing but failures, and no progress bar.\n"
+     "           is named with its reason: a pipe, socket or device is skipped;\n"
+     "           a folder that cannot be read, a link that leads nowhere or a\n"
+     "           link loop is a failure (exit status 3), and the run goes on.\n"
+     "  -j N     codes N files at once, 1 to 4096 (default: one per processor).\n"
+     "  --quiet  prints nothing but failures: no line for a file done or\n"
+     "           skipped, no summary and no progress bar.\n"
+     "\n"
+     "Options may stand anywhere among the file names; after -- every argument\n"
+     "is a file name, and - alone is a file name too.\n"
      "\n"
      "The password is typed on the terminal without echo. With --password-stdin\n"
      "it is the first line of standard input instead (UTF-8, no confirmation).\n"
      "It is never taken from the command line. An existing file is never\n"
-     "replaced; a failed run leaves no target behind. Names holding control\n"
-     "characters are printed quoted as the shell reads them ($'a\\nb').\n"
+     "replaced. A pass that fails or is interrupted leaves no unfinished target\n"
+     "behind; the files a many-file run listed as done stay, complete. Names\n"
+     "holding control characters are printed quoted as the shell reads them\n"
+     "($'a\\nb').\n"
      "\n"
      "Messages are German where the first of LC_ALL, LC_MESSAGES and LANG that\n"
      "is set starts with \"de\", English otherwise.\n"
      "\n"
-     "Exit status: 0 success, 1 wrong password, 2 usage error or refused\n"
-     "password, 3 file error (missing, unreadable, target exists, cannot write).\n"
+     "Exit status (the worst of a run's): 0 success, 1 wrong password (or a\n"
+     "file too short to be an encoded file), 2 usage error or refused password,\n"
+     "3 file error (missing or unreadable, not a regular file, length not known\n"
+     "in advance, changed while it was read, target exists, cannot write, disk\n"
+     "full, standard output not writable).\n"
      "\n"
-     "A .tmb file keeps casual eyes out, no more: see \"How safe is a .tmb file?\" in the README.\n",
+     "A .tmb file keeps casual eyes out, no more: whoever knows 15 bytes of a\n"
+     "file in a row can read all of it. See \"FILE FORMAT AND ITS LIMITS\" in\n"
+     "the manual page tambril-cli(1).\n",
      "\n"
      "Codiert jede Datei mit einem Kennwort in eine .tmb-Datei, prüft ein\n"
      "Kennwort an einer codierten Datei und entcodiert sie Byte für Byte zurück.\n"
@@ -163,28 +176,41 @@ constexpr Entry kTable[] = {
      "           und check nehmen nur Namen, die auf \".tmb\" enden, encode jede\n"
      "           Datei. Verknüpfungen auf Ordner werden nicht verfolgt. Jeder\n"
      "           übergangene Eintrag wird mit seinem Grund genannt: eine Pipe,\n"
-     "           ein Socket oder ein Gerät wird übersprungen, ein Ordner, der\n"
-     "           nicht lesbar ist, oder eine Verknüpfung ins Leere lässt den Lauf\n"
-     "           fehlschlagen.\n"
-     "  -j N     codiert N Dateien zugleich (Vorgabe: eine je Prozessor).\n"
-     "  --quiet  gibt nur Fehlschläge aus und keinen Fortschrittsbalken.\n"
+     "           ein Socket oder ein Gerät wird übersprungen; ein Ordner, der\n"
+     "           nicht lesbar ist, eine Verknüpfung ins Leere oder eine\n"
+     "           Verknüpfungsschleife ist ein Fehlschlag (Rückgabewert 3), und\n"
+     "           der Lauf geht weiter.\n"
+     "  -j N     codiert N Dateien zugleich, 1 bis 4096 (Vorgabe: eine je\n"
+     "           Prozessor).\n"
+     "  --quiet  gibt nur Fehlschläge aus: keine Zeile für eine fertige oder\n"
+     "           übersprungene Datei, keine Zusammenfassung und keinen\n"
+     "           Fortschrittsbalken.\n"
+     "\n"
+     "Optionen dürfen überall zwischen den Dateinamen stehen; nach -- ist jedes\n"
+     "Argument ein Dateiname, und - allein ist auch ein Dateiname.\n"
      "\n"
      "Das Kennwort wird ohne Echo auf dem Terminal eingegeben. Mit\n"
      "--password-stdin ist es stattdessen die erste Zeile der Standardeingabe\n"
      "(UTF-8, ohne Bestätigung). Es wird nie von der Befehlszeile genommen. Eine\n"
-     "vorhandene Datei wird nie ersetzt; ein fehlgeschlagener Lauf hinterlässt\n"
-     "kein Ziel. Namen mit Steuerzeichen werden so in Anführung ausgegeben, wie\n"
-     "die Shell sie zurückliest ($'a\\nb').\n"
+     "vorhandene Datei wird nie ersetzt. Ein Durchgang, der fehlschlägt oder\n"
+     "abgebrochen wird, hinterlässt kein unfertiges Ziel; die Dateien, die ein\n"
+     "Lauf mit mehreren Dateien als fertig gemeldet hat, bleiben vollständig.\n"
+     "Namen mit Steuerzeichen werden so in Anführung ausgegeben, wie die Shell\n"
+     "sie zurückliest ($'a\\nb').\n"
      "\n"
      "Meldungen sind deutsch, wenn die erste gesetzte von LC_ALL, LC_MESSAGES\n"
      "und LANG mit \"de\" beginnt, sonst englisch.\n"
      "\n"
-     "Rückgabewert: 0 Erfolg, 1 falsches Kennwort, 2 Aufruffehler oder\n"
-     "abgelehntes Kennwort, 3 Dateifehler (fehlt, nicht lesbar, Ziel vorhanden,\n"
-     "nicht schreibbar).\n"
+     "Rückgabewert (der schlimmste eines Laufs): 0 Erfolg, 1 falsches Kennwort\n"
+     "(oder eine Datei, zu kurz für eine codierte Datei), 2 Aufruffehler oder\n"
+     "abgelehntes Kennwort, 3 Dateifehler (fehlt oder nicht lesbar, keine\n"
+     "reguläre Datei, Länge nicht im Voraus bekannt, beim Lesen verändert, Ziel\n"
+     "vorhanden, nicht schreibbar, Datenträger voll, Standardausgabe nicht\n"
+     "schreibbar).\n"
      "\n"
-     "Eine .tmb-Datei hält neugierige Blicke fern, mehr nicht: siehe \"How safe\n"
-     "is a .tmb file?\" in der README.\n"},
+     "Eine .tmb-Datei hält neugierige Blicke fern, mehr nicht: wer 15 Bytes\n"
+     "einer Datei am Stück kennt, kann sie ganz lesen. Siehe \"FILE FORMAT AND\n"
+     "ITS LIMITS\" in der Handbuchseite tambril-cli(1).\n"},
     {"encoding", "codieren"},
     {"decoding", "entcodieren"},
     {"files", "Dateien"},
@@ -201,6 +227,29 @@ constexpr Entry kTable[] = {
 static_assert(std::size(kTable) == static_cast<std::size_t>(Msg::UnknownLength) + 1);
 
 bool Set(const char* value) { return value != nullptr && value[0] != '\0'; }
+
+// The German reasons for the errors users meet; in English the system's
+// own texts stand.
+struct GermanReason {
+  int errnum;
+  std::string_view text;
+};
+constexpr GermanReason kGermanReasons[] = {
+    {ENOSPC, "kein Platz mehr auf dem Gerät"},
+#ifdef EDQUOT
+    {EDQUOT, "Speicherkontingent erschöpft"},
+#endif
+    {EFBIG, "Datei zu groß"},
+    {EACCES, "Zugriff verweigert"},
+    {EPERM, "nicht erlaubt"},
+    {ENOENT, "Datei oder Ordner nicht vorhanden"},
+    {ENOTDIR, "kein Ordner"},
+    {EISDIR, "ist ein Ordner"},
+    {EROFS, "Dateisystem nur lesbar"},
+    {EBUSY, "Gerät oder Datei belegt"},
+    {ENAMETOOLONG, "Name zu lang"},
+    {EIO, "Ein-/Ausgabefehler"},
+};
 
 }  // namespace
 
@@ -258,9 +307,17 @@ std::string Reason(const codec::CodecError& e) {
   }
   std::string text(Text(m));
   // "File exists" would only say the same again.
-  if (e.errnum() != 0 && e.kind() != codec::ErrorKind::TargetExists)
-    text += std::string(": ") + codec::SystemErrorText(e.errnum());
+  if (e.errnum() != 0 && e.kind() != codec::ErrorKind::TargetExists) text += ": " + SystemReason(e.errnum());
   return text;
+}
+
+std::string SystemReason(int errnum, Language language) {
+  if (language == Language::German) {
+    for (const auto& [number, text] : kGermanReasons) {
+      if (number == errnum) return std::string(text);
+    }
+  }
+  return codec::SystemErrorText(errnum);
 }
 
 }  // namespace tambril::cli

@@ -52,6 +52,7 @@ enum class Msg {
   FolderReplaced,
   TargetOf,
   StandardOutput,
+  StandardOutputClosed,
   OutOfMemory,
   UnexpectedFailure,
   // The summary of a many-file run
@@ -93,5 +94,11 @@ std::string_view Text(Msg m, Language language = MessageLanguage());
 // What went wrong in the codec, in the message language, with the system's
 // reason where there is one.
 std::string Reason(const codec::CodecError& e);
+
+// The system's reason for an error number, in the message language and in
+// UTF-8: the errors users meet (a full disk, a file too large, no
+// permission, not found, read-only, busy ...) from the table, others as the
+// system says them (in the user's language where the system has it).
+std::string SystemReason(int errnum, Language language = MessageLanguage());
 
 }  // namespace tambril::cli

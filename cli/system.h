@@ -18,8 +18,10 @@ namespace tambril::cli {
 
 // The program's start: standard input, output and error that are closed
 // are opened on the null device (so that no file opened later takes their
-// place), the console speaks UTF-8, the system's reasons follow the user's
-// language. Returns the arguments as UTF-8 (argv[0] first).
+// place), standard output read-only, so that writing a result there fails
+// with EBADF as it would closed; the console speaks UTF-8, the system's
+// reasons follow the user's language. Returns the arguments as UTF-8
+// (argv[0] first).
 std::vector<std::string> StartProgram(int argc, char** argv);
 
 // A path from the program's text (UTF-8, or a POSIX name's own bytes) and

@@ -26,7 +26,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ErrorText(int e) { return std::strerror(e); }
+std::string ErrorText(int e) { return SystemReason(e); }
 
 volatile std::sig_atomic_t g_echoFd = -1;
 termios g_savedTerminal;
@@ -74,11 +74,14 @@ void OnSignal(int signal) {
 constexpr int kEndingSignals[] = {SIGINT,  SIGTERM,   SIGHUP,  SIGQUIT, SIGUSR1, SIGUSR2,
                                   SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU, SIGPIPE};
 
+// Standard output closed is given a handle that refuses writes (EBADF, as
+// a closed one would), so that a result written there is a failure and not
+// lost in the null device.
 void OpenMissingStandardStreams() {
   for (int fd = 0; fd <= 2; ++fd) {
     if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
     // The lowest free descriptor, which is `fd`, since those below it are open.
-    const int opened = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    const int opened = ::open("/dev/null", fd == 2 ? O_WRONLY : O_RDONLY);
     if (opened >= 0 && opened != fd) {
       ::dup2(opened, fd);
       ::close(opened);
@@ -101,7 +104,11 @@ long ReadRetrying(int fd, char* buffer, std::size_t n, std::string& error) {
 
 std::vector<std::string> StartProgram(int argc, char** argv) {
   OpenMissingStandardStreams();
-  std::setlocale(LC_MESSAGES, "");  // the system's reasons in the user's language too
+  // The system's reasons in the user's language too, and in UTF-8 like
+  // every other text of the program, whatever the locale's own encoding
+  // (in the C locale's, umlauts would come out as "?").
+  std::setlocale(LC_MESSAGES, "");
+  if (!std::setlocale(LC_CTYPE, "C.UTF-8")) std::setlocale(LC_CTYPE, "");
   return std::vector<std::string>(argv, argv + argc);
 }
 

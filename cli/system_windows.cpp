@@ -39,7 +39,7 @@ std::string Utf8(std::wstring_view wide) {
   return s;
 }
 
-std::string LastErrorText() { return codec::SystemErrorText(codec::ErrnoOf(::GetLastError())); }
+std::string LastErrorText() { return SystemReason(codec::ErrnoOf(::GetLastError())); }
 
 bool IsConsole(DWORD which) {
   DWORD mode;
@@ -79,9 +79,11 @@ std::vector<std::string> StartProgram(int, char**) {
   // Bytes in and out as they are (show writes text as it is, a password
   // line ends in CR LF or LF); the console shows UTF-8 and the bars'
   // escape sequences.
+  // Standard output closed is given a handle that refuses writes (EBADF),
+  // so that a result written there is a failure and not lost.
   for (int fd = 0; fd <= 2; ++fd) {
     if (::_get_osfhandle(fd) == -1) {
-      const int opened = ::_open("NUL", fd == 0 ? _O_RDONLY : _O_WRONLY);
+      const int opened = ::_open("NUL", fd == 2 ? _O_WRONLY : _O_RDONLY);
       if (opened >= 0 && opened != fd) {
         ::_dup2(opened, fd);
         ::_close(opened);
@@ -183,7 +185,7 @@ std::unique_ptr<WalkFolder> WalkFolder::openParent(std::string& error) const {
   // openSub names a subfolder by its parent's path, a backslash and its name.
   const std::size_t cut = state_->path.rfind('\\');
   if (cut == std::string::npos) {
-    error = codec::SystemErrorText(ENOENT);
+    error = SystemReason(ENOENT);
     return nullptr;
   }
   return StartListing(state_->path.substr(0, cut), error);

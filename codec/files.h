@@ -149,8 +149,12 @@ struct FileStamp {
 
 // A regular file opened for reading at explicit positions. Opening never
 // waits: a pipe, a device, a socket or a folder (links followed) is refused
-// with NotRegularFile before anything is read from it. Several threads may
-// read through one handle.
+// with NotRegularFile before anything is read from it. A file that says it
+// is empty but gives bytes all the same, as files of /proc and /sys do, is
+// refused with UnknownLength: every user of a file goes by the length it
+// says (a pass codes that many bytes, the viewer shows them), so it would
+// be coded, checked or shown as empty. Several threads may read through
+// one handle.
 class InputFile {
  public:
   explicit InputFile(const std::filesystem::path& path);
@@ -181,16 +185,13 @@ class InputFile {
  private:
   // Opens `name`, in `folder` where one is given.
   void open(const Folder* folder, const std::filesystem::path& name);
+  // Throws UnknownLength for a file that said 0 bytes but has some.
+  void requireKnownLength() const;
   std::filesystem::path path_;
   SystemHandle handle_;
   unsigned permissions_ = 0;
   std::uint64_t sizeAtOpen_ = 0;
 };
-
-// Throws UnknownLength when `in` was measured as empty (`size` 0) but gives
-// bytes all the same, as files of /proc and /sys do: their length, stored
-// before their content, is not known in advance.
-void RequireKnownLength(const InputFile& in, std::uint64_t size);
 
 // Whether anything stands under `path`, a dangling link included: a name
 // a target file can never take. Nothing where the system cannot tell (a

@@ -82,9 +82,15 @@ void Folder::learnMode(unsigned permissions, unsigned finalMode) const {
   modes_.emplace_back(permissions, finalMode);
 }
 
-InputFile::InputFile(const fs::path& path) : path_(path) { open(nullptr, path); }
+InputFile::InputFile(const fs::path& path) : path_(path) {
+  open(nullptr, path);
+  requireKnownLength();
+}
 
-InputFile::InputFile(const Folder& folder, const fs::path& path) : path_(path) { open(&folder, path.filename()); }
+InputFile::InputFile(const Folder& folder, const fs::path& path) : path_(path) {
+  open(&folder, path.filename());
+  requireKnownLength();
+}
 
 void InputFile::readExactly(std::uint64_t offset, void* buffer, std::size_t n) const {
   if (readAt(offset, buffer, n) != n) throw CodecError(ErrorKind::SourceChanged, path_);
@@ -92,9 +98,9 @@ void InputFile::readExactly(std::uint64_t offset, void* buffer, std::size_t n) c
 
 bool EntryExists(const fs::path& path) { return EntryStands(path).value_or(false); }
 
-void RequireKnownLength(const InputFile& in, std::uint64_t size) {
+void InputFile::requireKnownLength() const {
   char byte;
-  if (size == 0 && in.readAt(0, &byte, 1) > 0) throw CodecError(ErrorKind::UnknownLength, in.path());
+  if (sizeAtOpen_ == 0 && readAt(0, &byte, 1) > 0) throw CodecError(ErrorKind::UnknownLength, path_);
 }
 
 TargetFile::TargetFile(const fs::path& target, unsigned permissions, Unfinished unfinished)

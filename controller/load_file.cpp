@@ -13,8 +13,11 @@
 namespace tambril {
 namespace {
 
-// Refusals of the file system itself count as path or file access failures;
-// everything else as a device failure.
+// Refusals of the file system itself count as path or file access failures,
+// and so do files that cannot be loaded as what they are: a folder, a pipe,
+// a device, a file that says it is empty but has content (as files of
+// /proc do; it would be encoded as empty). Everything else is a device
+// failure.
 bool IsAccessFailure(int errnum) {
   switch (errnum) {
     case EACCES:
@@ -72,8 +75,8 @@ LoadOutcome LoadFile(session::Session& s, FileSlots& files, const QString& path,
     outcome.file = file;
     return outcome;
   } catch (const codec::CodecError& e) {
-    outcome.error = e.kind() == codec::ErrorKind::NotRegularFile || IsAccessFailure(e.errnum()) ? messages::kAccessError
-                                                                                                : messages::kReadError;
+    const bool unfit = e.kind() == codec::ErrorKind::NotRegularFile || e.kind() == codec::ErrorKind::UnknownLength;
+    outcome.error = unfit || IsAccessFailure(e.errnum()) ? messages::kAccessError : messages::kReadError;
   } catch (const std::exception&) {
     // Out of memory and the like.
     outcome.error = messages::kReadError;

@@ -280,6 +280,16 @@ TEST_F(CliTest, MissingSourceIsAFileError) {
     EXPECT_EQ(r.exitCode, kFileError);
     EXPECT_NE(r.err.find("/proc/self/status: its length is not known"), std::string::npos) << r.err;
   }
+  // Every command refuses it alike.
+  for (const auto& args : std::vector<std::vector<std::string>>{{"check", "--password-stdin", "/proc/self/status"},
+                                                                {"decode", "--password-stdin", "/proc/self/status"},
+                                                                {"show", "/proc/self/status"}}) {
+    SCOPED_TRACE(args[0]);
+    r = RunCli(args, "kennwort\n");
+    EXPECT_EQ(r.exitCode, kFileError);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("/proc/self/status: its length is not known"), std::string::npos) << r.err;
+  }
   EXPECT_TRUE(List(dir_).empty());
 
   // A pipe, or a link to one, is refused at once instead of waiting for a
@@ -540,8 +550,8 @@ TEST_F(CliTest, TerminalIsLeftAsItWasFound) {
 }
 
 // Descriptor 0 closed is no password (the source would take its place and
-// give its first line), nor is an empty input; a full standard output is a
-// failure, not a lost result.
+// give its first line), nor is an empty input; a full or closed standard
+// output is a failure, not a lost result, and the worst status of a run.
 TEST_F(CliTest, ClosedInputAndFullOutputAreFailures) {
   const fs::path src = Write("doc.txt", "kennwort1\nrest\n");
   CliOptions closedIn;
@@ -573,6 +583,34 @@ TEST_F(CliTest, ClosedInputAndFullOutputAreFailures) {
     EXPECT_EQ(r.exitCode, kFileError);
     EXPECT_EQ(r.err, "tambril-cli: standard output: cannot write: No space left on device\n");
   }
+  // A wrong password among the files does not hide the lost result.
+  ASSERT_EQ(Encode(src, "anderes1", {"-o", Path("w.tmb").string()}).exitCode, 0);
+  fs::copy_file(tmb, Path("kopie.txt.tmb"));
+  for (const std::string command : {"check", "decode"}) {
+    SCOPED_TRACE(command);
+    r = RunCli({command, "--password-stdin", Path("kopie.txt.tmb").string(), Path("w.tmb").string()}, "kennwort1\n",
+               full);
+    EXPECT_EQ(r.exitCode, kFileError);
+    EXPECT_NE(r.err.find("tambril-cli: standard output: cannot write: No space left on device\n"), std::string::npos)
+        << r.err;
+  }
+  EXPECT_EQ(Read(Path("kopie.txt")), "kennwort1\nrest\n");
+  // Closed, it still lends no target its descriptor, and a result written
+  // there is a failure.
+  CliOptions closedOut;
+  closedOut.closeStdout = true;
+  fs::remove(Path("doc.txt"));
+  r = RunCli({"decode", "--password-stdin", tmb}, "kennwort1\n", closedOut);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(Read(Path("doc.txt")), "kennwort1\nrest\n");
+  r = RunCli({"check", "--password-stdin", tmb}, "kennwort1\n", closedOut);
+  EXPECT_EQ(r.exitCode, kFileError);
+  EXPECT_EQ(r.err, "tambril-cli: standard output: cannot write: it is closed\n");
+  // The system's reason in German, in UTF-8.
+  CliOptions germanFull = full;
+  germanFull.env = {{"LANG", "de_DE.UTF-8"}};
+  r = RunCli({"show", src.string()}, "", germanFull);
+  EXPECT_EQ(r.err, "tambril-cli: Standardausgabe: nicht schreibbar: kein Platz mehr auf dem Gerät\n");
   // Output that reaches the file size limit is a failed write, not SIGXFSZ.
   CliOptions limited;
   limited.stdoutPath = Path("gezeigt.txt");
@@ -582,6 +620,9 @@ TEST_F(CliTest, ClosedInputAndFullOutputAreFailures) {
   EXPECT_EQ(r.signal, 0);
   EXPECT_EQ(r.exitCode, kFileError);
   EXPECT_EQ(r.err, "tambril-cli: standard output: cannot write: File too large\n");
+  limited.env = {{"LANG", "de_DE.UTF-8"}};
+  r = RunCli({"show", Path("gross.txt").string()}, "", limited);
+  EXPECT_EQ(r.err, "tambril-cli: Standardausgabe: nicht schreibbar: Datei zu groß\n");
 }
 
 unsigned Mode(const fs::path& p) {
@@ -638,6 +679,10 @@ TEST_F(CliTest, Utf8PasswordsMeetWindows1252KeyCodes) {
                 "e\x80?",
                 "txt");
   EXPECT_EQ(RunCli({"check", "--password-stdin", Path("c.tmb").string()}, "Grüße€ĉ\n").out, "txt\n");
+  // A control character is taken as it is, as the windows take it.
+  codec::Encode(src, Path("d.tmb"), "abcde\x01", "txt");
+  EXPECT_EQ(RunCli({"check", "--password-stdin", Path("d.tmb").string()}, "abcde\x01\n").out, "txt\n");
+  EXPECT_EQ(RunCli({"check", "--password-stdin", Path("d.tmb").string()}, "abcde?\n").exitCode, kWrongPassword);
 }
 
 TEST_F(CliTest, TagCharactersUnfitForFileNamesBecomeUnderscores) {
@@ -661,17 +706,26 @@ TEST_F(CliTest, HelpVersionAndUsageErrors) {
   CliResult r = RunCli({"--help"});
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_NE(r.out.find("tambril-cli encode [--password-stdin] [-o TARGET] SOURCE"), std::string::npos) << r.out;
-  // Its last line points to what a .tmb file does not protect against.
-  const std::string lastLine = r.out.substr(r.out.rfind('\n', r.out.size() - 2) + 1);
-  EXPECT_NE(lastLine.find("\"How safe is a .tmb file?\" in the README"), std::string::npos) << lastLine;
+  // It ends pointing to the installed manual page, and every line fits a
+  // terminal of 80 columns, in either language.
+  const auto fits = [](const std::string& text) {
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+      if (std::count_if(line.begin(), line.end(), [](char c) { return (c & 0xC0) != 0x80; }) > 79) return line;
+    }
+    return std::string();
+  };
+  EXPECT_TRUE(r.out.ends_with("in\nthe manual page tambril-cli(1).\n")) << r.out;
+  EXPECT_EQ(fits(r.out), "");
   EXPECT_EQ(r.err, "");
   // In German where messages are.
   CliOptions german;
   german.env = {{"LANG", "de_DE.UTF-8"}};
   r = RunCli({"--help"}, "", german);
   EXPECT_EQ(r.out.rfind("Aufruf: tambril-cli encode [--password-stdin] [-o ZIEL] QUELLE\n", 0), 0u) << r.out;
-  EXPECT_NE(r.out.find("Rückgabewert: 0 Erfolg"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("\"How safe\nis a .tmb file?\" in der README.\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Rückgabewert (der schlimmste eines Laufs): 0 Erfolg"), std::string::npos) << r.out;
+  EXPECT_TRUE(r.out.ends_with("in der Handbuchseite tambril-cli(1).\n")) << r.out;
+  EXPECT_EQ(fits(r.out), "");
   r = RunCli({"encode", "--help"}, "", german);
   EXPECT_EQ(r.out.rfind("Aufruf: ", 0), 0u) << r.out;
   r = RunCli({"--version"});
@@ -935,6 +989,12 @@ TEST_F(CliTest, ManyFilesInOneRun) {
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(Lines(r.err).size(), 2u) << r.err;  // fehlt, and a.txt.tmb exists
   EXPECT_TRUE(fs::exists(Path("zurueck/notiz.txt.tmb")));
+  // A file skipped for a wrong password is no failure: not a line of it.
+  r = RunCli({"decode", "--password-stdin", "--quiet", Path("zurueck/f.tmb").string(), Path("fehlt.tmb").string()},
+             "kennwort\n");
+  EXPECT_EQ(r.exitCode, kFileError);
+  EXPECT_EQ(Lines(r.err), std::vector<std::string>{"tambril-cli: " + Path("fehlt.tmb").string() +
+                                                   ": cannot open: No such file or directory"});
 }
 
 // "SOURCE -> TARGET" is printed only once TARGET's name is durable: in every

@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
 # The manual pages format without warnings, and tambril-cli's page describes
 # exactly the options and commands that `tambril-cli --help` names. Both lists
-# are read from their sources, so a new option has to go into both.
-# Usage: manpage_test.sh TAMBRIL_CLI PAGE_FOLDER
+# are read from their sources, so a new option has to go into both. The
+# README's "Command line" names every option too, --help says the same in
+# both languages, and every exit status the program has (cli/exit_codes.h)
+# is listed in all three texts, and none other.
+# Usage: manpage_test.sh TAMBRIL_CLI PAGE_FOLDER README EXIT_CODES_H
 set -euo pipefail
 cli=$1
 pages=$2
+readme=$3
+exit_codes=$4
 fail=0
 
 for page in "$pages"/*.1; do
@@ -47,10 +52,47 @@ if [ "$help_commands" != "$page_commands" ]; then
   fail=1
 fi
 
+german_options=$(LC_ALL= LC_MESSAGES= LANG=de_DE.UTF-8 "$cli" --help | options)
+if [ "$help_options" != "$german_options" ]; then
+  echo "FAIL: options differ (< --help, > German --help):"
+  diff <(echo "$help_options") <(echo "$german_options") || true
+  fail=1
+fi
+# The README's section on the command line, up to the next section.
+readme_cli=$(awk '/^## / { inside = ($0 == "## Command line") } inside' "$readme")
+for option in $help_options; do
+  if ! grep -qE -- "(^|[^[:alnum:]-])$option([^[:alnum:]-]|\$)" <<<"$readme_cli"; then
+    echo "FAIL: $option is in --help but not in the README's \"Command line\""
+    fail=1
+  fi
+done
+
+# Exit statuses: single digits before a word ("3 file error"), in the
+# paragraph that lists them; on the page, the tags of EXIT STATUS.
+statuses() { grep -oE '(^|[[:space:](:,])[0-9] [[:alpha:]]' | grep -oE '[0-9]' | sort -u; }
+paragraph() { awk -v start="$1" 'index($0, start) == 1 { inside = 1 } inside && /^$/ { exit } inside'; }
+code_statuses=$(grep -oE 'kExit[[:alpha:]]+ = [0-9]+' "$exit_codes" | grep -oE '[0-9]+$' | sort -u)
+page_statuses=$(tags "$page" "EXIT STATUS" | sed -E 's/^\.[BIR]+ +//' | sort -u)
+declare -A listed=(
+  ["--help"]=$(paragraph "Exit status" <<<"$help" | statuses)
+  ["German --help"]=$(LC_ALL= LC_MESSAGES= LANG=de_DE.UTF-8 "$cli" --help | paragraph "Rückgabewert" | statuses)
+  ["page"]=$page_statuses
+  ["README"]=$(paragraph "Exit status" <"$readme" | statuses)
+)
+for text in "${!listed[@]}"; do
+  if [ "${listed[$text]}" != "$code_statuses" ]; then
+    echo "FAIL: exit statuses differ (< cli/exit_codes.h, > $text):"
+    diff <(echo "$code_statuses") <(echo "${listed[$text]}") || true
+    fail=1
+  fi
+done
+[ "$(echo $code_statuses)" = "0 1 2 3" ] || { echo "FAIL: exit statuses not read from $exit_codes"; fail=1; }
+
 # Guard against both lists coming out empty because a pattern broke.
 for expected in --password-stdin --help; do
   grep -qx -- "$expected" <<<"$help_options" || { echo "FAIL: $expected not found in --help"; fail=1; }
 done
 grep -qx encode <<<"$help_commands" || { echo "FAIL: no commands found in --help"; fail=1; }
-[ $fail = 0 ] && echo "ok: options: $(echo $help_options); commands: $(echo $help_commands)"
+[ $fail = 0 ] && echo "ok: options: $(echo $help_options); commands: $(echo $help_commands);" \
+  "exit statuses: $(echo $code_statuses)"
 exit $fail

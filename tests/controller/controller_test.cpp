@@ -127,11 +127,14 @@ TEST_F(ControllerTest, TheWholeChainEncodesAndDecodesByteForByte) {
 }
 
 TEST_F(ControllerTest, EachStepFailsWithItsOwnProblemAndLeavesNothingBehind) {
-  // Loading: a missing file and a folder are refused by the path; no file
-  // is loaded afterwards, but the place is remembered.
+  // Loading: a missing file, a folder and a file that says it is empty but
+  // has content (it would be encoded as empty) are refused by the path; no
+  // file is loaded afterwards, but the place is remembered.
   EXPECT_EQ(problem(load("fehlt.txt").failure), Problem::Access);
   QDir(temp.path()).mkdir("ordner");
   EXPECT_EQ(problem(load("ordner").failure), Problem::Access);
+  EXPECT_EQ(problem(chain.load(QStringLiteral("/proc/self/status"), QStringLiteral("status"), here()).failure),
+            Problem::Access);
   EXPECT_FALSE(session.loaded());
   EXPECT_EQ(session.rememberedFolder(), here().folder);
   EXPECT_EQ(chain.loadedContent(), QByteArray());
