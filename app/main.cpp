@@ -9,10 +9,11 @@
 #include "main_window/program.h"
 #include "main_window/program_end.h"
 #include "platform/background_work.h"
-#include "platform/dialog_look.h"
 #include "platform/qt_platform.h"
+#include "platform/termination.h"
 #include "resources/pictures.h"
 #include "startup/form7.h"
+#include "widget_kit/dialog_look.h"
 
 int main(int argc, char** argv) {
   // Qt reads its own options ("-style", "-reverse" ...) only before "--".

@@ -4,10 +4,10 @@
 #include <QPainter>
 
 #include "coding_dialogs/dialog_parts.h"
-#include "platform/dialog_look.h"
-#include "platform/modal_windows.h"
-#include "platform/twips.h"
-#include "viewer/help_procedures.h"
+#include "help_window/help_procedures.h"
+#include "widget_kit/dialog_look.h"
+#include "widget_kit/modal_windows.h"
+#include "widget_kit/twips.h"
 
 using namespace tambril;
 

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "controller/controller.h"
+#include "help_window/help_procedures.h"
 #include "platform/platform.h"
 #include "session/session.h"
-#include "viewer/help_procedures.h"
 
 class QLineEdit;
 

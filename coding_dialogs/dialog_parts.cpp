@@ -7,11 +7,11 @@
 
 #include "codec/codec.h"
 #include "file_dialog/selpr6.h"
-#include "platform/dialog_look.h"
 #include "platform/platform.h"
-#include "platform/text_rules.h"
-#include "platform/twips.h"
 #include "session/session.h"
+#include "widget_kit/dialog_look.h"
+#include "widget_kit/text_rules.h"
+#include "widget_kit/twips.h"
 
 namespace tambril::coding {
 namespace {

@@ -7,13 +7,12 @@
 #include <QPushButton>
 
 #include "coding_dialogs/dialog_parts.h"
-#include "platform/accessible_names.h"
-#include "platform/dialog_look.h"
-#include "platform/twips.h"
+#include "help_window/help_procedures.h"
 #include "resources/pictures.h"
 #include "session/session.h"
-#include "startup/tooltips.h"
-#include "viewer/help_procedures.h"
+#include "widget_kit/accessible_names.h"
+#include "widget_kit/dialog_look.h"
+#include "widget_kit/twips.h"
 
 using namespace tambril;
 using namespace tambril::coding;
@@ -47,7 +46,14 @@ Form2::Form2(CodingNeeds needs, QWidget* parent)
   connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
   connect(Command3, &QPushButton::clicked, this, &Form2::Command3_Click);
   ShowTarget(*this, *Text3, session());
-  startup::ApplyToolTips(*this);
+  Command1->setToolTip(QStringLiteral(" Beginn der Codierung "));
+  Command2->setToolTip(QStringLiteral(" Abbruch der Codierung "));
+  Command3->setToolTip(QStringLiteral(" Info über die Codierung "));
+  ProgressBar1->setToolTip(QStringLiteral(" Anzeigefeld über Codierungsdauer "));
+  Text2->setToolTip(QStringLiteral(" Texteingabe für gleiches Kennwort "));
+  Text1->setToolTip(QStringLiteral(" Texteingabe Minimum 5  Maximum 15  Zeichen "));
+  Text3->setToolTip(QStringLiteral(" Dateiname für Codierung "));
+  Text3->setCursor(Qt::WhatsThisCursor);
 }
 
 void Form2::Command1_Click() {

@@ -7,14 +7,13 @@
 
 #include "coding_dialogs/dialog_parts.h"
 #include "file_dialog/selpr6.h"
-#include "platform/accessible_names.h"
-#include "platform/dialog_look.h"
-#include "platform/text_rules.h"
-#include "platform/twips.h"
+#include "help_window/help_procedures.h"
 #include "resources/pictures.h"
 #include "session/session.h"
-#include "startup/tooltips.h"
-#include "viewer/help_procedures.h"
+#include "widget_kit/accessible_names.h"
+#include "widget_kit/dialog_look.h"
+#include "widget_kit/text_rules.h"
+#include "widget_kit/twips.h"
 
 using namespace tambril;
 using namespace tambril::coding;
@@ -54,7 +53,10 @@ Form3::Form3(CodingNeeds needs, Lazy<Selpr6> files, QWidget* parent)
   connect(Command1, &QPushButton::clicked, this, &Form3::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, &Form3::Command2_Click);
   connect(Command3, &QPushButton::clicked, this, &Form3::Command3_Click);
-  startup::ApplyToolTips(*this);
+  Command1->setToolTip(QStringLiteral(" Beginn der Kennwortüberprüfung "));
+  Command2->setToolTip(QStringLiteral(" Abbruch der Kennwortüberprüfung "));
+  Command3->setToolTip(QStringLiteral(" Info über Kennwortüberprüfung "));
+  Text1->setToolTip(QStringLiteral(" Texteingabe / Kennwort für Entcodierung "));
 }
 
 void Form3::Command1_Click() {

@@ -7,13 +7,12 @@
 #include <QPushButton>
 
 #include "coding_dialogs/dialog_parts.h"
-#include "platform/accessible_names.h"
-#include "platform/dialog_look.h"
-#include "platform/twips.h"
+#include "help_window/help_procedures.h"
 #include "resources/pictures.h"
 #include "session/session.h"
-#include "startup/tooltips.h"
-#include "viewer/help_procedures.h"
+#include "widget_kit/accessible_names.h"
+#include "widget_kit/dialog_look.h"
+#include "widget_kit/twips.h"
 
 using namespace tambril;
 using namespace tambril::coding;
@@ -39,7 +38,12 @@ Form4::Form4(CodingNeeds needs, QWidget* parent)
   connect(Command2, &QPushButton::clicked, this, &Form4::Command2_Click);
   connect(Command3, &QPushButton::clicked, this, &Form4::Command3_Click);
   ShowTarget(*this, *Text1, session());
-  startup::ApplyToolTips(*this);
+  Command1->setToolTip(QStringLiteral(" Beginn der Entcodierung "));
+  Command2->setToolTip(QStringLiteral(" Abbruch der Entcodierung "));
+  Command3->setToolTip(QStringLiteral(" Info über die Entcodierung "));
+  ProgressBar1->setToolTip(QStringLiteral(" Anzeigefeld der Entcodierungsdauer "));
+  Text1->setToolTip(QStringLiteral(" Dateiname für Entcodierung "));
+  Text1->setCursor(Qt::WhatsThisCursor);
 }
 
 void Form4::Command1_Click() {

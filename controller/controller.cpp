@@ -77,6 +77,7 @@ QByteArray Controller::loadedContent() const {
 }
 
 Outcome Controller::load(const QString& path, const QString& listedName, const Place& place) {
+  const session::Session::Hold oneChange(session_);
   session_.rememberPlace(place.folder, place.drive);
   const LoadOutcome loaded = LoadFile(session_, files_, path, listedName);
   if (loaded.file) return {};

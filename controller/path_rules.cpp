@@ -13,16 +13,6 @@ QByteArray JoinRealPath(const QByteArray& folder, const QByteArray& name) {
   return folder.endsWith('/') ? folder + name : folder + '/' + name;
 }
 
-bool FilePattern::IsAcceptable(const QString& text) {
-  for (const QChar c : text) {
-    if (c.unicode() < 0x20 || c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char('<') ||
-        c == QLatin1Char('>') || c == QLatin1Char(':') || c == QLatin1Char('"') || c == QLatin1Char('|')) {
-      return false;
-    }
-  }
-  return true;
-}
-
 QString WildcardRegex(const QString& pattern) {
   QString re;
   for (const QChar c : pattern) {
@@ -35,24 +25,6 @@ QString WildcardRegex(const QString& pattern) {
     }
   }
   return re;
-}
-
-FilePattern::FilePattern(const QString& text) : text_(text) {
-  for (QString part : text.split(QLatin1Char(';'))) {
-    part = part.trimmed();
-    if (part.isEmpty() && text.trimmed().isEmpty()) part = QStringLiteral("*");
-    if (part.isEmpty()) continue;
-    if (part == QLatin1String("*.*")) part = QStringLiteral("*");
-    parts_.emplace_back(QRegularExpression::anchoredPattern(WildcardRegex(part)),
-                        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
-  }
-}
-
-bool FilePattern::matches(const QString& name) const {
-  for (const auto& re : parts_) {
-    if (re.match(name).hasMatch()) return true;
-  }
-  return false;
 }
 
 }  // namespace tambril

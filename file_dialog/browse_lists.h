@@ -13,6 +13,7 @@
 #include <QString>
 
 #include "controller/path_rules.h"
+#include "file_dialog/file_pattern.h"
 
 namespace tambril {
 

@@ -10,16 +10,15 @@
 #include <system_error>
 
 #include "controller/path_rules.h"
-#include "platform/accessible_names.h"
-#include "platform/dialog_look.h"
+#include "help_window/help_procedures.h"
 #include "platform/file_slots.h"
-#include "platform/modal_windows.h"
 #include "platform/platform.h"
-#include "platform/text_rules.h"
-#include "platform/twips.h"
 #include "resources/messages.h"
-#include "startup/tooltips.h"
-#include "viewer/help_procedures.h"
+#include "widget_kit/accessible_names.h"
+#include "widget_kit/dialog_look.h"
+#include "widget_kit/modal_windows.h"
+#include "widget_kit/text_rules.h"
+#include "widget_kit/twips.h"
 
 using namespace tambril;
 using platform::MessageIcon;
@@ -63,7 +62,9 @@ Form14::Form14(platform::Platform& platform, Module2::HelpWindow help, QWidget* 
 
   setFixedSize(TwipsSize(5190, 2445));
   platform::CentreOnScreen(*this, platform_);
-  startup::ApplyToolTips(*this);
+  Command1->setToolTip(QStringLiteral(" Ordner erstellen "));
+  Command2->setToolTip(QStringLiteral(" Ordner nicht erstellen "));
+  Command3->setToolTip(QStringLiteral(" Info über Ordner erstellen "));
 }
 
 Form14::Failure Form14::CreateFolder(const QString& path) {

@@ -6,8 +6,8 @@
 #include <QDialog>
 #include <optional>
 
+#include "help_window/help_procedures.h"
 #include "platform/platform.h"
-#include "viewer/help_procedures.h"
 
 class QLabel;
 class QLineEdit;

@@ -12,16 +12,15 @@
 
 #include "codec/names.h"
 #include "file_dialog/form14.h"
-#include "platform/accessible_names.h"
-#include "platform/dialog_look.h"
+#include "help_window/help_procedures.h"
 #include "platform/file_slots.h"
-#include "platform/modal_windows.h"
 #include "platform/platform.h"
-#include "platform/text_rules.h"
-#include "platform/twips.h"
 #include "resources/messages.h"
-#include "startup/tooltips.h"
-#include "viewer/help_procedures.h"
+#include "widget_kit/accessible_names.h"
+#include "widget_kit/dialog_look.h"
+#include "widget_kit/modal_windows.h"
+#include "widget_kit/text_rules.h"
+#include "widget_kit/twips.h"
 
 using namespace tambril;
 using platform::MessageIcon;
@@ -119,7 +118,7 @@ Selpr6::Selpr6(platform::Platform& platform, Controller& chain, Module2::HelpWin
   ShowState();
 
   Form_Load();
-  startup::ApplyToolTips(*this, openMode_);
+  ShowToolTips();
   // A file loaded before the dialog was made (the command line): shown as
   // after "ÖFFNEN", in its folder.
   if (const std::optional<session::LoadedFile>& file = session_.loaded()) ShowFolderOf(file->path);
@@ -264,8 +263,7 @@ void Selpr6::PrepareOpenMode() {
   proposedReal_.clear();
   Text1->clear();
   Text1->setReadOnly(true);
-  // Four tooltips follow the mode.
-  startup::ApplyToolTips(*this, openMode_);
+  ShowToolTips();
 }
 
 void Selpr6::PrepareCreateMode() {
@@ -274,7 +272,7 @@ void Selpr6::PrepareCreateMode() {
   Command1->setEnabled(true);
   Command2->setEnabled(false);
   Directory->menuAction()->setEnabled(true);
-  startup::ApplyToolTips(*this, openMode_);
+  ShowToolTips();
 }
 
 bool Selpr6::OpenForCreating(session::CreateMode mode) {
@@ -293,6 +291,24 @@ bool Selpr6::ShowProposal(const Proposal& proposal) {
   if (!Dir1->setPath(s.rememberedFolder()) || !DriveList::IsReadable(s.rememberedDrive())) return false;
   Drive1->setDrive(s.rememberedDrive());
   return true;
+}
+
+void Selpr6::ShowToolTips() {
+  // Four of them follow the mode.
+  const bool open = openMode_;
+  Command3->setToolTip(open ? QStringLiteral(" Datei wird nicht geladen ")
+                            : QStringLiteral(" Datei wird nicht erstellt "));
+  Command4->setToolTip(open ? QStringLiteral(" Info über Datei öffnen ")
+                            : QStringLiteral(" Info über Datei erstellen "));
+  File1->setToolTip(open ? QStringLiteral(" Doppelklick für Laden der Datei ")
+                         : QStringLiteral(" Klick für Anzeigen der Datei "));
+  Text1->setToolTip(open ? QStringLiteral(" Anzeigefeld der zu ladenen Datei ")
+                         : QStringLiteral(" Anzeigefeld der zu erstellenden Datei "));
+  Command1->setToolTip(QStringLiteral(" Neue Datei wird erstellt für Bearbeitung "));
+  Command2->setToolTip(QStringLiteral(" Lädt die Datei für die Bearbeitung "));
+  Combo1->setToolTip(QStringLiteral(" Dateitypen - Listenfeld "));
+  Dir1->setToolTip(QStringLiteral(" Anzeigefeld für Ordner (Doppelklick) "));
+  Drive1->setToolTip(QStringLiteral(" Anzeigefeld für Laufwerk "));
 }
 
 void Selpr6::ShowLoadedFile() {

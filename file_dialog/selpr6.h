@@ -15,9 +15,9 @@
 
 #include "controller/controller.h"
 #include "file_dialog/browse_lists.h"
+#include "help_window/help_procedures.h"
 #include "platform/platform.h"
 #include "session/session.h"
-#include "viewer/help_procedures.h"
 
 class Form14;
 class QAction;
@@ -107,6 +107,8 @@ class Selpr6 : public QDialog {
   void ShowError(const QString& text, bool beep);
   // Shows the session's state in Label4 to Label6.
   void ShowState();
+  // The tooltips, four of them as the mode wants them.
+  void ShowToolTips();
   // The real bytes of the proposed bare name, which a folder change puts
   // after the new folder.
   QByteArray proposedReal_;

@@ -12,22 +12,21 @@
 #include <QPushButton>
 
 #include "file_dialog/selpr6.h"
+#include "help_window/help_procedures.h"
 #include "main_window/outside_files.h"
-#include "platform/accessible_names.h"
-#include "platform/dialog_look.h"
 #include "platform/file_slots.h"
-#include "platform/menu_keys.h"
-#include "platform/menu_marks.h"
 #include "platform/platform.h"
-#include "platform/text_rules.h"
-#include "platform/twips.h"
 #include "resources/pictures.h"
 #include "session/session.h"
 #include "sound/sound_service.h"
 #include "startup/form6.h"
-#include "startup/tooltips.h"
 #include "viewer/form8.h"
-#include "viewer/help_procedures.h"
+#include "widget_kit/accessible_names.h"
+#include "widget_kit/dialog_look.h"
+#include "widget_kit/menu_keys.h"
+#include "widget_kit/menu_marks.h"
+#include "widget_kit/text_rules.h"
+#include "widget_kit/twips.h"
 
 using namespace tambril;
 
@@ -151,7 +150,17 @@ void Form1::Form_Load() {
   platform::CentreOnScreen(*this, platform_);
   // The start texts of the size lines: "0 Byte" and "0 MB".
   ShowRecord();
-  startup::ApplyToolTips(*this);
+  ShowToolTips();
+}
+
+void Form1::ShowToolTips() {
+  Label4->setToolTip(QStringLiteral("Zeigt die zu bearbeitende Datei an "));
+  Text1->setToolTip(QStringLiteral("Zeigt die zu bearbeitende Datei an "));
+  Label1->setToolTip(QStringLiteral(" Zeigt die Größe der Datei an "));
+  Label2->setToolTip(QStringLiteral(" Zeigt die Größe der Datei an "));
+  Label7->setToolTip(QStringLiteral(" Zeigt die Größe der Datei an "));
+  Label8->setToolTip(QStringLiteral(" Zeigt die letzte Änderung an "));
+  Label6->setToolTip(QStringLiteral(" Zeigt die letzte Änderung an "));
 }
 
 void Form1::ShowRecord() {

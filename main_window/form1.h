@@ -12,10 +12,10 @@
 #include <functional>
 
 #include "controller/controller.h"
-#include "platform/lazy.h"
 #include "platform/platform.h"
 #include "session/session.h"
 #include "sound/sound_service.h"
+#include "widget_kit/lazy.h"
 
 class Form3;
 class Form6;
@@ -71,6 +71,8 @@ class Form1 : public QMainWindow {
   // Shows the session's loaded-file record and coding command in the
   // controls; runs on every change of the session.
   void ShowRecord();
+  // The tooltips of the record's fields.
+  void ShowToolTips();
 
   // Loads `path`, a file from outside (the command line, a drop), as
   // "ÖFFNEN" in the file dialog would. Before the file dialog is made, it is

@@ -6,11 +6,11 @@
 #include "coding_dialogs/form3.h"
 #include "coding_dialogs/form4.h"
 #include "file_dialog/selpr6.h"
+#include "help_window/form21.h"
 #include "main_window/form1.h"
 #include "platform/platform.h"
 #include "startup/form6.h"
 #include "startup/form7.h"
-#include "viewer/form21.h"
 #include "viewer/form8.h"
 
 namespace tambril {

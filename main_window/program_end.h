@@ -1,12 +1,9 @@
 #pragma once
-// The end of the program and the ways it is asked for from outside.
+// The end of the program (the ways it is asked for from outside are in
+// platform/termination.h).
 #include <QObject>
-#include <functional>
-#include <memory>
 
 #include "sound/sound_service.h"
-
-class QSocketNotifier;
 
 namespace tambril {
 
@@ -39,31 +36,6 @@ class ProgramEnd : public QObject {
   Module2::SoundService& sounds_;
   FileSlots& files_;
   bool ended_ = false;
-};
-
-// While it exists, SIGTERM, SIGINT and SIGHUP and the end of the desktop
-// session end the program through `terminate`, on the user-interface thread
-// (the signal handler only writes to a pipe). The previous signal handling
-// comes back when it is destroyed. One at a time.
-class TerminationHandling : public QObject {
-  Q_OBJECT
-
- public:
-  explicit TerminationHandling(std::function<void()> terminate);
-  ~TerminationHandling() override;
-  TerminationHandling(const TerminationHandling&) = delete;
-  TerminationHandling& operator=(const TerminationHandling&) = delete;
-
-#ifdef Q_OS_UNIX
-  // The signals that end the program.
-  static const int kSignals[3];
-#endif
-
- private:
-  void readSignal();
-  std::function<void()> terminate_;
-  std::unique_ptr<QSocketNotifier> notifier_;
-  bool terminated_ = false;
 };
 
 }  // namespace tambril

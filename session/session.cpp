@@ -14,6 +14,18 @@ QString ModeWord(CreateMode mode) {
   return QString();
 }
 
+void Session::announce() {
+  if (holds_ > 0) {
+    held_ = true;
+  } else {
+    emit changed();
+  }
+}
+
+void Session::release() {
+  if (--holds_ == 0 && std::exchange(held_, false)) emit changed();
+}
+
 void Session::beginLoad(const QString& path) { set(lastAttempt_, path); }
 
 void Session::markKind(bool encoded) { set(markedEncoded_, encoded); }

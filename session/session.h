@@ -66,6 +66,20 @@ class Session : public QObject {
   void finishLoad(const LoadedFile& file, const QByteArray& content);
   void failLoad();
 
+  // While one lives, the changes of the session are announced once, as the
+  // last one ends: a load, made of several steps, is one change (the main
+  // window draws its record once).
+  class Hold {
+   public:
+    explicit Hold(Session& session) : session_(session) { ++session_.holds_; }
+    ~Hold() { session_.release(); }
+    Hold(const Hold&) = delete;
+    Hold& operator=(const Hold&) = delete;
+
+   private:
+    Session& session_;
+  };
+
   // ---- The file dialog's state between two showings.
 
   // The create mode; None in open mode and once "ERSTELLEN" has handed on.
@@ -113,8 +127,10 @@ class Session : public QObject {
   template <class T, class V>
   void set(T& field, V&& value) {
     field = std::forward<V>(value);
-    emit changed();
+    announce();
   }
+  void announce();
+  void release();
 
   std::optional<LoadedFile> loaded_;
   std::optional<LoadedFile> lastLoaded_;
@@ -128,6 +144,8 @@ class Session : public QObject {
   CreateMode lastCommand_ = CreateMode::None;
   QString extensionTag_;
   std::optional<codec::CheckResult> lastCheck_;
+  int holds_ = 0;
+  bool held_ = false;  // a change came while held
 };
 
 }  // namespace tambril::session

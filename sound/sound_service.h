@@ -1,7 +1,5 @@
 #pragma once
-// The program's sound service. (The help window's text procedures are in
-// viewer/help_procedures.h; each window takes its tooltips from
-// startup/tooltips.h as it is built.)
+// The program's sound service.
 //
 // Two players. A caller hands PlaySound a request: SoundDevice 1 or 2,
 // SoundMode 1 = play without waiting, 2 = play and wait until the end.

@@ -3,12 +3,12 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "platform/dialog_look.h"
-#include "platform/modal_windows.h"
 #include "platform/platform.h"
-#include "platform/twips.h"
 #include "resources/pictures.h"
 #include "sound/sound_service.h"
+#include "widget_kit/dialog_look.h"
+#include "widget_kit/modal_windows.h"
+#include "widget_kit/twips.h"
 
 using namespace tambril;
 

@@ -6,10 +6,10 @@
 #include <QTimer>
 
 #include "platform/platform.h"
-#include "platform/text_rules.h"
-#include "platform/twips.h"
 #include "resources/pictures.h"
 #include "sound/sound_service.h"
+#include "widget_kit/text_rules.h"
+#include "widget_kit/twips.h"
 
 using namespace tambril;
 

@@ -5,14 +5,13 @@
 #include <QPainter>
 #include <QPushButton>
 
-#include "platform/dialog_look.h"
+#include "help_window/help_procedures.h"
 #include "platform/platform.h"
-#include "platform/text_rules.h"
-#include "platform/twips.h"
 #include "resources/messages.h"
-#include "startup/tooltips.h"
-#include "viewer/help_procedures.h"
 #include "viewer/rich_text_box.h"
+#include "widget_kit/dialog_look.h"
+#include "widget_kit/text_rules.h"
+#include "widget_kit/twips.h"
 
 using namespace tambril;
 
@@ -71,7 +70,13 @@ Form5::Form5(platform::Platform& platform, RichTextBox& box, Module2::HelpWindow
 
   setFixedSize(TwipsSize(5790, 3150));
   Form_Load();
-  startup::ApplyToolTips(*this);
+  Command1->setToolTip(QStringLiteral(" Beginn und Fortfahren der Suche "));
+  Command2->setToolTip(QStringLiteral(" Löschung des Suchtextes "));
+  Command3->setToolTip(QStringLiteral(" Info über Suchen "));
+  Check1->setToolTip(QStringLiteral(" Bei Aktivierung Groß/Kleinschreibungsüberprüfung "));
+  Check2->setToolTip(QStringLiteral(" Bei Aktivierung Ganzwortüberprüfung 1 zu 1"));
+  Check3->setToolTip(QStringLiteral(" Bei Aktivierung Ganzlaufsuche mit Liste "));
+  Text1->setToolTip(QStringLiteral(" Texteingabe für Suchwort oder Text "));
 }
 
 void Form5::Form_Load() { platform::CentreOnScreen(*this, platform_); }

@@ -8,8 +8,8 @@
 #include <QDialog>
 #include <cstdint>
 
+#include "help_window/help_procedures.h"
 #include "platform/platform.h"
-#include "viewer/help_procedures.h"
 
 class QCheckBox;
 class QLineEdit;

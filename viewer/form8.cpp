@@ -4,14 +4,14 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-#include "platform/dialog_look.h"
-#include "platform/modal_windows.h"
 #include "platform/platform.h"
-#include "platform/text_rules.h"
-#include "platform/twips.h"
 #include "session/session.h"
 #include "viewer/form5.h"
 #include "viewer/plain_text_accessible.h"
+#include "widget_kit/dialog_look.h"
+#include "widget_kit/modal_windows.h"
+#include "widget_kit/text_rules.h"
+#include "widget_kit/twips.h"
 
 using namespace tambril;
 

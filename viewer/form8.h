@@ -6,9 +6,9 @@
 #include <QSize>
 
 #include "controller/controller.h"
+#include "help_window/help_procedures.h"
 #include "platform/platform.h"
 #include "session/session.h"
-#include "viewer/help_procedures.h"
 #include "viewer/rich_text_box.h"
 
 class Form5;

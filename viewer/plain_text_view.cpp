@@ -15,7 +15,7 @@
 
 #include "codec/cp1252.h"
 #include "platform/platform.h"
-#include "platform/text_rules.h"
+#include "widget_kit/text_rules.h"
 
 namespace tambril {
 namespace {

@@ -20,9 +20,9 @@
 #include <thread>
 
 #include "platform/platform.h"
-#include "platform/text_rules.h"
 #include "viewer/plain_text_view.h"
 #include "viewer/rtf/rtf_reader.h"
+#include "widget_kit/text_rules.h"
 
 namespace tambril {
 namespace {

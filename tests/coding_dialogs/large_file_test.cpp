@@ -6,8 +6,8 @@
 #include <QTimer>
 #include <iostream>
 
-#include "platform/text_rules.h"
 #include "tests/coding_dialogs/coding_test.h"
+#include "widget_kit/text_rules.h"
 
 namespace tambril::test {
 namespace {

@@ -64,8 +64,10 @@ TEST_F(ControllerTest, TheWholeChainEncodesAndDecodesByteForByte) {
   for (int i = 0; i < plain.size(); ++i) plain[i] = static_cast<char>(i * 7 + i / 251);
   write("brief.txt", plain);
   QSignalSpy written(&chain, &Controller::targetWritten);
+  QSignalSpy changes(&session, &session::Session::changed);
 
   ASSERT_TRUE(load("brief.txt"));
+  EXPECT_EQ(changes.size(), 1);  // one load, one change
   ASSERT_TRUE(session.loaded());
   EXPECT_EQ(session.loaded()->size, 100000u);
   EXPECT_EQ(session.rememberedFolder(), here().folder);
@@ -129,8 +131,11 @@ TEST_F(ControllerTest, TheWholeChainEncodesAndDecodesByteForByte) {
 TEST_F(ControllerTest, EachStepFailsWithItsOwnProblemAndLeavesNothingBehind) {
   // Loading: a missing file, a folder and a file that says it is empty but
   // has content (it would be encoded as empty) are refused by the path; no
-  // file is loaded afterwards, but the place is remembered.
+  // file is loaded afterwards, but the place is remembered. A failed load
+  // is one change too.
+  QSignalSpy changes(&session, &session::Session::changed);
   EXPECT_EQ(problem(load("fehlt.txt").failure), Problem::Access);
+  EXPECT_EQ(changes.size(), 1);
   QDir(temp.path()).mkdir("ordner");
   EXPECT_EQ(problem(load("ordner").failure), Problem::Access);
   EXPECT_EQ(problem(chain.load(QStringLiteral("/proc/self/status"), QStringLiteral("status"), here()).failure),

@@ -24,12 +24,12 @@
 #include "file_dialog/selpr6.h"
 #include "main_window/form1.h"
 #include "platform/file_slots.h"
-#include "platform/text_rules.h"
 #include "resources/messages.h"
 #include "session/session.h"
 #include "tests/platform/gui_test.h"
 #include "viewer/form5.h"
 #include "viewer/form8.h"
+#include "widget_kit/text_rules.h"
 
 namespace tambril {
 namespace {

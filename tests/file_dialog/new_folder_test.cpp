@@ -12,9 +12,9 @@
 #include "file_dialog/form14.h"
 #include "file_dialog/selpr6.h"
 #include "help/help_texts.h"
+#include "help_window/form21.h"
 #include "session/session.h"
 #include "tests/platform/gui_test.h"
-#include "viewer/form21.h"
 
 namespace tambril {
 namespace {

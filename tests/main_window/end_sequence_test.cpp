@@ -9,15 +9,16 @@
 
 #include "codec/files.h"
 #include "controller/pass_runner.h"
+#include "help_window/help_procedures.h"
 #include "main_window/form1.h"
 #include "main_window/program.h"
 #include "main_window/program_end.h"
 #include "platform/background_work.h"
 #include "platform/file_slots.h"
+#include "platform/termination.h"
 #include "sound/sound_service.h"
 #include "startup/form7.h"
 #include "tests/platform/gui_test.h"
-#include "viewer/help_procedures.h"
 
 namespace tambril {
 namespace {

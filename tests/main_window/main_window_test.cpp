@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "file_dialog/selpr6.h"
+#include "help_window/form21.h"
 #include "main_window/form1.h"
 #include "main_window/outside_files.h"
 #include "platform/background_work.h"
@@ -25,7 +26,6 @@
 #include "session/session.h"
 #include "startup/form6.h"
 #include "tests/platform/gui_test.h"
-#include "viewer/form21.h"
 #include "viewer/form5.h"
 #include "viewer/form8.h"
 #include "viewer/rich_text_box.h"

@@ -11,9 +11,9 @@
 #include <QTextDocument>
 #include <QToolTip>
 
-#include "platform/dialog_look.h"
-#include "platform/text_rules.h"
 #include "viewer/rtf/rtf_reader.h"
+#include "widget_kit/dialog_look.h"
+#include "widget_kit/text_rules.h"
 
 namespace tambril {
 namespace {

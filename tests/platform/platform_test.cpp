@@ -9,10 +9,10 @@
 
 #include "platform/file_slots.h"
 #include "platform/qt_platform.h"
-#include "platform/text_rules.h"
-#include "platform/twips.h"
 #include "resources/wave_file.h"
 #include "tests/platform/gui_test.h"
+#include "widget_kit/text_rules.h"
+#include "widget_kit/twips.h"
 
 namespace tambril {
 namespace {

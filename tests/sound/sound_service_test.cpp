@@ -4,11 +4,11 @@
 #include <QElapsedTimer>
 #include <QFile>
 
+#include "help_window/help_procedures.h"
 #include "platform/qt_platform.h"
 #include "resources/wave_file.h"
 #include "sound/sound_service.h"
 #include "tests/platform/gui_test.h"
-#include "viewer/help_procedures.h"
 
 namespace tambril {
 namespace {

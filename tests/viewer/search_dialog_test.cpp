@@ -9,8 +9,8 @@
 #include <QTextEdit>
 
 #include "help/help_texts.h"
+#include "help_window/form21.h"
 #include "tests/platform/gui_test.h"
-#include "viewer/form21.h"
 #include "viewer/form5.h"
 #include "viewer/form8.h"
 #include "viewer/plain_text_view.h"

@@ -1,4 +1,4 @@
-#include "platform/text_rules.h"
+#include "widget_kit/text_rules.h"
 
 #include <QFontDatabase>
 #include <QStringList>

@@ -2,7 +2,7 @@
 // The text procedures of the help window: each puts one help or info text
 // into the help window Form21 (made on first use by `help`); the caller then
 // shows it with ShowHelpWindow. Part of the shared procedures Module2.
-#include "platform/lazy.h"
+#include "widget_kit/lazy.h"
 
 class Form21;
 class QWidget;

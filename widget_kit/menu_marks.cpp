@@ -1,4 +1,4 @@
-#include "platform/menu_marks.h"
+#include "widget_kit/menu_marks.h"
 
 #include <QMenu>
 #include <QProxyStyle>

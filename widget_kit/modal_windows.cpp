@@ -1,4 +1,4 @@
-#include "platform/modal_windows.h"
+#include "widget_kit/modal_windows.h"
 
 #include <QEvent>
 #include <QGuiApplication>

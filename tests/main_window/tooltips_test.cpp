@@ -1,4 +1,4 @@
-// The tooltip table: every row on its window once that is built, the file
+// The tooltips each window gives its controls once it is built, the file
 // dialog's four texts following its mode, and the question-mark pointer.
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,7 +16,6 @@
 #include "file_dialog/form14.h"
 #include "file_dialog/selpr6.h"
 #include "main_window/form1.h"
-#include "startup/tooltips.h"
 #include "tests/platform/gui_test.h"
 #include "viewer/form5.h"
 #include "viewer/form8.h"
@@ -107,22 +106,11 @@ TEST_F(ToolTipsTest, EachWindowHasItsRowsOnceBuilt) {
   // Not yet given a mode: "ÖFFNEN" is enabled, so the open-mode texts.
   EXPECT_TRUE(Control<QPushButton>(files, "Command2")->isEnabled());
   expectFileDialogMode(true);
-  // The rows find windows and controls by name: each window is named as its class.
+  // Each window is named as its class.
   for (QWidget* w : std::initializer_list<QWidget*>{&main, &files, &encode, &check, &decode, &search, &folder}) {
     EXPECT_EQ(w->objectName(), QLatin1String(w->metaObject()->className()));
   }
   EXPECT_NE(files.findChild<QMenuBar*>("MenuBar"), nullptr);
-  // Every row of the table reaches a control of that name in its window.
-  for (const startup::ToolTipRow& row : startup::ToolTipRows()) {
-    QWidget* window = nullptr;
-    for (QWidget* w : std::initializer_list<QWidget*>{&main, &files, &encode, &check, &decode, &search, &folder}) {
-      if (w->objectName() == QLatin1String(row.window)) window = w;
-    }
-    ASSERT_NE(window, nullptr) << row.window;
-    auto* control = window->findChild<QWidget*>(QLatin1String(row.control));
-    ASSERT_NE(control, nullptr) << row.window << "." << row.control;
-    EXPECT_EQ(control->toolTip(), QString::fromUtf8(row.text)) << row.window << "." << row.control;
-  }
   // No tooltips elsewhere: the labels without a row, the folder dialog's prompt.
   EXPECT_EQ(Control<QLabel>(files, "Label1")->toolTip(), QString());
   EXPECT_EQ(Control<QLabel>(folder, "Label1")->toolTip(), QString());

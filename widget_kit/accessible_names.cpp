@@ -1,4 +1,4 @@
-#include "platform/accessible_names.h"
+#include "widget_kit/accessible_names.h"
 
 #include <QAbstractItemView>
 #include <QAccessible>

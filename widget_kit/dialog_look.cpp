@@ -1,4 +1,4 @@
-#include "platform/dialog_look.h"
+#include "widget_kit/dialog_look.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -8,8 +8,8 @@
 #include <QToolTip>
 #include <QWidget>
 
-#include "platform/menu_keys.h"
-#include "platform/text_rules.h"
+#include "widget_kit/menu_keys.h"
+#include "widget_kit/text_rules.h"
 
 namespace tambril {
 namespace {

@@ -11,12 +11,12 @@
 #include "coding_dialogs/form4.h"
 #include "file_dialog/selpr6.h"
 #include "help/help_texts.h"
+#include "help_window/form21.h"
+#include "help_window/help_procedures.h"
 #include "main_window/form1.h"
 #include "session/session.h"
 #include "sound/sound_service.h"
 #include "tests/platform/gui_test.h"
-#include "viewer/form21.h"
-#include "viewer/help_procedures.h"
 
 namespace tambril {
 namespace {

@@ -7,9 +7,9 @@
 #include <QTextBlock>
 #include <QTextCursor>
 
+#include "help_window/form21.h"
 #include "sound/sound_service.h"
 #include "tests/platform/gui_test.h"
-#include "viewer/form21.h"
 
 namespace tambril {
 namespace {

@@ -1,9 +1,9 @@
-#include "viewer/help_procedures.h"
+#include "help_window/help_procedures.h"
 
 #include <QWindow>
 
 #include "help/help_texts.h"
-#include "viewer/form21.h"
+#include "help_window/form21.h"
 
 namespace texts = tambril::help;
 

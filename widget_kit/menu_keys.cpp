@@ -1,4 +1,4 @@
-#include "platform/menu_keys.h"
+#include "widget_kit/menu_keys.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,14 +1,14 @@
-#include "viewer/form21.h"
+#include "help_window/form21.h"
 
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QTimer>
 
-#include "platform/dialog_look.h"
 #include "platform/platform.h"
-#include "platform/text_rules.h"
-#include "platform/twips.h"
 #include "sound/sound_service.h"
+#include "widget_kit/dialog_look.h"
+#include "widget_kit/text_rules.h"
+#include "widget_kit/twips.h"
 
 using namespace tambril;
 
