@@ -12,15 +12,17 @@
 #include "controller/controller.h"
 #include "help_window/help_procedures.h"
 #include "platform/platform.h"
+#include "presenter/presenter.h"
 #include "session/session.h"
 
 class QLineEdit;
 
-// What every coding dialog uses: the controller, which runs its step and
-// shows its failures, and the help window.
+// What every coding dialog uses: the controller, which runs its step, the
+// presenter, which shows its failures, and the help window.
 struct CodingNeeds {
   tambril::platform::Platform& platform;  // the busy pointer during a pass
   tambril::Controller& chain;
+  tambril::Presenter& presenter;
   Module2::HelpWindow help;
 };
 
@@ -39,6 +41,7 @@ class CodingDialog : public QDialog {
 
   const tambril::session::Session& session() const { return needs_.chain.session(); }
   tambril::Controller& chain() const { return needs_.chain; }
+  tambril::Presenter& presenter() const { return needs_.presenter; }
   tambril::platform::Platform& platform() const { return needs_.platform; }
 
   // The password boxes ABBRECHEN empties; the first gets the focus on each

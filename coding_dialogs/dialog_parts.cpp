@@ -88,7 +88,7 @@ void SetUpDialog(QWidget& dialog, const char* name, const QString& caption, int 
   dialog.setFixedSize(TwipsSize(widthTwips, heightTwips));
 }
 
-Outcome RunCodingPass(QWidget& dialog, QWidget* button, QProgressBar& bar, platform::Platform& p, Controller& chain,
+Outcome RunCodingPass(QWidget& dialog, QWidget* button, QProgressBar& bar, platform::Platform& p, Presenter& presenter,
                       const std::function<Outcome(const PassWatch&)>& pass) {
   bool begun = false;
   const PassWatch watch{[&] {
@@ -100,9 +100,9 @@ Outcome RunCodingPass(QWidget& dialog, QWidget* button, QProgressBar& bar, platf
   const Outcome done = pass(watch);
   if (!done) {
     if (begun) {
-      chain.show(*done.failure, &dialog, {&dialog, button});
+      presenter.show(*done.failure, &dialog, {&dialog, button});
     } else {
-      chain.show(*done.failure, &dialog);
+      presenter.show(*done.failure, &dialog);
     }
     return done;
   }

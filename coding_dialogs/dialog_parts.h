@@ -7,6 +7,7 @@
 
 #include "controller/controller.h"
 #include "platform/platform.h"
+#include "presenter/presenter.h"
 
 class QLabel;
 class QLineEdit;
@@ -41,6 +42,6 @@ void SetUpDialog(QWidget& dialog, const char* name, const QString& caption, int 
 // pointers go back to the arrow and the dialog hides; a failure is shown
 // over the dialog, which stays. Returns the pass's outcome.
 Outcome RunCodingPass(QWidget& dialog, QWidget* button, QProgressBar& bar, platform::Platform& platform,
-                      Controller& chain, const std::function<Outcome(const PassWatch&)>& pass);
+                      Presenter& presenter, const std::function<Outcome(const PassWatch&)>& pass);
 
 }  // namespace tambril::coding

@@ -58,7 +58,7 @@ Form2::Form2(CodingNeeds needs, QWidget* parent)
 
 void Form2::Command1_Click() {
   const Outcome done =
-      RunCodingPass(*this, Command1, *ProgressBar1, platform(), chain(),
+      RunCodingPass(*this, Command1, *ProgressBar1, platform(), presenter(),
                     [this](const PassWatch& watch) { return chain().encode(Text1->text(), Text2->text(), watch); });
   // Both boxes are typed again after a refused password, and are empty
   // after an encoding.

@@ -62,18 +62,24 @@ Form3::Form3(CodingNeeds needs, Lazy<Selpr6> files, QWidget* parent)
 void Form3::Command1_Click() {
   Selpr6& files = files_();
   const CheckOutcome checked = StartPasswordCheck();
-  if (checked.failure && checked.failure->problem == Problem::WrongPassword) {
-    chain().show(*checked.failure, this);
-    Text1->clear();
-    Text1->setFocus();
-    return;
+  switch (checked.verdict) {
+    case Verdict::Wrong:
+      presenter().show(*checked.failure, this);
+      Text1->clear();
+      Text1->setFocus();
+      return;
+    case Verdict::Failed:
+      // A file that cannot be read, or no name for the decoded file: the
+      // password stays for another try.
+      presenter().show(*checked.failure, this);
+      return;
+    case Verdict::Fits:
+      break;
   }
-  // A file that cannot be read, or no place for the decoded file: the
-  // password stays for another try.
-  const bool placed = !checked.failure && files.ShowProposal(*checked.proposal);
-  if (!placed) {
+  // No place for the decoded file.
+  if (!files.ShowProposal(*checked.proposal)) {
     chain().endCheck();
-    chain().show(checked.failure.value_or(Failure{Problem::Device, {}}), this);
+    presenter().show({Problem::Device, {}}, this);
     return;
   }
   hide();
@@ -85,10 +91,10 @@ void Form3::Command1_Click() {
 
 CheckOutcome Form3::StartPasswordCheck() {
   CheckOutcome checked = chain().checkPassword(Text1->text());
-  if (checked.fits) {
+  if (checked.verdict == Verdict::Fits) {
     Label2->setText(QStringLiteral("18"));
     Label3->setText(checked.tag);
-  } else if (checked.failure && checked.failure->problem == Problem::WrongPassword) {
+  } else if (checked.verdict == Verdict::Wrong) {
     Label2->clear();
   }
   return checked;

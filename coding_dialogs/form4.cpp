@@ -47,6 +47,6 @@ Form4::Form4(CodingNeeds needs, QWidget* parent)
 }
 
 void Form4::Command1_Click() {
-  RunCodingPass(*this, Command1, *ProgressBar1, platform(), chain(),
+  RunCodingPass(*this, Command1, *ProgressBar1, platform(), presenter(),
                 [this](const PassWatch& watch) { return chain().decode(watch); });
 }

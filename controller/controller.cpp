@@ -1,7 +1,6 @@
 #include "controller/controller.h"
 
 #include <QDir>
-#include <map>
 
 #include "codec/codec.h"
 #include "codec/cp1252.h"
@@ -10,8 +9,6 @@
 #include "controller/pass_runner.h"
 #include "controller/target_name.h"
 #include "platform/file_slots.h"
-#include "platform/platform.h"
-#include "resources/messages.h"
 
 namespace tambril {
 namespace {
@@ -33,37 +30,9 @@ Outcome RunGuarded(const std::function<void(const codec::ProgressFn&)>& pass, co
   return {};
 }
 
-// What a failure shows: a beep or not, and a message with its title (none
-// for a beep alone). A TargetTaken message names the taken name after it.
-struct Shown {
-  bool beep;
-  const QString* text;
-  const QString* title;
-};
-
-const Shown& ShownFor(Problem problem) {
-  using namespace messages;
-  static const std::map<Problem, Shown> table = {
-      {Problem::AlreadyEncoded, {false, &kAlreadyEncoded, &kErrorTitle}},
-      {Problem::AlreadyDecoded, {false, &kAlreadyDecoded, &kErrorTitle}},
-      {Problem::NothingLoaded, {true, nullptr, nullptr}},
-      {Problem::Device, {true, &kDeviceError, &kErrorTitle}},
-      {Problem::Access, {true, &kAccessError, &kErrorTitle}},
-      {Problem::Read, {true, &kReadError, &kErrorTitle}},
-      {Problem::TargetTaken, {false, &kTargetExists, &kFileTitle}},
-      {Problem::NoPassword, {false, &kNoPassword, &kErrorTitle}},
-      {Problem::PasswordTooShort, {false, &kPasswordTooShort, &kErrorTitle}},
-      {Problem::NoConfirmation, {false, &kNoConfirmation, &kErrorTitle}},
-      {Problem::PasswordMismatch, {false, &kPasswordMismatch, &kErrorTitle}},
-      {Problem::WrongPassword, {false, &kWrongPassword, &kErrorTitle}},
-  };
-  return table.at(problem);
-}
-
 }  // namespace
 
-Controller::Controller(session::Session& session, FileSlots& files, platform::Platform& platform)
-    : session_(session), files_(files), platform_(platform) {}
+Controller::Controller(session::Session& session, FileSlots& files) : session_(session), files_(files) {}
 
 QByteArray Controller::loadedContent() const {
   const std::optional<session::LoadedFile>& file = session_.loaded();
@@ -81,7 +50,7 @@ Outcome Controller::load(const QString& path, const QString& listedName, const P
   session_.rememberPlace(place.folder, place.drive);
   const LoadOutcome loaded = LoadFile(session_, files_, path, listedName);
   if (loaded.file) return {};
-  return Fails(loaded.error == messages::kAccessError ? Problem::Access : Problem::Read);
+  return Fails(loaded.refused == LoadRefusal::Access ? Problem::Access : Problem::Read);
 }
 
 Outcome Controller::startCoding(CreateMode command) {
@@ -137,29 +106,31 @@ Acceptance Controller::acceptTarget(const QString& name) {
 
 CheckOutcome Controller::checkPassword(const QString& password) {
   CheckOutcome outcome;
-  const std::optional<session::LoadedFile>& file = session_.loaded();
-  try {
-    if (!file) throw codec::CodecError(codec::ErrorKind::OpenSource, {});
-    codec::CheckResult check = codec::CheckPassword(ToFsPath(file->path), file->size, Cp1252(password));
-    if (!check.fits()) {
-      session_.dropCheck();
-      session_.setCreateMode(CreateMode::None);
-      outcome.failure = Failure{Problem::WrongPassword, {}};
-      return outcome;
-    }
-    outcome.fits = true;
-    outcome.tag = QString::fromStdString(codec::Cp1252ToUtf8(check.tagText()));
-    const QString letters = QString::fromStdString(codec::TagForFileName(check.tagText()));
-    session_.keepCheck(std::move(check));
-    session_.setCreateMode(CreateMode::Decode);
-    outcome.proposal = proposeTarget(letters);
-  } catch (const std::exception&) {
-    // The file cannot be read: as below.
-  }
-  if (!outcome.proposal) {
+  const auto failed = [&] {
     session_.dropCheck();
-    outcome.failure = Failure{Problem::Device, {}};
+    outcome = CheckOutcome{Verdict::Failed, Failure{Problem::Device, {}}, {}, {}};
+    return outcome;
+  };
+  const std::optional<session::LoadedFile>& file = session_.loaded();
+  if (!file) return failed();
+  std::optional<codec::CheckResult> check;
+  try {
+    check = codec::CheckPassword(ToFsPath(file->path), file->size, Cp1252(password));
+  } catch (const std::exception&) {
+    return failed();  // the file cannot be read
   }
+  if (!check->fits()) {
+    session_.dropCheck();
+    session_.setCreateMode(CreateMode::None);
+    return {Verdict::Wrong, Failure{Problem::WrongPassword, {}}, {}, {}};
+  }
+  outcome.tag = QString::fromStdString(codec::Cp1252ToUtf8(check->tagText()));
+  const QString letters = QString::fromStdString(codec::TagForFileName(check->tagText()));
+  session_.keepCheck(std::move(*check));
+  session_.setCreateMode(CreateMode::Decode);
+  outcome.proposal = proposeTarget(letters);
+  if (!outcome.proposal) return failed();
+  outcome.verdict = Verdict::Fits;
   return outcome;
 }
 
@@ -196,14 +167,6 @@ Outcome Controller::decode(const PassWatch& watch) {
 Outcome Controller::finishPass(Outcome outcome) {
   if (outcome) emit targetWritten();
   return outcome;
-}
-
-void Controller::show(const Failure& failure, QWidget* over, std::initializer_list<QWidget*> busy) {
-  const Shown& shown = ShownFor(failure.problem);
-  if (shown.beep) platform_.beep();
-  if (shown.text) platform_.messageBox(over, *shown.text + failure.name, *shown.title, platform::MessageIcon::None);
-  for (QWidget* window : busy) platform_.setPointer(window, platform::Pointer::Normal);
-  if (failure.problem == Problem::Device) emit placeLost();
 }
 
 }  // namespace tambril

@@ -3,31 +3,25 @@
 // command, proposing and accepting the file to create, checking a password
 // and running a pass, each as one operation with a typed result. It is the
 // only writer of the session; the windows read the session, call one
-// operation from a handler and show its result (`show`, over the window that
-// asked). No widgets here.
+// operation from a handler and hand a failure to the presenter
+// (presenter/presenter.h), which shows it over the window that asked. It
+// links Qt Core, the codec and the file adapters only: no widgets here.
 //
 //   const Outcome done = chain.encode(Text1->text(), Text2->text(), watch);
-//   if (done.failure) chain.show(*done.failure, this);
+//   if (done.failure) presenter.show(*done.failure, this);
 #include <QObject>
 #include <QString>
 #include <functional>
-#include <initializer_list>
 #include <optional>
 
 #include "session/session.h"
-
-class QWidget;
 
 namespace tambril {
 
 class FileSlots;
 
-namespace platform {
-class Platform;
-}
-
 // What went wrong in a step of the chain; each has its message (or only a
-// beep) in `Controller::show`.
+// beep) in the presenter.
 enum class Problem {
   AlreadyEncoded,    // "Code_An.." on a file marked as encoded
   AlreadyDecoded,    // "Code_Aus.." on a file marked as plain
@@ -69,11 +63,19 @@ struct Acceptance {
   session::CreateMode mode = session::CreateMode::None;
 };
 
-// A password check: on a fit, the stored extension tag as shown (Label3
-// of the check dialog) and the proposed name of the decoded file.
+// What a password check came to: exactly one of these.
+enum class Verdict {
+  Fits,    // the password fits; the decoded file's name is proposed
+  Wrong,   // it does not fit (WrongPassword)
+  Failed,  // the file cannot be read or no name can be made (Device)
+};
+
+// A password check: its verdict, the failure to show for Wrong and Failed,
+// and on a fit the stored extension tag as shown (Label3 of the check
+// dialog) and the proposed name of the decoded file.
 struct CheckOutcome {
+  Verdict verdict = Verdict::Failed;
   std::optional<Failure> failure;
-  bool fits = false;  // also when the proposal failed after the fit
   QString tag;
   std::optional<Proposal> proposal;
 };
@@ -95,8 +97,8 @@ class Controller : public QObject {
   Q_OBJECT
 
  public:
-  // `platform` shows failures; `files` holds the loaded file open.
-  Controller(session::Session& session, FileSlots& files, platform::Platform& platform);
+  // `files` holds the loaded file open.
+  Controller(session::Session& session, FileSlots& files);
 
   const session::Session& session() const { return session_; }
   // What the viewer shows of the loaded file now: its bytes, or nothing
@@ -130,8 +132,9 @@ class Controller : public QObject {
 
   // "OK" of the check dialog: `password` against the loaded file. A fit is
   // kept for the decode, with the create mode Decode and the proposed name
-  // of the decoded file; a miss (WrongPassword) ends the create mode; a file
-  // that cannot be read, or a name that cannot be made, is a Device failure.
+  // of the decoded file; a miss (Wrong, WrongPassword) ends the create mode;
+  // a file that cannot be read, or a name that cannot be made, is Failed
+  // (Device), and no check is kept.
   CheckOutcome checkPassword(const QString& password);
   // The chain a check opened is over; a decode needs a new check.
   void endCheck();
@@ -145,14 +148,7 @@ class Controller : public QObject {
   // the kept check; Device without one.
   Outcome decode(const PassWatch& watch);
 
-  // Shows `failure` over the window `over` that asked: a beep where it
-  // takes one, its message, then the pointers of `busy` back to the arrow;
-  // a Device failure then sends the file dialog to the root (placeLost).
-  void show(const Failure& failure, QWidget* over, std::initializer_list<QWidget*> busy = {});
-
  signals:
-  // A device failure was shown: the file dialog goes back to the root.
-  void placeLost();
   // A pass has written its target: the file dialog's name box shows the
   // loaded file again.
   void targetWritten();
@@ -162,7 +158,6 @@ class Controller : public QObject {
 
   session::Session& session_;
   FileSlots& files_;
-  platform::Platform& platform_;
 };
 
 }  // namespace tambril

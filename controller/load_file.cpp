@@ -8,7 +8,6 @@
 #include "codec/path_marks.h"
 #include "platform/file_slots.h"
 #include "platform/file_system.h"
-#include "resources/messages.h"
 
 namespace tambril {
 namespace {
@@ -76,10 +75,10 @@ LoadOutcome LoadFile(session::Session& s, FileSlots& files, const QString& path,
     return outcome;
   } catch (const codec::CodecError& e) {
     const bool unfit = e.kind() == codec::ErrorKind::NotRegularFile || e.kind() == codec::ErrorKind::UnknownLength;
-    outcome.error = unfit || IsAccessFailure(e.errnum()) ? messages::kAccessError : messages::kReadError;
+    outcome.refused = unfit || IsAccessFailure(e.errnum()) ? LoadRefusal::Access : LoadRefusal::Read;
   } catch (const std::exception&) {
     // Out of memory and the like.
-    outcome.error = messages::kReadError;
+    outcome.refused = LoadRefusal::Read;
   }
   files.closeAll();
   s.failLoad();

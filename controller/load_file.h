@@ -23,12 +23,16 @@ constexpr bool TooLargeToShow(std::int64_t size) { return size > kMaxShownBytes;
 // bytes if it has shrunk since), or nothing for a file too large to show.
 QByteArray ContentToShow(const codec::InputFile& file, std::uint64_t size);
 
-// What a load came to: the loaded file, or the message to show (with a
-// beep) when it failed. After a failure no file is loaded; what the steps
-// before the failure changed in the session stays changed.
+// Why a load failed: the path or the file was refused (a missing file, a
+// folder, no right to read), or reading it failed.
+enum class LoadRefusal { Access, Read };
+
+// What a load came to: the loaded file, or why it failed. After a failure
+// no file is loaded; what the steps before the failure changed in the
+// session stays changed.
 struct LoadOutcome {
   std::optional<session::LoadedFile> file;
-  QString error;
+  LoadRefusal refused = LoadRefusal::Read;
 };
 
 // Loads `path` into the session `s` through `files`; `listedName` is the

@@ -41,8 +41,14 @@ QLabel* StateField(QWidget* parent, const char* name, const QRect& where) {
 
 }  // namespace
 
-Selpr6::Selpr6(platform::Platform& platform, Controller& chain, Module2::HelpWindow help, QWidget* parent)
-    : QDialog(parent), platform_(platform), chain_(chain), session_(chain.session()), help_(std::move(help)) {
+Selpr6::Selpr6(platform::Platform& platform, Controller& chain, Presenter& presenter, Module2::HelpWindow help,
+               QWidget* parent)
+    : QDialog(parent),
+      platform_(platform),
+      chain_(chain),
+      presenter_(presenter),
+      session_(chain.session()),
+      help_(std::move(help)) {
   SetUpFixedDialog(*this, "Selpr6", QStringLiteral("Datei"));
   setModal(true);
   platform::ShowOverOpener(*this);
@@ -150,7 +156,7 @@ void Selpr6::Connect() {
   connect(&session_, &session::Session::changed, this, &Selpr6::ShowState);
   // A failure shown anywhere in the chain sends the lists to the root; a
   // finished pass shows the loaded file again.
-  connect(&chain_, &Controller::placeLost, this, &Selpr6::GoToFallbackPlace);
+  connect(&presenter_, &Presenter::placeLost, this, &Selpr6::GoToFallbackPlace);
   connect(&chain_, &Controller::targetWritten, this, &Selpr6::ShowLoadedFile);
 }
 
@@ -173,7 +179,7 @@ void Selpr6::Drive1_Change() {
   auto& p = platform_;
   p.setPointer(this, Pointer::Busy);
   const QString root = drive_;
-  if (!DriveList::IsReadable(root) || !Dir1->setPath(root)) chain_.show({Problem::Device, {}}, this);
+  if (!DriveList::IsReadable(root) || !Dir1->setPath(root)) presenter_.show({Problem::Device, {}}, this);
   p.setPointer(this, Pointer::Normal);
 }
 
@@ -340,7 +346,7 @@ void Selpr6::OpenFile(const QString& path) {
     hide();
     return;
   }
-  chain_.show(*loaded.failure, this, {this});
+  presenter_.show(*loaded.failure, this, {this});
 }
 
 void Selpr6::ShowFolderOf(const QString& path) {
@@ -389,7 +395,7 @@ void Selpr6::GoToFallbackPlace() {
 void Selpr6::Command1_Click() {
   const Acceptance accepted = chain_.acceptTarget(Text1->text());
   if (accepted.failure) {
-    chain_.show(*accepted.failure, this);
+    presenter_.show(*accepted.failure, this);
     return;
   }
   if (accepted.mode == session::CreateMode::None) return;

@@ -17,6 +17,7 @@
 #include "file_dialog/browse_lists.h"
 #include "help_window/help_procedures.h"
 #include "platform/platform.h"
+#include "presenter/presenter.h"
 #include "session/session.h"
 
 class Form14;
@@ -32,10 +33,11 @@ class Selpr6 : public QDialog {
   Q_OBJECT
 
  public:
-  // `chain` loads and accepts names; `help` is its help window's, handed on
+  // `chain` loads and accepts names, `presenter` shows what fails; `help` is
+  // its help window's, handed on
   // to the new-folder dialog; `parent` owns it (the main window).
-  Selpr6(tambril::platform::Platform& platform, tambril::Controller& chain, Module2::HelpWindow help,
-         QWidget* parent = nullptr);
+  Selpr6(tambril::platform::Platform& platform, tambril::Controller& chain, tambril::Presenter& presenter,
+         Module2::HelpWindow help, QWidget* parent = nullptr);
 
   // What the other windows ask of the dialog before showing it. Open mode:
   // caption " Datei öffnen", "ERSTELLEN" off, "ÖFFNEN" on, menu "Ordner"
@@ -121,6 +123,7 @@ class Selpr6 : public QDialog {
   QString pattern_ = QStringLiteral("*.*");
   tambril::platform::Platform& platform_;
   tambril::Controller& chain_;
+  tambril::Presenter& presenter_;
   const tambril::session::Session& session_;
   Module2::HelpWindow help_;
   Form14* newFolder_;

@@ -14,11 +14,11 @@ namespace {
 // The start both commands share: a file already coded the wanted way is
 // refused; otherwise the file dialog goes into create mode, and without a
 // loaded file there is only a beep. False when the command ends here.
-bool StartCommand(Form1& main, Controller& chain, session::CreateMode command, Selpr6& dialog) {
+bool StartCommand(Form1& main, Controller& chain, Presenter& presenter, session::CreateMode command, Selpr6& dialog) {
   const Outcome started = chain.startCoding(command);
   const bool refused = started.failure && started.failure->problem != Problem::NothingLoaded;
   if (!refused) dialog.PrepareCreateMode();
-  if (started.failure) chain.show(*started.failure, &main);
+  if (started.failure) presenter.show(*started.failure, &main);
   return bool(started);
 }
 
@@ -26,14 +26,14 @@ bool StartCommand(Form1& main, Controller& chain, session::CreateMode command, S
 
 void Form1::Code_AN_Click() {
   Selpr6& dialog = needs_.files();
-  if (!StartCommand(*this, chain_, session::CreateMode::Encode, dialog)) return;
+  if (!StartCommand(*this, chain_, presenter_, session::CreateMode::Encode, dialog)) return;
   if (!dialog.OpenForCreating(session::CreateMode::Encode)) {
-    chain_.show({Problem::Device, {}}, this);
+    presenter_.show({Problem::Device, {}}, this);
     return;
   }
   const std::optional<Proposal> proposal = chain_.proposeTarget(QStringLiteral("tmb"));
   if (!proposal || !dialog.ShowProposal(*proposal)) {
-    chain_.show({Problem::Device, {}}, this);
+    presenter_.show({Problem::Device, {}}, this);
     return;
   }
   dialog.exec();
@@ -41,9 +41,9 @@ void Form1::Code_AN_Click() {
 
 void Form1::Code_Aus_Click() {
   Selpr6& dialog = needs_.files();
-  if (!StartCommand(*this, chain_, session::CreateMode::Decode, dialog)) return;
+  if (!StartCommand(*this, chain_, presenter_, session::CreateMode::Decode, dialog)) return;
   if (!dialog.OpenForCreating(session::CreateMode::Decode)) {
-    chain_.show({Problem::Device, {}}, this);
+    presenter_.show({Problem::Device, {}}, this);
     return;
   }
   needs_.check().exec();

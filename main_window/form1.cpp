@@ -59,8 +59,14 @@ QLabel* MakePicture(QWidget* parent, const char* name, const QPixmap& picture, Q
 
 }  // namespace
 
-Form1::Form1(platform::Platform& platform, Module2::SoundService& sounds, Controller& chain, Needs needs)
-    : platform_(platform), sounds_(sounds), chain_(chain), session_(chain.session()), needs_(std::move(needs)) {
+Form1::Form1(platform::Platform& platform, Module2::SoundService& sounds, Controller& chain, Presenter& presenter,
+             Needs needs)
+    : platform_(platform),
+      sounds_(sounds),
+      chain_(chain),
+      presenter_(presenter),
+      session_(chain.session()),
+      needs_(std::move(needs)) {
   setObjectName(QStringLiteral("Form1"));
   setWindowIcon(resources::ProgramIcon());
   SetBackground(*this, kGrey);
@@ -191,7 +197,7 @@ void Form1::Datei_öffnen_Click() {
   dialog.PrepareOpenMode();
   if (!dialog.RefreshLists()) {
     // The folder shown last is gone (a removed disk): start again at the root.
-    chain_.show({Problem::Device, {}}, this);
+    presenter_.show({Problem::Device, {}}, this);
     return;
   }
   dialog.exec();
@@ -249,5 +255,5 @@ void Form1::OpenFromOutside(const QString& path) {
                           ? Place{folder, DriveList::RootOf(folder)}
                           : Place{session_.rememberedFolder(), session_.rememberedDrive()};
   const Outcome loaded = chain_.load(path, info.fileName(), place);
-  if (!loaded) chain_.show(*loaded.failure, this);
+  if (!loaded) presenter_.show(*loaded.failure, this);
 }

@@ -13,6 +13,7 @@
 
 #include "controller/controller.h"
 #include "platform/platform.h"
+#include "presenter/presenter.h"
 #include "session/session.h"
 #include "sound/sound_service.h"
 #include "widget_kit/lazy.h"
@@ -44,8 +45,9 @@ class Form1 : public QMainWindow {
     tambril::Lazy<Form21> help;
     std::function<void()> end;
   };
-  // `chain` starts the coding commands and shows their failures.
-  Form1(tambril::platform::Platform& platform, Module2::SoundService& sounds, tambril::Controller& chain, Needs needs);
+  // `chain` starts the coding commands, `presenter` shows their failures.
+  Form1(tambril::platform::Platform& platform, Module2::SoundService& sounds, tambril::Controller& chain,
+        tambril::Presenter& presenter, Needs needs);
 
   // Event handlers. (Qt's meta-object compiler cannot read the umlaut, so
   // Datei_öffnen_Click is an ordinary member function; all are connected by
@@ -92,6 +94,7 @@ class Form1 : public QMainWindow {
   tambril::platform::Platform& platform_;
   Module2::SoundService& sounds_;
   tambril::Controller& chain_;
+  tambril::Presenter& presenter_;
   const tambril::session::Session& session_;
   Needs needs_;
 

@@ -16,7 +16,11 @@
 namespace tambril {
 
 Program::Program(platform::Platform& platform)
-    : platform_(platform), sounds_(platform), controller_(session_, files_, platform), end_(platform, sounds_, files_) {
+    : platform_(platform),
+      sounds_(platform),
+      controller_(session_, files_),
+      presenter_(platform),
+      end_(platform, sounds_, files_) {
   // A splash still running must not open the main window meanwhile.
   QObject::connect(&end_, &ProgramEnd::ending, &end_, [this] {
     if (splash_) splash_->Stop();
@@ -39,7 +43,7 @@ Program::~Program() {
 Form1& Program::mainWindow() {
   if (!main_) {
     main_ = std::make_unique<Form1>(
-        platform_, sounds_, controller_,
+        platform_, sounds_, controller_, presenter_,
         Form1::Needs{[this]() -> Selpr6& { return fileDialog(); }, [this] { return files_dialog_.get(); },
                      [this]() -> Form3& { return checkDialog(); }, [this]() -> Form8& { return viewer(); },
                      [this]() -> Form6& { return infoWindow(); }, [this]() -> Form21& { return helpWindow(); },
@@ -53,7 +57,7 @@ Selpr6& Program::fileDialog() {
   if (!files_dialog_) {
     QWidget* owner = &mainWindow();
     files_dialog_ = std::make_unique<Selpr6>(
-        platform_, controller_, [this]() -> Form21& { return helpWindow(); }, owner);
+        platform_, controller_, presenter_, [this]() -> Form21& { return helpWindow(); }, owner);
     // "ERSTELLEN" goes on in the encode or decode dialog.
     QObject::connect(files_dialog_.get(), &Selpr6::targetAccepted, files_dialog_.get(),
                      [this](session::CreateMode mode) {
@@ -70,7 +74,7 @@ Selpr6& Program::fileDialog() {
 namespace {
 // What every coding dialog is handed.
 CodingNeeds ForCoding(platform::Platform& platform, Controller& chain, Program& program) {
-  return {platform, chain, [&program]() -> Form21& { return program.helpWindow(); }};
+  return {platform, chain, program.presenter(), [&program]() -> Form21& { return program.helpWindow(); }};
 }
 }  // namespace
 

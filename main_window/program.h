@@ -18,6 +18,7 @@
 #include "controller/controller.h"
 #include "main_window/program_end.h"
 #include "platform/file_slots.h"
+#include "presenter/presenter.h"
 #include "session/session.h"
 #include "sound/sound_service.h"
 
@@ -55,6 +56,8 @@ class Program {
   Module2::SoundService& sounds() { return sounds_; }
   // The coding chain over the session, its one writer.
   Controller& controller() { return controller_; }
+  // What shows the chain's failures.
+  Presenter& presenter() { return presenter_; }
 
   // The windows, each made on first use.
   Form1& mainWindow();
@@ -98,6 +101,7 @@ class Program {
   FileSlots files_;
   Module2::SoundService sounds_;
   Controller controller_;
+  Presenter presenter_;
   ProgramEnd end_;
   // The file named on the command line, until the main window is made.
   QString fileToLoad_;
