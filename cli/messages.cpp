@@ -197,8 +197,11 @@ constexpr Entry kTable[] = {
     {"password was not checked", "Kennwort wurde nicht geprüft"},
     {"its length is not known in advance (0 bytes said, more there)",
      "Länge nicht im Voraus bekannt (0 Byte gemeldet, mehr vorhanden)"},
+    {"is damaged or was changed", "ist beschädigt oder wurde verändert"},
+    {"was made for a key and cannot be opened with a password",
+     "wurde für einen Schlüssel erstellt und kann nicht mit einem Kennwort geöffnet werden"},
 };
-static_assert(std::size(kTable) == static_cast<std::size_t>(Msg::UnknownLength) + 1);
+static_assert(std::size(kTable) == static_cast<std::size_t>(Msg::MadeForKey) + 1);
 
 bool Set(const char* value) { return value != nullptr && value[0] != '\0'; }
 
@@ -254,6 +257,12 @@ std::string Reason(const codec::CodecError& e) {
       break;
     case codec::ErrorKind::UnknownLength:
       m = Msg::UnknownLength;
+      break;
+    case codec::ErrorKind::Damaged:
+      m = Msg::Damaged;
+      break;
+    case codec::ErrorKind::MadeForKey:
+      m = Msg::MadeForKey;
       break;
   }
   std::string text(Text(m));

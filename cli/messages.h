@@ -86,6 +86,8 @@ enum class Msg {
   CannotWrite,
   NotChecked,
   UnknownLength,
+  Damaged,
+  MadeForKey,
 };
 
 std::string_view Text(Msg m, Language language = MessageLanguage());
