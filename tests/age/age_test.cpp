@@ -76,11 +76,12 @@ std::string Chunk(const Parts& p, std::uint64_t counter, bool last, const std::s
   return sealed;
 }
 
-// The armored form of `file`, lines ending in `eol`.
-std::string Armored(const std::string& file, const std::string& eol) {
+// The armored form of `file`, lines ending in `eol`; the first line holds
+// `first` bytes (48 in a well-formed armor, which fill its 64 columns).
+std::string Armored(const std::string& file, const std::string& eol, std::size_t first = 48) {
   std::string out = "-----BEGIN AGE ENCRYPTED FILE-----" + eol;
-  for (std::size_t at = 0; at < file.size(); at += 48) {
-    const std::string part = file.substr(at, 48);
+  for (std::size_t at = 0; at < file.size(); at += at == 0 ? first : 48) {
+    const std::string part = file.substr(at, at == 0 ? first : 48);
     std::string line(sodium_base64_ENCODED_LEN(part.size(), sodium_base64_VARIANT_ORIGINAL), '\0');
     sodium_bin2base64(line.data(), line.size(), reinterpret_cast<const std::uint8_t*>(part.data()), part.size(),
                       sodium_base64_VARIANT_ORIGINAL);
@@ -204,6 +205,8 @@ TEST_F(AgeFiles, HeaderRules) {
       {"cut in the header", file.substr(0, 60), kPass, CheckStatus::Damaged},
       {"armored, LF", Armored(file, "\n"), kPass, CheckStatus::Fits},
       {"armored, CRLF, whitespace around", " \r\n\t" + Armored(file, "\r\n") + "\r\n  \n", kPass, CheckStatus::Fits},
+      {"armored, a short line first", Armored(file, "\n", 45), kPass, CheckStatus::Damaged},
+      {"armored, a padded line first", Armored(file, "\n", 47), kPass, CheckStatus::Damaged},
       {"armored, end without line end", Armored(file, "\n").substr(0, Armored(file, "\n").size() - 1), kPass,
        CheckStatus::Fits},
   };
