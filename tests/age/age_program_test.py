@@ -5,11 +5,13 @@ password only from a terminal, so it runs on a pseudo-terminal here and the
 password is typed when it asks.
 Usage: age_program_test.py TAMBRIL_CLI [AGE]"""
 import os
-import pty
 import random
 import subprocess
 import sys
 import tempfile
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from age_pty import run_age  # noqa: E402
 
 cli = sys.argv[1]
 age = sys.argv[2] if len(sys.argv) > 2 else "age"
@@ -17,28 +19,9 @@ PASS = "Kennwort äöü 1"
 failures = []
 
 
-def run_age(args, answers):
-    """Runs age on a terminal, typing one answer per prompt; its exit status."""
-    pid, fd = pty.fork()
-    if pid == 0:
-        os.execvp(age, [age] + args)
-    seen = b""
-    typed = 0
-    while True:
-        try:
-            chunk = os.read(fd, 1024)
-        except OSError:
-            break
-        if not chunk:
-            break
-        seen += chunk
-        # A prompt asks for the passphrase and ends in ":".
-        while typed < len(answers) and seen.lower().count(b"passphrase") > typed and seen.rstrip().endswith(b":"):
-            os.write(fd, answers[typed].encode() + b"\n")
-            typed += 1
-    _, status = os.waitpid(pid, 0)
-    os.close(fd)
-    return os.waitstatus_to_exitcode(status)
+def run(args):
+    """The age program's status, the password typed at each prompt."""
+    return run_age(age, args, PASS)
 
 
 def tambril(args, password=PASS):
@@ -68,13 +51,13 @@ with tempfile.TemporaryDirectory() as d:
         expect(f"{size} bytes: tambril-cli encode --age",
                tambril(["encode", "--age", "-o", src + ".t.age", src]) == 0)
         expect(f"{size} bytes: age -d opens it",
-               run_age(["-d", "-o", src + ".t.out", src + ".t.age"], [PASS]) == 0
+               run(["-d", "-o", src + ".t.out", src + ".t.age"]) == 0
                and content(src + ".t.out") == plain)
         # age -> Tambril, binary, and armored for content
         for armor in ([], ["-a"]) if size else ([],):
             made = src + (".a.asc" if armor else ".a.age")
             expect(f"{size} bytes: age -p {' '.join(armor)}",
-                   run_age(["-p"] + armor + ["-o", made, src], [PASS, PASS]) == 0)
+                   run(["-p"] + armor + ["-o", made, src]) == 0)
             out = made + ".out"
             expect(f"{size} bytes: tambril-cli decode of age -p {' '.join(armor)}",
                    tambril(["decode", "-o", out, made]) == 0 and content(out) == plain)
