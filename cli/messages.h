@@ -87,6 +87,12 @@ enum class Msg {
   CannotWrite,
   NotChecked,
   UnknownLength,
+  Damaged,
+  MadeForKey,
+  // age files
+  AgeNeedsOutput,
+  AlreadyAge,
+  Checking,
 };
 
 std::string_view Text(Msg m, Language language = MessageLanguage());

@@ -53,6 +53,23 @@ constexpr std::uint64_t kAdviceFrom = std::uint64_t{1} << 20;
 // allow it only to privileged callers); the link then goes through /proc.
 std::atomic<bool> linkByHandleRefused{false};
 
+// Reads up to n bytes at offset through `fd`, fewer only at the end;
+// throws `kind` about `path` when reading fails.
+std::size_t ReadAtOf(int fd, std::uint64_t offset, void* buffer, std::size_t n, ErrorKind kind, const fs::path& path) {
+  auto* p = static_cast<char*>(buffer);
+  std::size_t done = 0;
+  while (done < n) {
+    const ssize_t r = ::pread(fd, p + done, n - done, static_cast<off_t>(offset + done));
+    if (r < 0) {
+      if (errno == EINTR) continue;
+      throw CodecError(kind, path, errno);
+    }
+    if (r == 0) break;
+    done += static_cast<std::size_t>(r);
+  }
+  return done;
+}
+
 }  // namespace
 
 std::string SystemErrorText(int errnum) { return std::strerror(errnum); }
@@ -132,18 +149,7 @@ std::uint64_t InputFile::size() const {
 }
 
 std::size_t InputFile::readAt(std::uint64_t offset, void* buffer, std::size_t n) const {
-  auto* p = static_cast<char*>(buffer);
-  std::size_t done = 0;
-  while (done < n) {
-    const ssize_t r = ::pread(handle_.get(), p + done, n - done, static_cast<off_t>(offset + done));
-    if (r < 0) {
-      if (errno == EINTR) continue;
-      throw CodecError(ErrorKind::ReadSource, path_, errno);
-    }
-    if (r == 0) break;
-    done += static_cast<std::size_t>(r);
-  }
-  return done;
+  return ReadAtOf(handle_.get(), offset, buffer, n, ErrorKind::ReadSource, path_);
 }
 
 void InputFile::adviseSequential() const {
@@ -183,7 +189,7 @@ void TargetFile::create(unsigned permissions, Unfinished unfinished) {
   scope_ = folder_->device();
   const int folder = folder_->handle_.get();
   if (unfinished == Unfinished::Unnamed) {
-    handle_ = SystemHandle(::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
+    handle_ = SystemHandle(::openat(folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode));
     if (!handle_ && !RefusesUnnamedFiles(errno)) {
       const int e = errno;
       discard();
@@ -192,8 +198,7 @@ void TargetFile::create(unsigned permissions, Unfinished unfinished) {
   }
   for (int attempt = 0; !handle_ && attempt < 100; ++attempt) {
     const std::string hidden = HiddenName();
-    handle_ =
-        SystemHandle(::openat(folder, hidden.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+    handle_ = SystemHandle(::openat(folder, hidden.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
     if (handle_) {
       temp_ = target_.parent_path() / hidden;
     } else if (errno != EEXIST) {
@@ -242,6 +247,10 @@ void TargetFile::write(const void* data, std::size_t n) {
     p += w;
     n -= static_cast<std::size_t>(w);
   }
+}
+
+std::size_t TargetFile::readAt(std::uint64_t offset, void* buffer, std::size_t n) const {
+  return ReadAtOf(handle_.get(), offset, buffer, n, ErrorKind::WriteTarget, target_);
 }
 
 void TargetFile::flush() {

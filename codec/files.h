@@ -32,6 +32,8 @@ enum class ErrorKind {
   NotEncoded,      // the encoded file is shorter than its header
   NotChecked,      // a decode without a successful password check
   UnknownLength,   // the input says it is empty but has content (as files of /proc do)
+  Damaged,         // an authenticated file that is malformed, cut or changed
+  MadeForKey,      // an age file made for a key, which no password opens
 };
 
 // The system's reason for an error number, as a user reads it.
@@ -248,6 +250,10 @@ class TargetFile {
   TargetFile& operator=(const TargetFile&) = delete;
 
   void write(const void* data, std::size_t n);
+  // Reads up to n bytes of what was written, at offset; how many were read
+  // (0 at the end). Throws WriteTarget when the file cannot be read back.
+  // For reading a file back once it is written: no write may follow.
+  std::size_t readAt(std::uint64_t offset, void* buffer, std::size_t n) const;
   // Flushes the content to disk and gives the file its permissions; still
   // without its name. commit() does it when it has not been done.
   void flush();

@@ -41,6 +41,12 @@ std::string Describe(ErrorKind kind, const fs::path& path, int errnum) {
     case ErrorKind::UnknownLength:
       what = "its length is not known in advance (0 bytes said, more there)";
       break;
+    case ErrorKind::Damaged:
+      what = "damaged or changed";
+      break;
+    case ErrorKind::MadeForKey:
+      what = "made for a key, not a password";
+      break;
   }
   const std::u8string name = path.u8string();
   std::string s(name.begin(), name.end());

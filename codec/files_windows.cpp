@@ -81,6 +81,29 @@ int ErrnoOf(unsigned long error) {
 
 namespace {
 int LastErrno() { return ErrnoOf(::GetLastError()); }
+
+// Reads up to n bytes at offset through `h`, fewer only at the end; throws
+// `kind` about `path` when reading fails.
+std::size_t ReadAtOf(HANDLE h, std::uint64_t offset, void* buffer, std::size_t n, ErrorKind kind,
+                     const fs::path& path) {
+  auto* p = static_cast<char*>(buffer);
+  std::size_t done = 0;
+  while (done < n) {
+    const std::uint64_t at = offset + done;
+    OVERLAPPED where{};
+    where.Offset = static_cast<DWORD>(at);
+    where.OffsetHigh = static_cast<DWORD>(at >> 32);
+    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(n - done, std::size_t{1} << 30));
+    DWORD got = 0;
+    if (!::ReadFile(h, p + done, want, &got, &where)) {
+      if (::GetLastError() == ERROR_HANDLE_EOF) break;
+      throw CodecError(kind, path, LastErrno());
+    }
+    if (got == 0) break;
+    done += got;
+  }
+  return done;
+}
 }  // namespace
 
 std::wstring LongPath(const fs::path& path) {
@@ -187,23 +210,7 @@ std::uint64_t InputFile::size() const {
 }
 
 std::size_t InputFile::readAt(std::uint64_t offset, void* buffer, std::size_t n) const {
-  auto* p = static_cast<char*>(buffer);
-  std::size_t done = 0;
-  while (done < n) {
-    const std::uint64_t at = offset + done;
-    OVERLAPPED where{};
-    where.Offset = static_cast<DWORD>(at);
-    where.OffsetHigh = static_cast<DWORD>(at >> 32);
-    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(n - done, std::size_t{1} << 30));
-    DWORD got = 0;
-    if (!::ReadFile(handle_.get(), p + done, want, &got, &where)) {
-      if (::GetLastError() == ERROR_HANDLE_EOF) break;
-      throw CodecError(ErrorKind::ReadSource, path_, LastErrno());
-    }
-    if (got == 0) break;
-    done += got;
-  }
-  return done;
+  return ReadAtOf(handle_.get(), offset, buffer, n, ErrorKind::ReadSource, path_);
 }
 
 void InputFile::adviseSequential() const {}
@@ -246,8 +253,9 @@ void TargetFile::create(unsigned permissions, Unfinished) {
   DWORD error = ERROR_FILE_EXISTS;
   for (int attempt = 0; !handle_ && attempt < 100 && error == ERROR_FILE_EXISTS; ++attempt) {
     const fs::path hidden = folder_->path() / HiddenName();
-    SystemHandle made = Own(::CreateFileW(LongPath(hidden).c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES | DELETE,
-                                          FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr));
+    SystemHandle made =
+        Own(::CreateFileW(LongPath(hidden).c_str(), GENERIC_READ | GENERIC_WRITE | FILE_READ_ATTRIBUTES | DELETE,
+                          FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr));
     if (!made) {
       error = ::GetLastError();
       continue;
@@ -307,6 +315,12 @@ void TargetFile::write(const void* data, std::size_t n) {
     p += written;
     n -= written;
   }
+}
+
+std::size_t TargetFile::readAt(std::uint64_t offset, void* buffer, std::size_t n) const {
+  // A read at a position moves the handle's file pointer: it reads back
+  // what is complete, after the last write.
+  return ReadAtOf(handle_.get(), offset, buffer, n, ErrorKind::WriteTarget, target_);
 }
 
 void TargetFile::flush() {

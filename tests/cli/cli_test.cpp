@@ -705,7 +705,7 @@ TEST_F(CliTest, TagCharactersUnfitForFileNamesBecomeUnderscores) {
 TEST_F(CliTest, HelpVersionAndUsageErrors) {
   CliResult r = RunCli({"--help"});
   EXPECT_EQ(r.exitCode, 0);
-  EXPECT_NE(r.out.find("tambril-cli encode [--password-stdin] [-o TARGET] SOURCE"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("tambril-cli encode [--password-stdin] [--age] [-o TARGET] SOURCE"), std::string::npos) << r.out;
   // It ends pointing to the installed manual page, and every line fits a
   // terminal of 80 columns, in either language.
   const auto fits = [](const std::string& text) {
@@ -722,7 +722,7 @@ TEST_F(CliTest, HelpVersionAndUsageErrors) {
   CliOptions german;
   german.env = {{"LANG", "de_DE.UTF-8"}};
   r = RunCli({"--help"}, "", german);
-  EXPECT_EQ(r.out.rfind("Aufruf: tambril-cli encode [--password-stdin] [-o ZIEL] QUELLE\n", 0), 0u) << r.out;
+  EXPECT_EQ(r.out.rfind("Aufruf: tambril-cli encode [--password-stdin] [--age] [-o ZIEL] QUELLE\n", 0), 0u) << r.out;
   EXPECT_NE(r.out.find("Rückgabewert (der schlimmste eines Laufs): 0 Erfolg"), std::string::npos) << r.out;
   EXPECT_TRUE(r.out.ends_with("in der Handbuchseite tambril-cli(1).\n")) << r.out;
   EXPECT_EQ(fits(r.out), "");
@@ -759,6 +759,9 @@ TEST_F(CliTest, HelpVersionAndUsageErrors) {
       {"encode", "a", "-o"},
       {"decode", "--output=", "a"},
       {"check", "-o", "t", "a"},
+      {"decode", "--age", "a"},
+      {"convert"},
+      {"convert", "-o", "t", "a.tmb"},
   };
   for (const auto& args : wrong) {
     SCOPED_TRACE(::testing::PrintToString(args));
@@ -766,7 +769,7 @@ TEST_F(CliTest, HelpVersionAndUsageErrors) {
     EXPECT_EQ(r.exitCode, kUsage);
     EXPECT_EQ(r.out, "");
     // One line, but for the usage without a command.
-    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), args.empty() ? 7 : 1) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), args.empty() ? 9 : 1) << r.err;
   }
   // An argument is quoted as a file name is, control characters and all.
   for (const auto& [args, said] : std::vector<std::pair<std::vector<std::string>, std::string>>{
