@@ -203,9 +203,21 @@ int RunPass(std::string_view label, bool quiet, const fs::path& source, const fs
 bool ManyFiles(const Arguments& a) { return a.recursive || a.jobs > 0 || a.operands.size() > 1; }
 
 // -o names the target of one file, and only of one.
+// Whether `path`'s last name is one Windows keeps for a device (NUL,
+// com1.txt) or that names a stream of a file (a.txt:x): not a file of its own.
+bool NamesDeviceOrStream(std::string_view path) {
+  if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]))) path.remove_prefix(2);
+  const std::size_t cut = path.find_last_of("/\\");
+  const std::string_view name = cut == std::string_view::npos ? path : path.substr(cut + 1);
+  return name.find(':') != std::string_view::npos || codec::IsDeviceName(name);
+}
+
 std::optional<int> RefuseOutput(const Arguments& a) {
   if (a.output && ManyFiles(a)) {
     return UsageError(a.command + ": " + std::string(Text(Msg::OutputOneFile)));
+  }
+  if (a.output && codec::kNativePathStyle == codec::PathStyle::Windows && NamesDeviceOrStream(*a.output)) {
+    return UsageError(a.command + ": -o " + Quoted(*a.output) + ": " + std::string(Text(Msg::DeviceOrStream)));
   }
   return std::nullopt;
 }
