@@ -307,13 +307,16 @@ std::string Beside(const std::string& shown, const fs::path& name) {
 // its name there or its path), null where it could not be opened: the
 // file's own path then gives its errors. Without `followLink` a link in the
 // file's place is refused. `cwd` is the current folder, for the tag of a
-// relative path. `progress` is told before each block of at most a MiB
+// relative path; `tagTail`, where not empty, the end of the path that the
+// tag is taken from instead (of a file deep in a walk, whose absolute path
+// ends as its path does). `progress` is told before each block of at most a MiB
 // roughly how far the file is; it throws Stopped to end the coding. Only
 // the names are taken apart, never a whole path, whose length grows with
 // the depth of its folder.
 Coded CodeOne(BatchMode mode, const std::string& shown, const fs::path& file,
               const std::shared_ptr<const codec::Folder>& folder, bool followLink, const std::string& cwd,
-              const std::string& password, const std::function<void(std::uint64_t)>& progress) {
+              const std::string& tagTail, const std::string& password,
+              const std::function<void(std::uint64_t)>& progress) {
   Coded c;
   std::uint64_t blocks = 0;
   const codec::CheckpointFn checkpoint = [&] { progress(std::min(c.size, (blocks++) << 20)); };
@@ -328,7 +331,8 @@ Coded CodeOne(BatchMode mode, const std::string& shown, const fs::path& file,
     if (mode == BatchMode::Encode) {
       c.target = PathOf(codec::EncodedPath(PathText(file)));  // a taken name is refused before anything is read
       c.targetText = Beside(shown, c.target.filename());
-      const std::string tag = codec::ExtensionTag(codec::AbsolutePathText<char>(shown, cwd, codec::kNativePathStyle));
+      const std::string tag = codec::ExtensionTag(
+          tagTail.empty() ? codec::AbsolutePathText<char>(shown, cwd, codec::kNativePathStyle) : tagTail);
       codec::RequireKnownLength(in, c.size);
       c.file = codec::EncodeUnnamed(in, c.size, c.target, password, tag, checkpoint, folderOf(c.target));
     } else {
@@ -417,6 +421,18 @@ struct JobFolder {
   std::size_t node = kNoFolder;
   std::shared_ptr<const codec::Folder> folder;
 };
+
+// The end of the path `shown` of `entry` that its tag is taken from: the
+// last 16 bytes (from a character's start) where the walk made more than
+// that, whose separators and names are as the system writes them; else
+// nothing, and the whole path is made absolute for it.
+std::string TagTail(const Entry& entry, const std::string& shown, const std::vector<WalkedFolder>& folders) {
+  constexpr std::size_t kTail = 16;
+  if (entry.folder == kNoFolder || folders[entry.folder].depth < kTail / 2) return {};
+  std::size_t start = shown.size() - kTail;
+  while (start < shown.size() && (static_cast<unsigned char>(shown[start]) & 0xC0) == 0x80) ++start;
+  return shown.substr(start);
+}
 
 // One run: the jobs take the files in their order and code them; the
 // program's own thread flushes and names the groups, prints the lines in
@@ -553,7 +569,8 @@ bool Batch::codeNext(std::size_t job, std::unique_lock<std::mutex>& lock) {
   };
   Coded c;
   if (folder || entry.folder == kNoFolder) {
-    c = CodeOne(mode_, shown, file, folder, entry.folder == kNoFolder || entry.link, cwd_, password_, progress);
+    c = CodeOne(mode_, shown, file, folder, entry.folder == kNoFolder || entry.link, cwd_,
+                TagTail(entry, shown, list_.folders), password_, progress);
   } else {
     c.state = {State::Failed, Quoted(shown) + ": " + std::string(Text(Msg::FolderMoved))};
   }
@@ -792,7 +809,9 @@ std::string Batch::takenBy(const std::string& key, const std::unordered_map<std:
 
 void Batch::printUpTo(std::size_t end) {
   for (; printed_ < end; ++printed_) {
-    Print(path(printed_), states_[printed_], mode_, options_.quiet);
+    // A file done in a quiet run prints nothing: its path is not made.
+    const bool silent = options_.quiet && mode_ != BatchMode::Check && states_[printed_].state == State::Done;
+    if (!silent) Print(path(printed_), states_[printed_], mode_, options_.quiet);
     std::string().swap(states_[printed_].line);  // only its outcome is counted from here on
   }
   std::fflush(stdout);

@@ -517,6 +517,21 @@ TEST_F(CliTest, ASourceThatChangesWhileItIsCodedIsAFailure) {
   EXPECT_EQ(r.exitCode, kFileError) << r.err;
   EXPECT_NE(r.err.find("Datei wurde beim Lesen verändert"), std::string::npos) << r.err;
   EXPECT_EQ(List(Path("g")), std::set<std::string>{"a.bin.tmb"});
+
+  // A read that ends early once (swap_shim.cpp) is asked again: the file
+  // did not change.
+  CliOptions shortRead;
+  shortRead.env = {
+      {"LD_PRELOAD", TAMBRIL_SWAP_SHIM}, {"ASAN_OPTIONS", "verify_asan_link_order=0"}, {"TAMBRIL_SHORT_READ", "1"}};
+  const std::string original = Read(Path("a.bin"));
+  fs::rename(Path("a.bin"), plain);
+  fs::remove(Path("g/a.bin.tmb"));
+  r = RunCli({"encode", "--password-stdin", plain.string()}, "kennwort\n", shortRead);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  r = RunCli({"decode", "--password-stdin", "-o", Path("zurueck.bin").string(), Path("g/a.bin.tmb").string()},
+             "kennwort\n", shortRead);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(Read(Path("zurueck.bin")) == original);
 }
 
 TEST_F(CliTest, TerminalIsLeftAsItWasFound) {
