@@ -223,7 +223,7 @@ struct FileState {
 // A file written unnamed, waiting for its group's flush.
 struct Pending {
   std::size_t index;
-  std::string target;   // as printed
+  std::string target;   // its name beside the file
   std::uint64_t scope;  // what one flush covers (FlushHandle)
   std::uint64_t bytes;
   std::unique_ptr<codec::TargetFile> file;
@@ -290,7 +290,7 @@ struct Coded {
   FileState state;                          // Unnamed with the target's path, else final
   std::unique_ptr<codec::TargetFile> file;  // while Unnamed: the target, unflushed
   fs::path target;                          // empty until its name is known (as the folder knows it)
-  std::string targetText;                   // the target's path as printed
+  std::string targetName;                   // the target's name beside the file (its path is made to print it)
   std::uint64_t size = 0;                   // the input's when it was opened
   bool targetTaken = false;                 // failed since a file stands under the target's name
   bool stopped = false;                     // the run was interrupted: no outcome
@@ -330,7 +330,7 @@ Coded CodeOne(BatchMode mode, const std::string& shown, const fs::path& file,
     c.size = in.sizeAtOpen();
     if (mode == BatchMode::Encode) {
       c.target = PathOf(codec::EncodedPath(PathText(file)));  // a taken name is refused before anything is read
-      c.targetText = Beside(shown, c.target.filename());
+      c.targetName = PathText(c.target.filename());
       const std::string tag = codec::ExtensionTag(
           tagTail.empty() ? codec::AbsolutePathText<char>(shown, cwd, codec::kNativePathStyle) : tagTail);
       codec::RequireKnownLength(in, c.size);
@@ -346,17 +346,17 @@ Coded CodeOne(BatchMode mode, const std::string& shown, const fs::path& file,
         return c;
       }
       c.target = PathOf(codec::DecodedPath(PathText(file), check.tagText()));
-      c.targetText = Beside(shown, c.target.filename());
+      c.targetName = PathText(c.target.filename());
       c.file = codec::DecodeUnnamed(in, c.target, check, checkpoint, folderOf(c.target));
     }
     c.file->finishUnflushed();
-    c.state = {State::Unnamed, c.targetText};
+    c.state = {State::Unnamed, c.targetName};
   } catch (const Stopped&) {
     c.stopped = true;
   } catch (const codec::CodecError& e) {
     // Told about the paths as printed.
     const bool ofTarget = !c.target.empty() && e.path() == c.target;
-    const fs::path source = PathOf(shown), target = PathOf(c.targetText);
+    const fs::path source = PathOf(shown), target = PathOf(Beside(shown, PathOf(c.targetName)));
     c.state = {State::Failed,
                FailureLine(source, target, codec::CodecError(e.kind(), ofTarget ? target : source, e.errnum()))};
     c.targetTaken = e.kind() == codec::ErrorKind::TargetExists;
@@ -381,9 +381,10 @@ std::shared_ptr<const codec::Folder> OpenFolderOf(const fs::path& file) {
 }
 
 // A named file once its folder was flushed: done, or failed with `error`.
+// While a file is coded or named its line is its target's name alone.
 FileState Durable(const std::string& file, const FileState& named, int error) {
   if (error == 0) return {State::Done, named.line};
-  const fs::path target = PathOf(named.line);
+  const fs::path target = PathOf(Beside(file, PathOf(named.line)));
   return {State::Failed,
           FailureLine(PathOf(file), target, codec::CodecError(codec::ErrorKind::WriteTarget, target, error))};
 }
@@ -395,7 +396,7 @@ void Print(const std::string& file, const FileState& o, BatchMode mode, bool qui
       if (mode == BatchMode::Check) {
         std::printf("%s: %s\n", name.c_str(), o.line.c_str());
       } else if (!quiet) {
-        std::printf("%s -> %s\n", name.c_str(), Quoted(o.line).c_str());
+        std::printf("%s -> %s\n", name.c_str(), Quoted(Beside(file, PathOf(o.line))).c_str());
       }
       break;
     case State::WrongPassword:
@@ -657,21 +658,19 @@ std::shared_ptr<const codec::Folder> Batch::reachFrom(std::shared_ptr<const code
 
 std::string Batch::nameKey(std::size_t i, const std::string& target) const {
   const std::size_t folder = files_[i].folder;
-  if (folder == kNoFolder) return target;
-  const std::size_t cut = target.find_last_of(std::string("/") + std::string(PathSeparator()));
-  return std::to_string(folder) + "/" + target.substr(cut == std::string::npos ? 0 : cut + 1);
+  return folder == kNoFolder ? Beside(files_[i].name, PathOf(target)) : std::to_string(folder) + "/" + target;
 }
 
 bool Batch::settle(std::size_t i, Coded c, std::uint64_t scope) {
   --coding_;
-  if (c.targetTaken) c.state.line += takenBy(nameKey(i, c.targetText), {});
+  if (c.targetTaken) c.state.line += takenBy(nameKey(i, c.targetName), {});
   if (c.stopped) {
     --inUse_;
     return false;
   }
   ++finished_;
   if (c.file) {
-    pending_.push_back({i, c.targetText, scope, c.size, std::move(c.file)});
+    pending_.push_back({i, c.targetName, scope, c.size, std::move(c.file)});
     pendingBytes_ += c.size;
   } else {
     --inUse_;
@@ -778,7 +777,7 @@ void Batch::nameGroup(std::unique_lock<std::mutex>& lock) {
       givenNow.emplace(nameKey(p.index, p.target), p.index);
     } catch (const codec::CodecError& e) {
       // Told about the target as printed.
-      const fs::path target = PathOf(p.target);
+      const fs::path target = PathOf(Beside(path(p.index), PathOf(p.target)));
       o.line = FailureLine(PathOf(path(p.index)), target, codec::CodecError(e.kind(), target, e.errnum()));
       if (e.kind() == codec::ErrorKind::TargetExists) o.line += takenBy(nameKey(p.index, p.target), givenNow);
     }
