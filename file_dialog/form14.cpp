@@ -96,6 +96,7 @@ void Form14::Command1_Click() {
   if (!HasSeparator(name) && std::filesystem::exists(std::filesystem::symlink_status(ToFsPath(newPath), ignored))) {
     p.messageBox(this, messages::kFolderExists + name, messages::kWarningTitle, MessageIcon::Stop);
     Text1->clear();
+    Text1->setFocus();
     p.setPointer(this, Pointer::Normal);
     return;
   }
@@ -104,6 +105,7 @@ void Form14::Command1_Click() {
     p.messageBox(this, failure == Failure::Device ? messages::kReadError : messages::kAccessError,
                  messages::kErrorTitle, MessageIcon::Stop);
     Text1->clear();
+    Text1->setFocus();
     p.setPointer(this, Pointer::Normal);
     return;
   }

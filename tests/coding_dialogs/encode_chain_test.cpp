@@ -231,6 +231,26 @@ TEST_F(EncodeTest, DesignOfTheDialogs) {
   EXPECT_EQ(order, QStringList({"Text1", "Text2", "Command1", "Command2", "Command3", "Text3"}));
 }
 
+TEST_F(EncodeTest, EachShowingStartsInTheFirstBoxWithTheBarAtItsStart) {
+  // Left as a pass that failed leaves it: the focus on the button pressed
+  // last, the bar where the pass got to.
+  const auto showAgain = [](QDialog& d, const char* pressed, bool withBar = true) {
+    d.show();
+    Control<QPushButton>(d, pressed)->setFocus();
+    if (withBar) Control<QProgressBar>(d, "ProgressBar1")->setValue(20);
+    d.hide();
+    d.show();
+    const QWidget* focus = d.focusWidget();
+    d.hide();
+    return focus;
+  };
+  EXPECT_EQ(showAgain(decode, "Command2"), Control<QLineEdit>(decode, "Text1"));
+  EXPECT_EQ(Control<QProgressBar>(decode, "ProgressBar1")->value(), 1);
+  EXPECT_EQ(showAgain(encode, "Command1"), Control<QLineEdit>(encode, "Text1"));
+  EXPECT_EQ(Control<QProgressBar>(encode, "ProgressBar1")->value(), 1);
+  EXPECT_EQ(showAgain(dialog, "Command3", false), Control<tambril::FolderList>(dialog, "Dir1"));
+}
+
 TEST_F(EncodeTest, CancelLeavesNoFileAndEmptiesTheModeWord) {
   writeFile("c/brief.txt", "abc");
   load("c/brief.txt");
