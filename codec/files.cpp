@@ -151,12 +151,28 @@ void InputFile::open(const Folder* folder, const fs::path& name, bool followLink
 
 InputFile::~InputFile() = default;
 
+namespace {
+
+FileStamp Stamp(const struct stat& st) {
+  const auto nanoseconds = [](const timespec& t) {
+    return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+  };
+  return {static_cast<std::uint64_t>(st.st_size), nanoseconds(st.st_mtim), nanoseconds(st.st_ctim),
+          static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+}  // namespace
+
 FileStamp InputFile::stamp() const {
   struct stat st;
   if (::fstat(handle_.get(), &st) != 0) throw CodecError(ErrorKind::ReadSource, path_, errno);
-  return {static_cast<std::uint64_t>(st.st_size),
-          static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
-          static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec};
+  return Stamp(st);
+}
+
+FileStamp StampOf(const fs::path& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) throw CodecError(ErrorKind::OpenSource, path, errno);
+  return Stamp(st);
 }
 
 std::uint64_t InputFile::size() const {

@@ -150,16 +150,23 @@ class Folder {
   mutable std::vector<std::pair<unsigned, unsigned>> modes_;
 };
 
-// What tells that a file was changed: its length, the time of its last
-// change and the time its entry last changed (in nanoseconds, as fine as
-// the system keeps them). The second cannot be set back by hand, so a
-// rewrite whose last change time was put back still shows.
+// What tells that a file was changed or replaced: its length, the time of
+// its last write, the time its record last changed (any write, whatever the
+// time of last write was set back to, a change of permissions or links; both
+// in nanoseconds, as fine as the system keeps them), and which file it is
+// (device and inode; on Windows volume and file id).
 struct FileStamp {
   std::uint64_t size = 0;
   std::int64_t changed = 0;
-  std::int64_t entryChanged = 0;
+  std::int64_t statusChanged = 0;
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
   bool operator==(const FileStamp&) const = default;
 };
+
+// The stamp of the file `path` names now, links followed as opening follows
+// them; throws OpenSource when there is none.
+FileStamp StampOf(const std::filesystem::path& path);
 
 // A regular file opened for reading at explicit positions. Opening never
 // waits: a pipe, a device, a socket or a folder (links followed) is refused

@@ -220,18 +220,42 @@ void InputFile::open(const Folder* folder, const fs::path& name, bool followLink
 
 InputFile::~InputFile() = default;
 
-FileStamp InputFile::stamp() const {
+namespace {
+
+// The stamp of the open file `h`; false when the system does not tell it.
+bool Stamp(HANDLE h, FileStamp& stamp) {
   BY_HANDLE_FILE_INFORMATION info;
-  if (!::GetFileInformationByHandle(handle_.get(), &info)) throw CodecError(ErrorKind::ReadSource, path_, LastErrno());
-  const std::uint64_t ticks = (std::uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) |
-                              info.ftLastWriteTime.dwLowDateTime;  // 100 ns since 1601
-  FILE_BASIC_INFO basic{};
-  if (!::GetFileInformationByHandleEx(handle_.get(), FileBasicInfo, &basic, sizeof basic)) {
-    throw CodecError(ErrorKind::ReadSource, path_, LastErrno());
+  FILE_BASIC_INFO basic;
+  if (!::GetFileInformationByHandle(h, &info) ||
+      !::GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic)) {
+    return false;
   }
-  return {(std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow,
-          (static_cast<std::int64_t>(ticks) - 116444736000000000) * 100,
-          (static_cast<std::int64_t>(basic.ChangeTime.QuadPart) - 116444736000000000) * 100};
+  // Times in 100 ns since 1601.
+  const auto nanoseconds = [](std::int64_t ticks) { return (ticks - 116444736000000000) * 100; };
+  stamp.size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+  stamp.changed = nanoseconds(basic.LastWriteTime.QuadPart);
+  stamp.statusChanged = nanoseconds(basic.ChangeTime.QuadPart);
+  stamp.device = info.dwVolumeSerialNumber;
+  stamp.inode = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+  return true;
+}
+
+}  // namespace
+
+FileStamp InputFile::stamp() const {
+  FileStamp stamp;
+  if (!Stamp(handle_.get(), stamp)) throw CodecError(ErrorKind::ReadSource, path_, LastErrno());
+  return stamp;
+}
+
+FileStamp StampOf(const fs::path& path) {
+  // Asking for the attributes alone meets no sharing rule.
+  const SystemHandle opened = Own(::CreateFileW(LongPath(path).c_str(), FILE_READ_ATTRIBUTES,
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  FileStamp stamp;
+  if (!opened || !Stamp(opened.get(), stamp)) throw CodecError(ErrorKind::OpenSource, path, LastErrno());
+  return stamp;
 }
 
 std::uint64_t InputFile::size() const {
