@@ -34,7 +34,9 @@ int main(int argc, char** argv) {
   // A file named on the command line (the file manager's "open with") is
   // loaded when the main window appears; further arguments are ignored.
   const QString file = tambril::FileArgument(line, QApplication::arguments());
-  if (!file.isEmpty()) program.loadWhenMainWindowAppears(tambril::OutsidePath(file));
+  if (!file.isEmpty()) {
+    program.loadWhenMainWindowAppears(tambril::OutsidePathOfBytes(tambril::ArgumentBytes(line, file)));
+  }
 
   program.splash().show();
   const int rc = QApplication::exec();

@@ -14,6 +14,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string_view>
 #include <system_error>
 #include <thread>
@@ -36,29 +37,31 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A folder on the way down a walk: its name, what of it is still to be
-// walked, and its handle while one is held.
+// A folder on the way down a walk: what of it is still to be walked, and
+// its handle while one is held.
 struct Level {
-  std::string name;                    // in the folder above (the operand at the top)
+  std::size_t node;                    // in the run's folders
   std::unique_ptr<WalkFolder> folder;  // null while not held
-  std::optional<FolderId> id;          // which folder it was when it was listed
   std::vector<FolderEntry> entries;    // in name order
   std::size_t next = 0;                // the first entry not yet walked
 };
 
-// A walk down a tree of any depth, in a loop: names are kept per level and a
-// path is made only for an entry that is reported. At most `mostHeld` folder
-// handles are held (the top's and the deepest ones); a folder whose handle
-// was given up is opened again, through its subfolder's ".." on the way up
-// or else from the nearest held folder above it by name, and must be the
-// very folder it was when it was listed.
+std::pair<std::uint64_t, std::uint64_t> KeyOf(const FolderId& id) { return {id.device, id.file}; }
+
+// A walk down a tree of any depth, in a loop: names are kept per folder and
+// a path is made only for an entry that is printed. At most `mostHeld`
+// folder handles are held (the top's and the deepest ones); a folder whose
+// handle was given up is opened again, through its subfolder's ".." on the
+// way up or else from the nearest held folder above it by name, and must
+// be the very folder it was when it was listed. A folder that is already
+// on the way down (a bind mount of one of its own folders) is a loop.
 class TreeWalk {
  public:
-  TreeWalk(bool encodedOnly, std::size_t mostHeld, std::vector<Entry>& out, bool ageToo = false)
+  TreeWalk(bool encodedOnly, std::size_t mostHeld, FileList& out, bool ageToo = false)
       : encodedOnly_(encodedOnly), ageToo_(ageToo), mostHeld_(std::max<std::size_t>(mostHeld, 2)), out_(out) {}
 
   void run(std::unique_ptr<WalkFolder> top, const std::string& path) {
-    enter(std::move(top), path);
+    enter(std::move(top), kNoFolder, path);
     while (!levels_.empty()) {
       Level& level = levels_.back();
       if (level.next == level.entries.size()) {
@@ -66,54 +69,52 @@ class TreeWalk {
         continue;
       }
       FolderEntry& entry = level.entries[level.next++];
+      const std::size_t node = level.node;
       switch (entry.kind) {
         case FolderEntry::File:
-          out_.push_back({Entry::File, pathOf(entry.name), {}});
+          out_.entries.push_back({Entry::File, node, std::move(entry.name), {}, entry.link});
           break;
         case FolderEntry::Folder:
           if (!level.folder) break;  // lost on the way up, and named then
           if (std::string error; auto sub = level.folder->openSub(entry.name, error)) {
-            enter(std::move(sub), entry.name);
+            if (const auto id = sub->id(); id && onPath_.count(KeyOf(*id))) {
+              out_.entries.push_back(
+                  {Entry::Unreadable, node, std::move(entry.name), std::string(Text(Msg::FolderLoop))});
+            } else {
+              enter(std::move(sub), node, std::move(entry.name));
+            }
           } else {
-            out_.push_back(
-                {Entry::Unreadable, pathOf(entry.name), std::string(Text(Msg::CannotOpenFolder)) + ": " + error});
+            out_.entries.push_back({Entry::Unreadable, node, std::move(entry.name),
+                                    std::string(Text(Msg::CannotOpenFolder)) + ": " + error});
           }
           break;
         case FolderEntry::Skipped:
-          out_.push_back({Entry::Skipped, pathOf(entry.name), std::move(entry.reason)});
+          out_.entries.push_back({Entry::Skipped, node, std::move(entry.name), std::move(entry.reason)});
           break;
         case FolderEntry::Unreadable:
-          out_.push_back({Entry::Unreadable, pathOf(entry.name), std::move(entry.reason)});
+          out_.entries.push_back({Entry::Unreadable, node, std::move(entry.name), std::move(entry.reason)});
           break;
       }
     }
   }
 
  private:
-  // The path of `name` in the deepest level, as the walk reports it.
-  std::string pathOf(std::string_view name) const {
-    const std::string_view separator = PathSeparator();
-    std::string path;
-    const auto append = [&](std::string_view part) {
-      if (!path.empty() && !path.ends_with('/') && !path.ends_with(separator)) path += separator;
-      path += part;
-    };
-    for (const Level& level : levels_) append(level.name);
-    if (!name.empty()) append(name);
-    return path;
-  }
+  const std::optional<FolderId>& idOf(const Level& level) const { return out_.folders[level.node].id; }
 
-  void enter(std::unique_ptr<WalkFolder> folder, std::string name) {
+  void enter(std::unique_ptr<WalkFolder> folder, std::size_t parent, std::string name) {
+    const std::size_t node = out_.folders.size();
+    const std::size_t depth = parent == kNoFolder ? 0 : out_.folders[parent].depth + 1;
+    out_.folders.push_back({parent, std::move(name), folder->id(), depth});
+    if (const auto& id = out_.folders[node].id) onPath_.insert(KeyOf(*id));
     Level& level = levels_.emplace_back();
-    level.name = std::move(name);
-    level.id = folder->id();
+    level.node = node;
     std::string error;
     const auto wanted = [this](std::string_view n) {
       return !encodedOnly_ || codec::HasTmbSuffix(n) || (ageToo_ && age::HasAgeSuffix(n));
     };
     level.entries = folder->entries(wanted, error);
     if (!error.empty()) {
-      out_.push_back({Entry::Unreadable, pathOf({}), std::string(Text(Msg::CannotReadFolder)) + ": " + error});
+      out_.entries.push_back({Entry::Unreadable, node, {}, std::string(Text(Msg::CannotReadFolder)) + ": " + error});
     }
     std::sort(level.entries.begin(), level.entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
     level.folder = std::move(folder);
@@ -136,6 +137,7 @@ class TreeWalk {
   void leave() {
     std::unique_ptr<WalkFolder> done = std::move(levels_.back().folder);
     if (done) --held_;
+    if (const auto& id = idOf(levels_.back())) onPath_.erase(KeyOf(*id));
     levels_.pop_back();
     firstHeld_ = std::min(firstHeld_, levels_.size());
     if (levels_.empty() || levels_.back().folder) return;
@@ -149,13 +151,13 @@ class TreeWalk {
       firstHeld_ = std::min(firstHeld_, levels_.size() - 1);
     } else if (std::any_of(level.entries.begin() + static_cast<std::ptrdiff_t>(level.next), level.entries.end(),
                            [](const auto& e) { return e.kind == FolderEntry::Folder; })) {
-      out_.push_back({Entry::Unreadable, pathOf({}), std::string(Text(Msg::FolderReplaced))});
+      out_.entries.push_back({Entry::Unreadable, level.node, {}, std::string(Text(Msg::FolderReplaced))});
     }
   }
 
   // `folder` if it is the folder `level` was, else null.
-  static std::unique_ptr<WalkFolder> same(std::unique_ptr<WalkFolder> folder, const Level& level) {
-    if (!folder || !level.id || folder->id() != level.id) return nullptr;
+  std::unique_ptr<WalkFolder> same(std::unique_ptr<WalkFolder> folder, const Level& level) const {
+    if (!folder || !idOf(level) || folder->id() != idOf(level)) return nullptr;
     return folder;
   }
 
@@ -169,7 +171,7 @@ class TreeWalk {
     for (std::size_t i = from + 1; i <= k; ++i) {
       std::string error;
       const WalkFolder& parent = at ? *at : *levels_[from].folder;
-      at = same(parent.openSub(levels_[i].name, error), levels_[i]);
+      at = same(parent.openSub(out_.folders[levels_[i].node].name, error), levels_[i]);
       if (!at) return nullptr;
     }
     return at;
@@ -178,8 +180,9 @@ class TreeWalk {
   const bool encodedOnly_;
   const bool ageToo_;  // ".age" names too
   const std::size_t mostHeld_;
-  std::vector<Entry>& out_;
+  FileList& out_;
   std::vector<Level> levels_;
+  std::set<std::pair<std::uint64_t, std::uint64_t>> onPath_;  // the folders of levels_
   std::size_t held_ = 0;
   std::size_t firstHeld_ = 1;  // no level between the top and this one holds a handle
 };
@@ -226,15 +229,15 @@ struct FileState {
 // A file written unnamed, waiting for its group's flush.
 struct Pending {
   std::size_t index;
-  fs::path target;
+  std::string target;   // its name beside the file
   std::uint64_t scope;  // what one flush covers (FlushHandle)
   std::uint64_t bytes;
   std::unique_ptr<codec::TargetFile> file;
 };
 
-// One folder, whichever handle of it: its file system and path.
+// One folder, whichever handle of it: its file system and its place there.
 std::string FolderKey(const codec::Folder& folder) {
-  return std::to_string(folder.device()) + ":" + PathText(folder.path());
+  return std::to_string(folder.device()) + ":" + std::to_string(folder.fileId());
 }
 
 // A file named, and the folder that holds its name.
@@ -292,40 +295,58 @@ Sizes FitOpenFiles(std::size_t jobs) {
 struct Coded {
   FileState state;                          // Unnamed with the target's path, else final
   std::unique_ptr<codec::TargetFile> file;  // while Unnamed: the target, unflushed
-  fs::path target;                          // empty until its name is known
+  fs::path target;                          // empty until its name is known (as the folder knows it)
+  std::string targetName;                   // the target's name beside the file (its path is made to print it)
   std::uint64_t size = 0;                   // the input's when it was opened
   bool targetTaken = false;                 // failed since a file stands under the target's name
   bool stopped = false;                     // the run was interrupted: no outcome
 };
 
-// Codes one file. `folder` is the open folder the file is in (read from and
-// written to through it), null where it could not be opened: the file's own
-// path then gives its errors. `cwd` is the current folder, for the tag of a
-// relative path. `progress` is told before each block of at most a MiB
-// roughly how far the file is; it throws Stopped to end the coding.
-Coded CodeOne(BatchMode mode, const fs::path& file, const std::shared_ptr<const codec::Folder>& folder,
-              const fs::path& cwd, const std::string& password, const BatchOptions& options,
+// The path of `name` beside the file whose path is `shown`.
+std::string Beside(const std::string& shown, const fs::path& name) {
+  const std::size_t cut = shown.find_last_of(std::string("/") + std::string(PathSeparator()));
+  return (cut == std::string::npos ? std::string() : shown.substr(0, cut + 1)) + PathText(name);
+}
+
+// Codes one file, printed as `shown` and opened as `file`. `folder` is the
+// open folder the file is in (read from and written to through it, `file`
+// its name there or its path), null where it could not be opened: the
+// file's own path then gives its errors. Without `followLink` a link in the
+// file's place is refused. `cwd` is the current folder, for the tag of a
+// relative path; `tagTail`, where not empty, the end of the path that the
+// tag is taken from instead (of a file deep in a walk, whose absolute path
+// ends as its path does). `progress` is told before each block of at most a MiB
+// roughly how far the file is; it throws Stopped to end the coding. Only
+// the names are taken apart, never a whole path, whose length grows with
+// the depth of its folder.
+Coded CodeOne(BatchMode mode, const std::string& shown, const fs::path& file,
+              const std::shared_ptr<const codec::Folder>& folder, bool followLink, const std::string& cwd,
+              const std::string& tagTail, const std::string& password, const BatchOptions& options,
               const std::function<void(std::uint64_t)>& progress) {
   Coded c;
   std::uint64_t blocks = 0;
   const codec::CheckpointFn checkpoint = [&] { progress(std::min(c.size, (blocks++) << 20)); };
-  // The target is made through the folder only where its name lies in it.
+  // The target is made through the folder only where its name lies in it
+  // (beside the file, as the names are made).
   const auto folderOf = [&](const fs::path& t) {
-    return folder && t.parent_path().native() == folder->path().native() ? folder : nullptr;
+    return folder && t.parent_path().native() == file.parent_path().native() ? folder : nullptr;
   };
   try {
-    const codec::InputFile in = folder ? codec::InputFile(*folder, file) : codec::InputFile(file);
+    const codec::InputFile in = folder ? codec::InputFile(*folder, file, followLink) : codec::InputFile(file);
     c.size = in.sizeAtOpen();
     if (mode == BatchMode::Encode && options.age) {
       c.target = PathOf(age::EncodedPath(PathText(file)));
+      c.targetName = PathText(c.target.filename());
       c.file = age::EncodeUnnamed(in, c.size, c.target, options.passphrase, checkpoint, folderOf(c.target));
     } else if (mode == BatchMode::Encode) {
       c.target = PathOf(codec::EncodedPath(PathText(file)));  // a taken name is refused before anything is read
-      const std::string tag = codec::ExtensionTag(PathText(codec::AbsolutePath(file, cwd)));
+      c.targetName = PathText(c.target.filename());
+      const std::string tag = codec::ExtensionTag(
+          tagTail.empty() ? codec::AbsolutePathText<char>(shown, cwd, codec::kNativePathStyle) : tagTail);
       c.file = codec::EncodeUnnamed(in, c.size, c.target, password, tag, checkpoint, folderOf(c.target));
     } else if (age::Recognize(in) != age::Form::None) {
       if (mode == BatchMode::Convert) {
-        c.state = {State::Failed, Quoted(PathText(file)) + ": " + std::string(Text(Msg::AlreadyAge))};
+        c.state = {State::Failed, Quoted(shown) + ": " + std::string(Text(Msg::AlreadyAge))};
         return c;
       }
       const auto check = CheckAge(in, c.size, options.passphrase);
@@ -340,10 +361,11 @@ Coded CodeOne(BatchMode mode, const fs::path& file, const std::shared_ptr<const 
       }
       const auto named = age::DecodedPath(PathText(file));
       if (!named) {
-        c.state = {State::Failed, Quoted(PathText(file)) + ": " + std::string(Text(Msg::AgeNeedsOutput))};
+        c.state = {State::Failed, Quoted(shown) + ": " + std::string(Text(Msg::AgeNeedsOutput))};
         return c;
       }
       c.target = PathOf(*named);
+      c.targetName = PathText(c.target.filename());
       c.file = age::DecodeUnnamed(in, c.target, *check, checkpoint, folderOf(c.target));
     } else if (password.size() > codec::kMaxPasswordLength) {
       // Longer than any .tmb password (taken for the age files of the run).
@@ -361,22 +383,28 @@ Coded CodeOne(BatchMode mode, const fs::path& file, const std::shared_ptr<const 
       }
       if (mode == BatchMode::Convert) {
         c.target = PathOf(ConvertedPath(PathText(file), check.tagText()));
+        c.targetName = PathText(c.target.filename());
         c.file = ConvertUnnamed(in, check, c.target, options.passphrase, checkpoint, folderOf(c.target));
       } else {
         c.target = PathOf(codec::DecodedPath(PathText(file), check.tagText()));
+        c.targetName = PathText(c.target.filename());
         c.file = codec::DecodeUnnamed(in, c.target, check, checkpoint, folderOf(c.target));
       }
     }
     c.file->finishUnflushed();
-    c.state = {State::Unnamed, PathText(c.target)};
+    c.state = {State::Unnamed, c.targetName};
   } catch (const Stopped&) {
     c.stopped = true;
   } catch (const codec::CodecError& e) {
-    c.state = {State::Failed, FailureLine(file, c.target, e)};
+    // Told about the paths as printed.
+    const bool ofTarget = !c.target.empty() && e.path() == c.target;
+    const fs::path source = PathOf(shown), target = PathOf(Beside(shown, PathOf(c.targetName)));
+    c.state = {State::Failed,
+               FailureLine(source, target, codec::CodecError(e.kind(), ofTarget ? target : source, e.errnum()))};
     c.targetTaken = e.kind() == codec::ErrorKind::TargetExists;
     c.file.reset();
   } catch (const std::exception& e) {  // running out of memory
-    c.state = {State::Failed, Quoted(PathText(file)) + ": " + e.what()};
+    c.state = {State::Failed, Quoted(shown) + ": " + e.what()};
     c.file.reset();
   }
   return c;
@@ -395,9 +423,10 @@ std::shared_ptr<const codec::Folder> OpenFolderOf(const fs::path& file) {
 }
 
 // A named file once its folder was flushed: done, or failed with `error`.
+// While a file is coded or named its line is its target's name alone.
 FileState Durable(const std::string& file, const FileState& named, int error) {
   if (error == 0) return {State::Done, named.line};
-  const fs::path target = PathOf(named.line);
+  const fs::path target = PathOf(Beside(file, PathOf(named.line)));
   return {State::Failed,
           FailureLine(PathOf(file), target, codec::CodecError(codec::ErrorKind::WriteTarget, target, error))};
 }
@@ -417,7 +446,7 @@ void Print(const std::string& file, const FileState& o, BatchMode mode, bool qui
       if (mode == BatchMode::Check) {
         WriteOut(name + ": " + o.line + "\n");
       } else if (!quiet) {
-        WriteOut(name + " -> " + Quoted(o.line) + "\n");
+        WriteOut(name + " -> " + Quoted(Beside(file, PathOf(o.line))) + "\n");
       }
       break;
     case State::WrongPassword:
@@ -438,13 +467,32 @@ void Print(const std::string& file, const FileState& o, BatchMode mode, bool qui
   }
 }
 
+// A folder a job holds: an operand's (kNoFolder), or a walked one.
+struct JobFolder {
+  std::size_t node = kNoFolder;
+  std::shared_ptr<const codec::Folder> folder;
+};
+
+// The end of the path `shown` of `entry` that its tag is taken from: the
+// last 16 bytes (from a character's start) where the walk made more than
+// that, whose separators and names are as the system writes them; else
+// nothing, and the whole path is made absolute for it.
+std::string TagTail(const Entry& entry, const std::string& shown, const std::vector<WalkedFolder>& folders) {
+  constexpr std::size_t kTail = 16;
+  if (entry.folder == kNoFolder || folders[entry.folder].depth < kTail / 2) return {};
+  std::size_t start = shown.size() - kTail;
+  while (start < shown.size() && (static_cast<unsigned char>(shown[start]) & 0xC0) == 0x80) ++start;
+  return shown.substr(start);
+}
+
 // One run: the jobs take the files in their order and code them; the
 // program's own thread flushes and names the groups, prints the lines in
 // the files' order, draws the bar and watches for signals.
 class Batch {
  public:
-  Batch(BatchMode mode, const std::vector<Entry>& files, const std::string& password, const BatchOptions& options)
-      : mode_(mode), files_(files), password_(password), options_(options), states_(files.size()) {
+  Batch(BatchMode mode, const FileList& list, const std::string& password, const BatchOptions& options)
+      : mode_(mode), list_(list), files_(list.entries), password_(password), options_(options), states_(files_.size()) {
+    const auto& files = files_;
     const std::size_t wanted = options.jobs > 0 ? options.jobs : DefaultJobs();
     const Sizes sizes = FitOpenFiles(std::clamp<std::size_t>(wanted, 1, std::max<std::size_t>(files.size(), 1)));
     jobs_ = sizes.jobs;
@@ -454,11 +502,11 @@ class Batch {
     partial_ = std::make_unique<std::atomic<std::uint64_t>[]>(jobs_);
     folders_.resize(jobs_);
     std::error_code ec;
-    cwd_ = fs::current_path(ec);
+    cwd_ = PathText(fs::current_path(ec));
     for (std::size_t i = 0; i < files.size(); ++i) {
       if (files[i].kind == Entry::File) continue;
       states_[i] = {files[i].kind == Entry::Skipped ? State::Skipped : State::Failed,
-                    Quoted(files[i].path) + ": " + files[i].reason};
+                    Quoted(path(i)) + ": " + files[i].reason};
       ++finished_;
     }
   }
@@ -471,9 +519,18 @@ class Batch {
   void work(std::size_t job);
   // Codes the next file as job `job`; false when the run was stopped.
   bool codeNext(std::size_t job, std::unique_lock<std::mutex>& lock);
-  // The folder of `file` where a job keeps it open: the files of a folder
-  // follow each other, so its handle is most likely one a job has just used.
-  std::shared_ptr<const codec::Folder> keptFolder(const fs::path& file) const;
+  // The path of file `i` as printed.
+  std::string path(std::size_t i) const { return list_.pathOf(files_[i]); }
+  // A folder a job keeps open to start from for file `i`: the files of a
+  // folder follow each other, so its handle is most likely one a job has
+  // just used, and the next folder is one level up or down from it.
+  JobFolder keptFolder(std::size_t job, std::size_t i) const;
+  // The walked folder `node`, reached from `from` one level at a time.
+  std::shared_ptr<const codec::Folder> reach(const JobFolder& from, std::size_t node) const;
+  std::shared_ptr<const codec::Folder> reachFrom(std::shared_ptr<const codec::Folder> at, std::size_t from,
+                                                 std::size_t to) const;
+  // The key of a target's name in given_.
+  std::string nameKey(std::size_t i, const std::string& target) const;
   // Takes in what a job made of file `i` (its data in flush scope `scope`);
   // false when the run was stopped meanwhile.
   bool settle(std::size_t i, Coded c, std::uint64_t scope);
@@ -487,11 +544,12 @@ class Batch {
   void startFlush(std::unique_lock<std::mutex>& lock, std::size_t upTo);
   void nameGroup(std::unique_lock<std::mutex>& lock);
   void printUpTo(std::size_t end);
-  std::string takenBy(const fs::path& target, const std::unordered_map<std::string, std::size_t>& more) const;
+  std::string takenBy(const std::string& key, const std::unordered_map<std::string, std::size_t>& more) const;
   std::uint64_t bytesDone() const;
   void stopAndJoin();
 
   const BatchMode mode_;
+  const FileList& list_;
   const std::vector<Entry>& files_;
   const std::string& password_;
   const BatchOptions options_;
@@ -518,12 +576,12 @@ class Batch {
 
   std::vector<std::thread> workers_;
   // Per job the folder of its last file, kept open for the next ones.
-  std::vector<std::shared_ptr<const codec::Folder>> folders_;
-  fs::path cwd_;
+  std::vector<JobFolder> folders_;
+  std::string cwd_;
   std::atomic<std::uint64_t> bytesFinished_{0};
   std::unique_ptr<std::atomic<std::uint64_t>[]> partial_;  // per job: the current file, about
   std::size_t printed_ = 0;
-  std::unordered_map<std::string, std::size_t> given_;  // names given in this run, by the file they came from
+  std::unordered_map<std::string, std::size_t> given_;  // names given in this run (nameKey), by the file they came from
 };
 
 bool Batch::nothingLeft() {
@@ -547,44 +605,122 @@ bool Batch::codeNext(std::size_t job, std::unique_lock<std::mutex>& lock) {
   states_[i].state = State::Coding;
   ++inUse_;
   ++coding_;
-  const fs::path file = PathOf(files_[i].path);
-  std::shared_ptr<const codec::Folder> folder = keptFolder(file);
+  const Entry& entry = files_[i];
+  const std::string shown = path(i);
+  const JobFolder kept = keptFolder(job, i);
   lock.unlock();
-  if (!folder) folder = OpenFolderOf(file);
+  // A walked file is opened by its name in its folder, a named one by its path.
+  const fs::path file = PathOf(entry.name);
+  std::shared_ptr<const codec::Folder> folder =
+      entry.folder == kNoFolder ? (kept.folder ? kept.folder : OpenFolderOf(file)) : reach(kept, entry.folder);
   // Called before each block: roughly how far the file is.
   const auto progress = [&](std::uint64_t about) {
     if (SignalPending() || stop_) throw Stopped{};
     partial_[job].store(about, std::memory_order_relaxed);
   };
-  Coded c = CodeOne(mode_, file, folder, cwd_, password_, options_, progress);
+  Coded c;
+  if (folder || entry.folder == kNoFolder) {
+    c = CodeOne(mode_, shown, file, folder, entry.folder == kNoFolder || entry.link, cwd_,
+                TagTail(entry, shown, list_.folders), password_, options_, progress);
+  } else {
+    c.state = {State::Failed, Quoted(shown) + ": " + std::string(Text(Msg::FolderMoved))};
+  }
   const std::uint64_t scope = c.file ? c.file->flushScope() : 0;
   bytesFinished_ += c.size;
   partial_[job].store(0, std::memory_order_relaxed);
   lock.lock();
-  if (folder) folders_[job] = std::move(folder);
+  if (folder) folders_[job] = {entry.folder, std::move(folder)};
   return settle(i, std::move(c), scope);
 }
 
-std::shared_ptr<const codec::Folder> Batch::keptFolder(const fs::path& file) const {
-  if (file.filename().empty()) return nullptr;  // "name/"
-  const fs::path parent = file.parent_path();
-  std::shared_ptr<const codec::Folder> folder;
-  for (const auto& f : folders_) {
-    if (f && f->path().native() == parent.native()) folder = f;
+JobFolder Batch::keptFolder(std::size_t job, std::size_t i) const {
+  const Entry& entry = files_[i];
+  if (entry.folder != kNoFolder) {
+    for (const auto& f : folders_) {
+      if (f.folder && f.node == entry.folder) return f;
+    }
+    return folders_[job];
   }
-  return folder;
+  const fs::path file = PathOf(entry.name);
+  if (file.filename().empty()) return {};  // "name/"
+  const fs::path parent = file.parent_path();
+  JobFolder kept;
+  for (const auto& f : folders_) {
+    if (f.folder && f.node == kNoFolder && f.folder->path().native() == parent.native()) kept = f;
+  }
+  return kept;
+}
+
+std::shared_ptr<const codec::Folder> Batch::reach(const JobFolder& from, std::size_t node) const {
+  if (from.folder && from.node == node) return from.folder;
+  if (from.folder && from.node != kNoFolder) {
+    if (auto folder = reachFrom(from.folder, from.node, node)) return folder;
+  }
+  // Else from the top: the folder named by the user, opened again by its
+  // name as the walk opened it.
+  std::size_t top = node;
+  while (list_.folders[top].parent != kNoFolder) top = list_.folders[top].parent;
+  std::shared_ptr<const codec::Folder> folder;
+  try {
+    folder = std::make_shared<const codec::Folder>(PathOf(list_.folders[top].name));
+  } catch (const codec::CodecError&) {
+    return nullptr;
+  }
+  const auto& id = list_.folders[top].id;
+  if (!id || FolderId{folder->device(), folder->fileId()} != *id) return nullptr;
+  return reachFrom(std::move(folder), top, node);
+}
+
+std::shared_ptr<const codec::Folder> Batch::reachFrom(std::shared_ptr<const codec::Folder> at, std::size_t from,
+                                                      std::size_t to) const {
+  const auto& folders = list_.folders;
+  // Up to the folder both are in, noting the way down from there.
+  std::size_t up = 0;
+  std::vector<std::size_t> down;
+  std::size_t a = from, b = to;
+  while (a != b) {
+    if (a == kNoFolder || b == kNoFolder) return nullptr;  // in different trees
+    if (folders[a].depth >= folders[b].depth) {
+      a = folders[a].parent;
+      ++up;
+    } else {
+      down.push_back(b);
+      b = folders[b].parent;
+    }
+  }
+  const auto step = [&](const fs::path& name, std::size_t node) {
+    try {
+      at = std::make_shared<const codec::Folder>(*at, name);
+    } catch (const codec::CodecError&) {
+      return false;
+    }
+    return folders[node].id && FolderId{at->device(), at->fileId()} == *folders[node].id;
+  };
+  for (std::size_t k = 0, n = from; k < up; ++k) {
+    n = folders[n].parent;
+    if (!step("..", n)) return nullptr;
+  }
+  for (auto n = down.rbegin(); n != down.rend(); ++n) {
+    if (!step(PathOf(folders[*n].name), *n)) return nullptr;
+  }
+  return at;
+}
+
+std::string Batch::nameKey(std::size_t i, const std::string& target) const {
+  const std::size_t folder = files_[i].folder;
+  return folder == kNoFolder ? Beside(files_[i].name, PathOf(target)) : std::to_string(folder) + "/" + target;
 }
 
 bool Batch::settle(std::size_t i, Coded c, std::uint64_t scope) {
   --coding_;
-  if (c.targetTaken) c.state.line += takenBy(c.target, {});
+  if (c.targetTaken) c.state.line += takenBy(nameKey(i, c.targetName), {});
   if (c.stopped) {
     --inUse_;
     return false;
   }
   ++finished_;
   if (c.file) {
-    pending_.push_back({i, c.target, scope, c.size, std::move(c.file)});
+    pending_.push_back({i, c.targetName, scope, c.size, std::move(c.file)});
     pendingBytes_ += c.size;
   } else {
     --inUse_;
@@ -664,7 +800,7 @@ void Batch::nameGroup(std::unique_lock<std::mutex>& lock) {
   for (const Name& n : flush_.names) {
     const auto result = flush_.folderResults.find(FolderKey(*n.folder));
     states_[n.index] =
-        Durable(files_[n.index].path, states_[n.index], result != flush_.folderResults.end() ? result->second : 0);
+        Durable(path(n.index), states_[n.index], result != flush_.folderResults.end() ? result->second : 0);
   }
   std::vector<Pending> group = std::move(flush_.files);
   const auto results = std::move(flush_.results);
@@ -683,15 +819,17 @@ void Batch::nameGroup(std::unique_lock<std::mutex>& lock) {
       if (scope == p.scope) error = result;
     }
     try {
-      if (error != 0) throw codec::CodecError(codec::ErrorKind::WriteTarget, p.target, error);
+      if (error != 0) throw codec::CodecError(codec::ErrorKind::WriteTarget, PathOf(p.target), error);
       folders[k] = p.file->folder();
       p.file->commit(/*flushFolder=*/false);
       o.state = State::Named;
-      o.line = PathText(p.target);
-      givenNow.emplace(PathText(p.target), p.index);
+      o.line = p.target;
+      givenNow.emplace(nameKey(p.index, p.target), p.index);
     } catch (const codec::CodecError& e) {
-      o.line = FailureLine(PathOf(files_[p.index].path), p.target, e);
-      if (e.kind() == codec::ErrorKind::TargetExists) o.line += takenBy(p.target, givenNow);
+      // Told about the target as printed.
+      const fs::path target = PathOf(Beside(path(p.index), PathOf(p.target)));
+      o.line = FailureLine(PathOf(path(p.index)), target, codec::CodecError(e.kind(), target, e.errnum()));
+      if (e.kind() == codec::ErrorKind::TargetExists) o.line += takenBy(nameKey(p.index, p.target), givenNow);
     }
     p.file.reset();
   }
@@ -708,18 +846,23 @@ void Batch::nameGroup(std::unique_lock<std::mutex>& lock) {
 
 // Two files of this run that want one name: the line of the second names
 // the first too. Only the program's thread adds names, under the lock.
-std::string Batch::takenBy(const fs::path& target, const std::unordered_map<std::string, std::size_t>& more) const {
+std::string Batch::takenBy(const std::string& key, const std::unordered_map<std::string, std::size_t>& more) const {
   for (const auto* names : {&given_, &more}) {
-    const auto first = names->find(PathText(target));
+    const auto first = names->find(key);
     if (first != names->end()) {
-      return " (" + std::string(Text(Msg::TargetOf)) + " " + Quoted(files_[first->second].path) + ")";
+      return " (" + std::string(Text(Msg::TargetOf)) + " " + Quoted(path(first->second)) + ")";
     }
   }
   return {};
 }
 
 void Batch::printUpTo(std::size_t end) {
-  for (; printed_ < end; ++printed_) Print(files_[printed_].path, states_[printed_], mode_, options_.quiet);
+  for (; printed_ < end; ++printed_) {
+    // A file done in a quiet run prints nothing: its path is not made.
+    const bool silent = options_.quiet && mode_ != BatchMode::Check && states_[printed_].state == State::Done;
+    if (!silent) Print(path(printed_), states_[printed_], mode_, options_.quiet);
+    std::string().swap(states_[printed_].line);  // only its outcome is counted from here on
+  }
   FlushOut();
 }
 
@@ -789,7 +932,7 @@ std::uint64_t Batch::totalBytes() const {
   std::uint64_t total = 0;
   for (const auto& f : files_) {
     if (f.kind != Entry::File) continue;
-    if (const auto size = RegularFileSize(f.path)) total += *size;
+    if (const auto size = RegularFileSize(list_.pathOf(f))) total += *size;
   }
   return total;
 }
@@ -860,7 +1003,7 @@ void Batch::endInterrupted(RunBar& bar, int signal) {
     // listed too.
     for (const auto* names : {&named_, &flush_.names}) {
       for (const Name& n : *names) {
-        states_[n.index] = Durable(files_[n.index].path, states_[n.index], n.folder->sync());
+        states_[n.index] = Durable(path(n.index), states_[n.index], n.folder->sync());
       }
     }
     printable = printableEnd();
@@ -885,9 +1028,28 @@ int Batch::summarize() const {
 
 unsigned DefaultJobs() { return ProcessorCount(); }
 
-std::vector<Entry> CollectFiles(const std::vector<std::string>& operands, bool recursive, bool encodedOnly,
-                                bool ageToo) {
-  std::vector<Entry> files;
+std::string FileList::pathOfFolder(std::size_t folder) const {
+  std::vector<std::size_t> chain;
+  for (std::size_t f = folder; f != kNoFolder; f = folders[f].parent) chain.push_back(f);
+  const std::string_view separator = PathSeparator();
+  std::string path;
+  for (auto f = chain.rbegin(); f != chain.rend(); ++f) {
+    if (!path.empty() && !path.ends_with('/') && !path.ends_with(separator)) path += separator;
+    path += folders[*f].name;
+  }
+  return path;
+}
+
+std::string FileList::pathOf(const Entry& entry) const {
+  if (entry.folder == kNoFolder) return entry.name;
+  std::string path = pathOfFolder(entry.folder);
+  if (entry.name.empty()) return path;
+  if (!path.ends_with('/') && !path.ends_with(PathSeparator())) path += PathSeparator();
+  return path + entry.name;
+}
+
+FileList CollectFiles(const std::vector<std::string>& operands, bool recursive, bool encodedOnly, bool ageToo) {
+  FileList files;
   for (const auto& op : operands) {
     if (recursive && IsFolder(op)) {
       std::string error;
@@ -896,17 +1058,17 @@ std::vector<Entry> CollectFiles(const std::vector<std::string>& operands, bool r
         const std::size_t room = OpenFileRoom(2 * kMostWalkHandles + kOwnFiles);
         TreeWalk(encodedOnly, std::min(kMostWalkHandles, room / 2), files, ageToo).run(std::move(folder), op);
       } else {
-        files.push_back({Entry::Unreadable, op, std::string(Text(Msg::CannotOpenFolder)) + ": " + error});
+        files.entries.push_back(
+            {Entry::Unreadable, kNoFolder, op, std::string(Text(Msg::CannotOpenFolder)) + ": " + error});
       }
     } else {
-      files.push_back({Entry::File, op, {}});
+      files.entries.push_back({Entry::File, kNoFolder, op, {}});
     }
   }
   return files;
 }
 
-int RunBatch(BatchMode mode, const std::vector<Entry>& files, const std::string& password,
-             const BatchOptions& options) {
+int RunBatch(BatchMode mode, const FileList& files, const std::string& password, const BatchOptions& options) {
   Batch batch(mode, files, password, options);
   return batch.run();
 }

@@ -234,9 +234,21 @@ BatchOptions RunOptions(const Arguments& a) {
 bool ManyFiles(const Arguments& a) { return a.recursive || a.jobs > 0 || a.operands.size() > 1; }
 
 // -o names the target of one file, and only of one.
+// Whether `path`'s last name is one Windows keeps for a device (NUL,
+// com1.txt) or that names a stream of a file (a.txt:x): not a file of its own.
+bool NamesDeviceOrStream(std::string_view path) {
+  if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]))) path.remove_prefix(2);
+  const std::size_t cut = path.find_last_of("/\\");
+  const std::string_view name = cut == std::string_view::npos ? path : path.substr(cut + 1);
+  return name.find(':') != std::string_view::npos || codec::IsDeviceName(name);
+}
+
 std::optional<int> RefuseOutput(const Arguments& a) {
   if (a.output && ManyFiles(a)) {
     return UsageError(a.command + ": " + std::string(Text(Msg::OutputOneFile)));
+  }
+  if (a.output && codec::kNativePathStyle == codec::PathStyle::Windows && NamesDeviceOrStream(*a.output)) {
+    return UsageError(a.command + ": -o " + Quoted(*a.output) + ": " + std::string(Text(Msg::DeviceOrStream)));
   }
   return std::nullopt;
 }
@@ -390,8 +402,8 @@ int OpenAge(const Arguments& a, const fs::path& file, bool decode) {
 int RunOpening(const Arguments& a, BatchMode mode) {
   int exitCode = kExitOk;
   const auto files = CollectFiles(a.operands, a.recursive, true, /*ageToo=*/true);
-  const bool ages = std::any_of(files.begin(), files.end(),
-                                [](const Entry& e) { return e.kind == Entry::File && age::HasAgeSuffix(e.path); });
+  const bool ages = std::any_of(files.entries.begin(), files.entries.end(),
+                                [](const Entry& e) { return e.kind == Entry::File && age::HasAgeSuffix(e.name); });
   auto typed = ReadAccepted(a.passwordStdin, Text(Msg::Prompt), PathOf(a.operands[0]),
                             ages ? RefuseTypedPassphrase : RefuseTypedPassword, exitCode);
   const WipedOnExit wiped{typed};

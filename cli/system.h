@@ -68,6 +68,7 @@ struct FolderEntry {
   } kind;
   std::string name;
   std::string reason;  // for Skipped and Unreadable
+  bool link = false;   // a File that is a link to one
 };
 
 // What tells one folder from every other: its device and inode, on
@@ -89,8 +90,9 @@ class WalkFolder {
   std::unique_ptr<WalkFolder> openParent(std::string& error) const;
   // Which folder it is; a folder that cannot be looked at has none.
   std::optional<FolderId> id() const;
-  // The entries but "." and "..", in no order; files and links only where
-  // `wanted` takes their name. `error` tells where reading stopped early.
+  // The entries but "." and "..", in no order; files and links to files
+  // only where `wanted` takes their name (links to folders always, to be
+  // named as skipped). `error` tells where reading stopped early.
   std::vector<FolderEntry> entries(const std::function<bool(std::string_view)>& wanted, std::string& error);
 
   struct State;

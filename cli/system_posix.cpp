@@ -248,11 +248,13 @@ std::vector<FolderEntry> WalkFolder::entries(const std::function<bool(std::strin
       out.push_back({FolderEntry::Folder, name, {}});
       continue;
     }
-    if (!isWanted) continue;
-    if (S_ISLNK(own.st_mode)) {
+    if (!isWanted && !S_ISLNK(own.st_mode)) continue;
+    const bool link = S_ISLNK(own.st_mode);
+    if (link) {
       struct stat target {};
       if (::fstatat(::dirfd(dir), name.c_str(), &target, 0) != 0) {
         const int e = errno;
+        if (!isWanted) continue;
         out.push_back({FolderEntry::Unreadable, name,
                        e == ENOENT  ? std::string(Text(Msg::LinkToNothing))
                        : e == ELOOP ? std::string(Text(Msg::LinkLoop))
@@ -263,10 +265,11 @@ std::vector<FolderEntry> WalkFolder::entries(const std::function<bool(std::strin
         out.push_back({FolderEntry::Skipped, name, std::string(Text(Msg::LinkToFolder))});
         continue;
       }
+      if (!isWanted) continue;
       own = target;
     }
     if (S_ISREG(own.st_mode)) {
-      out.push_back({FolderEntry::File, name, {}});
+      out.push_back({FolderEntry::File, name, {}, link});
       continue;
     }
     std::string why(Text(Msg::NotRegularFile));

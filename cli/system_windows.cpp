@@ -209,16 +209,18 @@ std::vector<FolderEntry> WalkFolder::entries(const std::function<bool(std::strin
       out.push_back({FolderEntry::Folder, name, {}});
       continue;
     }
-    if (!wanted(name)) continue;
     if (a & FILE_ATTRIBUTE_DIRECTORY) {
       out.push_back({FolderEntry::Skipped, name, std::string(Text(Msg::LinkToFolder))});
-    } else if (a & FILE_ATTRIBUTE_DEVICE) {
+      continue;
+    }
+    if (!wanted(name)) continue;
+    if (a & FILE_ATTRIBUTE_DEVICE) {
       out.push_back({FolderEntry::Skipped, name,
                      std::string(Text(Msg::NotRegularFile)) + " (" + std::string(Text(Msg::ADevice)) + ")"});
     } else if (BY_HANDLE_FILE_INFORMATION info; link && !InfoOf(state_->path + "\\" + name, info)) {
       out.push_back({FolderEntry::Unreadable, name, std::string(Text(Msg::LinkToNothing))});
     } else {
-      out.push_back({FolderEntry::File, name, {}});
+      out.push_back({FolderEntry::File, name, {}, link});
     }
   }
   if (::GetLastError() != ERROR_NO_MORE_FILES) error = LastErrorText();

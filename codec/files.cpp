@@ -97,7 +97,23 @@ Folder::Folder(const fs::path& folder) : path_(folder) {
   if (!handle_ && errno == EACCES) handle_ = SystemHandle(::open(p, O_PATH | O_DIRECTORY | O_CLOEXEC));
   if (!handle_) throw CodecError(ErrorKind::CreateTarget, folder, errno);
   struct stat st;
-  if (::fstat(handle_.get(), &st) == 0) device_ = static_cast<std::uint64_t>(st.st_dev);
+  if (::fstat(handle_.get(), &st) == 0) {
+    device_ = static_cast<std::uint64_t>(st.st_dev);
+    fileId_ = static_cast<std::uint64_t>(st.st_ino);
+  }
+}
+
+// The name alone is kept as its path: it is reached through handles only,
+// and a whole path would cost as much as the folder is deep.
+Folder::Folder(const Folder& parent, const fs::path& name) : path_(name) {
+  // ".." is never a link; any other name that is one is refused.
+  handle_ = SystemHandle(::openat(parent.handle_.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  if (!handle_) throw CodecError(ErrorKind::CreateTarget, path_, errno);
+  syncable_ = true;
+  struct stat st;
+  if (::fstat(handle_.get(), &st) != 0) throw CodecError(ErrorKind::CreateTarget, path_, errno);
+  device_ = static_cast<std::uint64_t>(st.st_dev);
+  fileId_ = static_cast<std::uint64_t>(st.st_ino);
 }
 
 Folder::~Folder() = default;
@@ -115,11 +131,11 @@ std::optional<bool> EntryStands(const fs::path& path) {
   return std::nullopt;
 }
 
-void InputFile::open(const Folder* folder, const fs::path& name) {
+void InputFile::open(const Folder* folder, const fs::path& name, bool followLink) {
   // Without O_NONBLOCK, opening a pipe waits for a writer for ever; without
   // O_NOCTTY, a terminal could become the controlling one.
-  SystemHandle opened(
-      ::openat(folder ? folder->handle_.get() : AT_FDCWD, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  SystemHandle opened(::openat(folder ? folder->handle_.get() : AT_FDCWD, name.c_str(),
+                               O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW)));
   if (!opened) throw CodecError(ErrorKind::OpenSource, path_, errno);
   struct stat st;
   if (::fstat(opened.get(), &st) != 0) throw CodecError(ErrorKind::OpenSource, path_, errno);
@@ -135,11 +151,28 @@ void InputFile::open(const Folder* folder, const fs::path& name) {
 
 InputFile::~InputFile() = default;
 
+namespace {
+
+FileStamp Stamp(const struct stat& st) {
+  const auto nanoseconds = [](const timespec& t) {
+    return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+  };
+  return {static_cast<std::uint64_t>(st.st_size), nanoseconds(st.st_mtim), nanoseconds(st.st_ctim),
+          static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+}  // namespace
+
 FileStamp InputFile::stamp() const {
   struct stat st;
   if (::fstat(handle_.get(), &st) != 0) throw CodecError(ErrorKind::ReadSource, path_, errno);
-  return {static_cast<std::uint64_t>(st.st_size),
-          static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+  return Stamp(st);
+}
+
+FileStamp StampOf(const fs::path& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) throw CodecError(ErrorKind::OpenSource, path, errno);
+  return Stamp(st);
 }
 
 std::uint64_t InputFile::size() const {
@@ -171,23 +204,47 @@ TargetFile::TargetFile(std::shared_ptr<const Folder> folder, const fs::path& tar
   create(permissions & 0777, unfinished);
 }
 
-void TargetFile::create(unsigned permissions, Unfinished unfinished) {
-  // The first file of its permissions in the folder is made with them, so
-  // that the system applies the umask (or the folder's default access list)
-  // as for any new file; the outcome is read back, and the file closed to
-  // all but the owner until it is complete. Later ones are made with that
-  // outcome where it is no wider than the owner's, else with the owner's
-  // bits of it, and given the rest when they are finished.
-  unsigned known = 0;
-  const bool isKnown = folder_->knownMode(permissions, known);
-  mode_t mode = static_cast<mode_t>(permissions);
-  if (isKnown) {
-    finalMode_ = known;
-    modeLeft_ = (known & ~0600u) != 0;
-    if (modeLeft_) mode = static_cast<mode_t>(known & 0600u);
+namespace {
+
+// What a new file made with `permissions` ends up with in `folder` (the
+// umask or the folder's default access list applied), learnt from an empty
+// file made for it alone: unnamed where the system allows, else under a
+// hidden name removed at once. Nothing where no file can be made.
+std::optional<unsigned> ProbeMode(int folder, unsigned permissions, bool unnamed) {
+  const mode_t mode = static_cast<mode_t>(permissions);
+  SystemHandle probe;
+  if (unnamed) probe = SystemHandle(::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
+  std::string hidden;
+  for (int attempt = 0; !probe && attempt < 100; ++attempt) {
+    hidden = HiddenName();
+    probe = SystemHandle(::openat(folder, hidden.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+    if (!probe && errno != EEXIST) return std::nullopt;
   }
-  scope_ = folder_->device();
+  if (!probe) return std::nullopt;
+  struct stat st;
+  const bool known = ::fstat(probe.get(), &st) == 0;
+  probe.reset();
+  if (!hidden.empty()) ::unlinkat(folder, hidden.c_str(), 0);
+  if (!known) return std::nullopt;
+  return static_cast<unsigned>(st.st_mode & 0777);
+}
+
+}  // namespace
+
+void TargetFile::create(unsigned permissions, Unfinished unfinished) {
+  // The file is made readable and writable by its owner at most until it
+  // is complete, and then given what a new file of its permissions gets
+  // here, which an empty file made for the purpose shows once per folder.
+  unsigned known = 0;
   const int folder = folder_->handle_.get();
+  if (!folder_->knownMode(permissions, known)) {
+    known = ProbeMode(folder, permissions, unfinished == Unfinished::Unnamed).value_or(permissions & 0600u);
+    folder_->learnMode(permissions, known);
+  }
+  finalMode_ = known;
+  modeLeft_ = (known & ~0600u) != 0;
+  const mode_t mode = static_cast<mode_t>(known & 0600u);
+  scope_ = folder_->device();
   if (unfinished == Unfinished::Unnamed) {
     handle_ = SystemHandle(::openat(folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode));
     if (!handle_ && !RefusesUnnamedFiles(errno)) {
@@ -210,14 +267,6 @@ void TargetFile::create(unsigned permissions, Unfinished unfinished) {
     discard();
     throw CodecError(ErrorKind::CreateTarget, target_, e);
   }
-  if (isKnown) return;
-  struct stat st;
-  if (::fstat(handle_.get(), &st) == 0) {
-    finalMode_ = st.st_mode & 0777;
-    folder_->learnMode(permissions, finalMode_);
-  }
-  modeLeft_ = (finalMode_ & ~0600u) != 0;
-  if (modeLeft_) ::fchmod(handle_.get(), finalMode_ & 0600u);
 }
 
 void TargetFile::giveFinalMode() {

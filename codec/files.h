@@ -113,13 +113,21 @@ class Folder {
   // but not listed is still usable, through a handle that cannot be
   // flushed. Throws CreateTarget about `folder` when it cannot be opened.
   explicit Folder(const std::filesystem::path& folder);
+  // The folder `name` in `parent`, itself and never a link to one (nor, on
+  // Windows, a junction); ".." for the folder `parent` is in. Throws
+  // CreateTarget about the folder's path when it cannot be opened.
+  Folder(const Folder& parent, const std::filesystem::path& name);
   ~Folder();
   Folder(const Folder&) = delete;
   Folder& operator=(const Folder&) = delete;
 
+  // The path it was opened by; for one opened in another folder, on POSIX
+  // systems the name it was opened by there.
   const std::filesystem::path& path() const { return path_; }
   // The file system the folder is on.
   std::uint64_t device() const { return device_; }
+  // Which folder of its file system it is: its inode, on Windows its file id.
+  std::uint64_t fileId() const { return fileId_; }
   // Flushes the folder's entries to disk: 0 or the system's error number.
   // A folder whose handle cannot be flushed (one that may be written but not
   // listed) is made durable with its whole file system.
@@ -137,17 +145,28 @@ class Folder {
   SystemHandle handle_;
   bool syncable_ = false;
   std::uint64_t device_ = 0;
+  std::uint64_t fileId_ = 0;
   mutable std::mutex modesMutex_;
   mutable std::vector<std::pair<unsigned, unsigned>> modes_;
 };
 
-// What tells that a file was changed: its length and the time of its last
-// change (in nanoseconds, as fine as the system keeps it).
+// What tells that a file was changed or replaced: its length, the time of
+// its last write, the time its record last changed (any write, whatever the
+// time of last write was set back to, a change of permissions or links; both
+// in nanoseconds, as fine as the system keeps them), and which file it is
+// (device and inode; on Windows volume and file id).
 struct FileStamp {
   std::uint64_t size = 0;
   std::int64_t changed = 0;
+  std::int64_t statusChanged = 0;
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
   bool operator==(const FileStamp&) const = default;
 };
+
+// The stamp of the file `path` names now, links followed as opening follows
+// them; throws OpenSource when there is none.
+FileStamp StampOf(const std::filesystem::path& path);
 
 // A regular file opened for reading at explicit positions. Opening never
 // waits: a pipe, a device, a socket or a folder (links followed) is refused
@@ -160,8 +179,10 @@ struct FileStamp {
 class InputFile {
  public:
   explicit InputFile(const std::filesystem::path& path);
-  // The same for a file of `folder`: `path`'s last part is opened in it.
-  InputFile(const Folder& folder, const std::filesystem::path& path);
+  // The same for a file of `folder`: `path`'s last part is opened in it;
+  // without `followLink`, a link there is refused (OpenSource) instead of
+  // followed.
+  InputFile(const Folder& folder, const std::filesystem::path& path, bool followLink = true);
   ~InputFile();
   InputFile(const InputFile&) = delete;
   InputFile& operator=(const InputFile&) = delete;
@@ -178,7 +199,8 @@ class InputFile {
   unsigned permissions() const { return permissions_; }
   // Reads up to n bytes at offset; returns how many were read (0 at the end).
   std::size_t readAt(std::uint64_t offset, void* buffer, std::size_t n) const;
-  // Reads exactly n bytes at offset or throws SourceChanged.
+  // Reads exactly n bytes at offset or throws SourceChanged; a read that
+  // ends early is tried again before the file is taken as changed.
   void readExactly(std::uint64_t offset, void* buffer, std::size_t n) const;
   // Tells the system that the file will be read from start to end (not
   // worth a call for a file that one read takes in).
@@ -186,9 +208,9 @@ class InputFile {
 
  private:
   // Opens `name`, in `folder` where one is given.
-  void open(const Folder* folder, const std::filesystem::path& name);
   // Throws UnknownLength for a file that said 0 bytes but has some.
   void requireKnownLength() const;
+  void open(const Folder* folder, const std::filesystem::path& name, bool followLink);
   std::filesystem::path path_;
   SystemHandle handle_;
   unsigned permissions_ = 0;
@@ -239,9 +261,9 @@ class TargetFile {
   explicit TargetFile(const std::filesystem::path& target, unsigned permissions = 0666,
                       Unfinished unfinished = Unfinished::Unnamed);
   // The same in an open folder, shared with other files: `target`'s last
-  // part is the name in `folder`. The final permissions are read back for
-  // the first file of given permissions in the folder only; later ones are
-  // made with them at once where they are no wider than the owner's.
+  // part is the name in `folder`. The final permissions are learnt once per
+  // folder and permissions, from an empty file made for the purpose; the
+  // file itself is never wider than the owner's until it is finished.
   TargetFile(std::shared_ptr<const Folder> folder, const std::filesystem::path& target, unsigned permissions = 0666,
              Unfinished unfinished = Unfinished::Unnamed);
   // Drops the unfinished file unless commit() succeeded.

@@ -89,17 +89,22 @@ void Folder::learnMode(unsigned permissions, unsigned finalMode) const {
 }
 
 InputFile::InputFile(const fs::path& path) : path_(path) {
-  open(nullptr, path);
+  open(nullptr, path, true);
   requireKnownLength();
 }
 
-InputFile::InputFile(const Folder& folder, const fs::path& path) : path_(path) {
-  open(&folder, path.filename());
+InputFile::InputFile(const Folder& folder, const fs::path& path, bool followLink) : path_(path) {
+  open(&folder, path.filename(), followLink);
   requireKnownLength();
 }
 
 void InputFile::readExactly(std::uint64_t offset, void* buffer, std::size_t n) const {
-  if (readAt(offset, buffer, n) != n) throw CodecError(ErrorKind::SourceChanged, path_);
+  // A read may end early without the file having changed (a network file
+  // system, a signal): what is missing is asked for again, twice.
+  auto* p = static_cast<char*>(buffer);
+  std::size_t done = 0;
+  for (int attempt = 0; attempt < 3 && done < n; ++attempt) done += readAt(offset + done, p + done, n - done);
+  if (done != n) throw CodecError(ErrorKind::SourceChanged, path_);
 }
 
 bool EntryExists(const fs::path& path) { return EntryStands(path).value_or(false); }

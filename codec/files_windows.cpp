@@ -144,18 +144,40 @@ int SystemHandle::close() noexcept {
   return result;
 }
 
-Folder::Folder(const fs::path& folder) : path_(folder) {
-  // Opened without letting others delete or rename it, so that the files
-  // made through it stay in this very folder.
-  handle_ = Own(::CreateFileW(LongPath(folder).c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!handle_) throw CodecError(ErrorKind::CreateTarget, folder, LastErrno());
+namespace {
+
+// Opens a folder without letting others delete or rename it, so that the
+// files made through it stay in this very folder; without `followLink` a
+// link or junction is opened itself and refused.
+SystemHandle OpenFolderHandle(const fs::path& folder, bool followLink, std::uint64_t& device, std::uint64_t& fileId) {
+  SystemHandle handle = Own(::CreateFileW(
+      LongPath(folder).c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+      FILE_FLAG_BACKUP_SEMANTICS | (followLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT), nullptr));
+  if (!handle) throw CodecError(ErrorKind::CreateTarget, folder, LastErrno());
   BY_HANDLE_FILE_INFORMATION info;
-  const bool known = ::GetFileInformationByHandle(handle_.get(), &info) != 0;
+  const bool known = ::GetFileInformationByHandle(handle.get(), &info) != 0;
   if (known && !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
     throw CodecError(ErrorKind::CreateTarget, folder, ENOTDIR);
   }
-  if (known) device_ = info.dwVolumeSerialNumber;
+  if (known && !followLink && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    throw CodecError(ErrorKind::CreateTarget, folder, ELOOP);
+  }
+  if (known) {
+    device = info.dwVolumeSerialNumber;
+    fileId = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+  }
+  return handle;
+}
+
+}  // namespace
+
+Folder::Folder(const fs::path& folder) : path_(folder) { handle_ = OpenFolderHandle(folder, true, device_, fileId_); }
+
+// By path: the folder `parent` cannot be renamed while it is open, so its
+// path still leads to it.
+Folder::Folder(const Folder& parent, const std::filesystem::path& name)
+    : path_(name == fs::path("..") ? parent.path_.parent_path() : parent.path_ / name) {
+  handle_ = OpenFolderHandle(path_, name == fs::path(".."), device_, fileId_);
 }
 
 Folder::~Folder() = default;
@@ -172,18 +194,22 @@ std::optional<bool> EntryStands(const fs::path& path) {
   return std::nullopt;
 }
 
-void InputFile::open(const Folder* folder, const fs::path& name) {
+void InputFile::open(const Folder* folder, const fs::path& name, bool followLink) {
   // Others may go on reading, writing or renaming the file meanwhile, as on
   // other systems. Folders open too, to be refused by their kind. A file of
   // an open folder is found by the folder's path: the folder cannot be
   // renamed while it is open.
-  SystemHandle opened = Own(::CreateFileW(LongPath(folder ? folder->path() / name : name).c_str(), GENERIC_READ,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  SystemHandle opened =
+      Own(::CreateFileW(LongPath(folder ? folder->path() / name : name).c_str(), GENERIC_READ,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                        FILE_FLAG_BACKUP_SEMANTICS | (followLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT), nullptr));
   if (!opened) throw CodecError(ErrorKind::OpenSource, path_, LastErrno());
   const HANDLE h = opened.get();
   BY_HANDLE_FILE_INFORMATION info;
   const bool disk = ::GetFileType(h) == FILE_TYPE_DISK && ::GetFileInformationByHandle(h, &info);
+  if (disk && !followLink && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    throw CodecError(ErrorKind::OpenSource, path_, ELOOP);
+  }
   if (!disk || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
     throw CodecError(ErrorKind::NotRegularFile, path_, disk ? EISDIR : 0);
   }
@@ -194,13 +220,42 @@ void InputFile::open(const Folder* folder, const fs::path& name) {
 
 InputFile::~InputFile() = default;
 
-FileStamp InputFile::stamp() const {
+namespace {
+
+// The stamp of the open file `h`; false when the system does not tell it.
+bool Stamp(HANDLE h, FileStamp& stamp) {
   BY_HANDLE_FILE_INFORMATION info;
-  if (!::GetFileInformationByHandle(handle_.get(), &info)) throw CodecError(ErrorKind::ReadSource, path_, LastErrno());
-  const std::uint64_t ticks = (std::uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) |
-                              info.ftLastWriteTime.dwLowDateTime;  // 100 ns since 1601
-  return {(std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow,
-          (static_cast<std::int64_t>(ticks) - 116444736000000000) * 100};
+  FILE_BASIC_INFO basic;
+  if (!::GetFileInformationByHandle(h, &info) ||
+      !::GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic)) {
+    return false;
+  }
+  // Times in 100 ns since 1601.
+  const auto nanoseconds = [](std::int64_t ticks) { return (ticks - 116444736000000000) * 100; };
+  stamp.size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+  stamp.changed = nanoseconds(basic.LastWriteTime.QuadPart);
+  stamp.statusChanged = nanoseconds(basic.ChangeTime.QuadPart);
+  stamp.device = info.dwVolumeSerialNumber;
+  stamp.inode = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+  return true;
+}
+
+}  // namespace
+
+FileStamp InputFile::stamp() const {
+  FileStamp stamp;
+  if (!Stamp(handle_.get(), stamp)) throw CodecError(ErrorKind::ReadSource, path_, LastErrno());
+  return stamp;
+}
+
+FileStamp StampOf(const fs::path& path) {
+  // Asking for the attributes alone meets no sharing rule.
+  const SystemHandle opened = Own(::CreateFileW(LongPath(path).c_str(), FILE_READ_ATTRIBUTES,
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  FileStamp stamp;
+  if (!opened || !Stamp(opened.get(), stamp)) throw CodecError(ErrorKind::OpenSource, path, LastErrno());
+  return stamp;
 }
 
 std::uint64_t InputFile::size() const {

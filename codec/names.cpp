@@ -73,6 +73,26 @@ std::string TagForFileName(std::string_view tag) {
   return letters;
 }
 
+bool IsDeviceName(std::string_view name) {
+  std::string stem(name.substr(0, name.find('.')));
+  while (!stem.empty() && stem.back() == ' ') stem.pop_back();  // "CON .txt" is CON too
+  for (char& c : stem) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+  if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL") return true;
+  return stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT")) && stem[3] >= '1' && stem[3] <= '9';
+}
+
+std::string HoldableName(std::string_view name, PathStyle style) {
+  std::string out(name);
+  if (out == "." || out == "..") return std::string(out.size(), '_');
+  if (style != PathStyle::Windows) return out;
+  for (char& c : out) {
+    if (static_cast<unsigned char>(c) < 0x20 || std::string_view("<>:\"|?*").find(c) != std::string_view::npos) c = '_';
+  }
+  for (auto c = out.rbegin(); c != out.rend() && (*c == '.' || *c == ' '); ++c) *c = '_';
+  if (IsDeviceName(out)) out.insert(std::min(out.find('.'), out.size()), "_");
+  return out;
+}
+
 std::string EncodedPath(std::string_view path) { return std::string(path) + std::string(kSuffix); }
 
 namespace {
@@ -108,7 +128,17 @@ bool HasTmbSuffix(std::string_view path) {
          EqualsTmb(name.substr(name.size() - kSuffix.size() + 1));
 }
 
-std::string DecodedPath(std::string_view encodedPath, std::string_view tag) {
+namespace {
+
+// `path` with its last part made one this system can hold.
+std::string Holdable(std::string path) {
+  const std::size_t start = NameStart(path);
+  if (start == path.size()) return path;
+  return path.substr(0, start) + HoldableName(std::string_view(path).substr(start));
+}
+
+// The decoded path as the names are made, before it is made holdable.
+std::string NamedPath(std::string_view encodedPath, std::string_view tag) {
   const std::string letters = TagForFileName(tag);
   // A decoded name ends in ".tmb" only where the tag says so; otherwise a
   // name that ends in it more than once is taken as far as its last one.
@@ -125,6 +155,12 @@ std::string DecodedPath(std::string_view encodedPath, std::string_view tag) {
   std::string windows = ProposedPath(path, letters).value_or(std::string(path));
   if (tmbTag || !HasTmbSuffix(windows)) return windows;
   return suffix ? std::string(plain) : std::string(path) + "." + letters;
+}
+
+}  // namespace
+
+std::string DecodedPath(std::string_view encodedPath, std::string_view tag) {
+  return Holdable(NamedPath(encodedPath, tag));
 }
 
 }  // namespace tambril::codec

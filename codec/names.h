@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "paths.h"
+
 namespace tambril::codec {
 
 // Writes `letters` over the characters after the first "." of the last
@@ -34,6 +36,18 @@ std::string ExtensionTag(std::string_view absolutePath);
 // comes from the file and is not to be trusted.
 std::string TagForFileName(std::string_view tag);
 
+// A decoded file's name (UTF-8) as one that `style`'s system holds as a
+// file and its user can handle: "." and ".." name folders, so their dots
+// become "_" ("_", "__"). On Windows also each of <>:"|?* and each control
+// character becomes "_", and so does each dot or space at the end of the
+// name; a device name (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, in
+// any case, with any extension) gets a "_" after it (NUL.txt -> NUL_.txt).
+std::string HoldableName(std::string_view name, PathStyle style = kNativePathStyle);
+
+// Whether `name` is one Windows keeps for a device, whatever follows its
+// first "." (CON, con.txt, LPT1.tar.gz).
+bool IsDeviceName(std::string_view name);
+
 // The command line's encoded file: ".tmb" appended to the whole path
 //   (brief.doc -> brief.doc.tmb, .a -> .a.tmb, x.tmb -> x.tmb.tmb).
 std::string EncodedPath(std::string_view path);
@@ -45,7 +59,8 @@ std::string EncodedPath(std::string_view path);
 // the tag written after the first "." (brief.tmb with tag doc gives
 // brief.doc, x.t with tag x.c gives x.x ... see ProposedPath). The name
 // ends in ".tmb" only where the tag is "tmb" (x.tmb.tmb with tag doc gives
-// x.doc). A path ending in a separator comes back as it is.
+// x.doc). The name is one this system can hold (HoldableName). A path
+// ending in a separator comes back as it is.
 std::string DecodedPath(std::string_view encodedPath, std::string_view tag);
 
 // Whether the last component of `path` ends in ".tmb" (any case) after at

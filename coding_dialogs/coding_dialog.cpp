@@ -2,6 +2,7 @@
 
 #include <QLineEdit>
 #include <QPainter>
+#include <QProgressBar>
 
 #include "coding_dialogs/dialog_parts.h"
 #include "help_window/help_procedures.h"
@@ -31,7 +32,8 @@ void CodingDialog::Command3_Click() {
 void CodingDialog::reject() { Command2_Click(); }
 
 void CodingDialog::showEvent(QShowEvent* event) {
-  if (!passwordBoxes_.empty()) passwordBoxes_.front()->setFocus();
+  if (QWidget* first = passwordBoxes_.empty() ? firstBox_ : passwordBoxes_.front()) first->setFocus();
+  if (bar_) bar_->setValue(bar_->minimum());
   QDialog::showEvent(event);
 }
 

@@ -2,8 +2,10 @@
 // What the three coding dialogs Form2, Form3 and Form4 share: a white fixed
 // dialog; ABBRECHEN (Command2) empties the password boxes and hides it, as
 // Esc and the close box do; HILFE (Command3) shows the dialog's help text;
-// each showing gives the first password box the focus; sunken frames are
-// drawn round the parts of the dialog.
+// each showing gives the first box the focus (after a pass pressed by
+// keyboard or mouse the focus would stay on that button) and puts the
+// progress bar back at its start; sunken frames are drawn round the parts
+// of the dialog.
 #include <QDialog>
 #include <QRect>
 #include <initializer_list>
@@ -16,6 +18,7 @@
 #include "session/session.h"
 
 class QLineEdit;
+class QProgressBar;
 
 // What every coding dialog uses: the controller, which runs its step, the
 // presenter, which shows its failures, and the help window.
@@ -47,6 +50,11 @@ class CodingDialog : public QDialog {
   // The password boxes ABBRECHEN empties; the first gets the focus on each
   // showing.
   void setPasswordBoxes(std::initializer_list<QLineEdit*> boxes) { passwordBoxes_ = boxes; }
+  // The box that gets the focus on each showing in a dialog without
+  // password boxes.
+  void setFirstBox(QWidget* box) { firstBox_ = box; }
+  // The progress bar of the pass, back at its start on each showing.
+  void setProgressBar(QProgressBar* bar) { bar_ = bar; }
   // The sunken frames, in twips.
   void setSunkenFrames(std::initializer_list<QRect> twips) { frames_ = twips; }
 
@@ -58,5 +66,7 @@ class CodingDialog : public QDialog {
   void (*loadHelp_)(const Module2::HelpWindow&);
   CodingNeeds needs_;
   std::vector<QLineEdit*> passwordBoxes_;
+  QWidget* firstBox_ = nullptr;
+  QProgressBar* bar_ = nullptr;
   std::vector<QRect> frames_;
 };

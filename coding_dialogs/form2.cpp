@@ -40,6 +40,7 @@ Form2::Form2(CodingNeeds needs, QWidget* parent)
 
   SetTabChain({Text1, Text2, Command1, Command2, Command3, Text3});
   setPasswordBoxes({Text1, Text2});
+  setProgressBar(ProgressBar1);
   setSunkenFrames({{360, 1260, 7710, 2100}, {480, 3840, 7440, 750}});
 
   connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);

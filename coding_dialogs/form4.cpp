@@ -31,7 +31,8 @@ Form4::Form4(CodingNeeds needs, QWidget* parent)
   Image1 = Picture(this, "Image1", QPixmap::fromImage(resources::PlainFilePicture()), {6120, 1440, 600, 540});
 
   SetTabChain({Text1, Command1, Command2, Command3});
-  Text1->setFocus();
+  setFirstBox(Text1);
+  setProgressBar(ProgressBar1);
   setSunkenFrames({{240, 360, 6600, 1800}, {360, 2640, 6360, 750}});
 
   connect(Command1, &QPushButton::clicked, this, &Form4::Command1_Click);

@@ -30,6 +30,18 @@ Outcome RunGuarded(const std::function<void(const codec::ProgressFn&)>& pass, co
   return {};
 }
 
+// Whether the loaded path still names the very file that was loaded, as it
+// stood then. A file rewritten under its name (an editor writes a new file
+// and renames it over the old one) would otherwise be coded from what the
+// open handle still holds, which is no longer what the name stands for.
+bool StillAsLoaded(const session::LoadedFile& file, const codec::InputFile& source) {
+  try {
+    return source.stamp() == file.stamp && codec::StampOf(ToFsPath(file.path)) == file.stamp;
+  } catch (const codec::CodecError&) {
+    return false;
+  }
+}
+
 }  // namespace
 
 Controller::Controller(session::Session& session, FileSlots& files) : session_(session), files_(files) {}
@@ -112,7 +124,8 @@ CheckOutcome Controller::checkPassword(const QString& password) {
     return outcome;
   };
   const std::optional<session::LoadedFile>& file = session_.loaded();
-  if (!file) return failed();
+  const codec::InputFile* source = files_.slot1();
+  if (!file || !source || !StillAsLoaded(*file, *source)) return failed();
   std::optional<codec::CheckResult> check;
   try {
     check = codec::CheckPassword(ToFsPath(file->path), file->size, Cp1252(password));
@@ -145,7 +158,7 @@ Outcome Controller::encode(const QString& password, const QString& confirmation,
   if (watch.begin) watch.begin();
   const codec::InputFile* source = files_.slot1();
   const std::optional<session::LoadedFile>& file = session_.loaded();
-  if (!source || !file) return Fails(Problem::Device);
+  if (!source || !file || !StillAsLoaded(*file, *source)) return Fails(Problem::Device);
   const std::filesystem::path target = ToFsPath(session_.target());
   const std::uint64_t length = file->size;
   const std::string key = Cp1252(confirmation);
@@ -158,7 +171,8 @@ Outcome Controller::decode(const PassWatch& watch) {
   if (watch.begin) watch.begin();
   const std::optional<codec::CheckResult>& check = session_.lastCheck();
   const codec::InputFile* source = files_.slot1();
-  if (!check || !check->fits() || !source) return Fails(Problem::Device);
+  const std::optional<session::LoadedFile>& file = session_.loaded();
+  if (!check || !check->fits() || !source || !file || !StillAsLoaded(*file, *source)) return Fails(Problem::Device);
   const std::filesystem::path target = ToFsPath(session_.target());
   return finishPass(
       RunGuarded([&](const codec::ProgressFn& report) { codec::Decode(*source, target, *check, report); }, watch));

@@ -66,6 +66,7 @@ LoadOutcome LoadFile(session::Session& s, FileSlots& files, const QString& path,
     file.path = path;
     file.name = listedName;
     file.size = n;
+    file.stamp = stamp;
     file.changed = QDateTime::fromSecsSinceEpoch(
         std::chrono::floor<std::chrono::seconds>(std::chrono::nanoseconds(stamp.changed)).count());
     file.encoded = encoded;

@@ -6,12 +6,13 @@
 #include <QPainter>
 #include <QPushButton>
 #include <cerrno>
-#include <filesystem>
 #include <system_error>
 
+#include "codec/files.h"
 #include "controller/path_rules.h"
 #include "help_window/help_procedures.h"
 #include "platform/file_slots.h"
+#include "platform/file_system.h"
 #include "platform/platform.h"
 #include "resources/messages.h"
 #include "widget_kit/accessible_names.h"
@@ -68,9 +69,8 @@ Form14::Form14(platform::Platform& platform, Module2::HelpWindow help, QWidget* 
 }
 
 Form14::Failure Form14::CreateFolder(const QString& path) {
-  std::error_code error;
-  if (std::filesystem::create_directory(ToFsPath(path), error)) return Failure::None;
-  if (!error) return Failure::Access;  // it came into being meanwhile
+  const std::error_code error = platform::MakeFolder(ToFsPath(path));
+  if (!error) return Failure::None;
   switch (error.value()) {
     case EIO:
     case ENXIO:
@@ -93,10 +93,10 @@ void Form14::Command1_Click() {
   }
   p.setPointer(this, Pointer::Busy);
   const QString newPath = JoinPath(parent_, name);
-  std::error_code ignored;
-  if (!HasSeparator(name) && std::filesystem::exists(std::filesystem::symlink_status(ToFsPath(newPath), ignored))) {
+  if (!HasSeparator(name) && codec::EntryExists(ToFsPath(newPath))) {
     p.messageBox(this, messages::kFolderExists + name, messages::kWarningTitle, MessageIcon::Stop);
     Text1->clear();
+    Text1->setFocus();
     p.setPointer(this, Pointer::Normal);
     return;
   }
@@ -105,6 +105,7 @@ void Form14::Command1_Click() {
     p.messageBox(this, failure == Failure::Device ? messages::kReadError : messages::kAccessError,
                  messages::kErrorTitle, MessageIcon::Stop);
     Text1->clear();
+    Text1->setFocus();
     p.setPointer(this, Pointer::Normal);
     return;
   }

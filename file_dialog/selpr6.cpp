@@ -51,7 +51,6 @@ Selpr6::Selpr6(platform::Platform& platform, Controller& chain, Presenter& prese
       help_(std::move(help)) {
   SetUpFixedDialog(*this, "Selpr6", QStringLiteral("Datei"));
   setModal(true);
-  platform::ShowOverOpener(*this);
   setFont(DialogFont(8.25));
 
   MenuBar = InWindowMenuBar(this);
@@ -100,6 +99,8 @@ Selpr6::Selpr6(platform::Platform& platform, Controller& chain, Presenter& prese
   Label6 = StateField(client, "Label6", TwipsRect(1080, 4020, 375, 195));
 
   SetTabChain({Dir1, Drive1, File1, Combo1, Text1, Command2, Command3, Command1, Command4});
+  // Each showing starts in the folder list, the first of the keyboard order.
+  platform::ShowOverOpener(*this, Dir1);
   platform::NameAfterLabel(*Label1, *Text1);
   platform::NameAfterLabel(*Label2, *Combo1);
   Combo1->lineEdit()->setAccessibleName(Combo1->accessibleName());

@@ -5,6 +5,7 @@
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMimeData>
@@ -16,6 +17,7 @@
 #include "file_dialog/selpr6.h"
 #include "main_window/form1.h"
 #include "platform/background_work.h"
+#include "platform/file_slots.h"
 
 namespace tambril {
 
@@ -64,35 +66,70 @@ class FileDrops : public QObject {
 
 }  // namespace
 
-QString OutsidePath(const QString& argument) {
-  QString path = argument;
-  if (argument.startsWith(QStringLiteral("file:"), Qt::CaseInsensitive)) {
-    const QUrl url(argument);
-    if (url.isLocalFile()) path = url.toLocalFile();
+QString OutsidePath(const QString& argument) { return OutsidePathOfBytes(QFile::encodeName(argument)); }
+
+QString OutsidePathOfBytes(const QByteArray& argument) {
+  QByteArray given = argument;
+  if (argument.left(5).toLower() == "file:") {
+    // A URL given as text may hold bytes a URL escapes; its escapes stay.
+    QByteArray escaped;
+    for (const char c : argument) {
+      const auto byte = static_cast<unsigned char>(c);
+      escaped +=
+          byte <= ' ' || byte >= 0x7F ? "%" + QByteArray::number(byte, 16).rightJustified(2, '0') : QByteArray(1, c);
+    }
+    const QUrl url = QUrl::fromEncoded(escaped);
+    if (url.isLocalFile()) {
+      // A URL carries a name that is not UTF-8 as escaped bytes, which its
+      // text no longer gives back.
+      const QString local = url.toLocalFile();
+      given = local.contains(QChar::ReplacementCharacter)
+                  ? QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1())
+                  : QFile::encodeName(local);
+    }
   }
-  if (path.isEmpty()) return path;
-  path = QDir::fromNativeSeparators(path);
-  const QString absolute = QDir::isAbsolutePath(path) ? path : QDir::currentPath() + QLatin1Char('/') + path;
+  if (given.isEmpty()) return {};
+  // The path is worked out on text with one character for each byte, so
+  // that a name that is not UTF-8 keeps its bytes.
+  const auto bytes = [](const QString& text) { return QString::fromLatin1(QFile::encodeName(text)); };
+  const QString path = QDir::fromNativeSeparators(QString::fromLatin1(given));
+  const QString absolute = QDir::isAbsolutePath(path) ? path : bytes(QDir::currentPath()) + QLatin1Char('/') + path;
+  QString real = QDir::cleanPath(absolute);
   // Without "..", dropping "." and doubled separators changes nothing the
   // system would see, and links stay as named.
-  if (!absolute.split(QLatin1Char('/')).contains(QStringLiteral(".."))) {
-    return QDir::toNativeSeparators(QDir::cleanPath(absolute));
+  if (absolute.split(QLatin1Char('/')).contains(QStringLiteral(".."))) {
+    // ".." is resolved as the system does: after the link before it, so
+    // that "lnk/../x.txt" is x.txt beside the folder lnk leads to. Only the
+    // folder is resolved; the file itself keeps the name it was given.
+    const qsizetype cut = absolute.lastIndexOf(QLatin1Char('/'));
+    const QString name = absolute.mid(cut + 1);
+    const QString folder = QFileInfo(cut == 0 ? QStringLiteral("/") : QFile::decodeName(absolute.left(cut).toLatin1()))
+                               .canonicalFilePath();
+    // A folder that is not there (the load then says so) or a folder named
+    // keeps the path as given.
+    if (!folder.isEmpty() && name != QLatin1String("..") && name != QLatin1String(".")) {
+      real = JoinPath(bytes(folder), name);
+    }
   }
-  // ".." is resolved as the system does: after the link before it, so
-  // that "lnk/../x.txt" is x.txt beside the folder lnk leads to. Only the
-  // folder is resolved; the file itself keeps the name it was given.
-  const qsizetype cut = absolute.lastIndexOf(QLatin1Char('/'));
-  const QString name = absolute.mid(cut + 1);
-  const QString folder = QFileInfo(cut == 0 ? QStringLiteral("/") : absolute.left(cut)).canonicalFilePath();
-  if (folder.isEmpty() || name == QLatin1String("..") || name == QLatin1String(".")) {
-    // A folder that is not there (the load then says so) or a folder named.
-    return QDir::toNativeSeparators(QDir::cleanPath(absolute));
+  const QByteArray realPath = QDir::toNativeSeparators(real).toLatin1();
+  const QString shown = ShownName(realPath);
+  RememberShownPath(shown, realPath);
+  return shown;
+}
+
+QByteArray ArgumentBytes(const CommandLine& line, const QString& argument) {
+  // Only a text with a replacement character can stand for other bytes.
+  if (argument.contains(QChar::ReplacementCharacter)) {
+    for (const QByteArray& given : line.given) {
+      if (QFile::decodeName(given) == argument) return given;
+    }
   }
-  return QDir::toNativeSeparators(JoinPath(folder, name));
+  return QFile::encodeName(argument);
 }
 
 CommandLine SplitCommandLine(int argc, char** argv) {
   CommandLine line;
+  for (int i = 0; i < argc; ++i) line.given.emplace_back(argv[i]);
   for (int i = 0; i < argc; ++i) {
     if (i > 0 && std::strcmp(argv[i], "--") == 0) {
       for (int j = i + 1; j < argc; ++j) line.files << QString::fromLocal8Bit(argv[j]);
@@ -116,7 +153,7 @@ QString DroppedPath(const QMimeData& data) {
   const QList<QUrl> urls = data.urls();
   if (urls.isEmpty()) return {};
   const QUrl& first = urls.first();
-  if (first.isLocalFile()) return OutsidePath(first.toLocalFile());
+  if (first.isLocalFile()) return OutsidePathOfBytes(first.toEncoded());
   return first.toString();
 }
 

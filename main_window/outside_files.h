@@ -4,6 +4,7 @@
 // are loaded by the file dialog's own loading step, as if the user had chosen
 // the file there and pressed "ÖFFNEN": same record, same messages, and the
 // dialog is left in the file's folder.
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -18,6 +19,10 @@ namespace tambril {
 // file:// URL. Relative paths are taken from the current folder; ".." in
 // the path is resolved as the system resolves it, after any link before it.
 QString OutsidePath(const QString& argument);
+// The same for an argument given as the bytes of a path or a URL: the path
+// is shown in UTF-8, and one that is not UTF-8 is noted with its real bytes
+// (platform/file_slots.h), so that it loads the very file it names.
+QString OutsidePathOfBytes(const QByteArray& argument);
 
 // The command line split at the first "--": the arguments before it are
 // for Qt (which takes the options it knows out of them), those after it are
@@ -25,10 +30,14 @@ QString OutsidePath(const QString& argument);
 struct CommandLine {
   std::vector<char*> forQt;  // argv for QApplication, ended by nullptr
   int forQtCount = 0;
-  bool endOfOptions = false;  // a "--" was given
-  QStringList files;          // the arguments after it
+  bool endOfOptions = false;      // a "--" was given
+  QStringList files;              // the arguments after it
+  std::vector<QByteArray> given;  // every argument as given
 };
 CommandLine SplitCommandLine(int argc, char** argv);
+// The bytes `argument` of `line` was given as: its text read as Qt reads
+// arguments does not give back a name that is not UTF-8.
+QByteArray ArgumentBytes(const CommandLine& line, const QString& argument);
 // The file to load: the first after "--" when there is one, otherwise the
 // first argument Qt left (`leftByQt` is QApplication::arguments()); empty
 // when there is none.

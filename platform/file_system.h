@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QString>
 #include <filesystem>
+#include <system_error>
 #include <vector>
 
 #include "codec/files.h"
@@ -29,6 +30,12 @@ enum class EntryKind { Folders, Files };
 // The bare names (bytes as above) of the entries of `real` that are of
 // `kind`, links followed, hidden ones left out; in no particular order.
 std::vector<QByteArray> FolderEntries(const QByteArray& real, EntryKind kind);
+
+// Makes the folder `path`, named exactly as given: on Windows a name that
+// ends in a dot or a space (`Neu.`) keeps it, as file names do. Nothing or
+// the system's error (an error number), `file_exists` when something of
+// that name is there.
+std::error_code MakeFolder(const std::filesystem::path& path);
 
 // How a drive's root is shown: on Windows with a small letter, as the drive
 // box there shows it (c:\ for C:), elsewhere as it is.

@@ -45,6 +45,13 @@ std::vector<QByteArray> FolderEntries(const QByteArray& real, EntryKind kind) {
   return names;
 }
 
+std::error_code MakeFolder(const std::filesystem::path& path) {
+  std::error_code error;
+  if (std::filesystem::create_directory(path, error)) return {};
+  // Nothing made and no error: something of that name was there.
+  return error ? error : std::make_error_code(std::errc::file_exists);
+}
+
 QString DriveText(const QString& root) { return root; }
 
 }  // namespace tambril::platform

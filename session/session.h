@@ -34,9 +34,10 @@ struct LoadedFile {
   QString path;  // full path, as named in the file dialog's name box
   QString name;  // bare name selected in the file list; empty when none was
   std::uint64_t size = 0;
-  QDateTime changed;     // time of the last change
-  bool encoded = false;  // ".tmb" occurs in the path, in any case
-  bool rich = false;     // ".rtf" occurs in the path: shown formatted
+  QDateTime changed;       // time of the last change
+  codec::FileStamp stamp;  // which file it was and how it stood when loaded
+  bool encoded = false;    // ".tmb" occurs in the path, in any case
+  bool rich = false;       // ".rtf" occurs in the path: shown formatted
 };
 
 class Session : public QObject {

@@ -3,6 +3,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -526,6 +527,21 @@ TEST_F(CliTest, ASourceThatChangesWhileItIsCodedIsAFailure) {
   EXPECT_EQ(r.exitCode, kFileError) << r.err;
   EXPECT_NE(r.err.find("Datei wurde beim Lesen verändert"), std::string::npos) << r.err;
   EXPECT_EQ(List(Path("g")), std::set<std::string>{"a.bin.tmb"});
+
+  // A read that ends early once (swap_shim.cpp) is asked again: the file
+  // did not change.
+  CliOptions shortRead;
+  shortRead.env = {
+      {"LD_PRELOAD", TAMBRIL_SWAP_SHIM}, {"ASAN_OPTIONS", "verify_asan_link_order=0"}, {"TAMBRIL_SHORT_READ", "1"}};
+  const std::string original = Read(Path("a.bin"));
+  fs::rename(Path("a.bin"), plain);
+  fs::remove(Path("g/a.bin.tmb"));
+  r = RunCli({"encode", "--password-stdin", plain.string()}, "kennwort\n", shortRead);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  r = RunCli({"decode", "--password-stdin", "-o", Path("zurueck.bin").string(), Path("g/a.bin.tmb").string()},
+             "kennwort\n", shortRead);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(Read(Path("zurueck.bin")) == original);
 }
 
 TEST_F(CliTest, TerminalIsLeftAsItWasFound) {
@@ -652,6 +668,19 @@ TEST_F(CliTest, NewFilesAreNeverMoreOpenThanTheirSource) {
   closed.umask = 077;
   ASSERT_EQ(RunCli({"encode", "--password-stdin", script.string()}, "kennwort\n", closed).exitCode, 0);
   EXPECT_EQ(Mode(Path("skript.sh.tmb")), 0700u);
+  // Until it is complete a new file is its owner's alone, unnamed or under
+  // a hidden name (swap_shim.cpp notes a write to a file made wider).
+  for (const bool unnamed : {true, false}) {
+    CliOptions traced = open;
+    traced.env = {{"LD_PRELOAD", TAMBRIL_SWAP_SHIM},
+                  {"ASAN_OPTIONS", "verify_asan_link_order=0"},
+                  {"TAMBRIL_WIDE_LOG", Path("weit").string()}};
+    if (!unnamed) traced.env.emplace_back("TAMBRIL_NO_UNNAMED", "1");
+    fs::remove(Path("skript.sh.tmb"));
+    ASSERT_EQ(RunCli({"encode", "--password-stdin", script.string()}, "kennwort\n", traced).exitCode, 0);
+    EXPECT_EQ(Mode(Path("skript.sh.tmb")), 0755u);
+    EXPECT_FALSE(fs::exists(Path("weit"))) << Read(Path("weit"));
+  }
 }
 
 TEST_F(CliTest, Utf8PasswordsMeetWindows1252KeyCodes) {
@@ -1215,6 +1244,38 @@ TEST_F(CliTest, NothingIsSkippedInSilence) {
             std::vector<std::string>{"tambril-cli: " + baum + "/zu: cannot open the folder: Permission denied"});
 }
 
+// Every walk names what it leaves out the same way: a link to a folder,
+// whatever its name, and a folder that is one of the folders it lies in
+// (a bind mount, where this process may make one).
+TEST_F(CliTest, EveryWalkNamesLinksToFoldersAndLoops) {
+  Write("baum/a.txt", "a");
+  Write("baum/unter/b.txt", "b");
+  fs::create_directory_symlink("unter", Path("baum/verweis"));
+  fs::create_directory(Path("baum/unter/schleife"));
+  const std::string baum = Path("baum").string(), schleife = Path("baum/unter/schleife").string();
+  const bool mounted = ::mount(baum.c_str(), schleife.c_str(), nullptr, MS_BIND, nullptr) == 0;
+  struct Unmount {
+    bool mounted;
+    std::string at;
+    ~Unmount() {
+      if (mounted) ::umount(at.c_str());
+    }
+  } unmount{mounted, schleife};
+  std::vector<std::string> named;
+  if (mounted) named.push_back("tambril-cli: " + schleife + ": " + En(Msg::FolderLoop));
+  named.push_back("tambril-cli: " + baum + "/verweis: " + En(Msg::LinkToFolder));
+  for (const char* command : {"encode", "check", "decode"}) {
+    SCOPED_TRACE(command);
+    const CliResult r = RunCli({command, "--password-stdin", "-r", baum}, "kennwort\n");
+    EXPECT_EQ(Lines(r.err), named);
+    EXPECT_EQ(r.exitCode, mounted ? kFileError : 0) << r.err;
+    if (std::string(command) == "check") {
+      for (const char* name : {"baum/a.txt", "baum/unter/b.txt"}) fs::remove(Path(name));
+    }
+  }
+  EXPECT_EQ(Read(Path("baum/unter/b.txt")), "b");
+}
+
 // A chain of folders "d" below a folder, deeper than any path can name:
 // made, read and removed level by level through folder handles. Level i
 // (from 1) holds a file "f" with "level i" when i is a multiple of `every`,
@@ -1274,12 +1335,17 @@ struct Chain {
   }
 };
 
-// Trees of any depth: 20 000 levels, and 1 500 under a limit of 64 open
-// files, are encoded, checked and decoded whole, with the walk's memory
-// growing with the depth, not with its square. A walk holds a bounded
-// number of folder handles and no stack frame per level.
+// Trees of any depth: 20 000 levels, 1 500 under a limit of 64 open files
+// and 300 with a file at every level under a limit of 20, are encoded,
+// checked and decoded whole, with the walk's memory growing with the
+// depth, not with its square. A walk holds a bounded number of folder
+// handles and no stack frame per level; a run reaches each file's folder
+// from the last one's, so that the names the system looks up for its opens
+// (counted by swap_shim.cpp) grow with the files, not with the files times
+// the depth.
 TEST_F(CliTest, TreeOfAnyDepthIsCodedWhole) {
-  for (const Chain& chain : {Chain{Path("tief"), 20000, 1000}, Chain{Path("eng"), 1500, 100}}) {
+  for (const Chain& chain :
+       {Chain{Path("tief"), 20000, 1000}, Chain{Path("eng"), 1500, 100}, Chain{Path("jede"), 300, 1}}) {
     SCOPED_TRACE(chain.depth);
     chain.Make();
     struct Cleanup {
@@ -1289,7 +1355,12 @@ TEST_F(CliTest, TreeOfAnyDepthIsCodedWhole) {
     std::size_t files = 0;
     for (int level = 0; level <= chain.depth; ++level) files += chain.HasFile(level);
     CliOptions options;
-    if (chain.depth < 2000) options.openFileLimit = 64;
+    if (chain.depth < 2000) options.openFileLimit = chain.every == 1 ? 20 : 64;
+    if (chain.every == 1) {
+      options.env = {{"LD_PRELOAD", TAMBRIL_SWAP_SHIM},
+                     {"ASAN_OPTIONS", "verify_asan_link_order=0"},
+                     {"TAMBRIL_OPEN_COUNT", Path("zahl").string()}};
+    }
     const std::string top = chain.top.string(), count = std::to_string(files);
     CliResult r = RunCli({"encode", "--password-stdin", "-r", top}, "kennwort\n", options);
     ASSERT_EQ(r.exitCode, 0) << r.err.substr(0, 2000);
@@ -1314,6 +1385,12 @@ TEST_F(CliTest, TreeOfAnyDepthIsCodedWhole) {
       ++back;
     });
     EXPECT_EQ(back, files);
+    if (chain.every == 1) {
+      std::istringstream counts(Read(Path("zahl")));
+      int runs = 0;
+      for (long looked; counts >> looked; ++runs) EXPECT_LT(looked, 12 * chain.depth) << "run " << runs;
+      EXPECT_EQ(runs, 3);
+    }
   }
   // The largest of the runs: a walk that kept a path per level would take
   // about a gigabyte at 20 000 levels. (AddressSanitizer keeps what is
@@ -1323,6 +1400,111 @@ TEST_F(CliTest, TreeOfAnyDepthIsCodedWhole) {
   ASSERT_EQ(::getrusage(RUSAGE_CHILDREN, &usage), 0);
   EXPECT_LT(usage.ru_maxrss, 300L << 10) << "KiB";
 #endif
+}
+
+// Someone who may write into a tree swaps one of its folders while a run
+// codes it, at the moment the run opens a chosen file (swap_shim.cpp): a
+// link to a folder outside in its place, or another folder. The run reads
+// and writes only in the folders its walk saw: their files are coded where
+// they are, or fail as in a folder moved or replaced; nothing outside the
+// tree and nothing in the new folder is touched. A shallow tree and a deep
+// one under a low open-file limit, encoding and decoding.
+TEST_F(CliTest, SwappedFolderNeverLeadsARunElsewhere) {
+  struct Swap {
+    std::string when, nth, from, link, with;
+  };
+  const auto run = [&](const std::vector<std::string>& args, const Swap& s, long openFiles) {
+    CliOptions o;
+    o.openFileLimit = openFiles;
+    o.env = {{"LD_PRELOAD", TAMBRIL_SWAP_SHIM},
+             {"ASAN_OPTIONS", "verify_asan_link_order=0"},
+             {"TAMBRIL_SWAP_WHEN", s.when},
+             {"TAMBRIL_SWAP_NTH", s.nth},
+             {"TAMBRIL_SWAP_FROM", s.from},
+             {"TAMBRIL_SWAP_ASIDE", s.from + ".alt"},
+             {"TAMBRIL_SWAP_LOG", Path("log").string()}};
+    o.env.emplace_back(s.link.empty() ? "TAMBRIL_SWAP_WITH" : "TAMBRIL_SWAP_LINK", s.link.empty() ? s.with : s.link);
+    fs::remove(Path("log"));
+    const CliResult r = RunCli(args, "kennwort\n", o);
+    EXPECT_EQ(Read(Path("log")), "swapped\n");
+    return r;
+  };
+  // Undoes a swap: the folder back under its name.
+  const auto restore = [&](const std::string& from) {
+    fs::remove_all(from);
+    fs::rename(from + ".alt", from);
+  };
+  const std::string moved = ": " + En(Msg::FolderMoved);
+
+  // Shallow: b swapped for a link to a folder outside after a's file.
+  Write("flach/a/a1", "a1");
+  Write("flach/b/b1", "b1");
+  Write("flach/b/b2", "b2");
+  Write("draussen/b1", "fremd");
+  const std::string flach = Path("flach").string(), b = Path("flach/b").string();
+  CliResult r = run({"encode", "--password-stdin", "-j", "1", "-r", flach}, {"a1", "1", b, Path("draussen"), {}}, -1);
+  EXPECT_EQ(r.exitCode, kFileError) << r.err;
+  EXPECT_EQ(Lines(r.err),
+            (std::vector<std::string>{"tambril-cli: " + b + "/b1" + moved, "tambril-cli: " + b + "/b2" + moved}));
+  EXPECT_EQ(List(Path("draussen")), std::set<std::string>{"b1"});
+  EXPECT_EQ(List(Path("flach/b.alt")), (std::set<std::string>{"b1", "b2"}));
+  restore(b);
+  fs::remove(Path("flach/a/a1.tmb"));
+  r = RunCli({"encode", "--password-stdin", "-r", flach}, "kennwort\n");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  // Decoding, with the encoded files outside too.
+  fs::rename(Path("draussen/b1"), Path("draussen/b1.tmb"));
+  fs::copy_file(Path("flach/b/b1.tmb"), Path("draussen/b1.tmb"), fs::copy_options::overwrite_existing);
+  for (const char* name : {"a/a1", "b/b1", "b/b2"}) fs::remove(Path("flach") / name);
+  r = run({"decode", "--password-stdin", "-j", "1", "-r", flach}, {"a1.tmb", "1", b, Path("draussen"), {}}, -1);
+  EXPECT_EQ(r.exitCode, kFileError) << r.err;
+  EXPECT_EQ(Lines(r.err), (std::vector<std::string>{"tambril-cli: " + b + "/b1.tmb" + moved,
+                                                    "tambril-cli: " + b + "/b2.tmb" + moved}));
+  EXPECT_EQ(List(Path("draussen")), std::set<std::string>{"b1.tmb"});
+  // b replaced by another folder: its file is not the run's.
+  restore(b);
+  Write("neu/b1.tmb", Read(Path("flach/b/b1.tmb")));
+  r = run({"decode", "--password-stdin", "-j", "1", "-r", flach}, {"a1.tmb", "1", b, {}, Path("neu")}, -1);
+  EXPECT_EQ(r.exitCode, kFileError) << r.err;
+  EXPECT_EQ(List(Path("flach/b")), std::set<std::string>{"b1.tmb"});
+  restore(b);
+
+  // Deep, 20 open files: level 30 of 60 swapped while the files below it
+  // are coded (deepest first). The run goes on in the folder it saw, now
+  // under another name: every file is coded in its place.
+  const Chain chain{Path("tief"), 60, 1};
+  chain.Make();
+  struct Cleanup {
+    const Chain& chain;
+    ~Cleanup() { chain.Remove(); }
+  } cleanup{chain};
+  std::string level30 = chain.top.string();
+  for (int level = 0; level < 30; ++level) level30 += "/d";
+  Write("draussen2/f", "fremd");
+  r = run({"encode", "--password-stdin", "-j", "1", "-r", chain.top.string()},
+          {"f", "20", level30, Path("draussen2"), {}}, 20);
+  EXPECT_EQ(r.exitCode, 0) << r.err.substr(0, 2000);
+  EXPECT_EQ(Lines(r.out).back(), "60 done, 0 failed");
+  EXPECT_EQ(List(Path("draussen2")), std::set<std::string>{"f"});
+  restore(level30);
+  std::size_t coded = 0;
+  chain.Walk(false, [&](int fd, int level) {
+    if (!chain.HasFile(level)) return;
+    coded += ::faccessat(fd, "f.tmb", F_OK, 0) == 0;
+    ::unlinkat(fd, "f", 0);
+  });
+  EXPECT_EQ(coded, 60u);
+  Write("neu2/f.tmb", "nicht von diesem Lauf");
+  r = run({"decode", "--password-stdin", "-j", "1", "-r", chain.top.string()},
+          {"f.tmb", "20", level30, {}, Path("neu2")}, 20);
+  EXPECT_EQ(r.exitCode, 0) << r.err.substr(0, 2000);
+  EXPECT_EQ(List(level30), std::set<std::string>{"f.tmb"});
+  restore(level30);
+  std::size_t back = 0;
+  chain.Walk(false, [&](int fd, int level) {
+    if (chain.HasFile(level)) back += chain.Read(fd, "f") == "level " + std::to_string(level);
+  });
+  EXPECT_EQ(back, 60u);
 }
 
 // On a terminal a many-file run draws one bar for the whole run, counted to

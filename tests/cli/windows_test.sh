@@ -112,6 +112,30 @@ for name in 'x.' 'y '; do
 done
 [ "$(find odd -type f | wc -l)" = 6 ] && cmp odd.orig/x odd/x && cmp odd.orig/y odd/y || fail "odd names: $(ls -A odd)"
 
+# Decoded names Windows can hold: what a stored tag or a name brings that
+# Windows forbids, keeps for devices or drops at a name's end becomes "_";
+# -o naming a device or a stream of a file is refused, nothing made.
+mkdir names
+for source in 'w<|>' 'v:\a' NUL 'w2.b. '; do
+  printf '%s' "$source" > "names/$source"
+  run Kennwort1 "$linux" encode --password-stdin "names/$source"
+  [ "$rc" = 0 ] || fail "Linux encode of '$source': $err"
+  rm "names/$source"
+done
+mv 'names/w<|>.tmb' names/w.tmb
+mv 'names/v:\a.tmb' names/v.tmb
+run Kennwort1 win decode -r --password-stdin names
+[ "$rc" = 0 ] || fail "decode of names Windows cannot hold: $err"
+for made in w.___ v.__a NUL_ w2.b__; do
+  [ -f "names/$made" ] || fail "no names/$made: $(ls -A names)"
+done
+[ "$(cat names/NUL_)" = NUL ] || fail "NUL_ holds $(cat names/NUL_)"
+for target in NUL com1.txt 'names/a.txt:x'; do
+  run Kennwort1 win decode --password-stdin -o "$target" names/w.tmb
+  [ "$rc" = 2 ] && [[ "$err" == *device* ]] || fail "-o $target: status $rc: $err"
+done
+[ "$(ls -A names | wc -l)" = 8 ] || fail "a refused -o made a file: $(ls -A names)"
+
 # -r with jobs over a small tree: encoded on Windows, decoded on Linux, and
 # the other way round; every file comes back.
 mkdir -p tree/a/b tree/c tree/leer

@@ -78,6 +78,24 @@ TEST(Names, TagCharactersUnfitForFileNamesBecomeUnderscores) {
   EXPECT_EQ(TagForFileName("\x9F"), "\xC5\xB8");
   // A tag holding a separator never leads out of the folder.
   EXPECT_EQ(DecodedPath("/tmp/a.b/x.tmb", "./."), "/tmp/a.b/x.._.");
+  // A decoded name is one the system holds as a file: never "." or "..",
+  // and on Windows nothing it forbids or keeps for devices and streams.
+  EXPECT_EQ(DecodedPath("/d/..tmb", "b.."), "/d/_");
+  EXPECT_EQ(DecodedPath("/d/...tmb", "..."), "/d/__");
+  const bool windows = kNativePathStyle == PathStyle::Windows;
+  EXPECT_EQ(DecodedPath("w.tmb", ":\\a"), windows ? "w.__a" : "w.:_a");
+  EXPECT_EQ(DecodedPath("x..tmb", ".tm"), windows ? "x_" : "x.");
+  EXPECT_EQ(HoldableName("a<b>c:d\"e|f?g*h\x01", PathStyle::Windows), "a_b_c_d_e_f_g_h_");
+  EXPECT_EQ(HoldableName("w2.b. ", PathStyle::Windows), "w2.b__");
+  EXPECT_EQ(HoldableName("..", PathStyle::Windows), "__");
+  EXPECT_EQ(HoldableName("NUL.txt", PathStyle::Windows), "NUL_.txt");
+  EXPECT_EQ(HoldableName("com1", PathStyle::Windows), "com1_");
+  EXPECT_EQ(HoldableName("Lpt9.tar.gz", PathStyle::Windows), "Lpt9_.tar.gz");
+  EXPECT_EQ(HoldableName("aux .c", PathStyle::Windows), "aux _.c");
+  for (const char* kept : {"COM0", "CONSOLE", "NULL.txt", "xCON", "LPT10"}) {
+    EXPECT_EQ(HoldableName(kept, PathStyle::Windows), kept);
+  }
+  EXPECT_EQ(HoldableName("a<b: .", PathStyle::Posix), "a<b: .");
 }
 
 // The command line's names: every source comes back under its own name,
@@ -119,7 +137,6 @@ TEST(Names, CommandLineDecodeTakesTheWindowsNamesToo) {
   EXPECT_EQ(DecodedPath("x.tmb.TMB.tmb", "pdf"), "x.pdf");
   EXPECT_EQ(DecodedPath("x.tmb.tmb", "TMB"), "x.tmb");
   EXPECT_EQ(DecodedPath("brief.tmb", "tmb"), "brief.tmb");
-  EXPECT_EQ(DecodedPath("x..tmb", ".tm"), "x.");
   EXPECT_EQ(DecodedPath("x..tmb", "doc"), "x.docb");
   for (const char* tag : {"doc", "txt", ".tm", "/.a", "mb.", "b.t", "x.c"}) {
     for (const char* name : {"a.tmb.tmb", ".abcd.tmb", "x..tmb", "brief.tmb", "a.b.c.tmb", "a.xyzb", ".tmb.tmb"}) {

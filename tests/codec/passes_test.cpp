@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "codec/codec.h"
@@ -254,6 +255,34 @@ TEST(Passes, ASourceThatChangesDuringThePassLeavesNoTarget) {
         f << "new";
       },
       "rewritten");
+  // Rewritten with its time of last write set back: only the change time
+  // tells.
+  changeDuring(
+      [&] {
+        const auto before = fs::last_write_time(src);
+        // The change time moves in steps of a few milliseconds.
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        {
+          std::fstream f(src, std::ios::binary | std::ios::in | std::ios::out);
+          f << "new";
+        }
+        fs::last_write_time(src, before);
+      },
+      "rewritten, time set back");
+
+  // The path names the open file, and another file that takes its name,
+  // even one of the same bytes, is told apart.
+  WriteFile(src, RandomBytes(1000, 5));
+  FileStamp loaded;
+  {
+    InputFile in(src);
+    loaded = in.stamp();
+    EXPECT_EQ(StampOf(src), loaded);
+  }
+  WriteFile(dir / "neu", RandomBytes(1000, 5));
+  fs::rename(dir / "neu", src);
+  EXPECT_NE(StampOf(src), loaded);
+  EXPECT_THROW(StampOf(dir / "fehlt"), CodecError);
 
   // The same for an encoded file that grows while it is decoded.
   WriteFile(dir / "b.txt", RandomBytes(3 << 20, 3));

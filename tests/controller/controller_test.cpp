@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <cstdio>
 
 #include "codec/codec.h"
 #include "controller/controller.h"
@@ -178,6 +179,23 @@ TEST_F(ControllerTest, EachStepFailsWithItsOwnProblemAndLeavesNothingBehind) {
   EXPECT_EQ(read("brief.tmb"), QByteArray("schon da"));
   EXPECT_EQ(entries(), QStringList({"brief.tmb", "brief.txt"}));
   EXPECT_EQ(written.size(), 0);
+
+  // An encoded file replaced under its name after its check, even by a copy
+  // of the same bytes, is no longer the file that was checked and loaded.
+  ASSERT_TRUE(QFile::remove(temp.filePath("brief.tmb")));
+  ASSERT_TRUE(load("brief.txt"));
+  ASSERT_TRUE(encodeInto("brief.tmb", QStringLiteral("geheim")));
+  ASSERT_TRUE(load("brief.tmb"));
+  ASSERT_TRUE(chain.checkPassword(QStringLiteral("geheim")).fits);
+  ASSERT_TRUE(QFile::copy(temp.filePath("brief.tmb"), temp.filePath("kopie.tmb")));
+  ASSERT_EQ(std::rename(QFile::encodeName(temp.filePath("kopie.tmb")), QFile::encodeName(temp.filePath("brief.tmb"))),
+            0);
+  ASSERT_FALSE(chain.acceptTarget(path("neu.txt")).failure);
+  EXPECT_EQ(problem(chain.decode(watch).failure), Problem::Device);
+  EXPECT_EQ(problem(chain.checkPassword(QStringLiteral("geheim")).failure), Problem::Device);
+  EXPECT_EQ(entries(), QStringList({"brief.tmb", "brief.txt"}));
+  ASSERT_TRUE(QFile::remove(temp.filePath("brief.tmb")));
+  write("brief.tmb", "schon da");
 
   // A decode needs a fitting check; an encoded file that has gone since
   // its load cannot be checked.

@@ -41,13 +41,17 @@ class NewFolderTest : public test::GuiTest {
     test::WhenModal<Form14>([&](Form14& d) {
       EXPECT_EQ(Control<QLineEdit>(d, "Text1")->text(), QString()) << "the name box was not empty";
       Control<QLineEdit>(d, "Text1")->setText(name);
-      Control<QPushButton>(d, "Command1")->click();
+      auto* ok = Control<QPushButton>(d, "Command1");
+      ok->setFocus();  // as pressing it does
+      ok->click();
       open = d.isVisible();
+      focusAfterOk = d.focusWidget();
       if (open) Control<QPushButton>(d, "Command2")->click();
     });
     Control<QAction>(files, "New_directory")->trigger();
     return !open;
   }
+  const QWidget* focusAfterOk = nullptr;
 };
 
 TEST_F(NewFolderTest, HasItsControls) {
@@ -98,6 +102,8 @@ TEST_F(NewFolderTest, AnExistingFolderOrFileIsRefusedWithTheTypedName) {
     EXPECT_EQ(rec.messages[0].icon, platform::MessageIcon::Stop);
     EXPECT_EQ(rec.messages[0].window, QStringLiteral("Form14"));
     EXPECT_EQ(rec.beeps, 0);
+    // Typing goes on in the emptied box.
+    EXPECT_EQ(focusAfterOk, Control<QLineEdit>(dialog, "Text1"));
     EXPECT_EQ(rec.events.filter("pointer Form14").last(), "pointer Form14 normal");
   }
   EXPECT_EQ(Control<tambril::FolderList>(files, "Dir1")->path(), daten);
@@ -132,6 +138,7 @@ TEST_F(NewFolderTest, NamesTheFileSystemRefusesGiveTheAccessMessage) {
     EXPECT_EQ(rec.messages[0].icon, platform::MessageIcon::Stop);
     EXPECT_EQ(rec.beeps, 0);
     EXPECT_EQ(rec.events.filter("pointer Form14").last(), "pointer Form14 normal");
+    EXPECT_EQ(focusAfterOk, Control<QLineEdit>(dialog, "Text1"));
   }
   // Even where "a" exists, "a/b" is not a folder name.
   makeFolder("Ziel/a");

@@ -15,6 +15,7 @@
 #include <QUrl>
 #include <QWindow>
 #include <atomic>
+#include <cstdio>
 #include <thread>
 
 #include "file_dialog/selpr6.h"
@@ -342,6 +343,32 @@ TEST_F(MainWindowTest, TheFileOnTheCommandLineNeedsNoFileDialog) {
   EXPECT_EQ(rec.messages[0].window, QStringLiteral("Form1"));
   EXPECT_EQ(rec.beeps, 1);
   EXPECT_EQ(program().made().fileDialog, nullptr);
+
+  // A name that is not UTF-8, as the system hands it over (here relative to
+  // the current folder): the very file loads, as through "ÖFFNEN".
+  const QByteArray folderBytes = QFile::encodeName(QFileInfo(makeFolder("alt")).canonicalFilePath());
+  const QByteArray nameBytes("caf\xe9.txt");
+  std::FILE* f = std::fopen((folderBytes + '/' + nameBytes).constData(), "wb");
+  ASSERT_NE(f, nullptr);
+  std::fputs("Latin-1", f);
+  std::fclose(f);
+  QByteArray given = nameBytes;
+  char programName[] = "tambril";
+  char* argv[] = {programName, given.data(), nullptr};
+  const CommandLine line = SplitCommandLine(2, argv);
+  const QString before = QDir::currentPath();
+  QDir::setCurrent(QFile::decodeName(folderBytes));
+  const QString shown = OutsidePathOfBytes(ArgumentBytes(line, QString::fromLocal8Bit(given)));
+  QDir::setCurrent(before);
+  rec.reset();
+  Form1& third = restartProgram().mainWindow();
+  program().loadWhenMainWindowAppears(shown);
+  third.show();
+  for (int i = 0; i < 10 && loadedPath().isEmpty() && rec.messages.empty(); ++i) QCoreApplication::processEvents();
+  EXPECT_TRUE(rec.messages.empty());
+  EXPECT_EQ(loadedPath(), QFile::decodeName(folderBytes) + QStringLiteral("/caf\uFFFD.txt"));
+  EXPECT_EQ(Control<QLineEdit>(third, "Text1")->text(), QStringLiteral("caf\uFFFD.txt"));
+  EXPECT_EQ(Control<QLabel>(third, "Label1")->text(), QStringLiteral(" 7 Byte"));
 }
 
 TEST_F(OutsideFileTest, ArgumentsAreTakenFromTheCurrentFolder) {
@@ -446,6 +473,19 @@ TEST_F(OutsideFileTest, DroppedFilesAreLoadedTheSameWay) {
 
   EXPECT_TRUE(drop(urls({QUrl::fromLocalFile(second)})));
   expectLoaded(second, QStringLiteral("zweite.txt"));
+
+  // A name that is not UTF-8 comes as escaped bytes in the URL.
+  const QByteArray folder = QFile::encodeName(makeFolder("d"));
+  std::FILE* f = std::fopen((folder + "/caf\xe9.txt").constData(), "wb");
+  ASSERT_NE(f, nullptr);
+  std::fclose(f);
+  rec.reset();
+  const QUrl url = QUrl::fromEncoded("file://" + folder.toPercentEncoding("/") + "/caf%E9.txt");
+  auto* data = urls({url});
+  EXPECT_EQ(RealPath(DroppedPath(*data)), folder + "/caf\xe9.txt");
+  EXPECT_TRUE(drop(data));
+  expectLoaded(QFile::decodeName(folder) + QStringLiteral("/caf\uFFFD.txt"), QStringLiteral("caf\uFFFD.txt"));
+  EXPECT_TRUE(rec.messages.empty());
 }
 
 TEST_F(OutsideFileTest, DropsAreIgnoredWhileAModalWindowIsOpenOrAPassRuns) {

@@ -46,6 +46,34 @@ any_line=$(grep -F -A2 "$(key '*\\shell\\Tambril\\command')" <<< "$reg" | grep '
 # The installed command line runs.
 "$wine_run" "$folder/tambril-cli.exe" --version | grep -q '^tambril-cli ' || fail "the installed tambril-cli does not run"
 
+# While a program of the install runs (tambril-cli printing a large file
+# into a pipe nobody reads), neither a new install nor the uninstaller
+# changes a file, and neither ends as a success (in silent mode the
+# question whether to retry is answered with Cancel). The uninstaller runs
+# in place (_?=, which takes the rest of the line without quotes: given as
+# two words, so that Wine does not quote it) so that its status is its own.
+head -c 3000000 /dev/zero | tr '\0' 'x' > "$WINEPREFIX/drive_c/gross.txt"
+mkfifo "$WINEPREFIX/pipe"
+"$wine_run" "$folder/tambril-cli.exe" show 'C:\gross.txt' > "$WINEPREFIX/pipe" &
+runner=$!
+exec 8< "$WINEPREFIX/pipe"
+head -c 1 <&8 > /dev/null || fail "tambril-cli did not start"
+touch "$WINEPREFIX/before"
+status=0
+"$wine_run" "$installer" /S || status=$?
+[ "$status" != 0 ] || fail "an install over a running program said it succeeded"
+status=0
+"$wine_run" "$folder/Uninstall.exe" /S '_?=C:\Program' 'Files\Tambril' || status=$?
+[ "$status" != 0 ] || fail "an uninstall while the program runs said it succeeded"
+for f in tambril.exe tambril-cli.exe Ton1.ts2 LIESMICH.RTF Uninstall.exe; do
+  [ -f "$folder/$f" ] || fail "removed while the program ran: $f"
+done
+changed=$(find "$folder" -newer "$WINEPREFIX/before" | head -3)
+[ -z "$changed" ] || fail "changed while the program ran: $changed"
+exec 8<&-
+wait "$runner" || true
+grep -qF "$own_key" <<< "$(registry)" || fail "the installer's own key went while the program ran"
+
 "$wine_run" "$folder/Uninstall.exe" /S
 wineserver -w
 [ ! -e "$folder" ] || fail "left behind: $(ls "$folder")"
