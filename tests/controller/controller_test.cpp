@@ -186,7 +186,7 @@ TEST_F(ControllerTest, EachStepFailsWithItsOwnProblemAndLeavesNothingBehind) {
   ASSERT_TRUE(load("brief.txt"));
   ASSERT_TRUE(encodeInto("brief.tmb", QStringLiteral("geheim")));
   ASSERT_TRUE(load("brief.tmb"));
-  ASSERT_TRUE(chain.checkPassword(QStringLiteral("geheim")).fits);
+  ASSERT_EQ(chain.checkPassword(QStringLiteral("geheim")).verdict, Verdict::Fits);
   ASSERT_TRUE(QFile::copy(temp.filePath("brief.tmb"), temp.filePath("kopie.tmb")));
   ASSERT_EQ(std::rename(QFile::encodeName(temp.filePath("kopie.tmb")), QFile::encodeName(temp.filePath("brief.tmb"))),
             0);
