@@ -238,8 +238,18 @@ TEST_F(ControllerTest, AgeFilesAreKnownByContentAndDecodeToTheirNameWithoutAge) 
   EXPECT_EQ(begun, 1);
   EXPECT_FALSE(session.lastCheck());
   EXPECT_EQ(session.createMode(), CreateMode::None);
-  // The passphrase is the UTF-8 of what was typed, as the age module took it.
+  // The passphrase is the UTF-8 of what was typed, as the age module took
+  // it. The key is derived beside the window thread, whose loop turns.
+  bool checking = true;
+  bool turned = false;
+  watch.begin = [&] {
+    QMetaObject::invokeMethod(
+        &chain, [&] { turned = checking; }, Qt::QueuedConnection);
+  };
   const CheckOutcome right = check(QStringLiteral("Grüße1"));
+  checking = false;
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(turned);
   ASSERT_FALSE(right.failure);
   EXPECT_TRUE(right.fits);
   EXPECT_EQ(right.tag, QString());
