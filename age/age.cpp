@@ -13,6 +13,7 @@
 #include "age/header.h"
 #include "age/keys.h"
 #include "age/payload.h"
+#include "age/reading.h"
 
 namespace tambril::age {
 namespace fs = std::filesystem;
@@ -56,47 +57,8 @@ namespace {
 
 bool Space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-// The file's bytes as its header and payload: straight from the file, or
-// through its armor.
-class Reading {
- public:
-  Reading(ReadAtFn readAt, std::uint64_t size, Form form) : file_(std::move(readAt), size), raw_(file_) {
-    if (form == Form::Armored) {
-      armor_ = std::make_unique<ArmorBytes>(raw_);
-      decoded_ = std::make_unique<Input>(*armor_);
-    }
-  }
-  Input& in() { return decoded_ ? *decoded_ : raw_; }
-  std::uint64_t position() const { return file_.position(); }
-
- private:
-  FileBytes file_;
-  Input raw_;
-  std::unique_ptr<ArmorBytes> armor_;
-  std::unique_ptr<Input> decoded_;
-};
-
 ReadAtFn ReaderOf(const codec::InputFile& file) {
   return [&file](std::uint64_t offset, void* to, std::size_t n) { return file.readAt(offset, to, n); };
-}
-
-// Reads the header and the nonce with a file key found before: the header
-// must be one whose MAC holds with it and, given `wrapKey`, whose stanza
-// opens to it. Returns the payload key.
-Key OpenHeader(Input& in, const FileKey& fileKey, const Key* wrapKey = nullptr) {
-  const Header header = ReadHeader(in);
-  ScryptStanza scrypt;
-  if (ReadRecipients(header, kMaxWorkFactor, scrypt) != Recipients::Scrypt) throw Malformed{};
-  if (wrapKey) {
-    const auto opened = UnwrapFileKey(*wrapKey, scrypt.body);
-    if (!opened || sodium_memcmp(opened->data(), fileKey.data(), fileKey.size()) != 0) throw Malformed{};
-  }
-  if (sodium_memcmp(HeaderMac(fileKey, header.macInput).data(), header.mac.data(), header.mac.size()) != 0) {
-    throw Malformed{};
-  }
-  std::array<std::uint8_t, 16> nonce{};
-  if (in.read(nonce.data(), nonce.size()) != nonce.size()) throw Malformed{};
-  return PayloadKey(fileKey, nonce);
 }
 
 // Flushes the finished target and names it, unless the checkpoint stops the
@@ -267,27 +229,10 @@ CheckResult CheckPassphrase(const codec::InputFile& file, std::uint64_t fileSize
     r.form = RecognizeHead(head);
     if (r.form == Form::None) return r;  // Damaged: no age file at all
     Reading reading(ReaderOf(file), fileSize, r.form);
-    const Header header = ReadHeader(reading.in());
-    ScryptStanza scrypt;
-    if (ReadRecipients(header, kMaxWorkFactor, scrypt) == Recipients::ForKey) {
-      r.status = CheckStatus::ForKey;
-      return r;
-    }
-    r.workFactor = scrypt.workFactor;
-    const Key wrapKey = WrapKey(passphrase, scrypt.salt, scrypt.workFactor);
-    const auto fileKey = UnwrapFileKey(wrapKey, scrypt.body);
-    if (!fileKey) {
-      r.status = CheckStatus::WrongPassphrase;
-      return r;
-    }
-    // The passphrase is right; a MAC that fails means the header was changed.
-    if (sodium_memcmp(HeaderMac(*fileKey, header.macInput).data(), header.mac.data(), header.mac.size()) != 0) {
-      return r;
-    }
-    Access::keep(r, *fileKey);
-    r.status = CheckStatus::Fits;
-  } catch (const Malformed&) {
-    r.status = CheckStatus::Damaged;
+    HeaderCheck check = CheckHeader(reading.in(), passphrase);
+    r.status = check.status;
+    r.workFactor = check.workFactor;
+    if (check.fileKey) Access::keep(r, *check.fileKey);
   } catch (const codec::CodecError& e) {
     r.status = CheckStatus::FileError;
     r.error = e;

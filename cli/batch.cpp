@@ -19,6 +19,8 @@
 #include <thread>
 #include <unordered_map>
 
+#include "age/age.h"
+#include "cli/age_files.h"
 #include "cli/messages.h"
 #include "cli/run_counts.h"
 #include "cli/system.h"
@@ -51,8 +53,8 @@ struct Level {
 // very folder it was when it was listed.
 class TreeWalk {
  public:
-  TreeWalk(bool encodedOnly, std::size_t mostHeld, std::vector<Entry>& out)
-      : encodedOnly_(encodedOnly), mostHeld_(std::max<std::size_t>(mostHeld, 2)), out_(out) {}
+  TreeWalk(bool encodedOnly, std::size_t mostHeld, std::vector<Entry>& out, bool ageToo = false)
+      : encodedOnly_(encodedOnly), ageToo_(ageToo), mostHeld_(std::max<std::size_t>(mostHeld, 2)), out_(out) {}
 
   void run(std::unique_ptr<WalkFolder> top, const std::string& path) {
     enter(std::move(top), path);
@@ -105,7 +107,9 @@ class TreeWalk {
     level.name = std::move(name);
     level.id = folder->id();
     std::string error;
-    const auto wanted = [this](std::string_view n) { return !encodedOnly_ || codec::HasTmbSuffix(n); };
+    const auto wanted = [this](std::string_view n) {
+      return !encodedOnly_ || codec::HasTmbSuffix(n) || (ageToo_ && age::HasAgeSuffix(n));
+    };
     level.entries = folder->entries(wanted, error);
     if (!error.empty()) {
       out_.push_back({Entry::Unreadable, pathOf({}), std::string(Text(Msg::CannotReadFolder)) + ": " + error});
@@ -171,6 +175,7 @@ class TreeWalk {
   }
 
   const bool encodedOnly_;
+  const bool ageToo_;  // ".age" names too
   const std::size_t mostHeld_;
   std::vector<Entry>& out_;
   std::vector<Level> levels_;
@@ -298,7 +303,8 @@ struct Coded {
 // relative path. `progress` is told before each block of at most a MiB
 // roughly how far the file is; it throws Stopped to end the coding.
 Coded CodeOne(BatchMode mode, const fs::path& file, const std::shared_ptr<const codec::Folder>& folder,
-              const fs::path& cwd, const std::string& password, const std::function<void(std::uint64_t)>& progress) {
+              const fs::path& cwd, const std::string& password, const BatchOptions& options,
+              const std::function<void(std::uint64_t)>& progress) {
   Coded c;
   std::uint64_t blocks = 0;
   const codec::CheckpointFn checkpoint = [&] { progress(std::min(c.size, (blocks++) << 20)); };
@@ -309,11 +315,41 @@ Coded CodeOne(BatchMode mode, const fs::path& file, const std::shared_ptr<const 
   try {
     const codec::InputFile in = folder ? codec::InputFile(*folder, file) : codec::InputFile(file);
     c.size = in.sizeAtOpen();
-    if (mode == BatchMode::Encode) {
+    if (mode == BatchMode::Encode && options.age) {
+      c.target = PathOf(age::EncodedPath(PathText(file)));
+      codec::RequireKnownLength(in, c.size);
+      c.file = age::EncodeUnnamed(in, c.size, c.target, options.passphrase, checkpoint, folderOf(c.target));
+    } else if (mode == BatchMode::Encode) {
       c.target = PathOf(codec::EncodedPath(PathText(file)));  // a taken name is refused before anything is read
       const std::string tag = codec::ExtensionTag(PathText(codec::AbsolutePath(file, cwd)));
       codec::RequireKnownLength(in, c.size);
       c.file = codec::EncodeUnnamed(in, c.size, c.target, password, tag, checkpoint, folderOf(c.target));
+    } else if (age::Recognize(in) != age::Form::None) {
+      if (mode == BatchMode::Convert) {
+        c.state = {State::Failed, Quoted(PathText(file)) + ": " + std::string(Text(Msg::AlreadyAge))};
+        return c;
+      }
+      const auto check = CheckAge(in, c.size, options.passphrase);
+      if (!check) {
+        c.state.state = State::WrongPassword;
+        return c;
+      }
+      if (mode == BatchMode::Check) {
+        age::Verify(in, *check, {}, checkpoint);
+        c.state = {State::Done, std::string(Text(Msg::Fit))};
+        return c;
+      }
+      const auto named = age::DecodedPath(PathText(file));
+      if (!named) {
+        c.state = {State::Failed, Quoted(PathText(file)) + ": " + std::string(Text(Msg::AgeNeedsOutput))};
+        return c;
+      }
+      c.target = PathOf(*named);
+      c.file = age::DecodeUnnamed(in, c.target, *check, checkpoint, folderOf(c.target));
+    } else if (password.size() > codec::kMaxPasswordLength) {
+      // Longer than any .tmb password (taken for the age files of the run).
+      c.state.state = State::WrongPassword;
+      return c;
     } else {
       const codec::CheckResult check = codec::CheckPassword(in, c.size, password);
       if (!check.fits()) {
@@ -324,8 +360,13 @@ Coded CodeOne(BatchMode mode, const fs::path& file, const std::shared_ptr<const 
         c.state = {State::Done, PrintableTag(check.tagText())};
         return c;
       }
-      c.target = PathOf(codec::DecodedPath(PathText(file), check.tagText()));
-      c.file = codec::DecodeUnnamed(in, c.target, check, checkpoint, folderOf(c.target));
+      if (mode == BatchMode::Convert) {
+        c.target = PathOf(ConvertedPath(PathText(file), check.tagText()));
+        c.file = ConvertUnnamed(in, check, c.target, options.passphrase, checkpoint, folderOf(c.target));
+      } else {
+        c.target = PathOf(codec::DecodedPath(PathText(file), check.tagText()));
+        c.file = codec::DecodeUnnamed(in, c.target, check, checkpoint, folderOf(c.target));
+      }
     }
     c.file->finishUnflushed();
     c.state = {State::Unnamed, PathText(c.target)};
@@ -508,7 +549,7 @@ bool Batch::codeNext(std::size_t job, std::unique_lock<std::mutex>& lock) {
     if (SignalPending() || stop_) throw Stopped{};
     partial_[job].store(about, std::memory_order_relaxed);
   };
-  Coded c = CodeOne(mode_, file, folder, cwd_, password_, progress);
+  Coded c = CodeOne(mode_, file, folder, cwd_, password_, options_, progress);
   const std::uint64_t scope = c.file ? c.file->flushScope() : 0;
   bytesFinished_ += c.size;
   partial_[job].store(0, std::memory_order_relaxed);
@@ -837,7 +878,8 @@ int Batch::summarize() const {
 
 unsigned DefaultJobs() { return ProcessorCount(); }
 
-std::vector<Entry> CollectFiles(const std::vector<std::string>& operands, bool recursive, bool encodedOnly) {
+std::vector<Entry> CollectFiles(const std::vector<std::string>& operands, bool recursive, bool encodedOnly,
+                                bool ageToo) {
   std::vector<Entry> files;
   for (const auto& op : operands) {
     if (recursive && IsFolder(op)) {
@@ -845,7 +887,7 @@ std::vector<Entry> CollectFiles(const std::vector<std::string>& operands, bool r
       if (auto folder = WalkFolder::Open(op, error)) {
         // Half the open files there are at most: the run needs the rest.
         const std::size_t room = OpenFileRoom(2 * kMostWalkHandles + kOwnFiles);
-        TreeWalk(encodedOnly, std::min(kMostWalkHandles, room / 2), files).run(std::move(folder), op);
+        TreeWalk(encodedOnly, std::min(kMostWalkHandles, room / 2), files, ageToo).run(std::move(folder), op);
       } else {
         files.push_back({Entry::Unreadable, op, std::string(Text(Msg::CannotOpenFolder)) + ": " + error});
       }

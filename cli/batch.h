@@ -7,12 +7,15 @@
 
 namespace tambril::cli {
 
-enum class BatchMode { Encode, Decode, Check };
+// Convert turns .tmb files into age files with the same password.
+enum class BatchMode { Encode, Decode, Check, Convert };
 
 struct BatchOptions {
   bool recursive = false;  // walk folders named among the files
   bool quiet = false;      // print nothing but failures (no bar either)
   unsigned jobs = 0;       // files coded at once; 0: one per processor
+  bool age = false;        // encoding: age files instead of .tmb files
+  std::string passphrase;  // UTF-8, for the age files of the run
 };
 
 // One job per processor this process may run on.
@@ -38,7 +41,9 @@ struct Entry {
 // cannot take comes back with its reason, so that nothing is left out
 // unsaid; folders named without `recursive` stay in the list and fail as
 // what they are.
-std::vector<Entry> CollectFiles(const std::vector<std::string>& operands, bool recursive, bool encodedOnly);
+// With `ageToo`, the walk takes names ending in ".age" beside them.
+std::vector<Entry> CollectFiles(const std::vector<std::string>& operands, bool recursive, bool encodedOnly,
+                                bool ageToo = false);
 
 // Codes `files` with `password` (Windows-1252 bytes), `options.jobs` files
 // at once: one line per entry in their order, whatever order the jobs finish

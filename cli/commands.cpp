@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <clocale>
@@ -16,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "age/age.h"
+#include "cli/age_files.h"
 #include "cli/batch.h"
 #include "cli/messages.h"
 #include "cli/password.h"
@@ -62,6 +65,7 @@ struct Arguments {
   bool help = false;
   bool recursive = false;
   bool quiet = false;
+  bool age = false;                   // encode --age
   unsigned jobs = 0;                  // -j N; 0 when not given
   std::optional<std::string> output;  // -o TARGET
   std::vector<std::string> operands;
@@ -92,8 +96,11 @@ std::optional<Arguments> Parse(const std::vector<std::string>& args, int& exitCo
       a.help = true;
     } else if (options && s == "-r" && a.command != "show") {
       a.recursive = true;
-    } else if (options && s == "--quiet" && (a.command == "encode" || a.command == "decode")) {
+    } else if (options && s == "--quiet" &&
+               (a.command == "encode" || a.command == "decode" || a.command == "convert")) {
       a.quiet = true;
+    } else if (options && s == "--age" && a.command == "encode") {
+      a.age = true;
     } else if (options && (a.command == "encode" || a.command == "decode") &&
                (s == "--output" || s.rfind("--output=", 0) == 0 || s.rfind("-o", 0) == 0)) {
       // "-o T", "-oT", "--output T" or "--output=T"
@@ -163,15 +170,29 @@ std::optional<std::string> ReadAccepted(bool fromStdin, std::string_view prompt,
   return password;
 }
 
-// The password for a new encoded file, after the rules and the confirmation.
-std::optional<std::string> NewPassword(const Arguments& a, const fs::path& source, int& exitCode) {
-  auto password = ReadAccepted(a.passwordStdin, Text(Msg::Prompt), source, RefuseNewPassword, exitCode);
+// Wipes a password when it goes.
+struct WipedOnExit {
+  std::optional<std::string>& password;
+  ~WipedOnExit() {
+    if (password) age::Wipe(*password);
+  }
+};
+
+// The password for a new encoded file, after the rules and the
+// confirmation: Windows-1252 bytes for a .tmb file, the UTF-8 typed for an
+// age file (`forAge`), whose rule is only a length of five at least.
+std::optional<std::string> NewPassword(const Arguments& a, const fs::path& source, int& exitCode, bool forAge = false) {
+  auto password = ReadAccepted(a.passwordStdin, Text(Msg::Prompt), source,
+                               forAge ? RefuseNewPassphrase : RefuseNewPassword, exitCode);
+  const WipedOnExit wiped{password};
   if (!password) return std::nullopt;
   if (!a.passwordStdin) {
     const auto matches = [&](std::string_view confirmation) { return RefuseConfirmation(*password, confirmation); };
-    if (!ReadAccepted(false, Text(Msg::ConfirmPrompt), source, matches, exitCode)) return std::nullopt;
+    auto confirmation = ReadAccepted(false, Text(Msg::ConfirmPrompt), source, matches, exitCode);
+    const WipedOnExit wipedToo{confirmation};
+    if (!confirmation) return std::nullopt;
   }
-  return codec::Utf8ToCp1252(*password);
+  return forAge ? *password : codec::Utf8ToCp1252(*password);
 }
 
 // The password to try on an encoded file.
@@ -199,6 +220,15 @@ int RunPass(std::string_view label, bool quiet, const fs::path& source, const fs
   return kExitOk;
 }
 
+// What a many-file run takes from the command line.
+BatchOptions RunOptions(const Arguments& a) {
+  BatchOptions options;
+  options.recursive = a.recursive;
+  options.quiet = a.quiet;
+  options.jobs = a.jobs;
+  return options;
+}
+
 // More than one file, -r or -j: every file beside itself.
 bool ManyFiles(const Arguments& a) { return a.recursive || a.jobs > 0 || a.operands.size() > 1; }
 
@@ -221,14 +251,23 @@ int Encode(const Arguments& a) {
   int exitCode = kExitOk;
   if (ManyFiles(a)) {
     const auto files = CollectFiles(a.operands, a.recursive, false);
-    const auto password = NewPassword(a, PathOf(a.operands[0]), exitCode);
+    auto password = NewPassword(a, PathOf(a.operands[0]), exitCode, a.age);
+    const WipedOnExit wiped{password};
     if (!password) return exitCode;
-    return RunBatch(BatchMode::Encode, files, *password, {a.recursive, a.quiet, a.jobs});
+    BatchOptions options = RunOptions(a);
+    options.age = a.age;
+    if (a.age) options.passphrase = *password;
+    const int rc = RunBatch(BatchMode::Encode, files, a.age ? std::string() : *password, options);
+    age::Wipe(options.passphrase);
+    return rc;
   }
   const fs::path source = PathOf(a.operands[0]);
   const auto in = OpenInput(source, exitCode);
   if (!in) return exitCode;
-  const fs::path target = a.output ? PathOf(*a.output) : PathOf(codec::EncodedPath(PathText(source)));
+  // An age file with --age or a target named so; a .tmb file otherwise.
+  const bool toAge = a.age || (a.output && age::HasAgeSuffix(*a.output));
+  const std::string named = toAge ? age::EncodedPath(PathText(source)) : codec::EncodedPath(PathText(source));
+  const fs::path target = a.output ? PathOf(*a.output) : PathOf(named);
   std::uint64_t size = 0;
   try {
     size = in->size();
@@ -239,13 +278,18 @@ int Encode(const Arguments& a) {
   // Refused before the password is typed; the pass itself checks again.
   if (codec::EntryExists(target)) return TargetTaken(source, target);
 
-  const auto password = NewPassword(a, source, exitCode);
+  auto password = NewPassword(a, source, exitCode, toAge);
+  const WipedOnExit wiped{password};
   if (!password) return exitCode;
   const fs::path full = codec::AbsolutePath(source);
   return RunPass(Text(Msg::Encoding), a.quiet, source, target,
                  [&](const codec::ProgressFn& progress, const codec::CheckpointFn& checkpoint) {
-                   codec::Encode(*in, size, target, *password, codec::ExtensionTag(PathText(full)), progress,
-                                 checkpoint);
+                   if (toAge) {
+                     age::Encode(*in, size, target, *password, progress, checkpoint);
+                   } else {
+                     codec::Encode(*in, size, target, *password, codec::ExtensionTag(PathText(full)), progress,
+                                   checkpoint);
+                   }
                  });
 }
 
@@ -284,15 +328,88 @@ std::optional<codec::CheckResult> CheckFile(const Arguments& a, const fs::path& 
   }
 }
 
+// Whether `file` starts as an age file; one that cannot be read is left to
+// the .tmb path, which says why.
+bool StartsAsAge(const fs::path& file) {
+  try {
+    return age::Recognize(file) != age::Form::None;
+  } catch (const codec::CodecError&) {
+    return false;
+  }
+}
+
+// Checks (`decode` false: every chunk authenticated, nothing written) or
+// decodes one age file. The name loses its ".age"; a name without it
+// needs -o.
+int OpenAge(const Arguments& a, const fs::path& file, bool decode) {
+  int exitCode = kExitOk;
+  const auto in = OpenInput(file, exitCode);
+  if (!in) return exitCode;
+  std::uint64_t size = 0;
+  try {
+    size = in->size();
+  } catch (const codec::CodecError& e) {
+    return Fail(kExitFile, FailureLine(file, {}, e));
+  }
+  fs::path target;
+  if (decode) {
+    const auto named = age::DecodedPath(PathText(file));
+    if (!a.output && !named) {
+      return UsageError("decode: " + Quoted(PathText(file)) + ": " + std::string(Text(Msg::AgeNeedsOutput)));
+    }
+    target = a.output ? PathOf(*a.output) : PathOf(*named);
+    if (codec::EntryExists(target)) return TargetTaken(file, target);
+  }
+  auto passphrase = ReadAccepted(a.passwordStdin, Text(Msg::Prompt), file, RefuseTypedPassphrase, exitCode);
+  const WipedOnExit wiped{passphrase};
+  if (!passphrase) return exitCode;
+  std::optional<age::CheckResult> check;
+  try {
+    check = CheckAge(*in, size, *passphrase);
+  } catch (const codec::CodecError& e) {
+    return Fail(kExitFile, FailureLine(file, {}, e));
+  }
+  if (!check) return FailAbout(kExitWrongPassword, file, Text(Msg::WrongPassword));
+  if (!decode) {
+    const int rc = RunPass(Text(Msg::Checking), a.quiet, file, file,
+                           [&](const codec::ProgressFn& progress, const codec::CheckpointFn& checkpoint) {
+                             age::Verify(*in, *check, progress, checkpoint);
+                           });
+    if (rc == kExitOk) std::printf("%s\n", Text(Msg::Fit).data());
+    return rc;
+  }
+  return RunPass(Text(Msg::Decoding), a.quiet, file, target,
+                 [&](const codec::ProgressFn& progress, const codec::CheckpointFn& checkpoint) {
+                   age::Decode(*in, target, *check, progress, checkpoint);
+                 });
+}
+
+// Many files to decode or check: the walk takes ".age" names beside ".tmb"
+// ones, and the password is taken for both kinds (without the .tmb limit
+// of 15 characters where an age file is among them).
+int RunOpening(const Arguments& a, BatchMode mode) {
+  int exitCode = kExitOk;
+  const auto files = CollectFiles(a.operands, a.recursive, true, /*ageToo=*/true);
+  const bool ages = std::any_of(files.begin(), files.end(),
+                                [](const Entry& e) { return e.kind == Entry::File && age::HasAgeSuffix(e.path); });
+  auto typed = ReadAccepted(a.passwordStdin, Text(Msg::Prompt), PathOf(a.operands[0]),
+                            ages ? RefuseTypedPassphrase : RefuseTypedPassword, exitCode);
+  const WipedOnExit wiped{typed};
+  if (!typed) return exitCode;
+  std::string password = codec::Utf8ToCp1252(*typed);
+  BatchOptions options = RunOptions(a);
+  options.passphrase = *typed;
+  const int rc = RunBatch(mode, files, password, options);
+  age::Wipe(options.passphrase);
+  age::Wipe(password);
+  return rc;
+}
+
 int Check(const Arguments& a) {
   if (a.operands.empty()) return UsageError("check: " + std::string(Text(Msg::ExpectedFiles)));
   int exitCode = kExitOk;
-  if (ManyFiles(a)) {
-    const auto files = CollectFiles(a.operands, a.recursive, true);
-    const auto password = TypedPassword(a, PathOf(a.operands[0]), exitCode);
-    if (!password) return exitCode;
-    return RunBatch(BatchMode::Check, files, *password, {a.recursive, a.quiet, a.jobs});
-  }
+  if (ManyFiles(a)) return RunOpening(a, BatchMode::Check);
+  if (StartsAsAge(PathOf(a.operands[0]))) return OpenAge(a, PathOf(a.operands[0]), false);
   std::unique_ptr<codec::InputFile> in;
   const auto check = CheckFile(a, PathOf(a.operands[0]), nullptr, in, exitCode);
   if (!check) return exitCode;
@@ -304,13 +421,9 @@ int Decode(const Arguments& a) {
   if (a.operands.empty()) return UsageError("decode: " + std::string(Text(Msg::ExpectedFiles)));
   if (auto refused = RefuseOutput(a)) return *refused;
   int exitCode = kExitOk;
-  if (ManyFiles(a)) {
-    const auto files = CollectFiles(a.operands, a.recursive, true);
-    const auto password = TypedPassword(a, PathOf(a.operands[0]), exitCode);
-    if (!password) return exitCode;
-    return RunBatch(BatchMode::Decode, files, *password, {a.recursive, a.quiet, a.jobs});
-  }
+  if (ManyFiles(a)) return RunOpening(a, BatchMode::Decode);
   const fs::path file = PathOf(a.operands[0]);
+  if (StartsAsAge(file)) return OpenAge(a, file, true);
   const std::optional<fs::path> given = a.output ? std::optional<fs::path>(PathOf(*a.output)) : std::nullopt;
   std::unique_ptr<codec::InputFile> in;
   const auto check = CheckFile(a, file, given ? &*given : nullptr, in, exitCode);
@@ -320,6 +433,25 @@ int Decode(const Arguments& a) {
                  [&](const codec::ProgressFn& progress, const codec::CheckpointFn& checkpoint) {
                    codec::Decode(*in, target, *check, progress, checkpoint);
                  });
+}
+
+// .tmb files into age files with the same password, each read back before
+// its line says done; the originals stay.
+int Convert(const Arguments& a) {
+  if (a.operands.empty()) return UsageError("convert: " + std::string(Text(Msg::ExpectedFiles)));
+  int exitCode = kExitOk;
+  const auto files = CollectFiles(a.operands, a.recursive, true);
+  auto typed = ReadAccepted(a.passwordStdin, Text(Msg::Prompt), PathOf(a.operands[0]), RefuseTypedPassword, exitCode);
+  const WipedOnExit wiped{typed};
+  if (!typed) return exitCode;
+  std::string password = codec::Utf8ToCp1252(*typed);
+  BatchOptions options = RunOptions(a);
+  // The passphrase is the password as the .tmb files hold it.
+  options.passphrase = codec::Cp1252ToUtf8(password);
+  const int rc = RunBatch(BatchMode::Convert, files, password, options);
+  age::Wipe(options.passphrase);
+  age::Wipe(password);
+  return rc;
 }
 
 // Standard output that failed is said once, however often it is found.
@@ -410,7 +542,7 @@ int Run(std::vector<std::string> args) {
     std::puts("tambril-cli " TAMBRIL_VERSION);
     return kExitOk;
   }
-  if (first != "encode" && first != "check" && first != "decode" && first != "show") {
+  if (first != "encode" && first != "check" && first != "decode" && first != "convert" && first != "show") {
     if (first.size() > 1 && first[0] == '-')
       return UsageError(std::string(Text(Msg::UnknownOption)) + " " + QuotedArgument(first));
     return UsageError(std::string(Text(Msg::UnknownCommand)) + " " + QuotedArgument(first));
@@ -429,6 +561,7 @@ int Run(std::vector<std::string> args) {
   if (first == "encode") return Encode(*parsed);
   if (first == "check") return Check(*parsed);
   if (first == "decode") return Decode(*parsed);
+  if (first == "convert") return Convert(*parsed);
   return Show(*parsed);
 }
 

@@ -88,6 +88,10 @@ enum class Msg {
   UnknownLength,
   Damaged,
   MadeForKey,
+  // age files
+  AgeNeedsOutput,
+  AlreadyAge,
+  Checking,
 };
 
 std::string_view Text(Msg m, Language language = MessageLanguage());

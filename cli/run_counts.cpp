@@ -16,7 +16,8 @@ std::string RunCounts::summary(BatchMode mode, Language language) const {
     count(Outcome::WrongPassword, Msg::WrongPassword, ", ");
   } else {
     count(Outcome::Done, Msg::Done, ", ");
-    if (mode == BatchMode::Decode) count(Outcome::WrongPassword, Msg::SkippedWrongPassword, ", ");
+    if (mode == BatchMode::Decode || mode == BatchMode::Convert)
+      count(Outcome::WrongPassword, Msg::SkippedWrongPassword, ", ");
   }
   if (of(Outcome::NotRegular) > 0) count(Outcome::NotRegular, Msg::SkippedNotRegular, ", ");
   count(Outcome::Failed, Msg::Failed, "\n");

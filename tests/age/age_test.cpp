@@ -11,6 +11,7 @@
 
 #include "age/age.h"
 #include "age/keys.h"
+#include "armor_text.h"
 #include "test_files.h"
 
 namespace tambril::age {
@@ -19,6 +20,7 @@ using codec::test::ReadFile;
 using codec::test::TempDir;
 using codec::test::WriteFile;
 using Bytes = codec::test::Bytes;
+using test::Armored;
 
 constexpr int kFastFactor = 10;  // 2^10: a millisecond instead of a second
 const std::string kPass = "Kennwort 1";
@@ -74,20 +76,6 @@ std::string Chunk(const Parts& p, std::uint64_t counter, bool last, const std::s
                                             reinterpret_cast<const std::uint8_t*>(plain.data()), plain.size(), nullptr,
                                             0, nullptr, nonce.data(), key.data());
   return sealed;
-}
-
-// The armored form of `file`, lines ending in `eol`.
-std::string Armored(const std::string& file, const std::string& eol) {
-  std::string out = "-----BEGIN AGE ENCRYPTED FILE-----" + eol;
-  for (std::size_t at = 0; at < file.size(); at += 48) {
-    const std::string part = file.substr(at, 48);
-    std::string line(sodium_base64_ENCODED_LEN(part.size(), sodium_base64_VARIANT_ORIGINAL), '\0');
-    sodium_bin2base64(line.data(), line.size(), reinterpret_cast<const std::uint8_t*>(part.data()), part.size(),
-                      sodium_base64_VARIANT_ORIGINAL);
-    line.pop_back();
-    out += line + eol;
-  }
-  return out + "-----END AGE ENCRYPTED FILE-----" + eol;
 }
 
 class AgeFiles : public ::testing::Test {
@@ -204,6 +192,8 @@ TEST_F(AgeFiles, HeaderRules) {
       {"cut in the header", file.substr(0, 60), kPass, CheckStatus::Damaged},
       {"armored, LF", Armored(file, "\n"), kPass, CheckStatus::Fits},
       {"armored, CRLF, whitespace around", " \r\n\t" + Armored(file, "\r\n") + "\r\n  \n", kPass, CheckStatus::Fits},
+      {"armored, a short line first", Armored(file, "\n", 45), kPass, CheckStatus::Damaged},
+      {"armored, a padded line first", Armored(file, "\n", 47), kPass, CheckStatus::Damaged},
       {"armored, end without line end", Armored(file, "\n").substr(0, Armored(file, "\n").size() - 1), kPass,
        CheckStatus::Fits},
   };

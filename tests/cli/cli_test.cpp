@@ -660,7 +660,7 @@ TEST_F(CliTest, TagCharactersUnfitForFileNamesBecomeUnderscores) {
 TEST_F(CliTest, HelpVersionAndUsageErrors) {
   CliResult r = RunCli({"--help"});
   EXPECT_EQ(r.exitCode, 0);
-  EXPECT_NE(r.out.find("tambril-cli encode [--password-stdin] [-o TARGET] SOURCE"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("tambril-cli encode [--password-stdin] [--age] [-o TARGET] SOURCE"), std::string::npos) << r.out;
   // Its last line points to what a .tmb file does not protect against.
   const std::string lastLine = r.out.substr(r.out.rfind('\n', r.out.size() - 2) + 1);
   EXPECT_NE(lastLine.find("\"How safe is a .tmb file?\" in the README"), std::string::npos) << lastLine;
@@ -669,7 +669,7 @@ TEST_F(CliTest, HelpVersionAndUsageErrors) {
   CliOptions german;
   german.env = {{"LANG", "de_DE.UTF-8"}};
   r = RunCli({"--help"}, "", german);
-  EXPECT_EQ(r.out.rfind("Aufruf: tambril-cli encode [--password-stdin] [-o ZIEL] QUELLE\n", 0), 0u) << r.out;
+  EXPECT_EQ(r.out.rfind("Aufruf: tambril-cli encode [--password-stdin] [--age] [-o ZIEL] QUELLE\n", 0), 0u) << r.out;
   EXPECT_NE(r.out.find("Rückgabewert: 0 Erfolg"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("\"How safe\nis a .tmb file?\" in der README.\n"), std::string::npos) << r.out;
   r = RunCli({"encode", "--help"}, "", german);
@@ -705,6 +705,9 @@ TEST_F(CliTest, HelpVersionAndUsageErrors) {
       {"encode", "a", "-o"},
       {"decode", "--output=", "a"},
       {"check", "-o", "t", "a"},
+      {"decode", "--age", "a"},
+      {"convert"},
+      {"convert", "-o", "t", "a.tmb"},
   };
   for (const auto& args : wrong) {
     SCOPED_TRACE(::testing::PrintToString(args));
@@ -712,7 +715,7 @@ TEST_F(CliTest, HelpVersionAndUsageErrors) {
     EXPECT_EQ(r.exitCode, kUsage);
     EXPECT_EQ(r.out, "");
     // One line, but for the usage without a command.
-    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), args.empty() ? 7 : 1) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), args.empty() ? 8 : 1) << r.err;
   }
   // An argument is quoted as a file name is, control characters and all.
   for (const auto& [args, said] : std::vector<std::pair<std::vector<std::string>, std::string>>{

@@ -131,6 +131,43 @@ for way in "win|$linux" "$linux|win"; do
   diff -r tree copy || fail "$encoder -> $decoder: the tree differs"
 done
 
+# age files: written on Windows and opened on Linux, the other way round,
+# and one written by the Linux age program (binary and armored) opened on
+# Windows; a wrong password exits 1 and a changed byte 3 on both, writing
+# nothing.
+ages=$(dirname "$0")/../age
+mkdir agef
+head -c 200007 /dev/urandom > agef/plain.bin
+pass='Kennwort äöü'
+run "$pass" win encode --age --password-stdin -o agef/win.age agef/plain.bin
+[ "$rc" = 0 ] || fail "Windows encode --age: $err"
+run "$pass" "$linux" decode --password-stdin -o agef/from-win.bin agef/win.age
+[ "$rc" = 0 ] && cmp agef/plain.bin agef/from-win.bin || fail "age Windows -> Linux: $err"
+run "$pass" "$linux" encode --age --password-stdin agef/plain.bin
+[ "$rc" = 0 ] || fail "Linux encode --age: $err"
+mv agef/plain.bin agef/orig.bin
+run "$pass" win decode --password-stdin agef/plain.bin.age
+[ "$rc" = 0 ] && cmp agef/orig.bin agef/plain.bin || fail "age Linux -> Windows: $err"
+if command -v age > /dev/null && command -v python3 > /dev/null; then
+  for armor in "" -a; do
+    python3 "$ages/age_pty.py" "$pass" age -p $armor -o "agef/prog$armor.age" agef/orig.bin > /dev/null ||
+      fail "the age program cannot encrypt"
+    run "$pass" win decode --password-stdin -o "agef/prog$armor.bin" "agef/prog$armor.age"
+    [ "$rc" = 0 ] && cmp agef/orig.bin "agef/prog$armor.bin" || fail "age program $armor -> Windows: $err"
+  done
+  age_program=", the age program's"
+else
+  echo "no age program or Python: the file it writes is not tried" >&2
+fi
+same_status Anders12 decode --password-stdin -o agef/wrong.bin agef/win.age
+[ "$rc" = 1 ] || fail "age: a wrong password exits $rc, not 1"
+cp agef/win.age agef/changed.age
+printf 'X' | dd of=agef/changed.age bs=1 seek=100000 conv=notrunc 2> /dev/null
+same_status "$pass" decode --password-stdin -o agef/changed.bin agef/changed.age
+[ "$rc" = 3 ] && grep -q 'damaged or was changed' <<< "$err" || fail "age: a changed byte: status $rc: $err"
+[ ! -e agef/wrong.bin ] && [ ! -e agef/changed.bin ] || fail "age: a refused decode left a file"
+no_hidden agef || fail "age: a hidden unfinished file was left"
+
 # Ctrl-C during a pass (Wine turns SIGINT into the console's Ctrl-C): the
 # pass stops, says so, and leaves neither the target nor a hidden file.
 mkdir stop
@@ -175,4 +212,4 @@ else
 fi
 [ ! -e stoprun/b.bin.tmb ] || fail "an interrupted run left the target of the file it was coding"
 no_hidden stoprun || fail "an interrupted run left a hidden file"
-echo "tambril-cli.exe: cross-system, statuses, long names, trees, Ctrl-C in a pass and in a run"
+echo "tambril-cli.exe: cross-system, statuses, long names, trees, age files both ways${age_program:-}, Ctrl-C in a pass and in a run"
