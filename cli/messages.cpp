@@ -145,8 +145,8 @@ constexpr Entry kTable[] = {
      "know one by its first bytes, whatever its name: x.age decodes to x (a\n"
      "name without \".age\" needs -o), check reads the whole file, and a\n"
      "damaged or changed file is a file error that writes nothing. The\n"
-     "password costs each file about a second and 256 MiB of memory, once per\n"
-     "file: 1000 files take about a quarter of an hour on one core.\n"
+     "password costs each file about half a second of one core and 256 MiB of\n"
+     "memory, once per file: 1000 files take about nine minutes of one core.\n"
      "\n"
      "A .tmb file keeps casual eyes out, no more: see \"How safe is a .tmb file?\" in the README.\n",
      "\n"
@@ -215,8 +215,8 @@ constexpr Entry kTable[] = {
      "heißt: x.age ergibt x (ein Name ohne \".age\" braucht -o), check liest\n"
      "die ganze Datei, und eine beschädigte oder veränderte Datei ist ein\n"
      "Dateifehler, der nichts schreibt. Das Kennwort kostet jede Datei etwa\n"
-     "eine Sekunde und 256 MiB Speicher, einmal je Datei: 1000 Dateien dauern\n"
-     "auf einem Kern etwa eine Viertelstunde.\n"
+     "eine halbe Sekunde eines Kerns und 256 MiB Speicher, einmal je Datei:\n"
+     "1000 Dateien brauchen etwa neun Minuten eines Kerns.\n"
      "\n"
      "Eine .tmb-Datei hält neugierige Blicke fern, mehr nicht: siehe \"How safe\n"
      "is a .tmb file?\" in der README.\n"},

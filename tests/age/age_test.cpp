@@ -181,6 +181,12 @@ TEST_F(AgeFiles, HeaderRules) {
       {"made for a key", WithMac("age-encryption.org/v1\n" + x25519 + "---", p.fileKey) + p.payload, kPass,
        CheckStatus::ForKey},
       {"no stanza", WithMac("age-encryption.org/v1\n---", p.fileKey) + p.payload, kPass, CheckStatus::Damaged},
+      {"made for a key, a body of 64 columns ended by an empty line",
+       WithMac("age-encryption.org/v1\n-> X25519 abc\n" + std::string(64, 'A') + "\n\n---", p.fileKey) + p.payload,
+       kPass, CheckStatus::ForKey},
+      {"made for a key, a body line of 64 columns last",
+       WithMac("age-encryption.org/v1\n-> X25519 abc\n" + std::string(64, 'A') + "\n---", p.fileKey) + p.payload, kPass,
+       CheckStatus::Damaged},
       {"CRLF line ends",
        [&] {
          std::string f = file;
