@@ -71,8 +71,7 @@ struct FileList {
 // unsaid; folders named without `recursive` stay in the list and fail as
 // what they are.
 // With `ageToo`, the walk takes names ending in ".age" beside them.
-FileList CollectFiles(const std::vector<std::string>& operands, bool recursive, bool encodedOnly,
-                      bool ageToo = false);
+FileList CollectFiles(const std::vector<std::string>& operands, bool recursive, bool encodedOnly, bool ageToo = false);
 
 // Codes `files` with `password` (Windows-1252 bytes), `options.jobs` files
 // at once: one line per entry in their order, whatever order the jobs finish
