@@ -90,7 +90,19 @@ void Form3::Command1_Click() {
 }
 
 CheckOutcome Form3::StartPasswordCheck() {
-  CheckOutcome checked = chain().checkPassword(Text1->text());
+  // The busy pointer while a slow check (an age file's) runs.
+  bool slow = false;
+  const auto pointers = [this](platform::Pointer pointer) {
+    platform().setPointer(this, pointer);
+    platform().setPointer(Command1, pointer);
+  };
+  const PassWatch watch{[&] {
+                          slow = true;
+                          pointers(platform::Pointer::Busy);
+                        },
+                        {}};
+  CheckOutcome checked = chain().checkPassword(Text1->text(), watch);
+  if (slow) pointers(platform::Pointer::Normal);
   if (checked.verdict == Verdict::Fits) {
     Label2->setText(QStringLiteral("18"));
     Label3->setText(checked.tag);

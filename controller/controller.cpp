@@ -1,7 +1,9 @@
 #include "controller/controller.h"
 
 #include <QDir>
+#include <variant>
 
+#include "age/age.h"
 #include "codec/codec.h"
 #include "codec/cp1252.h"
 #include "codec/names.h"
@@ -17,13 +19,33 @@ using session::CreateMode;
 
 Outcome Fails(Problem problem, const QString& name = {}) { return Outcome{Failure{problem, name}}; }
 
+// The decode of a .tmb file and of an age file, by the check kept for it.
+void DecodeWith(const codec::CheckResult& check, const codec::InputFile& source, const std::filesystem::path& target,
+                const codec::ProgressFn& report) {
+  codec::Decode(source, target, check, report);
+}
+void DecodeWith(const age::CheckResult& check, const codec::InputFile& source, const std::filesystem::path& target,
+                const codec::ProgressFn& report) {
+  age::Decode(source, target, check, report);
+}
+
 std::string Cp1252(const QString& text) { return codec::Utf8ToCp1252(text.toStdString()); }
 
-// A pass over the loaded file; a failure of the codec is a device failure.
-// No target is left after one: the codec removes what it began.
+// The decoded file of an age file: its name without ".age", or the name
+// itself where it has none (taken, so the user names the file).
+std::optional<std::string> AgeDecodedName(std::string_view name) {
+  if (name.empty()) return std::nullopt;
+  return age::DecodedPath(name).value_or(std::string(name));
+}
+
+// A pass over the loaded file; a failure of the codec is a device failure,
+// but for an age file whose content fails its check. No target is left
+// after one: the codec removes what it began.
 Outcome RunGuarded(const std::function<void(const codec::ProgressFn&)>& pass, const PassWatch& watch) {
   try {
     RunPass(pass, watch.progress);
+  } catch (const codec::CodecError& e) {
+    return Fails(e.kind() == codec::ErrorKind::Damaged ? Problem::Damaged : Problem::Device);
   } catch (const std::exception&) {
     return Fails(Problem::Device);
   }
@@ -83,14 +105,17 @@ void Controller::beginCreating(CreateMode mode) { session_.setCreateMode(mode); 
 void Controller::beginOpening() { session_.setProposedName(QString()); }
 
 std::optional<Proposal> Controller::proposeTarget(const QString& letters) {
+  const std::string written = letters.toStdString();
+  return propose([&written](std::string_view name) { return codec::ProposedPath(name, written); });
+}
+
+std::optional<Proposal> Controller::propose(const NameRule& rule) {
   const std::optional<session::LoadedFile>& file = session_.loaded();
   if (!file) return std::nullopt;
   // Made from the bytes the file system knows, so that a name that is not
   // UTF-8 keeps its own bytes.
-  const std::optional<std::string> real =
-      codec::ProposedPath(RealPath(file->path).toStdString(), letters.toStdString());
-  const std::optional<std::string> bare =
-      codec::ProposedPath(RealPath(file->name).toStdString(), letters.toStdString());
+  const std::optional<std::string> real = rule(RealPath(file->path).toStdString());
+  const std::optional<std::string> bare = rule(RealPath(file->name).toStdString());
   if (!real || !bare) return std::nullopt;
   const QByteArray realPath = QByteArray::fromStdString(*real);
   Proposal proposal;
@@ -116,43 +141,86 @@ Acceptance Controller::acceptTarget(const QString& name) {
   return accepted;
 }
 
-CheckOutcome Controller::checkPassword(const QString& password) {
-  CheckOutcome outcome;
-  const auto failed = [&] {
-    session_.dropCheck();
-    outcome = CheckOutcome{Verdict::Failed, Failure{Problem::Device, {}}, {}, {}};
-    return outcome;
-  };
+CheckOutcome Controller::checkPassword(const QString& password, const PassWatch& watch) {
   const std::optional<session::LoadedFile>& file = session_.loaded();
-  const codec::InputFile* source = files_.slot1();
-  if (!file || !source || !StillAsLoaded(*file, *source)) return failed();
-  std::optional<codec::CheckResult> check;
+  if (file && file->age) return checkAgePassphrase(password, watch);
   try {
-    check = codec::CheckPassword(ToFsPath(file->path), file->size, Cp1252(password));
+    const codec::InputFile* source = files_.slot1();
+    if (!file || !source || !StillAsLoaded(*file, *source)) throw codec::CodecError(codec::ErrorKind::OpenSource, {});
+    codec::CheckResult check = codec::CheckPassword(ToFsPath(file->path), file->size, Cp1252(password));
+    if (!check.fits()) return missed(Problem::WrongPassword);
+    CheckOutcome outcome;
+    outcome.tag = QString::fromStdString(codec::Cp1252ToUtf8(check.tagText()));
+    const std::string letters = codec::TagForFileName(check.tagText());
+    return keepFit(std::move(outcome), std::move(check),
+                   [&letters](std::string_view name) { return codec::ProposedPath(name, letters); });
   } catch (const std::exception&) {
-    return failed();  // the file cannot be read
+    // The file cannot be read.
+    return missed(Problem::Device);
   }
-  if (!check->fits()) {
-    session_.dropCheck();
-    session_.setCreateMode(CreateMode::None);
-    return {Verdict::Wrong, Failure{Problem::WrongPassword, {}}, {}, {}};
+}
+
+CheckOutcome Controller::checkAgePassphrase(const QString& passphrase, const PassWatch& watch) {
+  const codec::InputFile* source = files_.slot1();
+  const std::uint64_t size = session_.loaded()->size;
+  std::optional<age::CheckResult> check;
+  if (source && StillAsLoaded(*session_.loaded(), *source)) {
+    if (watch.begin) watch.begin();
+    std::string key = passphrase.toStdString();
+    try {
+      RunPass([&](const codec::ProgressFn&) { check = age::CheckPassphrase(*source, size, key); }, [](int) {});
+    } catch (const std::exception&) {
+      check.reset();  // out of memory or the like: as a file that cannot be read
+    }
+    age::Wipe(key);
   }
-  outcome.tag = QString::fromStdString(codec::Cp1252ToUtf8(check->tagText()));
-  const QString letters = QString::fromStdString(codec::TagForFileName(check->tagText()));
-  session_.keepCheck(std::move(*check));
+  switch (check ? check->status : age::CheckStatus::FileError) {
+    case age::CheckStatus::Fits:
+      return keepFit({}, std::move(*check), AgeDecodedName);
+    case age::CheckStatus::WrongPassphrase:
+      return missed(Problem::WrongPassword);
+    case age::CheckStatus::Damaged:
+      return missed(Problem::Damaged);
+    case age::CheckStatus::ForKey:
+      return missed(Problem::MadeForKey);
+    case age::CheckStatus::FileError:
+      break;
+  }
+  return missed(Problem::Device);
+}
+
+CheckOutcome Controller::keepFit(CheckOutcome outcome, session::PasswordCheck check, const NameRule& rule) {
+  session_.keepCheck(std::move(check));
   session_.setCreateMode(CreateMode::Decode);
-  outcome.proposal = proposeTarget(letters);
-  if (!outcome.proposal) return failed();
+  outcome.proposal = propose(rule);
+  if (!outcome.proposal) {
+    // No name can be made: a failure, not a fit, and no check is kept.
+    session_.dropCheck();
+    return CheckOutcome{Verdict::Failed, Failure{Problem::Device, {}}, {}, {}};
+  }
   outcome.verdict = Verdict::Fits;
   return outcome;
+}
+
+CheckOutcome Controller::missed(Problem problem) {
+  session_.dropCheck();
+  // A file no password can open ends the create mode as a wrong password
+  // does; after a failure to read it the user may try again.
+  if (problem != Problem::Device) session_.setCreateMode(CreateMode::None);
+  return CheckOutcome{problem == Problem::WrongPassword ? Verdict::Wrong : Verdict::Failed, Failure{problem, {}}, {},
+                      {}};
 }
 
 void Controller::endCheck() { session_.dropCheck(); }
 
 Outcome Controller::encode(const QString& password, const QString& confirmation, const PassWatch& watch) {
+  const bool toAge = age::HasAgeSuffix(session_.target().toStdString());
   if (password.isEmpty()) return Fails(Problem::NoPassword);
-  // Counted as the bytes the codec receives, one per character.
-  if (Cp1252(password).size() < codec::kMinPasswordLength) return Fails(Problem::PasswordTooShort);
+  // Counted as the bytes the codec receives, one per character, or as the
+  // characters of an age file's passphrase.
+  const bool tooShort =
+      toAge ? !age::PassphraseLengthFits(password.toStdString()) : Cp1252(password).size() < codec::kMinPasswordLength;
+  if (tooShort) return Fails(Problem::PasswordTooShort);
   if (confirmation.isEmpty()) return Fails(Problem::NoConfirmation);
   if (password != confirmation) return Fails(Problem::PasswordMismatch);
   if (watch.begin) watch.begin();
@@ -161,6 +229,13 @@ Outcome Controller::encode(const QString& password, const QString& confirmation,
   if (!source || !file || !StillAsLoaded(*file, *source)) return Fails(Problem::Device);
   const std::filesystem::path target = ToFsPath(session_.target());
   const std::uint64_t length = file->size;
+  if (toAge) {
+    std::string key = confirmation.toStdString();
+    const Outcome done =
+        RunGuarded([&](const codec::ProgressFn& report) { age::Encode(*source, length, target, key, report); }, watch);
+    age::Wipe(key);
+    return finishPass(done);
+  }
   const std::string key = Cp1252(confirmation);
   const std::string tag = Cp1252(session_.extensionTag());
   return finishPass(RunGuarded(
@@ -169,13 +244,17 @@ Outcome Controller::encode(const QString& password, const QString& confirmation,
 
 Outcome Controller::decode(const PassWatch& watch) {
   if (watch.begin) watch.begin();
-  const std::optional<codec::CheckResult>& check = session_.lastCheck();
+  const std::optional<session::PasswordCheck>& check = session_.lastCheck();
   const codec::InputFile* source = files_.slot1();
   const std::optional<session::LoadedFile>& file = session_.loaded();
-  if (!check || !check->fits() || !source || !file || !StillAsLoaded(*file, *source)) return Fails(Problem::Device);
+  const bool fits = check && std::visit([](const auto& kept) { return kept.fits(); }, *check);
+  if (!fits || !source || !file || !StillAsLoaded(*file, *source)) return Fails(Problem::Device);
   const std::filesystem::path target = ToFsPath(session_.target());
-  return finishPass(
-      RunGuarded([&](const codec::ProgressFn& report) { codec::Decode(*source, target, *check, report); }, watch));
+  return finishPass(RunGuarded(
+      [&](const codec::ProgressFn& report) {
+        std::visit([&](const auto& kept) { DecodeWith(kept, *source, target, report); }, *check);
+      },
+      watch));
 }
 
 Outcome Controller::finishPass(Outcome outcome) {

@@ -13,6 +13,8 @@
 #include <QString>
 #include <functional>
 #include <optional>
+#include <string>
+#include <string_view>
 
 #include "session/session.h"
 
@@ -35,6 +37,8 @@ enum class Problem {
   NoConfirmation,    // encoding: the confirmation box is empty
   PasswordMismatch,  // encoding: password and confirmation differ
   WrongPassword,     // the check: the password does not fit the file
+  Damaged,           // an age file that is not well formed or whose content fails its check
+  MadeForKey,        // an age file made for a key, which no password opens
 };
 
 struct Failure {
@@ -134,18 +138,25 @@ class Controller : public QObject {
   // kept for the decode, with the create mode Decode and the proposed name
   // of the decoded file; a miss (Wrong, WrongPassword) ends the create mode;
   // a file that cannot be read, or a name that cannot be made, is Failed
-  // (Device), and no check is kept.
-  CheckOutcome checkPassword(const QString& password);
+  // (Device), and no check is kept. An age file's key derivation takes
+  // about a second: it runs beside the windows, as a pass does, after
+  // `watch.begin`; its proposed name is its own without ".age" (the name
+  // itself where it has none, for the user to change), and a file that does
+  // not read as one with a fitting password is Failed (Damaged or
+  // MadeForKey).
+  CheckOutcome checkPassword(const QString& password, const PassWatch& watch = {});
   // The chain a check opened is over; a decode needs a new check.
   void endCheck();
 
   // "OK" of the encode dialog: the password and its confirmation are
-  // checked, then the loaded file is encoded into the session's target.
+  // checked, then the loaded file is encoded into the session's target: an
+  // age file where that name ends in ".age", a .tmb file otherwise.
   // The pass runs beside the windows (they repaint, input is dropped),
   // followed by `watch`. No target is left after a Device failure.
   Outcome encode(const QString& password, const QString& confirmation, const PassWatch& watch);
   // "OK" of the decode dialog: the loaded file decoded into the target with
-  // the kept check; Device without one.
+  // the kept check; Device without one. An age file whose content fails its
+  // check is Damaged, and leaves no target either.
   Outcome decode(const PassWatch& watch);
 
  signals:
@@ -155,6 +166,15 @@ class Controller : public QObject {
 
  private:
   Outcome finishPass(Outcome outcome);
+  // A name made from another (UTF-8), or nothing when none can be made.
+  using NameRule = std::function<std::optional<std::string>(std::string_view)>;
+  CheckOutcome checkAgePassphrase(const QString& passphrase, const PassWatch& watch);
+  // Keeps a fitting check for the decode and proposes the decoded file's
+  // name, made by `rule` from the loaded file's path and name.
+  CheckOutcome keepFit(CheckOutcome outcome, session::PasswordCheck check, const NameRule& rule);
+  // A check that failed with `problem`: nothing is kept.
+  CheckOutcome missed(Problem problem);
+  std::optional<Proposal> propose(const NameRule& rule);
 
   session::Session& session_;
   FileSlots& files_;

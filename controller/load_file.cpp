@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <chrono>
 
+#include "age/age.h"
 #include "codec/files.h"
 #include "codec/path_marks.h"
 #include "platform/file_slots.h"
@@ -48,7 +49,6 @@ LoadOutcome LoadFile(session::Session& s, FileSlots& files, const QString& path,
   s.beginLoad(path);
   const std::string text = path.toStdString();
   const bool rich = codec::NamesRtfFile(text);
-  const bool encoded = codec::NamesEncodedFile(text);
   LoadOutcome outcome;
   try {
     files.closeAll();
@@ -60,6 +60,10 @@ LoadOutcome LoadFile(session::Session& s, FileSlots& files, const QString& path,
     const codec::FileStamp stamp = source.stamp();
     const std::uint64_t n = stamp.size;
     const QByteArray content = ContentToShow(source, n);
+    // An age file is known by its first bytes, whatever its name; any other
+    // file by its path alone.
+    const bool age = age::Recognize(source) != age::Form::None;
+    const bool encoded = age || codec::NamesEncodedFile(text);
     s.markKind(encoded);
 
     session::LoadedFile file;
@@ -70,6 +74,7 @@ LoadOutcome LoadFile(session::Session& s, FileSlots& files, const QString& path,
     file.changed = QDateTime::fromSecsSinceEpoch(
         std::chrono::floor<std::chrono::seconds>(std::chrono::nanoseconds(stamp.changed)).count());
     file.encoded = encoded;
+    file.age = age;
     file.rich = rich;
     s.finishLoad(file, content);
     outcome.file = file;

@@ -31,6 +31,8 @@ const Shown& ShownFor(Problem problem) {
       {Problem::NoConfirmation, {false, &kNoConfirmation, &kErrorTitle}},
       {Problem::PasswordMismatch, {false, &kPasswordMismatch, &kErrorTitle}},
       {Problem::WrongPassword, {false, &kWrongPassword, &kErrorTitle}},
+      {Problem::Damaged, {true, &kDamaged, &kErrorTitle}},
+      {Problem::MadeForKey, {true, &kMadeForKey, &kErrorTitle}},
   };
   return table.at(problem);
 }

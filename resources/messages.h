@@ -32,6 +32,11 @@ inline const QString kNoConfirmation = QStringLiteral("Geben Sie die Kennwortbes
 inline const QString kPasswordMismatch =
     QStringLiteral("Das neue Kennwort und die Kennwortbestätigung stimmen nicht überein. Geben Sie beides erneut ein.");
 inline const QString kWrongPassword = QStringLiteral("Geben Sie ein neues Kennwort ein !");
+// An age file that does not read as one, or whose content fails its check.
+inline const QString kDamaged = QStringLiteral("Die Datei ist beschädigt oder wurde verändert.");
+// An age file made for a key rather than a password.
+inline const QString kMadeForKey = QStringLiteral(
+    "Die Datei wurde für einen Schlüssel verschlüsselt und kann nicht mit einem Kennwort geöffnet werden.");
 
 // The search dialog; the count is written as number text between the two parts.
 inline const QString kNotFound = QStringLiteral("Das eingegebene Wort wurde nicht gefunden.");

@@ -56,7 +56,7 @@ void Session::setLastCommand(CreateMode command) { set(lastCommand_, command); }
 
 void Session::setExtensionTag(const QString& tag) { set(extensionTag_, tag); }
 
-void Session::keepCheck(codec::CheckResult check) { set(lastCheck_, std::move(check)); }
+void Session::keepCheck(PasswordCheck check) { set(lastCheck_, std::move(check)); }
 
 void Session::dropCheck() { set(lastCheck_, std::nullopt); }
 

@@ -16,7 +16,9 @@
 #include <cstdint>
 #include <optional>
 #include <utility>
+#include <variant>
 
+#include "age/age.h"
 #include "codec/codec.h"
 #include "codec/files.h"
 
@@ -29,6 +31,10 @@ enum class CreateMode { None, Encode, Decode };
 // "CODEOFF", or empty.
 QString ModeWord(CreateMode mode);
 
+// A password check that fitted, with what the decode needs: the tables of a
+// .tmb file, or the file key of an age file.
+using PasswordCheck = std::variant<codec::CheckResult, age::CheckResult>;
+
 // A file that loading has made the loaded file.
 struct LoadedFile {
   QString path;  // full path, as named in the file dialog's name box
@@ -36,7 +42,8 @@ struct LoadedFile {
   std::uint64_t size = 0;
   QDateTime changed;       // time of the last change
   codec::FileStamp stamp;  // which file it was and how it stood when loaded
-  bool encoded = false;    // ".tmb" occurs in the path, in any case
+  bool encoded = false;    // ".tmb" occurs in the path, in any case, or it is an age file
+  bool age = false;        // it starts as an age file (binary or armored), whatever its name
   bool rich = false;       // ".rtf" occurs in the path: shown formatted
 };
 
@@ -111,10 +118,10 @@ class Session : public QObject {
   // loaded path, taken by "Code_An..".
   const QString& extensionTag() const { return extensionTag_; }
   void setExtensionTag(const QString& tag);
-  // The last fitting password check, with the tables the decode needs;
-  // empty after a miss and once the chain the check opened has closed.
-  const std::optional<codec::CheckResult>& lastCheck() const { return lastCheck_; }
-  void keepCheck(codec::CheckResult check);
+  // The last fitting password check, with what the decode needs; empty
+  // after a miss and once the chain the check opened has closed.
+  const std::optional<PasswordCheck>& lastCheck() const { return lastCheck_; }
+  void keepCheck(PasswordCheck check);
   void dropCheck();
 
  signals:
@@ -144,7 +151,7 @@ class Session : public QObject {
   QString rememberedDrive_;
   CreateMode lastCommand_ = CreateMode::None;
   QString extensionTag_;
-  std::optional<codec::CheckResult> lastCheck_;
+  std::optional<PasswordCheck> lastCheck_;
   int holds_ = 0;
   bool held_ = false;  // a change came while held
 };

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "age/age.h"
 #include "tests/coding_dialogs/coding_test.h"
 
 namespace tambril::test {
@@ -351,6 +352,30 @@ TEST_F(DecodeTest, NoDecodeWithoutAFittingCheck) {
   EXPECT_FALSE(model.lastCheck().has_value());
   Control<QPushButton>(decode, "Command1")->click();
   EXPECT_EQ(entries("n"), QStringList({"brief.tmb"}));
+}
+
+// An age file, known by its first bytes: the check shows the busy pointer
+// while the key is derived, and the name proposed is the file's without
+// ".age".
+TEST_F(DecodeTest, AnAgeFileIsCheckedUnderTheBusyPointerAndDecoded) {
+  const QByteArray plain = Random(70000, 4);
+  const QString in = writeFile("quelle/plain.bin", plain);
+  QDir().mkpath(tempPath("a"));
+  age::Encode(ToFsPath(in), ToFsPath(tempPath("a/brief.doc.age")), "Geheim1", {}, {}, {.workFactor = 10});
+  load("a/brief.doc.age");
+  EXPECT_FALSE(Control<QLabel>(main, "Label9")->isHidden());
+  QSignalSpy bar(Control<QProgressBar>(decode, "ProgressBar1"), &QProgressBar::valueChanged);
+  checkFromMenu("Geheim1", [&](Selpr6& d) {
+    EXPECT_EQ(Control<QLineEdit>(d, "Text1")->text(), tempPath("a/brief.doc"));
+    WhenModal<Form4>([](Form4& f) { Control<QPushButton>(f, "Command1")->click(); });
+    Control<QPushButton>(d, "Command1")->click();
+  });
+  EXPECT_EQ(read("a/brief.doc"), plain);
+  EXPECT_GE(Values(bar).size(), 18);
+  EXPECT_EQ(Values(bar).last(), 1);
+  EXPECT_EQ(rec.events,
+            QStringList({"pointer Form3 busy", "pointer Form3 busy", "pointer Form3 normal", "pointer Form3 normal",
+                         "pointer Form4 busy", "pointer Form4 busy", "pointer Form4 normal", "pointer Form4 normal"}));
 }
 
 TEST_F(DecodeTest, TooShortForAHeaderNeverFits) {

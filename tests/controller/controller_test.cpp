@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
+#include "age/age.h"
 #include "codec/codec.h"
 #include "controller/controller.h"
 #include "platform/file_slots.h"
@@ -46,6 +47,29 @@ class ControllerTest : public ::testing::Test {
     const Acceptance accepted = chain.acceptTarget(path(target));
     if (accepted.failure) return {accepted.failure};
     return chain.encode(password, password, watch);
+  }
+  // An age file of `plain` with `passphrase`, made by the age module (a low
+  // work factor, for speed); armored when asked, with CRLF line ends.
+  QString writeAge(const QString& name, const QByteArray& plain, const std::string& passphrase, bool armored = false) {
+    const QString in = write("plain.in", plain);
+    const QString out = path("age.out");
+    age::Encode(ToFsPath(in), ToFsPath(out), passphrase, {}, {}, {.workFactor = 10});
+    QByteArray bytes = read("age.out");
+    QFile::remove(in);
+    QFile::remove(out);
+    if (armored) {
+      QByteArray armor = "-----BEGIN AGE ENCRYPTED FILE-----\r\n";
+      const QByteArray base64 = bytes.toBase64();
+      for (qsizetype i = 0; i < base64.size(); i += 64) armor += base64.mid(i, 64) + "\r\n";
+      bytes = armor + "-----END AGE ENCRYPTED FILE-----\r\n";
+    }
+    return write(name, bytes);
+  }
+  // Checks the loaded file with `password` as the decode command does.
+  CheckOutcome check(const QString& password) {
+    if (const Outcome started = chain.startCoding(CreateMode::Decode); !started) return {started.failure};
+    chain.beginCreating(CreateMode::Decode);
+    return chain.checkPassword(password, watch);
   }
 
   QTemporaryDir temp;
@@ -210,6 +234,123 @@ TEST_F(ControllerTest, EachStepFailsWithItsOwnProblemAndLeavesNothingBehind) {
   EXPECT_EQ(gone.verdict, Verdict::Failed);
   EXPECT_FALSE(session.lastCheck());
   EXPECT_EQ(entries(), QStringList({"brief.txt"}));
+}
+
+// An age file counts as encoded by its first bytes, binary or armored,
+// whatever its name; its check runs after `begin` (the busy pointer) and
+// proposes the name without ".age", or the name itself where it has none.
+TEST_F(ControllerTest, AgeFilesAreKnownByContentAndDecodeToTheirNameWithoutAge) {
+  const QByteArray plain = QByteArray("Liebe Grüße, ").repeated(12000);
+  writeAge("brief.doc.AGE", plain, "Grüße1");
+  writeAge("daten", plain, "Grüße1", true);
+  write("fast.txt", "age-encryption.org/v2\n-> scrypt");
+  write("name.age", "nur der Name");
+  for (const auto& [name, isAge] : {std::pair{"brief.doc.AGE", true}, std::pair{"daten", true},
+                                    std::pair{"fast.txt", false}, std::pair{"name.age", false}}) {
+    ASSERT_TRUE(load(name));
+    EXPECT_EQ(session.markedEncoded(), isAge) << name;
+    EXPECT_EQ(session.loaded()->age, isAge) << name;
+  }
+
+  ASSERT_TRUE(load("brief.doc.AGE"));
+  EXPECT_EQ(problem(chain.startCoding(CreateMode::Encode).failure), Problem::AlreadyEncoded);
+  const CheckOutcome wrong = check(QStringLiteral("Grüße2"));
+  EXPECT_EQ(problem(wrong.failure), Problem::WrongPassword);
+  EXPECT_EQ(begun, 1);
+  EXPECT_FALSE(session.lastCheck());
+  EXPECT_EQ(session.createMode(), CreateMode::None);
+  // The passphrase is the UTF-8 of what was typed, as the age module took
+  // it. The key is derived beside the window thread, whose loop turns.
+  bool checking = true;
+  bool turned = false;
+  watch.begin = [&] {
+    QMetaObject::invokeMethod(
+        &chain, [&] { turned = checking; }, Qt::QueuedConnection);
+  };
+  const CheckOutcome right = check(QStringLiteral("Grüße1"));
+  checking = false;
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(turned);
+  ASSERT_FALSE(right.failure);
+  EXPECT_EQ(right.verdict, Verdict::Fits);
+  EXPECT_EQ(right.tag, QString());
+  EXPECT_EQ(right.proposal->path, path("brief.doc"));
+  EXPECT_EQ(session.proposedName(), QStringLiteral("brief.doc"));
+  ASSERT_FALSE(chain.acceptTarget(right.proposal->path).failure);
+  ASSERT_TRUE(chain.decode(watch));
+  EXPECT_EQ(read("brief.doc"), plain);
+  EXPECT_EQ(progress.last(), 1);
+
+  ASSERT_TRUE(load("daten"));
+  const CheckOutcome armored = check(QStringLiteral("Grüße1"));
+  ASSERT_TRUE(armored.proposal);
+  EXPECT_EQ(armored.proposal->path, path("daten"));
+  EXPECT_EQ(problem(chain.acceptTarget(armored.proposal->path).failure), Problem::TargetTaken);
+  ASSERT_FALSE(chain.acceptTarget(path("daten.txt")).failure);
+  ASSERT_TRUE(chain.decode(watch));
+  EXPECT_EQ(read("daten.txt"), plain);
+}
+
+// "Code_An.." still proposes the .tmb name; a name accepted with ".age" at
+// its end is written as an age file, with the passphrase as UTF-8.
+TEST_F(ControllerTest, AnAgeTargetIsWrittenAsAnAgeFile) {
+  const QByteArray plain = QByteArray("Kontoauszug ").repeated(9000);
+  write("konto.pdf", plain);
+  ASSERT_TRUE(load("konto.pdf"));
+  ASSERT_TRUE(chain.startCoding(CreateMode::Encode));
+  chain.beginCreating(CreateMode::Encode);
+  EXPECT_EQ(chain.proposeTarget(QStringLiteral("tmb"))->path, path("konto.tmb"));
+  ASSERT_FALSE(chain.acceptTarget(path("konto.pdf.Age")).failure);
+  // At least five characters, counted as characters.
+  EXPECT_EQ(problem(chain.encode(QStringLiteral("äöüß"), QStringLiteral("äöüß"), watch).failure),
+            Problem::PasswordTooShort);
+  ASSERT_TRUE(chain.encode(QStringLiteral("Grüße1"), QStringLiteral("Grüße1"), watch));
+  EXPECT_EQ(progress.last(), 1);
+  EXPECT_TRUE(read("konto.pdf.Age").startsWith("age-encryption.org/v1\n-> scrypt "));
+  const age::CheckResult opened = age::CheckPassphrase(ToFsPath(path("konto.pdf.Age")), "Grüße1");
+  ASSERT_TRUE(opened.fits());
+  EXPECT_EQ(opened.workFactor, age::kDefaultWorkFactor);
+  age::Decode(ToFsPath(path("konto.pdf.Age")), ToFsPath(path("zurück.pdf")), opened);
+  EXPECT_EQ(read("zurück.pdf"), plain);
+}
+
+// An age file that fails its check: a changed byte in the content fails
+// the decode and leaves nothing; a changed header MAC or a file made for a
+// key fails the check, with its own message, and ends the create mode.
+TEST_F(ControllerTest, AnAgeFileThatFailsItsCheckLeavesNothing) {
+  const QByteArray plain = QByteArray("Geheimnis ").repeated(10000);
+  writeAge("inhalt.age", plain, "Geheim1");
+  QByteArray changed = read("inhalt.age");
+  changed[changed.size() - 1] = static_cast<char>(changed.back() ^ 1);
+  write("inhalt.age", changed);
+  ASSERT_TRUE(load("inhalt.age"));
+  ASSERT_EQ(check(QStringLiteral("Geheim1")).verdict, Verdict::Fits);
+  ASSERT_FALSE(chain.acceptTarget(path("inhalt")).failure);
+  QSignalSpy written(&chain, &Controller::targetWritten);
+  EXPECT_EQ(problem(chain.decode(watch).failure), Problem::Damaged);
+  EXPECT_EQ(written.size(), 0);
+  EXPECT_EQ(entries(), QStringList({"inhalt.age"}));
+
+  writeAge("kopf.age", plain, "Geheim1");
+  QByteArray header = read("kopf.age");
+  const qsizetype mac = header.indexOf("\n--- ") + 5;
+  header[mac] = header[mac] == 'A' ? 'B' : 'A';
+  write("kopf.age", header);
+  const QByteArray wrapped = "age-encryption.org/v1\n-> X25519 " +
+                             QByteArray(32, 'k').toBase64(QByteArray::OmitTrailingEquals) + "\n" +
+                             QByteArray(32, 'b').toBase64(QByteArray::OmitTrailingEquals) + "\n--- " +
+                             QByteArray(32, 'm').toBase64(QByteArray::OmitTrailingEquals) + "\n" + QByteArray(40, 'p');
+  write("schluessel.age", wrapped);
+  for (const auto& [name, expected] :
+       {std::pair{"kopf.age", Problem::Damaged}, std::pair{"schluessel.age", Problem::MadeForKey}}) {
+    ASSERT_TRUE(load(name));
+    const CheckOutcome failed = check(QStringLiteral("Geheim1"));
+    EXPECT_EQ(problem(failed.failure), expected) << name;
+    EXPECT_EQ(failed.verdict, Verdict::Failed);
+    EXPECT_FALSE(session.lastCheck());
+    EXPECT_EQ(session.createMode(), CreateMode::None);
+  }
+  EXPECT_EQ(entries(), QStringList({"inhalt.age", "kopf.age", "schluessel.age"}));
 }
 
 }  // namespace

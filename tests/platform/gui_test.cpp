@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <filesystem>
 
+#include "platform/background_work.h"
 #include "session/session.h"
 
 namespace tambril::test {
@@ -74,6 +75,10 @@ void WhenModalWidget(const std::function<bool(QWidget*)>& isIt, const std::funct
     QWidget* modal = QApplication::activeModalWidget();
     if (modal && modal->isVisible() && isIt(modal)) {
       action(modal);
+    } else if (BackgroundWorkRunning() > 0) {
+      // A pass or a key derivation beside the windows: its loop turns
+      // quickly and as long as the work takes, so it counts no tries.
+      WhenModalWidget(isIt, action, tries);
     } else if (tries > 0) {
       WhenModalWidget(isIt, action, tries - 1);
     } else {

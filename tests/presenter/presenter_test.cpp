@@ -36,6 +36,8 @@ TEST(Presenter, FailuresAreShownOverTheWindowThatAsked) {
   EXPECT_EQ(shown(Problem::NoConfirmation), QStringList({error + messages::kNoConfirmation}));
   EXPECT_EQ(shown(Problem::PasswordMismatch), QStringList({error + messages::kPasswordMismatch}));
   EXPECT_EQ(shown(Problem::WrongPassword), QStringList({error + messages::kWrongPassword}));
+  EXPECT_EQ(shown(Problem::Damaged), QStringList({"beep", error + messages::kDamaged}));
+  EXPECT_EQ(shown(Problem::MadeForKey), QStringList({"beep", error + messages::kMadeForKey}));
   EXPECT_EQ(lost.size(), 1);
 }
 

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# chain.sh OUTDIR REFERENCE_CLI PATHS PROGRAM [ARGUMENT...]
+# chain.sh OUTDIR REFERENCE_CLI PATHS FORMAT PROGRAM [ARGUMENT...]
 # Run inside an X server (xvfb-run); starts openbox as the window manager
 # when there is none. The program starts in the current folder. Drives the
 # desktop program by keyboard and mouse, as a user would, through the whole
@@ -10,11 +10,14 @@
 # is refused with its message) and decodes it. The files on disk must be
 # the bytes the reference tambril-cli makes and the original bytes again.
 # PATHS says how the program names files: "windows" (under Wine: Z:\...)
-# or "posix". A screenshot of each step is kept in OUTDIR.
+# or "posix". FORMAT "tmb" runs the chain as above; "age" names the encoded
+# file ".age" in the file dialog, which must then be an age file that the
+# age program decrypts, and decodes in its place one that the age program
+# wrote (armored). A screenshot of each step is kept in OUTDIR.
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/wait_windows.sh"
-out=$1 reference=$2 paths=$3
-shift 3
+out=$1 reference=$2 paths=$3 format=$4
+shift 4
 program=("$@")
 mkdir -p "$out"
 work=$(mktemp -d "${TMPDIR:-/tmp}/tambril-chain.XXXXXX")
@@ -90,7 +93,34 @@ mkdir "$folder"
 source="$folder/Grüße.doc"
 head -c 300007 /dev/urandom > "$source"
 cp "$source" "$work/original"
-printf 'Geheim1\n' | "$reference" encode --password-stdin -o "$work/reference.tmb" "$source"
+if [ "$format" = tmb ]; then
+  printf 'Geheim1\n' | "$reference" encode --password-stdin -o "$work/reference.tmb" "$source"
+fi
+# age PASSPHRASE ARGUMENT...: runs the age program, which reads a
+# passphrase only from a terminal, typing PASSPHRASE at each prompt.
+age_typed() {
+  python3 - "$@" << 'PTY'
+import os, pty, sys
+passphrase = sys.argv[1].encode()
+pid, fd = pty.fork()
+if pid == 0:
+    os.execvp("age", ["age"] + sys.argv[2:])
+said = b""
+while True:
+    try:
+        data = os.read(fd, 1024)
+    except OSError:
+        break
+    if not data:
+        break
+    said += data
+    if said.rstrip().endswith(b":"):
+        os.write(fd, passphrase + b"\n")
+        said = b""
+_, status = os.waitpid(pid, 0)
+sys.exit(os.waitstatus_to_exitcode(status))
+PTY
+}
 
 "${program[@]}" "$(native "$source")" > "$work/program.log" 2>&1 &
 pid=$!
@@ -125,6 +155,13 @@ owner=$(xprop -id "$dialog" WM_TRANSIENT_FOR | sed -n 's/.*window id # //p')
 [ -n "$owner" ] && [ "$((owner))" -eq "$main" ] || fail "the file dialog belongs to window '$owner', not the main window $main"
 xdotool windowactivate --sync "$dialog" 2> /dev/null || xdotool windowfocus --sync "$dialog"
 sleep 0.3
+if [ "$format" = age ]; then
+  # The proposal ends in "tmb": the name box, at its end, made "doc.age".
+  xdotool mousemove --window "$dialog" 300 239 click 1
+  keys End BackSpace BackSpace BackSpace
+  type_text doc.age
+  shot create-age
+fi
 click_button "$dialog" ERSTELLEN
 gone '^ Datei erstellen$'
 expect '^CODE_ON$' > /dev/null
@@ -134,12 +171,25 @@ type_text Geheim1
 shot encode
 keys Tab space
 gone '^CODE_ON$'
-encoded="$folder/Grüße.tmb"
-[ -f "$encoded" ] || fail "no encoded file: $(ls "$folder")"
-cmp "$encoded" "$work/reference.tmb" || fail "the encoded file differs from the reference"
+if [ "$format" = age ]; then
+  encoded="$folder/Grüße.doc.age"
+  [ -f "$encoded" ] || fail "no encoded file: $(ls "$folder")"
+  age_typed Geheim1 -d -o "$work/by-age" "$encoded" > /dev/null || fail "the age program cannot decrypt the file"
+  cmp "$work/by-age" "$work/original" || fail "the age program decrypts the file to other bytes"
+  # The age program's own file, armored, takes its place.
+  rm "$encoded"
+  age_typed Geheim1 -p -a -o "$encoded" "$source" > /dev/null || fail "the age program cannot encrypt"
+  loaded='Grüße.doc.age$'
+else
+  encoded="$folder/Grüße.tmb"
+  [ -f "$encoded" ] || fail "no encoded file: $(ls "$folder")"
+  cmp "$encoded" "$work/reference.tmb" || fail "the encoded file differs from the reference"
+  loaded='Grüße.tmb$'
+fi
 
 # Open the encoded file: "Datei" > "Datei öffnen..", a click into the empty
-# lower part of the file list (in pixels of the dialog's layout), its second file (Grüße.tmb after Grüße.doc)
+# lower part of the file list (in pixels of the dialog's layout), its second file (Grüße.tmb or
+# Grüße.doc.age after Grüße.doc)
 # and "ÖFFNEN".
 xdotool windowactivate --sync "$main" 2> /dev/null || true
 keys F10 Down Return
@@ -150,7 +200,7 @@ keys Home Down
 shot open
 click_button "$dialog" ÖFFNEN
 gone '^ Datei öffnen$'
-expect 'Grüße.tmb$' > /dev/null
+expect "$loaded" > /dev/null
 shot loaded
 # The original goes aside, so that decoding makes it anew.
 mv "$source" "$work/moved.doc"

@@ -179,8 +179,9 @@ TEST_F(ViewerTest, TheReadMeIsShownFormatted) {
   ASSERT_FALSE(box.isPlain());
   const QString text = box.text(0, box.textLength());
   for (const char* part :
-       {"Was Tambril macht", "Wie sicher ist eine .tmb-Datei?", "Die Befehlszeile", "Installieren und entfernen",
-        "tambril-cli decode [--password-stdin] [-o ZIEL] DATEI", "Mit Tambril öffnen", "Schaltflächen HILFE"}) {
+       {"Was Tambril macht", "Wie sicher ist eine .tmb-Datei?", "Dateien, die geheim bleiben: age-Dateien",
+        "Die Befehlszeile", "Installieren und entfernen", "tambril-cli decode [--password-stdin] [-o ZIEL] DATEI",
+        "Mit Tambril öffnen", "Schaltflächen HILFE"}) {
     EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << part;
   }
   EXPECT_FALSE(text.contains('\\')) << "RTF words shown as text";
