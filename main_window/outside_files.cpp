@@ -23,6 +23,24 @@ namespace tambril {
 
 namespace {
 
+// A name as bytes and back: the system's own bytes on POSIX; on Windows,
+// whose names are UTF-16 text, UTF-8, as the file slots take them.
+QByteArray NameBytes(const QString& text) {
+#ifdef Q_OS_WIN
+  return text.toUtf8();
+#else
+  return QFile::encodeName(text);
+#endif
+}
+
+QString NameText(const QByteArray& bytes) {
+#ifdef Q_OS_WIN
+  return QString::fromUtf8(bytes);
+#else
+  return QFile::decodeName(bytes);
+#endif
+}
+
 // Takes drags of URLs on the main window and loads the first dropped one.
 class FileDrops : public QObject {
  public:
@@ -66,7 +84,7 @@ class FileDrops : public QObject {
 
 }  // namespace
 
-QString OutsidePath(const QString& argument) { return OutsidePathOfBytes(QFile::encodeName(argument)); }
+QString OutsidePath(const QString& argument) { return OutsidePathOfBytes(NameBytes(argument)); }
 
 QString OutsidePathOfBytes(const QByteArray& argument) {
   QByteArray given = argument;
@@ -85,13 +103,13 @@ QString OutsidePathOfBytes(const QByteArray& argument) {
       const QString local = url.toLocalFile();
       given = local.contains(QChar::ReplacementCharacter)
                   ? QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1())
-                  : QFile::encodeName(local);
+                  : NameBytes(local);
     }
   }
   if (given.isEmpty()) return {};
   // The path is worked out on text with one character for each byte, so
   // that a name that is not UTF-8 keeps its bytes.
-  const auto bytes = [](const QString& text) { return QString::fromLatin1(QFile::encodeName(text)); };
+  const auto bytes = [](const QString& text) { return QString::fromLatin1(NameBytes(text)); };
   const QString path = QDir::fromNativeSeparators(QString::fromLatin1(given));
   const QString absolute = QDir::isAbsolutePath(path) ? path : bytes(QDir::currentPath()) + QLatin1Char('/') + path;
   QString real = QDir::cleanPath(absolute);
@@ -103,8 +121,8 @@ QString OutsidePathOfBytes(const QByteArray& argument) {
     // folder is resolved; the file itself keeps the name it was given.
     const qsizetype cut = absolute.lastIndexOf(QLatin1Char('/'));
     const QString name = absolute.mid(cut + 1);
-    const QString folder = QFileInfo(cut == 0 ? QStringLiteral("/") : QFile::decodeName(absolute.left(cut).toLatin1()))
-                               .canonicalFilePath();
+    const QString folder =
+        QFileInfo(cut == 0 ? QStringLiteral("/") : NameText(absolute.left(cut).toLatin1())).canonicalFilePath();
     // A folder that is not there (the load then says so) or a folder named
     // keeps the path as given.
     if (!folder.isEmpty() && name != QLatin1String("..") && name != QLatin1String(".")) {
@@ -121,10 +139,10 @@ QByteArray ArgumentBytes(const CommandLine& line, const QString& argument) {
   // Only a text with a replacement character can stand for other bytes.
   if (argument.contains(QChar::ReplacementCharacter)) {
     for (const QByteArray& given : line.given) {
-      if (QFile::decodeName(given) == argument) return given;
+      if (NameText(given) == argument) return given;
     }
   }
-  return QFile::encodeName(argument);
+  return NameBytes(argument);
 }
 
 CommandLine SplitCommandLine(int argc, char** argv) {

@@ -102,13 +102,16 @@ find odd -type f ! -name '*.tmb' -delete
 run Kennwort1 win decode -r --password-stdin odd
 [ "$rc" = 0 ] || fail "decode -r of odd names: $err"
 find odd -name '*.tmb' -delete
-diff -r odd.orig odd || fail "odd names: the tree differs"
+# A decoded name cannot end in a dot or a space on Windows: "_" stands for it.
+[ "$(cat odd/x_)" = dot ] && [ "$(cat odd/y_)" = space ] && cmp odd.orig/x odd/x && cmp odd.orig/y odd/y ||
+  fail "odd names: $(ls -A odd)"
+rm odd/x_ odd/y_
 for name in 'x.' 'y '; do
   run Kennwort1 win encode --password-stdin "odd/$name"
   [ "$rc" = 0 ] || fail "encode '$name': $err"
   rm "odd/$name"
   run Kennwort1 win decode --password-stdin "odd/$name.tmb"
-  [ "$rc" = 0 ] && cmp "odd.orig/$name" "odd/$name" || fail "'$name' single: status $rc: $err"
+  [ "$rc" = 0 ] && cmp "odd.orig/$name" "odd/${name%?}_" || fail "'$name' single: status $rc: $err"
 done
 [ "$(find odd -type f | wc -l)" = 6 ] && cmp odd.orig/x odd/x && cmp odd.orig/y odd/y || fail "odd names: $(ls -A odd)"
 
