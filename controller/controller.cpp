@@ -207,8 +207,8 @@ CheckOutcome Controller::missed(Problem problem) {
   // A file no password can open ends the create mode as a wrong password
   // does; after a failure to read it the user may try again.
   if (problem != Problem::Device) session_.setCreateMode(CreateMode::None);
-  return CheckOutcome{problem == Problem::WrongPassword ? Verdict::Wrong : Verdict::Failed, Failure{problem, {}}, {},
-                      {}};
+  return CheckOutcome{
+      problem == Problem::WrongPassword ? Verdict::Wrong : Verdict::Failed, Failure{problem, {}}, {}, {}};
 }
 
 void Controller::endCheck() { session_.dropCheck(); }

@@ -67,7 +67,8 @@ class ControllerTest : public ::testing::Test {
   }
   // Checks the loaded file with `password` as the decode command does.
   CheckOutcome check(const QString& password) {
-    if (const Outcome started = chain.startCoding(CreateMode::Decode); !started) return {Verdict::Failed, started.failure, {}, {}};
+    if (const Outcome started = chain.startCoding(CreateMode::Decode); !started)
+      return {Verdict::Failed, started.failure, {}, {}};
     chain.beginCreating(CreateMode::Decode);
     return chain.checkPassword(password, watch);
   }
