@@ -147,7 +147,8 @@ CheckOutcome Controller::checkPassword(const QString& password, const PassWatch&
   try {
     const codec::InputFile* source = files_.slot1();
     if (!file || !source || !StillAsLoaded(*file, *source)) throw codec::CodecError(codec::ErrorKind::OpenSource, {});
-    codec::CheckResult check = codec::CheckPassword(ToFsPath(file->path), file->size, Cp1252(password));
+    // Through the handle checked above, so that the file checked is the one decoded.
+    codec::CheckResult check = codec::CheckPassword(*source, file->size, Cp1252(password));
     if (!check.fits()) return missed(Problem::WrongPassword);
     CheckOutcome outcome;
     outcome.tag = QString::fromStdString(codec::Cp1252ToUtf8(check.tagText()));

@@ -106,6 +106,7 @@ find odd -name '*.tmb' -delete
 [ "$(cat odd/x_)" = dot ] && [ "$(cat odd/y_)" = space ] && cmp odd.orig/x odd/x && cmp odd.orig/y odd/y ||
   fail "odd names: $(ls -A odd)"
 rm odd/x_ odd/y_
+cp -a 'odd.orig/x.' 'odd.orig/y ' odd/
 for name in 'x.' 'y '; do
   run Kennwort1 win encode --password-stdin "odd/$name"
   [ "$rc" = 0 ] || fail "encode '$name': $err"
