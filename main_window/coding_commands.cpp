@@ -8,7 +8,9 @@
 
 using namespace tambril;
 
-void Form1::Code_AN_Click() { FollowStart(session::CreateMode::Encode, chain_.startCoding(session::CreateMode::Encode)); }
+void Form1::Code_AN_Click() {
+  FollowStart(session::CreateMode::Encode, chain_.startCoding(session::CreateMode::Encode));
+}
 
 void Form1::Code_Aus_Click() {
   FollowStart(session::CreateMode::Decode, chain_.startCoding(session::CreateMode::Decode));

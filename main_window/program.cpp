@@ -45,9 +45,8 @@ Form1& Program::mainWindow() {
     main_ = std::make_unique<Form1>(
         platform_, sounds_, controller_, presenter_,
         Form1::Needs{[this]() -> Selpr6& { return fileDialog(); }, [this](Step next) { go(next); },
-                     [this]() -> Form8& { return viewer(); },
-                     [this]() -> Form6& { return infoWindow(); }, [this]() -> Form21& { return helpWindow(); },
-                     [this] { terminate(); }});
+                     [this]() -> Form8& { return viewer(); }, [this]() -> Form6& { return infoWindow(); },
+                     [this]() -> Form21& { return helpWindow(); }, [this] { terminate(); }});
     if (!fileToLoad_.isEmpty()) loadOnFirstShow(*main_, std::exchange(fileToLoad_, QString()));
   }
   return *main_;
