@@ -88,6 +88,11 @@ void SetUpFixedDialog(QWidget& dialog, const char* name, const QString& caption)
   SetBackground(dialog, Qt::white);
 }
 
+void SetFixedWindowSize(QWidget& window, const QSize& size) {
+  window.setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
+  window.setFixedSize(size);
+}
+
 void SetBackground(QWidget& window, const QColor& colour) {
   QPalette pal = window.palette();
   pal.setColor(QPalette::Window, colour);

@@ -79,6 +79,17 @@ above() {
   [ "$b" -ge 0 ] && [ "$a" -gt "$b" ]
 }
 
+# fixed WINDOW: whether the window manager is told that WINDOW cannot be
+# resized (its least and greatest size the same), so that it draws no resize
+# handle along its bottom edge, which looks like a control cut off there.
+fixed() {
+  local hints min max
+  hints=$(xprop -id "$1" WM_NORMAL_HINTS)
+  min=$(sed -n 's/.*minimum size: //p' <<< "$hints")
+  max=$(sed -n 's/.*maximum size: //p' <<< "$hints")
+  [ -n "$min" ] && [ "$min" = "$max" ] || fail "the window $(xdotool getwindowname "$1") can be resized: $hints"
+}
+
 # Giving a window the keyboard needs a window manager.
 if command -v openbox > /dev/null && ! xprop -root _NET_SUPPORTING_WM_CHECK 2> /dev/null | grep -q 'window id'; then
   openbox > /dev/null 2>&1 &
@@ -128,6 +139,14 @@ expect '^Tambril 1.1$' > /dev/null
 shot splash
 main=$(expect 'Grüße.doc$')
 shot main
+fixed "$main"
+# "?" > "Info" and its "OK".
+keys F10 Left Down Return
+fixed "$(expect '^INFO$')"
+shot info
+keys Return
+gone '^INFO$'
+xdotool windowactivate --sync "$main" 2> /dev/null || true
 
 # The file dialog's buttons, in pixels of its layout below its menu bar.
 click_button() {
@@ -144,6 +163,7 @@ click_button() {
 keys F10 Right Return
 dialog=$(expect '^ Datei erstellen$')
 shot create
+fixed "$dialog"
 # A click on the main window's title bar leaves the dialog above it: the
 # dialog is owned by the main window (WM_TRANSIENT_FOR, which Wine sets for
 # an owned window).
@@ -164,7 +184,7 @@ if [ "$format" = age ]; then
 fi
 click_button "$dialog" ERSTELLEN
 gone '^ Datei erstellen$'
-expect '^CODE_ON$' > /dev/null
+fixed "$(expect '^CODE_ON$')"
 type_text Geheim1
 keys Tab
 type_text Geheim1
@@ -210,6 +230,7 @@ mv "$source" "$work/moved.doc"
 # "ERSTELLEN", "OK" (by Enter).
 keys F10 Right Down Return
 check=$(expect '^CODE_AUS$')
+fixed "$check"
 type_text Geheim2
 keys Tab space
 expect '^ERROR$' > /dev/null
@@ -226,7 +247,7 @@ gone '^CODE_AUS$'
 dialog=$(expect '^ Datei erstellen$')
 click_button "$dialog" ERSTELLEN
 gone '^ Datei erstellen$'
-expect '^CODE_AN$' > /dev/null
+fixed "$(expect '^CODE_AN$')"
 shot decode
 keys Tab Return
 gone '^CODE_AN$'
