@@ -9,6 +9,8 @@
 # encoded file; "Code_Aus.." checks its password (a wrong one first, which
 # is refused with its message) and decodes it. The files on disk must be
 # the bytes the reference tambril-cli makes and the original bytes again.
+# Each window met must be one that cannot be resized, and a file named
+# after "--" with a character outside Windows' ANSI code page must load.
 # PATHS says how the program names files: "windows" (under Wine: Z:\...)
 # or "posix". FORMAT "tmb" runs the chain as above; "age" names the encoded
 # file ".age" in the file dialog, which must then be an age file that the
@@ -255,12 +257,25 @@ gone '^CODE_AN$'
 cmp "$source" "$work/original" || fail "the decoded file differs from the original"
 
 # "Datei" > "Beenden" ends the program.
-keys F10 Down Down Return
-for _ in $(seq 150); do
-  kill -0 "$pid" 2> /dev/null || break
-  sleep 0.1
-done
-! kill -0 "$pid" 2> /dev/null || fail "the program did not end"
-wait "$pid" || fail "the program ended with status $?"
-pid=
+quit() {
+  keys F10 Down Down Return
+  for _ in $(seq 150); do
+    kill -0 "$pid" 2> /dev/null || break
+    sleep 0.1
+  done
+  ! kill -0 "$pid" 2> /dev/null || fail "the program did not end"
+  wait "$pid" || fail "the program ended with status $?"
+  pid=
+}
+quit
+
+# A file named after "--" whose name holds a character that Windows' ANSI
+# code page lacks loads as it is named.
+omega="$work/Ωmega.txt"
+printf 'Omega\n' > "$omega"
+"${program[@]}" -- "$(native "$omega")" > "$work/program.log" 2>&1 &
+pid=$!
+expect 'Ωmega.txt$' > /dev/null
+shot omega
+quit
 echo "encoded, checked and decoded through the windows; screenshots in $out"
