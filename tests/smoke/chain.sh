@@ -7,7 +7,8 @@
 # through the file dialog (which stays above the main window when that is
 # clicked) and the encode dialog; "Datei öffnen.." loads the
 # encoded file; "Code_Aus.." checks its password (a wrong one first, which
-# is refused with its message) and decodes it. The files on disk must be
+# is refused with its message) and decodes it, the second time into a new
+# folder made in the file dialog. The files on disk must be
 # the bytes the reference tambril-cli makes and the original bytes again.
 # Each window met must be one that cannot be resized, and a file named
 # after "--" with a character outside Windows' ANSI code page must load.
@@ -102,7 +103,7 @@ fi
 # A name with umlauts, in a folder with a space and a character beyond
 # the basic plane (UTF-16 needs two units for it on Windows).
 folder="$work/Briefe ä 😀"
-mkdir "$folder"
+mkdir "$folder" "$folder/Alt"
 source="$folder/Grüße.doc"
 head -c 300007 /dev/urandom > "$source"
 cp "$source" "$work/original"
@@ -183,6 +184,9 @@ if [ "$format" = age ]; then
   keys End BackSpace BackSpace BackSpace
   type_text doc.age
   shot create-age
+  encoded="$folder/Grüße.doc.age"
+else
+  encoded="$folder/Grüße.tmb"
 fi
 click_button "$dialog" ERSTELLEN
 gone '^ Datei erstellen$'
@@ -194,7 +198,6 @@ shot encode
 keys Tab space
 gone '^CODE_ON$'
 if [ "$format" = age ]; then
-  encoded="$folder/Grüße.doc.age"
   [ -f "$encoded" ] || fail "no encoded file: $(ls "$folder")"
   age_typed Geheim1 -d -o "$work/by-age" "$encoded" > /dev/null || fail "the age program cannot decrypt the file"
   cmp "$work/by-age" "$work/original" || fail "the age program decrypts the file to other bytes"
@@ -203,7 +206,6 @@ if [ "$format" = age ]; then
   age_typed Geheim1 -p -a -o "$encoded" "$source" > /dev/null || fail "the age program cannot encrypt"
   loaded='Grüße.doc.age$'
 else
-  encoded="$folder/Grüße.tmb"
   [ -f "$encoded" ] || fail "no encoded file: $(ls "$folder")"
   cmp "$encoded" "$work/reference.tmb" || fail "the encoded file differs from the reference"
   loaded='Grüße.tmb$'
@@ -229,7 +231,7 @@ mv "$source" "$work/moved.doc"
 
 # Decode: "Bearbeiten" > "Code_Aus..", the password check (a wrong password
 # first: the message, and the dialog asks again with the focus in the box),
-# "ERSTELLEN", "OK" (by Enter).
+# "ERSTELLEN", and the decode dialog left with "ABBRECHEN".
 keys F10 Right Down Return
 check=$(expect '^CODE_AUS$')
 fixed "$check"
@@ -251,10 +253,48 @@ click_button "$dialog" ERSTELLEN
 gone '^ Datei erstellen$'
 fixed "$(expect '^CODE_AN$')"
 shot decode
+keys Tab Tab space
+gone '^CODE_AN$'
+[ ! -e "$source" ] || fail "decoded though cancelled"
+
+# Each dialog starts in its first box when it is shown again, never on the
+# button pressed the time before: the password check in its box (OK was
+# pressed), the file dialog in its folder list (a space on ERSTELLEN, pressed
+# before, would go on to the decode dialog), the decode dialog in its name
+# box (Tab and Enter press OK there, HILFE from ABBRECHEN).
+xdotool windowactivate --sync "$main" 2> /dev/null || true
+keys F10 Right Down Return
+expect '^CODE_AUS$' > /dev/null
+type_text Geheim1
+keys Tab space
+gone '^CODE_AUS$'
+dialog=$(expect '^ Datei erstellen$')
+keys space
+sleep 1
+[ -z "$(visible '^CODE_AN$')" ] || fail "the file dialog started on ERSTELLEN"
+# A new folder in the file dialog ("Ordner" > "Neuer Ordner.."): a name
+# that is taken is refused and the focus is back in the emptied box; "Neu."
+# is made under that one name, and the file dialog goes into it.
+keys F10 Down Return
+expect '^Orner hinzufügen$' > /dev/null
+type_text Alt
+keys Tab space
+expect '^WARNUNG$' > /dev/null
+keys Return
+gone '^WARNUNG$'
+type_text Neu.
+shot new-folder
+keys Tab space
+gone '^Orner hinzufügen$'
+[ -d "$folder/Neu." ] || fail "no folder Neu.: $(ls "$folder")"
+click_button "$dialog" ERSTELLEN
+gone '^ Datei erstellen$'
+expect '^CODE_AN$' > /dev/null
 keys Tab Return
 gone '^CODE_AN$'
-[ -f "$source" ] || fail "nothing decoded: $(ls "$folder")"
-cmp "$source" "$work/original" || fail "the decoded file differs from the original"
+decoded="$folder/Neu./$(basename "$source")"
+[ -f "$decoded" ] || fail "nothing decoded into Neu.: $(ls "$folder" "$folder/Neu.")"
+cmp "$decoded" "$work/original" || fail "the decoded file differs from the original"
 
 # "Datei" > "Beenden" ends the program.
 quit() {
