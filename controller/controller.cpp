@@ -9,6 +9,7 @@
 #include "codec/names.h"
 #include "controller/load_file.h"
 #include "controller/pass_runner.h"
+#include "controller/path_rules.h"
 #include "controller/target_name.h"
 #include "platform/file_slots.h"
 
@@ -80,29 +81,52 @@ QByteArray Controller::loadedContent() const {
 }
 
 Outcome Controller::load(const QString& path, const QString& listedName, const Place& place) {
-  const session::Session::Hold oneChange(session_);
-  session_.rememberPlace(place.folder, place.drive);
-  const LoadOutcome loaded = LoadFile(session_, files_, path, listedName);
-  if (loaded.file) return {};
-  return Fails(loaded.refused == LoadRefusal::Access ? Problem::Access : Problem::Read);
+  LoadOutcome loaded;
+  {
+    const session::Session::Hold oneChange(session_);
+    session_.rememberPlace(place.folder, place.drive);
+    loaded = LoadFile(session_, files_, path, listedName);
+  }
+  if (!loaded.file) return Fails(loaded.refused == LoadRefusal::Access ? Problem::Access : Problem::Read);
+  emit fileLoaded(path);
+  return {};
 }
 
-Outcome Controller::startCoding(CreateMode command) {
+Start Controller::startCoding(CreateMode command) {
   const bool encode = command == CreateMode::Encode;
-  if (session_.markedEncoded() == encode) return Fails(encode ? Problem::AlreadyEncoded : Problem::AlreadyDecoded);
-  const std::optional<session::LoadedFile>& file = session_.loaded();
-  if (!file) return Fails(Problem::NothingLoaded);
-  session_.setLastCommand(command);
-  if (encode) {
-    session_.setExtensionTag(
-        QString::fromStdString(codec::Cp1252ToUtf8(codec::ExtensionTag(file->path.toStdString()))));
+  Start start;
+  if (session_.markedEncoded() == encode) {
+    start.failure = Failure{encode ? Problem::AlreadyEncoded : Problem::AlreadyDecoded, {}};
+    return start;
   }
-  return {};
+  // From here on the file dialog names a file, even if only a beep follows.
+  start.createMode = true;
+  const std::optional<session::LoadedFile>& file = session_.loaded();
+  if (!file) {
+    start.failure = Failure{Problem::NothingLoaded, {}};
+    return start;
+  }
+  session_.setLastCommand(command);
+  if (!encode) {
+    start.next = Step::CheckPassword;
+    return start;
+  }
+  session_.setExtensionTag(QString::fromStdString(codec::Cp1252ToUtf8(codec::ExtensionTag(file->path.toStdString()))));
+  start.proposal = proposeTarget(QStringLiteral("tmb"));
+  if (!start.proposal) {
+    start.failure = Failure{Problem::Device, {}};
+    return start;
+  }
+  start.next = Step::NameTarget;
+  return start;
 }
 
 void Controller::beginCreating(CreateMode mode) { session_.setCreateMode(mode); }
 
-void Controller::beginOpening() { session_.setProposedName(QString()); }
+void Controller::beginOpening() {
+  session_.setProposedName(QString());
+  proposedReal_.clear();
+}
 
 std::optional<Proposal> Controller::proposeTarget(const QString& letters) {
   const std::string written = letters.toStdString();
@@ -127,7 +151,16 @@ std::optional<Proposal> Controller::propose(const NameRule& rule) {
   const bool listed = file->path.endsWith(QDir::separator() + file->name) || file->path == file->name;
   proposal.bareReal = listed ? realPath.mid(cut + 1) : QByteArray::fromStdString(*bare);
   session_.setProposedName(ShownName(proposal.bareReal));
+  proposedReal_ = proposal.bareReal;
   return proposal;
+}
+
+QString Controller::targetIn(const QString& folder, const QString& listed) const {
+  const QString name = JoinPath(folder, listed) + session_.proposedName();
+  if (listed.isEmpty() && !proposedReal_.isEmpty()) {
+    RememberShownPath(name, JoinRealPath(RealPath(folder), proposedReal_));
+  }
+  return name;
 }
 
 Acceptance Controller::acceptTarget(const QString& name) {
@@ -135,9 +168,11 @@ Acceptance Controller::acceptTarget(const QString& name) {
   if (!taken) return {Failure{Problem::Device, {}}};
   if (*taken) return {Failure{Problem::TargetTaken, name}};
   Acceptance accepted;
-  accepted.mode = session_.createMode();
-  if (accepted.mode != CreateMode::None) session_.acceptTarget(name);
+  const CreateMode mode = session_.createMode();
+  if (mode != CreateMode::None) session_.acceptTarget(name);
   session_.setCreateMode(CreateMode::None);
+  if (mode == CreateMode::Encode) accepted.next = Step::Encode;
+  if (mode == CreateMode::Decode) accepted.next = Step::Decode;
   return accepted;
 }
 

@@ -9,6 +9,8 @@
 //
 //   const Outcome done = chain.encode(Text1->text(), Text2->text(), watch);
 //   if (done.failure) presenter.show(*done.failure, this);
+//
+// Which window comes next is said by a Step; the program opens it.
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -60,11 +62,33 @@ struct Proposal {
   QByteArray bareReal;
 };
 
-// "ERSTELLEN": the accepted name goes on to the coding dialog of `mode`
-// (None: nothing follows).
+// The window the chain goes on in after a step.
+enum class Step {
+  Nothing,        // the chain ends here
+  NameTarget,     // the file dialog, in its create mode, with the proposed file
+  CheckPassword,  // the check dialog
+  Encode,         // the encode dialog
+  Decode,         // the decode dialog
+};
+
+// What "Code_An.." or "Code_Aus.." starts: a failure to show over the main
+// window, or the window that comes next. The file dialog goes into its
+// create mode first where `createMode` says so, even when a failure (a bare
+// beep for NothingLoaded) ends the command.
+struct Start {
+  std::optional<Failure> failure;
+  bool createMode = false;
+  Step next = Step::Nothing;
+  // An encoding's proposed file, shown in the file dialog.
+  std::optional<Proposal> proposal;
+  explicit operator bool() const { return !failure; }
+};
+
+// "ERSTELLEN": the accepted name goes on to the coding dialog `next`
+// (Nothing: nothing follows).
 struct Acceptance {
   std::optional<Failure> failure;
-  session::CreateMode mode = session::CreateMode::None;
+  Step next = Step::Nothing;
 };
 
 // What a password check came to: exactly one of these.
@@ -119,8 +143,10 @@ class Controller : public QObject {
   // "Code_An.." and "Code_Aus..": a file already coded the wanted way is
   // refused (AlreadyEncoded, AlreadyDecoded), and without a loaded file
   // there is NothingLoaded; otherwise the command is marked as the one
-  // started last and an encoding takes the extension tag of the loaded path.
-  Outcome startCoding(session::CreateMode command);
+  // started last. An encoding takes the extension tag of the loaded path and
+  // goes on in the file dialog with the proposed .tmb file (Device when no
+  // name can be made); a decoding goes on in the check dialog.
+  Start startCoding(session::CreateMode command);
   // The file dialog's lists are ready for naming a file in `mode`.
   void beginCreating(session::CreateMode mode);
   // The file dialog back in open mode: no proposed name.
@@ -129,9 +155,14 @@ class Controller : public QObject {
   // `letters` written after the first "." (the name's own bytes kept).
   // Empty when no file is loaded or no name can be made.
   std::optional<Proposal> proposeTarget(const QString& letters);
+  // The name box after the file dialog changed to `folder`: the file
+  // selected in its list (`listed`, empty for none) and the proposed name
+  // after it; with none selected, the proposed name keeps its own bytes.
+  QString targetIn(const QString& folder, const QString& listed) const;
   // "ERSTELLEN" with `name`: refused when anything has that name
   // (TargetTaken) or its folder cannot be searched (Device); otherwise the
-  // session's target, and the create mode ends.
+  // session's target, the create mode ends and the coding dialog of that
+  // mode is next.
   Acceptance acceptTarget(const QString& name);
 
   // "OK" of the check dialog: `password` against the loaded file. A fit is
@@ -160,6 +191,9 @@ class Controller : public QObject {
   Outcome decode(const PassWatch& watch);
 
  signals:
+  // `path` was loaded: a file dialog that did not load it itself goes to
+  // its folder.
+  void fileLoaded(const QString& path);
   // A pass has written its target: the file dialog's name box shows the
   // loaded file again.
   void targetWritten();
@@ -178,6 +212,8 @@ class Controller : public QObject {
 
   session::Session& session_;
   FileSlots& files_;
+  // The proposed file's bare name as the file system names it.
+  QByteArray proposedReal_;
 };
 
 }  // namespace tambril

@@ -126,8 +126,8 @@ Selpr6::Selpr6(platform::Platform& platform, Controller& chain, Presenter& prese
 
   Form_Load();
   ShowToolTips();
-  // A file loaded before the dialog was made (the command line): shown as
-  // after "ÖFFNEN", in its folder.
+  // A file loaded before the dialog was made: shown as after "ÖFFNEN", in
+  // its folder.
   if (const std::optional<session::LoadedFile>& file = session_.loaded()) ShowFolderOf(file->path);
 }
 
@@ -159,6 +159,13 @@ void Selpr6::Connect() {
   // finished pass shows the loaded file again.
   connect(&presenter_, &Presenter::placeLost, this, &Selpr6::GoToFallbackPlace);
   connect(&chain_, &Controller::targetWritten, this, &Selpr6::ShowLoadedFile);
+  // A file loaded from outside (the command line, a drop): shown as after
+  // "ÖFFNEN", in its folder.
+  connect(&chain_, &Controller::fileLoaded, this, [this](const QString& path) {
+    if (loading_) return;
+    PrepareOpenMode();
+    ShowFolderOf(path);
+  });
 }
 
 void Selpr6::Form_Load() {
@@ -193,11 +200,7 @@ void Selpr6::Dir1_Change() {
     p.setPointer(this, Pointer::Normal);
     return;
   }
-  const QString name = JoinPath(folder_, listed_) + session_.proposedName();
-  if (listed_.isEmpty() && !proposedReal_.isEmpty()) {
-    RememberShownPath(name, JoinRealPath(RealPath(folder_), proposedReal_));
-  }
-  Text1->setText(name);
+  Text1->setText(chain_.targetIn(folder_, listed_));
   p.setPointer(this, Pointer::Normal);
 }
 
@@ -267,7 +270,6 @@ void Selpr6::PrepareOpenMode() {
   Command2->setEnabled(true);
   Directory->menuAction()->setEnabled(false);
   chain_.beginOpening();
-  proposedReal_.clear();
   Text1->clear();
   Text1->setReadOnly(true);
   ShowToolTips();
@@ -292,7 +294,6 @@ bool Selpr6::OpenForCreating(session::CreateMode mode) {
 bool Selpr6::ShowProposal(const Proposal& proposal) {
   const session::Session& s = session_;
   Text1->setText(proposal.path);
-  proposedReal_ = proposal.bareReal;
   // Back to the folder the file was loaded from; its change action may
   // rebuild the name box from that folder and the proposed name.
   if (!Dir1->setPath(s.rememberedFolder()) || !DriveList::IsReadable(s.rememberedDrive())) return false;
@@ -341,7 +342,9 @@ void Selpr6::Command2_Click() {
 void Selpr6::OpenFile(const QString& path) {
   auto& p = platform_;
   p.setPointer(this, Pointer::Busy);
+  loading_ = true;
   const Outcome loaded = chain_.load(path, listed_, {folder_, drive_});
+  loading_ = false;
   if (loaded) {
     p.setPointer(this, Pointer::Normal);
     hide();
@@ -399,9 +402,9 @@ void Selpr6::Command1_Click() {
     presenter_.show(*accepted.failure, this);
     return;
   }
-  if (accepted.mode == session::CreateMode::None) return;
+  if (accepted.next == Step::Nothing) return;
   hide();
-  emit targetAccepted(accepted.mode);
+  emit targetAccepted(accepted.next);
 }
 
 void Selpr6::paintEvent(QPaintEvent* event) {

@@ -72,9 +72,9 @@ class Selpr6 : public QDialog {
   void ShowFolderOf(const QString& path);
 
  signals:
-  // "ERSTELLEN" accepted the name now in the session's target, in `mode`;
-  // the coding dialog of that mode goes on from there.
-  void targetAccepted(tambril::session::CreateMode mode);
+  // "ERSTELLEN" accepted the name now in the session's target; the chain
+  // goes on in the window `next`.
+  void targetAccepted(tambril::Step next);
 
  public slots:
   void Form_Load();
@@ -111,9 +111,8 @@ class Selpr6 : public QDialog {
   void ShowState();
   // The tooltips, four of them as the mode wants them.
   void ShowToolTips();
-  // The real bytes of the proposed bare name, which a folder change puts
-  // after the new folder.
-  QByteArray proposedReal_;
+  // True while "ÖFFNEN" loads: a load from elsewhere moves the lists.
+  bool loading_ = false;
   // What the lists show, as the dialog set it or the user chose it: the
   // folder, the drive, the selected file's bare name (empty when none is
   // selected) and the file type.

@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 
+#include "file_dialog/browse_lists.h"
 #include "file_dialog/selpr6.h"
 #include "help_window/help_procedures.h"
 #include "main_window/outside_files.h"
@@ -244,11 +245,8 @@ void Form1::showEvent(QShowEvent* event) {
 }
 
 void Form1::OpenFromOutside(const QString& path) {
-  if (Selpr6* dialog = needs_.filesIfMade()) {
-    LoadFromOutside(*dialog, path);
-    return;
-  }
-  // Where the file dialog would go: the file's folder, if it can be opened.
+  // Remembered as where the file dialog goes: the file's folder, if it can
+  // be opened. The dialog follows a load from outside on its own.
   const QFileInfo info(path);
   const QString folder = QDir::toNativeSeparators(info.absolutePath());
   const Place place = info.isAbsolute() && FolderList::CanOpen(folder)

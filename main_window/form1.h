@@ -18,7 +18,6 @@
 #include "sound/sound_service.h"
 #include "widget_kit/lazy.h"
 
-class Form3;
 class Form6;
 class Form8;
 class Form21;
@@ -37,9 +36,8 @@ class Form1 : public QMainWindow {
   // the end of the program.
   struct Needs {
     tambril::Lazy<Selpr6> files;
-    // The file dialog if it has been made, nullptr before.
-    std::function<Selpr6*()> filesIfMade;
-    tambril::Lazy<Form3> check;
+    // Opens the window a step of the chain goes on in.
+    std::function<void(tambril::Step)> go;
     tambril::Lazy<Form8> viewer;
     tambril::Lazy<Form6> info;
     tambril::Lazy<Form21> help;
@@ -77,8 +75,8 @@ class Form1 : public QMainWindow {
   void ShowToolTips();
 
   // Loads `path`, a file from outside (the command line, a drop), as
-  // "ÖFFNEN" in the file dialog would. Before the file dialog is made, it is
-  // not made for this: it starts in the loaded file's folder when it is.
+  // "ÖFFNEN" in the file dialog does: the same record and messages (over the
+  // main window), and the dialog, made or not, shows the file's folder.
   void OpenFromOutside(const QString& path);
 
  signals:
@@ -97,6 +95,10 @@ class Form1 : public QMainWindow {
   tambril::Presenter& presenter_;
   const tambril::session::Session& session_;
   Needs needs_;
+
+  // Follows what a coding command started: the file dialog's create mode,
+  // a failure, or the next window.
+  void FollowStart(tambril::session::CreateMode command, const tambril::Start& start);
 
  private:
   // The controls; others reach them only by their objectName.

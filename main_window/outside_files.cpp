@@ -20,7 +20,6 @@
 #endif
 
 #include "controller/path_rules.h"
-#include "file_dialog/selpr6.h"
 #include "main_window/form1.h"
 #include "platform/background_work.h"
 #include "platform/file_slots.h"
@@ -200,13 +199,6 @@ QString DroppedPath(const QMimeData& data) {
 }
 
 bool MayLoadFromOutside() { return QApplication::activeModalWidget() == nullptr && BackgroundWorkRunning() == 0; }
-
-void LoadFromOutside(Selpr6& dialog, const QString& path) {
-  // What "Datei öffnen.." does before the dialog is shown.
-  dialog.PrepareOpenMode();
-  dialog.ShowFolderOf(path);
-  dialog.OpenFile(path);
-}
 
 void AcceptFileDrops(Form1& window) {
   window.setAcceptDrops(true);

@@ -1,9 +1,9 @@
 #pragma once
 // Files that come from outside the program: a file named on the command line
 // (the file manager's "open with") and files dropped on the main window. Both
-// are loaded by the file dialog's own loading step, as if the user had chosen
-// the file there and pressed "ÖFFNEN": same record, same messages, and the
-// dialog is left in the file's folder.
+// are loaded by the controller's one loading step, as if the user had chosen
+// the file in the file dialog and pressed "ÖFFNEN": same record, same
+// messages, and the dialog is left in the file's folder.
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -11,7 +11,6 @@
 
 class Form1;
 class QMimeData;
-class Selpr6;
 
 namespace tambril {
 
@@ -42,12 +41,6 @@ QByteArray ArgumentBytes(const CommandLine& line, const QString& argument);
 // first argument Qt left (`leftByQt` is QApplication::arguments()); empty
 // when there is none.
 QString FileArgument(const CommandLine& line, const QStringList& leftByQt);
-
-// Loads `path` (absolute) through the file `dialog`'s loading step without
-// showing it. The dialog is put into open mode, its lists go to the file's
-// folder (if that folder can be opened) with the file selected, and its
-// name box holds the path.
-void LoadFromOutside(Selpr6& dialog, const QString& path);
 
 // The path a drop would load: the first URL of `data` (a local file's path,
 // or the text of any other URL, which then cannot be loaded); empty when

@@ -44,10 +44,9 @@ Form1& Program::mainWindow() {
   if (!main_) {
     main_ = std::make_unique<Form1>(
         platform_, sounds_, controller_, presenter_,
-        Form1::Needs{[this]() -> Selpr6& { return fileDialog(); }, [this] { return files_dialog_.get(); },
-                     [this]() -> Form3& { return checkDialog(); }, [this]() -> Form8& { return viewer(); },
-                     [this]() -> Form6& { return infoWindow(); }, [this]() -> Form21& { return helpWindow(); },
-                     [this] { terminate(); }});
+        Form1::Needs{[this]() -> Selpr6& { return fileDialog(); }, [this](Step next) { go(next); },
+                     [this]() -> Form8& { return viewer(); }, [this]() -> Form6& { return infoWindow(); },
+                     [this]() -> Form21& { return helpWindow(); }, [this] { terminate(); }});
     if (!fileToLoad_.isEmpty()) loadOnFirstShow(*main_, std::exchange(fileToLoad_, QString()));
   }
   return *main_;
@@ -58,15 +57,9 @@ Selpr6& Program::fileDialog() {
     QWidget* owner = &mainWindow();
     files_dialog_ = std::make_unique<Selpr6>(
         platform_, controller_, presenter_, [this]() -> Form21& { return helpWindow(); }, owner);
-    // "ERSTELLEN" goes on in the encode or decode dialog.
+    // "ERSTELLEN" goes on in the coding dialog the controller names.
     QObject::connect(files_dialog_.get(), &Selpr6::targetAccepted, files_dialog_.get(),
-                     [this](session::CreateMode mode) {
-                       if (mode == session::CreateMode::Encode) {
-                         encodeDialog().exec();
-                       } else if (mode == session::CreateMode::Decode) {
-                         decodeDialog().exec();
-                       }
-                     });
+                     [this](Step next) { go(next); });
   }
   return *files_dialog_;
 }
@@ -135,6 +128,25 @@ Form21& Program::helpWindow() {
     help_ = std::make_unique<Form21>(platform_, sounds_, owner);
   }
   return *help_;
+}
+
+void Program::go(Step next) {
+  switch (next) {
+    case Step::NameTarget:
+      fileDialog().exec();
+      break;
+    case Step::CheckPassword:
+      checkDialog().exec();
+      break;
+    case Step::Encode:
+      encodeDialog().exec();
+      break;
+    case Step::Decode:
+      decodeDialog().exec();
+      break;
+    case Step::Nothing:
+      break;
+  }
 }
 
 Program::Made Program::made() const {

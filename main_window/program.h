@@ -70,6 +70,9 @@ class Program {
   Form8& viewer();
   Form21& helpWindow();
 
+  // Opens the window the chain goes on in, as the controller said.
+  void go(Step next);
+
   // The windows made so far; nullptr for one not yet used.
   struct Made {
     Form1* mainWindow;

@@ -42,7 +42,7 @@ class ControllerTest : public ::testing::Test {
   }
   // Encodes the loaded file into `target` with `password`, as the chain does.
   Outcome encodeInto(const QString& target, const QString& password) {
-    if (const Outcome started = chain.startCoding(CreateMode::Encode); !started) return started;
+    if (const Start started = chain.startCoding(CreateMode::Encode); !started) return {started.failure};
     chain.beginCreating(CreateMode::Encode);
     const Acceptance accepted = chain.acceptTarget(path(target));
     if (accepted.failure) return {accepted.failure};
@@ -67,7 +67,7 @@ class ControllerTest : public ::testing::Test {
   }
   // Checks the loaded file with `password` as the decode command does.
   CheckOutcome check(const QString& password) {
-    if (const Outcome started = chain.startCoding(CreateMode::Decode); !started)
+    if (const Start started = chain.startCoding(CreateMode::Decode); !started)
       return {Verdict::Failed, started.failure, {}, {}};
     chain.beginCreating(CreateMode::Decode);
     return chain.checkPassword(password, watch);
@@ -96,18 +96,24 @@ TEST_F(ControllerTest, TheWholeChainEncodesAndDecodesByteForByte) {
   EXPECT_EQ(session.rememberedFolder(), here().folder);
   EXPECT_EQ(chain.loadedContent(), plain);
 
-  ASSERT_TRUE(chain.startCoding(CreateMode::Encode));
+  // An encoding goes on in the file dialog, with the .tmb file proposed.
+  const Start encoding = chain.startCoding(CreateMode::Encode);
+  ASSERT_TRUE(encoding);
+  EXPECT_TRUE(encoding.createMode);
+  EXPECT_EQ(encoding.next, Step::NameTarget);
   EXPECT_EQ(session.lastCommand(), CreateMode::Encode);
   EXPECT_EQ(session.extensionTag(), QStringLiteral("txt"));
   chain.beginCreating(CreateMode::Encode);
-  const std::optional<Proposal> proposal = chain.proposeTarget(QStringLiteral("tmb"));
+  const std::optional<Proposal> proposal = encoding.proposal;
   ASSERT_TRUE(proposal);
   EXPECT_EQ(proposal->path, path("brief.tmb"));
   EXPECT_EQ(proposal->bareReal, QByteArray("brief.tmb"));
   EXPECT_EQ(session.proposedName(), QStringLiteral("brief.tmb"));
+  // Another folder in the file dialog: the proposed name after it.
+  EXPECT_EQ(chain.targetIn(path("unter"), {}), path("unter/brief.tmb"));
   const Acceptance accepted = chain.acceptTarget(proposal->path);
   ASSERT_FALSE(accepted.failure);
-  EXPECT_EQ(accepted.mode, CreateMode::Encode);
+  EXPECT_EQ(accepted.next, Step::Encode);
   EXPECT_EQ(session.target(), path("brief.tmb"));
   EXPECT_EQ(session.createMode(), CreateMode::None);
 
@@ -121,7 +127,11 @@ TEST_F(ControllerTest, TheWholeChainEncodesAndDecodesByteForByte) {
   EXPECT_EQ(read("brief.tmb"), read("ref.tmb"));
 
   ASSERT_TRUE(load("brief.tmb"));
-  ASSERT_TRUE(chain.startCoding(CreateMode::Decode));
+  // A decoding goes on in the check dialog.
+  const Start decoding = chain.startCoding(CreateMode::Decode);
+  ASSERT_TRUE(decoding);
+  EXPECT_EQ(decoding.next, Step::CheckPassword);
+  EXPECT_FALSE(decoding.proposal);
   EXPECT_EQ(session.lastCommand(), CreateMode::Decode);
   chain.beginCreating(CreateMode::Decode);
   const CheckOutcome wrong = chain.checkPassword(QStringLiteral("falsch"));
@@ -142,7 +152,7 @@ TEST_F(ControllerTest, TheWholeChainEncodesAndDecodesByteForByte) {
   EXPECT_EQ(problem(chain.acceptTarget(right.proposal->path).failure), Problem::TargetTaken);
   const Acceptance decodeTo = chain.acceptTarget(path("zurück.txt"));
   ASSERT_FALSE(decodeTo.failure);
-  EXPECT_EQ(decodeTo.mode, CreateMode::Decode);
+  EXPECT_EQ(decodeTo.next, Step::Decode);
   ASSERT_TRUE(chain.decode(watch));
   EXPECT_EQ(read("zurück.txt"), plain);
   EXPECT_EQ(written.size(), 2);
@@ -166,12 +176,20 @@ TEST_F(ControllerTest, EachStepFailsWithItsOwnProblemAndLeavesNothingBehind) {
   EXPECT_EQ(session.rememberedFolder(), here().folder);
   EXPECT_EQ(chain.loadedContent(), QByteArray());
 
-  // The commands: nothing loaded, then a file already of the wanted kind.
-  EXPECT_EQ(problem(chain.startCoding(CreateMode::Encode).failure), Problem::NothingLoaded);
+  // The commands: nothing loaded (the file dialog still goes into its
+  // create mode, and only a beep follows), then a file already of the
+  // wanted kind (the dialog stays as it was). No window follows either.
+  const Start nothing = chain.startCoding(CreateMode::Encode);
+  EXPECT_EQ(problem(nothing.failure), Problem::NothingLoaded);
+  EXPECT_TRUE(nothing.createMode);
+  EXPECT_EQ(nothing.next, Step::Nothing);
   EXPECT_FALSE(chain.proposeTarget(QStringLiteral("tmb")));
   write("brief.txt", "Hallo Welt, ein Brief.");
   ASSERT_TRUE(load("brief.txt"));
-  EXPECT_EQ(problem(chain.startCoding(CreateMode::Decode).failure), Problem::AlreadyDecoded);
+  const Start plain = chain.startCoding(CreateMode::Decode);
+  EXPECT_EQ(problem(plain.failure), Problem::AlreadyDecoded);
+  EXPECT_FALSE(plain.createMode);
+  EXPECT_EQ(plain.next, Step::Nothing);
   EXPECT_EQ(session.lastCommand(), CreateMode::None);
 
   // The passwords of an encoding, in the order they are looked at; none

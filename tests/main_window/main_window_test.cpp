@@ -429,10 +429,10 @@ TEST_F(OutsideFileTest, WhatCannotBeLoadedGetsTheLoadingMessages) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path.toStdString());
     writeFile("gut.txt", "gut");
-    LoadFromOutside(program().fileDialog(), tempPath("gut.txt"));
+    form.OpenFromOutside(tempPath("gut.txt"));
     ASSERT_EQ(loadedPath(), tempPath("gut.txt"));
     rec.reset();
-    LoadFromOutside(program().fileDialog(), c.path);
+    form.OpenFromOutside(c.path);
     EXPECT_EQ(rec.beeps, 1);
     ASSERT_EQ(rec.messages.size(), 1u);
     EXPECT_EQ(rec.messages[0].text, c.message);

@@ -9,7 +9,7 @@ set -euo pipefail
 installer=$1 wine_run=$2
 export WINEPREFIX
 WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/tambril-installer.XXXXXX")
-trap 'wineserver -k 2> /dev/null || true; rm -rf "$WINEPREFIX"' EXIT
+trap 'kill "${reader:-}" 2> /dev/null || true; wineserver -k 2> /dev/null || true; rm -rf "$WINEPREFIX"' EXIT
 fail() {
   echo "FAILED: $*" >&2
   exit 1
@@ -56,8 +56,17 @@ head -c 3000000 /dev/zero | tr '\0' 'x' > "$WINEPREFIX/drive_c/gross.txt"
 mkfifo "$WINEPREFIX/pipe"
 "$wine_run" "$folder/tambril-cli.exe" show 'C:\gross.txt' > "$WINEPREFIX/pipe" &
 runner=$!
-exec 8< "$WINEPREFIX/pipe"
-head -c 1 <&8 > /dev/null || fail "tambril-cli did not start"
+# The pipe's one reader is a process of its own: a Wine process that the
+# installer starts (explorer.exe) would inherit a reader this shell held,
+# and the pipe would then never break.
+( head -c 1 > "$WINEPREFIX/started"; exec sleep 100000 ) < "$WINEPREFIX/pipe" &
+reader=$!
+for _ in $(seq 1 600); do
+  [ -s "$WINEPREFIX/started" ] && break
+  kill -0 "$reader" 2> /dev/null || break
+  sleep 0.1
+done
+[ -s "$WINEPREFIX/started" ] || fail "tambril-cli did not start"
 touch "$WINEPREFIX/before"
 status=0
 "$wine_run" "$installer" /S || status=$?
@@ -70,7 +79,8 @@ for f in tambril.exe tambril-cli.exe Ton1.ts2 LIESMICH.RTF Uninstall.exe; do
 done
 changed=$(find "$folder" -newer "$WINEPREFIX/before" | head -3)
 [ -z "$changed" ] || fail "changed while the program ran: $changed"
-exec 8<&-
+kill "$reader"
+wait "$reader" 2> /dev/null || true
 wait "$runner" || true
 grep -qF "$own_key" <<< "$(registry)" || fail "the installer's own key went while the program ran"
 
