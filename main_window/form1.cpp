@@ -149,7 +149,7 @@ Form1::Form1(platform::Platform& platform, Module2::SoundService& sounds, Contro
   connect(&session_, &session::Session::changed, this, &Form1::ShowRecord);
 
   adjustSize();
-  setFixedSize(sizeHint());
+  SetFixedWindowSize(*this, sizeHint());
   Form_Load();
 }
 

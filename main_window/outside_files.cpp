@@ -13,6 +13,12 @@
 #include <QUrl>
 #include <cstring>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+// windows.h first
+#include <shellapi.h>
+#endif
+
 #include "controller/path_rules.h"
 #include "main_window/form1.h"
 #include "platform/background_work.h"
@@ -38,6 +44,23 @@ QString NameText(const QByteArray& bytes) {
 #else
   return QFile::decodeName(bytes);
 #endif
+}
+
+// The arguments in the text the system holds them in: on Windows the
+// command line's own UTF-16 (argv has it in the ANSI code page, which turns
+// every character outside it into another or into "?"); empty where that is
+// not to be had or does not split into `argc` arguments as argv does.
+QStringList SystemArguments(int argc) {
+  QStringList list;
+#ifdef Q_OS_WIN
+  int count = 0;
+  if (LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
+    for (int i = 0; i < count; ++i) list << QString::fromWCharArray(wide[i]);
+    LocalFree(wide);
+  }
+#endif
+  if (list.size() != argc) list.clear();
+  return list;
 }
 
 // Takes drags of URLs on the main window and loads the first dropped one.
@@ -146,10 +169,11 @@ QByteArray ArgumentBytes(const CommandLine& line, const QString& argument) {
 
 CommandLine SplitCommandLine(int argc, char** argv) {
   CommandLine line;
-  for (int i = 0; i < argc; ++i) line.given.emplace_back(argv[i]);
+  const QStringList system = SystemArguments(argc);
+  for (int i = 0; i < argc; ++i) line.given.push_back(system.isEmpty() ? QByteArray(argv[i]) : NameBytes(system[i]));
   for (int i = 0; i < argc; ++i) {
     if (i > 0 && std::strcmp(argv[i], "--") == 0) {
-      for (int j = i + 1; j < argc; ++j) line.files << QString::fromLocal8Bit(argv[j]);
+      for (int j = i + 1; j < argc; ++j) line.files << (system.isEmpty() ? QString::fromLocal8Bit(argv[j]) : system[j]);
       break;
     }
     line.forQt.push_back(argv[i]);

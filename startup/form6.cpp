@@ -18,7 +18,7 @@ Form6::Form6(platform::Platform& platform, Module2::SoundService& sounds, QWidge
   setWindowTitle(QStringLiteral("INFO"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   SetBackground(*this, Qt::white);
-  setFixedSize(TwipsSize(3450, 2550));
+  SetFixedWindowSize(*this, TwipsSize(3450, 2550));
   platform::ShowOverOpener(*this);
   platform::WithoutTitleIcon(*this);
 

@@ -68,7 +68,7 @@ Form5::Form5(platform::Platform& platform, RichTextBox& box, Module2::HelpWindow
   connect(Command3, &QPushButton::clicked, this, &Form5::Command3_Click);
   connect(Text1, &QLineEdit::textChanged, this, &Form5::Text1_Change);
 
-  setFixedSize(TwipsSize(5790, 3150));
+  SetFixedWindowSize(*this, TwipsSize(5790, 3150));
   Form_Load();
   Command1->setToolTip(QStringLiteral(" Beginn und Fortfahren der Suche "));
   Command2->setToolTip(QStringLiteral(" Löschung des Suchtextes "));

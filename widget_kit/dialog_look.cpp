@@ -4,7 +4,9 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QStyleOption>
 #include <QToolTip>
 #include <QWidget>
 
@@ -33,9 +35,36 @@ class EnterPressesButton : public QObject {
   QPushButton* button_;
 };
 
+// Tooltips in the program's colours: Windows' style takes the tooltip's
+// text colour from the system's theme when it polishes one and paints its
+// ground from the theme (under Wine light grey on white), over whatever
+// palette the program gave it.
+class TooltipColours : public QProxyStyle {
+ public:
+  using QProxyStyle::QProxyStyle;
+
+  void polish(QWidget* widget) override {
+    QProxyStyle::polish(widget);
+    if (widget->inherits("QTipLabel")) widget->setPalette(QToolTip::palette());
+  }
+  using QProxyStyle::polish;
+
+  void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+    if (element != PE_PanelTipLabel) {
+      QProxyStyle::drawPrimitive(element, option, painter, widget);
+      return;
+    }
+    painter->fillRect(option->rect, option->palette.brush(QPalette::ToolTipBase));
+    painter->setPen(option->palette.color(QPalette::ToolTipText));
+    painter->drawRect(option->rect.adjusted(0, 0, -1, -1));
+  }
+};
+
 }  // namespace
 
 void SetUpApplicationLook() {
+  QApplication::setStyle(new TooltipColours(QApplication::style()->name()));
   QPalette tips = QToolTip::palette();
   tips.setColor(QPalette::ToolTipBase, QColor(0xFF, 0xFF, 0xE1));
   tips.setColor(QPalette::ToolTipText, Qt::black);
@@ -57,6 +86,11 @@ void SetUpFixedDialog(QWidget& dialog, const char* name, const QString& caption)
   dialog.setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                         Qt::WindowCloseButtonHint);
   SetBackground(dialog, Qt::white);
+}
+
+void SetFixedWindowSize(QWidget& window, const QSize& size) {
+  window.setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
+  window.setFixedSize(size);
 }
 
 void SetBackground(QWidget& window, const QColor& colour) {

@@ -2,6 +2,7 @@
 // The look the program's fixed-size dialogs share.
 #include <QAction>
 #include <QRect>
+#include <QSize>
 #include <QString>
 #include <initializer_list>
 
@@ -24,6 +25,12 @@ void SetUpApplicationLook();
 // Names the dialog and gives it its caption, a frame that cannot be resized
 // (title bar, system menu and close button only) and a white background.
 void SetUpFixedDialog(QWidget& dialog, const char* name, const QString& caption);
+
+// Gives `window` the fixed size `size` (pixels) and a frame without a
+// resizing edge: on Windows a thin one, which Wine hands on to the window
+// manager as a window that cannot be resized, so that no resize handle is
+// drawn along its bottom edge.
+void SetFixedWindowSize(QWidget& window, const QSize& size);
 
 // Fills the window's background with `colour`.
 void SetBackground(QWidget& window, const QColor& colour);

@@ -7,8 +7,11 @@
 # through the file dialog (which stays above the main window when that is
 # clicked) and the encode dialog; "Datei öffnen.." loads the
 # encoded file; "Code_Aus.." checks its password (a wrong one first, which
-# is refused with its message) and decodes it. The files on disk must be
+# is refused with its message) and decodes it, the second time into a new
+# folder made in the file dialog. The files on disk must be
 # the bytes the reference tambril-cli makes and the original bytes again.
+# Each window met must be one that cannot be resized, and a file named
+# after "--" with a character outside Windows' ANSI code page must load.
 # PATHS says how the program names files: "windows" (under Wine: Z:\...)
 # or "posix". FORMAT "tmb" runs the chain as above; "age" names the encoded
 # file ".age" in the file dialog, which must then be an age file that the
@@ -79,6 +82,17 @@ above() {
   [ "$b" -ge 0 ] && [ "$a" -gt "$b" ]
 }
 
+# fixed WINDOW: whether the window manager is told that WINDOW cannot be
+# resized (its least and greatest size the same), so that it draws no resize
+# handle along its bottom edge, which looks like a control cut off there.
+fixed() {
+  local hints min max
+  hints=$(xprop -id "$1" WM_NORMAL_HINTS)
+  min=$(sed -n 's/.*minimum size: //p' <<< "$hints")
+  max=$(sed -n 's/.*maximum size: //p' <<< "$hints")
+  [ -n "$min" ] && [ "$min" = "$max" ] || fail "the window $(xdotool getwindowname "$1") can be resized: $hints"
+}
+
 # Giving a window the keyboard needs a window manager.
 if command -v openbox > /dev/null && ! xprop -root _NET_SUPPORTING_WM_CHECK 2> /dev/null | grep -q 'window id'; then
   openbox > /dev/null 2>&1 &
@@ -89,7 +103,7 @@ fi
 # A name with umlauts, in a folder with a space and a character beyond
 # the basic plane (UTF-16 needs two units for it on Windows).
 folder="$work/Briefe ä 😀"
-mkdir "$folder"
+mkdir "$folder" "$folder/Alt"
 source="$folder/Grüße.doc"
 head -c 300007 /dev/urandom > "$source"
 cp "$source" "$work/original"
@@ -128,6 +142,14 @@ expect '^Tambril 1.1$' > /dev/null
 shot splash
 main=$(expect 'Grüße.doc$')
 shot main
+fixed "$main"
+# "?" > "Info" and its "OK".
+keys F10 Left Down Return
+fixed "$(expect '^INFO$')"
+shot info
+keys Return
+gone '^INFO$'
+xdotool windowactivate --sync "$main" 2> /dev/null || true
 
 # The file dialog's buttons, in pixels of its layout below its menu bar.
 click_button() {
@@ -144,6 +166,7 @@ click_button() {
 keys F10 Right Return
 dialog=$(expect '^ Datei erstellen$')
 shot create
+fixed "$dialog"
 # A click on the main window's title bar leaves the dialog above it: the
 # dialog is owned by the main window (WM_TRANSIENT_FOR, which Wine sets for
 # an owned window).
@@ -161,10 +184,13 @@ if [ "$format" = age ]; then
   keys End BackSpace BackSpace BackSpace
   type_text doc.age
   shot create-age
+  encoded="$folder/Grüße.doc.age"
+else
+  encoded="$folder/Grüße.tmb"
 fi
 click_button "$dialog" ERSTELLEN
 gone '^ Datei erstellen$'
-expect '^CODE_ON$' > /dev/null
+fixed "$(expect '^CODE_ON$')"
 type_text Geheim1
 keys Tab
 type_text Geheim1
@@ -172,7 +198,6 @@ shot encode
 keys Tab space
 gone '^CODE_ON$'
 if [ "$format" = age ]; then
-  encoded="$folder/Grüße.doc.age"
   [ -f "$encoded" ] || fail "no encoded file: $(ls "$folder")"
   age_typed Geheim1 -d -o "$work/by-age" "$encoded" > /dev/null || fail "the age program cannot decrypt the file"
   cmp "$work/by-age" "$work/original" || fail "the age program decrypts the file to other bytes"
@@ -181,7 +206,6 @@ if [ "$format" = age ]; then
   age_typed Geheim1 -p -a -o "$encoded" "$source" > /dev/null || fail "the age program cannot encrypt"
   loaded='Grüße.doc.age$'
 else
-  encoded="$folder/Grüße.tmb"
   [ -f "$encoded" ] || fail "no encoded file: $(ls "$folder")"
   cmp "$encoded" "$work/reference.tmb" || fail "the encoded file differs from the reference"
   loaded='Grüße.tmb$'
@@ -207,9 +231,10 @@ mv "$source" "$work/moved.doc"
 
 # Decode: "Bearbeiten" > "Code_Aus..", the password check (a wrong password
 # first: the message, and the dialog asks again with the focus in the box),
-# "ERSTELLEN", "OK" (by Enter).
+# "ERSTELLEN", and the decode dialog left with "ABBRECHEN".
 keys F10 Right Down Return
 check=$(expect '^CODE_AUS$')
+fixed "$check"
 type_text Geheim2
 keys Tab space
 expect '^ERROR$' > /dev/null
@@ -226,20 +251,71 @@ gone '^CODE_AUS$'
 dialog=$(expect '^ Datei erstellen$')
 click_button "$dialog" ERSTELLEN
 gone '^ Datei erstellen$'
-expect '^CODE_AN$' > /dev/null
+fixed "$(expect '^CODE_AN$')"
 shot decode
+keys Tab Tab space
+gone '^CODE_AN$'
+[ ! -e "$source" ] || fail "decoded though cancelled"
+
+# Each dialog starts in its first box when it is shown again, never on the
+# button pressed the time before: the password check in its box (OK was
+# pressed), the file dialog in its folder list (a space on ERSTELLEN, pressed
+# before, would go on to the decode dialog), the decode dialog in its name
+# box (Tab and Enter press OK there, HILFE from ABBRECHEN).
+xdotool windowactivate --sync "$main" 2> /dev/null || true
+keys F10 Right Down Return
+expect '^CODE_AUS$' > /dev/null
+type_text Geheim1
+keys Tab space
+gone '^CODE_AUS$'
+dialog=$(expect '^ Datei erstellen$')
+keys space
+sleep 1
+[ -z "$(visible '^CODE_AN$')" ] || fail "the file dialog started on ERSTELLEN"
+# A new folder in the file dialog ("Ordner" > "Neuer Ordner.."): a name
+# that is taken is refused and the focus is back in the emptied box; "Neu."
+# is made under that one name, and the file dialog goes into it.
+keys F10 Down Return
+expect '^Orner hinzufügen$' > /dev/null
+type_text Alt
+keys Tab space
+expect '^WARNUNG$' > /dev/null
+keys Return
+gone '^WARNUNG$'
+type_text Neu.
+shot new-folder
+keys Tab space
+gone '^Orner hinzufügen$'
+[ -d "$folder/Neu." ] || fail "no folder Neu.: $(ls "$folder")"
+click_button "$dialog" ERSTELLEN
+gone '^ Datei erstellen$'
+expect '^CODE_AN$' > /dev/null
 keys Tab Return
 gone '^CODE_AN$'
-[ -f "$source" ] || fail "nothing decoded: $(ls "$folder")"
-cmp "$source" "$work/original" || fail "the decoded file differs from the original"
+decoded="$folder/Neu./$(basename "$source")"
+[ -f "$decoded" ] || fail "nothing decoded into Neu.: $(ls "$folder" "$folder/Neu.")"
+cmp "$decoded" "$work/original" || fail "the decoded file differs from the original"
 
 # "Datei" > "Beenden" ends the program.
-keys F10 Down Down Return
-for _ in $(seq 150); do
-  kill -0 "$pid" 2> /dev/null || break
-  sleep 0.1
-done
-! kill -0 "$pid" 2> /dev/null || fail "the program did not end"
-wait "$pid" || fail "the program ended with status $?"
-pid=
+quit() {
+  keys F10 Down Down Return
+  for _ in $(seq 150); do
+    kill -0 "$pid" 2> /dev/null || break
+    sleep 0.1
+  done
+  ! kill -0 "$pid" 2> /dev/null || fail "the program did not end"
+  wait "$pid" || fail "the program ended with status $?"
+  pid=
+}
+quit
+
+# A file named after "--" whose name holds a character that Windows' ANSI
+# code page lacks loads as it is named.
+omega="$work/Ωmega.txt"
+printf 'Omega\n' > "$omega"
+"${program[@]}" -- "$(native "$omega")" > "$work/program.log" 2>&1 &
+pid=$!
+expect 'Ωmega.txt$' > /dev/null
+shot omega
+quit
 echo "encoded, checked and decoded through the windows; screenshots in $out"
