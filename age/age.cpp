@@ -115,8 +115,8 @@ void WriteAge(const PlainSource& source, codec::TargetFile& out, std::string_vie
   // The sealed blocks follow the header in one buffer, so that every write
   // after the first starts at a whole block of the file.
   const std::size_t blockPlain = kChunksPerBlock * kChunk;
-  auto plain = std::make_unique<std::uint8_t[]>(blockPlain);
-  auto sealed = std::make_unique<std::uint8_t[]>(head.size() + kChunksPerBlock * kSealedChunk);
+  const codec::BlockBuffer plain = codec::MakeBlockBuffer(blockPlain);
+  const codec::BlockBuffer sealed = codec::MakeBlockBuffer(head.size() + kChunksPerBlock * kSealedChunk);
   std::memcpy(sealed.get(), head.data(), head.size());
   std::size_t headLeft = head.size();
   // A source that changes while it is read would give a file that is
