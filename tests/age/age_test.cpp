@@ -115,9 +115,12 @@ class AgeFiles : public ::testing::Test {
 };
 
 TEST_F(AgeFiles, RoundTripsAcrossChunkAndBlockEnds) {
-  const std::string all = Text(codec::test::RandomBytes(17 * 65536 + 3, 7));
+  // Up to two stretches of the targets' write-behind and one byte more.
+  const std::size_t stretch = codec::TargetFile::kWriteBehindStretch;
+  const std::string all = Text(codec::test::RandomBytes(2 * stretch + 1, 7));
   for (std::size_t len : {std::size_t{0}, std::size_t{1}, std::size_t{65535}, std::size_t{65536}, std::size_t{65537},
-                          std::size_t{16 * 65536}, std::size_t{16 * 65536 + 1}, all.size()}) {
+                          std::size_t{16 * 65536}, std::size_t{16 * 65536 + 1}, std::size_t{17 * 65536 + 3},
+                          2 * stretch - 1, 2 * stretch, all.size()}) {
     const std::string plain = all.substr(0, len);
     const std::string file = Made(plain);
     ASSERT_TRUE(file.starts_with("age-encryption.org/v1\n-> scrypt ")) << len;
