@@ -256,7 +256,7 @@ class FlushHandle {
 class TargetFile {
  public:
   static constexpr std::uint64_t kWriteBehindStretch = std::uint64_t{4} << 20;
-  static constexpr std::uint64_t kWriteBehindAhead = 4;
+  static constexpr std::uint64_t kWriteBehindAhead = 16;
 
   // How the file is kept until it is complete.
   enum class Unfinished {
