@@ -61,7 +61,7 @@ void StreamCoded(const InputFile& in, std::uint64_t offset, std::uint64_t count,
                  const CheckpointFn& checkpoint) {
   const std::size_t blockSize =
       static_cast<std::size_t>(std::min<std::uint64_t>(kBlockSize, std::max<std::uint64_t>(count + prefix.size(), 1)));
-  const BlockBuffer buffer = MakeBlockBuffer(blockSize);
+  auto buffer = std::make_unique<std::uint8_t[]>(blockSize);
   std::size_t head = prefix.size();
   std::copy(prefix.begin(), prefix.end(), buffer.get());
   // A source that changes while it is read would give a target that is
