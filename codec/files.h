@@ -331,7 +331,7 @@ class TargetFile {
   SystemHandle handle_;
   std::uint64_t scope_ = 0;  // what a FlushHandle of it covers
   unsigned finalMode_ = 0600;
-  bool modeLeft_ = false;  // the file is narrower than finalMode_ until finished
+  bool modeLeft_ = false;      // the file is narrower than finalMode_ until finished
   std::uint64_t written_ = 0;  // bytes written so far
   bool writeBehindRefused_ = false;
   bool flushed_ = false;
