@@ -304,11 +304,11 @@ void TargetFile::write(const void* data, std::size_t n) {
   }
 }
 
-// Without a flush at the end of a large file the system would keep all of
-// it in memory and start writing only when much of it had piled up or
-// aged; the flush would then find all of it still to do and take as long
-// as the disk needs for the whole file, after the coding is done. Started
-// stretch by stretch, the disk writes while the pass codes.
+// Left to itself, the system keeps a large new file in memory and starts
+// writing it only once much has piled up or aged; the flush at the end
+// would then find all of it still to do and take as long as the disk needs
+// for the whole file, after the coding is done. Started stretch by
+// stretch, the disk writes while the pass codes.
 void TargetFile::writeBehind() {
   if (writeBehindRefused_) return;
   const int fd = handle_.get();
