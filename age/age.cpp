@@ -115,8 +115,8 @@ void WriteAge(const PlainSource& source, codec::TargetFile& out, std::string_vie
   // The sealed blocks follow the header in one buffer, so that every write
   // after the first starts at a whole block of the file.
   const std::size_t blockPlain = kChunksPerBlock * kChunk;
-  auto plain = std::make_unique<std::uint8_t[]>(blockPlain);
-  auto sealed = std::make_unique<std::uint8_t[]>(head.size() + kChunksPerBlock * kSealedChunk);
+  const codec::BlockBuffer plain = codec::MakeBlockBuffer(blockPlain);
+  const codec::BlockBuffer sealed = codec::MakeBlockBuffer(head.size() + kChunksPerBlock * kSealedChunk);
   std::memcpy(sealed.get(), head.data(), head.size());
   std::size_t headLeft = head.size();
   // A source that changes while it is read would give a file that is
@@ -267,7 +267,7 @@ CheckResult CheckPassphrase(const fs::path& file, std::string_view passphrase) {
 
 void Encode(const codec::InputFile& source, std::uint64_t length, const fs::path& target, std::string_view passphrase,
             const ProgressFn& progress, const CheckpointFn& checkpoint, const EncodeOptions& options) {
-  const codec::ProgressPlan plan = codec::ProgressPlan::ForEncode(length);
+  const codec::ProgressPlan plan = codec::ProgressPlan::ForWhole(length);
   plan.start(progress);
   codec::TargetFile out(target, source.permissions());
   source.adviseSequential();
@@ -296,7 +296,7 @@ std::unique_ptr<codec::TargetFile> EncodeUnnamed(const PlainSource& source, cons
                                                  const EncodeOptions& options) {
   auto out = MakeTarget(target, source.file.permissions(), std::move(folder));
   source.file.adviseSequential();
-  const codec::ProgressPlan plan = codec::ProgressPlan::ForEncode(source.length);
+  const codec::ProgressPlan plan = codec::ProgressPlan::ForWhole(source.length);
   WriteAge(source, *out, passphrase, options, plan, {}, checkpoint, target);
   return out;
 }
@@ -304,7 +304,7 @@ std::unique_ptr<codec::TargetFile> EncodeUnnamed(const PlainSource& source, cons
 void Decode(const codec::InputFile& source, const fs::path& target, const CheckResult& check,
             const ProgressFn& progress, const CheckpointFn& checkpoint) {
   if (!check.fits()) throw codec::CodecError(codec::ErrorKind::NotChecked, source.path());
-  const codec::ProgressPlan plan = codec::ProgressPlan::ForEncode(check.fileSize);
+  const codec::ProgressPlan plan = codec::ProgressPlan::ForWhole(check.fileSize);
   plan.start(progress);
   codec::TargetFile out(target, source.permissions());
   source.adviseSequential();
@@ -321,7 +321,7 @@ void Decode(const fs::path& source, const fs::path& target, const CheckResult& c
 
 void Verify(const codec::InputFile& source, const CheckResult& check, const ProgressFn& progress,
             const CheckpointFn& checkpoint) {
-  const codec::ProgressPlan plan = codec::ProgressPlan::ForEncode(check.fileSize);
+  const codec::ProgressPlan plan = codec::ProgressPlan::ForWhole(check.fileSize);
   plan.start(progress);
   source.adviseSequential();
   ReadAge(
@@ -335,7 +335,7 @@ std::unique_ptr<codec::TargetFile> DecodeUnnamed(const codec::InputFile& source,
   if (!check.fits()) throw codec::CodecError(codec::ErrorKind::NotChecked, source.path());
   auto out = MakeTarget(target, source.permissions(), std::move(folder));
   source.adviseSequential();
-  const codec::ProgressPlan plan = codec::ProgressPlan::ForEncode(check.fileSize);
+  const codec::ProgressPlan plan = codec::ProgressPlan::ForWhole(check.fileSize);
   ReadAge(source, Into(*out), check, plan, {}, checkpoint);
   return out;
 }

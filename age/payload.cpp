@@ -7,6 +7,8 @@
 #include <cstring>
 #include <memory>
 
+#include "codec/files.h"
+
 namespace tambril::age {
 namespace {
 
@@ -41,16 +43,24 @@ void OpenPayload(Input& in, const Key& payloadKey, const std::function<void(cons
   // Room for a block of chunks and one byte more: a full chunk is known to
   // be the last one only when nothing follows it.
   const std::size_t room = kChunksPerBlock * kSealedChunk + 1;
-  auto sealed = std::make_unique<std::uint8_t[]>(room);
-  auto plain = std::make_unique<std::uint8_t[]>(kChunksPerBlock * kChunk);
+  // The bytes left of a block are moved to just before an aligned point,
+  // so that the next read into the buffer starts aligned, which the system
+  // copies into fastest.
+  constexpr std::size_t kAlign = 64;
+  const codec::BlockBuffer buffer = codec::MakeBlockBuffer(room + kAlign);
+  // Each chunk is opened into the same buffer and handed on at once: its
+  // bytes are still in the processor's cache when they are written, which
+  // makes writing them several times cheaper than from a block's worth.
+  const codec::BlockBuffer plain = codec::MakeBlockBuffer(kChunk);
+  std::uint8_t* sealed = buffer.get();
   std::size_t filled = 0;
   std::uint64_t counter = 0;
   for (bool ended = false;;) {
     if (between) between();
-    const std::size_t got = in.read(sealed.get() + filled, room - filled);
+    const std::size_t got = in.read(sealed + filled, room - filled);
     filled += got;
     ended = filled < room;
-    std::size_t at = 0, made = 0;
+    std::size_t at = 0;
     bool last = false;
     while (!last) {
       const std::size_t left = filled - at;
@@ -60,18 +70,19 @@ void OpenPayload(Input& in, const Key& payloadKey, const std::function<void(cons
       // A cut inside a tag, or an empty chunk that is not the only one.
       if (len < kTag || (last && len == kTag && counter > 0)) throw Malformed{};
       const auto nonce = ChunkNonce(counter++, last);
-      if (crypto_aead_chacha20poly1305_ietf_decrypt_detached(plain.get() + made, nullptr, sealed.get() + at, len - kTag,
-                                                             sealed.get() + at + len - kTag, nullptr, 0, nonce.data(),
+      if (crypto_aead_chacha20poly1305_ietf_decrypt_detached(plain.get(), nullptr, sealed + at, len - kTag,
+                                                             sealed + at + len - kTag, nullptr, 0, nonce.data(),
                                                              payloadKey.data()) != 0) {
         throw Malformed{};
       }
-      made += len - kTag;
+      out(plain.get(), len - kTag);
       at += len;
     }
-    if (made > 0 || last) out(plain.get(), made);
     if (last) return;
-    std::memmove(sealed.get(), sealed.get() + at, filled - at);
     filled -= at;
+    std::uint8_t* const moved = buffer.get() + (kAlign - filled % kAlign) % kAlign;
+    std::memmove(moved, sealed + at, filled);
+    sealed = moved;
   }
 }
 

@@ -38,8 +38,9 @@ class ChunkWriter {
 };
 
 // Opens the payload read from `in` after the nonce, calling `out` with each
-// block of plain bytes once every chunk in it authenticated, and `between`
-// (when given) before each block is read. Throws Malformed for a chunk that
+// chunk's plain bytes once the chunk authenticated (an empty content: once,
+// with none), and `between` (when given) before each block of chunks is
+// read. Throws Malformed for a chunk that
 // does not open, a cut anywhere, an empty chunk after others, a missing
 // last chunk or bytes after it.
 void OpenPayload(Input& in, const Key& payloadKey, const std::function<void(const std::uint8_t*, std::size_t)>& out,

@@ -1068,6 +1068,8 @@ FileList CollectFiles(const std::vector<std::string>& operands, bool recursive, 
   return files;
 }
 
+BatchOptions::~BatchOptions() { age::Wipe(passphrase); }
+
 int RunBatch(BatchMode mode, const FileList& files, const std::string& password, const BatchOptions& options) {
   Batch batch(mode, files, password, options);
   return batch.run();

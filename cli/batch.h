@@ -18,7 +18,12 @@ struct BatchOptions {
   bool quiet = false;      // print nothing but failures (no bar either)
   unsigned jobs = 0;       // files coded at once; 0: one per processor
   bool age = false;        // encoding: age files instead of .tmb files
-  std::string passphrase;  // UTF-8, for the age files of the run
+  std::string passphrase;  // UTF-8, for the age files of the run; wiped when the options go
+
+  BatchOptions() = default;
+  BatchOptions(const BatchOptions&) = default;
+  BatchOptions& operator=(const BatchOptions&) = default;
+  ~BatchOptions();
 };
 
 // One job per processor this process may run on.

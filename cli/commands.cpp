@@ -178,6 +178,11 @@ struct WipedOnExit {
     if (password) age::Wipe(*password);
   }
 };
+// The same for a copy of one in another form.
+struct CopyWipedOnExit {
+  std::string& password;
+  ~CopyWipedOnExit() { age::Wipe(password); }
+};
 
 // The password for a new encoded file, after the rules and the
 // confirmation: Windows-1252 bytes for a .tmb file, the UTF-8 typed for an
@@ -270,9 +275,9 @@ int Encode(const Arguments& a) {
     BatchOptions options = RunOptions(a);
     options.age = a.age;
     if (a.age) options.passphrase = *password;
-    const int rc = RunBatch(BatchMode::Encode, files, a.age ? std::string() : *password, options);
-    age::Wipe(options.passphrase);
-    return rc;
+    std::string tmbPassword = a.age ? std::string() : *password;
+    const CopyWipedOnExit wipedCopy{tmbPassword};
+    return RunBatch(BatchMode::Encode, files, tmbPassword, options);
   }
   const fs::path source = PathOf(a.operands[0]);
   const auto in = OpenInput(source, exitCode);
@@ -409,12 +414,10 @@ int RunOpening(const Arguments& a, BatchMode mode) {
   const WipedOnExit wiped{typed};
   if (!typed) return exitCode;
   std::string password = codec::Utf8ToCp1252(*typed);
+  const CopyWipedOnExit wipedCopy{password};
   BatchOptions options = RunOptions(a);
   options.passphrase = *typed;
-  const int rc = RunBatch(mode, files, password, options);
-  age::Wipe(options.passphrase);
-  age::Wipe(password);
-  return rc;
+  return RunBatch(mode, files, password, options);
 }
 
 int Check(const Arguments& a) {
@@ -457,13 +460,11 @@ int Convert(const Arguments& a) {
   const WipedOnExit wiped{typed};
   if (!typed) return exitCode;
   std::string password = codec::Utf8ToCp1252(*typed);
+  const CopyWipedOnExit wipedCopy{password};
   BatchOptions options = RunOptions(a);
   // The passphrase is the password as the .tmb files hold it.
   options.passphrase = codec::Cp1252ToUtf8(password);
-  const int rc = RunBatch(BatchMode::Convert, files, password, options);
-  age::Wipe(options.passphrase);
-  age::Wipe(password);
-  return rc;
+  return RunBatch(BatchMode::Convert, files, password, options);
 }
 
 // The text the viewer shows, read and written piece by piece in a little

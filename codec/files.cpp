@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -288,13 +289,47 @@ void TargetFile::discard() noexcept {
 void TargetFile::write(const void* data, std::size_t n) {
   const auto* p = static_cast<const char*>(data);
   while (n > 0) {
-    const ssize_t w = ::write(handle_.get(), p, n);
+    // Up to the end of the stretch being written, so that a finished one
+    // goes to disk before the next is begun.
+    const std::uint64_t stretchLeft = kWriteBehindStretch - written_ % kWriteBehindStretch;
+    const ssize_t w = ::write(handle_.get(), p, static_cast<std::size_t>(std::min<std::uint64_t>(n, stretchLeft)));
     if (w < 0) {
       if (errno == EINTR) continue;
       throw CodecError(ErrorKind::WriteTarget, target_, errno);
     }
     p += w;
     n -= static_cast<std::size_t>(w);
+    written_ += static_cast<std::uint64_t>(w);
+    if (written_ % kWriteBehindStretch == 0) writeBehind();
+  }
+}
+
+// Left to itself, the system keeps a large new file in memory and starts
+// writing it only once much has piled up or aged; the flush at the end
+// would then find all of it still to do and take as long as the disk needs
+// for the whole file, after the coding is done. Started stretch by
+// stretch, the disk writes while the pass codes.
+void TargetFile::writeBehind() {
+  if (writeBehindRefused_) return;
+  const int fd = handle_.get();
+  const auto range = [&](std::uint64_t end, unsigned flags) {
+    if (::sync_file_range(fd, static_cast<off_t>(end - kWriteBehindStretch), static_cast<off_t>(kWriteBehindStretch),
+                          flags) == 0) {
+      return true;
+    }
+    // Refused where the system or the file system cannot do it: the final
+    // flush does all of it then. Any other failure is a failed write: the
+    // system reports it once, and the flush would no longer see it.
+    if (errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP || errno == ESPIPE) {
+      writeBehindRefused_ = true;
+      return false;
+    }
+    throw CodecError(ErrorKind::WriteTarget, target_, errno);
+  };
+  if (!range(written_, SYNC_FILE_RANGE_WRITE)) return;
+  const std::uint64_t back = kWriteBehindAhead * kWriteBehindStretch;
+  if (written_ > back) {
+    range(written_ - back, SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
   }
 }
 

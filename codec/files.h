@@ -217,6 +217,16 @@ class InputFile {
   std::uint64_t sizeAtOpen_ = 0;
 };
 
+// A buffer for the blocks a pass reads and writes. Its start is aligned
+// to a page: the system copies a file's data into a buffer that starts
+// unaligned (as one from the heap does) several times slower.
+struct FreeBlockBuffer {
+  void operator()(std::uint8_t* p) const noexcept;
+};
+using BlockBuffer = std::unique_ptr<std::uint8_t[], FreeBlockBuffer>;
+BlockBuffer MakeBlockBuffer(std::size_t n);
+constexpr std::size_t kBlockBufferAlignment = 4096;
+
 // Whether anything stands under `path`, a dangling link included: a name
 // a target file can never take. Nothing where the system cannot tell (a
 // folder that may not be searched); nothing stands in a missing folder.
@@ -245,6 +255,9 @@ class FlushHandle {
 
 class TargetFile {
  public:
+  static constexpr std::uint64_t kWriteBehindStretch = std::uint64_t{4} << 20;
+  static constexpr std::uint64_t kWriteBehindAhead = 16;
+
   // How the file is kept until it is complete.
   enum class Unfinished {
     Unnamed,     // without a name where the file system allows it, else hidden
@@ -271,6 +284,13 @@ class TargetFile {
   TargetFile(const TargetFile&) = delete;
   TargetFile& operator=(const TargetFile&) = delete;
 
+  // Appends n bytes. On Linux the system is told to start writing each
+  // finished stretch of kWriteBehindStretch bytes to disk at once, and the
+  // writer waits for the stretch kWriteBehindAhead stretches back to be on
+  // disk: the data not yet on disk stays bounded and the final flush finds
+  // little left to do. Where the system refuses that, the data is written
+  // as by any plain write (as it always is on Windows). A failure to write
+  // back a stretch fails the write like any other (WriteTarget).
   void write(const void* data, std::size_t n);
   // Reads up to n bytes of what was written, at offset; how many were read
   // (0 at the end). Throws WriteTarget when the file cannot be read back.
@@ -300,6 +320,9 @@ class TargetFile {
   friend class FlushHandle;
   void create(unsigned permissions, Unfinished unfinished);
   void giveFinalMode();
+  // Starts writing back the stretch that ends at written_ and waits for an
+  // older one.
+  void writeBehind();
   void discard() noexcept;
   std::filesystem::path target_;
   std::string name_;  // the target's name in its folder
@@ -308,7 +331,9 @@ class TargetFile {
   SystemHandle handle_;
   std::uint64_t scope_ = 0;  // what a FlushHandle of it covers
   unsigned finalMode_ = 0600;
-  bool modeLeft_ = false;  // the file is narrower than finalMode_ until finished
+  bool modeLeft_ = false;      // the file is narrower than finalMode_ until finished
+  std::uint64_t written_ = 0;  // bytes written so far
+  bool writeBehindRefused_ = false;
   bool flushed_ = false;
   bool committed_ = false;
 };

@@ -1,10 +1,19 @@
 // The parts of the file layer that are the same on every system.
 #include <cerrno>
+#include <new>
 
 #include "files.h"
 
 namespace tambril::codec {
 namespace fs = std::filesystem;
+
+void FreeBlockBuffer::operator()(std::uint8_t* p) const noexcept {
+  ::operator delete[](p, std::align_val_t{kBlockBufferAlignment});
+}
+
+BlockBuffer MakeBlockBuffer(std::size_t n) {
+  return BlockBuffer(static_cast<std::uint8_t*>(::operator new[](n, std::align_val_t{kBlockBufferAlignment})));
+}
 
 namespace {
 

@@ -16,6 +16,8 @@ ProgressPlan ProgressPlan::ForDecode(std::uint64_t encodedLength) {
   return ProgressPlan(encodedLength > 100 ? DivideBy20HalfEven(encodedLength - 15) : 0);
 }
 
+ProgressPlan ProgressPlan::ForWhole(std::uint64_t length) { return ProgressPlan(length > 100 ? length / 20 : 0); }
+
 void ProgressPlan::start(const ProgressFn& fn) const {
   if (fn && step_ == 0) fn(20);
 }

@@ -20,6 +20,10 @@ class ProgressPlan {
   // while the pass itself runs over length - 21 bytes.
   static ProgressPlan ForDecode(std::uint64_t encodedLength);
 
+  // Any other pass (age files): the step is length / 20 rounded down, so
+  // that the bar shows each of 1..20 once and 20 when the last byte is done.
+  static ProgressPlan ForWhole(std::uint64_t length);
+
   bool stepped() const { return step_ != 0; }
   std::uint64_t step() const { return step_; }
 

@@ -4,6 +4,10 @@
 # on both sides), wall time and peak memory (/usr/bin/time -v); then
 # `encode -r --age -j 2` of 100 small files and the CPU it got. The load
 # average is printed with the figures: other work on the machine counts.
+# tambril-cli flushes every file it writes to disk before it says done; the
+# age program leaves its file to the system's cache. What the disk itself
+# takes for the same bytes, written and flushed by dd, is printed beside
+# them as the floor no flushing program can go below.
 #   usage: bench/age/compare.sh [TAMBRIL_CLI] [SIZES...]   (default: build/bin/tambril-cli 256 2048)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -29,8 +33,11 @@ echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 for mib in "${sizes[@]}"; do
   head -c $((mib * 1024 * 1024)) /dev/urandom > plain
   sync
-  echo "== $mib MiB"
+  echo "== $mib MiB (load $(cut -d' ' -f1 /proc/loadavg))"
   rm -f t.age a.age t.out a.out
+  echo "disk    dd+fdatasync $(measure dd if=plain of=d.out bs=1M conv=fdatasync)"
+  rm -f d.out
+  sync
   echo "encode  tambril-cli $(stdin=pass.txt measure "$cli" encode --age --password-stdin -o t.age plain)"
   sync
   echo "encode  age         $(measure python3 "$pty" "$pass" age -p -o a.age plain)"

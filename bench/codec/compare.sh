@@ -45,9 +45,9 @@ for r in $(seq 0 "$rounds"); do
   rm -f copy.bin; sync
   run cp.mem cp plain.bin copy.bin >> cp.times
   rm -f coded.tmb; sync
-  run enc.mem "$cli" encode --password-stdin plain.bin coded.tmb <<< "$password" >> enc.times
+  run enc.mem "$cli" encode --password-stdin -o coded.tmb plain.bin <<< "$password" >> enc.times
   rm -f decoded.bin; sync
-  run dec.mem "$cli" decode --password-stdin coded.tmb decoded.bin <<< "$password" >> dec.times
+  run dec.mem "$cli" decode --password-stdin -o decoded.bin coded.tmb <<< "$password" >> dec.times
   cmp -s plain.bin decoded.bin || { echo "round $r: decoded file differs" >&2; exit 1; }
   peak_cp=$(( $(peak_kib cp.mem) > peak_cp ? $(peak_kib cp.mem) : peak_cp ))
   peak_enc=$(( $(peak_kib enc.mem) > peak_enc ? $(peak_kib enc.mem) : peak_enc ))

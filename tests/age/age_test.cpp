@@ -87,7 +87,8 @@ class AgeFiles : public ::testing::Test {
     WriteFile(dir / "plain", BytesOf(plain));
     const auto target = dir / "made.age";
     std::filesystem::remove(target);
-    Encode(dir / "plain", target, passphrase, {}, {}, {kFastFactor});
+    progress.clear();
+    Encode(dir / "plain", target, passphrase, [this](int v) { progress.push_back(v); }, {}, {kFastFactor});
     return Text(ReadFile(target));
   }
 
@@ -103,7 +104,8 @@ class AgeFiles : public ::testing::Test {
     const auto out = dir / "out";
     std::filesystem::remove(out);
     try {
-      Decode(dir / "in.age", out, check);
+      progress.clear();
+      Decode(dir / "in.age", out, check, [this](int v) { progress.push_back(v); });
       return {Text(ReadFile(out)), std::nullopt};
     } catch (const codec::CodecError& e) {
       EXPECT_FALSE(codec::EntryExists(out));
@@ -112,14 +114,27 @@ class AgeFiles : public ::testing::Test {
   }
 
   TempDir dir;
+  std::vector<int> progress;  // what the last pass showed on a bar of 1..20
 };
 
+// A bar that shows each of 1..20 once, then 1; 20 at once for a short input.
+std::vector<int> WholeBar(bool shortInput) {
+  std::vector<int> bar;
+  for (int v = shortInput ? 20 : 1; v <= 20; ++v) bar.push_back(v);
+  bar.push_back(1);
+  return bar;
+}
+
 TEST_F(AgeFiles, RoundTripsAcrossChunkAndBlockEnds) {
-  const std::string all = Text(codec::test::RandomBytes(17 * 65536 + 3, 7));
+  // Up to two stretches of the targets' write-behind and one byte more.
+  const std::size_t stretch = codec::TargetFile::kWriteBehindStretch;
+  const std::string all = Text(codec::test::RandomBytes(2 * stretch + 1, 7));
   for (std::size_t len : {std::size_t{0}, std::size_t{1}, std::size_t{65535}, std::size_t{65536}, std::size_t{65537},
-                          std::size_t{16 * 65536}, std::size_t{16 * 65536 + 1}, all.size()}) {
+                          std::size_t{16 * 65536}, std::size_t{16 * 65536 + 1}, std::size_t{17 * 65536 + 3},
+                          2 * stretch - 1, 2 * stretch, all.size()}) {
     const std::string plain = all.substr(0, len);
     const std::string file = Made(plain);
+    EXPECT_EQ(progress, WholeBar(len <= 100)) << len;
     ASSERT_TRUE(file.starts_with("age-encryption.org/v1\n-> scrypt ")) << len;
     // Header, nonce, and one tag per chunk (an empty content has one chunk).
     const std::size_t chunks = len == 0 ? 1 : (len + 65535) / 65536;
@@ -129,6 +144,7 @@ TEST_F(AgeFiles, RoundTripsAcrossChunkAndBlockEnds) {
     const auto [out, error] = Decoded(file);
     ASSERT_FALSE(error) << len;
     ASSERT_EQ(out, plain) << len;
+    EXPECT_EQ(progress, WholeBar(false)) << len;
   }
 }
 

@@ -1,9 +1,14 @@
-// The tally of a many-file run: its summary line per mode and its exit status.
+// The tally of a many-file run: its summary line per mode and its exit
+// status; and what its options keep of the passphrase.
 #include "cli/run_counts.h"
 
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <new>
+#include <string>
+
+#include "cli/batch.h"
 
 #include "cli/exit_codes.h"
 
@@ -40,6 +45,21 @@ TEST(BatchRunCounts, ExitStatusIsTheWorstOutcome) {
   EXPECT_EQ(Counted({{Outcome::Done, 2}, {Outcome::WrongPassword, 1}}).exitStatus(), kExitWrongPassword);
   EXPECT_EQ(Counted({{Outcome::WrongPassword, 4}, {Outcome::Failed, 1}, {Outcome::NotRegular, 1}}).exitStatus(),
             kExitFile);
+}
+
+// A run's options, and every copy of them (the run keeps one), leave
+// nothing of the passphrase behind when they go, on whatever way out. A
+// short one is kept in the options' own bytes, where it can be looked for.
+TEST(BatchOptions, WipeThePassphraseWhenTheyGo) {
+  const std::string secret = "Geheim 1";
+  BatchOptions given;
+  given.passphrase = secret;
+  alignas(BatchOptions) unsigned char storage[sizeof(BatchOptions)];
+  auto* copy = new (storage) BatchOptions(given);
+  ASSERT_EQ(copy->passphrase, secret);
+  copy->~BatchOptions();
+  const std::string left(reinterpret_cast<const char*>(storage), sizeof storage);
+  EXPECT_EQ(left.find(secret), std::string::npos);
 }
 
 }  // namespace

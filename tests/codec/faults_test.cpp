@@ -1,4 +1,6 @@
 // What the file layer promises on POSIX systems when things go wrong.
+#include <dlfcn.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -7,11 +9,30 @@
 #include <unistd.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "codec/codec.h"
 #include "test_files.h"
+
+// The system's sync_file_range as the file layer calls it, made to fail
+// with the error a test sets; the calls are counted.
+namespace {
+int rangeFailure = 0;
+int rangeCalls = 0;
+}  // namespace
+
+extern "C" int sync_file_range(int fd, __off64_t offset, __off64_t count, unsigned flags) {
+  ++rangeCalls;
+  if (rangeFailure != 0) {
+    errno = rangeFailure;
+    return -1;
+  }
+  static const auto real =
+      reinterpret_cast<int (*)(int, __off64_t, __off64_t, unsigned)>(::dlsym(RTLD_NEXT, "sync_file_range"));
+  return real(fd, offset, count, flags);
+}
 
 namespace tambril::codec {
 namespace {
@@ -347,5 +368,41 @@ TEST(Faults, CheckpointStopsAPassBetweenBlocks) {
     }
   }
 }
+// A large target is written back to disk while it is written. A failure
+// to do so is a failed write: the system reports it once only, so the
+// final flush would not see it and the file would be named as if whole. A
+// system that refuses the call gets a plain write and a flush at the end.
+TEST(Faults, FailedWriteBackFailsThePassAndARefusedOneIsLeftOut) {
+  TempDir dir;
+  const Bytes plain = RandomBytes(2 * TargetFile::kWriteBehindStretch + 5, 4);
+  WriteFile(dir / "big.bin", plain);
+  for (const int failure : {0, EIO, ENOSYS}) {
+    SCOPED_TRACE(failure);
+    rangeFailure = failure;
+    rangeCalls = 0;
+    std::optional<ErrorKind> failed;
+    try {
+      Encode(dir / "big.bin", dir / "big.tmb", "Kennwort", "bin");
+    } catch (const CodecError& e) {
+      failed = e.kind();
+      EXPECT_EQ(e.errnum(), EIO);
+    }
+    rangeFailure = 0;
+    if (failure == EIO) {
+      EXPECT_EQ(failed, ErrorKind::WriteTarget);
+      EXPECT_EQ(dir.names(), (std::vector<std::string>{"big.bin"}));
+      continue;
+    }
+    ASSERT_FALSE(failed);
+    // Two finished stretches, neither old enough to be waited for; a
+    // refusal is asked once.
+    EXPECT_EQ(rangeCalls, failure == 0 ? 2 : 1);
+    Decode(dir / "big.tmb", dir / "back.bin", CheckPassword(dir / "big.tmb", "Kennwort"));
+    EXPECT_EQ(ReadFile(dir / "back.bin"), plain);
+    fs::remove(dir / "big.tmb");
+    fs::remove(dir / "back.bin");
+  }
+}
+
 }  // namespace
 }  // namespace tambril::codec
