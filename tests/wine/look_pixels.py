@@ -22,9 +22,9 @@ def read(path):
     return int(fields[1]), ppm[pos:]
 
 
-def region(shot, spec):
+def region(shot, box):
     width, data = shot
-    x, y, w, h = (int(v) for v in spec.split(","))
+    x, y, w, h = (int(v) for v in box.split(","))
     return [[tuple(data[3 * ((y + j) * width + x + i):3 * ((y + j) * width + x + i) + 3]) for i in range(w)]
             for j in range(h)]
 
